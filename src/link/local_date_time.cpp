@@ -1,0 +1,58 @@
+#include "local_date_time.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace frostel::link {
+
+namespace {
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+std::int64_t floor_div(std::int64_t a, std::int64_t b) {
+    std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+}  // namespace
+
+std::int64_t to_civil_seconds(const LocalDateTime& t) {
+    using namespace std::chrono;
+    const sys_days day = year_month_day{year{t.year}, month{static_cast<unsigned>(t.month)},
+                                        std::chrono::day{static_cast<unsigned>(t.day)}};
+    return static_cast<std::int64_t>(day.time_since_epoch().count()) * kSecondsPerDay +
+           t.hour * 3600LL + t.minute * 60LL + t.second;
+}
+
+LocalDateTime from_civil_seconds(std::int64_t seconds) {
+    using namespace std::chrono;
+    const std::int64_t days = floor_div(seconds, kSecondsPerDay);
+    const std::int64_t rest = seconds - days * kSecondsPerDay;
+    const year_month_day ymd{sys_days{std::chrono::days{days}}};
+    return LocalDateTime{static_cast<int>(ymd.year()),
+                         static_cast<int>(static_cast<unsigned>(ymd.month())),
+                         static_cast<int>(static_cast<unsigned>(ymd.day())),
+                         static_cast<int>(rest / 3600),
+                         static_cast<int>(rest % 3600 / 60),
+                         static_cast<int>(rest % 60)};
+}
+
+LocalDateTime add_seconds(const LocalDateTime& t, std::int64_t seconds) {
+    return from_civil_seconds(to_civil_seconds(t) + seconds);
+}
+
+bool is_valid_date_time(const LocalDateTime& t) {
+    using namespace std::chrono;
+    const year_month_day ymd{year{t.year}, month{static_cast<unsigned>(t.month)},
+                             day{static_cast<unsigned>(t.day)}};
+    return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && ymd.ok() &&
+           t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 &&
+           t.second < 60;
+}
+
+std::string format_iso(const LocalDateTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
+}  // namespace frostel::link

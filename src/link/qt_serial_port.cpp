@@ -1,0 +1,119 @@
+#include "qt_serial_port.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace frostel::link {
+
+namespace {
+constexpr int kWriteTimeoutMs = 2000;
+// QSerialPort has no code of its own for a request on a closed port.
+constexpr PortStatus kNotOpen = QSerialPort::NotOpenError;
+}  // namespace
+
+QtSerialPort::QtSerialPort(DeviceForNumber device_for_number)
+    : device_for_number_(std::move(device_for_number)) {}
+
+QtSerialPort::DeviceForNumber QtSerialPort::fixed_device(std::string path) {
+    return [path = std::move(path)](int) { return path; };
+}
+
+PortStatus QtSerialPort::failure() {
+    const auto code = static_cast<PortStatus>(port_.error());
+    port_.clearError();
+    return code > 0 ? code : static_cast<PortStatus>(QSerialPort::UnknownError);
+}
+
+PortStatus QtSerialPort::open(int number) {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+    // A symbolic link is followed by the name it has; QSerialPort takes a path as is.
+    port_.setPortName(QString::fromLocal8Bit(device_for_number_(number)));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        return failure();
+    }
+    const bool settings_ok = port_.setBaudRate(4800) && port_.setDataBits(QSerialPort::Data8) &&
+                             port_.setParity(QSerialPort::NoParity) &&
+                             port_.setStopBits(QSerialPort::OneStop) &&
+                             port_.setFlowControl(QSerialPort::NoFlowControl);
+    return settings_ok ? kPortOk : failure();
+}
+
+PortStatus QtSerialPort::close() {
+    if (!port_.isOpen()) {
+        return kNotOpen;
+    }
+    port_.close();
+    return kPortOk;
+}
+
+PortStatus QtSerialPort::set_rts(bool on) {
+    if (!port_.isOpen()) {
+        return kNotOpen;
+    }
+    return port_.setRequestToSend(on) ? kPortOk : failure();
+}
+
+PortStatus QtSerialPort::discard_input() {
+    if (!port_.isOpen()) {
+        return kNotOpen;
+    }
+    // Take in what the system has buffered first, so the clear reaches it too.
+    port_.waitForReadyRead(0);
+    return port_.clear(QSerialPort::Input) ? kPortOk : failure();
+}
+
+PortStatus QtSerialPort::write(std::span<const Byte> bytes) {
+    if (!port_.isOpen()) {
+        return kNotOpen;
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        return failure();
+    }
+    while (port_.bytesToWrite() > 0) {
+        if (!port_.waitForBytesWritten(kWriteTimeoutMs)) {
+            return failure();
+        }
+    }
+    return kPortOk;
+}
+
+std::size_t QtSerialPort::bytes_waiting() {
+    if (!port_.isOpen()) {
+        return 0;
+    }
+    if (port_.bytesAvailable() == 0) {
+        port_.waitForReadyRead(0);
+    }
+    return static_cast<std::size_t>(port_.bytesAvailable());
+}
+
+Byte QtSerialPort::take_byte() {
+    char byte = 0;
+    port_.getChar(&byte);
+    return static_cast<Byte>(byte);
+}
+
+void QtSerialPort::wait_for_byte(std::chrono::steady_clock::time_point deadline) {
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    if (!port_.isOpen()) {
+        // Nothing can arrive; sleep out the wait instead of spinning on a closed port.
+        if (left >= 0) {
+            std::this_thread::sleep_for(milliseconds(left + 1));
+        }
+        return;
+    }
+    // One millisecond more, so that the deadline has passed when no byte came.
+    const int wait_ms = static_cast<int>(std::max<long long>(left + 1, 0));
+    if (!port_.waitForReadyRead(wait_ms) && port_.error() != QSerialPort::TimeoutError &&
+        port_.error() != QSerialPort::NoError) {
+        // A vanished device answers at once; wait out the byte's time instead of spinning.
+        port_.clearError();
+        std::this_thread::sleep_until(deadline + milliseconds(1));
+    }
+}
+
+}  // namespace frostel::link

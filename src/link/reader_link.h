@@ -1,0 +1,60 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <span>
+
+#include "clock.h"
+#include "serial_port.h"
+
+namespace frostel::link {
+
+// Left by every logger operation: 0 success, -1 no answer in time or a wrong answer after
+// all retries, a positive value a failure code of the serial port itself.
+using ErrorNumber = int;
+inline constexpr ErrorNumber kNoError = 0;
+inline constexpr ErrorNumber kLoggerError = -1;
+
+inline constexpr int kFirstPortNumber = 1;
+inline constexpr int kLastPortNumber = 30;
+
+// Each reply byte has this long to arrive; only strictly more ends the wait.
+inline constexpr std::chrono::milliseconds kReplyByteTimeout{100};
+
+// The one connection to the reader box and its primitives. A failing port request never
+// stops an operation: it is skipped and its positive code becomes the error number.
+class ReaderLink {
+public:
+    ReaderLink(SerialPort& port, Clock& clock) : port_(port), clock_(clock) {}
+
+    // Close; select `number` (an invalid number keeps the previous one); open. Each step
+    // may fail without stopping the others.
+    void open_port(int number);
+    void pulse_rts();
+    void flush_input();
+    void send(std::span<const Byte> bytes);
+    void send(Byte byte) { send(std::span<const Byte>(&byte, 1)); }
+    // One reply byte, or nothing after more than kReplyByteTimeout since `wait_start`.
+    // A byte that is waiting is taken even when the time is already up.
+    [[nodiscard]] std::optional<Byte> wait_byte();
+    [[nodiscard]] std::optional<Byte> wait_byte(std::chrono::steady_clock::time_point wait_start);
+    void pause(std::chrono::milliseconds duration) { clock_.sleep_for(duration); }
+
+    // Every command's framing up to its parameters: RTS pulse, flush, letter.
+    void begin_command(char letter);
+
+    [[nodiscard]] ErrorNumber error_number() const { return error_number_; }
+    void set_error_number(ErrorNumber value) { error_number_ = value; }
+    [[nodiscard]] int selected_port() const { return selected_port_; }
+    [[nodiscard]] Clock& clock() const { return clock_; }
+
+private:
+    void note(PortStatus status);
+
+    SerialPort& port_;
+    Clock& clock_;
+    int selected_port_ = kFirstPortNumber;
+    ErrorNumber error_number_ = kNoError;
+};
+
+}  // namespace frostel::link
