@@ -1,0 +1,95 @@
+#include "logger_model.h"
+
+#include <algorithm>
+
+namespace frostel::sim {
+
+namespace {
+constexpr Byte kFamilyCode = 0x41;
+constexpr std::uint64_t kDefaultSerial = 0x00000ABCDEF1ULL;
+// Mission sample count and the alarm flags that a clear resets.
+constexpr std::uint16_t kAlarmStatusAddress = 0x0214;
+constexpr std::uint16_t kMissionCountAddress = 0x0220;
+}  // namespace
+
+Byte dallas_crc8(std::span<const Byte> bytes) {
+    Byte crc = 0;
+    for (Byte b : bytes) {
+        for (int bit = 0; bit < 8; ++bit) {
+            const bool mix = ((crc ^ b) & 1U) != 0;
+            crc = static_cast<Byte>(crc >> 1U);
+            b = static_cast<Byte>(b >> 1U);
+            if (mix) {
+                crc ^= 0x8CU;
+            }
+        }
+    }
+    return crc;
+}
+
+LoggerModel::LoggerModel() { set_serial(kDefaultSerial); }
+
+void LoggerModel::set_serial(std::uint64_t serial48) {
+    rom_[0] = kFamilyCode;
+    for (int i = 1; i <= 6; ++i) {
+        rom_[i] = static_cast<Byte>(serial48 >> (8U * static_cast<unsigned>(i - 1)));
+    }
+    rom_[7] = dallas_crc8(std::span<const Byte>(rom_.data(), 7));
+}
+
+void LoggerModel::write_scratchpad(std::uint16_t target, std::span<const Byte> data) {
+    const std::size_t count = std::min<std::size_t>(data.size(), 32);
+    scratchpad_.target_low = static_cast<Byte>(target & 0xFFU);
+    scratchpad_.target_high = static_cast<Byte>(target >> 8U);
+    scratchpad_.data.fill(0xFF);
+    std::copy_n(data.begin(), count, scratchpad_.data.begin());
+    // Ending offset in the low five bits; an empty write leaves offset 0 with nothing valid.
+    scratchpad_.ending_status = static_cast<Byte>(count == 0 ? 0 : (target + count - 1) & 0x1FU);
+}
+
+void LoggerModel::copy_scratchpad(Byte target_low, Byte target_high, Byte ending_status) {
+    if (target_low != scratchpad_.target_low || target_high != scratchpad_.target_high ||
+        ending_status != scratchpad_.ending_status) {
+        return;
+    }
+    const std::size_t target = target_low + 256U * target_high;
+    const bool running = (status() & kMissionRunning) != 0;
+    // A running mission write-protects the register pages.
+    if (running && target >= kRegisterStart && target < kRegisterEnd) {
+        return;
+    }
+    const std::size_t end = (target & ~std::size_t{0x1F}) + (ending_status & 0x1FU);
+    for (std::size_t a = target; a <= end && a < kLoggerMemorySize; ++a) {
+        memory_[a] = scratchpad_.data[a - target];
+    }
+    scratchpad_.ending_status |= kCopiedFlag;
+    ++copies_;
+}
+
+void LoggerModel::set_status_bits(Byte bits, bool on) {
+    const Byte allowed = static_cast<Byte>(bits & ~frozen_status_bits_);
+    Byte& status_byte = memory_[kStatusAddress];
+    status_byte = static_cast<Byte>(on ? (status_byte | allowed) : (status_byte & ~allowed));
+}
+
+void LoggerModel::start_mission() {
+    // The logger starts only from cleared memory.
+    if ((status() & kMemoryCleared) == 0) {
+        return;
+    }
+    set_status_bits(kMemoryCleared, false);
+    set_status_bits(kMissionRunning, true);
+}
+
+void LoggerModel::stop_mission() { set_status_bits(kMissionRunning, false); }
+
+void LoggerModel::clear_memory() {
+    if ((status() & kMissionRunning) != 0) {
+        return;
+    }
+    memory_[kAlarmStatusAddress] = 0;
+    std::fill_n(memory_.begin() + kMissionCountAddress, 3, Byte{0});
+    set_status_bits(kMemoryCleared, true);
+}
+
+}  // namespace frostel::sim

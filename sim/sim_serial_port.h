@@ -1,0 +1,62 @@
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "link/clock.h"
+#include "link/serial_port.h"
+#include "reader_box.h"
+
+namespace frostel::sim {
+
+// Ten bits a byte (8N1) at 4800 baud.
+inline constexpr std::chrono::nanoseconds kByteTimeAt4800{2'083'333};
+
+// The serial ports of a simulated PC, on virtual time: reader boxes attached to some port
+// numbers, their reply bytes arriving one byte time apart after the command completes.
+class SimSerialPort final : public link::SerialPort {
+public:
+    // Codes as a real port reports them: no such device, and a request on a closed port.
+    static constexpr link::PortStatus kNoDevice = 1;
+    static constexpr link::PortStatus kNotOpen = 13;
+
+    explicit SimSerialPort(link::VirtualClock& clock) : clock_(clock) {}
+
+    void attach(int number, ReaderBox& box) { boxes_[number] = &box; }
+    void detach(int number) { boxes_.erase(number); }
+    void set_byte_time(std::chrono::nanoseconds t) { byte_time_ = t; }
+    // Bytes that arrive now, as if left over from an earlier exchange.
+    void inject_stray_bytes(const std::vector<Byte>& bytes);
+    // Every RTS switch fails, as on a pseudo-terminal.
+    void fail_rts(link::PortStatus code) { rts_failure_ = code; }
+
+    [[nodiscard]] link::PortStatus open(int number) override;
+    [[nodiscard]] link::PortStatus close() override;
+    [[nodiscard]] bool is_open() const override { return open_box_ != nullptr; }
+    [[nodiscard]] link::PortStatus set_rts(bool on) override;
+    [[nodiscard]] link::PortStatus discard_input() override;
+    [[nodiscard]] link::PortStatus write(std::span<const Byte> bytes) override;
+    [[nodiscard]] std::size_t bytes_waiting() override;
+    [[nodiscard]] Byte take_byte() override;
+    void wait_for_byte(std::chrono::steady_clock::time_point deadline) override;
+
+    [[nodiscard]] int open_port_number() const { return open_number_; }
+
+private:
+    struct Arrival {
+        std::chrono::steady_clock::time_point at;
+        Byte byte;
+    };
+
+    link::VirtualClock& clock_;
+    std::map<int, ReaderBox*> boxes_;
+    ReaderBox* open_box_ = nullptr;
+    int open_number_ = 0;
+    std::chrono::nanoseconds byte_time_ = kByteTimeAt4800;
+    std::deque<Arrival> incoming_;
+    link::PortStatus rts_failure_ = link::kPortOk;
+};
+
+}  // namespace frostel::sim
