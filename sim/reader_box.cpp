@@ -97,8 +97,11 @@ std::vector<Byte> ReaderBox::execute() {
             break;
         case 'D': {
             const auto& pad = logger_.scratchpad();
-            reply = {pad.target_low, pad.target_high, pad.ending_status};
-            reply.insert(reply.end(), pad.data.begin(), pad.data.end());
+            reply.resize(3 + pad.data.size());
+            reply[0] = pad.target_low;
+            reply[1] = pad.target_high;
+            reply[2] = pad.ending_status;
+            std::copy(pad.data.begin(), pad.data.end(), reply.begin() + 3);
             break;
         }
         case 'E':
