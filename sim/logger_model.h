@@ -29,6 +29,8 @@ public:
     // significant byte first, then the check byte (the 1-Wire CRC-8 of the first seven).
     [[nodiscard]] const std::array<Byte, 8>& rom() const { return rom_; }
     void set_serial(std::uint64_t serial48);
+    // Any eight bytes, check byte included, for a logger that answers oddly.
+    void set_rom(const std::array<Byte, 8>& rom) { rom_ = rom; }
 
     [[nodiscard]] std::span<Byte, kLoggerMemorySize> memory() { return memory_; }
     [[nodiscard]] std::span<const Byte, kLoggerMemorySize> memory() const { return memory_; }
