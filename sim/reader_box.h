@@ -30,13 +30,15 @@ struct ReplyFault {
 // The reader box: parses the PC's command bytes, carries them out on the logger and gives
 // back the raw reply bytes.
 class ReaderBox {
-public:
+  public:
     explicit ReaderBox(LoggerModel& logger) : logger_(logger) {}
 
     // One byte from the PC; returns the reply bytes it completes (often none).
     [[nodiscard]] std::vector<Byte> receive(Byte byte);
     // The RTS pulse: the reader drops any half-received command.
     void reset_framing();
+    // A command letter has come and its parameters are not all in yet.
+    [[nodiscard]] bool mid_command() const { return letter_.has_value(); }
 
     void add_fault(ReplyFault fault) { faults_.push_back(fault); }
     void clear_faults() { faults_.clear(); }
@@ -46,7 +48,7 @@ public:
     void clear_log() { commands_.clear(); }
     [[nodiscard]] LoggerModel& logger() { return logger_; }
 
-private:
+  private:
     [[nodiscard]] std::size_t parameter_count(char letter) const;
     [[nodiscard]] std::vector<Byte> execute();
     [[nodiscard]] std::vector<Byte> page_reply(int page) const;

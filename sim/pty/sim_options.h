@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "link/serial_port.h"
+#include "reader_box.h"
+
+namespace frostel::sim {
+
+// How frostel-reader-sim is asked to behave, from its command line.
+struct SimOptions {
+    std::optional<std::filesystem::path> program_folder;  // gets ports/COM<port>
+    int port = 1;
+    std::optional<std::filesystem::path> log_path;  // "-" for stderr
+    std::optional<std::uint64_t> serial;
+    std::optional<std::filesystem::path> memory_file;
+    std::vector<ReplyFault> faults;
+    link::Byte stuck_status_bits = 0;
+};
+
+inline constexpr const char* kSimUsage =
+    "usage: frostel-reader-sim [--program-folder DIR] [--port N] [--log FILE|-]\n"
+    "                          [--serial HEX] [--memory FILE] [--status-stuck MASK]\n"
+    "                          [--fault LETTER:PAGE:KIND[:BYTE[:TIMES]]]...\n"
+    "  KIND is cut (keep BYTE bytes), corrupt (flip byte BYTE) or silence; PAGE is a\n"
+    "  number or *; TIMES is how many replies are hit (default: every one)\n";
+
+// The options, or the reason the arguments make no sense.
+[[nodiscard]] std::variant<SimOptions, std::string> parse_sim_options(
+    std::span<const std::string> args);
+
+// One --fault value, or nothing when it does not parse.
+[[nodiscard]] std::optional<ReplyFault> parse_fault(const std::string& text);
+
+}  // namespace frostel::sim

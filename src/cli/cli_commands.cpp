@@ -1,0 +1,63 @@
+#include "cli_commands.h"
+
+#include <cstdio>
+
+namespace frostel::cli {
+
+namespace {
+
+std::string hex_bytes(std::span<const link::Byte> bytes) {
+    std::string text;
+    char pair[4];
+    for (const link::Byte byte : bytes) {
+        std::snprintf(pair, sizeof pair, "%s%02X", text.empty() ? "" : " ", byte);
+        text += pair;
+    }
+    return text;
+}
+
+bool read_page(const CommandContext& context, int page) {
+    context.commands.read_memory(page);
+    if (context.commands.link().error_number() == link::kNoError)
+        return true;
+    context.err << "frostel-cli: page " << page << " could not be read from " << context.device
+                << " (error " << context.commands.link().error_number() << ")\n";
+    return false;
+}
+
+}  // namespace
+
+int run_id(const CommandContext& context) {
+    link::LoggerId id;
+    context.commands.read_rom(id);
+    context.commands.read_rom(id);
+    if (id == link::kNoLoggerId) {
+        context.err << "frostel-cli: no complete logger identity from " << context.device << '\n';
+        return kExitFailed;
+    }
+    context.out << id << '\n';
+    return kExitOk;
+}
+
+int run_status(const CommandContext& context) {
+    if (!read_page(context, link::kStatusPage))
+        return kExitFailed;
+    const link::Byte status = context.commands.page_data()[link::kStatusOffset];
+    const auto yes_no = [status](link::Byte bit) { return (status & bit) != 0 ? "yes" : "no"; };
+    context.out << "mission running: " << yes_no(link::kStatusMissionRunning) << '\n'
+                << "memory cleared: " << yes_no(link::kStatusMemoryCleared) << '\n';
+    return kExitOk;
+}
+
+int run_read_pages(const CommandContext& context, const std::vector<int>& pages) {
+    char number[8];
+    for (const int page : pages) {
+        if (!read_page(context, page))
+            return kExitFailed;
+        std::snprintf(number, sizeof number, "%04d", page);
+        context.out << number << ": " << hex_bytes(context.commands.page_data()) << '\n';
+    }
+    return kExitOk;
+}
+
+}  // namespace frostel::cli

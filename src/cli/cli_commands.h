@@ -1,0 +1,29 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "link/logger_commands.h"
+
+namespace frostel::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Each command talks to the logger through `commands`, prints its result on `out` and its
+// complaint on `err`, and returns the exit code. `device` names the port in messages.
+struct CommandContext {
+    link::LoggerCommands& commands;
+    std::string device;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// The identity, read twice: a reader's first answer after opening may be stale.
+[[nodiscard]] int run_id(const CommandContext& context);
+[[nodiscard]] int run_status(const CommandContext& context);
+[[nodiscard]] int run_read_pages(const CommandContext& context, const std::vector<int>& pages);
+
+}  // namespace frostel::cli

@@ -1,0 +1,81 @@
+#include "cli_options.h"
+
+#include <charconv>
+
+namespace frostel::cli {
+
+namespace {
+
+std::optional<int> parse_int(const std::string& text, int minimum, int maximum) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || value < minimum || value > maximum) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<Command> parse_command(const std::string& name) {
+    if (name == "id")
+        return Command::kId;
+    if (name == "status")
+        return Command::kStatus;
+    if (name == "read-page")
+        return Command::kReadPage;
+    return std::nullopt;
+}
+
+// Parses the words after the command; an empty text means they were fine.
+std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
+    if (options.command != Command::kReadPage) {
+        return rest.empty() ? "" : "unexpected argument: " + rest.front();
+    }
+    if (rest.empty())
+        return "read-page needs at least one page number";
+    for (const std::string& word : rest) {
+        const auto page = parse_int(word, 0, 0xFFFF);
+        if (!page)
+            return "not a page number: " + word;
+        options.pages.push_back(*page);
+    }
+    return "";
+}
+
+}  // namespace
+
+std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::string> args) {
+    CliOptions options;
+    std::size_t i = 0;
+    for (; i < args.size() && args[i].starts_with("--"); i += 2) {
+        const std::string& name = args[i];
+        if (i + 1 >= args.size())
+            return "missing value for " + name;
+        const std::string& value = args[i + 1];
+        if (name == "--port") {
+            options.port = parse_int(value, 1, 30);
+            if (!options.port)
+                return "port must be 1 to 30: " + value;
+        } else if (name == "--device") {
+            options.device = value;
+        } else if (name == "--program-folder") {
+            options.program_folder = value;
+        } else {
+            return "unknown option: " + name;
+        }
+    }
+    if (options.port && options.device)
+        return "give --port or --device, not both";
+    if (i >= args.size())
+        return "no command given";
+    const auto command = parse_command(args[i]);
+    if (!command)
+        return "unknown command: " + args[i];
+    options.command = *command;
+    const std::string problem = parse_command_arguments(options, args.subspan(i + 1));
+    if (!problem.empty())
+        return problem;
+    return options;
+}
+
+}  // namespace frostel::cli

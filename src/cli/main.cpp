@@ -1,0 +1,53 @@
+// frostel-cli: the reader link from a terminal, on the same core as the windows.
+#include <QCoreApplication>
+#include <iostream>
+
+#include "cli_commands.h"
+#include "cli_options.h"
+#include "link/clock.h"
+#include "link/port_devices.h"
+#include "link/qt_serial_port.h"
+#include "link/reader_link.h"
+
+namespace {
+
+using namespace frostel;
+
+std::filesystem::path default_program_folder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+int run(const cli::CliOptions& options) {
+    const int port_number = options.port.value_or(link::kFirstPortNumber);
+    const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
+    const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
+    link::QtSerialPort port(link::QtSerialPort::fixed_device(device));
+    link::SystemClock clock;
+    link::ReaderLink reader(port, clock);
+    link::LoggerCommands commands(reader);
+    reader.open_port(port_number);
+
+    const cli::CommandContext context{commands, device, std::cout, std::cerr};
+    switch (options.command) {
+        case cli::Command::kId:
+            return cli::run_id(context);
+        case cli::Command::kStatus:
+            return cli::run_status(context);
+        case cli::Command::kReadPage:
+            return cli::run_read_pages(context, options.pages);
+    }
+    return cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto parsed = cli::parse_cli_options(args);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        std::cerr << "frostel-cli: " << *problem << '\n' << cli::kCliUsage;
+        return cli::kExitUsage;
+    }
+    return run(std::get<cli::CliOptions>(parsed));
+}
