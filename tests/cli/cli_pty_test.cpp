@@ -1,0 +1,88 @@
+// frostel-cli against frostel-reader-sim on a real pseudo-terminal, through the Qt
+// SerialPort adapter and the ports/COMn link in a program folder.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "support/process.h"
+
+namespace frostel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliOverPseudoTerminal : ::testing::Test {
+    fs::path folder = fs::temp_directory_path() / ("frostel-cli-pty-" + std::to_string(::getpid()));
+
+    void SetUp() override { fs::create_directories(folder); }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::vector<std::string> sim_args(std::vector<std::string> extra) const {
+        std::vector<std::string> args{FROSTEL_READER_SIM, "--program-folder", folder.string(),
+                                      "--port", "4"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    }
+    ProcessResult cli(std::vector<std::string> words) const {
+        std::vector<std::string> args{FROSTEL_CLI, "--program-folder", folder.string(), "--port",
+                                      "4"};
+        args.insert(args.end(), words.begin(), words.end());
+        return run_process(args);
+    }
+    std::string log_text() const {
+        std::ifstream in(folder / "traffic.log");
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
+    ReaderSimProcess sim(sim_args({"--serial", "0000FEDCBA98"}));
+    EXPECT_EQ(fs::read_symlink(folder / "ports" / "COM4"), sim.device());
+
+    const ProcessResult id = cli({"id"});
+    EXPECT_EQ(id.exit_code, 0) << id.err;
+    ASSERT_EQ(id.out.size(), 17u);
+    EXPECT_EQ(id.out.substr(0, 14), "410000FEDCBA98");
+
+    const ProcessResult status = cli({"status"});
+    EXPECT_EQ(status.exit_code, 0) << status.err;
+    EXPECT_EQ(status.out, "mission running: no\nmemory cleared: no\n");
+
+    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_FALSE(fs::exists(folder / "ports" / "COM4"));
+}
+
+TEST_F(CliOverPseudoTerminal, PageReadsRetryABadCrcAndGiveUpOnAPersistentOne) {
+    ReaderSimProcess sim(sim_args({"--fault", "B:16:corrupt:5:2", "--fault", "B:20:corrupt:33"}));
+    const ProcessResult retried = cli({"read-page", "16"});
+    EXPECT_EQ(retried.exit_code, 0) << retried.err;
+    EXPECT_EQ(retried.out.substr(0, 6), "0016: ");
+
+    const ProcessResult failed = cli({"read-page", "20"});
+    EXPECT_EQ(failed.exit_code, 1);
+    EXPECT_NE(failed.err.find("page 20"), std::string::npos);
+}
+
+TEST_F(CliOverPseudoTerminal, SilentReaderAndBadArguments) {
+    ReaderSimProcess sim(
+        sim_args({"--fault", "A:*:silence", "--log", (folder / "traffic.log").string()}));
+    const ProcessResult usage = cli({"read-page"});
+    EXPECT_EQ(usage.exit_code, 2);
+    EXPECT_NE(usage.err.find("usage:"), std::string::npos);
+    EXPECT_TRUE(log_text().empty()) << "bytes were sent for bad arguments";
+
+    const ProcessResult id = cli({"id"});
+    EXPECT_EQ(id.exit_code, 1);
+    EXPECT_NE(id.err.find(sim.device()), std::string::npos);
+    EXPECT_NE(log_text().find("pc : 41"), std::string::npos);
+}
+
+TEST_F(CliOverPseudoTerminal, MissingDeviceIsAFailureNotAHang) {
+    const ProcessResult id = run_process({FROSTEL_CLI, "--device", "/dev/frostel-missing", "id"});
+    EXPECT_EQ(id.exit_code, 1);
+    EXPECT_NE(id.err.find("/dev/frostel-missing"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace frostel::test

@@ -1,0 +1,46 @@
+#include "sim_options.h"
+
+#include <gtest/gtest.h>
+
+namespace frostel::sim {
+namespace {
+
+TEST(SimOptions, ReadsEveryOption) {
+    const std::vector<std::string> args{
+        "--program-folder", "/tmp/f",         "--port",   "12",         "--log",          "-",
+        "--serial",         "abcdef123456",   "--memory", "m.bin",      "--status-stuck", "0x02",
+        "--fault",          "B:130:cut:20:3", "--fault",  "A:*:silence"};
+    const auto parsed = parse_sim_options(args);
+    ASSERT_TRUE(std::holds_alternative<SimOptions>(parsed)) << std::get<std::string>(parsed);
+    const SimOptions& options = std::get<SimOptions>(parsed);
+    EXPECT_EQ(options.port, 12);
+    EXPECT_EQ(options.serial, 0xABCDEF123456ULL);
+    EXPECT_EQ(options.stuck_status_bits, 0x02);
+    ASSERT_EQ(options.faults.size(), 2u);
+    EXPECT_EQ(options.faults[0].page, 130);
+    EXPECT_EQ(options.faults[0].kind, ReplyFault::Kind::kCut);
+    EXPECT_EQ(options.faults[0].byte_index, 20);
+    EXPECT_EQ(options.faults[0].times, 3);
+    EXPECT_EQ(options.faults[1].letter, 'A');
+    EXPECT_EQ(options.faults[1].page, -1);
+    EXPECT_EQ(options.faults[1].times, -1);
+}
+
+TEST(SimOptions, RefusesNonsense) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--port", "31"},
+                                               {"--serial", "1000000000000"},
+                                               {"--status-stuck", "256"},
+                                               {"--fault", "Z:1:cut"},
+                                               {"--fault", "B:x:cut"},
+                                               {"--fault", "B:1:melt"},
+                                               {"--fault", "B:1:cut:2:0"},
+                                               {"--log"},
+                                               {"--colour", "red"}}) {
+        EXPECT_TRUE(std::holds_alternative<std::string>(parse_sim_options(args)))
+            << ::testing::PrintToString(args);
+    }
+}
+
+}  // namespace
+}  // namespace frostel::sim
