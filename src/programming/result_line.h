@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace frostel::programming {
+
+// The one line a programming run ends with.
+enum class ResultKind { kOk, kLoggerError, kStartTimeIncomplete, kStartTimeBeforeNow };
+
+struct ResultLine {
+    ResultKind kind = ResultKind::kOk;
+    std::string text;
+
+    [[nodiscard]] bool is_failure() const { return kind != ResultKind::kOk; }
+    bool operator==(const ResultLine&) const = default;
+};
+
+[[nodiscard]] inline ResultLine programming_ok() {
+    return {ResultKind::kOk, "PROGRAMMING OK"};
+}
+[[nodiscard]] inline ResultLine programming_error() {
+    return {ResultKind::kLoggerError, "PROGRAMMING ERROR !"};
+}
+// Carries the start-time field's text as it stands, prompt characters included.
+[[nodiscard]] inline ResultLine start_time_incomplete(const std::string& time_text) {
+    return {ResultKind::kStartTimeIncomplete, "STARTTIME ! (" + time_text + ")"};
+}
+[[nodiscard]] inline ResultLine start_time_before_now() {
+    return {ResultKind::kStartTimeBeforeNow, "STAR TIME BEFORE NOW !"};
+}
+
+}  // namespace frostel::programming

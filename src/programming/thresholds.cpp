@@ -1,0 +1,95 @@
+#include "thresholds.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace frostel::programming {
+
+namespace {
+
+bool is_ignored(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The longest start of `text` (ignored characters dropped) that reads as a number.
+std::string number_prefix(std::string_view text) {
+    std::string number;
+    bool seen_point = false;
+    for (char c : text) {
+        if (is_ignored(c)) {
+            continue;
+        }
+        const bool sign = (c == '-' || c == '+') && number.empty();
+        const bool point = c == '.' && !seen_point;
+        if (!sign && !point && !is_digit(c)) {
+            break;
+        }
+        seen_point = seen_point || point;
+        number += c;
+    }
+    return number;
+}
+
+struct TypeRange {
+    double low_bound;
+    const char* low_text;
+    double high_bound;
+    const char* high_text;
+    // byte = 2 x T + offset: the inverse of the type's 8-bit sample scale.
+    double half_degree_offset;
+};
+
+TypeRange type_range(LoggerType type) {
+    switch (type) {
+        case LoggerType::kT:
+            return {0, "0", 125, "125", 2};
+        case LoggerType::kH:
+            return {15, "15", 140, "140", -28};
+        case LoggerType::kL:
+            break;
+    }
+    return {-40, "-40", 85, "85", 82};
+}
+
+}  // namespace
+
+double lenient_number(std::string_view text) {
+    std::string number = number_prefix(text);
+    const bool negative = !number.empty() && number.front() == '-';
+    if (!number.empty() && (number.front() == '-' || number.front() == '+')) {
+        number.erase(0, 1);
+    }
+    if (number.empty() || number == ".") {
+        return 0;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        value = std::numeric_limits<double>::infinity();
+    }
+    return negative ? -value : value;
+}
+
+ThresholdTexts corrected_thresholds(ThresholdTexts texts, LoggerType type) {
+    const TypeRange range = type_range(type);
+    if (lenient_number(texts.low) < range.low_bound) {
+        texts.low = range.low_text;
+    }
+    if (lenient_number(texts.high) > range.high_bound) {
+        texts.high = range.high_text;
+    }
+    return texts;
+}
+
+link::Byte threshold_byte(std::string_view text, LoggerType type) {
+    const double scaled = 2 * lenient_number(text) + type_range(type).half_degree_offset;
+    // The default rounding mode rounds halves to the even neighbour.
+    return static_cast<link::Byte>(std::clamp(std::nearbyint(scaled), 0.0, 255.0));
+}
+
+}  // namespace frostel::programming
