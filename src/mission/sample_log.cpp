@@ -1,0 +1,93 @@
+#include "mission/sample_log.h"
+
+#include <algorithm>
+
+#include "link/local_date_time.h"
+#include "mission/register_map.h"
+
+namespace frostel::mission {
+
+namespace {
+
+int bytes_per_sample(SampleFormat format) {
+    return format == SampleFormat::k16Bit ? 2 : 1;
+}
+
+}  // namespace
+
+LogWalk plan_log_walk(int mission_sample_count, SampleFormat format) {
+    const int size = bytes_per_sample(format);
+    const int capacity = kLogBytes / size;
+    LogWalk walk;
+    walk.first_page = kLogFirstPage;
+    if (mission_sample_count > capacity) {
+        walk.last_page = kLogLastPage;
+        walk.sample_count = capacity;
+        walk.oldest_position = mission_sample_count % capacity;
+        walk.oldest_sample_number = mission_sample_count - capacity;
+        return walk;
+    }
+    // Through the page after the last sample's, as the logger's own tools read it, but
+    // a full log ends at the last page of the log.
+    const int last = kLogFirstPage + 1 + mission_sample_count * size / link::kPageSize;
+    walk.last_page = std::min(last, kLogLastPage);
+    walk.sample_count = mission_sample_count;
+    return walk;
+}
+
+SampleDecoder::SampleDecoder(const MissionHeader& header)
+    : header_(header),
+      scale_(type_scale(header.logger_type)),
+      calibration_(calibration_coefficients(header.sensor_calibration, scale_)),
+      walk_(plan_log_walk(header.mission_sample_count, header.sample_format)),
+      table_(kSampleTableSize, 0.0) {}
+
+double SampleDecoder::sample_celsius(link::Byte high, link::Byte low) const {
+    const double t = reading_celsius({high, low}, scale_);
+    return scale_.calibrated ? corrected(t, calibration_) : t;
+}
+
+void SampleDecoder::add_page(int page, std::span<const link::Byte, link::kPageSize> bytes) {
+    if (page < kLogFirstPage || page > kLogLastPage) {
+        return;
+    }
+    const int offset = (page - kLogFirstPage) * link::kPageSize;
+    // 16-bit samples are read from their bytes whatever the alarm status byte says; 8-bit
+    // samples take no calibration correction.
+    if (header_.sample_format == SampleFormat::k16Bit) {
+        for (int i = 0; i < link::kPageSize; i += 2) {
+            table_[static_cast<std::size_t>((offset + i) / 2)] =
+                sample_celsius(bytes[i], bytes[i + 1]);
+        }
+        return;
+    }
+    for (int i = 0; i < link::kPageSize; ++i) {
+        table_[static_cast<std::size_t>(offset + i)] = bytes[i] / 2.0 + scale_.raw_zero;
+    }
+}
+
+std::vector<Sample> SampleDecoder::samples() const {
+    const int capacity = kLogBytes / bytes_per_sample(header_.sample_format);
+    std::vector<Sample> result(static_cast<std::size_t>(walk_.sample_count));
+    for (int j = 0; j < walk_.sample_count; ++j) {
+        Sample& sample = result[static_cast<std::size_t>(j)];
+        sample.celsius = table_[static_cast<std::size_t>((walk_.oldest_position + j) % capacity)];
+        sample.time = link::add_seconds(
+            header_.start_time,
+            (walk_.oldest_sample_number + j) * static_cast<std::int64_t>(header_.sample_interval));
+        sample.time_text = link::format_iso(sample.time);
+    }
+    return result;
+}
+
+std::vector<double> shown_values(std::span<const Sample> samples, TemperatureUnit unit,
+                                 double offset) {
+    std::vector<double> values;
+    values.reserve(samples.size());
+    for (const Sample& sample : samples) {
+        values.push_back(shown_temperature(sample.celsius, unit, offset));
+    }
+    return values;
+}
+
+}  // namespace frostel::mission
