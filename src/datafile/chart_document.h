@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace frostel::datafile {
+
+// One point of the temperature series: X is a date-time number, the label its time text.
+struct ChartPoint {
+    double x = 0;
+    double y = 0;
+    QString label;
+    bool operator==(const ChartPoint&) const = default;
+};
+
+struct ChartAxis {
+    QString title;
+    double minimum = 0;
+    double maximum = 0;
+    bool automatic = false;
+    bool operator==(const ChartAxis&) const = default;
+};
+
+// A colour as 0xRRGGBB, so the document needs no GUI types.
+using Rgb = std::uint32_t;
+
+// The whole state of the chart: what the template ".tee" and a saved mission's chart carry.
+struct ChartDocument {
+    QStringList title_lines{QStringLiteral("Frostel")};
+    QString series_title = QStringLiteral("TEMPERATURE");
+    Rgb line_colour = 0xFF0000;
+    int line_width = 2;
+    Rgb background_colour = 0xFFFFFF;
+    std::vector<ChartPoint> points;
+    ChartAxis left{QStringLiteral("CELSIUS"), 0, 125, false};
+    ChartAxis right{QStringLiteral("RELATIVE HUMIDITY"), 0, 100, false};
+    ChartAxis bottom{QString(), 0, 1, true};
+    bool operator==(const ChartDocument&) const = default;
+};
+
+// Limits a document must keep to be read: far above any real mission (8193 samples), low
+// enough that a hostile file cannot make the reader allocate without bound.
+inline constexpr int kChartDocumentVersion = 1;
+inline constexpr qsizetype kMaxChartPoints = 65536;
+inline constexpr qint64 kMaxChartDocumentBytes = 16 * 1024 * 1024;
+inline constexpr qsizetype kMaxChartTextLength = 1024;
+inline constexpr int kMaxLineWidth = 32;
+
+[[nodiscard]] QByteArray to_json(const ChartDocument& document);
+// Nothing unless the bytes are a complete document of a version this build knows, with
+// every field present, of its kind and within its limits.
+[[nodiscard]] std::optional<ChartDocument> from_json(const QByteArray& bytes);
+
+// Written whole or not at all: a failed write leaves any older file as it was.
+[[nodiscard]] bool write_chart_document(const QString& path, const ChartDocument& document);
+[[nodiscard]] std::optional<ChartDocument> read_chart_document(const QString& path);
+
+}  // namespace frostel::datafile
