@@ -31,6 +31,11 @@ link::PortStatus SimSerialPort::set_rts(bool on) {
         return rts_failure_;
     }
     if (!on) {
+        // The reset stops the reader mid-reply: what it has not sent yet never comes.
+        const auto now = clock_.now();
+        while (!incoming_.empty() && incoming_.back().at > now) {
+            incoming_.pop_back();
+        }
         open_box_->reset_framing();
     }
     return link::kPortOk;
@@ -57,7 +62,22 @@ link::PortStatus SimSerialPort::write(std::span<const Byte> bytes) {
         auto at = std::max(clock_.now(), incoming_.empty() ? clock_.now() : incoming_.back().at);
         for (Byte r : reply) {
             at += byte_time_;
-            incoming_.push_back({at, r});
+            const std::optional<LineFault> fault = noise_ ? noise_() : std::nullopt;
+            if (!fault) {
+                incoming_.push_back({at, r});
+                continue;
+            }
+            switch (fault->kind) {
+                case LineFault::Kind::kCorrupt:
+                    incoming_.push_back({at, static_cast<Byte>(r ^ fault->flip_mask)});
+                    break;
+                case LineFault::Kind::kDrop:
+                    break;
+                case LineFault::Kind::kDelay:
+                    at += fault->delay;
+                    incoming_.push_back({at, r});
+                    break;
+            }
         }
     }
     return link::kPortOk;

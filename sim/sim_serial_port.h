@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "line_noise.h"
 #include "link/clock.h"
 #include "link/serial_port.h"
 #include "reader_box.h"
@@ -17,7 +18,7 @@ inline constexpr std::chrono::nanoseconds kByteTimeAt4800{2'083'333};
 // The serial ports of a simulated PC, on virtual time: reader boxes attached to some port
 // numbers, their reply bytes arriving one byte time apart after the command completes.
 class SimSerialPort final : public link::SerialPort {
-public:
+  public:
     // Codes as a real port reports them: no such device, and a request on a closed port.
     static constexpr link::PortStatus kNoDevice = 1;
     static constexpr link::PortStatus kNotOpen = 13;
@@ -31,6 +32,8 @@ public:
     void inject_stray_bytes(const std::vector<Byte>& bytes);
     // Every RTS switch fails, as on a pseudo-terminal.
     void fail_rts(link::PortStatus code) { rts_failure_ = code; }
+    // Reply bytes pass through this on their way to the PC; empty for a clean line.
+    void set_line_noise(LineNoise noise) { noise_ = std::move(noise); }
 
     [[nodiscard]] link::PortStatus open(int number) override;
     [[nodiscard]] link::PortStatus close() override;
@@ -44,7 +47,7 @@ public:
 
     [[nodiscard]] int open_port_number() const { return open_number_; }
 
-private:
+  private:
     struct Arrival {
         std::chrono::steady_clock::time_point at;
         Byte byte;
@@ -57,6 +60,7 @@ private:
     std::chrono::nanoseconds byte_time_ = kByteTimeAt4800;
     std::deque<Arrival> incoming_;
     link::PortStatus rts_failure_ = link::kPortOk;
+    LineNoise noise_;
 };
 
 }  // namespace frostel::sim
