@@ -10,6 +10,13 @@ constexpr std::uint64_t kDefaultSerial = 0x00000ABCDEF1ULL;
 // Mission sample count and the alarm flags that a clear resets.
 constexpr std::uint16_t kAlarmStatusAddress = 0x0214;
 constexpr std::uint16_t kMissionCountAddress = 0x0220;
+
+// Registers the logger keeps itself (alarm and general status, mission time stamp, sample
+// counters, configuration, factory calibration): a copy leaves them as they are.
+bool is_read_only(std::size_t address) {
+    return (address >= 0x0214 && address <= 0x0215) || (address >= 0x0219 && address <= 0x021E) ||
+           (address >= 0x0220 && address <= 0x0226) || (address >= 0x0240 && address < 0x0260);
+}
 }  // namespace
 
 Byte dallas_crc8(std::span<const Byte> bytes) {
@@ -60,7 +67,9 @@ void LoggerModel::copy_scratchpad(Byte target_low, Byte target_high, Byte ending
     }
     const std::size_t end = (target & ~std::size_t{0x1F}) + (ending_status & 0x1FU);
     for (std::size_t a = target; a <= end && a < kLoggerMemorySize; ++a) {
-        memory_[a] = scratchpad_.data[a - target];
+        if (!is_read_only(a)) {
+            memory_[a] = scratchpad_.data[a - target];
+        }
     }
     scratchpad_.ending_status |= kCopiedFlag;
     ++copies_;
