@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "mission/temperature_unit.h"
+
 namespace frostel::cli {
 
 namespace {
@@ -23,11 +25,31 @@ std::optional<Command> parse_command(const std::string& name) {
         return Command::kStatus;
     if (name == "read-page")
         return Command::kReadPage;
+    if (name == "download")
+        return Command::kDownload;
     return std::nullopt;
+}
+
+std::string parse_download_arguments(CliOptions& options, std::span<const std::string> rest) {
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        if (i + 1 >= rest.size())
+            return "missing value for " + rest[i];
+        const std::string& value = rest[i + 1];
+        if (rest[i] == "--csv") {
+            options.csv_file = value;
+        } else if (rest[i] == "--unit" && mission::unit_from_token(value)) {
+            options.unit = value;
+        } else {
+            return "bad download option: " + rest[i] + " " + value;
+        }
+    }
+    return "";
 }
 
 // Parses the words after the command; an empty text means they were fine.
 std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
+    if (options.command == Command::kDownload)
+        return parse_download_arguments(options, rest);
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
     }

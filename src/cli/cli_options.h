@@ -9,7 +9,7 @@
 
 namespace frostel::cli {
 
-enum class Command { kId, kStatus, kReadPage };
+enum class Command { kId, kStatus, kReadPage, kDownload };
 
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
@@ -17,7 +17,9 @@ struct CliOptions {
     std::optional<std::string> device;  // --device PATH, used for every port number
     std::optional<std::filesystem::path> program_folder;
     Command command = Command::kId;
-    std::vector<int> pages;  // read-page
+    std::vector<int> pages;                         // read-page
+    std::optional<std::filesystem::path> csv_file;  // download: stdout without it
+    std::string unit = "CELSIUS";                   // download
 };
 
 inline constexpr const char* kCliUsage =
@@ -25,6 +27,8 @@ inline constexpr const char* kCliUsage =
     "  id                  print the logger's identity\n"
     "  status              print whether a mission runs and the memory is cleared\n"
     "  read-page P [P ...] print pages P (0 to 65535) in hex\n"
+    "  download [--csv FILE] [--unit CELSIUS|FARENHEIT|KELVIN|REAUMUR]\n"
+    "                      download the mission; samples as CSV to FILE or stdout\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n";
 

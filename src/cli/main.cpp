@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli_commands.h"
+#include "cli_download.h"
 #include "cli_options.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
@@ -35,6 +36,9 @@ int run(const cli::CliOptions& options) {
             return cli::run_status(context);
         case cli::Command::kReadPage:
             return cli::run_read_pages(context, options.pages);
+        case cli::Command::kDownload:
+            return cli::run_download(context,
+                                     {clock, port_number, folder, options.csv_file, options.unit});
     }
     return cli::kExitUsage;
 }

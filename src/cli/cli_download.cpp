@@ -1,0 +1,90 @@
+#include "cli_download.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "link/local_date_time.h"
+#include "mission/download.h"
+#include "mission/whole_file.h"
+
+namespace frostel::cli {
+
+namespace {
+
+// A download seen from a terminal: no window to update, the unit fixed by the command line.
+class TerminalDownloadView final : public mission::DownloadView {
+  public:
+    explicit TerminalDownloadView(std::string unit) : unit_(std::move(unit)) {}
+
+    void set_busy(bool) override {}
+    void process_events() override {}
+    void show_error(bool visible) override { error_shown_ = visible; }
+    void set_progress_maximum(int) override {}
+    void set_progress(int) override {}
+    void set_logger_caption(const std::string&) override {}
+    void set_chart_title(const std::string&) override {}
+    void set_mission_text(const std::string&) override {}
+    void set_calibration_offset(int) override {}
+    [[nodiscard]] std::string unit_title() override { return unit_; }
+    void set_unit_title(std::string_view title) override { unit_ = title; }
+    void show_points(const std::vector<mission::ChartPoint>&) override {}
+    void offer_save() override {}
+
+    [[nodiscard]] bool error_shown() const { return error_shown_; }
+
+  private:
+    std::string unit_;
+    bool error_shown_ = false;
+};
+
+std::string shortest(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string csv_text(const mission::DownloadedMission& mission) {
+    std::string csv = "time,temperature\n";
+    for (std::size_t i = 0; i < mission.samples.size(); ++i) {
+        csv += mission.samples[i].time_text + "," + shortest(mission.values[i]) + "\n";
+    }
+    return csv;
+}
+
+void print_summary(std::ostream& err, const mission::DownloadedMission& mission) {
+    const mission::MissionHeader& header = mission.header;
+    err << "logger: " << header.logger_id << '\n'
+        << "type: " << static_cast<char>(header.logger_type) << '\n'
+        << "samples: " << mission.samples.size() << '\n'
+        << "interval: " << header.sample_interval << " s\n"
+        << "start: " << link::format_iso(header.start_time) << '\n'
+        << "offset: " << shortest(header.calibration_offset) << '\n';
+}
+
+}  // namespace
+
+int run_download(const CommandContext& context, const DownloadRequest& request) {
+    TerminalDownloadView view(request.unit);
+    const mission::DownloadSetup setup{context.commands, request.clock, request.port_number,
+                                       request.program_folder};
+    const std::optional<mission::DownloadedMission> mission =
+        mission::download_mission(setup, view);
+    if (!mission) {
+        context.err << mission::kLoadingErrorText << '\n';
+        return kExitFailed;
+    }
+    print_summary(context.err, *mission);
+    const std::string csv = csv_text(*mission);
+    if (!request.csv_file) {
+        context.out << csv;
+        return kExitOk;
+    }
+    if (!mission::write_whole_file(*request.csv_file, csv)) {
+        context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace frostel::cli

@@ -1,0 +1,158 @@
+#include "mission/download.h"
+
+#include "link/local_date_time.h"
+#include "mission/register_map.h"
+#include "mission/whole_file.h"
+
+namespace frostel::mission {
+
+namespace {
+
+constexpr double kSecondsPerDay = 86400.0;
+constexpr double kDaysBetweenPoints = 0.25;
+
+// Controls off for the whole download, on again however it ends.
+class BusyGuard {
+  public:
+    explicit BusyGuard(DownloadView& view) : view_(view) { view_.set_busy(true); }
+    ~BusyGuard() { view_.set_busy(false); }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+  private:
+    DownloadView& view_;
+};
+
+bool failed(const link::LoggerCommands& commands) {
+    return commands.link().error_number() == link::kLoggerError;
+}
+
+// Two reads: the first answer after a port change can be stale; only the second counts.
+link::LoggerId read_identity(link::LoggerCommands& commands) {
+    link::LoggerId id;
+    for (int read = 0; read < 2; ++read) {
+        commands.read_rom(id);
+        if (failed(commands))
+            commands.link().set_error_number(link::kNoError);
+    }
+    return id;
+}
+
+std::optional<link::MemoryImage> read_register_pages(link::LoggerCommands& commands,
+                                                     DownloadView& view) {
+    link::MemoryImage image = make_header_image();
+    view.set_progress_maximum(kHeaderLastPage);
+    for (int page = kHeaderFirstPage; page <= kHeaderLastPage; ++page) {
+        if (!commands.read_page_into(page, image))
+            return std::nullopt;
+        view.set_progress(page);
+        view.process_events();
+    }
+    return image;
+}
+
+bool read_log_pages(link::LoggerCommands& commands, DownloadView& view, SampleDecoder& decoder) {
+    const LogWalk& walk = decoder.walk();
+    view.set_progress_maximum(walk.page_count() - 1);
+    view.set_progress(0);
+    for (int page = walk.first_page; page <= walk.last_page; ++page) {
+        commands.read_memory(page);
+        if (failed(commands))
+            return false;
+        decoder.add_page(page, commands.page_data());
+        view.set_progress(page - walk.first_page);
+        view.process_events();
+    }
+    return true;
+}
+
+TemperatureUnit current_unit(DownloadView& view) {
+    const std::optional<TemperatureUnit> unit = unit_from_token(view.unit_title());
+    if (!unit)
+        view.set_unit_title(unit_token(TemperatureUnit::kCelsius));
+    return unit.value_or(TemperatureUnit::kCelsius);
+}
+
+std::vector<ChartPoint> chart_points(const std::vector<Sample>& samples,
+                                     const std::vector<double>& values, link::Clock& clock) {
+    std::vector<ChartPoint> points;
+    points.reserve(samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double x =
+            chart_date(clock.local_now()) + static_cast<double>(i) * kDaysBetweenPoints;
+        points.push_back({x, values[i], samples[i].time_text});
+    }
+    return points;
+}
+
+std::optional<DownloadedMission> fail(DownloadView& view) {
+    view.show_error(true);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::filesystem::path side_file_path(const std::filesystem::path& program_folder,
+                                     const link::LoggerId& logger_id) {
+    return program_folder / (logger_id + ".INF");
+}
+
+std::string side_file_text(int device_sample_count) {
+    const std::string sign = device_sample_count < 0 ? "-" : " ";
+    const long long magnitude = device_sample_count < 0
+                                    ? -static_cast<long long>(device_sample_count)
+                                    : device_sample_count;
+    return sign + std::to_string(magnitude) + " \r\n";
+}
+
+double chart_date(const link::LocalDateTime& t) {
+    static const std::int64_t kChartEpoch = link::to_civil_seconds({1899, 12, 30, 0, 0, 0});
+    return static_cast<double>(link::to_civil_seconds(t) - kChartEpoch) / kSecondsPerDay;
+}
+
+std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, DownloadView& view) {
+    BusyGuard busy(view);
+    view.show_error(false);
+    view.process_events();
+    if (setup.port_number == 0)
+        return std::nullopt;
+
+    link::LoggerCommands& commands = setup.commands;
+    const link::LoggerId logger_id = read_identity(commands);
+    view.show_error(false);
+    view.set_progress(0);
+    view.set_logger_caption("");
+
+    commands.stop_mission();
+    if (failed(commands))
+        return fail(view);
+    const std::optional<link::MemoryImage> image = read_register_pages(commands, view);
+    if (!image)
+        return fail(view);
+
+    DownloadedMission mission;
+    mission.header = decode_mission_header(*image, logger_id);
+    const MissionHeader& header = mission.header;
+    // A side file that cannot be written does not stop the download.
+    (void)write_whole_file(side_file_path(setup.program_folder, logger_id),
+                           side_file_text(header.device_sample_count));
+    view.set_logger_caption(header.caption);
+    view.set_chart_title(logger_id);
+    view.set_mission_text(header.mission_text);
+    view.set_calibration_offset(header.calibration_offset_tenths);
+
+    SampleDecoder decoder(header);
+    if (!read_log_pages(commands, view, decoder))
+        return fail(view);
+
+    mission.samples = decoder.samples();
+    mission.unit = current_unit(view);
+    mission.values = shown_values(mission.samples, mission.unit, header.calibration_offset);
+    view.show_points(chart_points(mission.samples, mission.values, setup.clock));
+    view.process_events();
+    commands.link().set_error_number(link::kNoError);
+    view.offer_save();
+    return mission;
+}
+
+}  // namespace frostel::mission

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/clock.h"
+#include "link/logger_commands.h"
+#include "mission/mission_header.h"
+#include "mission/sample_log.h"
+#include "mission/temperature_unit.h"
+
+namespace frostel::mission {
+
+inline constexpr std::string_view kLoadingErrorText = "LOADING ERROR !";
+
+// One chart point of a download: evenly spaced X (days, as the chart's date-times), the
+// temperature in the current unit and the sample's real time as its label.
+struct ChartPoint {
+    double x = 0.0;
+    double y = 0.0;
+    std::string label;
+};
+
+// What a download shows and asks on its way; the main window and frostel-cli each give one.
+// Every call happens on the caller's thread, in the order of the download's steps.
+class DownloadView {
+  public:
+    virtual ~DownloadView() = default;
+    // Called with true before anything else and with false at the end, whatever the end:
+    // the controls that would start another logger operation are off meanwhile.
+    virtual void set_busy(bool busy) = 0;
+    virtual void process_events() = 0;
+    // The "LOADING ERROR !" frame.
+    virtual void show_error(bool visible) = 0;
+    virtual void set_progress_maximum(int maximum) = 0;
+    virtual void set_progress(int value) = 0;
+    virtual void set_logger_caption(const std::string& caption) = 0;
+    virtual void set_chart_title(const std::string& logger_id) = 0;
+    virtual void set_mission_text(const std::string& text) = 0;
+    // The programming window's calibration slider, in tenths of a degree.
+    virtual void set_calibration_offset(int tenths) = 0;
+    // The current unit lives in the chart's left-axis title.
+    [[nodiscard]] virtual std::string unit_title() = 0;
+    virtual void set_unit_title(std::string_view title) = 0;
+    // Replaces the chart's points, then refills the table from them with its cells cleared.
+    virtual void show_points(const std::vector<ChartPoint>& points) = 0;
+    // The save dialog; writing the chosen pair is the view's affair.
+    virtual void offer_save() = 0;
+};
+
+// What a finished download read, for callers that want more than the view got.
+struct DownloadedMission {
+    MissionHeader header;
+    std::vector<Sample> samples;  // oldest first
+    TemperatureUnit unit = TemperatureUnit::kCelsius;
+    std::vector<double> values;  // in `unit`, with the calibration offset
+};
+
+struct DownloadSetup {
+    link::LoggerCommands& commands;
+    link::Clock& clock;
+    int port_number = 0;                   // 0: no port chosen, nothing happens
+    std::filesystem::path program_folder;  // where the side file goes
+};
+
+// "Load Data": identity, stop, register pages, side file, log pages decoded as they
+// arrive, then the chart, the table and the save dialog. Nothing when no port is chosen;
+// on a failed logger operation the error frame, the chart and table left as they were.
+// The mission when every read succeeded.
+std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, DownloadView& view);
+
+// The side file a download leaves in the program folder: "<LoggerId>.INF" holding the
+// device sample count as " n " and CR LF.
+[[nodiscard]] std::filesystem::path side_file_path(const std::filesystem::path& program_folder,
+                                                   const link::LoggerId& logger_id);
+[[nodiscard]] std::string side_file_text(int device_sample_count);
+
+// `t` as the chart's date-time number: days since 1899-12-30 with the time as a fraction.
+[[nodiscard]] double chart_date(const link::LocalDateTime& t);
+
+}  // namespace frostel::mission
