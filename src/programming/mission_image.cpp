@@ -10,12 +10,13 @@ namespace frostel::programming {
 namespace {
 
 using link::Byte;
+using mission::LoggerType;
+namespace read_address = mission::address;
 
 constexpr Byte kAlarmLowAndHigh = 0x03;
-constexpr Byte kClockRunsCountingSeconds = 0x03;
-constexpr Byte kClockRunsCountingMinutes = 0x01;
+constexpr Byte kClockOscillatorOn = 0x01;
+// Bits 0, 6 and 7 are set in every mission the program writes.
 constexpr Byte kMissionControlAlways = 0xC1;
-constexpr Byte kMissionSixteenBit = 0x04;
 constexpr Byte kMissionRollover = 0x10;
 constexpr Byte kMissionStartOnAlarm = 0x20;
 constexpr std::int64_t kSecondsPerMinute = 60;
@@ -64,7 +65,7 @@ void put_bytes(link::MemoryImage& image, std::size_t address, const std::vector<
 }
 
 void put_clock(link::MemoryImage& image, const link::LocalDateTime& now) {
-    put_bytes(image, address::kClock,
+    put_bytes(image, write_address::kClock,
               {bcd(now.second), bcd(now.minute), bcd(now.hour), bcd(now.day), bcd(now.month),
                bcd(now.year - 2000)});
 }
@@ -72,7 +73,7 @@ void put_clock(link::MemoryImage& image, const link::LocalDateTime& now) {
 Byte mission_control(const ProgrammingSettings& settings) {
     Byte control = kMissionControlAlways;
     if (settings.resolution == Resolution::kSixteenth) {
-        control |= kMissionSixteenBit;
+        control |= mission::kSixteenBitSamplesBit;
     }
     if (settings.rollover) {
         control |= kMissionRollover;
@@ -84,20 +85,21 @@ Byte mission_control(const ProgrammingSettings& settings) {
 }
 
 void put_registers(link::MemoryImage& image, const ProgrammingSettings& settings, LoggerType type) {
-    image.set(address::kSampleRate, static_cast<Byte>(settings.interval % 256));
-    image.set(address::kSampleRate + 1, static_cast<Byte>(settings.interval / 256));
-    image.set(address::kLowThreshold, threshold_byte(settings.low_threshold, type));
-    image.set(address::kHighThreshold, threshold_byte(settings.high_threshold, type));
-    image.set(address::kAlarmEnable,
+    image.set(read_address::kSampleRate, static_cast<Byte>(settings.interval % 256));
+    image.set(read_address::kSampleRate + 1, static_cast<Byte>(settings.interval / 256));
+    image.set(write_address::kLowThreshold, threshold_byte(settings.low_threshold, type));
+    image.set(write_address::kHighThreshold, threshold_byte(settings.high_threshold, type));
+    image.set(write_address::kAlarmEnable,
               settings.start_mode == StartMode::kTemperature ? kAlarmLowAndHigh : 0);
-    image.set(address::kClockControl, settings.unit == IntervalUnit::kSeconds
-                                          ? kClockRunsCountingSeconds
-                                          : kClockRunsCountingMinutes);
-    image.set(address::kMissionControl, mission_control(settings));
+    // The clock always runs; the rate bit says whether the sample rate counts seconds.
+    image.set(read_address::kClockControl, settings.unit == IntervalUnit::kSeconds
+                                               ? kClockOscillatorOn | mission::kRateCountsSecondsBit
+                                               : kClockOscillatorOn);
+    image.set(read_address::kMissionControl, mission_control(settings));
 }
 
 void put_start_delay(link::MemoryImage& image, std::uint32_t delay) {
-    put_bytes(image, address::kStartDelay,
+    put_bytes(image, write_address::kStartDelay,
               {static_cast<Byte>(delay & 0xFF), static_cast<Byte>((delay >> 8) & 0xFF),
                static_cast<Byte>(delay >> 16)});
 }
@@ -107,12 +109,12 @@ void put_start_delay(link::MemoryImage& image, std::uint32_t delay) {
 std::vector<Byte> mission_text_bytes(std::string_view utf8) {
     std::vector<Byte> bytes;
     for (char32_t point : code_points(utf8)) {
-        if (bytes.size() == kMissionTextLength) {
+        if (bytes.size() == mission::kMissionTextLength) {
             break;
         }
         bytes.push_back(point <= 0xFF ? static_cast<Byte>(point) : Byte{'?'});
     }
-    bytes.resize(kMissionTextLength, Byte{' '});
+    bytes.resize(mission::kMissionTextLength, Byte{' '});
     return bytes;
 }
 
@@ -149,10 +151,11 @@ std::variant<link::MemoryImage, ResultLine> build_mission_image(const Programmin
                                                                 const link::LocalDateTime& now) {
     link::MemoryImage image(kWriteImageSize);
     std::vector<Byte> text_block = mission_text_bytes(settings.mission_text);
-    text_block.push_back(kCalibrationMarker);
+    text_block.push_back(mission::kOffsetMarkerValue);
     text_block.push_back(static_cast<Byte>(
-        std::clamp(settings.calibration, kCalibrationMinimum, kCalibrationMaximum) + 128));
-    put_bytes(image, address::kMissionText, text_block);
+        std::clamp(settings.calibration, kCalibrationMinimum, kCalibrationMaximum) +
+        mission::kOffsetBias));
+    put_bytes(image, read_address::kMissionText, text_block);
     put_clock(image, now);
     put_registers(image, settings, type);
     if (settings.start_mode == StartMode::kDateTime) {

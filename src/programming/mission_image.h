@@ -8,7 +8,8 @@
 
 #include "link/clock.h"
 #include "link/memory_image.h"
-#include "logger_type.h"
+#include "mission/logger_type.h"
+#include "mission/register_map.h"
 #include "programming_settings.h"
 #include "result_line.h"
 
@@ -19,23 +20,16 @@ inline constexpr std::size_t kWriteImageSize = 4096;
 inline constexpr int kFirstWrittenPage = 1;
 inline constexpr int kLastWrittenPage = 16;
 
-// The written register map, addresses as the logger numbers them.
-namespace address {
-inline constexpr std::size_t kMissionText = 0x0020;
-inline constexpr std::size_t kCalibrationMarker = 0x01FE;
-inline constexpr std::size_t kCalibration = 0x01FF;
+// The registers only a new mission writes; the fields a download reads back are in the
+// mission register map.
+namespace write_address {
 inline constexpr std::size_t kClock = 0x0200;  // second, minute, hour, day, month, year
-inline constexpr std::size_t kSampleRate = 0x0206;
 inline constexpr std::size_t kLowThreshold = 0x0208;
 inline constexpr std::size_t kHighThreshold = 0x0209;
 inline constexpr std::size_t kAlarmEnable = 0x0210;
-inline constexpr std::size_t kClockControl = 0x0212;
-inline constexpr std::size_t kMissionControl = 0x0213;
-inline constexpr std::size_t kStartDelay = 0x0216;
-}  // namespace address
+inline constexpr std::size_t kStartDelay = 0x0216;  // 24-bit
+}  // namespace write_address
 
-inline constexpr std::size_t kMissionTextLength = 478;
-inline constexpr link::Byte kCalibrationMarker = 0x7B;
 inline constexpr std::uint32_t kLongestStartDelay = 0xFFFFFF;
 
 // The mission text as logger bytes: one byte per character, a character without a single
@@ -52,6 +46,6 @@ inline constexpr std::uint32_t kLongestStartDelay = 0xFFFFFF;
 // threshold texts are already corrected to the logger's range) and the PC's local time;
 // or the refusal of a date-and-time start.
 [[nodiscard]] std::variant<link::MemoryImage, ResultLine> build_mission_image(
-    const ProgrammingSettings& settings, LoggerType type, const link::LocalDateTime& now);
+    const ProgrammingSettings& settings, mission::LoggerType type, const link::LocalDateTime& now);
 
 }  // namespace frostel::programming

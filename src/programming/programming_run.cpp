@@ -2,11 +2,18 @@
 
 #include <variant>
 
+#include "mission/register_map.h"
 #include "mission_image.h"
 
 namespace frostel::programming {
 
 namespace {
+
+using mission::LoggerType;
+
+// The configuration byte, as its page and place in it.
+constexpr int kConfigurationPage = mission::address::kConfiguration / link::kPageSize;
+constexpr int kConfigurationOffset = mission::address::kConfiguration % link::kPageSize;
 
 class ProgrammingRun {
   public:
@@ -25,7 +32,7 @@ class ProgrammingRun {
             return fail(result);
         }
         const LoggerType type =
-            logger_type_from_configuration(commands_.page_data()[kConfigurationOffset]);
+            mission::logger_type_from_configuration(commands_.page_data()[kConfigurationOffset]);
         result.logger_type = type;
         correct_thresholds(settings, type);
 

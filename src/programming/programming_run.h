@@ -5,7 +5,7 @@
 
 #include "link/clock.h"
 #include "link/logger_commands.h"
-#include "logger_type.h"
+#include "mission/logger_type.h"
 #include "programming_settings.h"
 #include "result_line.h"
 #include "thresholds.h"
@@ -29,7 +29,7 @@ struct RunResult {
     // Empty when no port is chosen: the run did nothing and shows nothing.
     std::optional<ResultLine> line;
     // Known once the configuration byte has been read.
-    std::optional<LoggerType> logger_type;
+    std::optional<mission::LoggerType> logger_type;
 };
 
 // Programs the logger in the reader with a new mission: stop it, read its type, build the

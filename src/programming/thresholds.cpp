@@ -9,6 +9,8 @@ namespace frostel::programming {
 
 namespace {
 
+using mission::LoggerType;
+
 bool is_ignored(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "link/serial_port.h"
-#include "logger_type.h"
+#include "mission/logger_type.h"
 
 namespace frostel::programming {
 
@@ -21,10 +21,10 @@ struct ThresholdTexts {
 
 // A low value below the logger's range and a high value above it are replaced by the
 // range's bound; nothing else is touched.
-[[nodiscard]] ThresholdTexts corrected_thresholds(ThresholdTexts texts, LoggerType type);
+[[nodiscard]] ThresholdTexts corrected_thresholds(ThresholdTexts texts, mission::LoggerType type);
 
 // The alarm byte for a threshold text on the logger's half-degree scale, rounded half to
 // even and held within 0..255.
-[[nodiscard]] link::Byte threshold_byte(std::string_view text, LoggerType type);
+[[nodiscard]] link::Byte threshold_byte(std::string_view text, mission::LoggerType type);
 
 }  // namespace frostel::programming

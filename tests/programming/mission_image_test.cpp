@@ -10,10 +10,12 @@ namespace frostel::programming {
 namespace {
 
 using link::Byte;
+using mission::LoggerType;
 
 const link::LocalDateTime kNow{2026, 3, 14, 15, 9, 26};
 
-link::MemoryImage built(const ProgrammingSettings& settings, LoggerType type = LoggerType::kL,
+link::MemoryImage built(const ProgrammingSettings& settings,
+                        LoggerType type = LoggerType::kL,
                         const link::LocalDateTime& now = kNow) {
     auto result = build_mission_image(settings, type, now);
     EXPECT_TRUE(std::holds_alternative<link::MemoryImage>(result));
@@ -134,10 +136,14 @@ TEST(LenientNumber, IgnoresBlanksAndStopsWhereTheNumberEnds) {
 }
 
 TEST(Thresholds, OnlyTheLowLowerBoundAndTheHighUpperBoundAreCorrected) {
-    EXPECT_EQ(corrected_thresholds({"-55", "99"}, LoggerType::kL), (ThresholdTexts{"-40", "85"}));
-    EXPECT_EQ(corrected_thresholds({"-5", "130"}, LoggerType::kT), (ThresholdTexts{"0", "125"}));
-    EXPECT_EQ(corrected_thresholds({"10", "141"}, LoggerType::kH), (ThresholdTexts{"15", "140"}));
-    EXPECT_EQ(corrected_thresholds({"90", "-50"}, LoggerType::kL), (ThresholdTexts{"90", "-50"}));
+    EXPECT_EQ(corrected_thresholds({"-55", "99"}, LoggerType::kL),
+              (ThresholdTexts{"-40", "85"}));
+    EXPECT_EQ(corrected_thresholds({"-5", "130"}, LoggerType::kT),
+              (ThresholdTexts{"0", "125"}));
+    EXPECT_EQ(corrected_thresholds({"10", "141"}, LoggerType::kH),
+              (ThresholdTexts{"15", "140"}));
+    EXPECT_EQ(corrected_thresholds({"90", "-50"}, LoggerType::kL),
+              (ThresholdTexts{"90", "-50"}));
     EXPECT_EQ(corrected_thresholds({"abc", " 8 5"}, LoggerType::kT),
               (ThresholdTexts{"abc", " 8 5"}));
 }

@@ -13,6 +13,7 @@ namespace frostel::programming {
 namespace {
 
 using link::Byte;
+using mission::LoggerType;
 using sim::ReplyFault;
 
 constexpr std::size_t kConfigurationAddress = 0x0226;
