@@ -4,8 +4,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <cmath>
+
+#include "datafile/whole_file.h"
 
 namespace frostel::datafile {
 
@@ -191,12 +192,7 @@ std::optional<ChartDocument> from_json(const QByteArray& bytes) {
 }
 
 bool write_chart_document(const QString& path, const ChartDocument& document) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    const QByteArray bytes = to_json(document);
-    return file.write(bytes) == bytes.size() && file.commit();
+    return write_whole_file(path, to_json(document));
 }
 
 std::optional<ChartDocument> read_chart_document(const QString& path) {

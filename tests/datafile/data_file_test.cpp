@@ -1,0 +1,106 @@
+#include "datafile/data_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace frostel::datafile {
+namespace {
+
+// Files this process writes cannot grow beyond `bytes` while it lives, as on a full disk.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit saved_{};
+    void (*previous_handler_)(int) = nullptr;
+};
+
+QByteArray file_bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+struct DataFile : ::testing::Test {
+    QTemporaryDir folder;
+    QString path(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
+};
+
+TEST_F(DataFile, LinesComeBackEachEndedByOneCr) {
+    const QString name = path("m1.frd");
+    ASSERT_TRUE(write_data_file(name, QStringLiteral("Cold room 2\r\nsecond line")));
+    EXPECT_EQ(file_bytes(name), QByteArray("Cold room 2\r\nsecond line\r\n"));
+    EXPECT_EQ(read_data_file(name), QStringLiteral("Cold room 2\rsecond line\r"));
+
+    ASSERT_TRUE(write_data_file(name, QString()));
+    EXPECT_EQ(file_bytes(name), QByteArray("\r\n"));
+    EXPECT_EQ(read_data_file(name), QStringLiteral("\r"));
+}
+
+TEST_F(DataFile, EveryByteOfTheMissionTextSurvives) {
+    // The logger's text is raw bytes: zeros, lone CRs and LFs and high Latin-1 letters.
+    QString text;
+    for (int code = 0; code < 256; ++code) {
+        if (code != '\r')
+            text += QChar(code);
+    }
+    const QString name = path("bytes.frd");
+    ASSERT_TRUE(write_data_file(name, text));
+    EXPECT_EQ(file_bytes(name).size(), 255 + 2);
+    EXPECT_EQ(read_data_file(name), text + QChar('\r'));
+
+    ASSERT_TRUE(write_data_file(name, QStringLiteral("caf\u00e9 \u20ac")));
+    EXPECT_EQ(file_bytes(name), QByteArray("caf\xe9 ?\r\n"));
+}
+
+TEST_F(DataFile, ChartDocumentSitsBesideIt) {
+    EXPECT_EQ(chart_document_name(QStringLiteral("/data/m1.frd")), QStringLiteral("/data/m1.tee"));
+    EXPECT_EQ(chart_document_name(QStringLiteral("/data/mission")),
+              QStringLiteral("/data/misstee"));
+    EXPECT_EQ(chart_document_name(QStringLiteral("ab")), QStringLiteral("tee"));
+}
+
+TEST_F(DataFile, UnreadableOrForeignFilesGiveNothing) {
+    EXPECT_FALSE(read_data_file(path("missing.frd")));
+    EXPECT_FALSE(read_data_file(folder.path()));  // a folder
+
+    QFile huge(path("huge.frd"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(kMaxDataFileBytes + 1));
+    huge.close();
+    EXPECT_FALSE(read_data_file(huge.fileName()));
+}
+
+TEST_F(DataFile, AFailedSaveKeepsTheOldFile) {
+    const QString name = path("keep.frd");
+    ASSERT_TRUE(write_data_file(name, QStringLiteral("old mission")));
+    {
+        // A disk that fills up after 8 bytes: the write of the new text fails midway.
+        const FileSizeLimit full_disk(8);
+        EXPECT_FALSE(write_data_file(name, QStringLiteral("a much longer new mission text")));
+    }
+    EXPECT_EQ(file_bytes(name), QByteArray("old mission\r\n"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.frd")});
+    EXPECT_FALSE(write_data_file(path("no-such-folder/m.frd"), QStringLiteral("x")));
+}
+
+}  // namespace
+}  // namespace frostel::datafile
