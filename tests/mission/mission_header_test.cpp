@@ -1,0 +1,175 @@
+#include "mission/mission_header.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
+
+#include "mission/register_map.h"
+
+namespace frostel::mission {
+namespace {
+
+using link::Byte;
+
+const link::LoggerId kId = "41F1DEBC0A000027";
+
+link::MemoryImage image_with(std::initializer_list<std::pair<std::size_t, Byte>> bytes) {
+    link::MemoryImage image = make_header_image();
+    for (const auto& [address, value] : bytes) {
+        image.set(address, value);
+    }
+    return image;
+}
+
+MissionHeader decode(std::initializer_list<std::pair<std::size_t, Byte>> bytes) {
+    return decode_mission_header(image_with(bytes), kId);
+}
+
+TEST(MissionHeaderType, ConfigurationByteGivesTypeAndCaption) {
+    const MissionHeader t = decode({{0x0226, 0x60}});
+    EXPECT_EQ(t.logger_type, LoggerType::kT);
+    EXPECT_EQ(t.caption, "Frostel Type: 125 (0'C to 125'C) - ID:41F1DEBC0A000027");
+
+    const MissionHeader l = decode({{0x0226, 0x40}});
+    EXPECT_EQ(l.logger_type, LoggerType::kL);
+    EXPECT_EQ(l.caption, "Frostel Type: 85 (-40'C to 85'C) - ID:41F1DEBC0A000027");
+
+    const MissionHeader h = decode({{0x0226, 0x80}});
+    EXPECT_EQ(h.logger_type, LoggerType::kH);
+    EXPECT_EQ(h.caption, "Frostel Type: 140 (15'C to 140'C) - ID:41F1DEBC0A000027");
+
+    // An unknown byte decodes as "L" but shows the 0 to 125 text.
+    const MissionHeader other = decode({{0x0226, 0x00}});
+    EXPECT_EQ(other.logger_type, LoggerType::kL);
+    EXPECT_EQ(other.caption, "Frostel Type: 125 (0'C to 125'C) - ID:41F1DEBC0A000027");
+    EXPECT_EQ(other.configuration, 0x00);
+}
+
+TEST(MissionHeaderOffset, CountsOnlyBehindTheMarker) {
+    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x8A}}).calibration_offset, 1.0);
+    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x8A}}).calibration_offset_tenths, 10);
+    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x7B}}).calibration_offset, -0.5);
+    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x80}}).calibration_offset, 0.0);
+    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x00}}).calibration_offset_tenths, -128);
+    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0xFF}}).calibration_offset_tenths, 127);
+    EXPECT_EQ(decode({{0x01FE, 0x7A}, {0x01FF, 0x8A}}).calibration_offset, 0.0);
+    EXPECT_EQ(decode({{0x01FE, 0x00}, {0x01FF, 0x8A}}).calibration_offset_tenths, 0);
+}
+
+TEST(MissionHeaderInterval, RateCountsSecondsOrMinutesAndMinutesDropTheStartSeconds) {
+    const std::initializer_list<std::pair<std::size_t, Byte>> start{
+        {0x0206, 0x0A}, {0x0207, 0x00}, {0x0219, 0x05}, {0x021A, 0x30},
+        {0x021B, 0x14}, {0x021C, 0x07}, {0x021D, 0x11}, {0x021E, 0x09}};
+
+    link::MemoryImage seconds = image_with(start);
+    seconds.set(0x0212, 0x03);
+    const MissionHeader s = decode_mission_header(seconds, kId);
+    EXPECT_EQ(s.sample_interval, 10);
+    EXPECT_EQ(s.start_time_text, "07-11-2009 14:30:05");
+    EXPECT_EQ(s.start_time, (link::LocalDateTime{2009, 11, 7, 14, 30, 5}));
+
+    link::MemoryImage minutes = image_with(start);
+    minutes.set(0x0212, 0x01);
+    const MissionHeader m = decode_mission_header(minutes, kId);
+    EXPECT_EQ(m.sample_interval, 600);
+    EXPECT_EQ(m.start_time_text, "07-11-2009 14:30:00");
+    EXPECT_EQ(m.start_time, (link::LocalDateTime{2009, 11, 7, 14, 30, 0}));
+
+    // 60 seconds counted in seconds is over 59 too.
+    link::MemoryImage sixty = image_with(start);
+    sixty.set(0x0206, 60);
+    sixty.set(0x0212, 0x02);
+    EXPECT_EQ(decode_mission_header(sixty, kId).start_time_text, "07-11-2009 14:30:00");
+
+    EXPECT_EQ(decode({{0x0206, 0xFF}, {0x0207, 0xFF}}).sample_interval, 65535 * 60);
+}
+
+TEST(MissionHeaderStart, MonthAndHourMasks) {
+    const auto start = [](Byte hour, Byte month) {
+        return decode({{0x021B, hour}, {0x021C, 0x01}, {0x021D, month}, {0x021E, 0x26}}).start_time;
+    };
+    EXPECT_EQ(start(0x00, 0x92).month, 12);  // bit 7, the century flag, ignored
+    EXPECT_EQ(start(0x00, 0x69).month, 9);   // bits 5 and 6 ignored
+    EXPECT_EQ(start(0x23, 0x01).hour, 23);
+    EXPECT_EQ(start(0x94, 0x01).hour, 14);  // bit 7 alone is not 12-hour mode
+    // 12-hour mode: bit 5 is PM, 12 AM is midnight.
+    EXPECT_EQ(start(0x52, 0x01).hour, 0);
+    EXPECT_EQ(start(0x41, 0x01).hour, 1);
+    EXPECT_EQ(start(0x72, 0x01).hour, 12);
+    EXPECT_EQ(start(0x71, 0x01).hour, 23);
+    EXPECT_EQ(decode({{0x021B, 0x52}, {0x021C, 0x01}, {0x021D, 0x01}}).start_time_text,
+              "01-01-2000 00:00:00");
+}
+
+TEST(MissionHeaderStart, DigitsAboveNineKeepTwoDigitsInTextAndCarryInTheDateTime) {
+    // Minute 0x1F reads 25; year 0xA5 reads 105, whose text keeps "05".
+    const MissionHeader h = decode({{0x0212, 0x02},
+                                    {0x0206, 0x01},
+                                    {0x021A, 0x1F},
+                                    {0x021C, 0x31},
+                                    {0x021D, 0x12},
+                                    {0x021E, 0xA5}});
+    EXPECT_EQ(h.start_time_text, "31-12-2005 00:25:00");
+    EXPECT_EQ(h.start_time, (link::LocalDateTime{2005, 12, 31, 0, 25, 0}));
+
+    // Month 0x13 and minute 0x7A (80) run over into the next year and hour.
+    const MissionHeader over = decode({{0x0212, 0x02},
+                                       {0x0206, 0x01},
+                                       {0x021A, 0x7A},
+                                       {0x021B, 0x23},
+                                       {0x021C, 0x31},
+                                       {0x021D, 0x13},
+                                       {0x021E, 0x09}});
+    EXPECT_EQ(over.start_time_text, "31-13-2009 23:80:00");
+    EXPECT_EQ(over.start_time, (link::LocalDateTime{2010, 2, 1, 0, 20, 0}));
+
+    // A cleared logger (all zero) still gives a date-time.
+    EXPECT_EQ(decode({}).start_time_text, "00-00-2000 00:00:00");
+    EXPECT_EQ(decode({}).start_time, (link::LocalDateTime{1999, 11, 30, 0, 0, 0}));
+}
+
+TEST(MissionHeaderFields, CountsFormatAlarmStatusAndCalibrationBytes) {
+    const MissionHeader h = decode({{0x0220, 0x10},
+                                    {0x0221, 0x27},
+                                    {0x0222, 0x00},
+                                    {0x0223, 0xFF},
+                                    {0x0224, 0xFF},
+                                    {0x0225, 0xFF},
+                                    {0x0213, 0x04},
+                                    {0x0214, 0x81},
+                                    {0x0240, 0x34},
+                                    {0x0241, 0x01},
+                                    {0x0246, 0x79},
+                                    {0x0247, 0xC0}});
+    EXPECT_EQ(h.mission_sample_count, 10000);
+    EXPECT_EQ(h.device_sample_count, 16777215);
+    EXPECT_EQ(h.sample_format, SampleFormat::k16Bit);
+    EXPECT_EQ(h.alarm_status, 0x81);
+    EXPECT_EQ(h.sensor_calibration.reference2.high, 0x34);
+    EXPECT_EQ(h.sensor_calibration.reference2.low, 0x01);
+    EXPECT_EQ(h.sensor_calibration.reading3.high, 0x79);
+    EXPECT_EQ(h.sensor_calibration.reading3.low, 0xC0);
+    EXPECT_EQ(h.logger_id, kId);
+
+    EXPECT_EQ(decode({{0x0213, 0xFB}}).sample_format, SampleFormat::k8Bit);
+}
+
+TEST(MissionHeaderText, IsTakenWholeWithTrailingBlanksAndZeros) {
+    link::MemoryImage image = make_header_image();
+    const std::string typed = "Cold room 3\r\n\xE9t\xE9";
+    for (std::size_t i = 0; i < kMissionTextLength; ++i) {
+        image.set(0x0020 + i, i < typed.size() ? static_cast<Byte>(typed[i]) : Byte{' '});
+    }
+    image.set(0x01FD, 0x00);
+    image.set(0x01FE, 0x7B);  // the marker right after the text is not part of it
+
+    const std::string text = decode_mission_header(image, kId).mission_text;
+    ASSERT_EQ(text.size(), 478U);
+    EXPECT_EQ(text.substr(0, typed.size()), typed);
+    EXPECT_EQ(text[476], ' ');
+    EXPECT_EQ(text[477], '\0');
+}
+
+}  // namespace
+}  // namespace frostel::mission
