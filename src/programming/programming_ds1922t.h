@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "link/clock.h"
+#include "link/logger_commands.h"
+#include "mission/logger_type.h"
+#include "programming_settings.h"
+#include "result_line.h"
+
+class QButtonGroup;
+class QCalendarWidget;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace frostel::programming {
+
+// The programming window: the settings of the next mission and the button that writes it
+// into the logger in the reader. Controls carry their names as objectName; an entry of a
+// control array is named with its index, "Option4(2)". Closing the window destroys it.
+class Programming_DS1922T : public QWidget {
+    Q_OBJECT
+
+  public:
+    // `comm_port_number` gives the chosen port (0: none, a run then does nothing);
+    // `set_busy` is called with true before a run and false after it, so the caller can
+    // keep its own logger buttons off meanwhile.
+    Programming_DS1922T(link::LoggerCommands& commands, link::Clock& clock,
+                        std::function<int()> comm_port_number,
+                        std::function<void(bool busy)> set_busy, QWidget* parent = nullptr);
+
+    // What the main window's "Programming" button asks: the mission text emptied, the
+    // calendar on today, the window shown above the others without blocking.
+    void open_for_new_mission();
+    // The calibration a download read, in tenths of a degree.
+    void preset_calibration(int tenths);
+    // The settings as the controls hold them now.
+    [[nodiscard]] ProgrammingSettings settings() const;
+
+  signals:
+    // A run read the logger's type from its configuration byte.
+    void loggerTypeRead(frostel::mission::LoggerType type);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void build_calibration_group();
+    void build_text_group();
+    void build_interval_group();
+    void build_option_groups();
+    void build_result_strip();
+    void build_start_group();
+    void build_threshold_group(QGroupBox* start);
+    void build_date_time_group(QGroupBox* start);
+    void connect_handlers();
+
+    void UpdateIntervalDisplay();
+    void Option1_Click(int index);
+    void Option4_Click(int index);
+    void HScroll2_Change();
+    void Command2_Click();
+    void Command1_Click();
+    void ShowResult(const ResultLine& line);
+
+    link::LoggerCommands& commands_;
+    link::Clock& clock_;
+    std::function<int()> comm_port_number_;
+    std::function<void(bool)> set_busy_;
+    bool running_ = false;
+
+    QScrollBar* calibrationSlider_ = nullptr;     // HScroll2
+    QLabel* calibrationLabel_ = nullptr;          // Label6
+    QPlainTextEdit* missionText_ = nullptr;       // RichTextBox1
+    QButtonGroup* unitGroup_ = nullptr;           // Option1
+    QLabel* intervalLabel_ = nullptr;             // Label1
+    QScrollBar* intervalSlider_ = nullptr;        // HScroll1
+    QButtonGroup* loggingModeGroup_ = nullptr;    // Option3
+    QButtonGroup* resolutionGroup_ = nullptr;     // Option2
+    QLabel* maxLoggingTimeLabel_ = nullptr;       // Label4
+    QProgressBar* progressBar_ = nullptr;         // ProgressBar1
+    QFrame* resultStrip_ = nullptr;               // Frame10
+    QLabel* resultLabel_ = nullptr;               // Label5
+    QPushButton* programButton_ = nullptr;        // Command1
+    QButtonGroup* startGroup_ = nullptr;          // Option4
+    QGroupBox* thresholdGroup_ = nullptr;         // Frame6
+    std::array<QLabel*, 2> thresholdLabels_{};    // Label2
+    std::array<QLineEdit*, 2> thresholdTexts_{};  // Text1
+    QGroupBox* dateTimeGroup_ = nullptr;          // Frame7
+    QCalendarWidget* calendar_ = nullptr;         // MonthView1
+    QLabel* timeLabel_ = nullptr;                 // Label3
+    QLineEdit* startTime_ = nullptr;              // MaskEdBox1
+};
+
+}  // namespace frostel::programming
