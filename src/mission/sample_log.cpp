@@ -13,6 +13,26 @@ int bytes_per_sample(SampleFormat format) {
     return format == SampleFormat::k16Bit ? 2 : 1;
 }
 
+void put_digits(char* out, int value, int count) {
+    for (int i = count - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+}
+
+// "yyyy-mm-dd hh:mm:ss" written digit by digit: a full log has 8192 of them, and a
+// formatted print of each would cost more than the whole decoding.
+std::string iso_text(const link::LocalDateTime& t) {
+    std::string text = "0000-00-00 00:00:00";
+    put_digits(&text[0], t.year, 4);
+    put_digits(&text[5], t.month, 2);
+    put_digits(&text[8], t.day, 2);
+    put_digits(&text[11], t.hour, 2);
+    put_digits(&text[14], t.minute, 2);
+    put_digits(&text[17], t.second, 2);
+    return text;
+}
+
 }  // namespace
 
 LogWalk plan_log_walk(int mission_sample_count, SampleFormat format) {
@@ -68,14 +88,14 @@ void SampleDecoder::add_page(int page, std::span<const link::Byte, link::kPageSi
 
 std::vector<Sample> SampleDecoder::samples() const {
     const int capacity = kLogBytes / bytes_per_sample(header_.sample_format);
+    const std::int64_t start = link::to_civil_seconds(header_.start_time);
     std::vector<Sample> result(static_cast<std::size_t>(walk_.sample_count));
     for (int j = 0; j < walk_.sample_count; ++j) {
         Sample& sample = result[static_cast<std::size_t>(j)];
         sample.celsius = table_[static_cast<std::size_t>((walk_.oldest_position + j) % capacity)];
-        sample.time = link::add_seconds(
-            header_.start_time,
-            (walk_.oldest_sample_number + j) * static_cast<std::int64_t>(header_.sample_interval));
-        sample.time_text = link::format_iso(sample.time);
+        sample.time = link::from_civil_seconds(start + (walk_.oldest_sample_number + j) *
+                                                           header_.sample_interval);
+        sample.time_text = iso_text(sample.time);
     }
     return result;
 }
