@@ -24,6 +24,7 @@ struct TypeScale {
     bool calibrated;    // 16-bit readings are corrected with the sensor calibration
 };
 
+// The scale and calibration reference of a type.
 [[nodiscard]] TypeScale type_scale(LoggerType type);
 
 }  // namespace frostel::mission

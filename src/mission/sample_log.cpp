@@ -40,6 +40,7 @@ LogWalk plan_log_walk(int mission_sample_count, SampleFormat format) {
     const int capacity = kLogBytes / size;
     LogWalk walk;
     walk.first_page = kLogFirstPage;
+    walk.capacity = capacity;
     if (mission_sample_count > capacity) {
         walk.last_page = kLogLastPage;
         walk.sample_count = capacity;
@@ -82,17 +83,17 @@ void SampleDecoder::add_page(int page, std::span<const link::Byte, link::kPageSi
         return;
     }
     for (int i = 0; i < link::kPageSize; ++i) {
-        table_[static_cast<std::size_t>(offset + i)] = bytes[i] / 2.0 + scale_.raw_zero;
+        table_[static_cast<std::size_t>(offset + i)] = reading_celsius({bytes[i], 0}, scale_);
     }
 }
 
 std::vector<Sample> SampleDecoder::samples() const {
-    const int capacity = kLogBytes / bytes_per_sample(header_.sample_format);
     const std::int64_t start = link::to_civil_seconds(header_.start_time);
     std::vector<Sample> result(static_cast<std::size_t>(walk_.sample_count));
     for (int j = 0; j < walk_.sample_count; ++j) {
         Sample& sample = result[static_cast<std::size_t>(j)];
-        sample.celsius = table_[static_cast<std::size_t>((walk_.oldest_position + j) % capacity)];
+        sample.celsius =
+            table_[static_cast<std::size_t>((walk_.oldest_position + j) % walk_.capacity)];
         sample.time = link::from_civil_seconds(start + (walk_.oldest_sample_number + j) *
                                                            header_.sample_interval);
         sample.time_text = iso_text(sample.time);

@@ -20,6 +20,8 @@ inline constexpr int kSampleTableSize = 8193;
 struct LogWalk {
     int first_page = 0;
     int last_page = 0;
+    // Samples the log can hold: 8192 one-byte or 4096 two-byte ones.
+    int capacity = 0;
     // Samples the log still holds, shown in time order.
     int sample_count = 0;
     // The log position of the oldest of them: 0 unless the mission rolled over.

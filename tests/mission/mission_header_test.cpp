@@ -58,29 +58,30 @@ TEST(MissionHeaderOffset, CountsOnlyBehindTheMarker) {
 }
 
 TEST(MissionHeaderInterval, RateCountsSecondsOrMinutesAndMinutesDropTheStartSeconds) {
-    const std::initializer_list<std::pair<std::size_t, Byte>> start{
-        {0x0206, 0x0A}, {0x0207, 0x00}, {0x0219, 0x05}, {0x021A, 0x30},
-        {0x021B, 0x14}, {0x021C, 0x07}, {0x021D, 0x11}, {0x021E, 0x09}};
+    // Start bytes 05 30 14 07 11 09 with the rate bytes `low`, 0 and clock control `clock`.
+    const auto with_rate = [](Byte low, Byte clock) {
+        return decode({{0x0206, low},
+                       {0x0212, clock},
+                       {0x0219, 0x05},
+                       {0x021A, 0x30},
+                       {0x021B, 0x14},
+                       {0x021C, 0x07},
+                       {0x021D, 0x11},
+                       {0x021E, 0x09}});
+    };
+    const MissionHeader seconds = with_rate(0x0A, 0x03);
+    EXPECT_EQ(seconds.sample_interval, 10);
+    EXPECT_EQ(seconds.start_time_text, "07-11-2009 14:30:05");
+    EXPECT_EQ(seconds.start_time, (link::LocalDateTime{2009, 11, 7, 14, 30, 5}));
 
-    link::MemoryImage seconds = image_with(start);
-    seconds.set(0x0212, 0x03);
-    const MissionHeader s = decode_mission_header(seconds, kId);
-    EXPECT_EQ(s.sample_interval, 10);
-    EXPECT_EQ(s.start_time_text, "07-11-2009 14:30:05");
-    EXPECT_EQ(s.start_time, (link::LocalDateTime{2009, 11, 7, 14, 30, 5}));
+    const MissionHeader minutes = with_rate(0x0A, 0x01);
+    EXPECT_EQ(minutes.sample_interval, 600);
+    EXPECT_EQ(minutes.start_time_text, "07-11-2009 14:30:00");
+    EXPECT_EQ(minutes.start_time, (link::LocalDateTime{2009, 11, 7, 14, 30, 0}));
 
-    link::MemoryImage minutes = image_with(start);
-    minutes.set(0x0212, 0x01);
-    const MissionHeader m = decode_mission_header(minutes, kId);
-    EXPECT_EQ(m.sample_interval, 600);
-    EXPECT_EQ(m.start_time_text, "07-11-2009 14:30:00");
-    EXPECT_EQ(m.start_time, (link::LocalDateTime{2009, 11, 7, 14, 30, 0}));
-
-    // 60 seconds counted in seconds is over 59 too.
-    link::MemoryImage sixty = image_with(start);
-    sixty.set(0x0206, 60);
-    sixty.set(0x0212, 0x02);
-    EXPECT_EQ(decode_mission_header(sixty, kId).start_time_text, "07-11-2009 14:30:00");
+    // 60 counted in seconds is over 59 too; 59 is not.
+    EXPECT_EQ(with_rate(60, 0x02).start_time_text, "07-11-2009 14:30:00");
+    EXPECT_EQ(with_rate(59, 0x02).start_time_text, "07-11-2009 14:30:05");
 
     EXPECT_EQ(decode({{0x0206, 0xFF}, {0x0207, 0xFF}}).sample_interval, 65535 * 60);
 }

@@ -234,6 +234,7 @@ TEST(Rollover, LogIsShownOldestFirstWithTheSamplesTrueNumbers) {
     EXPECT_EQ(sixteen.sample_count, 4096);
     EXPECT_EQ(sixteen.oldest_position, 1);
     EXPECT_EQ(sixteen.oldest_sample_number, 1);
+    EXPECT_EQ(sixteen.capacity, 4096);
     EXPECT_EQ(plan_log_walk(16777215, SampleFormat::k8Bit).oldest_position, 16777215 % 8192);
 }
 

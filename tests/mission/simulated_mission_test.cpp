@@ -79,6 +79,20 @@ TEST(SimulatedLoggerEncoding, WithoutRolloverAFullLogStopsTheMission) {
     EXPECT_EQ(logger.memory()[0x1000], encode_sample(20.0, sim::kConfigurationT, false)[0]);
 }
 
+TEST(SimulatedLoggerEncoding, RawLogBytesStartAtTheLogAndStopAtItsEnd) {
+    sim::LoggerModel logger;
+    sim::SimMission mission;
+    mission.mission_sample_count = 3;
+    load_mission(logger, mission);
+    const std::vector<Byte> bytes{0x11, 0x22, 0x33};
+    write_log_bytes(logger, 0, bytes);
+    write_log_bytes(logger, 0x1FFE, bytes);
+    EXPECT_EQ(logger.memory()[0x1000], 0x11);
+    EXPECT_EQ(logger.memory()[0x1002], 0x33);
+    EXPECT_EQ(logger.memory()[0x2FFF], 0x22);
+    EXPECT_EQ(logger.memory()[0x0220], 3);
+}
+
 // What a download does, in its order: identity, pages 1 to 18, the header, the log page by
 // page.
 struct Downloaded {
