@@ -5,6 +5,7 @@
 #include "link/local_date_time.h"
 #include "programming/mission_image.h"
 #include "programming/thresholds.h"
+#include "timed_start.h"
 
 namespace frostel::programming {
 namespace {
@@ -14,8 +15,7 @@ using mission::LoggerType;
 
 const link::LocalDateTime kNow{2026, 3, 14, 15, 9, 26};
 
-link::MemoryImage built(const ProgrammingSettings& settings,
-                        LoggerType type = LoggerType::kL,
+link::MemoryImage built(const ProgrammingSettings& settings, LoggerType type = LoggerType::kL,
                         const link::LocalDateTime& now = kNow) {
     auto result = build_mission_image(settings, type, now);
     EXPECT_TRUE(std::holds_alternative<link::MemoryImage>(result));
@@ -26,16 +26,6 @@ ResultLine refused(const ProgrammingSettings& settings, const link::LocalDateTim
     auto result = build_mission_image(settings, LoggerType::kL, now);
     EXPECT_TRUE(std::holds_alternative<ResultLine>(result));
     return std::get<ResultLine>(result);
-}
-
-ProgrammingSettings timed_start(const link::LocalDateTime& start) {
-    ProgrammingSettings settings;
-    settings.start_mode = StartMode::kDateTime;
-    settings.start_date = {start.year, start.month, start.day};
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d:%02d", start.hour, start.minute);
-    settings.start_time = text;
-    return settings;
 }
 
 std::array<Byte, 3> start_delay_bytes(const link::MemoryImage& image) {
@@ -136,14 +126,10 @@ TEST(LenientNumber, IgnoresBlanksAndStopsWhereTheNumberEnds) {
 }
 
 TEST(Thresholds, OnlyTheLowLowerBoundAndTheHighUpperBoundAreCorrected) {
-    EXPECT_EQ(corrected_thresholds({"-55", "99"}, LoggerType::kL),
-              (ThresholdTexts{"-40", "85"}));
-    EXPECT_EQ(corrected_thresholds({"-5", "130"}, LoggerType::kT),
-              (ThresholdTexts{"0", "125"}));
-    EXPECT_EQ(corrected_thresholds({"10", "141"}, LoggerType::kH),
-              (ThresholdTexts{"15", "140"}));
-    EXPECT_EQ(corrected_thresholds({"90", "-50"}, LoggerType::kL),
-              (ThresholdTexts{"90", "-50"}));
+    EXPECT_EQ(corrected_thresholds({"-55", "99"}, LoggerType::kL), (ThresholdTexts{"-40", "85"}));
+    EXPECT_EQ(corrected_thresholds({"-5", "130"}, LoggerType::kT), (ThresholdTexts{"0", "125"}));
+    EXPECT_EQ(corrected_thresholds({"10", "141"}, LoggerType::kH), (ThresholdTexts{"15", "140"}));
+    EXPECT_EQ(corrected_thresholds({"90", "-50"}, LoggerType::kL), (ThresholdTexts{"90", "-50"}));
     EXPECT_EQ(corrected_thresholds({"abc", " 8 5"}, LoggerType::kT),
               (ThresholdTexts{"abc", " 8 5"}));
 }

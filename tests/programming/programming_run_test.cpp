@@ -8,6 +8,7 @@
 #include "link/local_date_time.h"
 #include "programming/programming_run.h"
 #include "support/sim_rig.h"
+#include "timed_start.h"
 
 namespace frostel::programming {
 namespace {
@@ -59,16 +60,6 @@ struct ProgrammingRig : test::SimRig {
         return text;
     }
 };
-
-ProgrammingSettings timed_start(const link::LocalDateTime& start) {
-    ProgrammingSettings settings;
-    settings.start_mode = StartMode::kDateTime;
-    settings.start_date = {start.year, start.month, start.day};
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d:%02d", start.hour, start.minute);
-    settings.start_time = text;
-    return settings;
-}
 
 TEST(ProgrammingRun, DefaultsStartTheMissionWithTheWrittenRegisters) {
     ProgrammingRig rig;
