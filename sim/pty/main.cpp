@@ -8,6 +8,7 @@
 #include "logger_model.h"
 #include "pty_server.h"
 #include "reader_box.h"
+#include "sample_missions.h"
 #include "sim_options.h"
 
 namespace {
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
     if (options.memory_file && !load_memory(logger, *options.memory_file)) {
         std::cerr << "frostel-reader-sim: cannot read " << *options.memory_file << '\n';
         return 1;
+    }
+    if (options.mission) {
+        load_mission(logger,
+                     *sample_mission(*options.mission, frostel::link::SystemClock().local_now()));
     }
     logger.freeze_status_bits(options.stuck_status_bits);
     ReaderBox box(logger);

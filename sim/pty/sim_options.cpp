@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "sample_missions.h"
+
 namespace frostel::sim {
 
 namespace {
@@ -57,6 +59,10 @@ bool apply_option(SimOptions& options, std::string_view name, const std::string&
         options.serial = serial;
     } else if (name == "--memory") {
         options.memory_file = value;
+    } else if (name == "--mission") {
+        if (!sample_mission(value, {}))
+            return false;
+        options.mission = value;
     } else if (name == "--status-stuck") {
         const auto mask = parse_number<unsigned>(value.starts_with("0x") ? value.substr(2) : value,
                                                  value.starts_with("0x") ? 16 : 10);

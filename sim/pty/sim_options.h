@@ -20,16 +20,19 @@ struct SimOptions {
     std::optional<std::filesystem::path> log_path;  // "-" for stderr
     std::optional<std::uint64_t> serial;
     std::optional<std::filesystem::path> memory_file;
+    std::optional<std::string> mission;  // a sample mission by name
     std::vector<ReplyFault> faults;
     link::Byte stuck_status_bits = 0;
 };
 
 inline constexpr const char* kSimUsage =
     "usage: frostel-reader-sim [--program-folder DIR] [--port N] [--log FILE|-]\n"
-    "                          [--serial HEX] [--memory FILE] [--status-stuck MASK]\n"
+    "                          [--serial HEX] [--memory FILE] [--mission NAME]\n"
+    "                          [--status-stuck MASK]\n"
     "                          [--fault LETTER:PAGE:KIND[:BYTE[:TIMES]]]...\n"
     "  KIND is cut (keep BYTE bytes), corrupt (flip byte BYTE) or silence; PAGE is a\n"
-    "  number or *; TIMES is how many replies are hit (default: every one)\n";
+    "  number or *; TIMES is how many replies are hit (default: every one)\n"
+    "  NAME is a sample mission: cold-room (16-bit, four days) or full-log (8192 8-bit)\n";
 
 // The options, or the reason the arguments make no sense.
 [[nodiscard]] std::variant<SimOptions, std::string> parse_sim_options(
