@@ -25,6 +25,18 @@ TEST(CliOptions, TakesPortDeviceFolderAndCommand) {
     EXPECT_EQ(device_options.pages, (std::vector<int>{16, 128, 383}));
 }
 
+TEST(CliOptions, DownloadTakesAFileAndAUnit) {
+    const auto plain = parse({"download"});
+    ASSERT_TRUE(std::holds_alternative<CliOptions>(plain));
+    EXPECT_EQ(std::get<CliOptions>(plain).unit, "CELSIUS");
+    EXPECT_FALSE(std::get<CliOptions>(plain).csv_file);
+
+    const auto both = parse({"download", "--unit", "REAUMUR", "--csv", "out.csv"});
+    ASSERT_TRUE(std::holds_alternative<CliOptions>(both));
+    EXPECT_EQ(std::get<CliOptions>(both).unit, "REAUMUR");
+    EXPECT_EQ(std::get<CliOptions>(both).csv_file, std::filesystem::path("out.csv"));
+}
+
 TEST(CliOptions, RefusesWhatCannotBeSent) {
     const std::vector<std::vector<std::string>> bad = {
         {},
@@ -40,6 +52,9 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
         {"read-page", "16", "-1"},
         {"read-page", "65536"},
         {"read-page", "sixteen"},
+        {"download", "--unit", "kelvin"},
+        {"download", "--csv"},
+        {"download", "--format", "json"},
     };
     for (const auto& args : bad) {
         EXPECT_TRUE(std::holds_alternative<std::string>(parse(args)))

@@ -84,5 +84,43 @@ TEST_F(CliOverPseudoTerminal, MissingDeviceIsAFailureNotAHang) {
     EXPECT_NE(id.err.find("/dev/frostel-missing"), std::string::npos);
 }
 
+TEST_F(CliOverPseudoTerminal, DownloadWritesTheSamplesAndSurvivesATransientFault) {
+    // Page 130 fails its check twice, then reads well.
+    ReaderSimProcess sim(sim_args({"--mission", "cold-room", "--fault", "B:130:corrupt:3:2"}));
+    const fs::path csv = folder / "mission.csv";
+    const ProcessResult download = cli({"download", "--csv", csv.string(), "--unit", "KELVIN"});
+    ASSERT_EQ(download.exit_code, 0) << download.err;
+    EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 600 s\n"), std::string::npos)
+        << download.err;
+    EXPECT_NE(download.err.find("offset: 0.2\n"), std::string::npos);
+
+    std::ifstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "time,temperature");
+    int rows = 0;
+    double warmest = 0;
+    while (std::getline(in, line)) {
+        ++rows;
+        warmest = std::max(warmest, std::stod(line.substr(line.find(',') + 1)));
+    }
+    EXPECT_EQ(rows, 576);
+    // The open door shows: above 12 degrees Celsius in Kelvin, offset included.
+    EXPECT_GT(warmest, 273.15 + 12);
+    EXPECT_LT(warmest, 273.15 + 14);
+    // The side file, as the window leaves it.
+    const std::string id = download.err.substr(8, 16);
+    std::ifstream side(folder / (id + ".INF"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(side), {}), " 576 \r\n");
+}
+
+TEST_F(CliOverPseudoTerminal, DownloadWithAPersistentFaultFails) {
+    ReaderSimProcess sim(sim_args({"--mission", "cold-room", "--fault", "B:140:cut:20"}));
+    const ProcessResult download = cli({"download"});
+    EXPECT_EQ(download.exit_code, 1);
+    EXPECT_EQ(download.err, "LOADING ERROR !\n");
+    EXPECT_TRUE(download.out.empty());
+}
+
 }  // namespace
 }  // namespace frostel::test
