@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <utility>
+#include <vector>
 
 #include "mission/register_map.h"
 
@@ -14,60 +14,58 @@ using link::Byte;
 
 const link::LoggerId kId = "41F1DEBC0A000027";
 
-link::MemoryImage image_with(std::initializer_list<std::pair<std::size_t, Byte>> bytes) {
+// Bytes stored from `address` on.
+struct Run {
+    std::size_t address;
+    std::vector<Byte> bytes;
+};
+
+MissionHeader decode(std::initializer_list<Run> runs) {
     link::MemoryImage image = make_header_image();
-    for (const auto& [address, value] : bytes) {
-        image.set(address, value);
+    for (const Run& run : runs) {
+        for (std::size_t i = 0; i < run.bytes.size(); ++i) {
+            image.set(run.address + i, run.bytes[i]);
+        }
     }
-    return image;
+    return decode_mission_header(image, kId);
 }
 
-MissionHeader decode(std::initializer_list<std::pair<std::size_t, Byte>> bytes) {
-    return decode_mission_header(image_with(bytes), kId);
+// Second, minute, hour, day, month, year from 0x0219, at a one-second interval.
+MissionHeader with_start(std::vector<Byte> start) {
+    return decode({{0x0206, {1}}, {0x0212, {0x02}}, {0x0219, std::move(start)}});
 }
 
 TEST(MissionHeaderType, ConfigurationByteGivesTypeAndCaption) {
-    const MissionHeader t = decode({{0x0226, 0x60}});
+    const MissionHeader t = decode({{0x0226, {0x60}}});
     EXPECT_EQ(t.logger_type, LoggerType::kT);
     EXPECT_EQ(t.caption, "Frostel Type: 125 (0'C to 125'C) - ID:41F1DEBC0A000027");
-
-    const MissionHeader l = decode({{0x0226, 0x40}});
+    const MissionHeader l = decode({{0x0226, {0x40}}});
     EXPECT_EQ(l.logger_type, LoggerType::kL);
     EXPECT_EQ(l.caption, "Frostel Type: 85 (-40'C to 85'C) - ID:41F1DEBC0A000027");
-
-    const MissionHeader h = decode({{0x0226, 0x80}});
+    const MissionHeader h = decode({{0x0226, {0x80}}});
     EXPECT_EQ(h.logger_type, LoggerType::kH);
     EXPECT_EQ(h.caption, "Frostel Type: 140 (15'C to 140'C) - ID:41F1DEBC0A000027");
-
     // An unknown byte decodes as "L" but shows the 0 to 125 text.
-    const MissionHeader other = decode({{0x0226, 0x00}});
+    const MissionHeader other = decode({{0x0226, {0x00}}});
     EXPECT_EQ(other.logger_type, LoggerType::kL);
     EXPECT_EQ(other.caption, "Frostel Type: 125 (0'C to 125'C) - ID:41F1DEBC0A000027");
-    EXPECT_EQ(other.configuration, 0x00);
 }
 
 TEST(MissionHeaderOffset, CountsOnlyBehindTheMarker) {
-    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x8A}}).calibration_offset, 1.0);
-    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x8A}}).calibration_offset_tenths, 10);
-    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x7B}}).calibration_offset, -0.5);
-    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x80}}).calibration_offset, 0.0);
-    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0x00}}).calibration_offset_tenths, -128);
-    EXPECT_EQ(decode({{0x01FE, 0x7B}, {0x01FF, 0xFF}}).calibration_offset_tenths, 127);
-    EXPECT_EQ(decode({{0x01FE, 0x7A}, {0x01FF, 0x8A}}).calibration_offset, 0.0);
-    EXPECT_EQ(decode({{0x01FE, 0x00}, {0x01FF, 0x8A}}).calibration_offset_tenths, 0);
+    EXPECT_EQ(decode({{0x01FE, {0x7B, 0x8A}}}).calibration_offset, 1.0);
+    EXPECT_EQ(decode({{0x01FE, {0x7B, 0x8A}}}).calibration_offset_tenths, 10);
+    EXPECT_EQ(decode({{0x01FE, {0x7B, 0x7B}}}).calibration_offset, -0.5);
+    EXPECT_EQ(decode({{0x01FE, {0x7B, 0x80}}}).calibration_offset, 0.0);
+    EXPECT_EQ(decode({{0x01FE, {0x7B, 0x00}}}).calibration_offset_tenths, -128);
+    EXPECT_EQ(decode({{0x01FE, {0x7B, 0xFF}}}).calibration_offset_tenths, 127);
+    EXPECT_EQ(decode({{0x01FE, {0x7A, 0x8A}}}).calibration_offset, 0.0);
 }
 
 TEST(MissionHeaderInterval, RateCountsSecondsOrMinutesAndMinutesDropTheStartSeconds) {
-    // Start bytes 05 30 14 07 11 09 with the rate bytes `low`, 0 and clock control `clock`.
-    const auto with_rate = [](Byte low, Byte clock) {
-        return decode({{0x0206, low},
-                       {0x0212, clock},
-                       {0x0219, 0x05},
-                       {0x021A, 0x30},
-                       {0x021B, 0x14},
-                       {0x021C, 0x07},
-                       {0x021D, 0x11},
-                       {0x021E, 0x09}});
+    const auto with_rate = [](Byte rate, Byte clock) {
+        return decode({{0x0206, {rate, 0}},
+                       {0x0212, {clock}},
+                       {0x0219, {0x05, 0x30, 0x14, 0x07, 0x11, 0x09}}});
     };
     const MissionHeader seconds = with_rate(0x0A, 0x03);
     EXPECT_EQ(seconds.sample_interval, 10);
@@ -82,46 +80,32 @@ TEST(MissionHeaderInterval, RateCountsSecondsOrMinutesAndMinutesDropTheStartSeco
     // 60 counted in seconds is over 59 too; 59 is not.
     EXPECT_EQ(with_rate(60, 0x02).start_time_text, "07-11-2009 14:30:00");
     EXPECT_EQ(with_rate(59, 0x02).start_time_text, "07-11-2009 14:30:05");
-
-    EXPECT_EQ(decode({{0x0206, 0xFF}, {0x0207, 0xFF}}).sample_interval, 65535 * 60);
+    EXPECT_EQ(decode({{0x0206, {0xFF, 0xFF}}}).sample_interval, 65535 * 60);
 }
 
 TEST(MissionHeaderStart, MonthAndHourMasks) {
-    const auto start = [](Byte hour, Byte month) {
-        return decode({{0x021B, hour}, {0x021C, 0x01}, {0x021D, month}, {0x021E, 0x26}}).start_time;
-    };
-    EXPECT_EQ(start(0x00, 0x92).month, 12);  // bit 7, the century flag, ignored
-    EXPECT_EQ(start(0x00, 0x69).month, 9);   // bits 5 and 6 ignored
-    EXPECT_EQ(start(0x23, 0x01).hour, 23);
-    EXPECT_EQ(start(0x94, 0x01).hour, 14);  // bit 7 alone is not 12-hour mode
+    const auto hour = [](Byte b) { return with_start({0, 0, b, 1, 1, 0x26}).start_time.hour; };
+    const auto month = [](Byte b) { return with_start({0, 0, 0, 1, b, 0x26}).start_time.month; };
+    EXPECT_EQ(month(0x92), 12);  // bit 7, the century flag, ignored
+    EXPECT_EQ(month(0x69), 9);   // bits 5 and 6 ignored
+    EXPECT_EQ(hour(0x23), 23);
+    EXPECT_EQ(hour(0x94), 14);  // bit 7 alone is not 12-hour mode
     // 12-hour mode: bit 5 is PM, 12 AM is midnight.
-    EXPECT_EQ(start(0x52, 0x01).hour, 0);
-    EXPECT_EQ(start(0x41, 0x01).hour, 1);
-    EXPECT_EQ(start(0x72, 0x01).hour, 12);
-    EXPECT_EQ(start(0x71, 0x01).hour, 23);
-    EXPECT_EQ(decode({{0x021B, 0x52}, {0x021C, 0x01}, {0x021D, 0x01}}).start_time_text,
-              "01-01-2000 00:00:00");
+    EXPECT_EQ(hour(0x52), 0);
+    EXPECT_EQ(hour(0x41), 1);
+    EXPECT_EQ(hour(0x72), 12);
+    EXPECT_EQ(hour(0x71), 23);
+    EXPECT_EQ(with_start({0, 0, 0x52, 1, 1, 0}).start_time_text, "01-01-2000 00:00:00");
 }
 
 TEST(MissionHeaderStart, DigitsAboveNineKeepTwoDigitsInTextAndCarryInTheDateTime) {
     // Minute 0x1F reads 25; year 0xA5 reads 105, whose text keeps "05".
-    const MissionHeader h = decode({{0x0212, 0x02},
-                                    {0x0206, 0x01},
-                                    {0x021A, 0x1F},
-                                    {0x021C, 0x31},
-                                    {0x021D, 0x12},
-                                    {0x021E, 0xA5}});
+    const MissionHeader h = with_start({0x00, 0x1F, 0x00, 0x31, 0x12, 0xA5});
     EXPECT_EQ(h.start_time_text, "31-12-2005 00:25:00");
     EXPECT_EQ(h.start_time, (link::LocalDateTime{2005, 12, 31, 0, 25, 0}));
 
     // Month 0x13 and minute 0x7A (80) run over into the next year and hour.
-    const MissionHeader over = decode({{0x0212, 0x02},
-                                       {0x0206, 0x01},
-                                       {0x021A, 0x7A},
-                                       {0x021B, 0x23},
-                                       {0x021C, 0x31},
-                                       {0x021D, 0x13},
-                                       {0x021E, 0x09}});
+    const MissionHeader over = with_start({0x00, 0x7A, 0x23, 0x31, 0x13, 0x09});
     EXPECT_EQ(over.start_time_text, "31-13-2009 23:80:00");
     EXPECT_EQ(over.start_time, (link::LocalDateTime{2010, 2, 1, 0, 20, 0}));
 
@@ -131,18 +115,9 @@ TEST(MissionHeaderStart, DigitsAboveNineKeepTwoDigitsInTextAndCarryInTheDateTime
 }
 
 TEST(MissionHeaderFields, CountsFormatAlarmStatusAndCalibrationBytes) {
-    const MissionHeader h = decode({{0x0220, 0x10},
-                                    {0x0221, 0x27},
-                                    {0x0222, 0x00},
-                                    {0x0223, 0xFF},
-                                    {0x0224, 0xFF},
-                                    {0x0225, 0xFF},
-                                    {0x0213, 0x04},
-                                    {0x0214, 0x81},
-                                    {0x0240, 0x34},
-                                    {0x0241, 0x01},
-                                    {0x0246, 0x79},
-                                    {0x0247, 0xC0}});
+    const MissionHeader h = decode({{0x0213, {0x04, 0x81}},
+                                    {0x0220, {0x10, 0x27, 0x00, 0xFF, 0xFF, 0xFF}},
+                                    {0x0240, {0x34, 0x01, 0, 0, 0, 0, 0x79, 0xC0}}});
     EXPECT_EQ(h.mission_sample_count, 10000);
     EXPECT_EQ(h.device_sample_count, 16777215);
     EXPECT_EQ(h.sample_format, SampleFormat::k16Bit);
@@ -151,21 +126,16 @@ TEST(MissionHeaderFields, CountsFormatAlarmStatusAndCalibrationBytes) {
     EXPECT_EQ(h.sensor_calibration.reference2.low, 0x01);
     EXPECT_EQ(h.sensor_calibration.reading3.high, 0x79);
     EXPECT_EQ(h.sensor_calibration.reading3.low, 0xC0);
-    EXPECT_EQ(h.logger_id, kId);
-
-    EXPECT_EQ(decode({{0x0213, 0xFB}}).sample_format, SampleFormat::k8Bit);
+    EXPECT_EQ(decode({{0x0213, {0xFB}}}).sample_format, SampleFormat::k8Bit);
 }
 
 TEST(MissionHeaderText, IsTakenWholeWithTrailingBlanksAndZeros) {
-    link::MemoryImage image = make_header_image();
     const std::string typed = "Cold room 3\r\n\xE9t\xE9";
-    for (std::size_t i = 0; i < kMissionTextLength; ++i) {
-        image.set(0x0020 + i, i < typed.size() ? static_cast<Byte>(typed[i]) : Byte{' '});
-    }
-    image.set(0x01FD, 0x00);
-    image.set(0x01FE, 0x7B);  // the marker right after the text is not part of it
-
-    const std::string text = decode_mission_header(image, kId).mission_text;
+    std::vector<Byte> stored(typed.begin(), typed.end());
+    stored.resize(kMissionTextLength - 1, ' ');
+    stored.push_back(0x00);
+    stored.push_back(0x7B);  // the marker right after the text is not part of it
+    const std::string text = decode({{0x0020, stored}}).mission_text;
     ASSERT_EQ(text.size(), 478U);
     EXPECT_EQ(text.substr(0, typed.size()), typed);
     EXPECT_EQ(text[476], ' ');

@@ -64,20 +64,11 @@ TEST(ConvertTemperature, RoundTripThroughEveryUnitKeepsTheValue) {
 }
 
 TEST(AxisRange, IsZeroTo125CelsiusInEachUnit) {
-    EXPECT_EQ(axis_range(kCelsius).minimum, 0.0);
-    EXPECT_EQ(axis_range(kCelsius).maximum, 125.0);
-    EXPECT_EQ(axis_range(kFahrenheit).minimum, 32.0);
+    for (TemperatureUnit unit : {kCelsius, kFahrenheit, kKelvin, kReaumur}) {
+        EXPECT_DOUBLE_EQ(axis_range(unit).minimum, ConvertTemperature(0.0, kCelsius, unit));
+        EXPECT_DOUBLE_EQ(axis_range(unit).maximum, ConvertTemperature(125.0, kCelsius, unit));
+    }
     EXPECT_EQ(axis_range(kFahrenheit).maximum, 257.0);
-    EXPECT_EQ(axis_range(kKelvin).minimum, 273.15);
-    EXPECT_EQ(axis_range(kKelvin).maximum, 398.15);
-    EXPECT_EQ(axis_range(kReaumur).minimum, 0.0);
-    EXPECT_EQ(axis_range(kReaumur).maximum, 100.0);
-}
-
-TEST(ShownTemperature, OffsetIsAddedAfterConversionInTheShownUnit) {
-    EXPECT_DOUBLE_EQ(shown_temperature(25.0, kFahrenheit, 0.5), 77.5);
-    EXPECT_DOUBLE_EQ(shown_temperature(25.0, kCelsius, -1.2), 23.8);
-    EXPECT_DOUBLE_EQ(shown_temperature(0.0, kKelvin, 1.0), 274.15);
 }
 
 }  // namespace
