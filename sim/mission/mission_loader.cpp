@@ -11,6 +11,7 @@ constexpr std::size_t kMissionTextAddress = 0x0020;
 constexpr std::size_t kMissionTextLength = 478;
 constexpr std::size_t kOffsetMarkerAddress = 0x01FE;
 constexpr Byte kOffsetMarker = 0x7B;
+constexpr std::size_t kClockAddress = 0x0200;
 constexpr std::size_t kSampleRateAddress = 0x0206;
 constexpr std::size_t kClockControlAddress = 0x0212;
 constexpr std::size_t kMissionControlAddress = 0x0213;
@@ -63,6 +64,15 @@ void put_little_endian(LoggerModel& logger, std::size_t address, std::uint32_t v
         logger.memory()[address + static_cast<std::size_t>(i)] =
             static_cast<Byte>(value >> (8U * static_cast<unsigned>(i)));
     }
+}
+
+std::uint32_t get_little_endian(const LoggerModel& logger, std::size_t address, int width) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < width; ++i) {
+        value |= static_cast<std::uint32_t>(logger.memory()[address + static_cast<std::size_t>(i)])
+                 << (8U * static_cast<unsigned>(i));
+    }
+    return value;
 }
 
 void write_text(LoggerModel& logger, const std::string& text) {
@@ -132,6 +142,32 @@ void write_log_bytes(LoggerModel& logger, std::size_t offset, std::span<const By
     for (std::size_t i = 0; i < bytes.size() && offset + i < kLogBytes; ++i) {
         memory[kLogAddress + offset + i] = bytes[i];
     }
+}
+
+void take_samples(LoggerModel& logger, std::span<const double> temperatures) {
+    auto memory = logger.memory();
+    const Byte configuration = memory[kConfigurationAddress];
+    const bool sixteen_bit = (memory[kMissionControlAddress] & kSixteenBitFormat) != 0;
+    const bool rollover = (memory[kMissionControlAddress] & kRolloverEnabled) != 0;
+    const std::size_t size = sixteen_bit ? 2 : 1;
+    const std::uint32_t first = get_little_endian(logger, kMissionCountAddress, 3);
+    if (first == 0) {
+        std::copy_n(memory.begin() + kClockAddress, 6, memory.begin() + kMissionStartAddress);
+    }
+    std::uint32_t count = first;
+    for (double celsius : temperatures) {
+        // Without rollover a full log ends the logging.
+        if (!rollover && count * size >= kLogBytes) {
+            break;
+        }
+        write_log_bytes(logger, (count * size) % kLogBytes,
+                        encode_sample(celsius, configuration, sixteen_bit));
+        ++count;
+    }
+    put_little_endian(logger, kMissionCountAddress, count, 3);
+    // The device counts every sample of its life, over all missions.
+    put_little_endian(logger, kDeviceCountAddress,
+                      get_little_endian(logger, kDeviceCountAddress, 3) + (count - first), 3);
 }
 
 void load_mission(LoggerModel& logger, const SimMission& mission) {

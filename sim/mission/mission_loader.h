@@ -44,6 +44,11 @@ struct SimMission {
 // Writes `mission` into the logger's text, register and log memory.
 void load_mission(LoggerModel& logger, const SimMission& mission);
 
+// The logger running the mission it was programmed with takes these samples after the
+// ones it has: stored on its own scale and resolution, counted, and on the first sample
+// the mission's start stamped from its clock.
+void take_samples(LoggerModel& logger, std::span<const double> temperatures);
+
 // Raw bytes into the log, from byte `offset` of it (address 0x1000 + offset).
 void write_log_bytes(LoggerModel& logger, std::size_t offset, std::span<const Byte> bytes);
 
