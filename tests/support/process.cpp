@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,10 +51,19 @@ int spawn(const std::vector<std::string>& argv, Pipe& out, Pipe* err) {
     return pid;
 }
 
-int wait_exit_code(int pid) {
+// The child's exit code (128 + signal when killed); its CPU time into `cpu_seconds`.
+int wait_exit_code(int pid, double* cpu_seconds = nullptr) {
     int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
+    rusage usage{};
+    if (::wait4(pid, &status, 0, &usage) != pid) {
         return -1;
+    }
+    if (cpu_seconds != nullptr) {
+        const auto seconds = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+        };
+        *cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -89,7 +99,7 @@ ProcessResult run_process(const std::vector<std::string>& argv) {
     const int pid = spawn(argv, out, &err);
     ProcessResult result;
     drain(out.read_end, err.read_end, result.out, result.err);
-    result.exit_code = wait_exit_code(pid);
+    result.exit_code = wait_exit_code(pid, &result.cpu_seconds);
     return result;
 }
 

@@ -10,6 +10,7 @@ struct ProcessResult {
     int exit_code = -1;
     std::string out;
     std::string err;
+    double cpu_seconds = 0;  // user + system time of the child
 };
 
 // Runs a program to its end and collects what it printed.
