@@ -53,22 +53,6 @@ TEST(MissionImage, OnlyPagesOneToSixteenAreFilled) {
     }
 }
 
-TEST(MissionImage, MinutesSixteenthRolloverAndTemperatureStart) {
-    ProgrammingSettings settings;
-    settings.unit = IntervalUnit::kMinutes;
-    settings.interval = 240;
-    settings.resolution = Resolution::kSixteenth;
-    settings.rollover = true;
-    settings.start_mode = StartMode::kTemperature;
-    const link::MemoryImage image = built(settings);
-    EXPECT_EQ(image.at(0x0206), 240);
-    EXPECT_EQ(image.at(0x0207), 0);
-    EXPECT_EQ(image.at(0x0210), 3);
-    EXPECT_EQ(image.at(0x0212), 1);
-    EXPECT_EQ(image.at(0x0213), 0xF5);
-    EXPECT_EQ(start_delay_bytes(image), (std::array<Byte, 3>{0, 0, 0}));
-}
-
 TEST(MissionImage, EachMissionControlBitOnItsOwn) {
     ProgrammingSettings settings;
     settings.resolution = Resolution::kSixteenth;
@@ -153,15 +137,6 @@ TEST(Thresholds, BytesBeyondTheScaleAreHeldAtItsEnds) {
     EXPECT_EQ(threshold_byte("-50", LoggerType::kL), 0);
     EXPECT_EQ(threshold_byte(std::string(400, '9'), LoggerType::kT), 255);
     EXPECT_EQ(threshold_byte("-" + std::string(400, '9'), LoggerType::kT), 0);
-}
-
-TEST(MissionImage, ThresholdBytesFollowTheLoggerType) {
-    ProgrammingSettings settings;
-    settings.low_threshold = "0";
-    settings.high_threshold = "125";
-    const link::MemoryImage image = built(settings, LoggerType::kT);
-    EXPECT_EQ(image.at(0x0208), 2);
-    EXPECT_EQ(image.at(0x0209), 252);
 }
 
 TEST(StartDelay, MinutesAheadLeastSignificantByteFirst) {

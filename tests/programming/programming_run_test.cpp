@@ -171,17 +171,6 @@ TEST(ProgrammingRun, ThresholdsAreCorrectedToTheLoggersRangeBeforeConversion) {
     EXPECT_EQ(h_logger.at(0x0209), 252);
 }
 
-TEST(ProgrammingRun, CalibrationAndMissionTextReachTheLogger) {
-    ProgrammingSettings settings;
-    settings.calibration = -127;
-    settings.mission_text = std::string(470, 'x') + "0123456789";
-    ProgrammingRig rig;
-    (void)rig.run(settings);
-    EXPECT_EQ(rig.at(0x01FF), 1);
-    EXPECT_EQ(rig.at(0x01FD), '7');
-    EXPECT_EQ(rig.at(0x01FE), 0x7B);
-}
-
 TEST(ProgrammingRun, StartDelayInMinutesReachesTheLogger) {
     ProgrammingRig rig;
     const std::int64_t now = link::to_civil_seconds(rig.clock.local_now());

@@ -31,22 +31,6 @@ TEST(IntervalDisplay, MaximumLoggingTimeDropsLeftoverSecondsAndKeepsItsLeadingBl
               " 682 Days - 16 Hours - 0 Minutes");
 }
 
-TEST(UnitRule, SecondsAllowOnlyHalfDegreeImmediateOrTimedWithoutRollover) {
-    const UnitRule seconds = unit_rule(IntervalUnit::kSeconds);
-    EXPECT_EQ(seconds.interval_range.minimum, 10);
-    EXPECT_EQ(seconds.interval_range.maximum, 59);
-    EXPECT_FALSE(seconds.sixteenth_enabled);
-    EXPECT_FALSE(seconds.temperature_start_enabled);
-    EXPECT_FALSE(seconds.rollover_enabled);
-
-    const UnitRule minutes = unit_rule(IntervalUnit::kMinutes);
-    EXPECT_EQ(minutes.interval_range.minimum, 1);
-    EXPECT_EQ(minutes.interval_range.maximum, 240);
-    EXPECT_TRUE(minutes.sixteenth_enabled);
-    EXPECT_TRUE(minutes.temperature_start_enabled);
-    EXPECT_TRUE(minutes.rollover_enabled);
-}
-
 TEST(UnitRule, SwitchingToSecondsResetsWhatNeedsMinutesAndClampsTheInterval) {
     ProgrammingSettings settings;
     settings.unit = IntervalUnit::kMinutes;
@@ -75,15 +59,6 @@ TEST(UnitRule, SwitchingToMinutesKeepsAnIntervalInsideTheRangeAndEveryChoice) {
     EXPECT_EQ(settings.interval, 30);
     EXPECT_EQ(settings.start_mode, StartMode::kDateTime);
     EXPECT_FALSE(settings.rollover);
-}
-
-TEST(StartModeEnabling, EachModeEnablesAtMostItsOwnGroup) {
-    EXPECT_FALSE(start_mode_enabling(StartMode::kImmediate).thresholds);
-    EXPECT_FALSE(start_mode_enabling(StartMode::kImmediate).date_time);
-    EXPECT_TRUE(start_mode_enabling(StartMode::kTemperature).thresholds);
-    EXPECT_FALSE(start_mode_enabling(StartMode::kTemperature).date_time);
-    EXPECT_FALSE(start_mode_enabling(StartMode::kDateTime).thresholds);
-    EXPECT_TRUE(start_mode_enabling(StartMode::kDateTime).date_time);
 }
 
 TEST(CalibrationText, ShortestDecimalFormWithTheGivenSeparator) {
