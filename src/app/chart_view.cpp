@@ -1,0 +1,277 @@
+#include "chart_view.h"
+
+#include <QCategoryAxis>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QValueAxis>
+#include <algorithm>
+
+namespace frostel::app {
+
+namespace {
+
+QColor colour_of(datafile::Rgb rgb) {
+    return QColor::fromRgb(static_cast<QRgb>(rgb));
+}
+
+// Room around each time label, so neighbours never touch.
+constexpr int kLabelGapPixels = 24;
+constexpr int kMaxTimeLabels = 12;
+
+bool point_before(const datafile::ChartPoint& p, double x) {
+    return p.x < x;
+}
+bool x_before(double x, const datafile::ChartPoint& p) {
+    return x < p.x;
+}
+
+}  // namespace
+
+ChartView::ChartView(QWidget* parent)
+    : QChartView(parent),
+      series_(new QLineSeries),
+      left_axis_(new QValueAxis),
+      right_axis_(new QValueAxis),
+      bottom_axis_(new QCategoryAxis) {
+    setObjectName("TChart1");
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setAnimationOptions(QChart::GridAxisAnimations);
+    chart->addSeries(series_);
+    series_->setPointsVisible(false);
+    series_->setPointLabelsVisible(false);
+    chart->addAxis(left_axis_, Qt::AlignLeft);
+    chart->addAxis(right_axis_, Qt::AlignRight);
+    chart->addAxis(bottom_axis_, Qt::AlignBottom);
+    series_->attachAxis(left_axis_);
+    series_->attachAxis(bottom_axis_);
+    bottom_axis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    setChart(chart);
+    setRenderHint(QPainter::Antialiasing);
+    setRubberBand(QChartView::RectangleRubberBand);
+    connect(bottom_axis_, &QValueAxis::rangeChanged, this, [this] { label_bottom_axis(); });
+    show_axes_and_titles();
+    show_points();
+}
+
+void ChartView::clear() {
+    document_.points.clear();
+    show_points_later();
+}
+
+int ChartView::add_xy(double x, double y, const QString& label) {
+    // The series keeps its X values ascending: a point that would fall back goes before
+    // the first point it precedes.
+    auto& points = document_.points;
+    const auto at = std::upper_bound(points.begin(), points.end(), x, x_before);
+    const auto inserted = points.insert(at, {x, y, label});
+    show_points_later();
+    return static_cast<int>(inserted - points.begin());
+}
+
+int ChartView::first_value_index() const {
+    return document_.points.empty() ? -1 : 0;
+}
+
+int ChartView::last_value_index() const {
+    return static_cast<int>(document_.points.size()) - 1;
+}
+
+QString ChartView::label(int index) const {
+    return index >= 0 && index <= last_value_index() ? document_.points[index].label : QString();
+}
+
+double ChartView::y(int index) const {
+    return index >= 0 && index <= last_value_index() ? document_.points[index].y : 0.0;
+}
+
+void ChartView::set_y(int index, double value) {
+    if (index >= 0 && index <= last_value_index()) {
+        document_.points[index].y = value;
+        show_points_later();
+    }
+}
+
+void ChartView::set_left_axis_title(const QString& title) {
+    document_.left.title = title;
+    left_axis_->setTitleText(title);
+}
+
+void ChartView::set_left_axis_range(double minimum, double maximum) {
+    if (minimum <= maximum) {
+        document_.left.minimum = minimum;
+        document_.left.maximum = maximum;
+        left_axis_->setRange(minimum, maximum);
+    }
+}
+
+void ChartView::set_bottom_axis_automatic() {
+    document_.bottom.automatic = true;
+    fit_bottom_axis();
+}
+
+void ChartView::set_title_line(const QString& text) {
+    if (document_.title_lines.isEmpty()) {
+        document_.title_lines.append(text);
+    } else {
+        document_.title_lines[0] = text;
+    }
+    chart()->setTitle(document_.title_lines.join(QLatin1Char('\n')));
+}
+
+void ChartView::set_document(datafile::ChartDocument document) {
+    document_ = std::move(document);
+    chart()->zoomReset();
+    show_axes_and_titles();
+    show_points();
+}
+
+bool ChartView::export_template(const QString& path) const {
+    return datafile::write_chart_document(path, document_);
+}
+
+bool ChartView::import_template(const QString& path) {
+    auto document = datafile::read_chart_document(path);
+    if (!document) {
+        return false;
+    }
+    set_document(std::move(*document));
+    return true;
+}
+
+void ChartView::set_pan_mode(bool on) {
+    pan_mode_ = on;
+    setRubberBand(on ? QChartView::NoRubberBand : QChartView::RectangleRubberBand);
+}
+
+void ChartView::undo_zoom() {
+    chart()->zoomReset();
+    // The chart's own reset goes back to the ranges of its first zoom, which may be older
+    // than the document's.
+    show_axes_and_titles();
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event) {
+    if (pan_mode_ && event->button() == Qt::LeftButton) {
+        pan_from_ = event->position().toPoint();
+        event->accept();
+        return;
+    }
+    QChartView::mousePressEvent(event);
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event) {
+    if (pan_from_) {
+        const QPoint to = event->position().toPoint();
+        chart()->scroll(pan_from_->x() - to.x(), to.y() - pan_from_->y());
+        pan_from_ = to;
+        event->accept();
+        return;
+    }
+    QChartView::mouseMoveEvent(event);
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (pan_from_) {
+        pan_from_.reset();
+        event->accept();
+        return;
+    }
+    QChartView::mouseReleaseEvent(event);
+}
+
+void ChartView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    label_bottom_axis();
+}
+
+void ChartView::show_points_later() {
+    if (!points_pending_) {
+        points_pending_ = true;
+        QTimer::singleShot(0, this, [this] { show_points(); });
+    }
+}
+
+void ChartView::show_points() {
+    points_pending_ = false;
+    QList<QPointF> drawn;
+    drawn.reserve(static_cast<qsizetype>(document_.points.size()));
+    for (const datafile::ChartPoint& p : document_.points) {
+        drawn.append({p.x, p.y});
+    }
+    series_->replace(drawn);
+    fit_bottom_axis();
+    label_bottom_axis();
+}
+
+void ChartView::show_axes_and_titles() {
+    chart()->setTitle(document_.title_lines.join(QLatin1Char('\n')));
+    chart()->setBackgroundBrush(colour_of(document_.background_colour));
+    series_->setName(document_.series_title);
+    QPen pen(colour_of(document_.line_colour));
+    pen.setWidth(document_.line_width);
+    series_->setPen(pen);
+    left_axis_->setTitleText(document_.left.title);
+    left_axis_->setRange(document_.left.minimum, document_.left.maximum);
+    right_axis_->setTitleText(document_.right.title);
+    right_axis_->setRange(document_.right.minimum, document_.right.maximum);
+    bottom_axis_->setTitleText(document_.bottom.title);
+    fit_bottom_axis();
+}
+
+void ChartView::fit_bottom_axis() {
+    const auto& points = document_.points;
+    double minimum = document_.bottom.minimum;
+    double maximum = document_.bottom.maximum;
+    if (document_.bottom.automatic && !points.empty()) {
+        minimum = points.front().x;
+        maximum = points.back().x;
+    }
+    if (minimum == maximum) {
+        minimum -= 0.5;
+        maximum += 0.5;
+    }
+    bottom_axis_->setRange(minimum, maximum);
+}
+
+// The time axis is labelled with the points' own time texts, which hold the real sample
+// times, at a few points spread over the visible range.
+void ChartView::label_bottom_axis() {
+    if (labelling_) {
+        return;
+    }
+    labelling_ = true;
+    for (const QString& old_label : bottom_axis_->categoriesLabels()) {
+        bottom_axis_->remove(old_label);
+    }
+    const double minimum = bottom_axis_->min();
+    const double maximum = bottom_axis_->max();
+    bottom_axis_->setStartValue(minimum);
+    const auto& points = document_.points;
+    const auto first = std::lower_bound(points.begin(), points.end(), minimum, point_before);
+    const auto last = std::upper_bound(points.begin(), points.end(), maximum, x_before);
+    if (first < last && maximum > minimum) {
+        const QFontMetrics metrics(bottom_axis_->labelsFont());
+        const int label_width = metrics.horizontalAdvance(first->label) + kLabelGapPixels;
+        const int count = std::clamp(static_cast<int>(chart()->plotArea().width()) / label_width, 1,
+                                     kMaxTimeLabels);
+        double previous_x = minimum - 1;
+        for (int i = 0; i < count; ++i) {
+            const double target = minimum + (i + 0.5) * (maximum - minimum) / count;
+            auto nearest = std::lower_bound(first, last, target, point_before);
+            if (nearest == last ||
+                (nearest != first && target - (nearest - 1)->x < nearest->x - target)) {
+                --nearest;
+            }
+            if (nearest->x > previous_x &&
+                !bottom_axis_->categoriesLabels().contains(nearest->label)) {
+                bottom_axis_->append(nearest->label, nearest->x);
+                previous_x = nearest->x;
+            }
+        }
+    }
+    labelling_ = false;
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QFrame>
+
+class QAction;
+class QToolBar;
+
+namespace frostel::app {
+
+class ChartEditor;
+class ChartView;
+class FileNameDialogs;
+
+// The command bar (TeeCommander1): the panel that carries the window's tool buttons, with
+// the chart's own tools on it: zoom, undo zoom, pan, copy picture, save picture as PNG,
+// print and edit. The tools do nothing until a chart is attached.
+class CommandBar final : public QFrame {
+    Q_OBJECT
+
+  public:
+    CommandBar(FileNameDialogs& dialogs, QWidget* parent = nullptr);
+
+    void attach(ChartView* chart);
+    void set_editor(ChartEditor* editor);
+    [[nodiscard]] QToolBar* tools() const { return tools_; }
+
+  private:
+    QAction* add_tool(const QString& name, const QIcon& icon, const QString& tip);
+    void copy_picture();
+    void save_picture();
+    void print_chart();
+
+    FileNameDialogs& dialogs_;
+    QToolBar* tools_;
+    ChartView* chart_ = nullptr;
+    ChartEditor* editor_ = nullptr;
+    QAction* zoom_;
+    QAction* undo_zoom_;
+    QAction* pan_;
+    QAction* copy_;
+    QAction* save_;
+    QAction* print_;
+    QAction* edit_;
+};
+
+}  // namespace frostel::app

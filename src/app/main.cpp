@@ -1,0 +1,30 @@
+#include <QApplication>
+#include <QFile>
+#include <filesystem>
+
+#include "file_name_dialogs.h"
+#include "link/clock.h"
+#include "link/port_devices.h"
+#include "link/qt_serial_port.h"
+#include "load_phase.h"
+#include "main_window.h"
+#include "program_launcher.h"
+
+int main(int argc, char** argv) {
+    using namespace frostel;
+    QApplication application(argc, argv);
+    const QString folder = QCoreApplication::applicationDirPath();
+    app::QtProgramLauncher launcher;
+    if (app::run_load_phase(folder, launcher) == app::LoadOutcome::kEndProgram) {
+        return 0;
+    }
+    const std::filesystem::path program_folder(QFile::encodeName(folder).toStdString());
+    link::QtSerialPort port(
+        [program_folder](int number) { return link::device_for_port(program_folder, number); });
+    link::SystemClock clock;
+    app::QtFileNameDialogs dialogs;
+    app::MainWindow window(
+        {port, clock, folder, dialogs, launcher, [] { QCoreApplication::exit(0); }});
+    window.show();
+    return QApplication::exec();
+}

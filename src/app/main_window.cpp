@@ -1,0 +1,407 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "about_box.h"
+#include "app_version.h"
+#include "chart_editor.h"
+#include "chart_view.h"
+#include "command_bar.h"
+#include "data_path_dialog.h"
+#include "language_dialog.h"
+#include "load_phase.h"
+#include "mission_text_box.h"
+#include "pictures.h"
+#include "pixel_geometry.h"
+#include "table_view.h"
+#include "temperature_unit_dialog.h"
+#include "topmost.h"
+
+namespace frostel::app {
+
+namespace {
+
+constexpr std::chrono::milliseconds kNoticeDisplay{3000};
+const QString kUnitTokenCelsius = QStringLiteral("CELSIUS");
+
+QString port_caption(int number) {
+    // Entry 12 has always read "COM12"; the others carry a hyphen.
+    return number == 12 ? QStringLiteral("COM12") : QStringLiteral("COM-%1").arg(number);
+}
+
+QString token_text(mission::TemperatureUnit unit) {
+    const std::string_view token = mission::unit_token(unit);
+    return QString::fromLatin1(token.data(), static_cast<qsizetype>(token.size()));
+}
+
+template <typename Button>
+Button* tool_button(QWidget* parent, const char* name, const QIcon& icon, const QString& tip) {
+    auto* button = new Button(parent);
+    button->setObjectName(name);
+    button->setIcon(icon);
+    button->setToolTip(tip);
+    return button;
+}
+
+QPushButton* text_button(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowTies ties)
+    : ties_(std::move(ties)), link_(ties_.port, ties_.clock), commands_(link_) {
+    setObjectName("Frostel");
+    setWindowTitle("Frostel   Version " + kVersion);
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    setCentralWidget(client_);
+    build_menus();
+    build_views();
+    build_command_bar();
+    command_bar_->raise();
+    editor_ = std::make_unique<ChartEditor>();
+    client_->installEventFilter(this);
+    resize(twips_to_pixels(kClientWidth),
+           twips_to_pixels(kClientHeight) + menuBar()->sizeHint().height());
+
+    startup_timer_.setObjectName("Timer1");
+    startup_timer_.setSingleShot(true);
+    startup_timer_.setInterval(1);
+    connect(&startup_timer_, &QTimer::timeout, this, &MainWindow::start_up);
+    notice_timer_.setSingleShot(true);
+    notice_timer_.setInterval(kNoticeDisplay);
+    connect(&notice_timer_, &QTimer::timeout, search_frame_, &QWidget::hide);
+}
+
+MainWindow::~MainWindow() {
+    delete unit_dialog_.data();
+}
+
+void MainWindow::build_menus() {
+    port_menu_ = menuBar()->addMenu("COMMUNICATION PORT");
+    port_menu_->setObjectName("communication_port_menu");
+    for (int number = link::kFirstPortNumber; number <= link::kLastPortNumber; ++number) {
+        QAction* entry = port_menu_->addAction(port_caption(number));
+        entry->setObjectName("com_menu");
+        entry->setProperty("index", number);
+        entry->setCheckable(true);
+        connect(entry, &QAction::triggered, this, [this, number] { choose_port(number); });
+        port_entries_.push_back(entry);
+    }
+    port_menu_->addSeparator();
+    QAction* find = port_menu_->addAction("FIND COMMPORT");
+    find->setObjectName("find_commport_menu");
+    connect(find, &QAction::triggered, this, &MainWindow::find_reader_port);
+
+    QMenu* driver_menu = menuBar()->addMenu("USB-Driver");
+    driver_menu->setObjectName("usb_driver_menu");
+    QAction* install = driver_menu->addAction("Install USB-Driver");
+    install->setObjectName("install_usb_driver_menu");
+    connect(install, &QAction::triggered, this, &MainWindow::install_usb_driver);
+}
+
+void MainWindow::build_command_bar() {
+    command_bar_ = new CommandBar(ties_.file_dialogs, client_);
+    QStyle* look = style();
+    language_frame_ = new QFrame(command_bar_);
+    language_frame_->setObjectName("Frame2");
+    language_ = tool_button<QToolButton>(language_frame_, "Command3", flag_icon(Flag::kEnglish),
+                                         "Change Language");
+    language_->setIconSize({28, 22});
+    about_ = tool_button<QPushButton>(command_bar_, "Command6",
+                                      look->standardIcon(QStyle::SP_MessageBoxInformation),
+                                      "About Frostel");
+    set_path_ = tool_button<QPushButton>(command_bar_, "Command1",
+                                         look->standardIcon(QStyle::SP_DirIcon), "Set Path");
+    retrieve_ = tool_button<QPushButton>(command_bar_, "Command2",
+                                         look->standardIcon(QStyle::SP_DialogOpenButton),
+                                         "Retrieve Data From Disk");
+    unit_ = tool_button<QPushButton>(command_bar_, "Command4", thermometer_icon(),
+                                     "Select Temperature Unit");
+    load_data_ = text_button(command_bar_, "Command10", "Load Data");
+    programming_ = text_button(command_bar_, "Command8", "Programming");
+    progress_bar_ = new QProgressBar(command_bar_);
+    progress_bar_->setObjectName("ProgressBar1");
+    progress_bar_->setTextVisible(false);
+    progress_bar_->setValue(0);
+    error_frame_ = new QFrame(command_bar_);
+    error_frame_->setObjectName("Frame4");
+    error_frame_->hide();
+    error_label_ = new QLabel(error_frame_);
+    error_label_->setObjectName("Label2");
+    error_label_->setAlignment(Qt::AlignCenter);
+    error_label_->setStyleSheet("background-color: red; color: yellow; font-weight: bold;");
+
+    connect(set_path_, &QPushButton::clicked, this, &MainWindow::open_data_path);
+    connect(about_, &QPushButton::clicked, this, &MainWindow::open_about);
+    connect(language_, &QToolButton::clicked, this, &MainWindow::open_language);
+    connect(unit_, &QPushButton::clicked, this, &MainWindow::open_unit_dialog);
+}
+
+void MainWindow::build_views() {
+    chart_ = new ChartView(client_);
+    chart_->hide();
+    logger_label_ = new QLabel(chart_);
+    logger_label_->setObjectName("Label1");
+    logger_label_->setStyleSheet("font-weight: bold; background: transparent;");
+    search_frame_ = new QFrame(chart_);
+    search_frame_->setObjectName("Frame1");
+    search_frame_->setFrameShape(QFrame::Panel);
+    search_frame_->setFrameShadow(QFrame::Raised);
+    search_frame_->setLineWidth(2);
+    search_frame_->setAutoFillBackground(true);
+    search_frame_->hide();
+    search_label_ = new QLabel(search_frame_);
+    search_label_->setObjectName("Label3");
+    search_label_->setAlignment(Qt::AlignCenter);
+    search_label_->setStyleSheet("font-weight: bold; color: #00008b;");
+    mission_text_ = new MissionTextBox(client_);
+    table_ = new TableView(client_);
+}
+
+void MainWindow::place_controls() {
+    const std::pair<QWidget*, TwipsRect> placements[] = {
+        {command_bar_, layout_.command_bar},
+        {language_frame_, layout_.language_frame},
+        {language_, layout_.language},
+        {about_, layout_.about},
+        {command_bar_->tools(), layout_.chart_tools},
+        {set_path_, layout_.set_path},
+        {retrieve_, layout_.retrieve},
+        {unit_, layout_.unit},
+        {load_data_, layout_.load_data},
+        {progress_bar_, layout_.progress_bar},
+        {error_frame_, layout_.error_frame},
+        {error_label_, layout_.error_label},
+        {programming_, layout_.programming},
+        {chart_, layout_.chart},
+        {logger_label_, layout_.logger_label},
+        {search_frame_, layout_.search_frame},
+        {search_label_, layout_.search_label},
+        {mission_text_, layout_.mission_text},
+        {table_, layout_.table}};
+    for (const auto& [control, rect] : placements) {
+        control->setGeometry(pixel_rect(rect));
+    }
+}
+
+void MainWindow::lay_out(QSize client_pixels) {
+    layout_ = resized_layout(layout_, client_pixels.width() * kTwipsPerPixel + kFrameExtraWidth,
+                             client_pixels.height() * kTwipsPerPixel + kFrameExtraHeight);
+    place_controls();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) {
+        lay_out(static_cast<QResizeEvent*>(event)->size());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!started_ && !startup_timer_.isActive()) {
+        startup_timer_.start();
+    }
+}
+
+// The start-up tick: runs once, after the window is shown.
+void MainWindow::start_up() {
+    if (started_) {
+        return;
+    }
+    command_bar_->attach(chart_);
+    editor_->attach(chart_);
+    command_bar_->set_editor(editor_.get());
+    chart_->clear();
+    chart_->set_bottom_axis_automatic();
+    chart_->show();
+    settings_ = read_settings_file(QDir(ties_.program_folder).filePath(kSettingsFileName));
+    const std::optional<int> port = settings_.comm_port_number.number();
+    // No valid number keeps the port the link had; opening is still attempted.
+    link_.open_port(port.value_or(0));
+    if (port && *port >= link::kFirstPortNumber && *port <= link::kLastPortNumber) {
+        port_entries_[*port - 1]->setChecked(true);
+    }
+    settings_.language_name = QStringLiteral("English");
+    table_->set_headings(kTableHeadings);
+    started_ = true;
+    QCoreApplication::processEvents();
+    emit startedUp();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Before the start-up tick nothing was read, and writing would wipe the settings.
+    if (started_) {
+        write_settings();
+        (void)chart_->export_template(QDir(ties_.program_folder).filePath(kChartTemplateFileName));
+    }
+    event->accept();
+    ties_.end_process();
+}
+
+void MainWindow::write_settings() {
+    (void)write_settings_file(QDir(ties_.program_folder).filePath(kSettingsFileName), settings_);
+}
+
+std::optional<mission::TemperatureUnit> MainWindow::current_unit() const {
+    return mission::unit_from_token(chart_->left_axis_title().toStdString());
+}
+
+void MainWindow::refill_table(bool erase_first) {
+    table_->refill(chart_->points(), erase_first);
+}
+
+void MainWindow::set_logger_operations_enabled(bool enabled) {
+    port_menu_->menuAction()->setEnabled(enabled);
+    load_data_->setEnabled(enabled);
+    programming_->setEnabled(enabled);
+}
+
+void MainWindow::choose_port(int number) {
+    settings_.comm_port_number = CommPortNumber::chosen(number);
+    link_.open_port(number);
+    check_only(number);
+}
+
+void MainWindow::find_reader_port() {
+    notice_timer_.stop();
+    set_logger_operations_enabled(false);
+    search_frame_->show();
+    QCoreApplication::processEvents();
+    const std::optional<int> found = link::find_reader_port(commands_, *this);
+    if (found) {
+        settings_.comm_port_number = CommPortNumber::chosen(*found);
+    } else {
+        // The port chosen before the search is open again; so is its mark.
+        const std::optional<int> before = settings_.comm_port_number.number();
+        if (before && *before >= link::kFirstPortNumber && *before <= link::kLastPortNumber) {
+            check_only(before);
+        }
+    }
+    search_frame_->hide();
+    set_logger_operations_enabled(true);
+}
+
+void MainWindow::show_status(const std::string& text) {
+    search_label_->setText(QString::fromStdString(text));
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::check_only(std::optional<int> port) {
+    for (QAction* entry : port_entries_) {
+        entry->setChecked(port && entry->property("index").toInt() == *port);
+    }
+}
+
+void MainWindow::open_unit_dialog() {
+    std::optional<mission::TemperatureUnit> unit = current_unit();
+    if (!unit) {
+        chart_->set_left_axis_title(kUnitTokenCelsius);
+        unit = mission::TemperatureUnit::kCelsius;
+    }
+    if (unit_dialog_.isNull()) {
+        unit_dialog_ = new TemperatureUnitDialog;
+        connect(unit_dialog_, &TemperatureUnitDialog::unitChosen, this, &MainWindow::choose_unit);
+        connect(unit_dialog_, &TemperatureUnitDialog::closed, this, &MainWindow::write_settings);
+    }
+    unit_dialog_->select(*unit);
+    show_topmost(unit_dialog_);
+}
+
+// A choice that comes in while a conversion runs (events are let in before converting)
+// waits for it to end and then runs on the converted chart.
+void MainWindow::choose_unit(mission::TemperatureUnit unit) {
+    if (converting_) {
+        queued_unit_ = unit;
+        return;
+    }
+    converting_ = true;
+    std::optional<mission::TemperatureUnit> next = unit;
+    while (next) {
+        const mission::TemperatureUnit chosen = *next;
+        queued_unit_.reset();
+        const std::optional<mission::TemperatureUnit> old_unit = current_unit();
+        if (!old_unit) {
+            break;
+        }
+        QCoreApplication::processEvents();
+        convert_chart(*old_unit, chosen);
+        next = queued_unit_;
+    }
+    queued_unit_.reset();
+    converting_ = false;
+}
+
+void MainWindow::convert_chart(mission::TemperatureUnit from, mission::TemperatureUnit to) {
+    // Zoom is undone first so the new range is the one shown.
+    chart_->undo_zoom();
+    for (int i = chart_->first_value_index(); i >= 0 && i <= chart_->last_value_index(); ++i) {
+        chart_->set_y(i, mission::ConvertTemperature(chart_->y(i), from, to));
+    }
+    const mission::AxisRange range = mission::axis_range(to);
+    chart_->set_left_axis_range(range.minimum, range.maximum);
+    chart_->set_left_axis_title(token_text(to));
+    refill_table(false);
+}
+
+void MainWindow::open_data_path() {
+    if (!data_path_) {
+        data_path_ = std::make_unique<DataPathDialog>();
+        connect(data_path_.get(), &DataPathDialog::folderChanged, this,
+                [this](const QString& folder) { settings_.data_folder = folder; });
+        connect(data_path_.get(), &DataPathDialog::closed, this, &MainWindow::write_settings);
+    }
+    data_path_->open_on(settings_.data_folder);
+    show_topmost(data_path_.get());
+}
+
+void MainWindow::open_about() {
+    if (!about_box_) {
+        about_box_ = std::make_unique<AboutBox>();
+    }
+    show_topmost(about_box_.get());
+}
+
+void MainWindow::open_language() {
+    if (!language_dialog_) {
+        language_dialog_ = std::make_unique<LanguageDialog>();
+        connect(language_dialog_.get(), &LanguageDialog::pictureChosen, this,
+                [this](const QIcon& picture) {
+                    language_->setIcon(picture);
+                    chart_->setFocus();
+                });
+    }
+    show_topmost(language_dialog_.get());
+}
+
+void MainWindow::install_usb_driver() {
+    const QString installer = driver_installer_path(ties_.program_folder);
+    if (ties_.launcher.start(installer)) {
+        return;
+    }
+    show_notice(QFileInfo::exists(installer) ? "USB-DRIVER INSTALLER DID NOT START!"
+                                             : "NO USB-DRIVER INSTALLER HERE!");
+}
+
+// A short text in the search frame that goes away by itself; nothing waits for it.
+void MainWindow::show_notice(const QString& text) {
+    search_label_->setText(text);
+    search_frame_->show();
+    notice_timer_.start();
+}
+
+}  // namespace frostel::app

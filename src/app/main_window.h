@@ -1,0 +1,170 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "link/clock.h"
+#include "link/logger_commands.h"
+#include "link/port_scan.h"
+#include "link/reader_link.h"
+#include "link/serial_port.h"
+#include "main_layout.h"
+#include "mission/temperature_unit.h"
+#include "settings_file.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace frostel::app {
+
+class AboutBox;
+class ChartEditor;
+class ChartView;
+class CommandBar;
+class DataPathDialog;
+class FileNameDialogs;
+class LanguageDialog;
+class MissionTextBox;
+class ProgramLauncher;
+class TableView;
+class TemperatureUnitDialog;
+
+inline const QString kChartTemplateFileName = QStringLiteral("standard.tee");
+// "TEMPERATURE" padded to twelve characters; the blanks set the columns' widths.
+inline const QString kTableHeadings = QStringLiteral("DATE          TIME     |TEMPERATURE ");
+
+// Everything outside the program that the main window works through, handed in so that
+// tests can put the simulator, a virtual clock and a temporary folder in their place.
+struct MainWindowTies {
+    link::SerialPort& port;
+    link::Clock& clock;
+    // Where SETUP.FRG, install.usb, standard.tee and the side files live.
+    QString program_folder;
+    FileNameDialogs& file_dialogs;
+    ProgramLauncher& launcher;
+    // Ends the process once the exit has written its files.
+    std::function<void()> end_process;
+};
+
+// The main window: the chart, the table and the mission text, the port menu and its search,
+// the tool buttons and the small dialogs. It owns the reader link for the whole run.
+class MainWindow final : public QMainWindow, private link::PortScanDisplay {
+    Q_OBJECT
+
+  public:
+    explicit MainWindow(MainWindowTies ties);
+    ~MainWindow() override;
+
+    // What the download, the saved missions and the programming window work with.
+    [[nodiscard]] link::ReaderLink& reader_link() { return link_; }
+    [[nodiscard]] link::LoggerCommands& logger_commands() { return commands_; }
+    [[nodiscard]] link::Clock& clock() const { return ties_.clock; }
+    [[nodiscard]] const QString& program_folder() const { return ties_.program_folder; }
+    [[nodiscard]] FileNameDialogs& file_dialogs() const { return ties_.file_dialogs; }
+    [[nodiscard]] const Settings& settings() const { return settings_; }
+
+    [[nodiscard]] ChartView& chart() const { return *chart_; }
+    [[nodiscard]] TableView& table() const { return *table_; }
+    [[nodiscard]] MissionTextBox& mission_text() const { return *mission_text_; }
+    [[nodiscard]] QLabel& logger_label() const { return *logger_label_; }
+    [[nodiscard]] QFrame& error_frame() const { return *error_frame_; }
+    [[nodiscard]] QLabel& error_label() const { return *error_label_; }
+    [[nodiscard]] QProgressBar& progress_bar() const { return *progress_bar_; }
+    [[nodiscard]] QPushButton& load_data_button() const { return *load_data_; }
+    [[nodiscard]] QPushButton& retrieve_button() const { return *retrieve_; }
+    [[nodiscard]] QPushButton& programming_button() const { return *programming_; }
+    [[nodiscard]] QPushButton& unit_button() const { return *unit_; }
+
+    // The unit the chart's left-axis title names, nothing for any other title.
+    [[nodiscard]] std::optional<mission::TemperatureUnit> current_unit() const;
+    // The table rebuilt from the chart; `erase_first` clears every cell before.
+    void refill_table(bool erase_first);
+    // The port menu, "Load Data" and "Programming": what would start another logger
+    // operation while one runs.
+    void set_logger_operations_enabled(bool enabled);
+    // Silently skipped when the file cannot be written.
+    void write_settings();
+    [[nodiscard]] bool started() const { return started_; }
+
+  signals:
+    // The start-up tick has run: settings read, port opened, views ready.
+    void startedUp();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void build_menus();
+    void build_command_bar();
+    void build_views();
+    void place_controls();
+    void lay_out(QSize client_pixels);
+
+    void start_up();
+    void choose_port(int number);
+    void find_reader_port();
+    void show_status(const std::string& text) override;
+    void check_only(std::optional<int> port) override;
+    void open_unit_dialog();
+    void choose_unit(mission::TemperatureUnit unit);
+    void convert_chart(mission::TemperatureUnit from, mission::TemperatureUnit to);
+    void open_data_path();
+    void open_about();
+    void open_language();
+    void install_usb_driver();
+    void show_notice(const QString& text);
+
+    MainWindowTies ties_;
+    link::ReaderLink link_;
+    link::LoggerCommands commands_;
+    Settings settings_;
+    MainLayout layout_ = designed_layout();
+    bool started_ = false;
+    bool converting_ = false;
+    std::optional<mission::TemperatureUnit> queued_unit_;
+    QTimer startup_timer_;
+    QTimer notice_timer_;
+
+    QMenu* port_menu_ = nullptr;
+    std::vector<QAction*> port_entries_;
+    QWidget* client_ = nullptr;
+    CommandBar* command_bar_ = nullptr;
+    QFrame* language_frame_ = nullptr;
+    QToolButton* language_ = nullptr;
+    QPushButton* about_ = nullptr;
+    QPushButton* set_path_ = nullptr;
+    QPushButton* retrieve_ = nullptr;
+    QPushButton* unit_ = nullptr;
+    QPushButton* load_data_ = nullptr;
+    QPushButton* programming_ = nullptr;
+    QProgressBar* progress_bar_ = nullptr;
+    QFrame* error_frame_ = nullptr;
+    QLabel* error_label_ = nullptr;
+    ChartView* chart_ = nullptr;
+    QLabel* logger_label_ = nullptr;
+    QFrame* search_frame_ = nullptr;
+    QLabel* search_label_ = nullptr;
+    MissionTextBox* mission_text_ = nullptr;
+    TableView* table_ = nullptr;
+
+    // The dialogs are windows of their own, not children, so that each control name is
+    // found once among the main window's children.
+    std::unique_ptr<ChartEditor> editor_;
+    std::unique_ptr<DataPathDialog> data_path_;
+    std::unique_ptr<AboutBox> about_box_;
+    std::unique_ptr<LanguageDialog> language_dialog_;
+    QPointer<TemperatureUnitDialog> unit_dialog_;
+};
+
+}  // namespace frostel::app

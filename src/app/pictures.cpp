@@ -1,0 +1,193 @@
+#include "pictures.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+namespace frostel::app {
+
+namespace {
+
+constexpr int kIconSize = 32;
+const QColor kInk(40, 50, 70);
+const QColor kFrostBlue(30, 110, 200);
+const QColor kMercuryRed(210, 30, 30);
+
+QIcon drawn_icon(const std::function<void(QPainter&)>& draw) {
+    QPixmap pixmap(kIconSize, kIconSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter);
+    return QIcon(pixmap);
+}
+
+void draw_thermometer(QPainter& p, QRectF box) {
+    const double w = box.width();
+    const QRectF bulb(box.left() + w * 0.25, box.bottom() - w * 0.5, w * 0.5, w * 0.5);
+    const QRectF tube(box.left() + w * 0.38, box.top(), w * 0.24, box.height() - w * 0.35);
+    QPainterPath outline;
+    outline.addRoundedRect(tube, tube.width() / 2, tube.width() / 2);
+    outline.addEllipse(bulb);
+    p.setPen(QPen(kInk, w * 0.06));
+    p.setBrush(Qt::white);
+    p.drawPath(outline.simplified());
+    p.setPen(Qt::NoPen);
+    p.setBrush(kMercuryRed);
+    p.drawEllipse(bulb.adjusted(w * 0.07, w * 0.07, -w * 0.07, -w * 0.07));
+    p.drawRect(QRectF(tube.center().x() - w * 0.05, box.top() + box.height() * 0.35, w * 0.1,
+                      box.height() * 0.5));
+}
+
+void draw_magnifier(QPainter& p, bool plus) {
+    p.setPen(QPen(kInk, 3));
+    p.setBrush(QColor(220, 235, 250));
+    p.drawEllipse(QRectF(4, 4, 18, 18));
+    p.setPen(QPen(kInk, 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(20, 20), QPointF(28, 28));
+    p.setPen(QPen(kFrostBlue, 3));
+    p.drawLine(QPointF(8, 13), QPointF(18, 13));
+    if (plus) {
+        p.drawLine(QPointF(13, 8), QPointF(13, 18));
+    }
+}
+
+void draw_sheet(QPainter& p, QRectF sheet) {
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(Qt::white);
+    p.drawRect(sheet);
+    for (double y = sheet.top() + 5; y < sheet.bottom() - 3; y += 4) {
+        p.drawLine(QPointF(sheet.left() + 3, y), QPointF(sheet.right() - 3, y));
+    }
+}
+
+void draw_arrow_head(QPainter& p, QPointF tip, double angle) {
+    const double spread = 0.6;
+    const double length = 6;
+    QPolygonF head{
+        tip, tip - QPointF(length * std::cos(angle - spread), length * std::sin(angle - spread)),
+        tip - QPointF(length * std::cos(angle + spread), length * std::sin(angle + spread))};
+    p.drawPolygon(head);
+}
+
+void draw_flag(QPainter& p, Flag flag) {
+    const QRectF field(2, 6, 28, 20);
+    p.setPen(Qt::NoPen);
+    switch (flag) {
+        case Flag::kEnglish:
+            p.fillRect(field, Qt::white);
+            p.fillRect(QRectF(13, 6, 6, 20), QColor(200, 16, 46));
+            p.fillRect(QRectF(2, 13, 28, 6), QColor(200, 16, 46));
+            break;
+        case Flag::kGerman:
+            p.fillRect(QRectF(2, 6, 28, 7), Qt::black);
+            p.fillRect(QRectF(2, 13, 28, 7), QColor(221, 0, 0));
+            p.fillRect(QRectF(2, 19.5, 28, 6.5), QColor(255, 206, 0));
+            break;
+        case Flag::kFrench:
+            p.fillRect(QRectF(2, 6, 10, 20), QColor(0, 35, 149));
+            p.fillRect(QRectF(11.5, 6, 9.5, 20), Qt::white);
+            p.fillRect(QRectF(20.5, 6, 9.5, 20), QColor(237, 41, 57));
+            break;
+        case Flag::kDanish:
+            p.fillRect(field, QColor(200, 16, 46));
+            p.fillRect(QRectF(10, 6, 4, 20), Qt::white);
+            p.fillRect(QRectF(2, 14, 28, 4), Qt::white);
+            break;
+    }
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(field);
+}
+
+void draw_snowflake(QPainter& p, QPointF centre, double radius) {
+    p.setPen(QPen(kFrostBlue, radius * 0.09, Qt::SolidLine, Qt::RoundCap));
+    for (int arm = 0; arm < 6; ++arm) {
+        const double a = arm * std::numbers::pi / 3;
+        const QPointF direction(std::cos(a), std::sin(a));
+        p.drawLine(centre, centre + radius * direction);
+        for (double along : {0.45, 0.7}) {
+            const QPointF base = centre + radius * along * direction;
+            for (double side : {-0.7, 0.7}) {
+                const QPointF twig(std::cos(a + side), std::sin(a + side));
+                p.drawLine(base, base + radius * 0.28 * twig);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+QIcon thermometer_icon() {
+    return drawn_icon([](QPainter& p) { draw_thermometer(p, QRectF(6, 2, 20, 28)); });
+}
+
+QIcon zoom_icon() {
+    return drawn_icon([](QPainter& p) { draw_magnifier(p, true); });
+}
+
+QIcon undo_zoom_icon() {
+    return drawn_icon([](QPainter& p) { draw_magnifier(p, false); });
+}
+
+QIcon pan_icon() {
+    return drawn_icon([](QPainter& p) {
+        p.setPen(QPen(kInk, 2.5));
+        p.setBrush(kInk);
+        p.drawLine(QPointF(16, 4), QPointF(16, 28));
+        p.drawLine(QPointF(4, 16), QPointF(28, 16));
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const double a = quarter * std::numbers::pi / 2;
+            draw_arrow_head(p, QPointF(16 + 13 * std::cos(a), 16 + 13 * std::sin(a)), a);
+        }
+    });
+}
+
+QIcon copy_icon() {
+    return drawn_icon([](QPainter& p) {
+        draw_sheet(p, QRectF(4, 3, 15, 19));
+        draw_sheet(p, QRectF(12, 10, 15, 19));
+    });
+}
+
+QIcon print_icon() {
+    return drawn_icon([](QPainter& p) {
+        p.setPen(QPen(kInk, 2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9, 3, 14, 10));
+        p.setBrush(QColor(150, 160, 175));
+        p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9, 19, 14, 10));
+    });
+}
+
+QIcon edit_icon() {
+    return drawn_icon([](QPainter& p) {
+        p.translate(16, 16);
+        p.rotate(45);
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(QColor(245, 190, 60));
+        p.drawRect(QRectF(-4, -13, 8, 20));
+        p.setBrush(QColor(240, 200, 160));
+        p.drawPolygon(QPolygonF{QPointF(-4, 7), QPointF(4, 7), QPointF(0, 14)});
+    });
+}
+
+QIcon flag_icon(Flag flag) {
+    return drawn_icon([flag](QPainter& p) { draw_flag(p, flag); });
+}
+
+QPixmap logo_picture(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw_snowflake(p, QPointF(size * 0.42, size * 0.42), size * 0.38);
+    draw_thermometer(p, QRectF(size * 0.62, size * 0.4, size * 0.3, size * 0.56));
+    return pixmap;
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QRect>
+
+#include "main_layout.h"
+
+namespace frostel::app {
+
+[[nodiscard]] inline QRect pixel_rect(TwipsRect r) {
+    return {twips_to_pixels(r.left), twips_to_pixels(r.top), twips_to_pixels(r.width),
+            twips_to_pixels(r.height)};
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,11 @@
+#include "program_launcher.h"
+
+#include <QProcess>
+
+namespace frostel::app {
+
+bool QtProgramLauncher::start(const QString& program) {
+    return QProcess::startDetached(program);
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,71 @@
+#include "table_view.h"
+
+#include <QHeaderView>
+
+namespace frostel::app {
+
+namespace {
+// Room the heading cell's frame takes on both sides of its text.
+constexpr int kHeadingPaddingPixels = 8;
+}  // namespace
+
+int StringGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : grid_.row_count() - 1;
+}
+
+int StringGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : grid_.column_count();
+}
+
+QVariant StringGridModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid()) {
+        return {};
+    }
+    return grid_.text(index.row() + 1, index.column());
+}
+
+QVariant StringGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal) {
+        return {};
+    }
+    return grid_.text(0, section);
+}
+
+TableView::TableView(QWidget* parent) : QTableView(parent), model_(this) {
+    setObjectName("MSFlexGrid1");
+    setModel(&model_);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+}
+
+void TableView::set_headings(const QString& headings) {
+    model_.change([&](StringGrid& grid) { grid.set_headings(headings); });
+    const QFontMetrics metrics(horizontalHeader()->font());
+    for (int column = 0; column < grid().column_count(); ++column) {
+        setColumnWidth(column,
+                       metrics.horizontalAdvance(grid().text(0, column)) + kHeadingPaddingPixels);
+    }
+}
+
+void TableView::set_text(int row, int column, const QString& text) {
+    model_.change([&](StringGrid& grid) { grid.set_text(row, column, text); });
+}
+
+void TableView::set_row_count(int rows) {
+    model_.change([&](StringGrid& grid) { grid.set_row_count(rows); });
+}
+
+void TableView::clear() {
+    model_.change([](StringGrid& grid) { grid.clear(); });
+}
+
+void TableView::refill(const std::vector<datafile::ChartPoint>& points, bool erase_first) {
+    model_.change([&](StringGrid& grid) { refill_table(points, grid, erase_first); });
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include "string_grid.h"
+
+namespace frostel::app {
+
+// Shows a StringGrid: its row 0 as the column headings, the rows below as the table.
+class StringGridModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    [[nodiscard]] const StringGrid& grid() const { return grid_; }
+    // Any number of changes, the views told once afterwards.
+    template <typename Change>
+    void change(Change&& change) {
+        beginResetModel();
+        change(grid_);
+        endResetModel();
+    }
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
+
+  private:
+    StringGrid grid_;
+};
+
+// The mission table (MSFlexGrid1).
+class TableView final : public QTableView {
+    Q_OBJECT
+
+  public:
+    explicit TableView(QWidget* parent = nullptr);
+
+    [[nodiscard]] const StringGrid& grid() const { return model_.grid(); }
+    // Each column as wide as its heading text, blanks included.
+    void set_headings(const QString& headings);
+    void set_text(int row, int column, const QString& text);
+    void set_row_count(int rows);
+    void clear();
+    void refill(const std::vector<datafile::ChartPoint>& points, bool erase_first);
+
+  private:
+    StringGridModel model_;
+};
+
+}  // namespace frostel::app
