@@ -11,6 +11,9 @@ namespace {
 
 using mission::LoggerType;
 
+// A whole page written: ending offset 31, no partial byte, not yet copied.
+constexpr link::Byte kWholePageEndingStatus = 0x1F;
+
 // The configuration byte, as its page and place in it.
 constexpr int kConfigurationPage = mission::address::kConfiguration / link::kPageSize;
 constexpr int kConfigurationOffset = mission::address::kConfiguration % link::kPageSize;
@@ -100,19 +103,27 @@ class ProgrammingRun {
         return true;
     }
 
-    // Copies only a page whose read-back came whole and equal to what was written.
+    // Copies only a page whose read-back came whole and equal to what was written, to the
+    // page's own address: the logger ignores a copy whose three bytes are not its own, so a
+    // garbled target or ending byte would leave the page unwritten behind a success.
     [[nodiscard]] bool write_page(int page, const std::array<link::Byte, link::kPageSize>& data) {
         for (int attempt = 0; attempt < kPageWriteAttempts; ++attempt) {
             commands_.write_scratchpad(page, data);
             link::ScratchpadReadback readback;
             commands_.read_scratchpad(readback);
             // A failed read-back may hold stale bytes and target: it counts as a mismatch.
-            if (!failed() && readback.data == data) {
+            if (!failed() && readback.data == data && addresses_page(readback, page)) {
                 commands_.copy_scratchpad(readback);
                 return true;
             }
         }
         return false;
+    }
+
+    [[nodiscard]] static bool addresses_page(const link::ScratchpadReadback& readback, int page) {
+        const int target = page * link::kPageSize;
+        return readback.target_low == (target & 0xFF) && readback.target_high == (target >> 8) &&
+               readback.ending_status == kWholePageEndingStatus;
     }
 
     void report(int value) const {
