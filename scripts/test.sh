@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds, and runs every test: once plain, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer (any report fails the run).
+# AddressSanitizer and UndefinedBehaviorSanitizer (any report fails the run), then the
+# fuzzers for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -15,3 +16,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFROSTEL_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# The file readers, the decoding and the link's byte parsing under libFuzzer, bounded.
+bash scripts/fuzz.sh 15

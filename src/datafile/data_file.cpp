@@ -31,14 +31,7 @@ bool write_data_file(const QString& path, const QString& mission_text) {
     return write_whole_file(path, to_bytes(mission_text) + kLineEnd);
 }
 
-std::optional<QString> read_data_file(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDataFileBytes)
-        return std::nullopt;
-    const QByteArray bytes = file.read(kMaxDataFileBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxDataFileBytes) {
-        return std::nullopt;
-    }
+QString data_file_text(const QByteArray& bytes) {
     QString text;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -49,6 +42,17 @@ std::optional<QString> read_data_file(const QString& path) {
         start = end + kLineEnd.size();
     }
     return text;
+}
+
+std::optional<QString> read_data_file(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDataFileBytes)
+        return std::nullopt;
+    const QByteArray bytes = file.read(kMaxDataFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxDataFileBytes) {
+        return std::nullopt;
+    }
+    return data_file_text(bytes);
 }
 
 }  // namespace frostel::datafile

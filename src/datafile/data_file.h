@@ -19,5 +19,7 @@ inline constexpr qint64 kMaxDataFileBytes = 4 * 1024 * 1024;
 // The file's lines (each ending at CR LF, the last one also at the end of the file), each
 // followed by one CR; nothing when it cannot be read or is too large to be ours.
 [[nodiscard]] std::optional<QString> read_data_file(const QString& path);
+// The same from the file's bytes.
+[[nodiscard]] QString data_file_text(const QByteArray& bytes);
 
 }  // namespace frostel::datafile

@@ -1,0 +1,106 @@
+// Writes the fuzzers' seed corpora from what the program itself writes and reads:
+// fuzz_seeds DIR makes DIR/<harness>/ for each harness.
+#include <QCoreApplication>
+#include <filesystem>
+#include <fstream>
+
+#include "datafile/chart_document.h"
+#include "datafile/data_file.h"
+#include "link/logger_commands.h"
+#include "link/wire_log.h"
+#include "mission/mission_loader.h"
+#include "sample_missions.h"
+#include "sim_serial_port.h"
+
+namespace {
+
+using namespace frostel;
+namespace fs = std::filesystem;
+
+void write_bytes(const fs::path& file, const std::vector<link::Byte>& bytes) {
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+void chart_seeds(const fs::path& folder) {
+    datafile::ChartDocument document;
+    (void)datafile::write_chart_document(QString::fromStdString((folder / "empty.tee").string()),
+                                         document);
+    document.title_lines.append(QStringLiteral("4100000ABCDEF1AA"));
+    document.left.title = QStringLiteral("KELVIN");
+    for (int i = 0; i < 40; ++i) {
+        document.points.push_back(
+            {46000.0 + i / 4.0, 276.0 + i * 0.0625,
+             QStringLiteral("2026-12-03 %1:00:00").arg(i % 24, 2, 10, QChar('0'))});
+    }
+    (void)datafile::write_chart_document(QString::fromStdString((folder / "mission.tee").string()),
+                                         document);
+}
+
+void data_file_seeds(const fs::path& folder) {
+    (void)datafile::write_data_file(QString::fromStdString((folder / "m1.frd").string()),
+                                    QStringLiteral("Cold room 3\r\nsecond line"));
+    (void)datafile::write_data_file(QString::fromStdString((folder / "empty.frd").string()),
+                                    QString());
+}
+
+// A logger's memory from address 0 through the log, as the decoding harness takes it.
+void decoding_seeds(const fs::path& folder, const sim::LoggerModel& logger, const char* name) {
+    const auto memory = logger.memory();
+    const std::vector<link::Byte> header(memory.begin(), memory.begin() + 19 * 32);
+    std::vector<link::Byte> seed = header;
+    seed.insert(seed.end(), memory.begin() + 0x1000, memory.begin() + 0x1000 + 2048);
+    write_bytes(folder / name, seed);
+}
+
+// The reply bytes a real exchange gets: identity, scratchpad, start, then a download.
+void link_seed(const fs::path& folder, sim::LoggerModel& logger, const char* name) {
+    link::VirtualClock clock;
+    sim::ReaderBox box(logger);
+    sim::SimSerialPort port(clock);
+    port.attach(1, box);
+    link::WireLog wire(port, clock);
+    link::ReaderLink reader(wire, clock);
+    link::LoggerCommands commands(reader);
+    reader.open_port(1);
+    link::LoggerId id;
+    commands.read_rom(id);
+    link::ScratchpadReadback readback;
+    commands.read_scratchpad(readback);
+    commands.start_mission();
+    commands.read_rom(id);
+    commands.read_rom(id);
+    commands.stop_mission();
+    for (int page = 1; page <= 18; ++page)
+        commands.read_memory(page);
+    for (int page = 128; page <= 140; ++page)
+        commands.read_memory(page);
+    std::vector<link::Byte> replies;
+    for (const auto& entry : wire.entries()) {
+        if (entry.direction == link::WireLog::Direction::kReceived)
+            replies.push_back(entry.byte);
+    }
+    write_bytes(folder / name, replies);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    if (argc != 2)
+        return 2;
+    const fs::path root = argv[1];
+    for (const char* harness : {"chart_document", "data_file", "decoding", "link"}) {
+        fs::create_directories(root / harness);
+    }
+    chart_seeds(root / "chart_document");
+    data_file_seeds(root / "data_file");
+    for (const char* name : {"cold-room", "full-log"}) {
+        sim::LoggerModel logger;
+        sim::load_mission(logger, *sim::sample_mission(name, {2026, 12, 7, 9, 0, 0}));
+        decoding_seeds(root / "decoding", logger, name);
+        link_seed(root / "link", logger, name);
+    }
+    return 0;
+}
