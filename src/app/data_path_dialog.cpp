@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
-#include <QSignalBlocker>
 #include <QTreeView>
 
 #include "pixel_geometry.h"
@@ -50,7 +49,7 @@ DataPathDialog::DataPathDialog(QWidget* parent)
     for (int column = 1; column < model_->columnCount(); ++column) {
         folders_->hideColumn(column);
     }
-    connect(drives_, &QComboBox::currentIndexChanged, this, &DataPathDialog::drive_chosen);
+    connect(drives_, &QComboBox::activated, this, &DataPathDialog::drive_chosen);
     connect(folders_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &DataPathDialog::folder_shown);
 }
@@ -61,10 +60,7 @@ void DataPathDialog::open_on(const QString& folder) {
     if (path.isEmpty() || drive < 0 || !QFileInfo(path).isDir()) {
         return;
     }
-    {
-        const QSignalBlocker quiet(drives_);
-        drives_->setCurrentIndex(drive);
-    }
+    drives_->setCurrentIndex(drive);
     show_folder(path);
 }
 

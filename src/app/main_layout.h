@@ -22,7 +22,7 @@ inline constexpr int kClientHeight = 6984;
 // The rule table was drawn for a window whose borders and title add this much to its client
 // area; the outer size is the client size plus these.
 inline constexpr int kFrameExtraWidth = 120;
-inline constexpr int kFrameExtraHeight = 510;
+inline constexpr int kFrameExtraHeight = 450;
 
 // Every placed control of the main window. The command bar holds the buttons, the progress
 // bar and the error frame; the chart holds the logger label and the port-search frame.

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "forwarding_port.h"
 #include "logger_model.h"
 #include "reader_box.h"
 #include "sim_serial_port.h"
@@ -28,26 +29,17 @@ struct RecordingDisplay final : link::PortScanDisplay {
 
 // Arms a cut reply on the reader's second identity answer, which the box's own fault list
 // cannot express (it counts from the first).
-class CutSecondIdentity final : public link::SerialPort {
+class CutSecondIdentity final : public test::ForwardingPort {
   public:
-    CutSecondIdentity(sim::SimSerialPort& port, sim::ReaderBox& box) : port_(port), box_(box) {}
-    link::PortStatus open(int number) override { return port_.open(number); }
-    link::PortStatus close() override { return port_.close(); }
-    bool is_open() const override { return port_.is_open(); }
-    link::PortStatus set_rts(bool on) override { return port_.set_rts(on); }
-    link::PortStatus discard_input() override { return port_.discard_input(); }
+    CutSecondIdentity(sim::SimSerialPort& port, sim::ReaderBox& box)
+        : ForwardingPort(port), port_(port), box_(box) {}
     link::PortStatus write(std::span<const link::Byte> bytes) override {
         if (port_.open_port_number() == 3 && bytes.size() == 1 && bytes[0] == 'A' &&
             ++identity_requests_ == 2) {
             box_.add_fault(
                 {.letter = 'A', .kind = sim::ReplyFault::Kind::kCut, .byte_index = 5, .times = 1});
         }
-        return port_.write(bytes);
-    }
-    std::size_t bytes_waiting() override { return port_.bytes_waiting(); }
-    link::Byte take_byte() override { return port_.take_byte(); }
-    void wait_for_byte(std::chrono::steady_clock::time_point deadline) override {
-        port_.wait_for_byte(deadline);
+        return ForwardingPort::write(bytes);
     }
 
   private:

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "link/serial_port.h"
+
+namespace frostel::test {
+
+// Passes every request on to another port; a test overrides the requests it watches.
+class ForwardingPort : public link::SerialPort {
+  public:
+    explicit ForwardingPort(link::SerialPort& inner) : inner_(inner) {}
+
+    link::PortStatus open(int number) override { return inner_.open(number); }
+    link::PortStatus close() override { return inner_.close(); }
+    bool is_open() const override { return inner_.is_open(); }
+    link::PortStatus set_rts(bool on) override { return inner_.set_rts(on); }
+    link::PortStatus discard_input() override { return inner_.discard_input(); }
+    link::PortStatus write(std::span<const link::Byte> bytes) override {
+        return inner_.write(bytes);
+    }
+    std::size_t bytes_waiting() override { return inner_.bytes_waiting(); }
+    link::Byte take_byte() override { return inner_.take_byte(); }
+    void wait_for_byte(std::chrono::steady_clock::time_point deadline) override {
+        inner_.wait_for_byte(deadline);
+    }
+
+  private:
+    link::SerialPort& inner_;
+};
+
+}  // namespace frostel::test
