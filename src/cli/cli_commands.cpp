@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "programming/programming_run.h"
+
 namespace frostel::cli {
 
 namespace {
@@ -58,6 +60,16 @@ int run_read_pages(const CommandContext& context, const std::vector<int>& pages)
         context.out << number << ": " << hex_bytes(context.commands.page_data()) << '\n';
     }
     return kExitOk;
+}
+
+int run_program(const CommandContext& context, const link::Clock& clock, int port_number,
+                const programming::ProgrammingSettings& settings) {
+    const programming::RunResult result =
+        programming::run_programming(context.commands, clock, port_number, settings, {});
+    if (!result.line)
+        return kExitFailed;
+    context.out << result.line->text << '\n';
+    return result.line->is_failure() ? kExitFailed : kExitOk;
 }
 
 }  // namespace frostel::cli

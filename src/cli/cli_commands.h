@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/logger_commands.h"
+#include "programming/programming_settings.h"
 
 namespace frostel::cli {
 
@@ -25,5 +26,8 @@ struct CommandContext {
 [[nodiscard]] int run_id(const CommandContext& context);
 [[nodiscard]] int run_status(const CommandContext& context);
 [[nodiscard]] int run_read_pages(const CommandContext& context, const std::vector<int>& pages);
+// The programming window's run with these settings; the result line on `out`.
+[[nodiscard]] int run_program(const CommandContext& context, const link::Clock& clock,
+                              int port_number, const programming::ProgrammingSettings& settings);
 
 }  // namespace frostel::cli

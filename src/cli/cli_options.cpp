@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "mission/temperature_unit.h"
+#include "programming/program_arguments.h"
 
 namespace frostel::cli {
 
@@ -27,6 +28,8 @@ std::optional<Command> parse_command(const std::string& name) {
         return Command::kReadPage;
     if (name == "download")
         return Command::kDownload;
+    if (name == "program")
+        return Command::kProgram;
     return std::nullopt;
 }
 
@@ -46,10 +49,21 @@ std::string parse_download_arguments(CliOptions& options, std::span<const std::s
     return "";
 }
 
+std::string parse_program_arguments(CliOptions& options, std::span<const std::string> rest) {
+    auto parsed = programming::parse_program_arguments(rest);
+    if (const auto* error = std::get_if<programming::UsageError>(&parsed)) {
+        return error->message;
+    }
+    options.program = std::get<programming::ProgrammingSettings>(std::move(parsed));
+    return "";
+}
+
 // Parses the words after the command; an empty text means they were fine.
 std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
     if (options.command == Command::kDownload)
         return parse_download_arguments(options, rest);
+    if (options.command == Command::kProgram)
+        return parse_program_arguments(options, rest);
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
     }

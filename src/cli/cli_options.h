@@ -7,9 +7,11 @@
 #include <variant>
 #include <vector>
 
+#include "programming/programming_settings.h"
+
 namespace frostel::cli {
 
-enum class Command { kId, kStatus, kReadPage, kDownload };
+enum class Command { kId, kStatus, kReadPage, kDownload, kProgram };
 
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
@@ -20,6 +22,7 @@ struct CliOptions {
     std::vector<int> pages;                         // read-page
     std::optional<std::filesystem::path> csv_file;  // download: stdout without it
     std::string unit = "CELSIUS";                   // download
+    programming::ProgrammingSettings program;       // program
 };
 
 inline constexpr const char* kCliUsage =
@@ -29,6 +32,10 @@ inline constexpr const char* kCliUsage =
     "  read-page P [P ...] print pages P (0 to 65535) in hex\n"
     "  download [--csv FILE] [--unit CELSIUS|FARENHEIT|KELVIN|REAUMUR]\n"
     "                      download the mission; samples as CSV to FILE or stdout\n"
+    "  program [--interval N] [--minutes] [--resolution 0.5|0.0625] [--rollover]\n"
+    "          [--start immediate|temperature|YYYY-MM-DDTHH:MM] [--low T] [--high T]\n"
+    "          [--calibration TENTHS] [--text TEXT]\n"
+    "                      program a new mission, as the programming window does\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n";
 

@@ -36,6 +36,8 @@ int run(const cli::CliOptions& options) {
             return cli::run_status(context);
         case cli::Command::kReadPage:
             return cli::run_read_pages(context, options.pages);
+        case cli::Command::kProgram:
+            return cli::run_program(context, clock, port_number, options.program);
         case cli::Command::kDownload:
             return cli::run_download(context,
                                      {clock, port_number, folder, options.csv_file, options.unit});

@@ -62,5 +62,18 @@ TEST_F(CliOnSimulator, ReadPagePrintsEachPageAndStopsAtAFailure) {
     EXPECT_EQ(rig.box.count('B'), 1 + 9);
 }
 
+TEST_F(CliOnSimulator, ProgramPrintsTheResultLine) {
+    rig.logger.memory()[sim::kStatusAddress] = sim::kMissionRunning;
+    programming::ProgrammingSettings settings;
+    settings.mission_text = "Freezer 2";
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitOk);
+    EXPECT_EQ(out.str(), "PROGRAMMING OK\n");
+
+    out.str("");
+    rig.logger.freeze_status_bits(sim::kMissionRunning);  // it will not stop
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitFailed);
+    EXPECT_EQ(out.str(), "PROGRAMMING ERROR !\n");
+}
+
 }  // namespace
 }  // namespace frostel::cli

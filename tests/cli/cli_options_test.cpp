@@ -55,6 +55,8 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
         {"download", "--unit", "kelvin"},
         {"download", "--csv"},
         {"download", "--format", "json"},
+        {"program", "--calibration", "128"},
+        {"program", "--rollover"},
     };
     for (const auto& args : bad) {
         EXPECT_TRUE(std::holds_alternative<std::string>(parse(args)))

@@ -122,5 +122,22 @@ TEST_F(CliOverPseudoTerminal, DownloadWithAPersistentFaultFails) {
     EXPECT_TRUE(download.out.empty());
 }
 
+TEST_F(CliOverPseudoTerminal, ProgramThenDownloadAgree) {
+    ReaderSimProcess sim(sim_args({"--mission", "cold-room"}));
+    EXPECT_EQ(cli({"program", "--interval", "60"}).exit_code, 2) << "seconds take 10 to 59 only";
+
+    const ProcessResult program = cli({"program", "--minutes", "--interval", "5", "--resolution",
+                                       "0.0625", "--calibration", "-3", "--text", "Freezer 2"});
+    EXPECT_EQ(program.exit_code, 0) << program.err;
+    EXPECT_EQ(program.out, "PROGRAMMING OK\n");
+    EXPECT_EQ(cli({"status"}).out, "mission running: yes\nmemory cleared: no\n");
+
+    const ProcessResult download = cli({"download"});
+    EXPECT_EQ(download.exit_code, 0) << download.err;
+    EXPECT_NE(download.err.find("samples: 0\ninterval: 300 s\n"), std::string::npos)
+        << download.err;
+    EXPECT_NE(download.err.find("offset: -0.3\n"), std::string::npos) << download.err;
+}
+
 }  // namespace
 }  // namespace frostel::test
