@@ -29,6 +29,7 @@ class TerminalDownloadView final : public mission::DownloadView {
     [[nodiscard]] std::string unit_title() override { return unit_; }
     void set_unit_title(std::string_view title) override { unit_ = title; }
     void show_points(const std::vector<mission::ChartPoint>&) override {}
+    void refill_table() override {}
     void offer_save() override {}
 
     [[nodiscard]] bool error_shown() const { return error_shown_; }

@@ -150,6 +150,7 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     mission.values = shown_values(mission.samples, mission.unit, header.calibration_offset);
     view.show_points(chart_points(mission.samples, mission.values, setup.clock));
     view.process_events();
+    view.refill_table();
     commands.link().set_error_number(link::kNoError);
     view.offer_save();
     return mission;

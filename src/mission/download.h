@@ -45,8 +45,10 @@ class DownloadView {
     // The current unit lives in the chart's left-axis title.
     [[nodiscard]] virtual std::string unit_title() = 0;
     virtual void set_unit_title(std::string_view title) = 0;
-    // Replaces the chart's points, then refills the table from them with its cells cleared.
+    // Replaces the chart's points.
     virtual void show_points(const std::vector<ChartPoint>& points) = 0;
+    // Refills the table from the chart, its cells cleared first.
+    virtual void refill_table() = 0;
     // The save dialog; writing the chosen pair is the view's affair.
     virtual void offer_save() = 0;
 };

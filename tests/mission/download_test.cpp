@@ -93,7 +93,7 @@ TEST_F(Download, FullEightBitMissionReadsTheWholeLogAndNothingBeyond) {
     EXPECT_EQ(view.mission_text.substr(0, 11), "Cold room 2");
     EXPECT_EQ(view.mission_text.size(), 478u);
     EXPECT_EQ(side_file(), " 8192 \r\n");
-    EXPECT_EQ(view.events, (std::vector<std::string>{"busy", "points", "save", "idle"}));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"busy", "points", "table", "save", "idle"}));
     // The logger was stopped and stays stopped.
     EXPECT_EQ(rig.logger.status() & sim::kMissionRunning, 0);
 }

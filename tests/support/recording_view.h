@@ -45,6 +45,7 @@ struct RecordingView final : mission::DownloadView {
         points = shown;
         events.push_back("points");
     }
+    void refill_table() override { events.push_back("table"); }
     void offer_save() override {
         ++saves_offered;
         events.push_back("save");
