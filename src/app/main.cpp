@@ -8,6 +8,7 @@
 #include "link/qt_serial_port.h"
 #include "load_phase.h"
 #include "main_window.h"
+#include "mission_actions.h"
 #include "program_launcher.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     app::QtFileNameDialogs dialogs;
     app::MainWindow window(
         {port, clock, folder, dialogs, launcher, [] { QCoreApplication::exit(0); }});
+    // Owned by the window, as its other controls are.
+    new app::MissionActions(window);
     window.show();
     return QApplication::exec();
 }

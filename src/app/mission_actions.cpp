@@ -1,0 +1,166 @@
+#include "mission_actions.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "chart_view.h"
+#include "datafile/data_file.h"
+#include "file_name_dialogs.h"
+#include "main_window.h"
+#include "mission_text_box.h"
+#include "programming/programming_ds1922t.h"
+
+namespace frostel::app {
+
+namespace {
+
+// Logger text is one byte per character.
+QString from_bytes(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+MissionActions::MissionActions(MainWindow& window) : QObject(&window), window_(window) {
+    connect(&window.load_data_button(), &QPushButton::clicked, this,
+            &MissionActions::Command10_Click);
+    connect(&window.retrieve_button(), &QPushButton::clicked, this,
+            &MissionActions::Command2_Click);
+    connect(&window.programming_button(), &QPushButton::clicked, this,
+            &MissionActions::Command8_Click);
+}
+
+MissionActions::~MissionActions() {
+    delete programming_.data();
+}
+
+void MissionActions::Command10_Click() {
+    const int port = window_.settings().comm_port_number.number().value_or(0);
+    (void)mission::download_mission({window_.logger_commands(), window_.clock(), port,
+                                     QFile::encodeName(window_.program_folder()).toStdString()},
+                                    *this);
+}
+
+void MissionActions::Command2_Click() {
+    const QString name =
+        window_.file_dialogs().open_name(&window_, window_.settings().data_folder, kDataFileFilter);
+    if (name.isEmpty()) {
+        return;
+    }
+    window_.logger_label().clear();
+    window_.mission_text().set_text(QString());
+    if (const std::optional<QString> text = datafile::read_data_file(name)) {
+        window_.mission_text().set_text(*text);
+    }
+    // A chart document that cannot be read leaves the chart as it was.
+    (void)window_.chart().import_template(datafile::chart_document_name(name));
+    QCoreApplication::processEvents();
+    window_.refill_table(false);
+    if (const auto unit = window_.current_unit()) {
+        const mission::AxisRange range = mission::axis_range(*unit);
+        window_.chart().set_left_axis_range(range.minimum, range.maximum);
+    }
+}
+
+void MissionActions::Command8_Click() {
+    programming_window().open_for_new_mission();
+}
+
+programming::Programming_DS1922T& MissionActions::programming_window() {
+    if (programming_.isNull()) {
+        programming_ = new programming::Programming_DS1922T(
+            window_.logger_commands(), window_.clock(),
+            [this] { return window_.settings().comm_port_number.number().value_or(0); },
+            [this](bool busy) { set_programming_busy(busy); });
+    }
+    return *programming_;
+}
+
+void MissionActions::set_programming_busy(bool busy) {
+    window_.set_logger_operations_enabled(!busy);
+}
+
+void MissionActions::set_busy(bool busy) {
+    window_.set_logger_operations_enabled(!busy);
+    window_.retrieve_button().setEnabled(!busy);
+    window_.unit_button().setEnabled(!busy);
+    if (!programming_.isNull()) {
+        programming_->setEnabled(!busy);
+    }
+}
+
+void MissionActions::process_events() {
+    QCoreApplication::processEvents();
+}
+
+void MissionActions::show_error(bool visible) {
+    if (visible) {
+        window_.error_label().setText(QString::fromLatin1(mission::kLoadingErrorText));
+    }
+    window_.error_frame().setVisible(visible);
+}
+
+void MissionActions::set_progress_maximum(int maximum) {
+    window_.progress_bar().setMaximum(maximum);
+}
+
+void MissionActions::set_progress(int value) {
+    window_.progress_bar().setValue(value);
+}
+
+void MissionActions::set_logger_caption(const std::string& caption) {
+    window_.logger_label().setText(from_bytes(caption));
+}
+
+void MissionActions::set_chart_title(const std::string& logger_id) {
+    window_.chart().set_title_line(from_bytes(logger_id));
+}
+
+void MissionActions::set_mission_text(const std::string& text) {
+    window_.mission_text().set_text(from_bytes(text));
+}
+
+void MissionActions::set_calibration_offset(int tenths) {
+    programming_window().preset_calibration(tenths);
+}
+
+std::string MissionActions::unit_title() {
+    return window_.chart().left_axis_title().toStdString();
+}
+
+void MissionActions::set_unit_title(std::string_view title) {
+    window_.chart().set_left_axis_title(
+        QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+}
+
+void MissionActions::show_points(const std::vector<mission::ChartPoint>& points) {
+    ChartView& chart = window_.chart();
+    chart.clear();
+    for (const mission::ChartPoint& point : points) {
+        chart.add_xy(point.x, point.y, from_bytes(point.label));
+    }
+}
+
+void MissionActions::refill_table() {
+    window_.refill_table(true);
+}
+
+void MissionActions::offer_save() {
+    const QString name =
+        window_.file_dialogs().save_name(&window_, window_.settings().data_folder, kDataFileFilter);
+    if (!name.isEmpty()) {
+        save_mission(name);
+    }
+}
+
+void MissionActions::save_mission(const QString& data_file_name) {
+    // Each half is skipped on its own when it cannot be written; neither ever half-writes.
+    (void)datafile::write_data_file(data_file_name, window_.mission_text().text());
+    (void)window_.chart().export_template(datafile::chart_document_name(data_file_name));
+}
+
+}  // namespace frostel::app

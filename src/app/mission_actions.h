@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "mission/download.h"
+
+namespace frostel::programming {
+class Programming_DS1922T;
+}
+
+namespace frostel::app {
+
+class MainWindow;
+
+inline const QString kDataFileFilter = QStringLiteral("Frostel Datafile (FRD) (*.frd)");
+
+// The main window's mission buttons: "Load Data" downloads the logger's mission into the
+// chart, table and text box and offers to save it; "Retrieve Data From Disk" opens a saved
+// mission; "Programming" opens the programming window.
+class MissionActions final : public QObject, private mission::DownloadView {
+    Q_OBJECT
+
+  public:
+    explicit MissionActions(MainWindow& window);
+    ~MissionActions() override;
+
+    void Command10_Click();
+    void Command2_Click();
+    void Command8_Click();
+
+    // The programming window, made hidden when a download hands it a calibration first.
+    [[nodiscard]] programming::Programming_DS1922T& programming_window();
+    [[nodiscard]] bool has_programming_window() const { return !programming_.isNull(); }
+
+  private:
+    void set_busy(bool busy) override;
+    void process_events() override;
+    void show_error(bool visible) override;
+    void set_progress_maximum(int maximum) override;
+    void set_progress(int value) override;
+    void set_logger_caption(const std::string& caption) override;
+    void set_chart_title(const std::string& logger_id) override;
+    void set_mission_text(const std::string& text) override;
+    void set_calibration_offset(int tenths) override;
+    [[nodiscard]] std::string unit_title() override;
+    void set_unit_title(std::string_view title) override;
+    void show_points(const std::vector<mission::ChartPoint>& points) override;
+    void refill_table() override;
+    void offer_save() override;
+
+    void save_mission(const QString& data_file_name);
+    void set_programming_busy(bool busy);
+
+    MainWindow& window_;
+    QPointer<programming::Programming_DS1922T> programming_;
+};
+
+}  // namespace frostel::app
