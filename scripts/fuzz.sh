@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-15}"
-harnesses=(chart_document data_file decoding link)
+harnesses=(chart_document data_file decoding link settings)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DFROSTEL_FUZZ=ON >/dev/null

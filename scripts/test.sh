@@ -18,4 +18,4 @@ cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 # The file readers, the decoding and the link's byte parsing under libFuzzer, bounded.
-bash scripts/fuzz.sh 15
+bash scripts/fuzz.sh 12

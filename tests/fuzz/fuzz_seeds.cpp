@@ -10,6 +10,7 @@
 #include "link/wire_log.h"
 #include "mission/mission_loader.h"
 #include "sample_missions.h"
+#include "settings_file.h"
 #include "sim_serial_port.h"
 
 namespace {
@@ -84,6 +85,15 @@ void link_seed(const fs::path& folder, sim::LoggerModel& logger, const char* nam
     write_bytes(folder / name, replies);
 }
 
+void settings_seeds(const fs::path& folder) {
+    app::Settings settings;
+    settings.language_name = QStringLiteral("English");
+    settings.data_folder = QStringLiteral("/home/k\u00f8l/missions");
+    settings.comm_port_number = app::CommPortNumber::chosen(3);
+    (void)app::write_settings_file(QString::fromStdString((folder / "SETUP.FRG").string()),
+                                   settings);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,11 +101,12 @@ int main(int argc, char** argv) {
     if (argc != 2)
         return 2;
     const fs::path root = argv[1];
-    for (const char* harness : {"chart_document", "data_file", "decoding", "link"}) {
+    for (const char* harness : {"chart_document", "data_file", "decoding", "link", "settings"}) {
         fs::create_directories(root / harness);
     }
     chart_seeds(root / "chart_document");
     data_file_seeds(root / "data_file");
+    settings_seeds(root / "settings");
     for (const char* name : {"cold-room", "full-log"}) {
         sim::LoggerModel logger;
         sim::load_mission(logger, *sim::sample_mission(name, {2026, 12, 7, 9, 0, 0}));
