@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 namespace frostel::app {
 
@@ -26,6 +27,45 @@ bool x_before(double x, const datafile::ChartPoint& p) {
     return x < p.x;
 }
 
+// Axis labels are rich text: the date over the time keeps each label narrow.
+QString two_line_label(const QString& label) {
+    QString shown = label.toHtmlEscaped();
+    const qsizetype blank = shown.indexOf(QLatin1Char(' '));
+    if (blank >= 0) {
+        shown.replace(blank, 1, QStringLiteral("<br>"));
+    }
+    return shown;
+}
+
+// A step of 1, 2, 2.5 or 5 times a power of ten that gives about five ticks over `span`.
+double nice_tick_interval(double span) {
+    const double rough = span / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double step : {1.0, 2.0, 2.5, 5.0}) {
+        if (step * magnitude >= rough) {
+            return step * magnitude;
+        }
+    }
+    return 10 * magnitude;
+}
+
+void use_nice_ticks(QValueAxis* axis) {
+    const double span = axis->max() - axis->min();
+    if (!(span > 0) || !std::isfinite(span)) {
+        return;
+    }
+    const double interval = nice_tick_interval(span);
+    // As many decimals as the step itself has.
+    int decimals = 0;
+    for (double scaled = interval; decimals < 6 && std::abs(scaled - std::round(scaled)) > 1e-9;
+         scaled *= 10) {
+        ++decimals;
+    }
+    axis->setTickAnchor(0);
+    axis->setTickInterval(interval);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+}
+
 }  // namespace
 
 ChartView::ChartView(QWidget* parent)
@@ -37,7 +77,11 @@ ChartView::ChartView(QWidget* parent)
     setObjectName("TChart1");
     auto* chart = new QChart;
     chart->legend()->hide();
-    chart->setAnimationOptions(QChart::GridAxisAnimations);
+    // Room above the title for the logger label that sits in the chart's corner.
+    chart->setMargins({8, 22, 8, 4});
+    // No axis animation: Qt Charts 6.4 crashes animating an axis whose tick count changes
+    // under it, as the nice ticks of a unit switch do.
+    chart->setAnimationOptions(QChart::NoAnimation);
     chart->addSeries(series_);
     series_->setPointsVisible(false);
     series_->setPointLabelsVisible(false);
@@ -51,6 +95,10 @@ ChartView::ChartView(QWidget* parent)
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
     connect(bottom_axis_, &QValueAxis::rangeChanged, this, [this] { label_bottom_axis(); });
+    for (QValueAxis* axis : {left_axis_, right_axis_}) {
+        axis->setTickType(QValueAxis::TicksDynamic);
+        connect(axis, &QValueAxis::rangeChanged, this, [axis] { use_nice_ticks(axis); });
+    }
     show_axes_and_titles();
     show_points();
 }
@@ -253,7 +301,9 @@ void ChartView::label_bottom_axis() {
     const auto last = std::upper_bound(points.begin(), points.end(), maximum, x_before);
     if (first < last && maximum > minimum) {
         const QFontMetrics metrics(bottom_axis_->labelsFont());
-        const int label_width = metrics.horizontalAdvance(first->label) + kLabelGapPixels;
+        const int label_width =
+            metrics.horizontalAdvance(first->label.section(QLatin1Char(' '), 0, 0)) +
+            kLabelGapPixels;
         const int count = std::clamp(static_cast<int>(chart()->plotArea().width()) / label_width, 1,
                                      kMaxTimeLabels);
         double previous_x = minimum - 1;
@@ -264,9 +314,9 @@ void ChartView::label_bottom_axis() {
                 (nearest != first && target - (nearest - 1)->x < nearest->x - target)) {
                 --nearest;
             }
-            if (nearest->x > previous_x &&
-                !bottom_axis_->categoriesLabels().contains(nearest->label)) {
-                bottom_axis_->append(nearest->label, nearest->x);
+            const QString shown = two_line_label(nearest->label);
+            if (nearest->x > previous_x && !bottom_axis_->categoriesLabels().contains(shown)) {
+                bottom_axis_->append(shown, nearest->x);
                 previous_x = nearest->x;
             }
         }

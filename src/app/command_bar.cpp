@@ -26,7 +26,8 @@ CommandBar::CommandBar(FileNameDialogs& dialogs, QWidget* parent)
     // Seven tools in the gap between "About Frostel" and "Set Path".
     tools_->setStyleSheet(
         "QToolBar { border: none; spacing: 0px; padding: 0px; }"
-        "QToolButton { padding: 0px; margin: 0px; min-width: 22px; max-width: 22px; }");
+        "QToolButton { padding: 0px; margin: 0px; min-width: 20px; max-width: 20px; }");
+    tools_->setContentsMargins(0, 0, 0, 0);
     zoom_ = add_tool("zoom_tool", zoom_icon(), tr("Zoom"));
     undo_zoom_ = add_tool("undo_zoom_tool", undo_zoom_icon(), tr("Undo Zoom"));
     pan_ = add_tool("pan_tool", pan_icon(), tr("Pan"));

@@ -29,7 +29,7 @@ MainLayout designed_layout() {
     l.error_label = {0, 0, 2895, 255};
     l.programming = {10440, 120, 1455, 255};
     l.chart = {0, 480, 7215, 6495};
-    l.logger_label = {120, 120, 4575, 255};
+    l.logger_label = {120, 120, 4575, 480};
     l.search_frame = {2160, 2880, 4695, 735};
     l.search_label = {120, 240, 4455, 255};
     l.mission_text = {7200, 600, 3820, 1215};

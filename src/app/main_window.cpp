@@ -157,7 +157,12 @@ void MainWindow::build_views() {
     logger_label_ = new QLabel(chart_);
     logger_label_->setObjectName("Label1");
     logger_label_->setStyleSheet("font-weight: bold; background: transparent;");
-    search_frame_ = new QFrame(chart_);
+    // The type caption and the identity are wider than the label; the identity wraps.
+    logger_label_->setWordWrap(true);
+    logger_label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Placed in the chart's coordinates but a child of the window, so that the part of
+    // it that reaches past the chart's right edge is not cut off.
+    search_frame_ = new QFrame(client_);
     search_frame_->setObjectName("Frame1");
     search_frame_->setFrameShape(QFrame::Panel);
     search_frame_->setFrameShadow(QFrame::Raised);
@@ -170,6 +175,12 @@ void MainWindow::build_views() {
     search_label_->setStyleSheet("font-weight: bold; color: #00008b;");
     mission_text_ = new MissionTextBox(client_);
     table_ = new TableView(client_);
+}
+
+TwipsRect MainWindow::in_chart(TwipsRect rect) const {
+    rect.left += layout_.chart.left;
+    rect.top += layout_.chart.top;
+    return rect;
 }
 
 void MainWindow::place_controls() {
@@ -189,13 +200,14 @@ void MainWindow::place_controls() {
         {programming_, layout_.programming},
         {chart_, layout_.chart},
         {logger_label_, layout_.logger_label},
-        {search_frame_, layout_.search_frame},
+        {search_frame_, in_chart(layout_.search_frame)},
         {search_label_, layout_.search_label},
         {mission_text_, layout_.mission_text},
         {table_, layout_.table}};
     for (const auto& [control, rect] : placements) {
         control->setGeometry(pixel_rect(rect));
     }
+    search_frame_->raise();
 }
 
 void MainWindow::lay_out(QSize client_pixels) {

@@ -109,6 +109,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void build_command_bar();
     void build_views();
     void place_controls();
+    [[nodiscard]] TwipsRect in_chart(TwipsRect rect) const;
     void lay_out(QSize client_pixels);
 
     void start_up();

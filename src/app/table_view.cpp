@@ -1,12 +1,14 @@
 #include "table_view.h"
 
+#include <QFontDatabase>
 #include <QHeaderView>
 
 namespace frostel::app {
 
 namespace {
 // Room the heading cell's frame takes on both sides of its text.
-constexpr int kHeadingPaddingPixels = 8;
+constexpr int kHeadingPaddingPixels = 4;
+constexpr int kTablePointSize = 8;
 }  // namespace
 
 int StringGridModel::rowCount(const QModelIndex& parent) const {
@@ -33,6 +35,13 @@ QVariant StringGridModel::headerData(int section, Qt::Orientation orientation, i
 
 TableView::TableView(QWidget* parent) : QTableView(parent), model_(this) {
     setObjectName("MSFlexGrid1");
+    // Fixed pitch, so the blanks of the headings make the columns as wide as the texts
+    // below them ("DATE          TIME     " over "yyyy-mm-dd hh:mm:ss"), in a size that
+    // lets both columns fit the table's width.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(kTablePointSize);
+    setFont(fixed);
+    horizontalHeader()->setFont(fixed);
     setModel(&model_);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,0 +1,206 @@
+// The main window's costs: start-up to the window shown and ready, a unit switch on a full
+// mission chart (8193 points) with the table refill, and a template export plus import.
+// With "--show N [units|search]" it instead shows the window on the real serial ports and
+// clock, holding N points of a cold-room log, optionally opens the unit dialog or starts a
+// port search, and runs until closed: for a look at it (a screenshot under Xvfb).
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "chart_view.h"
+#include "file_name_dialogs.h"
+#include "link/clock.h"
+#include "link/local_date_time.h"
+#include "link/port_devices.h"
+#include "link/qt_serial_port.h"
+#include "main_window.h"
+#include "mission_text_box.h"
+#include "program_launcher.h"
+#include "sim_serial_port.h"
+
+namespace {
+
+using namespace frostel;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFullMission = 8193;
+constexpr int kRuns = 9;
+
+struct NoDialogs final : app::FileNameDialogs {
+    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+struct NoLauncher final : app::ProgramLauncher {
+    bool start(const QString&) override { return false; }
+};
+
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double median(std::vector<double> values) {
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// A cold room at about 4 degrees, logged every 15 minutes, with the door left open once.
+void fill_cold_room_log(app::ChartView& chart, int count) {
+    const link::LocalDateTime start{2026, 1, 12, 8, 0, 0};
+    const double x_start = 46034.0;
+    for (int i = 0; i < count; ++i) {
+        const double door = i > count * 3 / 5 ? 7.5 * std::exp(-(i - count * 3 / 5) / 9.0) : 0;
+        const double y = 4.0 + 0.6 * std::sin(i / 11.0) + 0.25 * std::sin(i * 1.7) + door;
+        const QString label =
+            QString::fromStdString(link::format_iso(link::add_seconds(start, i * 900)));
+        chart.add_xy(x_start + i / 4.0, std::round(y * 16) / 16, label);
+    }
+}
+
+QAbstractButton* unit_option(int index) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == "Temperature_Unit") {
+            for (auto* option : w->findChildren<QAbstractButton*>("Option1")) {
+                if (option->property("index").toInt() == index) {
+                    return option;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+struct Program {
+    QTemporaryDir folder;
+    link::VirtualClock clock;
+    sim::SimSerialPort port{clock};
+    NoDialogs dialogs;
+    NoLauncher launcher;
+    app::MainWindow window{{port, clock, folder.path(), dialogs, launcher, [] {}}};
+
+    void start() {
+        window.show();
+        while (!window.started()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
+};
+
+void bench_unit_switch(Program& program) {
+    app::ChartView& chart = program.window.chart();
+    fill_cold_room_log(chart, kFullMission);
+    program.window.refill_table(true);
+    QCoreApplication::processEvents();
+    program.window.findChild<QAbstractButton*>("Command4")->click();
+    std::vector<double> switches;
+    std::vector<double> drawn;
+    for (int run = 0; run < kRuns; ++run) {
+        for (int index : {1, 2, 3, 0}) {
+            const auto start = Clock::now();
+            unit_option(index)->click();
+            const auto converted = Clock::now();
+            QCoreApplication::processEvents();
+            const auto end = Clock::now();
+            switches.push_back(milliseconds(converted - start));
+            drawn.push_back(milliseconds(end - start));
+        }
+    }
+    std::printf("unit switch, %d points with the table refill: median %.1f ms, worst %.1f ms\n",
+                kFullMission, median(switches),
+                *std::max_element(switches.begin(), switches.end()));
+    std::printf("  the same with the series redrawn: median %.1f ms (target <= 50 ms)\n",
+                median(drawn));
+}
+
+void bench_template(Program& program) {
+    app::ChartView& chart = program.window.chart();
+    const QString path = QDir(program.folder.path()).filePath("bench.tee");
+    std::vector<double> exports;
+    std::vector<double> imports;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = Clock::now();
+        const bool written = chart.export_template(path);
+        const auto exported = Clock::now();
+        const bool read = chart.import_template(path);
+        const auto end = Clock::now();
+        if (!written || !read) {
+            std::printf("template round trip failed\n");
+            return;
+        }
+        exports.push_back(milliseconds(exported - start));
+        imports.push_back(milliseconds(end - exported));
+    }
+    std::printf(
+        "template of %d points: export %.1f ms + import %.1f ms = %.1f ms (target <= 50 ms)\n",
+        kFullMission, median(exports), median(imports), median(exports) + median(imports));
+}
+
+// The product's own ties, in a folder of its own with no ports configured.
+struct Showcase {
+    QTemporaryDir folder;
+    link::QtSerialPort port{[this](int number) {
+        return link::device_for_port(QFile::encodeName(folder.path()).toStdString(), number);
+    }};
+    link::SystemClock clock;
+    NoDialogs dialogs;
+    NoLauncher launcher;
+    app::MainWindow window{
+        {port, clock, folder.path(), dialogs, launcher, [] { QCoreApplication::exit(0); }}};
+};
+
+int show(int count, std::string_view then) {
+    Showcase showcase;
+    app::MainWindow& window = showcase.window;
+    QObject::connect(&window, &app::MainWindow::startedUp, &window, [&window, count, then] {
+        fill_cold_room_log(window.chart(), count);
+        window.chart().set_title_line("41000000A1B2C3D4");
+        window.logger_label().setText("Frostel Type: 85 (-40'C to 85'C) - ID:41000000A1B2C3D4");
+        window.mission_text().set_text("Cold room 2, shelf B\r\nDoor alarm test\r\n");
+        window.refill_table(true);
+        if (then.empty()) {
+            return;
+        }
+        const char* control = then == "units" ? "Command4" : "find_commport_menu";
+        QTimer::singleShot(500, &window, [&window, control] {
+            if (auto* button = window.findChild<QAbstractButton*>(control)) {
+                button->click();
+            } else if (auto* action = window.findChild<QAction*>(control)) {
+                action->trigger();
+            }
+        });
+    });
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto process_start = Clock::now();
+    const bool showing = argc >= 3 && std::string_view(argv[1]) == "--show";
+    if (!showing) {
+        qputenv("QT_QPA_PLATFORM",
+                qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    }
+    QApplication application(argc, argv);
+    if (showing) {
+        return show(std::atoi(argv[2]), argc > 3 ? argv[3] : "");
+    }
+    Program program;
+    program.start();
+    std::printf("start-up to the window shown and ready: %.1f ms (target <= 500 ms)\n",
+                milliseconds(Clock::now() - process_start));
+    bench_unit_switch(program);
+    bench_template(program);
+    return 0;
+}
