@@ -17,15 +17,14 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/window_support.h"
 #include "chart_view.h"
-#include "file_name_dialogs.h"
 #include "link/clock.h"
 #include "link/local_date_time.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "main_window.h"
 #include "mission_text_box.h"
-#include "program_launcher.h"
 #include "sim_serial_port.h"
 
 namespace {
@@ -35,15 +34,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kFullMission = 8193;
 constexpr int kRuns = 9;
-
-struct NoDialogs final : app::FileNameDialogs {
-    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
-    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
-struct NoLauncher final : app::ProgramLauncher {
-    bool start(const QString&) override { return false; }
-};
 
 double milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -68,24 +58,15 @@ void fill_cold_room_log(app::ChartView& chart, int count) {
 }
 
 QAbstractButton* unit_option(int index) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == "Temperature_Unit") {
-            for (auto* option : w->findChildren<QAbstractButton*>("Option1")) {
-                if (option->property("index").toInt() == index) {
-                    return option;
-                }
-            }
-        }
-    }
-    return nullptr;
+    return test::indexed<QAbstractButton>(test::top_level("Temperature_Unit"), "Option1", index);
 }
 
 struct Program {
     QTemporaryDir folder;
     link::VirtualClock clock;
     sim::SimSerialPort port{clock};
-    NoDialogs dialogs;
-    NoLauncher launcher;
+    test::NoDialogs dialogs;
+    test::RecordingLauncher launcher;
     app::MainWindow window{{port, clock, folder.path(), dialogs, launcher, [] {}}};
 
     void start() {
@@ -152,8 +133,8 @@ struct Showcase {
         return link::device_for_port(QFile::encodeName(folder.path()).toStdString(), number);
     }};
     link::SystemClock clock;
-    NoDialogs dialogs;
-    NoLauncher launcher;
+    test::NoDialogs dialogs;
+    test::RecordingLauncher launcher;
     app::MainWindow window{
         {port, clock, folder.path(), dialogs, launcher, [] { QCoreApplication::exit(0); }}};
 };

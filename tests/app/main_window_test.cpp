@@ -28,24 +28,15 @@
 #include "reader_box.h"
 #include "sim_serial_port.h"
 #include "table_view.h"
+#include "window_support.h"
 
 namespace frostel::app {
 namespace {
 
 using mission::TemperatureUnit;
-
-struct NoDialogs final : FileNameDialogs {
-    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
-    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
-struct RecordingLauncher final : ProgramLauncher {
-    QStringList started;
-    bool start(const QString& program) override {
-        started.append(program);
-        return false;
-    }
-};
+using test::file_bytes;
+using test::indexed;
+using test::top_level;
 
 // Calls back at every port opening, while the search is between two steps.
 struct ObservedPort final : test::ForwardingPort {
@@ -59,31 +50,6 @@ struct ObservedPort final : test::ForwardingPort {
     std::function<void(int)> on_open;
 };
 
-QByteArray file_bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-template <typename T>
-T* top_level(const char* name) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == name) {
-            return qobject_cast<T*>(w);
-        }
-    }
-    return nullptr;
-}
-
-template <typename T>
-T* indexed(QObject* parent, const char* name, int index) {
-    for (T* child : parent->findChildren<T*>(name)) {
-        if (child->property("index").toInt() == index) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
 // The program on a simulated PC: thirty ports on virtual time, a temporary program folder.
 struct Rig {
     QTemporaryDir folder;
@@ -92,8 +58,8 @@ struct Rig {
     ObservedPort port{ports};
     sim::LoggerModel logger;
     sim::ReaderBox box{logger};
-    NoDialogs dialogs;
-    RecordingLauncher launcher;
+    test::NoDialogs dialogs;
+    test::RecordingLauncher launcher;
     int ended = 0;
     std::unique_ptr<MainWindow> window;
 

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QApplication>
+#include <QFile>
+#include <QWidget>
+
+#include "file_name_dialogs.h"
+#include "program_launcher.h"
+
+namespace frostel::test {
+
+// Every file dialog cancelled.
+struct NoDialogs final : app::FileNameDialogs {
+    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+// No program can be started, as on a system without the driver installer.
+struct RecordingLauncher final : app::ProgramLauncher {
+    QStringList started;
+    bool start(const QString& program) override {
+        started.append(program);
+        return false;
+    }
+};
+
+inline QByteArray file_bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A window of its own (a dialog) by its name.
+template <typename T = QWidget>
+T* top_level(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == name) {
+            return qobject_cast<T*>(w);
+        }
+    }
+    return nullptr;
+}
+
+// Entry `index` of a control array: the controls share a name and carry their index.
+template <typename T>
+T* indexed(QObject* parent, const char* name, int index) {
+    if (parent == nullptr) {
+        return nullptr;
+    }
+    for (T* child : parent->findChildren<T*>(name)) {
+        if (child->property("index").toInt() == index) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace frostel::test
