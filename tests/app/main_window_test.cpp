@@ -5,18 +5,23 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QValueAxis>
 #include <memory>
 
 #include "chart_view.h"
@@ -489,6 +494,42 @@ class MainWindowTest : public QObject {
         rig.close();
         QVERIFY(rig.settings_file().startsWith("English\r\n"));
         Q_UNUSED(window);
+    }
+
+    void theEditorChangesTheLooksButNeverThePoints() {
+        Rig rig;
+        MainWindow& window = rig.start();
+        rig.add_points({5, 6, 7});
+        rig.find<QAction>("edit_tool")->trigger();
+        auto* editor = top_level<QWidget>("TeeEditor1");
+        QVERIFY(editor != nullptr && editor->isVisible());
+        editor->findChild<QLineEdit*>("right_title")->setText("NOTHING");
+        editor->findChild<QSpinBox*>("line_width")->setValue(5);
+        // A minimum above the maximum is refused; the axis keeps its range.
+        editor->findChild<QDoubleSpinBox*>("left_minimum")->setValue(100);
+        editor->findChild<QDoubleSpinBox*>("left_maximum")->setValue(50);
+        editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        const datafile::ChartDocument& document = window.chart().document();
+        QCOMPARE(document.right.title, QString("NOTHING"));
+        QCOMPARE(document.line_width, 5);
+        QCOMPARE(document.left.minimum, 0.0);
+        QCOMPARE(document.left.maximum, 125.0);
+        QCOMPARE(document.points.size(), std::size_t{3});
+        QVERIFY(!editor->isVisible());
+    }
+
+    void aUnitSwitchReachesPointsOutsideAZoomAndShowsTheNewRange() {
+        Rig rig;
+        MainWindow& window = rig.start();
+        rig.add_points({0, 50, 100, 125});
+        QCoreApplication::processEvents();
+        window.chart().chart()->zoom(4);
+        rig.open_unit_option(2)->click();
+        QCOMPARE(window.chart().y(3), 398.15);
+        QCOMPARE(window.chart().y(0), 273.15);
+        auto* left = qobject_cast<QValueAxis*>(window.chart().chart()->axes(Qt::Vertical)[0]);
+        QCOMPARE(left->min(), 273.15);
+        QCOMPARE(left->max(), 398.15);
     }
 
     void installingTheDriverWithoutAnInstallerSaysSoInTheStatusFrame() {
