@@ -20,16 +20,36 @@ QtSerialPort::DeviceForNumber QtSerialPort::fixed_device(std::string path) {
 
 PortStatus QtSerialPort::failure() {
     const auto code = static_cast<PortStatus>(port_.error());
+    notice_loss();
     port_.clearError();
     return code > 0 ? code : static_cast<PortStatus>(QSerialPort::UnknownError);
 }
 
+void QtSerialPort::notice_loss() {
+    if (port_.error() == QSerialPort::ResourceError && port_.isOpen()) {
+        port_.close();
+        lost_ = true;
+    }
+}
+
+void QtSerialPort::reopen_if_lost() {
+    if (lost_ && open_device() == kPortOk) {
+        lost_ = false;
+    }
+}
+
 PortStatus QtSerialPort::open(int number) {
+    opened_number_ = number;
+    lost_ = false;
+    return open_device();
+}
+
+PortStatus QtSerialPort::open_device() {
     if (port_.isOpen()) {
         port_.close();
     }
     // A symbolic link is followed by the name it has; QSerialPort takes a path as is.
-    port_.setPortName(QString::fromLocal8Bit(device_for_number_(number)));
+    port_.setPortName(QString::fromLocal8Bit(device_for_number_(opened_number_)));
     if (!port_.open(QIODevice::ReadWrite)) {
         return failure();
     }
@@ -41,6 +61,7 @@ PortStatus QtSerialPort::open(int number) {
 }
 
 PortStatus QtSerialPort::close() {
+    lost_ = false;
     if (!port_.isOpen()) {
         return kNotOpen;
     }
@@ -49,6 +70,7 @@ PortStatus QtSerialPort::close() {
 }
 
 PortStatus QtSerialPort::set_rts(bool on) {
+    reopen_if_lost();
     if (!port_.isOpen()) {
         return kNotOpen;
     }
@@ -56,6 +78,7 @@ PortStatus QtSerialPort::set_rts(bool on) {
 }
 
 PortStatus QtSerialPort::discard_input() {
+    reopen_if_lost();
     if (!port_.isOpen()) {
         return kNotOpen;
     }
@@ -86,6 +109,7 @@ std::size_t QtSerialPort::bytes_waiting() {
     }
     if (port_.bytesAvailable() == 0) {
         port_.waitForReadyRead(0);
+        notice_loss();
     }
     return static_cast<std::size_t>(port_.bytesAvailable());
 }
@@ -108,9 +132,12 @@ void QtSerialPort::wait_for_byte(std::chrono::steady_clock::time_point deadline)
     }
     // One millisecond more, so that the deadline has passed when no byte came.
     const int wait_ms = static_cast<int>(std::max<long long>(left + 1, 0));
-    if (!port_.waitForReadyRead(wait_ms) && port_.error() != QSerialPort::TimeoutError &&
-        port_.error() != QSerialPort::NoError) {
+    const bool ready = port_.waitForReadyRead(wait_ms);
+    const QSerialPort::SerialPortError error = port_.error();
+    if (error == QSerialPort::ResourceError ||
+        (!ready && error != QSerialPort::TimeoutError && error != QSerialPort::NoError)) {
         // A vanished device answers at once; wait out the byte's time instead of spinning.
+        notice_loss();
         port_.clearError();
         std::this_thread::sleep_until(deadline + milliseconds(1));
     }

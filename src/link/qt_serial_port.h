@@ -10,7 +10,7 @@ namespace frostel::link {
 
 // The real transport: Qt SerialPort on the device that a port number maps to.
 class QtSerialPort final : public SerialPort {
-public:
+  public:
     using DeviceForNumber = std::function<std::string(int)>;
 
     explicit QtSerialPort(DeviceForNumber device_for_number);
@@ -29,12 +29,19 @@ public:
 
     [[nodiscard]] std::string device_name() const { return port_.portName().toStdString(); }
 
-private:
+  private:
     // The port's failure code; its error state is cleared so the next request is not refused.
     PortStatus failure();
+    // A device that vanished (a reader unplugged) is closed; the next command opens it
+    // again, so a reader plugged back in works without choosing its port anew.
+    void notice_loss();
+    [[nodiscard]] PortStatus open_device();
+    void reopen_if_lost();
 
     DeviceForNumber device_for_number_;
     QSerialPort port_;
+    int opened_number_ = 0;
+    bool lost_ = false;
 };
 
 }  // namespace frostel::link
