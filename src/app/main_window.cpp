@@ -39,6 +39,10 @@ QString port_caption(int number) {
     return number == 12 ? QStringLiteral("COM12") : QStringLiteral("COM-%1").arg(number);
 }
 
+bool has_menu_entry(std::optional<int> port) {
+    return port && *port >= link::kFirstPortNumber && *port <= link::kLastPortNumber;
+}
+
 QString token_text(mission::TemperatureUnit unit) {
     const std::string_view token = mission::unit_token(unit);
     return QString::fromLatin1(token.data(), static_cast<qsizetype>(token.size()));
@@ -241,11 +245,11 @@ void MainWindow::start_up() {
     chart_->clear();
     chart_->set_bottom_axis_automatic();
     chart_->show();
-    settings_ = read_settings_file(QDir(ties_.program_folder).filePath(kSettingsFileName));
+    settings_ = read_settings_file(program_file(kSettingsFileName));
     const std::optional<int> port = settings_.comm_port_number.number();
     // No valid number keeps the port the link had; opening is still attempted.
     link_.open_port(port.value_or(0));
-    if (port && *port >= link::kFirstPortNumber && *port <= link::kLastPortNumber) {
+    if (has_menu_entry(port)) {
         port_entries_[*port - 1]->setChecked(true);
     }
     settings_.language_name = QStringLiteral("English");
@@ -259,14 +263,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Before the start-up tick nothing was read, and writing would wipe the settings.
     if (started_) {
         write_settings();
-        (void)chart_->export_template(QDir(ties_.program_folder).filePath(kChartTemplateFileName));
+        (void)chart_->export_template(program_file(kChartTemplateFileName));
     }
     event->accept();
     ties_.end_process();
 }
 
 void MainWindow::write_settings() {
-    (void)write_settings_file(QDir(ties_.program_folder).filePath(kSettingsFileName), settings_);
+    (void)write_settings_file(program_file(kSettingsFileName), settings_);
+}
+
+QString MainWindow::program_file(const QString& name) const {
+    return QDir(ties_.program_folder).filePath(name);
 }
 
 std::optional<mission::TemperatureUnit> MainWindow::current_unit() const {
@@ -300,7 +308,7 @@ void MainWindow::find_reader_port() {
     } else {
         // The port chosen before the search is open again; so is its mark.
         const std::optional<int> before = settings_.comm_port_number.number();
-        if (before && *before >= link::kFirstPortNumber && *before <= link::kLastPortNumber) {
+        if (has_menu_entry(before)) {
             check_only(before);
         }
     }

@@ -94,6 +94,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     // Silently skipped when the file cannot be written.
     void write_settings();
     [[nodiscard]] bool started() const { return started_; }
+    // `name` in the program folder.
+    [[nodiscard]] QString program_file(const QString& name) const;
 
   signals:
     // The start-up tick has run: settings read, port opened, views ready.
