@@ -29,6 +29,7 @@ struct QuietView final : mission::DownloadView {
     std::string unit_title() override { return "CELSIUS"; }
     void set_unit_title(std::string_view) override {}
     void show_points(const std::vector<mission::ChartPoint>&) override {}
+    void refill_table() override {}
     void offer_save() override {}
 };
 
