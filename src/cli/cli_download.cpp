@@ -12,33 +12,6 @@ namespace frostel::cli {
 
 namespace {
 
-// A download seen from a terminal: no window to update, the unit fixed by the command line.
-class TerminalDownloadView final : public mission::DownloadView {
-  public:
-    explicit TerminalDownloadView(std::string unit) : unit_(std::move(unit)) {}
-
-    void set_busy(bool) override {}
-    void process_events() override {}
-    void show_error(bool visible) override { error_shown_ = visible; }
-    void set_progress_maximum(int) override {}
-    void set_progress(int) override {}
-    void set_logger_caption(const std::string&) override {}
-    void set_chart_title(const std::string&) override {}
-    void set_mission_text(const std::string&) override {}
-    void set_calibration_offset(int) override {}
-    [[nodiscard]] std::string unit_title() override { return unit_; }
-    void set_unit_title(std::string_view title) override { unit_ = title; }
-    void show_points(const std::vector<mission::ChartPoint>&) override {}
-    void refill_table() override {}
-    void offer_save() override {}
-
-    [[nodiscard]] bool error_shown() const { return error_shown_; }
-
-  private:
-    std::string unit_;
-    bool error_shown_ = false;
-};
-
 std::string shortest(double value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
@@ -66,7 +39,7 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
 }  // namespace
 
 int run_download(const CommandContext& context, const DownloadRequest& request) {
-    TerminalDownloadView view(request.unit);
+    mission::HeadlessDownloadView view(request.unit);
     const mission::DownloadSetup setup{context.commands, request.clock, request.port_number,
                                        request.program_folder};
     const std::optional<mission::DownloadedMission> mission =

@@ -53,6 +53,31 @@ class DownloadView {
     virtual void offer_save() = 0;
 };
 
+// A download with no window: the unit kept here, every other step passed over. For
+// frostel-cli and for tests that watch a single step.
+class HeadlessDownloadView : public DownloadView {
+  public:
+    explicit HeadlessDownloadView(std::string unit = "CELSIUS") : unit_(std::move(unit)) {}
+
+    void set_busy(bool) override {}
+    void process_events() override {}
+    void show_error(bool) override {}
+    void set_progress_maximum(int) override {}
+    void set_progress(int) override {}
+    void set_logger_caption(const std::string&) override {}
+    void set_chart_title(const std::string&) override {}
+    void set_mission_text(const std::string&) override {}
+    void set_calibration_offset(int) override {}
+    [[nodiscard]] std::string unit_title() override { return unit_; }
+    void set_unit_title(std::string_view title) override { unit_ = title; }
+    void show_points(const std::vector<ChartPoint>&) override {}
+    void refill_table() override {}
+    void offer_save() override {}
+
+  private:
+    std::string unit_;
+};
+
 // What a finished download read, for callers that want more than the view got.
 struct DownloadedMission {
     MissionHeader header;

@@ -33,23 +33,6 @@ class ScriptedPort final : public link::SerialPort {
     link::VirtualClock& clock_;
 };
 
-struct SilentView final : mission::DownloadView {
-    void set_busy(bool) override {}
-    void process_events() override {}
-    void show_error(bool) override {}
-    void set_progress_maximum(int) override {}
-    void set_progress(int) override {}
-    void set_logger_caption(const std::string&) override {}
-    void set_chart_title(const std::string&) override {}
-    void set_mission_text(const std::string&) override {}
-    void set_calibration_offset(int) override {}
-    std::string unit_title() override { return "CELSIUS"; }
-    void set_unit_title(std::string_view) override {}
-    void show_points(const std::vector<mission::ChartPoint>&) override {}
-    void refill_table() override {}
-    void offer_save() override {}
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -63,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     link::ScratchpadReadback readback;
     commands.read_scratchpad(readback);
     commands.start_mission();
-    SilentView view;
+    mission::HeadlessDownloadView view;
     (void)mission::download_mission({commands, clock, 1, "/nonexistent"}, view);
     return 0;
 }

@@ -14,23 +14,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Takes only what the download hands over for the programming window: the offset.
-struct QuietView final : mission::DownloadView {
+struct QuietView final : mission::HeadlessDownloadView {
     int calibration_tenths = -999;
-
-    void set_busy(bool) override {}
-    void process_events() override {}
-    void show_error(bool) override {}
-    void set_progress_maximum(int) override {}
-    void set_progress(int) override {}
-    void set_logger_caption(const std::string&) override {}
-    void set_chart_title(const std::string&) override {}
-    void set_mission_text(const std::string&) override {}
     void set_calibration_offset(int tenths) override { calibration_tenths = tenths; }
-    std::string unit_title() override { return "CELSIUS"; }
-    void set_unit_title(std::string_view) override {}
-    void show_points(const std::vector<mission::ChartPoint>&) override {}
-    void refill_table() override {}
-    void offer_save() override {}
 };
 
 struct RoundTrip : ::testing::Test {
