@@ -309,6 +309,20 @@ class MissionActionsTest : public QObject {
         QCOMPARE(rig.column(1), (QStringList{"12.50", ""}));
     }
 
+    void theMainWindowsLoggerButtonsAreOffWhileAProgrammingRunRuns() {
+        Rig rig;
+        rig.find<QPushButton>("Command8")->click();
+        auto& programming = rig.actions->programming_window();
+        bool load_data_was_off = false;
+        QTimer::singleShot(
+            0, [&] { load_data_was_off = !rig.find<QPushButton>("Command10")->isEnabled(); });
+        programming.findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
+        QVERIFY(load_data_was_off);
+        QVERIFY(rig.find<QPushButton>("Command10")->isEnabled());
+        QVERIFY(rig.find<QPushButton>("Command8")->isEnabled());
+    }
+
     void programmingOpensItsWindowAboveTheMainWindow() {
         Rig rig;
         rig.find<QPushButton>("Command8")->click();
