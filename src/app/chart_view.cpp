@@ -69,13 +69,15 @@ void use_nice_ticks(QValueAxis* axis) {
 }  // namespace
 
 ChartView::ChartView(QWidget* parent)
-    : QChartView(parent),
+    // The chart is handed in: a view built without one makes its own, which setChart()
+    // would let go without deleting.
+    : QChartView(new QChart, parent),
       series_(new QLineSeries),
       left_axis_(new QValueAxis),
       right_axis_(new QValueAxis),
       bottom_axis_(new QCategoryAxis) {
     setObjectName("TChart1");
-    auto* chart = new QChart;
+    QChart* chart = this->chart();
     chart->legend()->hide();
     // Room above the title for the logger label that sits in the chart's corner.
     chart->setMargins({8, 22, 8, 4});
@@ -91,7 +93,6 @@ ChartView::ChartView(QWidget* parent)
     series_->attachAxis(left_axis_);
     series_->attachAxis(bottom_axis_);
     bottom_axis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
     connect(bottom_axis_, &QValueAxis::rangeChanged, this, [this] { label_bottom_axis(); });
