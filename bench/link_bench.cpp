@@ -1,11 +1,11 @@
 // Reads a full download's pages (1 to 18 and 128 to 383) from frostel-reader-sim on a
 // pseudo-terminal, paced at 4800 baud, through the Qt SerialPort adapter, and prints how
 // close the link comes to the protocol's own floor and how much CPU it burns meanwhile.
-#include <time.h>
 
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "link/clock.h"
@@ -20,8 +20,12 @@ using std::chrono::duration;
 
 std::vector<int> download_pages() {
     std::vector<int> pages;
-    for (int page = 1; page <= 18; ++page) pages.push_back(page);
-    for (int page = 128; page <= 383; ++page) pages.push_back(page);
+    for (int page = 1; page <= 18; ++page) {
+        pages.push_back(page);
+    }
+    for (int page = 128; page <= 383; ++page) {
+        pages.push_back(page);
+    }
     return pages;
 }
 
@@ -35,7 +39,8 @@ double process_cpu_seconds() {
 // bytes of ten bits each at 4800 baud.
 double page_floor_seconds() {
     using namespace link::protocol;
-    const double pauses = duration<double>(kReadMemoryFlushPause + 3 * kReadMemoryBytePause).count();
+    const double pauses =
+        duration<double>(kReadMemoryFlushPause + 3 * kReadMemoryBytePause).count();
     return pauses + 34 * 10.0 / 4800.0;
 }
 

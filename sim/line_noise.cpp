@@ -9,8 +9,9 @@ LineNoise random_line_noise(double rate, std::uint32_t seed, std::chrono::nanose
     auto random = std::make_shared<std::mt19937>(seed);
     return [random, rate, delay]() -> std::optional<LineFault> {
         std::uniform_real_distribution<double> chance(0.0, 1.0);
-        if (chance(*random) >= rate)
+        if (chance(*random) >= rate) {
             return std::nullopt;
+        }
         std::uniform_int_distribution<int> kind(0, 2);
         std::uniform_int_distribution<int> bit(0, 7);
         switch (kind(*random)) {

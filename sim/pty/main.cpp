@@ -21,8 +21,9 @@ void request_stop(int /*signal*/) {
 
 bool load_memory(frostel::sim::LoggerModel& logger, const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in)
+    if (!in) {
         return false;
+    }
     auto memory = logger.memory();
     in.read(reinterpret_cast<char*>(memory.data()), static_cast<std::streamsize>(memory.size()));
     return !in.bad();
@@ -33,7 +34,7 @@ std::filesystem::path link_port(const std::filesystem::path& folder, int port,
                                 const std::string& device) {
     const std::filesystem::path ports = folder / "ports";
     std::filesystem::create_directories(ports);
-    const std::filesystem::path entry = ports / ("COM" + std::to_string(port));
+    std::filesystem::path entry = ports / ("COM" + std::to_string(port));
     std::error_code ignored;
     std::filesystem::remove(entry, ignored);
     std::filesystem::create_symlink(device, entry);
@@ -50,11 +51,12 @@ int main(int argc, char** argv) {
         std::cerr << "frostel-reader-sim: " << *error << '\n' << kSimUsage;
         return 2;
     }
-    const SimOptions& options = std::get<SimOptions>(parsed);
+    const auto& options = std::get<SimOptions>(parsed);
 
     LoggerModel logger;
-    if (options.serial)
+    if (options.serial) {
         logger.set_serial(*options.serial);
+    }
     if (options.memory_file && !load_memory(logger, *options.memory_file)) {
         std::cerr << "frostel-reader-sim: cannot read " << *options.memory_file << '\n';
         return 1;
@@ -65,8 +67,9 @@ int main(int argc, char** argv) {
     }
     logger.freeze_status_bits(options.stuck_status_bits);
     ReaderBox box(logger);
-    for (const ReplyFault& fault : options.faults)
+    for (const ReplyFault& fault : options.faults) {
         box.add_fault(fault);
+    }
 
     std::ofstream log_file;
     try {

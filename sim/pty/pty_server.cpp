@@ -29,13 +29,15 @@ constexpr int kIdlePollMs = 200;
 
 void make_raw(int fd) {
     termios settings{};
-    if (tcgetattr(fd, &settings) != 0)
+    if (tcgetattr(fd, &settings) != 0) {
         fail("tcgetattr");
+    }
     cfmakeraw(&settings);
     cfsetispeed(&settings, B4800);
     cfsetospeed(&settings, B4800);
-    if (tcsetattr(fd, TCSANOW, &settings) != 0)
+    if (tcsetattr(fd, TCSANOW, &settings) != 0) {
         fail("tcsetattr");
+    }
 }
 
 void sleep_until(std::chrono::steady_clock::time_point deadline) {
@@ -53,26 +55,32 @@ void sleep_until(std::chrono::steady_clock::time_point deadline) {
 
 PtyServer::PtyServer(ReaderBox& box) : box_(box) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0)
+    if (master_ < 0) {
         fail("posix_openpt");
-    if (grantpt(master_) != 0 || unlockpt(master_) != 0)
+    }
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
         fail("unlockpt");
+    }
     const char* name = ptsname(master_);
-    if (name == nullptr)
+    if (name == nullptr) {
         fail("ptsname");
+    }
     device_path_ = name;
     slave_ = ::open(device_path_.c_str(), O_RDWR | O_NOCTTY);
-    if (slave_ < 0)
+    if (slave_ < 0) {
         fail("open " + device_path_);
+    }
     // No echo and no line editing before the PC sets its own line settings.
     make_raw(slave_);
 }
 
 PtyServer::~PtyServer() {
-    if (slave_ >= 0)
+    if (slave_ >= 0) {
         ::close(slave_);
-    if (master_ >= 0)
+    }
+    if (master_ >= 0) {
         ::close(master_);
+    }
 }
 
 void PtyServer::serve(const volatile std::sig_atomic_t& stop) {
@@ -96,15 +104,17 @@ void PtyServer::serve(const volatile std::sig_atomic_t& stop) {
 void PtyServer::receive_available() {
     std::array<link::Byte, 256> bytes{};
     const ssize_t count = ::read(master_, bytes.data(), bytes.size());
-    if (count <= 0)
+    if (count <= 0) {
         return;
+    }
     last_byte_in_ = std::chrono::steady_clock::now();
     const std::span<const link::Byte> received(bytes.data(), static_cast<std::size_t>(count));
     log_bytes("pc ", received);
     for (const link::Byte byte : received) {
         const std::vector<link::Byte> reply = box_.receive(byte);
-        if (!reply.empty())
+        if (!reply.empty()) {
             send_paced(reply);
+        }
     }
 }
 
@@ -121,8 +131,9 @@ void PtyServer::send_paced(std::span<const link::Byte> reply) {
 }
 
 void PtyServer::log_bytes(const char* direction, std::span<const link::Byte> bytes) {
-    if (log_ == nullptr)
+    if (log_ == nullptr) {
         return;
+    }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - started_);
     std::array<char, 4> hex{};

@@ -48,20 +48,23 @@ SimMission full_log(const link::LocalDateTime& now) {
     SimMission mission;
     mission.configuration = kConfigurationT;
     mission.sample_rate = 1;
-    mission.start = link::add_seconds(now, -8192 * 60);
+    mission.start = link::add_seconds(now, -8192LL * 60);
     mission.mission_text = "Incubator B, full log";
-    for (int i = 0; i < 8192; ++i)
+    for (int i = 0; i < 8192; ++i) {
         mission.temperatures.push_back(37.0 + (i % 9 - 4) * 0.5);
+    }
     return mission;
 }
 
 }  // namespace
 
 std::optional<SimMission> sample_mission(std::string_view name, const link::LocalDateTime& now) {
-    if (name == "cold-room")
+    if (name == "cold-room") {
         return cold_room(now);
-    if (name == "full-log")
+    }
+    if (name == "full-log") {
         return full_log(now);
+    }
     return std::nullopt;
 }
 

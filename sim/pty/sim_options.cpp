@@ -32,12 +32,15 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 }
 
 std::optional<ReplyFault::Kind> parse_kind(std::string_view text) {
-    if (text == "cut")
+    if (text == "cut") {
         return ReplyFault::Kind::kCut;
-    if (text == "corrupt")
+    }
+    if (text == "corrupt") {
         return ReplyFault::Kind::kCorrupt;
-    if (text == "silence")
+    }
+    if (text == "silence") {
         return ReplyFault::Kind::kSilence;
+    }
     return std::nullopt;
 }
 
@@ -47,32 +50,37 @@ bool apply_option(SimOptions& options, std::string_view name, const std::string&
         options.program_folder = value;
     } else if (name == "--port") {
         const auto port = parse_number<int>(value);
-        if (!port || *port < 1 || *port > 30)
+        if (!port || *port < 1 || *port > 30) {
             return false;
+        }
         options.port = *port;
     } else if (name == "--log") {
         options.log_path = value;
     } else if (name == "--serial") {
         const auto serial = parse_number<std::uint64_t>(value, 16);
-        if (!serial || *serial >> 48 != 0)
+        if (!serial || *serial >> 48 != 0) {
             return false;
+        }
         options.serial = serial;
     } else if (name == "--memory") {
         options.memory_file = value;
     } else if (name == "--mission") {
-        if (!sample_mission(value, {}))
+        if (!sample_mission(value, {})) {
             return false;
+        }
         options.mission = value;
     } else if (name == "--status-stuck") {
         const auto mask = parse_number<unsigned>(value.starts_with("0x") ? value.substr(2) : value,
                                                  value.starts_with("0x") ? 16 : 10);
-        if (!mask || *mask > 0xFF)
+        if (!mask || *mask > 0xFF) {
             return false;
+        }
         options.stuck_status_bits = static_cast<link::Byte>(*mask);
     } else if (name == "--fault") {
         const auto fault = parse_fault(value);
-        if (!fault)
+        if (!fault) {
             return false;
+        }
         options.faults.push_back(*fault);
     } else {
         return false;
@@ -92,24 +100,28 @@ std::optional<ReplyFault> parse_fault(const std::string& text) {
     fault.letter = fields[0][0];
     if (fields[1] != "*") {
         const auto page = parse_number<int>(fields[1]);
-        if (!page || *page < 0 || *page > 0xFFFF)
+        if (!page || *page < 0 || *page > 0xFFFF) {
             return std::nullopt;
+        }
         fault.page = *page;
     }
     const auto kind = parse_kind(fields[2]);
-    if (!kind)
+    if (!kind) {
         return std::nullopt;
+    }
     fault.kind = *kind;
     if (fields.size() > 3) {
         const auto byte_index = parse_number<int>(fields[3]);
-        if (!byte_index || *byte_index < 0)
+        if (!byte_index || *byte_index < 0) {
             return std::nullopt;
+        }
         fault.byte_index = *byte_index;
     }
     if (fields.size() > 4) {
         const auto times = parse_number<int>(fields[4]);
-        if (!times || *times < 1)
+        if (!times || *times < 1) {
             return std::nullopt;
+        }
         fault.times = *times;
     }
     return fault;
@@ -124,7 +136,7 @@ std::variant<SimOptions, std::string> parse_sim_options(std::span<const std::str
         }
         const std::string& value = args[++i];
         if (!apply_option(options, name, value)) {
-            return "bad option: " + name + " " + value;
+            return "bad option: " + name + ' ' + value;
         }
     }
     return options;

@@ -20,8 +20,9 @@ std::string hex_bytes(std::span<const link::Byte> bytes) {
 
 bool read_page(const CommandContext& context, int page) {
     context.commands.read_memory(page);
-    if (context.commands.link().error_number() == link::kNoError)
+    if (context.commands.link().error_number() == link::kNoError) {
         return true;
+    }
     context.err << "frostel-cli: page " << page << " could not be read from " << context.device
                 << " (error " << context.commands.link().error_number() << ")\n";
     return false;
@@ -42,8 +43,9 @@ int run_id(const CommandContext& context) {
 }
 
 int run_status(const CommandContext& context) {
-    if (!read_page(context, link::kStatusPage))
+    if (!read_page(context, link::kStatusPage)) {
         return kExitFailed;
+    }
     const link::Byte status = context.commands.page_data()[link::kStatusOffset];
     const auto yes_no = [status](link::Byte bit) { return (status & bit) != 0 ? "yes" : "no"; };
     context.out << "mission running: " << yes_no(link::kStatusMissionRunning) << '\n'
@@ -54,8 +56,9 @@ int run_status(const CommandContext& context) {
 int run_read_pages(const CommandContext& context, const std::vector<int>& pages) {
     char number[8];
     for (const int page : pages) {
-        if (!read_page(context, page))
+        if (!read_page(context, page)) {
             return kExitFailed;
+        }
         std::snprintf(number, sizeof number, "%04d", page);
         context.out << number << ": " << hex_bytes(context.commands.page_data()) << '\n';
     }
@@ -66,8 +69,9 @@ int run_program(const CommandContext& context, const link::Clock& clock, int por
                 const programming::ProgrammingSettings& settings) {
     const programming::RunResult result =
         programming::run_programming(context.commands, clock, port_number, settings, {});
-    if (!result.line)
+    if (!result.line) {
         return kExitFailed;
+    }
     context.out << result.line->text << '\n';
     return result.line->is_failure() ? kExitFailed : kExitOk;
 }

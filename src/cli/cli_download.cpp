@@ -15,7 +15,7 @@ namespace {
 std::string shortest(double value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+    return {text, result.ptr};
 }
 
 std::string csv_text(const mission::DownloadedMission& mission) {

@@ -20,23 +20,29 @@ std::optional<int> parse_int(const std::string& text, int minimum, int maximum) 
 }
 
 std::optional<Command> parse_command(const std::string& name) {
-    if (name == "id")
+    if (name == "id") {
         return Command::kId;
-    if (name == "status")
+    }
+    if (name == "status") {
         return Command::kStatus;
-    if (name == "read-page")
+    }
+    if (name == "read-page") {
         return Command::kReadPage;
-    if (name == "download")
+    }
+    if (name == "download") {
         return Command::kDownload;
-    if (name == "program")
+    }
+    if (name == "program") {
         return Command::kProgram;
+    }
     return std::nullopt;
 }
 
 std::string parse_download_arguments(CliOptions& options, std::span<const std::string> rest) {
     for (std::size_t i = 0; i < rest.size(); i += 2) {
-        if (i + 1 >= rest.size())
+        if (i + 1 >= rest.size()) {
             return "missing value for " + rest[i];
+        }
         const std::string& value = rest[i + 1];
         if (rest[i] == "--csv") {
             options.csv_file = value;
@@ -60,19 +66,23 @@ std::string parse_program_arguments(CliOptions& options, std::span<const std::st
 
 // Parses the words after the command; an empty text means they were fine.
 std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
-    if (options.command == Command::kDownload)
+    if (options.command == Command::kDownload) {
         return parse_download_arguments(options, rest);
-    if (options.command == Command::kProgram)
+    }
+    if (options.command == Command::kProgram) {
         return parse_program_arguments(options, rest);
+    }
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
     }
-    if (rest.empty())
+    if (rest.empty()) {
         return "read-page needs at least one page number";
+    }
     for (const std::string& word : rest) {
         const auto page = parse_int(word, 0, 0xFFFF);
-        if (!page)
+        if (!page) {
             return "not a page number: " + word;
+        }
         options.pages.push_back(*page);
     }
     return "";
@@ -85,13 +95,15 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
     std::size_t i = 0;
     for (; i < args.size() && args[i].starts_with("--"); i += 2) {
         const std::string& name = args[i];
-        if (i + 1 >= args.size())
+        if (i + 1 >= args.size()) {
             return "missing value for " + name;
+        }
         const std::string& value = args[i + 1];
         if (name == "--port") {
             options.port = parse_int(value, 1, 30);
-            if (!options.port)
+            if (!options.port) {
                 return "port must be 1 to 30: " + value;
+            }
         } else if (name == "--device") {
             options.device = value;
         } else if (name == "--program-folder") {
@@ -100,17 +112,21 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
             return "unknown option: " + name;
         }
     }
-    if (options.port && options.device)
+    if (options.port && options.device) {
         return "give --port or --device, not both";
-    if (i >= args.size())
+    }
+    if (i >= args.size()) {
         return "no command given";
+    }
     const auto command = parse_command(args[i]);
-    if (!command)
+    if (!command) {
         return "unknown command: " + args[i];
+    }
     options.command = *command;
     const std::string problem = parse_command_arguments(options, args.subspan(i + 1));
-    if (!problem.empty())
+    if (!problem.empty()) {
         return problem;
+    }
     return options;
 }
 

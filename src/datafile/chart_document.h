@@ -46,7 +46,7 @@ struct ChartDocument {
 // enough that a hostile file cannot make the reader allocate without bound.
 inline constexpr int kChartDocumentVersion = 1;
 inline constexpr qsizetype kMaxChartPoints = 65536;
-inline constexpr qint64 kMaxChartDocumentBytes = 16 * 1024 * 1024;
+inline constexpr qint64 kMaxChartDocumentBytes = 16LL * 1024 * 1024;
 inline constexpr qsizetype kMaxChartTextLength = 1024;
 inline constexpr int kMaxLineWidth = 32;
 

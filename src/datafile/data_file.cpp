@@ -36,8 +36,9 @@ QString data_file_text(const QByteArray& bytes) {
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf(kLineEnd, start);
-        if (end < 0)
+        if (end < 0) {
             end = bytes.size();
+        }
         text += QString::fromLatin1(bytes.mid(start, end - start)) + QChar('\r');
         start = end + kLineEnd.size();
     }
@@ -46,8 +47,9 @@ QString data_file_text(const QByteArray& bytes) {
 
 std::optional<QString> read_data_file(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDataFileBytes)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDataFileBytes) {
         return std::nullopt;
+    }
     const QByteArray bytes = file.read(kMaxDataFileBytes + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > kMaxDataFileBytes) {
         return std::nullopt;

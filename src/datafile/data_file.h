@@ -6,7 +6,7 @@
 namespace frostel::datafile {
 
 // A data file larger than this is not one of ours (the mission text is 478 characters).
-inline constexpr qint64 kMaxDataFileBytes = 4 * 1024 * 1024;
+inline constexpr qint64 kMaxDataFileBytes = 4LL * 1024 * 1024;
 
 // The chart document saved beside a data file: its full name with the last three
 // characters replaced by "tee" (m1.frd goes with m1.tee, mission with misstee).

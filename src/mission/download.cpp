@@ -32,8 +32,9 @@ link::LoggerId read_identity(link::LoggerCommands& commands) {
     link::LoggerId id;
     for (int read = 0; read < 2; ++read) {
         commands.read_rom(id);
-        if (failed(commands))
+        if (failed(commands)) {
             commands.link().set_error_number(link::kNoError);
+        }
     }
     return id;
 }
@@ -43,8 +44,9 @@ std::optional<link::MemoryImage> read_register_pages(link::LoggerCommands& comma
     link::MemoryImage image = make_header_image();
     view.set_progress_maximum(kHeaderLastPage);
     for (int page = kHeaderFirstPage; page <= kHeaderLastPage; ++page) {
-        if (!commands.read_page_into(page, image))
+        if (!commands.read_page_into(page, image)) {
             return std::nullopt;
+        }
         view.set_progress(page);
         view.process_events();
     }
@@ -57,8 +59,9 @@ bool read_log_pages(link::LoggerCommands& commands, DownloadView& view, SampleDe
     view.set_progress(0);
     for (int page = walk.first_page; page <= walk.last_page; ++page) {
         commands.read_memory(page);
-        if (failed(commands))
+        if (failed(commands)) {
             return false;
+        }
         decoder.add_page(page, commands.page_data());
         view.set_progress(page - walk.first_page);
         view.process_events();
@@ -68,8 +71,9 @@ bool read_log_pages(link::LoggerCommands& commands, DownloadView& view, SampleDe
 
 TemperatureUnit current_unit(DownloadView& view) {
     const std::optional<TemperatureUnit> unit = unit_from_token(view.unit_title());
-    if (!unit)
+    if (!unit) {
         view.set_unit_title(unit_token(TemperatureUnit::kCelsius));
+    }
     return unit.value_or(TemperatureUnit::kCelsius);
 }
 
@@ -114,8 +118,9 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     BusyGuard busy(view);
     view.show_error(false);
     view.process_events();
-    if (setup.port_number == 0)
+    if (setup.port_number == 0) {
         return std::nullopt;
+    }
 
     link::LoggerCommands& commands = setup.commands;
     const link::LoggerId logger_id = read_identity(commands);
@@ -124,11 +129,13 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     view.set_logger_caption("");
 
     commands.stop_mission();
-    if (failed(commands))
+    if (failed(commands)) {
         return fail(view);
+    }
     const std::optional<link::MemoryImage> image = read_register_pages(commands, view);
-    if (!image)
+    if (!image) {
         return fail(view);
+    }
 
     DownloadedMission mission;
     mission.header = decode_mission_header(*image, logger_id);
@@ -142,8 +149,9 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     view.set_calibration_offset(header.calibration_offset_tenths);
 
     SampleDecoder decoder(header);
-    if (!read_log_pages(commands, view, decoder))
+    if (!read_log_pages(commands, view, decoder)) {
         return fail(view);
+    }
 
     mission.samples = decoder.samples();
     mission.unit = current_unit(view);

@@ -51,8 +51,9 @@ TEST_F(CliOnSimulator, StatusReportsBothBits) {
 }
 
 TEST_F(CliOnSimulator, ReadPagePrintsEachPageAndStopsAtAFailure) {
-    for (int i = 0; i < 32; ++i)
+    for (int i = 0; i < 32; ++i) {
         rig.logger.memory()[128 * 32 + i] = static_cast<link::Byte>(0xE0 + i);
+    }
     rig.box.add_fault({'B', 129, ReplyFault::Kind::kCorrupt, 3, -1});
     EXPECT_EQ(run_read_pages(context, {128, 129, 130}), kExitFailed);
     EXPECT_EQ(out.str(),

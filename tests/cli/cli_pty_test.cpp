@@ -18,19 +18,19 @@ struct CliOverPseudoTerminal : ::testing::Test {
     void SetUp() override { fs::create_directories(folder); }
     void TearDown() override { fs::remove_all(folder); }
 
-    std::vector<std::string> sim_args(std::vector<std::string> extra) const {
+    [[nodiscard]] std::vector<std::string> sim_args(std::vector<std::string> extra) const {
         std::vector<std::string> args{FROSTEL_READER_SIM, "--program-folder", folder.string(),
                                       "--port", "4"};
         args.insert(args.end(), extra.begin(), extra.end());
         return args;
     }
-    ProcessResult cli(std::vector<std::string> words) const {
+    [[nodiscard]] ProcessResult cli(std::vector<std::string> words) const {
         std::vector<std::string> args{FROSTEL_CLI, "--program-folder", folder.string(), "--port",
                                       "4"};
         args.insert(args.end(), words.begin(), words.end());
         return run_process(args);
     }
-    std::string log_text() const {
+    [[nodiscard]] std::string log_text() const {
         std::ifstream in(folder / "traffic.log");
         return {std::istreambuf_iterator<char>(in), {}};
     }

@@ -27,21 +27,22 @@ struct Download : ::testing::Test {
     std::optional<DownloadedMission> run(int port = 1) {
         return download_mission({rig.commands, rig.clock, port, folder}, view);
     }
-    std::vector<int> pages_read() const {
+    [[nodiscard]] std::vector<int> pages_read() const {
         std::vector<int> pages;
         for (const auto& command : rig.box.commands()) {
-            if (command.letter == 'B')
+            if (command.letter == 'B') {
                 pages.push_back(command.page);
+            }
         }
         return pages;
     }
-    std::string side_file() const {
+    [[nodiscard]] std::string side_file() const {
         std::ifstream in(
             side_file_path(folder, link::kNoLoggerId).parent_path() / (logger_id() + ".INF"),
             std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    std::string logger_id() const {
+    [[nodiscard]] std::string logger_id() const {
         link::LoggerId id;
         char hex[3];
         for (const int i : {0, 6, 5, 4, 3, 2, 1, 7}) {
@@ -58,8 +59,9 @@ TEST_F(Download, FullEightBitMissionReadsTheWholeLogAndNothingBeyond) {
     mission.sample_rate = 15;  // minutes
     mission.start = {2026, 3, 1, 8, 0, 0};
     mission.mission_text = "Cold room 2";
-    for (int i = 0; i < 8192; ++i)
+    for (int i = 0; i < 8192; ++i) {
         mission.temperatures.push_back(2.0 + (i % 20) * 0.5);
+    }
     sim::load_mission(rig.logger, mission);
 
     const auto result = run();
@@ -68,10 +70,12 @@ TEST_F(Download, FullEightBitMissionReadsTheWholeLogAndNothingBeyond) {
     EXPECT_EQ(rig.link.error_number(), link::kNoError);
 
     std::vector<int> expected_pages{16};  // stop_mission's check
-    for (int page = 1; page <= 18; ++page)
+    for (int page = 1; page <= 18; ++page) {
         expected_pages.push_back(page);
-    for (int page = 128; page <= 383; ++page)
+    }
+    for (int page = 128; page <= 383; ++page) {
         expected_pages.push_back(page);
+    }
     EXPECT_EQ(pages_read(), expected_pages);
     EXPECT_EQ(view.progress_maximum, 255);
     EXPECT_EQ(view.progress, 255);

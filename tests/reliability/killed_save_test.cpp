@@ -1,10 +1,10 @@
 // A process killed while it saves never leaves a half-written file under the chosen name.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -35,8 +35,9 @@ TEST(KilledSave, TheChosenFileIsAlwaysOneWholeVersion) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            for (int i = 0;; ++i)
+            for (int i = 0;; ++i) {
                 (void)mission::write_whole_file(target, i % 2 ? first : second);
+            }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + 7 * round));
         ::kill(child, SIGKILL);

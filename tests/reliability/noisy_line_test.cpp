@@ -62,8 +62,9 @@ sim::SimMission test_mission(bool sixteen_bit) {
     mission.sensor_calibration = {52, 0, 52, 128, 122, 0, 121, 192};
     mission.calibration_offset_tenths = -3;
     const int count = sixteen_bit ? 4096 : 8192;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         mission.temperatures.push_back(-20.0 + (i * 37 % 200) * 0.5);
+    }
     return mission;
 }
 
@@ -150,8 +151,9 @@ ProgrammingOutcome program(sim::LineNoise noise) {
     const auto memory = rig.logger.memory();
     for (std::size_t address = 0x0020; address < 0x0220; ++address) {
         // The clock registers hold the PC's time, which retries move on by seconds.
-        if (address < 0x0200 || address > 0x0205)
+        if (address < 0x0200 || address > 0x0205) {
             outcome.written.push_back(memory[address]);
+        }
     }
     outcome.running = (rig.logger.status() & sim::kMissionRunning) != 0;
     outcome.page_writes = rig.box.count('C');

@@ -11,8 +11,6 @@
 #include <csignal>
 #include <stdexcept>
 
-extern char** environ;
-
 namespace frostel::test {
 
 namespace {
@@ -22,8 +20,9 @@ struct Pipe {
     int write_end = -1;
     Pipe() {
         int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe");
+        }
         read_end = fds[0];
         write_end = fds[1];
     }
@@ -34,20 +33,25 @@ int spawn(const std::vector<std::string>& argv, Pipe& out, Pipe* err) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out.write_end, STDOUT_FILENO);
-    if (err != nullptr)
+    if (err != nullptr) {
         posix_spawn_file_actions_adddup2(&actions, err->write_end, STDERR_FILENO);
+    }
     std::vector<char*> args;
-    for (const std::string& word : argv)
+    args.reserve(argv.size() + 1);
+    for (const std::string& word : argv) {
         args.push_back(const_cast<char*>(word.c_str()));
+    }
     args.push_back(nullptr);
     pid_t pid = -1;
     const int failed = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out.write_end);
-    if (err != nullptr)
+    if (err != nullptr) {
         ::close(err->write_end);
-    if (failed != 0)
+    }
+    if (failed != 0) {
         throw std::runtime_error("cannot start " + argv[0]);
+    }
     return pid;
 }
 
@@ -74,11 +78,13 @@ void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
     int open_count = 2;
     std::array<char, 4096> buffer{};
     while (open_count > 0) {
-        if (::poll(fds.data(), fds.size(), -1) < 0)
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
             continue;
+        }
         for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
                 continue;
+            }
             const ssize_t n = ::read(fds[i].fd, buffer.data(), buffer.size());
             if (n > 0) {
                 sinks[i]->append(buffer.data(), static_cast<std::size_t>(n));
@@ -107,8 +113,9 @@ ReaderSimProcess::ReaderSimProcess(const std::vector<std::string>& args) {
     Pipe out;
     pid_ = spawn(args, out, nullptr);
     char c = 0;
-    while (::read(out.read_end, &c, 1) == 1 && c != '\n')
+    while (::read(out.read_end, &c, 1) == 1 && c != '\n') {
         device_ += c;
+    }
     ::close(out.read_end);
     if (device_.empty()) {
         stop();
@@ -121,8 +128,9 @@ ReaderSimProcess::~ReaderSimProcess() {
 }
 
 int ReaderSimProcess::stop() {
-    if (pid_ < 0)
+    if (pid_ < 0) {
         return -1;
+    }
     ::kill(pid_, SIGTERM);
     const int code = wait_exit_code(pid_);
     pid_ = -1;
