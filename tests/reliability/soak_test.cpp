@@ -31,6 +31,13 @@ namespace {
 constexpr int kDownloads = 200;
 constexpr int kProgrammingRuns = 50;
 constexpr long kAllowedGrowthKiB = 32 * 1024;
+// AddressSanitizer holds freed memory back in quarantine, so resident size says nothing of
+// growth there; that build checks for leaks instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentSizeIsMeaningful = false;
+#else
+constexpr bool kResidentSizeIsMeaningful = true;
+#endif
 
 struct NoDialogs final : app::FileNameDialogs {
     QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
@@ -103,7 +110,9 @@ class SoakTest : public QObject {
         const long end = resident_kib();
         std::printf("resident at end:   %ld KiB (peak %ld KiB) after %d downloads and %d runs\n",
                     end, peak_kib(), kDownloads + 1, kProgrammingRuns);
-        QVERIFY2(end - start < kAllowedGrowthKiB, qPrintable(QString::number(end - start)));
+        if (kResidentSizeIsMeaningful) {
+            QVERIFY2(end - start < kAllowedGrowthKiB, qPrintable(QString::number(end - start)));
+        }
     }
 };
 
