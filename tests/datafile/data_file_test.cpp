@@ -1,5 +1,7 @@
 #include "datafile/data_file.h"
 
+#include "datafile/chart_document.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -100,6 +102,21 @@ TEST_F(DataFile, AFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(file_bytes(name), QByteArray("old mission\r\n"));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.frd")});
     EXPECT_FALSE(write_data_file(path("no-such-folder/m.frd"), QStringLiteral("x")));
+}
+
+TEST_F(DataFile, AFullDiskKeepsTheOldChartDocumentToo) {
+    const QString name = path("keep.tee");
+    ChartDocument old_chart;
+    old_chart.points.push_back({46000.0, 4.5, QStringLiteral("2026-12-01 10:00:00")});
+    ASSERT_TRUE(write_chart_document(name, old_chart));
+    ChartDocument new_chart = old_chart;
+    for (int i = 0; i < 8192; ++i)
+        new_chart.points.push_back({46001.0 + i, 5.0, QString()});
+    {
+        const FileSizeLimit full_disk(4096);
+        EXPECT_FALSE(write_chart_document(name, new_chart));
+    }
+    EXPECT_EQ(read_chart_document(name), old_chart);
 }
 
 }  // namespace
