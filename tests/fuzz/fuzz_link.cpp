@@ -4,7 +4,7 @@
 
 #include "link/clock.h"
 #include "link/logger_commands.h"
-#include "mission/download.h"
+#include "link_exchanges.h"
 
 namespace {
 
@@ -40,13 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptedPort port(std::span<const link::Byte>(data, size), clock);
     link::ReaderLink reader(port, clock);
     link::LoggerCommands commands(reader);
-    reader.open_port(1);
-    link::LoggerId id;
-    commands.read_rom(id);
-    link::ScratchpadReadback readback;
-    commands.read_scratchpad(readback);
-    commands.start_mission();
-    mission::HeadlessDownloadView view;
-    (void)mission::download_mission({commands, clock, 1, "/nonexistent"}, view);
+    fuzz::exchange_everything(commands, clock);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "datafile/data_file.h"
 #include "link/logger_commands.h"
 #include "link/wire_log.h"
+#include "link_exchanges.h"
 #include "mission/mission_loader.h"
 #include "sample_missions.h"
 #include "settings_file.h"
@@ -55,7 +56,7 @@ void decoding_seeds(const fs::path& folder, const sim::LoggerModel& logger, cons
     write_bytes(folder / name, seed);
 }
 
-// The reply bytes a real exchange gets: identity, scratchpad, start, then a download.
+// The reply bytes the link harness's exchanges get from a real reader.
 void link_seed(const fs::path& folder, sim::LoggerModel& logger, const char* name) {
     link::VirtualClock clock;
     sim::ReaderBox box(logger);
@@ -64,19 +65,7 @@ void link_seed(const fs::path& folder, sim::LoggerModel& logger, const char* nam
     link::WireLog wire(port, clock);
     link::ReaderLink reader(wire, clock);
     link::LoggerCommands commands(reader);
-    reader.open_port(1);
-    link::LoggerId id;
-    commands.read_rom(id);
-    link::ScratchpadReadback readback;
-    commands.read_scratchpad(readback);
-    commands.start_mission();
-    commands.read_rom(id);
-    commands.read_rom(id);
-    commands.stop_mission();
-    for (int page = 1; page <= 18; ++page)
-        commands.read_memory(page);
-    for (int page = 128; page <= 140; ++page)
-        commands.read_memory(page);
+    fuzz::exchange_everything(commands, clock);
     std::vector<link::Byte> replies;
     for (const auto& entry : wire.entries()) {
         if (entry.direction == link::WireLog::Direction::kReceived)
