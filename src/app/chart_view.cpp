@@ -3,6 +3,10 @@
 #include <QCategoryAxis>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QRubberBand>
+#include <QStyleOption>
 #include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
@@ -66,6 +70,31 @@ void use_nice_ticks(QValueAxis* axis) {
     axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
 }
 
+// The zoom frame is drawn as a dotted outline, so the chart under it stays readable.
+class DottedRubberBandStyle final : public QProxyStyle {
+  public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element != CE_RubberBand) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        painter->save();
+        painter->setPen(QPen(option->palette.color(QPalette::WindowText), 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        // No mask: the frame alone is drawn and the chart shows through it.
+        if (hint == SH_RubberBand_Mask) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
 }  // namespace
 
 ChartView::ChartView(QWidget* parent)
@@ -75,7 +104,9 @@ ChartView::ChartView(QWidget* parent)
       series_(new QLineSeries),
       left_axis_(new QValueAxis),
       right_axis_(new QValueAxis),
-      bottom_axis_(new QCategoryAxis) {
+      bottom_axis_(new QCategoryAxis),
+      rubber_band_style_(new DottedRubberBandStyle) {
+    rubber_band_style_->setParent(this);
     setObjectName("TChart1");
     QChart* chart = this->chart();
     chart->legend()->hide();
@@ -94,7 +125,7 @@ ChartView::ChartView(QWidget* parent)
     series_->attachAxis(bottom_axis_);
     bottom_axis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     setRenderHint(QPainter::Antialiasing);
-    setRubberBand(QChartView::RectangleRubberBand);
+    use_rubber_band(true);
     connect(bottom_axis_, &QValueAxis::rangeChanged, this, [this] { label_bottom_axis(); });
     for (QValueAxis* axis : {left_axis_, right_axis_}) {
         axis->setTickType(QValueAxis::TicksDynamic);
@@ -191,7 +222,15 @@ bool ChartView::import_template(const QString& path) {
 
 void ChartView::set_pan_mode(bool on) {
     pan_mode_ = on;
-    setRubberBand(on ? QChartView::NoRubberBand : QChartView::RectangleRubberBand);
+    use_rubber_band(!on);
+}
+
+void ChartView::use_rubber_band(bool on) {
+    // The view makes a new band each time it is switched on.
+    setRubberBand(on ? QChartView::RectangleRubberBand : QChartView::NoRubberBand);
+    if (auto* band = findChild<QRubberBand*>()) {
+        band->setStyle(rubber_band_style_);
+    }
 }
 
 void ChartView::undo_zoom() {

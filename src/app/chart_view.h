@@ -8,6 +8,7 @@
 
 class QCategoryAxis;
 class QLineSeries;
+class QStyle;
 class QValueAxis;
 
 namespace frostel::app {
@@ -59,6 +60,7 @@ class ChartView final : public QChartView {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void use_rubber_band(bool on);
     void show_points_later();
     void show_points();
     void show_axes_and_titles();
@@ -70,6 +72,7 @@ class ChartView final : public QChartView {
     QValueAxis* left_axis_;
     QValueAxis* right_axis_;
     QCategoryAxis* bottom_axis_;
+    QStyle* rubber_band_style_;
     bool points_pending_ = false;
     bool labelling_ = false;
     bool pan_mode_ = false;

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 #include "chart_editor.h"
 #include "chart_view.h"
@@ -91,9 +92,20 @@ void CommandBar::print_chart() {
     QPrinter printer;
     QPrintDialog dialog(&printer, window());
     if (dialog.exec() == QDialog::Accepted) {
-        QPainter painter(&printer);
-        chart_->render(&painter);
+        paint_to_fit(*chart_, printer);
     }
+}
+
+void paint_to_fit(QWidget& widget, QPaintDevice& page) {
+    const QSize size = widget.size();
+    if (size.isEmpty() || page.width() <= 0 || page.height() <= 0) {
+        return;
+    }
+    const double scale = std::min(static_cast<double>(page.width()) / size.width(),
+                                  static_cast<double>(page.height()) / size.height());
+    QPainter painter(&page);
+    painter.scale(scale, scale);
+    widget.render(&painter);
 }
 
 }  // namespace frostel::app

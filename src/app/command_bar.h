@@ -3,6 +3,7 @@
 #include <QFrame>
 
 class QAction;
+class QPaintDevice;
 class QToolBar;
 
 namespace frostel::app {
@@ -42,5 +43,9 @@ class CommandBar final : public QFrame {
     QAction* print_;
     QAction* edit_;
 };
+
+// Paints `widget` as large as fits on `page`, keeping its proportions: a wide window would
+// otherwise run off the paper.
+void paint_to_fit(QWidget& widget, QPaintDevice& page);
 
 }  // namespace frostel::app
