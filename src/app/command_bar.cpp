@@ -2,7 +2,9 @@
 
 #include <QActionGroup>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -14,6 +16,7 @@
 #include "chart_view.h"
 #include "file_name_dialogs.h"
 #include "pictures.h"
+#include "topmost.h"
 
 namespace frostel::app {
 
@@ -83,8 +86,14 @@ void CommandBar::copy_picture() {
 
 void CommandBar::save_picture() {
     const QString name = dialogs_.save_name(window(), QString(), tr("PNG picture (*.png)"));
-    if (!name.isEmpty()) {
-        (void)chart_->grab().save(name, "PNG");
+    if (!name.isEmpty() && !chart_->grab().save(name, "PNG")) {
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, tr("Save Picture as PNG"),
+            tr("The picture could not be saved as %1.").arg(QDir::toNativeSeparators(name)),
+            QMessageBox::Ok, window());
+        box->setObjectName("picture_not_saved");
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        show_topmost(box);
     }
 }
 

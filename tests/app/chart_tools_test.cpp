@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QRubberBand>
 #include <QTemporaryDir>
@@ -128,9 +129,15 @@ class ChartToolsTest : public QObject {
         rig.trigger("save_picture_tool");
         QVERIFY(QDir(folder.path()).isEmpty());
 
+        QVERIFY(rig.window.findChild<QMessageBox*>("picture_not_saved") == nullptr);
+
         rig.dialogs.name = QDir(folder.path()).filePath("no such folder/chart.png");
         rig.trigger("save_picture_tool");
         QVERIFY(QDir(folder.path()).isEmpty());
+        auto* refused = rig.window.findChild<QMessageBox*>("picture_not_saved");
+        QVERIFY(refused != nullptr && refused->isVisible());
+        QVERIFY(refused->text().contains("no such folder"));
+        refused->close();
 
         rig.dialogs.name = path;
         rig.trigger("save_picture_tool");
