@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "link/local_date_time.h"
 #include "programming/mission_image.h"
 #include "programming/thresholds.h"
 #include "timed_start.h"
@@ -12,58 +11,56 @@ namespace {
 
 using link::Byte;
 using mission::LoggerType;
+using enum mission::LoggerType;
 
 const link::LocalDateTime kNow{2026, 3, 14, 15, 9, 26};
 
-link::MemoryImage built(const ProgrammingSettings& settings, LoggerType type = LoggerType::kL,
-                        const link::LocalDateTime& now = kNow) {
-    auto result = build_mission_image(settings, type, now);
-    EXPECT_TRUE(std::holds_alternative<link::MemoryImage>(result));
-    return std::get<link::MemoryImage>(std::move(result));
+// A refused or a built image throws on the wrong `std::get`, which fails the test.
+std::variant<link::MemoryImage, ResultLine> build(const ProgrammingSettings& settings) {
+    return build_mission_image(settings, kL, kNow);
 }
-
-ResultLine refused(const ProgrammingSettings& settings, const link::LocalDateTime& now = kNow) {
-    auto result = build_mission_image(settings, LoggerType::kL, now);
-    EXPECT_TRUE(std::holds_alternative<ResultLine>(result));
-    return std::get<ResultLine>(result);
+link::MemoryImage built(const ProgrammingSettings& settings) {
+    return std::get<link::MemoryImage>(build(settings));
 }
-
-std::array<Byte, 3> start_delay_bytes(const link::MemoryImage& image) {
+ResultLine refused(const ProgrammingSettings& settings) {
+    return std::get<ResultLine>(build(settings));
+}
+std::array<Byte, 3> start_delay_bytes(const ProgrammingSettings& settings) {
+    const link::MemoryImage image = built(settings);
     return {image.at(0x0216), image.at(0x0217), image.at(0x0218)};
 }
 
-TEST(MissionImage, DefaultsWriteTheWholeRegisterPage) {
+TEST(MissionImage, DefaultsWriteTheRegisterPageAndNothingOutsidePagesOneToSixteen) {
     const link::MemoryImage image = built(ProgrammingSettings{});
     EXPECT_EQ(image.size(), 4096U);
-    const std::array<Byte, 32> expected{
-        0x26, 0x09, 0x15, 0x14, 0x03, 0x26,  // clock: 15:09:26 on 14 March 2026, BCD
-        10,   0,                             // sample rate
-        82,   252,                           // thresholds "0" and "85" on an "L" logger
-        0,    0,    0,    0,    0,    0,    0, 0,
-        3,  // clock runs, counting seconds
-        0xC1, 0,    0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0};
+    // Clock 15:09:26 on 14 March 2026 in BCD, sample rate, thresholds "0" and "85" on an "L"
+    // logger, alarms off, clock running in seconds, mission control, no start delay.
+    const std::array<Byte, 32> expected{0x26, 0x09, 0x15, 0x14, 0x03, 0x26, 10, 0, 82, 252,
+                                        0,    0,    0,    0,    0,    0,    0,  0, 3,  0xC1};
     EXPECT_EQ(image.page(16), expected);
-}
-
-TEST(MissionImage, OnlyPagesOneToSixteenAreFilled) {
-    const link::MemoryImage image = built(ProgrammingSettings{});
     EXPECT_EQ(image.page(0), (std::array<Byte, 32>{}));
     for (std::size_t a = 0x0220; a <= image.size(); ++a) {
         ASSERT_EQ(image.at(a), 0) << a;
     }
 }
 
-TEST(MissionImage, EachMissionControlBitOnItsOwn) {
+TEST(MissionImage, SampleRateAlarmEnableClockControlMissionControlAndCalibration) {
     ProgrammingSettings settings;
     settings.resolution = Resolution::kSixteenth;
     EXPECT_EQ(built(settings).at(0x0213), 0xC5);
     settings = {};
     settings.rollover = true;
     EXPECT_EQ(built(settings).at(0x0213), 0xD1);
-}
-
-TEST(MissionImage, CalibrationByteBehindItsMarker) {
-    ProgrammingSettings settings;
+    // 240 minutes, a sixteenth of a degree, rollover and a temperature start.
+    settings.unit = IntervalUnit::kMinutes;
+    settings.interval = 240;
+    settings.resolution = Resolution::kSixteenth;
+    settings.start_mode = StartMode::kTemperature;
+    const link::MemoryImage minutes = built(settings);
+    EXPECT_EQ(minutes.at(0x0206), 240);
+    EXPECT_EQ(minutes.at(0x0210), 3);
+    EXPECT_EQ(minutes.at(0x0212), 1);
+    EXPECT_EQ(minutes.at(0x0213), 0xF5);
     for (const auto& [tenths, byte] : {std::pair{-127, 1}, {0, 128}, {127, 255}}) {
         settings.calibration = tenths;
         const link::MemoryImage image = built(settings);
@@ -72,16 +69,19 @@ TEST(MissionImage, CalibrationByteBehindItsMarker) {
     }
 }
 
-TEST(MissionText, CutToItsFirst478CharactersOrPaddedWithBlanks) {
+TEST(MissionImage, TextOneByteACharacterCutTo478OrPaddedWithBlanks) {
+    // "Køl €" CR LF and a broken UTF-8 byte: a character no single byte holds becomes "?".
     ProgrammingSettings settings;
-    settings.mission_text = std::string(477, 'a') + "bcdefghijklmnopqrstuvwx";
-    ASSERT_EQ(settings.mission_text.size(), 500U);
+    settings.mission_text =
+        "K\xC3\xB8l \xE2\x82\xAC\r\n\xFF" + std::string(469, 'a') + "bcdefghijk";
     link::MemoryImage image = built(settings);
-    EXPECT_EQ(image.at(0x0020), 'a');
+    const std::vector<Byte> start{'K', 0xF8, 'l', ' ', '?', '\r', '\n', '?', 'a'};
+    for (std::size_t i = 0; i < start.size(); ++i) {
+        EXPECT_EQ(image.at(0x0020 + i), start[i]) << i;
+    }
     EXPECT_EQ(image.at(0x01FC), 'a');
     EXPECT_EQ(image.at(0x01FD), 'b');
     EXPECT_EQ(image.at(0x01FE), 0x7B);
-
     settings.mission_text = "";
     image = built(settings);
     for (std::size_t a = 0x0020; a <= 0x01FD; ++a) {
@@ -89,100 +89,57 @@ TEST(MissionText, CutToItsFirst478CharactersOrPaddedWithBlanks) {
     }
 }
 
-TEST(MissionText, OneByteForEachCharacterAndAQuestionMarkWhereNoByteHoldsIt) {
-    const auto bytes = mission_text_bytes("K\xC3\xB8l \xE2\x82\xAC\r\n\xFF");  // "Køl €" CR LF
-    const std::vector<Byte> start{'K', 0xF8, 'l', ' ', '?', '\r', '\n', '?', ' '};
-    EXPECT_EQ(bytes.size(), 478U);
-    EXPECT_TRUE(std::equal(start.begin(), start.end(), bytes.begin()));
-}
-
-TEST(LenientNumber, IgnoresBlanksAndStopsWhereTheNumberEnds) {
-    EXPECT_EQ(lenient_number("12abc"), 12);
-    EXPECT_EQ(lenient_number("abc"), 0);
-    EXPECT_EQ(lenient_number(""), 0);
-    EXPECT_EQ(lenient_number(" - 2 0.2\t5\n"), -20.25);
-    EXPECT_EQ(lenient_number("1.5.7"), 1.5);
-    EXPECT_EQ(lenient_number(".5"), 0.5);
-    EXPECT_EQ(lenient_number("-"), 0);
-    EXPECT_EQ(lenient_number("3\r4"), 3);
-    EXPECT_EQ(lenient_number("1e3"), 1);
-    EXPECT_EQ(lenient_number("7-1"), 7);
-}
-
-TEST(Thresholds, OnlyTheLowLowerBoundAndTheHighUpperBoundAreCorrected) {
-    EXPECT_EQ(corrected_thresholds({"-55", "99"}, LoggerType::kL), (ThresholdTexts{"-40", "85"}));
-    EXPECT_EQ(corrected_thresholds({"-5", "130"}, LoggerType::kT), (ThresholdTexts{"0", "125"}));
-    EXPECT_EQ(corrected_thresholds({"10", "141"}, LoggerType::kH), (ThresholdTexts{"15", "140"}));
-    EXPECT_EQ(corrected_thresholds({"90", "-50"}, LoggerType::kL), (ThresholdTexts{"90", "-50"}));
-    EXPECT_EQ(corrected_thresholds({"abc", " 8 5"}, LoggerType::kT),
-              (ThresholdTexts{"abc", " 8 5"}));
-}
-
-TEST(Thresholds, HalfDegreeScalesPerLoggerTypeRoundingHalvesToEven) {
-    EXPECT_EQ(threshold_byte("-40", LoggerType::kL), 2);
-    EXPECT_EQ(threshold_byte("85", LoggerType::kL), 252);
-    EXPECT_EQ(threshold_byte("0", LoggerType::kT), 2);
-    EXPECT_EQ(threshold_byte("125", LoggerType::kT), 252);
-    EXPECT_EQ(threshold_byte("20.25", LoggerType::kL), 122);
-    EXPECT_EQ(threshold_byte("20.75", LoggerType::kL), 124);
-    EXPECT_EQ(threshold_byte("abc", LoggerType::kL), 82);
-    EXPECT_EQ(threshold_byte("abc", LoggerType::kT), 2);
+TEST(Thresholds, LenientNumbersCorrectedAtTheOuterBoundsRoundedHalfToEvenAndHeldInAByte) {
+    const std::pair<const char*, double> numbers[] = {
+        {"12abc", 12},  {"abc", 0},  {"", 0},  {" - 2 0.2\t5\n", -20.25},
+        {"1.5.7", 1.5}, {".5", 0.5}, {"-", 0}, {"3\r4", 3},
+        {"1e3", 1},     {"7-1", 7}};
+    for (const auto& [text, value] : numbers) {
+        EXPECT_EQ(lenient_number(text), value) << text;
+    }
+    EXPECT_EQ(corrected_thresholds({"-55", "99"}, kL), (ThresholdTexts{"-40", "85"}));
+    EXPECT_EQ(corrected_thresholds({"-5", "130"}, kT), (ThresholdTexts{"0", "125"}));
+    EXPECT_EQ(corrected_thresholds({"10", "141"}, kH), (ThresholdTexts{"15", "140"}));
+    EXPECT_EQ(corrected_thresholds({"90", "-50"}, kL), (ThresholdTexts{"90", "-50"}));
+    EXPECT_EQ(corrected_thresholds({"abc", " 8 5"}, kT), (ThresholdTexts{"abc", " 8 5"}));
     // "H" loggers read samples as raw / 2 + 14.
-    EXPECT_EQ(threshold_byte("15", LoggerType::kH), 2);
-    EXPECT_EQ(threshold_byte("140", LoggerType::kH), 252);
+    const std::tuple<const char*, LoggerType, int> bytes[] = {
+        {"-40", kL, 2},     {"85", kL, 252},    {"0", kT, 2},    {"125", kT, 252},
+        {"20.25", kL, 122}, {"20.75", kL, 124}, {"abc", kL, 82}, {"abc", kT, 2},
+        {"15", kH, 2},      {"140", kH, 252},   {"90", kL, 255}, {"-50", kL, 0}};
+    for (const auto& [text, type, byte] : bytes) {
+        EXPECT_EQ(threshold_byte(text, type), byte) << text;
+    }
+    EXPECT_EQ(threshold_byte(std::string(400, '9'), kT), 255);
+    EXPECT_EQ(threshold_byte("-" + std::string(400, '9'), kT), 0);
 }
 
-TEST(Thresholds, BytesBeyondTheScaleAreHeldAtItsEnds) {
-    EXPECT_EQ(threshold_byte("90", LoggerType::kL), 255);
-    EXPECT_EQ(threshold_byte("-50", LoggerType::kL), 0);
-    EXPECT_EQ(threshold_byte(std::string(400, '9'), LoggerType::kT), 255);
-    EXPECT_EQ(threshold_byte("-" + std::string(400, '9'), LoggerType::kT), 0);
+TEST(StartDelay, MinutesAheadIn24BitsLeastSignificantByteFirst) {
+    EXPECT_EQ(start_delay_bytes(starting_in(kNow, 90)), (std::array<Byte, 3>{90, 0, 0}));
+    EXPECT_EQ(start_delay_bytes(starting_in(kNow, 70000)), (std::array<Byte, 3>{0x70, 0x11, 0x01}));
+    EXPECT_EQ(start_delay_bytes(starting_in(kNow, 0xFFFFFF)),
+              (std::array<Byte, 3>{0xFF, 0xFF, 0xFF}));
+    // Counted in minute boundaries: the current minute starts at once.
+    const auto minutes = [](CalendarDate date, const char* time, link::LocalDateTime now = kNow) {
+        return std::get<std::uint32_t>(start_delay_minutes(date, time, now));
+    };
+    EXPECT_EQ(minutes({2026, 3, 14}, "15:09"), 0U);
+    EXPECT_EQ(minutes({2026, 3, 14}, "15:10"), 1U);
+    EXPECT_EQ(minutes({2026, 3, 15}, "00:05", {2026, 3, 14, 23, 50, 59}), 15U);
+    // Only a date-and-time start is looked at.
+    ProgrammingSettings settings = starting_in(kNow, -1);
+    settings.start_mode = StartMode::kImmediate;
+    EXPECT_EQ(start_delay_bytes(settings), (std::array<Byte, 3>{0, 0, 0}));
 }
 
-TEST(StartDelay, MinutesAheadLeastSignificantByteFirst) {
-    const std::int64_t now = link::to_civil_seconds(kNow);
-    EXPECT_EQ(start_delay_bytes(built(timed_start(link::from_civil_seconds(now + 90 * 60)))),
-              (std::array<Byte, 3>{90, 0, 0}));
-    EXPECT_EQ(start_delay_bytes(built(timed_start(link::from_civil_seconds(now + 70000LL * 60)))),
-              (std::array<Byte, 3>{0x70, 0x11, 0x01}));
-}
-
-TEST(StartDelay, CountsMinuteBoundariesSoTheCurrentMinuteStartsAtOnce) {
-    EXPECT_EQ(std::get<std::uint32_t>(start_delay_minutes({2026, 3, 14}, "15:09", kNow)), 0U);
-    EXPECT_EQ(std::get<std::uint32_t>(start_delay_minutes({2026, 3, 14}, "15:10", kNow)), 1U);
-    EXPECT_EQ(std::get<std::uint32_t>(
-                  start_delay_minutes({2026, 3, 15}, "00:05", {2026, 3, 14, 23, 50, 59})),
-              15U);
-    EXPECT_EQ(start_delay_minutes({2026, 3, 14}, "15:08", kNow),
-              (std::variant<std::uint32_t, ResultLine>{start_time_before_now()}));
-}
-
-TEST(StartDelay, IncompleteImpossibleAndTooDistantTimesAreRefusedWithTheirText) {
-    ProgrammingSettings settings = timed_start({2026, 3, 14, 16, 0, 0});
+TEST(StartDelay, EarlierIncompleteImpossibleAndTooDistantStartsAreRefused) {
+    EXPECT_EQ(refused(starting_in(kNow, -1)), start_time_before_now());
+    ProgrammingSettings settings = starting_in(kNow, 60);
     for (const std::string text : {"__:__", "12:3_", "25:70", "23:60"}) {
         settings.start_time = text;
         EXPECT_EQ(refused(settings), start_time_incomplete(text));
     }
-    EXPECT_EQ(start_time_incomplete("12:3_").text, "STARTTIME ! (12:3_)");
-
-    const std::int64_t now_minute = link::to_civil_seconds(kNow) / 60 * 60;
-    const auto at_most = timed_start(link::from_civil_seconds(now_minute + 0xFFFFFFLL * 60));
-    EXPECT_EQ(start_delay_bytes(built(at_most)), (std::array<Byte, 3>{0xFF, 0xFF, 0xFF}));
-    const auto beyond = timed_start(link::from_civil_seconds(now_minute + 0x1000000LL * 60));
-    EXPECT_EQ(refused(beyond).kind, ResultKind::kStartTimeIncomplete);
-}
-
-TEST(StartDelay, OnlyADateAndTimeStartIsLookedAt) {
-    ProgrammingSettings settings = timed_start({2026, 3, 14, 16, 0, 0});
-    settings.start_mode = StartMode::kImmediate;
-    EXPECT_EQ(start_delay_bytes(built(settings)), (std::array<Byte, 3>{0, 0, 0}));
-    settings.start_time = "__:__";
-    EXPECT_EQ(start_delay_bytes(built(settings)), (std::array<Byte, 3>{0, 0, 0}));
-    settings.start_mode = StartMode::kDateTime;
-    settings.start_date = {2026, 3, 13};
-    settings.start_time = "23:59";
-    EXPECT_EQ(refused(settings), start_time_before_now());
-    EXPECT_EQ(start_time_before_now().text, "STAR TIME BEFORE NOW !");
+    EXPECT_EQ(refused(starting_in(kNow, 0x1000000)).kind, ResultKind::kStartTimeIncomplete);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <numeric>
 #include <string>
 #include <vector>
 
-#include "link/local_date_time.h"
+#include "mission/download.h"
+#include "mission/mission_loader.h"
+#include "programming/mission_image.h"
 #include "programming/programming_run.h"
 #include "support/sim_rig.h"
 #include "timed_start.h"
@@ -13,11 +16,13 @@
 namespace frostel::programming {
 namespace {
 
+namespace fs = std::filesystem;
 using link::Byte;
 using mission::LoggerType;
 using sim::ReplyFault;
 
-constexpr std::size_t kConfigurationAddress = 0x0226;
+// Where the virtual clock starts.
+const link::LocalDateTime kStart = link::VirtualClock{}.local_now();
 
 }  // namespace
 
@@ -36,15 +41,29 @@ struct ProgrammingRig : test::SimRig {
                    [this](int value) { progress.push_back(value); }, [this] { ++event_rounds; }};
 
     explicit ProgrammingRig(Byte configuration = 0x40) {
-        logger.memory()[kConfigurationAddress] = configuration;
+        logger.memory()[0x0226] = configuration;
         logger.memory()[sim::kStatusAddress] = sim::kMissionRunning;
     }
-
     RunResult run(const ProgrammingSettings& settings = {}, int port = 1) {
         return run_programming(commands, clock, port, settings, hooks);
     }
-
     [[nodiscard]] Byte at(std::size_t address) const { return logger.memory()[address]; }
+    // The logger holds the image of `settings` built for the clock the run wrote, which must
+    // be the PC's local time when the run began; 0x0215 is the logger's own status byte.
+    void expect_image_of(const ProgrammingSettings& settings) const {
+        const auto bcd = [this](std::size_t a) { return (at(a) >> 4) * 10 + (at(a) & 15); };
+        const link::LocalDateTime clock{2000 + bcd(0x0205), bcd(0x0204), bcd(0x0203),
+                                        bcd(0x0202),        bcd(0x0201), bcd(0x0200)};
+        EXPECT_GE(clock, kStart);
+        EXPECT_LE(link::to_civil_seconds(clock) - link::to_civil_seconds(kStart), 5);
+        const auto image =
+            std::get<link::MemoryImage>(build_mission_image(settings, LoggerType::kL, clock));
+        for (std::size_t a = 0x0020; a < 0x0220; ++a) {
+            if (a != sim::kStatusAddress) {
+                ASSERT_EQ(at(a), image.at(a)) << std::hex << a;
+            }
+        }
+    }
     [[nodiscard]] bool running() const { return (logger.status() & sim::kMissionRunning) != 0; }
     [[nodiscard]] int writes_of_page(int page) const {
         const auto& log = box.commands();
@@ -61,212 +80,189 @@ struct ProgrammingRig : test::SimRig {
     }
 };
 
-TEST(ProgrammingRun, DefaultsStartTheMissionWithTheWrittenRegisters) {
+TEST(ProgrammingRun, ARunWritesTheImageOfItsSettingsPageByPageAndStartsTheMission) {
+    ProgrammingSettings minutes;  // also a long text and the lowest calibration
+    minutes.unit = IntervalUnit::kMinutes;
+    minutes.interval = 240;
+    minutes.resolution = Resolution::kSixteenth;
+    minutes.rollover = true;
+    minutes.start_mode = StartMode::kTemperature;
+    minutes.calibration = -127;
+    minutes.mission_text = std::string(500, 'x');
+    ProgrammingRig minutes_rig;
+    EXPECT_EQ(minutes_rig.run(minutes).line, programming_ok());
+    EXPECT_TRUE(minutes_rig.running());
+    EXPECT_EQ(minutes_rig.at(0x0213), 0xF5);
+    minutes_rig.expect_image_of(minutes);
+
     ProgrammingRig rig;
-    const link::LocalDateTime started = rig.clock.local_now();
     const RunResult result = rig.run();
-    ASSERT_TRUE(result.line.has_value());
-    EXPECT_EQ(*result.line, programming_ok());
+    EXPECT_EQ(result.line, programming_ok());
     EXPECT_EQ(result.logger_type, LoggerType::kL);
     EXPECT_TRUE(rig.running());
-
-    // The clock is set from the PC's local time between the stop and the clear.
-    const link::LocalDateTime clock_bytes{2000 + (rig.at(0x0205) >> 4) * 10 + (rig.at(0x0205) & 15),
-                                          (rig.at(0x0204) >> 4) * 10 + (rig.at(0x0204) & 15),
-                                          (rig.at(0x0203) >> 4) * 10 + (rig.at(0x0203) & 15),
-                                          (rig.at(0x0202) >> 4) * 10 + (rig.at(0x0202) & 15),
-                                          (rig.at(0x0201) >> 4) * 10 + (rig.at(0x0201) & 15),
-                                          (rig.at(0x0200) >> 4) * 10 + (rig.at(0x0200) & 15)};
-    EXPECT_GE(clock_bytes, started);
-    EXPECT_LE(link::to_civil_seconds(clock_bytes) - link::to_civil_seconds(started), 5);
-
-    EXPECT_EQ(rig.at(0x0206), 10);
-    EXPECT_EQ(rig.at(0x0207), 0);
-    EXPECT_EQ(rig.at(0x0208), 82);
-    EXPECT_EQ(rig.at(0x0209), 252);
-    EXPECT_EQ(rig.at(0x0210), 0);
-    EXPECT_EQ(rig.at(0x0212), 3);
-    EXPECT_EQ(rig.at(0x0213), 0xC1);
-    EXPECT_EQ(rig.at(0x0216), 0);
-    EXPECT_EQ(rig.at(0x0217), 0);
-    EXPECT_EQ(rig.at(0x0218), 0);
-    EXPECT_EQ(rig.at(0x01FE), 0x7B);
-    EXPECT_EQ(rig.at(0x01FF), 128);
-    for (std::size_t a = 0x0020; a <= 0x01FD; ++a) {
-        ASSERT_EQ(rig.at(a), ' ') << a;
-    }
-}
-
-TEST(ProgrammingRun, StepsInOrderWithProgressAndEventRounds) {
-    ProgrammingRig rig;
-    (void)rig.run();
+    rig.expect_image_of({});
     std::string expected = "AAGBBHB";
     for (int page = 1; page <= 16; ++page) {
         expected += "CDE";
         EXPECT_EQ(rig.writes_of_page(page), 1);
     }
-    expected += "FB";
-    EXPECT_EQ(rig.letters(), expected);
+    EXPECT_EQ(rig.letters(), expected + "FB");
     EXPECT_EQ(rig.box.commands()[4].page, 17);
     std::vector<int> steps(19);
     std::iota(steps.begin(), steps.end(), 0);
     EXPECT_EQ(rig.progress, steps);
     EXPECT_EQ(rig.event_rounds, 17);
     EXPECT_EQ(rig.logger.copies(), 16);
-}
 
-TEST(ProgrammingRun, NoPortChosenDoesNothingAndShowsNothing) {
-    ProgrammingRig rig;
-    const RunResult result = rig.run({}, 0);
-    EXPECT_FALSE(result.line.has_value());
-    EXPECT_TRUE(rig.wire.entries().empty());
-    EXPECT_TRUE(rig.running());
-}
-
-TEST(ProgrammingRun, MinutesSixteenthRolloverTemperatureStart) {
-    ProgrammingRig rig;
-    ProgrammingSettings settings;
-    settings.unit = IntervalUnit::kMinutes;
-    settings.interval = 240;
-    settings.resolution = Resolution::kSixteenth;
-    settings.rollover = true;
-    settings.start_mode = StartMode::kTemperature;
-    EXPECT_EQ(*rig.run(settings).line, programming_ok());
-    EXPECT_EQ(rig.at(0x0206), 240);
-    EXPECT_EQ(rig.at(0x0210), 3);
-    EXPECT_EQ(rig.at(0x0212), 1);
-    EXPECT_EQ(rig.at(0x0213), 0xF5);
+    ProgrammingRig no_port;
+    EXPECT_FALSE(no_port.run({}, 0).line.has_value());
+    EXPECT_TRUE(no_port.wire.entries().empty());
+    EXPECT_TRUE(no_port.running());
 }
 
 TEST(ProgrammingRun, ThresholdsAreCorrectedToTheLoggersRangeBeforeConversion) {
-    ProgrammingSettings settings;
-    settings.low_threshold = "-55";
-    settings.high_threshold = "99";
-    ProgrammingRig l_logger(0x40);
-    (void)l_logger.run(settings);
-    EXPECT_EQ(l_logger.corrections, (std::vector<ThresholdTexts>{{"-40", "85"}}));
-    EXPECT_EQ(l_logger.at(0x0208), 2);
-    EXPECT_EQ(l_logger.at(0x0209), 252);
-
-    settings.low_threshold = "-5";
-    settings.high_threshold = "abc";
-    ProgrammingRig t_logger(0x60);
-    EXPECT_EQ(t_logger.run(settings).logger_type, LoggerType::kT);
-    EXPECT_EQ(t_logger.corrections, (std::vector<ThresholdTexts>{{"0", "abc"}}));
-    EXPECT_EQ(t_logger.at(0x0208), 2);
-    EXPECT_EQ(t_logger.at(0x0209), 2);
-
-    settings.low_threshold = "20.25";
-    ProgrammingRig unknown_configuration(0x00);
-    EXPECT_EQ(unknown_configuration.run(settings).logger_type, LoggerType::kL);
-    EXPECT_EQ(unknown_configuration.at(0x0208), 122);
-    EXPECT_EQ(unknown_configuration.at(0x0209), 82);
-
-    settings.low_threshold = "10";
-    settings.high_threshold = "150";
-    ProgrammingRig h_logger(0x80);
-    EXPECT_EQ(h_logger.run(settings).logger_type, LoggerType::kH);
-    EXPECT_EQ(h_logger.corrections, (std::vector<ThresholdTexts>{{"15", "140"}}));
-    EXPECT_EQ(h_logger.at(0x0208), 2);
-    EXPECT_EQ(h_logger.at(0x0209), 252);
-}
-
-TEST(ProgrammingRun, StartDelayInMinutesReachesTheLogger) {
-    ProgrammingRig rig;
-    const std::int64_t now = link::to_civil_seconds(rig.clock.local_now());
-    EXPECT_EQ(*rig.run(timed_start(link::from_civil_seconds(now + 70000LL * 60))).line,
-              programming_ok());
-    EXPECT_EQ(rig.at(0x0216), 0x70);
-    EXPECT_EQ(rig.at(0x0217), 0x11);
-    EXPECT_EQ(rig.at(0x0218), 0x01);
+    struct Case {
+        Byte configuration;
+        ThresholdTexts typed, corrected;
+        LoggerType type;
+        int low, high;
+    };
+    const Case cases[] = {
+        {0x40, {"-55", "99"}, {"-40", "85"}, LoggerType::kL, 2, 252},
+        {0x60, {"-5", "abc"}, {"0", "abc"}, LoggerType::kT, 2, 2},
+        {0x00, {"20.25", "abc"}, {"20.25", "abc"}, LoggerType::kL, 122, 82},  // unknown type
+        {0x80, {"10", "150"}, {"15", "140"}, LoggerType::kH, 2, 252},
+    };
+    for (const Case& c : cases) {
+        ProgrammingSettings settings;
+        settings.low_threshold = c.typed.low;
+        settings.high_threshold = c.typed.high;
+        ProgrammingRig rig(c.configuration);
+        EXPECT_EQ(rig.run(settings).logger_type, c.type);
+        EXPECT_EQ(rig.corrections, (std::vector<ThresholdTexts>{c.corrected}));
+        EXPECT_EQ(rig.at(0x0208), c.low);
+        EXPECT_EQ(rig.at(0x0209), c.high);
+    }
 }
 
 TEST(ProgrammingRun, ARefusedStartTimeLeavesTheLoggerStoppedAndUnwritten) {
-    const link::LocalDateTime now = link::VirtualClock{}.local_now();
-    const std::int64_t seconds = link::to_civil_seconds(now);
-    const std::pair<ProgrammingSettings, ResultLine> cases[] = {
-        {timed_start(link::from_civil_seconds(seconds - 60)), start_time_before_now()},
-        {timed_start({now.year, now.month, now.day, 25, 70, 0}), start_time_incomplete("25:70")},
-    };
-    for (const auto& [settings, line] : cases) {
+    // A start a minute ago, then times the field holds but the clock does not.
+    for (const std::string time : {"", "25:70", "__:__", "12:3_"}) {
+        ProgrammingSettings settings = starting_in(kStart, time.empty() ? -1 : 60);
+        if (!time.empty()) {
+            settings.start_time = time;
+        }
         ProgrammingRig rig;
-        EXPECT_EQ(*rig.run(settings).line, line);
+        EXPECT_EQ(rig.run(settings).line.value().text,
+                  time.empty() ? "STAR TIME BEFORE NOW !" : "STARTTIME ! (" + time + ")");
         EXPECT_FALSE(rig.running());
         EXPECT_EQ(rig.letters(), "AAGBB");
         EXPECT_TRUE(rig.progress.empty());
     }
-    for (const std::string text : {"__:__", "12:3_"}) {
-        ProgrammingSettings settings = timed_start(now);
-        settings.start_time = text;
-        ProgrammingRig rig;
-        EXPECT_EQ(rig.run(settings).line->text, "STARTTIME ! (" + text + ")");
-        EXPECT_EQ(rig.letters(), "AAGBB");
-    }
 }
 
-TEST(ProgrammingRun, ThePageReadBackWrongTwiceIsWrittenThriceAndCopiedOnce) {
-    ProgrammingRig rig;
-    rig.box.add_fault(
+TEST(ProgrammingRun, APageIsWrittenUpToThreeTimesAndCopiedOnlyOnceItsReadBackMatches) {
+    ProgrammingRig twice;
+    twice.box.add_fault(
         {.letter = 'D', .kind = ReplyFault::Kind::kCorrupt, .byte_index = 10, .times = 2});
-    EXPECT_EQ(*rig.run().line, programming_ok());
-    EXPECT_EQ(rig.writes_of_page(1), 3);
-    EXPECT_EQ(rig.box.count('E'), 16);
-    EXPECT_EQ(rig.logger.copies(), 16);
-    EXPECT_TRUE(rig.running());
-}
+    EXPECT_EQ(twice.run().line, programming_ok());
+    EXPECT_EQ(twice.writes_of_page(1), 3);
+    EXPECT_EQ(twice.box.count('E'), 16);
+    EXPECT_EQ(twice.logger.copies(), 16);
+    EXPECT_TRUE(twice.running());
 
-TEST(ProgrammingRun, ThePageReadBackWrongThreeTimesFailsWithoutItsCopy) {
-    ProgrammingRig rig;
-    rig.box.add_fault(
+    ProgrammingRig thrice;
+    thrice.box.add_fault(
         {.letter = 'D', .kind = ReplyFault::Kind::kCorrupt, .byte_index = 10, .times = 3});
-    EXPECT_EQ(*rig.run().line, programming_error());
-    EXPECT_EQ(rig.writes_of_page(1), 3);
-    EXPECT_EQ(rig.writes_of_page(2), 0);
-    EXPECT_EQ(rig.box.count('E'), 0);
-    EXPECT_EQ(rig.box.count('F'), 0);
-    EXPECT_FALSE(rig.running());
-}
+    EXPECT_EQ(thrice.run().line, programming_error());
+    EXPECT_EQ(thrice.writes_of_page(1), 3);
+    EXPECT_EQ(thrice.writes_of_page(2), 0);
+    EXPECT_EQ(thrice.box.count('E') + thrice.box.count('F'), 0);
+    EXPECT_FALSE(thrice.running());
 
-TEST(ProgrammingRun, AReadBackThatBreaksOffIsAMismatchEvenWhenItsZerosMatch) {
     // A page of zero bytes matches the zeros a broken read-back leaves behind.
-    ProgrammingSettings settings;
-    settings.mission_text = std::string(478, '\0');
-    ProgrammingRig rig;
-    rig.box.add_fault({.letter = 'D', .kind = ReplyFault::Kind::kCut, .byte_index = 3, .times = 1});
-    EXPECT_EQ(*rig.run(settings).line, programming_ok());
-    EXPECT_EQ(rig.writes_of_page(1), 2);
-    EXPECT_EQ(rig.box.count('E'), 16);
+    ProgrammingSettings zeros;
+    zeros.mission_text = std::string(478, '\0');
+    ProgrammingRig cut;
+    cut.box.add_fault({.letter = 'D', .kind = ReplyFault::Kind::kCut, .byte_index = 3, .times = 1});
+    EXPECT_EQ(cut.run(zeros).line, programming_ok());
+    EXPECT_EQ(cut.writes_of_page(1), 2);
+    EXPECT_EQ(cut.box.count('E'), 16);
 }
 
-TEST(ProgrammingRun, ALoggerThatDoesNotAnswerTheStopEndsTheRun) {
-    ProgrammingRig rig;
-    rig.box.add_fault({.letter = 'B', .kind = ReplyFault::Kind::kSilence});
-    EXPECT_EQ(*rig.run().line, programming_error());
-    EXPECT_EQ(rig.box.count('G'), 4);
-    EXPECT_EQ(rig.box.count('H') + rig.box.count('C') + rig.box.count('F'), 0);
-    EXPECT_TRUE(rig.corrections.empty());
-}
+TEST(ProgrammingRun, FailuresOfTheStopTheTypeReadTheClearAndTheStartEachEndTheRun) {
+    ProgrammingRig unstopped;
+    unstopped.box.add_fault({.letter = 'B', .kind = ReplyFault::Kind::kSilence});
+    EXPECT_EQ(unstopped.run().line, programming_error());
+    EXPECT_EQ(unstopped.box.count('G'), 4);
+    EXPECT_EQ(unstopped.box.count('H') + unstopped.box.count('C') + unstopped.box.count('F'), 0);
+    EXPECT_TRUE(unstopped.corrections.empty());
 
-TEST(ProgrammingRun, FailuresOfTheTypeReadTheClearAndTheStartEachEndTheRun) {
     ProgrammingRig unreadable;
     unreadable.box.add_fault({.letter = 'B', .page = 17, .kind = ReplyFault::Kind::kSilence});
-    EXPECT_EQ(*unreadable.run().line, programming_error());
+    const RunResult unread = unreadable.run();
+    EXPECT_EQ(unread.line, programming_error());
+    EXPECT_FALSE(unread.logger_type.has_value());
     EXPECT_FALSE(unreadable.running());
     EXPECT_EQ(unreadable.box.count('H'), 0);
-    EXPECT_FALSE(unreadable.run().logger_type.has_value());
 
     ProgrammingRig uncleared;
     uncleared.logger.freeze_status_bits(sim::kMemoryCleared);
-    EXPECT_EQ(*uncleared.run().line, programming_error());
+    EXPECT_EQ(uncleared.run().line, programming_error());
     EXPECT_EQ(uncleared.box.count('C'), 0);
     EXPECT_EQ(uncleared.progress, (std::vector<int>{0, 1}));
 
     ProgrammingRig unstarted;
     unstarted.logger.freeze_status_bits(sim::kMissionRunning);
     unstarted.logger.memory()[sim::kStatusAddress] = 0;
-    EXPECT_EQ(*unstarted.run().line, programming_error());
+    EXPECT_EQ(unstarted.run().line, programming_error());
     EXPECT_EQ(unstarted.logger.copies(), 16);
     EXPECT_FALSE(unstarted.running());
+}
+
+// Programmed here, left to log, then downloaded: both halves read the same bytes.
+TEST(ProgrammingRun, ADownloadAfterLoggingGivesBackTextIntervalAndOffset) {
+    struct QuietView final : mission::HeadlessDownloadView {
+        int calibration_tenths = -999;
+        void set_calibration_offset(int tenths) override { calibration_tenths = tenths; }
+    } view;
+    const fs::path folder = fs::temp_directory_path() / "frostel-programming-round-trip";
+    fs::create_directories(folder);
+    const auto program_log_and_download = [&](const ProgrammingSettings& settings,
+                                              Byte configuration,
+                                              const std::vector<double>& temperatures) {
+        ProgrammingRig rig(configuration);
+        EXPECT_EQ(rig.run(settings).line, programming_ok());
+        sim::take_samples(rig.logger, temperatures);
+        return mission::download_mission({rig.commands, rig.clock, 1, folder}, view).value();
+    };
+
+    ProgrammingSettings settings;
+    settings.interval = 30;
+    settings.calibration = 15;
+    settings.mission_text = "Cold store 4, shelf B";
+    auto downloaded = program_log_and_download(settings, sim::kConfigurationL, {4.0, 4.5, -1.0});
+    EXPECT_EQ(downloaded.header.mission_text, settings.mission_text + std::string(478 - 21, ' '));
+    EXPECT_EQ(downloaded.header.sample_interval, 30);
+    EXPECT_EQ(downloaded.header.calibration_offset_tenths, 15);
+    EXPECT_EQ(view.calibration_tenths, 15);
+    EXPECT_EQ(downloaded.header.logger_type, LoggerType::kL);
+    EXPECT_EQ(downloaded.header.sample_format, mission::SampleFormat::k8Bit);
+    EXPECT_EQ(downloaded.header.start_time, kStart);
+    EXPECT_EQ(downloaded.values, (std::vector<double>{5.5, 6.0, 0.5}));
+
+    settings = {};
+    settings.unit = IntervalUnit::kMinutes;
+    settings.interval = 240;
+    settings.resolution = Resolution::kSixteenth;
+    settings.calibration = -127;
+    downloaded = program_log_and_download(settings, sim::kConfigurationT, {21.0625, 22.5});
+    EXPECT_EQ(downloaded.header.sample_interval, 240 * 60);
+    EXPECT_EQ(downloaded.header.sample_format, mission::SampleFormat::k16Bit);
+    EXPECT_EQ(downloaded.header.calibration_offset_tenths, -127);
+    EXPECT_EQ(downloaded.header.mission_text, std::string(478, ' '));
+    EXPECT_EQ(downloaded.samples.size(), 2U);
+    fs::remove_all(folder);
 }
 
 }  // namespace

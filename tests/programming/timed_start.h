@@ -2,13 +2,16 @@
 
 #include <cstdio>
 
-#include "link/clock.h"
+#include "link/local_date_time.h"
 #include "programming/programming_settings.h"
 
 namespace frostel::programming {
 
-// Default settings with a date-and-time start at `start`, as typed into the window.
-inline ProgrammingSettings timed_start(const link::LocalDateTime& start) {
+// Settings with a date-and-time start `minutes` after the start of the minute `now` is in,
+// typed as the window holds it.
+inline ProgrammingSettings starting_in(const link::LocalDateTime& now, std::int64_t minutes) {
+    const auto start =
+        link::from_civil_seconds(link::to_civil_seconds(now) / 60 * 60 + minutes * 60);
     ProgrammingSettings settings;
     settings.start_mode = StartMode::kDateTime;
     settings.start_date = {start.year, start.month, start.day};
