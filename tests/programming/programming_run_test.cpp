@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "mission/download.h"
 #include "mission/mission_loader.h"
 #include "programming/mission_image.h"
 #include "programming/programming_run.h"
+#include "support/recording_view.h"
 #include "support/sim_rig.h"
 #include "timed_start.h"
 
@@ -222,10 +222,7 @@ TEST(ProgrammingRun, FailuresOfTheStopTheTypeReadTheClearAndTheStartEachEndTheRu
 
 // Programmed here, left to log, then downloaded: both halves read the same bytes.
 TEST(ProgrammingRun, ADownloadAfterLoggingGivesBackTextIntervalAndOffset) {
-    struct QuietView final : mission::HeadlessDownloadView {
-        int calibration_tenths = -999;
-        void set_calibration_offset(int tenths) override { calibration_tenths = tenths; }
-    } view;
+    test::RecordingView view;
     const fs::path folder = fs::temp_directory_path() / "frostel-programming-round-trip";
     fs::create_directories(folder);
     const auto program_log_and_download = [&](const ProgrammingSettings& settings,
