@@ -1,0 +1,94 @@
+// Reading the identity ("A") and memory pages ("B"): decoding, the CRC check and retries.
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "link/crc16.h"
+#include "support/sim_rig.h"
+
+namespace frostel {
+namespace {
+
+using link::Byte;
+using link::kLoggerError;
+using link::kNoError;
+using sim::ReplyFault;
+
+TEST(ReadRom, DecodesTheIdentityFlushesStrayBytesAndRefusesAPartialOne) {
+    test::SimRig rig;
+    link::LoggerId id;
+    // Family, serial most significant first, then the check byte.
+    rig.logger.set_rom({0x41, 0x23, 0x45, 0x67, 0x89, 0xAB, 0x00, 0x5C});
+    rig.commands.read_rom(id);
+    EXPECT_EQ(id, "4100AB896745235C");
+    EXPECT_EQ(rig.link.error_number(), kNoError);
+
+    // Bytes left over on the line must not reach the next command.
+    rig.logger.set_rom({0x41, 0x0A, 0, 0, 0, 0, 0, 0x0A});
+    rig.port.inject_stray_bytes({0xDE, 0xAD, 0xBE, 0xEF});
+    rig.commands.read_rom(id);
+    EXPECT_EQ(id, "4100000000000A0A");
+
+    // Seven bytes then silence: no partial identity, and the old one is gone.
+    rig.box.add_fault({.letter = 'A', .kind = ReplyFault::Kind::kCut, .byte_index = 7});
+    rig.commands.read_rom(id);
+    EXPECT_EQ(id, link::kNoLoggerId);
+    EXPECT_EQ(rig.link.error_number(), kLoggerError);
+}
+
+TEST(PageCheck, MatchesTheStandardCheckValueAndTheLoggersStartValue) {
+    constexpr std::string_view kCheck = "123456789";
+    const std::span<const Byte> digits(reinterpret_cast<const Byte*>(kCheck.data()), kCheck.size());
+    EXPECT_EQ(link::page_check_value(digits), 0x44C2);
+
+    // For the 35 bytes of a page reply, starting at 0x9DDC equals inverting the CRC from 0.
+    std::array<Byte, 35> message{0x69, 0x00, 0x02};
+    for (std::size_t i = 3; i < message.size(); ++i) {
+        message[i] = static_cast<Byte>(i * 37);
+    }
+    EXPECT_EQ(link::crc16(message, 0x9DDC), link::page_check_value(message));
+}
+
+TEST(ReadMemory, PageNumberTravelsLowByteFirstAndPageLandsInAddressOrder) {
+    test::SimRig rig;
+    auto memory = rig.logger.memory();
+    for (std::size_t i = 0; i < 32; ++i) {
+        memory[0x0200 + i] = static_cast<Byte>(0xA0 + i);
+        memory[0x1000 + i] = static_cast<Byte>(i);
+    }
+    rig.commands.read_memory(16);
+    EXPECT_EQ(rig.link.error_number(), kNoError);
+    EXPECT_EQ(rig.commands.page_buffer()[21], 0xA0 + 0x15);  // the byte at 0x0215
+    rig.commands.read_memory(128);
+    EXPECT_EQ(rig.commands.page_buffer()[31], 31);
+    EXPECT_EQ(rig.box.count('B'), 2) << "a good page is taken at its first attempt";
+    const std::vector<Byte> expected{'B', 0x10, 0x00, 'B', 0x80, 0x00};
+    EXPECT_EQ(rig.wire.sent(), expected);
+}
+
+TEST(ReadMemory, ABadReplyIsRetriedUpToNineAttempts) {
+    struct Case {
+        ReplyFault fault;
+        int reads;
+    };
+    const std::initializer_list<Case> cases{
+        {{.kind = ReplyFault::Kind::kCorrupt, .byte_index = 7}, 9},  // never passes
+        {{.kind = ReplyFault::Kind::kCorrupt, .byte_index = 33, .times = 2}, 3},
+        {{.kind = ReplyFault::Kind::kCut, .byte_index = 20, .times = 1}, 2},
+    };
+    for (const Case& c : cases) {
+        test::SimRig rig;
+        rig.logger.memory()[0x0060] = 0x5A;
+        rig.box.add_fault(c.fault);
+        rig.commands.read_memory(3);
+        const bool passes = c.fault.times > 0;
+        EXPECT_EQ(rig.link.error_number(), passes ? kNoError : kLoggerError);
+        EXPECT_EQ(rig.box.count('B'), c.reads) << "fault at byte " << c.fault.byte_index;
+        if (passes) {
+            EXPECT_EQ(rig.commands.page_data()[0], 0x5A);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace frostel
