@@ -16,11 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(KilledSave, TheChosenFileIsAlwaysOneWholeVersion) {
     const fs::path folder =
         fs::temp_directory_path() / ("frostel-kill-" + std::to_string(::getpid()));
@@ -43,7 +38,8 @@ TEST(KilledSave, TheChosenFileIsAlwaysOneWholeVersion) {
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
-        const std::string content = read_all(target);
+        std::ifstream in(target, std::ios::binary);
+        const std::string content{std::istreambuf_iterator<char>(in), {}};
         EXPECT_TRUE(content == first || content == second)
             << "round " << round << ": " << content.size() << " bytes";
     }
