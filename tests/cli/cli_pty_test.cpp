@@ -18,17 +18,14 @@ struct CliOverPseudoTerminal : ::testing::Test {
     void SetUp() override { fs::create_directories(folder); }
     void TearDown() override { fs::remove_all(folder); }
 
-    [[nodiscard]] std::vector<std::string> sim_args(std::vector<std::string> extra) const {
-        std::vector<std::string> args{FROSTEL_READER_SIM, "--program-folder", folder.string(),
-                                      "--port", "4"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
+    // `program` on port 4 of the test's program folder.
+    [[nodiscard]] std::vector<std::string> on_port(const char* program,
+                                                   std::vector<std::string> words) const {
+        words.insert(words.begin(), {program, "--program-folder", folder.string(), "--port", "4"});
+        return words;
     }
     [[nodiscard]] ProcessResult cli(std::vector<std::string> words) const {
-        std::vector<std::string> args{FROSTEL_CLI, "--program-folder", folder.string(), "--port",
-                                      "4"};
-        args.insert(args.end(), words.begin(), words.end());
-        return run_process(args);
+        return run_process(on_port(FROSTEL_CLI, std::move(words)));
     }
     [[nodiscard]] std::string log_text() const {
         std::ifstream in(folder / "traffic.log");
@@ -37,7 +34,7 @@ struct CliOverPseudoTerminal : ::testing::Test {
 };
 
 TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
-    ReaderSimProcess sim(sim_args({"--serial", "0000FEDCBA98"}));
+    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--serial", "0000FEDCBA98"}));
     EXPECT_EQ(fs::read_symlink(folder / "ports" / "COM4"), sim.device());
 
     const ProcessResult id = cli({"id"});
@@ -53,20 +50,9 @@ TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
     EXPECT_FALSE(fs::exists(folder / "ports" / "COM4"));
 }
 
-TEST_F(CliOverPseudoTerminal, PageReadsRetryABadCrcAndGiveUpOnAPersistentOne) {
-    ReaderSimProcess sim(sim_args({"--fault", "B:16:corrupt:5:2", "--fault", "B:20:corrupt:33"}));
-    const ProcessResult retried = cli({"read-page", "16"});
-    EXPECT_EQ(retried.exit_code, 0) << retried.err;
-    EXPECT_EQ(retried.out.substr(0, 6), "0016: ");
-
-    const ProcessResult failed = cli({"read-page", "20"});
-    EXPECT_EQ(failed.exit_code, 1);
-    EXPECT_NE(failed.err.find("page 20"), std::string::npos);
-}
-
-TEST_F(CliOverPseudoTerminal, SilentReaderAndBadArguments) {
-    ReaderSimProcess sim(
-        sim_args({"--fault", "A:*:silence", "--log", (folder / "traffic.log").string()}));
+TEST_F(CliOverPseudoTerminal, BadArgumentsSendNothingAndNoAnswerIsAFailureNotAHang) {
+    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--fault", "A:*:silence", "--log",
+                                                      (folder / "traffic.log").string()}));
     const ProcessResult usage = cli({"read-page"});
     EXPECT_EQ(usage.exit_code, 2);
     EXPECT_NE(usage.err.find("usage:"), std::string::npos);
@@ -76,24 +62,30 @@ TEST_F(CliOverPseudoTerminal, SilentReaderAndBadArguments) {
     EXPECT_EQ(id.exit_code, 1);
     EXPECT_NE(id.err.find(sim.device()), std::string::npos);
     EXPECT_NE(log_text().find("pc : 41"), std::string::npos);
+
+    const ProcessResult missing =
+        run_process({FROSTEL_CLI, "--device", "/dev/frostel-missing", "id"});
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_NE(missing.err.find("/dev/frostel-missing"), std::string::npos);
 }
 
-TEST_F(CliOverPseudoTerminal, MissingDeviceIsAFailureNotAHang) {
-    const ProcessResult id = run_process({FROSTEL_CLI, "--device", "/dev/frostel-missing", "id"});
-    EXPECT_EQ(id.exit_code, 1);
-    EXPECT_NE(id.err.find("/dev/frostel-missing"), std::string::npos);
-}
+TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
+    // Page 140 is cut short nine times, which fails the first download; in the second, page
+    // 130 fails its check twice and page 140 is cut twice more, and both are read again.
+    ReaderSimProcess sim(on_port(
+        FROSTEL_READER_SIM,
+        {"--mission", "cold-room", "--fault", "B:130:corrupt:3:2", "--fault", "B:140:cut:20:11"}));
+    const ProcessResult failed = cli({"download"});
+    EXPECT_EQ(failed.exit_code, 1);
+    EXPECT_EQ(failed.err, "LOADING ERROR !\n");
+    EXPECT_TRUE(failed.out.empty());
 
-TEST_F(CliOverPseudoTerminal, DownloadWritesTheSamplesAndSurvivesATransientFault) {
-    // Page 130 fails its check twice, then reads well.
-    ReaderSimProcess sim(sim_args({"--mission", "cold-room", "--fault", "B:130:corrupt:3:2"}));
     const fs::path csv = folder / "mission.csv";
     const ProcessResult download = cli({"download", "--csv", csv.string(), "--unit", "KELVIN"});
     ASSERT_EQ(download.exit_code, 0) << download.err;
     EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 600 s\n"), std::string::npos)
         << download.err;
     EXPECT_NE(download.err.find("offset: 0.2\n"), std::string::npos);
-
     std::ifstream in(csv);
     std::string line;
     std::getline(in, line);
@@ -112,31 +104,17 @@ TEST_F(CliOverPseudoTerminal, DownloadWritesTheSamplesAndSurvivesATransientFault
     const std::string id = download.err.substr(8, 16);
     std::ifstream side(folder / (id + ".INF"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(side), {}), " 576 \r\n");
-}
 
-TEST_F(CliOverPseudoTerminal, DownloadWithAPersistentFaultFails) {
-    ReaderSimProcess sim(sim_args({"--mission", "cold-room", "--fault", "B:140:cut:20"}));
-    const ProcessResult download = cli({"download"});
-    EXPECT_EQ(download.exit_code, 1);
-    EXPECT_EQ(download.err, "LOADING ERROR !\n");
-    EXPECT_TRUE(download.out.empty());
-}
-
-TEST_F(CliOverPseudoTerminal, ProgramThenDownloadAgree) {
-    ReaderSimProcess sim(sim_args({"--mission", "cold-room"}));
     EXPECT_EQ(cli({"program", "--interval", "60"}).exit_code, 2) << "seconds take 10 to 59 only";
-
     const ProcessResult program = cli({"program", "--minutes", "--interval", "5", "--resolution",
                                        "0.0625", "--calibration", "-3", "--text", "Freezer 2"});
     EXPECT_EQ(program.exit_code, 0) << program.err;
     EXPECT_EQ(program.out, "PROGRAMMING OK\n");
     EXPECT_EQ(cli({"status"}).out, "mission running: yes\nmemory cleared: no\n");
-
-    const ProcessResult download = cli({"download"});
-    EXPECT_EQ(download.exit_code, 0) << download.err;
-    EXPECT_NE(download.err.find("samples: 0\ninterval: 300 s\n"), std::string::npos)
-        << download.err;
-    EXPECT_NE(download.err.find("offset: -0.3\n"), std::string::npos) << download.err;
+    const ProcessResult again = cli({"download"});
+    EXPECT_EQ(again.exit_code, 0) << again.err;
+    EXPECT_NE(again.err.find("samples: 0\ninterval: 300 s\n"), std::string::npos) << again.err;
+    EXPECT_NE(again.err.find("offset: -0.3\n"), std::string::npos) << again.err;
 }
 
 }  // namespace
