@@ -1,7 +1,6 @@
 #include "process.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -9,35 +8,22 @@
 
 #include <array>
 #include <csignal>
+#include <cstdio>
 #include <stdexcept>
 
 namespace frostel::test {
 
 namespace {
 
-struct Pipe {
-    int read_end = -1;
-    int write_end = -1;
-    Pipe() {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            throw std::runtime_error("pipe");
-        }
-        read_end = fds[0];
-        write_end = fds[1];
-    }
-};
-
-// Without `err` the child shares the test's own stderr.
-int spawn(const std::vector<std::string>& argv, Pipe& out, Pipe* err) {
+// Starts argv[0] with its stdout on `out_fd` and its stderr on `err_fd` (-1: the test's).
+int spawn(const std::vector<std::string>& argv, int out_fd, int err_fd) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out.write_end, STDOUT_FILENO);
-    if (err != nullptr) {
-        posix_spawn_file_actions_adddup2(&actions, err->write_end, STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out_fd, STDOUT_FILENO);
+    if (err_fd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, err_fd, STDERR_FILENO);
     }
     std::vector<char*> args;
-    args.reserve(argv.size() + 1);
     for (const std::string& word : argv) {
         args.push_back(const_cast<char*>(word.c_str()));
     }
@@ -45,10 +31,6 @@ int spawn(const std::vector<std::string>& argv, Pipe& out, Pipe* err) {
     pid_t pid = -1;
     const int failed = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(out.write_end);
-    if (err != nullptr) {
-        ::close(err->write_end);
-    }
     if (failed != 0) {
         throw std::runtime_error("cannot start " + argv[0]);
     }
@@ -71,52 +53,46 @@ int wait_exit_code(int pid, double* cpu_seconds = nullptr) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// Reads both pipes to their ends without letting either fill up.
-void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
-    std::array<pollfd, 2> fds{pollfd{out_fd, POLLIN, 0}, pollfd{err_fd, POLLIN, 0}};
-    std::array<std::string*, 2> sinks{&out, &err};
-    int open_count = 2;
+// Everything written to `file`, which is then closed.
+std::string contents(std::FILE* file) {
+    std::string text;
     std::array<char, 4096> buffer{};
-    while (open_count > 0) {
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
-            continue;
-        }
-        for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) {
-                continue;
-            }
-            const ssize_t n = ::read(fds[i].fd, buffer.data(), buffer.size());
-            if (n > 0) {
-                sinks[i]->append(buffer.data(), static_cast<std::size_t>(n));
-            } else {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open_count;
-            }
-        }
+    std::rewind(file);
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), file)) > 0;) {
+        text.append(buffer.data(), n);
     }
+    std::fclose(file);
+    return text;
 }
 
 }  // namespace
 
 ProcessResult run_process(const std::vector<std::string>& argv) {
-    Pipe out;
-    Pipe err;
-    const int pid = spawn(argv, out, &err);
+    // Files, not pipes: the child can write any amount without waiting for a reader.
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    if (out == nullptr || err == nullptr) {
+        throw std::runtime_error("tmpfile");
+    }
     ProcessResult result;
-    drain(out.read_end, err.read_end, result.out, result.err);
-    result.exit_code = wait_exit_code(pid, &result.cpu_seconds);
+    result.exit_code = wait_exit_code(spawn(argv, fileno(out), fileno(err)), &result.cpu_seconds);
+    result.out = contents(out);
+    result.err = contents(err);
     return result;
 }
 
 ReaderSimProcess::ReaderSimProcess(const std::vector<std::string>& args) {
-    Pipe out;
-    pid_ = spawn(args, out, nullptr);
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    pid_ = spawn(args, fds[1], -1);
+    ::close(fds[1]);
     char c = 0;
-    while (::read(out.read_end, &c, 1) == 1 && c != '\n') {
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') {
         device_ += c;
     }
-    ::close(out.read_end);
+    ::close(fds[0]);
     if (device_.empty()) {
         stop();
         throw std::runtime_error("frostel-reader-sim printed no device");
