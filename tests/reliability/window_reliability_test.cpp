@@ -1,0 +1,189 @@
+// The main window through a long working day, and with its reader pulled out mid-run.
+#include <sys/resource.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <memory>
+
+#include "chart_view.h"
+#include "file_name_dialogs.h"
+#include "link/port_devices.h"
+#include "link/qt_serial_port.h"
+#include "logger_model.h"
+#include "main_window.h"
+#include "mission/mission_loader.h"
+#include "mission_actions.h"
+#include "program_launcher.h"
+#include "programming/programming_ds1922t.h"
+#include "reader_box.h"
+#include "sample_missions.h"
+#include "sim_serial_port.h"
+#include "support/process.h"
+
+namespace frostel::test {
+namespace {
+
+struct NoDialogs final : app::FileNameDialogs {
+    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+struct NoLauncher final : app::ProgramLauncher {
+    bool start(const QString&) override { return false; }
+};
+
+// `folder`, with settings that choose port `comm_port`.
+QString with_settings(const QString& folder, int comm_port) {
+    QFile settings(QDir(folder).filePath("SETUP.FRG"));
+    if (!settings.open(QIODevice::WriteOnly)) {
+        qFatal("cannot write the settings");
+    }
+    settings.write(QString("English\r\n\r\n %1 \r\n").arg(comm_port).toLatin1());
+    return folder;
+}
+
+// The main window as a user starts it, with no dialog ever answered.
+struct Desk {
+    NoDialogs dialogs;
+    NoLauncher launcher;
+    app::MainWindow window;
+    app::MissionActions* actions = new app::MissionActions(window);
+    QPushButton* load_data = window.findChild<QPushButton*>("Command10");
+
+    Desk(link::SerialPort& port, link::Clock& clock, const QString& folder, int comm_port)
+        : window({port, clock, with_settings(folder, comm_port), dialogs, launcher, [] {}}) {
+        window.show();
+    }
+    // Opens the programming window: its run button and its result line.
+    std::pair<QPushButton*, QLabel*> programming() {
+        actions->Command8_Click();
+        auto& programming = actions->programming_window();
+        return {programming.findChild<QPushButton*>("Command1"),
+                programming.findChild<QLabel*>("Label5")};
+    }
+};
+
+long resident_kib() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+long peak_kib() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+class WindowReliabilityTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Two hundred downloads and fifty programming runs in one process: memory stays flat.
+    // AddressSanitizer holds freed memory back, so resident size says nothing of growth
+    // there; that build checks for leaks instead.
+    void aLongDayOfDownloadsAndProgrammingRuns() {
+        constexpr int kDownloads = 200;
+        constexpr int kProgrammingRuns = 50;
+        QTemporaryDir folder;
+        link::VirtualClock clock;
+        sim::SimSerialPort port(clock);
+        sim::LoggerModel logger;
+        sim::ReaderBox box(logger);
+        port.attach(1, box);
+        const sim::SimMission cold_room = *sim::sample_mission("cold-room", clock.local_now());
+        Desk desk(port, clock, folder.path(), 1);
+        QTRY_VERIFY(desk.window.started());
+
+        const auto download = [&] {
+            sim::load_mission(logger, cold_room);
+            box.clear_log();
+            desk.load_data->click();
+            QCOMPARE(desk.window.chart().points().size(), std::size_t{576});
+        };
+        download();  // everything allocated once
+        const long start = resident_kib();
+        std::printf("resident at start: %ld KiB (peak %ld KiB)\n", start, peak_kib());
+        for (int i = 1; i < kDownloads; ++i)
+            download();
+        const auto [run, result] = desk.programming();
+        for (int i = 0; i < kProgrammingRuns; ++i) {
+            box.clear_log();
+            run->click();
+            QCOMPARE(result->text(), QString("PROGRAMMING OK"));
+        }
+        download();
+        const long end = resident_kib();
+        std::printf("resident at end:   %ld KiB (peak %ld KiB) after %d downloads and %d runs\n",
+                    end, peak_kib(), kDownloads + 1, kProgrammingRuns);
+#if !defined(__SANITIZE_ADDRESS__)
+        QVERIFY2(end - start < 32 * 1024, qPrintable(QString::number(end - start)));
+#endif
+    }
+
+    // Through frostel-reader-sim and the real Qt SerialPort adapter: the run ends with its
+    // error text in a few seconds, the program stays usable, and the reader plugged back in
+    // (a new pseudo-terminal behind the same port) works again.
+    void aDownloadAndAProgrammingRunSurviveAnUnpluggedReader() {
+        constexpr int kPort = 2;
+        constexpr qint64 kFewSecondsMs = 5000;
+        QTemporaryDir folder;
+        const std::filesystem::path program_folder(QFile::encodeName(folder.path()).toStdString());
+        std::unique_ptr<ReaderSimProcess> reader;
+        const auto plug_in = [&] {
+            reader = std::make_unique<ReaderSimProcess>(std::vector<std::string>{
+                FROSTEL_READER_SIM, "--program-folder", program_folder.string(), "--port",
+                std::to_string(kPort), "--mission", "cold-room"});
+        };
+        plug_in();
+        link::QtSerialPort port([&](int n) { return link::device_for_port(program_folder, n); });
+        link::SystemClock clock;
+        Desk desk(port, clock, folder.path(), kPort);
+        QTRY_VERIFY(desk.window.started());
+
+        // Out in the middle of the log pages.
+        QTimer::singleShot(2500, [&] { reader.reset(); });
+        QElapsedTimer timer;
+        timer.start();
+        desk.load_data->click();
+        QVERIFY(desk.window.findChild<QFrame*>("Frame4")->isVisible());
+        QVERIFY(desk.window.chart().points().empty());
+        QVERIFY2(timer.elapsed() < 2500 + kFewSecondsMs,
+                 qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(desk.load_data->isEnabled());
+
+        plug_in();
+        desk.load_data->click();
+        QVERIFY(!desk.window.findChild<QFrame*>("Frame4")->isVisible());
+        QCOMPARE(desk.window.chart().points().size(), std::size_t{576});
+
+        const auto [run, result] = desk.programming();
+        QTimer::singleShot(2000, [&] { reader.reset(); });
+        timer.restart();
+        run->click();
+        QCOMPARE(result->text(), QString("PROGRAMMING ERROR !"));
+        QVERIFY2(timer.elapsed() < 2000 + kFewSecondsMs,
+                 qPrintable(QString::number(timer.elapsed())));
+
+        plug_in();
+        run->click();
+        QCOMPARE(result->text(), QString("PROGRAMMING OK"));
+    }
+};
+
+}  // namespace
+}  // namespace frostel::test
+
+QTEST_MAIN(frostel::test::WindowReliabilityTest)
+#include "window_reliability_test.moc"
