@@ -1,7 +1,6 @@
 // The main window through a long working day, and with its reader pulled out mid-run.
 #include <sys/resource.h>
 #include <unistd.h>
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,13 +17,11 @@
 #include "file_name_dialogs.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
-#include "logger_model.h"
 #include "main_window.h"
 #include "mission/mission_loader.h"
 #include "mission_actions.h"
 #include "program_launcher.h"
 #include "programming/programming_ds1922t.h"
-#include "reader_box.h"
 #include "sample_missions.h"
 #include "sim_serial_port.h"
 #include "support/process.h"
