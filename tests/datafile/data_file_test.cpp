@@ -14,26 +14,18 @@
 namespace frostel::datafile {
 namespace {
 
-// Files this process writes cannot grow beyond `bytes` while it lives, as on a full disk.
-class FileSizeLimit {
-  public:
+// Files this process writes cannot grow beyond `bytes` while it lives, as on a full disk;
+// the write fails instead of the process being killed.
+struct FileSizeLimit {
     explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limit = saved;
         limit.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
-    void (*previous_handler_)(int) = nullptr;
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved); }
+    rlimit saved{};
 };
 
 QByteArray file_bytes(const QString& path) {
@@ -46,44 +38,37 @@ struct DataFile : ::testing::Test {
     QString path(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
 };
 
-TEST_F(DataFile, LinesComeBackEachEndedByOneCr) {
+TEST_F(DataFile, EveryByteComesBackWithEachLineEndedByOneCr) {
     const QString name = path("m1.frd");
     ASSERT_TRUE(write_data_file(name, QStringLiteral("Cold room 2\r\nsecond line")));
     EXPECT_EQ(file_bytes(name), QByteArray("Cold room 2\r\nsecond line\r\n"));
     EXPECT_EQ(read_data_file(name), QStringLiteral("Cold room 2\rsecond line\r"));
-
     ASSERT_TRUE(write_data_file(name, QString()));
     EXPECT_EQ(file_bytes(name), QByteArray("\r\n"));
     EXPECT_EQ(read_data_file(name), QStringLiteral("\r"));
-}
 
-TEST_F(DataFile, EveryByteOfTheMissionTextSurvives) {
-    // The logger's text is raw bytes: zeros, lone CRs and LFs and high Latin-1 letters.
+    // The logger's text is raw bytes: zeros, lone LFs and high Latin-1 letters.
     QString text;
     for (int code = 0; code < 256; ++code) {
         if (code != '\r')
             text += QChar(code);
     }
-    const QString name = path("bytes.frd");
     ASSERT_TRUE(write_data_file(name, text));
     EXPECT_EQ(file_bytes(name).size(), 255 + 2);
     EXPECT_EQ(read_data_file(name), text + QChar('\r'));
-
     ASSERT_TRUE(write_data_file(name, QStringLiteral("caf\u00e9 \u20ac")));
     EXPECT_EQ(file_bytes(name), QByteArray("caf\xe9 ?\r\n"));
-}
 
-TEST_F(DataFile, ChartDocumentSitsBesideIt) {
     EXPECT_EQ(chart_document_name(QStringLiteral("/data/m1.frd")), QStringLiteral("/data/m1.tee"));
     EXPECT_EQ(chart_document_name(QStringLiteral("/data/mission")),
               QStringLiteral("/data/misstee"));
     EXPECT_EQ(chart_document_name(QStringLiteral("ab")), QStringLiteral("tee"));
 }
 
-TEST_F(DataFile, UnreadableOrForeignFilesGiveNothing) {
+TEST_F(DataFile, MissingFoldersAndOversizedFilesGiveNothing) {
     EXPECT_FALSE(read_data_file(path("missing.frd")));
-    EXPECT_FALSE(read_data_file(folder.path()));  // a folder
-
+    EXPECT_FALSE(read_data_file(folder.path()));
+    EXPECT_FALSE(write_data_file(path("no-such-folder/m.frd"), QStringLiteral("x")));
     QFile huge(path("huge.frd"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
     ASSERT_TRUE(huge.resize(kMaxDataFileBytes + 1));
@@ -91,32 +76,27 @@ TEST_F(DataFile, UnreadableOrForeignFilesGiveNothing) {
     EXPECT_FALSE(read_data_file(huge.fileName()));
 }
 
-TEST_F(DataFile, AFailedSaveKeepsTheOldFile) {
-    const QString name = path("keep.frd");
-    ASSERT_TRUE(write_data_file(name, QStringLiteral("old mission")));
-    {
-        // A disk that fills up after 8 bytes: the write of the new text fails midway.
-        const FileSizeLimit full_disk(8);
-        EXPECT_FALSE(write_data_file(name, QStringLiteral("a much longer new mission text")));
-    }
-    EXPECT_EQ(file_bytes(name), QByteArray("old mission\r\n"));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.frd")});
-    EXPECT_FALSE(write_data_file(path("no-such-folder/m.frd"), QStringLiteral("x")));
-}
-
-TEST_F(DataFile, AFullDiskKeepsTheOldChartDocumentToo) {
-    const QString name = path("keep.tee");
+TEST_F(DataFile, AFullDiskKeepsTheOldDataFileAndChartDocument) {
+    const QString data = path("keep.frd");
+    const QString chart = path("keep.tee");
+    ASSERT_TRUE(write_data_file(data, QStringLiteral("old mission")));
     ChartDocument old_chart;
     old_chart.points.push_back({46000.0, 4.5, QStringLiteral("2026-12-01 10:00:00")});
-    ASSERT_TRUE(write_chart_document(name, old_chart));
+    ASSERT_TRUE(write_chart_document(chart, old_chart));
     ChartDocument new_chart = old_chart;
     for (int i = 0; i < 8192; ++i)
         new_chart.points.push_back({46001.0 + i, 5.0, QString()});
     {
+        // The disk fills up midway through each new file.
         const FileSizeLimit full_disk(4096);
-        EXPECT_FALSE(write_chart_document(name, new_chart));
+        EXPECT_FALSE(write_data_file(data, QString(8192, QLatin1Char('n'))));
+        EXPECT_FALSE(write_chart_document(chart, new_chart));
     }
-    EXPECT_EQ(read_chart_document(name), old_chart);
+    EXPECT_EQ(file_bytes(data), QByteArray("old mission\r\n"));
+    EXPECT_EQ(read_chart_document(chart), old_chart);
+    // No half-written temporary is left beside them either.
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("keep.frd"), QStringLiteral("keep.tee")}));
 }
 
 }  // namespace
