@@ -8,22 +8,19 @@ namespace {
 constexpr int kWidth = kClientWidth + kFrameExtraWidth;
 constexpr int kHeight = kClientHeight + kFrameExtraHeight;
 
-TEST(MainLayout, FirstShowingFitsTheViewsIntoTheClientArea) {
-    const MainLayout l = resized_layout(designed_layout(), kWidth, kHeight);
-    EXPECT_EQ(l.chart.left + l.chart.width, l.table.left);
-    EXPECT_LE(l.chart.top + l.chart.height, kClientHeight);
-    EXPECT_EQ(l.table.top + l.table.height, kClientHeight);
-    EXPECT_LE(l.table.left + l.table.width, kClientWidth);
-    // "Programming" ends where the table does; both sit at the right edge.
-    EXPECT_EQ(l.command_bar.left + l.programming.left + l.programming.width,
-              l.table.left + l.table.width - 5);
-    // The progress bar stretches from "Load Data" to "Programming".
-    EXPECT_LT(l.load_data.left + l.load_data.width, l.progress_bar.left);
-    EXPECT_LT(l.progress_bar.left + l.progress_bar.width, l.programming.left);
-}
-
-TEST(MainLayout, WideningByAThousandTwipsMovesTheRightColumn) {
+TEST(MainLayout, FirstShowingFitsTheClientAreaAndWideningByAThousandTwipsMovesTheRightColumn) {
     const MainLayout before = resized_layout(designed_layout(), kWidth, kHeight);
+    EXPECT_EQ(before.chart.left + before.chart.width, before.table.left);
+    EXPECT_LE(before.chart.top + before.chart.height, kClientHeight);
+    EXPECT_EQ(before.table.top + before.table.height, kClientHeight);
+    EXPECT_LE(before.table.left + before.table.width, kClientWidth);
+    // "Programming" ends where the table does; both sit at the right edge.
+    EXPECT_EQ(before.command_bar.left + before.programming.left + before.programming.width,
+              before.table.left + before.table.width - 5);
+    // The progress bar stretches from "Load Data" to "Programming".
+    EXPECT_LT(before.load_data.left + before.load_data.width, before.progress_bar.left);
+    EXPECT_LT(before.progress_bar.left + before.progress_bar.width, before.programming.left);
+
     const MainLayout after = resized_layout(before, kWidth + 1000, kHeight);
     EXPECT_EQ(after.chart.width, before.chart.width + 1000);
     EXPECT_EQ(after.mission_text.left, before.mission_text.left + 1000);
@@ -38,7 +35,7 @@ TEST(MainLayout, WideningByAThousandTwipsMovesTheRightColumn) {
     EXPECT_EQ(after.load_data, before.load_data);
 }
 
-TEST(MainLayout, RuleTableValues) {
+TEST(MainLayout, RuleTableValuesAndSizesThatWouldBeNegativeKeepTheirLastValue) {
     const MainLayout l = resized_layout(designed_layout(), 10000, 8000);
     EXPECT_EQ(l.command_bar.width, 12280);
     EXPECT_EQ(l.chart.width, 5900);
@@ -51,16 +48,13 @@ TEST(MainLayout, RuleTableValues) {
     EXPECT_EQ(l.error_frame.width, 1720);
     EXPECT_EQ(l.search_frame.top, 2560);
     EXPECT_EQ(l.search_frame.left, 3312);
-}
 
-TEST(MainLayout, SizesThatWouldBeNegativeKeepTheirLastValue) {
-    const MainLayout normal = resized_layout(designed_layout(), kWidth, kHeight);
-    const MainLayout narrow = resized_layout(normal, 3000, 800);
-    EXPECT_EQ(narrow.chart.width, normal.chart.width);
-    EXPECT_EQ(narrow.chart.height, normal.chart.height);
-    EXPECT_EQ(narrow.table.height, normal.table.height);
-    EXPECT_EQ(narrow.progress_bar.width, normal.progress_bar.width);
-    // Positions may go negative; the other rows still apply.
+    // Below 4100 twips wide: positions may go negative, the other rows still apply.
+    const MainLayout narrow = resized_layout(l, 3000, 800);
+    EXPECT_EQ(narrow.chart.width, l.chart.width);
+    EXPECT_EQ(narrow.chart.height, l.chart.height);
+    EXPECT_EQ(narrow.table.height, l.table.height);
+    EXPECT_EQ(narrow.progress_bar.width, l.progress_bar.width);
     EXPECT_EQ(narrow.table.left, -1100);
     EXPECT_EQ(narrow.programming.left, 2340);
     EXPECT_EQ(narrow.command_bar.width, 5280);
@@ -68,11 +62,11 @@ TEST(MainLayout, SizesThatWouldBeNegativeKeepTheirLastValue) {
 }
 
 TEST(MainLayout, TwipsToPixelsRoundsToTheNearestPixel) {
-    EXPECT_EQ(twips_to_pixels(15), 1);
-    EXPECT_EQ(twips_to_pixels(7), 0);
-    EXPECT_EQ(twips_to_pixels(8), 1);
-    EXPECT_EQ(twips_to_pixels(-1080), -72);
-    EXPECT_EQ(twips_to_pixels(kClientWidth), 833);
+    const std::pair<int, int> cases[] = {
+        {15, 1}, {7, 0}, {8, 1}, {-1080, -72}, {kClientWidth, 833}};
+    for (const auto& [twips, pixels] : cases) {
+        EXPECT_EQ(twips_to_pixels(twips), pixels) << twips;
+    }
 }
 
 }  // namespace

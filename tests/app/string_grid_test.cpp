@@ -19,52 +19,29 @@ std::vector<datafile::ChartPoint> points_of(std::initializer_list<double> values
     return points;
 }
 
-TEST(StringGrid, HeadingsSetTheColumnsWithTheirBlanks) {
-    StringGrid grid;
-    grid.set_headings(kTableHeadings);
-    ASSERT_EQ(grid.column_count(), 2);
-    EXPECT_EQ(grid.text(0, 0), "DATE          TIME     ");
-    EXPECT_EQ(grid.text(0, 0).size(), 23);
-    EXPECT_EQ(grid.text(0, 1), "TEMPERATURE ");
-    EXPECT_EQ(grid.text(0, 1).size(), 12);
-}
-
-TEST(StringGrid, RefillWritesOneRowPerPointAndAnEmptyLastRow) {
+TEST(StringGrid, RefillWritesOneRowPerPointAndKeepsOrClearsTheRest) {
     StringGrid grid;
     grid.set_headings(kTableHeadings);
     refill_table(points_of({12.5, -3, 0.004, 1234.567}), grid, false, kEnglish);
     EXPECT_EQ(grid.row_count(), 4 - 1 + 3);
-    EXPECT_EQ(grid.text(0, 1), "TEMPERATURE ");
     EXPECT_EQ(grid.text(1, 0), "2026-01-15 10:00:00");
-    EXPECT_EQ(grid.text(1, 1), "12.50");
-    EXPECT_EQ(grid.text(2, 1), "-3.00");
-    EXPECT_EQ(grid.text(3, 1), "0.00");
-    EXPECT_EQ(grid.text(4, 1), "1234.57");
+    const char* const expected[] = {"12.50", "-3.00", "0.00", "1234.57", ""};
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_EQ(grid.text(row, 1), expected[row - 1]) << row;
+    }
     EXPECT_EQ(grid.text(5, 0), "");
-    EXPECT_EQ(grid.text(5, 1), "");
-}
 
-TEST(StringGrid, RefillWithoutErasingKeepsCellsBeyondTheNewPoints) {
-    StringGrid grid;
-    grid.set_headings(kTableHeadings);
-    refill_table(points_of({1, 2, 3, 4}), grid, false, kEnglish);
-    // Fewer points: the row count shrinks with them; the headings stay either way.
+    // Fewer points: the row count shrinks with them; cells beyond stay unless erased.
     refill_table(points_of({7}), grid, false, kEnglish);
     EXPECT_EQ(grid.row_count(), 3);
     EXPECT_EQ(grid.text(1, 1), "7.00");
-    EXPECT_EQ(grid.text(2, 1), "2.00");
+    EXPECT_EQ(grid.text(2, 1), "-3.00");
     refill_table(points_of({7}), grid, true, kEnglish);
     EXPECT_EQ(grid.text(2, 1), "");
     EXPECT_EQ(grid.text(0, 0), "DATE          TIME     ");
+    EXPECT_EQ(grid.text(0, 1), "TEMPERATURE ");
 
-    refill_table({}, grid, true, kEnglish);
-    EXPECT_EQ(grid.row_count(), 2);
-}
-
-TEST(StringGrid, WritesOutsideTheColumnsChangeNothing) {
-    StringGrid grid;
-    grid.set_headings("A|B");
-    grid.set_row_count(3);
+    // Writes outside the columns and rows change nothing.
     grid.set_text(1, 2, "third");
     grid.set_text(3, 0, "below");
     grid.set_text(-1, 0, "above");
@@ -72,14 +49,16 @@ TEST(StringGrid, WritesOutsideTheColumnsChangeNothing) {
     EXPECT_EQ(grid.text(3, 0), "");
     EXPECT_EQ(grid.column_count(), 2);
     EXPECT_EQ(grid.row_count(), 3);
+
+    refill_table({}, grid, true, kEnglish);
+    EXPECT_EQ(grid.row_count(), 2);
 }
 
 TEST(TemperatureFormat, TwoDecimalsNoGroupingTheLocalesSeparator) {
-    EXPECT_EQ(format_temperature(12.5, kEnglish), "12.50");
-    EXPECT_EQ(format_temperature(-3, kEnglish), "-3.00");
+    const QLocale german(QLocale::German, QLocale::Germany);
     EXPECT_EQ(format_temperature(12345.678, kEnglish), "12345.68");
-    EXPECT_EQ(format_temperature(0.125, QLocale(QLocale::German, QLocale::Germany)), "0,13");
-    EXPECT_EQ(format_temperature(1234.5, QLocale(QLocale::German, QLocale::Germany)), "1234,50");
+    EXPECT_EQ(format_temperature(0.125, german), "0,13");
+    EXPECT_EQ(format_temperature(1234.5, german), "1234,50");
 }
 
 }  // namespace

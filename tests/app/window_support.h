@@ -15,12 +15,13 @@ struct NoDialogs final : app::FileNameDialogs {
     QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
-// No program can be started, as on a system without the driver installer.
+// Records every start; by default none succeeds, as on a system without the driver installer.
 struct RecordingLauncher final : app::ProgramLauncher {
     QStringList started;
+    bool can_start = false;
     bool start(const QString& program) override {
         started.append(program);
-        return false;
+        return can_start;
     }
 };
 
