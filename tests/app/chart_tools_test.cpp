@@ -48,87 +48,73 @@ struct Rig {
     [[nodiscard]] QValueAxis* left_axis() const {
         return qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Vertical)[0]);
     }
-    [[nodiscard]] QPoint plot_point(double fx, double fy) const {
+    // A point of the plot area as fractions of its width and height, in viewport pixels.
+    [[nodiscard]] QPoint at(QPointF f) const {
         const QRectF plot = chart->chart()->plotArea();
-        return chart->mapFromScene(
-            QPointF(plot.left() + fx * plot.width(), plot.top() + fy * plot.height()));
+        return chart->mapFromScene(plot.topLeft() +
+                                   QPointF(f.x() * plot.width(), f.y() * plot.height()));
+    }
+    QRubberBand* press_and_move(QPointF from, QPointF to) const {
+        QTest::mousePress(chart->viewport(), Qt::LeftButton, {}, at(from));
+        QTest::mouseMove(chart->viewport(), at(to));
+        return chart->findChild<QRubberBand*>();
+    }
+    void release(QPointF at_point) const {
+        QTest::mouseRelease(chart->viewport(), Qt::LeftButton, {}, at(at_point));
     }
 };
-
-// Runs of frame-coloured and other pixels along the top edge of a picture: a solid line
-// is one run, a dotted one many.
-int runs_along_top(const QImage& picture) {
-    int runs = 0;
-    bool previous = false;
-    for (int x = 0; x < picture.width(); ++x) {
-        const bool drawn = qAlpha(picture.pixel(x, 0)) > 128 && qGray(picture.pixel(x, 0)) < 128;
-        runs += drawn != previous ? 1 : 0;
-        previous = drawn;
-    }
-    return runs;
-}
 
 class ChartToolsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void aDottedFrameZoomsAndUndoGoesBackToTheDocumentsRange() {
+    void zoomFrameUndoAndPan() {
         Rig rig;
-        QWidget* viewport = rig.chart->viewport();
-        QTest::mousePress(viewport, Qt::LeftButton, {}, rig.plot_point(0.2, 0.2));
-        QTest::mouseMove(viewport, rig.plot_point(0.6, 0.5));
-        auto* band = rig.chart->findChild<QRubberBand*>();
+        QRubberBand* band = rig.press_and_move({0.2, 0.2}, {0.6, 0.5});
         QVERIFY(band != nullptr && band->isVisible());
+        // A dotted frame: many runs of drawn and undrawn pixels along its top edge.
         QImage frame(band->size(), QImage::Format_ARGB32);
         frame.fill(Qt::transparent);
         band->render(&frame, {}, {}, QWidget::DrawChildren);
-        QVERIFY2(runs_along_top(frame) > 10, "the zoom frame is drawn dotted");
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, rig.plot_point(0.6, 0.5));
-
+        int runs = 0;
+        for (int x = 0, previous = 0; x < frame.width(); ++x) {
+            const int drawn = qAlpha(frame.pixel(x, 0)) > 128 && qGray(frame.pixel(x, 0)) < 128;
+            runs += drawn != previous ? 1 : 0;
+            previous = drawn;
+        }
+        QVERIFY2(runs > 10, "the zoom frame is drawn dotted");
+        rig.release({0.6, 0.5});
         QVERIFY(rig.left_axis()->min() > 10);
         QVERIFY(rig.left_axis()->max() < 120);
         rig.trigger("undo_zoom_tool");
         QCOMPARE(rig.left_axis()->min(), 0.0);
         QCOMPARE(rig.left_axis()->max(), 125.0);
         QCOMPARE(rig.chart->points().size(), std::size_t{100});
-    }
 
-    void panningShiftsTheAxesWithoutZoomingThenZoomIsBack() {
-        Rig rig;
-        QWidget* viewport = rig.chart->viewport();
+        // Panning shifts the axes without zooming; the zoom tool then works again.
         rig.trigger("pan_tool");
-        QVERIFY(rig.chart->findChild<QRubberBand*>() == nullptr);
-        QTest::mousePress(viewport, Qt::LeftButton, {}, rig.plot_point(0.5, 0.5));
-        QTest::mouseMove(viewport, rig.plot_point(0.5, 0.3));
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, rig.plot_point(0.5, 0.3));
+        QVERIFY(rig.press_and_move({0.5, 0.5}, {0.5, 0.3}) == nullptr);
+        rig.release({0.5, 0.3});
         QVERIFY(rig.left_axis()->min() < 0);
         QCOMPARE(rig.left_axis()->max() - rig.left_axis()->min(), 125.0);
-
         rig.trigger("zoom_tool");
-        QTest::mousePress(viewport, Qt::LeftButton, {}, rig.plot_point(0.2, 0.2));
-        QTest::mouseMove(viewport, rig.plot_point(0.4, 0.4));
-        auto* band = rig.chart->findChild<QRubberBand*>();
+        band = rig.press_and_move({0.2, 0.2}, {0.4, 0.4});
         QVERIFY(band != nullptr && band->isVisible());
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, rig.plot_point(0.4, 0.4));
+        rig.release({0.4, 0.4});
         QVERIFY(rig.left_axis()->max() - rig.left_axis()->min() < 100);
     }
 
-    void copyPicturePutsTheChartOnTheClipboard() {
+    void copyAndSavePictureAndAFailedSaveSaysSo() {
         Rig rig;
         QGuiApplication::clipboard()->clear();
         rig.trigger("copy_tool");
         const QImage copied = QGuiApplication::clipboard()->image();
         QVERIFY(!copied.isNull());
         QCOMPARE(copied.size() / copied.devicePixelRatio(), rig.chart->size());
-    }
 
-    void savePictureWritesAPngOnlyWhereTheUserChose() {
-        Rig rig;
         QTemporaryDir folder;
-        const QString path = QDir(folder.path()).filePath("chart.png");
-        rig.trigger("save_picture_tool");
+        rig.trigger("save_picture_tool");  // cancelled
         QVERIFY(QDir(folder.path()).isEmpty());
-
         QVERIFY(rig.window.findChild<QMessageBox*>("picture_not_saved") == nullptr);
 
         rig.dialogs.name = QDir(folder.path()).filePath("no such folder/chart.png");
@@ -139,10 +125,10 @@ class ChartToolsTest : public QObject {
         QVERIFY(refused->text().contains("no such folder"));
         refused->close();
 
-        rig.dialogs.name = path;
+        rig.dialogs.name = QDir(folder.path()).filePath("chart.png");
         rig.trigger("save_picture_tool");
         QImage saved;
-        QVERIFY(saved.load(path, "PNG"));
+        QVERIFY(saved.load(rig.dialogs.name, "PNG"));
         QCOMPARE(saved.size(), rig.chart->size() * rig.chart->devicePixelRatio());
     }
 
