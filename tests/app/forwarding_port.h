@@ -1,15 +1,23 @@
 #pragma once
 
+#include <functional>
+
 #include "link/serial_port.h"
 
 namespace frostel::test {
 
-// Passes every request on to another port; a test overrides the requests it watches.
+// Passes every request on to another port; a test overrides the requests it watches, or
+// watches the openings through `on_open`.
 class ForwardingPort : public link::SerialPort {
   public:
     explicit ForwardingPort(link::SerialPort& inner) : inner_(inner) {}
 
-    link::PortStatus open(int number) override { return inner_.open(number); }
+    link::PortStatus open(int number) override {
+        if (on_open) {
+            on_open(number);
+        }
+        return inner_.open(number);
+    }
     link::PortStatus close() override { return inner_.close(); }
     bool is_open() const override { return inner_.is_open(); }
     link::PortStatus set_rts(bool on) override { return inner_.set_rts(on); }
@@ -22,6 +30,8 @@ class ForwardingPort : public link::SerialPort {
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override {
         inner_.wait_for_byte(deadline);
     }
+
+    std::function<void(int)> on_open;
 
   private:
     link::SerialPort& inner_;

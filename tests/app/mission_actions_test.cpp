@@ -2,111 +2,42 @@
 // simulated reader and virtual clock, headless.
 #include "mission_actions.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <memory>
 
 #include "chart_view.h"
-#include "file_name_dialogs.h"
-#include "logger_model.h"
-#include "main_window.h"
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
-#include "program_launcher.h"
 #include "programming/programming_ds1922t.h"
-#include "reader_box.h"
-#include "sim_serial_port.h"
-#include "table_view.h"
+#include "window_rig.h"
 
 namespace frostel::app {
 namespace {
 
-// Answers each dialog with the next prepared name (empty: cancelled) and remembers how it
-// was asked.
-struct ScriptedDialogs final : FileNameDialogs {
-    QStringList save_names;
-    QStringList open_names;
-    QStringList asked;
-    QString save_name(QWidget*, const QString& folder, const QString& filter) override {
-        asked.append("save " + folder + " " + filter);
-        return save_names.isEmpty() ? QString() : save_names.takeFirst();
-    }
-    QString open_name(QWidget*, const QString& folder, const QString& filter) override {
-        asked.append("open " + folder + " " + filter);
-        return open_names.isEmpty() ? QString() : open_names.takeFirst();
-    }
-};
+using test::file_bytes;
 
-struct NoLauncher final : ProgramLauncher {
-    bool start(const QString&) override { return false; }
-};
-
-void write_file(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray file_bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// The program on a simulated PC with a reader on port 1 and the settings naming it.
-struct Rig {
-    QTemporaryDir folder;
-    link::VirtualClock clock;
-    sim::SimSerialPort port{clock};
-    sim::LoggerModel logger;
-    sim::ReaderBox box{logger};
-    ScriptedDialogs dialogs;
-    NoLauncher launcher;
-    std::unique_ptr<MainWindow> window;
+// The program with a reader on port 1 and the settings naming it (or no port).
+struct Rig : test::WindowRig {
     MissionActions* actions = nullptr;
 
     explicit Rig(const QByteArray& port_line = " 1 ") {
-        port.attach(1, box);
-        write_file(path("SETUP.FRG"),
-                   "English\r\n" + QFile::encodeName(folder.path()) + "\r\n" + port_line + "\r\n");
-        window = std::make_unique<MainWindow>(
-            MainWindowTies{port, clock, folder.path(), dialogs, launcher, [] {}});
+        ports.attach(1, box);
+        put_file("SETUP.FRG",
+                 "English\r\n" + QFile::encodeName(folder.path()) + "\r\n" + port_line + "\r\n");
+        start();
         actions = new MissionActions(*window);
-        window->show();
-        [this] { QTRY_VERIFY(window->started()); }();
-    }
-    QString path(const QString& name) const { return QDir(folder.path()).filePath(name); }
-    template <typename T = QWidget>
-    T* find(const char* name) const {
-        return window->findChild<T*>(name);
     }
     ChartView& chart() const { return window->chart(); }
-    QStringList column(int c) const {
-        QStringList texts;
-        const StringGrid& grid = window->table().grid();
-        for (int row = 1; row < grid.row_count(); ++row)
-            texts.append(grid.text(row, c));
-        return texts;
-    }
     void load_data() { find<QPushButton>("Command10")->click(); }
     int reads_of(int page) const {
         int reads = 0;
         for (const auto& c : box.commands())
             reads += (c.letter == 'B' && c.page == page) ? 1 : 0;
         return reads;
-    }
-    // A chart and table that a failed download must leave alone.
-    void show_previous_mission() {
-        chart().add_xy(1.0, 12.5, QStringLiteral("2025-01-01 00:00:00"));
-        window->refill_table(true);
     }
 };
 
@@ -126,12 +57,26 @@ class MissionActionsTest : public QObject {
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void fullEightBitDownloadFillsTheViewsAndSavesThePair() {
+    // A full 8-bit mission shown in Kelvin, saved as "mission" and read back from the disk.
+    void fullEightBitDownloadSavedAndReadBackWithItsUnit() {
         Rig rig;
         sim::load_mission(rig.logger, eight_bit_mission(8192));
-        rig.dialogs.save_names = {rig.path("m1.frd")};
+        rig.chart().set_left_axis_title("KELVIN");
+        rig.dialogs.save_names = {rig.path("mission")};
+        const char* const buttons[] = {"Command10", "Command8", "Command2", "Command4"};
+        QStringList off;
+        QTimer::singleShot(0, [&] {
+            for (const char* name : buttons) {
+                if (!rig.find<QPushButton>(name)->isEnabled())
+                    off.append(name);
+            }
+        });
         rig.load_data();
 
+        QCOMPARE(off.size(), 4);
+        for (const char* name : buttons) {
+            QVERIFY(rig.find<QPushButton>(name)->isEnabled());
+        }
         QCOMPARE(rig.chart().points().size(), std::size_t{8192});
         QCOMPARE(rig.chart().label(0), QString("2026-02-01 06:00:00"));
         QCOMPARE(rig.chart().document().title_lines.first(), QString("4100000ABCDEF1AA"));
@@ -139,25 +84,61 @@ class MissionActionsTest : public QObject {
         QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->maximum(), 255);
         QCOMPARE(rig.window->table().grid().row_count(), 8192 + 2);
-        QCOMPARE(rig.column(1).mid(0, 3), (QStringList{"4.00", "4.50", "5.00"}));
-        QCOMPARE(rig.column(0).first(), QString("2026-02-01 06:00:00"));
+        QCOMPARE(rig.table_column(1).mid(0, 3), (QStringList{"277.15", "277.65", "278.15"}));
+        QCOMPARE(rig.table_column(0).first(), QString("2026-02-01 06:00:00"));
         QCOMPARE(rig.reads_of(384), 0);
         QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\r\nward 3   "));
 
         QCOMPARE(rig.dialogs.asked,
                  QStringList{"save " + rig.folder.path() + " Frostel Datafile (FRD) (*.frd)"});
-        QVERIFY(file_bytes(rig.path("m1.frd")).startsWith("Vaccine fridge 1\r\nward 3"));
-        QVERIFY(file_bytes(rig.path("m1.frd")).endsWith("   \r\n"));
-        QVERIFY(datafile::read_chart_document(rig.path("m1.tee")).has_value());
+        QVERIFY(file_bytes(rig.path("mission")).startsWith("Vaccine fridge 1\r\nward 3"));
+        QVERIFY(file_bytes(rig.path("mission")).endsWith("   \r\n"));
+        QVERIFY(datafile::read_chart_document(rig.path("misstee")).has_value());
         QCOMPARE(file_bytes(rig.path("4100000ABCDEF1AA.INF")), QByteArray(" 8192 \r\n"));
+        const std::vector<datafile::ChartPoint> saved = rig.chart().points();
+
+        rig.chart().clear();
+        rig.chart().set_left_axis_title("CELSIUS");
+        rig.chart().set_left_axis_range(0, 125);
+        rig.window->mission_text().set_text("other");
+        rig.dialogs.open_names = {rig.path("mission")};
+        rig.find<QPushButton>("Command2")->click();
+        QCOMPARE(rig.chart().points(), saved);
+        QCOMPARE(rig.chart().left_axis_title(), QString("KELVIN"));
+        QCOMPARE(rig.chart().document().left.minimum, 273.15);
+        QCOMPARE(rig.chart().document().left.maximum, 398.15);
+        QCOMPARE(rig.window->current_unit(), mission::TemperatureUnit::kKelvin);
+        QCOMPARE(rig.find<QLabel>("Label1")->text(), QString());
+        // The text's two lines, each now ended by a single CR.
+        QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\rward 3   "));
+        QVERIFY(rig.window->mission_text().text().endsWith(" \r"));
+        QCOMPARE(rig.table_column(1).size(), 8193);
+        QCOMPARE(rig.table_column(1).first(), QString("277.15"));
+
+        // Cancelling the open dialog changes nothing.
+        rig.find<QLabel>("Label1")->setText("kept");
+        rig.find<QPushButton>("Command2")->click();
+        QCOMPARE(rig.find<QLabel>("Label1")->text(), QString("kept"));
+        QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\rward 3   "));
+        QCOMPARE(rig.chart().points(), saved);
+
+        // A corrupt chart document: the text is still read, the chart stays.
+        rig.put_file("bad.frd", "only text\r\n");
+        rig.put_file("bad.tee", R"({"format": "frostel-chart", "version": 1, "points": [1, 2)");
+        rig.dialogs.open_names = {rig.path("bad.frd")};
+        rig.find<QPushButton>("Command2")->click();
+        QCOMPARE(rig.window->mission_text().text(), QString("only text\r"));
+        QCOMPARE(rig.chart().points(), saved);
+        QCOMPARE(rig.table_column(1).size(), 8193);
     }
 
+    // A hundred 16-bit samples, the first two with the sensor's calibration and an offset.
     void sixteenBitSamplesWithCalibrationAndOffsetInFahrenheit() {
         Rig rig;
         sim::SimMission mission;
         mission.configuration = sim::kConfigurationT;
         mission.sixteen_bit = true;
-        mission.mission_sample_count = 2;
+        mission.mission_sample_count = 100;
         mission.calibration_offset_tenths = 12;
         mission.sensor_calibration = {52, 0, 52, 128, 122, 0, 121, 192};
         sim::load_mission(rig.logger, mission);
@@ -169,68 +150,11 @@ class MissionActionsTest : public QObject {
         // 44.566875 and 34.05709263392857 degrees Celsius after the sensor's correction.
         QCOMPARE(rig.chart().y(0), 44.566875 * 1.8 + 32 + 1.2);
         QCOMPARE(rig.chart().y(1), 34.05709263392857 * 1.8 + 32 + 1.2);
-        QCOMPARE(rig.column(1).mid(0, 2), (QStringList{"113.42", "94.50"}));
+        QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"113.42", "94.50"}));
         auto* slider = rig.actions->programming_window().findChild<QScrollBar*>("HScroll2");
         QVERIFY(slider != nullptr);
         QCOMPARE(slider->value(), 12);
         QVERIFY(!rig.actions->programming_window().isVisible());
-    }
-
-    void withoutAChosenPortNothingIsRead() {
-        Rig rig("");
-        rig.find<QFrame>("Frame4")->show();
-        rig.load_data();
-        QVERIFY(rig.box.commands().empty());
-        QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
-        QVERIFY(rig.dialogs.asked.isEmpty());
-    }
-
-    void aLoggerThatWillNotStopLeavesTheViewsAlone() {
-        Rig rig;
-        sim::load_mission(rig.logger, eight_bit_mission(50));
-        rig.logger.freeze_status_bits(sim::kMissionRunning);
-        rig.show_previous_mission();
-        rig.find<QLabel>("Label1")->setText("previous");
-        rig.load_data();
-
-        QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
-        QCOMPARE(rig.find<QLabel>("Label2")->text(), QString("LOADING ERROR !"));
-        QCOMPARE(rig.find<QLabel>("Label1")->text(), QString());
-        QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 0);
-        QCOMPARE(rig.chart().points().size(), std::size_t{1});
-        QCOMPARE(rig.column(1), (QStringList{"12.50", ""}));
-        QVERIFY(rig.dialogs.asked.isEmpty());
-    }
-
-    void aFailedLastPageKeepsThePreviousChartButShowsTheNewLogger() {
-        Rig rig;
-        sim::load_mission(rig.logger, eight_bit_mission(100));  // pages 128 to 131
-        rig.box.add_fault({'B', 131, sim::ReplyFault::Kind::kCut, 20, -1});
-        rig.show_previous_mission();
-        rig.load_data();
-        QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
-        QCOMPARE(rig.chart().points().size(), std::size_t{1});
-        QVERIFY(rig.find<QLabel>("Label1")->text().endsWith("4100000ABCDEF1AA"));
-    }
-
-    void anEmptyMissionStillOffersTheSave() {
-        Rig rig;
-        sim::load_mission(rig.logger, eight_bit_mission(0));
-        rig.show_previous_mission();
-        rig.load_data();
-        QVERIFY(rig.chart().points().empty());
-        QCOMPARE(rig.window->table().grid().row_count(), 2);
-        QCOMPARE(rig.dialogs.asked.size(), 1);
-        QCOMPARE(rig.reads_of(128) + rig.reads_of(129), 2);
-    }
-
-    void hundredSixteenBitSamplesReadEightLogPages() {
-        Rig rig;
-        sim::SimMission mission;
-        mission.sixteen_bit = true;
-        mission.temperatures.assign(100, 21.0);
-        sim::load_mission(rig.logger, mission);
-        rig.load_data();
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->maximum(), 7);
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 7);
         for (int page = 128; page <= 135; ++page)
@@ -238,81 +162,54 @@ class MissionActionsTest : public QObject {
         QCOMPARE(rig.reads_of(136), 0);
     }
 
-    void theButtonsAreOffWhileADownloadRuns() {
-        Rig rig;
-        sim::load_mission(rig.logger, eight_bit_mission(10));
-        QStringList seen;
-        QTimer::singleShot(0, [&] {
-            for (const char* name : {"Command10", "Command8", "Command2", "Command4"}) {
-                if (!rig.find<QPushButton>(name)->isEnabled())
-                    seen.append(name);
-            }
-        });
+    void failuresLeaveThePreviousMissionAndAnEmptyOneStillOffersTheSave() {
+        Rig rig("");
+        rig.find<QFrame>("Frame4")->show();
         rig.load_data();
-        QCOMPARE(seen, (QStringList{"Command10", "Command8", "Command2", "Command4"}));
-        for (const char* name : {"Command10", "Command8", "Command2", "Command4"}) {
-            QVERIFY(rig.find<QPushButton>(name)->isEnabled());
-        }
-    }
+        QVERIFY(rig.box.commands().empty());
+        QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
 
-    void aSavedMissionInKelvinComesBackWithItsUnit() {
-        Rig rig;
-        sim::load_mission(rig.logger, eight_bit_mission(20));
-        rig.chart().set_left_axis_title("KELVIN");
-        rig.dialogs.save_names = {rig.path("mission")};
+        // A logger that will not stop.
+        rig.port_entry(1)->trigger();
+        sim::load_mission(rig.logger, eight_bit_mission(100));  // pages 128 to 131
+        rig.logger.freeze_status_bits(sim::kMissionRunning);
+        rig.chart().add_xy(1.0, 12.5, QStringLiteral("2025-01-01 00:00:00"));
+        rig.window->refill_table(true);
+        rig.find<QLabel>("Label1")->setText("previous");
         rig.load_data();
-        QVERIFY(QFile::exists(rig.path("mission")));
-        QVERIFY(QFile::exists(rig.path("misstee")));
-        const std::vector<datafile::ChartPoint> saved = rig.chart().points();
-
-        rig.chart().clear();
-        rig.chart().set_left_axis_title("CELSIUS");
-        rig.chart().set_left_axis_range(0, 125);
-        rig.window->mission_text().set_text("other");
-        rig.dialogs.open_names = {rig.path("mission")};
-        rig.find<QPushButton>("Command2")->click();
-
-        QCOMPARE(rig.chart().points(), saved);
-        QCOMPARE(rig.chart().left_axis_title(), QString("KELVIN"));
-        QCOMPARE(rig.chart().document().left.minimum, 273.15);
-        QCOMPARE(rig.chart().document().left.maximum, 398.15);
-        QCOMPARE(rig.window->current_unit(), mission::TemperatureUnit::kKelvin);
+        QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
+        QCOMPARE(rig.find<QLabel>("Label2")->text(), QString("LOADING ERROR !"));
         QCOMPARE(rig.find<QLabel>("Label1")->text(), QString());
-        // The text's two lines, each now ended by a single CR.
-        QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\rward 3   "));
-        QVERIFY(rig.window->mission_text().text().endsWith(" \r"));
-        QCOMPARE(rig.column(1).size(), 21);
-        QCOMPARE(rig.column(1).first(), QString("277.15"));
-    }
-
-    void cancellingTheOpenDialogChangesNothing() {
-        Rig rig;
-        rig.show_previous_mission();
-        rig.find<QLabel>("Label1")->setText("kept");
-        rig.window->mission_text().set_text("kept text");
-        rig.find<QPushButton>("Command2")->click();
-        QCOMPARE(rig.find<QLabel>("Label1")->text(), QString("kept"));
-        QCOMPARE(rig.window->mission_text().text(), QString("kept text"));
+        QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 0);
         QCOMPARE(rig.chart().points().size(), std::size_t{1});
-    }
+        QCOMPARE(rig.table_column(1), (QStringList{"12.50", ""}));
 
-    void aCorruptChartDocumentKeepsTheChartAndStillReadsTheText() {
-        Rig rig;
-        rig.show_previous_mission();
-        write_file(rig.path("bad.frd"), "only text\r\n");
-        write_file(rig.path("bad.tee"),
-                   R"({"format": "frostel-chart", "version": 1, "points": [1, 2)");
-        rig.dialogs.open_names = {rig.path("bad.frd")};
-        rig.find<QPushButton>("Command2")->click();
-        QCOMPARE(rig.window->mission_text().text(), QString("only text\r"));
+        // A failed last log page: the new logger is named, the chart stays.
+        rig.logger.freeze_status_bits(0);
+        rig.box.add_fault({'B', 131, sim::ReplyFault::Kind::kCut, 20, -1});
+        rig.load_data();
+        QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
         QCOMPARE(rig.chart().points().size(), std::size_t{1});
-        QCOMPARE(rig.column(1), (QStringList{"12.50", ""}));
+        QVERIFY(rig.find<QLabel>("Label1")->text().endsWith("4100000ABCDEF1AA"));
+        QVERIFY(rig.dialogs.asked.isEmpty());
+
+        rig.box.clear_faults();
+        rig.box.clear_log();
+        sim::load_mission(rig.logger, eight_bit_mission(0));
+        rig.load_data();
+        QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
+        QVERIFY(rig.chart().points().empty());
+        QCOMPARE(rig.window->table().grid().row_count(), 2);
+        QCOMPARE(rig.dialogs.asked.size(), 1);
+        QCOMPARE(rig.reads_of(128) + rig.reads_of(129), 2);
     }
 
-    void theMainWindowsLoggerButtonsAreOffWhileAProgrammingRunRuns() {
+    void programmingOpensItsWindowAndTurnsTheLoggerButtonsOffWhileItRuns() {
         Rig rig;
         rig.find<QPushButton>("Command8")->click();
         auto& programming = rig.actions->programming_window();
+        QVERIFY(programming.isVisible());
+        QCOMPARE(programming.windowTitle(), QString("Programming"));
         bool load_data_was_off = false;
         QTimer::singleShot(
             0, [&] { load_data_was_off = !rig.find<QPushButton>("Command10")->isEnabled(); });
@@ -321,14 +218,6 @@ class MissionActionsTest : public QObject {
         QVERIFY(load_data_was_off);
         QVERIFY(rig.find<QPushButton>("Command10")->isEnabled());
         QVERIFY(rig.find<QPushButton>("Command8")->isEnabled());
-    }
-
-    void programmingOpensItsWindowAboveTheMainWindow() {
-        Rig rig;
-        rig.find<QPushButton>("Command8")->click();
-        auto& window = rig.actions->programming_window();
-        QVERIFY(window.isVisible());
-        QCOMPARE(window.windowTitle(), QString("Programming"));
     }
 };
 
