@@ -1,5 +1,7 @@
 #include "mission/download.h"
 
+#include <algorithm>
+
 #include "link/local_date_time.h"
 #include "mission/register_map.h"
 #include "mission/whole_file.h"
@@ -39,21 +41,30 @@ link::LoggerId read_identity(link::LoggerCommands& commands) {
     return id;
 }
 
+RawPage raw_page(int number, std::span<const link::Byte, link::kPageSize> bytes) {
+    RawPage page{number, {}};
+    std::copy(bytes.begin(), bytes.end(), page.bytes.begin());
+    return page;
+}
+
 std::optional<link::MemoryImage> read_register_pages(link::LoggerCommands& commands,
-                                                     DownloadView& view) {
+                                                     DownloadView& view,
+                                                     std::vector<RawPage>& pages) {
     link::MemoryImage image = make_header_image();
     view.set_progress_maximum(kHeaderLastPage);
     for (int page = kHeaderFirstPage; page <= kHeaderLastPage; ++page) {
         if (!commands.read_page_into(page, image)) {
             return std::nullopt;
         }
+        pages.push_back(raw_page(page, commands.page_data()));
         view.set_progress(page);
         view.process_events();
     }
     return image;
 }
 
-bool read_log_pages(link::LoggerCommands& commands, DownloadView& view, SampleDecoder& decoder) {
+bool read_log_pages(link::LoggerCommands& commands, DownloadView& view, SampleDecoder& decoder,
+                    std::vector<RawPage>& pages) {
     const LogWalk& walk = decoder.walk();
     view.set_progress_maximum(walk.page_count() - 1);
     view.set_progress(0);
@@ -62,6 +73,7 @@ bool read_log_pages(link::LoggerCommands& commands, DownloadView& view, SampleDe
         if (failed(commands)) {
             return false;
         }
+        pages.push_back(raw_page(page, commands.page_data()));
         decoder.add_page(page, commands.page_data());
         view.set_progress(page - walk.first_page);
         view.process_events();
@@ -92,6 +104,25 @@ std::vector<ChartPoint> chart_points(const std::vector<Sample>& samples,
 std::optional<DownloadedMission> fail(DownloadView& view) {
     view.show_error(true);
     return std::nullopt;
+}
+
+// What the register pages show: caption, chart title, mission text, calibration slider.
+void show_header(const MissionHeader& header, DownloadView& view) {
+    view.set_logger_caption(header.caption);
+    view.set_chart_title(header.logger_id);
+    view.set_mission_text(header.mission_text);
+    view.set_calibration_offset(header.calibration_offset_tenths);
+}
+
+// The decoded samples in the current unit, into the chart and then the table.
+void show_samples(DownloadedMission& mission, const SampleDecoder& decoder, link::Clock& clock,
+                  DownloadView& view) {
+    mission.samples = decoder.samples();
+    mission.unit = current_unit(view);
+    mission.values = shown_values(mission.samples, mission.unit, mission.header.calibration_offset);
+    view.show_points(chart_points(mission.samples, mission.values, clock));
+    view.process_events();
+    view.refill_table();
 }
 
 }  // namespace
@@ -132,35 +163,53 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     if (failed(commands)) {
         return fail(view);
     }
-    const std::optional<link::MemoryImage> image = read_register_pages(commands, view);
+    DownloadedMission mission;
+    const std::optional<link::MemoryImage> image =
+        read_register_pages(commands, view, mission.pages);
     if (!image) {
         return fail(view);
     }
 
-    DownloadedMission mission;
     mission.header = decode_mission_header(*image, logger_id);
-    const MissionHeader& header = mission.header;
     // A side file that cannot be written does not stop the download.
     (void)write_whole_file(side_file_path(setup.program_folder, logger_id),
-                           side_file_text(header.device_sample_count));
-    view.set_logger_caption(header.caption);
-    view.set_chart_title(logger_id);
-    view.set_mission_text(header.mission_text);
-    view.set_calibration_offset(header.calibration_offset_tenths);
+                           side_file_text(mission.header.device_sample_count));
+    show_header(mission.header, view);
 
-    SampleDecoder decoder(header);
-    if (!read_log_pages(commands, view, decoder)) {
+    SampleDecoder decoder(mission.header);
+    if (!read_log_pages(commands, view, decoder, mission.pages)) {
         return fail(view);
     }
-
-    mission.samples = decoder.samples();
-    mission.unit = current_unit(view);
-    mission.values = shown_values(mission.samples, mission.unit, header.calibration_offset);
-    view.show_points(chart_points(mission.samples, mission.values, setup.clock));
-    view.process_events();
-    view.refill_table();
+    show_samples(mission, decoder, setup.clock, view);
     commands.link().set_error_number(link::kNoError);
     view.offer_save();
+    return mission;
+}
+
+std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
+                                                       std::vector<RawPage> pages,
+                                                       link::Clock& clock, DownloadView& view) {
+    link::MemoryImage image = make_header_image();
+    std::vector<bool> present(kHeaderLastPage + 1, false);
+    for (const RawPage& page : pages) {
+        if (page.number >= kHeaderFirstPage && page.number <= kHeaderLastPage) {
+            image.put_page(page.number, page.bytes);
+            present[static_cast<std::size_t>(page.number)] = true;
+        }
+    }
+    if (std::count(present.begin() + kHeaderFirstPage, present.end(), true) != kHeaderLastPage) {
+        return std::nullopt;
+    }
+    view.show_error(false);
+    DownloadedMission mission;
+    mission.header = decode_mission_header(image, logger_id);
+    show_header(mission.header, view);
+    SampleDecoder decoder(mission.header);
+    for (const RawPage& page : pages) {
+        decoder.add_page(page.number, page.bytes);
+    }
+    show_samples(mission, decoder, clock, view);
+    mission.pages = std::move(pages);
     return mission;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,6 +23,25 @@ struct ChartPoint {
     double x = 0.0;
     double y = 0.0;
     std::string label;
+};
+
+// One page as the logger gave it.
+struct RawPage {
+    int number = 0;
+    std::array<link::Byte, link::kPageSize> bytes{};
+
+    friend bool operator==(const RawPage&, const RawPage&) = default;
+};
+
+// What a finished download read, for callers that want more than the view got.
+struct DownloadedMission {
+    MissionHeader header;
+    // Every page decoded: 1 to 18, then each log page, in the order read. The status reads
+    // of stop_mission are not among them.
+    std::vector<RawPage> pages;
+    std::vector<Sample> samples;  // oldest first
+    TemperatureUnit unit = TemperatureUnit::kCelsius;
+    std::vector<double> values;  // in `unit`, with the calibration offset
 };
 
 // What a download shows and asks on its way; the main window and frostel-cli each give one.
@@ -78,14 +98,6 @@ class HeadlessDownloadView : public DownloadView {
     std::string unit_;
 };
 
-// What a finished download read, for callers that want more than the view got.
-struct DownloadedMission {
-    MissionHeader header;
-    std::vector<Sample> samples;  // oldest first
-    TemperatureUnit unit = TemperatureUnit::kCelsius;
-    std::vector<double> values;  // in `unit`, with the calibration offset
-};
-
 struct DownloadSetup {
     link::LoggerCommands& commands;
     link::Clock& clock;
@@ -98,6 +110,13 @@ struct DownloadSetup {
 // on a failed logger operation the error frame, the chart and table left as they were.
 // The mission when every read succeeded.
 std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, DownloadView& view);
+
+// A mission shown again from the pages a download kept: the same decoding and the same
+// view calls as the download, without logger, side file or save dialog. Nothing when pages
+// 1 to 18 are not all there.
+std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
+                                                       std::vector<RawPage> pages,
+                                                       link::Clock& clock, DownloadView& view);
 
 // The side file a download leaves in the program folder: "<LoggerId>.INF" holding the
 // device sample count as " n " and CR LF.

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <tuple>
 
 #include "mission/mission_loader.h"
 #include "support/recording_view.h"
@@ -57,7 +59,8 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     sim::load_mission(rig.logger, mission);
     view.unit = "HUMIDITY";  // not a unit: Celsius
 
-    ASSERT_TRUE(run());
+    const std::optional<DownloadedMission> result = run();
+    ASSERT_TRUE(result);
     std::vector<int> expected_pages{16};  // stop_mission's check
     for (int page = 1; page <= 383; page = page == 18 ? 128 : page + 1) {
         expected_pages.push_back(page);
@@ -82,6 +85,38 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     EXPECT_EQ(view.events, (std::vector<std::string>{"busy", "points", "table", "save", "idle"}));
     // The logger was stopped and stays stopped.
     EXPECT_EQ(rig.logger.status() & sim::kMissionRunning, 0);
+
+    // Every page decoded is kept as read, in read order; the status check is not one.
+    std::vector<int> kept;
+    for (const RawPage& page : result->pages) {
+        kept.push_back(page.number);
+        ASSERT_TRUE(std::equal(page.bytes.begin(), page.bytes.end(),
+                               rig.logger.memory().begin() + link::kPageSize * page.number))
+            << page.number;
+    }
+    expected_pages.erase(expected_pages.begin());
+    EXPECT_EQ(kept, expected_pages);
+
+    // Shown again from those pages alone, the view gets what the download gave it.
+    test::RecordingView again;
+    ASSERT_TRUE(show_recorded_mission(kId, result->pages, rig.clock, again));
+    EXPECT_EQ(again.points->size(), view.points->size());
+    EXPECT_TRUE(std::equal(again.points->begin(), again.points->end(), view.points->begin(),
+                           [](const ChartPoint& a, const ChartPoint& b) {
+                               return a.x == b.x && a.y == b.y && a.label == b.label;
+                           }));
+    EXPECT_EQ(
+        std::tie(again.caption, again.chart_title, again.mission_text, again.calibration_tenths),
+        std::tie(view.caption, view.chart_title, view.mission_text, view.calibration_tenths));
+    EXPECT_EQ(again.events, (std::vector<std::string>{"points", "table"}));
+
+    // Without all of pages 1 to 18 there is nothing to show.
+    std::vector<RawPage> torn = result->pages;
+    torn.erase(torn.begin() + 4);
+    test::RecordingView untouched;
+    EXPECT_FALSE(show_recorded_mission(kId, torn, rig.clock, untouched));
+    EXPECT_TRUE(untouched.events.empty());
+    EXPECT_EQ(untouched.caption, "previous logger");
 }
 
 TEST_F(Download, FailuresShowTheErrorLeaveTheChartAndEndTheBusyState) {
