@@ -7,7 +7,7 @@ namespace frostel::sim {
 
 LineNoise random_line_noise(double rate, std::uint32_t seed, std::chrono::nanoseconds delay) {
     auto random = std::make_shared<std::mt19937>(seed);
-    return [random, rate, delay]() -> std::optional<LineFault> {
+    return [random, rate, delay](link::Byte) -> std::optional<LineFault> {
         std::uniform_real_distribution<double> chance(0.0, 1.0);
         if (chance(*random) >= rate) {
             return std::nullopt;
@@ -27,11 +27,25 @@ LineNoise random_line_noise(double rate, std::uint32_t seed, std::chrono::nanose
     };
 }
 
-LineNoise fault_at_byte(int index, LineFault fault) {
+namespace {
+// The `n`-th byte (from 0) that `matches` gets `fault`; every other byte passes.
+LineNoise fault_on_nth(std::function<bool(link::Byte)> matches, int n, LineFault fault) {
     auto seen = std::make_shared<int>(0);
-    return [seen, index, fault]() -> std::optional<LineFault> {
-        return (*seen)++ == index ? std::optional<LineFault>(fault) : std::nullopt;
+    return [seen, matches = std::move(matches), n, fault](link::Byte byte) {
+        if (!matches(byte) || (*seen)++ != n) {
+            return std::optional<LineFault>();
+        }
+        return std::optional<LineFault>(fault);
     };
+}
+}  // namespace
+
+LineNoise fault_at_byte(int index, LineFault fault) {
+    return fault_on_nth([](link::Byte) { return true; }, index, fault);
+}
+
+LineNoise fault_on_value(link::Byte value, int occurrence, LineFault fault) {
+    return fault_on_nth([value](link::Byte byte) { return byte == value; }, occurrence, fault);
 }
 
 }  // namespace frostel::sim

@@ -9,7 +9,7 @@
 
 namespace frostel::sim {
 
-// What a bad line does to one reply byte on its way to the PC.
+// What a bad line does to one byte on its way, in either direction.
 struct LineFault {
     enum class Kind { kCorrupt, kDrop, kDelay };
     Kind kind = Kind::kCorrupt;
@@ -17,15 +17,18 @@ struct LineFault {
     std::chrono::nanoseconds delay{0};  // kDelay: the byte, and all after it, come this late
 };
 
-// Asked once for every reply byte, in the order they travel.
-using LineNoise = std::function<std::optional<LineFault>()>;
+// Asked once for every byte, in the order they travel, with the byte as it was sent.
+using LineNoise = std::function<std::optional<LineFault>(link::Byte)>;
 
 // Each byte is hit with probability `rate`; corruption, drop and delay are equally likely.
 // The same seed gives the same faults.
 [[nodiscard]] LineNoise random_line_noise(double rate, std::uint32_t seed,
                                           std::chrono::nanoseconds delay);
 
-// Exactly one fault, on byte `index` (counted over all reply bytes from now on).
+// Exactly one fault, on byte `index` (counted over all bytes of its direction from now on).
 [[nodiscard]] LineNoise fault_at_byte(int index, LineFault fault);
+
+// Exactly one fault, on the `occurrence`-th byte (from 0) whose value is `value`.
+[[nodiscard]] LineNoise fault_on_value(link::Byte value, int occurrence, LineFault fault);
 
 }  // namespace frostel::sim

@@ -1,5 +1,7 @@
 #include "sim_serial_port.h"
 
+#include <algorithm>
+
 namespace frostel::sim {
 
 link::PortStatus SimSerialPort::open(int number) {
@@ -10,6 +12,7 @@ link::PortStatus SimSerialPort::open(int number) {
     open_box_ = found->second;
     open_number_ = number;
     incoming_.clear();
+    outgoing_.clear();
     return link::kPortOk;
 }
 
@@ -20,6 +23,7 @@ link::PortStatus SimSerialPort::close() {
     open_box_ = nullptr;
     open_number_ = 0;
     incoming_.clear();
+    outgoing_.clear();
     return link::kPortOk;
 }
 
@@ -31,7 +35,9 @@ link::PortStatus SimSerialPort::set_rts(bool on) {
         return rts_failure_;
     }
     if (!on) {
-        // The reset stops the reader mid-reply: what it has not sent yet never comes.
+        // The reset stops the reader mid-reply: what it has not sent yet never comes. Bytes
+        // of the PC's still on their way reach it after the reset.
+        deliver_due();
         const auto now = clock_.now();
         while (!incoming_.empty() && incoming_.back().at > now) {
             incoming_.pop_back();
@@ -46,6 +52,7 @@ link::PortStatus SimSerialPort::discard_input() {
         return kNotOpen;
     }
     // Only what has arrived is dropped; bytes still on the wire come in later.
+    deliver_due();
     const auto now = clock_.now();
     while (!incoming_.empty() && incoming_.front().at <= now) {
         incoming_.pop_front();
@@ -58,29 +65,52 @@ link::PortStatus SimSerialPort::write(std::span<const Byte> bytes) {
         return kNotOpen;
     }
     for (Byte b : bytes) {
-        const std::vector<Byte> reply = open_box_->receive(b);
-        auto at = std::max(clock_.now(), incoming_.empty() ? clock_.now() : incoming_.back().at);
-        for (Byte r : reply) {
-            at += byte_time_;
-            const std::optional<LineFault> fault = noise_ ? noise_() : std::nullopt;
-            if (!fault) {
-                incoming_.push_back({at, r});
-                continue;
-            }
-            switch (fault->kind) {
-                case LineFault::Kind::kCorrupt:
-                    incoming_.push_back({at, static_cast<Byte>(r ^ fault->flip_mask)});
-                    break;
-                case LineFault::Kind::kDrop:
-                    break;
-                case LineFault::Kind::kDelay:
-                    at += fault->delay;
-                    incoming_.push_back({at, r});
-                    break;
-            }
+        // A byte never overtakes one sent before it.
+        const auto at =
+            outgoing_.empty() ? clock_.now() : std::max(clock_.now(), outgoing_.back().at);
+        if (const auto arrival = through_line(at, b, command_noise_)) {
+            outgoing_.push_back(*arrival);
         }
     }
+    deliver_due();
     return link::kPortOk;
+}
+
+void SimSerialPort::deliver_due() {
+    while (open_box_ != nullptr && !outgoing_.empty() && outgoing_.front().at <= clock_.now()) {
+        const Arrival command_byte = outgoing_.front();
+        outgoing_.pop_front();
+        deliver(command_byte);
+    }
+}
+
+void SimSerialPort::deliver(const Arrival& command_byte) {
+    const std::vector<Byte> reply = open_box_->receive(command_byte.byte);
+    auto at = incoming_.empty() ? command_byte.at : std::max(command_byte.at, incoming_.back().at);
+    for (Byte r : reply) {
+        at += byte_time_;
+        if (const auto arrival = through_line(at, r, reply_noise_)) {
+            at = arrival->at;
+            incoming_.push_back(*arrival);
+        }
+    }
+}
+
+std::optional<SimSerialPort::Arrival> SimSerialPort::through_line(
+    std::chrono::steady_clock::time_point at, Byte byte, const LineNoise& noise) {
+    const std::optional<LineFault> fault = noise ? noise(byte) : std::nullopt;
+    if (!fault) {
+        return Arrival{at, byte};
+    }
+    switch (fault->kind) {
+        case LineFault::Kind::kCorrupt:
+            return Arrival{at, static_cast<Byte>(byte ^ fault->flip_mask)};
+        case LineFault::Kind::kDrop:
+            return std::nullopt;
+        case LineFault::Kind::kDelay:
+            return Arrival{at + fault->delay, byte};
+    }
+    return Arrival{at, byte};
 }
 
 void SimSerialPort::inject_stray_bytes(const std::vector<Byte>& bytes) {
@@ -90,6 +120,7 @@ void SimSerialPort::inject_stray_bytes(const std::vector<Byte>& bytes) {
 }
 
 std::size_t SimSerialPort::bytes_waiting() {
+    deliver_due();
     std::size_t count = 0;
     for (const Arrival& a : incoming_) {
         if (a.at > clock_.now()) {
@@ -107,10 +138,18 @@ Byte SimSerialPort::take_byte() {
 }
 
 void SimSerialPort::wait_for_byte(std::chrono::steady_clock::time_point deadline) {
-    if (!incoming_.empty() && incoming_.front().at <= deadline) {
-        clock_.advance_to(incoming_.front().at);
-    } else {
-        clock_.advance_to(deadline + std::chrono::nanoseconds(1));
+    // A late byte of the PC's may reach the reader within the wait and start a reply.
+    for (;;) {
+        deliver_due();
+        const bool reply_due = !incoming_.empty() && incoming_.front().at <= deadline;
+        const bool command_due = !outgoing_.empty() && outgoing_.front().at <= deadline &&
+                                 (!reply_due || outgoing_.front().at < incoming_.front().at);
+        if (!command_due) {
+            clock_.advance_to(reply_due ? incoming_.front().at
+                                        : deadline + std::chrono::nanoseconds(1));
+            return;
+        }
+        clock_.advance_to(outgoing_.front().at);
     }
 }
 

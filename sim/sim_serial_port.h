@@ -3,6 +3,7 @@
 #include <chrono>
 #include <deque>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "line_noise.h"
@@ -17,6 +18,7 @@ inline constexpr std::chrono::nanoseconds kByteTimeAt4800{2'083'333};
 
 // The serial ports of a simulated PC, on virtual time: reader boxes attached to some port
 // numbers, their reply bytes arriving one byte time apart after the command completes.
+// The PC's own bytes reach the reader at once unless the line delays them.
 class SimSerialPort final : public link::SerialPort {
   public:
     // Codes as a real port reports them: no such device, and a request on a closed port.
@@ -33,7 +35,9 @@ class SimSerialPort final : public link::SerialPort {
     // Every RTS switch fails, as on a pseudo-terminal.
     void fail_rts(link::PortStatus code) { rts_failure_ = code; }
     // Reply bytes pass through this on their way to the PC; empty for a clean line.
-    void set_line_noise(LineNoise noise) { noise_ = std::move(noise); }
+    void set_line_noise(LineNoise noise) { reply_noise_ = std::move(noise); }
+    // The PC's bytes (letters, page numbers, page data) pass through this to the reader.
+    void set_command_noise(LineNoise noise) { command_noise_ = std::move(noise); }
 
     [[nodiscard]] link::PortStatus open(int number) override;
     [[nodiscard]] link::PortStatus close() override;
@@ -53,14 +57,24 @@ class SimSerialPort final : public link::SerialPort {
         Byte byte;
     };
 
+    // Hands the reader every byte of the PC's that has reached it by now.
+    void deliver_due();
+    // One byte of the PC's reaches the reader; its reply starts on the line.
+    void deliver(const Arrival& command_byte);
+    // `byte`, sent at `at`, as the line hands it over: flipped, lost (nothing) or late.
+    [[nodiscard]] static std::optional<Arrival> through_line(
+        std::chrono::steady_clock::time_point at, Byte byte, const LineNoise& noise);
+
     link::VirtualClock& clock_;
     std::map<int, ReaderBox*> boxes_;
     ReaderBox* open_box_ = nullptr;
     int open_number_ = 0;
     std::chrono::nanoseconds byte_time_ = kByteTimeAt4800;
     std::deque<Arrival> incoming_;
+    std::deque<Arrival> outgoing_;
     link::PortStatus rts_failure_ = link::kPortOk;
-    LineNoise noise_;
+    LineNoise reply_noise_;
+    LineNoise command_noise_;
 };
 
 }  // namespace frostel::sim

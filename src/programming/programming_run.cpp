@@ -1,5 +1,6 @@
 #include "programming_run.h"
 
+#include <algorithm>
 #include <variant>
 
 #include "mission/register_map.h"
@@ -10,6 +11,7 @@ namespace frostel::programming {
 namespace {
 
 using mission::LoggerType;
+using Page = std::array<link::Byte, link::kPageSize>;
 
 // A whole page written: ending offset 31, no partial byte, not yet copied.
 constexpr link::Byte kWholePageEndingStatus = 0x1F;
@@ -17,6 +19,26 @@ constexpr link::Byte kWholePageEndingStatus = 0x1F;
 // The configuration byte, as its page and place in it.
 constexpr int kConfigurationPage = mission::address::kConfiguration / link::kPageSize;
 constexpr int kConfigurationOffset = mission::address::kConfiguration % link::kPageSize;
+
+// The registers of the last written page that keep what was written. Its clock runs on,
+// and its status, alarm and time stamp bytes are the logger's own.
+constexpr int kRegisterPage = write_address::kClock / link::kPageSize;
+constexpr std::array<std::size_t, 10> kKeptRegisters{
+    mission::address::kSampleRate,     mission::address::kSampleRate + 1,
+    write_address::kLowThreshold,      write_address::kHighThreshold,
+    write_address::kAlarmEnable,       mission::address::kClockControl,
+    mission::address::kMissionControl, write_address::kStartDelay,
+    write_address::kStartDelay + 1,    write_address::kStartDelay + 2};
+
+[[nodiscard]] bool stored_as_written(int page, std::span<const link::Byte, link::kPageSize> stored,
+                                     const Page& written) {
+    if (page != kRegisterPage) {
+        return std::equal(written.begin(), written.end(), stored.begin());
+    }
+    return std::all_of(kKeptRegisters.begin(), kKeptRegisters.end(), [&](std::size_t address) {
+        return stored[address % link::kPageSize] == written[address % link::kPageSize];
+    });
+}
 
 class ProgrammingRun {
   public:
@@ -44,7 +66,8 @@ class ProgrammingRun {
             result.line = *refusal;
             return result;
         }
-        if (!clear_and_write(std::get<link::MemoryImage>(built))) {
+        const auto& image = std::get<link::MemoryImage>(built);
+        if (!clear_and_write(image) || !verify_pages(image)) {
             return fail(result);
         }
         commands_.start_mission();
@@ -103,20 +126,47 @@ class ProgrammingRun {
         return true;
     }
 
-    // Copies only a page whose read-back came whole and equal to what was written, to the
-    // page's own address: the logger ignores a copy whose three bytes are not its own, so a
-    // garbled target or ending byte would leave the page unwritten behind a success.
-    [[nodiscard]] bool write_page(int page, const std::array<link::Byte, link::kPageSize>& data) {
-        for (int attempt = 0; attempt < kPageWriteAttempts; ++attempt) {
+    // Writes `page` with what is left of its attempts until a read-back is accepted and the
+    // copy sent. Only a whole read-back equal to what was written, naming the page's own
+    // address, is copied: the logger ignores a copy whose three bytes are not its own, and a
+    // failed read-back may hold stale bytes.
+    [[nodiscard]] bool write_page(int page, const Page& data) {
+        while (attempts_[page] < kPageWriteAttempts) {
+            ++attempts_[page];
             commands_.write_scratchpad(page, data);
             link::ScratchpadReadback readback;
             commands_.read_scratchpad(readback);
-            // A failed read-back may hold stale bytes and target: it counts as a mismatch.
             if (!failed() && readback.data == data && addresses_page(readback, page)) {
                 commands_.copy_scratchpad(readback);
                 return true;
             }
         }
+        return false;
+    }
+
+    // A copy lost or garbled on its way leaves its page unwritten, which the scratchpad
+    // read-back cannot see: every page is read back from memory before the mission starts.
+    [[nodiscard]] bool verify_pages(const link::MemoryImage& image) {
+        for (int page = kFirstWrittenPage; page <= kLastWrittenPage; ++page) {
+            if (!verify_page(page, image.page(page))) {
+                return false;
+            }
+            process_events();
+        }
+        return true;
+    }
+
+    // Reads `page` and writes it again while it differs and its attempts last.
+    [[nodiscard]] bool verify_page(int page, const Page& written) {
+        do {
+            commands_.read_memory(page);
+            if (failed()) {
+                return false;
+            }
+            if (stored_as_written(page, commands_.page_data(), written)) {
+                return true;
+            }
+        } while (write_page(page, written));
         return false;
     }
 
@@ -141,6 +191,8 @@ class ProgrammingRun {
     link::LoggerCommands& commands_;
     const link::Clock& clock_;
     const RunHooks& hooks_;
+    // Attempts spent on each written page, by page number.
+    std::array<int, kLastWrittenPage + 1> attempts_{};
 };
 
 }  // namespace

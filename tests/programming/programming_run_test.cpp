@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "line_noise.h"
 #include "mission/mission_loader.h"
 #include "programming/mission_image.h"
 #include "programming/programming_run.h"
@@ -24,6 +25,15 @@ using sim::ReplyFault;
 // Where the virtual clock starts.
 const link::LocalDateTime kStart = link::VirtualClock{}.local_now();
 
+// Stop, type, clear, 16 pages written and copied, the 16 read from memory, start.
+std::string clean_run_letters() {
+    std::string letters = "AAGBBHB";
+    for (int page = 1; page <= 16; ++page) {
+        letters += "CDE";
+    }
+    return letters + std::string(16, 'B') + "FB";
+}
+
 }  // namespace
 
 void PrintTo(const ResultLine& line, std::ostream* out) {
@@ -31,6 +41,8 @@ void PrintTo(const ResultLine& line, std::ostream* out) {
 }
 
 namespace {
+
+constexpr std::size_t kTimeStamp = 0x0219;
 
 // A logger in the reader with a mission running, and what a run reports on its way.
 struct ProgrammingRig : test::SimRig {
@@ -43,13 +55,16 @@ struct ProgrammingRig : test::SimRig {
     explicit ProgrammingRig(Byte configuration = 0x40) {
         logger.memory()[0x0226] = configuration;
         logger.memory()[sim::kStatusAddress] = sim::kMissionRunning;
+        // The previous mission's start second, which no copy changes.
+        logger.memory()[kTimeStamp] = 0x45;
     }
     RunResult run(const ProgrammingSettings& settings = {}, int port = 1) {
         return run_programming(commands, clock, port, settings, hooks);
     }
     [[nodiscard]] Byte at(std::size_t address) const { return logger.memory()[address]; }
     // The logger holds the image of `settings` built for the clock the run wrote, which must
-    // be the PC's local time when the run began; 0x0215 is the logger's own status byte.
+    // be the PC's local time when the run began; the status byte and the time stamp are the
+    // logger's own.
     void expect_image_of(const ProgrammingSettings& settings) const {
         const auto bcd = [this](std::size_t a) { return (at(a) >> 4) * 10 + (at(a) & 15); };
         const link::LocalDateTime clock{2000 + bcd(0x0205), bcd(0x0204), bcd(0x0203),
@@ -59,7 +74,7 @@ struct ProgrammingRig : test::SimRig {
         const auto image =
             std::get<link::MemoryImage>(build_mission_image(settings, LoggerType::kL, clock));
         for (std::size_t a = 0x0020; a < 0x0220; ++a) {
-            if (a != sim::kStatusAddress) {
+            if (a != sim::kStatusAddress && a != kTimeStamp) {
                 ASSERT_EQ(at(a), image.at(a)) << std::hex << a;
             }
         }
@@ -101,17 +116,15 @@ TEST(ProgrammingRun, ARunWritesTheImageOfItsSettingsPageByPageAndStartsTheMissio
     EXPECT_EQ(result.logger_type, LoggerType::kL);
     EXPECT_TRUE(rig.running());
     rig.expect_image_of({});
-    std::string expected = "AAGBBHB";
+    EXPECT_EQ(rig.letters(), clean_run_letters());
     for (int page = 1; page <= 16; ++page) {
-        expected += "CDE";
         EXPECT_EQ(rig.writes_of_page(page), 1);
     }
-    EXPECT_EQ(rig.letters(), expected + "FB");
     EXPECT_EQ(rig.box.commands()[4].page, 17);
     std::vector<int> steps(19);
     std::iota(steps.begin(), steps.end(), 0);
     EXPECT_EQ(rig.progress, steps);
-    EXPECT_EQ(rig.event_rounds, 17);
+    EXPECT_EQ(rig.event_rounds, 17 + 16);
     EXPECT_EQ(rig.logger.copies(), 16);
 
     ProgrammingRig no_port;
@@ -161,33 +174,78 @@ TEST(ProgrammingRun, ARefusedStartTimeLeavesTheLoggerStoppedAndUnwritten) {
     }
 }
 
-TEST(ProgrammingRun, APageIsWrittenUpToThreeTimesAndCopiedOnlyOnceItsReadBackMatches) {
-    ProgrammingRig twice;
-    twice.box.add_fault(
-        {.letter = 'D', .kind = ReplyFault::Kind::kCorrupt, .byte_index = 10, .times = 2});
-    EXPECT_EQ(twice.run().line, programming_ok());
-    EXPECT_EQ(twice.writes_of_page(1), 3);
-    EXPECT_EQ(twice.box.count('E'), 16);
-    EXPECT_EQ(twice.logger.copies(), 16);
-    EXPECT_TRUE(twice.running());
-
-    ProgrammingRig thrice;
-    thrice.box.add_fault(
-        {.letter = 'D', .kind = ReplyFault::Kind::kCorrupt, .byte_index = 10, .times = 3});
-    EXPECT_EQ(thrice.run().line, programming_error());
-    EXPECT_EQ(thrice.writes_of_page(1), 3);
-    EXPECT_EQ(thrice.writes_of_page(2), 0);
-    EXPECT_EQ(thrice.box.count('E') + thrice.box.count('F'), 0);
-    EXPECT_FALSE(thrice.running());
-
-    // A page of zero bytes matches the zeros a broken read-back leaves behind.
+TEST(ProgrammingRun, APageIsCopiedOnlyAfterAWholeReadBackOfItsOwnAndWithinThreeAttempts) {
+    // Page 1 holds zeros, as does the data of a read-back cut short after its status.
     ProgrammingSettings zeros;
     zeros.mission_text = std::string(478, '\0');
-    ProgrammingRig cut;
-    cut.box.add_fault({.letter = 'D', .kind = ReplyFault::Kind::kCut, .byte_index = 3, .times = 1});
-    EXPECT_EQ(cut.run(zeros).line, programming_ok());
-    EXPECT_EQ(cut.writes_of_page(1), 2);
-    EXPECT_EQ(cut.box.count('E'), 16);
+    struct Case {
+        const char* what;
+        ReplyFault fault;
+        int writes;  // of page 1
+        bool ok;
+    };
+    const auto corrupt = [](int byte, int times) {
+        return ReplyFault{
+            .letter = 'D', .kind = ReplyFault::Kind::kCorrupt, .byte_index = byte, .times = times};
+    };
+    const Case cases[] = {
+        {"a wrong target low byte", corrupt(0, 1), 2, true},
+        {"a wrong target high byte", corrupt(1, 1), 2, true},
+        {"a wrong ending status", corrupt(2, 1), 2, true},
+        {"wrong data twice", corrupt(10, 2), 3, true},
+        {"wrong data three times", corrupt(10, 3), 3, false},
+        {"a cut read-back",
+         {.letter = 'D', .kind = ReplyFault::Kind::kCut, .byte_index = 3, .times = 1},
+         2,
+         true},
+    };
+    for (const Case& c : cases) {
+        ProgrammingRig rig;
+        rig.box.add_fault(c.fault);
+        EXPECT_EQ(rig.run(zeros).line, c.ok ? programming_ok() : programming_error()) << c.what;
+        EXPECT_EQ(rig.writes_of_page(1), c.writes) << c.what;
+        // No copy goes out with a read-back that was not accepted.
+        EXPECT_EQ(rig.box.count('E'), c.ok ? 16 : 0) << c.what;
+        EXPECT_EQ(rig.logger.copies(), c.ok ? 16 : 0) << c.what;
+        EXPECT_EQ(rig.running(), c.ok) << c.what;
+        if (!c.ok) {
+            EXPECT_EQ(rig.writes_of_page(2) + rig.box.count('F'), 0) << c.what;
+        }
+    }
+}
+
+TEST(ProgrammingRun, PagesAreReadFromMemoryAndWrittenAgainWhileTheyDiffer) {
+    using sim::LineFault;
+    const LineFault lost{LineFault::Kind::kDrop};
+    // Page 3's copy letter lost, or its target byte (0x60) garbled: the logger never copies.
+    for (const sim::LineNoise& noise :
+         {sim::fault_on_value('E', 2, lost), sim::fault_on_value(0x60, 0, LineFault{})}) {
+        ProgrammingRig rig;
+        rig.port.set_command_noise(noise);
+        EXPECT_EQ(rig.run().line, programming_ok());
+        EXPECT_EQ(rig.writes_of_page(3), 2);
+        EXPECT_EQ(rig.logger.copies(), 16);
+        rig.expect_image_of({});
+        EXPECT_TRUE(rig.running());
+    }
+
+    // Every copy from page 3 on is lost: page 3 has had its three attempts.
+    ProgrammingRig unwritable;
+    unwritable.port.set_command_noise([lost, copies = 0](Byte byte) mutable {
+        return byte == 'E' && copies++ >= 2 ? std::optional<LineFault>(lost) : std::nullopt;
+    });
+    EXPECT_EQ(unwritable.run().line, programming_error());
+    EXPECT_EQ(unwritable.writes_of_page(3), 3);
+    EXPECT_EQ(unwritable.writes_of_page(4), 1);
+    EXPECT_EQ(unwritable.box.count('F'), 0);
+
+    // A page that cannot be read back fails the run before the mission starts.
+    ProgrammingRig unreadable;
+    unreadable.box.add_fault({.letter = 'B', .page = 9, .kind = ReplyFault::Kind::kSilence});
+    EXPECT_EQ(unreadable.run().line, programming_error());
+    EXPECT_EQ(unreadable.logger.copies(), 16);
+    EXPECT_EQ(unreadable.box.count('F'), 0);
+    EXPECT_FALSE(unreadable.running());
 }
 
 TEST(ProgrammingRun, FailuresOfTheStopTheTypeReadTheClearAndTheStartEachEndTheRun) {
