@@ -66,7 +66,8 @@ std::vector<Byte> ReaderBox::receive(Byte byte) {
 
 std::vector<Byte> ReaderBox::page_reply(int page) const {
     const auto memory = logger_.memory();
-    const std::size_t start = static_cast<std::size_t>(page) * kPageSize;
+    // The logger's addresses are 16 bits: a page number beyond 2047 wraps around.
+    const std::size_t start = static_cast<std::size_t>(page) * kPageSize & 0xFFFFU;
     std::array<Byte, 3 + kPageSize> message{kReadMemoryCrcCode, static_cast<Byte>(start & 0xFFU),
                                             static_cast<Byte>((start >> 8U) & 0xFFU)};
     for (std::size_t i = 0; i < kPageSize; ++i) {
