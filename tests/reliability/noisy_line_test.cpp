@@ -96,7 +96,9 @@ int noisy_row(const Run& run, const auto& clean, int seeds, int first_seed, doub
     const bool to_pc = direction == Direction::kToPc;
     const int wrong = seeds - exact - failed;
     EXPECT_EQ(wrong, 0) << rate << (to_pc ? " to the PC" : " to the reader");
-    // A garbled reply never reaches the logger; a garbled command may (see the report).
+    // A garbled reply never reaches the logger. A garbled command may, and nothing checks the
+    // PC's bytes: with its letter lost, a page number is taken as a command of its own (the
+    // low byte of page 328 is "H", which clears the mission's sample count).
     if (to_pc) {
         EXPECT_EQ(changed, 0) << rate;
     }
