@@ -11,16 +11,24 @@ constexpr std::array<std::string_view, 4> kTokens = {"CELSIUS", "FARENHEIT", "KE
 constexpr std::array<AxisRange, 4> kAxisRanges = {AxisRange{0.0, 125.0}, AxisRange{32.0, 257.0},
                                                   AxisRange{273.15, 398.15}, AxisRange{0.0, 100.0}};
 
+// Each fraction is one double, computed before it meets the value: v x 1.8 and (v x 9) / 5
+// differ in the last bit, and at a two-decimal tie that shows.
+constexpr double kNineFifths = 9.0 / 5.0;
+constexpr double kFourFifths = 4.0 / 5.0;
+constexpr double kFiveNinths = 5.0 / 9.0;
+constexpr double kFiveFourths = 5.0 / 4.0;
+constexpr double kNineFourths = 9.0 / 4.0;
+
 double from_celsius(double v, TemperatureUnit to) {
     switch (to) {
         case TemperatureUnit::kCelsius:
             return v;
         case TemperatureUnit::kFahrenheit:
-            return v * 9.0 / 5.0 + 32.0;
+            return v * kNineFifths + 32.0;
         case TemperatureUnit::kKelvin:
             return v + 273.15;
         case TemperatureUnit::kReaumur:
-            return v * 4.0 / 5.0;
+            return v * kFourFifths;
     }
     return v;
 }
@@ -28,11 +36,11 @@ double from_celsius(double v, TemperatureUnit to) {
 double from_fahrenheit(double v, TemperatureUnit to) {
     switch (to) {
         case TemperatureUnit::kCelsius:
-            return (v - 32.0) * 5.0 / 9.0;
+            return (v - 32.0) * kFiveNinths;
         case TemperatureUnit::kFahrenheit:
             return v;
         case TemperatureUnit::kKelvin:
-            return (v - 32.0) * 5.0 / 9.0 + 273.15;
+            return (v - 32.0) * kFiveNinths + 273.15;
         case TemperatureUnit::kReaumur:
             return (v - 32.0) / 2.25;
     }
@@ -44,11 +52,11 @@ double from_kelvin(double v, TemperatureUnit to) {
         case TemperatureUnit::kCelsius:
             return v - 273.15;
         case TemperatureUnit::kFahrenheit:
-            return (v - 273.15) * 9.0 / 5.0 + 32.0;
+            return (v - 273.15) * kNineFifths + 32.0;
         case TemperatureUnit::kKelvin:
             return v;
         case TemperatureUnit::kReaumur:
-            return (v - 273.15) * 4.0 / 5.0;
+            return (v - 273.15) * kFourFifths;
     }
     return v;
 }
@@ -56,11 +64,11 @@ double from_kelvin(double v, TemperatureUnit to) {
 double from_reaumur(double v, TemperatureUnit to) {
     switch (to) {
         case TemperatureUnit::kCelsius:
-            return v * 5.0 / 4.0;
+            return v * kFiveFourths;
         case TemperatureUnit::kFahrenheit:
-            return v * 9.0 / 4.0 + 32.0;
+            return v * kNineFourths + 32.0;
         case TemperatureUnit::kKelvin:
-            return v * 5.0 / 4.0 + 273.15;
+            return v * kFiveFourths + 273.15;
         case TemperatureUnit::kReaumur:
             return v;
     }
@@ -98,6 +106,24 @@ double ConvertTemperature(double v, TemperatureUnit from, TemperatureUnit to) {
             return from_reaumur(v, to);
     }
     return v;
+}
+
+std::vector<double> UnitRoundTrip::convert(const std::vector<double>& values, TemperatureUnit from,
+                                           TemperatureUnit to) {
+    std::optional<std::vector<double>>& in_from = shown_[static_cast<std::size_t>(from)];
+    if (in_from != values) {
+        shown_ = {};
+        in_from = values;
+    }
+    std::optional<std::vector<double>>& in_to = shown_[static_cast<std::size_t>(to)];
+    if (!in_to) {
+        in_to.emplace();
+        in_to->reserve(values.size());
+        for (const double v : values) {
+            in_to->push_back(ConvertTemperature(v, from, to));
+        }
+    }
+    return *in_to;
 }
 
 AxisRange axis_range(TemperatureUnit unit) {

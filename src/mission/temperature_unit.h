@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace frostel::mission {
 
@@ -21,6 +23,20 @@ enum class TemperatureUnit { kCelsius, kFahrenheit, kKelvin, kReaumur };
 // `v` converted straight from `from` to `to`, in doubles and unrounded; each pair has its own
 // formula rather than a detour through Celsius, so values match what earlier charts stored.
 [[nodiscard]] double ConvertTemperature(double v, TemperatureUnit from, TemperatureUnit to);
+
+// A series' values in each unit they have been shown in since they last changed. Going back
+// to a unit gives the very numbers it showed before: a fresh conversion can differ in the
+// last bit, and a value at a two-decimal tie then shows another second decimal.
+class UnitRoundTrip {
+  public:
+    // `values`, held in `from`, in `to`: the numbers `to` showed when the values have not
+    // changed since, else each one converted straight from `from`.
+    [[nodiscard]] std::vector<double> convert(const std::vector<double>& values,
+                                              TemperatureUnit from, TemperatureUnit to);
+
+  private:
+    std::array<std::optional<std::vector<double>>, 4> shown_;
+};
 
 struct AxisRange {
     double minimum;

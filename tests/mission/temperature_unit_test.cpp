@@ -25,7 +25,7 @@ TEST(TemperatureUnit, OnlyTheFourExactTokensNameAUnitAndEachAxisIsZeroTo125Celsi
     }
 }
 
-TEST(ConvertTemperature, EveryPairHasItsOwnFormulaAndTheRoundTripKeepsTheValue) {
+TEST(ConvertTemperature, EveryPairHasItsOwnFormulaWithItsFractionComputedFirst) {
     struct Conversion {
         TemperatureUnit from, to;
         double value, expected;
@@ -42,12 +42,58 @@ TEST(ConvertTemperature, EveryPairHasItsOwnFormulaAndTheRoundTripKeepsTheValue) 
         EXPECT_NEAR(ConvertTemperature(c.value, c.from, c.to), c.expected, 1e-12)
             << unit_token(c.from) << " to " << unit_token(c.to) << " of " << c.value;
     }
-    for (double celsius : {-40.0, 12.345678, 140.0}) {
-        double v = ConvertTemperature(celsius, kCelsius, kFahrenheit);
-        v = ConvertTemperature(v, kFahrenheit, kKelvin);
-        v = ConvertTemperature(v, kKelvin, kReaumur);
-        EXPECT_NEAR(ConvertTemperature(v, kReaumur, kCelsius), celsius, 1e-12);
+    // 9/5 is the double 1.8 before it meets the value: (v x 9) / 5 differs in the last bit,
+    // and at a two-decimal tie in the second decimal. Every sixteenth of a degree, bit for bit.
+    struct Formula {
+        TemperatureUnit from, to;
+        double (*convert)(double);
+    };
+    const Formula formulas[] = {
+        {kCelsius, kFahrenheit, [](double v) { return v * 1.8 + 32; }},
+        {kCelsius, kKelvin, [](double v) { return v + 273.15; }},
+        {kCelsius, kReaumur, [](double v) { return v * 0.8; }},
+        {kFahrenheit, kCelsius, [](double v) { return (v - 32) * (5.0 / 9.0); }},
+        {kFahrenheit, kKelvin, [](double v) { return (v - 32) * (5.0 / 9.0) + 273.15; }},
+        {kFahrenheit, kReaumur, [](double v) { return (v - 32) / 2.25; }},
+        {kKelvin, kCelsius, [](double v) { return v - 273.15; }},
+        {kKelvin, kFahrenheit, [](double v) { return (v - 273.15) * 1.8 + 32; }},
+        {kKelvin, kReaumur, [](double v) { return (v - 273.15) * 0.8; }},
+        {kReaumur, kCelsius, [](double v) { return v * 1.25; }},
+        {kReaumur, kFahrenheit, [](double v) { return v * 2.25 + 32; }},
+        {kReaumur, kKelvin, [](double v) { return v * 1.25 + 273.15; }}};
+    for (const Formula& f : formulas) {
+        int differing = 0;
+        for (int sixteenths = -40 * 16; sixteenths <= 400 * 16; ++sixteenths) {
+            const double v = sixteenths / 16.0;
+            differing += ConvertTemperature(v, f.from, f.to) != f.convert(v) ? 1 : 0;
+        }
+        EXPECT_EQ(differing, 0) << unit_token(f.from) << " to " << unit_token(f.to);
     }
+}
+
+// Values a download makes (a sixteenth-degree sample plus a tenths offset), many of them a
+// hair from a two-decimal tie: C to F to K to R to C gives back every bit.
+TEST(UnitRoundTrip, GoingBackToAUnitGivesItsVeryNumbersUntilTheValuesChange) {
+    std::vector<double> celsius;
+    for (int sixteenths = -40 * 16; sixteenths <= 140 * 16; ++sixteenths) {
+        for (int tenths : {-3, 1, 12}) {
+            celsius.push_back(sixteenths / 16.0 + tenths / 10.0);
+        }
+    }
+    UnitRoundTrip round_trip;
+    std::vector<double> v = celsius;
+    const TemperatureUnit path[] = {kCelsius, kFahrenheit, kKelvin, kReaumur, kCelsius};
+    for (std::size_t step = 1; step < std::size(path); ++step) {
+        v = round_trip.convert(v, path[step - 1], path[step]);
+    }
+    EXPECT_EQ(v, celsius);
+    const std::vector<double> fahrenheit = round_trip.convert(v, kCelsius, kFahrenheit);
+    EXPECT_EQ(fahrenheit[0], ConvertTemperature(celsius[0], kCelsius, kFahrenheit));
+
+    // Changed values are converted afresh, never taken from the memory.
+    std::vector<double> changed = fahrenheit;
+    changed[0] = 212.0;
+    EXPECT_EQ(round_trip.convert(changed, kFahrenheit, kCelsius)[0], 100.0);
 }
 
 }  // namespace
