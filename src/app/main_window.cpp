@@ -369,8 +369,14 @@ void MainWindow::choose_unit(mission::TemperatureUnit unit) {
 void MainWindow::convert_chart(mission::TemperatureUnit from, mission::TemperatureUnit to) {
     // Zoom is undone first so the new range is the one shown.
     chart_->undo_zoom();
-    for (int i = chart_->first_value_index(); i >= 0 && i <= chart_->last_value_index(); ++i) {
-        chart_->set_y(i, mission::ConvertTemperature(chart_->y(i), from, to));
+    std::vector<double> values;
+    values.reserve(chart_->points().size());
+    for (const datafile::ChartPoint& point : chart_->points()) {
+        values.push_back(point.y);
+    }
+    const std::vector<double> converted = unit_round_trip_.convert(values, from, to);
+    for (std::size_t i = 0; i < converted.size(); ++i) {
+        chart_->set_y(static_cast<int>(i), converted[i]);
     }
     const mission::AxisRange range = mission::axis_range(to);
     chart_->set_left_axis_range(range.minimum, range.maximum);

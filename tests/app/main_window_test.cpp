@@ -160,13 +160,17 @@ class MainWindowTest : public QObject {
         rig.put_settings("English\r\n/x\r\n4\r\n");
         MainWindow& window = rig.start();
         ChartView& chart = window.chart();
-        rig.add_points({25, -40, 0, 100, 12.5, -3});
+        // The last value lies a hair below the tie 4.225, as a download's sample plus offset.
+        const double celsius_values[] = {25, -40, 0, 100, 12.5, -3, 4.125 + 0.1};
+        rig.add_points({25, -40, 0, 100, 12.5, -3, 4.125 + 0.1});
         // The same unit again resets the range only.
         QRadioButton* celsius = rig.open_unit_option(0);
         chart.set_left_axis_range(-10, 10);
         celsius->click();
         QCOMPARE(chart.y(5), -3.0);
         QCOMPARE(chart.document().left.maximum, 125.0);
+        const QStringList celsius_texts = rig.table_column(1);
+        QCOMPARE(celsius_texts.last(2), (QStringList{"4.22", ""}));
 
         // Zoomed in, the switch still reaches every point and shows the new range.
         QCoreApplication::processEvents();
@@ -181,8 +185,8 @@ class MainWindowTest : public QObject {
         auto* left = qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical)[0]);
         QCOMPARE(left->min(), 32.0);
         QCOMPARE(left->max(), 257.0);
-        QCOMPARE(rig.table_column(1),
-                 (QStringList{"77.00", "-40.00", "32.00", "212.00", "54.50", "26.60", ""}));
+        QCOMPARE(rig.table_column(1), (QStringList{"77.00", "-40.00", "32.00", "212.00", "54.50",
+                                                   "26.60", "39.60", ""}));
         QCOMPARE(rig.table_column(0)[4], QString("2026-01-15 10:04:00"));
 
         rig.open_unit_option(3)->click();
@@ -190,12 +194,11 @@ class MainWindowTest : public QObject {
         rig.open_unit_option(2)->click();
         QCOMPARE(chart.y(3), 373.15);
         rig.open_unit_option(0)->click();
-        const double expected[] = {25, -40, 0, 100, 12.5, -3};
-        for (int i = 0; i < 6; ++i) {
-            QVERIFY(std::abs(chart.y(i) - expected[i]) < 1e-9);
+        // Back in Celsius: every number and every text as before.
+        for (int i = 0; i < 7; ++i) {
+            QCOMPARE(chart.y(i), celsius_values[i]);
         }
-        QCOMPARE(rig.table_column(1)[4], QString("12.50"));
-        QCOMPARE(rig.table_column(1)[5], QString("-3.00"));
+        QCOMPARE(rig.table_column(1), celsius_texts);
 
         // A choice that comes in while the Fahrenheit one lets pending events run waits for it.
         QRadioButton* kelvin = rig.open_unit_option(2);
@@ -230,7 +233,7 @@ class MainWindowTest : public QObject {
         const auto saved = datafile::read_chart_document(rig.path("standard.tee"));
         QVERIFY(saved.has_value());
         QCOMPARE(saved->left.title, QString("KELVIN"));
-        QCOMPARE(saved->points.size(), std::size_t{6});
+        QCOMPARE(saved->points.size(), std::size_t{7});
     }
 
     void aFullChartShowsItsOwnLabelsTakesEditsAndRoundTripsThroughATemplate() {
