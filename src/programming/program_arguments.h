@@ -20,7 +20,7 @@ struct UsageError {
 // The settings the programming window would hold for these options (the arguments after
 // "program"), or why the window could not hold them: an interval outside its unit's range,
 // a sixteenth of a degree, rollover or a temperature start in seconds, a calibration
-// outside -127..127, a date that is no calendar day, an unknown or incomplete option.
+// outside -128..127, a date that is no calendar day, an unknown or incomplete option.
 [[nodiscard]] std::variant<ProgrammingSettings, UsageError> parse_program_arguments(
     std::span<const std::string> arguments);
 

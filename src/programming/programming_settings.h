@@ -17,8 +17,9 @@ struct CalendarDate {
     auto operator<=>(const CalendarDate&) const = default;
 };
 
-inline constexpr int kCalibrationMinimum = -127;
-// The logger stores the offset plus 128 in one byte, so +128 would not fit.
+// The logger stores the offset plus 128 in one byte: exactly -128 to +127, so every offset a
+// logger holds (byte 0x00 is -12.8) comes back from a download unchanged.
+inline constexpr int kCalibrationMinimum = -128;
 inline constexpr int kCalibrationMaximum = 127;
 
 // Everything the programming window holds for the next mission, as its controls hold it:

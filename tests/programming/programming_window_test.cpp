@@ -159,7 +159,7 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(calendar->selectedDate(), QDate(2027, 5, 1));
     }
 
-    void opening_resets_text_and_calendar_and_the_calibration_stops_at_127() {
+    void opening_resets_text_and_calendar_and_the_calibration_runs_from_minus_128_to_127() {
         WindowRig w;
         w.window->preset_calibration(-25);
         w.get<QPlainTextEdit>("RichTextBox1")->setPlainText(QStringLiteral("old mission"));
@@ -174,8 +174,8 @@ class ProgrammingWindowTest : public QObject {
         auto* slider = w.get<QScrollBar>("HScroll2");
         QCOMPARE(slider->value(), -25);
         QCOMPARE(w.text("Label6"), QStringLiteral("-2.5"));
-        slider->setValue(-127);
-        QCOMPARE(w.text("Label6"), QStringLiteral("-12.7"));
+        slider->setValue(-129);
+        QCOMPARE(w.text("Label6"), QStringLiteral("-12.8"));
         slider->setValue(128);
         QCOMPARE(slider->value(), 127);
         QCOMPARE(w.text("Label6"), QStringLiteral("12.7"));
