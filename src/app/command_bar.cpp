@@ -85,7 +85,8 @@ void CommandBar::copy_picture() {
 }
 
 void CommandBar::save_picture() {
-    const QString name = dialogs_.save_name(window(), QString(), tr("PNG picture (*.png)"));
+    const QString name = with_extension(
+        dialogs_.save_name(window(), QString(), tr("PNG picture (*.png)")), QStringLiteral("png"));
     if (!name.isEmpty() && !chart_->grab().save(name, "PNG")) {
         auto* box = new QMessageBox(
             QMessageBox::Warning, tr("Save Picture as PNG"),

@@ -7,7 +7,7 @@ class QWidget;
 namespace frostel::app {
 
 // The file-name dialogs: each returns the chosen name, or an empty text when the user
-// cancelled. No suffix is added to what the user typed.
+// cancelled. `filter` is a Qt name filter list, "Name (*.ext);;Other (*)".
 class FileNameDialogs {
   public:
     virtual ~FileNameDialogs() = default;
@@ -17,6 +17,9 @@ class FileNameDialogs {
                                             const QString& filter) = 0;
 };
 
+// The system's dialogs. A save dialog adds its first filter's extension to a name typed
+// without one, before it asks whether to replace a file, so the question names the file
+// that will be written.
 class QtFileNameDialogs final : public FileNameDialogs {
   public:
     [[nodiscard]] QString save_name(QWidget* parent, const QString& folder,
@@ -24,5 +27,10 @@ class QtFileNameDialogs final : public FileNameDialogs {
     [[nodiscard]] QString open_name(QWidget* parent, const QString& folder,
                                     const QString& filter) override;
 };
+
+// The name a save writes: `name` as chosen, with "." and `extension` added when its file
+// name has no extension of its own ("week49" becomes "week49.frd", "week49.txt" stays).
+// Without it two missions saved as "week49" and "week50" would share one chart document.
+[[nodiscard]] QString with_extension(const QString& name, const QString& extension);
 
 }  // namespace frostel::app

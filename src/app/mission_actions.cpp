@@ -46,8 +46,8 @@ void MissionActions::Command10_Click() {
 }
 
 void MissionActions::Command2_Click() {
-    const QString name =
-        window_.file_dialogs().open_name(&window_, window_.settings().data_folder, kDataFileFilter);
+    const QString name = window_.file_dialogs().open_name(&window_, window_.settings().data_folder,
+                                                          kOpenDataFileFilter);
     if (name.isEmpty()) {
         return;
     }
@@ -153,7 +153,7 @@ void MissionActions::offer_save() {
     const QString name =
         window_.file_dialogs().save_name(&window_, window_.settings().data_folder, kDataFileFilter);
     if (!name.isEmpty()) {
-        save_mission(name);
+        save_mission(with_extension(name, kDataFileExtension));
     }
 }
 

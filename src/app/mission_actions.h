@@ -13,7 +13,10 @@ namespace frostel::app {
 
 class MainWindow;
 
+inline const QString kDataFileExtension = QStringLiteral("frd");
 inline const QString kDataFileFilter = QStringLiteral("Frostel Datafile (FRD) (*.frd)");
+// Pairs saved under a name without an extension ("mission" with "misstee") open too.
+inline const QString kOpenDataFileFilter = kDataFileFilter + QStringLiteral(";;All files (*)");
 
 // The main window's mission buttons: "Load Data" downloads the logger's mission into the
 // chart, table and text box and offers to save it; "Retrieve Data From Disk" opens a saved

@@ -125,10 +125,11 @@ class ChartToolsTest : public QObject {
         QVERIFY(refused->text().contains("no such folder"));
         refused->close();
 
-        rig.dialogs.name = QDir(folder.path()).filePath("chart.png");
+        // A name without an extension gets ".png".
+        rig.dialogs.name = QDir(folder.path()).filePath("chart");
         rig.trigger("save_picture_tool");
         QImage saved;
-        QVERIFY(saved.load(rig.dialogs.name, "PNG"));
+        QVERIFY(saved.load(rig.dialogs.name + ".png", "PNG"));
         QCOMPARE(saved.size(), rig.chart->size() * rig.chart->devicePixelRatio());
 
         // Printing: a chart twice as wide as the page is halved, not cut at the page's edge.

@@ -57,12 +57,12 @@ class MissionActionsTest : public QObject {
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    // A full 8-bit mission shown in Kelvin, saved as "mission" and read back from the disk.
+    // A full 8-bit mission shown in Kelvin, saved as "week49" and read back from the disk.
     void fullEightBitDownloadSavedAndReadBackWithItsUnit() {
         Rig rig;
         sim::load_mission(rig.logger, eight_bit_mission(8192));
         rig.chart().set_left_axis_title("KELVIN");
-        rig.dialogs.save_names = {rig.path("mission")};
+        rig.dialogs.save_names = {rig.path("week49")};
         const char* const buttons[] = {"Command10", "Command8", "Command2", "Command4"};
         QStringList off;
         QTimer::singleShot(0, [&] {
@@ -91,9 +91,11 @@ class MissionActionsTest : public QObject {
 
         QCOMPARE(rig.dialogs.asked,
                  QStringList{"save " + rig.folder.path() + " Frostel Datafile (FRD) (*.frd)"});
-        QVERIFY(file_bytes(rig.path("mission")).startsWith("Vaccine fridge 1\r\nward 3"));
-        QVERIFY(file_bytes(rig.path("mission")).endsWith("   \r\n"));
-        QVERIFY(datafile::read_chart_document(rig.path("misstee")).has_value());
+        // The name gets ".frd", so its chart document is "week49.tee", never "weetee".
+        QVERIFY(file_bytes(rig.path("week49.frd")).startsWith("Vaccine fridge 1\r\nward 3"));
+        QVERIFY(file_bytes(rig.path("week49.frd")).endsWith("   \r\n"));
+        QVERIFY(datafile::read_chart_document(rig.path("week49.tee")).has_value());
+        QVERIFY(!QFile::exists(rig.path("weetee")));
         QCOMPARE(file_bytes(rig.path("4100000ABCDEF1AA.INF")), QByteArray(" 8192 \r\n"));
         const std::vector<datafile::ChartPoint> saved = rig.chart().points();
 
@@ -101,8 +103,13 @@ class MissionActionsTest : public QObject {
         rig.chart().set_left_axis_title("CELSIUS");
         rig.chart().set_left_axis_range(0, 125);
         rig.window->mission_text().set_text("other");
+        // A pair saved earlier without an extension still opens.
+        QVERIFY(QFile::copy(rig.path("week49.frd"), rig.path("mission")));
+        QVERIFY(QFile::copy(rig.path("week49.tee"), rig.path("misstee")));
         rig.dialogs.open_names = {rig.path("mission")};
         rig.find<QPushButton>("Command2")->click();
+        QCOMPARE(rig.dialogs.asked.last(),
+                 "open " + rig.folder.path() + " Frostel Datafile (FRD) (*.frd);;All files (*)");
         QCOMPARE(rig.chart().points(), saved);
         QCOMPARE(rig.chart().left_axis_title(), QString("KELVIN"));
         QCOMPARE(rig.chart().document().left.minimum, 273.15);
@@ -132,14 +139,15 @@ class MissionActionsTest : public QObject {
         QCOMPARE(rig.table_column(1).size(), 8193);
     }
 
-    // A hundred 16-bit samples, the first two with the sensor's calibration and an offset.
+    // A hundred 16-bit samples, the first two with the sensor's calibration, and the lowest
+    // offset a logger holds (byte 0x00).
     void sixteenBitSamplesWithCalibrationAndOffsetInFahrenheit() {
         Rig rig;
         sim::SimMission mission;
         mission.configuration = sim::kConfigurationT;
         mission.sixteen_bit = true;
         mission.mission_sample_count = 100;
-        mission.calibration_offset_tenths = 12;
+        mission.calibration_offset_tenths = -128;
         mission.sensor_calibration = {52, 0, 52, 128, 122, 0, 121, 192};
         sim::load_mission(rig.logger, mission);
         const std::array<link::Byte, 4> raw{91, 0, 70, 64};
@@ -148,12 +156,12 @@ class MissionActionsTest : public QObject {
         rig.load_data();
 
         // 44.566875 and 34.05709263392857 degrees Celsius after the sensor's correction.
-        QCOMPARE(rig.chart().y(0), 44.566875 * 1.8 + 32 + 1.2);
-        QCOMPARE(rig.chart().y(1), 34.05709263392857 * 1.8 + 32 + 1.2);
-        QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"113.42", "94.50"}));
+        QCOMPARE(rig.chart().y(0), 44.566875 * 1.8 + 32 - 12.8);
+        QCOMPARE(rig.chart().y(1), 34.05709263392857 * 1.8 + 32 - 12.8);
+        QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"99.42", "80.50"}));
         auto* slider = rig.actions->programming_window().findChild<QScrollBar*>("HScroll2");
         QVERIFY(slider != nullptr);
-        QCOMPARE(slider->value(), 12);
+        QCOMPARE(slider->value(), -128);
         QVERIFY(!rig.actions->programming_window().isVisible());
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->maximum(), 7);
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 7);
