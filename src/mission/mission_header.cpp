@@ -128,6 +128,12 @@ MissionHeader decode_mission_header(const MemoryImage& image, const link::Logger
                           ? SampleFormat::k16Bit
                           : SampleFormat::k8Bit;
     h.alarm_status = image.at(address::kAlarmStatus);
+    h.general_status = image.at(address::kGeneralStatus);
+    h.mission_control = image.at(address::kMissionControl);
+    h.alarm_enable = image.at(address::kAlarmEnable);
+    h.low_threshold = image.at(address::kLowThreshold);
+    h.high_threshold = image.at(address::kHighThreshold);
+    h.start_delay = little_endian(image, address::kStartDelay, 3);
     const StartFields start = start_fields(image, h.sample_interval);
     h.start_time_text = start_text(start);
     h.start_time = start_date_time(start);

@@ -41,6 +41,14 @@ struct MissionHeader {
     int sample_interval = 0;  // seconds
     SampleFormat sample_format = SampleFormat::k8Bit;
     link::Byte alarm_status = 0;
+    // The bytes a summary reads: the logger's flags, its alarm thresholds on the type's
+    // 8-bit scale and which of them were enabled, and the mission's start delay (minutes).
+    link::Byte general_status = 0;
+    link::Byte mission_control = 0;
+    link::Byte alarm_enable = 0;
+    link::Byte low_threshold = 0;
+    link::Byte high_threshold = 0;
+    int start_delay = 0;
     // "DD-MM-20YY HH:MM:SS", seconds "00" when the interval exceeds 59 seconds.
     std::string start_time_text;
     link::LocalDateTime start_time;

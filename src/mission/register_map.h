@@ -14,9 +14,15 @@ inline constexpr std::size_t kMissionText = 0x0020;
 inline constexpr std::size_t kOffsetMarker = 0x01FE;
 inline constexpr std::size_t kCalibrationOffset = 0x01FF;
 inline constexpr std::size_t kSampleRate = 0x0206;  // 16-bit
+// The alarm thresholds on the type's 8-bit sample scale, and which of them are enabled.
+inline constexpr std::size_t kLowThreshold = 0x0208;
+inline constexpr std::size_t kHighThreshold = 0x0209;
+inline constexpr std::size_t kAlarmEnable = 0x0210;
 inline constexpr std::size_t kClockControl = 0x0212;
 inline constexpr std::size_t kMissionControl = 0x0213;
 inline constexpr std::size_t kAlarmStatus = 0x0214;
+inline constexpr std::size_t kGeneralStatus = 0x0215;
+inline constexpr std::size_t kStartDelay = 0x0216;   // 24-bit, minutes
 inline constexpr std::size_t kStartSecond = 0x0219;  // then minute, hour, day, month, year
 inline constexpr std::size_t kStartMinute = 0x021A;
 inline constexpr std::size_t kStartHour = 0x021B;
@@ -36,6 +42,13 @@ inline constexpr link::Byte kOffsetMarkerValue = 0x7B;
 inline constexpr int kOffsetBias = 128;
 inline constexpr link::Byte kRateCountsSecondsBit = 0x02;  // clock control
 inline constexpr link::Byte kSixteenBitSamplesBit = 0x04;  // mission control
+inline constexpr link::Byte kRolloverBit = 0x10;           // mission control
+inline constexpr link::Byte kStartOnAlarmBit = 0x20;       // mission control
+inline constexpr link::Byte kLowAlarmBit = 0x01;           // alarm enable and alarm status
+inline constexpr link::Byte kHighAlarmBit = 0x02;          // alarm enable and alarm status
+// The logger was reset by a battery failure and lost its factory calibration.
+inline constexpr link::Byte kBatteryResetBit = 0x80;     // alarm status
+inline constexpr link::Byte kWaitingForAlarmBit = 0x10;  // general status
 
 inline constexpr link::Byte kConfigurationH = 0x80;
 inline constexpr link::Byte kConfigurationT = 0x60;

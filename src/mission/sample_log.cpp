@@ -9,6 +9,19 @@ namespace frostel::mission {
 
 namespace {
 
+// The stored values at the ends of the sensor's range; a 16-bit reading keeps 11 bits.
+constexpr link::Byte kLowestByte = 0x00;
+constexpr link::Byte kHighestByte = 0xFF;
+constexpr link::Byte kHighestLowByte = 0xE0;
+
+SensorRange range_of(link::Byte high, link::Byte low, SampleFormat format) {
+    const link::Byte highest_low = format == SampleFormat::k16Bit ? kHighestLowByte : 0;
+    if (high == kLowestByte && low == 0) {
+        return SensorRange::kBelow;
+    }
+    return high == kHighestByte && low == highest_low ? SensorRange::kAbove : SensorRange::kWithin;
+}
+
 int bytes_per_sample(SampleFormat format) {
     return format == SampleFormat::k16Bit ? 2 : 1;
 }
@@ -61,7 +74,8 @@ SampleDecoder::SampleDecoder(const MissionHeader& header)
       scale_(type_scale(header.logger_type)),
       calibration_(calibration_coefficients(header.sensor_calibration, scale_)),
       walk_(plan_log_walk(header.mission_sample_count, header.sample_format)),
-      table_(kSampleTableSize, 0.0) {}
+      table_(kSampleTableSize, 0.0),
+      ranges_(kSampleTableSize, SensorRange::kWithin) {}
 
 double SampleDecoder::sample_celsius(link::Byte high, link::Byte low) const {
     const double t = reading_celsius({high, low}, scale_);
@@ -77,14 +91,20 @@ void SampleDecoder::add_page(int page, std::span<const link::Byte, link::kPageSi
     // samples take no calibration correction.
     if (header_.sample_format == SampleFormat::k16Bit) {
         for (int i = 0; i < link::kPageSize; i += 2) {
-            table_[static_cast<std::size_t>((offset + i) / 2)] =
-                sample_celsius(bytes[i], bytes[i + 1]);
+            put((offset + i) / 2, sample_celsius(bytes[i], bytes[i + 1]),
+                range_of(bytes[i], bytes[i + 1], SampleFormat::k16Bit));
         }
         return;
     }
     for (int i = 0; i < link::kPageSize; ++i) {
-        table_[static_cast<std::size_t>(offset + i)] = reading_celsius({bytes[i], 0}, scale_);
+        put(offset + i, reading_celsius({bytes[i], 0}, scale_),
+            range_of(bytes[i], 0, SampleFormat::k8Bit));
     }
+}
+
+void SampleDecoder::put(int position, double celsius, SensorRange range) {
+    table_[static_cast<std::size_t>(position)] = celsius;
+    ranges_[static_cast<std::size_t>(position)] = range;
 }
 
 std::vector<Sample> SampleDecoder::samples() const {
@@ -92,8 +112,10 @@ std::vector<Sample> SampleDecoder::samples() const {
     std::vector<Sample> result(static_cast<std::size_t>(walk_.sample_count));
     for (int j = 0; j < walk_.sample_count; ++j) {
         Sample& sample = result[static_cast<std::size_t>(j)];
-        sample.celsius =
-            table_[static_cast<std::size_t>((walk_.oldest_position + j) % walk_.capacity)];
+        const auto position =
+            static_cast<std::size_t>((walk_.oldest_position + j) % walk_.capacity);
+        sample.celsius = table_[position];
+        sample.range = ranges_[position];
         sample.time = link::from_civil_seconds(start + (walk_.oldest_sample_number + j) *
                                                            header_.sample_interval);
         sample.time_text = iso_text(sample.time);

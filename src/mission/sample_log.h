@@ -39,10 +39,15 @@ struct LogWalk {
 // capacity samples, oldest first from the position the next sample would have taken.
 [[nodiscard]] LogWalk plan_log_walk(int mission_sample_count, SampleFormat format);
 
+// Where a reading sits in the sensor's range: at its lowest or highest stored value the true
+// temperature may have been beyond what the sensor reads.
+enum class SensorRange : std::uint8_t { kWithin, kBelow, kAbove };
+
 struct Sample {
     double celsius = 0.0;
     link::LocalDateTime time;
     std::string time_text;  // "yyyy-mm-dd hh:mm:ss"
+    SensorRange range = SensorRange::kWithin;
 };
 
 // Decodes a mission's log page by page as a download reads it.
@@ -66,12 +71,14 @@ class SampleDecoder {
 
   private:
     [[nodiscard]] double sample_celsius(link::Byte high, link::Byte low) const;
+    void put(int position, double celsius, SensorRange range);
 
     MissionHeader header_;
     TypeScale scale_;
     Calibration calibration_;
     LogWalk walk_;
     std::vector<double> table_;
+    std::vector<SensorRange> ranges_;
 };
 
 // The values a chart shows for `samples`: each converted from Celsius into `unit`, then

@@ -13,12 +13,10 @@ using link::Byte;
 using mission::LoggerType;
 namespace read_address = mission::address;
 
-constexpr Byte kAlarmLowAndHigh = 0x03;
+constexpr Byte kAlarmLowAndHigh = mission::kLowAlarmBit | mission::kHighAlarmBit;
 constexpr Byte kClockOscillatorOn = 0x01;
 // Bits 0, 6 and 7 are set in every mission the program writes.
 constexpr Byte kMissionControlAlways = 0xC1;
-constexpr Byte kMissionRollover = 0x10;
-constexpr Byte kMissionStartOnAlarm = 0x20;
 constexpr std::int64_t kSecondsPerMinute = 60;
 
 Byte bcd(int n) {
@@ -76,10 +74,10 @@ Byte mission_control(const ProgrammingSettings& settings) {
         control |= mission::kSixteenBitSamplesBit;
     }
     if (settings.rollover) {
-        control |= kMissionRollover;
+        control |= mission::kRolloverBit;
     }
     if (settings.start_mode == StartMode::kTemperature) {
-        control |= kMissionStartOnAlarm;
+        control |= mission::kStartOnAlarmBit;
     }
     return control;
 }
@@ -87,9 +85,9 @@ Byte mission_control(const ProgrammingSettings& settings) {
 void put_registers(link::MemoryImage& image, const ProgrammingSettings& settings, LoggerType type) {
     image.set(read_address::kSampleRate, static_cast<Byte>(settings.interval % 256));
     image.set(read_address::kSampleRate + 1, static_cast<Byte>(settings.interval / 256));
-    image.set(write_address::kLowThreshold, threshold_byte(settings.low_threshold, type));
-    image.set(write_address::kHighThreshold, threshold_byte(settings.high_threshold, type));
-    image.set(write_address::kAlarmEnable,
+    image.set(read_address::kLowThreshold, threshold_byte(settings.low_threshold, type));
+    image.set(read_address::kHighThreshold, threshold_byte(settings.high_threshold, type));
+    image.set(read_address::kAlarmEnable,
               settings.start_mode == StartMode::kTemperature ? kAlarmLowAndHigh : 0);
     // The clock always runs; the rate bit says whether the sample rate counts seconds.
     image.set(read_address::kClockControl, settings.unit == IntervalUnit::kSeconds
@@ -99,7 +97,7 @@ void put_registers(link::MemoryImage& image, const ProgrammingSettings& settings
 }
 
 void put_start_delay(link::MemoryImage& image, std::uint32_t delay) {
-    put_bytes(image, write_address::kStartDelay,
+    put_bytes(image, read_address::kStartDelay,
               {static_cast<Byte>(delay & 0xFF), static_cast<Byte>((delay >> 8) & 0xFF),
                static_cast<Byte>(delay >> 16)});
 }

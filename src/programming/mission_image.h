@@ -24,10 +24,6 @@ inline constexpr int kLastWrittenPage = 16;
 // mission register map.
 namespace write_address {
 inline constexpr std::size_t kClock = 0x0200;  // second, minute, hour, day, month, year
-inline constexpr std::size_t kLowThreshold = 0x0208;
-inline constexpr std::size_t kHighThreshold = 0x0209;
-inline constexpr std::size_t kAlarmEnable = 0x0210;
-inline constexpr std::size_t kStartDelay = 0x0216;  // 24-bit
 }  // namespace write_address
 
 inline constexpr std::uint32_t kLongestStartDelay = 0xFFFFFF;

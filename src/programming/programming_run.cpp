@@ -25,10 +25,10 @@ constexpr int kConfigurationOffset = mission::address::kConfiguration % link::kP
 constexpr int kRegisterPage = write_address::kClock / link::kPageSize;
 constexpr std::array<std::size_t, 10> kKeptRegisters{
     mission::address::kSampleRate,     mission::address::kSampleRate + 1,
-    write_address::kLowThreshold,      write_address::kHighThreshold,
-    write_address::kAlarmEnable,       mission::address::kClockControl,
-    mission::address::kMissionControl, write_address::kStartDelay,
-    write_address::kStartDelay + 1,    write_address::kStartDelay + 2};
+    mission::address::kLowThreshold,   mission::address::kHighThreshold,
+    mission::address::kAlarmEnable,    mission::address::kClockControl,
+    mission::address::kMissionControl, mission::address::kStartDelay,
+    mission::address::kStartDelay + 1, mission::address::kStartDelay + 2};
 
 [[nodiscard]] bool stored_as_written(int page, std::span<const link::Byte, link::kPageSize> stored,
                                      const Page& written) {

@@ -1,0 +1,76 @@
+#include "insight/excursions.h"
+
+namespace frostel::insight {
+
+namespace {
+
+bool farther_out(double value, const TimedValue& peak, Side side) {
+    return side == Side::kBelow ? value < peak.value : value > peak.value;
+}
+
+void close_run(ExcursionReport& report, Excursion& run, int interval_s) {
+    run.seconds = static_cast<std::int64_t>(run.samples) * interval_s;
+    TimeOutside& total = run.side == Side::kBelow ? report.below : report.above;
+    total.samples += run.samples;
+    total.seconds += run.seconds;
+    report.excursions.push_back(run);
+}
+
+}  // namespace
+
+const Excursion* ExcursionReport::longest() const {
+    const Excursion* longest = nullptr;
+    for (const Excursion& e : excursions) {
+        if (longest == nullptr || e.samples > longest->samples) {
+            longest = &e;
+        }
+    }
+    return longest;
+}
+
+ExcursionReport find_excursions(std::span<const Reading> readings, const Limits& limits,
+                                int interval_s) {
+    ExcursionReport report;
+    Excursion run;
+    bool in_run = false;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        const Reading& r = readings[i];
+        const Side side = side_of(r.value, limits);
+        if (in_run && side != run.side) {
+            close_run(report, run, interval_s);
+            in_run = false;
+        }
+        if (side == Side::kWithin) {
+            continue;
+        }
+        if (!in_run) {
+            run = Excursion{side, r.time, r.time, static_cast<int>(i), 0, 0, {r.value, r.time}};
+            in_run = true;
+        }
+        run.end = r.time;
+        ++run.samples;
+        if (farther_out(r.value, run.peak, side)) {
+            run.peak = {r.value, r.time};
+        }
+    }
+    if (in_run) {
+        close_run(report, run, interval_s);
+    }
+    return report;
+}
+
+std::string verdict_text(const Limits& limits, const ExcursionReport& report) {
+    if (!limits.any()) {
+        return "NO LIMITS";
+    }
+    const std::size_t count = report.excursions.size();
+    if (count == 0) {
+        return "WITHIN LIMITS";
+    }
+    const std::int64_t minutes = report.seconds_outside() / 60;
+    return std::to_string(count) + (count == 1 ? " EXCURSION, " : " EXCURSIONS, ") +
+           std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) +
+           " min OUT OF LIMITS";
+}
+
+}  // namespace frostel::insight

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "insight/limits.h"
+#include "insight/statistics.h"
+
+namespace frostel::insight {
+
+// One maximal run of consecutive samples on the same side outside the limits.
+struct Excursion {
+    Side side = Side::kAbove;  // kBelow or kAbove
+    LoggerTime start = 0;      // the first sample's time
+    LoggerTime end = 0;        // the last sample's time
+    int first_index = 0;       // the first sample's position in the readings
+    int samples = 0;
+    std::int64_t seconds = 0;  // samples x interval
+    TimedValue peak;           // the farthest value out, at its first occurrence
+    bool operator==(const Excursion&) const = default;
+};
+
+struct TimeOutside {
+    int samples = 0;
+    std::int64_t seconds = 0;
+    bool operator==(const TimeOutside&) const = default;
+};
+
+struct ExcursionReport {
+    std::vector<Excursion> excursions;  // in time order
+    TimeOutside below;
+    TimeOutside above;
+
+    [[nodiscard]] std::int64_t seconds_outside() const { return below.seconds + above.seconds; }
+    // The longest excursion (the first of equals), or nullptr without any.
+    [[nodiscard]] const Excursion* longest() const;
+};
+
+// The excursions of `readings` (oldest first) beyond `limits`, each sample counting
+// `interval_s` seconds.
+[[nodiscard]] ExcursionReport find_excursions(std::span<const Reading> readings,
+                                              const Limits& limits, int interval_s);
+
+// "NO LIMITS" without a limit, "WITHIN LIMITS" without an excursion, otherwise
+// "2 EXCURSIONS, 1 h 10 min OUT OF LIMITS" (whole minutes, rounded down).
+[[nodiscard]] std::string verdict_text(const Limits& limits, const ExcursionReport& report);
+
+}  // namespace frostel::insight

@@ -1,0 +1,115 @@
+#include "insight/summary.h"
+
+#include <cstdio>
+
+#include "link/local_date_time.h"
+#include "mission/register_map.h"
+
+namespace frostel::insight {
+
+namespace {
+
+using mission::TemperatureUnit;
+
+constexpr std::size_t kTimeTextLength = 19;
+
+bool digits_at(std::string_view text, std::size_t at, std::size_t count, int& value) {
+    value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+std::string threshold_text(const mission::MissionRecord& record, bool enabled, link::Byte byte,
+                           TemperatureUnit unit) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %s%s", threshold_value(byte, record.logger_type(), unit),
+                  std::string(mission::unit_token(unit)).c_str(), enabled ? "" : " (alarm off)");
+    return text;
+}
+
+std::string offset_text(int tenths) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%+.1f", tenths / 10.0);
+    return text;
+}
+
+std::string start_mode_text(const mission::MissionRecord& record) {
+    if ((record.mission_control & mission::kStartOnAlarmBit) != 0) {
+        return "On a temperature alarm";
+    }
+    return record.start_delay > 0 ? "After " + std::to_string(record.start_delay) + " min"
+                                  : "Immediately";
+}
+
+}  // namespace
+
+int interval_of(const SummaryInput& input) {
+    if (input.record) {
+        return input.record->sample_interval;
+    }
+    if (input.readings.size() < 2) {
+        return 0;
+    }
+    return static_cast<int>(input.readings[1].time - input.readings[0].time);
+}
+
+Summary summarize(const SummaryInput& input) {
+    Summary s;
+    s.unit = input.unit;
+    s.interval_s = interval_of(input);
+    s.statistics = statistics(input.readings, input.unit, input.delta_h_kj_per_mol);
+    s.duration_s = static_cast<std::int64_t>(s.statistics.count) * s.interval_s;
+    s.delta_h_kj_per_mol = input.delta_h_kj_per_mol;
+    s.limits = choose_limits(input.user_limits, input.record, input.unit);
+    s.excursions = find_excursions(input.readings, s.limits, s.interval_s);
+    s.verdict = verdict_text(s.limits, s.excursions);
+    if (input.record) {
+        s.flags = logger_flags(*input.record);
+        s.time_zone = input.record->time_zone;
+    }
+    return s;
+}
+
+std::string time_text(LoggerTime time) {
+    return link::format_iso(link::from_civil_seconds(time));
+}
+
+std::optional<LoggerTime> parse_time_text(std::string_view text) {
+    link::LocalDateTime t;
+    if (text.size() != kTimeTextLength || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':' || !digits_at(text, 0, 4, t.year) ||
+        !digits_at(text, 5, 2, t.month) || !digits_at(text, 8, 2, t.day) ||
+        !digits_at(text, 11, 2, t.hour) || !digits_at(text, 14, 2, t.minute) ||
+        !digits_at(text, 17, 2, t.second) || !link::is_valid_date_time(t)) {
+        return std::nullopt;
+    }
+    return link::to_civil_seconds(t);
+}
+
+std::vector<std::pair<std::string, std::string>> mission_settings(const mission::MissionRecord& r,
+                                                                  TemperatureUnit unit) {
+    const bool sixteen_bit = r.sample_format == mission::SampleFormat::k16Bit;
+    return {
+        {"Logger",
+         r.logger_id + " (type " + std::string(1, static_cast<char>(r.logger_type())) + ")"},
+        {"Start", link::format_iso(r.start_time)},
+        {"Interval", std::to_string(r.sample_interval) + " s"},
+        {"Resolution", sixteen_bit ? "16-bit (1/256 degree)" : "8-bit (1/2 degree)"},
+        {"Start mode", start_mode_text(r)},
+        {"Rollover", (r.mission_control & mission::kRolloverBit) != 0 ? "On" : "Off"},
+        {"Low threshold",
+         threshold_text(r, (r.alarm_enable & mission::kLowAlarmBit) != 0, r.low_threshold, unit)},
+        {"High threshold",
+         threshold_text(r, (r.alarm_enable & mission::kHighAlarmBit) != 0, r.high_threshold, unit)},
+        {"Calibration offset", offset_text(r.calibration_offset_tenths)},
+        {"Mission samples", std::to_string(r.mission_sample_count)},
+        {"Device samples", std::to_string(r.device_sample_count)},
+    };
+}
+
+}  // namespace frostel::insight

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "insight/excursions.h"
+#include "insight/limits.h"
+#include "insight/logger_flags.h"
+#include "insight/statistics.h"
+#include "mission/mission_record.h"
+#include "mission/temperature_unit.h"
+
+namespace frostel::insight {
+
+// What a summary is made of: the chart's points, and what else is known of the mission.
+struct SummaryInput {
+    std::vector<Reading> readings;  // oldest first, values in `unit`
+    mission::TemperatureUnit unit = mission::TemperatureUnit::kCelsius;
+    // The logger's record; missing for a mission saved without one.
+    std::optional<mission::MissionRecord> record;
+    Limits user_limits;  // in `unit`; neither side set: the logger's own
+    double delta_h_kj_per_mol = kDefaultDeltaH;
+};
+
+// Everything the summary window, the report and the command-line JSON show of one mission.
+struct Summary {
+    mission::TemperatureUnit unit = mission::TemperatureUnit::kCelsius;
+    int interval_s = 0;
+    std::int64_t duration_s = 0;  // count x interval
+    Statistics statistics;
+    double delta_h_kj_per_mol = kDefaultDeltaH;
+    Limits limits;
+    ExcursionReport excursions;
+    std::string verdict;
+    std::optional<LoggerFlags> flags;            // with the logger's record only
+    std::optional<mission::TimeZone> time_zone;  // with the logger's record only
+
+    [[nodiscard]] bool failed() const { return !excursions.excursions.empty(); }
+};
+
+[[nodiscard]] Summary summarize(const SummaryInput& input);
+
+// The sample interval: the record's, else the step between the first two readings, else 0.
+[[nodiscard]] int interval_of(const SummaryInput& input);
+
+// "yyyy-mm-dd hh:mm:ss" of a logger time, and back; a text of another form is nothing.
+[[nodiscard]] std::string time_text(LoggerTime time);
+[[nodiscard]] std::optional<LoggerTime> parse_time_text(std::string_view text);
+
+// The mission's settings as the logger holds them, one (name, value) row each, values in
+// `unit`: start, interval, resolution, start mode, rollover, thresholds and sample counts.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> mission_settings(
+    const mission::MissionRecord& record, mission::TemperatureUnit unit);
+
+}  // namespace frostel::insight

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "link/clock.h"
+#include "link/logger_commands.h"
+#include "mission/logger_type.h"
+#include "mission/mission_header.h"
+#include "mission/sample_log.h"
+
+namespace frostel::mission {
+
+// The PC's time zone when a mission was downloaded: the logger's clock has none, so this is
+// what tells a reader where its times were local.
+struct TimeZone {
+    std::string name;  // IANA name, "Europe/Berlin"
+    int utc_offset_s = 0;
+    bool operator==(const TimeZone&) const = default;
+};
+
+// What a saved mission keeps beyond its chart points: the logger's register fields a summary
+// reads, the samples at the sensor's range limits and the time zone of the download.
+struct MissionRecord {
+    link::LoggerId logger_id;
+    link::Byte configuration = 0;
+    link::LocalDateTime start_time;
+    int sample_interval = 0;  // seconds
+    SampleFormat sample_format = SampleFormat::k8Bit;
+    int start_delay = 0;  // minutes
+    int mission_sample_count = 0;
+    int device_sample_count = 0;
+    int calibration_offset_tenths = 0;
+    link::Byte alarm_status = 0;
+    link::Byte general_status = 0;
+    link::Byte mission_control = 0;
+    link::Byte alarm_enable = 0;
+    link::Byte low_threshold = 0;
+    link::Byte high_threshold = 0;
+    int below_range = 0;
+    int above_range = 0;
+    TimeZone time_zone;
+
+    [[nodiscard]] LoggerType logger_type() const {
+        return logger_type_from_configuration(configuration);
+    }
+    bool operator==(const MissionRecord&) const = default;
+};
+
+// The record of a download: its header, the count of samples at each end of the sensor's
+// range, and the PC's time zone.
+[[nodiscard]] MissionRecord make_mission_record(const MissionHeader& header,
+                                                std::span<const Sample> samples,
+                                                TimeZone time_zone);
+
+}  // namespace frostel::mission
