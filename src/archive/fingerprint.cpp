@@ -6,6 +6,8 @@ namespace frostel::archive {
 
 namespace {
 
+constexpr qsizetype kRecordPageSize = 2 + link::kPageSize;
+
 QByteArrayView bytes_of(std::string_view text) {
     return QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -16,15 +18,39 @@ std::string hex_result(const QCryptographicHash& hash) {
 
 }  // namespace
 
-std::string mission_fingerprint(std::span<const mission::RawPage> pages) {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+QByteArray page_record(std::span<const mission::RawPage> pages) {
+    QByteArray record;
+    record.reserve(static_cast<qsizetype>(pages.size()) * kRecordPageSize);
     for (const mission::RawPage& page : pages) {
-        const char number[2] = {static_cast<char>(page.number & 0xFF),
-                                static_cast<char>((page.number >> 8) & 0xFF)};
-        hash.addData(QByteArrayView(number, 2));
-        hash.addData(QByteArrayView(page.bytes.data(), link::kPageSize));
+        record.append(static_cast<char>(page.number & 0xFF));
+        record.append(static_cast<char>((page.number >> 8) & 0xFF));
+        record.append(QByteArrayView(page.bytes.data(), link::kPageSize));
     }
+    return record;
+}
+
+std::optional<std::vector<mission::RawPage>> pages_from_record(const QByteArray& record) {
+    if (record.size() % kRecordPageSize != 0) {
+        return std::nullopt;
+    }
+    std::vector<mission::RawPage> pages(static_cast<std::size_t>(record.size() / kRecordPageSize));
+    const auto* bytes = reinterpret_cast<const link::Byte*>(record.constData());
+    for (mission::RawPage& page : pages) {
+        page.number = bytes[0] | (bytes[1] << 8);
+        std::copy(bytes + 2, bytes + kRecordPageSize, page.bytes.begin());
+        bytes += kRecordPageSize;
+    }
+    return pages;
+}
+
+std::string record_fingerprint(const QByteArray& record) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(record);
     return hex_result(hash);
+}
+
+std::string mission_fingerprint(std::span<const mission::RawPage> pages) {
+    return record_fingerprint(page_record(pages));
 }
 
 std::string saved_pair_fingerprint(std::string_view data_file_bytes,

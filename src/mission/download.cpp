@@ -186,9 +186,8 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     return mission;
 }
 
-std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
-                                                       std::vector<RawPage> pages,
-                                                       link::Clock& clock, DownloadView& view) {
+std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger_id,
+                                                    std::span<const RawPage> pages) {
     link::MemoryImage image = make_header_image();
     std::vector<bool> present(kHeaderLastPage + 1, false);
     for (const RawPage& page : pages) {
@@ -200,9 +199,19 @@ std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& log
     if (std::count(present.begin() + kHeaderFirstPage, present.end(), true) != kHeaderLastPage) {
         return std::nullopt;
     }
+    return decode_mission_header(image, logger_id);
+}
+
+std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
+                                                       std::vector<RawPage> pages,
+                                                       link::Clock& clock, DownloadView& view) {
+    std::optional<MissionHeader> header = decode_recorded_header(logger_id, pages);
+    if (!header) {
+        return std::nullopt;
+    }
     view.show_error(false);
     DownloadedMission mission;
-    mission.header = decode_mission_header(image, logger_id);
+    mission.header = std::move(*header);
     show_header(mission.header, view);
     SampleDecoder decoder(mission.header);
     for (const RawPage& page : pages) {

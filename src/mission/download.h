@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,6 +111,11 @@ struct DownloadSetup {
 // on a failed logger operation the error frame, the chart and table left as they were.
 // The mission when every read succeeded.
 std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, DownloadView& view);
+
+// The header decoded from kept pages, as the download decodes it; nothing when pages 1 to
+// 18 are not all among them.
+[[nodiscard]] std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger_id,
+                                                                  std::span<const RawPage> pages);
 
 // A mission shown again from the pages a download kept: the same decoding and the same
 // view calls as the download, without logger, side file or save dialog. Nothing when pages

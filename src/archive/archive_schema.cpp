@@ -1,0 +1,122 @@
+#include "archive/archive_schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <array>
+
+namespace frostel::archive {
+
+namespace {
+
+// Step n takes a file from version n to n + 1. Steps are only ever appended.
+const std::array<QStringList, kSchemaVersion> kSteps = {
+    QStringList{
+        // `pages` holds the raw pages as the fingerprint reads them: per page its number
+        // (two bytes, low first) and its 32 bytes. `content_key` is the same hash with the
+        // logger's running clock blanked: two downloads of one stopped mission differ only
+        // there. The other mission columns are decoded copies for listing and searching.
+        QStringLiteral("CREATE TABLE missions ("
+                       " id INTEGER PRIMARY KEY,"
+                       " logger_id TEXT NOT NULL,"
+                       " logger_type TEXT NOT NULL,"
+                       " configuration INTEGER NOT NULL,"
+                       " start_time TEXT NOT NULL,"
+                       " mission_sample_count INTEGER NOT NULL,"
+                       " device_sample_count INTEGER NOT NULL,"
+                       " sample_count INTEGER NOT NULL,"
+                       " interval_seconds INTEGER NOT NULL,"
+                       " sixteen_bit INTEGER NOT NULL,"
+                       " alarm_status INTEGER NOT NULL,"
+                       " calibration_offset_tenths INTEGER NOT NULL,"
+                       " mission_text TEXT NOT NULL,"
+                       " first_line TEXT NOT NULL,"
+                       " minimum REAL,"
+                       " maximum REAL,"
+                       " verdict TEXT,"
+                       " downloaded_at TEXT NOT NULL,"
+                       " time_zone TEXT NOT NULL,"
+                       " utc_offset_seconds INTEGER NOT NULL,"
+                       " program_version TEXT NOT NULL,"
+                       " fingerprint TEXT NOT NULL,"
+                       " content_key TEXT NOT NULL,"
+                       " pages BLOB NOT NULL,"
+                       " later_download_of INTEGER REFERENCES missions(id),"
+                       " download_count INTEGER NOT NULL DEFAULT 1,"
+                       " last_downloaded_at TEXT NOT NULL)"),
+        QStringLiteral(
+            "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)"),
+        QStringLiteral("CREATE INDEX missions_by_start"
+                       " ON missions(logger_id, start_time, mission_sample_count)"),
+        QStringLiteral("CREATE TABLE programming_runs ("
+                       " id INTEGER PRIMARY KEY,"
+                       " programmed_at TEXT NOT NULL,"
+                       " time_zone TEXT NOT NULL,"
+                       " utc_offset_seconds INTEGER NOT NULL,"
+                       " program_version TEXT NOT NULL,"
+                       " logger_id TEXT NOT NULL,"
+                       " logger_type TEXT NOT NULL,"
+                       " settings TEXT NOT NULL,"
+                       " image_fingerprint TEXT NOT NULL,"
+                       " result TEXT NOT NULL)"),
+    },
+};
+
+int file_version(QSqlDatabase& db, QString& error) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        error = query.lastError().text();
+        return -1;
+    }
+    return query.value(0).toInt();
+}
+
+QString run_step(QSqlDatabase& db, int from) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        return query.lastError().text();
+    }
+    // Another program may have migrated while this one waited for the lock.
+    QString error;
+    const int version = file_version(db, error);
+    QStringList statements;
+    if (version == from) {
+        statements = kSteps[static_cast<std::size_t>(from)];
+        statements << QStringLiteral("PRAGMA user_version = %1").arg(from + 1);
+    }
+    for (const QString& statement : statements) {
+        if (!query.exec(statement)) {
+            error = query.lastError().text();
+            break;
+        }
+    }
+    if (!error.isEmpty() || version < 0) {
+        query.exec(QStringLiteral("ROLLBACK"));
+        return error;
+    }
+    return query.exec(QStringLiteral("COMMIT")) ? QString() : query.lastError().text();
+}
+
+}  // namespace
+
+QString migrate_forward(QSqlDatabase& db) {
+    for (;;) {
+        QString error;
+        const int version = file_version(db, error);
+        if (version < 0) {
+            return error;
+        }
+        if (version > kSchemaVersion) {
+            return QStringLiteral("it was written by a newer version of this program");
+        }
+        if (version == kSchemaVersion) {
+            return {};
+        }
+        error = run_step(db, version);
+        if (!error.isEmpty()) {
+            return error;
+        }
+    }
+}
+
+}  // namespace frostel::archive

@@ -1,0 +1,557 @@
+#include "archive/mission_archive.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTimeZone>
+#include <QVariant>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+#include "archive/archive_schema.h"
+#include "archive/fingerprint.h"
+#include "link/local_date_time.h"
+#include "mission/sample_log.h"
+
+namespace frostel::archive {
+
+namespace {
+
+const QString kDriver = QStringLiteral("QSQLITE");
+// Long enough for another program's write transaction (a few milliseconds) to end.
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+// SQLite's codes for a damaged file and for a file that is no database at all.
+const QString kCorruptCode = QStringLiteral("11");
+const QString kNotADatabaseCode = QStringLiteral("26");
+
+// The logger's running clock: page 16, bytes 0 to 5 (0x0200 to 0x0205).
+constexpr int kClockPage = 16;
+constexpr int kClockBytes = 6;
+
+const QString kRecordColumns = QStringLiteral(
+    "id, logger_id, start_time, mission_sample_count, sample_count, interval_seconds, minimum,"
+    " maximum, verdict, first_line, downloaded_at, fingerprint, later_download_of,"
+    " download_count");
+
+std::atomic<int> connection_count{0};
+
+QString latin1(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string text_of(const QVariant& value) {
+    return value.toString().toLatin1().toStdString();
+}
+
+std::optional<double> optional_real(const QVariant& value) {
+    return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
+}
+
+bool is_damage(const QSqlError& error) {
+    return error.nativeErrorCode() == kCorruptCode || error.nativeErrorCode() == kNotADatabaseCode;
+}
+
+// Two downloads of one stopped mission differ only in the logger's clock.
+std::string content_key(std::vector<mission::RawPage> pages) {
+    for (mission::RawPage& page : pages) {
+        if (page.number == kClockPage) {
+            std::fill_n(page.bytes.begin(), kClockBytes, 0);
+        }
+    }
+    return mission_fingerprint(pages);
+}
+
+std::string first_line(const std::string& text) {
+    std::string line = text.substr(0, text.find_first_of("\r\n"));
+    line.erase(line.find_last_not_of(std::string(" \t\0", 3)) + 1);
+    return line;
+}
+
+std::string sql_time(const link::LocalDateTime& t) {
+    return link::format_iso(t);
+}
+
+link::LocalDateTime parse_sql_time(const std::string& text) {
+    link::LocalDateTime t;
+    std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
+                &t.second);
+    return t;
+}
+
+MissionRecord record_from(const QSqlQuery& query) {
+    MissionRecord record;
+    record.id = query.value(0).toLongLong();
+    record.logger_id = text_of(query.value(1));
+    record.start_time = text_of(query.value(2));
+    record.mission_sample_count = query.value(3).toInt();
+    record.sample_count = query.value(4).toInt();
+    record.interval_seconds = query.value(5).toInt();
+    record.minimum = optional_real(query.value(6));
+    record.maximum = optional_real(query.value(7));
+    record.verdict = text_of(query.value(8));
+    record.first_line = text_of(query.value(9));
+    record.downloaded_at = text_of(query.value(10));
+    record.fingerprint = text_of(query.value(11));
+    if (!query.value(12).isNull()) {
+        record.later_download_of = query.value(12).toLongLong();
+    }
+    record.download_count = query.value(13).toInt();
+    return record;
+}
+
+// One write: BEGIN IMMEDIATE takes the write lock at once (waiting out another writer),
+// so no read inside it has to be upgraded later; rolled back unless committed.
+class WriteTransaction {
+  public:
+    explicit WriteTransaction(QSqlDatabase& db) : query_(db) {}
+    ~WriteTransaction() {
+        if (begun_ && !committed_) {
+            query_.exec(QStringLiteral("ROLLBACK"));
+        }
+    }
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+    [[nodiscard]] bool begin() { return begun_ = query_.exec(QStringLiteral("BEGIN IMMEDIATE")); }
+    [[nodiscard]] bool commit() { return committed_ = query_.exec(QStringLiteral("COMMIT")); }
+    [[nodiscard]] QSqlError error() const { return query_.lastError(); }
+
+  private:
+    QSqlQuery query_;
+    bool begun_ = false;
+    bool committed_ = false;
+};
+
+struct CelsiusRange {
+    std::optional<double> minimum;
+    std::optional<double> maximum;
+};
+
+CelsiusRange celsius_range(const mission::DownloadedMission& mission) {
+    const std::vector<double> values = mission::shown_values(
+        mission.samples, mission::TemperatureUnit::kCelsius, mission.header.calibration_offset);
+    if (values.empty()) {
+        return {};
+    }
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    return {*low, *high};
+}
+
+QVariant nullable(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
+}
+
+}  // namespace
+
+QString archive_path(const QString& data_folder) {
+    QString folder = data_folder;
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(folder);
+    }
+    return QDir(folder).filePath(kArchiveFileName);
+}
+
+Stamp stamp_now(const link::Clock& clock) {
+    const QDateTime now = QDateTime::currentDateTime();
+    return {clock.local_now(), QTimeZone::systemTimeZoneId().toStdString(), now.offsetFromUtc(),
+            FROSTEL_VERSION};
+}
+
+MissionArchive::MissionArchive(QString path)
+    : path_(std::move(path)),
+      connection_(QStringLiteral("frostel-archive-%1").arg(++connection_count)) {
+    if (!QSqlDatabase::isDriverAvailable(kDriver)) {
+        error_ = QStringLiteral("the SQLite driver of Qt SQL is not installed");
+        return;
+    }
+    open_ = open_file();
+}
+
+MissionArchive::~MissionArchive() {
+    close_file();
+}
+
+bool MissionArchive::fail(const QString& error) {
+    error_ = error;
+    return false;
+}
+
+bool MissionArchive::open_file() {
+    const std::optional<QSqlError> error = connect_file();
+    if (error && is_damage(*error)) {
+        close_file();
+        return set_aside_damaged_file() && !connect_file().has_value();
+    }
+    return !error.has_value();
+}
+
+std::optional<QSqlError> MissionArchive::connect_file() {
+    db_ = QSqlDatabase::addDatabase(kDriver, connection_);
+    db_.setDatabaseName(path_);
+    db_.setConnectOptions(kConnectOptions);
+    if (!db_.open()) {
+        fail(db_.lastError().text());
+        return db_.lastError();
+    }
+    QSqlQuery query(db_);
+    // Write-ahead: a writer killed mid-way leaves the file as of its last commit, and
+    // readers never block the writer. FULL: a commit is on disk before it returns.
+    const bool set_up = query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+                        query.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
+                        query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!set_up) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    const QString migration_error = migrate_forward(db_);
+    if (!migration_error.isEmpty()) {
+        fail(migration_error);
+        return QSqlError(migration_error);
+    }
+    return std::nullopt;
+}
+
+void MissionArchive::close_file() {
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+bool MissionArchive::set_aside_damaged_file() {
+    const QString suffix =
+        QDateTime::currentDateTime().toString(QStringLiteral("'.damaged-'yyyyMMdd-hhmmss"));
+    // The journal files belong to the damaged file and go with it.
+    for (const QString& part : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFile::exists(path_ + part) && !QFile::rename(path_ + part, path_ + suffix + part)) {
+            return fail(QStringLiteral("%1 is damaged and could not be set aside")
+                            .arg(QFileInfo(path_).fileName()));
+        }
+    }
+    notice_ = QStringLiteral(
+                  "The archive file was damaged; it was kept as %1 and a new archive "
+                  "was started.")
+                  .arg(QFileInfo(path_ + suffix).fileName());
+    return true;
+}
+
+std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
+    const mission::DownloadedMission& mission, const Stamp& stamp) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    const mission::MissionHeader& header = mission.header;
+    const QByteArray record = page_record(mission.pages);
+    const std::string key = content_key(mission.pages);
+    const QString now = latin1(sql_time(stamp.local_time));
+
+    WriteTransaction transaction(db_);
+    QSqlQuery query(db_);
+    if (!transaction.begin()) {
+        fail(transaction.error().text());
+        return std::nullopt;
+    }
+    // The same pages again: noted on the record, unless that record was altered since.
+    query.prepare(QStringLiteral(
+        "SELECT id, pages FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id"));
+    query.addBindValue(latin1(header.logger_id));
+    query.addBindValue(latin1(key));
+    if (!query.exec()) {
+        fail(query.lastError().text());
+        return std::nullopt;
+    }
+    std::optional<std::int64_t> same;
+    while (!same && query.next()) {
+        const auto kept = pages_from_record(query.value(1).toByteArray());
+        if (kept && content_key(*kept) == key) {
+            same = query.value(0).toLongLong();
+        }
+    }
+    if (same) {
+        query.prepare(
+            QStringLiteral("UPDATE missions SET download_count = download_count + 1,"
+                           " last_downloaded_at = ? WHERE id = ?"));
+        query.addBindValue(now);
+        query.addBindValue(static_cast<qlonglong>(*same));
+        if (!query.exec() || !transaction.commit()) {
+            fail(query.lastError().isValid() ? query.lastError().text()
+                                             : transaction.error().text());
+            return std::nullopt;
+        }
+        return std::pair{Archived::kDownloadedAgain, *same};
+    }
+
+    const QString start = latin1(sql_time(header.start_time));
+    query.prepare(
+        QStringLiteral("SELECT min(id) FROM missions WHERE logger_id = ? AND start_time = ?"));
+    query.addBindValue(latin1(header.logger_id));
+    query.addBindValue(start);
+    if (!query.exec() || !query.next()) {
+        fail(query.lastError().text());
+        return std::nullopt;
+    }
+    const QVariant earlier = query.value(0);
+
+    const CelsiusRange range = celsius_range(mission);
+    query.prepare(QStringLiteral(
+        "INSERT INTO missions (logger_id, logger_type, configuration, start_time,"
+        " mission_sample_count, device_sample_count, sample_count, interval_seconds,"
+        " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
+        " minimum, maximum, downloaded_at, time_zone, utc_offset_seconds, program_version,"
+        " fingerprint, content_key, pages, later_download_of, last_downloaded_at)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant& value : {
+             QVariant(latin1(header.logger_id)),
+             QVariant(QString(QChar(static_cast<char>(header.logger_type)))),
+             QVariant(header.configuration),
+             QVariant(start),
+             QVariant(header.mission_sample_count),
+             QVariant(header.device_sample_count),
+             QVariant(static_cast<int>(mission.samples.size())),
+             QVariant(header.sample_interval),
+             QVariant(header.sample_format == mission::SampleFormat::k16Bit),
+             QVariant(header.alarm_status),
+             QVariant(header.calibration_offset_tenths),
+             QVariant(latin1(header.mission_text)),
+             QVariant(latin1(first_line(header.mission_text))),
+             nullable(range.minimum),
+             nullable(range.maximum),
+             QVariant(now),
+             QVariant(QString::fromStdString(stamp.time_zone)),
+             QVariant(stamp.utc_offset_seconds),
+             QVariant(QString::fromStdString(stamp.program_version)),
+             QVariant(latin1(record_fingerprint(record))),
+             QVariant(latin1(key)),
+             QVariant(record),
+             earlier,
+             QVariant(now),
+         }) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        fail(query.lastError().text());
+        return std::nullopt;
+    }
+    const std::int64_t id = query.lastInsertId().toLongLong();
+    if (!transaction.commit()) {
+        fail(transaction.error().text());
+        return std::nullopt;
+    }
+    return std::pair{earlier.isNull() ? Archived::kNewRecord : Archived::kLaterDownload, id};
+}
+
+std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
+    std::vector<MissionRecord> records;
+    if (!open_) {
+        return records;
+    }
+    QString sql = QStringLiteral("SELECT %1 FROM missions WHERE 1").arg(kRecordColumns);
+    QVariantList values;
+    if (!filter.text.empty()) {
+        QString pattern = QString::fromStdString(filter.text);
+        pattern.replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
+            .replace(QStringLiteral("%"), QStringLiteral("\\%"))
+            .replace(QStringLiteral("_"), QStringLiteral("\\_"));
+        pattern = QStringLiteral("%") + pattern + QStringLiteral("%");
+        sql += QStringLiteral(
+            " AND (logger_id LIKE ? ESCAPE '\\' OR mission_text LIKE ? ESCAPE '\\')");
+        values << pattern << pattern;
+    }
+    if (!filter.logger_id.empty()) {
+        sql += QStringLiteral(" AND logger_id = ?");
+        values << latin1(filter.logger_id);
+    }
+    if (filter.since.isValid()) {
+        sql += QStringLiteral(" AND start_time >= ?");
+        values << filter.since.toString(Qt::ISODate);
+    }
+    if (filter.until.isValid()) {
+        sql += QStringLiteral(" AND start_time < ?");
+        values << filter.until.addDays(1).toString(Qt::ISODate);
+    }
+    sql += QStringLiteral(" ORDER BY id DESC LIMIT ? OFFSET ?");
+    values << filter.limit << filter.offset;
+
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    query.prepare(sql);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        fail(query.lastError().text());
+        return records;
+    }
+    while (query.next()) {
+        records.push_back(record_from(query));
+    }
+    return records;
+}
+
+std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT %1, logger_type, calibration_offset_tenths,"
+                                 " mission_text, time_zone, utc_offset_seconds,"
+                                 " program_version, last_downloaded_at, pages"
+                                 " FROM missions WHERE id = ?")
+                      .arg(kRecordColumns));
+    query.addBindValue(static_cast<qlonglong>(id));
+    if (!query.exec()) {
+        fail(query.lastError().text());
+        return std::nullopt;
+    }
+    if (!query.next()) {
+        fail(QStringLiteral("no record %1").arg(id));
+        return std::nullopt;
+    }
+    std::optional<std::vector<mission::RawPage>> pages =
+        pages_from_record(query.value(21).toByteArray());
+    if (!pages) {
+        fail(QStringLiteral("record %1 holds no whole pages").arg(id));
+        return std::nullopt;
+    }
+    StoredMission stored;
+    stored.record = record_from(query);
+    stored.logger_type = text_of(query.value(14));
+    stored.calibration_offset_tenths = query.value(15).toInt();
+    stored.mission_text = text_of(query.value(16));
+    stored.time_zone = query.value(17).toString().toStdString();
+    stored.utc_offset_seconds = query.value(18).toInt();
+    stored.program_version = query.value(19).toString().toStdString();
+    stored.last_downloaded_at = text_of(query.value(20));
+    stored.pages = std::move(*pages);
+    return stored;
+}
+
+std::optional<Verification> MissionArchive::verify(std::int64_t id) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT pages, fingerprint, logger_id, logger_type, start_time,"
+                       " mission_sample_count, interval_seconds,"
+                       " calibration_offset_tenths, mission_text"
+                       " FROM missions WHERE id = ?"));
+    query.addBindValue(static_cast<qlonglong>(id));
+    if (!query.exec() || !query.next()) {
+        fail(query.lastError().isValid() ? query.lastError().text()
+                                         : QStringLiteral("no record %1").arg(id));
+        return std::nullopt;
+    }
+    const QByteArray record = query.value(0).toByteArray();
+    const std::optional<std::vector<mission::RawPage>> pages = pages_from_record(record);
+    if (!pages || record_fingerprint(record) != text_of(query.value(1))) {
+        return Verification::kAltered;
+    }
+    // The listed copies must still say what the pages say.
+    const std::optional<mission::MissionHeader> header =
+        mission::decode_recorded_header(text_of(query.value(2)), *pages);
+    const bool agrees =
+        header &&
+        text_of(query.value(3)) == std::string(1, static_cast<char>(header->logger_type)) &&
+        text_of(query.value(4)) == sql_time(header->start_time) &&
+        query.value(5).toInt() == header->mission_sample_count &&
+        query.value(6).toInt() == header->sample_interval &&
+        query.value(7).toInt() == header->calibration_offset_tenths &&
+        text_of(query.value(8)) == header->mission_text;
+    return agrees ? Verification::kIntact : Verification::kAltered;
+}
+
+bool MissionArchive::record_programming(const ProgrammingRecord& run) {
+    if (!open_) {
+        return false;
+    }
+    QJsonObject settings;
+    for (const auto& [name, value] : run.settings) {
+        settings.insert(QString::fromStdString(name), latin1(value));
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error().text());
+    }
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral(
+        "INSERT INTO programming_runs (programmed_at, time_zone, utc_offset_seconds,"
+        " program_version, logger_id, logger_type, settings, image_fingerprint, result)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    query.addBindValue(latin1(sql_time(run.stamp.local_time)));
+    query.addBindValue(QString::fromStdString(run.stamp.time_zone));
+    query.addBindValue(run.stamp.utc_offset_seconds);
+    query.addBindValue(QString::fromStdString(run.stamp.program_version));
+    query.addBindValue(latin1(run.logger_id));
+    query.addBindValue(latin1(run.logger_type));
+    query.addBindValue(QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)));
+    query.addBindValue(latin1(run.image_fingerprint));
+    query.addBindValue(latin1(run.result));
+    if (!query.exec()) {
+        return fail(query.lastError().text());
+    }
+    return transaction.commit() || fail(transaction.error().text());
+}
+
+bool MissionArchive::holds(const link::LoggerId& logger_id, const std::string& start_time,
+                           int mission_sample_count) {
+    if (!open_) {
+        return false;
+    }
+    QSqlQuery query(db_);
+    query.prepare(
+        QStringLiteral("SELECT 1 FROM missions WHERE logger_id = ? AND start_time = ?"
+                       " AND mission_sample_count = ? LIMIT 1"));
+    query.addBindValue(latin1(logger_id));
+    query.addBindValue(latin1(start_time));
+    query.addBindValue(mission_sample_count);
+    if (!query.exec()) {
+        return fail(query.lastError().text());
+    }
+    return query.next();
+}
+
+std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::LoggerId& logger_id) {
+    std::vector<ProgrammingRecord> runs;
+    if (!open_) {
+        return runs;
+    }
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral(
+        "SELECT programmed_at, time_zone, utc_offset_seconds, program_version, logger_type,"
+        " settings, image_fingerprint, result FROM programming_runs WHERE logger_id = ?"
+        " ORDER BY id"));
+    query.addBindValue(latin1(logger_id));
+    if (!query.exec()) {
+        fail(query.lastError().text());
+        return runs;
+    }
+    while (query.next()) {
+        ProgrammingRecord run;
+        run.stamp.local_time = parse_sql_time(text_of(query.value(0)));
+        run.stamp.time_zone = query.value(1).toString().toStdString();
+        run.stamp.utc_offset_seconds = query.value(2).toInt();
+        run.stamp.program_version = query.value(3).toString().toStdString();
+        run.logger_id = logger_id;
+        run.logger_type = text_of(query.value(4));
+        const QJsonObject settings = QJsonDocument::fromJson(query.value(5).toByteArray()).object();
+        for (auto it = settings.begin(); it != settings.end(); ++it) {
+            run.settings.emplace_back(it.key().toStdString(), text_of(it.value().toVariant()));
+        }
+        run.image_fingerprint = text_of(query.value(6));
+        run.result = text_of(query.value(7));
+        runs.push_back(std::move(run));
+    }
+    return runs;
+}
+
+}  // namespace frostel::archive

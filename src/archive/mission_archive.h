@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "link/clock.h"
+#include "mission/download.h"
+
+namespace frostel::archive {
+
+inline const QString kArchiveFileName = QStringLiteral("frostel-archive.sqlite");
+
+// The archive file in `data_folder`, or in the per-user data folder (made when missing)
+// when no data folder is set.
+[[nodiscard]] QString archive_path(const QString& data_folder);
+
+// When and where something happened, kept with it.
+struct Stamp {
+    link::LocalDateTime local_time;
+    std::string time_zone;  // the PC's zone, e.g. "Europe/Berlin"
+    int utc_offset_seconds = 0;
+    std::string program_version;
+};
+// Now by `clock`, in the PC's time zone, by this program.
+[[nodiscard]] Stamp stamp_now(const link::Clock& clock);
+
+// One archived mission as the list shows it.
+struct MissionRecord {
+    std::int64_t id = 0;
+    link::LoggerId logger_id;
+    std::string start_time;  // "yyyy-mm-dd hh:mm:ss"
+    int mission_sample_count = 0;
+    int sample_count = 0;  // the samples the log held
+    int interval_seconds = 0;
+    // In degrees Celsius with the calibration offset; nothing without samples.
+    std::optional<double> minimum;
+    std::optional<double> maximum;
+    std::string verdict;        // empty without a summary
+    std::string first_line;     // of the mission text
+    std::string downloaded_at;  // local, "yyyy-mm-dd hh:mm:ss"
+    std::string fingerprint;
+    // The first record of the same logger and start, when this one is a later download.
+    std::optional<std::int64_t> later_download_of;
+    int download_count = 1;
+};
+
+// Everything kept of one download.
+struct StoredMission {
+    MissionRecord record;
+    std::string logger_type;
+    int calibration_offset_tenths = 0;
+    std::string mission_text;  // one byte per character
+    std::string time_zone;
+    int utc_offset_seconds = 0;
+    std::string program_version;
+    std::string last_downloaded_at;
+    std::vector<mission::RawPage> pages;
+};
+
+// Which missions `find` lists, newest first.
+struct MissionFilter {
+    std::string text;          // in the logger id or the mission text, any case; empty: all
+    link::LoggerId logger_id;  // exactly this logger; empty: any
+    QDate since;               // missions that started on or after this day; null: no bound
+    QDate until;               // ... on or before this day
+    int offset = 0;            // a slice of the list
+    int limit = -1;            // -1: to the end
+};
+
+// One programming run: the logger, every setting by name, the image written and the result.
+struct ProgrammingRecord {
+    Stamp stamp;
+    link::LoggerId logger_id;
+    std::string logger_type;
+    std::vector<std::pair<std::string, std::string>> settings;
+    std::string image_fingerprint;
+    std::string result;
+};
+
+enum class Archived {
+    kNewRecord,       // a mission not seen before
+    kLaterDownload,   // the same logger and start as an earlier record, with other samples
+    kDownloadedAgain  // the same pages as a record: noted on it, no second record
+};
+
+enum class Verification { kIntact, kAltered };
+
+// The mission archive: one SQLite file, written in write-ahead mode, each write one
+// transaction, so a killed process or a second program writing it costs no record. Every
+// call that fails says why in error(); nothing here throws or shows anything.
+class MissionArchive {
+  public:
+    // Opens the file, starting it when new. A file that is not a database (or is damaged)
+    // is set aside under a new name, and a new archive started: see notice().
+    explicit MissionArchive(QString path);
+    ~MissionArchive();
+    MissionArchive(const MissionArchive&) = delete;
+    MissionArchive& operator=(const MissionArchive&) = delete;
+
+    [[nodiscard]] bool is_open() const { return open_; }
+    [[nodiscard]] const QString& path() const { return path_; }
+    // Why the last call failed.
+    [[nodiscard]] const QString& error() const { return error_; }
+    // What opening did that the user should know; empty mostly.
+    [[nodiscard]] const QString& notice() const { return notice_; }
+
+    // Keeps a finished download; nothing when it could not (see error()).
+    [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive(
+        const mission::DownloadedMission& mission, const Stamp& stamp);
+    [[nodiscard]] std::vector<MissionRecord> find(const MissionFilter& filter);
+    [[nodiscard]] std::optional<StoredMission> load(std::int64_t id);
+    // Recomputes the fingerprint from the kept pages and decodes them again: "altered" when
+    // either disagrees with what was kept. Nothing for an unknown id.
+    [[nodiscard]] std::optional<Verification> verify(std::int64_t id);
+    [[nodiscard]] bool record_programming(const ProgrammingRecord& run);
+    // Whether a mission of this logger, start and mission sample count is kept.
+    [[nodiscard]] bool holds(const link::LoggerId& logger_id, const std::string& start_time,
+                             int mission_sample_count);
+    // The programming runs of one logger, oldest first.
+    [[nodiscard]] std::vector<ProgrammingRecord> programming_runs(const link::LoggerId& logger_id);
+
+  private:
+    bool open_file();
+    // Why the file could not be opened and brought to the current schema, if it could not.
+    std::optional<QSqlError> connect_file();
+    void close_file();
+    bool set_aside_damaged_file();
+    bool fail(const QString& error);
+
+    QString path_;
+    QString connection_;
+    QSqlDatabase db_;
+    bool open_ = false;
+    QString error_;
+    QString notice_;
+};
+
+}  // namespace frostel::archive

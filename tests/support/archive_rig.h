@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <cstdint>
+#include <string>
+
+#include "archive/mission_archive.h"
+#include "mission/download.h"
+#include "mission/mission_loader.h"
+#include "support/sim_rig.h"
+
+namespace frostel::test {
+
+// Real downloads of simulated missions, and a temporary folder for the archive file.
+struct ArchiveRig {
+    QTemporaryDir folder;
+    SimRig sim;
+    archive::Stamp stamp{{2026, 2, 1, 9, 0, 0}, "Europe/Berlin", 3600, "test"};
+
+    [[nodiscard]] QString path() const { return folder.filePath(archive::kArchiveFileName); }
+
+    // The mission loaded into the logger with serial `serial`, then downloaded.
+    mission::DownloadedMission download(const sim::SimMission& mission,
+                                        std::uint64_t serial = 0x0ABCDEF1) {
+        sim.logger.set_serial(serial);
+        sim::load_mission(sim.logger, mission);
+        mission::HeadlessDownloadView view;
+        return *mission::download_mission({sim.commands, sim.clock, 1, folder.path().toStdString()},
+                                          view);
+    }
+
+    // `base` with the first four bytes of its mission text set to `n`: a mission of its own.
+    static mission::DownloadedMission variant(mission::DownloadedMission base, std::uint32_t n) {
+        for (int i = 0; i < 4; ++i) {
+            base.pages.front().bytes[static_cast<std::size_t>(i)] =
+                static_cast<link::Byte>(n >> (8 * i));
+        }
+        base.header = *mission::decode_recorded_header(base.header.logger_id, base.pages);
+        return base;
+    }
+
+    // A mission of `samples` 8-bit readings from `start`, its text `text`.
+    static sim::SimMission mission(const std::string& text, link::LocalDateTime start,
+                                   int samples) {
+        sim::SimMission m;
+        m.mission_text = text;
+        m.start = start;
+        for (int i = 0; i < samples; ++i) {
+            m.temperatures.push_back(4.0 + (i % 9) * 0.5);
+        }
+        return m;
+    }
+};
+
+}  // namespace frostel::test
