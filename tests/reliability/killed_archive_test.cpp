@@ -15,12 +15,18 @@ namespace {
 
 using archive::MissionArchive;
 
-// Archives variants first, first + 1, ... of `base`; forever when `count` is 0.
+// Archives variants first, first + 1, ... of `base`; forever when `count` is 0. Returns
+// once the writer has its archive open, so that a kill lands among the writes.
 pid_t start_writer(const QString& path, const mission::DownloadedMission& base,
                    const archive::Stamp& stamp, std::uint32_t first, std::uint32_t count) {
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return -1;
+    }
     const pid_t child = ::fork();
     if (child == 0) {
         MissionArchive archive(path);
+        (void)!::write(ready[1], "r", 1);
         for (std::uint32_t n = first; count == 0 || n < first + count; ++n) {
             if (!archive.archive(ArchiveRig::variant(base, n), stamp)) {
                 ::_exit(1);
@@ -28,6 +34,10 @@ pid_t start_writer(const QString& path, const mission::DownloadedMission& base,
         }
         ::_exit(0);
     }
+    char byte = 0;
+    (void)!::read(ready[0], &byte, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
     return child;
 }
 
