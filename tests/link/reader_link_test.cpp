@@ -1,6 +1,8 @@
 // The link's byte timing and its handling of port failures.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/sim_rig.h"
 
 namespace frostel {
@@ -47,7 +49,7 @@ TEST(PortFailures, AreSkippedWithTheirCodeAndTheOperationGoesOn) {
     EXPECT_EQ(rig.link.error_number(), kNoError);
 }
 
-TEST(OpenPort, AnInvalidNumberKeepsThePortAndAMissingOneTimesOutInOneByteWait) {
+TEST(OpenPort, AnInvalidNumberKeepsThePreviousOneAndStillClosesAndOpensIt) {
     test::SimRig rig;
     rig.port.attach(4, rig.box);
     rig.link.open_port(4);
@@ -56,6 +58,18 @@ TEST(OpenPort, AnInvalidNumberKeepsThePortAndAMissingOneTimesOutInOneByteWait) {
         EXPECT_EQ(rig.link.selected_port(), 4);
         EXPECT_EQ(rig.port.open_port_number(), 4);
     }
+    // The reader on port 4 is gone: the attempt on the kept number fails.
+    rig.port.detach(4);
+    rig.link.open_port(-3);
+    EXPECT_EQ(rig.link.error_number(), sim::SimSerialPort::kNoDevice);
+    EXPECT_FALSE(rig.port.is_open());
+    // It is back: the attempt opens it.
+    rig.port.attach(4, rig.box);
+    rig.link.set_error_number(kNoError);
+    rig.link.open_port(0);
+    EXPECT_EQ(rig.link.error_number(), kNoError);
+    EXPECT_EQ(rig.port.open_port_number(), 4);
+
     rig.link.open_port(9);
     EXPECT_EQ(rig.link.error_number(), sim::SimSerialPort::kNoDevice);
     EXPECT_FALSE(rig.port.is_open());
@@ -69,6 +83,53 @@ TEST(OpenPort, AnInvalidNumberKeepsThePortAndAMissingOneTimesOutInOneByteWait) {
     EXPECT_LT(took, 110ms);
     rig.commands.read_memory(16);
     EXPECT_EQ(rig.link.error_number(), kLoggerError);
+}
+
+TEST(Pauses, EveryCommandKeepsItsPausesOnTheVirtualClock) {
+    using ms = std::chrono::milliseconds;
+    using C = link::LoggerCommands;
+    const std::vector<ms> status_read{ms(110), ms(111), ms(112)};  // "B" 16 after the letter
+    struct Case {
+        std::function<void(C&)> command;
+        std::vector<ms> sent;  // when each byte went out, from the command's start
+        ms took;
+    };
+    const auto at_once = [](std::size_t bytes) { return std::vector<ms>(bytes, ms(0)); };
+    const auto after_letter = [&](ms letter) {
+        std::vector<ms> times{letter};
+        times.insert(times.end(), status_read.begin(), status_read.end());
+        return times;
+    };
+    const std::array<link::Byte, 32> page{};
+    const std::initializer_list<std::pair<const char*, Case>> cases{
+        {"B", {[](C& c) { c.read_memory(2); }, {ms(10), ms(11), ms(12)}, ms(13)}},
+        {"C", {[&](C& c) { c.write_scratchpad(2, page); }, at_once(35), ms(200)}},
+        {"E",
+         {[](C& c) {
+              c.copy_scratchpad({0x40, 0x00, 0x1F});
+          },
+          at_once(4), ms(50)}},
+        {"F", {[](C& c) { c.start_mission(); }, after_letter(ms(0)), ms(113)}},
+        {"G", {[](C& c) { c.stop_mission(); }, after_letter(ms(0)), ms(113)}},
+        {"H", {[](C& c) { c.clear_memory(); }, after_letter(ms(0)), ms(113)}},
+    };
+    for (const auto& [letter, c] : cases) {
+        test::SimRig rig;
+        // Replies arrive at once, so only the pauses take time.
+        rig.port.set_byte_time(0ns);
+        rig.logger.memory()[sim::kStatusAddress] = sim::kMemoryCleared;
+        const auto start = rig.clock.now();
+        c.command(rig.commands);
+        std::vector<ms> sent;
+        for (const auto& entry : rig.wire.entries()) {
+            if (entry.direction == link::WireLog::Direction::kSent) {
+                sent.push_back(std::chrono::duration_cast<ms>(entry.at - start));
+            }
+        }
+        EXPECT_EQ(sent, c.sent) << letter;
+        EXPECT_EQ(rig.clock.now() - start, c.took) << letter;
+        EXPECT_EQ(rig.link.error_number(), kNoError) << letter;
+    }
 }
 
 }  // namespace

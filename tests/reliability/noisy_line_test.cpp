@@ -143,14 +143,6 @@ sim::SimMission test_mission(bool sixteen_bit) {
 // The values, the points shown and the mission text.
 using Downloaded = std::tuple<std::vector<double>, std::size_t, std::string>;
 
-// The logger's memory as a download may leave it: with its mission stopped.
-std::vector<link::Byte> stored_mission(const sim::LoggerModel& logger) {
-    const auto memory = logger.memory();
-    std::vector<link::Byte> stored(memory.begin(), memory.end());
-    stored[sim::kStatusAddress] &= static_cast<link::Byte>(~sim::kMissionRunning);
-    return stored;
-}
-
 Result<Downloaded> download(const sim::SimMission& mission, Line line) {
     SimRig rig;
     sim::load_mission(rig.logger, mission);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "link/reader_link.h"
@@ -26,5 +28,13 @@ struct SimRig {
         link.open_port(1);
     }
 };
+
+// The logger's memory as a download may leave it: with its mission stopped.
+inline std::vector<link::Byte> stored_mission(const sim::LoggerModel& logger) {
+    const auto memory = logger.memory();
+    std::vector<link::Byte> stored(memory.begin(), memory.end());
+    stored[sim::kStatusAddress] &= static_cast<link::Byte>(~sim::kMissionRunning);
+    return stored;
+}
 
 }  // namespace frostel::test
