@@ -10,10 +10,14 @@
 #include "main_window.h"
 #include "mission_actions.h"
 #include "program_launcher.h"
+#include "termination_requests.h"
 
 int main(int argc, char** argv) {
     using namespace frostel;
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(FROSTEL_DESKTOP_ID));
+    // Ending the session or `kill` closes the window as the user would, once it has started.
+    app::TerminationRequests termination;
     const QString folder = QCoreApplication::applicationDirPath();
     app::QtProgramLauncher launcher;
     if (app::run_load_phase(folder, launcher) == app::LoadOutcome::kEndProgram) {
@@ -28,6 +32,9 @@ int main(int argc, char** argv) {
         {port, clock, folder, dialogs, launcher, [] { QCoreApplication::exit(0); }});
     // Owned by the window, as its other controls are.
     new app::MissionActions(window);
+    QObject::connect(&termination, &app::TerminationRequests::requested, &window, &QWidget::close);
+    QObject::connect(&window, &app::MainWindow::startedUp, &termination,
+                     &app::TerminationRequests::listen);
     window.show();
     return QApplication::exec();
 }
