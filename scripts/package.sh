@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the Debian package build-package/frostel_<version>_amd64.deb: a Release build of
+# the three programs with Debian's hardening flags, in a build folder of its own, without
+# tests or benchmarks. Its dependencies come from dpkg-shlibdeps (dpkg-dev).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+ldflags="$(dpkg-buildflags --get LDFLAGS)"
+
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DFROSTEL_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
+cmake --build build-package -j "$(nproc)"
+rm -f build-package/frostel_*.deb
+(cd build-package && cpack -G DEB >/dev/null)
+ls build-package/frostel_*.deb
