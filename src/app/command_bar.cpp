@@ -2,9 +2,7 @@
 
 #include <QActionGroup>
 #include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -88,13 +86,7 @@ void CommandBar::save_picture() {
     const QString name = with_extension(
         dialogs_.save_name(window(), QString(), tr("PNG picture (*.png)")), QStringLiteral("png"));
     if (!name.isEmpty() && !chart_->grab().save(name, "PNG")) {
-        auto* box = new QMessageBox(
-            QMessageBox::Warning, tr("Save Picture as PNG"),
-            tr("The picture could not be saved as %1.").arg(QDir::toNativeSeparators(name)),
-            QMessageBox::Ok, window());
-        box->setObjectName("picture_not_saved");
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        show_topmost(box);
+        show_not_saved(window(), "picture_not_saved", tr("Save Picture as PNG"), name);
     }
 }
 

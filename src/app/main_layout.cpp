@@ -4,6 +4,10 @@ namespace frostel::app {
 
 namespace {
 
+// What the window's width leaves out of the progress bar's: the buttons before it and
+// "Programming" after it.
+constexpr int kProgressBarGap = 8280 + 960;
+
 void set_size(int& size, int value) {
     if (value >= 0) {
         size = value;
@@ -23,10 +27,14 @@ MainLayout designed_layout() {
     l.set_path = {4680, 60, 375, 375};
     l.retrieve = {5160, 60, 375, 375};
     l.unit = {5640, 60, 375, 375};
-    l.load_data = {6120, 120, 1215, 255};
-    l.progress_bar = {7440, 120, 2895, 255};
-    l.error_frame = {7440, 120, 2895, 255};
-    l.error_label = {0, 0, 2895, 255};
+    l.report = {6120, 60, 375, 375};
+    l.export_csv = {6600, 60, 375, 375};
+    l.load_data = {7080, 120, 1215, 255};
+    // The progress bar and the error frame start after "Load Data" and give up the room
+    // of the two buttons before it.
+    l.progress_bar = {8400, 120, 1935, 255};
+    l.error_frame = {8400, 120, 1935, 255};
+    l.error_label = {0, 0, 1935, 255};
     l.programming = {10440, 120, 1455, 255};
     l.chart = {0, 480, 7215, 6495};
     l.logger_label = {120, 120, 4575, 480};
@@ -45,9 +53,9 @@ MainLayout resized_layout(MainLayout l, int width, int height) {
     set_size(l.table.height, height - 2250);
     l.mission_text.left = width - 4100;
     l.programming.left = width - 660;
-    set_size(l.progress_bar.width, width - 8280);
-    set_size(l.error_frame.width, width - 8280);
-    set_size(l.error_label.width, width - 8280);
+    set_size(l.progress_bar.width, width - kProgressBarGap);
+    set_size(l.error_frame.width, width - kProgressBarGap);
+    set_size(l.error_label.width, width - kProgressBarGap);
     l.search_frame.top = height / 2 - 1440;
     l.search_frame.left = width / 2 - 1688;
     return l;

@@ -35,6 +35,8 @@ struct MainLayout {
     TwipsRect set_path;        // Command1
     TwipsRect retrieve;        // Command2
     TwipsRect unit;            // Command4
+    TwipsRect report;          // the mission report
+    TwipsRect export_csv;      // the sample exports
     TwipsRect load_data;       // Command10
     TwipsRect progress_bar;    // ProgressBar1
     TwipsRect error_frame;     // Frame4

@@ -18,6 +18,7 @@
 #include "chart_view.h"
 #include "command_bar.h"
 #include "data_path_dialog.h"
+#include "export_actions.h"
 #include "language_dialog.h"
 #include "load_phase.h"
 #include "mission_text_box.h"
@@ -77,6 +78,7 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_command_bar();
     command_bar_->raise();
     editor_ = std::make_unique<ChartEditor>();
+    new ExportActions(*this);
     client_->installEventFilter(this);
     resize(twips_to_pixels(kClientWidth),
            twips_to_pixels(kClientHeight) + menuBar()->sizeHint().height());
@@ -135,6 +137,11 @@ void MainWindow::build_command_bar() {
                                          "Retrieve Data From Disk");
     unit_ = tool_button<QPushButton>(command_bar_, "Command4", thermometer_icon(),
                                      "Select Temperature Unit");
+    report_ = tool_button<QPushButton>(command_bar_, "mission_report_button", report_icon(),
+                                       "Mission Report");
+    export_ =
+        tool_button<QToolButton>(command_bar_, "export_csv_button", table_icon(), "Export CSV");
+    export_->setPopupMode(QToolButton::InstantPopup);
     load_data_ = text_button(command_bar_, "Command10", "Load Data");
     programming_ = text_button(command_bar_, "Command8", "Programming");
     progress_bar_ = new QProgressBar(command_bar_);
@@ -197,6 +204,8 @@ void MainWindow::place_controls() {
         {set_path_, layout_.set_path},
         {retrieve_, layout_.retrieve},
         {unit_, layout_.unit},
+        {report_, layout_.report},
+        {export_, layout_.export_csv},
         {load_data_, layout_.load_data},
         {progress_bar_, layout_.progress_bar},
         {error_frame_, layout_.error_frame},

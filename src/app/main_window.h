@@ -83,6 +83,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] QPushButton& retrieve_button() const { return *retrieve_; }
     [[nodiscard]] QPushButton& programming_button() const { return *programming_; }
     [[nodiscard]] QPushButton& unit_button() const { return *unit_; }
+    [[nodiscard]] QPushButton& report_button() const { return *report_; }
+    [[nodiscard]] QToolButton& export_button() const { return *export_; }
 
     // The unit the chart's left-axis title names, nothing for any other title.
     [[nodiscard]] std::optional<mission::TemperatureUnit> current_unit() const;
@@ -150,6 +152,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QPushButton* set_path_ = nullptr;
     QPushButton* retrieve_ = nullptr;
     QPushButton* unit_ = nullptr;
+    QPushButton* report_ = nullptr;
+    QToolButton* export_ = nullptr;
     QPushButton* load_data_ = nullptr;
     QPushButton* programming_ = nullptr;
     QProgressBar* progress_bar_ = nullptr;

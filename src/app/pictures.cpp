@@ -176,6 +176,35 @@ QIcon edit_icon() {
     });
 }
 
+QIcon report_icon() {
+    return drawn_icon([](QPainter& p) {
+        p.setPen(QPen(kInk, 2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6, 2, 20, 28));
+        p.setPen(QPen(kMercuryRed, 2));
+        p.drawPolyline(QPolygonF{QPointF(9, 16), QPointF(13, 12), QPointF(16, 15), QPointF(19, 8),
+                                 QPointF(23, 13)});
+        p.setPen(QPen(kFrostBlue, 1.5));
+        p.drawLine(QPointF(9, 21), QPointF(23, 21));
+        p.drawLine(QPointF(9, 26), QPointF(17, 26));
+    });
+}
+
+QIcon table_icon() {
+    return drawn_icon([](QPainter& p) {
+        const QRectF frame(3, 5, 26, 22);
+        p.setPen(QPen(kInk, 2));
+        p.setBrush(Qt::white);
+        p.drawRect(frame);
+        p.fillRect(QRectF(4, 6, 24, 5), QColor(190, 215, 240));
+        p.setPen(QPen(kInk, 1.5));
+        for (double y = 11; y < frame.bottom(); y += 5.3) {
+            p.drawLine(QPointF(frame.left(), y), QPointF(frame.right(), y));
+        }
+        p.drawLine(QPointF(15, frame.top()), QPointF(15, frame.bottom()));
+    });
+}
+
 QIcon flag_icon(Flag flag) {
     return drawn_icon([flag](QPainter& p) { draw_flag(p, flag); });
 }

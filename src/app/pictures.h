@@ -15,6 +15,9 @@ enum class Flag { kEnglish, kGerman, kFrench, kDanish };
 [[nodiscard]] QIcon copy_icon();
 [[nodiscard]] QIcon print_icon();
 [[nodiscard]] QIcon edit_icon();
+// A page with a curve and a signature line; a small table.
+[[nodiscard]] QIcon report_icon();
+[[nodiscard]] QIcon table_icon();
 [[nodiscard]] QIcon flag_icon(Flag flag);
 // The snowflake and thermometer of the about box and the unit dialog.
 [[nodiscard]] QPixmap logo_picture(int size);

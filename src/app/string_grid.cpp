@@ -47,6 +47,17 @@ void StringGrid::set_headings(const QString& headings) {
     cells_.assign(static_cast<std::size_t>(rows_ - 1) * column_count(), QString());
 }
 
+QString tab_separated_rows(const StringGrid& grid, const std::vector<int>& rows) {
+    QString text;
+    for (const int row : rows) {
+        for (int column = 0; column < grid.column_count(); ++column) {
+            text += (column == 0 ? QString() : QStringLiteral("\t")) + grid.text(row, column);
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
 QString format_temperature(double value, const QLocale& locale) {
     QLocale plain = locale;
     plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);

@@ -36,6 +36,10 @@ class StringGrid {
     std::vector<QString> cells_ = std::vector<QString>(2);
 };
 
+// The cells of `rows` (grid row numbers, the heading row 0 included if asked), each row's
+// cells joined by tabs and each row ended by a line break: what a spreadsheet pastes.
+[[nodiscard]] QString tab_separated_rows(const StringGrid& grid, const std::vector<int>& rows);
+
 // "###0.00": two decimals, no digit grouping, the locale's decimal separator.
 [[nodiscard]] QString format_temperature(double value, const QLocale& locale = QLocale());
 

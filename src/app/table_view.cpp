@@ -1,7 +1,11 @@
 #include "table_view.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <algorithm>
 
 namespace frostel::app {
 
@@ -50,6 +54,14 @@ TableView::TableView(QWidget* parent) : QTableView(parent), model_(this) {
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* copy = new QAction(tr("Copy"), this);
+    copy->setObjectName("copy_rows");
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &TableView::copy_selected_rows);
+    addAction(copy);
 }
 
 void TableView::set_headings(const QString& headings) {
@@ -71,6 +83,18 @@ void TableView::set_row_count(int rows) {
 
 void TableView::clear() {
     model_.change([](StringGrid& grid) { grid.clear(); });
+}
+
+void TableView::copy_selected_rows() {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        rows.push_back(index.row() + 1);
+    }
+    if (rows.empty()) {
+        return;
+    }
+    std::sort(rows.begin(), rows.end());
+    QGuiApplication::clipboard()->setText(tab_separated_rows(grid(), rows));
 }
 
 void TableView::refill(const std::vector<datafile::ChartPoint>& points, bool erase_first) {

@@ -33,7 +33,8 @@ class StringGridModel final : public QAbstractTableModel {
     StringGrid grid_;
 };
 
-// The mission table (MSFlexGrid1).
+// The mission table (MSFlexGrid1). Ctrl+C and its context menu's "Copy" put the selected
+// rows on the clipboard as tab-separated text; others add their entries to that menu.
 class TableView final : public QTableView {
     Q_OBJECT
 
@@ -47,6 +48,7 @@ class TableView final : public QTableView {
     void set_row_count(int rows);
     void clear();
     void refill(const std::vector<datafile::ChartPoint>& points, bool erase_first);
+    void copy_selected_rows();
 
   private:
     StringGridModel model_;

@@ -1,5 +1,7 @@
 #include "topmost.h"
 
+#include <QDir>
+#include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
 
@@ -18,6 +20,16 @@ void show_topmost(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void show_not_saved(QWidget* parent, const char* name, const QString& title, const QString& path) {
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, title,
+        QObject::tr("The file could not be saved as %1.").arg(QDir::toNativeSeparators(path)),
+        QMessageBox::Ok, parent);
+    box->setObjectName(name);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    show_topmost(box);
 }
 
 }  // namespace frostel::app

@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace frostel::app {
@@ -7,5 +8,9 @@ namespace frostel::app {
 // Keeps `window` above all others, centres it on its screen and shows it modeless; a window
 // already shown is only brought up again.
 void show_topmost(QWidget* window);
+
+// A modeless warning over `parent` that `path` could not be written; `name` is its object
+// name, `title` the command that tried.
+void show_not_saved(QWidget* parent, const char* name, const QString& title, const QString& path);
 
 }  // namespace frostel::app

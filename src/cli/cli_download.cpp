@@ -1,29 +1,21 @@
 #include "cli_download.h"
 
-#include <charconv>
-#include <fstream>
-#include <sstream>
-
 #include "link/local_date_time.h"
 #include "mission/download.h"
 #include "mission/whole_file.h"
+#include "report/csv_export.h"
 
 namespace frostel::cli {
 
 namespace {
 
-std::string shortest(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return {text, result.ptr};
-}
-
-std::string csv_text(const mission::DownloadedMission& mission) {
-    std::string csv = "time,temperature\n";
+std::vector<report::CsvRow> csv_rows(const mission::DownloadedMission& mission) {
+    std::vector<report::CsvRow> rows;
+    rows.reserve(mission.samples.size());
     for (std::size_t i = 0; i < mission.samples.size(); ++i) {
-        csv += mission.samples[i].time_text + "," + shortest(mission.values[i]) + "\n";
+        rows.push_back({mission.samples[i].time_text, mission.values[i]});
     }
-    return csv;
+    return rows;
 }
 
 void print_summary(std::ostream& err, const mission::DownloadedMission& mission) {
@@ -33,7 +25,7 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
         << "samples: " << mission.samples.size() << '\n'
         << "interval: " << header.sample_interval << " s\n"
         << "start: " << link::format_iso(header.start_time) << '\n'
-        << "offset: " << shortest(header.calibration_offset) << '\n';
+        << "offset: " << report::shortest_number(header.calibration_offset) << '\n';
 }
 
 }  // namespace
@@ -49,7 +41,7 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         return kExitFailed;
     }
     print_summary(context.err, *mission);
-    const std::string csv = csv_text(*mission);
+    const std::string csv = report::csv_text(csv_rows(*mission));
     if (!request.csv_file) {
         context.out << csv;
         return kExitOk;

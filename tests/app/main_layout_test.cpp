@@ -44,8 +44,8 @@ TEST(MainLayout, RuleTableValuesAndSizesThatWouldBeNegativeKeepTheirLastValue) {
     EXPECT_EQ(l.table.height, 5750);
     EXPECT_EQ(l.mission_text.left, 5900);
     EXPECT_EQ(l.programming.left, 9340);
-    EXPECT_EQ(l.progress_bar.width, 1720);
-    EXPECT_EQ(l.error_frame.width, 1720);
+    EXPECT_EQ(l.progress_bar.width, 760);
+    EXPECT_EQ(l.error_frame.width, 760);
     EXPECT_EQ(l.search_frame.top, 2560);
     EXPECT_EQ(l.search_frame.left, 3312);
 

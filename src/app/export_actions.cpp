@@ -1,0 +1,65 @@
+#include "export_actions.h"
+
+#include <QAction>
+#include <QLocale>
+#include <QMenu>
+#include <QToolButton>
+
+#include "chart_view.h"
+#include "datafile/whole_file.h"
+#include "file_name_dialogs.h"
+#include "main_window.h"
+#include "table_view.h"
+#include "topmost.h"
+
+namespace frostel::app {
+
+namespace {
+
+std::vector<report::CsvRow> csv_rows(const std::vector<datafile::ChartPoint>& points) {
+    std::vector<report::CsvRow> rows;
+    rows.reserve(points.size());
+    for (const datafile::ChartPoint& point : points) {
+        // Labels hold one byte per character, as the download made them.
+        rows.push_back({point.label.toLatin1().toStdString(), point.y});
+    }
+    return rows;
+}
+
+}  // namespace
+
+ExportActions::ExportActions(MainWindow& window) : QObject(&window), window_(window) {
+    auto* menu = new QMenu(&window);
+    menu->setObjectName("export_menu");
+    QAction* plain = add_action("export_csv", tr("Export CSV"));
+    QAction* spreadsheet = add_action("export_spreadsheet_csv", tr("Export CSV for Spreadsheet"));
+    connect(plain, &QAction::triggered, this, [this] { export_csv({}); });
+    connect(spreadsheet, &QAction::triggered, this,
+            [this] { export_csv(report::spreadsheet_format(QLocale())); });
+    for (QAction* action : {plain, spreadsheet}) {
+        menu->addAction(action);
+        window.table().addAction(action);
+    }
+    window.export_button().setMenu(menu);
+}
+
+QAction* ExportActions::add_action(const char* name, const QString& text) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    return action;
+}
+
+void ExportActions::export_csv(const report::CsvFormat& format) {
+    const QString chosen =
+        window_.file_dialogs().save_name(&window_, window_.settings().data_folder, kCsvFilter);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const QString name = with_extension(chosen, QStringLiteral("csv"));
+    const std::string csv = report::csv_text(csv_rows(window_.chart().points()), format);
+    if (!datafile::write_whole_file(name, QByteArray::fromStdString(csv))) {
+        show_not_saved(&window_, "csv_not_saved", tr("Export CSV"), name);
+    }
+}
+
+}  // namespace frostel::app

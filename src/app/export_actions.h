@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+#include "report/csv_export.h"
+
+class QAction;
+
+namespace frostel::app {
+
+class MainWindow;
+
+inline const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
+
+// The main window's exports: the samples as CSV, in the plain form frostel-cli writes or
+// in the form a spreadsheet of the user's locale reads. Offered by the export button's
+// menu and the table's context menu.
+class ExportActions final : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit ExportActions(MainWindow& window);
+
+    // Asks for a file name in the data folder (".csv" added when missing) and writes the
+    // chart's points there in `format`.
+    void export_csv(const report::CsvFormat& format);
+
+  private:
+    QAction* add_action(const char* name, const QString& text);
+
+    MainWindow& window_;
+};
+
+}  // namespace frostel::app

@@ -1,0 +1,106 @@
+// The window's exports: CSV as frostel-cli writes it and for a spreadsheet, the table's
+// copy and context menu; on the simulated reader and virtual clock, headless.
+#include "export_actions.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <sstream>
+
+#include "cli_download.h"
+#include "mission/mission_loader.h"
+#include "mission_actions.h"
+#include "window_rig.h"
+
+namespace frostel::app {
+namespace {
+
+using test::file_bytes;
+
+struct Rig : test::WindowRig {
+    Rig() {
+        ports.attach(1, box);
+        put_file("SETUP.FRG", "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n");
+        start();
+        new MissionActions(*window);
+        sim::SimMission mission;
+        mission.configuration = sim::kConfigurationL;
+        mission.start = {2026, 2, 1, 6, 0, 0};
+        for (int i = 0; i < 40; ++i) {
+            mission.temperatures.push_back(-2.0 + (i % 9) * 1.5);
+        }
+        sim::load_mission(logger, mission);
+    }
+    QAction* action(const char* name) const { return window->findChild<QAction*>(name); }
+    // What frostel-cli writes for the logger in the reader.
+    QByteArray cli_csv() {
+        std::ostringstream out, err;
+        const cli::CommandContext context{window->logger_commands(), "sim", out, err};
+        link::VirtualClock cli_clock;
+        const cli::DownloadRequest request{cli_clock, 1, folder.path().toStdString(), {}};
+        return cli::run_download(context, request) == cli::kExitOk
+                   ? QByteArray::fromStdString(out.str())
+                   : QByteArray("<failed>");
+    }
+};
+
+class ExportActionsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    void bothCsvFormsFromTheButtonMenuAndTheTable() {
+        Rig rig;
+        rig.find<QPushButton>("Command10")->click();  // the save offer cancelled
+        const QMenu* menu = rig.find<QToolButton>("export_csv_button")->menu();
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->actions().size(), 2);
+        QStringList table_menu;
+        for (const QAction* entry : rig.window->table().actions()) {
+            table_menu.append(entry->text());
+        }
+        QCOMPARE(table_menu, (QStringList{"Copy", "Export CSV", "Export CSV for Spreadsheet"}));
+
+        rig.dialogs.save_names = {rig.path("plain"), rig.path("sheet.CSV")};
+        rig.action("export_csv")->trigger();
+        rig.action("export_spreadsheet_csv")->trigger();
+        QCOMPARE(rig.dialogs.asked.mid(1),
+                 QStringList(2, "save " + rig.folder.path() + " CSV (*.csv)"));
+        const QByteArray plain = file_bytes(rig.path("plain.csv"));
+        QCOMPARE(plain, rig.cli_csv());
+        QVERIFY(
+            plain.startsWith("time,temperature\n2026-02-01 06:00:00,-2\n"
+                             "2026-02-01 06:10:00,-0.5\n"));
+        QByteArray sheet = plain;
+        sheet.replace(',', ';').replace('.', ',');
+        QCOMPARE(file_bytes(rig.path("sheet.CSV")), sheet);
+
+        // A folder that is not there: the file is not written and the user is told.
+        rig.dialogs.save_names = {rig.path("gone/x.csv")};
+        rig.action("export_csv")->trigger();
+        QVERIFY(rig.window->findChild<QMessageBox*>("csv_not_saved") != nullptr);
+    }
+
+    void ctrlCCopiesTheSelectedRowsAsTabSeparatedText() {
+        Rig rig;
+        rig.find<QPushButton>("Command10")->click();
+        TableView& table = rig.window->table();
+        table.selectRow(2);
+        table.selectionModel()->select(table.model()->index(0, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table.setFocus();
+        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString("2026-02-01 06:00:00\t-2,00\n2026-02-01 06:20:00\t1,00\n"));
+    }
+};
+
+}  // namespace
+}  // namespace frostel::app
+
+QTEST_MAIN(frostel::app::ExportActionsTest)
+#include "export_actions_test.moc"
