@@ -10,6 +10,7 @@ packages=(
   libgtest-dev googletest
   clang libclang-rt-14-dev
   xvfb xauth
+  poppler-utils
   dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 
