@@ -13,6 +13,9 @@ constexpr std::size_t kOffsetMarkerAddress = 0x01FE;
 constexpr Byte kOffsetMarker = 0x7B;
 constexpr std::size_t kClockAddress = 0x0200;
 constexpr std::size_t kSampleRateAddress = 0x0206;
+constexpr std::size_t kLowThresholdAddress = 0x0208;
+constexpr std::size_t kHighThresholdAddress = 0x0209;
+constexpr std::size_t kAlarmEnableAddress = 0x0210;
 constexpr std::size_t kClockControlAddress = 0x0212;
 constexpr std::size_t kMissionControlAddress = 0x0213;
 constexpr std::size_t kAlarmStatusAddress = 0x0214;
@@ -31,6 +34,9 @@ constexpr Byte kSecondsSampling = 0x02;
 constexpr Byte kLogTemperature = 0x01;
 constexpr Byte kSixteenBitFormat = 0x04;
 constexpr Byte kRolloverEnabled = 0x10;
+// Alarm enable and alarm status: the low and the high temperature alarm.
+constexpr Byte kLowAlarm = 0x01;
+constexpr Byte kHighAlarm = 0x02;
 // The hour byte's 12-hour mode and PM flags.
 constexpr Byte kTwelveHourMode = 0x40;
 constexpr Byte kPm = 0x20;
@@ -117,6 +123,35 @@ std::uint32_t write_samples(LoggerModel& logger, const SimMission& mission) {
     return static_cast<std::uint32_t>(taken);
 }
 
+Byte threshold_byte(double celsius, Byte configuration) {
+    return static_cast<Byte>(
+        std::clamp(std::lround((celsius - raw_zero(configuration)) * 2.0), 0L, 255L));
+}
+
+// The enabled thresholds, and the alarm flags of the samples beyond them.
+void write_alarms(LoggerModel& logger, const SimMission& mission) {
+    auto memory = logger.memory();
+    const auto& t = mission.temperatures;
+    Byte enable = 0;
+    Byte flags = mission.alarm_status;
+    if (mission.low_alarm) {
+        memory[kLowThresholdAddress] = threshold_byte(*mission.low_alarm, mission.configuration);
+        enable |= kLowAlarm;
+        const bool crossed =
+            std::any_of(t.begin(), t.end(), [&](double c) { return c < *mission.low_alarm; });
+        flags |= crossed ? kLowAlarm : 0;
+    }
+    if (mission.high_alarm) {
+        memory[kHighThresholdAddress] = threshold_byte(*mission.high_alarm, mission.configuration);
+        enable |= kHighAlarm;
+        const bool crossed =
+            std::any_of(t.begin(), t.end(), [&](double c) { return c > *mission.high_alarm; });
+        flags |= crossed ? kHighAlarm : 0;
+    }
+    memory[kAlarmEnableAddress] = enable;
+    memory[kAlarmStatusAddress] = flags;
+}
+
 void set_running(LoggerModel& logger, bool running) {
     Byte& status = logger.memory()[kStatusAddress];
     status = running ? static_cast<Byte>((status | kMissionRunning) & ~kMemoryCleared)
@@ -180,7 +215,7 @@ void load_mission(LoggerModel& logger, const SimMission& mission) {
     memory[kClockControlAddress] =
         static_cast<Byte>(kOscillatorOn | (mission.rate_in_seconds ? kSecondsSampling : 0));
     memory[kMissionControlAddress] = mission_control(mission);
-    memory[kAlarmStatusAddress] = mission.alarm_status;
+    write_alarms(logger, mission);
     write_start(logger, mission);
     const std::uint32_t logged = write_samples(logger, mission);
     const std::uint32_t count = mission.mission_sample_count.value_or(logged);

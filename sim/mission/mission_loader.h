@@ -38,6 +38,10 @@ struct SimMission {
     std::optional<int> calibration_offset_tenths;      // -128 to 127; written with its marker
     std::array<Byte, 8> sensor_calibration{};          // 0x0240 to 0x0247 as stored
     Byte alarm_status = 0;
+    // Alarm thresholds in degrees Celsius, stored on the type's 8-bit scale and enabled; a
+    // sample beyond an enabled one sets its alarm flag, as the logger's own check does.
+    std::optional<double> low_alarm;
+    std::optional<double> high_alarm;
     bool running = true;
 };
 

@@ -12,8 +12,9 @@ namespace {
 constexpr int kColdRoomSamples = 4 * 24 * 6;  // four days, every ten minutes
 constexpr int kMinutesPerSample = 10;
 
-// The compressor cycles the room between about 3 and 4.5 degrees; on day 2 at 14:00 the
-// door stands open for 40 minutes and the room takes two hours to recover.
+// The compressor cycles the room between about 3 and 4.5 degrees, inside its 2 to 8 degree
+// alarm band; on day 2 at 14:00 the door stands open for 40 minutes and the room takes two
+// hours to recover.
 double cold_room_temperature(int i) {
     const double minutes = i * kMinutesPerSample;
     const double cycle = 0.7 * std::sin(2 * std::numbers::pi * minutes / 95.0);
@@ -38,6 +39,8 @@ SimMission cold_room(const link::LocalDateTime& now) {
     mission.start.second = 0;
     mission.mission_text = "Cold room 3 - dairy. Weekly check, door alarm test on day 2.";
     mission.calibration_offset_tenths = 2;
+    mission.low_alarm = 2.0;
+    mission.high_alarm = 8.0;
     for (int i = 0; i < kColdRoomSamples; ++i) {
         mission.temperatures.push_back(cold_room_temperature(i));
     }

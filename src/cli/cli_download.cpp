@@ -1,5 +1,6 @@
 #include "cli_download.h"
 
+#include "cli_summary.h"
 #include "link/local_date_time.h"
 #include "mission/download.h"
 #include "mission/whole_file.h"
@@ -8,6 +9,15 @@
 namespace frostel::cli {
 
 namespace {
+
+insight::SummaryInput summary_input(const mission::DownloadedMission& mission,
+                                    const mission::TimeZone& time_zone) {
+    insight::SummaryInput input;
+    input.unit = mission.unit;
+    input.readings = insight::readings_of(mission.samples, mission.values);
+    input.record = mission::make_mission_record(mission.header, mission.samples, time_zone);
+    return input;
+}
 
 std::vector<report::CsvRow> csv_rows(const mission::DownloadedMission& mission) {
     std::vector<report::CsvRow> rows;
@@ -41,6 +51,11 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         return kExitFailed;
     }
     print_summary(context.err, *mission);
+    if (request.summary.file &&
+        write_summary(summary_input(*mission, request.time_zone), request.summary, context.out,
+                      context.err) != kExitOk) {
+        return kExitFailed;
+    }
     const std::string csv = report::csv_text(csv_rows(*mission));
     if (!request.csv_file) {
         context.out << csv;

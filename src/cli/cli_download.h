@@ -5,7 +5,9 @@
 #include <string>
 
 #include "cli_commands.h"
+#include "cli_options.h"
 #include "link/clock.h"
+#include "mission/mission_record.h"
 
 namespace frostel::cli {
 
@@ -15,10 +17,13 @@ struct DownloadRequest {
     std::filesystem::path program_folder;  // gets the side file, as from the window
     std::optional<std::filesystem::path> csv_file;
     std::string unit = "CELSIUS";
+    SummaryOptions summary;       // written only with a file
+    mission::TimeZone time_zone;  // the PC's, kept with the mission
 };
 
 // The window's own download, then the samples as CSV ("time,temperature"; values in the
-// unit with the calibration offset, in shortest round-trip form) and a summary on `err`.
+// unit with the calibration offset, in shortest round-trip form), a short account on `err`
+// and, when asked, the mission's summary as JSON.
 [[nodiscard]] int run_download(const CommandContext& context, const DownloadRequest& request);
 
 }  // namespace frostel::cli

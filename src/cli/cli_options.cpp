@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "mission/temperature_unit.h"
 #include "programming/program_arguments.h"
@@ -35,7 +36,65 @@ std::optional<Command> parse_command(const std::string& name) {
     if (name == "program") {
         return Command::kProgram;
     }
+    if (name == "summary") {
+        return Command::kSummary;
+    }
     return std::nullopt;
+}
+
+// A whole text that is a finite number.
+std::optional<double> parse_number(std::string_view text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "LOW:HIGH", either side may be empty.
+std::optional<insight::Limits> parse_limits(const std::string& text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    insight::Limits limits;
+    for (const auto& [side, part] : {std::pair{&limits.low, text.substr(0, colon)},
+                                     std::pair{&limits.high, text.substr(colon + 1)}}) {
+        if (part.empty()) {
+            continue;
+        }
+        *side = parse_number(part);
+        if (!*side) {
+            return std::nullopt;
+        }
+    }
+    if (limits.low && limits.high && *limits.low > *limits.high) {
+        return std::nullopt;
+    }
+    limits.source = limits.any() ? insight::LimitSource::kUser : insight::LimitSource::kNone;
+    return limits;
+}
+
+// The summary's options of download and summary; false for a name that is not one of them
+// or a value it refuses.
+bool parse_summary_option(SummaryOptions& options, const std::string& name,
+                          const std::string& value) {
+    if (name == "--summary") {
+        options.file = value;
+        return true;
+    }
+    if (name == "--limits") {
+        const auto limits = parse_limits(value);
+        options.limits = limits.value_or(insight::Limits{});
+        return limits.has_value();
+    }
+    if (name == "--delta-h") {
+        options.delta_h_kj_per_mol = parse_number(value);
+        return options.delta_h_kj_per_mol && *options.delta_h_kj_per_mol > 0;
+    }
+    return false;
 }
 
 std::string parse_download_arguments(CliOptions& options, std::span<const std::string> rest) {
@@ -48,8 +107,24 @@ std::string parse_download_arguments(CliOptions& options, std::span<const std::s
             options.csv_file = value;
         } else if (rest[i] == "--unit" && mission::unit_from_token(value)) {
             options.unit = value;
-        } else {
+        } else if (!parse_summary_option(options.summary, rest[i], value)) {
             return "bad download option: " + rest[i] + " " + value;
+        }
+    }
+    return "";
+}
+
+std::string parse_summary_arguments(CliOptions& options, std::span<const std::string> rest) {
+    if (rest.empty() || rest.front().starts_with("--")) {
+        return "summary needs the data file of a saved mission";
+    }
+    options.saved_mission = rest.front();
+    for (std::size_t i = 1; i < rest.size(); i += 2) {
+        if (i + 1 >= rest.size()) {
+            return "missing value for " + rest[i];
+        }
+        if (!parse_summary_option(options.summary, rest[i], rest[i + 1])) {
+            return "bad summary option: " + rest[i] + " " + rest[i + 1];
         }
     }
     return "";
@@ -71,6 +146,9 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
     }
     if (options.command == Command::kProgram) {
         return parse_program_arguments(options, rest);
+    }
+    if (options.command == Command::kSummary) {
+        return parse_summary_arguments(options, rest);
     }
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();

@@ -7,11 +7,20 @@
 #include <variant>
 #include <vector>
 
+#include "insight/limits.h"
 #include "programming/programming_settings.h"
 
 namespace frostel::cli {
 
-enum class Command { kId, kStatus, kReadPage, kDownload, kProgram };
+enum class Command { kId, kStatus, kReadPage, kDownload, kProgram, kSummary };
+
+// download and summary: the summary as JSON to `file` (summary: stdout without it), with the
+// user's limits in the download's unit and dH.
+struct SummaryOptions {
+    std::optional<std::filesystem::path> file;
+    insight::Limits limits;
+    std::optional<double> delta_h_kj_per_mol;
+};
 
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
@@ -23,6 +32,9 @@ struct CliOptions {
     std::optional<std::filesystem::path> csv_file;  // download: stdout without it
     std::string unit = "CELSIUS";                   // download
     programming::ProgrammingSettings program;       // program
+    SummaryOptions summary;                         // download, summary
+    std::filesystem::path saved_mission;  // summary: the data file of a saved pair  // summary: the
+                                          // data file of a saved pair
 };
 
 inline constexpr const char* kCliUsage =
@@ -31,7 +43,11 @@ inline constexpr const char* kCliUsage =
     "  status              print whether a mission runs and the memory is cleared\n"
     "  read-page P [P ...] print pages P (0 to 65535) in hex\n"
     "  download [--csv FILE] [--unit CELSIUS|FARENHEIT|KELVIN|REAUMUR]\n"
-    "                      download the mission; samples as CSV to FILE or stdout\n"
+    "           [--summary FILE] [--limits LOW:HIGH] [--delta-h KJ_PER_MOL]\n"
+    "                      download the mission; samples as CSV to FILE or stdout,\n"
+    "                      its summary as JSON to the --summary FILE\n"
+    "  summary PATH.frd [--summary FILE] [--limits LOW:HIGH] [--delta-h KJ_PER_MOL]\n"
+    "                      the summary of a saved mission as JSON, to FILE or stdout\n"
     "  program [--interval N] [--minutes] [--resolution 0.5|0.0625] [--rollover]\n"
     "          [--start immediate|temperature|YYYY-MM-DDTHH:MM] [--low T] [--high T]\n"
     "          [--calibration TENTHS] [--text TEXT]\n"

@@ -1,10 +1,13 @@
 // frostel-cli: the reader link from a terminal, on the same core as the windows.
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QTimeZone>
 #include <iostream>
 
 #include "cli_commands.h"
 #include "cli_download.h"
 #include "cli_options.h"
+#include "cli_summary.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -18,7 +21,16 @@ std::filesystem::path default_program_folder() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
 
+// The PC's zone at the download: the logger's clock has none.
+mission::TimeZone system_time_zone() {
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    return {zone.id().toStdString(), zone.offsetFromUtc(QDateTime::currentDateTime())};
+}
+
 int run(const cli::CliOptions& options) {
+    if (options.command == cli::Command::kSummary) {
+        return cli::run_summary(options, std::cout, std::cerr);
+    }
     const int port_number = options.port.value_or(link::kFirstPortNumber);
     const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
     const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
@@ -38,9 +50,11 @@ int run(const cli::CliOptions& options) {
             return cli::run_read_pages(context, options.pages);
         case cli::Command::kProgram:
             return cli::run_program(context, clock, port_number, options.program);
+        case cli::Command::kSummary:
+            break;
         case cli::Command::kDownload:
-            return cli::run_download(context,
-                                     {clock, port_number, folder, options.csv_file, options.unit});
+            return cli::run_download(context, {clock, port_number, folder, options.csv_file,
+                                               options.unit, options.summary, system_time_zone()});
     }
     return cli::kExitUsage;
 }

@@ -1,9 +1,11 @@
 #include "chart_document.h"
 
+#include <QDate>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTime>
 #include <cmath>
 
 #include "datafile/whole_file.h"
@@ -13,6 +15,41 @@ namespace frostel::datafile {
 namespace {
 
 const QString kFormatTag = QStringLiteral("frostel-chart");
+constexpr qsizetype kTimeTextLength = 19;  // "yyyy-mm-dd hh:mm:ss"
+constexpr int kLoggerIdLength = 16;
+constexpr qint64 kLargestCount = 0xFFFFFF;    // the logger's 24-bit counters
+constexpr qint64 kLargestOffset = 24 * 3600;  // seconds from UTC
+
+QString time_text(const link::LocalDateTime& t) {
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                             t.minute, t.second);
+}
+
+QJsonValue optional_number(const std::optional<double>& value) {
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject record_object(const mission::MissionRecord& r) {
+    return {{"logger_id", QString::fromStdString(r.logger_id)},
+            {"configuration", r.configuration},
+            {"start", time_text(r.start_time)},
+            {"interval_s", r.sample_interval},
+            {"sixteen_bit", r.sample_format == mission::SampleFormat::k16Bit},
+            {"start_delay_min", r.start_delay},
+            {"mission_samples", r.mission_sample_count},
+            {"device_samples", r.device_sample_count},
+            {"calibration_offset_tenths", r.calibration_offset_tenths},
+            {"alarm_status", r.alarm_status},
+            {"general_status", r.general_status},
+            {"mission_control", r.mission_control},
+            {"alarm_enable", r.alarm_enable},
+            {"low_threshold", r.low_threshold},
+            {"high_threshold", r.high_threshold},
+            {"below_range", r.below_range},
+            {"above_range", r.above_range},
+            {"time_zone", QJsonObject{{"name", QString::fromStdString(r.time_zone.name)},
+                                      {"utc_offset_s", r.time_zone.utc_offset_s}}}};
+}
 
 QString colour_text(Rgb rgb) {
     return QStringLiteral("#%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0'));
@@ -80,6 +117,103 @@ bool read_whole_number(const QJsonValue& value, qint64 low, qint64 high, qint64&
     }
     number = static_cast<qint64>(d);
     return true;
+}
+
+template <typename Int>
+bool read_int(const QJsonValue& value, qint64 low, qint64 high, Int& number) {
+    qint64 n = 0;
+    if (!read_whole_number(value, low, high, n)) {
+        return false;
+    }
+    number = static_cast<Int>(n);
+    return true;
+}
+
+bool read_optional_number(const QJsonValue& value, std::optional<double>& number) {
+    number.reset();
+    double d = 0;
+    if (value.isNull()) {
+        return true;
+    }
+    if (!read_number(value, d)) {
+        return false;
+    }
+    number = d;
+    return true;
+}
+
+// The logger's clock has no zone: date and time are read apart, so no local daylight-saving
+// gap can refuse a time.
+bool read_time(const QJsonValue& value, link::LocalDateTime& t) {
+    const QString text = value.toString();
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+    if (!value.isString() || text.size() != kTimeTextLength || text[10] != QLatin1Char(' ') ||
+        !date.isValid() || !time.isValid()) {
+        return false;
+    }
+    t = {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+    return true;
+}
+
+bool read_time_zone(const QJsonValue& value, mission::TimeZone& zone) {
+    const QJsonObject o = value.toObject();
+    QString name;
+    if (!value.isObject() || !read_text(o["name"], name) ||
+        !read_int(o["utc_offset_s"], -kLargestOffset, kLargestOffset, zone.utc_offset_s)) {
+        return false;
+    }
+    zone.name = name.toStdString();
+    return true;
+}
+
+bool read_record(const QJsonValue& value, mission::MissionRecord& r) {
+    const QJsonObject o = value.toObject();
+    QString id;
+    bool sixteen_bit = false;
+    constexpr qint64 kByte = 0xFF;
+    if (!value.isObject() || !read_text(o["logger_id"], id) || id.size() != kLoggerIdLength ||
+        !read_int(o["configuration"], 0, kByte, r.configuration) ||
+        !read_time(o["start"], r.start_time) ||
+        !read_int(o["interval_s"], 0, kLargestCount * 60, r.sample_interval) ||
+        !read_bool(o["sixteen_bit"], sixteen_bit) ||
+        !read_int(o["start_delay_min"], 0, kLargestCount, r.start_delay) ||
+        !read_int(o["mission_samples"], 0, kLargestCount, r.mission_sample_count) ||
+        !read_int(o["device_samples"], 0, kLargestCount, r.device_sample_count) ||
+        !read_int(o["calibration_offset_tenths"], -128, 127, r.calibration_offset_tenths) ||
+        !read_int(o["alarm_status"], 0, kByte, r.alarm_status) ||
+        !read_int(o["general_status"], 0, kByte, r.general_status) ||
+        !read_int(o["mission_control"], 0, kByte, r.mission_control) ||
+        !read_int(o["alarm_enable"], 0, kByte, r.alarm_enable) ||
+        !read_int(o["low_threshold"], 0, kByte, r.low_threshold) ||
+        !read_int(o["high_threshold"], 0, kByte, r.high_threshold) ||
+        !read_int(o["below_range"], 0, kMaxChartPoints, r.below_range) ||
+        !read_int(o["above_range"], 0, kMaxChartPoints, r.above_range) ||
+        !read_time_zone(o["time_zone"], r.time_zone)) {
+        return false;
+    }
+    r.logger_id = id.toStdString();
+    r.sample_format = sixteen_bit ? mission::SampleFormat::k16Bit : mission::SampleFormat::k8Bit;
+    return true;
+}
+
+// Documents of the first version carry no summary; in later ones each part is optional.
+bool read_summary_parts(const QJsonObject& root, ChartDocument& document) {
+    if (root.contains("mission")) {
+        mission::MissionRecord record;
+        if (!read_record(root["mission"], record)) {
+            return false;
+        }
+        document.mission = std::move(record);
+    }
+    if (!root.contains("summary")) {
+        return true;
+    }
+    const QJsonObject summary = root["summary"].toObject();
+    return root["summary"].isObject() &&
+           read_optional_number(summary["low_limit"], document.low_limit) &&
+           read_optional_number(summary["high_limit"], document.high_limit) &&
+           read_optional_number(summary["delta_h_kj_per_mol"], document.delta_h_kj_per_mol);
 }
 
 bool read_axis(const QJsonValue& value, ChartAxis& axis) {
@@ -161,12 +295,19 @@ QByteArray to_json(const ChartDocument& document) {
     const QJsonObject axes{{"left", axis_object(document.left)},
                            {"right", axis_object(document.right)},
                            {"bottom", axis_object(document.bottom)}};
-    const QJsonObject root{{"format", kFormatTag},
-                           {"version", kChartDocumentVersion},
-                           {"title", QJsonArray::fromStringList(document.title_lines)},
-                           {"background", colour_text(document.background_colour)},
-                           {"series", series},
-                           {"axes", axes}};
+    QJsonObject root{{"format", kFormatTag},
+                     {"version", kChartDocumentVersion},
+                     {"title", QJsonArray::fromStringList(document.title_lines)},
+                     {"background", colour_text(document.background_colour)},
+                     {"series", series},
+                     {"axes", axes},
+                     {"summary", QJsonObject{{"low_limit", optional_number(document.low_limit)},
+                                             {"high_limit", optional_number(document.high_limit)},
+                                             {"delta_h_kj_per_mol",
+                                              optional_number(document.delta_h_kj_per_mol)}}}};
+    if (document.mission) {
+        root["mission"] = record_object(*document.mission);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
@@ -185,7 +326,8 @@ std::optional<ChartDocument> from_json(const QByteArray& bytes) {
     if (!read_known_version(root) || !read_title_lines(root["title"], document.title_lines) ||
         !read_colour(root["background"], document.background_colour) ||
         !read_series(root["series"], document) || !read_axis(axes["left"], document.left) ||
-        !read_axis(axes["right"], document.right) || !read_axis(axes["bottom"], document.bottom)) {
+        !read_axis(axes["right"], document.right) || !read_axis(axes["bottom"], document.bottom) ||
+        !read_summary_parts(root, document)) {
         return std::nullopt;
     }
     return document;

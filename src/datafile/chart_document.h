@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "mission/mission_record.h"
+
 namespace frostel::datafile {
 
 // One point of the temperature series: X is a date-time number, the label its time text.
@@ -39,12 +41,19 @@ struct ChartDocument {
     ChartAxis left{QStringLiteral("CELSIUS"), 0, 125, false};
     ChartAxis right{QStringLiteral("RELATIVE HUMIDITY"), 0, 100, false};
     ChartAxis bottom{QString(), 0, 1, true};
+    // What the mission's summary needs beyond the points: the logger's record (a chart
+    // template and a document of the first version have none), the limits the user set, in
+    // the left axis's unit, and the user's activation energy for the mean kinetic temperature.
+    std::optional<mission::MissionRecord> mission;
+    std::optional<double> low_limit;
+    std::optional<double> high_limit;
+    std::optional<double> delta_h_kj_per_mol;
     bool operator==(const ChartDocument&) const = default;
 };
 
 // Limits a document must keep to be read: far above any real mission (8193 samples), low
 // enough that a hostile file cannot make the reader allocate without bound.
-inline constexpr int kChartDocumentVersion = 1;
+inline constexpr int kChartDocumentVersion = 2;
 inline constexpr qsizetype kMaxChartPoints = 65536;
 inline constexpr qint64 kMaxChartDocumentBytes = 16LL * 1024 * 1024;
 inline constexpr qsizetype kMaxChartTextLength = 1024;

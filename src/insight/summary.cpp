@@ -75,6 +75,16 @@ Summary summarize(const SummaryInput& input) {
     return s;
 }
 
+std::vector<Reading> readings_of(std::span<const mission::Sample> samples,
+                                 std::span<const double> values) {
+    std::vector<Reading> readings;
+    readings.reserve(samples.size());
+    for (std::size_t i = 0; i < samples.size() && i < values.size(); ++i) {
+        readings.push_back({link::to_civil_seconds(samples[i].time), values[i]});
+    }
+    return readings;
+}
+
 std::string time_text(LoggerTime time) {
     return link::format_iso(link::from_civil_seconds(time));
 }

@@ -12,6 +12,7 @@
 #include "insight/logger_flags.h"
 #include "insight/statistics.h"
 #include "mission/mission_record.h"
+#include "mission/sample_log.h"
 #include "mission/temperature_unit.h"
 
 namespace frostel::insight {
@@ -43,6 +44,10 @@ struct Summary {
 };
 
 [[nodiscard]] Summary summarize(const SummaryInput& input);
+
+// The readings of a download: each sample's time with its shown value.
+[[nodiscard]] std::vector<Reading> readings_of(std::span<const mission::Sample> samples,
+                                               std::span<const double> values);
 
 // The sample interval: the record's, else the step between the first two readings, else 0.
 [[nodiscard]] int interval_of(const SummaryInput& input);

@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include <sstream>
+#include <tuple>
 
 namespace frostel::cli {
 namespace {
@@ -28,15 +29,57 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
         parse_cli_options(Args{"download", "--unit", "REAUMUR", "--csv", "out.csv"}));
     EXPECT_EQ(download.unit, "REAUMUR");
     EXPECT_EQ(download.csv_file, std::filesystem::path("out.csv"));
+
+    // Either side of the limits may be empty; both empty leaves the logger's own.
+    const std::tuple<const char*, std::optional<double>, std::optional<double>> limits[] = {
+        {"2:8", 2.0, 8.0},
+        {":-18.5", std::nullopt, -18.5},
+        {"4:", 4.0, std::nullopt},
+        {":", std::nullopt, std::nullopt}};
+    for (const auto& [text, low, high] : limits) {
+        const auto o = std::get<CliOptions>(parse_cli_options(
+            Args{"download", "--summary", "s.json", "--limits", text, "--delta-h", "90.5"}));
+        EXPECT_EQ(o.summary.limits.low, low) << text;
+        EXPECT_EQ(o.summary.limits.high, high) << text;
+        EXPECT_EQ(o.summary.limits.any(), o.summary.limits.source == insight::LimitSource::kUser);
+        EXPECT_EQ(o.summary.file, std::filesystem::path("s.json"));
+        EXPECT_EQ(o.summary.delta_h_kj_per_mol, 90.5);
+    }
+    const auto saved = std::get<CliOptions>(parse_cli_options(Args{"summary", "week49.frd"}));
+    EXPECT_EQ(saved.command, Command::kSummary);
+    EXPECT_EQ(saved.saved_mission, std::filesystem::path("week49.frd"));
+    EXPECT_FALSE(saved.summary.file);
 }
 
 TEST(CliOptions, RefusesWhatCannotBeSent) {
     // One command line a string, split at the spaces.
-    for (const char* line :
-         {"", "--port 0 id", "--port 31 id", "--port 3x id", "--port",
-          "--port 1 --device /dev/null id", "--baud 9600 id", "format", "id extra", "read-page",
-          "read-page 16 -1", "read-page 65536", "read-page sixteen", "download --unit kelvin",
-          "download --csv", "download --format json", "program --calibration 128"}) {
+    for (const char* line : {"",
+                             "--port 0 id",
+                             "--port 31 id",
+                             "--port 3x id",
+                             "--port",
+                             "--port 1 --device /dev/null id",
+                             "--baud 9600 id",
+                             "format",
+                             "id extra",
+                             "read-page",
+                             "read-page 16 -1",
+                             "read-page 65536",
+                             "read-page sixteen",
+                             "download --unit kelvin",
+                             "download --csv",
+                             "download --format json",
+                             "program --calibration 128",
+                             "download --limits 8:2",
+                             "download --limits 5",
+                             "download --limits 2:x",
+                             "download --limits 2:8:9",
+                             "download --delta-h 0",
+                             "download --delta-h inf",
+                             "summary",
+                             "summary --summary s.json",
+                             "summary a.frd --limits",
+                             "summary a.frd --csv x"}) {
         std::istringstream words(line);
         const Args args{std::istream_iterator<std::string>(words), {}};
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(args)))

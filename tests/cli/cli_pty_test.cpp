@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <fstream>
 
 #include "support/process.h"
@@ -81,7 +84,9 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_TRUE(failed.out.empty());
 
     const fs::path csv = folder / "mission.csv";
-    const ProcessResult download = cli({"download", "--csv", csv.string(), "--unit", "KELVIN"});
+    const fs::path summary = folder / "summary.json";
+    const ProcessResult download =
+        cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string()});
     ASSERT_EQ(download.exit_code, 0) << download.err;
     EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 600 s\n"), std::string::npos)
         << download.err;
@@ -100,6 +105,29 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     // The open door shows: above 12 degrees Celsius in Kelvin, offset included.
     EXPECT_GT(warmest, 273.15 + 12);
     EXPECT_LT(warmest, 273.15 + 14);
+    // The logger's own 2 to 8 degree alarm band, and the open door that left it.
+    std::ifstream summary_in(summary);
+    const QJsonObject json =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(summary_in), {})))
+            .object();
+    EXPECT_EQ(json["unit"].toString(), "KELVIN");
+    EXPECT_EQ(json["count"].toInt(), 576);
+    EXPECT_EQ(json["duration_s"].toInt(), 576 * 600);
+    EXPECT_EQ(json["limits"].toObject(),
+              (QJsonObject{{"low", 275.15}, {"high", 281.15}, {"source", "logger"}}));
+    const QJsonArray excursions = json["excursions"].toArray();
+    ASSERT_EQ(excursions.size(), 1);
+    const QJsonObject door = excursions[0].toObject();
+    EXPECT_EQ(door["direction"].toString(), "above");
+    EXPECT_EQ(door["seconds"].toInt(), 3600);
+    EXPECT_EQ(door["peak"].toObject()["value"].toDouble(), warmest);
+    EXPECT_EQ(json["above"].toObject(), (QJsonObject{{"samples", 6}, {"seconds", 3600}}));
+    const QJsonObject flags = json["flags"].toObject();
+    EXPECT_TRUE(flags["high_alarm"].toBool());
+    EXPECT_FALSE(flags["low_alarm"].toBool() || flags["battery_reset"].toBool());
+    EXPECT_EQ(flags["device_samples"].toInt(), 576);
+    EXPECT_FALSE(json["time_zone"].toObject()["name"].toString().isEmpty());
     // The side file, as the window leaves it.
     const std::string id = download.err.substr(8, 16);
     std::ifstream side(folder / (id + ".INF"), std::ios::binary);

@@ -24,6 +24,27 @@ ChartDocument full_mission() {
         document.points.push_back({46000.0 + i / 4.0 + 1e-9 * i, 273.15 + 0.0625 * i / 3.0,
                                    QStringLiteral("2026-01-15 %1").arg(i)});
     }
+    mission::MissionRecord& r = document.mission.emplace();
+    r.logger_id = "41A0B1C2D3E4F5A6";
+    r.configuration = 0x60;
+    r.start_time = {2026, 1, 15, 23, 59, 7};
+    r.sample_interval = 600;
+    r.sample_format = mission::SampleFormat::k16Bit;
+    r.start_delay = 16777215;
+    r.mission_sample_count = 10000;
+    r.device_sample_count = 16777215;
+    r.calibration_offset_tenths = -128;
+    r.alarm_status = 0x83;
+    r.general_status = 0x10;
+    r.mission_control = 0xFF;
+    r.alarm_enable = 0x03;
+    r.low_threshold = 6;
+    r.high_threshold = 255;
+    r.below_range = 3;
+    r.above_range = 8193;
+    r.time_zone = {"America/St_Johns", -12600};
+    document.high_limit = 281.15 + 1e-13;
+    document.delta_h_kj_per_mol = 100.5;
     return document;
 }
 
@@ -33,6 +54,18 @@ TEST(ChartDocument, FullMissionAndEmptyChartRoundTripExactly) {
     ASSERT_TRUE(write_chart_document(path, full_mission()));
     EXPECT_EQ(read_chart_document(path), full_mission());
     EXPECT_EQ(from_json(to_json(ChartDocument{})), ChartDocument{});
+}
+
+TEST(ChartDocument, FirstVersionDocumentsStillOpenWithoutASummary) {
+    QJsonObject root = QJsonDocument::fromJson(to_json(full_mission())).object();
+    root.remove("mission");
+    root.remove("summary");
+    root["version"] = 1;
+    ChartDocument expected = full_mission();
+    expected.mission.reset();
+    expected.high_limit.reset();
+    expected.delta_h_kj_per_mol.reset();
+    EXPECT_EQ(from_json(QJsonDocument(root).toJson()), expected);
 }
 
 TEST(ChartDocument, MissingOversizedOrUnwritablePathsFail) {
@@ -69,7 +102,7 @@ TEST(ChartDocument, TruncatedForeignAbsurdOrInconsistentContentIsRefused) {
         return with("series", series);
     };
     EXPECT_FALSE(with("format", "some-other-chart"));
-    EXPECT_FALSE(with("version", 2));
+    EXPECT_FALSE(with("version", 3));
     EXPECT_FALSE(with("version", 0.5));
     for (const QJsonValue count : {1e9, 8192.0, -1.0}) {
         EXPECT_FALSE(with_series("count", count)) << count.toDouble();
@@ -81,6 +114,18 @@ TEST(ChartDocument, TruncatedForeignAbsurdOrInconsistentContentIsRefused) {
     EXPECT_FALSE(
         with_series("points", QJsonArray{QJsonArray{2.0, 1.0, "a"}, QJsonArray{1.0, 1.0, "b"}}));
     EXPECT_FALSE(with_series("points", QJsonArray{QJsonArray{1.0, 1.0}}));
+
+    // A record or a summary part that is not whole and in range.
+    const auto with_record = [&](const QString& key, const QJsonValue& v) {
+        QJsonObject record = root["mission"].toObject();
+        record[key] = v;
+        return with("mission", record);
+    };
+    EXPECT_FALSE(with_record("logger_id", "41A0"));
+    EXPECT_FALSE(with_record("start", "2026-02-30 10:00:00"));
+    EXPECT_FALSE(with_record("alarm_status", 256));
+    EXPECT_FALSE(with_record("time_zone", "UTC"));
+    EXPECT_FALSE(with("summary", QJsonObject{{"low_limit", "2"}}));
 
     ChartDocument inverted;
     inverted.left = {QStringLiteral("CELSIUS"), 125, 0, false};

@@ -1,0 +1,24 @@
+#include "insight/chart_summary.h"
+
+namespace frostel::insight {
+
+SummaryInput summary_input(const datafile::ChartDocument& document) {
+    SummaryInput input;
+    input.unit = mission::unit_or_celsius(document.left.title.toStdString());
+    input.readings.reserve(document.points.size());
+    for (const datafile::ChartPoint& point : document.points) {
+        const QByteArray label = point.label.toLatin1();
+        if (const auto time =
+                parse_time_text({label.constData(), static_cast<std::size_t>(label.size())})) {
+            input.readings.push_back({*time, point.y});
+        }
+    }
+    input.record = document.mission;
+    input.user_limits = {
+        document.low_limit, document.high_limit,
+        document.low_limit || document.high_limit ? LimitSource::kUser : LimitSource::kNone};
+    input.delta_h_kj_per_mol = document.delta_h_kj_per_mol.value_or(kDefaultDeltaH);
+    return input;
+}
+
+}  // namespace frostel::insight

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "datafile/chart_document.h"
+#include "insight/summary.h"
+
+namespace frostel::insight {
+
+// A summary's input from the chart as its document holds it: the points timed by their labels
+// (a point whose label is no time is left out), the unit of the left axis title (any title
+// that is not a unit reads as Celsius), the logger's record, the user's limits and dH.
+// The one place where the summary meets Qt types.
+[[nodiscard]] SummaryInput summary_input(const datafile::ChartDocument& document);
+
+}  // namespace frostel::insight
