@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/local_date_time.h"
+
 namespace frostel::sim {
 
 namespace {
@@ -34,7 +36,41 @@ Byte dallas_crc8(std::span<const Byte> bytes) {
     return crc;
 }
 
-LoggerModel::LoggerModel() { set_serial(kDefaultSerial); }
+Byte to_bcd(int value) {
+    return static_cast<Byte>((value / 10) * 16 + value % 10);
+}
+
+int from_bcd(Byte value) {
+    return (value >> 4U) * 10 + (value & 0x0FU);
+}
+
+LoggerModel::LoggerModel() {
+    set_serial(kDefaultSerial);
+}
+
+void LoggerModel::run_clock(const link::Clock& clock) {
+    clock_ = &clock;
+    clock_updated_ = clock.now();
+}
+
+void LoggerModel::update_clock() {
+    if (clock_ == nullptr) {
+        return;
+    }
+    const auto elapsed = std::chrono::floor<std::chrono::seconds>(clock_->now() - clock_updated_);
+    clock_updated_ += elapsed;
+    if ((memory_[kClockControlRegister] & kOscillatorBit) == 0 || elapsed.count() == 0) {
+        return;
+    }
+    Byte* bytes = &memory_[kClockRegisters];
+    const link::LocalDateTime shown{2000 + from_bcd(bytes[5]), from_bcd(bytes[4]),
+                                    from_bcd(bytes[3]),        from_bcd(bytes[2]),
+                                    from_bcd(bytes[1]),        from_bcd(bytes[0])};
+    const link::LocalDateTime t = link::add_seconds(shown, elapsed.count());
+    for (const int field : {t.second, t.minute, t.hour, t.day, t.month, t.year % 100}) {
+        *bytes++ = to_bcd(field);
+    }
+}
 
 void LoggerModel::set_serial(std::uint64_t serial48) {
     rom_[0] = kFamilyCode;
@@ -90,7 +126,9 @@ void LoggerModel::start_mission() {
     set_status_bits(kMissionRunning, true);
 }
 
-void LoggerModel::stop_mission() { set_status_bits(kMissionRunning, false); }
+void LoggerModel::stop_mission() {
+    set_status_bits(kMissionRunning, false);
+}
 
 void LoggerModel::clear_memory() {
     if ((status() & kMissionRunning) != 0) {

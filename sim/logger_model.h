@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "link/clock.h"
 #include "link/serial_port.h"
 
 namespace frostel::sim {
@@ -19,10 +21,17 @@ inline constexpr Byte kMissionRunning = 0x02;
 inline constexpr Byte kMemoryCleared = 0x08;
 // Ending offset/status byte: the authorization flag the logger sets after a copy.
 inline constexpr Byte kCopiedFlag = 0x80;
+// The real-time clock (second, minute, hour, day, month, year in BCD) and its oscillator.
+inline constexpr std::uint16_t kClockRegisters = 0x0200;
+inline constexpr std::uint16_t kClockControlRegister = 0x0212;
+inline constexpr Byte kOscillatorBit = 0x01;
+
+[[nodiscard]] Byte to_bcd(int value);
+[[nodiscard]] int from_bcd(Byte value);
 
 // A DS1922 as the reader box sees it: identity, memory, status byte and scratchpad.
 class LoggerModel {
-public:
+  public:
     LoggerModel();
 
     // The eight identity bytes in the order they travel: family code, serial least
@@ -52,12 +61,18 @@ public:
     void stop_mission();
     void clear_memory();
 
+    // From now on the clock registers run on `clock` while the oscillator is on, as a
+    // logger's do (24-hour bytes); without this they stand still.
+    void run_clock(const link::Clock& clock);
+    // Brings the clock registers up to now; the reader box calls it before every command.
+    void update_clock();
+
     // Bits of the status byte that no mission command may change (a stuck logger).
     void freeze_status_bits(Byte mask) { frozen_status_bits_ = mask; }
 
     [[nodiscard]] int copies() const { return copies_; }
 
-private:
+  private:
     void set_status_bits(Byte bits, bool on);
 
     std::array<Byte, 8> rom_{};
@@ -65,6 +80,8 @@ private:
     Scratchpad scratchpad_;
     Byte frozen_status_bits_ = 0;
     int copies_ = 0;
+    const link::Clock* clock_ = nullptr;
+    std::chrono::steady_clock::time_point clock_updated_;
 };
 
 [[nodiscard]] Byte dallas_crc8(std::span<const Byte> bytes);

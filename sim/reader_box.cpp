@@ -81,6 +81,7 @@ std::vector<Byte> ReaderBox::page_reply(int page) const {
 }
 
 std::vector<Byte> ReaderBox::execute() {
+    logger_.update_clock();
     const char letter = *letter_;
     const int page = parameters_.size() >= 2 ? parameters_[0] + 256 * parameters_[1] : -1;
     commands_.push_back({letter, (letter == 'B' || letter == 'C') ? page : -1});

@@ -53,10 +53,6 @@ double raw_zero(Byte configuration) {
     }
 }
 
-Byte to_bcd(int value) {
-    return static_cast<Byte>((value / 10) * 16 + value % 10);
-}
-
 Byte hour_byte(int hour, bool twelve_hour_clock) {
     if (!twelve_hour_clock) {
         return to_bcd(hour);

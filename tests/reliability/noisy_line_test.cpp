@@ -177,11 +177,12 @@ TEST(NoisyLine, DownloadsAreExactOrFailCleanly) {
 }
 
 // Programs a running logger. What it leaves: whether a mission runs, and the bytes at 0x0020
-// to 0x021F but for the clock registers, which hold the PC's time and move on with retries.
+// to 0x021F but for the clock registers, which hold the PC's time and run on.
 Result<std::pair<bool, std::vector<link::Byte>>> program(Line line) {
     SimRig rig;
     rig.logger.memory()[0x0226] = sim::kConfigurationL;
     rig.logger.memory()[sim::kStatusAddress] = sim::kMissionRunning;
+    rig.logger.run_clock(rig.clock);
     on_line(rig, std::move(line));
     programming::ProgrammingSettings settings;
     // Command letters in the text: a lost "C" makes the reader take them as commands.
