@@ -11,7 +11,8 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+# -fno-ident: no compiler banner in the .comment section, which strip would leave behind.
+cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS) -fno-ident"
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
 
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DFROSTEL_TESTS=OFF \
