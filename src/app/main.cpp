@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <filesystem>
 
 #include "file_name_dialogs.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     using namespace frostel;
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(FROSTEL_DESKTOP_ID));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/frostel-256.png")));
     // Ending the session or `kill` closes the window as the user would, once it has started.
     app::TerminationRequests termination;
     const QString folder = QCoreApplication::applicationDirPath();
