@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     OpenOnly dialogs;
     NoLauncher launcher;
     app::MainWindow window({port, clock, folder.path(), dialogs, launcher, [] {}});
-    auto* actions = new app::MissionActions(window);
+    auto* actions = &window.mission_actions();
     window.show();
     while (!window.started())
         QCoreApplication::processEvents();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <array>
 
 class QAction;
 class QPaintDevice;
@@ -24,6 +25,8 @@ class CommandBar final : public QFrame {
     void attach(ChartView* chart);
     void set_editor(ChartEditor* editor);
     [[nodiscard]] QToolBar* tools() const { return tools_; }
+    // The tools that write a file: the picture saved, the chart printed (to a file too).
+    [[nodiscard]] std::array<QAction*, 2> file_tools() const { return {save_, print_}; }
 
   private:
     QAction* add_tool(const QString& name, const QIcon& icon, const QString& tip);

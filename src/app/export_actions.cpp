@@ -39,6 +39,7 @@ ExportActions::ExportActions(MainWindow& window) : QObject(&window), window_(win
     for (QAction* action : {plain, spreadsheet}) {
         menu->addAction(action);
         window.table().addAction(action);
+        window.busy_state().guard(action);
     }
     window.export_button().setMenu(menu);
 }

@@ -9,7 +9,6 @@
 #include "link/qt_serial_port.h"
 #include "load_phase.h"
 #include "main_window.h"
-#include "mission_actions.h"
 #include "program_launcher.h"
 #include "termination_requests.h"
 
@@ -30,10 +29,7 @@ int main(int argc, char** argv) {
         [program_folder](int number) { return link::device_for_port(program_folder, number); });
     link::SystemClock clock;
     app::QtFileNameDialogs dialogs;
-    app::MainWindow window(
-        {port, clock, folder, dialogs, launcher, [] { QCoreApplication::exit(0); }});
-    // Owned by the window, as its other controls are.
-    new app::MissionActions(window);
+    app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once});
     QObject::connect(&termination, &app::TerminationRequests::requested, &window, &QWidget::close);
     QObject::connect(&window, &app::MainWindow::startedUp, &termination,
                      &app::TerminationRequests::listen);

@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
+#include <cstdlib>
 
 #include "about_box.h"
 #include "app_version.h"
@@ -21,6 +23,7 @@
 #include "export_actions.h"
 #include "language_dialog.h"
 #include "load_phase.h"
+#include "mission_actions.h"
 #include "mission_text_box.h"
 #include "pictures.h"
 #include "pixel_geometry.h"
@@ -77,6 +80,8 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_views();
     build_command_bar();
     command_bar_->raise();
+    guard_controls();
+    mission_actions_ = new MissionActions(*this);
     editor_ = std::make_unique<ChartEditor>();
     new ExportActions(*this);
     client_->installEventFilter(this);
@@ -108,15 +113,28 @@ void MainWindow::build_menus() {
         port_entries_.push_back(entry);
     }
     port_menu_->addSeparator();
-    QAction* find = port_menu_->addAction("FIND COMMPORT");
-    find->setObjectName("find_commport_menu");
-    connect(find, &QAction::triggered, this, &MainWindow::find_reader_port);
+    find_port_ = port_menu_->addAction("FIND COMMPORT");
+    find_port_->setObjectName("find_commport_menu");
+    connect(find_port_, &QAction::triggered, this, &MainWindow::find_reader_port);
 
     QMenu* driver_menu = menuBar()->addMenu("USB-Driver");
     driver_menu->setObjectName("usb_driver_menu");
-    QAction* install = driver_menu->addAction("Install USB-Driver");
-    install->setObjectName("install_usb_driver_menu");
-    connect(install, &QAction::triggered, this, &MainWindow::install_usb_driver);
+    install_driver_ = driver_menu->addAction("Install USB-Driver");
+    install_driver_->setObjectName("install_usb_driver_menu");
+    connect(install_driver_, &QAction::triggered, this, &MainWindow::install_usb_driver);
+}
+
+// What would start another logger operation, open or save a file, change the unit, the
+// port or the data folder, or start the driver installer. The dialogs are guarded as they
+// are made, the chart's file tools once they work.
+void MainWindow::guard_controls() {
+    for (QAction* action : {port_menu_->menuAction(), find_port_, install_driver_}) {
+        busy_.guard(action);
+    }
+    for (QWidget* button : std::initializer_list<QWidget*>{load_data_, retrieve_, programming_,
+                                                           unit_, set_path_, report_, export_}) {
+        busy_.guard(button);
+    }
 }
 
 void MainWindow::build_command_bar() {
@@ -249,6 +267,9 @@ void MainWindow::start_up() {
         return;
     }
     command_bar_->attach(chart_);
+    for (QAction* tool : command_bar_->file_tools()) {
+        busy_.guard(tool);
+    }
     editor_->attach(chart_);
     command_bar_->set_editor(editor_.get());
     chart_->clear();
@@ -278,6 +299,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     ties_.end_process();
 }
 
+void end_process_at_once() {
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+}
+
 void MainWindow::write_settings() {
     (void)write_settings_file(program_file(kSettingsFileName), settings_);
 }
@@ -294,12 +320,6 @@ void MainWindow::refill_table(bool erase_first) {
     table_->refill(chart_->points(), erase_first);
 }
 
-void MainWindow::set_logger_operations_enabled(bool enabled) {
-    port_menu_->menuAction()->setEnabled(enabled);
-    load_data_->setEnabled(enabled);
-    programming_->setEnabled(enabled);
-}
-
 void MainWindow::choose_port(int number) {
     settings_.comm_port_number = CommPortNumber::chosen(number);
     link_.open_port(number);
@@ -308,7 +328,7 @@ void MainWindow::choose_port(int number) {
 
 void MainWindow::find_reader_port() {
     notice_timer_.stop();
-    set_logger_operations_enabled(false);
+    const BusyState::Operation operation(busy_);
     search_frame_->show();
     QCoreApplication::processEvents();
     const std::optional<int> found = link::find_reader_port(commands_, *this);
@@ -322,7 +342,6 @@ void MainWindow::find_reader_port() {
         }
     }
     search_frame_->hide();
-    set_logger_operations_enabled(true);
 }
 
 void MainWindow::show_status(const std::string& text) {
@@ -344,6 +363,7 @@ void MainWindow::open_unit_dialog() {
     }
     if (unit_dialog_.isNull()) {
         unit_dialog_ = new TemperatureUnitDialog;
+        busy_.guard(unit_dialog_.data());
         connect(unit_dialog_, &TemperatureUnitDialog::unitChosen, this, &MainWindow::choose_unit);
         connect(unit_dialog_, &TemperatureUnitDialog::closed, this, &MainWindow::write_settings);
     }
@@ -396,6 +416,7 @@ void MainWindow::convert_chart(mission::TemperatureUnit from, mission::Temperatu
 void MainWindow::open_data_path() {
     if (!data_path_) {
         data_path_ = std::make_unique<DataPathDialog>();
+        busy_.guard(data_path_.get());
         connect(data_path_.get(), &DataPathDialog::folderChanged, this,
                 [this](const QString& folder) { settings_.data_folder = folder; });
         connect(data_path_.get(), &DataPathDialog::closed, this, &MainWindow::write_settings);

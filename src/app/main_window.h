@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "busy_state.h"
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "link/port_scan.h"
@@ -33,6 +34,7 @@ class CommandBar;
 class DataPathDialog;
 class FileNameDialogs;
 class LanguageDialog;
+class MissionActions;
 class MissionTextBox;
 class ProgramLauncher;
 class TableView;
@@ -51,9 +53,15 @@ struct MainWindowTies {
     QString program_folder;
     FileNameDialogs& file_dialogs;
     ProgramLauncher& launcher;
-    // Ends the process once the exit has written its files.
+    // Ends the process once the exit has written its files: end_process_at_once in the
+    // program.
     std::function<void()> end_process;
 };
+
+// Ends the process there and then: nothing that runs (a download, a search, a programming
+// run inside the closed window's event processing) goes on holding the serial port or
+// shows a dialog. The files are written whole before, so nothing is left half-done.
+[[noreturn]] void end_process_at_once();
 
 // The main window: the chart, the table and the mission text, the port menu and its search,
 // the tool buttons and the small dialogs. It owns the reader link for the whole run.
@@ -85,14 +93,14 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] QPushButton& unit_button() const { return *unit_; }
     [[nodiscard]] QPushButton& report_button() const { return *report_; }
     [[nodiscard]] QToolButton& export_button() const { return *export_; }
+    [[nodiscard]] MissionActions& mission_actions() const { return *mission_actions_; }
+    // The one busy state of every logger operation, for this window and all others.
+    [[nodiscard]] BusyState& busy_state() { return busy_; }
 
     // The unit the chart's left-axis title names, nothing for any other title.
     [[nodiscard]] std::optional<mission::TemperatureUnit> current_unit() const;
     // The table rebuilt from the chart; `erase_first` clears every cell before.
     void refill_table(bool erase_first);
-    // The port menu, "Load Data" and "Programming": what would start another logger
-    // operation while one runs.
-    void set_logger_operations_enabled(bool enabled);
     // Silently skipped when the file cannot be written.
     void write_settings();
     [[nodiscard]] bool started() const { return started_; }
@@ -112,6 +120,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void build_menus();
     void build_command_bar();
     void build_views();
+    void guard_controls();
     void place_controls();
     [[nodiscard]] TwipsRect in_chart(TwipsRect rect) const;
     void lay_out(QSize client_pixels);
@@ -134,6 +143,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     link::ReaderLink link_;
     link::LoggerCommands commands_;
     Settings settings_;
+    BusyState busy_;
     MainLayout layout_ = designed_layout();
     bool started_ = false;
     bool converting_ = false;
@@ -144,6 +154,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
 
     QMenu* port_menu_ = nullptr;
     std::vector<QAction*> port_entries_;
+    QAction* find_port_ = nullptr;
+    QAction* install_driver_ = nullptr;
     QWidget* client_ = nullptr;
     CommandBar* command_bar_ = nullptr;
     QFrame* language_frame_ = nullptr;
@@ -165,6 +177,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QLabel* search_label_ = nullptr;
     MissionTextBox* mission_text_ = nullptr;
     TableView* table_ = nullptr;
+    MissionActions* mission_actions_ = nullptr;
 
     // The dialogs are windows of their own, not children, so that each control name is
     // found once among the main window's children.

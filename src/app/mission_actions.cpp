@@ -38,11 +38,31 @@ MissionActions::~MissionActions() {
     delete programming_.data();
 }
 
+// A download that fails puts the previous mission's identity back: one logger's caption,
+// title and text never stand over another logger's points.
 void MissionActions::Command10_Click() {
+    const ShownIdentity before = shown_identity();
     const int port = window_.settings().comm_port_number.number().value_or(0);
-    (void)mission::download_mission({window_.logger_commands(), window_.clock(), port,
-                                     QFile::encodeName(window_.program_folder()).toStdString()},
-                                    *this);
+    if (!mission::download_mission({window_.logger_commands(), window_.clock(), port,
+                                    QFile::encodeName(window_.program_folder()).toStdString()},
+                                   *this)) {
+        show_identity(before);
+    }
+}
+
+MissionActions::ShownIdentity MissionActions::shown_identity() const {
+    return {window_.logger_label().text(), window_.chart().document().title_lines.value(0),
+            window_.mission_text().text(),
+            programming_.isNull() ? 0 : programming_->settings().calibration};
+}
+
+void MissionActions::show_identity(const ShownIdentity& identity) {
+    window_.logger_label().setText(identity.caption);
+    window_.chart().set_title_line(identity.title_line);
+    window_.mission_text().set_text(identity.mission_text);
+    if (!programming_.isNull()) {
+        programming_->preset_calibration(identity.calibration);
+    }
 }
 
 void MissionActions::Command2_Click() {
@@ -75,21 +95,17 @@ programming::Programming_DS1922T& MissionActions::programming_window() {
         programming_ = new programming::Programming_DS1922T(
             window_.logger_commands(), window_.clock(),
             [this] { return window_.settings().comm_port_number.number().value_or(0); },
-            [this](bool busy) { set_programming_busy(busy); });
+            [this](bool busy) { set_busy(busy); });
+        window_.busy_state().guard(&programming_->programming_button());
     }
     return *programming_;
 }
 
-void MissionActions::set_programming_busy(bool busy) {
-    window_.set_logger_operations_enabled(!busy);
-}
-
 void MissionActions::set_busy(bool busy) {
-    window_.set_logger_operations_enabled(!busy);
-    window_.retrieve_button().setEnabled(!busy);
-    window_.unit_button().setEnabled(!busy);
-    if (!programming_.isNull()) {
-        programming_->setEnabled(!busy);
+    if (busy) {
+        window_.busy_state().enter();
+    } else {
+        window_.busy_state().leave();
     }
 }
 

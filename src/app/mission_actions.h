@@ -52,8 +52,16 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void refill_table() override;
     void offer_save() override;
 
+    // What a download changes before its log read.
+    struct ShownIdentity {
+        QString caption;
+        QString title_line;
+        QString mission_text;
+        int calibration = 0;
+    };
+    [[nodiscard]] ShownIdentity shown_identity() const;
+    void show_identity(const ShownIdentity& identity);
     void save_mission(const QString& data_file_name);
-    void set_programming_busy(bool busy);
 
     MainWindow& window_;
     QPointer<programming::Programming_DS1922T> programming_;

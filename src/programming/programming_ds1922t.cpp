@@ -114,6 +114,30 @@ std::string logger_text(const QPlainTextEdit& edit) {
     return text.toStdString();
 }
 
+// The busy state entered for the run, and left however the run ends.
+class BusyRun {
+  public:
+    BusyRun(const std::function<void(bool)>& set_busy, bool& running)
+        : set_busy_(set_busy), running_(running) {
+        running_ = true;
+        if (set_busy_) {
+            set_busy_(true);
+        }
+    }
+    ~BusyRun() {
+        running_ = false;
+        if (set_busy_) {
+            set_busy_(false);
+        }
+    }
+    BusyRun(const BusyRun&) = delete;
+    BusyRun& operator=(const BusyRun&) = delete;
+
+  private:
+    const std::function<void(bool)>& set_busy_;
+    bool& running_;
+};
+
 }  // namespace
 
 Programming_DS1922T::Programming_DS1922T(link::LoggerCommands& commands, link::Clock& clock,
@@ -373,12 +397,12 @@ void Programming_DS1922T::Command2_Click() {
 }
 
 void Programming_DS1922T::Command1_Click() {
-    resultStrip_->hide();
-    running_ = true;
-    programButton_->setEnabled(false);
-    if (set_busy_) {
-        set_busy_(true);
+    // A click let in by the run's own event processing starts nothing.
+    if (running_) {
+        return;
     }
+    resultStrip_->hide();
+    const BusyRun run(set_busy_, running_);
     const RunHooks hooks{
         [this](const ThresholdTexts& corrected) {
             thresholdTexts_[kLowEntry]->setText(QString::fromStdString(corrected.low));
@@ -393,11 +417,6 @@ void Programming_DS1922T::Command1_Click() {
     }
     if (result.line) {
         ShowResult(*result.line);
-    }
-    running_ = false;
-    programButton_->setEnabled(true);
-    if (set_busy_) {
-        set_busy_(false);
     }
 }
 

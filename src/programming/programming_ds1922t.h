@@ -32,8 +32,9 @@ class Programming_DS1922T : public QWidget {
 
   public:
     // `comm_port_number` gives the chosen port (0: none, a run then does nothing);
-    // `set_busy` is called with true before a run and false after it, so the caller can
-    // keep its own logger buttons off meanwhile.
+    // `set_busy` is called with true before a run and with false after it, however it ends:
+    // the program's busy state turns every control off that would start another logger
+    // operation, this window's own "Programming Logger" included.
     Programming_DS1922T(link::LoggerCommands& commands, link::Clock& clock,
                         std::function<int()> comm_port_number,
                         std::function<void(bool busy)> set_busy, QWidget* parent = nullptr);
@@ -45,6 +46,8 @@ class Programming_DS1922T : public QWidget {
     void preset_calibration(int tenths);
     // The settings as the controls hold them now.
     [[nodiscard]] ProgrammingSettings settings() const;
+    // "Programming Logger", for the busy state to guard.
+    [[nodiscard]] QPushButton& programming_button() const { return *programButton_; }
 
   signals:
     // A run read the logger's type from its configuration byte.

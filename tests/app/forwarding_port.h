@@ -7,7 +7,7 @@
 namespace frostel::test {
 
 // Passes every request on to another port; a test overrides the requests it watches, or
-// watches the openings through `on_open`.
+// watches the openings and the writes through `on_open` and `on_write`.
 class ForwardingPort : public link::SerialPort {
   public:
     explicit ForwardingPort(link::SerialPort& inner) : inner_(inner) {}
@@ -23,6 +23,9 @@ class ForwardingPort : public link::SerialPort {
     link::PortStatus set_rts(bool on) override { return inner_.set_rts(on); }
     link::PortStatus discard_input() override { return inner_.discard_input(); }
     link::PortStatus write(std::span<const link::Byte> bytes) override {
+        if (on_write) {
+            on_write();
+        }
         return inner_.write(bytes);
     }
     std::size_t bytes_waiting() override { return inner_.bytes_waiting(); }
@@ -32,6 +35,7 @@ class ForwardingPort : public link::SerialPort {
     }
 
     std::function<void(int)> on_open;
+    std::function<void()> on_write;
 
   private:
     link::SerialPort& inner_;

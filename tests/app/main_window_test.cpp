@@ -123,27 +123,25 @@ class MainWindowTest : public QObject {
         // Second run with readers on ports 3 and 12; a choice leaves only it checked.
         rig.ports.attach(3, rig.box);
         rig.ports.attach(12, rig.box);
-        MainWindow& window = rig.start();
+        rig.start();
         rig.port_entry(12)->trigger();
         QCOMPARE(rig.checked_ports(), QList<int>{12});
         QCOMPARE(rig.ports.open_port_number(), 12);
         rig.port_entry(5)->trigger();
         rig.port_entry(5)->trigger();
         QCOMPARE(rig.checked_ports(), QList<int>{5});
+        // Each port opened with its status text in the search frame on show.
         QStringList seen;
         rig.port.on_open = [&](int number) {
-            const bool any_on =
-                window.findChild<QMenu*>("communication_port_menu")->menuAction()->isEnabled() ||
-                rig.find("Command10")->isEnabled() || rig.find("Command8")->isEnabled();
             seen.append(QString("%1 %2 %3")
                             .arg(number)
                             .arg(rig.find<QLabel>("Label3")->text())
-                            .arg(any_on ? "on" : "off"));
+                            .arg(rig.find("Frame1")->isVisible() ? "shown" : "hidden"));
         };
         const auto real_start = std::chrono::steady_clock::now();
         rig.find<QAction>("find_commport_menu")->trigger();
-        QCOMPARE(seen, (QStringList{"1 CHECKING COMMPORT 1 off", "2 CHECKING COMMPORT 2 off",
-                                    "3 CHECKING COMMPORT 3 off"}));
+        QCOMPARE(seen, (QStringList{"1 CHECKING COMMPORT 1 shown", "2 CHECKING COMMPORT 2 shown",
+                                    "3 CHECKING COMMPORT 3 shown"}));
         QCOMPARE(rig.find<QLabel>("Label3")->text(), QString("FIND FROSTEL ON COMMPORT 3"));
         QCOMPARE(rig.checked_ports(), QList<int>{3});
         QCOMPARE(rig.ports.open_port_number(), 3);

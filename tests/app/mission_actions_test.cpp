@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -29,7 +30,7 @@ struct Rig : test::WindowRig {
         put_file("SETUP.FRG",
                  "English\r\n" + QFile::encodeName(folder.path()) + "\r\n" + port_line + "\r\n");
         start();
-        actions = new MissionActions(*window);
+        actions = &window->mission_actions();
     }
     ChartView& chart() const { return window->chart(); }
     void load_data() { find<QPushButton>("Command10")->click(); }
@@ -170,6 +171,8 @@ class MissionActionsTest : public QObject {
         QCOMPARE(rig.reads_of(136), 0);
     }
 
+    // A failed download leaves the previous mission whole: its points and rows, and its
+    // caption, title line, text and calibration put back.
     void failuresLeaveThePreviousMissionAndAnEmptyOneStillOffersTheSave() {
         Rig rig("");
         rig.find<QFrame>("Frame4")->show();
@@ -177,28 +180,36 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.box.commands().empty());
         QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
 
-        // A logger that will not stop.
         rig.port_entry(1)->trigger();
-        sim::load_mission(rig.logger, eight_bit_mission(100));  // pages 128 to 131
-        rig.logger.freeze_status_bits(sim::kMissionRunning);
+        sim::SimMission mission = eight_bit_mission(100);  // pages 128 to 131
+        mission.calibration_offset_tenths = 7;
+        sim::load_mission(rig.logger, mission);
         rig.chart().add_xy(1.0, 12.5, QStringLiteral("2025-01-01 00:00:00"));
         rig.window->refill_table(true);
-        rig.find<QLabel>("Label1")->setText("previous");
+        rig.find<QLabel>("Label1")->setText("previous logger");
+        rig.chart().set_title_line("PREVIOUS ID");
+        rig.window->mission_text().set_text("previous text");
+        rig.actions->programming_window().preset_calibration(-25);
+        const auto previous_shown = [&rig] {
+            QCOMPARE(rig.find<QLabel>("Label1")->text(), QString("previous logger"));
+            QCOMPARE(rig.chart().document().title_lines.first(), QString("PREVIOUS ID"));
+            QCOMPARE(rig.window->mission_text().text(), QString("previous text"));
+            QCOMPARE(rig.actions->programming_window().settings().calibration, -25);
+            QCOMPARE(rig.chart().points().size(), std::size_t{1});
+            QCOMPARE(rig.table_column(1), (QStringList{"12.50", ""}));
+        };
+        // A logger that will not stop, then a failed last log page.
+        rig.logger.freeze_status_bits(sim::kMissionRunning);
         rig.load_data();
         QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
         QCOMPARE(rig.find<QLabel>("Label2")->text(), QString("LOADING ERROR !"));
-        QCOMPARE(rig.find<QLabel>("Label1")->text(), QString());
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 0);
-        QCOMPARE(rig.chart().points().size(), std::size_t{1});
-        QCOMPARE(rig.table_column(1), (QStringList{"12.50", ""}));
-
-        // A failed last log page: the new logger is named, the chart stays.
+        previous_shown();
         rig.logger.freeze_status_bits(0);
         rig.box.add_fault({'B', 131, sim::ReplyFault::Kind::kCut, 20, -1});
         rig.load_data();
         QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
-        QCOMPARE(rig.chart().points().size(), std::size_t{1});
-        QVERIFY(rig.find<QLabel>("Label1")->text().endsWith("4100000ABCDEF1AA"));
+        previous_shown();
         QVERIFY(rig.dialogs.asked.isEmpty());
 
         rig.box.clear_faults();
@@ -212,20 +223,68 @@ class MissionActionsTest : public QObject {
         QCOMPARE(rig.reads_of(128) + rig.reads_of(129), 2);
     }
 
-    void programmingOpensItsWindowAndTurnsTheLoggerButtonsOffWhileItRuns() {
+    // Every logger operation against every control that would start another one, open or
+    // save a file, change the unit, the port or the data folder, or start the driver
+    // installer, in both windows and the open dialogs: off while it runs, on again at its
+    // end, however it ends.
+    void everyLoggerOperationTurnsEveryGuardedControlOffUntilItEnds() {
         Rig rig;
+        sim::load_mission(rig.logger, eight_bit_mission(100));
         rig.find<QPushButton>("Command8")->click();
         auto& programming = rig.actions->programming_window();
         QVERIFY(programming.isVisible());
         QCOMPARE(programming.windowTitle(), QString("Programming"));
-        bool load_data_was_off = false;
-        QTimer::singleShot(
-            0, [&] { load_data_was_off = !rig.find<QPushButton>("Command10")->isEnabled(); });
-        programming.findChild<QPushButton*>("Command1")->click();
+        rig.find<QPushButton>("Command4")->click();
+        rig.find<QPushButton>("Command1")->click();
+        const std::pair<const char*, QObject*> controls[] = {
+            {"port menu", rig.find<QMenu>("communication_port_menu")->menuAction()},
+            {"FIND COMMPORT", rig.find<QAction>("find_commport_menu")},
+            {"Install USB-Driver", rig.find<QAction>("install_usb_driver_menu")},
+            {"Save Picture", rig.find<QAction>("save_picture_tool")},
+            {"Print", rig.find<QAction>("print_tool")},
+            {"Load Data", rig.find("Command10")},
+            {"Retrieve Data From Disk", rig.find("Command2")},
+            {"Programming", rig.find("Command8")},
+            {"Select Temperature Unit", rig.find("Command4")},
+            {"Set Path", rig.find("Command1")},
+            {"Mission Report", rig.find("mission_report_button")},
+            {"Export CSV", rig.find("export_csv_button")},
+            {"Export CSV in the table's menu", rig.find<QAction>("export_csv")},
+            {"Programming Logger", &programming.programming_button()},
+            {"unit dialog", test::top_level("Temperature_Unit")},
+            {"data path dialog", test::top_level("Data_Path")}};
+        const auto not_as = [&controls](const char* operation, bool enabled) {
+            QStringList differing;
+            for (const auto& [name, control] : controls) {
+                if (control->property("enabled").toBool() != enabled)
+                    differing.append(QString("%1: %2").arg(operation, name));
+            }
+            return differing;
+        };
+        const std::pair<const char*, std::function<void()>> operations[] = {
+            {"download", [&] { rig.load_data(); }},
+            {"failed download",
+             [&] {
+                 rig.box.add_fault({'B', 130, sim::ReplyFault::Kind::kCut, 20, -1});
+                 rig.load_data();
+                 rig.box.clear_faults();
+             }},
+            {"programming run", [&] { programming.programming_button().click(); }},
+            {"port search", [&] { rig.find<QAction>("find_commport_menu")->trigger(); }},
+            {"download that throws", [&] {
+                 rig.port.on_write = [] { throw std::runtime_error("unplugged"); };
+                 QVERIFY_THROWS_EXCEPTION(std::runtime_error, rig.actions->Command10_Click());
+                 rig.port.on_write = nullptr;
+             }}};
+        for (const auto& [operation, run] : operations) {
+            std::optional<QStringList> on_while_running;
+            QTimer::singleShot(0, [&] { on_while_running = not_as(operation, false); });
+            run();
+            QVERIFY2(on_while_running.has_value(), operation);
+            QCOMPARE(*on_while_running, QStringList());
+            QCOMPARE(not_as(operation, true), QStringList());
+        }
         QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
-        QVERIFY(load_data_was_off);
-        QVERIFY(rig.find<QPushButton>("Command10")->isEnabled());
-        QVERIFY(rig.find<QPushButton>("Command8")->isEnabled());
     }
 };
 

@@ -22,7 +22,6 @@ struct WindowRig {
     test::SimRig rig;
     int port = 1;
     std::vector<bool> busy_calls;
-    std::vector<bool> button_enabled_while_busy;
     std::function<void()> while_busy;
     QPointer<Programming_DS1922T> window;
 
@@ -33,7 +32,6 @@ struct WindowRig {
             rig.commands, rig.clock, [this] { return port; },
             [this](bool busy) {
                 busy_calls.push_back(busy);
-                button_enabled_while_busy.push_back(get<QPushButton>("Command1")->isEnabled());
                 if (busy && while_busy) {
                     while_busy();
                 }
@@ -188,7 +186,11 @@ class ProgrammingWindowTest : public QObject {
         WindowRig w;
         QSignalSpy types(w.window.data(), &Programming_DS1922T::loggerTypeRead);
         w.window->show();
-        w.while_busy = [&w] { QVERIFY(!w.window->close()); };
+        // Neither a close nor a second click gets in while the run lets events through.
+        w.while_busy = [&w] {
+            QVERIFY(!w.window->close());
+            w.get<QPushButton>("Command1")->click();
+        };
         w.program();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w.window.isNull());
@@ -202,7 +204,6 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.get<QProgressBar>("ProgressBar1")->maximum(), 18);
         QVERIFY(w.logger_running());
         QCOMPARE(w.busy_calls, (std::vector<bool>{true, false}));
-        QCOMPARE(w.button_enabled_while_busy, (std::vector<bool>{false, true}));
         QCOMPARE(types.count(), 1);
         QCOMPARE(types.at(0).at(0).value<mission::LoggerType>(), mission::LoggerType::kL);
 

@@ -53,7 +53,7 @@ struct Desk {
     NoDialogs dialogs;
     NoLauncher launcher;
     app::MainWindow window;
-    app::MissionActions* actions = new app::MissionActions(window);
+    app::MissionActions* actions = &window.mission_actions();
     QPushButton* load_data = window.findChild<QPushButton*>("Command10");
 
     Desk(link::SerialPort& port, link::Clock& clock, const QString& folder, int comm_port)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAction>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+namespace frostel::app {
+
+// The program's one busy state. While a logger operation runs (a download, a programming
+// run, a port search) every guarded control in every window is disabled, and all are
+// enabled again when the last operation ends, however it ends.
+//
+// A window guards each control that would start another logger operation, open or save a
+// file, change the unit, the port or the data folder, or start the driver installer:
+//
+//     busy.guard(export_button);       // a QWidget: a button, or a whole dialog
+//     busy.guard(archive_menu_entry);  // a QAction: a menu entry or a tool
+//
+// A control guarded while an operation runs is disabled at once. Controls are held weakly:
+// a window that is closed and deleted needs nothing undone. A guarded control is enabled
+// whenever no operation runs, so guard only controls that have no other reason to be off.
+//
+// An operation holds an Operation for as long as it runs; code that cannot hold one across
+// a layer (a callback) calls enter() and leave() in pairs.
+class BusyState {
+  public:
+    class Operation {
+      public:
+        explicit Operation(BusyState& state) : state_(&state) { state_->enter(); }
+        ~Operation() { state_->leave(); }
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+
+      private:
+        BusyState* state_;
+    };
+
+    void guard(QWidget* control);
+    void guard(QAction* control);
+    void enter();
+    void leave();
+    [[nodiscard]] bool busy() const { return depth_ > 0; }
+
+  private:
+    void guard_object(QObject* control);
+    void show_state();
+
+    int depth_ = 0;
+    std::vector<QPointer<QObject>> controls_;
+};
+
+}  // namespace frostel::app
