@@ -12,7 +12,6 @@
 
 #include "cli_download.h"
 #include "mission/mission_loader.h"
-#include "mission_actions.h"
 #include "window_rig.h"
 
 namespace frostel::app {
@@ -25,7 +24,6 @@ struct Rig : test::WindowRig {
         ports.attach(1, box);
         put_file("SETUP.FRG", "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n");
         start();
-        new MissionActions(*window);
         sim::SimMission mission;
         mission.configuration = sim::kConfigurationL;
         mission.start = {2026, 2, 1, 6, 0, 0};
