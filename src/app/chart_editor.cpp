@@ -42,9 +42,12 @@ void show_colour(QPushButton* button, datafile::Rgb rgb) {
 
 }  // namespace
 
-// The range as entered, or the chart's own when the minimum is above the maximum.
+// The range as entered, or the chart's own when the minimum is above the maximum. The
+// title only where it can be edited.
 void ChartEditor::take_axis(datafile::ChartAxis& axis, const AxisFields& fields) {
-    axis.title = fields.title->text();
+    if (!fields.title->isReadOnly()) {
+        axis.title = fields.title->text();
+    }
     if (fields.minimum->value() <= fields.maximum->value()) {
         axis.minimum = fields.minimum->value();
         axis.maximum = fields.maximum->value();
@@ -65,6 +68,13 @@ ChartEditor::ChartEditor(QWidget* parent)
     setWindowTitle(tr("Edit Chart"));
     title_lines_->setObjectName("title_lines");
     title_lines_->setFixedHeight(fontMetrics().height() * 3 + 12);
+    connect(title_lines_, &QPlainTextEdit::textChanged, this,
+            &ChartEditor::keep_title_within_limits);
+    left_.title->setReadOnly(true);
+    QPalette shown_only = left_.title->palette();
+    shown_only.setColor(QPalette::Base, shown_only.color(QPalette::Window));
+    left_.title->setPalette(shown_only);
+    left_.title->setToolTip(tr("The temperature unit: Select Temperature Unit changes it"));
     bottom_automatic_->setObjectName("bottom_automatic");
     line_colour_->setObjectName("line_colour");
     line_width_->setObjectName("line_width");
@@ -113,6 +123,7 @@ ChartEditor::ChartEditor(QWidget* parent)
 ChartEditor::AxisFields ChartEditor::axis_fields(const QString& name) {
     AxisFields fields{new QLineEdit, range_box(), range_box()};
     fields.title->setObjectName(name + "_title");
+    fields.title->setMaxLength(static_cast<int>(datafile::kMaxChartTextLength));
     fields.minimum->setObjectName(name + "_minimum");
     fields.maximum->setObjectName(name + "_maximum");
     return fields;
@@ -120,30 +131,57 @@ ChartEditor::AxisFields ChartEditor::axis_fields(const QString& name) {
 
 void ChartEditor::attach(ChartView* chart) {
     chart_ = chart;
+    connect(chart_, &ChartView::documentChanged, this, [this] {
+        if (isVisible()) {
+            show_settings(chart_->document(), false);
+        }
+    });
 }
 
 void ChartEditor::edit() {
     if (chart_ == nullptr) {
         return;
     }
-    show_settings(chart_->document());
+    show_settings(chart_->document(), true);
     show_topmost(this);
 }
 
-void ChartEditor::show_settings(const datafile::ChartDocument& document) {
-    title_lines_->setPlainText(document.title_lines.join(QLatin1Char('\n')));
-    const auto show_axis = [](const AxisFields& fields, const datafile::ChartAxis& axis) {
-        fields.title->setText(axis.title);
-        fields.minimum->setValue(axis.minimum);
-        fields.maximum->setValue(axis.maximum);
+void ChartEditor::show_settings(const datafile::ChartDocument& now, bool every_field) {
+    const auto show = [every_field](const auto& before, const auto& after, auto&& fill) {
+        if (every_field || before != after) {
+            fill(after);
+        }
     };
-    show_axis(left_, document.left);
-    show_axis(right_, document.right);
-    show_axis(bottom_, document.bottom);
-    bottom_automatic_->setChecked(document.bottom.automatic);
-    show_colour(line_colour_, document.line_colour);
-    line_width_->setValue(document.line_width);
-    show_colour(background_colour_, document.background_colour);
+    show(shown_.title_lines, now.title_lines, [this](const QStringList& lines) {
+        title_lines_->setPlainText(lines.join(QLatin1Char('\n')));
+    });
+    const auto show_axis = [&show](const AxisFields& fields, const datafile::ChartAxis& before,
+                                   const datafile::ChartAxis& after) {
+        show(before.title, after.title, [&](const QString& t) { fields.title->setText(t); });
+        show(before.minimum, after.minimum, [&](double v) { fields.minimum->setValue(v); });
+        show(before.maximum, after.maximum, [&](double v) { fields.maximum->setValue(v); });
+    };
+    show_axis(left_, shown_.left, now.left);
+    show_axis(right_, shown_.right, now.right);
+    show_axis(bottom_, shown_.bottom, now.bottom);
+    show(shown_.bottom.automatic, now.bottom.automatic,
+         [this](bool on) { bottom_automatic_->setChecked(on); });
+    show(shown_.line_colour, now.line_colour,
+         [this](datafile::Rgb rgb) { show_colour(line_colour_, rgb); });
+    show(shown_.line_width, now.line_width, [this](int width) { line_width_->setValue(width); });
+    show(shown_.background_colour, now.background_colour,
+         [this](datafile::Rgb rgb) { show_colour(background_colour_, rgb); });
+    shown_ = now;
+}
+
+// Typing or pasting beyond a document's limits keeps the title at them.
+void ChartEditor::keep_title_within_limits() {
+    const QStringList lines = title_lines_->toPlainText().split(QLatin1Char('\n'));
+    const QStringList kept = datafile::title_lines_within_limits(lines);
+    if (kept != lines) {
+        title_lines_->setPlainText(kept.join(QLatin1Char('\n')));
+        title_lines_->moveCursor(QTextCursor::End);
+    }
 }
 
 void ChartEditor::apply() {
@@ -151,7 +189,8 @@ void ChartEditor::apply() {
         return;
     }
     datafile::ChartDocument document = chart_->document();
-    document.title_lines = title_lines_->toPlainText().split(QLatin1Char('\n'));
+    document.title_lines =
+        datafile::title_lines_within_limits(title_lines_->toPlainText().split(QLatin1Char('\n')));
     take_axis(document.left, left_);
     take_axis(document.right, right_);
     take_axis(document.bottom, bottom_);

@@ -176,6 +176,7 @@ void ChartView::set_y(int index, double value) {
 void ChartView::set_left_axis_title(const QString& title) {
     document_.left.title = title;
     left_axis_->setTitleText(title);
+    emit documentChanged();
 }
 
 void ChartView::set_left_axis_range(double minimum, double maximum) {
@@ -183,12 +184,14 @@ void ChartView::set_left_axis_range(double minimum, double maximum) {
         document_.left.minimum = minimum;
         document_.left.maximum = maximum;
         left_axis_->setRange(minimum, maximum);
+        emit documentChanged();
     }
 }
 
 void ChartView::set_bottom_axis_automatic() {
     document_.bottom.automatic = true;
     fit_bottom_axis();
+    emit documentChanged();
 }
 
 void ChartView::set_title_line(const QString& text) {
@@ -198,6 +201,7 @@ void ChartView::set_title_line(const QString& text) {
         document_.title_lines[0] = text;
     }
     chart()->setTitle(document_.title_lines.join(QLatin1Char('\n')));
+    emit documentChanged();
 }
 
 void ChartView::set_document(datafile::ChartDocument document) {
@@ -205,6 +209,7 @@ void ChartView::set_document(datafile::ChartDocument document) {
     chart()->zoomReset();
     show_axes_and_titles();
     show_points();
+    emit documentChanged();
 }
 
 bool ChartView::export_template(const QString& path) const {

@@ -53,6 +53,10 @@ class ChartView final : public QChartView {
     void set_pan_mode(bool on);
     void undo_zoom();
 
+  signals:
+    // A title, an axis or the looks changed (not the points): what the editor shows.
+    void documentChanged();
+
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -286,6 +286,22 @@ bool read_known_version(const QJsonObject& root) {
 
 }  // namespace
 
+QStringList title_lines_within_limits(QStringList lines) {
+    if (lines.size() > kMaxChartTextLength) {
+        lines.resize(kMaxChartTextLength);
+    }
+    for (QString& line : lines) {
+        if (line.size() > kMaxChartTextLength) {
+            line.truncate(kMaxChartTextLength);
+            // Never half a character.
+            if (line.back().isHighSurrogate()) {
+                line.chop(1);
+            }
+        }
+    }
+    return lines;
+}
+
 QByteArray to_json(const ChartDocument& document) {
     const QJsonObject series{{"title", document.series_title},
                              {"colour", colour_text(document.line_colour)},

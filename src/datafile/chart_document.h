@@ -56,8 +56,12 @@ struct ChartDocument {
 inline constexpr int kChartDocumentVersion = 2;
 inline constexpr qsizetype kMaxChartPoints = 65536;
 inline constexpr qint64 kMaxChartDocumentBytes = 16LL * 1024 * 1024;
+// Every text (a title line, an axis title, a label), and the number of title lines.
 inline constexpr qsizetype kMaxChartTextLength = 1024;
 inline constexpr int kMaxLineWidth = 32;
+
+// The title lines cut to what a document may hold, so that a chart always reopens.
+[[nodiscard]] QStringList title_lines_within_limits(QStringList lines);
 
 [[nodiscard]] QByteArray to_json(const ChartDocument& document);
 // Nothing unless the bytes are a complete document of a version this build knows, with

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -280,6 +281,36 @@ class MainWindowTest : public QObject {
         QCOMPARE(chart.document().left.maximum, 125.0);
         QCOMPARE(chart.document().points.size(), std::size_t{8193});
         QCOMPARE(chart.y(8192), -20 + 8192 * 0.01);
+
+        // Open, the editor follows the chart: a unit switched under it stays switched by OK,
+        // and what was typed meanwhile in another field is kept. The unit is not editable.
+        const auto press_ok = [editor] {
+            editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        };
+        rig.find<QAction>("edit_tool")->trigger();
+        auto* left_title = editor->findChild<QLineEdit*>("left_title");
+        QVERIFY(left_title->isReadOnly());
+        editor->findChild<QLineEdit*>("bottom_title")->setText("TIME");
+        rig.open_unit_option(1)->click();
+        QCOMPARE(left_title->text(), QString("FARENHEIT"));
+        QCOMPARE(editor->findChild<QDoubleSpinBox*>("left_minimum")->value(), 32.0);
+        press_ok();
+        QCOMPARE(chart.left_axis_title(), QString("FARENHEIT"));
+        QCOMPARE(chart.document().left.minimum, 32.0);
+        QCOMPARE(chart.document().left.maximum, 257.0);
+        QCOMPARE(chart.document().bottom.title, QString("TIME"));
+
+        // Reopened, it shows the chart as it is; no title grows beyond what a document holds.
+        chart.set_title_line("LOGGER 2");
+        rig.find<QAction>("edit_tool")->trigger();
+        auto* title = editor->findChild<QPlainTextEdit*>("title_lines");
+        QCOMPARE(title->toPlainText(), QString("LOGGER 2"));
+        title->setPlainText(QString(3000, 'T') + "\nsecond");
+        editor->findChild<QLineEdit*>("right_title")->setText(QString(3000, 'R'));
+        press_ok();
+        QCOMPARE(chart.document().title_lines,
+                 (QStringList{QString(datafile::kMaxChartTextLength, 'T'), "second"}));
+        QCOMPARE(chart.document().right.title.size(), datafile::kMaxChartTextLength);
 
         rig.open_unit_option(2)->click();
         const datafile::ChartDocument shown = chart.document();
