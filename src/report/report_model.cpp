@@ -1,0 +1,288 @@
+#include "report_model.h"
+
+#include <QTimeZone>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "link/local_date_time.h"
+#include "mission/logger_type.h"
+
+namespace frostel::report {
+
+namespace {
+
+using insight::LoggerTime;
+
+constexpr std::int64_t kMinute = 60;
+constexpr std::int64_t kHour = 60 * kMinute;
+constexpr std::int64_t kDay = 24 * kHour;
+// At most this many steps on an axis, so that the tick texts never run into each other.
+constexpr double kMostValueSteps = 8;
+constexpr double kMostTimeSteps = 6;
+
+QString latin1(std::string_view bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QString number_text(double value) {
+    return QString::number(value, 'f', 2);
+}
+
+QString unit_text(const ReportInput& input) {
+    return latin1(mission::unit_token(input.summary.unit));
+}
+
+QString time_text(LoggerTime time) {
+    return QString::fromStdString(insight::time_text(time));
+}
+
+// The stored text as lines: the blanks and zero bytes that pad it to its full length go,
+// and CR LF, CR or LF each end a line.
+QString shown_mission_text(const std::string& stored) {
+    QString text = latin1(stored);
+    text.remove(QChar(0));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+    while (!text.isEmpty() && text.back().isSpace()) {
+        text.chop(1);
+    }
+    return text;
+}
+
+// "UTC+01:00", "UTC-03:30".
+QString utc_offset_text(int offset_s) {
+    const int minutes = std::abs(offset_s) / 60;
+    return QStringLiteral("UTC%1%2:%3")
+        .arg(offset_s < 0 ? '-' : '+')
+        .arg(minutes / 60, 2, 10, QChar('0'))
+        .arg(minutes % 60, 2, 10, QChar('0'));
+}
+
+QString caption_of(const ReportInput& input) {
+    const QString id = latin1(input.logger_id);
+    if (!input.summary.record) {
+        return QStringLiteral("ID:") + id;
+    }
+    return latin1(mission::type_caption(input.summary.record->configuration)) + id;
+}
+
+QString limits_text(const insight::Limits& limits, const QString& unit) {
+    if (!limits.any()) {
+        return QStringLiteral(
+            "No limits: none set by the user, no alarm threshold enabled in "
+            "the logger");
+    }
+    const auto side = [](const std::optional<double>& value) {
+        return value ? number_text(*value) : QStringLiteral("none");
+    };
+    const QString source = limits.source == insight::LimitSource::kUser
+                               ? QStringLiteral("set by the user")
+                               : QStringLiteral("the logger's alarm thresholds");
+    return QStringLiteral("Low %1, high %2 %3 (%4)")
+        .arg(side(limits.low), side(limits.high), unit, source);
+}
+
+std::vector<Field> settings_of(const ReportInput& input) {
+    if (!input.summary.record) {
+        return {{QStringLiteral("Settings"), QStringLiteral("not kept with this mission")}};
+    }
+    std::vector<Field> fields;
+    for (const auto& [label, value] :
+         insight::mission_settings(*input.summary.record, input.summary.unit)) {
+        fields.push_back({latin1(label), latin1(value)});
+    }
+    const mission::TimeZone& zone = input.summary.record->time_zone;
+    fields.push_back({QStringLiteral("Times local to"),
+                      latin1(zone.name) + " (" + utc_offset_text(zone.utc_offset_s) + ")"});
+    return fields;
+}
+
+// Values go without their unit: the headings name it once.
+QString timed_text(const std::optional<insight::TimedValue>& timed) {
+    return timed ? number_text(timed->value) + QStringLiteral(" at ") + time_text(timed->time)
+                 : QStringLiteral("-");
+}
+
+QString optional_text(const std::optional<double>& value) {
+    return value ? number_text(*value) : QStringLiteral("-");
+}
+
+QString outside_text(const insight::TimeOutside& outside) {
+    return QStringLiteral("%1 samples, %2")
+        .arg(outside.samples)
+        .arg(duration_text(outside.seconds));
+}
+
+std::vector<Field> statistics_of(const insight::Summary& s) {
+    const insight::Statistics& st = s.statistics;
+    const auto when = [](const std::optional<LoggerTime>& t) {
+        return t ? time_text(*t) : QStringLiteral("-");
+    };
+    return {
+        {QStringLiteral("Samples"), QString::number(st.count)},
+        {QStringLiteral("First sample"), when(st.first)},
+        {QStringLiteral("Last sample"), when(st.last)},
+        {QStringLiteral("Duration"), duration_text(s.duration_s)},
+        {QStringLiteral("Minimum"), timed_text(st.minimum)},
+        {QStringLiteral("Maximum"), timed_text(st.maximum)},
+        {QStringLiteral("Mean"), optional_text(st.mean)},
+        {QStringLiteral("Standard deviation"), optional_text(st.standard_deviation)},
+        {QStringLiteral("Mean kinetic temperature"),
+         optional_text(st.mean_kinetic) +
+             QStringLiteral(" (dH %1 kJ/mol)").arg(s.delta_h_kj_per_mol, 0, 'g', 6)},
+        {QStringLiteral("Below the low limit"), outside_text(s.excursions.below)},
+        {QStringLiteral("Above the high limit"), outside_text(s.excursions.above)},
+    };
+}
+
+Table excursions_of(const insight::ExcursionReport& report, const QString& unit) {
+    Table table{{QStringLiteral("Direction"), QStringLiteral("Start"), QStringLiteral("End"),
+                 QStringLiteral("Duration"), QStringLiteral("Peak (%1)").arg(unit)},
+                {}};
+    for (const insight::Excursion& e : report.excursions) {
+        table.rows.push_back(
+            {e.side == insight::Side::kBelow ? QStringLiteral("Below") : QStringLiteral("Above"),
+             time_text(e.start), time_text(e.end), duration_text(e.seconds), timed_text(e.peak)});
+    }
+    return table;
+}
+
+QStringList warnings_of(const insight::Summary& s) {
+    if (!s.flags) {
+        return {QStringLiteral("The logger's flags were not kept with this mission.")};
+    }
+    QStringList warnings;
+    for (const std::string& warning : insight::flag_warnings(*s.flags)) {
+        warnings.append(latin1(warning));
+    }
+    return warnings;
+}
+
+// 1, 2, 2.5 or 5 times a power of ten: the smallest such step that covers `span` in at most
+// `most` steps.
+double value_step(double span, double most) {
+    const double rough = span / most;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+        if (factor * power >= rough) {
+            return factor * power;
+        }
+    }
+    return 10.0 * power;
+}
+
+void scale_values(ReportChart& chart) {
+    double low = chart.values.empty() ? 0.0 : *std::ranges::min_element(chart.values);
+    double high = chart.values.empty() ? 1.0 : *std::ranges::max_element(chart.values);
+    for (const auto& limit : {chart.low_limit, chart.high_limit}) {
+        if (limit) {
+            low = std::min(low, *limit);
+            high = std::max(high, *limit);
+        }
+    }
+    const double step = value_step(std::max(high - low, 1.0), kMostValueSteps);
+    chart.bottom = std::floor(low / step) * step;
+    chart.top = std::ceil(high / step) * step;
+    if (chart.top - chart.bottom < step) {
+        chart.top = chart.bottom + step;
+    }
+    const int decimals = step >= 1 ? 0 : (step >= 0.1 ? 1 : 2);
+    for (double at = chart.bottom; at <= chart.top + step / 2; at += step) {
+        chart.value_ticks.push_back({at, QString::number(at, 'f', decimals)});
+    }
+}
+
+void scale_times(ReportChart& chart, int interval_s) {
+    if (chart.times.empty()) {
+        return;
+    }
+    chart.first_time = chart.times.front();
+    chart.last_time = std::max(chart.times.back(), chart.first_time + std::max(interval_s, 60));
+    const double span = chart.last_time - chart.first_time;
+    static constexpr std::array<std::int64_t, 14> kSteps{
+        kMinute,   5 * kMinute, 10 * kMinute, 30 * kMinute, kHour,    2 * kHour, 3 * kHour,
+        6 * kHour, 12 * kHour,  kDay,         2 * kDay,     7 * kDay, 14 * kDay, 28 * kDay};
+    std::int64_t step = kSteps.back();
+    for (const std::int64_t candidate : kSteps) {
+        if (span / static_cast<double>(candidate) <= kMostTimeSteps) {
+            step = candidate;
+            break;
+        }
+    }
+    // Steps of a day or more are counted from midnight, shorter ones from the hour.
+    const auto first = static_cast<std::int64_t>(std::ceil(chart.first_time / step)) * step;
+    for (std::int64_t at = first; at <= chart.last_time; at += step) {
+        const QString text = time_text(at);
+        chart.time_ticks.push_back(
+            {static_cast<double>(at), step >= kDay ? text.left(10) : text.mid(5, 11)});
+    }
+}
+
+ReportChart chart_of(const insight::SummaryInput& input, const insight::Summary& s) {
+    ReportChart chart;
+    chart.unit = latin1(mission::unit_token(input.unit));
+    chart.times.reserve(input.readings.size());
+    chart.values.reserve(input.readings.size());
+    for (const insight::Reading& reading : input.readings) {
+        chart.times.push_back(static_cast<double>(reading.time));
+        chart.values.push_back(reading.value);
+    }
+    chart.low_limit = s.limits.low;
+    chart.high_limit = s.limits.high;
+    scale_values(chart);
+    scale_times(chart, s.interval_s);
+    return chart;
+}
+
+QString generated_text(const QDateTime& at) {
+    const QByteArray zone = at.timeZone().id();
+    return QStringLiteral("Generated %1 %2 (%3) by Frostel %4")
+        .arg(at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+             utc_offset_text(at.offsetFromUtc()),
+             zone.isEmpty() ? at.timeZoneAbbreviation() : QString::fromLatin1(zone),
+             QStringLiteral(FROSTEL_VERSION));
+}
+
+Table samples_of(const insight::SummaryInput& input, const QString& unit) {
+    Table table{{QStringLiteral("Time"), unit}, {}};
+    table.rows.reserve(input.readings.size());
+    for (const insight::Reading& reading : input.readings) {
+        table.rows.push_back({time_text(reading.time), number_text(reading.value)});
+    }
+    return table;
+}
+
+}  // namespace
+
+QString duration_text(std::int64_t seconds) {
+    const std::int64_t minutes = seconds / kMinute;
+    const QString hours_minutes =
+        QStringLiteral("%1 h %2 min").arg(minutes / 60 % 24).arg(minutes % 60);
+    const std::int64_t days = minutes / (24 * 60);
+    return days > 0 ? QStringLiteral("%1 d ").arg(days) + hours_minutes : hours_minutes;
+}
+
+ReportModel build_report(const ReportInput& input, const ReportOptions& options) {
+    const insight::Summary summary = insight::summarize(input.summary);
+    const QString unit = unit_text(input);
+    ReportModel model;
+    model.heading = QStringLiteral("Mission report");
+    model.caption = caption_of(input);
+    model.mission_text = shown_mission_text(input.mission_text);
+    model.verdict = latin1(summary.verdict);
+    model.failed = summary.failed();
+    model.limits = limits_text(summary.limits, unit);
+    model.settings = settings_of(input);
+    model.statistics = statistics_of(summary);
+    model.excursions = excursions_of(summary.excursions, unit);
+    model.warnings = warnings_of(summary);
+    model.chart = chart_of(input.summary, summary);
+    model.generated = generated_text(options.generated_at);
+    model.fingerprint = latin1(input.fingerprint);
+    if (options.all_samples) {
+        model.samples = samples_of(input.summary, unit);
+    }
+    return model;
+}
+
+}  // namespace frostel::report

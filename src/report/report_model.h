@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "insight/summary.h"
+
+namespace frostel::report {
+
+// What a report is made from: the summary's input (the chart's readings, the logger's
+// record, the user's limits), and what identifies the mission beyond it.
+struct ReportInput {
+    insight::SummaryInput summary;
+    std::string logger_id;     // 16 hexadecimal digits; the chart's title when no record
+    std::string mission_text;  // as stored, one byte per character
+    std::string fingerprint;   // 64 hexadecimal digits
+};
+
+struct ReportOptions {
+    QDateTime generated_at;    // local time in its zone; tests freeze it
+    bool all_samples = false;  // pages with every sample after the first
+};
+
+struct Field {
+    QString label;
+    QString value;
+    bool operator==(const Field&) const = default;
+};
+
+// Rows of texts under headings, as the report's tables show them.
+struct Table {
+    QStringList headings;
+    std::vector<QStringList> rows;
+};
+
+struct Tick {
+    double at = 0.0;
+    QString text;
+};
+
+// The chart as data: times in seconds on the logger's clock, values in the chart's unit.
+struct ReportChart {
+    QString unit;  // the chart's unit token, its left axis title
+    std::vector<double> times;
+    std::vector<double> values;
+    double first_time = 0.0;
+    double last_time = 1.0;
+    double bottom = 0.0;
+    double top = 1.0;
+    std::vector<Tick> time_ticks;
+    std::vector<Tick> value_ticks;
+    std::optional<double> low_limit;
+    std::optional<double> high_limit;
+};
+
+// The report's plain texts, tables and chart data; painting only lays them out.
+struct ReportModel {
+    QString heading;
+    QString caption;  // the logger's type caption with its identity, as the window shows it
+    QString mission_text;
+    QString verdict;
+    bool failed = false;  // an excursion: the verdict is shown as a failure
+    QString limits;
+    std::vector<Field> settings;
+    std::vector<Field> statistics;  // in the chart's unit
+    Table excursions;
+    QStringList warnings;
+    ReportChart chart;
+    QString generated;  // when, by which program
+    QString fingerprint;
+    Table samples;  // empty unless every sample was asked for
+};
+
+// The report of one mission; everything it says comes from `input`, so the same input and
+// time give the same report.
+[[nodiscard]] ReportModel build_report(const ReportInput& input, const ReportOptions& options);
+
+// "1 h 10 min", "3 d 2 h 0 min": a duration in whole minutes, rounded down.
+[[nodiscard]] QString duration_text(std::int64_t seconds);
+
+}  // namespace frostel::report

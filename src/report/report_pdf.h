@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPageSize>
+#include <QString>
+
+#include "report_model.h"
+
+class QLocale;
+
+namespace frostel::report {
+
+// The paper the locale's printers hold: Letter where that is the custom, A4 elsewhere.
+[[nodiscard]] QPageSize::PageSizeId paper_for(const QLocale& locale);
+
+// The report painted as a vector PDF: page 1 holds everything a reviewer signs; pages with
+// the excursions that did not fit and with every sample (when the model has them) follow.
+[[nodiscard]] QByteArray report_pdf(const ReportModel& model, QPageSize::PageSizeId paper);
+
+// The number of pages `report_pdf` paints.
+[[nodiscard]] int report_page_count(const ReportModel& model, QPageSize::PageSizeId paper);
+
+// Written whole or not at all.
+[[nodiscard]] bool write_report_pdf(const QString& path, const ReportModel& model,
+                                    QPageSize::PageSizeId paper);
+
+}  // namespace frostel::report

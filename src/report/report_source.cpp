@@ -1,0 +1,62 @@
+#include "report_source.h"
+
+#include <QFile>
+
+#include "archive/fingerprint.h"
+#include "datafile/data_file.h"
+#include "insight/chart_summary.h"
+
+namespace frostel::report {
+
+namespace {
+
+std::optional<QByteArray> file_bytes(const QString& path, qint64 most) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > most) {
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+std::string_view view(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace
+
+ReportInput chart_report_input(const datafile::ChartDocument& document, std::string mission_text,
+                               std::string fingerprint) {
+    ReportInput input;
+    input.summary = insight::summary_input(document);
+    input.logger_id = input.summary.record ? input.summary.record->logger_id
+                                           : document.title_lines.value(0).toLatin1().toStdString();
+    input.mission_text = std::move(mission_text);
+    input.fingerprint = std::move(fingerprint);
+    return input;
+}
+
+ReportInput download_report_input(const mission::DownloadedMission& mission,
+                                  const mission::TimeZone& time_zone) {
+    ReportInput input;
+    input.summary.unit = mission.unit;
+    input.summary.readings = insight::readings_of(mission.samples, mission.values);
+    input.summary.record = mission::make_mission_record(mission.header, mission.samples, time_zone);
+    input.logger_id = mission.header.logger_id;
+    input.mission_text = mission.header.mission_text;
+    input.fingerprint = archive::mission_fingerprint(mission.pages);
+    return input;
+}
+
+std::optional<ReportInput> saved_pair_report_input(const QString& data_file) {
+    const auto text = file_bytes(data_file, datafile::kMaxDataFileBytes);
+    const auto chart =
+        file_bytes(datafile::chart_document_name(data_file), datafile::kMaxChartDocumentBytes);
+    const auto document = chart ? datafile::from_json(*chart) : std::nullopt;
+    if (!text || !document) {
+        return std::nullopt;
+    }
+    return chart_report_input(*document, datafile::data_file_text(*text).toLatin1().toStdString(),
+                              archive::saved_pair_fingerprint(view(*text), view(*chart)));
+}
+
+}  // namespace frostel::report

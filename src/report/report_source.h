@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "datafile/chart_document.h"
+#include "mission/download.h"
+#include "report_model.h"
+
+namespace frostel::report {
+
+// A mission as a chart shows it: the document's points, unit, record and limits, the
+// mission text and the fingerprint of where it came from. The logger's identity is the
+// record's, or the chart's title line for a mission kept without a record.
+[[nodiscard]] ReportInput chart_report_input(const datafile::ChartDocument& document,
+                                             std::string mission_text, std::string fingerprint);
+
+// A download as it came from the logger, fingerprinted over its raw pages.
+[[nodiscard]] ReportInput download_report_input(const mission::DownloadedMission& mission,
+                                                const mission::TimeZone& time_zone);
+
+// A saved pair by its data file's name, fingerprinted over the two files' bytes; nothing
+// when either file cannot be read as ours.
+[[nodiscard]] std::optional<ReportInput> saved_pair_report_input(const QString& data_file);
+
+}  // namespace frostel::report
