@@ -15,10 +15,10 @@ struct DownloadRequest {
     link::Clock& clock;
     int port_number = 1;
     std::filesystem::path program_folder;  // gets the side file, as from the window
-    std::optional<std::filesystem::path> csv_file;
+    std::optional<std::filesystem::path> csv_file{};
     std::string unit = "CELSIUS";
-    SummaryOptions summary;       // written only with a file
-    mission::TimeZone time_zone;  // the PC's, kept with the mission
+    SummaryOptions summary{};       // written only with a file
+    mission::TimeZone time_zone{};  // the PC's, kept with the mission
 };
 
 // The window's own download, then the samples as CSV ("time,temperature"; values in the

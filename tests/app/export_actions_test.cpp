@@ -38,7 +38,8 @@ struct Rig : test::WindowRig {
         std::ostringstream out, err;
         const cli::CommandContext context{window->logger_commands(), "sim", out, err};
         link::VirtualClock cli_clock;
-        const cli::DownloadRequest request{cli_clock, 1, folder.path().toStdString(), {}};
+        const cli::DownloadRequest request{.clock = cli_clock,
+                                           .program_folder = folder.path().toStdString()};
         return cli::run_download(context, request) == cli::kExitOk
                    ? QByteArray::fromStdString(out.str())
                    : QByteArray("<failed>");
