@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QStandardPaths>
 #include <filesystem>
 
 #include "file_name_dialogs.h"
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
         [program_folder](int number) { return link::device_for_port(program_folder, number); });
     link::SystemClock clock;
     app::QtFileNameDialogs dialogs;
-    app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once});
+    app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once,
+                            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
     QObject::connect(&termination, &app::TerminationRequests::requested, &window, &QWidget::close);
     QObject::connect(&window, &app::MainWindow::startedUp, &termination,
                      &app::TerminationRequests::listen);

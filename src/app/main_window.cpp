@@ -276,6 +276,9 @@ void MainWindow::start_up() {
     chart_->set_bottom_axis_automatic();
     chart_->show();
     settings_ = read_settings_file(program_file(kSettingsFileName));
+    if (settings_.data_folder.isEmpty()) {
+        settings_.data_folder = ties_.default_data_folder;
+    }
     const std::optional<int> port = settings_.comm_port_number.number();
     // No valid number keeps the port the link had; opening is still attempted.
     link_.open_port(port.value_or(0));

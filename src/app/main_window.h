@@ -56,6 +56,8 @@ struct MainWindowTies {
     // Ends the process once the exit has written its files: end_process_at_once in the
     // program.
     std::function<void()> end_process;
+    // The data folder while the settings file names none: the user's documents folder.
+    QString default_data_folder;
 };
 
 // Ends the process there and then: nothing that runs (a download, a search, a programming

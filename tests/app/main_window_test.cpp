@@ -26,6 +26,7 @@ namespace frostel::app {
 namespace {
 
 using test::indexed;
+using test::kDocuments;
 using test::top_level;
 
 struct Rig : test::WindowRig {
@@ -68,10 +69,11 @@ class MainWindowTest : public QObject {
             QString folder;
             QByteArray written;
         };
+        const QByteArray documents = kDocuments.toUtf8();  // no folder named: the default
         const Case cases[] = {
             {"Dansk\r\n/data/cold\r\n3\r\n", {3}, "/data/cold", "English\r\n/data/cold\r\n3\r\n"},
-            {nullptr, {}, "", "English\r\n\r\n\r\n"},
-            {"English\r\n\r\n 31 \r\n", {}, "", "English\r\n\r\n 31 \r\n"},
+            {nullptr, {}, kDocuments, "English\r\n" + documents + "\r\n\r\n"},
+            {"English\r\n\r\n 31 \r\n", {}, kDocuments, "English\r\n" + documents + "\r\n 31 \r\n"},
             {"English\r\n/cold", {}, "/cold", "English\r\n/cold\r\n\r\n"},
         };
         for (const Case& c : cases) {
@@ -98,7 +100,7 @@ class MainWindowTest : public QObject {
 
     void portMenuChoiceAndSearch() {
         Rig rig;
-        rig.put_settings("English\r\n\r\n3\r\n");
+        rig.put_settings("English\r\n/d\r\n3\r\n");
         MainWindow& first = rig.start();
         auto* menu = rig.find<QMenu>("communication_port_menu");
         QCOMPARE(menu->title(), QString("COMMUNICATION PORT"));
@@ -119,7 +121,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(rig.checked_ports(), QList<int>{3});
         QVERIFY(rig.find("Command8")->isEnabled());
         rig.close();
-        QCOMPARE(rig.settings_file(), QByteArray("English\r\n\r\n3\r\n"));
+        QCOMPARE(rig.settings_file(), QByteArray("English\r\n/d\r\n3\r\n"));
 
         // Second run with readers on ports 3 and 12; a choice leaves only it checked.
         rig.ports.attach(3, rig.box);
@@ -151,7 +153,7 @@ class MainWindowTest : public QObject {
         QVERIFY(rig.find<QMenu>("communication_port_menu")->menuAction()->isEnabled());
         QVERIFY(std::chrono::steady_clock::now() - real_start < std::chrono::seconds(2));
         rig.close();
-        QCOMPARE(rig.settings_file(), QByteArray("English\r\n\r\n 3 \r\n"));
+        QCOMPARE(rig.settings_file(), QByteArray("English\r\n/d\r\n 3 \r\n"));
     }
 
     void unitsConvertEveryPointTheAxisAndTheTable() {

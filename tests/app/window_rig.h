@@ -30,6 +30,9 @@ struct ScriptedDialogs final : app::FileNameDialogs {
     }
 };
 
+// The data folder the program starts with while the settings file names none.
+inline const QString kDocuments = QStringLiteral("/home/user/Documents");
+
 // The program on a simulated PC: thirty ports on virtual time, a temporary program folder.
 struct WindowRig {
     QTemporaryDir folder;
@@ -51,7 +54,7 @@ struct WindowRig {
     }
     app::MainWindow& start() {
         window = std::make_unique<app::MainWindow>(app::MainWindowTies{
-            port, clock, folder.path(), dialogs, launcher, [this] { ++ended; }});
+            port, clock, folder.path(), dialogs, launcher, [this] { ++ended; }, kDocuments});
         window->show();
         [this] { QTRY_VERIFY(window->started()); }();
         return *window;
