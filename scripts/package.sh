@@ -15,9 +15,10 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS) -fno-ident"
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
 
+# A failed build must not leave an older package behind to be taken for this one.
+rm -f build-package/frostel_*.deb
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DFROSTEL_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
 cmake --build build-package -j "$(nproc)"
-rm -f build-package/frostel_*.deb
 (cd build-package && cpack -G DEB >/dev/null)
 ls build-package/frostel_*.deb
