@@ -1,23 +1,16 @@
 #include "cli_download.h"
 
+#include "cli_report.h"
 #include "cli_summary.h"
 #include "link/local_date_time.h"
 #include "mission/download.h"
 #include "mission/whole_file.h"
 #include "report/csv_export.h"
+#include "report/report_source.h"
 
 namespace frostel::cli {
 
 namespace {
-
-insight::SummaryInput summary_input(const mission::DownloadedMission& mission,
-                                    const mission::TimeZone& time_zone) {
-    insight::SummaryInput input;
-    input.unit = mission.unit;
-    input.readings = insight::readings_of(mission.samples, mission.values);
-    input.record = mission::make_mission_record(mission.header, mission.samples, time_zone);
-    return input;
-}
 
 std::vector<report::CsvRow> csv_rows(const mission::DownloadedMission& mission) {
     std::vector<report::CsvRow> rows;
@@ -51,9 +44,13 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         return kExitFailed;
     }
     print_summary(context.err, *mission);
+    report::ReportInput input = report::download_report_input(*mission, request.time_zone);
+    apply_summary_options(input.summary, request.summary);
     if (request.summary.file &&
-        write_summary(summary_input(*mission, request.time_zone), request.summary, context.out,
-                      context.err) != kExitOk) {
+        write_summary(input.summary, request.summary, context.out, context.err) != kExitOk) {
+        return kExitFailed;
+    }
+    if (request.report.file && write_report(input, request.report, context.err) != kExitOk) {
         return kExitFailed;
     }
     const std::string csv = report::csv_text(csv_rows(*mission));

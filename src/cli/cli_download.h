@@ -19,11 +19,12 @@ struct DownloadRequest {
     std::string unit = "CELSIUS";
     SummaryOptions summary{};       // written only with a file
     mission::TimeZone time_zone{};  // the PC's, kept with the mission
+    ReportRequest report{};
 };
 
 // The window's own download, then the samples as CSV ("time,temperature"; values in the
 // unit with the calibration offset, in shortest round-trip form), a short account on `err`
-// and, when asked, the mission's summary as JSON.
+// and, when asked, the mission's summary as JSON and its report as PDF.
 [[nodiscard]] int run_download(const CommandContext& context, const DownloadRequest& request);
 
 }  // namespace frostel::cli

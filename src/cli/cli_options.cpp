@@ -97,7 +97,31 @@ bool parse_summary_option(SummaryOptions& options, const std::string& name,
     return false;
 }
 
-std::string parse_download_arguments(CliOptions& options, std::span<const std::string> rest) {
+// The report's options of download and summary; false for a name that is not one of them.
+bool parse_report_option(ReportRequest& report, const std::string& name, const std::string& value) {
+    if (name != "--report") {
+        return false;
+    }
+    report.file = value;
+    return true;
+}
+
+// "--all-samples" stands alone among options that come in pairs: the words without it.
+std::vector<std::string> take_all_samples(std::span<const std::string> words,
+                                          ReportRequest& report) {
+    std::vector<std::string> rest;
+    for (const std::string& word : words) {
+        if (word == "--all-samples") {
+            report.all_samples = true;
+        } else {
+            rest.push_back(word);
+        }
+    }
+    return rest;
+}
+
+std::string parse_download_arguments(CliOptions& options, std::span<const std::string> words) {
+    const std::vector<std::string> rest = take_all_samples(words, options.report);
     for (std::size_t i = 0; i < rest.size(); i += 2) {
         if (i + 1 >= rest.size()) {
             return "missing value for " + rest[i];
@@ -107,14 +131,16 @@ std::string parse_download_arguments(CliOptions& options, std::span<const std::s
             options.csv_file = value;
         } else if (rest[i] == "--unit" && mission::unit_from_token(value)) {
             options.unit = value;
-        } else if (!parse_summary_option(options.summary, rest[i], value)) {
+        } else if (!parse_summary_option(options.summary, rest[i], value) &&
+                   !parse_report_option(options.report, rest[i], value)) {
             return "bad download option: " + rest[i] + " " + value;
         }
     }
     return "";
 }
 
-std::string parse_summary_arguments(CliOptions& options, std::span<const std::string> rest) {
+std::string parse_summary_arguments(CliOptions& options, std::span<const std::string> words) {
+    const std::vector<std::string> rest = take_all_samples(words, options.report);
     if (rest.empty() || rest.front().starts_with("--")) {
         return "summary needs the data file of a saved mission";
     }
@@ -123,7 +149,8 @@ std::string parse_summary_arguments(CliOptions& options, std::span<const std::st
         if (i + 1 >= rest.size()) {
             return "missing value for " + rest[i];
         }
-        if (!parse_summary_option(options.summary, rest[i], rest[i + 1])) {
+        if (!parse_summary_option(options.summary, rest[i], rest[i + 1]) &&
+            !parse_report_option(options.report, rest[i], rest[i + 1])) {
             return "bad summary option: " + rest[i] + " " + rest[i + 1];
         }
     }
@@ -204,6 +231,9 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
     const std::string problem = parse_command_arguments(options, args.subspan(i + 1));
     if (!problem.empty()) {
         return problem;
+    }
+    if (options.report.all_samples && !options.report.file) {
+        return "--all-samples needs --report";
     }
     return options;
 }

@@ -22,6 +22,13 @@ struct SummaryOptions {
     std::optional<double> delta_h_kj_per_mol;
 };
 
+// download and summary: the mission report as PDF to `file`, every sample on pages of
+// their own with `all_samples`.
+struct ReportRequest {
+    std::optional<std::filesystem::path> file;
+    bool all_samples = false;
+};
+
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
     std::optional<int> port;            // --port N (1 to 30)
@@ -33,6 +40,7 @@ struct CliOptions {
     std::string unit = "CELSIUS";                   // download
     programming::ProgrammingSettings program;       // program
     SummaryOptions summary;                         // download, summary
+    ReportRequest report;                           // download, summary
     std::filesystem::path saved_mission;  // summary: the data file of a saved pair  // summary: the
                                           // data file of a saved pair
 };
@@ -44,10 +52,13 @@ inline constexpr const char* kCliUsage =
     "  read-page P [P ...] print pages P (0 to 65535) in hex\n"
     "  download [--csv FILE] [--unit CELSIUS|FARENHEIT|KELVIN|REAUMUR]\n"
     "           [--summary FILE] [--limits LOW:HIGH] [--delta-h KJ_PER_MOL]\n"
+    "           [--report FILE.pdf [--all-samples]]\n"
     "                      download the mission; samples as CSV to FILE or stdout,\n"
-    "                      its summary as JSON to the --summary FILE\n"
+    "                      its summary as JSON to the --summary FILE, its report as PDF\n"
     "  summary PATH.frd [--summary FILE] [--limits LOW:HIGH] [--delta-h KJ_PER_MOL]\n"
+    "           [--report FILE.pdf [--all-samples]]\n"
     "                      the summary of a saved mission as JSON, to FILE or stdout\n"
+    "                      (with --report alone: only the report)\n"
     "  program [--interval N] [--minutes] [--resolution 0.5|0.0625] [--rollover]\n"
     "          [--start immediate|temperature|YYYY-MM-DDTHH:MM] [--low T] [--high T]\n"
     "          [--calibration TENTHS] [--text TEXT]\n"

@@ -3,20 +3,24 @@
 #include <QString>
 
 #include "cli_commands.h"
-#include "datafile/chart_document.h"
+#include "cli_report.h"
 #include "datafile/data_file.h"
-#include "insight/chart_summary.h"
 #include "mission/whole_file.h"
+#include "report/report_source.h"
 #include "summary_json.h"
 
 namespace frostel::cli {
 
-int write_summary(insight::SummaryInput input, const SummaryOptions& options, std::ostream& out,
-                  std::ostream& err) {
+void apply_summary_options(insight::SummaryInput& input, const SummaryOptions& options) {
     if (options.limits.any()) {
         input.user_limits = options.limits;
     }
     input.delta_h_kj_per_mol = options.delta_h_kj_per_mol.value_or(input.delta_h_kj_per_mol);
+}
+
+int write_summary(insight::SummaryInput input, const SummaryOptions& options, std::ostream& out,
+                  std::ostream& err) {
+    apply_summary_options(input, options);
     const QByteArray json = summary_json(insight::summarize(input));
     if (!options.file) {
         out << json.toStdString();
@@ -31,16 +35,20 @@ int write_summary(insight::SummaryInput input, const SummaryOptions& options, st
 
 int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err) {
     const QString data_file = QString::fromStdString(options.saved_mission.string());
-    const QString chart_file = datafile::chart_document_name(data_file);
-    const std::optional<datafile::ChartDocument> document =
-        datafile::read_data_file(data_file) ? datafile::read_chart_document(chart_file)
-                                            : std::nullopt;
-    if (!document) {
+    std::optional<report::ReportInput> input = report::saved_pair_report_input(data_file);
+    if (!input) {
         err << "frostel-cli: not a saved mission: " << options.saved_mission.string() << " with "
-            << chart_file.toStdString() << '\n';
+            << datafile::chart_document_name(data_file).toStdString() << '\n';
         return kExitFailed;
     }
-    return write_summary(insight::summary_input(*document), options.summary, out, err);
+    apply_summary_options(input->summary, options.summary);
+    if (options.report.file && write_report(*input, options.report, err) != kExitOk) {
+        return kExitFailed;
+    }
+    if (options.report.file && !options.summary.file) {
+        return kExitOk;
+    }
+    return write_summary(input->summary, options.summary, out, err);
 }
 
 }  // namespace frostel::cli

@@ -9,12 +9,16 @@
 
 namespace frostel::cli {
 
+// The user's limits (when either side is set) and dH from the options, over the mission's.
+void apply_summary_options(insight::SummaryInput& input, const SummaryOptions& options);
+
 // The summary of `input` under `options`' limits (when either side is set) and dH, as JSON
 // to the options' file or to `out` without one; the exit code.
 [[nodiscard]] int write_summary(insight::SummaryInput input, const SummaryOptions& options,
                                 std::ostream& out, std::ostream& err);
 
-// The summary of the saved pair whose data file is `options.saved_mission`.
+// The summary of the saved pair whose data file is `options.saved_mission`, as JSON to the
+// summary's file or `out`, and its report when one is asked for (then JSON only to a file).
 [[nodiscard]] int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace frostel::cli

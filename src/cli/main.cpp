@@ -1,8 +1,9 @@
 // frostel-cli: the reader link from a terminal, on the same core as the windows.
-#include <QCoreApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QTimeZone>
 #include <iostream>
+#include <memory>
 
 #include "cli_commands.h"
 #include "cli_download.h"
@@ -53,21 +54,41 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kSummary:
             break;
         case cli::Command::kDownload:
-            return cli::run_download(context, {clock, port_number, folder, options.csv_file,
-                                               options.unit, options.summary, system_time_zone()});
+            return cli::run_download(context,
+                                     {clock, port_number, folder, options.csv_file, options.unit,
+                                      options.summary, system_time_zone(), options.report});
     }
     return cli::kExitUsage;
+}
+
+// A report is painted with fonts, which need a GUI application; the offscreen platform gives
+// one without a display, so the program runs headless wherever it is started.
+std::unique_ptr<QCoreApplication> application_for(const cli::CliOptions& options, int& argc,
+                                                  char** argv) {
+    if (!options.report.file) {
+        return std::make_unique<QCoreApplication>(argc, argv);
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's notes on the desktop session (no runtime folder under cron, say) would mix with
+    // the program's own lines on stderr; only its errors are worth a user's eye.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) {
+            std::cerr << text.toStdString() << '\n';
+        }
+    });
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto parsed = cli::parse_cli_options(args);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         std::cerr << "frostel-cli: " << *problem << '\n' << cli::kCliUsage;
         return cli::kExitUsage;
     }
-    return run(std::get<cli::CliOptions>(parsed));
+    const cli::CliOptions& options = std::get<cli::CliOptions>(parsed);
+    const auto application = application_for(options, argc, argv);
+    return run(options);
 }

@@ -180,7 +180,12 @@ void scale_values(ReportChart& chart) {
             high = std::max(high, *limit);
         }
     }
-    const double step = value_step(std::max(high - low, 1.0), kMostValueSteps);
+    // A little room beyond the extremes, so that neither a limit nor the curve runs along
+    // the frame.
+    const double margin = std::max(high - low, 1.0) * 0.04;
+    low -= margin;
+    high += margin;
+    const double step = value_step(high - low, kMostValueSteps);
     chart.bottom = std::floor(low / step) * step;
     chart.top = std::ceil(high / step) * step;
     if (chart.top - chart.bottom < step) {

@@ -49,6 +49,13 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
     EXPECT_EQ(saved.command, Command::kSummary);
     EXPECT_EQ(saved.saved_mission, std::filesystem::path("week49.frd"));
     EXPECT_FALSE(saved.summary.file);
+    EXPECT_FALSE(saved.report.file || saved.report.all_samples);
+    // "--all-samples" stands alone anywhere among the pairs.
+    const auto report = std::get<CliOptions>(parse_cli_options(
+        Args{"download", "--unit", "KELVIN", "--all-samples", "--report", "r.pdf"}));
+    EXPECT_EQ(report.report.file, std::filesystem::path("r.pdf"));
+    EXPECT_TRUE(report.report.all_samples);
+    EXPECT_EQ(report.unit, "KELVIN");
 }
 
 TEST(CliOptions, RefusesWhatCannotBeSent) {
@@ -79,7 +86,10 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "summary",
                              "summary --summary s.json",
                              "summary a.frd --limits",
-                             "summary a.frd --csv x"}) {
+                             "summary a.frd --csv x",
+                             "summary a.frd --report",
+                             "download --all-samples",
+                             "id --all-samples"}) {
         std::istringstream words(line);
         const Args args{std::istream_iterator<std::string>(words), {}};
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(args)))

@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <fstream>
 
+#include "datafile/chart_document.h"
+#include "datafile/data_file.h"
 #include "support/process.h"
 
 namespace frostel::test {
@@ -29,6 +31,13 @@ struct CliOverPseudoTerminal : ::testing::Test {
     }
     [[nodiscard]] ProcessResult cli(std::vector<std::string> words) const {
         return run_process(on_port(FROSTEL_CLI, std::move(words)));
+    }
+    // The PDF's text as poppler lays it out, every run of blanks as one.
+    [[nodiscard]] static std::string pdf_text(const fs::path& pdf, int page) {
+        const std::string number = std::to_string(page);
+        const ProcessResult text =
+            run_process({"pdftotext", "-layout", "-f", number, "-l", number, pdf.string(), "-"});
+        return QString::fromStdString(text.out).simplified().toStdString();
     }
     [[nodiscard]] std::string log_text() const {
         std::ifstream in(folder / "traffic.log");
@@ -85,8 +94,10 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
 
     const fs::path csv = folder / "mission.csv";
     const fs::path summary = folder / "summary.json";
+    const fs::path report = folder / "mission.pdf";
     const ProcessResult download =
-        cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string()});
+        cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string(),
+             "--report", report.string(), "--all-samples"});
     ASSERT_EQ(download.exit_code, 0) << download.err;
     EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 600 s\n"), std::string::npos)
         << download.err;
@@ -128,6 +139,16 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_FALSE(flags["low_alarm"].toBool() || flags["battery_reset"].toBool());
     EXPECT_EQ(flags["device_samples"].toInt(), 576);
     EXPECT_FALSE(json["time_zone"].toObject()["name"].toString().isEmpty());
+    // The report, painted without a display: the door on page 1, every sample after it.
+    const std::string first_page = pdf_text(report, 1);
+    for (const char* expected :
+         {"Mission report", "1 EXCURSION, 1 h 0 min OUT OF LIMITS",
+          "Limits: Low 275.15, high 281.15 KELVIN (the logger's alarm thresholds)",
+          "Statistics (KELVIN)", "HIGH ALARM FLAG SET BY THE LOGGER !", "Page 1 of 4",
+          "Mission fingerprint (SHA-256): "}) {
+        EXPECT_NE(first_page.find(expected), std::string::npos) << expected << "\n" << first_page;
+    }
+    EXPECT_NE(pdf_text(report, 4).find("All samples"), std::string::npos);
     // The side file, as the window leaves it.
     const std::string id = download.err.substr(8, 16);
     std::ifstream side(folder / (id + ".INF"), std::ios::binary);
@@ -143,6 +164,26 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_EQ(again.exit_code, 0) << again.err;
     EXPECT_NE(again.err.find("samples: 0\ninterval: 300 s\n"), std::string::npos) << again.err;
     EXPECT_NE(again.err.find("offset: -0.3\n"), std::string::npos) << again.err;
+}
+
+TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
+    const QString data_file = QString::fromStdString((folder / "week49.frd").string());
+    datafile::ChartDocument document;
+    document.title_lines = {"4100000ABCDEF1AA"};
+    document.points = {{0, 3.5, "2026-03-01 10:00:00"}, {0, 9.25, "2026-03-01 10:10:00"}};
+    ASSERT_TRUE(datafile::write_data_file(data_file, "walk-in freezer"));
+    ASSERT_TRUE(datafile::write_chart_document(datafile::chart_document_name(data_file), document));
+    const fs::path report = folder / "week49.pdf";
+    const ProcessResult summary = run_process({FROSTEL_CLI, "summary", data_file.toStdString(),
+                                               "--limits", "2:8", "--report", report.string()});
+    EXPECT_EQ(summary.exit_code, 0) << summary.err;
+    EXPECT_TRUE(summary.out.empty()) << "the report alone was asked for";
+    const std::string text = pdf_text(report, 1);
+    for (const char* expected :
+         {"ID:4100000ABCDEF1AA", "walk-in freezer", "1 EXCURSION, 0 h 10 min OUT OF LIMITS",
+          "9.25 at 2026-03-01 10:10:00", "Page 1 of 1"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    }
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace frostel::test {
 
 namespace {
 
-// Starts argv[0] with its stdout on `out_fd` and its stderr on `err_fd` (-1: the test's).
+// Starts argv[0] (searched on the PATH when it names no folder) with its stdout on `out_fd`
+// and its stderr on `err_fd` (-1: the test's).
 int spawn(const std::vector<std::string>& argv, int out_fd, int err_fd) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -29,7 +30,7 @@ int spawn(const std::vector<std::string>& argv, int out_fd, int err_fd) {
     }
     args.push_back(nullptr);
     pid_t pid = -1;
-    const int failed = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int failed = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
         throw std::runtime_error("cannot start " + argv[0]);
