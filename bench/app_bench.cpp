@@ -20,11 +20,11 @@
 #include "app/window_support.h"
 #include "chart_view.h"
 #include "link/clock.h"
-#include "link/local_date_time.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "main_window.h"
 #include "mission_text_box.h"
+#include "platform/local_date_time.h"
 #include "sim_serial_port.h"
 
 namespace {
@@ -46,13 +46,13 @@ double median(std::vector<double> values) {
 
 // A cold room at about 4 degrees, logged every 15 minutes, with the door left open once.
 void fill_cold_room_log(app::ChartView& chart, int count) {
-    const link::LocalDateTime start{2026, 1, 12, 8, 0, 0};
+    const platform::LocalDateTime start{2026, 1, 12, 8, 0, 0};
     const double x_start = 46034.0;
     for (int i = 0; i < count; ++i) {
         const double door = i > count * 3 / 5 ? 7.5 * std::exp(-(i - count * 3 / 5) / 9.0) : 0;
         const double y = 4.0 + 0.6 * std::sin(i / 11.0) + 0.25 * std::sin(i * 1.7) + door;
         const QString label =
-            QString::fromStdString(link::format_iso(link::add_seconds(start, i * 900)));
+            QString::fromStdString(platform::format_iso(platform::add_seconds(start, i * 900)));
         chart.add_xy(x_start + i / 4.0, std::round(y * 16) / 16, label);
     }
 }

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "link/local_date_time.h"
 #include "mission/register_map.h"
+#include "platform/local_date_time.h"
 #include "report/report_pdf.h"
 
 namespace {
@@ -35,7 +35,7 @@ report::ReportInput full_log() {
     record.low_threshold = 86;
     record.high_threshold = 98;
     record.time_zone = {"Europe/Berlin", 3600};
-    const std::int64_t start = link::to_civil_seconds(record.start_time);
+    const std::int64_t start = platform::to_civil_seconds(record.start_time);
     for (int i = 0; i < kSamples; ++i) {
         const double value = i >= 4000 && i < 4012 ? 11.5 : 4.0 + (i % 37) * 0.1;
         input.summary.readings.push_back({start + std::int64_t{300} * i, value});

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/local_date_time.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::sim {
 
@@ -63,10 +63,10 @@ void LoggerModel::update_clock() {
         return;
     }
     Byte* bytes = &memory_[kClockRegisters];
-    const link::LocalDateTime shown{2000 + from_bcd(bytes[5]), from_bcd(bytes[4]),
-                                    from_bcd(bytes[3]),        from_bcd(bytes[2]),
-                                    from_bcd(bytes[1]),        from_bcd(bytes[0])};
-    const link::LocalDateTime t = link::add_seconds(shown, elapsed.count());
+    const platform::LocalDateTime shown{2000 + from_bcd(bytes[5]), from_bcd(bytes[4]),
+                                        from_bcd(bytes[3]),        from_bcd(bytes[2]),
+                                        from_bcd(bytes[1]),        from_bcd(bytes[0])};
+    const platform::LocalDateTime t = platform::add_seconds(shown, elapsed.count());
     for (const int field : {t.second, t.minute, t.hour, t.day, t.month, t.year % 100}) {
         *bytes++ = to_bcd(field);
     }

@@ -92,7 +92,7 @@ void write_calibration_offset(LoggerModel& logger, int tenths) {
 }
 
 void write_start(LoggerModel& logger, const SimMission& mission) {
-    const link::LocalDateTime& t = mission.start;
+    const platform::LocalDateTime& t = mission.start;
     const std::array<Byte, 6> bytes{
         to_bcd(t.second), to_bcd(t.minute), hour_byte(t.hour, mission.twelve_hour_clock),
         to_bcd(t.day),    to_bcd(t.month),  to_bcd(t.year % 100)};

@@ -23,7 +23,7 @@ struct SimMission {
     bool sixteen_bit = false;
     bool rate_in_seconds = false;  // else the rate counts minutes
     std::uint16_t sample_rate = 10;
-    link::LocalDateTime start{2026, 1, 15, 10, 30, 0};
+    platform::LocalDateTime start{2026, 1, 15, 10, 30, 0};
     bool twelve_hour_clock = false;  // the start hour as the logger's 12-hour BCD
     // Without rollover a full log stops the mission; with it the newest samples overwrite
     // the oldest ones, round the log.

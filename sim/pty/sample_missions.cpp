@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "link/local_date_time.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::sim {
 
@@ -29,12 +29,12 @@ double cold_room_temperature(int i) {
     return t;
 }
 
-SimMission cold_room(const link::LocalDateTime& now) {
+SimMission cold_room(const platform::LocalDateTime& now) {
     SimMission mission;
     mission.configuration = kConfigurationL;
     mission.sixteen_bit = true;
     mission.sample_rate = kMinutesPerSample;
-    mission.start = link::add_seconds(
+    mission.start = platform::add_seconds(
         now, -static_cast<std::int64_t>(kColdRoomSamples) * kMinutesPerSample * 60 - 3600);
     mission.start.second = 0;
     mission.mission_text = "Cold room 3 - dairy. Weekly check, door alarm test on day 2.";
@@ -47,11 +47,11 @@ SimMission cold_room(const link::LocalDateTime& now) {
     return mission;
 }
 
-SimMission full_log(const link::LocalDateTime& now) {
+SimMission full_log(const platform::LocalDateTime& now) {
     SimMission mission;
     mission.configuration = kConfigurationT;
     mission.sample_rate = 1;
-    mission.start = link::add_seconds(now, -8192LL * 60);
+    mission.start = platform::add_seconds(now, -8192LL * 60);
     mission.mission_text = "Incubator B, full log";
     for (int i = 0; i < 8192; ++i) {
         mission.temperatures.push_back(37.0 + (i % 9 - 4) * 0.5);
@@ -61,7 +61,8 @@ SimMission full_log(const link::LocalDateTime& now) {
 
 }  // namespace
 
-std::optional<SimMission> sample_mission(std::string_view name, const link::LocalDateTime& now) {
+std::optional<SimMission> sample_mission(std::string_view name,
+                                         const platform::LocalDateTime& now) {
     if (name == "cold-room") {
         return cold_room(now);
     }

@@ -16,6 +16,6 @@ inline constexpr const char* kSampleMissionNames = "cold-room, full-log";
 //   mission);
 // "full-log": a full log of 8192 8-bit samples (the benchmark's download).
 [[nodiscard]] std::optional<SimMission> sample_mission(std::string_view name,
-                                                       const link::LocalDateTime& now);
+                                                       const platform::LocalDateTime& now);
 
 }  // namespace frostel::sim

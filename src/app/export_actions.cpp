@@ -6,9 +6,9 @@
 #include <QToolButton>
 
 #include "chart_view.h"
-#include "datafile/whole_file.h"
 #include "file_name_dialogs.h"
 #include "main_window.h"
+#include "platform/qt_whole_file.h"
 #include "table_view.h"
 #include "topmost.h"
 
@@ -58,7 +58,7 @@ void ExportActions::export_csv(const report::CsvFormat& format) {
     }
     const QString name = with_extension(chosen, QStringLiteral("csv"));
     const std::string csv = report::csv_text(csv_rows(window_.chart().points()), format);
-    if (!datafile::write_whole_file(name, QByteArray::fromStdString(csv))) {
+    if (!platform::write_whole_file(name, QByteArray::fromStdString(csv))) {
         show_not_saved(&window_, "csv_not_saved", tr("Export CSV"), name);
     }
 }

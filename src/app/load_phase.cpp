@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "datafile/whole_file.h"
+#include "platform/qt_whole_file.h"
 
 namespace frostel::app {
 
@@ -27,7 +27,7 @@ bool driver_installer_ran(const QString& program_folder) {
 }
 
 bool write_install_marker(const QString& program_folder) {
-    return datafile::write_whole_file(QDir(program_folder).filePath(kInstallMarkerFileName),
+    return platform::write_whole_file(QDir(program_folder).filePath(kInstallMarkerFileName),
                                       "USB\r\n");
 }
 

@@ -10,6 +10,7 @@
 #include "link/qt_serial_port.h"
 #include "load_phase.h"
 #include "main_window.h"
+#include "platform/program_folder.h"
 #include "program_launcher.h"
 #include "termination_requests.h"
 
@@ -18,9 +19,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(FROSTEL_DESKTOP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/frostel-256.png")));
+    QCoreApplication::setApplicationName(QString::fromLatin1(platform::kApplicationName));
     // Ending the session or `kill` closes the window as the user would, once it has started.
     app::TerminationRequests termination;
-    const QString folder = QCoreApplication::applicationDirPath();
+    const QString folder = platform::program_folder();
     app::QtProgramLauncher launcher;
     if (app::run_load_phase(folder, launcher) == app::LoadOutcome::kEndProgram) {
         return 0;

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QList>
 
-#include "datafile/whole_file.h"
+#include "platform/qt_whole_file.h"
 
 namespace frostel::app {
 
@@ -96,7 +96,7 @@ Settings read_settings_file(const QString& path) {
 }
 
 bool write_settings_file(const QString& path, const Settings& settings) {
-    return datafile::write_whole_file(path, format_settings(settings));
+    return platform::write_whole_file(path, format_settings(settings));
 }
 
 }  // namespace frostel::app

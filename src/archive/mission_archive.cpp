@@ -17,7 +17,7 @@
 
 #include "archive/archive_schema.h"
 #include "archive/fingerprint.h"
-#include "link/local_date_time.h"
+#include "platform/local_date_time.h"
 #include "mission/sample_log.h"
 
 namespace frostel::archive {
@@ -74,12 +74,12 @@ std::string first_line(const std::string& text) {
     return line;
 }
 
-std::string sql_time(const link::LocalDateTime& t) {
-    return link::format_iso(t);
+std::string sql_time(const platform::LocalDateTime& t) {
+    return platform::format_iso(t);
 }
 
-link::LocalDateTime parse_sql_time(const std::string& text) {
-    link::LocalDateTime t;
+platform::LocalDateTime parse_sql_time(const std::string& text) {
+    platform::LocalDateTime t;
     std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
                 &t.second);
     return t;

@@ -23,7 +23,7 @@ inline const QString kArchiveFileName = QStringLiteral("frostel-archive.sqlite")
 
 // When and where something happened, kept with it.
 struct Stamp {
-    link::LocalDateTime local_time;
+    platform::LocalDateTime local_time;
     std::string time_zone;  // the PC's zone, e.g. "Europe/Berlin"
     int utc_offset_seconds = 0;
     std::string program_version;

@@ -2,9 +2,9 @@
 
 #include "cli_report.h"
 #include "cli_summary.h"
-#include "link/local_date_time.h"
 #include "mission/download.h"
-#include "mission/whole_file.h"
+#include "platform/local_date_time.h"
+#include "platform/whole_file.h"
 #include "report/csv_export.h"
 #include "report/report_source.h"
 
@@ -27,7 +27,7 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
         << "type: " << static_cast<char>(header.logger_type) << '\n'
         << "samples: " << mission.samples.size() << '\n'
         << "interval: " << header.sample_interval << " s\n"
-        << "start: " << link::format_iso(header.start_time) << '\n'
+        << "start: " << platform::format_iso(header.start_time) << '\n'
         << "offset: " << report::shortest_number(header.calibration_offset) << '\n';
 }
 
@@ -58,7 +58,7 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         context.out << csv;
         return kExitOk;
     }
-    if (!mission::write_whole_file(*request.csv_file, csv)) {
+    if (!platform::write_whole_file(*request.csv_file, csv)) {
         context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
         return kExitFailed;
     }

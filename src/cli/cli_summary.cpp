@@ -5,7 +5,7 @@
 #include "cli_commands.h"
 #include "cli_report.h"
 #include "datafile/data_file.h"
-#include "mission/whole_file.h"
+#include "platform/whole_file.h"
 #include "report/report_source.h"
 #include "summary_json.h"
 
@@ -26,7 +26,7 @@ int write_summary(insight::SummaryInput input, const SummaryOptions& options, st
         out << json.toStdString();
         return kExitOk;
     }
-    if (!mission::write_whole_file(*options.file, json.toStdString())) {
+    if (!platform::write_whole_file(*options.file, json.toStdString())) {
         err << "frostel-cli: cannot write " << options.file->string() << '\n';
         return kExitFailed;
     }

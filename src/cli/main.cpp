@@ -1,5 +1,6 @@
 // frostel-cli: the reader link from a terminal, on the same core as the windows.
 #include <QDateTime>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTimeZone>
 #include <iostream>
@@ -13,13 +14,14 @@
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "link/reader_link.h"
+#include "platform/program_folder.h"
 
 namespace {
 
 using namespace frostel;
 
 std::filesystem::path default_program_folder() {
-    return QCoreApplication::applicationDirPath().toStdString();
+    return QFile::encodeName(platform::program_folder()).toStdString();
 }
 
 // The PC's zone at the download: the logger's clock has none.
@@ -90,5 +92,6 @@ int main(int argc, char** argv) {
     }
     const cli::CliOptions& options = std::get<cli::CliOptions>(parsed);
     const auto application = application_for(options, argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(platform::kApplicationName));
     return run(options);
 }

@@ -8,7 +8,7 @@
 #include <QTime>
 #include <cmath>
 
-#include "datafile/whole_file.h"
+#include "platform/qt_whole_file.h"
 
 namespace frostel::datafile {
 
@@ -20,7 +20,7 @@ constexpr int kLoggerIdLength = 16;
 constexpr qint64 kLargestCount = 0xFFFFFF;    // the logger's 24-bit counters
 constexpr qint64 kLargestOffset = 24 * 3600;  // seconds from UTC
 
-QString time_text(const link::LocalDateTime& t) {
+QString time_text(const platform::LocalDateTime& t) {
     return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
                              t.minute, t.second);
 }
@@ -144,7 +144,7 @@ bool read_optional_number(const QJsonValue& value, std::optional<double>& number
 
 // The logger's clock has no zone: date and time are read apart, so no local daylight-saving
 // gap can refuse a time.
-bool read_time(const QJsonValue& value, link::LocalDateTime& t) {
+bool read_time(const QJsonValue& value, platform::LocalDateTime& t) {
     const QString text = value.toString();
     const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
     const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
@@ -350,7 +350,7 @@ std::optional<ChartDocument> from_json(const QByteArray& bytes) {
 }
 
 bool write_chart_document(const QString& path, const ChartDocument& document) {
-    return write_whole_file(path, to_json(document));
+    return platform::write_whole_file(path, to_json(document));
 }
 
 std::optional<ChartDocument> read_chart_document(const QString& path) {

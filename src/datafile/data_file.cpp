@@ -1,6 +1,6 @@
 #include "datafile/data_file.h"
 
-#include "datafile/whole_file.h"
+#include "platform/qt_whole_file.h"
 
 #include <QFile>
 
@@ -28,7 +28,7 @@ QString chart_document_name(const QString& data_file_name) {
 }
 
 bool write_data_file(const QString& path, const QString& mission_text) {
-    return write_whole_file(path, to_bytes(mission_text) + kLineEnd);
+    return platform::write_whole_file(path, to_bytes(mission_text) + kLineEnd);
 }
 
 QString data_file_text(const QByteArray& bytes) {

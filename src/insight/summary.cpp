@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "link/local_date_time.h"
 #include "mission/register_map.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::insight {
 
@@ -80,25 +80,25 @@ std::vector<Reading> readings_of(std::span<const mission::Sample> samples,
     std::vector<Reading> readings;
     readings.reserve(samples.size());
     for (std::size_t i = 0; i < samples.size() && i < values.size(); ++i) {
-        readings.push_back({link::to_civil_seconds(samples[i].time), values[i]});
+        readings.push_back({platform::to_civil_seconds(samples[i].time), values[i]});
     }
     return readings;
 }
 
 std::string time_text(LoggerTime time) {
-    return link::format_iso(link::from_civil_seconds(time));
+    return platform::format_iso(platform::from_civil_seconds(time));
 }
 
 std::optional<LoggerTime> parse_time_text(std::string_view text) {
-    link::LocalDateTime t;
+    platform::LocalDateTime t;
     if (text.size() != kTimeTextLength || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
         text[13] != ':' || text[16] != ':' || !digits_at(text, 0, 4, t.year) ||
         !digits_at(text, 5, 2, t.month) || !digits_at(text, 8, 2, t.day) ||
         !digits_at(text, 11, 2, t.hour) || !digits_at(text, 14, 2, t.minute) ||
-        !digits_at(text, 17, 2, t.second) || !link::is_valid_date_time(t)) {
+        !digits_at(text, 17, 2, t.second) || !platform::is_valid_date_time(t)) {
         return std::nullopt;
     }
-    return link::to_civil_seconds(t);
+    return platform::to_civil_seconds(t);
 }
 
 std::vector<std::pair<std::string, std::string>> mission_settings(const mission::MissionRecord& r,
@@ -107,7 +107,7 @@ std::vector<std::pair<std::string, std::string>> mission_settings(const mission:
     return {
         {"Logger",
          r.logger_id + " (type " + std::string(1, static_cast<char>(r.logger_type())) + ")"},
-        {"Start", link::format_iso(r.start_time)},
+        {"Start", platform::format_iso(r.start_time)},
         {"Interval", std::to_string(r.sample_interval) + " s"},
         {"Resolution", sixteen_bit ? "16-bit (1/256 degree)" : "8-bit (1/2 degree)"},
         {"Start mode", start_mode_text(r)},

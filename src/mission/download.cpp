@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "link/local_date_time.h"
 #include "mission/register_map.h"
-#include "mission/whole_file.h"
+#include "platform/local_date_time.h"
+#include "platform/whole_file.h"
 
 namespace frostel::mission {
 
@@ -140,9 +140,9 @@ std::string side_file_text(int device_sample_count) {
     return sign + std::to_string(magnitude) + " \r\n";
 }
 
-double chart_date(const link::LocalDateTime& t) {
-    static const std::int64_t kChartEpoch = link::to_civil_seconds({1899, 12, 30, 0, 0, 0});
-    return static_cast<double>(link::to_civil_seconds(t) - kChartEpoch) / kSecondsPerDay;
+double chart_date(const platform::LocalDateTime& t) {
+    static const std::int64_t kChartEpoch = platform::to_civil_seconds({1899, 12, 30, 0, 0, 0});
+    return static_cast<double>(platform::to_civil_seconds(t) - kChartEpoch) / kSecondsPerDay;
 }
 
 std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, DownloadView& view) {
@@ -172,8 +172,8 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
 
     mission.header = decode_mission_header(*image, logger_id);
     // A side file that cannot be written does not stop the download.
-    (void)write_whole_file(side_file_path(setup.program_folder, logger_id),
-                           side_file_text(mission.header.device_sample_count));
+    (void)platform::write_whole_file(side_file_path(setup.program_folder, logger_id),
+                                     side_file_text(mission.header.device_sample_count));
     show_header(mission.header, view);
 
     SampleDecoder decoder(mission.header);

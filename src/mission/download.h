@@ -131,6 +131,6 @@ std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& log
 [[nodiscard]] std::string side_file_text(int device_sample_count);
 
 // `t` as the chart's date-time number: days since 1899-12-30 with the time as a fraction.
-[[nodiscard]] double chart_date(const link::LocalDateTime& t);
+[[nodiscard]] double chart_date(const platform::LocalDateTime& t);
 
 }  // namespace frostel::mission

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "link/local_date_time.h"
 #include "mission/register_map.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::mission {
 
@@ -75,12 +75,13 @@ std::string start_text(const StartFields& f) {
 
 // A field beyond its range (a BCD digit above 9) carries into the next one, so the start
 // is always a real date-time: month 13 is January of the next year, minute 65 is 5 past.
-link::LocalDateTime start_date_time(const StartFields& f) {
+platform::LocalDateTime start_date_time(const StartFields& f) {
     const int months = (2000 + f.year) * 12 + f.month - 1;
-    const link::LocalDateTime first_of_month{months / 12, months % 12 + 1, 1, 0, 0, 0};
-    const std::int64_t seconds = link::to_civil_seconds(first_of_month) + (f.day - 1) * 86400LL +
-                                 f.hour * 3600LL + f.minute * 60LL + f.second;
-    return link::from_civil_seconds(seconds);
+    const platform::LocalDateTime first_of_month{months / 12, months % 12 + 1, 1, 0, 0, 0};
+    const std::int64_t seconds = platform::to_civil_seconds(first_of_month) +
+                                 (f.day - 1) * 86400LL + f.hour * 3600LL + f.minute * 60LL +
+                                 f.second;
+    return platform::from_civil_seconds(seconds);
 }
 
 RawReading raw_reading(const MemoryImage& image, std::size_t address) {

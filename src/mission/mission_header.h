@@ -51,7 +51,7 @@ struct MissionHeader {
     int start_delay = 0;
     // "DD-MM-20YY HH:MM:SS", seconds "00" when the interval exceeds 59 seconds.
     std::string start_time_text;
-    link::LocalDateTime start_time;
+    platform::LocalDateTime start_time;
     int mission_sample_count = 0;
     int device_sample_count = 0;
     SensorCalibration sensor_calibration;

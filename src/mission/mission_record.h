@@ -24,7 +24,7 @@ struct TimeZone {
 struct MissionRecord {
     link::LoggerId logger_id;
     link::Byte configuration = 0;
-    link::LocalDateTime start_time;
+    platform::LocalDateTime start_time;
     int sample_interval = 0;  // seconds
     SampleFormat sample_format = SampleFormat::k8Bit;
     int start_delay = 0;  // minutes

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "link/local_date_time.h"
 #include "mission/register_map.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::mission {
 
@@ -35,7 +35,7 @@ void put_digits(char* out, int value, int count) {
 
 // "yyyy-mm-dd hh:mm:ss" written digit by digit: a full log has 8192 of them, and a
 // formatted print of each would cost more than the whole decoding.
-std::string iso_text(const link::LocalDateTime& t) {
+std::string iso_text(const platform::LocalDateTime& t) {
     std::string text = "0000-00-00 00:00:00";
     put_digits(&text[0], t.year, 4);
     put_digits(&text[5], t.month, 2);
@@ -108,7 +108,7 @@ void SampleDecoder::put(int position, double celsius, SensorRange range) {
 }
 
 std::vector<Sample> SampleDecoder::samples() const {
-    const std::int64_t start = link::to_civil_seconds(header_.start_time);
+    const std::int64_t start = platform::to_civil_seconds(header_.start_time);
     std::vector<Sample> result(static_cast<std::size_t>(walk_.sample_count));
     for (int j = 0; j < walk_.sample_count; ++j) {
         Sample& sample = result[static_cast<std::size_t>(j)];
@@ -116,8 +116,8 @@ std::vector<Sample> SampleDecoder::samples() const {
             static_cast<std::size_t>((walk_.oldest_position + j) % walk_.capacity);
         sample.celsius = table_[position];
         sample.range = ranges_[position];
-        sample.time = link::from_civil_seconds(start + (walk_.oldest_sample_number + j) *
-                                                           header_.sample_interval);
+        sample.time = platform::from_civil_seconds(start + (walk_.oldest_sample_number + j) *
+                                                               header_.sample_interval);
         sample.time_text = iso_text(sample.time);
     }
     return result;

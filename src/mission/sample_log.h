@@ -45,7 +45,7 @@ enum class SensorRange : std::uint8_t { kWithin, kBelow, kAbove };
 
 struct Sample {
     double celsius = 0.0;
-    link::LocalDateTime time;
+    platform::LocalDateTime time;
     std::string time_text;  // "yyyy-mm-dd hh:mm:ss"
     SensorRange range = SensorRange::kWithin;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/local_date_time.h"
+#include "platform/local_date_time.h"
 #include "thresholds.h"
 
 namespace frostel::programming {
@@ -62,7 +62,7 @@ void put_bytes(link::MemoryImage& image, std::size_t address, const std::vector<
     }
 }
 
-void put_clock(link::MemoryImage& image, const link::LocalDateTime& now) {
+void put_clock(link::MemoryImage& image, const platform::LocalDateTime& now) {
     put_bytes(image, write_address::kClock,
               {bcd(now.second), bcd(now.minute), bcd(now.hour), bcd(now.day), bcd(now.month),
                bcd(now.year - 2000)});
@@ -118,23 +118,23 @@ std::vector<Byte> mission_text_bytes(std::string_view utf8) {
 
 std::variant<std::uint32_t, ResultLine> start_delay_minutes(const CalendarDate& date,
                                                             const std::string& time_text,
-                                                            const link::LocalDateTime& now) {
+                                                            const platform::LocalDateTime& now) {
     const bool typed = time_text.size() == 5 && time_text[2] == ':' &&
                        std::all_of(time_text.begin(), time_text.end(),
                                    [](char c) { return c == ':' || (c >= '0' && c <= '9'); });
-    const link::LocalDateTime start{date.year,
-                                    date.month,
-                                    date.day,
-                                    typed ? std::stoi(time_text.substr(0, 2)) : 0,
-                                    typed ? std::stoi(time_text.substr(3, 2)) : 0,
-                                    0};
-    if (!typed || !link::is_valid_date_time(start)) {
+    const platform::LocalDateTime start{date.year,
+                                        date.month,
+                                        date.day,
+                                        typed ? std::stoi(time_text.substr(0, 2)) : 0,
+                                        typed ? std::stoi(time_text.substr(3, 2)) : 0,
+                                        0};
+    if (!typed || !platform::is_valid_date_time(start)) {
         return start_time_incomplete(time_text);
     }
     // The start is a whole minute and now lies after 1970, so both divisions land on the
     // minute boundary at or before their time.
-    const std::int64_t delay = link::to_civil_seconds(start) / kSecondsPerMinute -
-                               link::to_civil_seconds(now) / kSecondsPerMinute;
+    const std::int64_t delay = platform::to_civil_seconds(start) / kSecondsPerMinute -
+                               platform::to_civil_seconds(now) / kSecondsPerMinute;
     if (delay < 0) {
         return start_time_before_now();
     }
@@ -144,9 +144,8 @@ std::variant<std::uint32_t, ResultLine> start_delay_minutes(const CalendarDate& 
     return static_cast<std::uint32_t>(delay);
 }
 
-std::variant<link::MemoryImage, ResultLine> build_mission_image(const ProgrammingSettings& settings,
-                                                                LoggerType type,
-                                                                const link::LocalDateTime& now) {
+std::variant<link::MemoryImage, ResultLine> build_mission_image(
+    const ProgrammingSettings& settings, LoggerType type, const platform::LocalDateTime& now) {
     link::MemoryImage image(kWriteImageSize);
     std::vector<Byte> text_block = mission_text_bytes(settings.mission_text);
     text_block.push_back(mission::kOffsetMarkerValue);

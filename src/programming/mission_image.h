@@ -36,12 +36,13 @@ inline constexpr std::uint32_t kLongestStartDelay = 0xFFFFFF;
 // the result line that refuses the start: incomplete, not a time of day, too far ahead,
 // or before now (the current minute is not before now).
 [[nodiscard]] std::variant<std::uint32_t, ResultLine> start_delay_minutes(
-    const CalendarDate& date, const std::string& time_text, const link::LocalDateTime& now);
+    const CalendarDate& date, const std::string& time_text, const platform::LocalDateTime& now);
 
 // The image of a new mission, addresses 0x0020 to 0x021F filled from the settings (whose
 // threshold texts are already corrected to the logger's range) and the PC's local time;
 // or the refusal of a date-and-time start.
 [[nodiscard]] std::variant<link::MemoryImage, ResultLine> build_mission_image(
-    const ProgrammingSettings& settings, mission::LoggerType type, const link::LocalDateTime& now);
+    const ProgrammingSettings& settings, mission::LoggerType type,
+    const platform::LocalDateTime& now);
 
 }  // namespace frostel::programming

@@ -5,7 +5,7 @@
 #include <optional>
 #include <set>
 
-#include "link/local_date_time.h"
+#include "platform/local_date_time.h"
 #include "programming_rules.h"
 
 namespace frostel::programming {
@@ -44,7 +44,7 @@ std::optional<UsageError> set_start_date_time(ProgrammingSettings& settings,
     }
     const CalendarDate date{std::stoi(text.substr(0, 4)), std::stoi(text.substr(5, 2)),
                             std::stoi(text.substr(8, 2))};
-    if (!link::is_valid_date_time({date.year, date.month, date.day, 0, 0, 0})) {
+    if (!platform::is_valid_date_time({date.year, date.month, date.day, 0, 0, 0})) {
         return UsageError{"--start " + text + ": no such date"};
     }
     settings.start_mode = StartMode::kDateTime;

@@ -290,7 +290,7 @@ void Programming_DS1922T::build_date_time_group(QGroupBox* start) {
                       twips(0, 0, 2780, 2760));
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar_->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
-    const link::LocalDateTime today = clock_.local_now();
+    const platform::LocalDateTime today = clock_.local_now();
     calendar_->setSelectedDate(QDate(today.year, today.month, today.day));
     timeLabel_ = place(new QLabel(QStringLiteral("Time"), dateTimeGroup_), QStringLiteral("Label3"),
                        twips(120, 2820, 615, 255));
@@ -312,7 +312,7 @@ void Programming_DS1922T::connect_handlers() {
 
 void Programming_DS1922T::open_for_new_mission() {
     missionText_->clear();
-    const link::LocalDateTime today = clock_.local_now();
+    const platform::LocalDateTime today = clock_.local_now();
     calendar_->setSelectedDate(QDate(today.year, today.month, today.day));
     show();
     raise();

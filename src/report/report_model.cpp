@@ -5,8 +5,8 @@
 #include <array>
 #include <cmath>
 
-#include "link/local_date_time.h"
 #include "mission/logger_type.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::report {
 

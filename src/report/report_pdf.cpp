@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <array>
 
-#include "datafile/whole_file.h"
+#include "platform/qt_whole_file.h"
 
 namespace frostel::report {
 
@@ -470,7 +470,7 @@ QByteArray report_pdf(const ReportModel& model, QPageSize::PageSizeId paper) {
 }
 
 bool write_report_pdf(const QString& path, const ReportModel& model, QPageSize::PageSizeId paper) {
-    return datafile::write_whole_file(path, report_pdf(model, paper));
+    return platform::write_whole_file(path, report_pdf(model, paper));
 }
 
 }  // namespace frostel::report

@@ -18,7 +18,7 @@ namespace {
 
 using test::ArchiveRig;
 
-const link::LocalDateTime kStart{2026, 1, 15, 10, 30, 0};
+const platform::LocalDateTime kStart{2026, 1, 15, 10, 30, 0};
 
 std::vector<std::int64_t> ids(const std::vector<MissionRecord>& records) {
     std::vector<std::int64_t> result;
@@ -106,7 +106,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceAndShowsItAgainFromItsPages) {
 TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     ArchiveRig rig;
     MissionArchive archive(rig.path());
-    const auto keep = [&](const std::string& text, link::LocalDateTime start,
+    const auto keep = [&](const std::string& text, platform::LocalDateTime start,
                           std::uint64_t serial) {
         return archive
             .archive(rig.download(ArchiveRig::mission(text, start, 20), serial), rig.stamp)

@@ -68,7 +68,7 @@ TEST(MissionHeader, RateCountsSecondsOrMinutesAndMinutesDropTheStartSeconds) {
     const MissionHeader minutes = with_rate(0x0A, 0x01);
     EXPECT_EQ(minutes.sample_interval, 600);
     EXPECT_EQ(minutes.start_time_text, "07-11-2009 14:30:00");
-    EXPECT_EQ(minutes.start_time, (link::LocalDateTime{2009, 11, 7, 14, 30, 0}));
+    EXPECT_EQ(minutes.start_time, (platform::LocalDateTime{2009, 11, 7, 14, 30, 0}));
     // 60 counted in seconds is over 59 too; 59 is not.
     EXPECT_EQ(with_rate(60, 0x02).start_time_text, "07-11-2009 14:30:00");
     EXPECT_EQ(with_rate(59, 0x02).start_time_text, "07-11-2009 14:30:05");
@@ -91,14 +91,14 @@ TEST(MissionHeader, StartTimeMasksTheHourAndMonthAndKeepsTwoDigitsInItsText) {
     // Minute 0x1F reads 25; year 0xA5 reads 105, whose text keeps "05".
     const MissionHeader h = with_start({0x00, 0x1F, 0x00, 0x31, 0x12, 0xA5});
     EXPECT_EQ(h.start_time_text, "31-12-2005 00:25:00");
-    EXPECT_EQ(h.start_time, (link::LocalDateTime{2005, 12, 31, 0, 25, 0}));
+    EXPECT_EQ(h.start_time, (platform::LocalDateTime{2005, 12, 31, 0, 25, 0}));
     // Month 0x13 and minute 0x7A (80) run over into the next year and hour.
     const MissionHeader over = with_start({0x00, 0x7A, 0x23, 0x31, 0x13, 0x09});
     EXPECT_EQ(over.start_time_text, "31-13-2009 23:80:00");
-    EXPECT_EQ(over.start_time, (link::LocalDateTime{2010, 2, 1, 0, 20, 0}));
+    EXPECT_EQ(over.start_time, (platform::LocalDateTime{2010, 2, 1, 0, 20, 0}));
     // A cleared logger (all zero) still gives a date-time.
     EXPECT_EQ(decode({}).start_time_text, "00-00-2000 00:00:00");
-    EXPECT_EQ(decode({}).start_time, (link::LocalDateTime{1999, 11, 30, 0, 0, 0}));
+    EXPECT_EQ(decode({}).start_time, (platform::LocalDateTime{1999, 11, 30, 0, 0, 0}));
 }
 
 TEST(MissionHeader, CountsFormatAlarmCalibrationBytesAndTheWholeMissionText) {

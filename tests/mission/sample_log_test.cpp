@@ -130,7 +130,7 @@ TEST(LogWalk, PagesDecodeOneByOneAndOnlyTheMissionsSamplesAreShownAndTimed) {
     ASSERT_EQ(samples.size(), 100U);
     EXPECT_EQ(samples[0].time_text, "2009-12-31 23:50:00");
     EXPECT_EQ(samples[1].time_text, "2010-01-01 00:00:00");
-    EXPECT_EQ(samples[99].time, (link::LocalDateTime{2010, 1, 1, 16, 20, 0}));
+    EXPECT_EQ(samples[99].time, (platform::LocalDateTime{2010, 1, 1, 16, 20, 0}));
     EXPECT_EQ(samples[99].time_text, "2010-01-01 16:20:00");
     EXPECT_EQ(samples[99].celsius, 14.5);  // page 131
 

@@ -13,7 +13,7 @@ using link::Byte;
 using mission::LoggerType;
 using enum mission::LoggerType;
 
-const link::LocalDateTime kNow{2026, 3, 14, 15, 9, 26};
+const platform::LocalDateTime kNow{2026, 3, 14, 15, 9, 26};
 
 // A refused or a built image throws on the wrong `std::get`, which fails the test.
 std::variant<link::MemoryImage, ResultLine> build(const ProgrammingSettings& settings) {
@@ -120,7 +120,8 @@ TEST(StartDelay, MinutesAheadIn24BitsLeastSignificantByteFirst) {
     EXPECT_EQ(start_delay_bytes(starting_in(kNow, 0xFFFFFF)),
               (std::array<Byte, 3>{0xFF, 0xFF, 0xFF}));
     // Counted in minute boundaries: the current minute starts at once.
-    const auto minutes = [](CalendarDate date, const char* time, link::LocalDateTime now = kNow) {
+    const auto minutes = [](CalendarDate date, const char* time,
+                            platform::LocalDateTime now = kNow) {
         return std::get<std::uint32_t>(start_delay_minutes(date, time, now));
     };
     EXPECT_EQ(minutes({2026, 3, 14}, "15:09"), 0U);

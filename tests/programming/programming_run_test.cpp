@@ -23,7 +23,7 @@ using mission::LoggerType;
 using sim::ReplyFault;
 
 // Where the virtual clock starts.
-const link::LocalDateTime kStart = link::VirtualClock{}.local_now();
+const platform::LocalDateTime kStart = link::VirtualClock{}.local_now();
 
 // Stop, type, clear, 16 pages written and copied, the 16 read from memory, start.
 std::string clean_run_letters() {
@@ -67,8 +67,8 @@ struct ProgrammingRig : test::SimRig {
     // since); the status byte and the time stamp are the logger's own.
     void expect_image_of(const ProgrammingSettings& settings) const {
         const auto bcd = [this](std::size_t a) { return sim::from_bcd(at(a)); };
-        const link::LocalDateTime shown{2000 + bcd(0x0205), bcd(0x0204), bcd(0x0203),
-                                        bcd(0x0202),        bcd(0x0201), bcd(0x0200)};
+        const platform::LocalDateTime shown{2000 + bcd(0x0205), bcd(0x0204), bcd(0x0203),
+                                            bcd(0x0202),        bcd(0x0201), bcd(0x0200)};
         EXPECT_GE(shown, kStart);
         EXPECT_LE(shown, clock.local_now());
         const auto image =

@@ -166,7 +166,7 @@ class ProgrammingWindowTest : public QObject {
         QVERIFY(w.window->isVisible());
         QVERIFY(w.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(w.get<QPlainTextEdit>("RichTextBox1")->toPlainText().isEmpty());
-        const link::LocalDateTime today = w.rig.clock.local_now();
+        const platform::LocalDateTime today = w.rig.clock.local_now();
         QCOMPARE(w.get<QCalendarWidget>("MonthView1")->selectedDate(),
                  QDate(today.year, today.month, today.day));
         auto* slider = w.get<QScrollBar>("HScroll2");

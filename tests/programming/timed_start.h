@@ -2,16 +2,16 @@
 
 #include <cstdio>
 
-#include "link/local_date_time.h"
+#include "platform/local_date_time.h"
 #include "programming/programming_settings.h"
 
 namespace frostel::programming {
 
 // Settings with a date-and-time start `minutes` after the start of the minute `now` is in,
 // typed as the window holds it.
-inline ProgrammingSettings starting_in(const link::LocalDateTime& now, std::int64_t minutes) {
+inline ProgrammingSettings starting_in(const platform::LocalDateTime& now, std::int64_t minutes) {
     const auto start =
-        link::from_civil_seconds(link::to_civil_seconds(now) / 60 * 60 + minutes * 60);
+        platform::from_civil_seconds(platform::to_civil_seconds(now) / 60 * 60 + minutes * 60);
     ProgrammingSettings settings;
     settings.start_mode = StartMode::kDateTime;
     settings.start_date = {start.year, start.month, start.day};

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <thread>
 
-#include "mission/whole_file.h"
+#include "platform/whole_file.h"
 
 namespace frostel::test {
 namespace {
@@ -24,14 +24,14 @@ TEST(KilledSave, TheChosenFileIsAlwaysOneWholeVersion) {
     // Large enough that a kill often lands in the middle of a write.
     const std::string first(4 << 20, 'A');
     const std::string second(4 << 20, 'B');
-    ASSERT_TRUE(mission::write_whole_file(target, first));
+    ASSERT_TRUE(platform::write_whole_file(target, first));
 
     for (int round = 0; round < 12; ++round) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (int i = 0;; ++i) {
-                (void)mission::write_whole_file(target, i % 2 ? first : second);
+                (void)platform::write_whole_file(target, i % 2 ? first : second);
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + 7 * round));

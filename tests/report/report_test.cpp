@@ -8,8 +8,8 @@
 #include <QTimeZone>
 
 #include "datafile/data_file.h"
-#include "link/local_date_time.h"
 #include "mission/register_map.h"
+#include "platform/local_date_time.h"
 #include "report/report_pdf.h"
 #include "report/report_source.h"
 
@@ -17,7 +17,7 @@ namespace frostel::report {
 namespace {
 
 constexpr int kInterval = 600;
-const link::LocalDateTime kStart{2026, 12, 3, 4, 59, 0};
+const platform::LocalDateTime kStart{2026, 12, 3, 4, 59, 0};
 
 // An "L" logger with its alarm thresholds at 2 and 8 degrees Celsius, both enabled.
 mission::MissionRecord cold_room_record(int samples) {
@@ -41,7 +41,7 @@ ReportInput cold_room(const std::vector<double>& values) {
     input.mission_text = "Cold room 3 - dairy\r\nweekly check" + std::string(446, ' ');
     input.fingerprint = std::string(64, 'e');
     input.summary.record = cold_room_record(static_cast<int>(values.size()));
-    const insight::LoggerTime start = link::to_civil_seconds(kStart);
+    const insight::LoggerTime start = platform::to_civil_seconds(kStart);
     for (std::size_t i = 0; i < values.size(); ++i) {
         input.summary.readings.push_back(
             {start + static_cast<insight::LoggerTime>(i) * kInterval, values[i]});

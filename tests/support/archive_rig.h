@@ -40,7 +40,7 @@ struct ArchiveRig {
     }
 
     // A mission of `samples` 8-bit readings from `start`, its text `text`.
-    static sim::SimMission mission(const std::string& text, link::LocalDateTime start,
+    static sim::SimMission mission(const std::string& text, platform::LocalDateTime start,
                                    int samples) {
         sim::SimMission m;
         m.mission_text = text;

@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <string_view>
 
-namespace frostel::mission {
+namespace frostel::platform {
 
 // Writes `content` to `path` whole or not at all: a temporary file beside it, flushed to
 // disk, then renamed over it, so a failure never leaves the old file half-overwritten.
+// A symbolic link is followed (its target is written, the link stays), and an existing
+// file keeps its permissions.
 [[nodiscard]] bool write_whole_file(const std::filesystem::path& path, std::string_view content);
 
-}  // namespace frostel::mission
+}  // namespace frostel::platform

@@ -3,9 +3,21 @@
 #include <cstdint>
 #include <string>
 
-#include "clock.h"
+namespace frostel::platform {
 
-namespace frostel::link {
+// A calendar date and time of day on the PC's local clock.
+struct LocalDateTime {
+    int year = 2000;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    auto operator<=>(const LocalDateTime&) const = default;
+};
+
+// The PC's local date and time now, to the second.
+[[nodiscard]] LocalDateTime local_now();
 
 // Civil seconds since 1970-01-01 00:00:00 of the same (zone-less) local calendar, so that
 // adding a sample interval never crosses a daylight-saving jump twice.
@@ -16,4 +28,4 @@ namespace frostel::link {
 // "yyyy-mm-dd hh:mm:ss"
 [[nodiscard]] std::string format_iso(const LocalDateTime& t);
 
-}  // namespace frostel::link
+}  // namespace frostel::platform

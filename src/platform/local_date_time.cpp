@@ -1,9 +1,10 @@
-#include "local_date_time.h"
+#include "platform/local_date_time.h"
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
-namespace frostel::link {
+namespace frostel::platform {
 
 namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;
@@ -13,6 +14,18 @@ std::int64_t floor_div(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 }  // namespace
+
+LocalDateTime local_now() {
+    const std::time_t t = std::time(nullptr);
+    std::tm parts{};
+#ifdef _WIN32
+    localtime_s(&parts, &t);
+#else
+    localtime_r(&t, &parts);
+#endif
+    return LocalDateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                         parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
 
 std::int64_t to_civil_seconds(const LocalDateTime& t) {
     using namespace std::chrono;
@@ -43,9 +56,8 @@ bool is_valid_date_time(const LocalDateTime& t) {
     using namespace std::chrono;
     const year_month_day ymd{year{t.year}, month{static_cast<unsigned>(t.month)},
                              day{static_cast<unsigned>(t.day)}};
-    return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && ymd.ok() &&
-           t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 &&
-           t.second < 60;
+    return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && ymd.ok() && t.hour >= 0 &&
+           t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second < 60;
 }
 
 std::string format_iso(const LocalDateTime& t) {
@@ -55,4 +67,4 @@ std::string format_iso(const LocalDateTime& t) {
     return text;
 }
 
-}  // namespace frostel::link
+}  // namespace frostel::platform

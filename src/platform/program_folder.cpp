@@ -1,0 +1,31 @@
+#include "platform/program_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace frostel::platform {
+
+bool folder_can_be_written(const QString& folder) {
+    // Permission bits alone mislead: root ignores them, a read-only mount does not.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".write-probe-XXXXXX")));
+    return probe.open();
+}
+
+QString choose_program_folder(const QString& executable_folder, const QString& per_user_folder,
+                              const FolderCheck& can_write) {
+    if (can_write(executable_folder)) {
+        return executable_folder;
+    }
+    (void)QDir().mkpath(per_user_folder);
+    return per_user_folder;
+}
+
+QString program_folder() {
+    return choose_program_folder(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), folder_can_be_written);
+}
+
+}  // namespace frostel::platform

@@ -1,0 +1,121 @@
+// The operating system seams on a real file system. POSIX: permissions, symbolic links, and
+// on Linux a read-only mount in a private mount namespace.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+
+#ifdef __linux__
+#include <sched.h>
+#include <sys/mount.h>
+#endif
+
+#include "platform/program_folder.h"
+#include "platform/whole_file.h"
+
+namespace frostel::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string content_of(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+fs::perms permissions_of(const fs::path& path) {
+    return fs::status(path).permissions();
+}
+
+struct WholeFile : ::testing::Test {
+    QTemporaryDir temporary;
+    fs::path folder{temporary.path().toStdString()};
+};
+
+TEST_F(WholeFile, ReplacesTheFileAndKeepsItsPermissionsWithNothingLeftBeside) {
+    const fs::path file = folder / "SETUP.FRG";
+    ASSERT_TRUE(write_whole_file(file, "first"));
+    for (const fs::perms kept : {fs::perms(0600), fs::perms(0640)}) {
+        fs::permissions(file, kept);
+        ASSERT_TRUE(write_whole_file(file, "next"));
+        EXPECT_EQ(content_of(file), "next");
+        EXPECT_EQ(permissions_of(file), kept);
+    }
+    EXPECT_FALSE(write_whole_file(folder / "no-such-folder" / "x", "x"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(WholeFile, WritesThroughSymbolicLinksAndKeepsThem) {
+    fs::create_directory(folder / "data");
+    const fs::path target = folder / "data" / "standard.tee";
+    ASSERT_TRUE(write_whole_file(target, "old"));
+    fs::permissions(target, fs::perms(0600));
+    fs::create_symlink("data/standard.tee", folder / "relative");
+    fs::create_symlink(folder / "relative", folder / "chained");
+    fs::create_symlink(folder / "data" / "made-by-write", folder / "dangling");
+    fs::create_symlink("loop", folder / "loop");
+
+    ASSERT_TRUE(write_whole_file(folder / "chained", "new"));
+    EXPECT_TRUE(fs::is_symlink(folder / "chained"));
+    EXPECT_TRUE(fs::is_symlink(folder / "relative"));
+    EXPECT_EQ(content_of(target), "new");
+    EXPECT_EQ(permissions_of(target), fs::perms(0600));
+
+    ASSERT_TRUE(write_whole_file(folder / "dangling", "created"));
+    EXPECT_TRUE(fs::is_symlink(folder / "dangling"));
+    EXPECT_EQ(content_of(folder / "data" / "made-by-write"), "created");
+    EXPECT_FALSE(write_whole_file(folder / "loop", "x"));
+}
+
+TEST(ProgramFolder, TheExecutablesFolderWhenWritableElseThePerUserFolderMadeOnFirstUse) {
+    QTemporaryDir temporary;
+    const QString executable_folder = temporary.filePath(QStringLiteral("bin"));
+    const QString per_user = temporary.filePath(QStringLiteral("home/.config/frostel"));
+    const auto writable = [](const QString&) { return true; };
+    const auto read_only = [](const QString&) { return false; };
+    EXPECT_EQ(choose_program_folder(executable_folder, per_user, writable), executable_folder);
+    EXPECT_FALSE(QDir(per_user).exists());
+    EXPECT_EQ(choose_program_folder(executable_folder, per_user, read_only), per_user);
+    EXPECT_TRUE(QDir(per_user).exists());
+    EXPECT_EQ(choose_program_folder(executable_folder, per_user, read_only), per_user);
+
+    EXPECT_TRUE(folder_can_be_written(temporary.path()));
+    EXPECT_FALSE(folder_can_be_written(temporary.filePath(QStringLiteral("missing"))));
+    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+#ifdef __linux__
+// Root passes every permission check, so only a read-only file system shows that the check
+// asks the system rather than the permission bits.
+TEST(ProgramFolder, AReadOnlyMountIsNotWritableEvenForRoot) {
+    QTemporaryDir temporary;
+    const QString bin = temporary.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QByteArray path = QFile::encodeName(bin);
+    if (::unshare(CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+        GTEST_SKIP() << "no private mount namespace here";
+    }
+    if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) != 0) {
+        GTEST_SKIP() << "no bind mount here";
+    }
+    const bool read_only =
+        ::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    const bool writable = folder_can_be_written(bin);
+    const QString chosen = choose_program_folder(bin, temporary.filePath(QStringLiteral("user")),
+                                                 folder_can_be_written);
+    ::umount(path.constData());
+    if (!read_only) {
+        GTEST_SKIP() << "no read-only remount here";
+    }
+    EXPECT_FALSE(writable);
+    EXPECT_EQ(chosen, temporary.filePath(QStringLiteral("user")));
+}
+#endif
+
+}  // namespace
+}  // namespace frostel::platform
