@@ -17,8 +17,8 @@
 
 #include "archive/archive_schema.h"
 #include "archive/fingerprint.h"
-#include "platform/local_date_time.h"
 #include "mission/sample_log.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::archive {
 
