@@ -62,10 +62,14 @@ chown nobody:nogroup "$home" "$work/runtime"
 as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups
   env -i HOME="$home" XDG_RUNTIME_DIR="$work/runtime" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen)
 
-echo "smoke: frostel-cli --version, --help, man page"
-"${as_user[@]}" frostel-cli --version | grep -F "$version" >/dev/null || fail "frostel-cli --version does not say $version"
-"${as_user[@]}" frostel-cli --help | grep "^usage: frostel-cli" >/dev/null || fail "frostel-cli --help shows no usage"
-[ "$(man -w frostel-cli)" = /usr/share/man/man1/frostel-cli.1.gz ] || fail "man -w frostel-cli"
+echo "smoke: one version, manual pages"
+grep -F "<release version=\"$version\"" "/usr/share/metainfo/$desktop_id.metainfo.xml" >/dev/null ||
+  fail "the metadata's release is not $version"
+for page in frostel frostel-cli frostel-reader-sim; do
+  [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page"
+  zcat "/usr/share/man/man1/$page.1.gz" | grep -F "Frostel $version" >/dev/null ||
+    fail "the manual page of $page is not of $version"
+done
 
 echo "smoke: frostel-cli id on frostel-reader-sim"
 coproc SIM { exec "${as_user[@]}" frostel-reader-sim --mission cold-room; }
