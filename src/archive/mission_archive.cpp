@@ -17,6 +17,8 @@
 
 #include "archive/archive_schema.h"
 #include "archive/fingerprint.h"
+#include "insight/summary.h"
+#include "mission/mission_record.h"
 #include "mission/sample_log.h"
 #include "platform/local_date_time.h"
 
@@ -129,19 +131,23 @@ class WriteTransaction {
     bool committed_ = false;
 };
 
-struct CelsiusRange {
-    std::optional<double> minimum;
-    std::optional<double> maximum;
-};
-
-CelsiusRange celsius_range(const mission::DownloadedMission& mission) {
+// What the list shows of a mission's temperatures: its summary in degrees Celsius, against
+// the thresholds the logger was programmed with.
+insight::Summary list_summary(const mission::DownloadedMission& mission, const Stamp& stamp) {
     const std::vector<double> values = mission::shown_values(
         mission.samples, mission::TemperatureUnit::kCelsius, mission.header.calibration_offset);
-    if (values.empty()) {
-        return {};
+    insight::SummaryInput input;
+    input.readings.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        input.readings.push_back({platform::to_civil_seconds(mission.samples[i].time), values[i]});
     }
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    return {*low, *high};
+    input.record = mission::make_mission_record(mission.header, mission.samples,
+                                                {stamp.time_zone, stamp.utc_offset_seconds});
+    return insight::summarize(input);
+}
+
+std::optional<double> value_of(const std::optional<insight::TimedValue>& timed) {
+    return timed ? std::optional<double>(timed->value) : std::nullopt;
 }
 
 QVariant nullable(const std::optional<double>& value) {
@@ -299,14 +305,14 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
     }
     const QVariant earlier = query.value(0);
 
-    const CelsiusRange range = celsius_range(mission);
+    const insight::Summary summary = list_summary(mission, stamp);
     query.prepare(QStringLiteral(
         "INSERT INTO missions (logger_id, logger_type, configuration, start_time,"
         " mission_sample_count, device_sample_count, sample_count, interval_seconds,"
         " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
-        " minimum, maximum, downloaded_at, time_zone, utc_offset_seconds, program_version,"
+        " minimum, maximum, verdict, downloaded_at, time_zone, utc_offset_seconds, program_version,"
         " fingerprint, content_key, pages, later_download_of, last_downloaded_at)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant& value : {
              QVariant(latin1(header.logger_id)),
              QVariant(QString(QChar(static_cast<char>(header.logger_type)))),
@@ -321,8 +327,9 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
              QVariant(header.calibration_offset_tenths),
              QVariant(latin1(header.mission_text)),
              QVariant(latin1(first_line(header.mission_text))),
-             nullable(range.minimum),
-             nullable(range.maximum),
+             nullable(value_of(summary.statistics.minimum)),
+             nullable(value_of(summary.statistics.maximum)),
+             QVariant(QString::fromStdString(summary.verdict)),
              QVariant(now),
              QVariant(QString::fromStdString(stamp.time_zone)),
              QVariant(stamp.utc_offset_seconds),

@@ -60,6 +60,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceAndShowsItAgainFromItsPages) {
               std::tuple(100, 100, 600));
     EXPECT_EQ(record.minimum, 4.0);
     EXPECT_EQ(record.maximum, 8.0);
+    EXPECT_EQ(record.verdict, "NO LIMITS");  // none programmed
     EXPECT_EQ(record.first_line, "Cold room 4");
     EXPECT_EQ(record.downloaded_at, "2026-02-01 09:00:00");
     EXPECT_EQ(record.fingerprint, mission_fingerprint(first.pages));
