@@ -1,6 +1,7 @@
 #include "export_actions.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLocale>
 #include <QMenu>
 #include <QToolButton>
@@ -8,7 +9,11 @@
 #include "chart_view.h"
 #include "file_name_dialogs.h"
 #include "main_window.h"
+#include "mission_actions.h"
+#include "mission_text_box.h"
 #include "platform/qt_whole_file.h"
+#include "report/report_pdf.h"
+#include "report/report_source.h"
 #include "table_view.h"
 #include "topmost.h"
 
@@ -42,12 +47,42 @@ ExportActions::ExportActions(MainWindow& window) : QObject(&window), window_(win
         window.busy_state().guard(action);
     }
     window.export_button().setMenu(menu);
+
+    auto* report_menu = new QMenu(&window);
+    report_menu->setObjectName("report_menu");
+    all_samples_ = add_action("include_all_samples", tr("Include all samples"));
+    all_samples_->setCheckable(true);
+    report_menu->addAction(all_samples_);
+    window.report_button().setMenu(report_menu);
+    connect(&window.report_button(), &QToolButton::clicked, this, &ExportActions::save_report);
 }
 
 QAction* ExportActions::add_action(const char* name, const QString& text) {
     auto* action = new QAction(text, this);
     action->setObjectName(name);
     return action;
+}
+
+void ExportActions::save_report() {
+    const std::string fingerprint = window_.mission_actions().shown_fingerprint();
+    if (fingerprint.empty()) {
+        return;  // nothing shown yet: no mission to report on
+    }
+    const QString mission_text = window_.mission_text().text();
+    const report::ReportInput input = report::chart_report_input(
+        window_.chart().document(), mission_text.toLatin1().toStdString(), fingerprint);
+    const QString proposed =
+        QDir(window_.settings().data_folder).filePath(report::report_file_name(input));
+    const QString chosen = window_.file_dialogs().save_name(&window_, proposed, kPdfFilter);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const QString name = with_extension(chosen, QStringLiteral("pdf"));
+    const report::ReportModel model =
+        report::build_report(input, {QDateTime::currentDateTime(), all_samples_->isChecked()});
+    if (!report::write_report_pdf(name, model, report::paper_for(QLocale()))) {
+        show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
+    }
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {

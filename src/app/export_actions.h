@@ -11,9 +11,11 @@ namespace frostel::app {
 class MainWindow;
 
 inline const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
+inline const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
 
-// The main window's exports: the samples as CSV, in the plain form frostel-cli writes or
-// in the form a spreadsheet of the user's locale reads. Offered by the export button's
+// The main window's exports: the mission report as PDF from the report button (its menu
+// adds the pages of every sample), and the samples as CSV, in the plain form frostel-cli
+// writes or in the form a spreadsheet of the user's locale reads, from the export button's
 // menu and the table's context menu.
 class ExportActions final : public QObject {
     Q_OBJECT
@@ -24,11 +26,15 @@ class ExportActions final : public QObject {
     // Asks for a file name in the data folder (".csv" added when missing) and writes the
     // chart's points there in `format`.
     void export_csv(const report::CsvFormat& format);
+    // Offers "<LoggerId>_<yyyymmdd-hhmm of the start>.pdf" in the data folder (".pdf"
+    // added when missing) and writes the report of the mission shown, dated now.
+    void save_report();
 
   private:
     QAction* add_action(const char* name, const QString& text);
 
     MainWindow& window_;
+    QAction* all_samples_ = nullptr;
 };
 
 }  // namespace frostel::app

@@ -155,8 +155,9 @@ void MainWindow::build_command_bar() {
                                          "Retrieve Data From Disk");
     unit_ = tool_button<QPushButton>(command_bar_, "Command4", thermometer_icon(),
                                      "Select Temperature Unit");
-    report_ = tool_button<QPushButton>(command_bar_, "mission_report_button", report_icon(),
+    report_ = tool_button<QToolButton>(command_bar_, "mission_report_button", report_icon(),
                                        "Mission Report");
+    report_->setPopupMode(QToolButton::MenuButtonPopup);
     export_ =
         tool_button<QToolButton>(command_bar_, "export_csv_button", table_icon(), "Export CSV");
     export_->setPopupMode(QToolButton::InstantPopup);

@@ -93,7 +93,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] QPushButton& retrieve_button() const { return *retrieve_; }
     [[nodiscard]] QPushButton& programming_button() const { return *programming_; }
     [[nodiscard]] QPushButton& unit_button() const { return *unit_; }
-    [[nodiscard]] QPushButton& report_button() const { return *report_; }
+    [[nodiscard]] QToolButton& report_button() const { return *report_; }
     [[nodiscard]] QToolButton& export_button() const { return *export_; }
     [[nodiscard]] MissionActions& mission_actions() const { return *mission_actions_; }
     // The one busy state of every logger operation, for this window and all others.
@@ -166,7 +166,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QPushButton* set_path_ = nullptr;
     QPushButton* retrieve_ = nullptr;
     QPushButton* unit_ = nullptr;
-    QPushButton* report_ = nullptr;
+    QToolButton* report_ = nullptr;
     QToolButton* export_ = nullptr;
     QPushButton* load_data_ = nullptr;
     QPushButton* programming_ = nullptr;

@@ -7,12 +7,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "archive/fingerprint.h"
 #include "chart_view.h"
 #include "datafile/data_file.h"
 #include "file_name_dialogs.h"
 #include "main_window.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
+#include "report/report_source.h"
 
 namespace frostel::app {
 
@@ -43,9 +45,13 @@ MissionActions::~MissionActions() {
 void MissionActions::Command10_Click() {
     const ShownIdentity before = shown_identity();
     const int port = window_.settings().comm_port_number.number().value_or(0);
-    if (!mission::download_mission({window_.logger_commands(), window_.clock(), port,
-                                    QFile::encodeName(window_.program_folder()).toStdString()},
-                                   *this)) {
+    const std::optional<mission::DownloadedMission> mission =
+        mission::download_mission({window_.logger_commands(), window_.clock(), port,
+                                   QFile::encodeName(window_.program_folder()).toStdString()},
+                                  *this);
+    if (mission) {
+        fingerprint_ = archive::mission_fingerprint(mission->pages);
+    } else {
         show_identity(before);
     }
 }
@@ -77,7 +83,10 @@ void MissionActions::Command2_Click() {
         window_.mission_text().set_text(*text);
     }
     // A chart document that cannot be read leaves the chart as it was.
-    (void)window_.chart().import_template(datafile::chart_document_name(name));
+    if (window_.chart().import_template(datafile::chart_document_name(name))) {
+        const auto pair = report::saved_pair_report_input(name);
+        fingerprint_ = pair ? pair->fingerprint : std::string();
+    }
     QCoreApplication::processEvents();
     window_.refill_table(false);
     if (const auto unit = window_.current_unit()) {

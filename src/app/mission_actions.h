@@ -32,6 +32,10 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void Command2_Click();
     void Command8_Click();
 
+    // The fingerprint of the mission shown: over a download's raw pages, or over the saved
+    // pair's two files; empty before any.
+    [[nodiscard]] const std::string& shown_fingerprint() const { return fingerprint_; }
+
     // The programming window, made hidden when a download hands it a calibration first.
     [[nodiscard]] programming::Programming_DS1922T& programming_window();
     [[nodiscard]] bool has_programming_window() const { return !programming_.isNull(); }
@@ -65,6 +69,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
 
     MainWindow& window_;
     QPointer<programming::Programming_DS1922T> programming_;
+    std::string fingerprint_;
 };
 
 }  // namespace frostel::app

@@ -5,6 +5,7 @@
 #include "archive/fingerprint.h"
 #include "datafile/data_file.h"
 #include "insight/chart_summary.h"
+#include "link/local_date_time.h"
 
 namespace frostel::report {
 
@@ -45,6 +46,22 @@ ReportInput download_report_input(const mission::DownloadedMission& mission,
     input.mission_text = mission.header.mission_text;
     input.fingerprint = archive::mission_fingerprint(mission.pages);
     return input;
+}
+
+QString report_file_name(const ReportInput& input) {
+    std::optional<link::LocalDateTime> start;
+    if (input.summary.record) {
+        start = input.summary.record->start_time;
+    } else if (!input.summary.readings.empty()) {
+        start = link::from_civil_seconds(input.summary.readings.front().time);
+    }
+    QString name =
+        QString::fromLatin1(input.logger_id.data(), static_cast<qsizetype>(input.logger_id.size()));
+    if (start) {
+        name += QString::asprintf("_%04d%02d%02d-%02d%02d", start->year, start->month, start->day,
+                                  start->hour, start->minute);
+    }
+    return name + QStringLiteral(".pdf");
 }
 
 std::optional<ReportInput> saved_pair_report_input(const QString& data_file) {

@@ -24,4 +24,8 @@ namespace frostel::report {
 // when either file cannot be read as ours.
 [[nodiscard]] std::optional<ReportInput> saved_pair_report_input(const QString& data_file);
 
+// The name a report of `input` is offered under: "<LoggerId>_<yyyymmdd-hhmm>.pdf" of the
+// mission's start (the first sample's time without a record), "<LoggerId>.pdf" with neither.
+[[nodiscard]] QString report_file_name(const ReportInput& input);
+
 }  // namespace frostel::report

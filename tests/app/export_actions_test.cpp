@@ -1,17 +1,20 @@
-// The window's exports: CSV as frostel-cli writes it and for a spreadsheet, the table's
-// copy and context menu; on the simulated reader and virtual clock, headless.
+// The window's exports: the mission report, CSV as frostel-cli writes it and for a
+// spreadsheet, the table's copy and context menu; on the simulated reader, headless.
 #include "export_actions.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QCryptographicHash>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <sstream>
 
 #include "cli_download.h"
 #include "mission/mission_loader.h"
+#include "support/pdf_text.h"
 #include "window_rig.h"
 
 namespace frostel::app {
@@ -82,6 +85,44 @@ class ExportActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("gone/x.csv")};
         rig.action("export_csv")->trigger();
         QVERIFY(rig.window->findChild<QMessageBox*>("csv_not_saved") != nullptr);
+    }
+
+    // The report of a download, then with every sample, then of the pair it was saved as.
+    void missionReportOfADownloadAndOfItsSavedPair() {
+        Rig rig;
+        auto& button = *rig.find<QToolButton>("mission_report_button");
+        rig.dialogs.save_names = {rig.path("pair.frd"), rig.path("week"), rig.path("all.pdf")};
+        button.click();
+        QVERIFY2(rig.dialogs.asked.isEmpty(), "nothing shown, nothing to report");
+        rig.find<QPushButton>("Command10")->click();
+        button.click();
+        QCOMPARE(rig.dialogs.asked.last(),
+                 "save " + rig.path("4100000ABCDEF1AA_20260201-0600.pdf") + " PDF (*.pdf)");
+        const QString week = test::pdf_text(rig.path("week.pdf"));
+        for (const char* expected : {"Mission report", "ID:4100000ABCDEF1AA", "Page 1 of 1",
+                                     "Reviewed by", "Statistics (CELSIUS)"}) {
+            QVERIFY2(week.contains(expected), expected);
+        }
+        const QRegularExpression fingerprint("Mission fingerprint \\(SHA-256\\): ([0-9a-f]{64})");
+        const QString downloaded = fingerprint.match(week).captured(1);
+        QVERIFY(!downloaded.isEmpty());
+
+        rig.action("include_all_samples")->setChecked(true);
+        button.click();
+        QVERIFY(test::pdf_text(rig.path("all.pdf")).contains("Page 1 of 2"));
+        QVERIFY(test::pdf_text(rig.path("all.pdf"), 2).contains("2026-02-01 06:00:00 -2.00"));
+
+        // The saved pair shown again: its report names the pair's own two files.
+        rig.dialogs.open_names = {rig.path("pair.frd")};
+        rig.find<QPushButton>("Command2")->click();
+        rig.dialogs.save_names = {rig.path("pair.pdf")};
+        button.click();
+        const QByteArray pair = QCryptographicHash::hash(
+            file_bytes(rig.path("pair.frd")) + file_bytes(rig.path("pair.tee")),
+            QCryptographicHash::Sha256);
+        QCOMPARE(fingerprint.match(test::pdf_text(rig.path("pair.pdf"))).captured(1),
+                 QString::fromLatin1(pair.toHex()));
+        QVERIFY(pair.toHex() != downloaded.toLatin1());
     }
 
     void ctrlCCopiesTheSelectedRowsAsTabSeparatedText() {

@@ -10,6 +10,7 @@
 
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
+#include "support/pdf_text.h"
 #include "support/process.h"
 
 namespace frostel::test {
@@ -32,12 +33,8 @@ struct CliOverPseudoTerminal : ::testing::Test {
     [[nodiscard]] ProcessResult cli(std::vector<std::string> words) const {
         return run_process(on_port(FROSTEL_CLI, std::move(words)));
     }
-    // The PDF's text as poppler lays it out, every run of blanks as one.
     [[nodiscard]] static std::string pdf_text(const fs::path& pdf, int page) {
-        const std::string number = std::to_string(page);
-        const ProcessResult text =
-            run_process({"pdftotext", "-layout", "-f", number, "-l", number, pdf.string(), "-"});
-        return QString::fromStdString(text.out).simplified().toStdString();
+        return test::pdf_text(QString::fromStdString(pdf.string()), page).toStdString();
     }
     [[nodiscard]] std::string log_text() const {
         std::ifstream in(folder / "traffic.log");

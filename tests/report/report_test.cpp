@@ -12,6 +12,7 @@
 #include "platform/local_date_time.h"
 #include "report/report_pdf.h"
 #include "report/report_source.h"
+#include "support/pdf_text.h"
 
 namespace frostel::report {
 namespace {
@@ -72,15 +73,7 @@ struct Pdf {
             path.clear();
         }
     }
-    // The text of page `page` line by line as laid out, every run of blanks and line breaks
-    // as one blank.
-    QString text(int page = 1) const {
-        QProcess pdftotext;
-        const QString number = QString::number(page);
-        pdftotext.start("pdftotext", {"-layout", "-f", number, "-l", number, path, "-"});
-        pdftotext.waitForFinished();
-        return QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
-    }
+    QString text(int page = 1) const { return test::pdf_text(path, page); }
     QImage first_page(int dpi) const {
         QProcess::execute("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1",
                                        "-singlefile", path, folder.filePath("page")});
