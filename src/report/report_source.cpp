@@ -5,7 +5,7 @@
 #include "archive/fingerprint.h"
 #include "datafile/data_file.h"
 #include "insight/chart_summary.h"
-#include "link/local_date_time.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::report {
 
@@ -49,11 +49,11 @@ ReportInput download_report_input(const mission::DownloadedMission& mission,
 }
 
 QString report_file_name(const ReportInput& input) {
-    std::optional<link::LocalDateTime> start;
+    std::optional<platform::LocalDateTime> start;
     if (input.summary.record) {
         start = input.summary.record->start_time;
     } else if (!input.summary.readings.empty()) {
-        start = link::from_civil_seconds(input.summary.readings.front().time);
+        start = platform::from_civil_seconds(input.summary.readings.front().time);
     }
     QString name =
         QString::fromLatin1(input.logger_id.data(), static_cast<qsizetype>(input.logger_id.size()));
