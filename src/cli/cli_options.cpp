@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -51,6 +53,19 @@ std::optional<double> parse_number(std::string_view text) {
         return std::nullopt;
     }
     return value;
+}
+
+// A unit name in any case; the correct spelling FAHRENHEIT is taken beside the program's own.
+std::optional<std::string> unit_name(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (text == "FAHRENHEIT") {
+        text = "FARENHEIT";
+    }
+    if (!mission::unit_from_token(text)) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 // "LOW:HIGH", either side may be empty.
@@ -129,8 +144,8 @@ std::string parse_download_arguments(CliOptions& options, std::span<const std::s
         const std::string& value = rest[i + 1];
         if (rest[i] == "--csv") {
             options.csv_file = value;
-        } else if (rest[i] == "--unit" && mission::unit_from_token(value)) {
-            options.unit = value;
+        } else if (const auto unit = unit_name(value); rest[i] == "--unit" && unit) {
+            options.unit = *unit;
         } else if (!parse_summary_option(options.summary, rest[i], value) &&
                    !parse_report_option(options.report, rest[i], value)) {
             return "bad download option: " + rest[i] + " " + value;
@@ -198,8 +213,13 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
 std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::string> args) {
     CliOptions options;
     std::size_t i = 0;
-    for (; i < args.size() && args[i].starts_with("--"); i += 2) {
+    for (; i < args.size() && args[i].starts_with("-"); i += 2) {
         const std::string& name = args[i];
+        if (name == "--help" || name == "-h" || name == "--version") {
+            options.help = name != "--version";
+            options.version = name == "--version";
+            return options;
+        }
         if (i + 1 >= args.size()) {
             return "missing value for " + name;
         }
@@ -212,7 +232,13 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
         } else if (name == "--device") {
             options.device = value;
         } else if (name == "--program-folder") {
+            // A mistyped folder would otherwise send the port's bytes to the wrong device.
+            if (std::error_code unreadable; !std::filesystem::is_directory(value, unreadable)) {
+                return "program folder does not exist: " + value;
+            }
             options.program_folder = value;
+        } else if (name == "--wire-log") {
+            options.wire_log = value;
         } else {
             return "unknown option: " + name;
         }

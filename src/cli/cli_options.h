@@ -41,16 +41,22 @@ struct CliOptions {
     programming::ProgrammingSettings program;       // program
     SummaryOptions summary;                         // download, summary
     ReportRequest report;                           // download, summary
-    std::filesystem::path saved_mission;  // summary: the data file of a saved pair  // summary: the
-                                          // data file of a saved pair
+    std::filesystem::path saved_mission;            // summary: the data file of a saved pair
+    // --wire-log FILE: every byte sent and received, with its time, for a bug report.
+    std::optional<std::filesystem::path> wire_log;
+    // --help/-h or --version: print it and send nothing.
+    bool help = false;
+    bool version = false;
 };
 
 inline constexpr const char* kCliUsage =
-    "usage: frostel-cli [--port N | --device PATH] [--program-folder DIR] COMMAND\n"
+    "usage: frostel-cli [--port N | --device PATH] [--program-folder DIR]\n"
+    "                   [--wire-log FILE] COMMAND\n"
+    "       frostel-cli --help | -h | --version\n"
     "  id                  print the logger's identity\n"
     "  status              print whether a mission runs and the memory is cleared\n"
     "  read-page P [P ...] print pages P (0 to 65535) in hex\n"
-    "  download [--csv FILE] [--unit CELSIUS|FARENHEIT|KELVIN|REAUMUR]\n"
+    "  download [--csv FILE] [--unit CELSIUS|FAHRENHEIT|KELVIN|REAUMUR]\n"
     "           [--summary FILE] [--limits LOW:HIGH] [--delta-h KJ_PER_MOL]\n"
     "           [--report FILE.pdf [--all-samples]]\n"
     "                      download the mission; samples as CSV to FILE or stdout,\n"
@@ -64,7 +70,11 @@ inline constexpr const char* kCliUsage =
     "          [--calibration TENTHS] [--text TEXT]\n"
     "                      program a new mission, as the programming window does\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
-    "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n";
+    "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n"
+    "  Unit names may be written in any case; FARENHEIT is taken too.\n"
+    "  --wire-log FILE writes every byte sent (>) and received (<) with its time.\n"
+    "Exit code 0 on success, 1 when the reader did not answer or the run failed,\n"
+    "2 for arguments that cannot be used (nothing is sent then).\n";
 
 // The options, or the reason the arguments make no sense (nothing is sent then).
 [[nodiscard]] std::variant<CliOptions, std::string> parse_cli_options(

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QTimeZone>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -15,6 +16,7 @@
 #include "link/qt_serial_port.h"
 #include "link/reader_link.h"
 #include "platform/program_folder.h"
+#include "link/wire_log.h"
 
 namespace {
 
@@ -39,7 +41,16 @@ int run(const cli::CliOptions& options) {
     const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
     link::QtSerialPort port(link::QtSerialPort::fixed_device(device));
     link::SystemClock clock;
-    link::ReaderLink reader(port, clock);
+    std::ofstream transcript;
+    if (options.wire_log) {
+        transcript.open(*options.wire_log);
+        if (!transcript) {
+            std::cerr << "frostel-cli: cannot write the wire log " << *options.wire_log << '\n';
+            return cli::kExitUsage;
+        }
+    }
+    link::WireLog wire(port, clock, options.wire_log ? &transcript : nullptr);
+    link::ReaderLink reader(wire, clock);
     link::LoggerCommands commands(reader);
     reader.open_port(port_number);
 
@@ -91,6 +102,14 @@ int main(int argc, char** argv) {
         return cli::kExitUsage;
     }
     const cli::CliOptions& options = std::get<cli::CliOptions>(parsed);
+    if (options.help) {
+        std::cout << cli::kCliUsage;
+        return cli::kExitOk;
+    }
+    if (options.version) {
+        std::cout << "frostel-cli " FROSTEL_VERSION "\n";
+        return cli::kExitOk;
+    }
     const auto application = application_for(options, argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(platform::kApplicationName));
     return run(options);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <ostream>
 #include <vector>
 
 #include "clock.h"
@@ -11,7 +12,7 @@ namespace frostel::link {
 // Records every byte that crosses the port, with its time: what a test counts on the wire
 // and what a bug report needs.
 class WireLog final : public SerialPort {
-public:
+  public:
     enum class Direction { kSent, kReceived };
     struct Entry {
         std::chrono::steady_clock::time_point at;
@@ -19,7 +20,9 @@ public:
         Byte byte;
     };
 
-    WireLog(SerialPort& port, const Clock& clock) : port_(port), clock_(clock) {}
+    // With a `transcript`, each byte is also written there as it crosses, one line each:
+    // seconds since the log began, ">" sent or "<" received, the byte in hex.
+    WireLog(SerialPort& port, const Clock& clock, std::ostream* transcript = nullptr);
 
     [[nodiscard]] PortStatus open(int number) override { return port_.open(number); }
     [[nodiscard]] PortStatus close() override { return port_.close(); }
@@ -37,9 +40,13 @@ public:
     [[nodiscard]] std::vector<Byte> sent() const;
     void clear() { entries_.clear(); }
 
-private:
+  private:
+    void record(Direction direction, Byte byte);
+
     SerialPort& port_;
     const Clock& clock_;
+    std::ostream* transcript_;
+    std::chrono::steady_clock::time_point began_;
     std::vector<Entry> entries_;
 };
 

@@ -7,6 +7,8 @@
 
 #include "platform/local_date_time.h"
 #include "programming_rules.h"
+#include "result_line.h"
+#include "thresholds.h"
 
 namespace frostel::programming {
 
@@ -163,6 +165,10 @@ std::optional<UsageError> apply(const ArgumentReader& options, ProgrammingSettin
     }
     if (options.has("--text")) {
         settings.mission_text = options.value("--text");
+    }
+    if (!thresholds_in_order({settings.low_threshold, settings.high_threshold})) {
+        return UsageError{low_above_high().text + " (--low " + settings.low_threshold + " --high " +
+                          settings.high_threshold + ")"};
     }
     return std::nullopt;
 }

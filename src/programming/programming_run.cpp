@@ -47,6 +47,10 @@ class ProgrammingRun {
 
     RunResult run(ProgrammingSettings settings) {
         RunResult result;
+        if (!thresholds_in_order({settings.low_threshold, settings.high_threshold})) {
+            result.line = low_above_high();
+            return result;
+        }
         read_identity_twice();
         commands_.stop_mission();
         if (failed()) {

@@ -5,7 +5,13 @@
 namespace frostel::programming {
 
 // The one line a programming run ends with.
-enum class ResultKind { kOk, kLoggerError, kStartTimeIncomplete, kStartTimeBeforeNow };
+enum class ResultKind {
+    kOk,
+    kLoggerError,
+    kStartTimeIncomplete,
+    kStartTimeBeforeNow,
+    kLowAboveHigh
+};
 
 struct ResultLine {
     ResultKind kind = ResultKind::kOk;
@@ -27,6 +33,11 @@ struct ResultLine {
 }
 [[nodiscard]] inline ResultLine start_time_before_now() {
     return {ResultKind::kStartTimeBeforeNow, "STAR TIME BEFORE NOW !"};
+}
+
+// The low alarm threshold typed above the high one: refused before the logger is touched.
+[[nodiscard]] inline ResultLine low_above_high() {
+    return {ResultKind::kLowAboveHigh, "LOW ABOVE HIGH !"};
 }
 
 }  // namespace frostel::programming

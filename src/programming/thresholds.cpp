@@ -77,6 +77,10 @@ double lenient_number(std::string_view text) {
     return negative ? -value : value;
 }
 
+bool thresholds_in_order(const ThresholdTexts& texts) {
+    return lenient_number(texts.low) <= lenient_number(texts.high);
+}
+
 ThresholdTexts corrected_thresholds(ThresholdTexts texts, LoggerType type) {
     const TypeRange range = type_range(type);
     if (lenient_number(texts.low) < range.low_bound) {

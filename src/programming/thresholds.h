@@ -19,6 +19,10 @@ struct ThresholdTexts {
     bool operator==(const ThresholdTexts&) const = default;
 };
 
+// The two thresholds as typed are in order: the low one not above the high one. Checked
+// before any range correction, which would hide a reversed pair behind the range's bounds.
+[[nodiscard]] bool thresholds_in_order(const ThresholdTexts& texts);
+
 // A low value below the logger's range and a high value above it are replaced by the
 // range's bound; nothing else is touched.
 [[nodiscard]] ThresholdTexts corrected_thresholds(ThresholdTexts texts, mission::LoggerType type);

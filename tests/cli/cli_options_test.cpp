@@ -13,10 +13,12 @@ using Args = std::vector<std::string>;
 
 TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
     // std::get throws, and so fails the test, when the arguments are refused.
-    const auto by_port = std::get<CliOptions>(
-        parse_cli_options(Args{"--port", "7", "--program-folder", "/opt/f", "status"}));
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    const auto by_port = std::get<CliOptions>(parse_cli_options(
+        Args{"--port", "7", "--program-folder", folder, "--wire-log", "w.log", "status"}));
     EXPECT_EQ(by_port.port, 7);
-    EXPECT_EQ(by_port.program_folder, std::filesystem::path("/opt/f"));
+    EXPECT_EQ(by_port.program_folder, std::filesystem::path(folder));
+    EXPECT_EQ(by_port.wire_log, std::filesystem::path("w.log"));
     EXPECT_EQ(by_port.command, Command::kStatus);
 
     const auto by_device = std::get<CliOptions>(
@@ -26,8 +28,20 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
     EXPECT_EQ(by_device.pages, (std::vector<int>{16, 128, 383}));
 
     const auto download = std::get<CliOptions>(
-        parse_cli_options(Args{"download", "--unit", "REAUMUR", "--csv", "out.csv"}));
+        parse_cli_options(Args{"download", "--unit", "Reaumur", "--csv", "out.csv"}));
     EXPECT_EQ(download.unit, "REAUMUR");
+    // The program's own spelling of the unit and the correct one, in any case.
+    for (const char* fahrenheit : {"FARENHEIT", "fahrenheit", "FAHRENHEIT", "Farenheit"}) {
+        EXPECT_EQ(
+            std::get<CliOptions>(parse_cli_options(Args{"download", "--unit", fahrenheit})).unit,
+            "FARENHEIT");
+    }
+    for (const char* word : {"--help", "-h", "--version"}) {
+        const auto asked = std::get<CliOptions>(parse_cli_options(Args{"--port", "2", word, "x"}));
+        const bool version = std::string(word) == "--version";
+        EXPECT_EQ(asked.version, version) << word;
+        EXPECT_EQ(asked.help, !version) << word;
+    }
     EXPECT_EQ(download.csv_file, std::filesystem::path("out.csv"));
 
     // Either side of the limits may be empty; both empty leaves the logger's own.
@@ -73,7 +87,9 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "read-page 16 -1",
                              "read-page 65536",
                              "read-page sixteen",
-                             "download --unit kelvin",
+                             "download --unit kelvins",
+                             "--program-folder /no/such/folder id",
+                             "program --low 9 --high 8.5",
                              "download --csv",
                              "download --format json",
                              "program --calibration 128",

@@ -46,10 +46,16 @@ TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--serial", "0000FEDCBA98"}));
     EXPECT_EQ(fs::read_symlink(folder / "ports" / "COM4"), sim.device());
 
-    const ProcessResult id = cli({"id"});
+    const fs::path wire_log = folder / "wire.log";
+    const ProcessResult id = cli({"--wire-log", wire_log.string(), "id"});
     EXPECT_EQ(id.exit_code, 0) << id.err;
     ASSERT_EQ(id.out.size(), 17u);
     EXPECT_EQ(id.out.substr(0, 14), "410000FEDCBA98");
+    // The "A" sent, and the family code 0x41 the reader answered, each with its time.
+    std::ifstream transcript(wire_log);
+    const std::string bytes{std::istreambuf_iterator<char>(transcript), {}};
+    EXPECT_NE(bytes.find(" > 41\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find(" < 41\n"), std::string::npos) << bytes;
 
     const ProcessResult status = cli({"status"});
     EXPECT_EQ(status.exit_code, 0) << status.err;
@@ -65,6 +71,13 @@ TEST_F(CliOverPseudoTerminal, BadArgumentsSendNothingAndNoAnswerIsAFailureNotAHa
     const ProcessResult usage = cli({"read-page"});
     EXPECT_EQ(usage.exit_code, 2);
     EXPECT_NE(usage.err.find("usage:"), std::string::npos);
+    const ProcessResult help = cli({"--help"});
+    EXPECT_EQ(help.exit_code, 0);
+    EXPECT_TRUE(help.out.starts_with("usage:"));
+    const ProcessResult version = cli({"--version"});
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_TRUE(version.out.starts_with("frostel-cli " FROSTEL_VERSION "\n")) << version.out;
+    EXPECT_EQ(cli({"program", "--low", "9", "--high", "8"}).exit_code, 2);
     EXPECT_TRUE(log_text().empty()) << "bytes were sent for bad arguments";
 
     const ProcessResult id = cli({"id"});

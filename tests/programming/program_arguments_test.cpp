@@ -49,12 +49,26 @@ TEST(ProgramArguments, TheEndsOfEachRangeAreAcceptedValuesBeyondThemAreUsageErro
     EXPECT_EQ(settings_of({"--minutes"}).interval, 10);
     EXPECT_EQ(settings_of({"--calibration", "127"}).calibration, 127);
     EXPECT_EQ(settings_of({"--calibration", "-128"}).calibration, -128);
-    for (const char* line :
-         {"--interval 9", "--interval 60", "--interval 0 --minutes", "--interval 241 --minutes",
-          "--interval 12.5", "--resolution 0.0625", "--resolution 1", "--rollover",
-          "--start temperature", "--start tomorrow", "--start 2026-02-30T10:00",
-          "--start 2026-2-3T1:00", "--calibration 128", "--calibration -129", "--calibration 1.5",
-          "--text", "--colour red", "extra"}) {
+    for (const char* line : {"--interval 9",
+                             "--interval 60",
+                             "--interval 0 --minutes",
+                             "--interval 241 --minutes",
+                             "--interval 12.5",
+                             "--resolution 0.0625",
+                             "--resolution 1",
+                             "--rollover",
+                             "--start temperature",
+                             "--start tomorrow",
+                             "--start 2026-02-30T10:00",
+                             "--start 2026-2-3T1:00",
+                             "--calibration 128",
+                             "--calibration -129",
+                             "--calibration 1.5",
+                             "--text",
+                             "--colour red",
+                             "extra",
+                             "--low 9 --high 8.5",
+                             "--low 200 --high 150"}) {
         std::istringstream words(line);
         const Arguments arguments{std::istream_iterator<std::string>(words), {}};
         EXPECT_TRUE(std::holds_alternative<UsageError>(parse_program_arguments(arguments))) << line;

@@ -145,7 +145,7 @@ TEST(ProgrammingRun, ThresholdsAreCorrectedToTheLoggersRangeBeforeConversion) {
     const Case cases[] = {
         {0x40, {"-55", "99"}, {"-40", "85"}, LoggerType::kL, 2, 252},
         {0x60, {"-5", "abc"}, {"0", "abc"}, LoggerType::kT, 2, 2},
-        {0x00, {"20.25", "abc"}, {"20.25", "abc"}, LoggerType::kL, 122, 82},  // unknown type
+        {0x00, {"20.25", "30abc"}, {"20.25", "30abc"}, LoggerType::kL, 122, 142},  // unknown
         {0x80, {"10", "150"}, {"15", "140"}, LoggerType::kH, 2, 252},
     };
     for (const Case& c : cases) {
@@ -157,6 +157,20 @@ TEST(ProgrammingRun, ThresholdsAreCorrectedToTheLoggersRangeBeforeConversion) {
         EXPECT_EQ(rig.corrections, (std::vector<ThresholdTexts>{c.corrected}));
         EXPECT_EQ(rig.at(0x0208), c.low);
         EXPECT_EQ(rig.at(0x0209), c.high);
+    }
+}
+
+TEST(ProgrammingRun, ALowThresholdAboveTheHighOneIsRefusedBeforeAnythingIsSent) {
+    // As typed: a reversed pair beyond the range would look ordered once corrected.
+    for (const auto& [low, high] : {std::pair{"9", "8.5"}, {"200", "150"}, {"1abc", " 0"}}) {
+        ProgrammingSettings settings;
+        settings.low_threshold = low;
+        settings.high_threshold = high;
+        ProgrammingRig rig;
+        EXPECT_EQ(rig.run(settings).line, low_above_high()) << low;
+        EXPECT_TRUE(low_above_high().is_failure());
+        EXPECT_EQ(rig.letters(), "");
+        EXPECT_TRUE(rig.running());
     }
 }
 

@@ -239,6 +239,14 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.get<QLineEdit>("Text1(0)")->text(), QStringLiteral("-40"));
         QCOMPARE(w.get<QLineEdit>("Text1(1)")->text(), QStringLiteral("85"));
         QVERIFY(w.get<QPushButton>("Command1")->isEnabled());
+
+        w.get<QLineEdit>("Text1(0)")->setText(QStringLiteral("9"));
+        w.get<QLineEdit>("Text1(1)")->setText(QStringLiteral("8.5"));
+        w.rig.wire.clear();
+        w.program();
+        QCOMPARE(w.text("Label5"), QStringLiteral("LOW ABOVE HIGH !"));
+        QCOMPARE(w.get<QLabel>("Label5")->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QVERIFY(w.rig.wire.entries().empty());
     }
 };
 
