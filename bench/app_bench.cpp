@@ -67,7 +67,7 @@ struct Program {
     sim::SimSerialPort port{clock};
     test::NoDialogs dialogs;
     test::RecordingLauncher launcher;
-    app::MainWindow window{{port, clock, folder.path(), dialogs, launcher, [] {}}};
+    app::MainWindow window{{port, clock, folder.path(), dialogs, launcher, [] {}, {}}};
 
     void start() {
         window.show();
@@ -136,7 +136,7 @@ struct Showcase {
     test::NoDialogs dialogs;
     test::RecordingLauncher launcher;
     app::MainWindow window{
-        {port, clock, folder.path(), dialogs, launcher, [] { QCoreApplication::exit(0); }}};
+        {port, clock, folder.path(), dialogs, launcher, [] { QCoreApplication::exit(0); }, {}}};
 };
 
 int show(int count, std::string_view then) {

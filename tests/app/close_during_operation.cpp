@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     ClosingPort port(ports);
     PrintingDialogs dialogs;
     test::RecordingLauncher launcher;
-    app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once});
+    app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once, {}});
     port.window = &window;
     window.show();
     while (!window.started()) {
