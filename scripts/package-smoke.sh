@@ -71,6 +71,12 @@ for page in frostel frostel-cli frostel-reader-sim; do
     fail "the manual page of $page is not of $version"
 done
 
+echo "smoke: frostel-cli --version and --help"
+[ "$("${as_user[@]}" frostel-cli --version)" = "frostel-cli $version" ] ||
+  fail "frostel-cli --version is not $version"
+"${as_user[@]}" frostel-cli --help | grep -F "usage: frostel-cli" >/dev/null ||
+  fail "frostel-cli --help printed no usage"
+
 echo "smoke: frostel-cli id on frostel-reader-sim"
 coproc SIM { exec "${as_user[@]}" frostel-reader-sim --mission cold-room; }
 sim_pid=$SIM_PID
