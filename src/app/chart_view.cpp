@@ -6,11 +6,15 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QRubberBand>
+#include <QScatterSeries>
 #include <QStyleOption>
 #include <QTimer>
+#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+
+#include "string_grid.h"
 
 namespace frostel::app {
 
@@ -18,6 +22,17 @@ namespace {
 
 QColor colour_of(datafile::Rgb rgb) {
     return QColor::fromRgb(static_cast<QRgb>(rgb));
+}
+
+constexpr double kFitMarginShare = 0.05;
+constexpr double kSmallestFitMargin = 0.5;
+constexpr qreal kOutsideMarkerSize = 7;
+
+// The limits and the marks of the samples beyond them share the series' hue.
+QPen limit_pen(const QColor& line) {
+    QPen pen(line.darker(130), 1.5, Qt::DashLine);
+    pen.setCosmetic(true);
+    return pen;
 }
 
 // Room around each time label, so neighbours never touch.
@@ -102,6 +117,9 @@ ChartView::ChartView(QWidget* parent)
     // would let go without deleting.
     : QChartView(new QChart, parent),
       series_(new QLineSeries),
+      low_line_(new QLineSeries),
+      high_line_(new QLineSeries),
+      outside_(new QScatterSeries),
       left_axis_(new QValueAxis),
       right_axis_(new QValueAxis),
       bottom_axis_(new QCategoryAxis),
@@ -121,8 +139,18 @@ ChartView::ChartView(QWidget* parent)
     chart->addAxis(left_axis_, Qt::AlignLeft);
     chart->addAxis(right_axis_, Qt::AlignRight);
     chart->addAxis(bottom_axis_, Qt::AlignBottom);
-    series_->attachAxis(left_axis_);
-    series_->attachAxis(bottom_axis_);
+    outside_->setMarkerSize(kOutsideMarkerSize);
+    outside_->setBorderColor(Qt::transparent);
+    for (QXYSeries* series :
+         std::initializer_list<QXYSeries*>{series_, low_line_, high_line_, outside_}) {
+        if (series != series_) {
+            chart->addSeries(series);
+        }
+        series->attachAxis(left_axis_);
+        series->attachAxis(bottom_axis_);
+    }
+    connect(series_, &QXYSeries::hovered, this, &ChartView::show_tip);
+    connect(outside_, &QXYSeries::hovered, this, &ChartView::show_tip);
     bottom_axis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     setRenderHint(QPainter::Antialiasing);
     use_rubber_band(true);
@@ -177,6 +205,69 @@ void ChartView::set_left_axis_title(const QString& title) {
     document_.left.title = title;
     left_axis_->setTitleText(title);
     emit documentChanged();
+    show_points_later();
+}
+
+void ChartView::set_mission_record(std::optional<mission::MissionRecord> record) {
+    document_.mission = std::move(record);
+    show_points_later();
+}
+
+void ChartView::set_user_limits(std::optional<double> low, std::optional<double> high) {
+    document_.low_limit = low;
+    document_.high_limit = high;
+    show_points_later();
+}
+
+void ChartView::set_delta_h(std::optional<double> kj_per_mol) {
+    document_.delta_h_kj_per_mol = kj_per_mol;
+    show_points_later();
+}
+
+insight::Limits ChartView::limits() const {
+    const insight::Limits user{document_.low_limit, document_.high_limit,
+                               insight::LimitSource::kUser};
+    return insight::choose_limits(user, document_.mission,
+                                  mission::unit_or_celsius(document_.left.title.toStdString()));
+}
+
+void ChartView::fit_to_data() {
+    if (const auto range = fitted_range(document_.points, limits())) {
+        set_left_axis_range(range->minimum, range->maximum);
+    }
+}
+
+void ChartView::zoom_to_points(int first, int last) {
+    const int count = static_cast<int>(document_.points.size());
+    if (first < 0 || last < first || last >= count) {
+        return;
+    }
+    const int room = std::max(1, (last - first + 1) / 2);
+    const double from = document_.points[std::max(0, first - room)].x;
+    const double to = document_.points[std::min(count - 1, last + room)].x;
+    bottom_axis_->setRange(from, to > from ? to : from + 1);
+}
+
+QString ChartView::point_tip(double x) const {
+    const auto& points = document_.points;
+    if (points.empty()) {
+        return {};
+    }
+    auto nearest = std::lower_bound(points.begin(), points.end(), x, point_before);
+    if (nearest == points.end() ||
+        (nearest != points.begin() && x - (nearest - 1)->x < nearest->x - x)) {
+        --nearest;
+    }
+    return nearest->label + QLatin1Char('\n') + format_temperature(nearest->y) + QLatin1Char(' ') +
+           document_.left.title;
+}
+
+void ChartView::show_tip(const QPointF& point, bool hovered) {
+    if (hovered) {
+        QToolTip::showText(QCursor::pos(), point_tip(point.x()), this);
+    } else {
+        QToolTip::hideText();
+    }
 }
 
 void ChartView::set_left_axis_range(double minimum, double maximum) {
@@ -294,17 +385,44 @@ void ChartView::show_points() {
         drawn.append({p.x, p.y});
     }
     series_->replace(drawn);
+    show_limits();
     fit_bottom_axis();
     label_bottom_axis();
+    emit contentChanged();
+}
+
+void ChartView::show_limits() {
+    const insight::Limits in_force = limits();
+    const auto& points = document_.points;
+    const auto line = [&points](QLineSeries* series, const std::optional<double>& limit) {
+        if (!limit || points.empty()) {
+            series->clear();
+            return;
+        }
+        series->replace(QList<QPointF>{{points.front().x, *limit}, {points.back().x, *limit}});
+    };
+    line(low_line_, in_force.low);
+    line(high_line_, in_force.high);
+    QList<QPointF> outside;
+    for (const datafile::ChartPoint& p : points) {
+        if (insight::side_of(p.y, in_force) != insight::Side::kWithin) {
+            outside.append({p.x, p.y});
+        }
+    }
+    outside_->replace(outside);
 }
 
 void ChartView::show_axes_and_titles() {
     chart()->setTitle(document_.title_lines.join(QLatin1Char('\n')));
     chart()->setBackgroundBrush(colour_of(document_.background_colour));
     series_->setName(document_.series_title);
-    QPen pen(colour_of(document_.line_colour));
+    const QColor line = colour_of(document_.line_colour);
+    QPen pen(line);
     pen.setWidth(document_.line_width);
     series_->setPen(pen);
+    low_line_->setPen(limit_pen(line));
+    high_line_->setPen(limit_pen(line));
+    outside_->setColor(line.darker(150));
     left_axis_->setTitleText(document_.left.title);
     left_axis_->setRange(document_.left.minimum, document_.left.maximum);
     right_axis_->setTitleText(document_.right.title);
@@ -367,6 +485,30 @@ void ChartView::label_bottom_axis() {
         }
     }
     labelling_ = false;
+}
+
+std::optional<mission::AxisRange> fitted_range(const std::vector<datafile::ChartPoint>& points,
+                                               const insight::Limits& limits) {
+    std::optional<mission::AxisRange> range;
+    const auto take = [&range](double v) {
+        range = range ? mission::AxisRange{std::min(range->minimum, v), std::max(range->maximum, v)}
+                      : mission::AxisRange{v, v};
+    };
+    for (const datafile::ChartPoint& p : points) {
+        take(p.y);
+    }
+    for (const std::optional<double>& limit : {limits.low, limits.high}) {
+        if (limit) {
+            take(*limit);
+        }
+    }
+    if (range) {
+        const double margin =
+            std::max(kSmallestFitMargin, (range->maximum - range->minimum) * kFitMarginShare);
+        range->minimum -= margin;
+        range->maximum += margin;
+    }
+    return range;
 }
 
 }  // namespace frostel::app

@@ -5,9 +5,12 @@
 #include <optional>
 
 #include "datafile/chart_document.h"
+#include "insight/limits.h"
+#include "mission/temperature_unit.h"
 
 class QCategoryAxis;
 class QLineSeries;
+class QScatterSeries;
 class QStyle;
 class QValueAxis;
 
@@ -49,6 +52,20 @@ class ChartView final : public QChartView {
     [[nodiscard]] bool export_template(const QString& path) const;
     [[nodiscard]] bool import_template(const QString& path);
 
+    // What the mission's summary reads beyond the points, kept in the document: the logger's
+    // record, the limits the user set (in the chart's unit) and the user's dH.
+    void set_mission_record(std::optional<mission::MissionRecord> record);
+    void set_user_limits(std::optional<double> low, std::optional<double> high);
+    void set_delta_h(std::optional<double> kj_per_mol);
+    // The limits in force, in the chart's unit: the user's, else the logger's own.
+    [[nodiscard]] insight::Limits limits() const;
+    // The value axis set to the data and the limits, with a small margin.
+    void fit_to_data();
+    // The time axis narrowed to points `first` to `last`, with room on either side.
+    void zoom_to_points(int first, int last);
+    // The time and value of the point nearest to the time-axis value `x`.
+    [[nodiscard]] QString point_tip(double x) const;
+
     // The mouse zooms by a rubber band, or pans the axes while pan mode is on.
     void set_pan_mode(bool on);
     void undo_zoom();
@@ -56,6 +73,8 @@ class ChartView final : public QChartView {
   signals:
     // A title, an axis or the looks changed (not the points): what the editor shows.
     void documentChanged();
+    // Points, unit, limits or record changed: what the summary shows. Once for a batch.
+    void contentChanged();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -67,12 +86,17 @@ class ChartView final : public QChartView {
     void use_rubber_band(bool on);
     void show_points_later();
     void show_points();
+    void show_limits();
+    void show_tip(const QPointF& point, bool hovered);
     void show_axes_and_titles();
     void fit_bottom_axis();
     void label_bottom_axis();
 
     datafile::ChartDocument document_;
     QLineSeries* series_;
+    QLineSeries* low_line_;
+    QLineSeries* high_line_;
+    QScatterSeries* outside_;
     QValueAxis* left_axis_;
     QValueAxis* right_axis_;
     QCategoryAxis* bottom_axis_;
@@ -82,5 +106,10 @@ class ChartView final : public QChartView {
     bool pan_mode_ = false;
     std::optional<QPoint> pan_from_;
 };
+
+// The value-axis range that shows every point and limit with a margin of a twentieth of
+// their span (at least half a degree); nothing without a point or a limit.
+[[nodiscard]] std::optional<mission::AxisRange> fitted_range(
+    const std::vector<datafile::ChartPoint>& points, const insight::Limits& limits);
 
 }  // namespace frostel::app

@@ -27,6 +27,8 @@
 #include "mission_text_box.h"
 #include "pictures.h"
 #include "pixel_geometry.h"
+#include "summary_actions.h"
+#include "summary_preferences.h"
 #include "table_view.h"
 #include "temperature_unit_dialog.h"
 #include "topmost.h"
@@ -79,6 +81,9 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_menus();
     build_views();
     build_command_bar();
+    summary_ =
+        new SummaryActions(*chart_, *table_, program_file(kSummaryPreferencesFileName), this);
+    connect(command_bar_, &CommandBar::summaryRequested, summary_, &SummaryActions::open);
     command_bar_->raise();
     guard_controls();
     mission_actions_ = new MissionActions(*this);
@@ -411,6 +416,10 @@ void MainWindow::convert_chart(mission::TemperatureUnit from, mission::Temperatu
     for (std::size_t i = 0; i < converted.size(); ++i) {
         chart_->set_y(static_cast<int>(i), converted[i]);
     }
+    const datafile::ChartDocument& document = chart_->document();
+    const insight::Limits user = insight::converted(
+        {document.low_limit, document.high_limit, insight::LimitSource::kUser}, from, to);
+    chart_->set_user_limits(user.low, user.high);
     const mission::AxisRange range = mission::axis_range(to);
     chart_->set_left_axis_range(range.minimum, range.maximum);
     chart_->set_left_axis_title(token_text(to));

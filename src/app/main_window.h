@@ -37,6 +37,7 @@ class LanguageDialog;
 class MissionActions;
 class MissionTextBox;
 class ProgramLauncher;
+class SummaryActions;
 class TableView;
 class TemperatureUnitDialog;
 
@@ -84,6 +85,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
 
     [[nodiscard]] ChartView& chart() const { return *chart_; }
     [[nodiscard]] TableView& table() const { return *table_; }
+    [[nodiscard]] SummaryActions& summary() const { return *summary_; }
     [[nodiscard]] MissionTextBox& mission_text() const { return *mission_text_; }
     [[nodiscard]] QLabel& logger_label() const { return *logger_label_; }
     [[nodiscard]] QFrame& error_frame() const { return *error_frame_; }
@@ -180,6 +182,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     MissionTextBox* mission_text_ = nullptr;
     TableView* table_ = nullptr;
     MissionActions* mission_actions_ = nullptr;
+    SummaryActions* summary_ = nullptr;
 
     // The dialogs are windows of their own, not children, so that each control name is
     // found once among the main window's children.

@@ -11,10 +11,12 @@
 #include "chart_view.h"
 #include "datafile/data_file.h"
 #include "file_name_dialogs.h"
+#include "insight/chart_summary.h"
 #include "main_window.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
+#include "summary_actions.h"
 
 namespace frostel::app {
 
@@ -45,10 +47,10 @@ MissionActions::~MissionActions() {
 void MissionActions::Command10_Click() {
     const ShownIdentity before = shown_identity();
     const int port = window_.settings().comm_port_number.number().value_or(0);
-    const std::optional<mission::DownloadedMission> mission =
-        mission::download_mission({window_.logger_commands(), window_.clock(), port,
-                                   QFile::encodeName(window_.program_folder()).toStdString()},
-                                  *this);
+    const std::optional<mission::DownloadedMission> mission = mission::download_mission(
+        {window_.logger_commands(), window_.clock(), port,
+         QFile::encodeName(window_.program_folder()).toStdString(), insight::pc_time_zone()},
+        *this);
     if (mission) {
         fingerprint_ = archive::mission_fingerprint(mission->pages);
     } else {
@@ -160,6 +162,10 @@ std::string MissionActions::unit_title() {
 void MissionActions::set_unit_title(std::string_view title) {
     window_.chart().set_left_axis_title(
         QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+}
+
+void MissionActions::show_record(const mission::MissionRecord& record) {
+    window_.summary().show_downloaded(record);
 }
 
 void MissionActions::show_points(const std::vector<mission::ChartPoint>& points) {

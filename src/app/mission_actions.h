@@ -52,6 +52,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void set_calibration_offset(int tenths) override;
     [[nodiscard]] std::string unit_title() override;
     void set_unit_title(std::string_view title) override;
+    void show_record(const mission::MissionRecord& record) override;
     void show_points(const std::vector<mission::ChartPoint>& points) override;
     void refill_table() override;
     void offer_save() override;

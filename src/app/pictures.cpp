@@ -190,6 +190,33 @@ QIcon report_icon() {
     });
 }
 
+// A check mark over two dashed limit lines: did the mission stay within them.
+QIcon summary_icon() {
+    return drawn_icon([](QPainter& p) {
+        p.setPen(QPen(kMercuryRed, 2, Qt::DashLine));
+        p.drawLine(QPointF(2, 6), QPointF(30, 6));
+        p.drawLine(QPointF(2, 26), QPointF(30, 26));
+        p.setPen(QPen(kFrostBlue, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF{QPointF(8, 16), QPointF(14, 21), QPointF(24, 10)});
+    });
+}
+
+// A curve between two arrows that close in on it.
+QIcon fit_icon() {
+    return drawn_icon([](QPainter& p) {
+        p.setPen(QPen(kMercuryRed, 2.5));
+        p.drawPolyline(QPolygonF{QPointF(3, 18), QPointF(10, 13), QPointF(17, 19), QPointF(24, 12),
+                                 QPointF(29, 15)});
+        p.setPen(QPen(kInk, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        for (const double sign : {1.0, -1.0}) {
+            const double tip = 16 - sign * 7;
+            p.drawLine(QPointF(16, 16 - sign * 15), QPointF(16, tip));
+            p.drawPolyline(QPolygonF{QPointF(12, tip - sign * 4), QPointF(16, tip),
+                                     QPointF(20, tip - sign * 4)});
+        }
+    });
+}
+
 QIcon table_icon() {
     return drawn_icon([](QPainter& p) {
         const QRectF frame(3, 5, 26, 22);

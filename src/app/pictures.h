@@ -17,6 +17,8 @@ enum class Flag { kEnglish, kGerman, kFrench, kDanish };
 [[nodiscard]] QIcon edit_icon();
 // A page with a curve and a signature line; a small table.
 [[nodiscard]] QIcon report_icon();
+[[nodiscard]] QIcon summary_icon();
+[[nodiscard]] QIcon fit_icon();
 [[nodiscard]] QIcon table_icon();
 [[nodiscard]] QIcon flag_icon(Flag flag);
 // The snowflake and thermometer of the about box and the unit dialog.

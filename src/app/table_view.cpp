@@ -13,7 +13,23 @@ namespace {
 // Room the heading cell's frame takes on both sides of its text.
 constexpr int kHeadingPaddingPixels = 4;
 constexpr int kTablePointSize = 8;
+// Pale tints, so the texts stay readable: blue for too cold, red for too warm.
+const QColor kBelowTint(0xD6, 0xE4, 0xFF);
+const QColor kAboveTint(0xFF, 0xD6, 0xD6);
 }  // namespace
+
+void StringGridModel::set_sides(std::vector<insight::Side> sides) {
+    sides_ = std::move(sides);
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole});
+    }
+}
+
+insight::Side StringGridModel::side(int row) const {
+    const auto at = static_cast<std::size_t>(row - 1);
+    return row >= 1 && at < sides_.size() ? sides_[at] : insight::Side::kWithin;
+}
 
 int StringGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : grid_.row_count() - 1;
@@ -24,6 +40,16 @@ int StringGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant StringGridModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::BackgroundRole && index.isValid()) {
+        switch (side(index.row() + 1)) {
+            case insight::Side::kBelow:
+                return kBelowTint;
+            case insight::Side::kAbove:
+                return kAboveTint;
+            case insight::Side::kWithin:
+                return {};
+        }
+    }
     if (role != Qt::DisplayRole || !index.isValid()) {
         return {};
     }
@@ -95,6 +121,10 @@ void TableView::copy_selected_rows() {
     }
     std::sort(rows.begin(), rows.end());
     QGuiApplication::clipboard()->setText(tab_separated_rows(grid(), rows));
+}
+
+void TableView::tint_rows(std::vector<insight::Side> sides) {
+    model_.set_sides(std::move(sides));
 }
 
 void TableView::refill(const std::vector<datafile::ChartPoint>& points, bool erase_first) {

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include "insight/limits.h"
 #include "string_grid.h"
 
 namespace frostel::app {
@@ -23,6 +24,11 @@ class StringGridModel final : public QAbstractTableModel {
         endResetModel();
     }
 
+    // Where each data row's point stands against the limits (row 1 first); rows beyond the
+    // list are within. Only the tint follows; the texts stay.
+    void set_sides(std::vector<insight::Side> sides);
+    [[nodiscard]] insight::Side side(int row) const;
+
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
@@ -31,6 +37,7 @@ class StringGridModel final : public QAbstractTableModel {
 
   private:
     StringGrid grid_;
+    std::vector<insight::Side> sides_;
 };
 
 // The mission table (MSFlexGrid1). Ctrl+C and its context menu's "Copy" put the selected
@@ -48,6 +55,9 @@ class TableView final : public QTableView {
     void set_row_count(int rows);
     void clear();
     void refill(const std::vector<datafile::ChartPoint>& points, bool erase_first);
+    // Rows of points outside the limits are tinted: row j + 1 by `sides[j]`.
+    void tint_rows(std::vector<insight::Side> sides);
+    [[nodiscard]] const StringGridModel& grid_model() const { return model_; }
     void copy_selected_rows();
 
   private:

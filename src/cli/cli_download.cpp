@@ -36,7 +36,7 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
 int run_download(const CommandContext& context, const DownloadRequest& request) {
     mission::HeadlessDownloadView view(request.unit);
     const mission::DownloadSetup setup{context.commands, request.clock, request.port_number,
-                                       request.program_folder};
+                                       request.program_folder, request.time_zone};
     const std::optional<mission::DownloadedMission> mission =
         mission::download_mission(setup, view);
     if (!mission) {

@@ -1,8 +1,6 @@
 // frostel-cli: the reader link from a terminal, on the same core as the windows.
-#include <QDateTime>
 #include <QFile>
 #include <QGuiApplication>
-#include <QTimeZone>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -11,6 +9,7 @@
 #include "cli_download.h"
 #include "cli_options.h"
 #include "cli_summary.h"
+#include "insight/chart_summary.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -24,12 +23,6 @@ using namespace frostel;
 
 std::filesystem::path default_program_folder() {
     return QFile::encodeName(platform::program_folder()).toStdString();
-}
-
-// The PC's zone at the download: the logger's clock has none.
-mission::TimeZone system_time_zone() {
-    const QTimeZone zone = QTimeZone::systemTimeZone();
-    return {zone.id().toStdString(), zone.offsetFromUtc(QDateTime::currentDateTime())};
 }
 
 int run(const cli::CliOptions& options) {
@@ -69,7 +62,7 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kDownload:
             return cli::run_download(context,
                                      {clock, port_number, folder, options.csv_file, options.unit,
-                                      options.summary, system_time_zone(), options.report});
+                                      options.summary, insight::pc_time_zone(), options.report});
     }
     return cli::kExitUsage;
 }

@@ -1,5 +1,8 @@
 #include "insight/chart_summary.h"
 
+#include <QDateTime>
+#include <QTimeZone>
+
 namespace frostel::insight {
 
 SummaryInput summary_input(const datafile::ChartDocument& document) {
@@ -19,6 +22,11 @@ SummaryInput summary_input(const datafile::ChartDocument& document) {
         document.low_limit || document.high_limit ? LimitSource::kUser : LimitSource::kNone};
     input.delta_h_kj_per_mol = document.delta_h_kj_per_mol.value_or(kDefaultDeltaH);
     return input;
+}
+
+mission::TimeZone pc_time_zone() {
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    return {zone.id().toStdString(), zone.offsetFromUtc(QDateTime::currentDateTime())};
 }
 
 }  // namespace frostel::insight

@@ -8,7 +8,11 @@ namespace frostel::insight {
 // A summary's input from the chart as its document holds it: the points timed by their labels
 // (a point whose label is no time is left out), the unit of the left axis title (any title
 // that is not a unit reads as Celsius), the logger's record, the user's limits and dH.
-// The one place where the summary meets Qt types.
+// The summary's one adapter to Qt types.
 [[nodiscard]] SummaryInput summary_input(const datafile::ChartDocument& document);
+
+// The PC's time zone now: its IANA name and offset from UTC, kept with a download because
+// the logger's clock has no zone.
+[[nodiscard]] mission::TimeZone pc_time_zone();
 
 }  // namespace frostel::insight

@@ -116,10 +116,12 @@ void show_header(const MissionHeader& header, DownloadView& view) {
 
 // The decoded samples in the current unit, into the chart and then the table.
 void show_samples(DownloadedMission& mission, const SampleDecoder& decoder, link::Clock& clock,
-                  DownloadView& view) {
+                  const TimeZone& time_zone, DownloadView& view) {
     mission.samples = decoder.samples();
     mission.unit = current_unit(view);
     mission.values = shown_values(mission.samples, mission.unit, mission.header.calibration_offset);
+    mission.record = make_mission_record(mission.header, mission.samples, time_zone);
+    view.show_record(mission.record);
     view.show_points(chart_points(mission.samples, mission.values, clock));
     view.process_events();
     view.refill_table();
@@ -180,7 +182,7 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     if (!read_log_pages(commands, view, decoder, mission.pages)) {
         return fail(view);
     }
-    show_samples(mission, decoder, setup.clock, view);
+    show_samples(mission, decoder, setup.clock, setup.time_zone, view);
     commands.link().set_error_number(link::kNoError);
     view.offer_save();
     return mission;
@@ -217,7 +219,8 @@ std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& log
     for (const RawPage& page : pages) {
         decoder.add_page(page.number, page.bytes);
     }
-    show_samples(mission, decoder, clock, view);
+    // The zone of the download is not among the pages.
+    show_samples(mission, decoder, clock, {}, view);
     mission.pages = std::move(pages);
     return mission;
 }

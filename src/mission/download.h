@@ -11,6 +11,7 @@
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "mission/mission_header.h"
+#include "mission/mission_record.h"
 #include "mission/sample_log.h"
 #include "mission/temperature_unit.h"
 
@@ -43,6 +44,7 @@ struct DownloadedMission {
     std::vector<Sample> samples;  // oldest first
     TemperatureUnit unit = TemperatureUnit::kCelsius;
     std::vector<double> values;  // in `unit`, with the calibration offset
+    MissionRecord record;
 };
 
 // What a download shows and asks on its way; the main window and frostel-cli each give one.
@@ -66,6 +68,8 @@ class DownloadView {
     // The current unit lives in the chart's left-axis title.
     [[nodiscard]] virtual std::string unit_title() = 0;
     virtual void set_unit_title(std::string_view title) = 0;
+    // What the summary needs of the mission beyond its points; just before them.
+    virtual void show_record(const MissionRecord& record) = 0;
     // Replaces the chart's points.
     virtual void show_points(const std::vector<ChartPoint>& points) = 0;
     // Refills the table from the chart, its cells cleared first.
@@ -91,6 +95,7 @@ class HeadlessDownloadView : public DownloadView {
     void set_calibration_offset(int) override {}
     [[nodiscard]] std::string unit_title() override { return unit_; }
     void set_unit_title(std::string_view title) override { unit_ = title; }
+    void show_record(const MissionRecord&) override {}
     void show_points(const std::vector<ChartPoint>&) override {}
     void refill_table() override {}
     void offer_save() override {}
@@ -104,6 +109,7 @@ struct DownloadSetup {
     link::Clock& clock;
     int port_number = 0;                   // 0: no port chosen, nothing happens
     std::filesystem::path program_folder;  // where the side file goes
+    TimeZone time_zone;                    // the PC's, kept with the mission
 };
 
 // "Load Data": identity, stop, register pages, side file, log pages decoded as they

@@ -20,6 +20,7 @@ struct RecordingView final : mission::DownloadView {
     std::string mission_text;
     int calibration_tenths = -999;
     std::string unit = "CELSIUS";
+    std::optional<mission::MissionRecord> record;
     std::optional<std::vector<mission::ChartPoint>> points;
     int saves_offered = 0;
 
@@ -41,6 +42,7 @@ struct RecordingView final : mission::DownloadView {
     void set_calibration_offset(int tenths) override { calibration_tenths = tenths; }
     std::string unit_title() override { return unit; }
     void set_unit_title(std::string_view title) override { unit = title; }
+    void show_record(const mission::MissionRecord& shown) override { record = shown; }
     void show_points(const std::vector<mission::ChartPoint>& shown) override {
         points = shown;
         events.push_back("points");

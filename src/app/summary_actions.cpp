@@ -1,0 +1,97 @@
+#include "summary_actions.h"
+
+#include "chart_view.h"
+#include "insight/chart_summary.h"
+#include "summary_window.h"
+#include "table_view.h"
+#include "topmost.h"
+
+namespace frostel::app {
+
+namespace {
+
+using mission::TemperatureUnit;
+
+std::optional<double> converted(const std::optional<double>& v, TemperatureUnit from,
+                                TemperatureUnit to) {
+    return v ? std::optional<double>(mission::ConvertTemperature(*v, from, to)) : std::nullopt;
+}
+
+TemperatureUnit chart_unit(const ChartView& chart) {
+    return mission::unit_or_celsius(chart.left_axis_title().toStdString());
+}
+
+}  // namespace
+
+SummaryActions::SummaryActions(ChartView& chart, TableView& table, QString preferences_path,
+                               QObject* parent)
+    : QObject(parent),
+      chart_(chart),
+      table_(table),
+      preferences_path_(std::move(preferences_path)),
+      preferences_(read_summary_preferences(preferences_path_)) {
+    connect(&chart_, &ChartView::contentChanged, this, &SummaryActions::follow_chart);
+}
+
+SummaryActions::~SummaryActions() {
+    delete window_.data();
+}
+
+SummaryWindow* SummaryActions::window() const {
+    return window_.data();
+}
+
+void SummaryActions::open() {
+    if (window_.isNull()) {
+        window_ = new SummaryWindow;
+        connect(window_, &SummaryWindow::limitsEdited, this, &SummaryActions::set_limits);
+        connect(window_, &SummaryWindow::deltaHEdited, this, &SummaryActions::set_delta_h);
+        connect(window_, &SummaryWindow::excursionChosen, &chart_, &ChartView::zoom_to_points);
+    }
+    refresh_window();
+    show_topmost(window_);
+}
+
+void SummaryActions::show_downloaded(const mission::MissionRecord& record) {
+    const TemperatureUnit unit = chart_unit(chart_);
+    chart_.set_mission_record(record);
+    chart_.set_user_limits(converted(preferences_.low_celsius, TemperatureUnit::kCelsius, unit),
+                           converted(preferences_.high_celsius, TemperatureUnit::kCelsius, unit));
+    chart_.set_delta_h(preferences_.delta_h_kj_per_mol);
+}
+
+void SummaryActions::follow_chart() {
+    const datafile::ChartDocument& document = chart_.document();
+    const insight::Limits limits = chart_.limits();
+    std::vector<insight::Side> sides;
+    sides.reserve(document.points.size());
+    for (const datafile::ChartPoint& point : document.points) {
+        sides.push_back(insight::side_of(point.y, limits));
+    }
+    table_.tint_rows(std::move(sides));
+    if (!window_.isNull() && window_->isVisible()) {
+        refresh_window();
+    }
+}
+
+void SummaryActions::refresh_window() {
+    const datafile::ChartDocument& document = chart_.document();
+    window_->show_summary(insight::summarize(insight::summary_input(document)), document.mission,
+                          document.low_limit, document.high_limit);
+}
+
+void SummaryActions::set_limits(std::optional<double> low, std::optional<double> high) {
+    const TemperatureUnit unit = chart_unit(chart_);
+    chart_.set_user_limits(low, high);
+    preferences_.low_celsius = converted(low, unit, TemperatureUnit::kCelsius);
+    preferences_.high_celsius = converted(high, unit, TemperatureUnit::kCelsius);
+    write_summary_preferences(preferences_path_, preferences_);
+}
+
+void SummaryActions::set_delta_h(double kj_per_mol) {
+    chart_.set_delta_h(kj_per_mol);
+    preferences_.delta_h_kj_per_mol = kj_per_mol;
+    write_summary_preferences(preferences_path_, preferences_);
+}
+
+}  // namespace frostel::app

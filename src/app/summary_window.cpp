@@ -1,0 +1,290 @@
+#include "summary_window.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTreeWidget>
+#include <cmath>
+
+namespace frostel::app {
+
+namespace {
+
+using insight::LoggerTime;
+
+// The program's result texts: failures yellow on red, the rest dark blue.
+const QString kFailureStyle =
+    QStringLiteral("background-color: red; color: yellow; font-weight: bold; padding: 4px;");
+const QString kResultStyle = QStringLiteral("color: #00008b; font-weight: bold; padding: 4px;");
+
+QString symbol(mission::TemperatureUnit unit) {
+    switch (unit) {
+        case mission::TemperatureUnit::kFahrenheit:
+            return QStringLiteral("°F");
+        case mission::TemperatureUnit::kKelvin:
+            return QStringLiteral("K");
+        case mission::TemperatureUnit::kReaumur:
+            return QStringLiteral("°Ré");
+        case mission::TemperatureUnit::kCelsius:
+            break;
+    }
+    return QStringLiteral("°C");
+}
+
+QString time_text(LoggerTime time) {
+    return QString::fromStdString(insight::time_text(time));
+}
+
+QString duration_text(std::int64_t seconds) {
+    const std::int64_t minutes = seconds / 60;
+    return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
+}
+
+QString plain_number(const std::optional<double>& value) {
+    return value ? QLocale().toString(*value, 'g', 10) : QString();
+}
+
+QString row(const QString& name, const QString& value) {
+    return QStringLiteral("<tr><td>%1</td><td style='padding-left:12px'>%2</td></tr>")
+        .arg(name.toHtmlEscaped(), value.toHtmlEscaped());
+}
+
+QString table(const QString& rows) {
+    return QStringLiteral("<table>%1</table>").arg(rows);
+}
+
+QString statistics_text(const insight::Summary& s) {
+    const insight::Statistics& st = s.statistics;
+    const QString u = symbol(s.unit);
+    const auto value = [&u](const std::optional<double>& v) {
+        return v ? QLocale().toString(*v, 'f', 2) + QLatin1Char(' ') + u : QStringLiteral("-");
+    };
+    const auto at = [&](const std::optional<insight::TimedValue>& v) {
+        return v ? value(v->value) + QStringLiteral("  at ") + time_text(v->time)
+                 : QStringLiteral("-");
+    };
+    QString rows = row(QStringLiteral("Samples"), QString::number(st.count));
+    if (st.first) {
+        rows += row(QStringLiteral("From"), time_text(*st.first)) +
+                row(QStringLiteral("To"), time_text(*st.last));
+    }
+    rows += row(QStringLiteral("Duration"), duration_text(s.duration_s)) +
+            row(QStringLiteral("Interval"), QStringLiteral("%1 s").arg(s.interval_s)) +
+            row(QStringLiteral("Minimum"), at(st.minimum)) +
+            row(QStringLiteral("Maximum"), at(st.maximum)) +
+            row(QStringLiteral("Mean"), value(st.mean)) +
+            row(QStringLiteral("Standard deviation"),
+                st.standard_deviation ? QLocale().toString(*st.standard_deviation, 'f', 2)
+                                      : QStringLiteral("-")) +
+            row(QStringLiteral("Mean kinetic temperature"), value(st.mean_kinetic)) +
+            row(QStringLiteral("Time below"), duration_text(s.excursions.below.seconds)) +
+            row(QStringLiteral("Time above"), duration_text(s.excursions.above.seconds));
+    return table(rows);
+}
+
+QString source_text(insight::LimitSource source) {
+    switch (source) {
+        case insight::LimitSource::kUser:
+            return QStringLiteral("set here");
+        case insight::LimitSource::kLogger:
+            return QStringLiteral("the logger's alarm thresholds");
+        case insight::LimitSource::kNone:
+            break;
+    }
+    return QStringLiteral("none");
+}
+
+QString flags_text(const insight::Summary& s) {
+    if (!s.flags) {
+        return QStringLiteral("Not kept with this mission.");
+    }
+    const insight::LoggerFlags& f = *s.flags;
+    QString text;
+    for (const std::string& warning : insight::flag_warnings(f)) {
+        text += QStringLiteral("<p style='color:#c00000; font-weight:bold'>%1</p>")
+                    .arg(QString::fromStdString(warning).toHtmlEscaped());
+    }
+    const auto yes_no = [](bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); };
+    QString rows = row(QStringLiteral("Low alarm"), yes_no(f.low_alarm)) +
+                   row(QStringLiteral("High alarm"), yes_no(f.high_alarm)) +
+                   row(QStringLiteral("Battery reset"), yes_no(f.battery_reset)) +
+                   row(QStringLiteral("Waiting for alarm"), yes_no(f.waiting_for_alarm)) +
+                   row(QStringLiteral("Rollover"), yes_no(f.rollover)) +
+                   row(QStringLiteral("Device samples"), QString::number(f.device_samples));
+    if (s.time_zone && !s.time_zone->name.empty()) {
+        rows +=
+            row(QStringLiteral("PC time zone"),
+                QStringLiteral("%1 (UTC%2%3 h)")
+                    .arg(QString::fromStdString(s.time_zone->name))
+                    .arg(s.time_zone->utc_offset_s < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+                    .arg(QLocale().toString(std::abs(s.time_zone->utc_offset_s) / 3600.0, 'g', 3)));
+    }
+    return text + table(rows);
+}
+
+QString settings_text(const std::optional<mission::MissionRecord>& record,
+                      mission::TemperatureUnit unit) {
+    if (!record) {
+        return QStringLiteral("Not kept with this mission.");
+    }
+    QString rows;
+    for (const auto& [name, value] : insight::mission_settings(*record, unit)) {
+        rows += row(QString::fromStdString(name), QString::fromStdString(value));
+    }
+    return table(rows);
+}
+
+QGroupBox* group(const QString& title, QWidget* content) {
+    auto* box = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(content);
+    return box;
+}
+
+QLabel* text_label(const char* name) {
+    auto* label = new QLabel;
+    label->setObjectName(name);
+    label->setTextFormat(Qt::RichText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QLineEdit* number_field(const char* name, const QString& placeholder) {
+    auto* field = new QLineEdit;
+    field->setObjectName(name);
+    field->setPlaceholderText(placeholder);
+    field->setMaximumWidth(90);
+    return field;
+}
+
+}  // namespace
+
+std::optional<double> typed_number(const QString& text, bool* valid) {
+    const QString trimmed = text.trimmed();
+    bool ok = trimmed.isEmpty();
+    double value = QLocale().toDouble(trimmed, &ok);
+    if (!ok) {
+        value = QLocale::c().toDouble(trimmed, &ok);
+    }
+    ok = ok && std::isfinite(value);
+    if (valid != nullptr) {
+        *valid = trimmed.isEmpty() || ok;
+    }
+    return ok && !trimmed.isEmpty() ? std::optional<double>(value) : std::nullopt;
+}
+
+SummaryWindow::SummaryWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      verdict_(new QLabel),
+      statistics_(text_label("statistics")),
+      low_(number_field("low_limit", QStringLiteral("none"))),
+      high_(number_field("high_limit", QStringLiteral("none"))),
+      source_(new QLabel),
+      delta_h_(number_field("delta_h", QString())),
+      excursions_(new QTreeWidget),
+      flags_(text_label("flags")),
+      settings_(text_label("mission_settings")) {
+    setObjectName("Mission_Summary");
+    setWindowTitle(QStringLiteral("Mission Summary"));
+    verdict_->setObjectName("verdict");
+    verdict_->setAlignment(Qt::AlignCenter);
+    source_->setObjectName("limit_source");
+    excursions_->setObjectName("excursions");
+    excursions_->setRootIsDecorated(false);
+    excursions_->setHeaderLabels({QStringLiteral("Side"), QStringLiteral("From"),
+                                  QStringLiteral("To"), QStringLiteral("Duration"),
+                                  QStringLiteral("Peak")});
+    excursions_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    excursions_->setMinimumHeight(110);
+
+    auto* limits = new QWidget;
+    auto* limit_form = new QFormLayout(limits);
+    limit_form->addRow(QStringLiteral("Low limit"), low_);
+    limit_form->addRow(QStringLiteral("High limit"), high_);
+    limit_form->addRow(QStringLiteral("Source"), source_);
+    limit_form->addRow(QStringLiteral("dH (kJ/mol)"), delta_h_);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(verdict_, 0, 0, 1, 2);
+    layout->addWidget(group(QStringLiteral("Statistics"), statistics_), 1, 0, 2, 1);
+    layout->addWidget(group(QStringLiteral("Limits"), limits), 3, 0);
+    layout->addWidget(group(QStringLiteral("Excursions"), excursions_), 1, 1);
+    layout->addWidget(group(QStringLiteral("Logger flags"), flags_), 2, 1);
+    layout->addWidget(group(QStringLiteral("Mission settings"), settings_), 3, 1);
+    layout->setRowStretch(1, 1);
+
+    connect(low_, &QLineEdit::editingFinished, this, &SummaryWindow::read_limits);
+    connect(high_, &QLineEdit::editingFinished, this, &SummaryWindow::read_limits);
+    connect(delta_h_, &QLineEdit::editingFinished, this, &SummaryWindow::read_delta_h);
+    connect(excursions_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        emit excursionChosen(item->data(0, Qt::UserRole).toInt(),
+                             item->data(1, Qt::UserRole).toInt());
+    });
+}
+
+void SummaryWindow::show_summary(const insight::Summary& summary,
+                                 const std::optional<mission::MissionRecord>& record,
+                                 std::optional<double> user_low, std::optional<double> user_high) {
+    verdict_->setText(QString::fromStdString(summary.verdict));
+    verdict_->setStyleSheet(summary.failed() ? kFailureStyle : kResultStyle);
+    statistics_->setText(statistics_text(summary));
+    shown_low_ = user_low;
+    shown_high_ = user_high;
+    shown_delta_h_ = summary.delta_h_kj_per_mol;
+    low_->setText(plain_number(user_low));
+    high_->setText(plain_number(user_high));
+    const QString u = symbol(summary.unit);
+    const auto limit_text = [&u](const std::optional<double>& v) {
+        return v ? QLocale().toString(*v, 'f', 2) + QLatin1Char(' ') + u : QStringLiteral("none");
+    };
+    source_->setText(QStringLiteral("%1 to %2, %3")
+                         .arg(limit_text(summary.limits.low), limit_text(summary.limits.high),
+                              source_text(summary.limits.source)));
+    delta_h_->setText(QLocale().toString(summary.delta_h_kj_per_mol, 'g', 6));
+    excursions_->clear();
+    for (const insight::Excursion& e : summary.excursions.excursions) {
+        auto* item = new QTreeWidgetItem(
+            excursions_,
+            {e.side == insight::Side::kBelow ? QStringLiteral("below") : QStringLiteral("above"),
+             time_text(e.start), time_text(e.end), duration_text(e.seconds),
+             QLocale().toString(e.peak.value, 'f', 2) + QLatin1Char(' ') + u});
+        item->setData(0, Qt::UserRole, e.first_index);
+        item->setData(1, Qt::UserRole, e.first_index + e.samples - 1);
+    }
+    flags_->setText(flags_text(summary));
+    settings_->setText(settings_text(record, summary.unit));
+}
+
+void SummaryWindow::read_limits() {
+    bool low_ok = false;
+    bool high_ok = false;
+    const std::optional<double> low = typed_number(low_->text(), &low_ok);
+    const std::optional<double> high = typed_number(high_->text(), &high_ok);
+    if (!low_ok || !high_ok || (low && high && *low > *high)) {
+        // Refused: the fields show the limits in force again.
+        low_->setText(plain_number(shown_low_));
+        high_->setText(plain_number(shown_high_));
+        return;
+    }
+    if (low != shown_low_ || high != shown_high_) {
+        emit limitsEdited(low, high);
+    }
+}
+
+void SummaryWindow::read_delta_h() {
+    const std::optional<double> value = typed_number(delta_h_->text());
+    if (!value || !(*value > 0)) {
+        delta_h_->setText(QLocale().toString(shown_delta_h_, 'g', 6));
+        return;
+    }
+    if (*value != shown_delta_h_) {
+        emit deltaHEdited(*value);
+    }
+}
+
+}  // namespace frostel::app

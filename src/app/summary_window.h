@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+#include <optional>
+
+#include "insight/summary.h"
+
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+
+namespace frostel::app {
+
+// The "Mission Summary" window: the verdict first, then the statistics, the limits with
+// their source and fields to change them, dH, the excursions, the logger's flags and the
+// mission's settings. It only shows what it is given and says what the user changed.
+class SummaryWindow final : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit SummaryWindow(QWidget* parent = nullptr);
+
+    // `user_low` and `user_high` are the limits the user set, shown in the fields.
+    void show_summary(const insight::Summary& summary,
+                      const std::optional<mission::MissionRecord>& record,
+                      std::optional<double> user_low, std::optional<double> user_high);
+
+  signals:
+    // Limits typed in, in the chart's unit; both empty leaves the logger's own.
+    void limitsEdited(std::optional<double> low, std::optional<double> high);
+    void deltaHEdited(double kj_per_mol);
+    // An excursion of the list was clicked: its first and last point.
+    void excursionChosen(int first, int last);
+
+  private:
+    void read_limits();
+    void read_delta_h();
+
+    QLabel* verdict_;
+    QLabel* statistics_;
+    QLineEdit* low_;
+    QLineEdit* high_;
+    QLabel* source_;
+    QLineEdit* delta_h_;
+    QTreeWidget* excursions_;
+    QLabel* flags_;
+    QLabel* settings_;
+    std::optional<double> shown_low_;
+    std::optional<double> shown_high_;
+    double shown_delta_h_ = insight::kDefaultDeltaH;
+};
+
+// A number typed by the user, in the locale's form or with a point; empty text is none, and
+// so is anything that is not a finite number (`valid` then false).
+[[nodiscard]] std::optional<double> typed_number(const QString& text, bool* valid = nullptr);
+
+}  // namespace frostel::app

@@ -1,0 +1,143 @@
+// The mission summary on the simulated cold room: the window, the chart's limits, the
+// table's tint, and the same figures from frostel-cli for the saved pair.
+#include "summary_window.h"
+
+#include <QAction>
+#include <QCategoryAxis>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QValueAxis>
+#include <sstream>
+
+#include "chart_view.h"
+#include "cli_commands.h"
+#include "cli_summary.h"
+#include "insight/chart_summary.h"
+#include "sample_missions.h"
+#include "summary_actions.h"
+#include "summary_json.h"
+#include "summary_preferences.h"
+#include "window_rig.h"
+
+namespace frostel::app {
+namespace {
+
+using test::indexed;
+using test::top_level;
+
+struct Rig : test::WindowRig {
+    Rig() {
+        ports.attach(1, box);
+        put_file("SETUP.FRG", "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n");
+        start();
+        sim::load_mission(logger, *sim::sample_mission("cold-room", {2026, 3, 9, 12, 0, 0}));
+    }
+    ChartView& chart() const { return window->chart(); }
+    SummaryWindow& open_summary() const {
+        find<QToolBar>("chart_tools")->template findChild<QAction*>("summary_tool")->trigger();
+        return *window->summary().window();
+    }
+    QString verdict() const {
+        return window->summary().window()->findChild<QLabel*>("verdict")->text();
+    }
+    int tinted_rows() const {
+        const StringGridModel& model = window->table().grid_model();
+        int tinted = 0;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            tinted += model.data(model.index(row, 1), Qt::BackgroundRole).isValid() ? 1 : 0;
+        }
+        return tinted;
+    }
+    std::string json_now() const {
+        return cli::summary_json(insight::summarize(insight::summary_input(chart().document())))
+            .toStdString();
+    }
+};
+
+class SummaryWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void coldRoomDoorExcursionFollowsTheChartAndTheSavedPair() {
+        Rig rig;
+        rig.dialogs.save_names = {rig.path("coldroom")};
+        rig.find<QPushButton>("Command10")->click();
+        SummaryWindow& window = rig.open_summary();
+        QVERIFY(window.isVisible());
+        QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
+        QVERIFY(
+            window.findChild<QLabel*>("verdict")->styleSheet().contains("background-color: red"));
+        QVERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
+        QCOMPARE(rig.tinted_rows(), 6);
+        QCOMPARE(rig.chart().limits(), (insight::Limits{2.0, 8.0, insight::LimitSource::kLogger}));
+
+        // The saved pair gives the same summary through frostel-cli.
+        std::ostringstream out, err;
+        cli::CliOptions saved;
+        saved.saved_mission = QFile::encodeName(rig.path("coldroom.frd")).toStdString();
+        QCOMPARE(cli::run_summary(saved, out, err), cli::kExitOk);
+        QCOMPARE(out.str(), rig.json_now());
+
+        // A click on the excursion narrows the time axis to it; the tooltip names a point.
+        QTreeWidget* list = window.findChild<QTreeWidget*>("excursions");
+        QCOMPARE(list->topLevelItemCount(), 1);
+        emit list->itemClicked(list->topLevelItem(0), 0);
+        const auto* time_axis =
+            qobject_cast<QCategoryAxis*>(rig.chart().chart()->axes(Qt::Horizontal)[0]);
+        const auto& points = rig.chart().points();
+        QVERIFY(time_axis->min() >= points[226].x && time_axis->max() <= points[237].x);
+        QCOMPARE(rig.chart().point_tip(points[232].x + 0.01),
+                 points[232].label + "\n" + format_temperature(points[232].y) + " CELSIUS");
+        // Fit to Data: the value axis closes in on the data and the limits.
+        find_fit(rig)->trigger();
+        QVERIFY(rig.chart().document().left.minimum < 2.0 &&
+                rig.chart().document().left.minimum > 0.5);
+        QVERIFY(rig.chart().document().left.maximum > points[232].y);
+
+        // A unit switch: same verdict, limits in Fahrenheit.
+        indexed<QRadioButton>(open_unit(rig), "Option1", 1)->click();
+        QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("°F"));
+        QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
+
+        // The user's limits win, follow the unit, and are kept for the next download.
+        auto* low = window.findChild<QLineEdit*>("low_limit");
+        auto* high = window.findChild<QLineEdit*>("high_limit");
+        low->setText("");
+        high->setText("50");
+        emit high->editingFinished();
+        QTRY_COMPARE(rig.verdict(), "1 EXCURSION, 0 h 40 min OUT OF LIMITS");
+        QCOMPARE(rig.tinted_rows(), 4);
+        const SummaryPreferences kept =
+            read_summary_preferences(rig.path(kSummaryPreferencesFileName));
+        QVERIFY(!kept.low_celsius && std::abs(*kept.high_celsius - 10.0) < 1e-9);
+        indexed<QRadioButton>(open_unit(rig), "Option1", 0)->click();
+        QTRY_COMPARE(high->text(), "10");
+
+        // A limit above the other is refused and the fields show the ones in force.
+        low->setText("20");
+        emit low->editingFinished();
+        QCOMPARE(low->text(), "");
+    }
+
+  private:
+    static QAction* find_fit(const Rig& rig) {
+        return rig.find<QToolBar>("chart_tools")->template findChild<QAction*>("fit_tool");
+    }
+    static QWidget* open_unit(const Rig& rig) {
+        rig.find<QPushButton>("Command4")->click();
+        return top_level("Temperature_Unit");
+    }
+};
+
+}  // namespace
+}  // namespace frostel::app
+
+QTEST_MAIN(frostel::app::SummaryWindowTest)
+#include "summary_window_test.moc"
