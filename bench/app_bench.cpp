@@ -1,8 +1,10 @@
 // The main window's costs: start-up to the window shown and ready, a unit switch on a full
-// mission chart (8193 points) with the table refill, and a template export plus import.
-// With "--show N [units|search]" it instead shows the window on the real serial ports and
-// clock, holding N points of a cold-room log, optionally opens the unit dialog or starts a
-// port search, and runs until closed: for a look at it (a screenshot under Xvfb).
+// mission chart (8193 points) with the table refill, a template export plus import, the
+// summary of a full log, and a download's refill of chart and table with limits drawn.
+// With "--show N [units|search|summary|fit]" it instead shows the window on the real serial
+// ports and clock, holding N points of a cold-room log with 2 and 8 degree alarm limits,
+// optionally opens the unit dialog, starts a port search, opens the mission summary or fits
+// the chart to the data, and runs until closed: for a look at it (a screenshot under Xvfb).
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -19,6 +21,7 @@
 
 #include "app/window_support.h"
 #include "chart_view.h"
+#include "insight/chart_summary.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -26,6 +29,8 @@
 #include "mission_text_box.h"
 #include "platform/local_date_time.h"
 #include "sim_serial_port.h"
+#include "summary_actions.h"
+#include "table_view.h"
 
 namespace {
 
@@ -57,6 +62,47 @@ void fill_cold_room_log(app::ChartView& chart, int count) {
     }
 }
 
+// The record of an "L" logger whose 2 and 8 degree alarms were enabled and whose high alarm
+// went off, as a download keeps it.
+mission::MissionRecord cold_room_record(int count) {
+    mission::MissionRecord r;
+    r.logger_id = "41000000A1B2C3D4";
+    r.configuration = 0x40;
+    r.start_time = {2026, 1, 12, 8, 0, 0};
+    r.sample_interval = 900;
+    r.sample_format = mission::SampleFormat::k16Bit;
+    r.mission_sample_count = count;
+    r.device_sample_count = count + 5120;
+    r.calibration_offset_tenths = 2;
+    r.alarm_status = 0x02;
+    r.mission_control = 0xC5;
+    r.alarm_enable = 0x03;
+    r.low_threshold = 86;
+    r.high_threshold = 98;
+    r.time_zone = {"Europe/Berlin", 3600};
+    return r;
+}
+
+void bench_summary_of_full_log() {
+    insight::SummaryInput input;
+    input.record = cold_room_record(8192);
+    for (int i = 0; i < 8192; ++i) {
+        input.readings.push_back(
+            {1'768'204'800 + i * 900LL, 4.0 + 0.6 * std::sin(i / 11.0) + (i % 977 == 0 ? 5 : 0)});
+    }
+    std::vector<double> runs;
+    std::size_t excursions = 0;
+    for (int run = 0; run < 50; ++run) {
+        const auto start = Clock::now();
+        excursions += insight::summarize(input).excursions.excursions.size();
+        runs.push_back(milliseconds(Clock::now() - start));
+    }
+    std::printf(
+        "summary of a full log (8192 samples, %zu excursions): median %.3f ms, worst "
+        "%.3f ms (target <= 1 ms)\n",
+        excursions / 50, median(runs), *std::max_element(runs.begin(), runs.end()));
+}
+
 QAbstractButton* unit_option(int index) {
     return test::indexed<QAbstractButton>(test::top_level("Temperature_Unit"), "Option1", index);
 }
@@ -76,6 +122,30 @@ struct Program {
         }
     }
 };
+
+// What a download does once the log is read: the record with the kept limits, the points,
+// the table, and the limits, marks and tint drawn; with the summary window open.
+void bench_download_refill(Program& program) {
+    app::MainWindow& window = program.window;
+    app::ChartView& chart = window.chart();
+    window.summary().open();
+    std::vector<double> runs;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = Clock::now();
+        window.summary().show_downloaded(cold_room_record(kFullMission));
+        chart.set_user_limits(2.0, 8.0);
+        chart.clear();
+        fill_cold_room_log(chart, kFullMission);
+        QCoreApplication::processEvents();
+        window.refill_table(true);
+        QCoreApplication::processEvents();
+        runs.push_back(milliseconds(Clock::now() - start));
+    }
+    std::printf(
+        "download refill of chart and table, %d points, limits drawn, rows tinted, summary "
+        "open: median %.1f ms, worst %.1f ms (target <= 50 ms)\n",
+        kFullMission, median(runs), *std::max_element(runs.begin(), runs.end()));
+}
 
 void bench_unit_switch(Program& program) {
     app::ChartView& chart = program.window.chart();
@@ -147,11 +217,15 @@ int show(int count, std::string_view then) {
         window.chart().set_title_line("41000000A1B2C3D4");
         window.logger_label().setText("Frostel Type: 85 (-40'C to 85'C) - ID:41000000A1B2C3D4");
         window.mission_text().set_text("Cold room 2, shelf B\r\nDoor alarm test\r\n");
+        window.summary().show_downloaded(cold_room_record(count));
         window.refill_table(true);
         if (then.empty()) {
             return;
         }
-        const char* control = then == "units" ? "Command4" : "find_commport_menu";
+        const char* control = then == "units"     ? "Command4"
+                              : then == "summary" ? "summary_tool"
+                              : then == "fit"     ? "fit_tool"
+                                                  : "find_commport_menu";
         QTimer::singleShot(500, &window, [&window, control] {
             if (auto* button = window.findChild<QAbstractButton*>(control)) {
                 button->click();
@@ -183,5 +257,7 @@ int main(int argc, char** argv) {
                 milliseconds(Clock::now() - process_start));
     bench_unit_switch(program);
     bench_template(program);
+    bench_summary_of_full_log();
+    bench_download_refill(program);
     return 0;
 }

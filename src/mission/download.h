@@ -109,7 +109,7 @@ struct DownloadSetup {
     link::Clock& clock;
     int port_number = 0;                   // 0: no port chosen, nothing happens
     std::filesystem::path program_folder;  // where the side file goes
-    TimeZone time_zone;                    // the PC's, kept with the mission
+    TimeZone time_zone{};                  // the PC's, kept with the mission
 };
 
 // "Load Data": identity, stop, register pages, side file, log pages decoded as they
