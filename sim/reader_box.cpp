@@ -13,10 +13,9 @@ constexpr Byte kReadMemoryCrcCode = 0x69;
 }  // namespace
 
 int ReaderBox::count(char letter) const {
-    return static_cast<int>(std::count_if(commands_.begin(), commands_.end(),
-                                          [letter](const CommandRecord& r) {
-                                              return r.letter == letter;
-                                          }));
+    return static_cast<int>(
+        std::count_if(commands_.begin(), commands_.end(),
+                      [letter](const CommandRecord& r) { return r.letter == letter; }));
 }
 
 std::size_t ReaderBox::parameter_count(char letter) const {

@@ -402,17 +402,13 @@ std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
     return records;
 }
 
-std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
+std::optional<QSqlQuery> MissionArchive::record_row(const QString& select, std::int64_t id) {
     if (!open_) {
         return std::nullopt;
     }
     QSqlQuery query(db_);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1, logger_type, calibration_offset_tenths,"
-                                 " mission_text, time_zone, utc_offset_seconds,"
-                                 " program_version, last_downloaded_at, pages"
-                                 " FROM missions WHERE id = ?")
-                      .arg(kRecordColumns));
+    query.prepare(select);
     query.addBindValue(static_cast<qlonglong>(id));
     if (!query.exec()) {
         fail(query.lastError().text());
@@ -422,6 +418,21 @@ std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
         fail(QStringLiteral("no record %1").arg(id));
         return std::nullopt;
     }
+    return query;
+}
+
+std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
+    std::optional<QSqlQuery> row =
+        record_row(QStringLiteral("SELECT %1, logger_type, calibration_offset_tenths,"
+                                  " mission_text, time_zone, utc_offset_seconds,"
+                                  " program_version, last_downloaded_at, pages"
+                                  " FROM missions WHERE id = ?")
+                       .arg(kRecordColumns),
+                   id);
+    if (!row) {
+        return std::nullopt;
+    }
+    const QSqlQuery& query = *row;
     std::optional<std::vector<mission::RawPage>> pages =
         pages_from_record(query.value(21).toByteArray());
     if (!pages) {
@@ -442,22 +453,16 @@ std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
 }
 
 std::optional<Verification> MissionArchive::verify(std::int64_t id) {
-    if (!open_) {
+    const std::optional<QSqlQuery> row =
+        record_row(QStringLiteral("SELECT pages, fingerprint, logger_id, logger_type, start_time,"
+                                  " mission_sample_count, interval_seconds,"
+                                  " calibration_offset_tenths, mission_text"
+                                  " FROM missions WHERE id = ?"),
+                   id);
+    if (!row) {
         return std::nullopt;
     }
-    QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    query.prepare(
-        QStringLiteral("SELECT pages, fingerprint, logger_id, logger_type, start_time,"
-                       " mission_sample_count, interval_seconds,"
-                       " calibration_offset_tenths, mission_text"
-                       " FROM missions WHERE id = ?"));
-    query.addBindValue(static_cast<qlonglong>(id));
-    if (!query.exec() || !query.next()) {
-        fail(query.lastError().isValid() ? query.lastError().text()
-                                         : QStringLiteral("no record %1").arg(id));
-        return std::nullopt;
-    }
+    const QSqlQuery& query = *row;
     const QByteArray record = query.value(0).toByteArray();
     const std::optional<std::vector<mission::RawPage>> pages = pages_from_record(record);
     if (!pages || record_fingerprint(record) != text_of(query.value(1))) {

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -133,6 +134,9 @@ class MissionArchive {
     void close_file();
     bool set_aside_damaged_file();
     bool fail(const QString& error);
+    // `select` (one "?" for the id) run and standing on the record's row; nothing, and the
+    // error noted, when the archive is closed, the query fails or there is no such record.
+    std::optional<QSqlQuery> record_row(const QString& select, std::int64_t id);
 
     QString path_;
     QString connection_;

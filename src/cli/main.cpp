@@ -14,8 +14,8 @@
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "link/reader_link.h"
-#include "platform/program_folder.h"
 #include "link/wire_log.h"
+#include "platform/program_folder.h"
 
 namespace {
 
