@@ -100,11 +100,9 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     // Shown again from those pages alone, the view gets what the download gave it.
     test::RecordingView again;
     ASSERT_TRUE(show_recorded_mission(kId, result->pages, rig.clock, again));
-    EXPECT_EQ(again.points->size(), view.points->size());
-    EXPECT_TRUE(std::equal(again.points->begin(), again.points->end(), view.points->begin(),
-                           [](const ChartPoint& a, const ChartPoint& b) {
-                               return a.x == b.x && a.y == b.y && a.label == b.label;
-                           }));
+    EXPECT_TRUE(std::ranges::equal(*again.points, *view.points, [](const auto& a, const auto& b) {
+        return std::tie(a.x, a.y, a.label) == std::tie(b.x, b.y, b.label);
+    }));
     EXPECT_EQ(
         std::tie(again.caption, again.chart_title, again.mission_text, again.calibration_tenths),
         std::tie(view.caption, view.chart_title, view.mission_text, view.calibration_tenths));

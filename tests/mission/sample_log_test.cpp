@@ -142,27 +142,5 @@ TEST(LogWalk, PagesDecodeOneByOneAndOnlyTheMissionsSamplesAreShownAndTimed) {
     EXPECT_EQ(sixteen.table()[128], 0.0);
 }
 
-TEST(LogWalk, RolloverReadsTheWholeLogOldestFirstWithTheSamplesTrueNumbers) {
-    // 8202 one-byte samples: the last ten overwrote positions 0 to 9.
-    MissionHeader h = header(kL, k8Bit, 8202);
-    h.sample_interval = 1;
-    h.start_time = {2026, 3, 1, 0, 0, 0};
-    SampleDecoder decoder(h);
-    Page first = filled(100);
-    first[9] = 120;
-    first[10] = 110;
-    decoder.add_page(128, first);
-    decoder.add_page(383, filled(90));
-    const std::vector<Sample> samples = decoder.samples();
-    ASSERT_EQ(samples.size(), 8192U);
-    EXPECT_EQ(samples[0].celsius, 14.0);  // raw 110, sample number 10
-    EXPECT_EQ(samples[0].time_text, "2026-03-01 00:00:10");
-    EXPECT_EQ(samples[8181].celsius, 4.0);  // the log's last byte, sample number 8191
-    EXPECT_EQ(samples[8182].celsius, 9.0);  // position 0 again: sample number 8192
-    EXPECT_EQ(samples[8182].time_text, "2026-03-01 02:16:32");
-    EXPECT_EQ(samples[8191].celsius, 19.0);  // the newest, sample number 8201
-    EXPECT_EQ(samples[8191].time_text, "2026-03-01 02:16:41");
-}
-
 }  // namespace
 }  // namespace frostel::mission

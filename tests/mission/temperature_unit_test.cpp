@@ -25,50 +25,41 @@ TEST(TemperatureUnit, OnlyTheFourExactTokensNameAUnitAndEachAxisIsZeroTo125Celsi
     }
 }
 
+// Each pair's own formula, its fraction computed first: 9/5 is the double 1.8 before it meets
+// the value, as (v x 9) / 5 differs in the last bit and at a two-decimal tie in the second
+// decimal. A check value each, then every sixteenth of a degree bit for bit.
 TEST(ConvertTemperature, EveryPairHasItsOwnFormulaWithItsFractionComputedFirst) {
-    struct Conversion {
+    struct Pair {
         TemperatureUnit from, to;
         double value, expected;
+        double (*formula)(double);
     };
-    const Conversion cases[] = {
-        {kCelsius, kFahrenheit, 25.0, 77.0},  {kCelsius, kKelvin, 0.0, 273.15},
-        {kCelsius, kReaumur, 100.0, 80.0},    {kFahrenheit, kCelsius, 212.0, 100.0},
-        {kFahrenheit, kKelvin, 32.0, 273.15}, {kFahrenheit, kReaumur, 212.0, 80.0},
-        {kKelvin, kCelsius, 373.15, 100.0},   {kKelvin, kFahrenheit, 233.15, -40.0},
-        {kKelvin, kReaumur, 298.15, 20.0},    {kReaumur, kCelsius, 80.0, 100.0},
-        {kReaumur, kFahrenheit, 20.0, 77.0},  {kReaumur, kKelvin, -20.0, 248.15},
-        {kReaumur, kReaumur, -7.25, -7.25}};
-    for (const Conversion& c : cases) {
-        EXPECT_NEAR(ConvertTemperature(c.value, c.from, c.to), c.expected, 1e-12)
-            << unit_token(c.from) << " to " << unit_token(c.to) << " of " << c.value;
-    }
-    // 9/5 is the double 1.8 before it meets the value: (v x 9) / 5 differs in the last bit,
-    // and at a two-decimal tie in the second decimal. Every sixteenth of a degree, bit for bit.
-    struct Formula {
-        TemperatureUnit from, to;
-        double (*convert)(double);
-    };
-    const Formula formulas[] = {
-        {kCelsius, kFahrenheit, [](double v) { return v * 1.8 + 32; }},
-        {kCelsius, kKelvin, [](double v) { return v + 273.15; }},
-        {kCelsius, kReaumur, [](double v) { return v * 0.8; }},
-        {kFahrenheit, kCelsius, [](double v) { return (v - 32) * (5.0 / 9.0); }},
-        {kFahrenheit, kKelvin, [](double v) { return (v - 32) * (5.0 / 9.0) + 273.15; }},
-        {kFahrenheit, kReaumur, [](double v) { return (v - 32) / 2.25; }},
-        {kKelvin, kCelsius, [](double v) { return v - 273.15; }},
-        {kKelvin, kFahrenheit, [](double v) { return (v - 273.15) * 1.8 + 32; }},
-        {kKelvin, kReaumur, [](double v) { return (v - 273.15) * 0.8; }},
-        {kReaumur, kCelsius, [](double v) { return v * 1.25; }},
-        {kReaumur, kFahrenheit, [](double v) { return v * 2.25 + 32; }},
-        {kReaumur, kKelvin, [](double v) { return v * 1.25 + 273.15; }}};
-    for (const Formula& f : formulas) {
+    const Pair pairs[] = {
+        {kCelsius, kFahrenheit, 25.0, 77.0, [](double v) { return v * 1.8 + 32; }},
+        {kCelsius, kKelvin, 0.0, 273.15, [](double v) { return v + 273.15; }},
+        {kCelsius, kReaumur, 100.0, 80.0, [](double v) { return v * 0.8; }},
+        {kFahrenheit, kCelsius, 212.0, 100.0, [](double v) { return (v - 32) * (5.0 / 9.0); }},
+        {kFahrenheit, kKelvin, 32.0, 273.15,
+         [](double v) { return (v - 32) * (5.0 / 9.0) + 273.15; }},
+        {kFahrenheit, kReaumur, 212.0, 80.0, [](double v) { return (v - 32) / 2.25; }},
+        {kKelvin, kCelsius, 373.15, 100.0, [](double v) { return v - 273.15; }},
+        {kKelvin, kFahrenheit, 233.15, -40.0, [](double v) { return (v - 273.15) * 1.8 + 32; }},
+        {kKelvin, kReaumur, 298.15, 20.0, [](double v) { return (v - 273.15) * 0.8; }},
+        {kReaumur, kCelsius, 80.0, 100.0, [](double v) { return v * 1.25; }},
+        {kReaumur, kFahrenheit, 20.0, 77.0, [](double v) { return v * 2.25 + 32; }},
+        {kReaumur, kKelvin, -20.0, 248.15, [](double v) { return v * 1.25 + 273.15; }}};
+    for (const Pair& p : pairs) {
+        const std::string name =
+            std::string(unit_token(p.from)) + " to " + std::string(unit_token(p.to));
+        EXPECT_NEAR(ConvertTemperature(p.value, p.from, p.to), p.expected, 1e-12) << name;
         int differing = 0;
         for (int sixteenths = -40 * 16; sixteenths <= 400 * 16; ++sixteenths) {
             const double v = sixteenths / 16.0;
-            differing += ConvertTemperature(v, f.from, f.to) != f.convert(v) ? 1 : 0;
+            differing += ConvertTemperature(v, p.from, p.to) != p.formula(v) ? 1 : 0;
         }
-        EXPECT_EQ(differing, 0) << unit_token(f.from) << " to " << unit_token(f.to);
+        EXPECT_EQ(differing, 0) << name;
     }
+    EXPECT_EQ(ConvertTemperature(-7.25, kReaumur, kReaumur), -7.25);
 }
 
 // Values a download makes (a sixteenth-degree sample plus a tenths offset), many of them a
