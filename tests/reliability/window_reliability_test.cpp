@@ -13,14 +13,13 @@
 #include <fstream>
 #include <memory>
 
+#include "app/window_support.h"
 #include "chart_view.h"
-#include "file_name_dialogs.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "main_window.h"
 #include "mission/mission_loader.h"
 #include "mission_actions.h"
-#include "program_launcher.h"
 #include "programming/programming_ds1922t.h"
 #include "sample_missions.h"
 #include "sim_serial_port.h"
@@ -28,15 +27,6 @@
 
 namespace frostel::test {
 namespace {
-
-struct NoDialogs final : app::FileNameDialogs {
-    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
-    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
-struct NoLauncher final : app::ProgramLauncher {
-    bool start(const QString&) override { return false; }
-};
 
 // `folder`, with settings that choose port `comm_port`.
 QString with_settings(const QString& folder, int comm_port) {
@@ -51,7 +41,7 @@ QString with_settings(const QString& folder, int comm_port) {
 // The main window as a user starts it, with no dialog ever answered.
 struct Desk {
     NoDialogs dialogs;
-    NoLauncher launcher;
+    RecordingLauncher launcher;
     app::MainWindow window;
     app::MissionActions* actions = &window.mission_actions();
     QPushButton* load_data = window.findChild<QPushButton*>("Command10");
