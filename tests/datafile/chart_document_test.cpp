@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -66,18 +65,6 @@ TEST(ChartDocument, FirstVersionDocumentsStillOpenWithoutASummary) {
     expected.high_limit.reset();
     expected.delta_h_kj_per_mol.reset();
     EXPECT_EQ(from_json(QJsonDocument(root).toJson()), expected);
-}
-
-TEST(ChartDocument, MissingOversizedOrUnwritablePathsFail) {
-    QTemporaryDir folder;
-    EXPECT_FALSE(read_chart_document(folder.filePath("none.tee")).has_value());
-    EXPECT_FALSE(write_chart_document(folder.filePath("no/such/folder.tee"), ChartDocument{}));
-    // Refused without parsing.
-    QFile huge(folder.filePath("huge.tee"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(huge.resize(kMaxChartDocumentBytes + 1));
-    huge.close();
-    EXPECT_FALSE(read_chart_document(huge.fileName()).has_value());
 }
 
 TEST(ChartDocument, TruncatedForeignAbsurdOrInconsistentContentIsRefused) {

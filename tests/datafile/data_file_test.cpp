@@ -65,15 +65,20 @@ TEST_F(DataFile, EveryByteComesBackWithEachLineEndedByOneCr) {
     EXPECT_EQ(chart_document_name(QStringLiteral("ab")), QStringLiteral("tee"));
 }
 
+// Both files of a saved pair: refused unread when oversized.
 TEST_F(DataFile, MissingFoldersAndOversizedFilesGiveNothing) {
     EXPECT_FALSE(read_data_file(path("missing.frd")));
     EXPECT_FALSE(read_data_file(folder.path()));
+    EXPECT_FALSE(read_chart_document(path("none.tee")));
     EXPECT_FALSE(write_data_file(path("no-such-folder/m.frd"), QStringLiteral("x")));
-    QFile huge(path("huge.frd"));
+    EXPECT_FALSE(write_chart_document(path("no-such-folder/m.tee"), ChartDocument{}));
+    QFile huge(path("huge"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
     ASSERT_TRUE(huge.resize(kMaxDataFileBytes + 1));
-    huge.close();
     EXPECT_FALSE(read_data_file(huge.fileName()));
+    ASSERT_TRUE(huge.resize(kMaxChartDocumentBytes + 1));
+    huge.close();
+    EXPECT_FALSE(read_chart_document(huge.fileName()));
 }
 
 TEST_F(DataFile, AFullDiskKeepsTheOldDataFileAndChartDocument) {
