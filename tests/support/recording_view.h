@@ -11,7 +11,6 @@ namespace frostel::test {
 // Remembers what the download showed, in the order it showed it.
 struct RecordingView final : mission::DownloadView {
     std::vector<std::string> events;
-    std::vector<int> progress_values;
     int progress_maximum = -1;
     int progress = -1;
     bool error_visible = false;
@@ -20,9 +19,7 @@ struct RecordingView final : mission::DownloadView {
     std::string mission_text;
     int calibration_tenths = -999;
     std::string unit = "CELSIUS";
-    std::optional<mission::MissionRecord> record;
     std::optional<std::vector<mission::ChartPoint>> points;
-    int saves_offered = 0;
 
     void set_busy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
     void process_events() override {}
@@ -32,26 +29,20 @@ struct RecordingView final : mission::DownloadView {
             events.push_back("error");
     }
     void set_progress_maximum(int maximum) override { progress_maximum = maximum; }
-    void set_progress(int value) override {
-        progress = value;
-        progress_values.push_back(value);
-    }
+    void set_progress(int value) override { progress = value; }
     void set_logger_caption(const std::string& text) override { caption = text; }
     void set_chart_title(const std::string& id) override { chart_title = id; }
     void set_mission_text(const std::string& text) override { mission_text = text; }
     void set_calibration_offset(int tenths) override { calibration_tenths = tenths; }
     std::string unit_title() override { return unit; }
     void set_unit_title(std::string_view title) override { unit = title; }
-    void show_record(const mission::MissionRecord& shown) override { record = shown; }
+    void show_record(const mission::MissionRecord&) override {}
     void show_points(const std::vector<mission::ChartPoint>& shown) override {
         points = shown;
         events.push_back("points");
     }
     void refill_table() override { events.push_back("table"); }
-    void offer_save() override {
-        ++saves_offered;
-        events.push_back("save");
-    }
+    void offer_save() override { events.push_back("save"); }
 };
 
 }  // namespace frostel::test
