@@ -119,12 +119,15 @@ class ReportTest : public QObject {
         QCOMPARE(report_page_count(model, QPageSize::A4), 1);
     }
 
-    void excursionsListedAndCarriedOverToTheirOwnPages() {
+    void excursionsAndTheLoggersFlagsListedAndCarriedOverToTheirOwnPages() {
         std::vector<double> values = steady(30);
         values[10] = values[11] = 12.5;
         values[12] = 9;
         values[20] = 1.5;
-        const ReportModel model = build_report(cold_room(values), kFrozen);
+        ReportInput input = cold_room(values);
+        input.summary.record->alarm_status = mission::kBatteryResetBit | mission::kHighAlarmBit;
+        input.summary.record->above_range = 2;
+        const ReportModel model = build_report(input, kFrozen);
         QVERIFY(model.failed);
         QCOMPARE(model.excursions.rows.size(), std::size_t{2});
         QCOMPARE(model.excursions.rows[1][0], QString("Below"));
@@ -134,6 +137,10 @@ class ReportTest : public QObject {
         QVERIFY(
             text.contains("Above 2026-12-03 06:39:00 2026-12-03 06:59:00 0 h 30 min 12.50 at "
                           "2026-12-03 06:39:00"));
+        QVERIFY(
+            text.contains("Logger flags and warnings BATTERY RESET: CALIBRATION LOST, "
+                          "DISREGARD THIS DATA ! 2 SAMPLES ABOVE THE SENSOR'S RANGE ! HIGH "
+                          "ALARM FLAG SET BY THE LOGGER !"));
 
         // Nine excursions: six on page 1, three on a page of their own; every sample after.
         std::vector<double> spiky = steady(8192);
@@ -157,17 +164,6 @@ class ReportTest : public QObject {
         QVERIFY(last.contains("2027-01-29 02:09:00 4.50"));
         QVERIFY(last.contains(QString("Page %1 of %1").arg(pages)));
         QVERIFY(pdf.text(pages + 1).isEmpty());
-    }
-
-    void theLoggersFlagsBecomeWarnings() {
-        ReportInput input = cold_room(steady(12));
-        input.summary.record->alarm_status = mission::kBatteryResetBit | mission::kHighAlarmBit;
-        input.summary.record->above_range = 2;
-        const QString text = Pdf(build_report(input, kFrozen)).text();
-        QVERIFY(
-            text.contains("Logger flags and warnings BATTERY RESET: CALIBRATION LOST, "
-                          "DISREGARD THIS DATA ! 2 SAMPLES ABOVE THE SENSOR'S RANGE ! HIGH "
-                          "ALARM FLAG SET BY THE LOGGER !"));
     }
 
     // A pair saved by the window, with the record it keeps; an older pair without one still

@@ -20,6 +20,7 @@ struct RecordingView final : mission::DownloadView {
     int calibration_tenths = -999;
     std::string unit = "CELSIUS";
     std::optional<std::vector<mission::ChartPoint>> points;
+    int saves_offered = 0;
 
     void set_busy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
     void process_events() override {}
@@ -42,7 +43,10 @@ struct RecordingView final : mission::DownloadView {
         events.push_back("points");
     }
     void refill_table() override { events.push_back("table"); }
-    void offer_save() override { events.push_back("save"); }
+    void offer_save() override {
+        ++saves_offered;
+        events.push_back("save");
+    }
 };
 
 }  // namespace frostel::test
