@@ -59,9 +59,7 @@ TEST_F(DataFile, EveryByteComesBackWithEachLineEndedByOneCr) {
     ASSERT_TRUE(write_data_file(name, QStringLiteral("caf\u00e9 \u20ac")));
     EXPECT_EQ(file_bytes(name), QByteArray("caf\xe9 ?\r\n"));
 
-    EXPECT_EQ(chart_document_name(QStringLiteral("/data/m1.frd")), QStringLiteral("/data/m1.tee"));
-    EXPECT_EQ(chart_document_name(QStringLiteral("/data/mission")),
-              QStringLiteral("/data/misstee"));
+    // The window's tests open "week49.tee" and "misstee" beside their data files.
     EXPECT_EQ(chart_document_name(QStringLiteral("ab")), QStringLiteral("tee"));
 }
 
