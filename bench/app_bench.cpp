@@ -223,8 +223,8 @@ int show(int count, std::string_view then) {
             return;
         }
         const char* control = then == "units"     ? "Command4"
-                              : then == "summary" ? "summary_tool"
-                              : then == "fit"     ? "fit_tool"
+                              : then == "summary" ? "mission_summary_button"
+                              : then == "fit"     ? "fit_to_data_button"
                                                   : "find_commport_menu";
         QTimer::singleShot(500, &window, [&window, control] {
             if (auto* button = window.findChild<QAbstractButton*>(control)) {

@@ -25,10 +25,10 @@ CommandBar::CommandBar(FileNameDialogs& dialogs, QWidget* parent)
     tools_->setObjectName("chart_tools");
     tools_->setIconSize({16, 16});
     tools_->setMovable(false);
-    // Nine tools in the gap between "About Frostel" and "Set Path".
+    // Seven tools in the gap between "About Frostel" and "Set Path".
     tools_->setStyleSheet(
         "QToolBar { border: none; spacing: 0px; padding: 0px; }"
-        "QToolButton { padding: 0px; margin: 0px; min-width: 17px; max-width: 17px; }");
+        "QToolButton { padding: 0px; margin: 0px; min-width: 16px; max-width: 16px; }");
     tools_->setContentsMargins(0, 0, 0, 0);
     zoom_ = add_tool("zoom_tool", zoom_icon(), tr("Zoom"));
     undo_zoom_ = add_tool("undo_zoom_tool", undo_zoom_icon(), tr("Undo Zoom"));
@@ -38,8 +38,6 @@ CommandBar::CommandBar(FileNameDialogs& dialogs, QWidget* parent)
                      tr("Save Picture as PNG"));
     print_ = add_tool("print_tool", print_icon(), tr("Print"));
     edit_ = add_tool("edit_tool", edit_icon(), tr("Edit Chart"));
-    summary_ = add_tool("summary_tool", summary_icon(), tr("Mission Summary"));
-    fit_ = add_tool("fit_tool", fit_icon(), tr("Fit to Data"));
     zoom_->setCheckable(true);
     pan_->setCheckable(true);
     zoom_->setChecked(true);
@@ -53,8 +51,6 @@ CommandBar::CommandBar(FileNameDialogs& dialogs, QWidget* parent)
     connect(copy_, &QAction::triggered, this, &CommandBar::copy_picture);
     connect(save_, &QAction::triggered, this, &CommandBar::save_picture);
     connect(print_, &QAction::triggered, this, &CommandBar::print_chart);
-    connect(summary_, &QAction::triggered, this, &CommandBar::summaryRequested);
-    connect(fit_, &QAction::triggered, this, [this] { chart_->fit_to_data(); });
     connect(edit_, &QAction::triggered, this, [this] {
         if (editor_ != nullptr) {
             editor_->edit();
@@ -72,7 +68,7 @@ QAction* CommandBar::add_tool(const QString& name, const QIcon& icon, const QStr
 
 void CommandBar::attach(ChartView* chart) {
     chart_ = chart;
-    for (QAction* tool : {zoom_, undo_zoom_, pan_, copy_, save_, print_, summary_, fit_}) {
+    for (QAction* tool : {zoom_, undo_zoom_, pan_, copy_, save_, print_}) {
         tool->setEnabled(true);
     }
 }

@@ -15,8 +15,7 @@ class FileNameDialogs;
 
 // The command bar (TeeCommander1): the panel that carries the window's tool buttons, with
 // the chart's own tools on it: zoom, undo zoom, pan, copy picture, save picture as PNG,
-// print and edit, the mission summary and fit to data. The tools do nothing until a chart is
-// attached.
+// print and edit. The tools do nothing until a chart is attached.
 class CommandBar final : public QFrame {
     Q_OBJECT
 
@@ -28,10 +27,6 @@ class CommandBar final : public QFrame {
     [[nodiscard]] QToolBar* tools() const { return tools_; }
     // The tools that write a file: the picture saved, the chart printed (to a file too).
     [[nodiscard]] std::array<QAction*, 2> file_tools() const { return {save_, print_}; }
-
-  signals:
-    // "Mission Summary" was pressed.
-    void summaryRequested();
 
   private:
     QAction* add_tool(const QString& name, const QIcon& icon, const QString& tip);
@@ -50,8 +45,6 @@ class CommandBar final : public QFrame {
     QAction* save_;
     QAction* print_;
     QAction* edit_;
-    QAction* summary_;
-    QAction* fit_;
 };
 
 // Paints `widget` as large as fits on `page`, keeping its proportions: a wide window would

@@ -4,9 +4,25 @@ namespace frostel::app {
 
 namespace {
 
-// What the window's width leaves out of the progress bar's: the buttons before it and
-// "Programming" after it.
-constexpr int kProgressBarGap = 8280 + 960;
+// The room between two buttons of the command bar.
+constexpr int kButtonGap = 105;
+constexpr int kPictureButtonTop = 60;
+constexpr int kPictureButtonSize = 375;
+// A menu arrow beside a picture takes this much more, so the picture keeps its room.
+constexpr int kMenuArrowWidth = 180;
+constexpr int kTextButtonTop = 120;
+constexpr int kTextButtonHeight = 255;
+// What the progress bar leaves free at the window's right edge, for "Programming".
+constexpr int kRightOfProgressBar = 840;
+
+// A control of the command bar's row, right after `before`.
+TwipsRect next_in_bar(const TwipsRect& before, int top, int width, int height) {
+    return {before.left + before.width + kButtonGap, top, width, height};
+}
+
+TwipsRect picture_after(const TwipsRect& before, int width = kPictureButtonSize) {
+    return next_in_bar(before, kPictureButtonTop, width, kPictureButtonSize);
+}
 
 void set_size(int& size, int value) {
     if (value >= 0) {
@@ -22,20 +38,24 @@ MainLayout designed_layout() {
     l.language_frame = {960, 10, 1335, 460};
     l.language = {240, 50, 615, 375};
     l.about = {1920, 60, 375, 375};
-    // The gap between "About Frostel" and "Set Path".
-    l.chart_tools = {2310, 60, 2355, 375};
+    // The chart's tools and "Fit to Data" share the gap between "About Frostel" and
+    // "Set Path".
+    l.chart_tools = {2310, 60, 1890, 375};
+    l.fit_to_data = {4230, 60, 375, 375};
     l.set_path = {4680, 60, 375, 375};
     l.retrieve = {5160, 60, 375, 375};
     l.unit = {5640, 60, 375, 375};
-    l.report = {6120, 60, 375, 375};
-    l.export_csv = {6600, 60, 375, 375};
-    l.load_data = {7080, 120, 1215, 255};
-    // The progress bar and the error frame start after "Load Data" and give up the room
-    // of the two buttons before it.
-    l.progress_bar = {8400, 120, 1935, 255};
-    l.error_frame = {8400, 120, 1935, 255};
-    l.error_label = {0, 0, 1935, 255};
-    l.programming = {10440, 120, 1455, 255};
+    // The buttons added since take their room from the progress bar, which starts after
+    // "Load Data".
+    l.summary = picture_after(l.unit);
+    l.report = picture_after(l.summary, kPictureButtonSize + kMenuArrowWidth);
+    l.export_csv = picture_after(l.report);
+    l.load_data = next_in_bar(l.export_csv, kTextButtonTop, 1215, kTextButtonHeight);
+    l.programming = {10440, kTextButtonTop, 1455, kTextButtonHeight};
+    l.progress_bar = next_in_bar(l.load_data, kTextButtonTop, 0, kTextButtonHeight);
+    l.progress_bar.width = l.programming.left - kButtonGap - l.progress_bar.left;
+    l.error_frame = l.progress_bar;
+    l.error_label = {0, 0, l.progress_bar.width, l.progress_bar.height};
     l.chart = {0, 480, 7215, 6495};
     l.logger_label = {120, 120, 4575, 480};
     l.search_frame = {2160, 2880, 4695, 735};
@@ -53,9 +73,10 @@ MainLayout resized_layout(MainLayout l, int width, int height) {
     set_size(l.table.height, height - 2250);
     l.mission_text.left = width - 4100;
     l.programming.left = width - 660;
-    set_size(l.progress_bar.width, width - kProgressBarGap);
-    set_size(l.error_frame.width, width - kProgressBarGap);
-    set_size(l.error_label.width, width - kProgressBarGap);
+    const int stretch = width - kRightOfProgressBar - l.progress_bar.left;
+    set_size(l.progress_bar.width, stretch);
+    set_size(l.error_frame.width, stretch);
+    set_size(l.error_label.width, stretch);
     l.search_frame.top = height / 2 - 1440;
     l.search_frame.left = width / 2 - 1688;
     return l;

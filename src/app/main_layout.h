@@ -32,10 +32,12 @@ struct MainLayout {
     TwipsRect language;        // Command3, in Frame2
     TwipsRect about;           // Command6
     TwipsRect chart_tools;     // the chart's own tool buttons
+    TwipsRect fit_to_data;     // the value axis fitted to the data
     TwipsRect set_path;        // Command1
     TwipsRect retrieve;        // Command2
     TwipsRect unit;            // Command4
-    TwipsRect report;          // the mission report
+    TwipsRect summary;         // the mission summary
+    TwipsRect report;          // the mission report, with its menu arrow
     TwipsRect export_csv;      // the sample exports
     TwipsRect load_data;       // Command10
     TwipsRect progress_bar;    // ProgressBar1

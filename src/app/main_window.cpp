@@ -83,7 +83,7 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_command_bar();
     summary_ =
         new SummaryActions(*chart_, *table_, program_file(kSummaryPreferencesFileName), this);
-    connect(command_bar_, &CommandBar::summaryRequested, summary_, &SummaryActions::open);
+    connect(summary_button_, &QPushButton::clicked, summary_, &SummaryActions::open);
     command_bar_->raise();
     guard_controls();
     mission_actions_ = new MissionActions(*this);
@@ -160,6 +160,10 @@ void MainWindow::build_command_bar() {
                                          "Retrieve Data From Disk");
     unit_ = tool_button<QPushButton>(command_bar_, "Command4", thermometer_icon(),
                                      "Select Temperature Unit");
+    fit_to_data_ =
+        tool_button<QPushButton>(command_bar_, "fit_to_data_button", fit_icon(), "Fit to Data");
+    summary_button_ = tool_button<QPushButton>(command_bar_, "mission_summary_button",
+                                               summary_icon(), "Mission Summary");
     report_ = tool_button<QToolButton>(command_bar_, "mission_report_button", report_icon(),
                                        "Mission Report");
     report_->setPopupMode(QToolButton::MenuButtonPopup);
@@ -184,6 +188,7 @@ void MainWindow::build_command_bar() {
     connect(about_, &QPushButton::clicked, this, &MainWindow::open_about);
     connect(language_, &QToolButton::clicked, this, &MainWindow::open_language);
     connect(unit_, &QPushButton::clicked, this, &MainWindow::open_unit_dialog);
+    connect(fit_to_data_, &QPushButton::clicked, chart_, &ChartView::fit_to_data);
 }
 
 void MainWindow::build_views() {
@@ -225,9 +230,11 @@ void MainWindow::place_controls() {
         {language_, layout_.language},
         {about_, layout_.about},
         {command_bar_->tools(), layout_.chart_tools},
+        {fit_to_data_, layout_.fit_to_data},
         {set_path_, layout_.set_path},
         {retrieve_, layout_.retrieve},
         {unit_, layout_.unit},
+        {summary_button_, layout_.summary},
         {report_, layout_.report},
         {export_, layout_.export_csv},
         {load_data_, layout_.load_data},

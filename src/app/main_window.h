@@ -168,6 +168,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QPushButton* set_path_ = nullptr;
     QPushButton* retrieve_ = nullptr;
     QPushButton* unit_ = nullptr;
+    QPushButton* fit_to_data_ = nullptr;
+    QPushButton* summary_button_ = nullptr;
     QToolButton* report_ = nullptr;
     QToolButton* export_ = nullptr;
     QPushButton* load_data_ = nullptr;

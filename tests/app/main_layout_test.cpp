@@ -17,9 +17,15 @@ TEST(MainLayout, FirstShowingFitsTheClientAreaAndWideningByAThousandTwipsMovesTh
     // "Programming" ends where the table does; both sit at the right edge.
     EXPECT_EQ(before.command_bar.left + before.programming.left + before.programming.width,
               before.table.left + before.table.width - 5);
-    // The progress bar stretches from "Load Data" to "Programming".
-    EXPECT_LT(before.load_data.left + before.load_data.width, before.progress_bar.left);
-    EXPECT_LT(before.progress_bar.left + before.progress_bar.width, before.programming.left);
+    // The command bar's row, left to right, never overlaps; the progress bar stretches
+    // from "Load Data" to "Programming".
+    const TwipsRect row[] = {before.about,     before.chart_tools,  before.fit_to_data,
+                             before.set_path,  before.retrieve,     before.unit,
+                             before.summary,   before.report,       before.export_csv,
+                             before.load_data, before.progress_bar, before.programming};
+    for (std::size_t i = 1; i < std::size(row); ++i) {
+        EXPECT_LT(row[i - 1].left + row[i - 1].width, row[i].left) << i;
+    }
 
     const MainLayout after = resized_layout(before, kWidth + 1000, kHeight);
     EXPECT_EQ(after.chart.width, before.chart.width + 1000);
@@ -36,18 +42,18 @@ TEST(MainLayout, FirstShowingFitsTheClientAreaAndWideningByAThousandTwipsMovesTh
 }
 
 TEST(MainLayout, RuleTableValuesAndSizesThatWouldBeNegativeKeepTheirLastValue) {
-    const MainLayout l = resized_layout(designed_layout(), 10000, 8000);
-    EXPECT_EQ(l.command_bar.width, 12280);
-    EXPECT_EQ(l.chart.width, 5900);
+    const MainLayout l = resized_layout(designed_layout(), 12000, 8000);
+    EXPECT_EQ(l.command_bar.width, 14280);
+    EXPECT_EQ(l.chart.width, 7900);
     EXPECT_EQ(l.chart.height, 7010);
-    EXPECT_EQ(l.table.left, 5900);
+    EXPECT_EQ(l.table.left, 7900);
     EXPECT_EQ(l.table.height, 5750);
-    EXPECT_EQ(l.mission_text.left, 5900);
-    EXPECT_EQ(l.programming.left, 9340);
-    EXPECT_EQ(l.progress_bar.width, 760);
-    EXPECT_EQ(l.error_frame.width, 760);
+    EXPECT_EQ(l.mission_text.left, 7900);
+    EXPECT_EQ(l.programming.left, 11340);
+    EXPECT_EQ(l.progress_bar.left + l.progress_bar.width, 12000 - 840);
+    EXPECT_EQ(l.error_frame.width, l.progress_bar.width);
     EXPECT_EQ(l.search_frame.top, 2560);
-    EXPECT_EQ(l.search_frame.left, 3312);
+    EXPECT_EQ(l.search_frame.left, 4312);
 
     // Below 4100 twips wide: positions may go negative, the other rows still apply.
     const MainLayout narrow = resized_layout(l, 3000, 800);

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
 #include <QValueAxis>
 
@@ -370,6 +371,15 @@ class MainWindowTest : public QObject {
     void layoutAboutLanguageAndDriverInstall() {
         Rig rig;
         MainWindow& window = rig.start();
+        // At the first size every chart tool shows (none behind an overflow arrow) and the
+        // error frame holds its text.
+        auto* chart_tools = rig.find<QToolBar>("chart_tools");
+        for (QAction* tool : chart_tools->actions()) {
+            QVERIFY(chart_tools->widgetForAction(tool)->isVisible());
+        }
+        QLabel& error = window.error_label();
+        error.ensurePolished();
+        QVERIFY(error.fontMetrics().horizontalAdvance("LOADING ERROR !") < error.width());
         // Resizing moves and stretches the views as the layout rules say.
         QWidget* chart = rig.find("TChart1");
         QWidget* table = rig.find("MSFlexGrid1");

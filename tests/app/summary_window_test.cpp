@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QToolBar>
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <sstream>
@@ -38,7 +37,7 @@ struct Rig : test::WindowRig {
     }
     ChartView& chart() const { return window->chart(); }
     SummaryWindow& open_summary() const {
-        find<QToolBar>("chart_tools")->template findChild<QAction*>("summary_tool")->trigger();
+        find<QPushButton>("mission_summary_button")->click();
         return *window->summary().window();
     }
     QString verdict() const {
@@ -96,7 +95,7 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(rig.chart().point_tip(points[232].x + 0.01),
                  points[232].label + "\n" + format_temperature(points[232].y) + " CELSIUS");
         // Fit to Data: the value axis closes in on the data and the limits.
-        find_fit(rig)->trigger();
+        rig.find<QPushButton>("fit_to_data_button")->click();
         QVERIFY(rig.chart().document().left.minimum < 2.0 &&
                 rig.chart().document().left.minimum > 0.5);
         QVERIFY(rig.chart().document().left.maximum > points[232].y);
@@ -127,9 +126,6 @@ class SummaryWindowTest : public QObject {
     }
 
   private:
-    static QAction* find_fit(const Rig& rig) {
-        return rig.find<QToolBar>("chart_tools")->template findChild<QAction*>("fit_tool");
-    }
     static QWidget* open_unit(const Rig& rig) {
         rig.find<QPushButton>("Command4")->click();
         return top_level("Temperature_Unit");
