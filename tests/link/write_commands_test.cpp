@@ -23,9 +23,7 @@ std::array<Byte, 32> counting_page(Byte first) {
 TEST(Scratchpad, WriteReadBackAndCopyStoreThePage) {
     test::SimRig rig;
     const auto data = counting_page(0x10);
-    const auto start = rig.clock.now();
     rig.commands.write_scratchpad(2, data);
-    EXPECT_GE(rig.clock.now() - start, std::chrono::milliseconds(200));
     std::vector<Byte> expected{'C', 0x02, 0x00};
     expected.insert(expected.end(), data.begin(), data.end());
     EXPECT_EQ(rig.wire.sent(), expected) << "the write reads nothing back";
