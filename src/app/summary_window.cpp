@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScrollBar>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace frostel::app {
@@ -132,10 +134,33 @@ QString settings_text(const std::optional<mission::MissionRecord>& record,
         return QStringLiteral("Not kept with this mission.");
     }
     QString rows;
-    for (const auto& [name, value] : insight::mission_settings(*record, unit)) {
+    for (const auto& [name, value] :
+         insight::mission_settings(*record, unit, symbol(unit).toStdString())) {
         rows += row(QString::fromStdString(name), QString::fromStdString(value));
     }
     return table(rows);
+}
+
+QStringList excursion_row(const insight::Excursion& e, const QString& unit) {
+    return {e.side == insight::Side::kBelow ? QStringLiteral("below") : QStringLiteral("above"),
+            time_text(e.start), time_text(e.end), duration_text(e.seconds),
+            QLocale().toString(e.peak.value, 'f', 2) + QLatin1Char(' ') + unit};
+}
+
+// As wide as the widest row a mission gives, so that every column shows without scrolling.
+void fit_to_widest_row(QTreeWidget& list) {
+    insight::Excursion widest;
+    widest.side = insight::Side::kBelow;
+    widest.seconds = 9999 * 3600 + 59 * 60;
+    widest.peak.value = -100.0;
+    const auto* probe = new QTreeWidgetItem(&list, excursion_row(widest, QStringLiteral("°Ré")));
+    const QAbstractItemView& view = list;  // the tree hides the public measure
+    int width = 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < list.columnCount(); ++column) {
+        width += std::max(view.sizeHintForColumn(column), list.header()->sectionSizeHint(column));
+    }
+    delete probe;
+    list.setMinimumWidth(width);
 }
 
 QGroupBox* group(const QString& title, QWidget* content) {
@@ -201,6 +226,7 @@ SummaryWindow::SummaryWindow(QWidget* parent)
                                   QStringLiteral("Peak")});
     excursions_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     excursions_->setMinimumHeight(110);
+    fit_to_widest_row(*excursions_);
 
     auto* limits = new QWidget;
     auto* limit_form = new QFormLayout(limits);
@@ -248,11 +274,7 @@ void SummaryWindow::show_summary(const insight::Summary& summary,
     delta_h_->setText(QLocale().toString(summary.delta_h_kj_per_mol, 'g', 6));
     excursions_->clear();
     for (const insight::Excursion& e : summary.excursions.excursions) {
-        auto* item = new QTreeWidgetItem(
-            excursions_,
-            {e.side == insight::Side::kBelow ? QStringLiteral("below") : QStringLiteral("above"),
-             time_text(e.start), time_text(e.end), duration_text(e.seconds),
-             QLocale().toString(e.peak.value, 'f', 2) + QLatin1Char(' ') + u});
+        auto* item = new QTreeWidgetItem(excursions_, excursion_row(e, u));
         item->setData(0, Qt::UserRole, e.first_index);
         item->setData(1, Qt::UserRole, e.first_index + e.samples - 1);
     }

@@ -25,11 +25,10 @@ bool digits_at(std::string_view text, std::size_t at, std::size_t count, int& va
 }
 
 std::string threshold_text(const mission::MissionRecord& record, bool enabled, link::Byte byte,
-                           TemperatureUnit unit) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f %s%s", threshold_value(byte, record.logger_type(), unit),
-                  std::string(mission::unit_token(unit)).c_str(), enabled ? "" : " (alarm off)");
-    return text;
+                           TemperatureUnit unit, std::string_view unit_name) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%.2f ", threshold_value(byte, record.logger_type(), unit));
+    return value + std::string(unit_name) + (enabled ? "" : " (alarm off)");
 }
 
 std::string offset_text(int tenths) {
@@ -102,7 +101,8 @@ std::optional<LoggerTime> parse_time_text(std::string_view text) {
 }
 
 std::vector<std::pair<std::string, std::string>> mission_settings(const mission::MissionRecord& r,
-                                                                  TemperatureUnit unit) {
+                                                                  TemperatureUnit unit,
+                                                                  std::string_view unit_name) {
     const bool sixteen_bit = r.sample_format == mission::SampleFormat::k16Bit;
     return {
         {"Logger",
@@ -112,10 +112,10 @@ std::vector<std::pair<std::string, std::string>> mission_settings(const mission:
         {"Resolution", sixteen_bit ? "16-bit (1/16 degree)" : "8-bit (1/2 degree)"},
         {"Start mode", start_mode_text(r)},
         {"Rollover", (r.mission_control & mission::kRolloverBit) != 0 ? "On" : "Off"},
-        {"Low threshold",
-         threshold_text(r, (r.alarm_enable & mission::kLowAlarmBit) != 0, r.low_threshold, unit)},
-        {"High threshold",
-         threshold_text(r, (r.alarm_enable & mission::kHighAlarmBit) != 0, r.high_threshold, unit)},
+        {"Low threshold", threshold_text(r, (r.alarm_enable & mission::kLowAlarmBit) != 0,
+                                         r.low_threshold, unit, unit_name)},
+        {"High threshold", threshold_text(r, (r.alarm_enable & mission::kHighAlarmBit) != 0,
+                                          r.high_threshold, unit, unit_name)},
         {"Calibration offset", offset_text(r.calibration_offset_tenths)},
         {"Mission samples", std::to_string(r.mission_sample_count)},
         {"Device samples", std::to_string(r.device_sample_count)},

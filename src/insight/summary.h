@@ -56,9 +56,11 @@ struct Summary {
 [[nodiscard]] std::string time_text(LoggerTime time);
 [[nodiscard]] std::optional<LoggerTime> parse_time_text(std::string_view text);
 
-// The mission's settings as the logger holds them, one (name, value) row each, values in
-// `unit`: start, interval, resolution, start mode, rollover, thresholds and sample counts.
+// The mission's settings as the logger holds them, one (name, value) row each: start,
+// interval, resolution, start mode, rollover, thresholds and sample counts. The thresholds
+// are in `unit`, each followed by `unit_name` ("CELSIUS" in a report, "°C" in a window).
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> mission_settings(
-    const mission::MissionRecord& record, mission::TemperatureUnit unit);
+    const mission::MissionRecord& record, mission::TemperatureUnit unit,
+    std::string_view unit_name);
 
 }  // namespace frostel::insight

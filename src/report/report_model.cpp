@@ -87,8 +87,8 @@ std::vector<Field> settings_of(const ReportInput& input) {
         return {{QStringLiteral("Settings"), QStringLiteral("not kept with this mission")}};
     }
     std::vector<Field> fields;
-    for (const auto& [label, value] :
-         insight::mission_settings(*input.summary.record, input.summary.unit)) {
+    for (const auto& [label, value] : insight::mission_settings(
+             *input.summary.record, input.summary.unit, mission::unit_token(input.summary.unit))) {
         fields.push_back({latin1(label), latin1(value)});
     }
     const mission::TimeZone& zone = input.summary.record->time_zone;

@@ -4,10 +4,12 @@
 
 #include <QAction>
 #include <QCategoryAxis>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <sstream>
@@ -87,6 +89,8 @@ class SummaryWindowTest : public QObject {
         // A click on the excursion narrows the time axis to it; the tooltip names a point.
         QTreeWidget* list = window.findChild<QTreeWidget*>("excursions");
         QCOMPARE(list->topLevelItemCount(), 1);
+        QTRY_VERIFY(list->header()->length() <= list->viewport()->width());
+        QVERIFY(settings_text(window).contains("Low threshold 2.00 °C"));
         emit list->itemClicked(list->topLevelItem(0), 0);
         const auto* time_axis =
             qobject_cast<QCategoryAxis*>(rig.chart().chart()->axes(Qt::Horizontal)[0]);
@@ -103,6 +107,7 @@ class SummaryWindowTest : public QObject {
         // A unit switch: same verdict, limits in Fahrenheit.
         indexed<QRadioButton>(open_unit(rig), "Option1", 1)->click();
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("°F"));
+        QVERIFY(settings_text(window).contains("High threshold 46.40 °F"));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
 
         // The user's limits win, follow the unit, and are kept for the next download.
@@ -126,6 +131,11 @@ class SummaryWindowTest : public QObject {
     }
 
   private:
+    static QString settings_text(const SummaryWindow& window) {
+        QTextDocument rows;
+        rows.setHtml(window.findChild<QLabel*>("mission_settings")->text());
+        return rows.toPlainText().simplified();
+    }
     static QWidget* open_unit(const Rig& rig) {
         rig.find<QPushButton>("Command4")->click();
         return top_level("Temperature_Unit");
