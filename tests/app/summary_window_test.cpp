@@ -5,11 +5,14 @@
 #include <QAction>
 #include <QCategoryAxis>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextDocument>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <sstream>
@@ -22,6 +25,7 @@
 #include "summary_actions.h"
 #include "summary_json.h"
 #include "summary_preferences.h"
+#include "support/pdf_text.h"
 #include "window_rig.h"
 
 namespace frostel::app {
@@ -128,6 +132,40 @@ class SummaryWindowTest : public QObject {
         low->setText("20");
         emit low->editingFinished();
         QCOMPARE(low->text(), "");
+    }
+
+    // The report of the download carries the logger's limits and the excursion; the same
+    // pair with a chart document from before limits were kept has none.
+    void reportOfTheDownloadAndAChartDocumentWithoutLimits() {
+        Rig rig;
+        rig.dialogs.save_names = {rig.path("coldroom"), rig.path("report")};
+        rig.find<QPushButton>("Command10")->click();
+        rig.window->report_button().click();
+        const QString report = test::pdf_text(rig.path("report.pdf"));
+        const QTreeWidgetItem* excursion =
+            rig.open_summary().findChild<QTreeWidget*>("excursions")->topLevelItem(0);
+        for (const QString& expected :
+             {QStringLiteral("1 EXCURSION, 1 h 0 min OUT OF LIMITS"),
+              QStringLiteral("Limits: Low 2.00, high 8.00 CELSIUS (the logger's alarm thresholds)"),
+              QStringLiteral("High threshold 8.00 CELSIUS"),
+              "Above " + excursion->text(1) + " " + excursion->text(2) + " 1 h 0 min"}) {
+            QVERIFY2(report.contains(expected), qPrintable(expected));
+        }
+
+        QFile tee(rig.path("coldroom.tee"));
+        QVERIFY(tee.open(QIODevice::ReadWrite));
+        QJsonObject old = QJsonDocument::fromJson(tee.readAll()).object();
+        old.remove("mission");
+        old.remove("summary");
+        old["version"] = 1;
+        tee.resize(0);
+        tee.write(QJsonDocument(old).toJson());
+        tee.close();
+        rig.dialogs.open_names = {rig.path("coldroom.frd")};
+        rig.find<QPushButton>("Command2")->click();
+        QTRY_COMPARE(rig.verdict(), "NO LIMITS");
+        QCOMPARE(rig.chart().limits(), insight::Limits{});
+        QCOMPARE(rig.tinted_rows(), 0);
     }
 
   private:
