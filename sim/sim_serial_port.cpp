@@ -7,7 +7,7 @@ namespace frostel::sim {
 link::PortStatus SimSerialPort::open(int number) {
     const auto found = boxes_.find(number);
     if (found == boxes_.end()) {
-        return kNoDevice;
+        return link::kPortNoDevice;
     }
     open_box_ = found->second;
     open_number_ = number;
@@ -16,9 +16,13 @@ link::PortStatus SimSerialPort::open(int number) {
     return link::kPortOk;
 }
 
+std::string SimSerialPort::device_name() const {
+    return "simulated reader";
+}
+
 link::PortStatus SimSerialPort::close() {
     if (open_box_ == nullptr) {
-        return kNotOpen;
+        return link::kPortNotOpen;
     }
     open_box_ = nullptr;
     open_number_ = 0;
@@ -29,7 +33,7 @@ link::PortStatus SimSerialPort::close() {
 
 link::PortStatus SimSerialPort::set_rts(bool on) {
     if (open_box_ == nullptr) {
-        return kNotOpen;
+        return link::kPortNotOpen;
     }
     if (rts_failure_ != link::kPortOk) {
         return rts_failure_;
@@ -49,7 +53,7 @@ link::PortStatus SimSerialPort::set_rts(bool on) {
 
 link::PortStatus SimSerialPort::discard_input() {
     if (open_box_ == nullptr) {
-        return kNotOpen;
+        return link::kPortNotOpen;
     }
     // Only what has arrived is dropped; bytes still on the wire come in later.
     deliver_due();
@@ -62,7 +66,7 @@ link::PortStatus SimSerialPort::discard_input() {
 
 link::PortStatus SimSerialPort::write(std::span<const Byte> bytes) {
     if (open_box_ == nullptr) {
-        return kNotOpen;
+        return link::kPortNotOpen;
     }
     for (Byte b : bytes) {
         // A byte never overtakes one sent before it.

@@ -21,10 +21,6 @@ inline constexpr std::chrono::nanoseconds kByteTimeAt4800{2'083'333};
 // The PC's own bytes reach the reader at once unless the line delays them.
 class SimSerialPort final : public link::SerialPort {
   public:
-    // Codes as a real port reports them: no such device, and a request on a closed port.
-    static constexpr link::PortStatus kNoDevice = 1;
-    static constexpr link::PortStatus kNotOpen = 13;
-
     explicit SimSerialPort(link::VirtualClock& clock) : clock_(clock) {}
 
     void attach(int number, ReaderBox& box) { boxes_[number] = &box; }
@@ -48,6 +44,7 @@ class SimSerialPort final : public link::SerialPort {
     [[nodiscard]] std::size_t bytes_waiting() override;
     [[nodiscard]] Byte take_byte() override;
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override;
+    [[nodiscard]] std::string device_name() const override;
 
     [[nodiscard]] int open_port_number() const { return open_number_; }
 

@@ -128,6 +128,11 @@ void MissionActions::show_error(bool visible) {
     if (visible) {
         window_.error_label().setText(QString::fromLatin1(mission::kLoadingErrorText));
     }
+    // The cause, for the user who asks: the port, its device and what happened there.
+    const link::Failure failure = window_.logger_commands().link().failure();
+    window_.error_frame().setToolTip(visible && failure.cause != link::FailureCause::kNone
+                                         ? QString::fromStdString(link::failure_text(failure))
+                                         : QString());
     window_.error_frame().setVisible(visible);
 }
 

@@ -18,13 +18,22 @@ std::string hex_bytes(std::span<const link::Byte> bytes) {
     return text;
 }
 
+// What failed and why, on one line of `err`.
+void complain(const CommandContext& context, const std::string& what) {
+    const link::Failure failure = context.commands.link().failure();
+    context.err << "frostel-cli: " << what;
+    if (failure.cause != link::FailureCause::kNone) {
+        context.err << ": " << link::failure_text(failure);
+    }
+    context.err << '\n';
+}
+
 bool read_page(const CommandContext& context, int page) {
     context.commands.read_memory(page);
     if (context.commands.link().error_number() == link::kNoError) {
         return true;
     }
-    context.err << "frostel-cli: page " << page << " could not be read from " << context.device
-                << " (error " << context.commands.link().error_number() << ")\n";
+    complain(context, "page " + std::to_string(page) + " could not be read");
     return false;
 }
 
@@ -35,7 +44,7 @@ int run_id(const CommandContext& context) {
     context.commands.read_rom(id);
     context.commands.read_rom(id);
     if (id == link::kNoLoggerId) {
-        context.err << "frostel-cli: no complete logger identity from " << context.device << '\n';
+        complain(context, "no complete logger identity");
         return kExitFailed;
     }
     context.out << id << '\n';
@@ -73,6 +82,9 @@ int run_program(const CommandContext& context, const link::Clock& clock, int por
         return kExitFailed;
     }
     context.out << result.line->text << '\n';
+    if (result.failure) {
+        context.err << "frostel-cli: " << link::failure_text(*result.failure) << '\n';
+    }
     return result.line->is_failure() ? kExitFailed : kExitOk;
 }
 

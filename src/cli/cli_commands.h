@@ -14,10 +14,9 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 // Each command talks to the logger through `commands`, prints its result on `out` and its
-// complaint on `err`, and returns the exit code. `device` names the port in messages.
+// complaint on `err` (with why the link failed), and returns the exit code.
 struct CommandContext {
     link::LoggerCommands& commands;
-    std::string device;
     std::ostream& out;
     std::ostream& err;
 };

@@ -40,7 +40,9 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     const std::optional<mission::DownloadedMission> mission =
         mission::download_mission(setup, view);
     if (!mission) {
-        context.err << mission::kLoadingErrorText << '\n';
+        context.err << mission::kLoadingErrorText << '\n'
+                    << "frostel-cli: " << link::failure_text(context.commands.link().failure())
+                    << '\n';
         return kExitFailed;
     }
     print_summary(context.err, *mission);

@@ -47,7 +47,7 @@ int run(const cli::CliOptions& options) {
     link::LoggerCommands commands(reader);
     reader.open_port(port_number);
 
-    const cli::CommandContext context{commands, device, std::cout, std::cerr};
+    const cli::CommandContext context{commands, std::cout, std::cerr};
     switch (options.command) {
         case cli::Command::kId:
             return cli::run_id(context);

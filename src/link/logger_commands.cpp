@@ -27,7 +27,7 @@ void LoggerCommands::read_rom(LoggerId& id) {
     for (Byte& byte : b) {
         const auto received = link_.wait_byte();
         if (!received) {
-            link_.set_error_number(kLoggerError);
+            link_.fail({.cause = FailureCause::kNoAnswer});
             return;
         }
         byte = *received;
@@ -39,7 +39,7 @@ void LoggerCommands::read_rom(LoggerId& id) {
     }
 }
 
-bool LoggerCommands::read_memory_attempt(int page) {
+LoggerCommands::Attempt LoggerCommands::read_memory_attempt(int page) {
     link_.pulse_rts();
     link_.flush_input();
     link_.pause(protocol::kReadMemoryFlushPause);
@@ -61,29 +61,32 @@ bool LoggerCommands::read_memory_attempt(int page) {
         last_data_wait = link_.clock().now();
         const auto received = link_.wait_byte(last_data_wait);
         if (!received) {
-            return false;
+            return i == 3 ? Attempt::kSilent : Attempt::kBad;
         }
         page_buffer_[i] = *received;
     }
     // Both check bytes must arrive within the last data byte's window.
     const auto lo = link_.wait_byte(last_data_wait);
     if (!lo) {
-        return false;
+        return Attempt::kBad;
     }
     const auto hi = link_.wait_byte(last_data_wait);
     if (!hi) {
-        return false;
+        return Attempt::kBad;
     }
     const std::uint16_t received_check = static_cast<std::uint16_t>(*lo + 256 * *hi);
-    const std::uint16_t check = crc16(
-        std::span<const Byte>(page_buffer_.data(), kPageMessageBytes), kPageCheckStart);
-    return check == received_check;
+    const std::uint16_t check =
+        crc16(std::span<const Byte>(page_buffer_.data(), kPageMessageBytes), kPageCheckStart);
+    return check == received_check ? Attempt::kGood : Attempt::kBad;
 }
 
 void LoggerCommands::read_memory(int page) {
     link_.set_error_number(kNoError);
+    bool answered = false;
     for (int attempt = 0; attempt < protocol::kReadMemoryAttempts; ++attempt) {
-        if (read_memory_attempt(page)) {
+        const Attempt outcome = read_memory_attempt(page);
+        answered = answered || outcome == Attempt::kBad;
+        if (outcome == Attempt::kGood) {
             link_.set_error_number(kNoError);
             for (int i = 0; i < kPageSize; ++i) {
                 page_buffer_[i] = page_buffer_[i + 3];
@@ -91,7 +94,8 @@ void LoggerCommands::read_memory(int page) {
             return;
         }
     }
-    link_.set_error_number(kLoggerError);
+    link_.fail(answered ? Failure{.cause = FailureCause::kPageCheckFailed, .page = page}
+                        : Failure{.cause = FailureCause::kNoAnswer});
 }
 
 bool LoggerCommands::read_page_into(int page, MemoryImage& image) {
@@ -121,7 +125,7 @@ void LoggerCommands::read_scratchpad(ScratchpadReadback& readback) {
          {&readback.target_low, &readback.target_high, &readback.ending_status}) {
         const auto received = link_.wait_byte();
         if (!received) {
-            link_.set_error_number(kLoggerError);
+            link_.fail({.cause = FailureCause::kNoAnswer});
             return;
         }
         *field = received;
@@ -130,7 +134,7 @@ void LoggerCommands::read_scratchpad(ScratchpadReadback& readback) {
     for (Byte& byte : readback.data) {
         const auto received = link_.wait_byte();
         if (!received) {
-            link_.set_error_number(kLoggerError);
+            link_.fail({.cause = FailureCause::kNoAnswer});
             return;
         }
         byte = *received;
@@ -152,12 +156,14 @@ void LoggerCommands::copy_scratchpad(const ScratchpadReadback& readback) {
 
 void LoggerCommands::mission_command(char letter, int attempts, Byte status_bit, bool want_set) {
     link_.set_error_number(kNoError);
+    Failure why;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         link_.begin_command(letter);
         link_.pause(protocol::kMissionCommandSettle);
         // Verified by the status byte: the command gives no reply of its own.
         read_memory(kStatusPage);
         if (link_.error_number() == kLoggerError) {
+            why = link_.failure();
             continue;
         }
         const bool is_set = (page_buffer_[kStatusOffset] & status_bit) != 0;
@@ -165,23 +171,24 @@ void LoggerCommands::mission_command(char letter, int attempts, Byte status_bit,
             link_.set_error_number(kNoError);
             return;
         }
+        why = {.cause = FailureCause::kStatusUnchanged, .command = letter};
     }
-    link_.set_error_number(kLoggerError);
+    link_.fail(why);
 }
 
 void LoggerCommands::start_mission() {
-    mission_command(protocol::kStartMission, protocol::kStartMissionAttempts,
-                    kStatusMissionRunning, true);
+    mission_command(protocol::kStartMission, protocol::kStartMissionAttempts, kStatusMissionRunning,
+                    true);
 }
 
 void LoggerCommands::stop_mission() {
-    mission_command(protocol::kStopMission, protocol::kStopMissionAttempts,
-                    kStatusMissionRunning, false);
+    mission_command(protocol::kStopMission, protocol::kStopMissionAttempts, kStatusMissionRunning,
+                    false);
 }
 
 void LoggerCommands::clear_memory() {
-    mission_command(protocol::kClearMemory, protocol::kClearMemoryAttempts,
-                    kStatusMemoryCleared, true);
+    mission_command(protocol::kClearMemory, protocol::kClearMemoryAttempts, kStatusMemoryCleared,
+                    true);
 }
 
 }  // namespace frostel::link

@@ -60,7 +60,7 @@ inline constexpr int kClearMemoryAttempts = 2;
 // The logger operations, each one exchange through the reader (or a verified retry loop
 // of them). Failures travel only through the link's error number.
 class LoggerCommands {
-public:
+  public:
     explicit LoggerCommands(ReaderLink& link) : link_(link) {}
 
     // `id` becomes the logger's identity or sixteen zeros (error -1).
@@ -83,8 +83,10 @@ public:
     // Reads `page` into `image`; false (error number -1) when the read failed.
     [[nodiscard]] bool read_page_into(int page, MemoryImage& image);
 
-private:
-    [[nodiscard]] bool read_memory_attempt(int page);
+  private:
+    // A good page, nothing at all, or a reply that failed its check or was cut short.
+    enum class Attempt { kGood, kSilent, kBad };
+    [[nodiscard]] Attempt read_memory_attempt(int page);
     void mission_command(char letter, int attempts, Byte status_bit, bool want_set);
 
     ReaderLink& link_;

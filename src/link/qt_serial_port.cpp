@@ -1,5 +1,6 @@
 #include "qt_serial_port.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <thread>
 
@@ -7,8 +8,9 @@ namespace frostel::link {
 
 namespace {
 constexpr int kWriteTimeoutMs = 2000;
-// QSerialPort has no code of its own for a request on a closed port.
-constexpr PortStatus kNotOpen = QSerialPort::NotOpenError;
+static_assert(kPortNoDevice == QSerialPort::DeviceNotFoundError &&
+              kPortPermissionDenied == QSerialPort::PermissionError &&
+              kPortNotOpen == QSerialPort::NotOpenError);
 }  // namespace
 
 QtSerialPort::QtSerialPort(DeviceForNumber device_for_number)
@@ -25,6 +27,19 @@ PortStatus QtSerialPort::failure() {
     return code > 0 ? code : static_cast<PortStatus>(QSerialPort::UnknownError);
 }
 
+PortStatus QtSerialPort::open_failure() {
+    const PortStatus code = failure();
+    if (code != kPortPermissionDenied) {
+        return code;
+    }
+    // Qt says "permission" also for a device another program holds (its lock file, or an
+    // exclusive open). A device the user may read and write is held, then; a Windows port
+    // ("COM3") is no file, and there a refused open means the same.
+    const QFileInfo file(QString::fromLocal8Bit(device_));
+    const bool may_use = !file.exists() || (file.isReadable() && file.isWritable());
+    return may_use ? kPortInUse : kPortPermissionDenied;
+}
+
 void QtSerialPort::notice_loss() {
     if (port_.error() == QSerialPort::ResourceError && port_.isOpen()) {
         port_.close();
@@ -32,10 +47,13 @@ void QtSerialPort::notice_loss() {
     }
 }
 
-void QtSerialPort::reopen_if_lost() {
-    if (lost_ && open_device() == kPortOk) {
-        lost_ = false;
+PortStatus QtSerialPort::reopen_if_lost() {
+    if (!lost_) {
+        return kPortOk;
     }
+    const PortStatus status = open_device();
+    lost_ = status != kPortOk;
+    return status;
 }
 
 PortStatus QtSerialPort::open(int number) {
@@ -49,9 +67,10 @@ PortStatus QtSerialPort::open_device() {
         port_.close();
     }
     // A symbolic link is followed by the name it has; QSerialPort takes a path as is.
-    port_.setPortName(QString::fromLocal8Bit(device_for_number_(opened_number_)));
+    device_ = device_for_number_(opened_number_);
+    port_.setPortName(QString::fromLocal8Bit(device_));
     if (!port_.open(QIODevice::ReadWrite)) {
-        return failure();
+        return open_failure();
     }
     const bool settings_ok = port_.setBaudRate(4800) && port_.setDataBits(QSerialPort::Data8) &&
                              port_.setParity(QSerialPort::NoParity) &&
@@ -63,24 +82,28 @@ PortStatus QtSerialPort::open_device() {
 PortStatus QtSerialPort::close() {
     lost_ = false;
     if (!port_.isOpen()) {
-        return kNotOpen;
+        return kPortNotOpen;
     }
     port_.close();
     return kPortOk;
 }
 
 PortStatus QtSerialPort::set_rts(bool on) {
-    reopen_if_lost();
+    if (const PortStatus reopened = reopen_if_lost(); reopened != kPortOk) {
+        return reopened;
+    }
     if (!port_.isOpen()) {
-        return kNotOpen;
+        return kPortNotOpen;
     }
     return port_.setRequestToSend(on) ? kPortOk : failure();
 }
 
 PortStatus QtSerialPort::discard_input() {
-    reopen_if_lost();
+    if (const PortStatus reopened = reopen_if_lost(); reopened != kPortOk) {
+        return reopened;
+    }
     if (!port_.isOpen()) {
-        return kNotOpen;
+        return kPortNotOpen;
     }
     // Take in what the system has buffered first, so the clear reaches it too.
     port_.waitForReadyRead(0);
@@ -89,7 +112,7 @@ PortStatus QtSerialPort::discard_input() {
 
 PortStatus QtSerialPort::write(std::span<const Byte> bytes) {
     if (!port_.isOpen()) {
-        return kNotOpen;
+        return kPortNotOpen;
     }
     const auto size = static_cast<qint64>(bytes.size());
     if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {

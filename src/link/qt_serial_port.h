@@ -27,20 +27,24 @@ class QtSerialPort final : public SerialPort {
     [[nodiscard]] Byte take_byte() override;
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override;
 
-    [[nodiscard]] std::string device_name() const { return port_.portName().toStdString(); }
+    [[nodiscard]] std::string device_name() const override { return device_; }
 
   private:
     // The port's failure code; its error state is cleared so the next request is not refused.
     PortStatus failure();
+    // The failure of an open, with a device held by another program told apart.
+    PortStatus open_failure();
     // A device that vanished (a reader unplugged) is closed; the next command opens it
     // again, so a reader plugged back in works without choosing its port anew.
     void notice_loss();
     [[nodiscard]] PortStatus open_device();
-    void reopen_if_lost();
+    // The reopen's failure when a lost device is still gone.
+    [[nodiscard]] PortStatus reopen_if_lost();
 
     DeviceForNumber device_for_number_;
     QSerialPort port_;
     int opened_number_ = 0;
+    std::string device_;
     bool lost_ = false;
 };
 

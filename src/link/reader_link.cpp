@@ -1,11 +1,65 @@
 #include "reader_link.h"
 
+#include <utility>
+
 namespace frostel::link {
+
+namespace {
+
+// How much a cause explains: a port that cannot be used explains everything after it; a
+// port's other complaints (such as RTS on a pseudo-terminal) explain less than silence.
+int weight(FailureCause cause) {
+    switch (cause) {
+        case FailureCause::kNone:
+            return 0;
+        case FailureCause::kPortFailure:
+            return 1;
+        case FailureCause::kNoDevice:
+        case FailureCause::kPermissionDenied:
+        case FailureCause::kPortInUse:
+            return 3;
+        default:
+            return 2;
+    }
+}
+
+}  // namespace
 
 void ReaderLink::note(PortStatus status) {
     if (status != kPortOk) {
         error_number_ = status;
+        const PortStatus reason =
+            status == kPortNotOpen && open_status_ != kPortOk ? open_status_ : status;
+        explain({.cause = port_failure_cause(reason), .port_code = reason});
     }
+}
+
+void ReaderLink::explain(Failure why) {
+    if (weight(why.cause) >= weight(failure_.cause)) {
+        failure_ = std::move(why);
+    }
+}
+
+void ReaderLink::set_error_number(ErrorNumber value) {
+    error_number_ = value;
+    if (value == kNoError) {
+        failure_ = {};
+    }
+}
+
+void ReaderLink::fail(Failure why) {
+    error_number_ = kLoggerError;
+    explain(std::move(why));
+}
+
+Failure ReaderLink::failure() const {
+    if (error_number_ == kNoError) {
+        return {};
+    }
+    Failure described = failure_;
+    described.port_number = selected_port_;
+    described.device = port_.device_name();
+    return described;
 }
 
 void ReaderLink::open_port(int number) {
@@ -15,7 +69,8 @@ void ReaderLink::open_port(int number) {
     if (number >= kFirstPortNumber && number <= kLastPortNumber) {
         selected_port_ = number;
     }
-    note(port_.open(selected_port_));
+    open_status_ = port_.open(selected_port_);
+    note(open_status_);
 }
 
 void ReaderLink::pulse_rts() {
@@ -23,7 +78,9 @@ void ReaderLink::pulse_rts() {
     note(port_.set_rts(true));
 }
 
-void ReaderLink::flush_input() { note(port_.discard_input()); }
+void ReaderLink::flush_input() {
+    note(port_.discard_input());
+}
 
 void ReaderLink::send(std::span<const Byte> bytes) {
     if (!bytes.empty()) {
@@ -31,7 +88,9 @@ void ReaderLink::send(std::span<const Byte> bytes) {
     }
 }
 
-std::optional<Byte> ReaderLink::wait_byte() { return wait_byte(clock_.now()); }
+std::optional<Byte> ReaderLink::wait_byte() {
+    return wait_byte(clock_.now());
+}
 
 std::optional<Byte> ReaderLink::wait_byte(std::chrono::steady_clock::time_point wait_start) {
     const auto deadline = wait_start + kReplyByteTimeout;

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "clock.h"
+#include "failure.h"
 #include "serial_port.h"
 
 namespace frostel::link {
@@ -24,7 +25,7 @@ inline constexpr std::chrono::milliseconds kReplyByteTimeout{100};
 // The one connection to the reader box and its primitives. A failing port request never
 // stops an operation: it is skipped and its positive code becomes the error number.
 class ReaderLink {
-public:
+  public:
     ReaderLink(SerialPort& port, Clock& clock) : port_(port), clock_(clock) {}
 
     // Close; select `number` (an invalid number keeps the previous one); open. Each step
@@ -44,17 +45,28 @@ public:
     void begin_command(char letter);
 
     [[nodiscard]] ErrorNumber error_number() const { return error_number_; }
-    void set_error_number(ErrorNumber value) { error_number_ = value; }
+    // 0 starts an operation afresh and forgets why the last one failed.
+    void set_error_number(ErrorNumber value);
+    // Ends an operation with -1 for `why`, unless what the port said on the way explains
+    // it better (a missing device explains every silence after it).
+    void fail(Failure why);
+    // Why the last operation failed, with the port and its device; no cause while the error
+    // number is 0.
+    [[nodiscard]] Failure failure() const;
     [[nodiscard]] int selected_port() const { return selected_port_; }
     [[nodiscard]] Clock& clock() const { return clock_; }
 
-private:
+  private:
     void note(PortStatus status);
+    void explain(Failure why);
 
     SerialPort& port_;
     Clock& clock_;
     int selected_port_ = kFirstPortNumber;
     ErrorNumber error_number_ = kNoError;
+    Failure failure_;
+    // A request on a port that could not be opened fails for the opening's reason.
+    PortStatus open_status_ = kPortOk;
 };
 
 }  // namespace frostel::link

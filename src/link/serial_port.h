@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace frostel::link {
 
@@ -13,12 +14,18 @@ using Byte = std::uint8_t;
 // what the port refused. The link keeps it as its error number and carries on.
 using PortStatus = int;
 inline constexpr PortStatus kPortOk = 0;
+// The codes the link tells apart, numbered as Qt SerialPort 6 numbers its errors, and one
+// of our own beyond them: Qt reports a device another program holds as a permission error.
+inline constexpr PortStatus kPortNoDevice = 1;
+inline constexpr PortStatus kPortPermissionDenied = 2;
+inline constexpr PortStatus kPortNotOpen = 10;
+inline constexpr PortStatus kPortInUse = 100;
 
 // The transport the reader link needs: one numbered serial port at the reader's fixed line
 // settings (4800 baud, 8 data bits, no parity, 1 stop bit, no flow control). No request
 // throws; every one that can fail reports a positive code.
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens port `number` (1 to 30) with the line settings. A port that is open stays open
@@ -37,6 +44,8 @@ public:
     // Blocks until a byte is waiting or the steady clock is past `deadline`, whichever is
     // first. Returns at once when a byte is already waiting or the deadline has passed.
     virtual void wait_for_byte(std::chrono::steady_clock::time_point deadline) = 0;
+    // The device behind the port last opened (a path, "COM3"), for messages.
+    [[nodiscard]] virtual std::string device_name() const = 0;
 };
 
 }  // namespace frostel::link

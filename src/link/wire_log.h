@@ -35,6 +35,7 @@ class WireLog final : public SerialPort {
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override {
         port_.wait_for_byte(deadline);
     }
+    [[nodiscard]] std::string device_name() const override { return port_.device_name(); }
 
     [[nodiscard]] const std::vector<Entry>& entries() const { return entries_; }
     [[nodiscard]] std::vector<Byte> sent() const;

@@ -417,6 +417,9 @@ void Programming_DS1922T::Command1_Click() {
     }
     if (result.line) {
         ShowResult(*result.line);
+        resultLabel_->setToolTip(result.failure
+                                     ? QString::fromStdString(link::failure_text(*result.failure))
+                                     : QString());
     }
 }
 

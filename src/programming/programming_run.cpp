@@ -87,8 +87,9 @@ class ProgrammingRun {
         return commands_.link().error_number() == link::kLoggerError;
     }
 
-    static RunResult fail(RunResult& result) {
+    RunResult fail(RunResult& result) const {
         result.line = programming_error();
+        result.failure = commands_.link().failure();
         return result;
     }
 
@@ -144,6 +145,9 @@ class ProgrammingRun {
                 commands_.copy_scratchpad(readback);
                 return true;
             }
+        }
+        if (!failed()) {
+            commands_.link().fail({.cause = link::FailureCause::kPageNotStored, .page = page});
         }
         return false;
     }

@@ -30,6 +30,8 @@ struct RunResult {
     std::optional<ResultLine> line;
     // Known once the configuration byte has been read.
     std::optional<mission::LoggerType> logger_type;
+    // Why the run failed, when the logger or the port failed it.
+    std::optional<link::Failure> failure;
 };
 
 // Programs the logger in the reader with a new mission: stop it, read its type, build the

@@ -39,7 +39,7 @@ struct Rig : test::WindowRig {
     // What frostel-cli writes for the logger in the reader.
     QByteArray cli_csv() {
         std::ostringstream out, err;
-        const cli::CommandContext context{window->logger_commands(), "sim", out, err};
+        const cli::CommandContext context{window->logger_commands(), out, err};
         link::VirtualClock cli_clock;
         const cli::DownloadRequest request{.clock = cli_clock,
                                            .program_folder = folder.path().toStdString()};

@@ -33,6 +33,7 @@ class ForwardingPort : public link::SerialPort {
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override {
         inner_.wait_for_byte(deadline);
     }
+    std::string device_name() const override { return inner_.device_name(); }
 
     std::function<void(int)> on_open;
     std::function<void()> on_write;

@@ -183,12 +183,17 @@ class MissionActionsTest : public QObject {
         rig.load_data();
         QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
         QCOMPARE(rig.find<QLabel>("Label2")->text(), QString("LOADING ERROR !"));
+        QCOMPARE(rig.find<QFrame>("Frame4")->toolTip(),
+                 QString("port 1 (simulated reader): the logger's status never changed after the "
+                         "stop command (G)"));
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 0);
         previous_shown();
         rig.logger.freeze_status_bits(0);
         rig.box.add_fault({'B', 131, sim::ReplyFault::Kind::kCut, 20, -1});
         rig.load_data();
         QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
+        QVERIFY(
+            rig.find<QFrame>("Frame4")->toolTip().endsWith(": page 131 failed its check 9 times"));
         previous_shown();
         QVERIFY(rig.dialogs.asked.isEmpty());
 
@@ -197,6 +202,7 @@ class MissionActionsTest : public QObject {
         sim::load_mission(rig.logger, eight_bit_mission(0));
         rig.load_data();
         QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
+        QVERIFY(rig.find<QFrame>("Frame4")->toolTip().isEmpty());
         QVERIFY(rig.chart().points().empty());
         QCOMPARE(rig.window->table().grid().row_count(), 2);
         QCOMPARE(rig.dialogs.asked.size(), 1);

@@ -15,7 +15,7 @@ struct CliOnSimulator : ::testing::Test {
     test::SimRig rig;
     std::ostringstream out;
     std::ostringstream err;
-    CommandContext context{rig.commands, "/dev/sim1", out, err};
+    CommandContext context{rig.commands, out, err};
 };
 
 TEST_F(CliOnSimulator, IdPrintsTheSecondReadingOrNamesTheDevice) {
@@ -32,7 +32,9 @@ TEST_F(CliOnSimulator, IdPrintsTheSecondReadingOrNamesTheDevice) {
     rig.box.add_fault({'A', -1, ReplyFault::Kind::kCut, 7, -1});
     EXPECT_EQ(run_id(context), kExitFailed);
     EXPECT_TRUE(out.str().empty());
-    EXPECT_NE(err.str().find("/dev/sim1"), std::string::npos);
+    EXPECT_EQ(err.str(),
+              "frostel-cli: no complete logger identity: port 1 (simulated reader): "
+              "no answer from the reader; is a logger in it?\n");
 }
 
 TEST_F(CliOnSimulator, StatusReportsBothBitsOrFails) {
@@ -45,7 +47,7 @@ TEST_F(CliOnSimulator, StatusReportsBothBitsOrFails) {
     rig.box.add_fault({'B', -1, ReplyFault::Kind::kSilence, 0, -1});
     EXPECT_EQ(run_status(context), kExitFailed);
     EXPECT_TRUE(out.str().empty());
-    EXPECT_FALSE(err.str().empty());
+    EXPECT_NE(err.str().find("no answer from the reader"), std::string::npos) << err.str();
 }
 
 TEST_F(CliOnSimulator, ReadPagePrintsEachPageAndStopsAtAFailure) {
@@ -57,7 +59,9 @@ TEST_F(CliOnSimulator, ReadPagePrintsEachPageAndStopsAtAFailure) {
     EXPECT_EQ(out.str(),
               "0128: E0 E1 E2 E3 E4 E5 E6 E7 E8 E9 EA EB EC ED EE EF F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 "
               "FA FB FC FD FE FF\n");
-    EXPECT_NE(err.str().find("page 129"), std::string::npos);
+    EXPECT_NE(err.str().find("(simulated reader): page 129 failed its check 9 times"),
+              std::string::npos)
+        << err.str();
     EXPECT_EQ(rig.box.count('B'), 1 + 9);
 }
 
@@ -67,6 +71,8 @@ TEST_F(CliOnSimulator, AFailedProgrammingRunPrintsItsErrorLine) {
     rig.logger.freeze_status_bits(sim::kMissionRunning);  // it will not stop
     EXPECT_EQ(run_program(context, rig.clock, 1, {}), kExitFailed);
     EXPECT_EQ(out.str(), "PROGRAMMING ERROR !\n");
+    EXPECT_NE(err.str().find("status never changed after the stop command (G)"), std::string::npos)
+        << err.str();
 }
 
 }  // namespace

@@ -82,13 +82,16 @@ TEST_F(CliOverPseudoTerminal, BadArgumentsSendNothingAndNoAnswerIsAFailureNotAHa
 
     const ProcessResult id = cli({"id"});
     EXPECT_EQ(id.exit_code, 1);
-    EXPECT_NE(id.err.find(sim.device()), std::string::npos);
+    EXPECT_NE(id.err.find(sim.device() + "): no answer from the reader"), std::string::npos)
+        << id.err;
     EXPECT_NE(log_text().find("pc : 41"), std::string::npos);
 
     const ProcessResult missing =
         run_process({FROSTEL_CLI, "--device", "/dev/frostel-missing", "id"});
     EXPECT_EQ(missing.exit_code, 1);
-    EXPECT_NE(missing.err.find("/dev/frostel-missing"), std::string::npos);
+    EXPECT_NE(missing.err.find("(/dev/frostel-missing): the device does not exist"),
+              std::string::npos)
+        << missing.err;
 }
 
 TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
@@ -99,7 +102,8 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
         {"--mission", "cold-room", "--fault", "B:130:corrupt:3:2", "--fault", "B:140:cut:20:11"}));
     const ProcessResult failed = cli({"download"});
     EXPECT_EQ(failed.exit_code, 1);
-    EXPECT_EQ(failed.err, "LOADING ERROR !\n");
+    EXPECT_EQ(failed.err, "LOADING ERROR !\nfrostel-cli: port 4 (" + sim.device() +
+                              "): page 140 failed its check 9 times\n");
     EXPECT_TRUE(failed.out.empty());
 
     const fs::path csv = folder / "mission.csv";

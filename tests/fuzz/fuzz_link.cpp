@@ -26,6 +26,7 @@ class ScriptedPort final : public link::SerialPort {
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override {
         clock_.advance_to(deadline + std::chrono::milliseconds(1));
     }
+    std::string device_name() const override { return "scripted"; }
 
   private:
     std::span<const link::Byte> replies_;

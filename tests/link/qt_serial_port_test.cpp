@@ -1,8 +1,12 @@
 // The Qt SerialPort adapter on a real pseudo-terminal served by the simulated reader.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -57,6 +61,9 @@ TEST(QtSerialPort, AVanishedDeviceIsOpenedAgainAtTheNextCommandWhenItReturns) {
     EXPECT_EQ(id, link::kNoLoggerId);
     EXPECT_EQ(link.error_number(), link::kLoggerError);
     EXPECT_FALSE(port.is_open());
+    commands.read_rom(id);
+    EXPECT_EQ(link.failure().cause, link::FailureCause::kNoDevice);
+    EXPECT_EQ(link.failure().device, device);
 
     // Plugged in again, on another device behind the same port number; no open_port.
     box.clear_log();
@@ -65,6 +72,60 @@ TEST(QtSerialPort, AVanishedDeviceIsOpenedAgainAtTheNextCommandWhenItReturns) {
     commands.read_rom(id);
     EXPECT_EQ(id, identity);
     EXPECT_EQ(box.count('A'), 1);
+}
+
+// Why the link failed after a command on `device`, opened as port 2.
+link::Failure failure_after_open(const std::string& device) {
+    link::QtSerialPort port(link::QtSerialPort::fixed_device(device));
+    link::SystemClock clock;
+    link::ReaderLink link(port, clock);
+    link::LoggerCommands commands(link);
+    link.open_port(2);
+    link::LoggerId id;
+    commands.read_rom(id);
+    return link.failure();
+}
+
+TEST(QtSerialPort, AFailedOpenSaysWhy) {
+    int argc = 1;
+    char name[] = "qt_serial_port_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    const link::Failure missing = failure_after_open("/dev/frostel-no-such-device");
+    EXPECT_EQ(missing, (link::Failure{.cause = link::FailureCause::kNoDevice,
+                                      .port_code = link::kPortNoDevice,
+                                      .port_number = 2,
+                                      .device = "/dev/frostel-no-such-device"}));
+
+    // A device this user may not open; root may open anything, so the check runs as nobody.
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("frostel-denied-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms(0755));
+    const fs::path denied = folder / "ttyDENIED";
+    std::ofstream(denied) << 'x';
+    fs::permissions(denied, fs::perms::none);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(2);
+        }
+        const bool said =
+            failure_after_open(denied.string()).cause == link::FailureCause::kPermissionDenied;
+        ::_exit(said ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    fs::remove_all(folder);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    sim::LoggerModel logger;
+    sim::ReaderBox box(logger);
+    const PluggedReader reader(box);
+    link::QtSerialPort holder(link::QtSerialPort::fixed_device(reader.device()));
+    ASSERT_EQ(holder.open(1), link::kPortOk);
+    EXPECT_EQ(failure_after_open(reader.device()).cause, link::FailureCause::kPortInUse);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(OpenPort, AnInvalidNumberKeepsThePreviousOneAndStillClosesAndOpensIt) {
     // The reader on port 4 is gone: the attempt on the kept number fails.
     rig.port.detach(4);
     rig.link.open_port(-3);
-    EXPECT_EQ(rig.link.error_number(), sim::SimSerialPort::kNoDevice);
+    EXPECT_EQ(rig.link.error_number(), link::kPortNoDevice);
     EXPECT_FALSE(rig.port.is_open());
     // It is back: the attempt opens it.
     rig.port.attach(4, rig.box);
@@ -71,7 +71,7 @@ TEST(OpenPort, AnInvalidNumberKeepsThePreviousOneAndStillClosesAndOpensIt) {
     EXPECT_EQ(rig.port.open_port_number(), 4);
 
     rig.link.open_port(9);
-    EXPECT_EQ(rig.link.error_number(), sim::SimSerialPort::kNoDevice);
+    EXPECT_EQ(rig.link.error_number(), link::kPortNoDevice);
     EXPECT_FALSE(rig.port.is_open());
     const auto start = rig.clock.now();
     link::LoggerId id;

@@ -233,6 +233,8 @@ class ProgrammingWindowTest : public QObject {
             {.letter = 'D', .kind = sim::ReplyFault::Kind::kCorrupt, .byte_index = 5});
         w.program();
         QCOMPARE(w.text("Label5"), QStringLiteral("PROGRAMMING ERROR !"));
+        QCOMPARE(w.get<QLabel>("Label5")->toolTip(),
+                 QStringLiteral("port 1 (simulated reader): page 1 never read back as written"));
         const QPalette colours = w.get<QLabel>("Label5")->palette();
         QCOMPARE(colours.color(QPalette::Window), QColor(255, 0, 0));
         QCOMPARE(colours.color(QPalette::WindowText), QColor(255, 255, 0));
