@@ -88,13 +88,9 @@ QScrollBar* slider(QWidget* parent, const QString& name, const QRect& geometry, 
     return bar;
 }
 
-// An entry that needs minutes: enabled, or disabled with its fallback selected (which runs
-// the fallback's own handler, as a click would).
-void allow_entry(QButtonGroup* group, int entry, int fallback, bool allowed) {
-    group->button(entry)->setEnabled(allowed);
-    if (!allowed) {
-        group->button(fallback)->setChecked(true);
-    }
+// Selects `entry`; a change of selection runs the entry's own handler, as a click would.
+void check_entry(QButtonGroup* group, int entry) {
+    group->button(entry)->setChecked(true);
 }
 
 void on_selection(QButtonGroup* group, std::function<void(int)> handler) {
@@ -360,14 +356,23 @@ void Programming_DS1922T::UpdateIntervalDisplay() {
 }
 
 void Programming_DS1922T::Option1_Click(int index) {
-    const UnitRule rule =
-        unit_rule(index == kSecondsEntry ? IntervalUnit::kSeconds : IntervalUnit::kMinutes);
+    const IntervalUnit unit =
+        index == kSecondsEntry ? IntervalUnit::kSeconds : IntervalUnit::kMinutes;
+    // The rules decide what the unit forces; the window only shows it.
+    ProgrammingSettings chosen = settings();
+    apply_unit_rule(chosen, unit);
+    const UnitRule rule = unit_rule(unit);
     // Minimum first: the slider moves its value into the new range as it narrows.
     intervalSlider_->setMinimum(rule.interval_range.minimum);
     intervalSlider_->setMaximum(rule.interval_range.maximum);
-    allow_entry(resolutionGroup_, kSixteenthEntry, kHalfEntry, rule.sixteenth_enabled);
-    allow_entry(startGroup_, kTemperatureEntry, kImmediateEntry, rule.temperature_start_enabled);
-    allow_entry(loggingModeGroup_, kLatestEntry, kEarliestEntry, rule.rollover_enabled);
+    intervalSlider_->setValue(chosen.interval);
+    check_entry(resolutionGroup_,
+                chosen.resolution == Resolution::kSixteenth ? kSixteenthEntry : kHalfEntry);
+    check_entry(startGroup_, static_cast<int>(chosen.start_mode));
+    check_entry(loggingModeGroup_, chosen.rollover ? kLatestEntry : kEarliestEntry);
+    resolutionGroup_->button(kSixteenthEntry)->setEnabled(rule.sixteenth_enabled);
+    startGroup_->button(kTemperatureEntry)->setEnabled(rule.temperature_start_enabled);
+    loggingModeGroup_->button(kLatestEntry)->setEnabled(rule.rollover_enabled);
     UpdateIntervalDisplay();
 }
 
