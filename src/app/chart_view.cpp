@@ -39,10 +39,10 @@ QPen limit_pen(const QColor& line) {
 constexpr int kLabelGapPixels = 24;
 constexpr int kMaxTimeLabels = 12;
 
-bool point_before(const datafile::ChartPoint& p, double x) {
+bool point_before(const mission::ChartPoint& p, double x) {
     return p.x < x;
 }
-bool x_before(double x, const datafile::ChartPoint& p) {
+bool x_before(double x, const mission::ChartPoint& p) {
     return x < p.x;
 }
 
@@ -173,7 +173,7 @@ int ChartView::add_xy(double x, double y, const QString& label) {
     // the first point it precedes.
     auto& points = document_.points;
     const auto at = std::upper_bound(points.begin(), points.end(), x, x_before);
-    const auto inserted = points.insert(at, {x, y, label});
+    const auto inserted = points.insert(at, {x, y, label.toLatin1().toStdString()});
     show_points_later();
     return static_cast<int>(inserted - points.begin());
 }
@@ -187,7 +187,9 @@ int ChartView::last_value_index() const {
 }
 
 QString ChartView::label(int index) const {
-    return index >= 0 && index <= last_value_index() ? document_.points[index].label : QString();
+    return index >= 0 && index <= last_value_index()
+               ? QString::fromLatin1(document_.points[index].label)
+               : QString();
 }
 
 double ChartView::y(int index) const {
@@ -258,8 +260,8 @@ QString ChartView::point_tip(double x) const {
         (nearest != points.begin() && x - (nearest - 1)->x < nearest->x - x)) {
         --nearest;
     }
-    return nearest->label + QLatin1Char('\n') + format_temperature(nearest->y) + QLatin1Char(' ') +
-           document_.left.title;
+    return QString::fromLatin1(nearest->label) + QLatin1Char('\n') +
+           format_temperature(nearest->y) + QLatin1Char(' ') + document_.left.title;
 }
 
 void ChartView::show_tip(const QPointF& point, bool hovered) {
@@ -381,7 +383,7 @@ void ChartView::show_points() {
     points_pending_ = false;
     QList<QPointF> drawn;
     drawn.reserve(static_cast<qsizetype>(document_.points.size()));
-    for (const datafile::ChartPoint& p : document_.points) {
+    for (const mission::ChartPoint& p : document_.points) {
         drawn.append({p.x, p.y});
     }
     series_->replace(drawn);
@@ -404,7 +406,7 @@ void ChartView::show_limits() {
     line(low_line_, in_force.low);
     line(high_line_, in_force.high);
     QList<QPointF> outside;
-    for (const datafile::ChartPoint& p : points) {
+    for (const mission::ChartPoint& p : points) {
         if (insight::side_of(p.y, in_force) != insight::Side::kWithin) {
             outside.append({p.x, p.y});
         }
@@ -465,7 +467,8 @@ void ChartView::label_bottom_axis() {
     if (first < last && maximum > minimum) {
         const QFontMetrics metrics(bottom_axis_->labelsFont());
         const int label_width =
-            metrics.horizontalAdvance(first->label.section(QLatin1Char(' '), 0, 0)) +
+            metrics.horizontalAdvance(
+                QString::fromLatin1(first->label).section(QLatin1Char(' '), 0, 0)) +
             kLabelGapPixels;
         const int count = std::clamp(static_cast<int>(chart()->plotArea().width()) / label_width, 1,
                                      kMaxTimeLabels);
@@ -477,7 +480,7 @@ void ChartView::label_bottom_axis() {
                 (nearest != first && target - (nearest - 1)->x < nearest->x - target)) {
                 --nearest;
             }
-            const QString shown = two_line_label(nearest->label);
+            const QString shown = two_line_label(QString::fromLatin1(nearest->label));
             if (nearest->x > previous_x && !bottom_axis_->categoriesLabels().contains(shown)) {
                 bottom_axis_->append(shown, nearest->x);
                 previous_x = nearest->x;
@@ -487,14 +490,14 @@ void ChartView::label_bottom_axis() {
     labelling_ = false;
 }
 
-std::optional<mission::AxisRange> fitted_range(const std::vector<datafile::ChartPoint>& points,
+std::optional<mission::AxisRange> fitted_range(const std::vector<mission::ChartPoint>& points,
                                                const insight::Limits& limits) {
     std::optional<mission::AxisRange> range;
     const auto take = [&range](double v) {
         range = range ? mission::AxisRange{std::min(range->minimum, v), std::max(range->maximum, v)}
                       : mission::AxisRange{v, v};
     };
-    for (const datafile::ChartPoint& p : points) {
+    for (const mission::ChartPoint& p : points) {
         take(p.y);
     }
     for (const std::optional<double>& limit : {limits.low, limits.high}) {

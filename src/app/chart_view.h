@@ -36,7 +36,7 @@ class ChartView final : public QChartView {
     [[nodiscard]] QString label(int index) const;
     [[nodiscard]] double y(int index) const;
     void set_y(int index, double value);
-    [[nodiscard]] const std::vector<datafile::ChartPoint>& points() const {
+    [[nodiscard]] const std::vector<mission::ChartPoint>& points() const {
         return document_.points;
     }
 
@@ -110,6 +110,6 @@ class ChartView final : public QChartView {
 // The value-axis range that shows every point and limit with a margin of a twentieth of
 // their span (at least half a degree); nothing without a point or a limit.
 [[nodiscard]] std::optional<mission::AxisRange> fitted_range(
-    const std::vector<datafile::ChartPoint>& points, const insight::Limits& limits);
+    const std::vector<mission::ChartPoint>& points, const insight::Limits& limits);
 
 }  // namespace frostel::app

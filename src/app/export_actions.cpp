@@ -21,12 +21,12 @@ namespace frostel::app {
 
 namespace {
 
-std::vector<report::CsvRow> csv_rows(const std::vector<datafile::ChartPoint>& points) {
+std::vector<report::CsvRow> csv_rows(const std::vector<mission::ChartPoint>& points) {
     std::vector<report::CsvRow> rows;
     rows.reserve(points.size());
-    for (const datafile::ChartPoint& point : points) {
+    for (const mission::ChartPoint& point : points) {
         // Labels hold one byte per character, as the download made them.
-        rows.push_back({point.label.toLatin1().toStdString(), point.y});
+        rows.push_back({point.label, point.y});
     }
     return rows;
 }

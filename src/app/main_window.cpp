@@ -416,7 +416,7 @@ void MainWindow::convert_chart(mission::TemperatureUnit from, mission::Temperatu
     chart_->undo_zoom();
     std::vector<double> values;
     values.reserve(chart_->points().size());
-    for (const datafile::ChartPoint& point : chart_->points()) {
+    for (const mission::ChartPoint& point : chart_->points()) {
         values.push_back(point.y);
     }
     const std::vector<double> converted = unit_round_trip_.convert(values, from, to);

@@ -64,7 +64,7 @@ QString format_temperature(double value, const QLocale& locale) {
     return plain.toString(value, 'f', 2);
 }
 
-void refill_table(const std::vector<datafile::ChartPoint>& points, StringGrid& grid,
+void refill_table(const std::vector<mission::ChartPoint>& points, StringGrid& grid,
                   bool erase_first, const QLocale& locale) {
     if (erase_first) {
         grid.clear();
@@ -72,7 +72,7 @@ void refill_table(const std::vector<datafile::ChartPoint>& points, StringGrid& g
     const int last_index = static_cast<int>(points.size()) - 1;
     grid.set_row_count(last_index + 3);
     for (int j = 0; j <= last_index; ++j) {
-        grid.set_text(j + 1, 0, points[j].label);
+        grid.set_text(j + 1, 0, QString::fromLatin1(points[j].label));
         grid.set_text(j + 1, 1, format_temperature(points[j].y, locale));
     }
 }

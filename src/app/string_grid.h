@@ -46,7 +46,7 @@ class StringGrid {
 // The table rebuilt from the chart's points: rows for the headings, each point and one
 // empty row at the end; point j goes to row j + 1 as its label and its value. The headings
 // row is left alone. `erase_first` clears every cell before.
-void refill_table(const std::vector<datafile::ChartPoint>& points, StringGrid& grid,
+void refill_table(const std::vector<mission::ChartPoint>& points, StringGrid& grid,
                   bool erase_first, const QLocale& locale = QLocale());
 
 }  // namespace frostel::app

@@ -65,7 +65,7 @@ void SummaryActions::follow_chart() {
     const insight::Limits limits = chart_.limits();
     std::vector<insight::Side> sides;
     sides.reserve(document.points.size());
-    for (const datafile::ChartPoint& point : document.points) {
+    for (const mission::ChartPoint& point : document.points) {
         sides.push_back(insight::side_of(point.y, limits));
     }
     table_.tint_rows(std::move(sides));

@@ -127,7 +127,7 @@ void TableView::tint_rows(std::vector<insight::Side> sides) {
     model_.set_sides(std::move(sides));
 }
 
-void TableView::refill(const std::vector<datafile::ChartPoint>& points, bool erase_first) {
+void TableView::refill(const std::vector<mission::ChartPoint>& points, bool erase_first) {
     model_.change([&](StringGrid& grid) { refill_table(points, grid, erase_first); });
 }
 

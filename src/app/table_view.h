@@ -54,7 +54,7 @@ class TableView final : public QTableView {
     void set_text(int row, int column, const QString& text);
     void set_row_count(int rows);
     void clear();
-    void refill(const std::vector<datafile::ChartPoint>& points, bool erase_first);
+    void refill(const std::vector<mission::ChartPoint>& points, bool erase_first);
     // Rows of points outside the limits are tinted: row j + 1 by `sides[j]`.
     void tint_rows(std::vector<insight::Side> sides);
     [[nodiscard]] const StringGridModel& grid_model() const { return model_; }

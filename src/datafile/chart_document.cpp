@@ -62,10 +62,10 @@ QJsonObject axis_object(const ChartAxis& axis) {
             {"automatic", axis.automatic}};
 }
 
-QJsonArray points_array(const std::vector<ChartPoint>& points) {
+QJsonArray points_array(const std::vector<mission::ChartPoint>& points) {
     QJsonArray array;
-    for (const ChartPoint& p : points) {
-        array.append(QJsonArray{p.x, p.y, p.label});
+    for (const mission::ChartPoint& p : points) {
+        array.append(QJsonArray{p.x, p.y, QString::fromLatin1(p.label)});
     }
     return array;
 }
@@ -239,15 +239,20 @@ bool read_title_lines(const QJsonValue& value, QStringList& lines) {
     return true;
 }
 
-bool read_point(const QJsonValue& value, ChartPoint& point) {
+bool read_point(const QJsonValue& value, mission::ChartPoint& point) {
     const QJsonArray triple = value.toArray();
-    return value.isArray() && triple.size() == 3 && read_number(triple[0], point.x) &&
-           read_number(triple[1], point.y) && read_text(triple[2], point.label);
+    QString label;
+    if (!value.isArray() || triple.size() != 3 || !read_number(triple[0], point.x) ||
+        !read_number(triple[1], point.y) || !read_text(triple[2], label)) {
+        return false;
+    }
+    point.label = label.toLatin1().toStdString();
+    return true;
 }
 
 // The declared count must match the points present, and X must not fall back: the series
 // keeps its time values in ascending order.
-bool read_points(const QJsonObject& series, std::vector<ChartPoint>& points) {
+bool read_points(const QJsonObject& series, std::vector<mission::ChartPoint>& points) {
     qint64 count = 0;
     const QJsonArray array = series["points"].toArray();
     if (!read_whole_number(series["count"], 0, kMaxChartPoints, count) ||
@@ -257,7 +262,7 @@ bool read_points(const QJsonObject& series, std::vector<ChartPoint>& points) {
     points.clear();
     points.reserve(static_cast<std::size_t>(count));
     for (const QJsonValue& value : array) {
-        ChartPoint point;
+        mission::ChartPoint point;
         if (!read_point(value, point) || (!points.empty() && point.x < points.back().x)) {
             return false;
         }

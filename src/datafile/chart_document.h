@@ -7,17 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "mission/chart_point.h"
 #include "mission/mission_record.h"
 
 namespace frostel::datafile {
-
-// One point of the temperature series: X is a date-time number, the label its time text.
-struct ChartPoint {
-    double x = 0;
-    double y = 0;
-    QString label;
-    bool operator==(const ChartPoint&) const = default;
-};
 
 struct ChartAxis {
     QString title;
@@ -37,7 +30,7 @@ struct ChartDocument {
     Rgb line_colour = 0xFF0000;
     int line_width = 2;
     Rgb background_colour = 0xFFFFFF;
-    std::vector<ChartPoint> points;
+    std::vector<mission::ChartPoint> points;
     ChartAxis left{QStringLiteral("CELSIUS"), 0, 125, false};
     ChartAxis right{QStringLiteral("RELATIVE HUMIDITY"), 0, 100, false};
     ChartAxis bottom{QString(), 0, 1, true};

@@ -9,10 +9,8 @@ SummaryInput summary_input(const datafile::ChartDocument& document) {
     SummaryInput input;
     input.unit = mission::unit_or_celsius(document.left.title.toStdString());
     input.readings.reserve(document.points.size());
-    for (const datafile::ChartPoint& point : document.points) {
-        const QByteArray label = point.label.toLatin1();
-        if (const auto time =
-                parse_time_text({label.constData(), static_cast<std::size_t>(label.size())})) {
+    for (const mission::ChartPoint& point : document.points) {
+        if (const auto time = parse_time_text(point.label)) {
             input.readings.push_back({*time, point.y});
         }
     }

@@ -10,6 +10,7 @@
 
 #include "link/clock.h"
 #include "link/logger_commands.h"
+#include "mission/chart_point.h"
 #include "mission/mission_header.h"
 #include "mission/mission_record.h"
 #include "mission/sample_log.h"
@@ -18,14 +19,6 @@
 namespace frostel::mission {
 
 inline constexpr std::string_view kLoadingErrorText = "LOADING ERROR !";
-
-// One chart point of a download: evenly spaced X (days, as the chart's date-times), the
-// temperature in the current unit and the sample's real time as its label.
-struct ChartPoint {
-    double x = 0.0;
-    double y = 0.0;
-    std::string label;
-};
 
 // One page as the logger gave it.
 struct RawPage {

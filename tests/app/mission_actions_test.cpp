@@ -83,7 +83,7 @@ class MissionActionsTest : public QObject {
         QVERIFY(datafile::read_chart_document(rig.path("week49.tee")).has_value());
         QVERIFY(!QFile::exists(rig.path("weetee")));
         QCOMPARE(file_bytes(rig.path("4100000ABCDEF1AA.INF")), QByteArray(" 8192 \r\n"));
-        const std::vector<datafile::ChartPoint> saved = rig.chart().points();
+        const std::vector<mission::ChartPoint> saved = rig.chart().points();
 
         rig.chart().clear();
         rig.chart().set_left_axis_title("CELSIUS");

@@ -9,12 +9,13 @@ namespace {
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 
-std::vector<datafile::ChartPoint> points_of(std::initializer_list<double> values) {
-    std::vector<datafile::ChartPoint> points;
+std::vector<mission::ChartPoint> points_of(std::initializer_list<double> values) {
+    std::vector<mission::ChartPoint> points;
     for (double v : values) {
-        points.push_back(
-            {static_cast<double>(points.size()), v,
-             QStringLiteral("2026-01-15 10:%1:00").arg(points.size(), 2, 10, QLatin1Char('0'))});
+        points.push_back({static_cast<double>(points.size()), v,
+                          QStringLiteral("2026-01-15 10:%1:00")
+                              .arg(points.size(), 2, 10, QLatin1Char('0'))
+                              .toStdString()});
     }
     return points;
 }

@@ -101,7 +101,8 @@ class SummaryWindowTest : public QObject {
         const auto& points = rig.chart().points();
         QVERIFY(time_axis->min() >= points[226].x && time_axis->max() <= points[237].x);
         QCOMPARE(rig.chart().point_tip(points[232].x + 0.01),
-                 points[232].label + "\n" + format_temperature(points[232].y) + " CELSIUS");
+                 QString::fromLatin1(points[232].label) + "\n" + format_temperature(points[232].y) +
+                     " CELSIUS");
         // Fit to Data: the value axis closes in on the data and the limits.
         rig.find<QPushButton>("fit_to_data_button")->click();
         QVERIFY(rig.chart().document().left.minimum < 2.0 &&

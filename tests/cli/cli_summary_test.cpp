@@ -27,7 +27,7 @@ struct SavedPairSummary : ::testing::Test {
         for (std::size_t i = 0; i < values.size(); ++i) {
             document.points.push_back(
                 {46000.0 + i, values[i],
-                 QStringLiteral("2026-03-01 10:%1:00").arg(i, 2, 10, QChar('0'))});
+                 QStringLiteral("2026-03-01 10:%1:00").arg(i, 2, 10, QChar('0')).toStdString()});
         }
         const QString path = folder.filePath(name);
         EXPECT_TRUE(datafile::write_data_file(path, QStringLiteral("walk-in freezer")));

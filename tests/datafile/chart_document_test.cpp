@@ -21,7 +21,7 @@ ChartDocument full_mission() {
     document.background_colour = 0xF0F0F0;
     for (int i = 0; i < 8193; ++i) {
         document.points.push_back({46000.0 + i / 4.0 + 1e-9 * i, 273.15 + 0.0625 * i / 3.0,
-                                   QStringLiteral("2026-01-15 %1").arg(i)});
+                                   "2026-01-15 " + std::to_string(i)});
     }
     mission::MissionRecord& r = document.mission.emplace();
     r.logger_id = "41A0B1C2D3E4F5A6";

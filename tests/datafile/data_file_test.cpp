@@ -84,11 +84,11 @@ TEST_F(DataFile, AFullDiskKeepsTheOldDataFileAndChartDocument) {
     const QString chart = path("keep.tee");
     ASSERT_TRUE(write_data_file(data, QStringLiteral("old mission")));
     ChartDocument old_chart;
-    old_chart.points.push_back({46000.0, 4.5, QStringLiteral("2026-12-01 10:00:00")});
+    old_chart.points.push_back({46000.0, 4.5, "2026-12-01 10:00:00"});
     ASSERT_TRUE(write_chart_document(chart, old_chart));
     ChartDocument new_chart = old_chart;
     for (int i = 0; i < 8192; ++i)
-        new_chart.points.push_back({46001.0 + i, 5.0, QString()});
+        new_chart.points.push_back({46001.0 + i, 5.0, ""});
     {
         // The disk fills up midway through each new file.
         const FileSizeLimit full_disk(4096);

@@ -34,7 +34,7 @@ void chart_seeds(const fs::path& folder) {
     for (int i = 0; i < 40; ++i) {
         document.points.push_back(
             {46000.0 + i / 4.0, 276.0 + i * 0.0625,
-             QStringLiteral("2026-12-03 %1:00:00").arg(i % 24, 2, 10, QChar('0'))});
+             QStringLiteral("2026-12-03 %1:00:00").arg(i % 24, 2, 10, QChar('0')).toStdString()});
     }
     (void)datafile::write_chart_document(QString::fromStdString((folder / "mission.tee").string()),
                                          document);

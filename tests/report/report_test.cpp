@@ -177,8 +177,7 @@ class ReportTest : public QObject {
         document.mission = mission.summary.record;
         document.high_limit = 5.5;
         for (const insight::Reading& reading : mission.summary.readings) {
-            document.points.push_back(
-                {0, reading.value, QString::fromStdString(insight::time_text(reading.time))});
+            document.points.push_back({0, reading.value, insight::time_text(reading.time)});
         }
         QVERIFY(datafile::write_data_file(data_file, "Cold room 3\r\nweekly check"));
         QVERIFY(datafile::write_chart_document(folder.filePath("week49.tee"), document));
