@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
   poppler-utils
+  g++-mingw-w64-x86-64-posix
   dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 

@@ -1,5 +1,5 @@
 // The whole-file writer on POSIX systems (mkstemp, fsync, rename).
-#include "platform/whole_file.h"
+#include "platform/whole_file_replace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,16 +7,12 @@
 
 #include <cstdio>
 #include <string>
-#include <system_error>
 
 namespace frostel::platform {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// As many links as the kernel itself follows before it gives up.
-constexpr int kMaxLinkDepth = 40;
 
 bool write_all(int fd, std::string_view content) {
     while (!content.empty()) {
@@ -27,23 +23,6 @@ bool write_all(int fd, std::string_view content) {
         content.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
-}
-
-// The file a write to `path` should replace: the end of its chain of symbolic links, so
-// the rename lands on the target and the link stays a link. Empty for a loop.
-fs::path link_target(fs::path path) {
-    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(path, error))) {
-            return path;
-        }
-        const fs::path next = fs::read_symlink(path, error);
-        if (error) {
-            return {};
-        }
-        path = next.is_absolute() ? next : path.parent_path() / next;
-    }
-    return {};
 }
 
 // The old file's permission bits, or those any new file would get.
@@ -68,11 +47,7 @@ void sync_folder(const fs::path& folder) {
 
 }  // namespace
 
-bool write_whole_file(const fs::path& path, std::string_view content) {
-    const fs::path target = link_target(path);
-    if (target.empty()) {
-        return false;
-    }
+bool replace_whole_file(const fs::path& target, std::string_view content) {
     std::string temporary = target.string() + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
