@@ -1,3 +1,4 @@
+// Termination requests on POSIX systems: signals handed to the event loop through a socket pair.
 #include "termination_requests.h"
 
 #include <sys/socket.h>
