@@ -1,0 +1,103 @@
+#include "archive_list_model.h"
+
+namespace frostel::app {
+
+namespace {
+
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QVariant temperature(const std::optional<double>& value) {
+    return value ? QVariant(QString::number(*value, 'f', 2)) : QVariant();
+}
+
+}  // namespace
+
+QString interval_text(int seconds) {
+    return seconds % 60 == 0 && seconds > 0 ? QStringLiteral("%1 min").arg(seconds / 60)
+                                            : QStringLiteral("%1 s").arg(seconds);
+}
+
+ArchiveListModel::ArchiveListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ArchiveListModel::show(archive::MissionArchive* archive,
+                            const archive::MissionFilter& filter) {
+    beginResetModel();
+    archive_ = archive;
+    filter_ = filter;
+    rows_.clear();
+    complete_ = archive_ == nullptr;
+    endResetModel();
+    fetchMore({});
+}
+
+int ArchiveListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ArchiveListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const bool number = index.column() == kSamples || index.column() == kMinimum ||
+                            index.column() == kMaximum;
+        return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    const archive::MissionRecord& r = record(index.row());
+    switch (index.column()) {
+        case kLogger: return latin1(r.logger_id);
+        case kStart: return latin1(r.start_time);
+        case kSamples: return r.sample_count;
+        case kInterval: return interval_text(r.interval_seconds);
+        case kMinimum: return temperature(r.minimum);
+        case kMaximum: return temperature(r.maximum);
+        case kVerdict: return latin1(r.verdict);
+        case kText: return latin1(r.first_line);
+        case kDownloaded: return latin1(r.downloaded_at);
+        default: return {};
+    }
+}
+
+QVariant ArchiveListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    static const QStringList kTitles{tr("Logger ID"), tr("Start"),        tr("Samples"),
+                                     tr("Interval"),  tr("Min \u00b0C"),  tr("Max \u00b0C"),
+                                     tr("Verdict"),   tr("Mission text"), tr("Downloaded")};
+    return kTitles.value(section);
+}
+
+bool ArchiveListModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !complete_;
+}
+
+void ArchiveListModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) {
+        return;
+    }
+    archive::MissionFilter batch = filter_;
+    batch.offset = static_cast<int>(rows_.size());
+    batch.limit = kBatch;
+    std::vector<archive::MissionRecord> more = archive_->find(batch);
+    complete_ = more.size() < static_cast<std::size_t>(kBatch);
+    if (more.empty()) {
+        return;
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(more.size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(more.begin()),
+                 std::make_move_iterator(more.end()));
+    endInsertRows();
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,177 @@
+#include "archive_window.h"
+
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "archive_list_model.h"
+
+namespace frostel::app {
+
+namespace {
+
+// A date box whose lowest date reads "any": no bound on that side.
+QDateEdit* date_bound(const QString& name, QWidget* parent) {
+    auto* box = new QDateEdit(parent);
+    box->setObjectName(name);
+    box->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    box->setCalendarPopup(true);
+    box->setMinimumDate(QDate(1999, 12, 31));
+    box->setSpecialValueText(QObject::tr("any"));
+    box->setDate(box->minimumDate());
+    return box;
+}
+
+QDate bound_of(const QDateEdit& box) {
+    return box.date() == box.minimumDate() ? QDate() : box.date();
+}
+
+QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+}  // namespace
+
+ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      ties_(std::move(ties)),
+      filter_(new QLineEdit(this)),
+      since_(date_bound(QStringLiteral("archive_since"), this)),
+      until_(date_bound(QStringLiteral("archive_until"), this)),
+      list_(new QTableView(this)),
+      model_(new ArchiveListModel(this)),
+      open_(button(QStringLiteral("archive_open"), tr("Open"), this)),
+      save_(button(QStringLiteral("archive_save_as"), tr("Save As..."), this)),
+      verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
+      result_(new QLabel(this)),
+      status_(new QLabel(this)) {
+    setObjectName(QStringLiteral("Archive"));
+    setWindowTitle(tr("Archive"));
+    filter_->setObjectName(QStringLiteral("archive_filter"));
+    filter_->setPlaceholderText(tr("Logger ID or text"));
+    filter_->setClearButtonEnabled(true);
+    list_->setObjectName(QStringLiteral("archive_list"));
+    list_->setModel(model_);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->verticalHeader()->hide();
+    list_->horizontalHeader()->setStretchLastSection(true);
+    list_->setWordWrap(false);
+    result_->setObjectName(QStringLiteral("verify_result"));
+    result_->setAlignment(Qt::AlignCenter);
+    result_->setMinimumWidth(90);
+    result_->setAutoFillBackground(true);
+    result_->hide();
+    status_->setObjectName(QStringLiteral("archive_status"));
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(new QLabel(tr("Filter:"), this));
+    filters->addWidget(filter_, 1);
+    filters->addWidget(new QLabel(tr("Started from"), this));
+    filters->addWidget(since_);
+    filters->addWidget(new QLabel(tr("to"), this));
+    filters->addWidget(until_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(open_);
+    buttons->addWidget(save_);
+    buttons->addWidget(verify_);
+    buttons->addWidget(result_);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(list_, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(status_);
+    resize(1040, 520);
+
+    connect(filter_, &QLineEdit::textChanged, this, &ArchiveWindow::refresh);
+    connect(since_, &QDateEdit::dateChanged, this, &ArchiveWindow::refresh);
+    connect(until_, &QDateEdit::dateChanged, this, &ArchiveWindow::refresh);
+    const auto with_chosen = [this](const std::function<void(std::int64_t)>& action) {
+        return [this, action] {
+            if (const auto id = chosen_id()) {
+                action(*id);
+            }
+        };
+    };
+    connect(open_, &QPushButton::clicked, this, with_chosen(ties_.open));
+    connect(list_, &QTableView::doubleClicked, this, [this] {
+        if (open_->isEnabled()) {
+            open_->click();
+        }
+    });
+    connect(save_, &QPushButton::clicked, this, with_chosen(ties_.save_as));
+    connect(verify_, &QPushButton::clicked, this, &ArchiveWindow::verify_chosen);
+}
+
+void ArchiveWindow::showEvent(QShowEvent* event) {
+    refresh();
+    QWidget::showEvent(event);
+}
+
+archive::MissionFilter ArchiveWindow::filter() const {
+    archive::MissionFilter filter;
+    filter.text = filter_->text().trimmed().toStdString();
+    filter.since = bound_of(*since_);
+    filter.until = bound_of(*until_);
+    return filter;
+}
+
+void ArchiveWindow::refresh() {
+    archive::MissionArchive& archive = ties_.archive();
+    result_->hide();
+    model_->show(archive.is_open() ? &archive : nullptr, filter());
+    if (!archive.is_open()) {
+        status_->setText(tr("The archive %1 cannot be used: %2").arg(archive.path(), archive.error()));
+        return;
+    }
+    status_->setText(archive.notice().isEmpty() ? archive.path() : archive.notice());
+    if (model_->rowCount() > 0) {
+        list_->selectRow(0);
+    }
+    list_->resizeColumnsToContents();
+}
+
+std::optional<std::int64_t> ArchiveWindow::chosen_id() const {
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        return std::nullopt;
+    }
+    return model_->record(rows.front().row()).id;
+}
+
+void ArchiveWindow::verify_chosen() {
+    const std::optional<std::int64_t> id = chosen_id();
+    if (!id) {
+        return;
+    }
+    const std::optional<archive::Verification> verdict = ties_.archive().verify(*id);
+    if (!verdict) {
+        show_result(tr("VERIFY ERROR !"), true);
+        return;
+    }
+    const bool intact = *verdict == archive::Verification::kIntact;
+    show_result(intact ? QStringLiteral("INTACT") : QStringLiteral("ALTERED"), !intact);
+}
+
+void ArchiveWindow::show_result(const QString& text, bool failure) {
+    // The program's result colours: yellow on red for a failure, dark blue otherwise.
+    QPalette palette = result_->palette();
+    palette.setColor(QPalette::Window, failure ? QColor(255, 0, 0)
+                                               : palette.color(QPalette::Button));
+    palette.setColor(QPalette::WindowText, failure ? QColor(255, 255, 0) : QColor(0, 0, 192));
+    result_->setPalette(palette);
+    result_->setText(text);
+    result_->show();
+}
+
+}  // namespace frostel::app

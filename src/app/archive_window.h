@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "archive/mission_archive.h"
+
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace frostel::app {
+
+class ArchiveListModel;
+
+// What the archive window works through: the archive of the current data folder, and the
+// main window, which shows and saves a mission.
+struct ArchiveWindowTies {
+    std::function<archive::MissionArchive&()> archive;
+    std::function<void(std::int64_t id)> open;
+    std::function<void(std::int64_t id)> save_as;
+};
+
+// "Archive": every kept mission, newest first, with a filter and a date range; Open shows
+// the chosen mission in the main window, Save As writes its pair, Verify checks it.
+class ArchiveWindow final : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit ArchiveWindow(ArchiveWindowTies ties, QWidget* parent = nullptr);
+
+    // Reads the list again, from the current archive, with the current filter.
+    void refresh();
+
+    [[nodiscard]] QLineEdit& filter_box() const { return *filter_; }
+    [[nodiscard]] QDateEdit& since_box() const { return *since_; }
+    [[nodiscard]] QDateEdit& until_box() const { return *until_; }
+    [[nodiscard]] QTableView& list() const { return *list_; }
+    [[nodiscard]] ArchiveListModel& model() const { return *model_; }
+    [[nodiscard]] QPushButton& open_button() const { return *open_; }
+    [[nodiscard]] QPushButton& save_button() const { return *save_; }
+    [[nodiscard]] QPushButton& verify_button() const { return *verify_; }
+    [[nodiscard]] QLabel& result_line() const { return *result_; }
+    [[nodiscard]] QLabel& status_line() const { return *status_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    [[nodiscard]] std::optional<std::int64_t> chosen_id() const;
+    [[nodiscard]] archive::MissionFilter filter() const;
+    void verify_chosen();
+    void show_result(const QString& text, bool failure);
+
+    ArchiveWindowTies ties_;
+    QLineEdit* filter_;
+    QDateEdit* since_;
+    QDateEdit* until_;
+    QTableView* list_;
+    ArchiveListModel* model_;
+    QPushButton* open_;
+    QPushButton* save_;
+    QPushButton* verify_;
+    QLabel* result_;
+    QLabel* status_;
+};
+
+}  // namespace frostel::app
