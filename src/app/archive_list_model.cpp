@@ -45,8 +45,8 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::TextAlignmentRole) {
-        const bool number = index.column() == kSamples || index.column() == kMinimum ||
-                            index.column() == kMaximum;
+        const bool number =
+            index.column() == kSamples || index.column() == kMinimum || index.column() == kMaximum;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     if (role != Qt::DisplayRole) {
@@ -54,16 +54,26 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     }
     const archive::MissionRecord& r = record(index.row());
     switch (index.column()) {
-        case kLogger: return latin1(r.logger_id);
-        case kStart: return latin1(r.start_time);
-        case kSamples: return r.sample_count;
-        case kInterval: return interval_text(r.interval_seconds);
-        case kMinimum: return temperature(r.minimum);
-        case kMaximum: return temperature(r.maximum);
-        case kVerdict: return latin1(r.verdict);
-        case kText: return latin1(r.first_line);
-        case kDownloaded: return latin1(r.downloaded_at);
-        default: return {};
+        case kLogger:
+            return latin1(r.logger_id);
+        case kStart:
+            return latin1(r.start_time);
+        case kSamples:
+            return r.sample_count;
+        case kInterval:
+            return interval_text(r.interval_seconds);
+        case kMinimum:
+            return temperature(r.minimum);
+        case kMaximum:
+            return temperature(r.maximum);
+        case kVerdict:
+            return latin1(r.verdict);
+        case kText:
+            return latin1(r.first_line);
+        case kDownloaded:
+            return latin1(r.downloaded_at);
+        default:
+            return {};
     }
 }
 

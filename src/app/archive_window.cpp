@@ -131,7 +131,8 @@ void ArchiveWindow::refresh() {
     result_->hide();
     model_->show(archive.is_open() ? &archive : nullptr, filter());
     if (!archive.is_open()) {
-        status_->setText(tr("The archive %1 cannot be used: %2").arg(archive.path(), archive.error()));
+        status_->setText(
+            tr("The archive %1 cannot be used: %2").arg(archive.path(), archive.error()));
         return;
     }
     status_->setText(archive.notice().isEmpty() ? archive.path() : archive.notice());
@@ -166,8 +167,8 @@ void ArchiveWindow::verify_chosen() {
 void ArchiveWindow::show_result(const QString& text, bool failure) {
     // The program's result colours: yellow on red for a failure, dark blue otherwise.
     QPalette palette = result_->palette();
-    palette.setColor(QPalette::Window, failure ? QColor(255, 0, 0)
-                                               : palette.color(QPalette::Button));
+    palette.setColor(QPalette::Window,
+                     failure ? QColor(255, 0, 0) : palette.color(QPalette::Button));
     palette.setColor(QPalette::WindowText, failure ? QColor(255, 255, 0) : QColor(0, 0, 192));
     result_->setPalette(palette);
     result_->setText(text);

@@ -159,7 +159,9 @@ QVariant nullable(const std::optional<double>& value) {
 QString archive_path(const QString& data_folder) {
     QString folder = data_folder;
     if (folder.isEmpty()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        // One place for the program and frostel-cli alike, whatever each is called.
+        folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                     .filePath(QStringLiteral("frostel"));
         QDir().mkpath(folder);
     }
     return QDir(folder).filePath(kArchiveFileName);

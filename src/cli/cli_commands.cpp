@@ -75,9 +75,14 @@ int run_read_pages(const CommandContext& context, const std::vector<int>& pages)
 }
 
 int run_program(const CommandContext& context, const link::Clock& clock, int port_number,
-                const programming::ProgrammingSettings& settings) {
+                const programming::ProgrammingSettings& settings,
+                const programming::RunHooks& hooks,
+                const std::function<void(const programming::RunResult&)>& finished) {
     const programming::RunResult result =
-        programming::run_programming(context.commands, clock, port_number, settings, {});
+        programming::run_programming(context.commands, clock, port_number, settings, hooks);
+    if (finished) {
+        finished(result);
+    }
     if (!result.line) {
         return kExitFailed;
     }

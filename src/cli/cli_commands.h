@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "link/logger_commands.h"
+#include "programming/programming_run.h"
 #include "programming/programming_settings.h"
 
 namespace frostel::cli {
@@ -25,8 +27,11 @@ struct CommandContext {
 [[nodiscard]] int run_id(const CommandContext& context);
 [[nodiscard]] int run_status(const CommandContext& context);
 [[nodiscard]] int run_read_pages(const CommandContext& context, const std::vector<int>& pages);
-// The programming window's run with these settings; the result line on `out`.
-[[nodiscard]] int run_program(const CommandContext& context, const link::Clock& clock,
-                              int port_number, const programming::ProgrammingSettings& settings);
+// The programming window's run with these settings; the result line on `out`. A run that
+// `hooks` ended before writing (a mission never downloaded) fails.
+[[nodiscard]] int run_program(
+    const CommandContext& context, const link::Clock& clock, int port_number,
+    const programming::ProgrammingSettings& settings, const programming::RunHooks& hooks = {},
+    const std::function<void(const programming::RunResult&)>& finished = {});
 
 }  // namespace frostel::cli

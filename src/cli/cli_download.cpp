@@ -33,6 +33,10 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
 
 }  // namespace
 
+std::string mission_csv(const mission::DownloadedMission& mission) {
+    return report::csv_text(csv_rows(mission));
+}
+
 int run_download(const CommandContext& context, const DownloadRequest& request) {
     mission::HeadlessDownloadView view(request.unit);
     const mission::DownloadSetup setup{context.commands, request.clock, request.port_number,
@@ -55,7 +59,10 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     if (request.report.file && write_report(input, request.report, context.err) != kExitOk) {
         return kExitFailed;
     }
-    const std::string csv = report::csv_text(csv_rows(*mission));
+    if (request.keep) {
+        request.keep(*mission);
+    }
+    const std::string csv = mission_csv(*mission);
     if (!request.csv_file) {
         context.out << csv;
         return kExitOk;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "cli_commands.h"
 #include "cli_options.h"
 #include "link/clock.h"
+#include "mission/download.h"
 #include "mission/mission_record.h"
 
 namespace frostel::cli {
@@ -20,7 +22,13 @@ struct DownloadRequest {
     SummaryOptions summary{};       // written only with a file
     mission::TimeZone time_zone{};  // the PC's, kept with the mission
     ReportRequest report{};
+    // Where a finished download is kept; left empty, nowhere.
+    std::function<void(const mission::DownloadedMission&)> keep = {};
 };
+
+// "time,temperature" and one line per sample: values in the mission's unit with the
+// calibration offset, in shortest round-trip form.
+[[nodiscard]] std::string mission_csv(const mission::DownloadedMission& mission);
 
 // The window's own download, then the samples as CSV ("time,temperature"; values in the
 // unit with the calibration offset, in shortest round-trip form), a short account on `err`

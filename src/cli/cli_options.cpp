@@ -1,9 +1,12 @@
 #include "cli_options.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "mission/temperature_unit.h"
 #include "programming/program_arguments.h"
@@ -40,6 +43,9 @@ std::optional<Command> parse_command(const std::string& name) {
     }
     if (name == "summary") {
         return Command::kSummary;
+    }
+    if (name == "archive") {
+        return Command::kArchive;
     }
     return std::nullopt;
 }
@@ -121,22 +127,16 @@ bool parse_report_option(ReportRequest& report, const std::string& name, const s
     return true;
 }
 
-// "--all-samples" stands alone among options that come in pairs: the words without it.
-std::vector<std::string> take_all_samples(std::span<const std::string> words,
-                                          ReportRequest& report) {
-    std::vector<std::string> rest;
-    for (const std::string& word : words) {
-        if (word == "--all-samples") {
-            report.all_samples = true;
-        } else {
-            rest.push_back(word);
-        }
-    }
-    return rest;
+// A flag stands alone among options that come in pairs: whether `words` held it, which
+// are left without it.
+bool take_flag(std::vector<std::string>& words, std::string_view flag) {
+    return std::erase(words, flag) > 0;
 }
 
 std::string parse_download_arguments(CliOptions& options, std::span<const std::string> words) {
-    const std::vector<std::string> rest = take_all_samples(words, options.report);
+    std::vector<std::string> rest(words.begin(), words.end());
+    options.report.all_samples = take_flag(rest, "--all-samples");
+    options.keep_in_archive = !take_flag(rest, "--no-archive");
     for (std::size_t i = 0; i < rest.size(); i += 2) {
         if (i + 1 >= rest.size()) {
             return "missing value for " + rest[i];
@@ -155,7 +155,8 @@ std::string parse_download_arguments(CliOptions& options, std::span<const std::s
 }
 
 std::string parse_summary_arguments(CliOptions& options, std::span<const std::string> words) {
-    const std::vector<std::string> rest = take_all_samples(words, options.report);
+    std::vector<std::string> rest(words.begin(), words.end());
+    options.report.all_samples = take_flag(rest, "--all-samples");
     if (rest.empty() || rest.front().starts_with("--")) {
         return "summary needs the data file of a saved mission";
     }
@@ -172,12 +173,79 @@ std::string parse_summary_arguments(CliOptions& options, std::span<const std::st
     return "";
 }
 
-std::string parse_program_arguments(CliOptions& options, std::span<const std::string> rest) {
-    auto parsed = programming::parse_program_arguments(rest);
+std::string parse_program_arguments(CliOptions& options, std::span<const std::string> words) {
+    std::vector<std::string> settings(words.begin(), words.end());
+    options.force = take_flag(settings, "--force");
+    auto parsed = programming::parse_program_arguments(settings);
     if (const auto* error = std::get_if<programming::UsageError>(&parsed)) {
         return error->message;
     }
     options.program = std::get<programming::ProgrammingSettings>(std::move(parsed));
+    return "";
+}
+
+bool is_day(const std::string& text) {
+    return text.size() == 10 && text[4] == '-' && text[7] == '-' &&
+           parse_int(text.substr(0, 4), 2000, 2099) && parse_int(text.substr(5, 2), 1, 12) &&
+           parse_int(text.substr(8, 2), 1, 31);
+}
+
+std::string parse_archive_list(ArchiveRequest& request, std::span<const std::string> rest) {
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        if (i + 1 >= rest.size()) {
+            return "missing value for " + rest[i];
+        }
+        const std::string& value = rest[i + 1];
+        if (rest[i] == "--logger") {
+            request.logger_id = value;
+        } else if (rest[i] == "--since" && is_day(value)) {
+            request.since = value;
+        } else {
+            return "bad archive list option: " + rest[i] + " " + value;
+        }
+    }
+    return "";
+}
+
+std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std::string> rest) {
+    static const std::array<std::pair<const char*, ArchiveAction>, 4> kActions{{
+        {"list", ArchiveAction::kList},
+        {"show", ArchiveAction::kShow},
+        {"export", ArchiveAction::kExport},
+        {"verify", ArchiveAction::kVerify},
+    }};
+    const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
+        return !rest.empty() && rest.front() == a.first;
+    });
+    if (action == kActions.end()) {
+        return "archive needs list, show, export or verify";
+    }
+    request.action = action->second;
+    rest = rest.subspan(1);
+    if (request.action == ArchiveAction::kList) {
+        return parse_archive_list(request, rest);
+    }
+    if (!rest.empty()) {
+        const auto id = parse_int(rest.front(), 1, std::numeric_limits<int>::max());
+        if (!id) {
+            return "not a record number: " + rest.front();
+        }
+        request.id = *id;
+        rest = rest.subspan(1);
+    }
+    if (!request.id && request.action != ArchiveAction::kVerify) {
+        return "archive " + std::string(action->first) + " needs a record number";
+    }
+    if (request.action != ArchiveAction::kExport) {
+        return rest.empty() ? "" : "unexpected argument: " + rest.front();
+    }
+    if (rest.size() == 2 && rest[0] == "--frd") {
+        request.frd_file = rest[1];
+    } else if (rest.size() == 2 && rest[0] == "--csv") {
+        request.csv_file = rest[1];
+    } else {
+        return "archive export needs --frd FILE or --csv FILE";
+    }
     return "";
 }
 
@@ -191,6 +259,9 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
     }
     if (options.command == Command::kSummary) {
         return parse_summary_arguments(options, rest);
+    }
+    if (options.command == Command::kArchive) {
+        return parse_archive_arguments(options.archive, rest);
     }
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
@@ -239,6 +310,8 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
             options.program_folder = value;
         } else if (name == "--wire-log") {
             options.wire_log = value;
+        } else if (name == "--data-folder") {
+            options.data_folder = value;
         } else {
             return "unknown option: " + name;
         }

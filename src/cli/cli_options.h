@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -12,7 +13,7 @@
 
 namespace frostel::cli {
 
-enum class Command { kId, kStatus, kReadPage, kDownload, kProgram, kSummary };
+enum class Command { kId, kStatus, kReadPage, kDownload, kProgram, kSummary, kArchive };
 
 // download and summary: the summary as JSON to `file` (summary: stdout without it), with the
 // user's limits in the download's unit and dH.
@@ -29,19 +30,36 @@ struct ReportRequest {
     bool all_samples = false;
 };
 
+enum class ArchiveAction { kList, kShow, kExport, kVerify };
+
+// "archive list|show|export|verify" and what follows it.
+struct ArchiveRequest {
+    ArchiveAction action = ArchiveAction::kList;
+    std::optional<std::int64_t> id;                 // show, export; verify: all without it
+    std::string logger_id;                          // list --logger
+    std::string since;                              // list --since YYYY-MM-DD
+    std::optional<std::filesystem::path> frd_file;  // export --frd
+    std::optional<std::filesystem::path> csv_file;  // export --csv
+};
+
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
     std::optional<int> port;            // --port N (1 to 30)
     std::optional<std::string> device;  // --device PATH, used for every port number
     std::optional<std::filesystem::path> program_folder;
+    // --data-folder DIR: where the archive lives; default the settings' data folder.
+    std::optional<std::filesystem::path> data_folder;
     Command command = Command::kId;
     std::vector<int> pages;                         // read-page
     std::optional<std::filesystem::path> csv_file;  // download: stdout without it
     std::string unit = "CELSIUS";                   // download
+    bool keep_in_archive = true;                    // download; --no-archive: false
     programming::ProgrammingSettings program;       // program
     SummaryOptions summary;                         // download, summary
     ReportRequest report;                           // download, summary
     std::filesystem::path saved_mission;            // summary: the data file of a saved pair
+    bool force = false;  // program --force: overwrite a mission never downloaded
+    ArchiveRequest archive;
     // --wire-log FILE: every byte sent and received, with its time, for a bug report.
     std::optional<std::filesystem::path> wire_log;
     // --help/-h or --version: print it and send nothing.
@@ -51,24 +69,31 @@ struct CliOptions {
 
 inline constexpr const char* kCliUsage =
     "usage: frostel-cli [--port N | --device PATH] [--program-folder DIR]\n"
-    "                   [--wire-log FILE] COMMAND\n"
+    "                   [--data-folder DIR] [--wire-log FILE] COMMAND\n"
     "       frostel-cli --help | -h | --version\n"
     "  id                  print the logger's identity\n"
     "  status              print whether a mission runs and the memory is cleared\n"
     "  read-page P [P ...] print pages P (0 to 65535) in hex\n"
     "  download [--csv FILE] [--unit CELSIUS|FAHRENHEIT|KELVIN|REAUMUR]\n"
     "           [--summary FILE] [--limits LOW:HIGH] [--delta-h KJ_PER_MOL]\n"
-    "           [--report FILE.pdf [--all-samples]]\n"
+    "           [--report FILE.pdf [--all-samples]] [--no-archive]\n"
     "                      download the mission; samples as CSV to FILE or stdout,\n"
-    "                      its summary as JSON to the --summary FILE, its report as PDF\n"
+    "                      its summary as JSON to the --summary FILE, its report as PDF;\n"
+    "                      the mission is kept in the archive\n"
     "  summary PATH.frd [--summary FILE] [--limits LOW:HIGH] [--delta-h KJ_PER_MOL]\n"
     "           [--report FILE.pdf [--all-samples]]\n"
     "                      the summary of a saved mission as JSON, to FILE or stdout\n"
     "                      (with --report alone: only the report)\n"
     "  program [--interval N] [--minutes] [--resolution 0.5|0.0625] [--rollover]\n"
     "          [--start immediate|temperature|YYYY-MM-DDTHH:MM] [--low T] [--high T]\n"
-    "          [--calibration TENTHS] [--text TEXT]\n"
-    "                      program a new mission, as the programming window does\n"
+    "          [--calibration TENTHS] [--text TEXT] [--force]\n"
+    "                      program a new mission, as the programming window does;\n"
+    "                      --force overwrites a mission that was never downloaded\n"
+    "  archive list [--logger ID] [--since YYYY-MM-DD]\n"
+    "  archive show ID\n"
+    "  archive export ID (--frd FILE | --csv FILE)\n"
+    "  archive verify [ID]\n"
+    "                      the missions kept in frostel-archive.sqlite in the data folder\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n"
     "  Unit names may be written in any case; FARENHEIT is taken too.\n"

@@ -1,9 +1,14 @@
 // frostel-cli: the reader link from a terminal, on the same core as the windows.
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
+
+#include "archive/mission_archive.h"
+#include "cli_archive.h"
 
 #include "cli_commands.h"
 #include "cli_download.h"
@@ -16,6 +21,7 @@
 #include "link/reader_link.h"
 #include "link/wire_log.h"
 #include "platform/program_folder.h"
+#include "settings_file.h"
 
 namespace {
 
@@ -25,12 +31,31 @@ std::filesystem::path default_program_folder() {
     return QFile::encodeName(platform::program_folder()).toStdString();
 }
 
+// The archive in the data folder given, else in the settings' data folder.
+QString archive_file(const cli::CliOptions& options, const std::filesystem::path& folder) {
+    if (options.data_folder) {
+        return archive::archive_path(QFile::decodeName(options.data_folder->c_str()));
+    }
+    const QString settings =
+        QDir(QFile::decodeName(folder.c_str())).filePath(app::kSettingsFileName);
+    return archive::archive_path(app::read_settings_file(settings).data_folder);
+}
+
+int run_archive_command(const cli::CliOptions& options, const std::filesystem::path& folder) {
+    link::SystemClock clock;
+    archive::MissionArchive store(archive_file(options, folder));
+    return cli::run_archive({store, clock, std::cout, std::cerr}, options.archive);
+}
+
 int run(const cli::CliOptions& options) {
     if (options.command == cli::Command::kSummary) {
         return cli::run_summary(options, std::cout, std::cerr);
     }
     const int port_number = options.port.value_or(link::kFirstPortNumber);
     const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
+    if (options.command == cli::Command::kArchive) {
+        return run_archive_command(options, folder);
+    }
     const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
     link::QtSerialPort port(link::QtSerialPort::fixed_device(device));
     link::SystemClock clock;
@@ -55,14 +80,39 @@ int run(const cli::CliOptions& options) {
             return cli::run_status(context);
         case cli::Command::kReadPage:
             return cli::run_read_pages(context, options.pages);
-        case cli::Command::kProgram:
-            return cli::run_program(context, clock, port_number, options.program);
+        case cli::Command::kProgram: {
+            archive::MissionArchive store(archive_file(options, folder));
+            const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
+            programming::RunHooks hooks;
+            hooks.held_mission = [&](const programming::HeldMission& mission) {
+                return cli::held_mission_choice(kept, mission, options.force);
+            };
+            return cli::run_program(context, clock, port_number, options.program, hooks,
+                                    [&](const programming::RunResult& result) {
+                                        cli::record_run(kept, options.program, result);
+                                    });
+        }
+        case cli::Command::kDownload: {
+            cli::DownloadRequest request{clock,
+                                         port_number,
+                                         folder,
+                                         options.csv_file,
+                                         options.unit,
+                                         options.summary,
+                                         insight::pc_time_zone(),
+                                         options.report};
+            std::optional<archive::MissionArchive> store;
+            if (options.keep_in_archive) {
+                store.emplace(archive_file(options, folder));
+                request.keep = [&](const mission::DownloadedMission& mission) {
+                    cli::keep_download({*store, clock, std::cout, std::cerr}, mission);
+                };
+            }
+            return cli::run_download(context, request);
+        }
         case cli::Command::kSummary:
+        case cli::Command::kArchive:
             break;
-        case cli::Command::kDownload:
-            return cli::run_download(context,
-                                     {clock, port_number, folder, options.csv_file, options.unit,
-                                      options.summary, insight::pc_time_zone(), options.report});
     }
     return cli::kExitUsage;
 }

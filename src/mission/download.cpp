@@ -89,18 +89,6 @@ TemperatureUnit current_unit(DownloadView& view) {
     return unit.value_or(TemperatureUnit::kCelsius);
 }
 
-std::vector<ChartPoint> chart_points(const std::vector<Sample>& samples,
-                                     const std::vector<double>& values, link::Clock& clock) {
-    std::vector<ChartPoint> points;
-    points.reserve(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const double x =
-            chart_date(clock.local_now()) + static_cast<double>(i) * kDaysBetweenPoints;
-        points.push_back({x, values[i], samples[i].time_text});
-    }
-    return points;
-}
-
 std::optional<DownloadedMission> fail(DownloadView& view) {
     view.show_error(true);
     return std::nullopt;
@@ -122,7 +110,7 @@ void show_samples(DownloadedMission& mission, const SampleDecoder& decoder, link
     mission.values = shown_values(mission.samples, mission.unit, mission.header.calibration_offset);
     mission.record = make_mission_record(mission.header, mission.samples, time_zone);
     view.show_record(mission.record);
-    view.show_points(chart_points(mission.samples, mission.values, clock));
+    view.show_points(chart_points(mission, clock));
     view.process_events();
     view.refill_table();
 }
@@ -140,6 +128,17 @@ std::string side_file_text(int device_sample_count) {
                                     ? -static_cast<long long>(device_sample_count)
                                     : device_sample_count;
     return sign + std::to_string(magnitude) + " \r\n";
+}
+
+std::vector<ChartPoint> chart_points(const DownloadedMission& mission, const link::Clock& clock) {
+    std::vector<ChartPoint> points;
+    points.reserve(mission.samples.size());
+    for (std::size_t i = 0; i < mission.samples.size(); ++i) {
+        const double x =
+            chart_date(clock.local_now()) + static_cast<double>(i) * kDaysBetweenPoints;
+        points.push_back({x, mission.values[i], mission.samples[i].time_text});
+    }
+    return points;
 }
 
 double chart_date(const platform::LocalDateTime& t) {

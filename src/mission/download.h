@@ -123,6 +123,11 @@ std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& log
                                                        std::vector<RawPage> pages,
                                                        link::Clock& clock, DownloadView& view);
 
+// The chart's points of `mission`: X evenly six hours apart from the clock's present, the
+// values in the mission's unit, each labelled with its sample's time.
+[[nodiscard]] std::vector<ChartPoint> chart_points(const DownloadedMission& mission,
+                                                   const link::Clock& clock);
+
 // The side file a download leaves in the program folder: "<LoggerId>.INF" holding the
 // device sample count as " n " and CR LF.
 [[nodiscard]] std::filesystem::path side_file_path(const std::filesystem::path& program_folder,

@@ -414,9 +414,13 @@ void Programming_DS1922T::Command1_Click() {
             thresholdTexts_[kHighEntry]->setText(QString::fromStdString(corrected.high));
         },
         [this](int value) { progressBar_->setValue(value); },
-        [] { QCoreApplication::processEvents(); }};
+        [] { QCoreApplication::processEvents(); }, keeping_.held_mission};
+    const ProgrammingSettings run_settings = settings();
     const RunResult result =
-        run_programming(commands_, clock_, comm_port_number_(), settings(), hooks);
+        run_programming(commands_, clock_, comm_port_number_(), run_settings, hooks);
+    if (keeping_.finished) {
+        keeping_.finished(run_settings, result);
+    }
     if (result.logger_type) {
         emit loggerTypeRead(*result.logger_type);
     }

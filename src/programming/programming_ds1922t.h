@@ -7,6 +7,7 @@
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "mission/logger_type.h"
+#include "programming_run.h"
 #include "programming_settings.h"
 #include "result_line.h"
 
@@ -49,6 +50,14 @@ class Programming_DS1922T : public QWidget {
     // "Programming Logger", for the busy state to guard.
     [[nodiscard]] QPushButton& programming_button() const { return *programButton_; }
 
+    // What the program keeps around a run: whether a mission the logger still holds may be
+    // overwritten (asked before anything is cleared), and each finished run.
+    struct RunKeeping {
+        std::function<HeldMissionChoice(const HeldMission&)> held_mission;
+        std::function<void(const ProgrammingSettings&, const RunResult&)> finished;
+    };
+    void set_run_keeping(RunKeeping keeping) { keeping_ = std::move(keeping); }
+
   signals:
     // A run read the logger's type from its configuration byte.
     void loggerTypeRead(frostel::mission::LoggerType type);
@@ -79,6 +88,7 @@ class Programming_DS1922T : public QWidget {
     link::Clock& clock_;
     std::function<int()> comm_port_number_;
     std::function<void(bool)> set_busy_;
+    RunKeeping keeping_;
     bool running_ = false;
 
     QScrollBar* calibrationSlider_ = nullptr;     // HScroll2

@@ -1,10 +1,13 @@
 #include "programming_run.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <variant>
 
+#include "mission/mission_header.h"
 #include "mission/register_map.h"
 #include "mission_image.h"
+#include "platform/local_date_time.h"
 
 namespace frostel::programming {
 
@@ -51,18 +54,27 @@ class ProgrammingRun {
             result.line = low_above_high();
             return result;
         }
-        read_identity_twice();
+        result.logger_id = read_identity_twice();
         commands_.stop_mission();
         if (failed()) {
             return fail(result);
         }
+        // stop_mission confirmed the stop by reading the status page: page 16 is at hand.
+        link::MemoryImage registers = mission::make_header_image();
+        registers.put_page(kRegisterPage, commands_.page_data());
         commands_.read_memory(kConfigurationPage);
         if (failed()) {
             return fail(result);
         }
+        registers.put_page(kConfigurationPage, commands_.page_data());
         const LoggerType type =
             mission::logger_type_from_configuration(commands_.page_data()[kConfigurationOffset]);
         result.logger_type = type;
+        if (const auto choice = held_mission_choice(registers, result.logger_id);
+            choice != HeldMissionChoice::kProgramAnyway) {
+            result.kept_held_mission = choice;
+            return result;
+        }
         correct_thresholds(settings, type);
 
         auto built = build_mission_image(settings, type, clock_.local_now());
@@ -71,6 +83,7 @@ class ProgrammingRun {
             return result;
         }
         const auto& image = std::get<link::MemoryImage>(built);
+        result.image = image;
         if (!clear_and_write(image) || !verify_pages(image)) {
             return fail(result);
         }
@@ -93,12 +106,23 @@ class ProgrammingRun {
         return result;
     }
 
-    // Only wakes the reader: whatever identity comes back, the run goes on.
-    void read_identity_twice() {
+    // Wakes the reader: whatever identity comes back, the run goes on. The second is the
+    // one that counts.
+    link::LoggerId read_identity_twice() {
         link::LoggerId id;
         commands_.read_rom(id);
         commands_.read_rom(id);
         commands_.link().set_error_number(link::kNoError);
+        return id;
+    }
+
+    [[nodiscard]] HeldMissionChoice held_mission_choice(const link::MemoryImage& registers,
+                                                        const link::LoggerId& logger_id) const {
+        const mission::MissionHeader header = mission::decode_mission_header(registers, logger_id);
+        if (header.mission_sample_count == 0 || !hooks_.held_mission) {
+            return HeldMissionChoice::kProgramAnyway;
+        }
+        return hooks_.held_mission({logger_id, header.start_time, header.mission_sample_count});
     }
 
     void correct_thresholds(ProgrammingSettings& settings, LoggerType type) {
@@ -204,6 +228,33 @@ class ProgrammingRun {
 };
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> setting_rows(const ProgrammingSettings& settings) {
+    const auto date = [](const CalendarDate& d) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+        return std::string(text);
+    };
+    static constexpr const char* kStartModes[] = {"immediate", "temperature", "date and time"};
+    return {
+        {"interval", std::to_string(settings.interval)},
+        {"interval unit", settings.unit == IntervalUnit::kSeconds ? "seconds" : "minutes"},
+        {"resolution", settings.resolution == Resolution::kHalf ? "0.5" : "0.0625"},
+        {"rollover", settings.rollover ? "yes" : "no"},
+        {"start", kStartModes[static_cast<int>(settings.start_mode)]},
+        {"start date", date(settings.start_date)},
+        {"start time", settings.start_time},
+        {"low threshold", settings.low_threshold},
+        {"high threshold", settings.high_threshold},
+        {"calibration", std::to_string(settings.calibration)},
+        {"mission text", settings.mission_text},
+    };
+}
+
+std::string never_downloaded_question(const HeldMission& mission) {
+    return "This logger holds " + std::to_string(mission.sample_count) + " samples from " +
+           platform::format_iso(mission.start) + " that were never downloaded.";
+}
 
 RunResult run_programming(link::LoggerCommands& commands, const link::Clock& clock,
                           int comm_port_number, const ProgrammingSettings& settings,

@@ -2,6 +2,9 @@
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "link/clock.h"
 #include "link/logger_commands.h"
@@ -16,6 +19,23 @@ namespace frostel::programming {
 inline constexpr int kProgressSteps = 18;
 inline constexpr int kPageWriteAttempts = 3;
 
+// A mission the logger holds, as pages 16 and 17 give it.
+struct HeldMission {
+    link::LoggerId logger_id;
+    platform::LocalDateTime start;
+    int sample_count = 0;  // the mission sample count
+};
+
+// What to do when the logger holds a mission that was never downloaded.
+enum class HeldMissionChoice { kDownloadFirst, kProgramAnyway, kCancel };
+
+// "This logger holds N samples from yyyy-mm-dd hh:mm:ss that were never downloaded."
+[[nodiscard]] std::string never_downloaded_question(const HeldMission& mission);
+
+// Every setting of a run by name, as given, for the logger's history.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> setting_rows(
+    const ProgrammingSettings& settings);
+
 // What the run tells its window on the way; any of them may be left empty.
 struct RunHooks {
     // The threshold texts corrected to the logger's range, before they are converted.
@@ -23,6 +43,9 @@ struct RunHooks {
     std::function<void(int value)> progress;
     // Where the user interface may process its pending events.
     std::function<void()> process_events;
+    // Asked, before anything is cleared or written, when the logger holds a mission with
+    // samples: whether it may be overwritten. Left empty: it may.
+    std::function<HeldMissionChoice(const HeldMission&)> held_mission;
 };
 
 struct RunResult {
@@ -32,6 +55,13 @@ struct RunResult {
     std::optional<mission::LoggerType> logger_type;
     // Why the run failed, when the logger or the port failed it.
     std::optional<link::Failure> failure;
+    // The identity the run read (sixteen zeros when none).
+    link::LoggerId logger_id = link::kNoLoggerId;
+    // Set when the run ended because the held mission was not to be overwritten; the
+    // logger's mission is then stopped, its memory untouched.
+    std::optional<HeldMissionChoice> kept_held_mission;
+    // The image the run built and wrote, pages 1 to 16, when it got that far.
+    std::optional<link::MemoryImage> image;
 };
 
 // Programs the logger in the reader with a new mission: stop it, read its type, build the

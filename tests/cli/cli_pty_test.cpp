@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <fstream>
 
 #include "datafile/chart_document.h"
@@ -30,7 +32,9 @@ struct CliOverPseudoTerminal : ::testing::Test {
         words.insert(words.begin(), {program, "--program-folder", folder.string(), "--port", "4"});
         return words;
     }
+    // The archive goes to the test's folder too.
     [[nodiscard]] ProcessResult cli(std::vector<std::string> words) const {
+        words.insert(words.begin(), {"--data-folder", folder.string()});
         return run_process(on_port(FROSTEL_CLI, std::move(words)));
     }
     [[nodiscard]] static std::string pdf_text(const fs::path& pdf, int page) {
@@ -198,6 +202,61 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
           "9.25 at 2026-03-01 10:10:00", "Page 1 of 1"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
+}
+
+TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNotProgrammedOver) {
+    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--mission", "cold-room"}));
+    const ProcessResult unkept = cli({"download", "--no-archive"});
+    ASSERT_EQ(unkept.exit_code, 0) << unkept.err;
+    EXPECT_TRUE(cli({"archive", "list"}).out.empty());
+    const std::size_t start_at = unkept.err.find("start: ") + 7;
+    const std::string start = unkept.err.substr(start_at, 19);
+
+    const ProcessResult refused = cli({"program"});
+    EXPECT_EQ(refused.exit_code, 1);
+    EXPECT_EQ(refused.err,
+              "This logger holds 576 samples from " + start + " that were never downloaded.\n");
+    EXPECT_EQ(cli({"status"}).out, "mission running: no\nmemory cleared: no\n");
+
+    // Kept once, however often downloaded; shown and exported from its pages.
+    const ProcessResult kept = cli({"download"});
+    EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
+    EXPECT_NE(cli({"download"}).err.find("archive: record 1 (downloaded again)\n"),
+              std::string::npos);
+    const ProcessResult list = cli({"archive", "list", "--since", start.substr(0, 10)});
+    EXPECT_EQ(list.out.substr(0, list.out.rfind('\t') + 1).substr(0, 2 + 17 + 20 + 4),
+              "1\t" + unkept.err.substr(8, 16) + "\t" + start + "\t576\t");
+    const std::string fingerprint = list.out.substr(list.out.rfind('\t') + 1, 64);
+    EXPECT_NE(cli({"archive", "show", "1"}).out.find("fingerprint: " + fingerprint + "\n"),
+              std::string::npos);
+    EXPECT_TRUE(cli({"archive", "list", "--since", "2099-01-01"}).out.empty());
+    const fs::path csv = folder / "kept.csv";
+    EXPECT_EQ(cli({"archive", "export", "1", "--csv", csv.string()}).exit_code, 0);
+    std::ifstream exported(csv);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), kept.out);
+    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "kept.frd").string()}).exit_code,
+              0);
+    EXPECT_TRUE(fs::exists(folder / "kept.frd"));
+    EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
+
+    const ProcessResult intact = cli({"archive", "verify"});
+    EXPECT_EQ(intact.exit_code, 0);
+    EXPECT_EQ(intact.out, "1\tINTACT\n");
+    {
+        // One byte of a log page changed behind the archive's back.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
+        db.setDatabaseName(QString::fromStdString((folder / "frostel-archive.sqlite").string()));
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        EXPECT_TRUE(query.exec(QStringLiteral(
+            "UPDATE missions SET pages = substr(pages, 1, 700) || x'00' || substr(pages, 702)")));
+    }
+    QSqlDatabase::removeDatabase("behind");
+    const ProcessResult altered = cli({"archive", "verify", "1"});
+    EXPECT_EQ(altered.exit_code, 1);
+    EXPECT_EQ(altered.out, "1\tALTERED\n");
+
+    EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
 }
 
 }  // namespace

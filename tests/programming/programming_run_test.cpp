@@ -50,7 +50,9 @@ struct ProgrammingRig : test::SimRig {
     int event_rounds = 0;
     std::vector<ThresholdTexts> corrections;
     RunHooks hooks{[this](const ThresholdTexts& t) { corrections.push_back(t); },
-                   [this](int value) { progress.push_back(value); }, [this] { ++event_rounds; }};
+                   [this](int value) { progress.push_back(value); },
+                   [this] { ++event_rounds; },
+                   {}};
 
     explicit ProgrammingRig(Byte configuration = 0x40) {
         logger.memory()[0x0226] = configuration;
@@ -188,6 +190,45 @@ TEST(ProgrammingRun, ARefusedStartTimeLeavesTheLoggerStoppedAndUnwritten) {
         EXPECT_EQ(rig.letters(), "AAGBB");
         EXPECT_TRUE(rig.progress.empty());
     }
+}
+
+TEST(ProgrammingRun, AMissionWithSamplesIsAskedAboutBeforeAnythingIsCleared) {
+    for (const HeldMissionChoice choice :
+         {HeldMissionChoice::kDownloadFirst, HeldMissionChoice::kCancel,
+          HeldMissionChoice::kProgramAnyway}) {
+        ProgrammingRig rig;
+        sim::SimMission held;
+        held.start = {2026, 1, 10, 8, 0, 0};
+        held.temperatures.assign(25, 4.0);
+        sim::load_mission(rig.logger, held);
+        std::vector<HeldMission> asked;
+        rig.hooks.held_mission = [&](const HeldMission& mission) {
+            asked.push_back(mission);
+            return choice;
+        };
+        const RunResult result = rig.run();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].logger_id, "4100000ABCDEF1AA");
+        EXPECT_EQ(never_downloaded_question(asked[0]),
+                  "This logger holds 25 samples from 2026-01-10 08:00:00 that were never "
+                  "downloaded.");
+        if (choice == HeldMissionChoice::kProgramAnyway) {
+            EXPECT_EQ(result.line, programming_ok());
+            EXPECT_TRUE(result.image);
+            continue;
+        }
+        EXPECT_EQ(result.kept_held_mission, choice);
+        EXPECT_FALSE(result.line);
+        EXPECT_EQ(rig.letters(), "AAGBB");  // stopped and read: nothing cleared or written
+        EXPECT_FALSE(rig.running());
+    }
+    // A logger without samples has nothing to lose.
+    ProgrammingRig empty;
+    empty.hooks.held_mission = [](const HeldMission&) {
+        ADD_FAILURE();
+        return HeldMissionChoice::kCancel;
+    };
+    EXPECT_EQ(empty.run().line, programming_ok());
 }
 
 TEST(ProgrammingRun, APageIsCopiedOnlyAfterAWholeReadBackOfItsOwnAndWithinThreeAttempts) {

@@ -1,0 +1,191 @@
+#include "cli_archive.h"
+
+#include <QFile>
+#include <iomanip>
+
+#include "archive/fingerprint.h"
+#include "cli_download.h"
+#include "datafile/chart_document.h"
+#include "datafile/data_file.h"
+#include "platform/local_date_time.h"
+#include "platform/whole_file.h"
+#include "programming/mission_image.h"
+
+namespace frostel::cli {
+
+namespace {
+
+std::string fixed(const std::optional<double>& value) {
+    if (!value) {
+        return "";
+    }
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(2) << *value;
+    return text.str();
+}
+
+int list(const ArchiveContext& context, const ArchiveRequest& request) {
+    archive::MissionFilter filter;
+    filter.logger_id = request.logger_id;
+    filter.since = QDate::fromString(QString::fromStdString(request.since), Qt::ISODate);
+    for (const archive::MissionRecord& r : context.archive.find(filter)) {
+        context.out << r.id << '\t' << r.logger_id << '\t' << r.start_time << '\t' << r.sample_count
+                    << '\t' << r.downloaded_at << '\t' << r.fingerprint << '\n';
+    }
+    return kExitOk;
+}
+
+int show(const ArchiveContext& context, const archive::StoredMission& stored) {
+    const archive::MissionRecord& r = stored.record;
+    std::ostream& out = context.out;
+    out << "id: " << r.id << '\n'
+        << "logger: " << r.logger_id << '\n'
+        << "type: " << stored.logger_type << '\n'
+        << "start: " << r.start_time << '\n'
+        << "samples: " << r.sample_count << '\n'
+        << "mission samples: " << r.mission_sample_count << '\n'
+        << "interval: " << r.interval_seconds << " s\n"
+        << "calibration offset: " << stored.calibration_offset_tenths << " tenths\n"
+        << "minimum: " << fixed(r.minimum) << '\n'
+        << "maximum: " << fixed(r.maximum) << '\n'
+        << "verdict: " << r.verdict << '\n'
+        << "text: " << r.first_line << '\n'
+        << "downloaded: " << r.downloaded_at << '\n'
+        << "time zone: " << stored.time_zone << '\n'
+        << "utc offset: " << stored.utc_offset_seconds << " s\n"
+        << "program version: " << stored.program_version << '\n'
+        << "downloads: " << r.download_count << '\n'
+        << "last downloaded: " << stored.last_downloaded_at << '\n'
+        << "later download of: "
+        << (r.later_download_of ? std::to_string(*r.later_download_of) : std::string()) << '\n'
+        << "pages: " << stored.pages.size() << '\n'
+        << "fingerprint: " << r.fingerprint << '\n';
+    return kExitOk;
+}
+
+// The pair a download followed by a save would write, in degrees Celsius.
+bool write_pair(const std::filesystem::path& file, const mission::DownloadedMission& mission,
+                const link::Clock& clock) {
+    datafile::ChartDocument document;
+    document.title_lines = {QString::fromStdString(mission.header.logger_id)};
+    document.points = mission::chart_points(mission, clock);
+    const mission::AxisRange range = mission::axis_range(mission.unit);
+    document.left = {QString::fromLatin1(mission::unit_token(mission.unit)), range.minimum,
+                     range.maximum, false};
+    const QString name = QFile::decodeName(file.c_str());
+    const std::string& text = mission.header.mission_text;
+    return datafile::write_data_file(
+               name, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))) &&
+           datafile::write_chart_document(datafile::chart_document_name(name), document);
+}
+
+int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
+                   const archive::StoredMission& stored) {
+    mission::HeadlessDownloadView view;
+    const std::optional<mission::DownloadedMission> mission =
+        mission::show_recorded_mission(stored.record.logger_id, stored.pages, context.clock, view);
+    const std::filesystem::path file = request.frd_file ? *request.frd_file : *request.csv_file;
+    const bool written =
+        mission && (request.frd_file ? write_pair(file, *mission, context.clock)
+                                     : platform::write_whole_file(file, mission_csv(*mission)));
+    if (!written) {
+        context.err << "frostel-cli: cannot write " << file.string() << '\n';
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int verify(const ArchiveContext& context, const ArchiveRequest& request) {
+    std::vector<std::int64_t> ids;
+    if (request.id) {
+        ids.push_back(*request.id);
+    } else {
+        for (const archive::MissionRecord& record : context.archive.find({})) {
+            ids.push_back(record.id);
+        }
+    }
+    int exit_code = kExitOk;
+    for (const std::int64_t id : ids) {
+        const std::optional<archive::Verification> verdict = context.archive.verify(id);
+        if (!verdict) {
+            context.err << "frostel-cli: " << context.archive.error().toStdString() << '\n';
+            return kExitFailed;
+        }
+        const bool intact = *verdict == archive::Verification::kIntact;
+        context.out << id << '\t' << (intact ? "INTACT" : "ALTERED") << '\n';
+        if (!intact) {
+            exit_code = kExitFailed;
+        }
+    }
+    return exit_code;
+}
+
+}  // namespace
+
+int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
+    if (!context.archive.is_open()) {
+        context.err << "frostel-cli: the archive " << context.archive.path().toStdString()
+                    << " cannot be used: " << context.archive.error().toStdString() << '\n';
+        return kExitFailed;
+    }
+    if (request.action == ArchiveAction::kList) {
+        return list(context, request);
+    }
+    if (request.action == ArchiveAction::kVerify) {
+        return verify(context, request);
+    }
+    const std::optional<archive::StoredMission> stored = context.archive.load(*request.id);
+    if (!stored) {
+        context.err << "frostel-cli: " << context.archive.error().toStdString() << '\n';
+        return kExitFailed;
+    }
+    return request.action == ArchiveAction::kShow ? show(context, *stored)
+                                                  : export_mission(context, request, *stored);
+}
+
+void keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission) {
+    const auto kept = context.archive.archive(mission, archive::stamp_now(context.clock));
+    if (!kept) {
+        context.err << "frostel-cli: the mission was not archived: "
+                    << context.archive.error().toStdString() << '\n';
+        return;
+    }
+    context.err << "archive: record " << kept->second
+                << (kept->first == archive::Archived::kDownloadedAgain ? " (downloaded again)"
+                    : kept->first == archive::Archived::kLaterDownload ? " (a later download)"
+                                                                       : "")
+                << '\n';
+}
+
+programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,
+                                                   const programming::HeldMission& mission,
+                                                   bool force) {
+    if (force || context.archive.holds(mission.logger_id, platform::format_iso(mission.start),
+                                       mission.sample_count)) {
+        return programming::HeldMissionChoice::kProgramAnyway;
+    }
+    context.err << programming::never_downloaded_question(mission) << '\n';
+    return programming::HeldMissionChoice::kCancel;
+}
+
+void record_run(const ArchiveContext& context, const programming::ProgrammingSettings& settings,
+                const programming::RunResult& result) {
+    if (!result.line || !result.logger_type) {
+        return;
+    }
+    const archive::ProgrammingRecord run{
+        archive::stamp_now(context.clock),
+        result.logger_id,
+        std::string(1, static_cast<char>(*result.logger_type)),
+        programming::setting_rows(settings),
+        result.image ? archive::image_fingerprint(*result.image, programming::kFirstWrittenPage,
+                                                  programming::kLastWrittenPage)
+                     : std::string(),
+        result.line->text};
+    if (!context.archive.record_programming(run)) {
+        context.err << "frostel-cli: the programming run was not archived: "
+                    << context.archive.error().toStdString() << '\n';
+    }
+}
+
+}  // namespace frostel::cli

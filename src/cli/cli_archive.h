@@ -1,0 +1,35 @@
+#pragma once
+
+#include <ostream>
+
+#include "archive/mission_archive.h"
+#include "cli_options.h"
+#include "link/clock.h"
+#include "programming/programming_run.h"
+
+namespace frostel::cli {
+
+struct ArchiveContext {
+    archive::MissionArchive& archive;
+    link::Clock& clock;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// "archive list|show|export|verify"; verify exits 1 when any record it checks is altered.
+[[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
+
+// Keeps a finished download; a download that cannot be kept is only reported on `err`.
+void keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission);
+
+// The programming run's question about a mission the logger still holds: overwritten
+// when kept in the archive or when `force` is given; otherwise the sentence on `err`, and
+// the run ends.
+[[nodiscard]] programming::HeldMissionChoice held_mission_choice(
+    const ArchiveContext& context, const programming::HeldMission& mission, bool force);
+
+// Records a programming run that reached the logger in the logger's history.
+void record_run(const ArchiveContext& context, const programming::ProgrammingSettings& settings,
+                const programming::RunResult& result);
+
+}  // namespace frostel::cli
