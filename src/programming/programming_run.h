@@ -45,7 +45,7 @@ struct RunHooks {
     std::function<void()> process_events;
     // Asked, before anything is cleared or written, when the logger holds a mission with
     // samples: whether it may be overwritten. Left empty: it may.
-    std::function<HeldMissionChoice(const HeldMission&)> held_mission;
+    std::function<HeldMissionChoice(const HeldMission&)> held_mission = {};
 };
 
 struct RunResult {
