@@ -50,7 +50,8 @@ MainLayout designed_layout() {
     l.summary = picture_after(l.unit);
     l.report = picture_after(l.summary, kPictureButtonSize + kMenuArrowWidth);
     l.export_csv = picture_after(l.report);
-    l.load_data = next_in_bar(l.export_csv, kTextButtonTop, 1215, kTextButtonHeight);
+    l.archive = picture_after(l.export_csv);
+    l.load_data = next_in_bar(l.archive, kTextButtonTop, 1215, kTextButtonHeight);
     l.programming = {10440, kTextButtonTop, 1455, kTextButtonHeight};
     l.progress_bar = next_in_bar(l.load_data, kTextButtonTop, 0, kTextButtonHeight);
     l.progress_bar.width = l.programming.left - kButtonGap - l.progress_bar.left;

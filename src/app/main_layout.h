@@ -39,6 +39,7 @@ struct MainLayout {
     TwipsRect summary;         // the mission summary
     TwipsRect report;          // the mission report, with its menu arrow
     TwipsRect export_csv;      // the sample exports
+    TwipsRect archive;         // the mission archive
     TwipsRect load_data;       // Command10
     TwipsRect progress_bar;    // ProgressBar1
     TwipsRect error_frame;     // Frame4

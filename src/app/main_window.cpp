@@ -170,6 +170,7 @@ void MainWindow::build_command_bar() {
     export_ =
         tool_button<QToolButton>(command_bar_, "export_csv_button", table_icon(), "Export CSV");
     export_->setPopupMode(QToolButton::InstantPopup);
+    archive_ = tool_button<QPushButton>(command_bar_, "archive_button", archive_icon(), "Archive");
     load_data_ = text_button(command_bar_, "Command10", "Load Data");
     programming_ = text_button(command_bar_, "Command8", "Programming");
     progress_bar_ = new QProgressBar(command_bar_);
@@ -237,6 +238,7 @@ void MainWindow::place_controls() {
         {summary_button_, layout_.summary},
         {report_, layout_.report},
         {export_, layout_.export_csv},
+        {archive_, layout_.archive},
         {load_data_, layout_.load_data},
         {progress_bar_, layout_.progress_bar},
         {error_frame_, layout_.error_frame},

@@ -96,6 +96,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] QPushButton& programming_button() const { return *programming_; }
     [[nodiscard]] QPushButton& unit_button() const { return *unit_; }
     [[nodiscard]] QToolButton& report_button() const { return *report_; }
+    [[nodiscard]] QPushButton& archive_button() const { return *archive_; }
     [[nodiscard]] QToolButton& export_button() const { return *export_; }
     [[nodiscard]] MissionActions& mission_actions() const { return *mission_actions_; }
     // The one busy state of every logger operation, for this window and all others.
@@ -171,6 +172,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QPushButton* fit_to_data_ = nullptr;
     QPushButton* summary_button_ = nullptr;
     QToolButton* report_ = nullptr;
+    QPushButton* archive_ = nullptr;
     QToolButton* export_ = nullptr;
     QPushButton* load_data_ = nullptr;
     QPushButton* programming_ = nullptr;

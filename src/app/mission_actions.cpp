@@ -8,15 +8,18 @@
 #include <QPushButton>
 
 #include "archive/fingerprint.h"
+#include "archive_window.h"
 #include "chart_view.h"
 #include "datafile/data_file.h"
 #include "file_name_dialogs.h"
 #include "insight/chart_summary.h"
 #include "main_window.h"
 #include "mission_text_box.h"
+#include "programming/mission_image.h"
 #include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
 #include "summary_actions.h"
+#include "topmost.h"
 
 namespace frostel::app {
 
@@ -36,6 +39,8 @@ MissionActions::MissionActions(MainWindow& window) : QObject(&window), window_(w
             &MissionActions::Command2_Click);
     connect(&window.programming_button(), &QPushButton::clicked, this,
             &MissionActions::Command8_Click);
+    connect(&window.archive_button(), &QPushButton::clicked, this,
+            [this] { show_topmost(&archive_window()); });
 }
 
 MissionActions::~MissionActions() {
@@ -108,8 +113,81 @@ programming::Programming_DS1922T& MissionActions::programming_window() {
             [this] { return window_.settings().comm_port_number.number().value_or(0); },
             [this](bool busy) { set_busy(busy); });
         window_.busy_state().guard(&programming_->programming_button());
+        programming_->set_run_keeping(
+            {{},
+             [this](const programming::ProgrammingSettings& settings,
+                    const programming::RunResult& result) { record_run(settings, result); }});
     }
     return *programming_;
+}
+
+archive::MissionArchive& MissionActions::mission_archive() {
+    const QString path = archive::archive_path(window_.settings().data_folder);
+    if (!archive_ || !archive_->is_open() || archive_->path() != path) {
+        archive_ = std::make_unique<archive::MissionArchive>(path);
+        if (!archive_->notice().isEmpty()) {
+            warn(archive_->notice());
+        }
+    }
+    return *archive_;
+}
+
+ArchiveWindow& MissionActions::archive_window() {
+    if (archive_window_.isNull()) {
+        archive_window_ =
+            new ArchiveWindow({[this]() -> archive::MissionArchive& { return mission_archive(); },
+                               [this](std::int64_t id) { open_archived(id); },
+                               [this](std::int64_t id) { save_archived(id); }},
+                              &window_);
+        window_.busy_state().guard(&archive_window_->open_button());
+        window_.busy_state().guard(&archive_window_->save_button());
+    }
+    return *archive_window_;
+}
+
+// Through the download's own view: the same caption, chart, table, text and calibration.
+bool MissionActions::show_archived(std::int64_t id) {
+    const std::optional<archive::StoredMission> stored = mission_archive().load(id);
+    if (!stored || !mission::show_recorded_mission(stored->record.logger_id, stored->pages,
+                                                   window_.clock(), *this)) {
+        warn(tr("Record %1 cannot be shown: %2").arg(id).arg(mission_archive().error()));
+        return false;
+    }
+    return true;
+}
+
+void MissionActions::open_archived(std::int64_t id) {
+    (void)show_archived(id);
+}
+
+void MissionActions::save_archived(std::int64_t id) {
+    if (show_archived(id)) {
+        offer_save();
+    }
+}
+
+void MissionActions::record_run(const programming::ProgrammingSettings& settings,
+                                const programming::RunResult& result) {
+    if (!result.line || !result.logger_type) {
+        return;
+    }
+    const archive::ProgrammingRecord run{
+        archive::stamp_now(window_.clock()),
+        result.logger_id,
+        std::string(1, static_cast<char>(*result.logger_type)),
+        programming::setting_rows(settings),
+        result.image ? archive::image_fingerprint(*result.image, programming::kFirstWrittenPage,
+                                                  programming::kLastWrittenPage)
+                     : std::string(),
+        result.line->text};
+    if (!mission_archive().record_programming(run)) {
+        warn(tr("The programming run was not recorded in the archive: %1")
+                 .arg(mission_archive().error()));
+    }
+}
+
+void MissionActions::warn(const QString& text) {
+    show_warning(&window_, "archive_warning", tr("Archive"), text);
 }
 
 void MissionActions::set_busy(bool busy) {
@@ -183,6 +261,22 @@ void MissionActions::show_points(const std::vector<mission::ChartPoint>& points)
 
 void MissionActions::refill_table() {
     window_.refill_table(true);
+}
+
+// Kept before the save dialog opens, so a cancelled dialog costs nothing; an archive that
+// cannot take it leaves the download on screen and says so.
+void MissionActions::record_download(const mission::DownloadedMission& mission) {
+    archive::MissionArchive& store = mission_archive();
+    if (!store.archive(mission, archive::stamp_now(window_.clock()))) {
+        warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
+                 .arg(store.is_open()
+                          ? store.error()
+                          : tr("%1 cannot be used: %2").arg(store.path(), store.error())));
+        return;
+    }
+    if (!archive_window_.isNull() && archive_window_->isVisible()) {
+        archive_window_->refresh();
+    }
 }
 
 void MissionActions::offer_save() {

@@ -2,6 +2,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <cstdint>
+#include <memory>
+
+#include "archive/mission_archive.h"
+#include "programming/programming_run.h"
 
 #include "mission/download.h"
 
@@ -11,6 +16,7 @@ class Programming_DS1922T;
 
 namespace frostel::app {
 
+class ArchiveWindow;
 class MainWindow;
 
 inline const QString kDataFileExtension = QStringLiteral("frd");
@@ -35,6 +41,14 @@ class MissionActions final : public QObject, private mission::DownloadView {
     // The fingerprint of the mission shown: over a download's raw pages, or over the saved
     // pair's two files; empty before any.
     [[nodiscard]] const std::string& shown_fingerprint() const { return fingerprint_; }
+    // The archive of the current data folder, opened again when the folder changed or the
+    // last opening failed.
+    [[nodiscard]] archive::MissionArchive& mission_archive();
+    // The "Archive" window, made on first use.
+    [[nodiscard]] ArchiveWindow& archive_window();
+    // An archived mission shown as after its download; Save As offers its pair to save.
+    void open_archived(std::int64_t id);
+    void save_archived(std::int64_t id);
 
     // The programming window, made hidden when a download hands it a calibration first.
     [[nodiscard]] programming::Programming_DS1922T& programming_window();
@@ -55,7 +69,12 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void show_record(const mission::MissionRecord& record) override;
     void show_points(const std::vector<mission::ChartPoint>& points) override;
     void refill_table() override;
+    void record_download(const mission::DownloadedMission& mission) override;
     void offer_save() override;
+    [[nodiscard]] bool show_archived(std::int64_t id);
+    void record_run(const programming::ProgrammingSettings& settings,
+                    const programming::RunResult& result);
+    void warn(const QString& text);
 
     // What a download changes before its log read.
     struct ShownIdentity {
@@ -71,6 +90,8 @@ class MissionActions final : public QObject, private mission::DownloadView {
     MainWindow& window_;
     QPointer<programming::Programming_DS1922T> programming_;
     std::string fingerprint_;
+    std::unique_ptr<archive::MissionArchive> archive_;
+    QPointer<ArchiveWindow> archive_window_;
 };
 
 }  // namespace frostel::app

@@ -232,6 +232,20 @@ QIcon table_icon() {
     });
 }
 
+// A filing drawer with its handle and a record's label.
+QIcon archive_icon() {
+    return drawn_icon([](QPainter& p) {
+        p.setPen(QPen(kInk, 2));
+        p.setBrush(QColor(190, 215, 240));
+        p.drawRect(QRectF(3, 4, 26, 10));
+        p.drawRect(QRectF(3, 16, 26, 12));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(11, 19, 10, 4));
+        p.setPen(QPen(kFrostBlue, 2));
+        p.drawLine(QPointF(12, 9), QPointF(20, 9));
+    });
+}
+
 QIcon flag_icon(Flag flag) {
     return drawn_icon([flag](QPainter& p) { draw_flag(p, flag); });
 }

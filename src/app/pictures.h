@@ -20,6 +20,7 @@ enum class Flag { kEnglish, kGerman, kFrench, kDanish };
 [[nodiscard]] QIcon summary_icon();
 [[nodiscard]] QIcon fit_icon();
 [[nodiscard]] QIcon table_icon();
+[[nodiscard]] QIcon archive_icon();
 [[nodiscard]] QIcon flag_icon(Flag flag);
 // The snowflake and thermometer of the about box and the unit dialog.
 [[nodiscard]] QPixmap logo_picture(int size);

@@ -22,14 +22,17 @@ void show_topmost(QWidget* window) {
     window->activateWindow();
 }
 
-void show_not_saved(QWidget* parent, const char* name, const QString& title, const QString& path) {
-    auto* box = new QMessageBox(
-        QMessageBox::Warning, title,
-        QObject::tr("The file could not be saved as %1.").arg(QDir::toNativeSeparators(path)),
-        QMessageBox::Ok, parent);
+void show_warning(QWidget* parent, const char* name, const QString& title, const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     box->setObjectName(name);
     box->setAttribute(Qt::WA_DeleteOnClose);
     show_topmost(box);
+}
+
+void show_not_saved(QWidget* parent, const char* name, const QString& title, const QString& path) {
+    show_warning(
+        parent, name, title,
+        QObject::tr("The file could not be saved as %1.").arg(QDir::toNativeSeparators(path)));
 }
 
 }  // namespace frostel::app

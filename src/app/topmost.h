@@ -9,6 +9,9 @@ namespace frostel::app {
 // already shown is only brought up again.
 void show_topmost(QWidget* window);
 
+// A modeless warning over `parent`: `name` is its object name.
+void show_warning(QWidget* parent, const char* name, const QString& title, const QString& text);
+
 // A modeless warning over `parent` that `path` could not be written; `name` is its object
 // name, `title` the command that tried.
 void show_not_saved(QWidget* parent, const char* name, const QString& title, const QString& path);

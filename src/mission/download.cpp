@@ -183,6 +183,7 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     }
     show_samples(mission, decoder, setup.clock, setup.time_zone, view);
     commands.link().set_error_number(link::kNoError);
+    view.record_download(mission);
     view.offer_save();
     return mission;
 }

@@ -67,6 +67,9 @@ class DownloadView {
     virtual void show_points(const std::vector<ChartPoint>& points) = 0;
     // Refills the table from the chart, its cells cleared first.
     virtual void refill_table() = 0;
+    // The finished download, raw pages included, once the table is filled and before the
+    // save dialog: where it is kept for good.
+    virtual void record_download(const DownloadedMission& mission) = 0;
     // The save dialog; writing the chosen pair is the view's affair.
     virtual void offer_save() = 0;
 };
@@ -91,6 +94,7 @@ class HeadlessDownloadView : public DownloadView {
     void show_record(const MissionRecord&) override {}
     void show_points(const std::vector<ChartPoint>&) override {}
     void refill_table() override {}
+    void record_download(const DownloadedMission&) override {}
     void offer_save() override {}
 
   private:

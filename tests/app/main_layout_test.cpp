@@ -19,10 +19,11 @@ TEST(MainLayout, FirstShowingFitsTheClientAreaAndWideningByAThousandTwipsMovesTh
               before.table.left + before.table.width - 5);
     // The command bar's row, left to right, never overlaps; the progress bar stretches
     // from "Load Data" to "Programming".
-    const TwipsRect row[] = {before.about,     before.chart_tools,  before.fit_to_data,
-                             before.set_path,  before.retrieve,     before.unit,
-                             before.summary,   before.report,       before.export_csv,
-                             before.load_data, before.progress_bar, before.programming};
+    const TwipsRect row[] = {before.about,      before.chart_tools, before.fit_to_data,
+                             before.set_path,   before.retrieve,    before.unit,
+                             before.summary,    before.report,      before.export_csv,
+                             before.archive,    before.load_data,   before.progress_bar,
+                             before.programming};
     for (std::size_t i = 1; i < std::size(row); ++i) {
         EXPECT_LT(row[i - 1].left + row[i - 1].width, row[i].left) << i;
     }

@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "archive_list_model.h"
+#include "archive_window.h"
 #include "chart_view.h"
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
@@ -271,6 +273,35 @@ class MissionActionsTest : public QObject {
             QCOMPARE(not_as(operation, true), QStringList());
         }
         QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
+    }
+
+    // Downloads are kept once and shown again from the archive as after the download.
+    void downloadsAreArchivedOpenedAgainAndVerified() {
+        Rig rig;
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        rig.load_data();
+        rig.load_data();
+        const QStringList downloaded = rig.table_column(1);
+        rig.find<QPushButton>("archive_button")->click();
+        ArchiveWindow& archive = rig.actions->archive_window();
+        QVERIFY(archive.isVisible());
+        QCOMPARE(archive.model().rowCount(), 1);
+        QCOMPARE(archive.model().record(0).sample_count, 100);
+        QCOMPARE(archive.model().record(0).download_count, 2);
+
+        rig.chart().clear();
+        rig.window->refill_table(true);
+        archive.open_button().click();
+        QCOMPARE(rig.table_column(1), downloaded);
+        QVERIFY(rig.window->logger_label().text().endsWith("4100000ABCDEF1AA"));
+        archive.verify_button().click();
+        QCOMPARE(archive.result_line().text(), QString("INTACT"));
+        {
+            const BusyState::Operation download(rig.window->busy_state());
+            QVERIFY(!archive.open_button().isEnabled());
+            QVERIFY(!archive.save_button().isEnabled());
+        }
+        QVERIFY(archive.open_button().isEnabled());
     }
 };
 

@@ -82,7 +82,8 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     EXPECT_EQ(view.points->front().x, chart_date(rig.clock.local_now()));
 
     EXPECT_EQ(side_file(), " 8492 \r\n");
-    EXPECT_EQ(view.events, (std::vector<std::string>{"busy", "points", "table", "save", "idle"}));
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"busy", "points", "table", "record", "save", "idle"}));
     // The logger was stopped and stays stopped.
     EXPECT_EQ(rig.logger.status() & sim::kMissionRunning, 0);
 

@@ -43,6 +43,7 @@ struct RecordingView final : mission::DownloadView {
         events.push_back("points");
     }
     void refill_table() override { events.push_back("table"); }
+    void record_download(const mission::DownloadedMission&) override { events.push_back("record"); }
     void offer_save() override {
         ++saves_offered;
         events.push_back("save");

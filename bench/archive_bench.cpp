@@ -1,0 +1,155 @@
+// The mission archive at scale: a generated archive of 10,000 full missions (8192 samples
+// each), kept in a folder of its own so that later runs reuse it. Prints how long the
+// Archive window takes to show its list, a filter to answer, a mission to open in the main
+// window and a download to be archived, and the archive's size.
+//
+//     archive_bench [FOLDER]      (default: ./frostel-archive-bench)
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/window_support.h"
+#include "archive/mission_archive.h"
+#include "archive_list_model.h"
+#include "archive_window.h"
+#include "main_window.h"
+#include "mission_actions.h"
+#include "settings_file.h"
+#include "sim_serial_port.h"
+#include "support/archive_rig.h"
+
+namespace {
+
+using namespace frostel;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kMissions = 10000;
+constexpr int kLoggers = 50;
+constexpr int kRuns = 9;
+
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+template <typename F>
+double median_ms(F&& run) {
+    std::vector<double> times;
+    for (int i = 0; i < kRuns; ++i) {
+        const auto start = Clock::now();
+        run(i);
+        times.push_back(milliseconds(Clock::now() - start));
+    }
+    std::nth_element(times.begin(), times.begin() + kRuns / 2, times.end());
+    return times[kRuns / 2];
+}
+
+// Mission n: one of fifty loggers, its text and so its pages its own.
+mission::DownloadedMission mission_number(const mission::DownloadedMission& base, int n) {
+    mission::DownloadedMission m = base;
+    char id[17];
+    std::snprintf(id, sizeof id, "41%012X00", n % kLoggers + 1);
+    m.header.logger_id = id;
+    return test::ArchiveRig::variant(std::move(m), static_cast<std::uint32_t>(n));
+}
+
+void fill(archive::MissionArchive& archive, const mission::DownloadedMission& base,
+          const archive::Stamp& stamp) {
+    const int kept = static_cast<int>(archive.find({}).size());
+    if (kept >= kMissions) {
+        return;
+    }
+    std::printf("generating %d missions ...\n", kMissions - kept);
+    const auto start = Clock::now();
+    for (int n = kept; n < kMissions; ++n) {
+        if (!archive.archive(mission_number(base, n), stamp)) {
+            std::printf("archive failed: %s\n", qPrintable(archive.error()));
+            return;
+        }
+    }
+    std::printf("generated in %.1f s\n", milliseconds(Clock::now() - start) / 1000);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    const QString folder = QDir(argc > 1 ? argv[1] : "frostel-archive-bench").absolutePath();
+    QDir().mkpath(folder);
+
+    test::ArchiveRig rig;
+    sim::SimMission full = test::ArchiveRig::mission("Bench cold room", {2026, 1, 5, 6, 0, 0}, 0);
+    for (int i = 0; i < 8192; ++i) {
+        full.temperatures.push_back(4.0 + (i % 37) * 0.25);
+    }
+    const mission::DownloadedMission base = rig.download(full);
+    {
+        archive::MissionArchive archive(archive::archive_path(folder));
+        fill(archive, base, rig.stamp);
+    }
+
+    // The program itself, its data folder the archive's.
+    QTemporaryDir program_folder;
+    app::Settings settings;
+    settings.data_folder = folder;
+    (void)app::write_settings_file(QDir(program_folder.path()).filePath(app::kSettingsFileName),
+                                   settings);
+    link::VirtualClock clock;
+    sim::SimSerialPort port(clock);
+    test::NoDialogs dialogs;
+    test::RecordingLauncher launcher;
+    app::MainWindow window({port, clock, program_folder.path(), dialogs, launcher, [] {}, folder});
+    window.show();
+    while (!window.started()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    app::MissionActions& actions = window.mission_actions();
+
+    auto start = Clock::now();
+    app::ArchiveWindow& archive_window = actions.archive_window();
+    archive_window.show();
+    QCoreApplication::processEvents();
+    const double first_list = milliseconds(Clock::now() - start);
+    const double list = median_ms([&](int) {
+        archive_window.refresh();
+        QCoreApplication::processEvents();
+    });
+    const auto filter = [&](const QString& text) {
+        return median_ms([&](int i) {
+            archive_window.filter_box().setText(i % 2 ? text : text + QStringLiteral(" "));
+            QCoreApplication::processEvents();
+        });
+    };
+    const double by_logger = filter(QStringLiteral("000000000017"));
+    const double by_text = filter(QStringLiteral("no mission says this"));
+    archive_window.filter_box().clear();
+    const int rows = archive_window.model().rowCount();
+    const double open = median_ms([&](int i) {
+        actions.open_archived(archive_window.model().record(i).id);
+        QCoreApplication::processEvents();
+    });
+    archive::MissionArchive& archive = actions.mission_archive();
+    const double keep = median_ms([&](int i) {
+        (void)archive.archive(mission_number(base, kMissions + 1000 + i), rig.stamp);
+    });
+
+    const QString file = archive::archive_path(folder);
+    const qint64 bytes = QFileInfo(file).size() + QFileInfo(file + "-wal").size();
+    std::printf("archive: %d missions of 8192 samples, %.1f MB (%s)\n",
+                static_cast<int>(archive.find({}).size()), bytes / 1e6, qPrintable(file));
+    std::printf("list shown, first time:          %7.1f ms  (target 200 ms; %d rows fetched)\n",
+                first_list, rows);
+    std::printf("list shown again:                %7.1f ms  (target 200 ms)\n", list);
+    std::printf("filter by logger id:             %7.1f ms  (target 50 ms)\n", by_logger);
+    std::printf("filter by text matching nothing: %7.1f ms  (target 50 ms)\n", by_text);
+    std::printf("open a mission in the window:    %7.1f ms  (target 100 ms)\n", open);
+    std::printf("archive a download:              %7.1f ms  (target 50 ms)\n", keep);
+    return 0;
+}
