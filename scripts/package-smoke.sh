@@ -54,8 +54,7 @@ dpkg-query -W -f='${Status}' frostel 2>/dev/null | grep -q "install ok installed
 desktop-file-validate "/usr/share/applications/$desktop_id.desktop"
 appstreamcli validate --no-net --pedantic "/usr/share/metainfo/$desktop_id.metainfo.xml"
 
-# As root every folder can be written, /usr/bin included, so the programs run as nobody with
-# a home of their own: the user an installed Frostel is for.
+# The programs run as nobody with a home of their own: the user an installed Frostel is for.
 home="$work/home"
 mkdir -m 700 "$home" "$work/runtime"
 chown nobody:nogroup "$home" "$work/runtime"
@@ -87,28 +86,42 @@ kill "$sim_pid"
 wait "$sim_pid" || true
 sim_pid=""
 
+# Starts the installed frostel for the home $1 as `$@` (a user and its environment), closes it
+# the way a logout does once it has started up, and checks that it kept its files in that
+# home's per-user folder, never beside the installed program.
+run_frostel() {
+  local home=$1
+  shift
+  local folder="$home/.config/frostel"
+  "$@" frostel >"$work/frostel.log" 2>&1 &
+  frostel_pid=$!
+  # The first-start marker is written before the window opens.
+  for _ in $(seq 100); do
+    [ -f "$folder/install.usb" ] || ! kill -0 "$frostel_pid" 2>/dev/null && break
+    sleep 0.2
+  done
+  [ -f "$folder/install.usb" ] || { cat "$work/frostel.log" >&2; fail "no install.usb in $folder"; }
+  kill -TERM "$frostel_pid"
+  for _ in $(seq 100); do
+    kill -0 "$frostel_pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  ! kill -0 "$frostel_pid" 2>/dev/null || fail "frostel did not end on SIGTERM"
+  wait "$frostel_pid" || { cat "$work/frostel.log" >&2; fail "frostel did not end cleanly"; }
+  frostel_pid=""
+  [ "$(head -n 1 "$folder/SETUP.FRG")" = $'English\r' ] || fail "no settings written to $folder"
+  [ "$(sed -n 2p "$folder/SETUP.FRG")" = "$home/Documents"$'\r' ] ||
+    fail "the data folder is not the documents folder"
+  [ -f "$folder/standard.tee" ] || fail "no chart template written to $folder"
+  [ ! -e /usr/bin/SETUP.FRG ] || fail "settings written beside the installed program"
+}
+
 echo "smoke: frostel, offscreen"
-folder="$home/.config/frostel"
-"${as_user[@]}" frostel >"$work/frostel.log" 2>&1 &
-frostel_pid=$!
-# The first-start marker is written before the window opens; a termination request from then
-# on closes the window as the user would, once it has started up.
-for _ in $(seq 100); do
-  [ -f "$folder/install.usb" ] || ! kill -0 "$frostel_pid" 2>/dev/null && break
-  sleep 0.2
-done
-[ -f "$folder/install.usb" ] || { cat "$work/frostel.log" >&2; fail "no install.usb in $folder"; }
-kill -TERM "$frostel_pid"
-for _ in $(seq 100); do
-  kill -0 "$frostel_pid" 2>/dev/null || break
-  sleep 0.2
-done
-! kill -0 "$frostel_pid" 2>/dev/null || fail "frostel did not end on SIGTERM"
-wait "$frostel_pid" || { cat "$work/frostel.log" >&2; fail "frostel did not end cleanly"; }
-frostel_pid=""
-[ "$(head -n 1 "$folder/SETUP.FRG")" = $'English\r' ] || fail "no settings written to $folder"
-[ "$(sed -n 2p "$folder/SETUP.FRG")" = "$home/Documents"$'\r' ] ||
-  fail "the data folder is not the documents folder"
-[ -f "$folder/standard.tee" ] || fail "no chart template written to $folder"
-[ ! -e /usr/bin/SETUP.FRG ] || fail "settings written beside the installed program"
+run_frostel "$home" "${as_user[@]}"
+# Root may write /usr/bin, yet an installed copy keeps its files per user all the same.
+echo "smoke: frostel, offscreen, as root"
+root_home="$work/root-home"
+mkdir -m 700 "$root_home"
+run_frostel "$root_home" "${sudo_cmd[@]}" env -i HOME="$root_home" XDG_RUNTIME_DIR="$root_home" \
+  PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen
 echo "smoke: frostel $version installed and ran; removing it"

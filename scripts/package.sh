@@ -18,6 +18,7 @@ ldflags="$(dpkg-buildflags --get LDFLAGS)"
 # A failed build must not leave an older package behind to be taken for this one.
 rm -f build-package/frostel_*.deb
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DFROSTEL_TESTS=OFF \
+  -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
 cmake --build build-package -j "$(nproc)"
 (cd build-package && cpack -G DEB >/dev/null)

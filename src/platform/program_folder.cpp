@@ -23,9 +23,15 @@ QString choose_program_folder(const QString& executable_folder, const QString& p
 }
 
 QString program_folder() {
+    // Root can write the folder it was installed into, but files kept there would be shared
+    // by every user and outside the package's knowledge; an installed copy never keeps them.
+    const auto portable = [](const QString& folder) {
+        return QDir(folder) != QDir(QStringLiteral(FROSTEL_INSTALL_BINDIR)) &&
+               folder_can_be_written(folder);
+    };
     return choose_program_folder(
         QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), folder_can_be_written);
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), portable);
 }
 
 }  // namespace frostel::platform
