@@ -42,8 +42,7 @@ QString time_text(LoggerTime time) {
 }
 
 QString duration_text(std::int64_t seconds) {
-    const std::int64_t minutes = seconds / 60;
-    return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
+    return QString::fromStdString(insight::duration_text(seconds));
 }
 
 QString plain_number(const std::optional<double>& value) {
@@ -86,18 +85,6 @@ QString statistics_text(const insight::Summary& s) {
             row(QStringLiteral("Time below"), duration_text(s.excursions.below.seconds)) +
             row(QStringLiteral("Time above"), duration_text(s.excursions.above.seconds));
     return table(rows);
-}
-
-QString source_text(insight::LimitSource source) {
-    switch (source) {
-        case insight::LimitSource::kUser:
-            return QStringLiteral("set here");
-        case insight::LimitSource::kLogger:
-            return QStringLiteral("the logger's alarm thresholds");
-        case insight::LimitSource::kNone:
-            break;
-    }
-    return QStringLiteral("none");
 }
 
 QString flags_text(const insight::Summary& s) {
@@ -270,7 +257,7 @@ void SummaryWindow::show_summary(const insight::Summary& summary,
     };
     source_->setText(QStringLiteral("%1 to %2, %3")
                          .arg(limit_text(summary.limits.low), limit_text(summary.limits.high),
-                              source_text(summary.limits.source)));
+                              QLatin1String(insight::source_description(summary.limits.source))));
     delta_h_->setText(QLocale().toString(summary.delta_h_kj_per_mol, 'g', 6));
     excursions_->clear();
     for (const insight::Excursion& e : summary.excursions.excursions) {

@@ -59,6 +59,11 @@ ExcursionReport find_excursions(std::span<const Reading> readings, const Limits&
     return report;
 }
 
+std::string duration_text(std::int64_t seconds) {
+    const std::int64_t minutes = seconds / 60;
+    return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+}
+
 std::string verdict_text(const Limits& limits, const ExcursionReport& report) {
     if (!limits.any()) {
         return "NO LIMITS";
@@ -67,10 +72,8 @@ std::string verdict_text(const Limits& limits, const ExcursionReport& report) {
     if (count == 0) {
         return "WITHIN LIMITS";
     }
-    const std::int64_t minutes = report.seconds_outside() / 60;
     return std::to_string(count) + (count == 1 ? " EXCURSION, " : " EXCURSIONS, ") +
-           std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) +
-           " min OUT OF LIMITS";
+           duration_text(report.seconds_outside()) + " OUT OF LIMITS";
 }
 
 }  // namespace frostel::insight

@@ -43,6 +43,10 @@ struct ExcursionReport {
 [[nodiscard]] ExcursionReport find_excursions(std::span<const Reading> readings,
                                               const Limits& limits, int interval_s);
 
+// "1 h 10 min": a duration in whole minutes, rounded down, the way every window, report and
+// verdict gives it.
+[[nodiscard]] std::string duration_text(std::int64_t seconds);
+
 // "NO LIMITS" without a limit, "WITHIN LIMITS" without an excursion, otherwise
 // "2 EXCURSIONS, 1 h 10 min OUT OF LIMITS" (whole minutes, rounded down).
 [[nodiscard]] std::string verdict_text(const Limits& limits, const ExcursionReport& report);

@@ -42,6 +42,18 @@ std::string_view source_name(LimitSource source) {
     return "none";
 }
 
+std::string_view source_description(LimitSource source) {
+    switch (source) {
+        case LimitSource::kUser:
+            return "set by the user";
+        case LimitSource::kLogger:
+            return "the logger's alarm thresholds";
+        case LimitSource::kNone:
+            break;
+    }
+    return "none";
+}
+
 Limits logger_limits(const mission::MissionRecord& record, TemperatureUnit unit) {
     const mission::LoggerType type = record.logger_type();
     Limits limits;

@@ -24,6 +24,9 @@ struct Limits {
 // "user", "logger" or "none".
 [[nodiscard]] std::string_view source_name(LimitSource source);
 
+// "set by the user", "the logger's alarm thresholds" or "none", for people to read.
+[[nodiscard]] std::string_view source_description(LimitSource source);
+
 // An alarm threshold byte's temperature on the logger type's 8-bit scale, in `unit`.
 [[nodiscard]] double threshold_value(link::Byte byte, mission::LoggerType type,
                                      mission::TemperatureUnit unit);

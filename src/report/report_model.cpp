@@ -25,6 +25,10 @@ QString latin1(std::string_view bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+QString duration_text(std::int64_t seconds) {
+    return QString::fromStdString(insight::duration_text(seconds));
+}
+
 QString number_text(double value) {
     return QString::number(value, 'f', 2);
 }
@@ -75,9 +79,7 @@ QString limits_text(const insight::Limits& limits, const QString& unit) {
     const auto side = [](const std::optional<double>& value) {
         return value ? number_text(*value) : QStringLiteral("none");
     };
-    const QString source = limits.source == insight::LimitSource::kUser
-                               ? QStringLiteral("set by the user")
-                               : QStringLiteral("the logger's alarm thresholds");
+    const QString source = QLatin1String(insight::source_description(limits.source));
     return QStringLiteral("Low %1, high %2 %3 (%4)")
         .arg(side(limits.low), side(limits.high), unit, source);
 }
@@ -258,14 +260,6 @@ Table samples_of(const insight::SummaryInput& input, const QString& unit) {
 }
 
 }  // namespace
-
-QString duration_text(std::int64_t seconds) {
-    const std::int64_t minutes = seconds / kMinute;
-    const QString hours_minutes =
-        QStringLiteral("%1 h %2 min").arg(minutes / 60 % 24).arg(minutes % 60);
-    const std::int64_t days = minutes / (24 * 60);
-    return days > 0 ? QStringLiteral("%1 d ").arg(days) + hours_minutes : hours_minutes;
-}
 
 ReportModel build_report(const ReportInput& input, const ReportOptions& options) {
     const insight::Summary summary = insight::summarize(input.summary);

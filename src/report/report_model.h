@@ -79,7 +79,4 @@ struct ReportModel {
 // time give the same report.
 [[nodiscard]] ReportModel build_report(const ReportInput& input, const ReportOptions& options);
 
-// "1 h 10 min", "3 d 2 h 0 min": a duration in whole minutes, rounded down.
-[[nodiscard]] QString duration_text(std::int64_t seconds);
-
 }  // namespace frostel::report
