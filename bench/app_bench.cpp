@@ -113,7 +113,7 @@ struct Program {
     sim::SimSerialPort port{clock};
     test::NoDialogs dialogs;
     test::RecordingLauncher launcher;
-    app::MainWindow window{{port, clock, folder.path(), dialogs, launcher, [] {}, {}}};
+    app::MainWindow window{{port, clock, folder.path(), dialogs, launcher, [] {}, folder.path()}};
 
     void start() {
         window.show();
@@ -205,8 +205,8 @@ struct Showcase {
     link::SystemClock clock;
     test::NoDialogs dialogs;
     test::RecordingLauncher launcher;
-    app::MainWindow window{
-        {port, clock, folder.path(), dialogs, launcher, [] { QCoreApplication::exit(0); }, {}}};
+    app::MainWindow window{{port, clock, folder.path(), dialogs, launcher,
+                            [] { QCoreApplication::exit(0); }, folder.path()}};
 };
 
 int show(int count, std::string_view then) {

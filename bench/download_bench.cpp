@@ -43,8 +43,8 @@ int main() {
         test::ReaderSimProcess sim({FROSTEL_READER_SIM, "--mission", "full-log"});
         const auto start = std::chrono::steady_clock::now();
         download = test::run_process({FROSTEL_CLI, "--device", sim.device(), "--program-folder",
-                                      folder.string(), "download", "--csv",
-                                      (folder / "full.csv").string()});
+                                      folder.string(), "--data-folder", folder.string(), "download",
+                                      "--csv", (folder / "full.csv").string()});
         wall = duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     std::filesystem::remove_all(folder);

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     sim::load_mission(logger, *sim::sample_mission("full-log", clock.local_now()));
     OpenOnly dialogs;
     NoLauncher launcher;
-    app::MainWindow window({port, clock, folder.path(), dialogs, launcher, [] {}, {}});
+    app::MainWindow window({port, clock, folder.path(), dialogs, launcher, [] {}, folder.path()});
     auto* actions = &window.mission_actions();
     window.show();
     while (!window.started())

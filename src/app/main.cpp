@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
-#include <QStandardPaths>
 #include <filesystem>
 
 #include "file_name_dialogs.h"
@@ -33,7 +32,7 @@ int main(int argc, char** argv) {
     link::SystemClock clock;
     app::QtFileNameDialogs dialogs;
     app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once,
-                            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+                            platform::default_data_folder(), app::ask_in_message_box});
     QObject::connect(&termination, &app::TerminationRequests::requested, &window, &QWidget::close);
     QObject::connect(&window, &app::MainWindow::startedUp, &termination,
                      &app::TerminationRequests::listen);

@@ -326,6 +326,12 @@ void MainWindow::write_settings() {
     (void)write_settings_file(program_file(kSettingsFileName), settings_);
 }
 
+programming::HeldMissionChoice MainWindow::ask_held_mission(QWidget* parent,
+                                                            const QString& question) const {
+    return ties_.ask_held_mission ? ties_.ask_held_mission(parent, question)
+                                  : programming::HeldMissionChoice::kCancel;
+}
+
 QString MainWindow::program_file(const QString& name) const {
     return QDir(ties_.program_folder).filePath(name);
 }

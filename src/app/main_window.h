@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "busy_state.h"
+#include "held_mission_question.h"
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "link/port_scan.h"
@@ -59,6 +60,9 @@ struct MainWindowTies {
     std::function<void()> end_process;
     // The data folder while the settings file names none: the user's documents folder.
     QString default_data_folder;
+    // Asked before a programming run overwrites a mission the archive does not keep:
+    // ask_in_message_box in the program. Left empty, such a run is cancelled.
+    HeldMissionQuestion ask_held_mission = {};
 };
 
 // Ends the process there and then: nothing that runs (a download, a search, a programming
@@ -81,6 +85,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] link::Clock& clock() const { return ties_.clock; }
     [[nodiscard]] const QString& program_folder() const { return ties_.program_folder; }
     [[nodiscard]] FileNameDialogs& file_dialogs() const { return ties_.file_dialogs; }
+    [[nodiscard]] programming::HeldMissionChoice ask_held_mission(QWidget* parent,
+                                                                  const QString& question) const;
     [[nodiscard]] const Settings& settings() const { return settings_; }
 
     [[nodiscard]] ChartView& chart() const { return *chart_; }

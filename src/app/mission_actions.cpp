@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "archive/fingerprint.h"
+#include "archive/logger_history.h"
 #include "archive_window.h"
 #include "chart_view.h"
 #include "datafile/data_file.h"
@@ -15,7 +16,6 @@
 #include "insight/chart_summary.h"
 #include "main_window.h"
 #include "mission_text_box.h"
-#include "programming/mission_image.h"
 #include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
 #include "summary_actions.h"
@@ -114,7 +114,9 @@ programming::Programming_DS1922T& MissionActions::programming_window() {
             [this](bool busy) { set_busy(busy); });
         window_.busy_state().guard(&programming_->programming_button());
         programming_->set_run_keeping(
-            {{},
+            {[this](const programming::HeldMission& mission) {
+                 return held_mission_choice(mission);
+             },
              [this](const programming::ProgrammingSettings& settings,
                     const programming::RunResult& result) { record_run(settings, result); }});
     }
@@ -168,22 +170,23 @@ void MissionActions::save_archived(std::int64_t id) {
 
 void MissionActions::record_run(const programming::ProgrammingSettings& settings,
                                 const programming::RunResult& result) {
-    if (!result.line || !result.logger_type) {
-        return;
-    }
-    const archive::ProgrammingRecord run{
-        archive::stamp_now(window_.clock()),
-        result.logger_id,
-        std::string(1, static_cast<char>(*result.logger_type)),
-        programming::setting_rows(settings),
-        result.image ? archive::image_fingerprint(*result.image, programming::kFirstWrittenPage,
-                                                  programming::kLastWrittenPage)
-                     : std::string(),
-        result.line->text};
-    if (!mission_archive().record_programming(run)) {
+    const auto run =
+        archive::programming_record(archive::stamp_now(window_.clock()), settings, result);
+    if (run && !mission_archive().record_programming(*run)) {
         warn(tr("The programming run was not recorded in the archive: %1")
                  .arg(mission_archive().error()));
     }
+}
+
+// A mission the archive keeps may go; one it does not is the user's to decide.
+programming::HeldMissionChoice MissionActions::held_mission_choice(
+    const programming::HeldMission& mission) {
+    if (archive::keeps(mission_archive(), mission)) {
+        return programming::HeldMissionChoice::kProgramAnyway;
+    }
+    return window_.ask_held_mission(
+        &programming_window(),
+        QString::fromStdString(programming::never_downloaded_question(mission)));
 }
 
 void MissionActions::warn(const QString& text) {

@@ -74,6 +74,8 @@ class MissionActions final : public QObject, private mission::DownloadView {
     [[nodiscard]] bool show_archived(std::int64_t id);
     void record_run(const programming::ProgrammingSettings& settings,
                     const programming::RunResult& result);
+    [[nodiscard]] programming::HeldMissionChoice held_mission_choice(
+        const programming::HeldMission& mission);
     void warn(const QString& text);
 
     // What a download changes before its log read.

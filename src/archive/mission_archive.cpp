@@ -8,7 +8,6 @@
 #include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTimeZone>
 #include <QVariant>
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include "mission/mission_record.h"
 #include "mission/sample_log.h"
 #include "platform/local_date_time.h"
+#include "platform/program_folder.h"
 
 namespace frostel::archive {
 
@@ -159,9 +159,8 @@ QVariant nullable(const std::optional<double>& value) {
 QString archive_path(const QString& data_folder) {
     QString folder = data_folder;
     if (folder.isEmpty()) {
-        // One place for the program and frostel-cli alike, whatever each is called.
-        folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                     .filePath(QStringLiteral("frostel"));
+        // The folder the program's save dialog opens in, so frostel-cli finds the same file.
+        folder = platform::default_data_folder();
         QDir().mkpath(folder);
     }
     return QDir(folder).filePath(kArchiveFileName);

@@ -18,8 +18,8 @@ namespace frostel::archive {
 
 inline const QString kArchiveFileName = QStringLiteral("frostel-archive.sqlite");
 
-// The archive file in `data_folder`, or in the per-user data folder (made when missing)
-// when no data folder is set.
+// The archive file in `data_folder`, or, when none is set, in the default data folder (made
+// when missing).
 [[nodiscard]] QString archive_path(const QString& data_folder);
 
 // When and where something happened, kept with it.

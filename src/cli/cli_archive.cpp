@@ -3,13 +3,11 @@
 #include <QFile>
 #include <iomanip>
 
-#include "archive/fingerprint.h"
+#include "archive/logger_history.h"
 #include "cli_download.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
-#include "platform/local_date_time.h"
 #include "platform/whole_file.h"
-#include "programming/mission_image.h"
 
 namespace frostel::cli {
 
@@ -160,8 +158,7 @@ void keep_download(const ArchiveContext& context, const mission::DownloadedMissi
 programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,
                                                    const programming::HeldMission& mission,
                                                    bool force) {
-    if (force || context.archive.holds(mission.logger_id, platform::format_iso(mission.start),
-                                       mission.sample_count)) {
+    if (force || archive::keeps(context.archive, mission)) {
         return programming::HeldMissionChoice::kProgramAnyway;
     }
     context.err << programming::never_downloaded_question(mission) << '\n';
@@ -170,19 +167,9 @@ programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context
 
 void record_run(const ArchiveContext& context, const programming::ProgrammingSettings& settings,
                 const programming::RunResult& result) {
-    if (!result.line || !result.logger_type) {
-        return;
-    }
-    const archive::ProgrammingRecord run{
-        archive::stamp_now(context.clock),
-        result.logger_id,
-        std::string(1, static_cast<char>(*result.logger_type)),
-        programming::setting_rows(settings),
-        result.image ? archive::image_fingerprint(*result.image, programming::kFirstWrittenPage,
-                                                  programming::kLastWrittenPage)
-                     : std::string(),
-        result.line->text};
-    if (!context.archive.record_programming(run)) {
+    const auto run =
+        archive::programming_record(archive::stamp_now(context.clock), settings, result);
+    if (run && !context.archive.record_programming(*run)) {
         context.err << "frostel-cli: the programming run was not archived: "
                     << context.archive.error().toStdString() << '\n';
     }

@@ -34,4 +34,8 @@ QString program_folder() {
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), portable);
 }
 
+QString default_data_folder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
 }  // namespace frostel::platform

@@ -24,4 +24,7 @@ using FolderCheck = std::function<bool(const QString& folder)>;
 // The rule above for this process (QStandardPaths::AppConfigLocation as the per-user folder).
 [[nodiscard]] QString program_folder();
 
+// The data folder while the settings name none: the user's documents folder.
+[[nodiscard]] QString default_data_folder();
+
 }  // namespace frostel::platform

@@ -424,6 +424,11 @@ void Programming_DS1922T::Command1_Click() {
     if (result.logger_type) {
         emit loggerTypeRead(*result.logger_type);
     }
+    // The mission stays in the logger, stopped, for "Load Data" in the main window; hidden,
+    // as a close is refused while the run is still on.
+    if (result.kept_held_mission == HeldMissionChoice::kDownloadFirst) {
+        hide();
+    }
     if (result.line) {
         ShowResult(*result.line);
         resultLabel_->setToolTip(result.failure

@@ -85,7 +85,11 @@ int main(int argc, char** argv) {
     ClosingPort port(ports);
     PrintingDialogs dialogs;
     test::RecordingLauncher launcher;
-    app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once, {}});
+    // The mission was never downloaded: the run is told to program over it, and the
+    // archive it asks is kept in the test's folder.
+    app::MainWindow window(
+        {port, clock, folder, dialogs, launcher, app::end_process_at_once, folder,
+         [](QWidget*, const QString&) { return programming::HeldMissionChoice::kProgramAnyway; }});
     port.window = &window;
     window.show();
     while (!window.started()) {

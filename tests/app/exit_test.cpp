@@ -21,7 +21,9 @@ TEST(Exit, ClosingDuringAnyLoggerOperationEndsTheProcessAtOnce) {
         EXPECT_EQ(run.out, "closing\n") << operation;
         QFile settings(QDir(folder.path()).filePath("SETUP.FRG"));
         ASSERT_TRUE(settings.open(QIODevice::ReadOnly)) << operation;
-        EXPECT_EQ(settings.readAll(), QByteArray("English\r\n\r\n 1 \r\n")) << operation;
+        EXPECT_EQ(settings.readAll(),
+                  "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n")
+            << operation;
         EXPECT_TRUE(
             datafile::read_chart_document(QDir(folder.path()).filePath("standard.tee")).has_value())
             << operation;

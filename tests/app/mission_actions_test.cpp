@@ -275,6 +275,30 @@ class MissionActionsTest : public QObject {
         QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
     }
 
+    // Programming over a mission never downloaded asks first; "Download first" leaves it in
+    // the logger for "Load Data", after which the run asks nothing and is recorded.
+    void programmingOverAMissionNeverDownloadedAsksFirst() {
+        Rig rig;
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        rig.held_answers = {programming::HeldMissionChoice::kDownloadFirst};
+        rig.find<QPushButton>("Command8")->click();
+        auto& programming = rig.actions->programming_window();
+        programming.programming_button().click();
+        QCOMPARE(rig.held_questions, QStringList{"This logger holds 100 samples from 2026-02-01 "
+                                                 "06:00:00 that were never downloaded."});
+        QVERIFY(!programming.isVisible());
+        QVERIFY(rig.actions->mission_archive().programming_runs("4100000ABCDEF1AA").empty());
+
+        rig.load_data();
+        QCOMPARE(rig.chart().points().size(), std::size_t{100});
+        rig.find<QPushButton>("Command8")->click();
+        programming.programming_button().click();
+        QCOMPARE(rig.held_questions.size(), 1);
+        QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
+        QCOMPARE(rig.actions->mission_archive().programming_runs("4100000ABCDEF1AA").size(),
+                 std::size_t{1});
+    }
+
     // Downloads are kept once and shown again from the archive as after the download.
     void downloadsAreArchivedOpenedAgainAndVerified() {
         Rig rig;

@@ -43,6 +43,10 @@ struct WindowRig {
     sim::ReaderBox box{logger};
     ScriptedDialogs dialogs;
     RecordingLauncher launcher;
+    // The questions before programming over a mission never downloaded, and their answers
+    // in turn (none left: "Program anyway").
+    QStringList held_questions;
+    QList<programming::HeldMissionChoice> held_answers;
     int ended = 0;
     std::unique_ptr<app::MainWindow> window;
 
@@ -54,7 +58,12 @@ struct WindowRig {
     }
     app::MainWindow& start() {
         window = std::make_unique<app::MainWindow>(app::MainWindowTies{
-            port, clock, folder.path(), dialogs, launcher, [this] { ++ended; }, kDocuments});
+            port, clock, folder.path(), dialogs, launcher, [this] { ++ended; }, kDocuments,
+            [this](QWidget*, const QString& question) {
+                held_questions.append(question);
+                return held_answers.isEmpty() ? programming::HeldMissionChoice::kProgramAnyway
+                                              : held_answers.takeFirst();
+            }});
         window->show();
         [this] { QTRY_VERIFY(window->started()); }();
         return *window;

@@ -230,6 +230,9 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_NE(cli({"archive", "show", "1"}).out.find("fingerprint: " + fingerprint + "\n"),
               std::string::npos);
     EXPECT_TRUE(cli({"archive", "list", "--since", "2099-01-01"}).out.empty());
+    // Without --data-folder, the archive is the one in the data folder the settings name.
+    std::ofstream(folder / "SETUP.FRG") << "English\r\n" << folder.string() << "\r\n 4 \r\n";
+    EXPECT_EQ(run_process(on_port(FROSTEL_CLI, {"archive", "list"})).out, list.out);
     const fs::path csv = folder / "kept.csv";
     EXPECT_EQ(cli({"archive", "export", "1", "--csv", csv.string()}).exit_code, 0);
     std::ifstream exported(csv);

@@ -47,7 +47,8 @@ struct Desk {
     QPushButton* load_data = window.findChild<QPushButton*>("Command10");
 
     Desk(link::SerialPort& port, link::Clock& clock, const QString& folder, int comm_port)
-        : window({port, clock, with_settings(folder, comm_port), dialogs, launcher, [] {}, {}}) {
+        : window(
+              {port, clock, with_settings(folder, comm_port), dialogs, launcher, [] {}, folder}) {
         window.show();
     }
     // Opens the programming window: its run button and its result line.
