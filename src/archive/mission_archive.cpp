@@ -360,7 +360,7 @@ std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
     if (!open_) {
         return records;
     }
-    QString sql = QStringLiteral("SELECT %1 FROM missions WHERE 1").arg(kRecordColumns);
+    QStringList conditions;
     QVariantList values;
     if (!filter.text.empty()) {
         QString pattern = QString::fromStdString(filter.text);
@@ -368,24 +368,34 @@ std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
             .replace(QStringLiteral("%"), QStringLiteral("\\%"))
             .replace(QStringLiteral("_"), QStringLiteral("\\_"));
         pattern = QStringLiteral("%") + pattern + QStringLiteral("%");
-        sql += QStringLiteral(
-            " AND (logger_id LIKE ? ESCAPE '\\' OR mission_text LIKE ? ESCAPE '\\')");
+        conditions << QStringLiteral(
+            "(logger_id LIKE ? ESCAPE '\\' OR mission_text LIKE ? ESCAPE '\\')");
         values << pattern << pattern;
     }
     if (!filter.logger_id.empty()) {
-        sql += QStringLiteral(" AND logger_id = ?");
+        conditions << QStringLiteral("logger_id = ?");
         values << latin1(filter.logger_id);
     }
     if (filter.since.isValid()) {
-        sql += QStringLiteral(" AND start_time >= ?");
+        conditions << QStringLiteral("start_time >= ?");
         values << filter.since.toString(Qt::ISODate);
     }
     if (filter.until.isValid()) {
-        sql += QStringLiteral(" AND start_time < ?");
+        conditions << QStringLiteral("start_time < ?");
         values << filter.until.addDays(1).toString(Qt::ISODate);
     }
-    sql += QStringLiteral(" ORDER BY id DESC LIMIT ? OFFSET ?");
     values << filter.limit << filter.offset;
+    // The ids are chosen from the filter's index alone, as a scan of the rows would read
+    // every row's pages; only the rows shown are read.
+    const QString sql =
+        conditions.isEmpty()
+            ? QStringLiteral("SELECT %1 FROM missions ORDER BY id DESC LIMIT ? OFFSET ?")
+                  .arg(kRecordColumns)
+            : QStringLiteral(
+                  "SELECT %1 FROM missions WHERE id IN (SELECT id FROM missions"
+                  " INDEXED BY missions_for_filter WHERE %2 ORDER BY id DESC LIMIT ? OFFSET ?) "
+                  "ORDER BY id DESC")
+                  .arg(kRecordColumns, conditions.join(QStringLiteral(" AND ")));
 
     QSqlQuery query(db_);
     query.setForwardOnly(true);

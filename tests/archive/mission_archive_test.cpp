@@ -131,6 +131,9 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     MissionFilter slice;
     slice.offset = 1;
     slice.limit = 1;
+    MissionFilter vaccines_slice = with_text("vaccines");
+    vaccines_slice.offset = 1;
+    vaccines_slice.limit = 1;
     const struct {
         MissionFilter filter;
         std::vector<std::int64_t> expected;
@@ -144,6 +147,7 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
         {starting(QDate(), QDate(2026, 3, 2)), {b, a}},
         {starting(QDate(2026, 3, 2), QDate(2026, 3, 2)), {b}},
         {slice, {b}},
+        {vaccines_slice, {a}},
     };
     for (const auto& [filter, expected] : cases) {
         EXPECT_EQ(ids(archive.find(filter)), expected) << filter.text;
@@ -152,6 +156,12 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     MissionFilter by_logger;
     by_logger.logger_id = first_logger;
     EXPECT_EQ(ids(archive.find(by_logger)), (std::vector<std::int64_t>{c, a}));
+
+    // A file of the first schema, without the filter's index, is brought forward.
+    change_behind_its_back(rig.path(), QStringLiteral("DROP INDEX missions_for_filter"));
+    change_behind_its_back(rig.path(), QStringLiteral("PRAGMA user_version = 1"));
+    MissionArchive reopened(rig.path());
+    EXPECT_EQ(ids(reopened.find(with_text("VACCINES"))), (std::vector<std::int64_t>{b, a}));
 }
 
 TEST(MissionArchive, VerifySeesAnyChangeToThePagesOrTheirListedCopies) {
