@@ -63,23 +63,27 @@ QAction* ExportActions::add_action(const char* name, const QString& text) {
     return action;
 }
 
+report::ReportInput ExportActions::shown_report_input() const {
+    return report::chart_report_input(window_.chart().document(),
+                                      window_.mission_text().text().toLatin1().toStdString(),
+                                      window_.mission_actions().shown_fingerprint());
+}
+
 void ExportActions::save_report() {
-    const std::string fingerprint = window_.mission_actions().shown_fingerprint();
-    if (fingerprint.empty()) {
+    if (window_.mission_actions().shown_fingerprint().empty()) {
         return;  // nothing shown yet: no mission to report on
     }
-    const QString mission_text = window_.mission_text().text();
-    const report::ReportInput input = report::chart_report_input(
-        window_.chart().document(), mission_text.toLatin1().toStdString(), fingerprint);
-    const QString proposed =
-        QDir(window_.settings().data_folder).filePath(report::report_file_name(input));
+    const QString proposed = QDir(window_.settings().data_folder)
+                                 .filePath(report::report_file_name(shown_report_input()));
     const QString chosen = window_.file_dialogs().save_name(&window_, proposed, kPdfFilter);
-    if (chosen.isEmpty()) {
-        return;
+    if (!chosen.isEmpty()) {
+        write_report(with_extension(chosen, QStringLiteral("pdf")));
     }
-    const QString name = with_extension(chosen, QStringLiteral("pdf"));
-    const report::ReportModel model =
-        report::build_report(input, {QDateTime::currentDateTime(), all_samples_->isChecked()});
+}
+
+void ExportActions::write_report(const QString& name) {
+    const report::ReportModel model = report::build_report(
+        shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked()});
     if (!report::write_report_pdf(name, model, report::paper_for(QLocale()))) {
         show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
     }

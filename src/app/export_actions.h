@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include "report/csv_export.h"
+#include "report/report_model.h"
 
 class QAction;
 
@@ -29,8 +30,12 @@ class ExportActions final : public QObject {
     // Offers "<LoggerId>_<yyyymmdd-hhmm of the start>.pdf" in the data folder (".pdf"
     // added when missing) and writes the report of the mission shown, dated now.
     void save_report();
+    // Writes the report of the mission shown to `name`, dated now; a warning says when the
+    // file cannot be written.
+    void write_report(const QString& name);
 
   private:
+    [[nodiscard]] report::ReportInput shown_report_input() const;
     QAction* add_action(const char* name, const QString& text);
 
     MainWindow& window_;

@@ -21,6 +21,10 @@ QString QtFileNameDialogs::save_name(QWidget* parent, const QString& folder,
     QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(first_extension(filter));
+    // A name typed without an extension takes the chosen filter's.
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString& chosen) { dialog.setDefaultSuffix(first_extension(chosen)); });
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 

@@ -88,7 +88,7 @@ MainWindow::MainWindow(MainWindowTies ties)
     guard_controls();
     mission_actions_ = new MissionActions(*this);
     editor_ = std::make_unique<ChartEditor>();
-    new ExportActions(*this);
+    export_actions_ = new ExportActions(*this);
     client_->installEventFilter(this);
     resize(twips_to_pixels(kClientWidth),
            twips_to_pixels(kClientHeight) + menuBar()->sizeHint().height());

@@ -36,6 +36,7 @@ class DataPathDialog;
 class FileNameDialogs;
 class LanguageDialog;
 class MissionActions;
+class ExportActions;
 class MissionTextBox;
 class ProgramLauncher;
 class SummaryActions;
@@ -105,6 +106,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] QPushButton& archive_button() const { return *archive_; }
     [[nodiscard]] QToolButton& export_button() const { return *export_; }
     [[nodiscard]] MissionActions& mission_actions() const { return *mission_actions_; }
+    [[nodiscard]] ExportActions& export_actions() const { return *export_actions_; }
     // The one busy state of every logger operation, for this window and all others.
     [[nodiscard]] BusyState& busy_state() { return busy_; }
 
@@ -192,6 +194,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     MissionTextBox* mission_text_ = nullptr;
     TableView* table_ = nullptr;
     MissionActions* mission_actions_ = nullptr;
+    ExportActions* export_actions_ = nullptr;
     SummaryActions* summary_ = nullptr;
 
     // The dialogs are windows of their own, not children, so that each control name is

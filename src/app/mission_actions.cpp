@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,6 +13,7 @@
 #include "archive_window.h"
 #include "chart_view.h"
 #include "datafile/data_file.h"
+#include "export_actions.h"
 #include "file_name_dialogs.h"
 #include "insight/chart_summary.h"
 #include "main_window.h"
@@ -151,10 +153,11 @@ ArchiveWindow& MissionActions::archive_window() {
 bool MissionActions::show_archived(std::int64_t id) {
     const std::optional<archive::StoredMission> stored = mission_archive().load(id);
     if (!stored || !mission::show_recorded_mission(stored->record.logger_id, stored->pages,
-                                                   window_.clock(), *this)) {
+                                                   stored->zone(), window_.clock(), *this)) {
         warn(tr("Record %1 cannot be shown: %2").arg(id).arg(mission_archive().error()));
         return false;
     }
+    fingerprint_ = stored->record.fingerprint;
     return true;
 }
 
@@ -162,9 +165,17 @@ void MissionActions::open_archived(std::int64_t id) {
     (void)show_archived(id);
 }
 
+// The pair, or the mission report when the name chosen is a PDF's.
 void MissionActions::save_archived(std::int64_t id) {
-    if (show_archived(id)) {
-        offer_save();
+    if (!show_archived(id)) {
+        return;
+    }
+    const QString name = window_.file_dialogs().save_name(&window_, window_.settings().data_folder,
+                                                          kDataFileFilter + ";;" + kPdfFilter);
+    if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
+        window_.export_actions().write_report(name);
+    } else if (!name.isEmpty()) {
+        save_mission(with_extension(name, kDataFileExtension));
     }
 }
 

@@ -63,6 +63,7 @@ struct StoredMission {
     std::string program_version;
     std::string last_downloaded_at;
     std::vector<mission::RawPage> pages;
+    [[nodiscard]] mission::TimeZone zone() const { return {time_zone, utc_offset_seconds}; }
 };
 
 // Which missions `find` lists, newest first.

@@ -5,9 +5,11 @@
 
 #include "archive/logger_history.h"
 #include "cli_download.h"
+#include "cli_report.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "platform/whole_file.h"
+#include "report/report_source.h"
 
 namespace frostel::cli {
 
@@ -80,8 +82,12 @@ bool write_pair(const std::filesystem::path& file, const mission::DownloadedMiss
 int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
                    const archive::StoredMission& stored) {
     mission::HeadlessDownloadView view;
-    const std::optional<mission::DownloadedMission> mission =
-        mission::show_recorded_mission(stored.record.logger_id, stored.pages, context.clock, view);
+    const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
+        stored.record.logger_id, stored.pages, stored.zone(), context.clock, view);
+    if (mission && request.pdf_file) {
+        return write_report(report::download_report_input(*mission, stored.zone()),
+                            {request.pdf_file, false}, context.err);
+    }
     const std::filesystem::path file = request.frd_file ? *request.frd_file : *request.csv_file;
     const bool written =
         mission && (request.frd_file ? write_pair(file, *mission, context.clock)

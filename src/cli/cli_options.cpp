@@ -243,8 +243,10 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
         request.frd_file = rest[1];
     } else if (rest.size() == 2 && rest[0] == "--csv") {
         request.csv_file = rest[1];
+    } else if (rest.size() == 2 && rest[0] == "--pdf") {
+        request.pdf_file = rest[1];
     } else {
-        return "archive export needs --frd FILE or --csv FILE";
+        return "archive export needs --frd FILE, --csv FILE or --pdf FILE";
     }
     return "";
 }

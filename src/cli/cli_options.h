@@ -40,6 +40,7 @@ struct ArchiveRequest {
     std::string since;                              // list --since YYYY-MM-DD
     std::optional<std::filesystem::path> frd_file;  // export --frd
     std::optional<std::filesystem::path> csv_file;  // export --csv
+    std::optional<std::filesystem::path> pdf_file;  // export --pdf: the mission report
 };
 
 // What frostel-cli was asked to do, from its command line.
@@ -91,7 +92,7 @@ inline constexpr const char* kCliUsage =
     "                      --force overwrites a mission that was never downloaded\n"
     "  archive list [--logger ID] [--since YYYY-MM-DD]\n"
     "  archive show ID\n"
-    "  archive export ID (--frd FILE | --csv FILE)\n"
+    "  archive export ID (--frd FILE | --csv FILE | --pdf FILE)\n"
     "  archive verify [ID]\n"
     "                      the missions kept in frostel-archive.sqlite in the data folder\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"

@@ -121,7 +121,7 @@ int run(const cli::CliOptions& options) {
 // one without a display, so the program runs headless wherever it is started.
 std::unique_ptr<QCoreApplication> application_for(const cli::CliOptions& options, int& argc,
                                                   char** argv) {
-    if (!options.report.file) {
+    if (!options.report.file && !options.archive.pdf_file) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");

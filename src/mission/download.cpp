@@ -206,6 +206,7 @@ std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger
 
 std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
                                                        std::vector<RawPage> pages,
+                                                       const TimeZone& time_zone,
                                                        link::Clock& clock, DownloadView& view) {
     std::optional<MissionHeader> header = decode_recorded_header(logger_id, pages);
     if (!header) {
@@ -219,8 +220,7 @@ std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& log
     for (const RawPage& page : pages) {
         decoder.add_page(page.number, page.bytes);
     }
-    // The zone of the download is not among the pages.
-    show_samples(mission, decoder, clock, {}, view);
+    show_samples(mission, decoder, clock, time_zone, view);
     mission.pages = std::move(pages);
     return mission;
 }

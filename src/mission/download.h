@@ -121,10 +121,12 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
                                                                   std::span<const RawPage> pages);
 
 // A mission shown again from the pages a download kept: the same decoding and the same
-// view calls as the download, without logger, side file or save dialog. Nothing when pages
+// view calls as the download, without logger, side file or save dialog; `time_zone` is the
+// PC's at the download, which the pages do not hold. Nothing when pages
 // 1 to 18 are not all there.
 std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
                                                        std::vector<RawPage> pages,
+                                                       const TimeZone& time_zone,
                                                        link::Clock& clock, DownloadView& view);
 
 // The chart's points of `mission`: X evenly six hours apart from the clock's present, the

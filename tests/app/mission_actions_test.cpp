@@ -16,6 +16,7 @@
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
+#include "support/pdf_text.h"
 #include "window_rig.h"
 
 namespace frostel::app {
@@ -320,6 +321,12 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.window->logger_label().text().endsWith("4100000ABCDEF1AA"));
         archive.verify_button().click();
         QCOMPARE(archive.result_line().text(), QString("INTACT"));
+        // Save As writes the report when a PDF's name is chosen, with the kept fingerprint.
+        rig.dialogs.save_names = {rig.path("kept.pdf")};
+        archive.save_button().click();
+        QVERIFY(test::pdf_text(rig.path("kept.pdf"))
+                    .contains("Mission fingerprint (SHA-256): " +
+                              QString::fromStdString(archive.model().record(0).fingerprint)));
         {
             const BusyState::Operation download(rig.window->busy_state());
             QVERIFY(!archive.open_button().isEnabled());

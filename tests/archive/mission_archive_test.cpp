@@ -71,7 +71,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceAndShowsItAgainFromItsPages) {
     // Shown again through the download's own decoding, it is the same mission.
     test::RecordingView view;
     const auto shown =
-        mission::show_recorded_mission(record.logger_id, stored->pages, rig.sim.clock, view);
+        mission::show_recorded_mission(record.logger_id, stored->pages, {}, rig.sim.clock, view);
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->values, first.values);
     EXPECT_EQ(view.mission_text, first.header.mission_text);

@@ -241,6 +241,10 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
               0);
     EXPECT_TRUE(fs::exists(folder / "kept.frd"));
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
+    const fs::path pdf = folder / "kept.pdf";
+    EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
+    EXPECT_NE(pdf_text(pdf, 1).find("Mission fingerprint (SHA-256): " + fingerprint),
+              std::string::npos);
 
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);

@@ -100,7 +100,7 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
 
     // Shown again from those pages alone, the view gets what the download gave it.
     test::RecordingView again;
-    ASSERT_TRUE(show_recorded_mission(kId, result->pages, rig.clock, again));
+    ASSERT_TRUE(show_recorded_mission(kId, result->pages, {}, rig.clock, again));
     EXPECT_TRUE(std::ranges::equal(*again.points, *view.points, [](const auto& a, const auto& b) {
         return std::tie(a.x, a.y, a.label) == std::tie(b.x, b.y, b.label);
     }));
@@ -113,7 +113,7 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     std::vector<RawPage> torn = result->pages;
     torn.erase(torn.begin() + 4);
     test::RecordingView untouched;
-    EXPECT_FALSE(show_recorded_mission(kId, torn, rig.clock, untouched));
+    EXPECT_FALSE(show_recorded_mission(kId, torn, {}, rig.clock, untouched));
     EXPECT_TRUE(untouched.events.empty());
     EXPECT_EQ(untouched.caption, "previous logger");
 }
