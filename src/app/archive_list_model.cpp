@@ -81,9 +81,9 @@ QVariant ArchiveListModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const QStringList kTitles{tr("Logger ID"), tr("Start"),        tr("Samples"),
-                                     tr("Interval"),  tr("Min \u00b0C"),  tr("Max \u00b0C"),
-                                     tr("Verdict"),   tr("Mission text"), tr("Downloaded")};
+    static const QStringList kTitles{tr("Logger ID"), tr("Start"),       tr("Samples"),
+                                     tr("Interval"),  tr("Min \u00b0C"), tr("Max \u00b0C"),
+                                     tr("Verdict"),   tr("Downloaded"),  tr("Mission text")};
     return kTitles.value(section);
 }
 

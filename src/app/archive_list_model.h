@@ -21,8 +21,8 @@ class ArchiveListModel final : public QAbstractTableModel {
         kMinimum,
         kMaximum,
         kVerdict,
-        kText,
         kDownloaded,
+        kText,  // last: the one column of free length
         kColumnCount
     };
     static constexpr int kBatch = 200;

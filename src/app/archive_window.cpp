@@ -91,7 +91,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
     layout->addWidget(status_);
-    resize(1040, 520);
+    resize(1180, 520);
 
     connect(filter_, &QLineEdit::textChanged, this, &ArchiveWindow::refresh);
     connect(since_, &QDateEdit::dateChanged, this, &ArchiveWindow::refresh);
@@ -139,7 +139,11 @@ void ArchiveWindow::refresh() {
     if (model_->rowCount() > 0) {
         list_->selectRow(0);
     }
-    list_->resizeColumnsToContents();
+    // The mission text, last, takes the room the others leave; a long one is cut short
+    // there rather than push the other columns out of sight.
+    for (int column = 0; column < ArchiveListModel::kText; ++column) {
+        list_->resizeColumnToContents(column);
+    }
 }
 
 std::optional<std::int64_t> ArchiveWindow::chosen_id() const {
