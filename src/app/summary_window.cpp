@@ -269,6 +269,14 @@ void SummaryWindow::show_summary(const insight::Summary& summary,
     settings_->setText(settings_text(record, summary.unit));
 }
 
+SummaryWindow::~SummaryWindow() {
+    // A field that holds the focus loses it while the widget part is torn down, after this
+    // part is gone: its "editing finished" must not reach this window any more.
+    for (QLineEdit* field : {low_, high_, delta_h_}) {
+        field->disconnect(this);
+    }
+}
+
 void SummaryWindow::read_limits() {
     bool low_ok = false;
     bool high_ok = false;

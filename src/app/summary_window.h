@@ -19,6 +19,9 @@ class SummaryWindow final : public QWidget {
 
   public:
     explicit SummaryWindow(QWidget* parent = nullptr);
+    ~SummaryWindow() override;
+    SummaryWindow(const SummaryWindow&) = delete;
+    SummaryWindow& operator=(const SummaryWindow&) = delete;
 
     // `user_low` and `user_high` are the limits the user set, shown in the fields.
     void show_summary(const insight::Summary& summary,
