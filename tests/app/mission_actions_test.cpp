@@ -24,14 +24,16 @@ namespace {
 
 using test::file_bytes;
 
-// The program with a reader on port 1 and the settings naming it (or no port).
+// The program with a reader on port 1 and the settings naming it (or no port); the data
+// folder is the test's own unless one is named.
 struct Rig : test::WindowRig {
     MissionActions* actions = nullptr;
 
-    explicit Rig(const QByteArray& port_line = " 1 ") {
+    explicit Rig(const QByteArray& port_line = " 1 ", QString data_folder = {}) {
         ports.attach(1, box);
+        const QString data = data_folder.isEmpty() ? folder.path() : data_folder;
         put_file("SETUP.FRG",
-                 "English\r\n" + QFile::encodeName(folder.path()) + "\r\n" + port_line + "\r\n");
+                 "English\r\n" + QFile::encodeName(data) + "\r\n" + port_line + "\r\n");
         start();
         actions = &window->mission_actions();
     }
@@ -274,6 +276,18 @@ class MissionActionsTest : public QObject {
             QCOMPARE(not_as(operation, true), QStringList());
         }
         QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
+    }
+
+    // An archive that cannot be opened costs nothing: the download stays on screen, its
+    // save dialog opens and a warning says why.
+    void anArchiveThatCannotBeWrittenCostsNoDownload() {
+        Rig rig(" 1 ", QStringLiteral("/nonexistent/frostel-data"));
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        rig.load_data();
+        QCOMPARE(rig.chart().points().size(), std::size_t{100});
+        QCOMPARE(rig.dialogs.asked.size(), 1);
+        const QWidget* warning = test::top_level("archive_warning");
+        QVERIFY(warning != nullptr && warning->isVisible());
     }
 
     // Programming over a mission never downloaded asks first; "Download first" leaves it in

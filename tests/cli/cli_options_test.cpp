@@ -70,6 +70,25 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
     EXPECT_EQ(report.report.file, std::filesystem::path("r.pdf"));
     EXPECT_TRUE(report.report.all_samples);
     EXPECT_EQ(report.unit, "KELVIN");
+
+    // The archive's flags stand alone too; its commands take a record number.
+    const auto forced = std::get<CliOptions>(
+        parse_cli_options(Args{"--data-folder", "d", "program", "--force", "--interval", "30"}));
+    EXPECT_TRUE(forced.force);
+    EXPECT_EQ(forced.program.interval, 30);
+    EXPECT_EQ(forced.data_folder, std::filesystem::path("d"));
+    EXPECT_FALSE(
+        std::get<CliOptions>(parse_cli_options(Args{"download", "--no-archive", "--csv", "c"}))
+            .keep_in_archive);
+    const auto exported =
+        std::get<CliOptions>(parse_cli_options(Args{"archive", "export", "12", "--pdf", "r.pdf"}));
+    EXPECT_EQ(std::tuple(exported.archive.action, exported.archive.id, exported.archive.pdf_file),
+              std::tuple(ArchiveAction::kExport, std::optional<std::int64_t>(12),
+                         std::optional<std::filesystem::path>("r.pdf")));
+    const auto listed = std::get<CliOptions>(
+        parse_cli_options(Args{"archive", "list", "--since", "2026-03-01", "--logger", "41AB"}));
+    EXPECT_EQ(std::tuple(listed.archive.since, listed.archive.logger_id),
+              std::tuple("2026-03-01", "41AB"));
 }
 
 TEST(CliOptions, RefusesWhatCannotBeSent) {
@@ -105,7 +124,16 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "summary a.frd --csv x",
                              "summary a.frd --report",
                              "download --all-samples",
-                             "id --all-samples"}) {
+                             "id --all-samples",
+                             "archive",
+                             "archive show",
+                             "archive show 0",
+                             "archive verify 1 2",
+                             "archive export 1",
+                             "archive export 1 --pdf",
+                             "archive export 1 --html r.html",
+                             "archive list --since 2026-13-01",
+                             "id --force"}) {
         std::istringstream words(line);
         const Args args{std::istream_iterator<std::string>(words), {}};
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(args)))
