@@ -63,12 +63,14 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
     return kExitOk;
 }
 
-// The pair a download followed by a save would write, in degrees Celsius.
+// The pair a download followed by a save would write, in degrees Celsius, with the logger's
+// record for the summary.
 bool write_pair(const std::filesystem::path& file, const mission::DownloadedMission& mission,
                 const link::Clock& clock) {
     datafile::ChartDocument document;
     document.title_lines = {QString::fromStdString(mission.header.logger_id)};
     document.points = mission::chart_points(mission, clock);
+    document.mission = mission.record;
     const mission::AxisRange range = mission::axis_range(mission.unit);
     document.left = {QString::fromLatin1(mission::unit_token(mission.unit)), range.minimum,
                      range.maximum, false};

@@ -239,7 +239,13 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), kept.out);
     EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "kept.frd").string()}).exit_code,
               0);
-    EXPECT_TRUE(fs::exists(folder / "kept.frd"));
+    // The exported pair keeps the logger's record: its summary has the logger's flags.
+    const ProcessResult kept_summary = cli({"summary", (folder / "kept.frd").string()});
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(kept_summary.out))["flags"]
+                  .toObject()["device_samples"]
+                  .toInt(),
+              576)
+        << kept_summary.out << kept_summary.err;
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
     const fs::path pdf = folder / "kept.pdf";
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
