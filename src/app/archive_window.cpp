@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -91,7 +92,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
     layout->addWidget(status_);
-    resize(1180, 520);
+    // Wide enough for every column of a mission with excursions, where the screen allows.
+    resize(QSize(1180, 520).boundedTo(screen()->availableGeometry().size()));
 
     connect(filter_, &QLineEdit::textChanged, this, &ArchiveWindow::refresh);
     connect(since_, &QDateEdit::dateChanged, this, &ArchiveWindow::refresh);

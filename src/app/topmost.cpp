@@ -10,7 +10,10 @@ namespace frostel::app {
 void show_topmost(QWidget* window) {
     if (!window->isVisible()) {
         window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        window->adjustSize();
+        // A window that chose its own size keeps it.
+        if (!window->testAttribute(Qt::WA_Resized)) {
+            window->adjustSize();
+        }
         if (const QScreen* screen = window->screen()) {
             QRect frame = window->frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());

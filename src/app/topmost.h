@@ -5,8 +5,9 @@ class QWidget;
 
 namespace frostel::app {
 
-// Keeps `window` above all others, centres it on its screen and shows it modeless; a window
-// already shown is only brought up again.
+// Keeps `window` above all others, centres it on its screen and shows it modeless, at its
+// own size when it set one, else at its contents'; a window already shown is only brought
+// up again.
 void show_topmost(QWidget* window);
 
 // A modeless warning over `parent`: `name` is its object name.
