@@ -26,34 +26,40 @@ struct SensorCalibration {
     RawReading reading3;
 };
 
-// The register fields of one download.
-struct MissionHeader {
+// The mission's fields as the logger's register pages hold them: what a download decodes, a
+// saved mission keeps and a summary judges.
+struct MissionRegisters {
     link::LoggerId logger_id;
     link::Byte configuration = 0;
-    LoggerType logger_type = LoggerType::kL;
-    // The type text followed directly by the identity, as the main window shows it.
-    std::string caption;
-    // Always 478 characters, one per stored byte, trailing blanks and zeros included.
-    std::string mission_text;
-    // The user's offset in tenths of a degree (0 without the marker), and in degrees.
-    int calibration_offset_tenths = 0;
-    double calibration_offset = 0.0;
+    platform::LocalDateTime start_time;
     int sample_interval = 0;  // seconds
     SampleFormat sample_format = SampleFormat::k8Bit;
+    int start_delay = 0;  // minutes
+    int mission_sample_count = 0;
+    int device_sample_count = 0;
+    // The user's offset in tenths of a degree, 0 without the marker.
+    int calibration_offset_tenths = 0;
+    // The logger's flags, its alarm thresholds on the type's 8-bit scale and which of them
+    // were enabled.
     link::Byte alarm_status = 0;
-    // The bytes a summary reads: the logger's flags, its alarm thresholds on the type's
-    // 8-bit scale and which of them were enabled, and the mission's start delay (minutes).
     link::Byte general_status = 0;
     link::Byte mission_control = 0;
     link::Byte alarm_enable = 0;
     link::Byte low_threshold = 0;
     link::Byte high_threshold = 0;
-    int start_delay = 0;
+    bool operator==(const MissionRegisters&) const = default;
+};
+
+// The register fields of one download, with what the windows show of them.
+struct MissionHeader : MissionRegisters {
+    LoggerType logger_type = LoggerType::kL;
+    // The type text followed directly by the identity, as the main window shows it.
+    std::string caption;
+    // Always 478 characters, one per stored byte, trailing blanks and zeros included.
+    std::string mission_text;
+    double calibration_offset = 0.0;  // calibration_offset_tenths in degrees
     // "DD-MM-20YY HH:MM:SS", seconds "00" when the interval exceeds 59 seconds.
     std::string start_time_text;
-    platform::LocalDateTime start_time;
-    int mission_sample_count = 0;
-    int device_sample_count = 0;
     SensorCalibration sensor_calibration;
 };
 

@@ -21,22 +21,7 @@ struct TimeZone {
 
 // What a saved mission keeps beyond its chart points: the logger's register fields a summary
 // reads, the samples at the sensor's range limits and the time zone of the download.
-struct MissionRecord {
-    link::LoggerId logger_id;
-    link::Byte configuration = 0;
-    platform::LocalDateTime start_time;
-    int sample_interval = 0;  // seconds
-    SampleFormat sample_format = SampleFormat::k8Bit;
-    int start_delay = 0;  // minutes
-    int mission_sample_count = 0;
-    int device_sample_count = 0;
-    int calibration_offset_tenths = 0;
-    link::Byte alarm_status = 0;
-    link::Byte general_status = 0;
-    link::Byte mission_control = 0;
-    link::Byte alarm_enable = 0;
-    link::Byte low_threshold = 0;
-    link::Byte high_threshold = 0;
+struct MissionRecord : MissionRegisters {
     int below_range = 0;
     int above_range = 0;
     TimeZone time_zone;
