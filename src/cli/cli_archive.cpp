@@ -57,7 +57,8 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << "downloads: " << r.download_count << '\n'
         << "last downloaded: " << stored.last_downloaded_at << '\n'
         << "later download of: "
-        << (r.later_download_of ? std::to_string(*r.later_download_of) : std::string("none")) << '\n'
+        << (r.later_download_of ? std::to_string(*r.later_download_of) : std::string("none"))
+        << '\n'
         << "pages: " << stored.pages.size() << '\n'
         << "fingerprint: " << r.fingerprint << '\n';
     return kExitOk;

@@ -1,11 +1,9 @@
 #include "chart_document.h"
 
-#include <QDate>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTime>
 #include <cmath>
 
 #include "platform/qt_whole_file.h"
@@ -15,14 +13,12 @@ namespace frostel::datafile {
 namespace {
 
 const QString kFormatTag = QStringLiteral("frostel-chart");
-constexpr qsizetype kTimeTextLength = 19;  // "yyyy-mm-dd hh:mm:ss"
 constexpr int kLoggerIdLength = 16;
 constexpr qint64 kLargestCount = 0xFFFFFF;    // the logger's 24-bit counters
 constexpr qint64 kLargestOffset = 24 * 3600;  // seconds from UTC
 
 QString time_text(const platform::LocalDateTime& t) {
-    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                             t.minute, t.second);
+    return QString::fromStdString(platform::format_iso(t));
 }
 
 QJsonValue optional_number(const std::optional<double>& value) {
@@ -142,18 +138,15 @@ bool read_optional_number(const QJsonValue& value, std::optional<double>& number
     return true;
 }
 
-// The logger's clock has no zone: date and time are read apart, so no local daylight-saving
-// gap can refuse a time.
+// The logger's clock has no zone: the text is read as calendar fields, so no local
+// daylight-saving gap can refuse a time.
 bool read_time(const QJsonValue& value, platform::LocalDateTime& t) {
-    const QString text = value.toString();
-    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
-    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
-    if (!value.isString() || text.size() != kTimeTextLength || text[10] != QLatin1Char(' ') ||
-        !date.isValid() || !time.isValid()) {
-        return false;
+    const auto parsed =
+        value.isString() ? platform::parse_iso(value.toString().toStdString()) : std::nullopt;
+    if (parsed) {
+        t = *parsed;
     }
-    t = {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
-    return true;
+    return parsed.has_value();
 }
 
 bool read_time_zone(const QJsonValue& value, mission::TimeZone& zone) {

@@ -11,19 +11,6 @@ namespace {
 
 using mission::TemperatureUnit;
 
-constexpr std::size_t kTimeTextLength = 19;
-
-bool digits_at(std::string_view text, std::size_t at, std::size_t count, int& value) {
-    value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return false;
-        }
-        value = value * 10 + (text[i] - '0');
-    }
-    return true;
-}
-
 std::string threshold_text(const mission::MissionRecord& record, bool enabled, link::Byte byte,
                            TemperatureUnit unit, std::string_view unit_name) {
     char value[32];
@@ -89,15 +76,8 @@ std::string time_text(LoggerTime time) {
 }
 
 std::optional<LoggerTime> parse_time_text(std::string_view text) {
-    platform::LocalDateTime t;
-    if (text.size() != kTimeTextLength || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
-        text[13] != ':' || text[16] != ':' || !digits_at(text, 0, 4, t.year) ||
-        !digits_at(text, 5, 2, t.month) || !digits_at(text, 8, 2, t.day) ||
-        !digits_at(text, 11, 2, t.hour) || !digits_at(text, 14, 2, t.minute) ||
-        !digits_at(text, 17, 2, t.second) || !platform::is_valid_date_time(t)) {
-        return std::nullopt;
-    }
-    return platform::to_civil_seconds(t);
+    const std::optional<platform::LocalDateTime> t = platform::parse_iso(text);
+    return t ? std::optional(platform::to_civil_seconds(*t)) : std::nullopt;
 }
 
 std::vector<std::pair<std::string, std::string>> mission_settings(const mission::MissionRecord& r,

@@ -67,4 +67,31 @@ std::string format_iso(const LocalDateTime& t) {
     return text;
 }
 
+namespace {
+
+bool digits_at(std::string_view text, std::size_t at, std::size_t count, int& value) {
+    value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<LocalDateTime> parse_iso(std::string_view text) {
+    LocalDateTime t;
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':' || !digits_at(text, 0, 4, t.year) ||
+        !digits_at(text, 5, 2, t.month) || !digits_at(text, 8, 2, t.day) ||
+        !digits_at(text, 11, 2, t.hour) || !digits_at(text, 14, 2, t.minute) ||
+        !digits_at(text, 17, 2, t.second) || !is_valid_date_time(t)) {
+        return std::nullopt;
+    }
+    return t;
+}
+
 }  // namespace frostel::platform

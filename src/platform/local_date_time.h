@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace frostel::platform {
 
@@ -27,5 +29,7 @@ struct LocalDateTime {
 [[nodiscard]] bool is_valid_date_time(const LocalDateTime& t);
 // "yyyy-mm-dd hh:mm:ss"
 [[nodiscard]] std::string format_iso(const LocalDateTime& t);
+// That form read back; nothing for any other text or an impossible date or time.
+[[nodiscard]] std::optional<LocalDateTime> parse_iso(std::string_view text);
 
 }  // namespace frostel::platform
