@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.mission) {
-        load_mission(logger,
-                     *sample_mission(*options.mission, frostel::link::SystemClock().local_now()));
+        const auto now = options.clock.value_or(frostel::link::SystemClock().local_now());
+        load_mission(logger, *sample_mission(*options.mission, now));
     }
     logger.freeze_status_bits(options.stuck_status_bits);
     ReaderBox box(logger);

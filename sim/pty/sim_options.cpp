@@ -69,6 +69,11 @@ bool apply_option(SimOptions& options, std::string_view name, const std::string&
             return false;
         }
         options.mission = value;
+    } else if (name == "--clock") {
+        options.clock = platform::parse_iso(value);
+        if (!options.clock) {
+            return false;
+        }
     } else if (name == "--status-stuck") {
         const auto mask = parse_number<unsigned>(value.starts_with("0x") ? value.substr(2) : value,
                                                  value.starts_with("0x") ? 16 : 10);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/serial_port.h"
+#include "platform/local_date_time.h"
 #include "reader_box.h"
 
 namespace frostel::sim {
@@ -21,6 +22,9 @@ struct SimOptions {
     std::optional<std::uint64_t> serial;
     std::optional<std::filesystem::path> memory_file;
     std::optional<std::string> mission;  // a sample mission by name
+    // The PC time the sample mission ends shortly before (default: now), so that a reader
+    // started again later can hold the very same mission.
+    std::optional<platform::LocalDateTime> clock;
     std::vector<ReplyFault> faults;
     link::Byte stuck_status_bits = 0;
 };
@@ -28,11 +32,12 @@ struct SimOptions {
 inline constexpr const char* kSimUsage =
     "usage: frostel-reader-sim [--program-folder DIR] [--port N] [--log FILE|-]\n"
     "                          [--serial HEX] [--memory FILE] [--mission NAME]\n"
-    "                          [--status-stuck MASK]\n"
+    "                          [--clock \"YYYY-MM-DD hh:mm:ss\"] [--status-stuck MASK]\n"
     "                          [--fault LETTER:PAGE:KIND[:BYTE[:TIMES]]]...\n"
     "  KIND is cut (keep BYTE bytes), corrupt (flip byte BYTE) or silence; PAGE is a\n"
     "  number or *; TIMES is how many replies are hit (default: every one)\n"
-    "  NAME is a sample mission: cold-room (16-bit, four days) or full-log (8192 8-bit)\n";
+    "  NAME is a sample mission: cold-room (16-bit, four days) or full-log (8192 8-bit),\n"
+    "  ending shortly before the --clock time (default: now)\n";
 
 // The options, or the reason the arguments make no sense.
 [[nodiscard]] std::variant<SimOptions, std::string> parse_sim_options(

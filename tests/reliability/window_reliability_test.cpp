@@ -122,7 +122,8 @@ class WindowReliabilityTest : public QObject {
 
     // Through frostel-reader-sim and the real Qt SerialPort adapter: the run ends with its
     // error text in a few seconds, the program stays usable, and the reader plugged back in
-    // (a new pseudo-terminal behind the same port) works again.
+    // (a new pseudo-terminal behind the same port) works again. Each reader holds the same
+    // mission, whatever minute it is plugged in at, so the archive knows it the second time.
     void aDownloadAndAProgrammingRunSurviveAnUnpluggedReader() {
         constexpr int kPort = 2;
         constexpr qint64 kFewSecondsMs = 5000;
@@ -132,7 +133,7 @@ class WindowReliabilityTest : public QObject {
         const auto plug_in = [&] {
             reader = std::make_unique<ReaderSimProcess>(std::vector<std::string>{
                 FROSTEL_READER_SIM, "--program-folder", program_folder.string(), "--port",
-                std::to_string(kPort), "--mission", "cold-room"});
+                std::to_string(kPort), "--mission", "cold-room", "--clock", "2026-03-09 12:00:00"});
         };
         plug_in();
         link::QtSerialPort port([&](int n) { return link::device_for_port(program_folder, n); });
