@@ -75,5 +75,24 @@ TEST_F(CliOnSimulator, AFailedProgrammingRunPrintsItsErrorLine) {
         << err.str();
 }
 
+TEST_F(CliOnSimulator, AProgrammingRunSaysWhatItCorrectedAndARangeThatReversesThePairIsRefused) {
+    programming::ProgrammingSettings settings;  // an "L" logger: -40 to 85
+    settings.low_threshold = "-55";
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitOk);
+    EXPECT_EQ(out.str(), "PROGRAMMING OK\n");
+    EXPECT_EQ(err.str(),
+              "frostel-cli: the low threshold -55 is below the logger's range; corrected to -40\n");
+
+    out.str("");
+    err.str("");
+    settings.low_threshold = "90";
+    settings.high_threshold = "95";
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitUsage);
+    EXPECT_EQ(out.str(), "LOW ABOVE HIGH !\n");
+    EXPECT_EQ(err.str(),
+              "frostel-cli: the high threshold 95 is above the logger's range; corrected to 85\n");
+    EXPECT_EQ(rig.box.count('H'), 1);  // the first run's clear only
+}
+
 }  // namespace
 }  // namespace frostel::cli
