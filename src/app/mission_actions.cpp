@@ -280,6 +280,11 @@ void MissionActions::refill_table() {
 // Kept before the save dialog opens, so a cancelled dialog costs nothing; an archive that
 // cannot take it leaves the download on screen and says so.
 void MissionActions::record_download(const mission::DownloadedMission& mission) {
+    // Said before the save dialog: what is on screen is now the mission's only copy.
+    if (mission.cleared_during_download) {
+        show_warning(&window_, "mission_cleared_warning", tr("Load Data"),
+                     QString::fromLatin1(mission::kMissionClearedText));
+    }
     archive::MissionArchive& store = mission_archive();
     if (!store.archive(mission, archive::stamp_now(window_.clock()))) {
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")

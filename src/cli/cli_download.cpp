@@ -50,6 +50,9 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         return kExitFailed;
     }
     print_summary(context.err, *mission);
+    if (mission->cleared_during_download) {
+        context.err << mission::kMissionClearedText << '\n';
+    }
     report::ReportInput input = report::download_report_input(*mission, request.time_zone);
     apply_summary_options(input.summary, request.summary);
     if (request.summary.file &&

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -13,6 +14,7 @@
 #include "archive_list_model.h"
 #include "archive_window.h"
 #include "chart_view.h"
+#include "line_noise.h"
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
@@ -288,6 +290,22 @@ class MissionActionsTest : public QObject {
         QCOMPARE(rig.dialogs.asked.size(), 1);
         const QWidget* warning = test::top_level("archive_warning");
         QVERIFY(warning != nullptr && warning->isVisible());
+    }
+
+    // A lost "B" that reached the logger as the clear command: the download is shown and
+    // archived as usual, and a warning says the mission is gone from the logger.
+    void aMissionClearedDuringTheDownloadIsKeptAndSaidSo() {
+        Rig rig;
+        sim::load_mission(rig.logger, eight_bit_mission(7000));
+        rig.ports.set_command_noise(sim::lost_read_letter(328));
+        rig.load_data();
+        QCOMPARE(rig.chart().points().size(), std::size_t{7000});
+        const auto* warning =
+            qobject_cast<const QMessageBox*>(test::top_level("mission_cleared_warning"));
+        QVERIFY(warning != nullptr && warning->isVisible());
+        QCOMPARE(warning->text(),
+                 QString("THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !"));
+        QCOMPARE(rig.actions->mission_archive().find({}).size(), std::size_t{1});
     }
 
     // Programming over a mission never downloaded asks first; "Download first" leaves it in

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
+#include "cli_download.h"
+#include "line_noise.h"
+#include "mission/mission_loader.h"
 #include "support/sim_rig.h"
 
 namespace frostel::cli {
@@ -73,6 +77,37 @@ TEST_F(CliOnSimulator, AFailedProgrammingRunPrintsItsErrorLine) {
     EXPECT_EQ(out.str(), "PROGRAMMING ERROR !\n");
     EXPECT_NE(err.str().find("status never changed after the stop command (G)"), std::string::npos)
         << err.str();
+}
+
+TEST_F(CliOnSimulator, AProgrammingRunSaysWhatItCorrectedAndARangeThatReversesThePairIsRefused) {
+    programming::ProgrammingSettings settings;  // an "L" logger: -40 to 85
+    settings.low_threshold = "-55";
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitOk);
+    EXPECT_EQ(out.str(), "PROGRAMMING OK\n");
+    EXPECT_EQ(err.str(),
+              "frostel-cli: the low threshold -55 is below the logger's range; corrected to -40\n");
+
+    out.str("");
+    err.str("");
+    settings.low_threshold = "90";
+    settings.high_threshold = "95";
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitUsage);
+    EXPECT_EQ(out.str(), "LOW ABOVE HIGH !\n");
+    EXPECT_EQ(err.str(),
+              "frostel-cli: the high threshold 95 is above the logger's range; corrected to 85\n");
+    EXPECT_EQ(rig.box.count('H'), 1);  // the first run's clear only
+}
+
+TEST_F(CliOnSimulator, ADownloadThatClearedTheMissionSaysSoAndKeepsEverySample) {
+    sim::SimMission mission;
+    mission.temperatures.assign(7000, 5.0);
+    sim::load_mission(rig.logger, mission);
+    rig.port.set_command_noise(sim::lost_read_letter(328));
+    EXPECT_EQ(run_download(context, {rig.clock, 1, "/nonexistent"}), kExitOk);
+    EXPECT_NE(err.str().find("\nTHE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !\n"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(std::ranges::count(out.str(), '\n'), 1 + 7000);
 }
 
 }  // namespace
