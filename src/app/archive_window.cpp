@@ -166,8 +166,17 @@ void ArchiveWindow::verify_chosen() {
         show_result(tr("VERIFY ERROR !"), true);
         return;
     }
-    const bool intact = *verdict == archive::Verification::kIntact;
-    show_result(intact ? QStringLiteral("INTACT") : QStringLiteral("ALTERED"), !intact);
+    switch (*verdict) {
+        case archive::Verification::kIntact:
+            show_result(QStringLiteral("INTACT"), false);
+            break;
+        case archive::Verification::kIntactWithoutDigest:
+            show_result(tr("INTACT (NO RECORD DIGEST)"), false);
+            break;
+        case archive::Verification::kAltered:
+            show_result(QStringLiteral("ALTERED"), true);
+            break;
+    }
 }
 
 void ArchiveWindow::show_result(const QString& text, bool failure) {

@@ -192,12 +192,12 @@ void MissionActions::record_run(const programming::ProgrammingSettings& settings
 // A mission the archive keeps may go; one it does not is the user's to decide.
 programming::HeldMissionChoice MissionActions::held_mission_choice(
     const programming::HeldMission& mission) {
-    if (archive::keeps(mission_archive(), mission)) {
+    const std::optional<std::string> question =
+        archive::held_mission_question(mission_archive(), mission);
+    if (!question) {
         return programming::HeldMissionChoice::kProgramAnyway;
     }
-    return window_.ask_held_mission(
-        &programming_window(),
-        QString::fromStdString(programming::never_downloaded_question(mission)));
+    return window_.ask_held_mission(&programming_window(), QString::fromStdString(*question));
 }
 
 void MissionActions::warn(const QString& text) {

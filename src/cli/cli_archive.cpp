@@ -24,6 +24,18 @@ std::string fixed(const std::optional<double>& value) {
     return text.str();
 }
 
+const char* verification_text(archive::Verification verdict) {
+    switch (verdict) {
+        case archive::Verification::kIntact:
+            return "INTACT";
+        case archive::Verification::kIntactWithoutDigest:
+            return "INTACT (no record digest)";
+        case archive::Verification::kAltered:
+            break;
+    }
+    return "ALTERED";
+}
+
 int list(const ArchiveContext& context, const ArchiveRequest& request) {
     archive::MissionFilter filter;
     filter.logger_id = request.logger_id;
@@ -118,9 +130,8 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
             context.err << "frostel-cli: " << context.archive.error().toStdString() << '\n';
             return kExitFailed;
         }
-        const bool intact = *verdict == archive::Verification::kIntact;
-        context.out << id << '\t' << (intact ? "INTACT" : "ALTERED") << '\n';
-        if (!intact) {
+        context.out << id << '\t' << verification_text(*verdict) << '\n';
+        if (!archive::verifies(*verdict)) {
             exit_code = kExitFailed;
         }
     }
@@ -167,10 +178,12 @@ void keep_download(const ArchiveContext& context, const mission::DownloadedMissi
 programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,
                                                    const programming::HeldMission& mission,
                                                    bool force) {
-    if (force || archive::keeps(context.archive, mission)) {
+    const std::optional<std::string> question =
+        force ? std::nullopt : archive::held_mission_question(context.archive, mission);
+    if (!question) {
         return programming::HeldMissionChoice::kProgramAnyway;
     }
-    context.err << programming::never_downloaded_question(mission) << '\n';
+    context.err << *question << '\n';
     return programming::HeldMissionChoice::kCancel;
 }
 

@@ -266,6 +266,10 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(altered.exit_code, 1);
     EXPECT_EQ(altered.out, "1\tALTERED\n");
 
+    // An altered record holds nothing, nor keeps the real download out.
+    EXPECT_EQ(cli({"program"}).exit_code, 1);
+    const ProcessResult again = cli({"download"});
+    EXPECT_NE(again.err.find("archive: record 2\n"), std::string::npos) << again.err;
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
 }
 
