@@ -112,7 +112,8 @@ void ArchiveListModel::fetchMore(const QModelIndex& parent) {
     archive::MissionFilter batch = filter_;
     batch.offset = static_cast<int>(rows_.size());
     batch.limit = kBatch;
-    std::vector<archive::MissionRecord> more = archive.find(batch);
+    std::vector<archive::MissionRecord> more =
+        archive.find(batch).value_or(std::vector<archive::MissionRecord>{});
     complete_ = more.size() < static_cast<std::size_t>(kBatch);
     if (more.empty()) {
         return;

@@ -1,6 +1,7 @@
 #include "archive/mission_archive.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTimeZone>
 #include <QVariant>
 #include <algorithm>
@@ -30,7 +32,12 @@ namespace {
 
 const QString kDriver = QStringLiteral("QSQLITE");
 // Long enough for another program's write transaction (a few milliseconds) to end.
-const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kBusyRetryMs = 5;
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+// SQLite's codes for a file another connection holds.
+const QString kBusyCode = QStringLiteral("5");
+const QString kLockedCode = QStringLiteral("6");
 // SQLite's codes for a damaged file and for a file that is no database at all.
 const QString kCorruptCode = QStringLiteral("11");
 const QString kNotADatabaseCode = QStringLiteral("26");
@@ -212,8 +219,9 @@ Stamp stamp_now(const link::Clock& clock) {
             FROSTEL_VERSION};
 }
 
-MissionArchive::MissionArchive(QString path)
+MissionArchive::MissionArchive(QString path, Access access)
     : path_(std::move(path)),
+      access_(access),
       connection_(QStringLiteral("frostel-archive-%1").arg(++connection_count)) {
     if (!QSqlDatabase::isDriverAvailable(kDriver)) {
         error_ = QStringLiteral("the SQLite driver of Qt SQL is not installed");
@@ -231,41 +239,104 @@ bool MissionArchive::fail(const QString& error) {
     return false;
 }
 
+bool MissionArchive::fail(const QSqlError& error) {
+    fail(error.text());
+    if (is_damage(error) && open_ && access_ == Access::kReadWrite) {
+        close_file();
+        open_ = set_aside_damaged_file() && !connect_file().has_value();
+    }
+    return false;
+}
+
 bool MissionArchive::open_file() {
     const std::optional<QSqlError> error = connect_file();
-    if (error && is_damage(*error)) {
+    if (error && is_damage(*error) && access_ == Access::kReadWrite) {
         close_file();
         return set_aside_damaged_file() && !connect_file().has_value();
     }
     return !error.has_value();
 }
 
+// Another program opening or migrating the same file at this moment makes SQLite answer
+// "busy" at once in places its busy timeout does not cover: tried again until it passes.
 std::optional<QSqlError> MissionArchive::connect_file() {
+    QDeadlineTimer deadline(kBusyTimeoutMs);
+    for (;;) {
+        const std::optional<QSqlError> error = connect_once();
+        const bool busy = error && (error->nativeErrorCode() == kBusyCode ||
+                                    error->nativeErrorCode() == kLockedCode);
+        if (!busy || deadline.hasExpired()) {
+            return error;
+        }
+        close_file();
+        QThread::msleep(kBusyRetryMs);
+    }
+}
+
+std::optional<QSqlError> MissionArchive::connect_once() {
     db_ = QSqlDatabase::addDatabase(kDriver, connection_);
     db_.setDatabaseName(path_);
-    db_.setConnectOptions(kConnectOptions);
+    db_.setConnectOptions(access_ == Access::kReadOnly
+                              ? kConnectOptions + QStringLiteral(";QSQLITE_OPEN_READONLY")
+                              : kConnectOptions);
     if (!db_.open()) {
         fail(db_.lastError().text());
         return db_.lastError();
     }
     QSqlQuery query(db_);
-    // Write-ahead: a writer killed mid-way leaves the file as of its last commit, and
-    // readers never block the writer. FULL: a commit is on disk before it returns.
-    const bool set_up = query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
-                        query.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
-                        query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    if (!set_up) {
+    // The version first: a file from a newer program is left exactly as it is.
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
         fail(query.lastError().text());
         return query.lastError();
     }
+    const int version = query.value(0).toInt();
     // A statement left open would keep the schema locked against the migration.
     query.finish();
-    const QString migration_error = migrate_forward(db_);
+    if (version > kSchemaVersion) {
+        fail(QStringLiteral("it was written by a newer version of this program"));
+        return QSqlError(error_);
+    }
+    if (access_ == Access::kReadOnly && version < kSchemaVersion) {
+        fail(
+            QStringLiteral("it was written by an older version of this program; open it once "
+                           "where it can be written to bring it forward"));
+        return QSqlError(error_);
+    }
+    // Write-ahead: a writer killed mid-way leaves the file as of its last commit, and
+    // readers never block the writer. FULL: a commit is on disk before it returns.
+    if (access_ == Access::kReadWrite &&
+        !(query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+          query.exec(QStringLiteral("PRAGMA synchronous = FULL")))) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    query.finish();
+    if (std::optional<QSqlError> damage = quick_check()) {
+        return damage;
+    }
+    const QString migration_error =
+        access_ == Access::kReadWrite ? migrate_forward(db_) : QString();
     if (!migration_error.isEmpty()) {
         fail(migration_error);
         return QSqlError(migration_error);
     }
     return std::nullopt;
+}
+
+// Damage in the middle of the file shows only where it is read: found once on opening
+// rather than as records missing from a list.
+std::optional<QSqlError> MissionArchive::quick_check() {
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(1)")) || !query.next()) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    const QString result = query.value(0).toString();
+    if (result == QStringLiteral("ok")) {
+        return std::nullopt;
+    }
+    fail(QStringLiteral("the file is damaged (%1)").arg(result));
+    return QSqlError(error_, QString(), QSqlError::StatementError, kCorruptCode);
 }
 
 void MissionArchive::close_file() {
@@ -275,8 +346,12 @@ void MissionArchive::close_file() {
 }
 
 bool MissionArchive::set_aside_damaged_file() {
-    const QString suffix =
+    const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("'.damaged-'yyyyMMdd-hhmmss"));
+    QString suffix = stamp;
+    for (int n = 2; QFile::exists(path_ + suffix); ++n) {
+        suffix = stamp + QStringLiteral("-%1").arg(n);
+    }
     // The journal files belong to the damaged file and go with it.
     for (const QString& part : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (QFile::exists(path_ + part) && !QFile::rename(path_ + part, path_ + suffix + part)) {
@@ -293,6 +368,17 @@ bool MissionArchive::set_aside_damaged_file() {
 
 std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
     const mission::DownloadedMission& mission, const Stamp& stamp) {
+    const QString notice = notice_;
+    auto kept = archive_once(mission, stamp);
+    // The file was found damaged and set aside: the download goes into the new archive.
+    if (!kept && open_ && notice_ != notice) {
+        kept = archive_once(mission, stamp);
+    }
+    return kept;
+}
+
+std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
+    const mission::DownloadedMission& mission, const Stamp& stamp) {
     if (!open_) {
         return std::nullopt;
     }
@@ -304,7 +390,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
 
     WriteTransaction transaction(db_);
     if (!transaction.begin()) {
-        fail(transaction.error().text());
+        fail(transaction.error());
         return std::nullopt;
     }
     // The same pages again: noted on their record, unless that record was altered since.
@@ -327,8 +413,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
         query.addBindValue(now);
         query.addBindValue(static_cast<qlonglong>(*same));
         if (!query.exec() || !transaction.commit()) {
-            fail(query.lastError().isValid() ? query.lastError().text()
-                                             : transaction.error().text());
+            fail(query.lastError().isValid() ? query.lastError() : transaction.error());
             return std::nullopt;
         }
         return std::pair{Archived::kDownloadedAgain, *same};
@@ -401,12 +486,12 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        fail(query.lastError().text());
+        fail(query.lastError());
         return std::nullopt;
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
     if (!transaction.commit()) {
-        fail(transaction.error().text());
+        fail(transaction.error());
         return std::nullopt;
     }
     return std::pair{*earlier == 0 ? Archived::kNewRecord : Archived::kLaterDownload, id};
@@ -421,7 +506,7 @@ std::optional<std::vector<std::int64_t>> MissionArchive::ids_of(const QString& s
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        fail(query.lastError().text());
+        fail(query.lastError());
         return std::nullopt;
     }
     std::vector<std::int64_t> ids;
@@ -449,10 +534,9 @@ std::optional<std::int64_t> MissionArchive::first_verified(
     return 0;
 }
 
-std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
-    std::vector<MissionRecord> records;
+std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilter& filter) {
     if (!open_) {
-        return records;
+        return std::nullopt;
     }
     QStringList conditions;
     QVariantList values;
@@ -498,11 +582,17 @@ std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        fail(query.lastError().text());
-        return records;
+        fail(query.lastError());
+        return std::nullopt;
     }
+    std::vector<MissionRecord> records;
     while (query.next()) {
         records.push_back(record_from(query));
+    }
+    // A row that cannot be read ends the walk early: the list would be short, not whole.
+    if (query.lastError().isValid()) {
+        fail(query.lastError());
+        return std::nullopt;
     }
     return records;
 }
@@ -516,7 +606,7 @@ std::optional<QSqlQuery> MissionArchive::record_row(const QString& select, std::
     query.prepare(select);
     query.addBindValue(static_cast<qlonglong>(id));
     if (!query.exec()) {
-        fail(query.lastError().text());
+        fail(query.lastError());
         return std::nullopt;
     }
     if (!query.next()) {
@@ -607,7 +697,7 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
     }
     WriteTransaction transaction(db_);
     if (!transaction.begin()) {
-        return fail(transaction.error().text());
+        return fail(transaction.error());
     }
     QSqlQuery query(db_);
     query.prepare(QStringLiteral(
@@ -624,9 +714,9 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
     query.addBindValue(latin1(run.image_fingerprint));
     query.addBindValue(latin1(run.result));
     if (!query.exec()) {
-        return fail(query.lastError().text());
+        return fail(query.lastError());
     }
-    return transaction.commit() || fail(transaction.error().text());
+    return transaction.commit() || fail(transaction.error());
 }
 
 std::optional<bool> MissionArchive::holds(const link::LoggerId& logger_id,
@@ -658,7 +748,7 @@ std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::Logg
         " ORDER BY id"));
     query.addBindValue(latin1(logger_id));
     if (!query.exec()) {
-        fail(query.lastError().text());
+        fail(query.lastError());
         return runs;
     }
     while (query.next()) {

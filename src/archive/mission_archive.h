@@ -109,9 +109,12 @@ enum class Verification {
 // call that fails says why in error(); nothing here throws or shows anything.
 class MissionArchive {
   public:
-    // Opens the file, starting it when new. A file that is not a database (or is damaged)
-    // is set aside under a new name, and a new archive started: see notice().
-    explicit MissionArchive(QString path);
+    // kReadWrite opens the file, starting it when new; a file that is not a database, or is
+    // damaged, is set aside under a new name and a new archive started (see notice()), and
+    // so is one found damaged later. kReadOnly changes nothing in the file or beside it (a
+    // copy on read-only media can be listed and checked): damage is only reported.
+    enum class Access { kReadWrite, kReadOnly };
+    explicit MissionArchive(QString path, Access access = Access::kReadWrite);
     ~MissionArchive();
     MissionArchive(const MissionArchive&) = delete;
     MissionArchive& operator=(const MissionArchive&) = delete;
@@ -126,7 +129,8 @@ class MissionArchive {
     // Keeps a finished download; nothing when it could not (see error()).
     [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive(
         const mission::DownloadedMission& mission, const Stamp& stamp);
-    [[nodiscard]] std::vector<MissionRecord> find(const MissionFilter& filter);
+    // Nothing when the list could not be read whole (see error()).
+    [[nodiscard]] std::optional<std::vector<MissionRecord>> find(const MissionFilter& filter);
     [[nodiscard]] std::optional<StoredMission> load(std::int64_t id);
     // Recomputes the fingerprint and the record digest, and every column shown from the
     // kept pages (decoding and summary): "altered" when any disagrees with what was kept.
@@ -142,12 +146,18 @@ class MissionArchive {
     [[nodiscard]] std::vector<ProgrammingRecord> programming_runs(const link::LoggerId& logger_id);
 
   private:
+    std::optional<std::pair<Archived, std::int64_t>> archive_once(
+        const mission::DownloadedMission& mission, const Stamp& stamp);
     bool open_file();
     // Why the file could not be opened and brought to the current schema, if it could not.
     std::optional<QSqlError> connect_file();
+    std::optional<QSqlError> connect_once();
+    std::optional<QSqlError> quick_check();
     void close_file();
     bool set_aside_damaged_file();
     bool fail(const QString& error);
+    // Notes `error`; a damaged file is set aside and a new archive started.
+    bool fail(const QSqlError& error);
     // `select` (one "?" for the id) run and standing on the record's row; nothing, and the
     // error noted, when the archive is closed, the query fails or there is no such record.
     std::optional<QSqlQuery> record_row(const QString& select, std::int64_t id);
@@ -161,6 +171,7 @@ class MissionArchive {
         const std::function<bool(const std::vector<mission::RawPage>&)>& accept);
 
     QString path_;
+    Access access_;
     QString connection_;
     QSqlDatabase db_;
     bool open_ = false;

@@ -19,9 +19,9 @@ using test::ArchiveRig;
 
 const platform::LocalDateTime kStart{2026, 1, 15, 10, 30, 0};
 
-std::vector<std::int64_t> ids(const std::vector<MissionRecord>& records) {
+std::vector<std::int64_t> ids(const std::optional<std::vector<MissionRecord>>& records) {
     std::vector<std::int64_t> result;
-    for (const MissionRecord& record : records) {
+    for (const MissionRecord& record : records.value()) {
         result.push_back(record.id);
     }
     return result;
@@ -97,7 +97,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
 
     // A second program opening the same file sees every record.
     MissionArchive other(rig.path());
-    EXPECT_EQ(other.find({}).size(), 3u);
+    EXPECT_EQ(other.find({})->size(), 3u);
 }
 
 TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {

@@ -232,7 +232,7 @@ class WindowReliabilityTest : public QObject {
             }
         }
         archive::MissionArchive reopened(rig.path());
-        QCOMPARE(reopened.find({}).size(), std::size_t{kRounds + 1});
+        QCOMPARE(reopened.find({})->size(), std::size_t{kRounds + 1});
     }
 };
 
