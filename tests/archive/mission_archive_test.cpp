@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -237,14 +238,47 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
     ASSERT_TRUE(set_aside.open(QIODevice::ReadOnly));
     EXPECT_EQ(set_aside.readAll(), garbage);
 
-    // Written by a newer program: left alone, nothing written.
-    change_behind_its_back(rig.path(), QStringLiteral("PRAGMA user_version = 99"));
+    // Damaged in the middle: read-only, said and left as it is; else set aside as well.
+    const QString damaged = rig.folder.filePath(QStringLiteral("damaged.sqlite"));
+    rig.damaged_archive(damaged, 60);
     {
-        MissionArchive archive(rig.path());
+        MissionArchive reader(damaged, MissionArchive::Access::kReadOnly);
+        EXPECT_FALSE(reader.is_open());
+        EXPECT_TRUE(reader.error().contains(QStringLiteral("damaged")));
+        MissionArchive writer(damaged);
+        ASSERT_TRUE(writer.is_open()) << writer.error().toStdString();
+        EXPECT_TRUE(writer.notice().contains(QStringLiteral("damaged")));
+        EXPECT_TRUE(writer.find({})->empty());
+    }
+    const QStringList set_aside_files =
+        QDir(rig.folder.path()).entryList({QStringLiteral("damaged.sqlite.damaged-*")});
+    EXPECT_EQ(set_aside_files.filter(QRegularExpression(QStringLiteral("\\d$"))).size(), 1);
+
+    // A reader writes nothing.
+    {
+        MissionArchive reader(rig.path(), MissionArchive::Access::kReadOnly);
+        ASSERT_TRUE(reader.is_open()) << reader.error().toStdString();
+        EXPECT_FALSE(reader.archive(download, rig.stamp));
+        EXPECT_EQ(reader.find({})->size(), 1u);
+    }
+
+    // Written by a newer program (in a journal mode of its own): left exactly as it is.
+    const QString newer = rig.folder.filePath(QStringLiteral("newer.sqlite"));
+    change_behind_its_back(newer, QStringLiteral("PRAGMA user_version = 99"));
+    const auto bytes_of = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray newer_bytes = bytes_of(newer);
+    ASSERT_FALSE(newer_bytes.isEmpty());
+    {
+        MissionArchive archive(newer);
         EXPECT_FALSE(archive.is_open());
         EXPECT_TRUE(archive.error().contains(QStringLiteral("newer")));
         EXPECT_FALSE(archive.archive(download, rig.stamp));
     }
+    EXPECT_EQ(bytes_of(newer), newer_bytes);
+    EXPECT_FALSE(QFile::exists(newer + "-wal"));
 
     // A folder that cannot be written: no archive, and it says why.
     const QString locked_folder = rig.folder.filePath(QStringLiteral("locked"));
