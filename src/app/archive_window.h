@@ -51,7 +51,7 @@ class ArchiveWindow final : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    [[nodiscard]] std::optional<std::int64_t> chosen_id() const;
+    [[nodiscard]] std::optional<std::int64_t> chosen_id();
     [[nodiscard]] archive::MissionFilter filter() const;
     void verify_chosen();
     void show_result(const QString& text, bool failure);

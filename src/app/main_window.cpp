@@ -446,7 +446,10 @@ void MainWindow::open_data_path() {
         data_path_ = std::make_unique<DataPathDialog>();
         busy_.guard(data_path_.get());
         connect(data_path_.get(), &DataPathDialog::folderChanged, this,
-                [this](const QString& folder) { settings_.data_folder = folder; });
+                [this](const QString& folder) {
+                    settings_.data_folder = folder;
+                    mission_actions_->data_folder_changed();
+                });
         connect(data_path_.get(), &DataPathDialog::closed, this, &MainWindow::write_settings);
     }
     data_path_->open_on(settings_.data_folder);

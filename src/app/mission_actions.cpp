@@ -149,15 +149,30 @@ ArchiveWindow& MissionActions::archive_window() {
     return *archive_window_;
 }
 
+void MissionActions::data_folder_changed() {
+    if (!archive_window_.isNull() && archive_window_->isVisible()) {
+        archive_window_->refresh();
+    }
+}
+
 // Through the download's own view: the same caption, chart, table, text and calibration.
+// An altered record is shown with a warning; its fingerprint is the pages' own.
 bool MissionActions::show_archived(std::int64_t id) {
-    const std::optional<archive::StoredMission> stored = mission_archive().load(id);
+    archive::MissionArchive& store = mission_archive();
+    const std::optional<archive::StoredMission> stored = store.load(id);
     if (!stored || !mission::show_recorded_mission(stored->record.logger_id, stored->pages,
                                                    stored->zone(), window_.clock(), *this)) {
-        warn(tr("Record %1 cannot be shown: %2").arg(id).arg(mission_archive().error()));
+        warn(tr("Record %1 cannot be shown: %2").arg(id).arg(store.error()));
         return false;
     }
-    fingerprint_ = stored->record.fingerprint;
+    fingerprint_ = archive::mission_fingerprint(stored->pages);
+    const std::optional<archive::Verification> verdict = store.verify(id);
+    if (!verdict || !archive::verifies(*verdict)) {
+        warn(tr("Record %1 was altered after it was archived: what the archive lists may not be "
+                "what was downloaded.\nThe pages shown have the fingerprint %2.")
+                 .arg(id)
+                 .arg(QString::fromStdString(fingerprint_)));
+    }
     return true;
 }
 
@@ -192,12 +207,12 @@ void MissionActions::record_run(const programming::ProgrammingSettings& settings
 // A mission the archive keeps may go; one it does not is the user's to decide.
 programming::HeldMissionChoice MissionActions::held_mission_choice(
     const programming::HeldMission& mission) {
-    if (archive::keeps(mission_archive(), mission)) {
+    const std::optional<std::string> question =
+        archive::held_mission_question(mission_archive(), mission);
+    if (!question) {
         return programming::HeldMissionChoice::kProgramAnyway;
     }
-    return window_.ask_held_mission(
-        &programming_window(),
-        QString::fromStdString(programming::never_downloaded_question(mission)));
+    return window_.ask_held_mission(&programming_window(), QString::fromStdString(*question));
 }
 
 void MissionActions::warn(const QString& text) {

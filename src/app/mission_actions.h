@@ -46,6 +46,8 @@ class MissionActions final : public QObject, private mission::DownloadView {
     [[nodiscard]] archive::MissionArchive& mission_archive();
     // The "Archive" window, made on first use.
     [[nodiscard]] ArchiveWindow& archive_window();
+    // An open Archive window lists the new data folder's archive.
+    void data_folder_changed();
     // An archived mission shown as after its download; Save As offers its pair or its
     // report to save.
     void open_archived(std::int64_t id);

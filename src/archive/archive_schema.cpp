@@ -66,6 +66,16 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
         QStringLiteral("CREATE INDEX missions_for_filter"
                        " ON missions(start_time, logger_id, mission_text)"),
     },
+    QStringList{
+        // The record digest binds what the pages do not hold: the logger id and when and
+        // where the download was made. Records kept before it get none, as a digest made
+        // now would vouch for whatever the columns say today.
+        QStringLiteral("ALTER TABLE missions ADD COLUMN downloaded_utc_ms INTEGER"),
+        QStringLiteral("ALTER TABLE missions ADD COLUMN record_digest TEXT"),
+        // An altered record must never keep the same mission's real download out.
+        QStringLiteral("DROP INDEX missions_by_content"),
+        QStringLiteral("CREATE INDEX missions_by_content ON missions(logger_id, content_key)"),
+    },
 };
 
 int file_version(QSqlDatabase& db, QString& error) {

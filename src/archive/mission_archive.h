@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -92,16 +93,28 @@ enum class Archived {
     kDownloadedAgain  // the same pages as a record: noted on it, no second record
 };
 
-enum class Verification { kIntact, kAltered };
+enum class Verification {
+    kIntact,
+    // Kept before records had a digest: the pages and every column shown agree, but the
+    // logger id and the download's time and zone cannot be checked.
+    kIntactWithoutDigest,
+    kAltered
+};
+[[nodiscard]] inline bool verifies(Verification v) {
+    return v != Verification::kAltered;
+}
 
 // The mission archive: one SQLite file, written in write-ahead mode, each write one
 // transaction, so a killed process or a second program writing it costs no record. Every
 // call that fails says why in error(); nothing here throws or shows anything.
 class MissionArchive {
   public:
-    // Opens the file, starting it when new. A file that is not a database (or is damaged)
-    // is set aside under a new name, and a new archive started: see notice().
-    explicit MissionArchive(QString path);
+    // kReadWrite opens the file, starting it when new; a file that is not a database, or is
+    // damaged, is set aside under a new name and a new archive started (see notice()), and
+    // so is one found damaged later. kReadOnly changes nothing in the file or beside it (a
+    // copy on read-only media can be listed and checked): damage is only reported.
+    enum class Access { kReadWrite, kReadOnly };
+    explicit MissionArchive(QString path, Access access = Access::kReadWrite);
     ~MissionArchive();
     MissionArchive(const MissionArchive&) = delete;
     MissionArchive& operator=(const MissionArchive&) = delete;
@@ -116,30 +129,49 @@ class MissionArchive {
     // Keeps a finished download; nothing when it could not (see error()).
     [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive(
         const mission::DownloadedMission& mission, const Stamp& stamp);
-    [[nodiscard]] std::vector<MissionRecord> find(const MissionFilter& filter);
+    // Nothing when the list could not be read whole (see error()).
+    [[nodiscard]] std::optional<std::vector<MissionRecord>> find(const MissionFilter& filter);
     [[nodiscard]] std::optional<StoredMission> load(std::int64_t id);
-    // Recomputes the fingerprint from the kept pages and decodes them again: "altered" when
-    // either disagrees with what was kept. Nothing for an unknown id.
+    // Recomputes the fingerprint and the record digest, and every column shown from the
+    // kept pages (decoding and summary): "altered" when any disagrees with what was kept.
+    // Nothing for an unknown id.
     [[nodiscard]] std::optional<Verification> verify(std::int64_t id);
     [[nodiscard]] bool record_programming(const ProgrammingRecord& run);
-    // Whether a mission of this logger, start and mission sample count is kept.
-    [[nodiscard]] bool holds(const link::LoggerId& logger_id, const std::string& start_time,
-                             int mission_sample_count);
+    // Whether a record that verifies keeps a mission of this logger, start and mission
+    // sample count; nothing when the archive could not be searched (see error()).
+    [[nodiscard]] std::optional<bool> holds(const link::LoggerId& logger_id,
+                                            const std::string& start_time,
+                                            int mission_sample_count);
     // The programming runs of one logger, oldest first.
     [[nodiscard]] std::vector<ProgrammingRecord> programming_runs(const link::LoggerId& logger_id);
 
   private:
+    std::optional<std::pair<Archived, std::int64_t>> archive_once(
+        const mission::DownloadedMission& mission, const Stamp& stamp);
     bool open_file();
     // Why the file could not be opened and brought to the current schema, if it could not.
     std::optional<QSqlError> connect_file();
+    std::optional<QSqlError> connect_once();
+    std::optional<QSqlError> quick_check();
     void close_file();
     bool set_aside_damaged_file();
     bool fail(const QString& error);
+    // Notes `error`; a damaged file is set aside and a new archive started.
+    bool fail(const QSqlError& error);
     // `select` (one "?" for the id) run and standing on the record's row; nothing, and the
     // error noted, when the archive is closed, the query fails or there is no such record.
     std::optional<QSqlQuery> record_row(const QString& select, std::int64_t id);
+    // The ids that `select` (binding `values`) lists, in its order; nothing on an error.
+    std::optional<std::vector<std::int64_t>> ids_of(const QString& select,
+                                                    const QVariantList& values);
+    // The first of `ids` that verifies and whose kept pages pass `accept`, 0 when none does;
+    // nothing on an error (error() says why).
+    std::optional<std::int64_t> first_verified(
+        const std::vector<std::int64_t>& ids,
+        const std::function<bool(const std::vector<mission::RawPage>&)>& accept);
 
     QString path_;
+    Access access_;
     QString connection_;
     QSqlDatabase db_;
     bool open_ = false;

@@ -16,11 +16,16 @@ struct ArchiveContext {
     std::ostream& err;
 };
 
-// "archive list|show|export|verify"; verify exits 1 when any record it checks is altered.
+// "archive list|show|export|verify", each on an archive opened read-only; exit 1 on any
+// record altered or that cannot be read, each said on `err`, as are the archive's notices.
 [[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
 
-// Keeps a finished download; a download that cannot be kept is only reported on `err`.
-void keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission);
+// Keeps a finished download; false, said on `err`, when it could not be kept.
+[[nodiscard]] bool keep_download(const ArchiveContext& context,
+                                 const mission::DownloadedMission& mission);
+
+// The archive's notices (a damaged file set aside) on `err`.
+void say_notice(const ArchiveContext& context);
 
 // The programming run's question about a mission the logger still holds: overwritten
 // when kept in the archive or when `force` is given; otherwise the sentence on `err`, and

@@ -62,19 +62,17 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     if (request.report.file && write_report(input, request.report, context.err) != kExitOk) {
         return kExitFailed;
     }
-    if (request.keep) {
-        request.keep(*mission);
-    }
+    const bool kept = !request.keep || request.keep(*mission);
     const std::string csv = mission_csv(*mission);
     if (!request.csv_file) {
         context.out << csv;
-        return kExitOk;
+        return kept ? kExitOk : kExitFailed;
     }
     if (!platform::write_whole_file(*request.csv_file, csv)) {
         context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
         return kExitFailed;
     }
-    return kExitOk;
+    return kept ? kExitOk : kExitFailed;
 }
 
 }  // namespace frostel::cli

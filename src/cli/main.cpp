@@ -43,7 +43,8 @@ QString archive_file(const cli::CliOptions& options, const std::filesystem::path
 
 int run_archive_command(const cli::CliOptions& options, const std::filesystem::path& folder) {
     link::SystemClock clock;
-    archive::MissionArchive store(archive_file(options, folder));
+    archive::MissionArchive store(archive_file(options, folder),
+                                  archive::MissionArchive::Access::kReadOnly);
     return cli::run_archive({store, clock, std::cout, std::cerr}, options.archive);
 }
 
@@ -83,6 +84,7 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kProgram: {
             archive::MissionArchive store(archive_file(options, folder));
             const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
+            cli::say_notice(kept);
             programming::RunHooks hooks;
             hooks.held_mission = [&](const programming::HeldMission& mission) {
                 return cli::held_mission_choice(kept, mission, options.force);
@@ -105,7 +107,7 @@ int run(const cli::CliOptions& options) {
             if (options.keep_in_archive) {
                 store.emplace(archive_file(options, folder));
                 request.keep = [&](const mission::DownloadedMission& mission) {
-                    cli::keep_download({*store, clock, std::cout, std::cerr}, mission);
+                    return cli::keep_download({*store, clock, std::cout, std::cerr}, mission);
                 };
             }
             return cli::run_download(context, request);

@@ -9,11 +9,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 
+#include "archive/fingerprint.h"
 #include "archive_list_model.h"
 #include "archive_window.h"
 #include "chart_view.h"
+#include "data_path_dialog.h"
 #include "line_noise.h"
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
@@ -365,6 +369,45 @@ class MissionActionsTest : public QObject {
             QVERIFY(!archive.save_button().isEnabled());
         }
         QVERIFY(archive.open_button().isEnabled());
+
+        // One byte of a log page changed behind the program's back: the list marks the
+        // record, and Open and Save As warn with the fingerprint of the pages shown.
+        const QString archive_file = rig.actions->mission_archive().path();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
+            db.setDatabaseName(archive_file);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(
+                QStringLiteral("UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00'"
+                               " || substr(pages, 702) AS BLOB)")));
+        }
+        QSqlDatabase::removeDatabase("behind");
+        archive.refresh();
+        const QModelIndex verdict = archive.model().index(0, ArchiveListModel::kVerdict);
+        QCOMPARE(verdict.data().toString(), QString("ALTERED"));
+        const QString shown = QString::fromStdString(
+            archive::mission_fingerprint(rig.actions->mission_archive().load(1)->pages));
+        archive.open_button().click();
+        rig.dialogs.save_names = {rig.path("altered.pdf")};
+        archive.save_button().click();
+        QStringList warnings;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box != nullptr && box->objectName() == "archive_warning") {
+                warnings << box->text();
+            }
+        }
+        QCOMPARE(warnings.filter("altered").filter(shown).size(), 2);
+        QVERIFY(test::pdf_text(rig.path("altered.pdf"))
+                    .contains("Mission fingerprint (SHA-256): " + shown));
+
+        // Another data folder: the open window lists its archive, and no id of the first.
+        const QString elsewhere = rig.path("elsewhere");
+        QVERIFY(QDir().mkpath(elsewhere));
+        rig.find<QPushButton>("Command1")->click();
+        test::top_level<DataPathDialog>("Data_Path")->open_on(elsewhere);
+        QCOMPARE(rig.window->settings().data_folder, elsewhere);
+        QCOMPARE(archive.model().rowCount(), 0);
     }
 };
 

@@ -115,6 +115,7 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "archive export 1 --pdf",
                              "archive export 1 --html r.html",
                              "archive list --since 2026-13-01",
+                             "archive list --since 2027-02-30",
                              "id --force"}) {
         std::istringstream words(line);
         const Args args{std::istream_iterator<std::string>(words), {}};
