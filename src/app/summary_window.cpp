@@ -18,10 +18,19 @@ namespace {
 
 using insight::LoggerTime;
 
-// The program's result texts: failures yellow on red, the rest dark blue.
+// The program's result texts: failures yellow on red, a pass dark blue, a verdict that judges
+// nothing grey.
 const QString kFailureStyle =
     QStringLiteral("background-color: red; color: yellow; font-weight: bold; padding: 4px;");
 const QString kResultStyle = QStringLiteral("color: #00008b; font-weight: bold; padding: 4px;");
+const QString kNeutralStyle = QStringLiteral("color: #505050; font-weight: bold; padding: 4px;");
+
+const QString& verdict_style(const insight::Summary& summary) {
+    if (summary.failed()) {
+        return kFailureStyle;
+    }
+    return summary.passed() ? kResultStyle : kNeutralStyle;
+}
 
 QString symbol(mission::TemperatureUnit unit) {
     switch (unit) {
@@ -107,10 +116,9 @@ QString flags_text(const insight::Summary& s) {
     if (s.time_zone && !s.time_zone->name.empty()) {
         rows +=
             row(QStringLiteral("PC time zone"),
-                QStringLiteral("%1 (UTC%2%3 h)")
-                    .arg(QString::fromStdString(s.time_zone->name))
-                    .arg(s.time_zone->utc_offset_s < 0 ? QStringLiteral("-") : QStringLiteral("+"))
-                    .arg(QLocale().toString(std::abs(s.time_zone->utc_offset_s) / 3600.0, 'g', 3)));
+                QStringLiteral("%1 (%2)").arg(
+                    QString::fromStdString(s.time_zone->name),
+                    QString::fromStdString(insight::utc_offset_text(s.time_zone->utc_offset_s))));
     }
     return text + table(rows);
 }
@@ -179,9 +187,14 @@ QLineEdit* number_field(const char* name, const QString& placeholder) {
 std::optional<double> typed_number(const QString& text, bool* valid) {
     const QString trimmed = text.trimmed();
     bool ok = trimmed.isEmpty();
-    double value = QLocale().toDouble(trimmed, &ok);
+    // Group separators are refused: "2.500" in German is not 2500.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    double value = locale.toDouble(trimmed, &ok);
     if (!ok) {
-        value = QLocale::c().toDouble(trimmed, &ok);
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        value = c.toDouble(trimmed, &ok);
     }
     ok = ok && std::isfinite(value);
     if (valid != nullptr) {
@@ -241,23 +254,24 @@ SummaryWindow::SummaryWindow(QWidget* parent)
 }
 
 void SummaryWindow::show_summary(const insight::Summary& summary,
-                                 const std::optional<mission::MissionRecord>& record,
-                                 std::optional<double> user_low, std::optional<double> user_high) {
+                                 const std::optional<mission::MissionRecord>& record) {
     verdict_->setText(QString::fromStdString(summary.verdict));
-    verdict_->setStyleSheet(summary.failed() ? kFailureStyle : kResultStyle);
+    verdict_->setStyleSheet(verdict_style(summary));
     statistics_->setText(statistics_text(summary));
-    shown_low_ = user_low;
-    shown_high_ = user_high;
+    const bool users = summary.limits.source == insight::LimitSource::kUser ||
+                       summary.limits.source == insight::LimitSource::kRemembered;
+    shown_low_ = users ? summary.limits.low : std::nullopt;
+    shown_high_ = users ? summary.limits.high : std::nullopt;
     shown_delta_h_ = summary.delta_h_kj_per_mol;
-    low_->setText(plain_number(user_low));
-    high_->setText(plain_number(user_high));
+    low_->setText(plain_number(shown_low_));
+    high_->setText(plain_number(shown_high_));
     const QString u = symbol(summary.unit);
     const auto limit_text = [&u](const std::optional<double>& v) {
         return v ? QLocale().toString(*v, 'f', 2) + QLatin1Char(' ') + u : QStringLiteral("none");
     };
     source_->setText(QStringLiteral("%1 to %2, %3")
                          .arg(limit_text(summary.limits.low), limit_text(summary.limits.high),
-                              QLatin1String(insight::source_description(summary.limits.source))));
+                              QString::fromStdString(summary.limits_source())));
     delta_h_->setText(QLocale().toString(summary.delta_h_kj_per_mol, 'g', 6));
     excursions_->clear();
     for (const insight::Excursion& e : summary.excursions.excursions) {
@@ -295,7 +309,7 @@ void SummaryWindow::read_limits() {
 
 void SummaryWindow::read_delta_h() {
     const std::optional<double> value = typed_number(delta_h_->text());
-    if (!value || !(*value > 0)) {
+    if (!value || !insight::delta_h_in_range(*value)) {
         delta_h_->setText(QLocale().toString(shown_delta_h_, 'g', 6));
         return;
     }
