@@ -18,6 +18,8 @@
 #include <QValueAxis>
 #include <sstream>
 
+#include "archive/mission_archive.h"
+#include "archive_list_model.h"
 #include "chart_view.h"
 #include "cli_commands.h"
 #include "cli_summary.h"
@@ -132,10 +134,15 @@ class SummaryWindowTest : public QObject {
         indexed<QRadioButton>(open_unit(rig), "Option1", 0)->click();
         QTRY_COMPARE(high->text(), "10");
 
-        // A limit above the other is refused and the fields show the ones in force.
+        // A limit above the other, or a dH out of 10 to 500 kJ/mol, is refused and the fields
+        // show the ones in force.
         low->setText("20");
         emit low->editingFinished();
         QCOMPARE(low->text(), "");
+        auto* delta_h = window.findChild<QLineEdit*>("delta_h");
+        delta_h->setText("500.5");
+        emit delta_h->editingFinished();
+        QCOMPARE(delta_h->text(), "83.144");
     }
 
     // The report of the download carries the logger's limits and the excursion; the same
@@ -223,6 +230,20 @@ class SummaryWindowTest : public QObject {
         rig.find<QPushButton>("Command10")->click();
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 0 h 20 min OUT OF LIMITS");
+
+        // The archive's list: a failure red, a verdict that judges nothing never in the pass
+        // colour.
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        ArchiveListModel list;
+        list.show(&kept, {});
+        QCOMPARE(list.rowCount(), 2);
+        for (int row = 0; row < list.rowCount(); ++row) {
+            const QModelIndex verdict = list.index(row, ArchiveListModel::kVerdict);
+            const QColor colour = list.data(verdict, Qt::ForegroundRole).value<QColor>();
+            QCOMPARE(colour == QColor(0xc0, 0, 0),
+                     verdict.data().toString().endsWith("OUT OF LIMITS"));
+            QVERIFY(colour != QColor(0, 0, 0x8b));
+        }
 
         // Fit to Data lasts until the next download.
         rig.find<QPushButton>("fit_to_data_button")->click();
