@@ -284,6 +284,11 @@ class SummaryWindowTest : public QObject {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QCOMPARE(typed_number("2.500"), 2.5);  // a point is a decimal point, never a group
         QCOMPARE(typed_number("2,5"), 2.5);
+        insight::Summary shown;
+        shown.limits = {1500.25, std::nullopt, insight::LimitSource::kUser};
+        SummaryWindow window;
+        window.show_summary(shown, std::nullopt);
+        QCOMPARE(window.findChild<QLineEdit*>("low_limit")->text(), "1500,25");
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         bool valid = true;
         QVERIFY(!typed_number("2,500", &valid) && !valid);
