@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+#include "insight/excursions.h"
+
 namespace frostel::app {
 
 namespace {
@@ -12,6 +14,18 @@ QString latin1(const std::string& text) {
 
 QVariant temperature(const std::optional<double>& value) {
     return value ? QVariant(QString::number(*value, 'f', 2)) : QVariant();
+}
+
+// A failure red, a pass dark blue, a verdict that judges nothing (or none kept) grey.
+QColor verdict_colour(const std::string& verdict) {
+    switch (insight::verdict_kind_of(verdict)) {
+        case insight::VerdictKind::kExcursions:
+            return QColor(0xc0, 0x00, 0x00);
+        case insight::VerdictKind::kWithinLimits:
+            return QColor(0x00, 0x00, 0x8b);
+        default:
+            return QColor(0x50, 0x50, 0x50);
+    }
 }
 
 }  // namespace
@@ -58,10 +72,13 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
             index.column() == kSamples || index.column() == kMinimum || index.column() == kMaximum;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
+    const archive::MissionRecord& r = record(index.row());
+    if (role == Qt::ForegroundRole && index.column() == kVerdict) {
+        return verdict_colour(r.verdict);
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }
-    const archive::MissionRecord& r = record(index.row());
     switch (index.column()) {
         case kLogger:
             return latin1(r.logger_id);

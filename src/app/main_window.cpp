@@ -432,9 +432,10 @@ void MainWindow::convert_chart(mission::TemperatureUnit from, mission::Temperatu
         chart_->set_y(static_cast<int>(i), converted[i]);
     }
     const datafile::ChartDocument& document = chart_->document();
-    const insight::Limits user = insight::converted(
-        {document.low_limit, document.high_limit, insight::LimitSource::kUser}, from, to);
-    chart_->set_user_limits(user.low, user.high);
+    const insight::Limits user =
+        insight::converted({document.low_limit, document.high_limit, insight::LimitSource::kUser},
+                           from, to, limit_round_trip_);
+    chart_->set_user_limits(user.low, user.high, document.limits_set_on);
     const mission::AxisRange range = mission::axis_range(to);
     chart_->set_left_axis_range(range.minimum, range.maximum);
     chart_->set_left_axis_title(token_text(to));

@@ -8,6 +8,7 @@
 #include <limits>
 #include <utility>
 
+#include "insight/statistics.h"
 #include "mission/temperature_unit.h"
 #include "platform/local_date_time.h"
 #include "programming/program_arguments.h"
@@ -114,7 +115,7 @@ bool parse_summary_option(SummaryOptions& options, const std::string& name,
     }
     if (name == "--delta-h") {
         options.delta_h_kj_per_mol = parse_number(value);
-        return options.delta_h_kj_per_mol && *options.delta_h_kj_per_mol > 0;
+        return options.delta_h_kj_per_mol && insight::delta_h_in_range(*options.delta_h_kj_per_mol);
     }
     return false;
 }

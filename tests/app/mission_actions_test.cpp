@@ -151,9 +151,10 @@ class MissionActionsTest : public QObject {
         rig.load_data();
 
         // 44.566875 and 34.05709263392857 degrees Celsius after the sensor's correction.
-        QCOMPARE(rig.chart().y(0), 44.566875 * 1.8 + 32 - 12.8);
-        QCOMPARE(rig.chart().y(1), 34.05709263392857 * 1.8 + 32 - 12.8);
-        QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"99.42", "80.50"}));
+        // The offset is in degrees Celsius: -12.8 of them before the conversion.
+        QCOMPARE(rig.chart().y(0), (44.566875 - 12.8) * 1.8 + 32);
+        QCOMPARE(rig.chart().y(1), (34.05709263392857 - 12.8) * 1.8 + 32);
+        QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"89.18", "70.26"}));
         auto* slider = rig.actions->programming_window().findChild<QScrollBar*>("HScroll2");
         QVERIFY(slider != nullptr);
         QCOMPARE(slider->value(), -128);

@@ -100,6 +100,8 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "download --limits 2:8:9",
                              "download --delta-h 0",
                              "download --delta-h inf",
+                             "download --delta-h 9.99",
+                             "download --delta-h 500.01",
                              "summary",
                              "summary --summary s.json",
                              "summary a.frd --limits",
