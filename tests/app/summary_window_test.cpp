@@ -234,8 +234,8 @@ class SummaryWindowTest : public QObject {
         // The archive's list: a failure red, a verdict that judges nothing never in the pass
         // colour.
         archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
-        ArchiveListModel list;
-        list.show(&kept, {});
+        ArchiveListModel list([&kept]() -> archive::MissionArchive& { return kept; });
+        list.show({});
         QCOMPARE(list.rowCount(), 2);
         for (int row = 0; row < list.rowCount(); ++row) {
             const QModelIndex verdict = list.index(row, ArchiveListModel::kVerdict);
