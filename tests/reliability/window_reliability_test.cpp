@@ -1,6 +1,5 @@
 // The main window under abuse: closed during each logger operation, through a long working
 // day, and with its reader pulled out mid-run.
-#include <sys/resource.h>
 #include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,6 +73,15 @@ struct Desk {
     }
 };
 
+// A PC with a reader on virtual time; the reader's port is the test's to choose.
+struct SimulatedPc {
+    link::VirtualClock clock;
+    sim::SimSerialPort ports{clock};
+    sim::LoggerModel logger;
+    sim::ReaderBox box{logger};
+    ForwardingPort port{ports};
+};
+
 // Prints every save dialog it is asked for.
 struct PrintingDialogs final : app::FileNameDialogs {
     QString save_name(QWidget*, const QString&, const QString&) override {
@@ -87,18 +95,14 @@ struct PrintingDialogs final : app::FileNameDialogs {
 // once `operation` (download, search or program) has made a few requests. It prints "closing"
 // then, and afterwards every request and dialog that still comes; the exit must end it first.
 int close_during(std::string_view operation, const QString& folder) {
-    link::VirtualClock clock;
-    sim::SimSerialPort ports(clock);
-    sim::LoggerModel logger;
-    sim::ReaderBox box(logger);
+    SimulatedPc pc;
     sim::SimMission mission;
     mission.temperatures.assign(8192, 4.5);
-    sim::load_mission(logger, mission);
+    sim::load_mission(pc.logger, mission);
     // The search finds the reader on the last port, long after the close.
-    ports.attach(operation == "search" ? 30 : 1, box);
-    ForwardingPort port(ports);
+    pc.ports.attach(operation == "search" ? 30 : 1, pc.box);
     PrintingDialogs dialogs;
-    Desk desk(port, clock, folder, 1, dialogs, app::end_process_at_once);
+    Desk desk(pc.port, pc.clock, folder, 1, dialogs, app::end_process_at_once);
     int requests = 0;
     bool closed = false;
     const auto count_request = [&] {
@@ -112,8 +116,8 @@ int close_during(std::string_view operation, const QString& folder) {
             });
         }
     };
-    port.on_open = [&](int) { count_request(); };
-    port.on_write = count_request;
+    pc.port.on_open = [&](int) { count_request(); };
+    pc.port.on_write = count_request;
     if (operation == "download") {
         desk.load_data->click();
     } else if (operation == "search") {
@@ -158,12 +162,6 @@ long resident_kib() {
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-long peak_kib() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 class WindowReliabilityTest : public QObject {
     Q_OBJECT
 
@@ -191,36 +189,33 @@ class WindowReliabilityTest : public QObject {
         constexpr int kDownloads = 200;
         constexpr int kProgrammingRuns = 50;
         QTemporaryDir folder;
-        link::VirtualClock clock;
-        sim::SimSerialPort port(clock);
-        sim::LoggerModel logger;
-        sim::ReaderBox box(logger);
-        port.attach(1, box);
-        const sim::SimMission cold_room = *sim::sample_mission("cold-room", clock.local_now());
+        SimulatedPc pc;
+        pc.ports.attach(1, pc.box);
+        const sim::SimMission cold_room = *sim::sample_mission("cold-room", pc.clock.local_now());
         NoDialogs dialogs;
-        Desk desk(port, clock, folder.path(), 1, dialogs);
+        Desk desk(pc.port, pc.clock, folder.path(), 1, dialogs);
 
         const auto download = [&] {
-            sim::load_mission(logger, cold_room);
-            box.clear_log();
+            sim::load_mission(pc.logger, cold_room);
+            pc.box.clear_log();
             desk.load_data->click();
             QCOMPARE(desk.window.chart().points().size(), std::size_t{576});
         };
         download();  // everything allocated once
         const long start = resident_kib();
-        std::printf("resident at start: %ld KiB (peak %ld KiB)\n", start, peak_kib());
+        std::printf("resident at start: %ld KiB\n", start);
         for (int i = 1; i < kDownloads; ++i)
             download();
         const auto [run, result] = desk.programming();
         for (int i = 0; i < kProgrammingRuns; ++i) {
-            box.clear_log();
+            pc.box.clear_log();
             run->click();
             QCOMPARE(result->text(), QString("PROGRAMMING OK"));
         }
         download();
         const long end = resident_kib();
-        std::printf("resident at end:   %ld KiB (peak %ld KiB) after %d downloads and %d runs\n",
-                    end, peak_kib(), kDownloads + 1, kProgrammingRuns);
+        std::printf("resident at end:   %ld KiB after %d downloads and %d runs\n", end,
+                    kDownloads + 1, kProgrammingRuns);
 #if !defined(__SANITIZE_ADDRESS__)
         QVERIFY2(end - start < 32 * 1024, qPrintable(QString::number(end - start)));
 #endif
