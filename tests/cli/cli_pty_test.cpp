@@ -310,6 +310,11 @@ TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
     EXPECT_EQ(unkept.out, kept.out);  // every other output still written
     EXPECT_NE(unkept.err.find("not archived: it was written by a newer version"), std::string::npos)
         << unkept.err;
+    const ProcessResult unchecked = cli({"program"});
+    EXPECT_EQ(unchecked.exit_code, 1);
+    EXPECT_EQ(
+        unchecked.err,
+        "The archive cannot be checked: it was written by a newer version of this program.\n");
 }
 
 }  // namespace

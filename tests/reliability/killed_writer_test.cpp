@@ -1,5 +1,6 @@
 // Writers killed at random moments never leave a half-written file under the chosen name nor
-// cost an archive record, and two archive writers at once lose none.
+// cost an archive record; two archive writers at once, and several programs opening a new
+// archive at once, lose none.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,6 +122,41 @@ TEST(KilledWriter, EveryEarlierArchiveRecordStaysWholeAndTwoWritersLoseNone) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(whole_records(rig.path()), records + 2 * each);
+}
+
+// Six programs open a new archive at the same moment, each to keep one download: none
+// fails, none is lost.
+TEST(KilledWriter, ProgramsOpeningANewArchiveAtOnceEachKeepTheirDownload) {
+    constexpr int kPrograms = 6;
+    constexpr int kRounds = 20;
+    ArchiveRig rig;
+    const mission::DownloadedMission base =
+        rig.download(ArchiveRig::mission("Opened at once", {2026, 4, 1, 6, 0, 0}, 50));
+    for (int round = 0; round < kRounds; ++round) {
+        const QString path = rig.folder.filePath(QStringLiteral("round-%1.sqlite").arg(round));
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        std::vector<pid_t> programs;
+        for (int n = 0; n < kPrograms; ++n) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::close(go[1]);
+                char byte = 0;
+                (void)!::read(go[0], &byte, 1);  // returns when the parent closes its end
+                MissionArchive archive(path);
+                ::_exit(archive.archive(ArchiveRig::variant(base, n), rig.stamp) ? 0 : 1);
+            }
+            programs.push_back(child);
+        }
+        ::close(go[0]);
+        ::close(go[1]);
+        for (const pid_t program : programs) {
+            int status = -1;
+            ::waitpid(program, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        EXPECT_EQ(whole_records(path), std::size_t{kPrograms}) << "round " << round;
+    }
 }
 
 }  // namespace
