@@ -270,6 +270,7 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     const ProcessResult altered = cli({"archive", "verify", "1"});
     EXPECT_EQ(altered.exit_code, 1);
     EXPECT_EQ(altered.out, "1\tALTERED\n");
+    EXPECT_NE(cli({"archive", "show", "1"}).err.find("record 1 was altered"), std::string::npos);
 
     // An altered record holds nothing, nor keeps the real download out.
     EXPECT_EQ(cli({"program"}).exit_code, 1);
