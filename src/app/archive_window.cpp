@@ -65,6 +65,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->hide();
     list_->horizontalHeader()->setStretchLastSection(true);
+    // Columns sized to the rows in sight: each row shown is verified, which reads its pages.
+    list_->horizontalHeader()->setResizeContentsPrecision(0);
     list_->setWordWrap(false);
     result_->setObjectName(QStringLiteral("verify_result"));
     result_->setAlignment(Qt::AlignCenter);
