@@ -242,8 +242,7 @@ bool MissionArchive::fail(const QString& error) {
 bool MissionArchive::fail(const QSqlError& error) {
     fail(error.text());
     if (is_damage(error) && open_ && access_ == Access::kReadWrite) {
-        close_file();
-        open_ = set_aside_damaged_file() && !connect_file().has_value();
+        open_ = start_anew();
     }
     return false;
 }
@@ -251,10 +250,14 @@ bool MissionArchive::fail(const QSqlError& error) {
 bool MissionArchive::open_file() {
     const std::optional<QSqlError> error = connect_file();
     if (error && is_damage(*error) && access_ == Access::kReadWrite) {
-        close_file();
-        return set_aside_damaged_file() && !connect_file().has_value();
+        return start_anew();
     }
     return !error.has_value();
+}
+
+bool MissionArchive::start_anew() {
+    close_file();
+    return set_aside_damaged_file() && !connect_file().has_value();
 }
 
 // Another program opening or migrating the same file at this moment makes SQLite answer

@@ -154,6 +154,8 @@ class MissionArchive {
     std::optional<QSqlError> connect_once();
     std::optional<QSqlError> quick_check();
     void close_file();
+    // The damaged file set aside and a new archive started in its place.
+    bool start_anew();
     bool set_aside_damaged_file();
     bool fail(const QString& error);
     // Notes `error`; a damaged file is set aside and a new archive started.
