@@ -264,7 +264,8 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
         ASSERT_TRUE(db.open());
         QSqlQuery query(db);
         EXPECT_TRUE(query.exec(QStringLiteral(
-            "UPDATE missions SET pages = substr(pages, 1, 700) || x'00' || substr(pages, 702)")));
+            "UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00' || substr(pages, 702)"
+            " AS BLOB)")));
     }
     QSqlDatabase::removeDatabase("behind");
     const ProcessResult altered = cli({"archive", "verify", "1"});
