@@ -2,12 +2,15 @@
 // on Linux a read-only mount in a private mount namespace.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #ifdef __linux__
 #include <sched.h>
@@ -47,6 +50,48 @@ TEST_F(WholeFile, ReplacesTheFileAndKeepsItsPermissionsWithNothingLeftBeside) {
     }
     EXPECT_FALSE(write_whole_file(folder / "no-such-folder" / "x", "x"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// `write` as an ordinary user: root passes every permission check, so a root test runs it in
+// a child that has given up root for good.
+bool as_ordinary_user(const std::function<bool()>& write) {
+    if (::geteuid() != 0) {
+        return write();
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        const bool dropped = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        ::_exit(dropped && write() ? 0 : 1);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(WholeFile, AFileTheUserMayNotWriteStaysAndOwnerAndGroupAreKept) {
+    fs::permissions(folder, fs::perms::all);
+    const fs::path file = folder / "week49.frd";
+    ASSERT_TRUE(write_whole_file(file, "old"));
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(write_whole_file(file, "kept"));
+        struct stat owned {};
+        ASSERT_EQ(::stat(file.c_str(), &owned), 0);
+        EXPECT_EQ(owned.st_uid, 65534U);
+        EXPECT_EQ(owned.st_gid, 65534U);
+    }
+    fs::permissions(file, fs::perms(0444));
+    EXPECT_FALSE(as_ordinary_user([&] { return write_whole_file(file, "new"); }));
+    EXPECT_NE(content_of(file), "new");
+    fs::permissions(file, fs::perms(0644));
+    EXPECT_TRUE(as_ordinary_user([&] { return write_whole_file(file, "new"); }));
+    EXPECT_EQ(content_of(file), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+    // The longest names a folder holds save too: the new file's name must fit beside them.
+    const fs::path longest = folder / std::string(250, 'n');
+    EXPECT_TRUE(write_whole_file(longest, "long"));
+    EXPECT_EQ(content_of(longest), "long");
 }
 
 TEST_F(WholeFile, WritesThroughSymbolicLinksAndKeepsThem) {
