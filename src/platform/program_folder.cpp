@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryFile>
 
 namespace frostel::platform {
@@ -32,6 +33,14 @@ QString program_folder() {
     return choose_program_folder(
         QCoreApplication::applicationDirPath(),
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), portable);
+}
+
+QString pc_user_at_host() {
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) {
+        user = qEnvironmentVariable("USERNAME");  // the name Windows gives it
+    }
+    return user + QLatin1Char('@') + QSysInfo::machineHostName();
 }
 
 QString default_data_folder() {

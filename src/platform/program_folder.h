@@ -24,6 +24,9 @@ using FolderCheck = std::function<bool(const QString& folder)>;
 // The rule above for this process (QStandardPaths::AppConfigLocation as the per-user folder).
 [[nodiscard]] QString program_folder();
 
+// Who works on this PC, as "user@host", for what a download keeps of its origin.
+[[nodiscard]] QString pc_user_at_host();
+
 // The data folder while the settings name none: the user's documents folder.
 [[nodiscard]] QString default_data_folder();
 

@@ -127,7 +127,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     std::ifstream in(csv);
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "time,temperature");
+    EXPECT_EQ(line, "time,temperature_kelvin");
     int rows = 0;
     double warmest = 0;
     while (std::getline(in, line)) {
@@ -154,7 +154,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     const QJsonObject door = excursions[0].toObject();
     EXPECT_EQ(door["direction"].toString(), "above");
     EXPECT_EQ(door["seconds"].toInt(), 3600);
-    EXPECT_EQ(door["peak"].toObject()["value"].toDouble(), warmest);
+    EXPECT_NEAR(door["peak"].toObject()["value"].toDouble(), warmest, 1e-6);
     EXPECT_EQ(json["above"].toObject(), (QJsonObject{{"samples", 6}, {"seconds", 3600}}));
     const QJsonObject flags = json["flags"].toObject();
     EXPECT_TRUE(flags["high_alarm"].toBool());
@@ -167,7 +167,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
          {"Mission report", "1 EXCURSION, 1 h 0 min OUT OF LIMITS",
           "Limits: Low 275.15, high 281.15 KELVIN (the logger's alarm thresholds)",
           "Statistics (KELVIN)", "HIGH ALARM FLAG SET BY THE LOGGER !", "Page 1 of 4",
-          "Mission fingerprint (SHA-256): "}) {
+          "Mission fingerprint (SHA-256 of the downloaded memory pages): "}) {
         EXPECT_NE(first_page.find(expected), std::string::npos) << expected << "\n" << first_page;
     }
     EXPECT_NE(pdf_text(report, 4).find("All samples"), std::string::npos);
@@ -224,8 +224,15 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     // Kept once, however often downloaded; shown and exported from its pages.
     const ProcessResult kept = cli({"download"});
     EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
-    EXPECT_NE(cli({"download"}).err.find("archive: record 1 (downloaded again)\n"),
+    // A report that cannot be written costs neither the archive nor the other outputs.
+    const fs::path unreported = folder / "unreported.csv";
+    const ProcessResult partly = cli({"download", "--report", (folder / "none" / "r.pdf").string(),
+                                      "--csv", unreported.string()});
+    EXPECT_EQ(partly.exit_code, 1);
+    EXPECT_NE(partly.err.find("archive: record 1 (downloaded again)\n"), std::string::npos);
+    EXPECT_NE(partly.err.find("frostel-cli: cannot write " + (folder / "none" / "r.pdf").string()),
               std::string::npos);
+    EXPECT_TRUE(fs::exists(unreported));
     const ProcessResult list = cli({"archive", "list", "--since", start.substr(0, 10)});
     EXPECT_EQ(list.out.substr(0, list.out.rfind('\t') + 1).substr(0, 2 + 17 + 20 + 4),
               "1\t" + unkept.err.substr(8, 16) + "\t" + start + "\t576\t");
@@ -239,10 +246,11 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(cli({"archive", "export", "1", "--csv", csv.string()}).exit_code, 0);
     std::ifstream exported(csv);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), kept.out);
-    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "kept.frd").string()}).exit_code,
-              0);
+    // ".frd" is added to a name that lacks it, so the chart document is "run.49.tee".
+    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "run.49").string()}).exit_code, 0);
+    EXPECT_TRUE(fs::exists(folder / "run.49.tee"));
     // The exported pair keeps the logger's record: its summary has the logger's flags.
-    const ProcessResult kept_summary = cli({"summary", (folder / "kept.frd").string()});
+    const ProcessResult kept_summary = cli({"summary", (folder / "run.49.frd").string()});
     EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(kept_summary.out))["flags"]
                   .toObject()["device_samples"]
                   .toInt(),
@@ -251,7 +259,8 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
     const fs::path pdf = folder / "kept.pdf";
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
-    EXPECT_NE(pdf_text(pdf, 1).find("Mission fingerprint (SHA-256): " + fingerprint),
+    EXPECT_NE(pdf_text(pdf, 1).find(
+                  "Mission fingerprint (SHA-256 of the downloaded memory pages): " + fingerprint),
               std::string::npos);
 
     const ProcessResult intact = cli({"archive", "verify"});
