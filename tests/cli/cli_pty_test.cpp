@@ -47,6 +47,31 @@ struct CliOverPseudoTerminal : ::testing::Test {
     }
 };
 
+// An installed copy (here under a prefix of the test's own) keeps its files in the per-user
+// folder, never beside itself, and says so when HOME gives it none.
+TEST_F(CliOverPseudoTerminal, AnInstalledCopyNeedsAHomeOfTheUsersOwn) {
+    const fs::path installed = folder / "usr" / "bin" / "frostel-cli";
+    fs::create_directories(installed.parent_path());
+    fs::create_directories(folder / "usr" / "share" / "applications");
+    fs::copy_file(FROSTEL_CLI, installed);
+    std::ofstream(folder / "usr" / "share" / "applications" / FROSTEL_DESKTOP_ID ".desktop");
+    const std::string data = folder.string();
+    const std::string cli = installed.string();
+    for (const auto& [home, problem] : {std::pair{"-uHOME", "frostel-cli: HOME is not set"},
+                                        {"HOME=/", "frostel-cli: HOME is \"/\""}}) {
+        const ProcessResult refused = run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli,
+                                                   "--data-folder", data, "archive", "list"});
+        EXPECT_EQ(refused.exit_code, 1);
+        EXPECT_TRUE(refused.err.starts_with(problem)) << refused.err;
+    }
+    const std::string home = "HOME=" + (folder / "home").string();
+    const ProcessResult listed = run_process(
+        {"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli, "--data-folder", data, "archive", "list"});
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_TRUE(fs::is_directory(folder / "home" / ".config" / "frostel"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(installed.parent_path()), {}), 1);
+}
+
 TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--serial", "0000FEDCBA98"}));
     EXPECT_EQ(fs::read_symlink(folder / "ports" / "COM4"), sim.device());

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #ifdef __linux__
 #include <sched.h>
@@ -116,21 +117,57 @@ TEST_F(WholeFile, WritesThroughSymbolicLinksAndKeepsThem) {
     EXPECT_FALSE(write_whole_file(folder / "loop", "x"));
 }
 
-TEST(ProgramFolder, TheExecutablesFolderWhenWritableElseThePerUserFolderMadeOnFirstUse) {
+TEST(ProgramFolder, TheExecutablesFolderWhenPortableElseThePerUserFolderMadeOnFirstUse) {
     QTemporaryDir temporary;
     const QString executable_folder = temporary.filePath(QStringLiteral("bin"));
-    const QString per_user = temporary.filePath(QStringLiteral("home/.config/frostel"));
-    const auto writable = [](const QString&) { return true; };
-    const auto read_only = [](const QString&) { return false; };
-    EXPECT_EQ(choose_program_folder(executable_folder, per_user, writable), executable_folder);
+    const QString home = temporary.filePath(QStringLiteral("home"));
+    const QString per_user = home + QStringLiteral("/.config/frostel");
+    const auto portable = [](const QString&) { return true; };
+    const auto installed = [](const QString&) { return false; };
+    EXPECT_EQ(choose_program_folder(executable_folder, per_user, home, portable).path,
+              executable_folder);
     EXPECT_FALSE(QDir(per_user).exists());
-    EXPECT_EQ(choose_program_folder(executable_folder, per_user, read_only), per_user);
-    EXPECT_TRUE(QDir(per_user).exists());
-    EXPECT_EQ(choose_program_folder(executable_folder, per_user, read_only), per_user);
+    for (int run = 0; run < 2; ++run) {
+        const ProgramFolder chosen =
+            choose_program_folder(executable_folder, per_user, home, installed);
+        EXPECT_EQ(chosen.path, per_user);
+        EXPECT_TRUE(chosen.problem.isEmpty());
+    }
+
+    // No home of the user's own, or none that can be written: said, never "//.config".
+    QFile file(temporary.filePath(QStringLiteral("a-file")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QString under_a_file = file.fileName() + QStringLiteral("/.config/frostel");
+    for (const auto& [user_home, folder, problem] :
+         {std::tuple{QString(), QStringLiteral("/.config/frostel"), "HOME is not set"},
+          {QStringLiteral("/"), QStringLiteral("//.config/frostel"), "HOME is \"/\""},
+          {file.fileName(), under_a_file, "cannot be written"}}) {
+        const ProgramFolder chosen =
+            choose_program_folder(executable_folder, folder, user_home, installed);
+        EXPECT_TRUE(chosen.path.isEmpty()) << chosen.path.toStdString();
+        EXPECT_TRUE(chosen.problem.contains(QLatin1String(problem)))
+            << chosen.problem.toStdString();
+    }
+    EXPECT_FALSE(QDir(QStringLiteral("/.config/frostel")).exists());
 
     EXPECT_TRUE(folder_can_be_written(temporary.path()));
     EXPECT_FALSE(folder_can_be_written(temporary.filePath(QStringLiteral("missing"))));
-    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("a-file")});
+}
+
+// Installed under any prefix (a package's /usr, a build's /usr/local, /opt/x), never portable.
+TEST(ProgramFolder, AnInstalledCopyIsKnownByTheDesktopEntryBesideItsFolder) {
+    QTemporaryDir temporary;
+    const QString prefix = temporary.filePath(QStringLiteral("opt/x"));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    EXPECT_FALSE(is_installed_copy(prefix + QStringLiteral("/bin")));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/share/applications")));
+    QFile entry(prefix + QStringLiteral("/share/applications/" FROSTEL_DESKTOP_ID ".desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(is_installed_copy(prefix + QStringLiteral("/bin")));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/tools")));
+    EXPECT_FALSE(is_installed_copy(prefix + QStringLiteral("/tools")));
 }
 
 #ifdef __linux__
@@ -152,7 +189,8 @@ TEST(ProgramFolder, AReadOnlyMountIsNotWritableEvenForRoot) {
         ::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
     const bool writable = folder_can_be_written(bin);
     const QString chosen = choose_program_folder(bin, temporary.filePath(QStringLiteral("user")),
-                                                 folder_can_be_written);
+                                                 temporary.path(), folder_can_be_written)
+                               .path;
     ::umount(path.constData());
     if (!read_only) {
         GTEST_SKIP() << "no read-only remount here";
