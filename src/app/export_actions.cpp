@@ -84,7 +84,7 @@ void ExportActions::save_report() {
 void ExportActions::write_report(const QString& name) {
     const report::ReportModel model = report::build_report(
         shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked()});
-    if (!report::write_report_pdf(name, model, report::paper_for(QLocale()))) {
+    if (!report::write_report_pdf(name, model, report::user_paper(QLocale()))) {
         show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
     }
 }

@@ -615,6 +615,18 @@ QPageSize::PageSizeId paper_for(const QLocale& locale) {
     return letter ? QPageSize::Letter : QPageSize::A4;
 }
 
+QPageSize::PageSizeId user_paper(const QLocale& locale) {
+    for (const char* variable : {"LC_ALL", "LC_PAPER"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty()) {
+            // "en_US.UTF-8@euro": the language and territory alone name a QLocale.
+            return paper_for(
+                QLocale(name.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0)));
+        }
+    }
+    return paper_for(locale);
+}
+
 int report_page_count(const ReportModel& model, QPageSize::PageSizeId paper) {
     QBuffer scratch;
     scratch.open(QIODevice::WriteOnly);

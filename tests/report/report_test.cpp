@@ -278,6 +278,20 @@ class ReportTest : public QObject {
         QCOMPARE(paper_for(QLocale(QLocale::English, QLocale::Canada)), QPageSize::Letter);
         QCOMPARE(paper_for(QLocale(QLocale::German, QLocale::Germany)), QPageSize::A4);
         QCOMPARE(paper_for(QLocale(QLocale::English, QLocale::UnitedKingdom)), QPageSize::A4);
+        // The user's choice for paper holds over the language the program speaks.
+        const QByteArray all = qgetenv("LC_ALL");
+        const QByteArray paper = qgetenv("LC_PAPER");
+        qunsetenv("LC_ALL");
+        const QLocale german(QLocale::German, QLocale::Germany);
+        qputenv("LC_PAPER", "en_US.UTF-8");
+        QCOMPARE(user_paper(german), QPageSize::Letter);
+        qputenv("LC_PAPER", "de_DE.UTF-8@euro");
+        QCOMPARE(user_paper(QLocale(QLocale::English, QLocale::UnitedStates)), QPageSize::A4);
+        qunsetenv("LC_PAPER");
+        QCOMPARE(user_paper(QLocale(QLocale::English, QLocale::Canada)), QPageSize::Letter);
+        for (const auto& [name, value] : {std::pair{"LC_ALL", all}, {"LC_PAPER", paper}}) {
+            (void)(value.isNull() ? qunsetenv(name) : qputenv(name, value));
+        }
         const ReportModel model = build_report(cold_room(steady(500)), kFrozen);
         for (const auto& [paper, size] : {std::pair{QPageSize::A4, QSize(331, 468)},
                                           std::pair{QPageSize::Letter, QSize(340, 440)}}) {
