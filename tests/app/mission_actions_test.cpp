@@ -408,7 +408,8 @@ class MissionActionsTest : public QObject {
         }
         QCOMPARE(warnings.filter("altered").filter(shown).size(), 2);
         QVERIFY(test::pdf_text(rig.path("altered.pdf"))
-                    .contains("Mission fingerprint (SHA-256): " + shown));
+                    .contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
+                              shown));
 
         // Another data folder: the open window lists its archive, and no id of the first.
         const QString elsewhere = rig.path("elsewhere");

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <fstream>
 
+#include "archive/mission_archive.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "support/archive_rig.h"
@@ -64,6 +65,8 @@ TEST_F(CliOverPseudoTerminal, AnInstalledCopyNeedsAHomeOfTheUsersOwn) {
         EXPECT_EQ(refused.exit_code, 1);
         EXPECT_TRUE(refused.err.starts_with(problem)) << refused.err;
     }
+    // The archive is listed read-only, so it must be there.
+    { const archive::MissionArchive made(archive::archive_path(QString::fromStdString(data))); }
     const std::string home = "HOME=" + (folder / "home").string();
     const ProcessResult listed = run_process(
         {"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli, "--data-folder", data, "archive", "list"});
