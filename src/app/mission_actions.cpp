@@ -18,6 +18,8 @@
 #include "insight/chart_summary.h"
 #include "main_window.h"
 #include "mission_text_box.h"
+#include "platform/local_date_time.h"
+#include "platform/program_folder.h"
 #include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
 #include "summary_actions.h"
@@ -58,9 +60,7 @@ void MissionActions::Command10_Click() {
         {window_.logger_commands(), window_.clock(), port,
          QFile::encodeName(window_.program_folder()).toStdString(), insight::pc_time_zone()},
         *this);
-    if (mission) {
-        fingerprint_ = archive::mission_fingerprint(mission->pages);
-    } else {
+    if (!mission) {
         show_identity(before);
     }
 }
@@ -68,34 +68,41 @@ void MissionActions::Command10_Click() {
 MissionActions::ShownIdentity MissionActions::shown_identity() const {
     return {window_.logger_label().text(), window_.chart().document().title_lines.value(0),
             window_.mission_text().text(),
-            programming_.isNull() ? 0 : programming_->settings().calibration};
+            programming_.isNull() ? 0 : programming_->settings().calibration, shown_.mission_text};
 }
 
 void MissionActions::show_identity(const ShownIdentity& identity) {
     window_.logger_label().setText(identity.caption);
     window_.chart().set_title_line(identity.title_line);
     window_.mission_text().set_text(identity.mission_text);
+    shown_.mission_text = identity.shown_text;
     if (!programming_.isNull()) {
         programming_->preset_calibration(identity.calibration);
     }
 }
 
+// A pair whose chart document is missing or cannot be read leaves the mission shown whole:
+// its text, points and fingerprint.
 void MissionActions::Command2_Click() {
     const QString name = window_.file_dialogs().open_name(&window_, window_.settings().data_folder,
                                                           kOpenDataFileFilter);
     if (name.isEmpty()) {
         return;
     }
+    const QString chart_name = datafile::chart_document_name(name);
+    std::optional<datafile::ChartDocument> document = datafile::read_chart_document(chart_name);
+    if (!document) {
+        show_warning(
+            &window_, "retrieve_failed", tr("Retrieve Data From Disk"),
+            tr("%1 cannot be read as a Frostel chart; the mission shown stays.").arg(chart_name));
+        return;
+    }
+    const std::optional<report::ReportInput> pair = report::saved_pair_report_input(name);
     window_.logger_label().clear();
-    window_.mission_text().set_text(QString());
-    if (const std::optional<QString> text = datafile::read_data_file(name)) {
-        window_.mission_text().set_text(*text);
-    }
-    // A chart document that cannot be read leaves the chart as it was.
-    if (window_.chart().import_template(datafile::chart_document_name(name))) {
-        const auto pair = report::saved_pair_report_input(name);
-        fingerprint_ = pair ? pair->fingerprint : std::string();
-    }
+    window_.mission_text().set_text(datafile::read_data_file(name).value_or(QString()));
+    window_.chart().set_document(std::move(*document));
+    shown_ = {pair ? pair->mission_text : std::string(), pair ? pair->fingerprint : std::string(),
+              report::saved_pair_basis(name)};
     QCoreApplication::processEvents();
     window_.refill_table(false);
     show_fixed_range();
@@ -162,13 +169,16 @@ bool MissionActions::show_archived(std::int64_t id) {
         warn(tr("Record %1 cannot be shown: %2").arg(id).arg(store.error()));
         return false;
     }
-    fingerprint_ = archive::mission_fingerprint(stored->pages);
+    shown_.fingerprint = archive::mission_fingerprint(stored->pages);
+    shown_.fingerprint_basis = std::string(report::kPagesFingerprintBasis);
+    window_.chart().set_download_origin(
+        datafile::DownloadOrigin{shown_.fingerprint, stored->record.downloaded_at, {}, {}});
     const std::optional<archive::Verification> verdict = store.verify(id);
     if (!verdict || !archive::verifies(*verdict)) {
         warn(tr("Record %1 was altered after it was archived: what the archive lists may not be "
                 "what was downloaded.\nThe pages shown have the fingerprint %2.")
                  .arg(id)
-                 .arg(QString::fromStdString(fingerprint_)));
+                 .arg(QString::fromStdString(shown_.fingerprint)));
     }
     return true;
 }
@@ -187,7 +197,7 @@ void MissionActions::save_archived(std::int64_t id) {
     if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
         window_.export_actions().write_report(name);
     } else if (!name.isEmpty()) {
-        save_mission(with_extension(name, kDataFileExtension));
+        save_mission(name);
     }
 }
 
@@ -258,6 +268,7 @@ void MissionActions::set_chart_title(const std::string& logger_id) {
 
 void MissionActions::set_mission_text(const std::string& text) {
     window_.mission_text().set_text(from_bytes(text));
+    shown_.mission_text = text;
 }
 
 void MissionActions::set_calibration_offset(int tenths) {
@@ -307,8 +318,14 @@ void MissionActions::record_download(const mission::DownloadedMission& mission) 
         show_warning(&window_, "mission_cleared_warning", tr("Load Data"),
                      QString::fromLatin1(mission::kMissionClearedText));
     }
+    const archive::Stamp stamp = archive::stamp_now(window_.clock());
+    shown_.fingerprint = archive::mission_fingerprint(mission.pages);
+    shown_.fingerprint_basis = std::string(report::kPagesFingerprintBasis);
+    window_.chart().set_download_origin(
+        datafile::DownloadOrigin{shown_.fingerprint, platform::format_iso(stamp.local_time),
+                                 platform::pc_user_at_host().toStdString(), std::nullopt});
     archive::MissionArchive& store = mission_archive();
-    if (!store.archive(mission, archive::stamp_now(window_.clock()))) {
+    if (!store.archive(mission, stamp)) {
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
                  .arg(store.is_open()
                           ? store.error()
@@ -324,11 +341,12 @@ void MissionActions::offer_save() {
     const QString name =
         window_.file_dialogs().save_name(&window_, window_.settings().data_folder, kDataFileFilter);
     if (!name.isEmpty()) {
-        save_mission(with_extension(name, kDataFileExtension));
+        save_mission(name);
     }
 }
 
-void MissionActions::save_mission(const QString& data_file_name) {
+void MissionActions::save_mission(const QString& chosen_name) {
+    const QString data_file_name = datafile::data_file_name(chosen_name);
     // Each half is skipped on its own when it cannot be written; neither ever half-writes.
     (void)datafile::write_data_file(data_file_name, window_.mission_text().text());
     (void)window_.chart().export_template(datafile::chart_document_name(data_file_name));

@@ -97,17 +97,19 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
 }
 
 // The pair a download followed by a save would write, in degrees Celsius, with the logger's
-// record for the summary.
+// record for the summary and the archive's fingerprint and time of the download.
 bool write_pair(const std::filesystem::path& file, const mission::DownloadedMission& mission,
-                const link::Clock& clock) {
+                const archive::MissionRecord& kept, const link::Clock& clock) {
     datafile::ChartDocument document;
     document.title_lines = {QString::fromStdString(mission.header.logger_id)};
     document.points = mission::chart_points(mission, clock);
     document.mission = mission.record;
+    document.download =
+        datafile::DownloadOrigin{kept.fingerprint, kept.downloaded_at, {}, std::nullopt};
     const mission::AxisRange range = mission::axis_range(mission.unit);
     document.left = {QString::fromLatin1(mission::unit_token(mission.unit)), range.minimum,
                      range.maximum, false};
-    const QString name = QFile::decodeName(file.c_str());
+    const QString name = datafile::data_file_name(QFile::decodeName(file.c_str()));
     const std::string& text = mission.header.mission_text;
     return datafile::write_data_file(
                name, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))) &&
@@ -120,12 +122,13 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
     const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
         stored.record.logger_id, stored.pages, stored.zone(), context.clock, view);
     if (mission && request.pdf_file) {
-        return write_report(report::download_report_input(*mission, stored.zone()),
-                            {request.pdf_file, false}, context.err);
+        return write_report(
+            report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at),
+            {request.pdf_file, false}, context.err);
     }
     const std::filesystem::path file = request.frd_file ? *request.frd_file : *request.csv_file;
     const bool written =
-        mission && (request.frd_file ? write_pair(file, *mission, context.clock)
+        mission && (request.frd_file ? write_pair(file, *mission, stored.record, context.clock)
                                      : platform::write_whole_file(file, mission_csv(*mission)));
     if (!written) {
         context.err << "frostel-cli: cannot write " << file.string() << '\n';

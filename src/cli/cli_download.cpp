@@ -4,6 +4,7 @@
 #include "cli_summary.h"
 #include "mission/download.h"
 #include "platform/local_date_time.h"
+#include "platform/program_folder.h"
 #include "platform/whole_file.h"
 #include "report/csv_export.h"
 #include "report/report_source.h"
@@ -28,15 +29,17 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
         << "samples: " << mission.samples.size() << '\n'
         << "interval: " << header.sample_interval << " s\n"
         << "start: " << platform::format_iso(header.start_time) << '\n'
-        << "offset: " << report::shortest_number(header.calibration_offset) << '\n';
+        << "offset: " << report::csv_number(header.calibration_offset) << '\n';
 }
 
 }  // namespace
 
 std::string mission_csv(const mission::DownloadedMission& mission) {
-    return report::csv_text(csv_rows(mission));
+    return report::csv_text(csv_rows(mission), mission.unit);
 }
 
+// The download is kept first; then every output is written that can be, each failure said
+// on its own, so that one file that cannot be written costs no other.
 int run_download(const CommandContext& context, const DownloadRequest& request) {
     mission::HeadlessDownloadView view(request.unit);
     const mission::DownloadSetup setup{context.commands, request.clock, request.port_number,
@@ -53,26 +56,27 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     if (mission->cleared_during_download) {
         context.err << mission::kMissionClearedText << '\n';
     }
-    report::ReportInput input = report::download_report_input(*mission, request.time_zone);
+    // An archive that cannot keep the download makes the exit 1 too, after every output.
+    bool all_written = !request.keep || request.keep(*mission);
+    report::ReportInput input = report::download_report_input(
+        *mission, request.time_zone, platform::format_iso(request.clock.local_now()),
+        platform::pc_user_at_host().toStdString());
     apply_summary_options(input.summary, request.summary);
-    if (request.summary.file &&
-        write_summary(input.summary, request.summary, context.out, context.err) != kExitOk) {
-        return kExitFailed;
+    if (request.summary.file) {
+        all_written &=
+            write_summary(input.summary, request.summary, context.out, context.err) == kExitOk;
     }
-    if (request.report.file && write_report(input, request.report, context.err) != kExitOk) {
-        return kExitFailed;
+    if (request.report.file) {
+        all_written &= write_report(input, request.report, context.err) == kExitOk;
     }
-    const bool kept = !request.keep || request.keep(*mission);
     const std::string csv = mission_csv(*mission);
     if (!request.csv_file) {
         context.out << csv;
-        return kept ? kExitOk : kExitFailed;
-    }
-    if (!platform::write_whole_file(*request.csv_file, csv)) {
+    } else if (!platform::write_whole_file(*request.csv_file, csv)) {
         context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
-        return kExitFailed;
+        all_written = false;
     }
-    return kept ? kExitOk : kExitFailed;
+    return all_written ? kExitOk : kExitFailed;
 }
 
 }  // namespace frostel::cli

@@ -27,13 +27,13 @@ struct DownloadRequest {
     std::function<bool(const mission::DownloadedMission&)> keep = {};
 };
 
-// "time,temperature" and one line per sample: values in the mission's unit with the
-// calibration offset, in shortest round-trip form.
+// "time,temperature_<unit>" and one line per sample: values in the mission's unit with the
+// calibration offset.
 [[nodiscard]] std::string mission_csv(const mission::DownloadedMission& mission);
 
-// The window's own download, then the samples as CSV ("time,temperature"; values in the
-// unit with the calibration offset, in shortest round-trip form), a short account on `err`
-// and, when asked, the mission's summary as JSON and its report as PDF.
+// The window's own download, kept where the request says, then a short account on `err`,
+// when asked the mission's summary as JSON and its report as PDF, and the samples as CSV
+// (`mission_csv`). Every output that can be written is; any that cannot makes the exit 1.
 [[nodiscard]] int run_download(const CommandContext& context, const DownloadRequest& request);
 
 }  // namespace frostel::cli

@@ -12,7 +12,7 @@ int write_report(const report::ReportInput& input, const ReportRequest& request,
     const report::ReportModel model =
         report::build_report(input, {QDateTime::currentDateTime(), request.all_samples});
     const QString path = QString::fromStdString(request.file->string());
-    if (!report::write_report_pdf(path, model, report::paper_for(QLocale()))) {
+    if (!report::write_report_pdf(path, model, report::user_paper(QLocale()))) {
         err << "frostel-cli: cannot write " << request.file->string() << '\n';
         return kExitFailed;
     }

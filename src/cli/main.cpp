@@ -27,8 +27,17 @@ namespace {
 
 using namespace frostel;
 
-std::filesystem::path default_program_folder() {
-    return QFile::encodeName(platform::program_folder()).toStdString();
+// The folder given, else the program's own; none, said on stderr, when there is neither.
+std::optional<std::filesystem::path> chosen_program_folder(const cli::CliOptions& options) {
+    if (options.program_folder) {
+        return options.program_folder;
+    }
+    const platform::ProgramFolder folder = platform::program_folder();
+    if (folder.path.isEmpty()) {
+        std::cerr << "frostel-cli: " << folder.problem.toStdString() << '\n';
+        return std::nullopt;
+    }
+    return QFile::encodeName(folder.path).toStdString();
 }
 
 // The archive in the data folder given, else in the settings' data folder.
@@ -53,7 +62,11 @@ int run(const cli::CliOptions& options) {
         return cli::run_summary(options, std::cout, std::cerr);
     }
     const int port_number = options.port.value_or(link::kFirstPortNumber);
-    const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
+    const std::optional<std::filesystem::path> chosen = chosen_program_folder(options);
+    if (!chosen) {
+        return cli::kExitFailed;
+    }
+    const std::filesystem::path& folder = *chosen;
     if (options.command == cli::Command::kArchive) {
         return run_archive_command(options, folder);
     }

@@ -3,6 +3,8 @@
 #include <span>
 #include <string>
 
+#include "mission/temperature_unit.h"
+
 class QLocale;
 
 namespace frostel::report {
@@ -20,15 +22,18 @@ struct CsvFormat {
     std::string decimal_point = ".";
 };
 
-// The form a spreadsheet in `locale` reads: ";" between the fields, the locale's decimal
-// separator in the values.
+// The form a spreadsheet in `locale` reads: the locale's decimal separator in the values,
+// and ";" between the fields only where that separator is ",".
 [[nodiscard]] CsvFormat spreadsheet_format(const QLocale& locale);
 
-// `value` in its shortest form that reads back as the same double, with `decimal_point`.
-[[nodiscard]] std::string shortest_number(double value, const std::string& decimal_point = ".");
+// `value` with at most six decimals, trailing zeros dropped (no floating noise such as
+// 0.30000000000000004), with `decimal_point`.
+[[nodiscard]] std::string csv_number(double value, const std::string& decimal_point = ".");
 
-// "time,temperature" and one line per row, each value in its shortest form. The window's export and
-// frostel-cli write through this one function.
-[[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, const CsvFormat& format = {});
+// "time,temperature_<unit>" and one line per row: the time as a quoted text that no
+// spreadsheet takes for a formula, the value as `csv_number` writes it. The window's export
+// and frostel-cli write through this one function.
+[[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, mission::TemperatureUnit unit,
+                                   const CsvFormat& format = {});
 
 }  // namespace frostel::report

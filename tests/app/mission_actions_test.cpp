@@ -74,7 +74,7 @@ class MissionActionsTest : public QObject {
         Rig rig;
         sim::load_mission(rig.logger, eight_bit_mission(8192));
         rig.chart().set_left_axis_title("KELVIN");
-        rig.dialogs.save_names = {rig.path("week49")};
+        rig.dialogs.save_names = {rig.path("run.49")};
         rig.load_data();
 
         QCOMPARE(rig.chart().points().size(), std::size_t{8192});
@@ -88,11 +88,11 @@ class MissionActionsTest : public QObject {
 
         QCOMPARE(rig.dialogs.asked,
                  QStringList{"save " + rig.folder.path() + " Frostel Datafile (FRD) (*.frd)"});
-        // The name gets ".frd", so its chart document is "week49.tee", never "weetee".
-        QVERIFY(file_bytes(rig.path("week49.frd")).startsWith("Vaccine fridge 1\r\nward 3"));
-        QVERIFY(file_bytes(rig.path("week49.frd")).endsWith("   \r\n"));
-        QVERIFY(datafile::read_chart_document(rig.path("week49.tee")).has_value());
-        QVERIFY(!QFile::exists(rig.path("weetee")));
+        // The name gets ".frd", so its chart document is "run.49.tee", never "runtee".
+        QVERIFY(file_bytes(rig.path("run.49.frd")).startsWith("Vaccine fridge 1\r\nward 3"));
+        QVERIFY(file_bytes(rig.path("run.49.frd")).endsWith("   \r\n"));
+        QVERIFY(datafile::read_chart_document(rig.path("run.49.tee")).has_value());
+        QVERIFY(!QFile::exists(rig.path("runtee")));
         QCOMPARE(file_bytes(rig.path("4100000ABCDEF1AA.INF")), QByteArray(" 8192 \r\n"));
         const std::vector<mission::ChartPoint> saved = rig.chart().points();
 
@@ -101,8 +101,8 @@ class MissionActionsTest : public QObject {
         rig.chart().set_left_axis_range(0, 125);
         rig.window->mission_text().set_text("other");
         // A pair saved earlier without an extension still opens.
-        QVERIFY(QFile::copy(rig.path("week49.frd"), rig.path("mission")));
-        QVERIFY(QFile::copy(rig.path("week49.tee"), rig.path("misstee")));
+        QVERIFY(QFile::copy(rig.path("run.49.frd"), rig.path("mission")));
+        QVERIFY(QFile::copy(rig.path("run.49.tee"), rig.path("misstee")));
         rig.dialogs.open_names = {rig.path("mission")};
         rig.find<QPushButton>("Command2")->click();
         QCOMPARE(rig.dialogs.asked.last(),
@@ -124,14 +124,22 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\rward 3   "));
         QCOMPARE(rig.chart().points(), saved);
 
-        // A corrupt chart document: the text is still read, the chart stays.
+        // A corrupt or missing chart document: the mission shown stays whole, text and all.
+        const MissionActions::ShownSource shown = rig.actions->shown_source();
         rig.put_file("bad.frd", "only text\r\n");
         rig.put_file("bad.tee", R"({"format": "frostel-chart", "version": 1, "points": [1, 2)");
-        rig.dialogs.open_names = {rig.path("bad.frd")};
-        rig.find<QPushButton>("Command2")->click();
-        QCOMPARE(rig.window->mission_text().text(), QString("only text\r"));
-        QCOMPARE(rig.chart().points(), saved);
-        QCOMPARE(rig.table_column(1).size(), 8193);
+        rig.put_file("alone.frd", "only text\r\n");
+        rig.dialogs.open_names = {rig.path("bad.frd"), rig.path("alone.frd")};
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            rig.find<QPushButton>("Command2")->click();
+            QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\rward 3   "));
+            QCOMPARE(rig.find<QLabel>("Label1")->text(), QString("kept"));
+            QCOMPARE(rig.chart().points(), saved);
+            QCOMPARE(rig.actions->shown_source().fingerprint, shown.fingerprint);
+            QCOMPARE(rig.actions->shown_source().mission_text, shown.mission_text);
+            QCOMPARE(rig.table_column(1).size(), 8193);
+        }
+        QVERIFY(rig.window->findChild<QMessageBox*>("retrieve_failed") != nullptr);
     }
 
     // A hundred 16-bit samples, the first two with the sensor's calibration, and the lowest
@@ -362,7 +370,7 @@ class MissionActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("kept.pdf")};
         archive.save_button().click();
         QVERIFY(test::pdf_text(rig.path("kept.pdf"))
-                    .contains("Mission fingerprint (SHA-256): " +
+                    .contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
                               QString::fromStdString(archive.model().record(0).fingerprint)));
         {
             const BusyState::Operation download(rig.window->busy_state());
@@ -400,7 +408,8 @@ class MissionActionsTest : public QObject {
         }
         QCOMPARE(warnings.filter("altered").filter(shown).size(), 2);
         QVERIFY(test::pdf_text(rig.path("altered.pdf"))
-                    .contains("Mission fingerprint (SHA-256): " + shown));
+                    .contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
+                              shown));
 
         // Another data folder: the open window lists its archive, and no id of the first.
         const QString elsewhere = rig.path("elsewhere");

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <fstream>
 
+#include "archive/mission_archive.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "support/archive_rig.h"
@@ -46,6 +47,33 @@ struct CliOverPseudoTerminal : ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 };
+
+// An installed copy (here under a prefix of the test's own) keeps its files in the per-user
+// folder, never beside itself, and says so when HOME gives it none.
+TEST_F(CliOverPseudoTerminal, AnInstalledCopyNeedsAHomeOfTheUsersOwn) {
+    const fs::path installed = folder / "usr" / "bin" / "frostel-cli";
+    fs::create_directories(installed.parent_path());
+    fs::create_directories(folder / "usr" / "share" / "applications");
+    fs::copy_file(FROSTEL_CLI, installed);
+    std::ofstream(folder / "usr" / "share" / "applications" / FROSTEL_DESKTOP_ID ".desktop");
+    const std::string data = folder.string();
+    const std::string cli = installed.string();
+    for (const auto& [home, problem] : {std::pair{"-uHOME", "frostel-cli: HOME is not set"},
+                                        {"HOME=/", "frostel-cli: HOME is \"/\""}}) {
+        const ProcessResult refused = run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli,
+                                                   "--data-folder", data, "archive", "list"});
+        EXPECT_EQ(refused.exit_code, 1);
+        EXPECT_TRUE(refused.err.starts_with(problem)) << refused.err;
+    }
+    // The archive is listed read-only, so it must be there.
+    { const archive::MissionArchive made(archive::archive_path(QString::fromStdString(data))); }
+    const std::string home = "HOME=" + (folder / "home").string();
+    const ProcessResult listed = run_process(
+        {"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli, "--data-folder", data, "archive", "list"});
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_TRUE(fs::is_directory(folder / "home" / ".config" / "frostel"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(installed.parent_path()), {}), 1);
+}
 
 TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--serial", "0000FEDCBA98"}));
@@ -127,7 +155,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     std::ifstream in(csv);
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "time,temperature");
+    EXPECT_EQ(line, "time,temperature_kelvin");
     int rows = 0;
     double warmest = 0;
     while (std::getline(in, line)) {
@@ -154,7 +182,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     const QJsonObject door = excursions[0].toObject();
     EXPECT_EQ(door["direction"].toString(), "above");
     EXPECT_EQ(door["seconds"].toInt(), 3600);
-    EXPECT_EQ(door["peak"].toObject()["value"].toDouble(), warmest);
+    EXPECT_NEAR(door["peak"].toObject()["value"].toDouble(), warmest, 1e-6);
     EXPECT_EQ(json["above"].toObject(), (QJsonObject{{"samples", 6}, {"seconds", 3600}}));
     const QJsonObject flags = json["flags"].toObject();
     EXPECT_TRUE(flags["high_alarm"].toBool());
@@ -167,7 +195,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
          {"Mission report", "1 EXCURSION, 1 h 0 min OUT OF LIMITS",
           "Limits: Low 275.15, high 281.15 KELVIN (the logger's alarm thresholds)",
           "Statistics (KELVIN)", "HIGH ALARM FLAG SET BY THE LOGGER !", "Page 1 of 4",
-          "Mission fingerprint (SHA-256): "}) {
+          "Mission fingerprint (SHA-256 of the downloaded memory pages): "}) {
         EXPECT_NE(first_page.find(expected), std::string::npos) << expected << "\n" << first_page;
     }
     EXPECT_NE(pdf_text(report, 4).find("All samples"), std::string::npos);
@@ -224,8 +252,15 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     // Kept once, however often downloaded; shown and exported from its pages.
     const ProcessResult kept = cli({"download"});
     EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
-    EXPECT_NE(cli({"download"}).err.find("archive: record 1 (downloaded again)\n"),
+    // A report that cannot be written costs neither the archive nor the other outputs.
+    const fs::path unreported = folder / "unreported.csv";
+    const ProcessResult partly = cli({"download", "--report", (folder / "none" / "r.pdf").string(),
+                                      "--csv", unreported.string()});
+    EXPECT_EQ(partly.exit_code, 1);
+    EXPECT_NE(partly.err.find("archive: record 1 (downloaded again)\n"), std::string::npos);
+    EXPECT_NE(partly.err.find("frostel-cli: cannot write " + (folder / "none" / "r.pdf").string()),
               std::string::npos);
+    EXPECT_TRUE(fs::exists(unreported));
     const ProcessResult list = cli({"archive", "list", "--since", start.substr(0, 10)});
     EXPECT_EQ(list.out.substr(0, list.out.rfind('\t') + 1).substr(0, 2 + 17 + 20 + 4),
               "1\t" + unkept.err.substr(8, 16) + "\t" + start + "\t576\t");
@@ -239,10 +274,11 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(cli({"archive", "export", "1", "--csv", csv.string()}).exit_code, 0);
     std::ifstream exported(csv);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), kept.out);
-    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "kept.frd").string()}).exit_code,
-              0);
+    // ".frd" is added to a name that lacks it, so the chart document is "run.49.tee".
+    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "run.49").string()}).exit_code, 0);
+    EXPECT_TRUE(fs::exists(folder / "run.49.tee"));
     // The exported pair keeps the logger's record: its summary has the logger's flags.
-    const ProcessResult kept_summary = cli({"summary", (folder / "kept.frd").string()});
+    const ProcessResult kept_summary = cli({"summary", (folder / "run.49.frd").string()});
     EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(kept_summary.out))["flags"]
                   .toObject()["device_samples"]
                   .toInt(),
@@ -251,7 +287,8 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
     const fs::path pdf = folder / "kept.pdf";
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
-    EXPECT_NE(pdf_text(pdf, 1).find("Mission fingerprint (SHA-256): " + fingerprint),
+    EXPECT_NE(pdf_text(pdf, 1).find(
+                  "Mission fingerprint (SHA-256 of the downloaded memory pages): " + fingerprint),
               std::string::npos);
 
     const ProcessResult intact = cli({"archive", "verify"});
