@@ -154,6 +154,17 @@ QVariant nullable(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
 }
 
+// A run as one event on its logger: each setting, the image written and the result, a line
+// each.
+AuditEvent programming_run(const ProgrammingRecord& run) {
+    std::string value = "type=" + run.logger_type;
+    for (const auto& [name, setting] : run.settings) {
+        value += '\n' + name + '=' + latin1(setting).toStdString();
+    }
+    value += "\nimage=" + run.image_fingerprint + "\nresult=" + run.result;
+    return {"programming-run", "logger:" + run.logger_id, {}, value, {}};
+}
+
 }  // namespace
 
 QString archive_path(const QString& data_folder) {
@@ -172,8 +183,9 @@ Stamp stamp_now(const link::Clock& clock) {
             FROSTEL_VERSION};
 }
 
-MissionArchive::MissionArchive(QString path)
+MissionArchive::MissionArchive(QString path, Actor actor)
     : path_(std::move(path)),
+      actor_(std::move(actor)),
       connection_(QStringLiteral("frostel-archive-%1").arg(++connection_count)) {
     if (!QSqlDatabase::isDriverAvailable(kDriver)) {
         error_ = QStringLiteral("the SQLite driver of Qt SQL is not installed");
@@ -195,7 +207,9 @@ bool MissionArchive::open_file() {
     const std::optional<QSqlError> error = connect_file();
     if (error && is_damage(*error)) {
         close_file();
-        return set_aside_damaged_file() && !connect_file().has_value();
+        const std::optional<QString> kept_as = set_aside_damaged_file();
+        return kept_as && !connect_file().has_value() &&
+               write_event(archive_set_aside(kept_as->toStdString()));
     }
     return !error.has_value();
 }
@@ -232,21 +246,22 @@ void MissionArchive::close_file() {
     QSqlDatabase::removeDatabase(connection_);
 }
 
-bool MissionArchive::set_aside_damaged_file() {
+std::optional<QString> MissionArchive::set_aside_damaged_file() {
     const QString suffix =
         QDateTime::currentDateTime().toString(QStringLiteral("'.damaged-'yyyyMMdd-hhmmss"));
     // The journal files belong to the damaged file and go with it.
     for (const QString& part : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (QFile::exists(path_ + part) && !QFile::rename(path_ + part, path_ + suffix + part)) {
-            return fail(QStringLiteral("%1 is damaged and could not be set aside")
-                            .arg(QFileInfo(path_).fileName()));
+            fail(QStringLiteral("%1 is damaged and could not be set aside")
+                     .arg(QFileInfo(path_).fileName()));
+            return std::nullopt;
         }
     }
     notice_ = QStringLiteral(
                   "The archive file was damaged; it was kept as %1 and a new archive "
                   "was started.")
                   .arg(QFileInfo(path_ + suffix).fileName());
-    return true;
+    return path_ + suffix;
 }
 
 std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
@@ -287,7 +302,8 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
                            " last_downloaded_at = ? WHERE id = ?"));
         query.addBindValue(now);
         query.addBindValue(static_cast<qlonglong>(*same));
-        if (!query.exec() || !transaction.commit()) {
+        if (!query.exec() || !append(download_archived(*same, record_fingerprint(record), {})) ||
+            !transaction.commit()) {
             fail(query.lastError().isValid() ? query.lastError().text()
                                              : transaction.error().text());
             return std::nullopt;
@@ -348,6 +364,9 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
         return std::nullopt;
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
+    if (!append(download_archived(id, record_fingerprint(record), {}))) {
+        return std::nullopt;
+    }
     if (!transaction.commit()) {
         fail(transaction.error().text());
         return std::nullopt;
@@ -522,7 +541,8 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
     if (!query.exec()) {
         return fail(query.lastError().text());
     }
-    return transaction.commit() || fail(transaction.error().text());
+    return append(programming_run(run)) &&
+           (transaction.commit() || fail(transaction.error().text()));
 }
 
 bool MissionArchive::holds(const link::LoggerId& logger_id, const std::string& start_time,
@@ -575,6 +595,48 @@ std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::Logg
         runs.push_back(std::move(run));
     }
     return runs;
+}
+
+bool MissionArchive::append(const AuditEvent& event) {
+    const QString error = append_event(db_, actor_, event, QDateTime::currentMSecsSinceEpoch());
+    return error.isEmpty() || fail(error);
+}
+
+bool MissionArchive::record_event(const AuditEvent& event) {
+    if (!open_) {
+        return false;
+    }
+    return write_event(event);
+}
+
+bool MissionArchive::write_event(const AuditEvent& event) {
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error().text());
+    }
+    return append(event) && (transaction.commit() || fail(transaction.error().text()));
+}
+
+bool MissionArchive::for_each_event(const AuditFilter& filter,
+                                    const std::function<void(const AuditEntry&)>& each) {
+    if (!open_) {
+        return false;
+    }
+    const QString error = list_events(db_, filter, each);
+    return error.isEmpty() || fail(error);
+}
+
+std::optional<TrailCheck> MissionArchive::check_audit_trail() {
+    if (!open_) {
+        return std::nullopt;
+    }
+    TrailCheck check;
+    const QString error = check_trail(db_, check);
+    if (!error.isEmpty()) {
+        fail(error);
+        return std::nullopt;
+    }
+    return check;
 }
 
 }  // namespace frostel::archive

@@ -6,11 +6,13 @@
 #include <QSqlQuery>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "archive/audit_trail.h"
 #include "link/clock.h"
 #include "mission/download.h"
 
@@ -96,12 +98,13 @@ enum class Verification { kIntact, kAltered };
 
 // The mission archive: one SQLite file, written in write-ahead mode, each write one
 // transaction, so a killed process or a second program writing it costs no record. Every
-// call that fails says why in error(); nothing here throws or shows anything.
+// call that fails says why in error(); nothing here throws or shows anything. What it does
+// to its records it enters in the audit trail as `actor`'s, in the same transaction.
 class MissionArchive {
   public:
     // Opens the file, starting it when new. A file that is not a database (or is damaged)
     // is set aside under a new name, and a new archive started: see notice().
-    explicit MissionArchive(QString path);
+    explicit MissionArchive(QString path, Actor actor = os_actor());
     ~MissionArchive();
     MissionArchive(const MissionArchive&) = delete;
     MissionArchive& operator=(const MissionArchive&) = delete;
@@ -128,18 +131,31 @@ class MissionArchive {
     // The programming runs of one logger, oldest first.
     [[nodiscard]] std::vector<ProgrammingRecord> programming_runs(const link::LoggerId& logger_id);
 
+    // The audit trail: one event appended as the actor's, now; the events a filter picks,
+    // oldest first; the whole chain checked (nothing when it could not be read).
+    [[nodiscard]] bool record_event(const AuditEvent& event);
+    [[nodiscard]] bool for_each_event(const AuditFilter& filter,
+                                      const std::function<void(const AuditEntry&)>& each);
+    [[nodiscard]] std::optional<TrailCheck> check_audit_trail();
+
   private:
     bool open_file();
     // Why the file could not be opened and brought to the current schema, if it could not.
     std::optional<QSqlError> connect_file();
     void close_file();
-    bool set_aside_damaged_file();
+    // The name the damaged file was kept under, if it could be set aside.
+    std::optional<QString> set_aside_damaged_file();
+    // Within the caller's write transaction.
+    bool append(const AuditEvent& event);
+    // In a transaction of its own.
+    bool write_event(const AuditEvent& event);
     bool fail(const QString& error);
     // `select` (one "?" for the id) run and standing on the record's row; nothing, and the
     // error noted, when the archive is closed, the query fails or there is no such record.
     std::optional<QSqlQuery> record_row(const QString& select, std::int64_t id);
 
     QString path_;
+    Actor actor_;
     QString connection_;
     QSqlDatabase db_;
     bool open_ = false;

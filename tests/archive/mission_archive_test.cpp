@@ -148,11 +148,14 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     by_logger.logger_id = first_logger;
     EXPECT_EQ(ids(archive.find(by_logger)), (std::vector<std::int64_t>{c, a}));
 
-    // A file of the first schema, without the filter's index, is brought forward.
+    // A file of the first schema, without the filter's index and the audit trail, is brought
+    // forward.
     change_behind_its_back(rig.path(), QStringLiteral("DROP INDEX missions_for_filter"));
+    change_behind_its_back(rig.path(), QStringLiteral("DROP TABLE audit_events"));
     change_behind_its_back(rig.path(), QStringLiteral("PRAGMA user_version = 1"));
     MissionArchive reopened(rig.path());
     EXPECT_EQ(ids(reopened.find(with_text("VACCINES"))), (std::vector<std::int64_t>{b, a}));
+    EXPECT_TRUE(reopened.record_event(setting_changed("port", "1", "2")));
 }
 
 TEST(MissionArchive, VerifySeesAnyChangeToThePagesOrTheirListedCopies) {
@@ -192,15 +195,23 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(garbage);
     }
+    std::vector<std::string> events;
     {
         MissionArchive archive(rig.path());
         ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
         EXPECT_TRUE(archive.notice().contains(QStringLiteral("damaged")));
         EXPECT_TRUE(archive.archive(download, rig.stamp));
+        EXPECT_TRUE(archive.for_each_event({}, [&](const AuditEntry& entry) {
+            events.push_back(entry.chained.row.action + ' ' + entry.chained.row.object);
+        }));
     }
     const QStringList kept =
         QDir(rig.folder.path()).entryList({QStringLiteral("*.damaged-*")}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
+    // The new archive's trail begins with the setting aside.
+    EXPECT_EQ(events, (std::vector<std::string>{"archive-set-aside file:" +
+                                                    rig.folder.filePath(kept.front()).toStdString(),
+                                                "download-archived record:1"}));
     QFile set_aside(rig.folder.filePath(kept.front()));
     ASSERT_TRUE(set_aside.open(QIODevice::ReadOnly));
     EXPECT_EQ(set_aside.readAll(), garbage);
