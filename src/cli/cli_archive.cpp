@@ -88,8 +88,13 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
     const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
         stored.record.logger_id, stored.pages, stored.zone(), context.clock, view);
     if (mission && request.pdf_file) {
-        return write_report(report::download_report_input(*mission, stored.zone()),
-                            {request.pdf_file, false}, context.err);
+        const int written = write_report(report::download_report_input(*mission, stored.zone()),
+                                         {request.pdf_file, false}, context.err);
+        if (written == kExitOk) {
+            note_event(context,
+                       cli_file_written("report", *request.pdf_file, stored.record.fingerprint));
+        }
+        return written;
     }
     const std::filesystem::path file = request.frd_file ? *request.frd_file : *request.csv_file;
     const bool written =
@@ -99,6 +104,8 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
         context.err << "frostel-cli: cannot write " << file.string() << '\n';
         return kExitFailed;
     }
+    note_event(context, cli_file_written(request.frd_file ? "pair" : "CSV", file,
+                                         stored.record.fingerprint));
     return kExitOk;
 }
 
@@ -120,6 +127,7 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
         }
         const bool intact = *verdict == archive::Verification::kIntact;
         context.out << id << '\t' << (intact ? "INTACT" : "ALTERED") << '\n';
+        note_event(context, archive::record_verified(id, intact));
         if (!intact) {
             exit_code = kExitFailed;
         }
@@ -129,10 +137,16 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
 
 }  // namespace
 
-int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
+bool archive_is_open(const ArchiveContext& context) {
     if (!context.archive.is_open()) {
         context.err << "frostel-cli: the archive " << context.archive.path().toStdString()
                     << " cannot be used: " << context.archive.error().toStdString() << '\n';
+    }
+    return context.archive.is_open();
+}
+
+int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
+    if (!archive_is_open(context)) {
         return kExitFailed;
     }
     if (request.action == ArchiveAction::kList) {
@@ -153,8 +167,9 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
 void keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission) {
     const auto kept = context.archive.archive(mission, archive::stamp_now(context.clock));
     if (!kept) {
-        context.err << "frostel-cli: the mission was not archived: "
-                    << context.archive.error().toStdString() << '\n';
+        const std::string why = context.archive.error().toStdString();
+        context.err << "frostel-cli: the mission was not archived: " << why << '\n';
+        note_event(context, archive::download_not_archived(why));
         return;
     }
     context.err << "archive: record " << kept->second
@@ -162,6 +177,14 @@ void keep_download(const ArchiveContext& context, const mission::DownloadedMissi
                     : kept->first == archive::Archived::kLaterDownload ? " (a later download)"
                                                                        : "")
                 << '\n';
+}
+
+void note_event(const ArchiveContext& context, const archive::AuditEvent& event) {
+    if (!context.archive.record_event(event)) {
+        context.err << "frostel-cli: the " << event.action
+                    << " event was not entered in the audit trail: "
+                    << context.archive.error().toStdString() << '\n';
+    }
 }
 
 programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,

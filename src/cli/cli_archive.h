@@ -16,11 +16,18 @@ struct ArchiveContext {
     std::ostream& err;
 };
 
+// Says on `err` why the archive cannot be used, when it cannot.
+[[nodiscard]] bool archive_is_open(const ArchiveContext& context);
+
 // "archive list|show|export|verify"; verify exits 1 when any record it checks is altered.
 [[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
 
-// Keeps a finished download; a download that cannot be kept is only reported on `err`.
+// Keeps a finished download; a download that cannot be kept is reported on `err` and
+// entered in the audit trail.
 void keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission);
+
+// Enters `event` in the archive's audit trail; one that cannot be is reported on `err`.
+void note_event(const ArchiveContext& context, const archive::AuditEvent& event);
 
 // The programming run's question about a mission the logger still holds: overwritten
 // when kept in the archive or when `force` is given; otherwise the sentence on `err`, and

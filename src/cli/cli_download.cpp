@@ -33,6 +33,13 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
 
 }  // namespace
 
+archive::AuditEvent cli_file_written(const std::string& kind, const std::filesystem::path& file,
+                                     const std::string& fingerprint) {
+    std::error_code unresolved;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, unresolved);
+    return archive::file_written(kind, (unresolved ? file : absolute).string(), fingerprint);
+}
+
 std::string mission_csv(const mission::DownloadedMission& mission) {
     return report::csv_text(csv_rows(mission));
 }
@@ -56,8 +63,16 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         write_summary(input.summary, request.summary, context.out, context.err) != kExitOk) {
         return kExitFailed;
     }
-    if (request.report.file && write_report(input, request.report, context.err) != kExitOk) {
-        return kExitFailed;
+    const auto audit = [&](const archive::AuditEvent& event) {
+        if (request.audit) {
+            request.audit(event);
+        }
+    };
+    if (request.report.file) {
+        if (write_report(input, request.report, context.err) != kExitOk) {
+            return kExitFailed;
+        }
+        audit(cli_file_written("report", *request.report.file, input.fingerprint));
     }
     if (request.keep) {
         request.keep(*mission);
@@ -71,6 +86,7 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
         return kExitFailed;
     }
+    audit(cli_file_written("CSV", *request.csv_file, input.fingerprint));
     return kExitOk;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/audit_trail.h"
 #include "cli_commands.h"
 #include "cli_options.h"
 #include "link/clock.h"
@@ -24,7 +25,14 @@ struct DownloadRequest {
     ReportRequest report{};
     // Where a finished download is kept; left empty, nowhere.
     std::function<void(const mission::DownloadedMission&)> keep = {};
+    // Enters each file written in the audit trail; left empty, nowhere.
+    std::function<void(const archive::AuditEvent&)> audit = {};
 };
+
+// The event of a file written by frostel-cli, named by its absolute path.
+[[nodiscard]] archive::AuditEvent cli_file_written(const std::string& kind,
+                                                   const std::filesystem::path& file,
+                                                   const std::string& fingerprint);
 
 // "time,temperature" and one line per sample: values in the mission's unit with the
 // calibration offset, in shortest round-trip form.

@@ -9,6 +9,7 @@
 
 #include "archive/mission_archive.h"
 #include "cli_archive.h"
+#include "cli_audit.h"
 
 #include "cli_commands.h"
 #include "cli_download.h"
@@ -44,7 +45,9 @@ QString archive_file(const cli::CliOptions& options, const std::filesystem::path
 int run_archive_command(const cli::CliOptions& options, const std::filesystem::path& folder) {
     link::SystemClock clock;
     archive::MissionArchive store(archive_file(options, folder));
-    return cli::run_archive({store, clock, std::cout, std::cerr}, options.archive);
+    const cli::ArchiveContext context{store, clock, std::cout, std::cerr};
+    return options.command == cli::Command::kAudit ? cli::run_audit(context, options.audit)
+                                                   : cli::run_archive(context, options.archive);
 }
 
 int run(const cli::CliOptions& options) {
@@ -53,7 +56,7 @@ int run(const cli::CliOptions& options) {
     }
     const int port_number = options.port.value_or(link::kFirstPortNumber);
     const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
-    if (options.command == cli::Command::kArchive) {
+    if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
         return run_archive_command(options, folder);
     }
     const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
@@ -101,17 +104,22 @@ int run(const cli::CliOptions& options) {
                                          options.summary,
                                          insight::pc_time_zone(),
                                          options.report};
-            std::optional<archive::MissionArchive> store;
-            if (options.keep_in_archive) {
-                store.emplace(archive_file(options, folder));
-                request.keep = [&](const mission::DownloadedMission& mission) {
-                    cli::keep_download({*store, clock, std::cout, std::cerr}, mission);
-                };
-            }
+            // Opened even when the download is not kept, for its audit trail.
+            archive::MissionArchive store(archive_file(options, folder));
+            const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
+            request.keep = [&](const mission::DownloadedMission& mission) {
+                if (options.keep_in_archive) {
+                    cli::keep_download(kept, mission);
+                } else {
+                    cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
+                }
+            };
+            request.audit = [&](const archive::AuditEvent& event) { cli::note_event(kept, event); };
             return cli::run_download(context, request);
         }
         case cli::Command::kSummary:
         case cli::Command::kArchive:
+        case cli::Command::kAudit:
             break;
     }
     return cli::kExitUsage;

@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <fstream>
+#include <sstream>
 
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
@@ -267,6 +268,33 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(altered.out, "1\tALTERED\n");
 
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
+
+    // Each step above that kept, wrote or checked something is one event of this user.
+    std::vector<std::string> events;
+    std::istringstream trail(cli({"audit", "list"}).out);
+    for (std::string event; std::getline(trail, event);) {
+        const auto field = [&](int n) {
+            std::size_t at = 0;
+            for (int i = 0; i < n; ++i) {
+                at = event.find('\t', at) + 1;
+            }
+            return event.substr(at, event.find('\t', at) - at);
+        };
+        EXPECT_TRUE(field(2).starts_with("os:")) << event;
+        events.push_back(field(4) + ' ' + field(5) + ' ' + field(8));
+    }
+    const std::string file = "file-written file:" + folder.string();
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "download-not-archived  --no-archive was given",
+                          "download-archived record:1 ",
+                          "download-archived record:1 ",
+                          file + "/kept.csv ",
+                          file + "/kept.frd ",
+                          file + "/kept.pdf ",
+                          "verified record:1 ",
+                          "verified record:1 ",
+                          "programming-run logger:" + unkept.err.substr(8, 16) + " ",
+                      }));
 }
 
 }  // namespace
