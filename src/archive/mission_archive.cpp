@@ -272,6 +272,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
     const mission::MissionHeader& header = mission.header;
     const QByteArray record = page_record(mission.pages);
     const std::string key = content_key(mission.pages);
+    const std::string fingerprint = record_fingerprint(record);
     const QString now = latin1(sql_time(stamp.local_time));
 
     WriteTransaction transaction(db_);
@@ -297,13 +298,15 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
         }
     }
     if (same) {
+        if (!append(download_archived(*same, fingerprint, {}))) {
+            return std::nullopt;
+        }
         query.prepare(
             QStringLiteral("UPDATE missions SET download_count = download_count + 1,"
                            " last_downloaded_at = ? WHERE id = ?"));
         query.addBindValue(now);
         query.addBindValue(static_cast<qlonglong>(*same));
-        if (!query.exec() || !append(download_archived(*same, record_fingerprint(record), {})) ||
-            !transaction.commit()) {
+        if (!query.exec() || !transaction.commit()) {
             fail(query.lastError().isValid() ? query.lastError().text()
                                              : transaction.error().text());
             return std::nullopt;
@@ -351,7 +354,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
              QVariant(QString::fromStdString(stamp.time_zone)),
              QVariant(stamp.utc_offset_seconds),
              QVariant(QString::fromStdString(stamp.program_version)),
-             QVariant(latin1(record_fingerprint(record))),
+             QVariant(latin1(fingerprint)),
              QVariant(latin1(key)),
              QVariant(record),
              earlier,
@@ -364,7 +367,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
         return std::nullopt;
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
-    if (!append(download_archived(id, record_fingerprint(record), {}))) {
+    if (!append(download_archived(id, fingerprint, {}))) {
         return std::nullopt;
     }
     if (!transaction.commit()) {
