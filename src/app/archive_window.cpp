@@ -168,6 +168,7 @@ void ArchiveWindow::verify_chosen() {
     }
     const bool intact = *verdict == archive::Verification::kIntact;
     show_result(intact ? QStringLiteral("INTACT") : QStringLiteral("ALTERED"), !intact);
+    ties_.note(archive::record_verified(*id, intact));
 }
 
 void ArchiveWindow::show_result(const QString& text, bool failure) {

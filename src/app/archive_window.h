@@ -23,6 +23,8 @@ struct ArchiveWindowTies {
     std::function<archive::MissionArchive&()> archive;
     std::function<void(std::int64_t id)> open;
     std::function<void(std::int64_t id)> save_as;
+    // Enters an event in the audit trail.
+    std::function<void(const archive::AuditEvent&)> note;
 };
 
 // "Archive": every kept mission, newest first, with a filter and a date range; Open shows

@@ -86,7 +86,9 @@ void ExportActions::write_report(const QString& name) {
         shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked()});
     if (!report::write_report_pdf(name, model, report::paper_for(QLocale()))) {
         show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
+        return;
     }
+    window_.mission_actions().note_file_written("report", name);
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {
@@ -99,7 +101,9 @@ void ExportActions::export_csv(const report::CsvFormat& format) {
     const std::string csv = report::csv_text(csv_rows(window_.chart().points()), format);
     if (!platform::write_whole_file(name, QByteArray::fromStdString(csv))) {
         show_not_saved(&window_, "csv_not_saved", tr("Export CSV"), name);
+        return;
     }
+    window_.mission_actions().note_file_written("CSV", name);
 }
 
 }  // namespace frostel::app

@@ -13,6 +13,7 @@
 #include "archive_list_model.h"
 #include "archive_window.h"
 #include "chart_view.h"
+#include "data_path_dialog.h"
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
@@ -347,6 +348,43 @@ class MissionActionsTest : public QObject {
             QVERIFY(!archive.save_button().isEnabled());
         }
         QVERIFY(archive.open_button().isEnabled());
+        // Each step that kept, checked, wrote or changed something is one event of the
+        // operating-system user on this PC; a new data folder's in its own archive.
+        rig.dialogs.save_names = {rig.path("kept")};
+        archive.save_button().click();
+        rig.dialogs.save_names = {rig.path("kept.csv")};
+        rig.window->findChild<QAction*>("export_csv")->trigger();
+        rig.window->findChildren<QAction*>("com_menu")[2]->trigger();
+        const QString elsewhere = rig.path("elsewhere");
+        QVERIFY(QDir().mkpath(elsewhere));
+        rig.find<QPushButton>("Command1")->click();
+        auto* data_path = test::top_level<DataPathDialog>("Data_Path");
+        data_path->open_on(elsewhere);
+        data_path->close();
+        const auto events = [&](archive::MissionArchive& store) {
+            QStringList found;
+            const bool read = store.for_each_event({}, [&](const archive::AuditEntry& entry) {
+                const archive::AuditRow& row = entry.chained.row;
+                QVERIFY(row.user_id == archive::os_actor().user_id &&
+                        row.workstation == archive::os_actor().workstation);
+                found << QString::fromStdString(row.action + ' ' + row.object + ' ' +
+                                                row.old_value + ' ' + row.new_value)
+                             .section('\n', 0, 0);
+            });
+            return read ? found : QStringList{store.error()};
+        };
+        archive::MissionArchive first(archive::archive_path(rig.folder.path()));
+        const QString file = "file-written file:" + rig.folder.path();
+        const QString fingerprint = QString::fromStdString(archive.model().record(0).fingerprint);
+        QCOMPARE(
+            events(first),
+            (QStringList{"download-archived record:1  " + fingerprint,
+                         "download-archived record:1  " + fingerprint, "verified record:1  INTACT",
+                         file + "/kept.pdf  report", file + "/kept.frd  pair",
+                         file + "/kept.csv  CSV", "setting-changed setting:port 1 3"}));
+        QCOMPARE(events(rig.actions->mission_archive()),
+                 QStringList{"setting-changed setting:data folder " + rig.folder.path() + " " +
+                             QDir::toNativeSeparators(elsewhere)});
     }
 };
 
