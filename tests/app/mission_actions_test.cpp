@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTimer>
 
 #include "archive_list_model.h"
@@ -17,6 +18,7 @@
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
+#include "record_history.h"
 #include "support/pdf_text.h"
 #include "window_rig.h"
 
@@ -355,6 +357,16 @@ class MissionActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("kept.csv")};
         rig.window->findChild<QAction*>("export_csv")->trigger();
         rig.window->findChildren<QAction*>("com_menu")[2]->trigger();
+        // The record's own events, newest first.
+        archive.history_button().click();
+        auto* history = test::top_level<RecordHistory>("record_history");
+        QVERIFY(history != nullptr && history->isVisible());
+        QTableWidget& events_shown = history->table();
+        QCOMPARE(events_shown.rowCount(), 3);
+        QCOMPARE(events_shown.item(0, 4)->text(), QString("verified"));
+        QCOMPARE(
+            events_shown.item(2, 4)->text() + ' ' + events_shown.item(2, 6)->text(),
+            "download-archived " + QString::fromStdString(archive.model().record(0).fingerprint));
         const QString elsewhere = rig.path("elsewhere");
         QVERIFY(QDir().mkpath(elsewhere));
         rig.find<QPushButton>("Command1")->click();
