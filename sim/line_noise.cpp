@@ -48,4 +48,32 @@ LineNoise fault_on_value(link::Byte value, int occurrence, LineFault fault) {
     return fault_on_nth([value](link::Byte byte) { return byte == value; }, occurrence, fault);
 }
 
+LineNoise lost_read_letter(int page) {
+    // Where the bytes stand in a read command: its letter, low byte and high byte.
+    struct Reads {
+        int next_parameter = -1;  // -1: between commands
+        int low = 0;
+        bool after_previous_page = false;
+        bool lost = false;
+    };
+    auto reads = std::make_shared<Reads>();
+    return [reads, page](link::Byte byte) -> std::optional<LineFault> {
+        Reads& r = *reads;
+        if (r.next_parameter < 0) {
+            if (byte == 'B' && r.after_previous_page && !r.lost) {
+                r.lost = true;
+                return LineFault{LineFault::Kind::kDrop};
+            }
+            r.next_parameter = byte == 'B' ? 0 : -1;
+        } else if (r.next_parameter == 0) {
+            r.low = byte;
+            r.next_parameter = 1;
+        } else {
+            r.after_previous_page = r.low + 256 * byte == page - 1;
+            r.next_parameter = -1;
+        }
+        return std::nullopt;
+    };
+}
+
 }  // namespace frostel::sim

@@ -31,4 +31,9 @@ using LineNoise = std::function<std::optional<LineFault>(link::Byte)>;
 // Exactly one fault, on the `occurrence`-th byte (from 0) whose value is `value`.
 [[nodiscard]] LineNoise fault_on_value(link::Byte value, int occurrence, LineFault fault);
 
+// The letter "B" lost from the read of `page` that follows a read of page - 1, as in a walk
+// through the log: the reader takes the page number's low byte for a command letter (page
+// 328's is "H", the clear command).
+[[nodiscard]] LineNoise lost_read_letter(int page);
+
 }  // namespace frostel::sim

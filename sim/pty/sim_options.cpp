@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "logger_model.h"
 #include "sample_missions.h"
 
 namespace frostel::sim {
@@ -44,6 +45,23 @@ std::optional<ReplyFault::Kind> parse_kind(std::string_view text) {
     return std::nullopt;
 }
 
+// The 12 hex digits of a serial number, or the 16-digit logger id that frostel-cli prints
+// (family code, serial, check byte), whose family and check byte must then be right.
+std::optional<std::uint64_t> parse_serial(std::string_view text) {
+    if (text.size() == 16) {
+        const auto serial = parse_number<std::uint64_t>(text.substr(2, 12), 16);
+        LoggerModel logger;
+        if (!serial || text.substr(0, 2) != "41") {
+            return std::nullopt;
+        }
+        logger.set_serial(*serial);
+        const auto check = parse_number<unsigned>(text.substr(14), 16);
+        return check == logger.rom()[7] ? serial : std::nullopt;
+    }
+    const auto serial = parse_number<std::uint64_t>(text, 16);
+    return serial && *serial >> 48 == 0 ? serial : std::nullopt;
+}
+
 // Applies one option that takes a value; false when the value is not acceptable.
 bool apply_option(SimOptions& options, std::string_view name, const std::string& value) {
     if (name == "--program-folder") {
@@ -57,11 +75,10 @@ bool apply_option(SimOptions& options, std::string_view name, const std::string&
     } else if (name == "--log") {
         options.log_path = value;
     } else if (name == "--serial") {
-        const auto serial = parse_number<std::uint64_t>(value, 16);
-        if (!serial || *serial >> 48 != 0) {
+        options.serial = parse_serial(value);
+        if (!options.serial) {
             return false;
         }
-        options.serial = serial;
     } else if (name == "--memory") {
         options.memory_file = value;
     } else if (name == "--mission") {

@@ -31,11 +31,12 @@ struct SimOptions {
 
 inline constexpr const char* kSimUsage =
     "usage: frostel-reader-sim [--program-folder DIR] [--port N] [--log FILE|-]\n"
-    "                          [--serial HEX] [--memory FILE] [--mission NAME]\n"
+    "                          [--serial HEX|ID] [--memory FILE] [--mission NAME]\n"
     "                          [--clock \"YYYY-MM-DD hh:mm:ss\"] [--status-stuck MASK]\n"
     "                          [--fault LETTER:PAGE:KIND[:BYTE[:TIMES]]]...\n"
     "  KIND is cut (keep BYTE bytes), corrupt (flip byte BYTE) or silence; PAGE is a\n"
     "  number or *; TIMES is how many replies are hit (default: every one)\n"
+    "  HEX is the 12-digit serial number; ID the 16-digit logger id frostel-cli prints\n"
     "  NAME is a sample mission: cold-room (16-bit, four days) or full-log (8192 8-bit),\n"
     "  ending shortly before the --clock time (default: now)\n";
 

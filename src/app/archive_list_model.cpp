@@ -1,5 +1,9 @@
 #include "archive_list_model.h"
 
+#include <QColor>
+
+#include "insight/excursions.h"
+
 namespace frostel::app {
 
 namespace {
@@ -12,6 +16,18 @@ QVariant temperature(const std::optional<double>& value) {
     return value ? QVariant(QString::number(*value, 'f', 2)) : QVariant();
 }
 
+// A failure red, a pass dark blue, a verdict that judges nothing (or none kept) grey.
+QColor verdict_colour(const std::string& verdict) {
+    switch (insight::verdict_kind_of(verdict)) {
+        case insight::VerdictKind::kExcursions:
+            return QColor(0xc0, 0x00, 0x00);
+        case insight::VerdictKind::kWithinLimits:
+            return QColor(0x00, 0x00, 0x8b);
+        default:
+            return QColor(0x50, 0x50, 0x50);
+    }
+}
+
 }  // namespace
 
 QString interval_text(int seconds) {
@@ -19,15 +35,18 @@ QString interval_text(int seconds) {
                                             : QStringLiteral("%1 s").arg(seconds);
 }
 
-ArchiveListModel::ArchiveListModel(QObject* parent) : QAbstractTableModel(parent) {}
+ArchiveListModel::ArchiveListModel(std::function<archive::MissionArchive&()> archive,
+                                   QObject* parent)
+    : QAbstractTableModel(parent), archive_(std::move(archive)) {}
 
-void ArchiveListModel::show(archive::MissionArchive* archive,
-                            const archive::MissionFilter& filter) {
+void ArchiveListModel::show(const archive::MissionFilter& filter) {
+    archive::MissionArchive& archive = archive_();
     beginResetModel();
-    archive_ = archive;
+    path_ = archive.is_open() ? archive.path() : QString();
     filter_ = filter;
     rows_.clear();
-    complete_ = archive_ == nullptr;
+    altered_.clear();
+    complete_ = path_.isEmpty();
     endResetModel();
     fetchMore({});
 }
@@ -44,15 +63,22 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
+    const bool altered_row = altered(index.row());
+    if (role == Qt::ForegroundRole) {
+        return altered_row ? QVariant(QColor(192, 0, 0)) : QVariant();
+    }
     if (role == Qt::TextAlignmentRole) {
         const bool number =
             index.column() == kSamples || index.column() == kMinimum || index.column() == kMaximum;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
+    const archive::MissionRecord& r = record(index.row());
+    if (role == Qt::ForegroundRole && index.column() == kVerdict) {
+        return verdict_colour(r.verdict);
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }
-    const archive::MissionRecord& r = record(index.row());
     switch (index.column()) {
         case kLogger:
             return latin1(r.logger_id);
@@ -67,7 +93,7 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
         case kMaximum:
             return temperature(r.maximum);
         case kVerdict:
-            return latin1(r.verdict);
+            return altered_row ? QStringLiteral("ALTERED") : latin1(r.verdict);
         case kText:
             return latin1(r.first_line);
         case kDownloaded:
@@ -95,18 +121,27 @@ void ArchiveListModel::fetchMore(const QModelIndex& parent) {
     if (!canFetchMore(parent)) {
         return;
     }
+    archive::MissionArchive& archive = archive_();
+    if (!archive.is_open() || archive.path() != path_) {
+        complete_ = true;  // the data folder changed: these rows are of another archive
+        return;
+    }
     archive::MissionFilter batch = filter_;
     batch.offset = static_cast<int>(rows_.size());
     batch.limit = kBatch;
-    std::vector<archive::MissionRecord> more = archive_->find(batch);
+    std::vector<archive::MissionRecord> more =
+        archive.find(batch).value_or(std::vector<archive::MissionRecord>{});
     complete_ = more.size() < static_cast<std::size_t>(kBatch);
     if (more.empty()) {
         return;
     }
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(more.size()) - 1);
-    rows_.insert(rows_.end(), std::make_move_iterator(more.begin()),
-                 std::make_move_iterator(more.end()));
+    for (archive::MissionRecord& record : more) {
+        const auto verdict = archive.verify(record.id);
+        altered_.push_back(!verdict || !archive::verifies(*verdict));
+        rows_.push_back(std::move(record));
+    }
     endInsertRows();
 }
 

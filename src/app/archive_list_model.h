@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <vector>
 
 #include "archive/mission_archive.h"
@@ -8,7 +9,8 @@
 namespace frostel::app {
 
 // The archive's missions, newest first, for a table view: rows are fetched a batch at a
-// time as the view scrolls, so a list of ten thousand shows at once.
+// time as the view scrolls, so a list of ten thousand shows at once. Each row is verified
+// as it is fetched; an altered one reads "ALTERED" in red in place of its verdict.
 class ArchiveListModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -27,13 +29,20 @@ class ArchiveListModel final : public QAbstractTableModel {
     };
     static constexpr int kBatch = 200;
 
-    explicit ArchiveListModel(QObject* parent = nullptr);
+    // `archive` gives the archive of the current data folder, which may be replaced at any
+    // time: the model keeps no pointer to it.
+    explicit ArchiveListModel(std::function<archive::MissionArchive&()> archive,
+                              QObject* parent = nullptr);
 
-    // Lists the missions of `archive` (none without one) that pass `filter`.
-    void show(archive::MissionArchive* archive, const archive::MissionFilter& filter);
+    // Lists the missions of the current archive (none when it is not open) that pass
+    // `filter`.
+    void show(const archive::MissionFilter& filter);
     [[nodiscard]] const archive::MissionRecord& record(int row) const {
         return rows_[static_cast<std::size_t>(row)];
     }
+    [[nodiscard]] bool altered(int row) const { return altered_[static_cast<std::size_t>(row)]; }
+    // The archive file the rows come from; its ids mean nothing in another.
+    [[nodiscard]] const QString& listed_path() const { return path_; }
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,9 +53,11 @@ class ArchiveListModel final : public QAbstractTableModel {
     void fetchMore(const QModelIndex& parent) override;
 
   private:
-    archive::MissionArchive* archive_ = nullptr;
+    std::function<archive::MissionArchive&()> archive_;
+    QString path_;
     archive::MissionFilter filter_;
     std::vector<archive::MissionRecord> rows_;
+    std::vector<bool> altered_;
     bool complete_ = true;
 };
 

@@ -48,7 +48,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       since_(date_bound(QStringLiteral("archive_since"), this)),
       until_(date_bound(QStringLiteral("archive_until"), this)),
       list_(new QTableView(this)),
-      model_(new ArchiveListModel(this)),
+      model_(new ArchiveListModel(ties_.archive, this)),
       open_(button(QStringLiteral("archive_open"), tr("Open"), this)),
       save_(button(QStringLiteral("archive_save_as"), tr("Save As..."), this)),
       verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
@@ -136,7 +136,7 @@ archive::MissionFilter ArchiveWindow::filter() const {
 void ArchiveWindow::refresh() {
     archive::MissionArchive& archive = ties_.archive();
     result_->hide();
-    model_->show(archive.is_open() ? &archive : nullptr, filter());
+    model_->show(filter());
     if (!archive.is_open()) {
         status_->setText(
             tr("The archive %1 cannot be used: %2").arg(archive.path(), archive.error()));
@@ -153,7 +153,12 @@ void ArchiveWindow::refresh() {
     }
 }
 
-std::optional<std::int64_t> ArchiveWindow::chosen_id() const {
+std::optional<std::int64_t> ArchiveWindow::chosen_id() {
+    // Ids listed from another data folder's archive would name other records here.
+    if (model_->listed_path() != ties_.archive().path()) {
+        refresh();
+        return std::nullopt;
+    }
     const QModelIndexList rows = list_->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
         return std::nullopt;
@@ -171,9 +176,18 @@ void ArchiveWindow::verify_chosen() {
         show_result(tr("VERIFY ERROR !"), true);
         return;
     }
-    const bool intact = *verdict == archive::Verification::kIntact;
-    show_result(intact ? QStringLiteral("INTACT") : QStringLiteral("ALTERED"), !intact);
-    ties_.note(archive::record_verified(*id, intact));
+    switch (*verdict) {
+        case archive::Verification::kIntact:
+            show_result(QStringLiteral("INTACT"), false);
+            break;
+        case archive::Verification::kIntactWithoutDigest:
+            show_result(tr("INTACT (NO RECORD DIGEST)"), false);
+            break;
+        case archive::Verification::kAltered:
+            show_result(QStringLiteral("ALTERED"), true);
+            break;
+    }
+    ties_.note(archive::record_verified(*id, result_->text().toStdString()));
 }
 
 void ArchiveWindow::show_history(std::int64_t id) {

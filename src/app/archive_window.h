@@ -57,7 +57,7 @@ class ArchiveWindow final : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    [[nodiscard]] std::optional<std::int64_t> chosen_id() const;
+    [[nodiscard]] std::optional<std::int64_t> chosen_id();
     [[nodiscard]] archive::MissionFilter filter() const;
     void verify_chosen();
     void show_history(std::int64_t id);

@@ -9,11 +9,13 @@
 #include <QScatterSeries>
 #include <QStyleOption>
 #include <QTimer>
+
 #include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
+#include "insight/chart_summary.h"
 #include "string_grid.h"
 
 namespace frostel::app {
@@ -215,9 +217,11 @@ void ChartView::set_mission_record(std::optional<mission::MissionRecord> record)
     show_points_later();
 }
 
-void ChartView::set_user_limits(std::optional<double> low, std::optional<double> high) {
+void ChartView::set_user_limits(std::optional<double> low, std::optional<double> high,
+                                const QString& set_on) {
     document_.low_limit = low;
     document_.high_limit = high;
+    document_.limits_set_on = low || high ? set_on : QString();
     show_points_later();
 }
 
@@ -227,10 +231,7 @@ void ChartView::set_delta_h(std::optional<double> kj_per_mol) {
 }
 
 insight::Limits ChartView::limits() const {
-    const insight::Limits user{document_.low_limit, document_.high_limit,
-                               insight::LimitSource::kUser};
-    return insight::choose_limits(user, document_.mission,
-                                  mission::unit_or_celsius(document_.left.title.toStdString()));
+    return insight::chart_limits(document_);
 }
 
 void ChartView::fit_to_data() {

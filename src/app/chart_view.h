@@ -53,11 +53,14 @@ class ChartView final : public QChartView {
     [[nodiscard]] bool import_template(const QString& path);
 
     // What the mission's summary reads beyond the points, kept in the document: the logger's
-    // record, the limits the user set (in the chart's unit) and the user's dH.
+    // record, the limits the user set (in the chart's unit; with the day they were set when
+    // they are the ones last set for this logger) and the user's dH.
     void set_mission_record(std::optional<mission::MissionRecord> record);
-    void set_user_limits(std::optional<double> low, std::optional<double> high);
+    void set_user_limits(std::optional<double> low, std::optional<double> high,
+                         const QString& set_on = {});
     void set_delta_h(std::optional<double> kj_per_mol);
-    // The limits in force, in the chart's unit: the user's, else the logger's own.
+    // The limits in force, in the chart's unit: the mission's, else the ones remembered for
+    // its logger, else the logger's own.
     [[nodiscard]] insight::Limits limits() const;
     // The value axis set to the data and the limits, with a small margin.
     void fit_to_data();

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QTreeView>
 
+#include "name_only_icon_provider.h"
 #include "pixel_geometry.h"
 
 namespace frostel::app {
@@ -27,11 +28,14 @@ int drive_index_of(const QComboBox* drives, const QString& folder) {
 
 }  // namespace
 
+DataPathDialog::~DataPathDialog() = default;
+
 DataPathDialog::DataPathDialog(QWidget* parent)
     : QWidget(parent, Qt::Dialog),
       drives_(new QComboBox(this)),
       folders_(new QTreeView(this)),
-      model_(new QFileSystemModel(this)) {
+      icons_(std::make_unique<NameOnlyIconProvider>()),
+      model_(std::make_unique<QFileSystemModel>()) {
     setObjectName("Data_Path");
     setWindowTitle("Data Path");
     setFixedSize(twips_to_pixels(4680), twips_to_pixels(3090));
@@ -40,11 +44,12 @@ DataPathDialog::DataPathDialog(QWidget* parent)
     for (const QFileInfo& drive : QDir::drives()) {
         drives_->addItem(QDir::toNativeSeparators(drive.absolutePath()), drive.absolutePath());
     }
+    model_->setIconProvider(icons_.get());
     model_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     model_->setRootPath(QString());
     folders_->setObjectName("Dir1");
     folders_->setGeometry(pixel_rect({0, 360, 4695, 2790}));
-    folders_->setModel(model_);
+    folders_->setModel(model_.get());
     folders_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column) {
         folders_->hideColumn(column);

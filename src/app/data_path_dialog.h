@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 class QComboBox;
 class QFileSystemModel;
 class QModelIndex;
 class QTreeView;
+
+namespace frostel::app {
+class NameOnlyIconProvider;
+}
 
 namespace frostel::app {
 
@@ -16,6 +21,7 @@ class DataPathDialog final : public QWidget {
 
   public:
     explicit DataPathDialog(QWidget* parent = nullptr);
+    ~DataPathDialog() override;
 
     // Both lists on `folder`; a folder that is not there leaves them where they are.
     void open_on(const QString& folder);
@@ -35,7 +41,9 @@ class DataPathDialog final : public QWidget {
 
     QComboBox* drives_;
     QTreeView* folders_;
-    QFileSystemModel* model_;
+    // Members, not children: the model goes first, then its icon provider.
+    std::unique_ptr<NameOnlyIconProvider> icons_;
+    std::unique_ptr<QFileSystemModel> model_;
 };
 
 }  // namespace frostel::app

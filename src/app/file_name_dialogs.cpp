@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "name_only_icon_provider.h"
+
 namespace frostel::app {
 
 namespace {
@@ -14,11 +16,26 @@ QString first_extension(const QString& filter) {
     return pattern.match(filter).captured(1);
 }
 
+// A system dialog would guess the types of the archive's files by reading them, which this
+// program must never do; Qt's own dialog takes an icon provider that does not. The provider
+// is set before the dialog first lists its folder (it lists when events are next processed).
+struct FileDialog {
+    NameOnlyIconProvider icons;
+    QFileDialog dialog;
+
+    FileDialog(QWidget* parent, const QString& folder, const QString& filter)
+        : dialog(parent, QString(), folder, filter) {
+        dialog.setIconProvider(&icons);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+    }
+};
+
 }  // namespace
 
 QString QtFileNameDialogs::save_name(QWidget* parent, const QString& folder,
                                      const QString& filter) {
-    QFileDialog dialog(parent, QString(), folder, filter);
+    FileDialog file_dialog(parent, folder, filter);
+    QFileDialog& dialog = file_dialog.dialog;
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(first_extension(filter));
     // A name typed without an extension takes the chosen filter's.
@@ -30,7 +47,10 @@ QString QtFileNameDialogs::save_name(QWidget* parent, const QString& folder,
 
 QString QtFileNameDialogs::open_name(QWidget* parent, const QString& folder,
                                      const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+    FileDialog file_dialog(parent, folder, filter);
+    QFileDialog& dialog = file_dialog.dialog;
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString with_extension(const QString& name, const QString& extension) {

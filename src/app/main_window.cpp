@@ -447,9 +447,10 @@ void MainWindow::convert_chart(mission::TemperatureUnit from, mission::Temperatu
         chart_->set_y(static_cast<int>(i), converted[i]);
     }
     const datafile::ChartDocument& document = chart_->document();
-    const insight::Limits user = insight::converted(
-        {document.low_limit, document.high_limit, insight::LimitSource::kUser}, from, to);
-    chart_->set_user_limits(user.low, user.high);
+    const insight::Limits user =
+        insight::converted({document.low_limit, document.high_limit, insight::LimitSource::kUser},
+                           from, to, limit_round_trip_);
+    chart_->set_user_limits(user.low, user.high, document.limits_set_on);
     const mission::AxisRange range = mission::axis_range(to);
     chart_->set_left_axis_range(range.minimum, range.maximum);
     chart_->set_left_axis_title(token_text(to));
@@ -461,7 +462,10 @@ void MainWindow::open_data_path() {
         data_path_ = std::make_unique<DataPathDialog>();
         busy_.guard(data_path_.get());
         connect(data_path_.get(), &DataPathDialog::folderChanged, this,
-                [this](const QString& folder) { settings_.data_folder = folder; });
+                [this](const QString& folder) {
+                    settings_.data_folder = folder;
+                    mission_actions_->data_folder_changed();
+                });
         connect(data_path_.get(), &DataPathDialog::closed, this, [this] {
             write_settings();
             note_setting("data folder", data_folder_before_, settings_.data_folder);

@@ -167,6 +167,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     bool converting_ = false;
     std::optional<mission::TemperatureUnit> queued_unit_;
     mission::UnitRoundTrip unit_round_trip_;
+    mission::UnitRoundTrip limit_round_trip_;
     QTimer startup_timer_;
     QTimer notice_timer_;
 

@@ -98,10 +98,7 @@ void MissionActions::Command2_Click() {
     }
     QCoreApplication::processEvents();
     window_.refill_table(false);
-    if (const auto unit = window_.current_unit()) {
-        const mission::AxisRange range = mission::axis_range(*unit);
-        window_.chart().set_left_axis_range(range.minimum, range.maximum);
-    }
+    show_fixed_range();
 }
 
 void MissionActions::Command8_Click() {
@@ -150,15 +147,30 @@ ArchiveWindow& MissionActions::archive_window() {
     return *archive_window_;
 }
 
+void MissionActions::data_folder_changed() {
+    if (!archive_window_.isNull() && archive_window_->isVisible()) {
+        archive_window_->refresh();
+    }
+}
+
 // Through the download's own view: the same caption, chart, table, text and calibration.
+// An altered record is shown with a warning; its fingerprint is the pages' own.
 bool MissionActions::show_archived(std::int64_t id) {
-    const std::optional<archive::StoredMission> stored = mission_archive().load(id);
+    archive::MissionArchive& store = mission_archive();
+    const std::optional<archive::StoredMission> stored = store.load(id);
     if (!stored || !mission::show_recorded_mission(stored->record.logger_id, stored->pages,
                                                    stored->zone(), window_.clock(), *this)) {
-        warn(tr("Record %1 cannot be shown: %2").arg(id).arg(mission_archive().error()));
+        warn(tr("Record %1 cannot be shown: %2").arg(id).arg(store.error()));
         return false;
     }
-    fingerprint_ = stored->record.fingerprint;
+    fingerprint_ = archive::mission_fingerprint(stored->pages);
+    const std::optional<archive::Verification> verdict = store.verify(id);
+    if (!verdict || !archive::verifies(*verdict)) {
+        warn(tr("Record %1 was altered after it was archived: what the archive lists may not be "
+                "what was downloaded.\nThe pages shown have the fingerprint %2.")
+                 .arg(id)
+                 .arg(QString::fromStdString(fingerprint_)));
+    }
     return true;
 }
 
@@ -206,12 +218,12 @@ void MissionActions::record_run(const programming::ProgrammingSettings& settings
 // A mission the archive keeps may go; one it does not is the user's to decide.
 programming::HeldMissionChoice MissionActions::held_mission_choice(
     const programming::HeldMission& mission) {
-    if (archive::keeps(mission_archive(), mission)) {
+    const std::optional<std::string> question =
+        archive::held_mission_question(mission_archive(), mission);
+    if (!question) {
         return programming::HeldMissionChoice::kProgramAnyway;
     }
-    return window_.ask_held_mission(
-        &programming_window(),
-        QString::fromStdString(programming::never_downloaded_question(mission)));
+    return window_.ask_held_mission(&programming_window(), QString::fromStdString(*question));
 }
 
 void MissionActions::warn(const QString& text) {
@@ -279,11 +291,21 @@ void MissionActions::show_record(const mission::MissionRecord& record) {
     window_.summary().show_downloaded(record);
 }
 
+// A download or an archived mission shows the unit's fixed range again: a range fitted to the
+// previous mission's data does not fit this one.
 void MissionActions::show_points(const std::vector<mission::ChartPoint>& points) {
     ChartView& chart = window_.chart();
     chart.clear();
     for (const mission::ChartPoint& point : points) {
         chart.add_xy(point.x, point.y, from_bytes(point.label));
+    }
+    show_fixed_range();
+}
+
+void MissionActions::show_fixed_range() {
+    if (const auto unit = window_.current_unit()) {
+        const mission::AxisRange range = mission::axis_range(*unit);
+        window_.chart().set_left_axis_range(range.minimum, range.maximum);
     }
 }
 
@@ -294,6 +316,11 @@ void MissionActions::refill_table() {
 // Kept before the save dialog opens, so a cancelled dialog costs nothing; an archive that
 // cannot take it leaves the download on screen and says so.
 void MissionActions::record_download(const mission::DownloadedMission& mission) {
+    // Said before the save dialog: what is on screen is now the mission's only copy.
+    if (mission.cleared_during_download) {
+        show_warning(&window_, "mission_cleared_warning", tr("Load Data"),
+                     QString::fromLatin1(mission::kMissionClearedText));
+    }
     archive::MissionArchive& store = mission_archive();
     if (!store.archive(mission, archive::stamp_now(window_.clock()))) {
         const QString why = store.is_open()

@@ -46,6 +46,8 @@ class MissionActions final : public QObject, private mission::DownloadView {
     [[nodiscard]] archive::MissionArchive& mission_archive();
     // The "Archive" window, made on first use.
     [[nodiscard]] ArchiveWindow& archive_window();
+    // An open Archive window lists the new data folder's archive.
+    void data_folder_changed();
     // An archived mission shown as after its download; Save As offers its pair or its
     // report to save.
     void open_archived(std::int64_t id);
@@ -75,6 +77,8 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void show_record(const mission::MissionRecord& record) override;
     void show_points(const std::vector<mission::ChartPoint>& points) override;
     void refill_table() override;
+    // The value axis at the current unit's fixed range, undoing "Fit to Data".
+    void show_fixed_range();
     void record_download(const mission::DownloadedMission& mission) override;
     void offer_save() override;
     [[nodiscard]] bool show_archived(std::int64_t id);

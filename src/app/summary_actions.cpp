@@ -1,5 +1,7 @@
 #include "summary_actions.h"
 
+#include <QDate>
+
 #include "chart_view.h"
 #include "insight/chart_summary.h"
 #include "summary_window.h"
@@ -52,11 +54,19 @@ void SummaryActions::open() {
     show_topmost(window_);
 }
 
+// A download sets no limits of its own: the ones last set for its logger, converted from the
+// numbers as typed, else none (the logger's own thresholds then judge).
 void SummaryActions::show_downloaded(const mission::MissionRecord& record) {
     const TemperatureUnit unit = chart_unit(chart_);
     chart_.set_mission_record(record);
-    chart_.set_user_limits(converted(preferences_.low_celsius, TemperatureUnit::kCelsius, unit),
-                           converted(preferences_.high_celsius, TemperatureUnit::kCelsius, unit));
+    const auto remembered = preferences_.limits.find(record.logger_id);
+    if (remembered == preferences_.limits.end()) {
+        chart_.set_user_limits(std::nullopt, std::nullopt);
+    } else {
+        const RememberedLimits& r = remembered->second;
+        chart_.set_user_limits(converted(r.low, r.unit, unit), converted(r.high, r.unit, unit),
+                               r.set_on);
+    }
     chart_.set_delta_h(preferences_.delta_h_kj_per_mol);
 }
 
@@ -76,15 +86,22 @@ void SummaryActions::follow_chart() {
 
 void SummaryActions::refresh_window() {
     const datafile::ChartDocument& document = chart_.document();
-    window_->show_summary(insight::summarize(insight::summary_input(document)), document.mission,
-                          document.low_limit, document.high_limit);
+    window_->show_summary(insight::summarize(insight::summary_input(document)), document.mission);
 }
 
+// Limits typed are this mission's, and remembered as typed for its logger.
 void SummaryActions::set_limits(std::optional<double> low, std::optional<double> high) {
-    const TemperatureUnit unit = chart_unit(chart_);
     chart_.set_user_limits(low, high);
-    preferences_.low_celsius = converted(low, unit, TemperatureUnit::kCelsius);
-    preferences_.high_celsius = converted(high, unit, TemperatureUnit::kCelsius);
+    const std::optional<mission::MissionRecord>& record = chart_.document().mission;
+    if (!record) {
+        return;
+    }
+    if (low || high) {
+        preferences_.limits[record->logger_id] = {low, high, chart_unit(chart_),
+                                                  QDate::currentDate().toString(Qt::ISODate)};
+    } else {
+        preferences_.limits.erase(record->logger_id);
+    }
     write_summary_preferences(preferences_path_, preferences_);
 }
 

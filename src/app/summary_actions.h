@@ -15,7 +15,8 @@ class TableView;
 
 // The mission summary follows the chart: each change of its points, unit, limits or record
 // tints the table rows outside the limits and refreshes the summary window when it is open.
-// The limits and dH the user sets are remembered for the next downloads.
+// The limits the user sets are remembered for the next downloads of the same logger, the dH
+// for every download.
 class SummaryActions final : public QObject {
     Q_OBJECT
 
@@ -26,7 +27,7 @@ class SummaryActions final : public QObject {
 
     // "Mission Summary": opens the window on top, or brings it up.
     void open();
-    // A download's record goes to the chart with the remembered limits and dH.
+    // A download's record goes to the chart with its logger's remembered limits and the dH.
     void show_downloaded(const mission::MissionRecord& record);
     // The window, once opened.
     [[nodiscard]] SummaryWindow* window() const;

@@ -18,10 +18,26 @@ namespace {
 
 using insight::LoggerTime;
 
-// The program's result texts: failures yellow on red, the rest dark blue.
+// The program's result texts: failures yellow on red, a pass dark blue, a verdict that judges
+// nothing grey.
 const QString kFailureStyle =
     QStringLiteral("background-color: red; color: yellow; font-weight: bold; padding: 4px;");
 const QString kResultStyle = QStringLiteral("color: #00008b; font-weight: bold; padding: 4px;");
+const QString kNeutralStyle = QStringLiteral("color: #505050; font-weight: bold; padding: 4px;");
+
+const QString& verdict_style(const insight::Summary& summary) {
+    if (summary.failed()) {
+        return kFailureStyle;
+    }
+    return summary.passed() ? kResultStyle : kNeutralStyle;
+}
+
+// The user's locale without group separators, written or read: a number the window shows
+// reads back as the same number ("2.500" in German is not 2500).
+QLocale number_locale(QLocale locale = QLocale()) {
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
 
 QString symbol(mission::TemperatureUnit unit) {
     switch (unit) {
@@ -46,7 +62,7 @@ QString duration_text(std::int64_t seconds) {
 }
 
 QString plain_number(const std::optional<double>& value) {
-    return value ? QLocale().toString(*value, 'g', 10) : QString();
+    return value ? number_locale().toString(*value, 'g', 10) : QString();
 }
 
 QString row(const QString& name, const QString& value) {
@@ -62,7 +78,8 @@ QString statistics_text(const insight::Summary& s) {
     const insight::Statistics& st = s.statistics;
     const QString u = symbol(s.unit);
     const auto value = [&u](const std::optional<double>& v) {
-        return v ? QLocale().toString(*v, 'f', 2) + QLatin1Char(' ') + u : QStringLiteral("-");
+        return v ? number_locale().toString(*v, 'f', 2) + QLatin1Char(' ') + u
+                 : QStringLiteral("-");
     };
     const auto at = [&](const std::optional<insight::TimedValue>& v) {
         return v ? value(v->value) + QStringLiteral("  at ") + time_text(v->time)
@@ -79,7 +96,7 @@ QString statistics_text(const insight::Summary& s) {
             row(QStringLiteral("Maximum"), at(st.maximum)) +
             row(QStringLiteral("Mean"), value(st.mean)) +
             row(QStringLiteral("Standard deviation"),
-                st.standard_deviation ? QLocale().toString(*st.standard_deviation, 'f', 2)
+                st.standard_deviation ? number_locale().toString(*st.standard_deviation, 'f', 2)
                                       : QStringLiteral("-")) +
             row(QStringLiteral("Mean kinetic temperature"), value(st.mean_kinetic)) +
             row(QStringLiteral("Time below"), duration_text(s.excursions.below.seconds)) +
@@ -107,10 +124,9 @@ QString flags_text(const insight::Summary& s) {
     if (s.time_zone && !s.time_zone->name.empty()) {
         rows +=
             row(QStringLiteral("PC time zone"),
-                QStringLiteral("%1 (UTC%2%3 h)")
-                    .arg(QString::fromStdString(s.time_zone->name))
-                    .arg(s.time_zone->utc_offset_s < 0 ? QStringLiteral("-") : QStringLiteral("+"))
-                    .arg(QLocale().toString(std::abs(s.time_zone->utc_offset_s) / 3600.0, 'g', 3)));
+                QStringLiteral("%1 (%2)").arg(
+                    QString::fromStdString(s.time_zone->name),
+                    QString::fromStdString(insight::utc_offset_text(s.time_zone->utc_offset_s))));
     }
     return text + table(rows);
 }
@@ -131,7 +147,7 @@ QString settings_text(const std::optional<mission::MissionRecord>& record,
 QStringList excursion_row(const insight::Excursion& e, const QString& unit) {
     return {e.side == insight::Side::kBelow ? QStringLiteral("below") : QStringLiteral("above"),
             time_text(e.start), time_text(e.end), duration_text(e.seconds),
-            QLocale().toString(e.peak.value, 'f', 2) + QLatin1Char(' ') + unit};
+            number_locale().toString(e.peak.value, 'f', 2) + QLatin1Char(' ') + unit};
 }
 
 // As wide as the widest row a mission gives, so that every column shows without scrolling.
@@ -179,9 +195,9 @@ QLineEdit* number_field(const char* name, const QString& placeholder) {
 std::optional<double> typed_number(const QString& text, bool* valid) {
     const QString trimmed = text.trimmed();
     bool ok = trimmed.isEmpty();
-    double value = QLocale().toDouble(trimmed, &ok);
+    double value = number_locale().toDouble(trimmed, &ok);
     if (!ok) {
-        value = QLocale::c().toDouble(trimmed, &ok);
+        value = number_locale(QLocale::c()).toDouble(trimmed, &ok);
     }
     ok = ok && std::isfinite(value);
     if (valid != nullptr) {
@@ -241,24 +257,26 @@ SummaryWindow::SummaryWindow(QWidget* parent)
 }
 
 void SummaryWindow::show_summary(const insight::Summary& summary,
-                                 const std::optional<mission::MissionRecord>& record,
-                                 std::optional<double> user_low, std::optional<double> user_high) {
+                                 const std::optional<mission::MissionRecord>& record) {
     verdict_->setText(QString::fromStdString(summary.verdict));
-    verdict_->setStyleSheet(summary.failed() ? kFailureStyle : kResultStyle);
+    verdict_->setStyleSheet(verdict_style(summary));
     statistics_->setText(statistics_text(summary));
-    shown_low_ = user_low;
-    shown_high_ = user_high;
+    const bool users = summary.limits.source == insight::LimitSource::kUser ||
+                       summary.limits.source == insight::LimitSource::kRemembered;
+    shown_low_ = users ? summary.limits.low : std::nullopt;
+    shown_high_ = users ? summary.limits.high : std::nullopt;
     shown_delta_h_ = summary.delta_h_kj_per_mol;
-    low_->setText(plain_number(user_low));
-    high_->setText(plain_number(user_high));
+    low_->setText(plain_number(shown_low_));
+    high_->setText(plain_number(shown_high_));
     const QString u = symbol(summary.unit);
     const auto limit_text = [&u](const std::optional<double>& v) {
-        return v ? QLocale().toString(*v, 'f', 2) + QLatin1Char(' ') + u : QStringLiteral("none");
+        return v ? number_locale().toString(*v, 'f', 2) + QLatin1Char(' ') + u
+                 : QStringLiteral("none");
     };
     source_->setText(QStringLiteral("%1 to %2, %3")
                          .arg(limit_text(summary.limits.low), limit_text(summary.limits.high),
-                              QLatin1String(insight::source_description(summary.limits.source))));
-    delta_h_->setText(QLocale().toString(summary.delta_h_kj_per_mol, 'g', 6));
+                              QString::fromStdString(summary.limits_source())));
+    delta_h_->setText(number_locale().toString(summary.delta_h_kj_per_mol, 'g', 6));
     excursions_->clear();
     for (const insight::Excursion& e : summary.excursions.excursions) {
         auto* item = new QTreeWidgetItem(excursions_, excursion_row(e, u));
@@ -295,8 +313,8 @@ void SummaryWindow::read_limits() {
 
 void SummaryWindow::read_delta_h() {
     const std::optional<double> value = typed_number(delta_h_->text());
-    if (!value || !(*value > 0)) {
-        delta_h_->setText(QLocale().toString(shown_delta_h_, 'g', 6));
+    if (!value || !insight::delta_h_in_range(*value)) {
+        delta_h_->setText(number_locale().toString(shown_delta_h_, 'g', 6));
         return;
     }
     if (*value != shown_delta_h_) {

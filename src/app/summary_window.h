@@ -23,10 +23,10 @@ class SummaryWindow final : public QWidget {
     SummaryWindow(const SummaryWindow&) = delete;
     SummaryWindow& operator=(const SummaryWindow&) = delete;
 
-    // `user_low` and `user_high` are the limits the user set, shown in the fields.
+    // The fields show the limits in force when the user set them (for this mission or, last,
+    // for its logger), else nothing.
     void show_summary(const insight::Summary& summary,
-                      const std::optional<mission::MissionRecord>& record,
-                      std::optional<double> user_low, std::optional<double> user_high);
+                      const std::optional<mission::MissionRecord>& record);
 
   signals:
     // Limits typed in, in the chart's unit; both empty leaves the logger's own.
@@ -53,8 +53,9 @@ class SummaryWindow final : public QWidget {
     double shown_delta_h_ = insight::kDefaultDeltaH;
 };
 
-// A number typed by the user, in the locale's form or with a point; empty text is none, and
-// so is anything that is not a finite number (`valid` then false).
+// A number typed by the user, in the locale's form or with a point, without group
+// separators; empty text is none, and so is anything that is not a finite number (`valid`
+// then false).
 [[nodiscard]] std::optional<double> typed_number(const QString& text, bool* valid = nullptr);
 
 }  // namespace frostel::app

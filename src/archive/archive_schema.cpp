@@ -67,6 +67,16 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
                        " ON missions(start_time, logger_id, mission_text)"),
     },
     QStringList{
+        // The record digest binds what the pages do not hold: the logger id and when and
+        // where the download was made. Records kept before it get none, as a digest made
+        // now would vouch for whatever the columns say today.
+        QStringLiteral("ALTER TABLE missions ADD COLUMN downloaded_utc_ms INTEGER"),
+        QStringLiteral("ALTER TABLE missions ADD COLUMN record_digest TEXT"),
+        // An altered record must never keep the same mission's real download out.
+        QStringLiteral("DROP INDEX missions_by_content"),
+        QStringLiteral("CREATE INDEX missions_by_content ON missions(logger_id, content_key)"),
+    },
+    QStringList{
         // The audit trail: each row chained to the one before by its hash, so an edit, a
         // gap or a move shows; the database itself refuses to change or remove a row.
         // AUTOINCREMENT keeps the highest number given out, so a row removed from the end

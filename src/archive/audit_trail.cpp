@@ -11,9 +11,11 @@ namespace frostel::archive {
 
 namespace {
 
-const QString kColumns = QStringLiteral(
+// What the chain covers first, so that checking it reads nothing more.
+const QString kChainColumns = QStringLiteral(
     "sequence, utc_ms, user_id, workstation, action, object, old_value, new_value, reason,"
-    " previous_hash, hash, local_time, full_name");
+    " previous_hash, hash");
+const QString kColumns = kChainColumns + QStringLiteral(", local_time, full_name");
 
 std::string text_of(const QVariant& value) {
     return value.toString().toStdString();
@@ -36,9 +38,9 @@ std::string local_time_text(std::int64_t utc_ms) {
         .toStdString();
 }
 
-AuditEntry entry_from(const QSqlQuery& query) {
-    AuditEntry entry;
-    AuditRow& row = entry.chained.row;
+ChainedRow chained_from(const QSqlQuery& query) {
+    ChainedRow chained;
+    AuditRow& row = chained.row;
     row.sequence = query.value(0).toLongLong();
     row.utc_ms = query.value(1).toLongLong();
     row.user_id = text_of(query.value(2));
@@ -48,8 +50,14 @@ AuditEntry entry_from(const QSqlQuery& query) {
     row.old_value = text_of(query.value(6));
     row.new_value = text_of(query.value(7));
     row.reason = text_of(query.value(8));
-    entry.chained.previous_hash = text_of(query.value(9));
-    entry.chained.hash = text_of(query.value(10));
+    chained.previous_hash = text_of(query.value(9));
+    chained.hash = text_of(query.value(10));
+    return chained;
+}
+
+AuditEntry entry_from(const QSqlQuery& query) {
+    AuditEntry entry;
+    entry.chained = chained_from(query);
     entry.local_time = text_of(query.value(11));
     entry.full_name = text_of(query.value(12));
     return entry;
@@ -89,8 +97,8 @@ AuditEvent file_written(const std::string& kind, const std::string& path,
     return {"file-written", "file:" + path, {}, kind + '\n' + fingerprint, {}};
 }
 
-AuditEvent record_verified(std::int64_t id, bool intact) {
-    return {"verified", "record:" + std::to_string(id), {}, intact ? "INTACT" : "ALTERED", {}};
+AuditEvent record_verified(std::int64_t id, const std::string& result) {
+    return {"verified", "record:" + std::to_string(id), {}, result, {}};
 }
 
 AuditEvent archive_set_aside(const std::string& kept_as) {
@@ -184,9 +192,10 @@ QString check_trail(QSqlDatabase& db, TrailCheck& check) {
     ChainCheck chain;
     std::optional<std::int64_t> issued = issued_sequence(query);
     if (issued &&
-        query.exec(QStringLiteral("SELECT %1 FROM audit_events ORDER BY sequence").arg(kColumns))) {
+        query.exec(
+            QStringLiteral("SELECT %1 FROM audit_events ORDER BY sequence").arg(kChainColumns))) {
         while (query.next()) {
-            chain.add(entry_from(query).chained);
+            chain.add(chained_from(query));
         }
     } else {
         issued.reset();

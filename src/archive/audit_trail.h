@@ -56,7 +56,8 @@ struct TrailCheck {
 // `kind`: "report", "CSV", "pair".
 [[nodiscard]] AuditEvent file_written(const std::string& kind, const std::string& path,
                                       const std::string& fingerprint);
-[[nodiscard]] AuditEvent record_verified(std::int64_t id, bool intact);
+// `result` as the user was shown it: "INTACT", "ALTERED" ...
+[[nodiscard]] AuditEvent record_verified(std::int64_t id, const std::string& result);
 [[nodiscard]] AuditEvent archive_set_aside(const std::string& kept_as);
 [[nodiscard]] AuditEvent setting_changed(const std::string& name, const std::string& old_value,
                                          const std::string& new_value);

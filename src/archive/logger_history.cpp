@@ -6,9 +6,14 @@
 
 namespace frostel::archive {
 
-bool keeps(MissionArchive& archive, const programming::HeldMission& mission) {
-    return archive.holds(mission.logger_id, platform::format_iso(mission.start),
-                         mission.sample_count);
+std::optional<std::string> held_mission_question(MissionArchive& archive,
+                                                 const programming::HeldMission& mission) {
+    const std::optional<bool> kept =
+        archive.holds(mission.logger_id, platform::format_iso(mission.start), mission.sample_count);
+    if (!kept) {
+        return "The archive cannot be checked: " + archive.error().toStdString() + ".";
+    }
+    return *kept ? std::nullopt : std::optional(programming::never_downloaded_question(mission));
 }
 
 std::optional<ProgrammingRecord> programming_record(

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "archive/mission_archive.h"
 #include "programming/programming_run.h"
 
 namespace frostel::archive {
 
-// Whether the archive keeps the mission a logger holds, so programming over it loses nothing.
-[[nodiscard]] bool keeps(MissionArchive& archive, const programming::HeldMission& mission);
+// The programming run's question about the mission a logger holds: nothing when a record
+// that verifies keeps it, so programming over it loses nothing; else the sentence to ask,
+// "The archive cannot be checked: <why>." when the archive cannot be searched.
+[[nodiscard]] std::optional<std::string> held_mission_question(
+    MissionArchive& archive, const programming::HeldMission& mission);
 
 // What the logger's history keeps of a programming run: nothing for a run that never
 // reached the logger's type.

@@ -1,6 +1,7 @@
 #include "archive/mission_archive.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,14 +9,17 @@
 #include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTimeZone>
 #include <QVariant>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <tuple>
 
 #include "archive/archive_schema.h"
 #include "archive/fingerprint.h"
+#include "archive/record_digest.h"
 #include "insight/summary.h"
 #include "mission/mission_record.h"
 #include "mission/sample_log.h"
@@ -28,7 +32,12 @@ namespace {
 
 const QString kDriver = QStringLiteral("QSQLITE");
 // Long enough for another program's write transaction (a few milliseconds) to end.
-const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kBusyRetryMs = 5;
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+// SQLite's codes for a file another connection holds.
+const QString kBusyCode = QStringLiteral("5");
+const QString kLockedCode = QStringLiteral("6");
 // SQLite's codes for a damaged file and for a file that is no database at all.
 const QString kCorruptCode = QStringLiteral("11");
 const QString kNotADatabaseCode = QStringLiteral("26");
@@ -133,7 +142,8 @@ class WriteTransaction {
 
 // What the list shows of a mission's temperatures: its summary in degrees Celsius, against
 // the thresholds the logger was programmed with.
-insight::Summary list_summary(const mission::DownloadedMission& mission, const Stamp& stamp) {
+insight::Summary list_summary(const mission::DownloadedMission& mission,
+                              const mission::TimeZone& zone) {
     const std::vector<double> values = mission::shown_values(
         mission.samples, mission::TemperatureUnit::kCelsius, mission.header.calibration_offset);
     insight::SummaryInput input;
@@ -141,8 +151,7 @@ insight::Summary list_summary(const mission::DownloadedMission& mission, const S
     for (std::size_t i = 0; i < values.size(); ++i) {
         input.readings.push_back({platform::to_civil_seconds(mission.samples[i].time), values[i]});
     }
-    input.record = mission::make_mission_record(mission.header, mission.samples,
-                                                {stamp.time_zone, stamp.utc_offset_seconds});
+    input.record = mission::make_mission_record(mission.header, mission.samples, zone);
     return insight::summarize(input);
 }
 
@@ -165,6 +174,44 @@ AuditEvent programming_run(const ProgrammingRecord& run) {
     return {"programming-run", "logger:" + run.logger_id, {}, value, {}};
 }
 
+std::int64_t utc_ms(const platform::LocalDateTime& local, int utc_offset_seconds) {
+    return (platform::to_civil_seconds(local) - utc_offset_seconds) * 1000;
+}
+
+// What programming chose: a download with these the same and more samples is the same
+// mission downloaded later.
+bool same_settings(const mission::MissionHeader& a, const mission::MissionHeader& b) {
+    const auto settings = [](const mission::MissionHeader& h) {
+        return std::tie(h.configuration, h.sample_interval, h.sample_format, h.start_delay,
+                        h.calibration_offset_tenths, h.mission_control, h.alarm_enable,
+                        h.low_threshold, h.high_threshold, h.mission_text);
+    };
+    return settings(a) == settings(b);
+}
+
+// The kept columns that the pages decide, each as the download derived it: the record's
+// columns must say the same.
+bool columns_agree(const QSqlQuery& row, const MissionRecord& record,
+                   const mission::DownloadedMission& mission, const mission::TimeZone& zone) {
+    const mission::MissionHeader& h = mission.header;
+    const insight::Summary summary = list_summary(mission, zone);
+    return text_of(row.value(15)) == std::string(1, static_cast<char>(h.logger_type)) &&
+           row.value(16).toInt() == h.configuration &&
+           row.value(17).toInt() == h.device_sample_count &&
+           row.value(18).toBool() == (h.sample_format == mission::SampleFormat::k16Bit) &&
+           row.value(19).toInt() == h.alarm_status &&
+           row.value(20).toInt() == h.calibration_offset_tenths &&
+           text_of(row.value(21)) == h.mission_text &&
+           record.start_time == sql_time(h.start_time) &&
+           record.mission_sample_count == h.mission_sample_count &&
+           record.sample_count == static_cast<int>(mission.samples.size()) &&
+           record.interval_seconds == h.sample_interval &&
+           record.first_line == first_line(h.mission_text) &&
+           record.minimum == value_of(summary.statistics.minimum) &&
+           record.maximum == value_of(summary.statistics.maximum) &&
+           row.value(8).toString() == QString::fromStdString(summary.verdict);
+}
+
 }  // namespace
 
 QString archive_path(const QString& data_folder) {
@@ -183,8 +230,9 @@ Stamp stamp_now(const link::Clock& clock) {
             FROSTEL_VERSION};
 }
 
-MissionArchive::MissionArchive(QString path, Actor actor)
+MissionArchive::MissionArchive(QString path, Access access, Actor actor)
     : path_(std::move(path)),
+      access_(access),
       actor_(std::move(actor)),
       connection_(QStringLiteral("frostel-archive-%1").arg(++connection_count)) {
     if (!QSqlDatabase::isDriverAvailable(kDriver)) {
@@ -203,41 +251,109 @@ bool MissionArchive::fail(const QString& error) {
     return false;
 }
 
+bool MissionArchive::fail(const QSqlError& error) {
+    fail(error.text());
+    if (is_damage(error) && open_ && access_ == Access::kReadWrite) {
+        open_ = start_again();
+    }
+    return false;
+}
+
+bool MissionArchive::start_again() {
+    close_file();
+    const std::optional<QString> kept_as = set_aside_damaged_file();
+    return kept_as && !connect_file().has_value() &&
+           write_event(archive_set_aside(kept_as->toStdString()));
+}
+
 bool MissionArchive::open_file() {
     const std::optional<QSqlError> error = connect_file();
-    if (error && is_damage(*error)) {
-        close_file();
-        const std::optional<QString> kept_as = set_aside_damaged_file();
-        return kept_as && !connect_file().has_value() &&
-               write_event(archive_set_aside(kept_as->toStdString()));
+    if (error && is_damage(*error) && access_ == Access::kReadWrite) {
+        return start_again();
     }
     return !error.has_value();
 }
 
+// Another program opening or migrating the same file at this moment makes SQLite answer
+// "busy" at once in places its busy timeout does not cover: tried again until it passes.
 std::optional<QSqlError> MissionArchive::connect_file() {
+    QDeadlineTimer deadline(kBusyTimeoutMs);
+    for (;;) {
+        const std::optional<QSqlError> error = connect_once();
+        const bool busy = error && (error->nativeErrorCode() == kBusyCode ||
+                                    error->nativeErrorCode() == kLockedCode);
+        if (!busy || deadline.hasExpired()) {
+            return error;
+        }
+        close_file();
+        QThread::msleep(kBusyRetryMs);
+    }
+}
+
+std::optional<QSqlError> MissionArchive::connect_once() {
     db_ = QSqlDatabase::addDatabase(kDriver, connection_);
     db_.setDatabaseName(path_);
-    db_.setConnectOptions(kConnectOptions);
+    db_.setConnectOptions(access_ == Access::kReadOnly
+                              ? kConnectOptions + QStringLiteral(";QSQLITE_OPEN_READONLY")
+                              : kConnectOptions);
     if (!db_.open()) {
         fail(db_.lastError().text());
         return db_.lastError();
     }
     QSqlQuery query(db_);
-    // Write-ahead: a writer killed mid-way leaves the file as of its last commit, and
-    // readers never block the writer. FULL: a commit is on disk before it returns.
-    const bool set_up = query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
-                        query.exec(QStringLiteral("PRAGMA synchronous = FULL")) &&
-                        query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    if (!set_up) {
+    // The version first: a file from a newer program is left exactly as it is.
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
         fail(query.lastError().text());
         return query.lastError();
     }
-    const QString migration_error = migrate_forward(db_);
+    const int version = query.value(0).toInt();
+    // A statement left open would keep the schema locked against the migration.
+    query.finish();
+    if (version > kSchemaVersion) {
+        fail(QStringLiteral("it was written by a newer version of this program"));
+        return QSqlError(error_);
+    }
+    if (access_ == Access::kReadOnly && version < kSchemaVersion) {
+        fail(
+            QStringLiteral("it was written by an older version of this program; open it once "
+                           "where it can be written to bring it forward"));
+        return QSqlError(error_);
+    }
+    // Write-ahead: a writer killed mid-way leaves the file as of its last commit, and
+    // readers never block the writer. FULL: a commit is on disk before it returns.
+    if (access_ == Access::kReadWrite &&
+        !(query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+          query.exec(QStringLiteral("PRAGMA synchronous = FULL")))) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    query.finish();
+    if (std::optional<QSqlError> damage = quick_check()) {
+        return damage;
+    }
+    const QString migration_error =
+        access_ == Access::kReadWrite ? migrate_forward(db_) : QString();
     if (!migration_error.isEmpty()) {
         fail(migration_error);
         return QSqlError(migration_error);
     }
     return std::nullopt;
+}
+
+// Damage in the middle of the file shows only where it is read: found once on opening
+// rather than as records missing from a list.
+std::optional<QSqlError> MissionArchive::quick_check() {
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(1)")) || !query.next()) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    const QString result = query.value(0).toString();
+    if (result == QStringLiteral("ok")) {
+        return std::nullopt;
+    }
+    fail(QStringLiteral("the file is damaged (%1)").arg(result));
+    return QSqlError(error_, QString(), QSqlError::StatementError, kCorruptCode);
 }
 
 void MissionArchive::close_file() {
@@ -247,8 +363,12 @@ void MissionArchive::close_file() {
 }
 
 std::optional<QString> MissionArchive::set_aside_damaged_file() {
-    const QString suffix =
+    const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("'.damaged-'yyyyMMdd-hhmmss"));
+    QString suffix = stamp;
+    for (int n = 2; QFile::exists(path_ + suffix); ++n) {
+        suffix = stamp + QStringLiteral("-%1").arg(n);
+    }
     // The journal files belong to the damaged file and go with it.
     for (const QString& part : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (QFile::exists(path_ + part) && !QFile::rename(path_ + part, path_ + suffix + part)) {
@@ -266,6 +386,17 @@ std::optional<QString> MissionArchive::set_aside_damaged_file() {
 
 std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
     const mission::DownloadedMission& mission, const Stamp& stamp) {
+    const QString notice = notice_;
+    auto kept = archive_once(mission, stamp);
+    // The file was found damaged and set aside: the download goes into the new archive.
+    if (!kept && open_ && notice_ != notice) {
+        kept = archive_once(mission, stamp);
+    }
+    return kept;
+}
+
+std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
+    const mission::DownloadedMission& mission, const Stamp& stamp) {
     if (!open_) {
         return std::nullopt;
     }
@@ -274,30 +405,27 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
     const std::string key = content_key(mission.pages);
     const std::string fingerprint = record_fingerprint(record);
     const QString now = latin1(sql_time(stamp.local_time));
+    const QString logger_id = latin1(header.logger_id);
 
     WriteTransaction transaction(db_);
-    QSqlQuery query(db_);
     if (!transaction.begin()) {
-        fail(transaction.error().text());
+        fail(transaction.error());
         return std::nullopt;
     }
-    // The same pages again: noted on the record, unless that record was altered since.
-    query.prepare(QStringLiteral(
-        "SELECT id, pages FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id"));
-    query.addBindValue(latin1(header.logger_id));
-    query.addBindValue(latin1(key));
-    if (!query.exec()) {
-        fail(query.lastError().text());
+    // The same pages again: noted on their record, unless that record was altered since.
+    const auto same_candidates =
+        ids_of(QStringLiteral(
+                   "SELECT id FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id"),
+               {logger_id, latin1(key)});
+    const auto same =
+        same_candidates ? first_verified(*same_candidates,
+                                         [&](const auto& kept) { return content_key(kept) == key; })
+                        : std::nullopt;
+    if (!same) {
         return std::nullopt;
     }
-    std::optional<std::int64_t> same;
-    while (!same && query.next()) {
-        const auto kept = pages_from_record(query.value(1).toByteArray());
-        if (kept && content_key(*kept) == key) {
-            same = query.value(0).toLongLong();
-        }
-    }
-    if (same) {
+    QSqlQuery query(db_);
+    if (*same != 0) {
         if (!append(download_archived(*same, fingerprint, {}))) {
             return std::nullopt;
         }
@@ -307,34 +435,47 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
         query.addBindValue(now);
         query.addBindValue(static_cast<qlonglong>(*same));
         if (!query.exec() || !transaction.commit()) {
-            fail(query.lastError().isValid() ? query.lastError().text()
-                                             : transaction.error().text());
+            fail(query.lastError().isValid() ? query.lastError() : transaction.error());
             return std::nullopt;
         }
         return std::pair{Archived::kDownloadedAgain, *same};
     }
 
+    // A later download: the same logger, start and settings, with fewer samples before.
     const QString start = latin1(sql_time(header.start_time));
-    query.prepare(
-        QStringLiteral("SELECT min(id) FROM missions WHERE logger_id = ? AND start_time = ?"));
-    query.addBindValue(latin1(header.logger_id));
-    query.addBindValue(start);
-    if (!query.exec() || !query.next()) {
-        fail(query.lastError().text());
+    const auto earlier_candidates =
+        ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ? AND start_time = ?"
+                              " AND mission_sample_count < ? ORDER BY id"),
+               {logger_id, start, header.mission_sample_count});
+    const auto earlier =
+        earlier_candidates
+            ? first_verified(*earlier_candidates,
+                             [&](const auto& kept) {
+                                 const auto kept_header =
+                                     mission::decode_recorded_header(header.logger_id, kept);
+                                 return kept_header && same_settings(*kept_header, header);
+                             })
+            : std::nullopt;
+    if (!earlier) {
         return std::nullopt;
     }
-    const QVariant earlier = query.value(0);
 
-    const insight::Summary summary = list_summary(mission, stamp);
+    const insight::Summary summary =
+        list_summary(mission, {stamp.time_zone, stamp.utc_offset_seconds});
+    const std::int64_t downloaded_utc_ms = utc_ms(stamp.local_time, stamp.utc_offset_seconds);
+    const std::string digest = record_digest({fingerprint, header.logger_id, downloaded_utc_ms,
+                                              stamp.time_zone, stamp.utc_offset_seconds});
     query.prepare(QStringLiteral(
         "INSERT INTO missions (logger_id, logger_type, configuration, start_time,"
         " mission_sample_count, device_sample_count, sample_count, interval_seconds,"
         " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
         " minimum, maximum, verdict, downloaded_at, time_zone, utc_offset_seconds, program_version,"
-        " fingerprint, content_key, pages, later_download_of, last_downloaded_at)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        " fingerprint, content_key, pages, later_download_of, last_downloaded_at,"
+        " downloaded_utc_ms, record_digest)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "?)"));
     for (const QVariant& value : {
-             QVariant(latin1(header.logger_id)),
+             QVariant(logger_id),
              QVariant(QString(QChar(static_cast<char>(header.logger_type)))),
              QVariant(header.configuration),
              QVariant(start),
@@ -357,30 +498,69 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
              QVariant(latin1(fingerprint)),
              QVariant(latin1(key)),
              QVariant(record),
-             earlier,
+             *earlier != 0 ? QVariant(static_cast<qlonglong>(*earlier))
+                           : QVariant(QMetaType(QMetaType::LongLong)),
              QVariant(now),
+             QVariant(static_cast<qlonglong>(downloaded_utc_ms)),
+             QVariant(latin1(digest)),
          }) {
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        fail(query.lastError().text());
+        fail(query.lastError());
         return std::nullopt;
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
-    if (!append(download_archived(id, fingerprint, {}))) {
+    if (!append(download_archived(id, fingerprint, digest))) {
         return std::nullopt;
     }
     if (!transaction.commit()) {
-        fail(transaction.error().text());
+        fail(transaction.error());
         return std::nullopt;
     }
-    return std::pair{earlier.isNull() ? Archived::kNewRecord : Archived::kLaterDownload, id};
+    return std::pair{*earlier == 0 ? Archived::kNewRecord : Archived::kLaterDownload, id};
 }
 
-std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
-    std::vector<MissionRecord> records;
+std::optional<std::vector<std::int64_t>> MissionArchive::ids_of(const QString& select,
+                                                                const QVariantList& values) {
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    query.prepare(select);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    std::vector<std::int64_t> ids;
+    while (query.next()) {
+        ids.push_back(query.value(0).toLongLong());
+    }
+    return ids;
+}
+
+std::optional<std::int64_t> MissionArchive::first_verified(
+    const std::vector<std::int64_t>& ids,
+    const std::function<bool(const std::vector<mission::RawPage>&)>& accept) {
+    for (const std::int64_t id : ids) {
+        const std::optional<QSqlQuery> row =
+            record_row(QStringLiteral("SELECT pages FROM missions WHERE id = ?"), id);
+        const std::optional<Verification> verdict = row ? verify(id) : std::nullopt;
+        if (!verdict) {
+            return std::nullopt;
+        }
+        const auto kept = pages_from_record(row->value(0).toByteArray());
+        if (kept && accept(*kept) && verifies(*verdict)) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilter& filter) {
     if (!open_) {
-        return records;
+        return std::nullopt;
     }
     QStringList conditions;
     QVariantList values;
@@ -426,11 +606,17 @@ std::vector<MissionRecord> MissionArchive::find(const MissionFilter& filter) {
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        fail(query.lastError().text());
-        return records;
+        fail(query.lastError());
+        return std::nullopt;
     }
+    std::vector<MissionRecord> records;
     while (query.next()) {
         records.push_back(record_from(query));
+    }
+    // A row that cannot be read ends the walk early: the list would be short, not whole.
+    if (query.lastError().isValid()) {
+        fail(query.lastError());
+        return std::nullopt;
     }
     return records;
 }
@@ -444,7 +630,7 @@ std::optional<QSqlQuery> MissionArchive::record_row(const QString& select, std::
     query.prepare(select);
     query.addBindValue(static_cast<qlonglong>(id));
     if (!query.exec()) {
-        fail(query.lastError().text());
+        fail(query.lastError());
         return std::nullopt;
     }
     if (!query.next()) {
@@ -486,33 +672,43 @@ std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
 }
 
 std::optional<Verification> MissionArchive::verify(std::int64_t id) {
-    const std::optional<QSqlQuery> row =
-        record_row(QStringLiteral("SELECT pages, fingerprint, logger_id, logger_type, start_time,"
-                                  " mission_sample_count, interval_seconds,"
-                                  " calibration_offset_tenths, mission_text"
-                                  " FROM missions WHERE id = ?"),
-                   id);
+    const std::optional<QSqlQuery> row = record_row(
+        QStringLiteral("SELECT %1, pages, logger_type, configuration, device_sample_count,"
+                       " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text,"
+                       " time_zone, utc_offset_seconds, downloaded_utc_ms, record_digest"
+                       " FROM missions WHERE id = ?")
+            .arg(kRecordColumns),
+        id);
     if (!row) {
         return std::nullopt;
     }
     const QSqlQuery& query = *row;
-    const QByteArray record = query.value(0).toByteArray();
-    const std::optional<std::vector<mission::RawPage>> pages = pages_from_record(record);
-    if (!pages || record_fingerprint(record) != text_of(query.value(1))) {
+    const MissionRecord record = record_from(query);
+    const QByteArray pages = query.value(14).toByteArray();
+    const std::optional<std::vector<mission::RawPage>> kept = pages_from_record(pages);
+    if (!kept || record_fingerprint(pages) != record.fingerprint) {
         return Verification::kAltered;
     }
-    // The listed copies must still say what the pages say.
-    const std::optional<mission::MissionHeader> header =
-        mission::decode_recorded_header(text_of(query.value(2)), *pages);
-    const bool agrees =
-        header &&
-        text_of(query.value(3)) == std::string(1, static_cast<char>(header->logger_type)) &&
-        text_of(query.value(4)) == sql_time(header->start_time) &&
-        query.value(5).toInt() == header->mission_sample_count &&
-        query.value(6).toInt() == header->sample_interval &&
-        query.value(7).toInt() == header->calibration_offset_tenths &&
-        text_of(query.value(8)) == header->mission_text;
-    return agrees ? Verification::kIntact : Verification::kAltered;
+    const mission::TimeZone zone{query.value(22).toString().toStdString(), query.value(23).toInt()};
+    link::SystemClock clock;  // only places the chart's points, which nothing here reads
+    mission::HeadlessDownloadView view;
+    const std::optional<mission::DownloadedMission> shown =
+        mission::show_recorded_mission(record.logger_id, *kept, zone, clock, view);
+    if (!shown || !columns_agree(query, record, *shown, zone)) {
+        return Verification::kAltered;
+    }
+    if (query.value(25).isNull() && query.value(24).isNull()) {
+        return Verification::kIntactWithoutDigest;
+    }
+    const std::int64_t downloaded_utc_ms = query.value(24).toLongLong();
+    const std::optional<platform::LocalDateTime> downloaded_at =
+        platform::parse_iso(record.downloaded_at);
+    const bool intact = downloaded_at &&
+                        utc_ms(*downloaded_at, zone.utc_offset_s) == downloaded_utc_ms &&
+                        text_of(query.value(25)) ==
+                            record_digest({record.fingerprint, record.logger_id, downloaded_utc_ms,
+                                           zone.name, zone.utc_offset_s});
+    return intact ? Verification::kIntact : Verification::kAltered;
 }
 
 bool MissionArchive::record_programming(const ProgrammingRecord& run) {
@@ -525,7 +721,7 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
     }
     WriteTransaction transaction(db_);
     if (!transaction.begin()) {
-        return fail(transaction.error().text());
+        return fail(transaction.error());
     }
     QSqlQuery query(db_);
     query.prepare(QStringLiteral(
@@ -542,28 +738,26 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
     query.addBindValue(latin1(run.image_fingerprint));
     query.addBindValue(latin1(run.result));
     if (!query.exec()) {
-        return fail(query.lastError().text());
+        return fail(query.lastError());
     }
-    return append(programming_run(run)) &&
-           (transaction.commit() || fail(transaction.error().text()));
+    return append(programming_run(run)) && (transaction.commit() || fail(transaction.error()));
 }
 
-bool MissionArchive::holds(const link::LoggerId& logger_id, const std::string& start_time,
-                           int mission_sample_count) {
+std::optional<bool> MissionArchive::holds(const link::LoggerId& logger_id,
+                                          const std::string& start_time, int mission_sample_count) {
     if (!open_) {
-        return false;
+        return std::nullopt;
     }
-    QSqlQuery query(db_);
-    query.prepare(
-        QStringLiteral("SELECT 1 FROM missions WHERE logger_id = ? AND start_time = ?"
-                       " AND mission_sample_count = ? LIMIT 1"));
-    query.addBindValue(latin1(logger_id));
-    query.addBindValue(latin1(start_time));
-    query.addBindValue(mission_sample_count);
-    if (!query.exec()) {
-        return fail(query.lastError().text());
+    const auto candidates = ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ?"
+                                                  " AND start_time = ? AND mission_sample_count = ?"
+                                                  " ORDER BY id"),
+                                   {latin1(logger_id), latin1(start_time), mission_sample_count});
+    const auto kept =
+        candidates ? first_verified(*candidates, [](const auto&) { return true; }) : std::nullopt;
+    if (!kept) {
+        return std::nullopt;
     }
-    return query.next();
+    return *kept != 0;
 }
 
 std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::LoggerId& logger_id) {
@@ -578,7 +772,7 @@ std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::Logg
         " ORDER BY id"));
     query.addBindValue(latin1(logger_id));
     if (!query.exec()) {
-        fail(query.lastError().text());
+        fail(query.lastError());
         return runs;
     }
     while (query.next()) {

@@ -94,7 +94,16 @@ enum class Archived {
     kDownloadedAgain  // the same pages as a record: noted on it, no second record
 };
 
-enum class Verification { kIntact, kAltered };
+enum class Verification {
+    kIntact,
+    // Kept before records had a digest: the pages and every column shown agree, but the
+    // logger id and the download's time and zone cannot be checked.
+    kIntactWithoutDigest,
+    kAltered
+};
+[[nodiscard]] inline bool verifies(Verification v) {
+    return v != Verification::kAltered;
+}
 
 // The mission archive: one SQLite file, written in write-ahead mode, each write one
 // transaction, so a killed process or a second program writing it costs no record. Every
@@ -102,15 +111,22 @@ enum class Verification { kIntact, kAltered };
 // to its records it enters in the audit trail as `actor`'s, in the same transaction.
 class MissionArchive {
   public:
-    // Opens the file, starting it when new. A file that is not a database (or is damaged)
-    // is set aside under a new name, and a new archive started: see notice().
-    explicit MissionArchive(QString path, Actor actor = os_actor());
+    // kReadWrite opens the file, starting it when new; a file that is not a database, or is
+    // damaged, is set aside under a new name and a new archive started (see notice()), and
+    // so is one found damaged later. kReadOnly changes nothing in the file or beside it (a
+    // copy on read-only media can be listed and checked): damage is only reported, and no
+    // event can be recorded.
+    enum class Access { kReadWrite, kReadOnly };
+    explicit MissionArchive(QString path, Access access = Access::kReadWrite,
+                            Actor actor = os_actor());
     ~MissionArchive();
     MissionArchive(const MissionArchive&) = delete;
     MissionArchive& operator=(const MissionArchive&) = delete;
 
     [[nodiscard]] bool is_open() const { return open_; }
     [[nodiscard]] const QString& path() const { return path_; }
+    [[nodiscard]] bool read_only() const { return access_ == Access::kReadOnly; }
+    [[nodiscard]] const Actor& actor() const { return actor_; }
     // Why the last call failed.
     [[nodiscard]] const QString& error() const { return error_; }
     // What opening did that the user should know; empty mostly.
@@ -119,15 +135,19 @@ class MissionArchive {
     // Keeps a finished download; nothing when it could not (see error()).
     [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive(
         const mission::DownloadedMission& mission, const Stamp& stamp);
-    [[nodiscard]] std::vector<MissionRecord> find(const MissionFilter& filter);
+    // Nothing when the list could not be read whole (see error()).
+    [[nodiscard]] std::optional<std::vector<MissionRecord>> find(const MissionFilter& filter);
     [[nodiscard]] std::optional<StoredMission> load(std::int64_t id);
-    // Recomputes the fingerprint from the kept pages and decodes them again: "altered" when
-    // either disagrees with what was kept. Nothing for an unknown id.
+    // Recomputes the fingerprint and the record digest, and every column shown from the
+    // kept pages (decoding and summary): "altered" when any disagrees with what was kept.
+    // Nothing for an unknown id.
     [[nodiscard]] std::optional<Verification> verify(std::int64_t id);
     [[nodiscard]] bool record_programming(const ProgrammingRecord& run);
-    // Whether a mission of this logger, start and mission sample count is kept.
-    [[nodiscard]] bool holds(const link::LoggerId& logger_id, const std::string& start_time,
-                             int mission_sample_count);
+    // Whether a record that verifies keeps a mission of this logger, start and mission
+    // sample count; nothing when the archive could not be searched (see error()).
+    [[nodiscard]] std::optional<bool> holds(const link::LoggerId& logger_id,
+                                            const std::string& start_time,
+                                            int mission_sample_count);
     // The programming runs of one logger, oldest first.
     [[nodiscard]] std::vector<ProgrammingRecord> programming_runs(const link::LoggerId& logger_id);
 
@@ -139,10 +159,16 @@ class MissionArchive {
     [[nodiscard]] std::optional<TrailCheck> check_audit_trail();
 
   private:
+    std::optional<std::pair<Archived, std::int64_t>> archive_once(
+        const mission::DownloadedMission& mission, const Stamp& stamp);
     bool open_file();
     // Why the file could not be opened and brought to the current schema, if it could not.
     std::optional<QSqlError> connect_file();
+    std::optional<QSqlError> connect_once();
+    std::optional<QSqlError> quick_check();
     void close_file();
+    // The damaged file set aside and a new archive started in its place.
+    bool start_again();
     // The name the damaged file was kept under, if it could be set aside.
     std::optional<QString> set_aside_damaged_file();
     // Within the caller's write transaction.
@@ -150,11 +176,22 @@ class MissionArchive {
     // In a transaction of its own.
     bool write_event(const AuditEvent& event);
     bool fail(const QString& error);
+    // Notes `error`; a damaged file is set aside and a new archive started.
+    bool fail(const QSqlError& error);
     // `select` (one "?" for the id) run and standing on the record's row; nothing, and the
     // error noted, when the archive is closed, the query fails or there is no such record.
     std::optional<QSqlQuery> record_row(const QString& select, std::int64_t id);
+    // The ids that `select` (binding `values`) lists, in its order; nothing on an error.
+    std::optional<std::vector<std::int64_t>> ids_of(const QString& select,
+                                                    const QVariantList& values);
+    // The first of `ids` that verifies and whose kept pages pass `accept`, 0 when none does;
+    // nothing on an error (error() says why).
+    std::optional<std::int64_t> first_verified(
+        const std::vector<std::int64_t>& ids,
+        const std::function<bool(const std::vector<mission::RawPage>&)>& accept);
 
     QString path_;
+    Access access_;
     Actor actor_;
     QString connection_;
     QSqlDatabase db_;

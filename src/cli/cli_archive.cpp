@@ -3,6 +3,7 @@
 #include <QFile>
 #include <iomanip>
 
+#include "archive/fingerprint.h"
 #include "archive/logger_history.h"
 #include "cli_download.h"
 #include "cli_report.h"
@@ -24,15 +25,46 @@ std::string fixed(const std::optional<double>& value) {
     return text.str();
 }
 
+const char* verification_text(archive::Verification verdict) {
+    switch (verdict) {
+        case archive::Verification::kIntact:
+            return "INTACT";
+        case archive::Verification::kIntactWithoutDigest:
+            return "INTACT (no record digest)";
+        case archive::Verification::kAltered:
+            break;
+    }
+    return "ALTERED";
+}
+
+int cannot(const ArchiveContext& context, const std::string& what) {
+    context.err << "frostel-cli: " << what << ": " << context.archive.error().toStdString() << '\n';
+    return kExitFailed;
+}
+
 int list(const ArchiveContext& context, const ArchiveRequest& request) {
     archive::MissionFilter filter;
     filter.logger_id = request.logger_id;
     filter.since = QDate::fromString(QString::fromStdString(request.since), Qt::ISODate);
-    for (const archive::MissionRecord& r : context.archive.find(filter)) {
+    const auto records = context.archive.find(filter);
+    if (!records) {
+        return cannot(context, "the list of records cannot be read");
+    }
+    for (const archive::MissionRecord& r : *records) {
         context.out << r.id << '\t' << r.logger_id << '\t' << r.start_time << '\t' << r.sample_count
                     << '\t' << r.downloaded_at << '\t' << r.fingerprint << '\n';
     }
     return kExitOk;
+}
+
+// Whatever a record's columns say, its pages are what is shown and exported.
+void warn_if_altered(const ArchiveContext& context, const archive::StoredMission& stored) {
+    const auto verdict = context.archive.verify(stored.record.id);
+    if (!verdict || !archive::verifies(*verdict)) {
+        context.err << "frostel-cli: record " << stored.record.id
+                    << " was altered after it was archived; the pages shown have the fingerprint "
+                    << archive::mission_fingerprint(stored.pages) << '\n';
+    }
 }
 
 int show(const ArchiveContext& context, const archive::StoredMission& stored) {
@@ -60,7 +92,7 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << (r.later_download_of ? std::to_string(*r.later_download_of) : std::string("none"))
         << '\n'
         << "pages: " << stored.pages.size() << '\n'
-        << "fingerprint: " << r.fingerprint << '\n';
+        << "fingerprint: " << archive::mission_fingerprint(stored.pages) << '\n';
     return kExitOk;
 }
 
@@ -114,7 +146,11 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
     if (request.id) {
         ids.push_back(*request.id);
     } else {
-        for (const archive::MissionRecord& record : context.archive.find({})) {
+        const auto records = context.archive.find({});
+        if (!records) {
+            return cannot(context, "the list of records cannot be read");
+        }
+        for (const archive::MissionRecord& record : *records) {
             ids.push_back(record.id);
         }
     }
@@ -122,13 +158,12 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
     for (const std::int64_t id : ids) {
         const std::optional<archive::Verification> verdict = context.archive.verify(id);
         if (!verdict) {
-            context.err << "frostel-cli: " << context.archive.error().toStdString() << '\n';
-            return kExitFailed;
+            exit_code = cannot(context, "record " + std::to_string(id) + " cannot be read");
+            continue;
         }
-        const bool intact = *verdict == archive::Verification::kIntact;
-        context.out << id << '\t' << (intact ? "INTACT" : "ALTERED") << '\n';
-        note_event(context, archive::record_verified(id, intact));
-        if (!intact) {
+        context.out << id << '\t' << verification_text(*verdict) << '\n';
+        note_event(context, archive::record_verified(id, verification_text(*verdict)));
+        if (!archive::verifies(*verdict)) {
             exit_code = kExitFailed;
         }
     }
@@ -146,6 +181,7 @@ bool archive_is_open(const ArchiveContext& context) {
 }
 
 int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
+    say_notice(context);
     if (!archive_is_open(context)) {
         return kExitFailed;
     }
@@ -157,43 +193,60 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
     }
     const std::optional<archive::StoredMission> stored = context.archive.load(*request.id);
     if (!stored) {
-        context.err << "frostel-cli: " << context.archive.error().toStdString() << '\n';
-        return kExitFailed;
+        return cannot(context, "record " + std::to_string(*request.id) + " cannot be read");
     }
+    warn_if_altered(context, *stored);
     return request.action == ArchiveAction::kShow ? show(context, *stored)
                                                   : export_mission(context, request, *stored);
 }
 
-void keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission) {
+void say_notice(const ArchiveContext& context) {
+    if (!context.archive.notice().isEmpty()) {
+        context.err << "frostel-cli: " << context.archive.notice().toStdString() << '\n';
+    }
+}
+
+bool keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission) {
     const auto kept = context.archive.archive(mission, archive::stamp_now(context.clock));
+    say_notice(context);
     if (!kept) {
         const std::string why = context.archive.error().toStdString();
         context.err << "frostel-cli: the mission was not archived: " << why << '\n';
         note_event(context, archive::download_not_archived(why));
-        return;
+        return false;
     }
     context.err << "archive: record " << kept->second
                 << (kept->first == archive::Archived::kDownloadedAgain ? " (downloaded again)"
                     : kept->first == archive::Archived::kLaterDownload ? " (a later download)"
                                                                        : "")
                 << '\n';
+    return true;
 }
 
 void note_event(const ArchiveContext& context, const archive::AuditEvent& event) {
-    if (!context.archive.record_event(event)) {
+    // An archive opened only to read takes its events through a connection that may write.
+    std::optional<archive::MissionArchive> writer;
+    archive::MissionArchive& trail =
+        context.archive.read_only()
+            ? writer.emplace(context.archive.path(), archive::MissionArchive::Access::kReadWrite,
+                             context.archive.actor())
+            : context.archive;
+    if (!trail.record_event(event)) {
         context.err << "frostel-cli: the " << event.action
-                    << " event was not entered in the audit trail: "
-                    << context.archive.error().toStdString() << '\n';
+                    << " event was not entered in the audit trail: " << trail.error().toStdString()
+                    << '\n';
     }
 }
 
 programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,
                                                    const programming::HeldMission& mission,
                                                    bool force) {
-    if (force || archive::keeps(context.archive, mission)) {
+    const std::optional<std::string> question =
+        force ? std::nullopt : archive::held_mission_question(context.archive, mission);
+    if (!question) {
         return programming::HeldMissionChoice::kProgramAnyway;
     }
-    context.err << programming::never_downloaded_question(mission) << '\n';
+    context.err << *question << '\n';
     return programming::HeldMissionChoice::kCancel;
 }
 

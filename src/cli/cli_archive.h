@@ -19,12 +19,17 @@ struct ArchiveContext {
 // Says on `err` why the archive cannot be used, when it cannot.
 [[nodiscard]] bool archive_is_open(const ArchiveContext& context);
 
-// "archive list|show|export|verify"; verify exits 1 when any record it checks is altered.
+// "archive list|show|export|verify", each on an archive opened read-only; exit 1 on any
+// record altered or that cannot be read, each said on `err`, as are the archive's notices.
 [[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
 
-// Keeps a finished download; a download that cannot be kept is reported on `err` and
-// entered in the audit trail.
-void keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission);
+// Keeps a finished download; false, said on `err` and entered in the audit trail, when it
+// could not be kept.
+[[nodiscard]] bool keep_download(const ArchiveContext& context,
+                                 const mission::DownloadedMission& mission);
+
+// The archive's notices (a damaged file set aside) on `err`.
+void say_notice(const ArchiveContext& context);
 
 // Enters `event` in the archive's audit trail; one that cannot be is reported on `err`.
 void note_event(const ArchiveContext& context, const archive::AuditEvent& event);

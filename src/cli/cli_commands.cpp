@@ -37,6 +37,15 @@ bool read_page(const CommandContext& context, int page) {
     return false;
 }
 
+// A threshold the run moved to the logger's range, and where to.
+void say_correction(std::ostream& err, const char* which, const char* beyond,
+                    const std::string& typed, const std::string& corrected) {
+    if (typed != corrected) {
+        err << "frostel-cli: the " << which << " threshold " << typed << " is " << beyond
+            << " the logger's range; corrected to " << corrected << '\n';
+    }
+}
+
 }  // namespace
 
 int run_id(const CommandContext& context) {
@@ -78,8 +87,13 @@ int run_program(const CommandContext& context, const link::Clock& clock, int por
                 const programming::ProgrammingSettings& settings,
                 const programming::RunHooks& hooks,
                 const std::function<void(const programming::RunResult&)>& finished) {
+    programming::RunHooks told = hooks;
+    told.thresholds_corrected = [&](const programming::ThresholdTexts& corrected) {
+        say_correction(context.err, "low", "below", settings.low_threshold, corrected.low);
+        say_correction(context.err, "high", "above", settings.high_threshold, corrected.high);
+    };
     const programming::RunResult result =
-        programming::run_programming(context.commands, clock, port_number, settings, hooks);
+        programming::run_programming(context.commands, clock, port_number, settings, told);
     if (finished) {
         finished(result);
     }
@@ -89,6 +103,10 @@ int run_program(const CommandContext& context, const link::Clock& clock, int por
     context.out << result.line->text << '\n';
     if (result.failure) {
         context.err << "frostel-cli: " << link::failure_text(*result.failure) << '\n';
+    }
+    // A reversed pair is the caller's mistake, whether typed so or made so by the range.
+    if (result.line->kind == programming::ResultKind::kLowAboveHigh) {
+        return kExitUsage;
     }
     return result.line->is_failure() ? kExitFailed : kExitOk;
 }

@@ -57,6 +57,9 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         return kExitFailed;
     }
     print_summary(context.err, *mission);
+    if (mission->cleared_during_download) {
+        context.err << mission::kMissionClearedText << '\n';
+    }
     report::ReportInput input = report::download_report_input(*mission, request.time_zone);
     apply_summary_options(input.summary, request.summary);
     if (request.summary.file &&
@@ -74,20 +77,18 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         }
         audit(cli_file_written("report", *request.report.file, input.fingerprint));
     }
-    if (request.keep) {
-        request.keep(*mission);
-    }
+    const bool kept = !request.keep || request.keep(*mission);
     const std::string csv = mission_csv(*mission);
     if (!request.csv_file) {
         context.out << csv;
-        return kExitOk;
+        return kept ? kExitOk : kExitFailed;
     }
     if (!platform::write_whole_file(*request.csv_file, csv)) {
         context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
         return kExitFailed;
     }
     audit(cli_file_written("CSV", *request.csv_file, input.fingerprint));
-    return kExitOk;
+    return kept ? kExitOk : kExitFailed;
 }
 
 }  // namespace frostel::cli

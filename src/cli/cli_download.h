@@ -23,8 +23,9 @@ struct DownloadRequest {
     SummaryOptions summary{};       // written only with a file
     mission::TimeZone time_zone{};  // the PC's, kept with the mission
     ReportRequest report{};
-    // Where a finished download is kept; left empty, nowhere.
-    std::function<void(const mission::DownloadedMission&)> keep = {};
+    // Where a finished download is kept, false when it could not be (the download then
+    // exits 1 after writing every other output); left empty, nowhere.
+    std::function<bool(const mission::DownloadedMission&)> keep = {};
     // Enters each file written in the audit trail; left empty, nowhere.
     std::function<void(const archive::AuditEvent&)> audit = {};
 };

@@ -8,7 +8,9 @@
 #include <limits>
 #include <utility>
 
+#include "insight/statistics.h"
 #include "mission/temperature_unit.h"
+#include "platform/local_date_time.h"
 #include "programming/program_arguments.h"
 
 namespace frostel::cli {
@@ -116,7 +118,7 @@ bool parse_summary_option(SummaryOptions& options, const std::string& name,
     }
     if (name == "--delta-h") {
         options.delta_h_kj_per_mol = parse_number(value);
-        return options.delta_h_kj_per_mol && *options.delta_h_kj_per_mol > 0;
+        return options.delta_h_kj_per_mol && insight::delta_h_in_range(*options.delta_h_kj_per_mol);
     }
     return false;
 }
@@ -187,10 +189,10 @@ std::string parse_program_arguments(CliOptions& options, std::span<const std::st
     return "";
 }
 
+// A day of the calendar, "2027-02-30" not among them.
 bool is_day(const std::string& text) {
-    return text.size() == 10 && text[4] == '-' && text[7] == '-' &&
-           parse_int(text.substr(0, 4), 2000, 2099) && parse_int(text.substr(5, 2), 1, 12) &&
-           parse_int(text.substr(8, 2), 1, 31);
+    return text.size() == 10 && parse_int(text.substr(0, 4), 2000, 2099) &&
+           platform::parse_iso(text + " 00:00:00").has_value();
 }
 
 std::string parse_archive_list(ArchiveRequest& request, std::span<const std::string> rest) {

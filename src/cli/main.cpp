@@ -44,7 +44,9 @@ QString archive_file(const cli::CliOptions& options, const std::filesystem::path
 
 int run_archive_command(const cli::CliOptions& options, const std::filesystem::path& folder) {
     link::SystemClock clock;
-    archive::MissionArchive store(archive_file(options, folder));
+    // The audit commands only read too; an event is written through a connection of its own.
+    archive::MissionArchive store(archive_file(options, folder),
+                                  archive::MissionArchive::Access::kReadOnly);
     const cli::ArchiveContext context{store, clock, std::cout, std::cerr};
     return options.command == cli::Command::kAudit ? cli::run_audit(context, options.audit)
                                                    : cli::run_archive(context, options.archive);
@@ -86,6 +88,7 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kProgram: {
             archive::MissionArchive store(archive_file(options, folder));
             const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
+            cli::say_notice(kept);
             programming::RunHooks hooks;
             hooks.held_mission = [&](const programming::HeldMission& mission) {
                 return cli::held_mission_choice(kept, mission, options.force);
@@ -109,10 +112,10 @@ int run(const cli::CliOptions& options) {
             const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
             request.keep = [&](const mission::DownloadedMission& mission) {
                 if (options.keep_in_archive) {
-                    cli::keep_download(kept, mission);
-                } else {
-                    cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
+                    return cli::keep_download(kept, mission);
                 }
+                cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
+                return true;
             };
             request.audit = [&](const archive::AuditEvent& event) { cli::note_event(kept, event); };
             return cli::run_download(context, request);

@@ -87,6 +87,7 @@ QByteArray summary_json(const insight::Summary& s) {
                            {"below", outside(s.excursions.below)},
                            {"above", outside(s.excursions.above)},
                            {"excursions", excursions(s.excursions)},
+                           {"verdict", QString::fromStdString(s.verdict)},
                            {"flags", flags(s.flags)},
                            {"time_zone", time_zone(s.time_zone)}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);

@@ -206,7 +206,9 @@ bool read_summary_parts(const QJsonObject& root, ChartDocument& document) {
     return root["summary"].isObject() &&
            read_optional_number(summary["low_limit"], document.low_limit) &&
            read_optional_number(summary["high_limit"], document.high_limit) &&
-           read_optional_number(summary["delta_h_kj_per_mol"], document.delta_h_kj_per_mol);
+           read_optional_number(summary["delta_h_kj_per_mol"], document.delta_h_kj_per_mol) &&
+           (!summary.contains("limits_set_on") ||
+            read_text(summary["limits_set_on"], document.limits_set_on));
 }
 
 bool read_axis(const QJsonValue& value, ChartAxis& axis) {
@@ -319,6 +321,11 @@ QByteArray to_json(const ChartDocument& document) {
                                              {"high_limit", optional_number(document.high_limit)},
                                              {"delta_h_kj_per_mol",
                                               optional_number(document.delta_h_kj_per_mol)}}}};
+    if (!document.limits_set_on.isEmpty()) {
+        QJsonObject summary = root["summary"].toObject();
+        summary["limits_set_on"] = document.limits_set_on;
+        root["summary"] = summary;
+    }
     if (document.mission) {
         root["mission"] = record_object(*document.mission);
     }

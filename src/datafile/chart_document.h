@@ -37,9 +37,12 @@ struct ChartDocument {
     // What the mission's summary needs beyond the points: the logger's record (a chart
     // template and a document of the first version have none), the limits the user set, in
     // the left axis's unit, and the user's activation energy for the mean kinetic temperature.
+    // Limits with a date ("yyyy-mm-dd") are the ones the user last set for this logger on that
+    // day, taken over by the download; without one they were set for this mission.
     std::optional<mission::MissionRecord> mission;
     std::optional<double> low_limit;
     std::optional<double> high_limit;
+    QString limits_set_on;
     std::optional<double> delta_h_kj_per_mol;
     bool operator==(const ChartDocument&) const = default;
 };

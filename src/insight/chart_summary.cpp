@@ -5,21 +5,45 @@
 
 namespace frostel::insight {
 
-SummaryInput summary_input(const datafile::ChartDocument& document) {
+namespace {
+
+// Everything but the points.
+SummaryInput described_input(const datafile::ChartDocument& document) {
     SummaryInput input;
     input.unit = mission::unit_or_celsius(document.left.title.toStdString());
+    input.record = document.mission;
+    if (ordered(document.low_limit, document.high_limit)) {
+        const Limits stored{
+            document.low_limit, document.high_limit,
+            document.low_limit || document.high_limit ? LimitSource::kUser : LimitSource::kNone};
+        if (document.limits_set_on.isEmpty()) {
+            input.user_limits = stored;
+        } else {
+            input.remembered_limits = stored;
+            input.remembered_on = document.limits_set_on.toStdString();
+        }
+    }
+    const std::optional<double> delta_h = document.delta_h_kj_per_mol;
+    input.delta_h_kj_per_mol = delta_h && delta_h_in_range(*delta_h) ? *delta_h : kDefaultDeltaH;
+    return input;
+}
+
+}  // namespace
+
+SummaryInput summary_input(const datafile::ChartDocument& document) {
+    SummaryInput input = described_input(document);
     input.readings.reserve(document.points.size());
     for (const mission::ChartPoint& point : document.points) {
         if (const auto time = parse_time_text(point.label)) {
             input.readings.push_back({*time, point.y});
         }
     }
-    input.record = document.mission;
-    input.user_limits = {
-        document.low_limit, document.high_limit,
-        document.low_limit || document.high_limit ? LimitSource::kUser : LimitSource::kNone};
-    input.delta_h_kj_per_mol = document.delta_h_kj_per_mol.value_or(kDefaultDeltaH);
     return input;
+}
+
+Limits chart_limits(const datafile::ChartDocument& document) {
+    const SummaryInput input = described_input(document);
+    return choose_limits(input.user_limits, input.remembered_limits, input.record, input.unit);
 }
 
 mission::TimeZone pc_time_zone() {

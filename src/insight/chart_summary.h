@@ -7,9 +7,13 @@ namespace frostel::insight {
 
 // A summary's input from the chart as its document holds it: the points timed by their labels
 // (a point whose label is no time is left out), the unit of the left axis title (any title
-// that is not a unit reads as Celsius), the logger's record, the user's limits and dH.
+// that is not a unit reads as Celsius), the logger's record, the user's limits and dH. Stored
+// limits with the low one above the high one, and a dH out of range, are taken as not set.
 // The summary's one adapter to Qt types.
 [[nodiscard]] SummaryInput summary_input(const datafile::ChartDocument& document);
+
+// The limits the chart is judged by: `summary_input`'s choice, without the points.
+[[nodiscard]] Limits chart_limits(const datafile::ChartDocument& document);
 
 // The PC's time zone now: its IANA name and offset from UTC, kept with a download because
 // the logger's clock has no zone.

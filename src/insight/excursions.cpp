@@ -4,6 +4,12 @@ namespace frostel::insight {
 
 namespace {
 
+constexpr std::string_view kNoSamplesText = "NO SAMPLES";
+constexpr std::string_view kBatteryResetText = "NOT VALID: BATTERY RESET";
+constexpr std::string_view kNoLimitsText = "NO LIMITS";
+constexpr std::string_view kWithinLimitsText = "WITHIN LIMITS";
+constexpr std::string_view kOutOfLimitsEnd = " OUT OF LIMITS";
+
 bool farther_out(double value, const TimedValue& peak, Side side) {
     return side == Side::kBelow ? value < peak.value : value > peak.value;
 }
@@ -64,16 +70,49 @@ std::string duration_text(std::int64_t seconds) {
     return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
 }
 
-std::string verdict_text(const Limits& limits, const ExcursionReport& report) {
+VerdictKind verdict_kind(int samples, bool battery_reset, const Limits& limits,
+                         const ExcursionReport& report) {
+    if (samples == 0) {
+        return VerdictKind::kNoSamples;
+    }
+    if (battery_reset) {
+        return VerdictKind::kBatteryReset;
+    }
     if (!limits.any()) {
-        return "NO LIMITS";
+        return VerdictKind::kNoLimits;
+    }
+    return report.excursions.empty() ? VerdictKind::kWithinLimits : VerdictKind::kExcursions;
+}
+
+std::string verdict_text(VerdictKind kind, const ExcursionReport& report) {
+    switch (kind) {
+        case VerdictKind::kNoSamples:
+            return std::string(kNoSamplesText);
+        case VerdictKind::kBatteryReset:
+            return std::string(kBatteryResetText);
+        case VerdictKind::kNoLimits:
+            return std::string(kNoLimitsText);
+        case VerdictKind::kWithinLimits:
+            return std::string(kWithinLimitsText);
+        case VerdictKind::kExcursions:
+            break;
     }
     const std::size_t count = report.excursions.size();
-    if (count == 0) {
-        return "WITHIN LIMITS";
-    }
     return std::to_string(count) + (count == 1 ? " EXCURSION, " : " EXCURSIONS, ") +
-           duration_text(report.seconds_outside()) + " OUT OF LIMITS";
+           duration_text(report.seconds_outside()) + std::string(kOutOfLimitsEnd);
+}
+
+VerdictKind verdict_kind_of(std::string_view text) {
+    if (text == kWithinLimitsText) {
+        return VerdictKind::kWithinLimits;
+    }
+    if (text.ends_with(kOutOfLimitsEnd)) {
+        return VerdictKind::kExcursions;
+    }
+    if (text == kBatteryResetText) {
+        return VerdictKind::kBatteryReset;
+    }
+    return text == kNoLimitsText ? VerdictKind::kNoLimits : VerdictKind::kNoSamples;
 }
 
 }  // namespace frostel::insight

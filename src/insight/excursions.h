@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "insight/limits.h"
@@ -47,8 +48,19 @@ struct ExcursionReport {
 // verdict gives it.
 [[nodiscard]] std::string duration_text(std::int64_t seconds);
 
-// "NO LIMITS" without a limit, "WITHIN LIMITS" without an excursion, otherwise
+// What a verdict says. The first three judge nothing and are shown in the neutral colour.
+enum class VerdictKind { kNoSamples, kBatteryReset, kNoLimits, kWithinLimits, kExcursions };
+
+// No samples; else a logger reset by a battery failure (its readings are not to be trusted);
+// else no limits; else within them or not.
+[[nodiscard]] VerdictKind verdict_kind(int samples, bool battery_reset, const Limits& limits,
+                                       const ExcursionReport& report);
+
+// "NO SAMPLES", "NOT VALID: BATTERY RESET", "NO LIMITS", "WITHIN LIMITS", or
 // "2 EXCURSIONS, 1 h 10 min OUT OF LIMITS" (whole minutes, rounded down).
-[[nodiscard]] std::string verdict_text(const Limits& limits, const ExcursionReport& report);
+[[nodiscard]] std::string verdict_text(VerdictKind kind, const ExcursionReport& report);
+
+// The kind of a verdict line kept as text.
+[[nodiscard]] VerdictKind verdict_kind_of(std::string_view text);
 
 }  // namespace frostel::insight

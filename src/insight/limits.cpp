@@ -16,13 +16,6 @@ std::optional<double> threshold(bool enabled, link::Byte byte, mission::LoggerTy
     return threshold_value(byte, type, unit);
 }
 
-std::optional<double> converted(std::optional<double> v, TemperatureUnit from, TemperatureUnit to) {
-    if (!v) {
-        return std::nullopt;
-    }
-    return mission::ConvertTemperature(*v, from, to);
-}
-
 }  // namespace
 
 double threshold_value(link::Byte byte, mission::LoggerType type, TemperatureUnit unit) {
@@ -34,6 +27,8 @@ std::string_view source_name(LimitSource source) {
     switch (source) {
         case LimitSource::kUser:
             return "user";
+        case LimitSource::kRemembered:
+            return "remembered";
         case LimitSource::kLogger:
             return "logger";
         case LimitSource::kNone:
@@ -42,10 +37,12 @@ std::string_view source_name(LimitSource source) {
     return "none";
 }
 
-std::string_view source_description(LimitSource source) {
+std::string source_description(LimitSource source, std::string_view set_on) {
     switch (source) {
         case LimitSource::kUser:
             return "set by the user";
+        case LimitSource::kRemembered:
+            return "last set for this logger on " + std::string(set_on);
         case LimitSource::kLogger:
             return "the logger's alarm thresholds";
         case LimitSource::kNone:
@@ -65,23 +62,45 @@ Limits logger_limits(const mission::MissionRecord& record, TemperatureUnit unit)
     return limits;
 }
 
-Limits choose_limits(const Limits& user, const std::optional<mission::MissionRecord>& record,
-                     TemperatureUnit unit) {
-    if (user.any()) {
-        return {user.low, user.high, LimitSource::kUser};
+bool ordered(const std::optional<double>& low, const std::optional<double>& high) {
+    return !low || !high || *low <= *high;
+}
+
+Limits choose_limits(const Limits& mission_limits, const Limits& remembered,
+                     const std::optional<mission::MissionRecord>& record, TemperatureUnit unit) {
+    if (mission_limits.any()) {
+        return {mission_limits.low, mission_limits.high, LimitSource::kUser};
+    }
+    if (remembered.any()) {
+        return {remembered.low, remembered.high, LimitSource::kRemembered};
     }
     return record ? logger_limits(*record, unit) : Limits{};
 }
 
 Side side_of(double value, const Limits& limits) {
-    if (limits.low && value < *limits.low) {
+    if (limits.low && value < *limits.low - kLimitTolerance) {
         return Side::kBelow;
     }
-    return limits.high && value > *limits.high ? Side::kAbove : Side::kWithin;
+    return limits.high && value > *limits.high + kLimitTolerance ? Side::kAbove : Side::kWithin;
 }
 
-Limits converted(const Limits& limits, TemperatureUnit from, TemperatureUnit to) {
-    return {converted(limits.low, from, to), converted(limits.high, from, to), limits.source};
+Limits converted(const Limits& limits, TemperatureUnit from, TemperatureUnit to,
+                 mission::UnitRoundTrip& round_trip) {
+    std::vector<double> given;
+    for (const std::optional<double>& side : {limits.low, limits.high}) {
+        if (side) {
+            given.push_back(*side);
+        }
+    }
+    const std::vector<double> shown = round_trip.convert(given, from, to);
+    Limits result = limits;
+    auto next = shown.begin();
+    for (std::optional<double>* side : {&result.low, &result.high}) {
+        if (*side) {
+            *side = *next++;
+        }
+    }
+    return result;
 }
 
 }  // namespace frostel::insight

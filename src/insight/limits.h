@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "mission/mission_record.h"
@@ -8,8 +9,9 @@
 
 namespace frostel::insight {
 
-// Where the limits of a summary came from.
-enum class LimitSource { kNone, kUser, kLogger };
+// Where the limits of a summary came from: set for this mission, the ones the user last set
+// for the same logger id, the logger's own alarm thresholds, or nowhere.
+enum class LimitSource { kNone, kUser, kRemembered, kLogger };
 
 // A low and a high limit in the chart's unit, each optional.
 struct Limits {
@@ -21,11 +23,19 @@ struct Limits {
     bool operator==(const Limits&) const = default;
 };
 
-// "user", "logger" or "none".
+// A value within this distance of a limit counts as on it: units converted back and forth
+// may leave a limit a few bits away from the number it was typed as.
+inline constexpr double kLimitTolerance = 1e-6;
+
+// "user", "remembered", "logger" or "none".
 [[nodiscard]] std::string_view source_name(LimitSource source);
 
-// "set by the user", "the logger's alarm thresholds" or "none", for people to read.
-[[nodiscard]] std::string_view source_description(LimitSource source);
+// "set by the user", "last set for this logger on <set_on>", "the logger's alarm
+// thresholds" or "none", for people to read.
+[[nodiscard]] std::string source_description(LimitSource source, std::string_view set_on);
+
+// A low limit above the high one cannot be judged against: such a pair is taken as not set.
+[[nodiscard]] bool ordered(const std::optional<double>& low, const std::optional<double>& high);
 
 // An alarm threshold byte's temperature on the logger type's 8-bit scale, in `unit`.
 [[nodiscard]] double threshold_value(link::Byte byte, mission::LoggerType type,
@@ -36,19 +46,20 @@ struct Limits {
 [[nodiscard]] Limits logger_limits(const mission::MissionRecord& record,
                                    mission::TemperatureUnit unit);
 
-// The user's limits when either side is set; else the logger's own enabled thresholds; else
-// none.
-[[nodiscard]] Limits choose_limits(const Limits& user,
+// The limits set for this mission when either side is set; else those remembered for its
+// logger; else the logger's own enabled thresholds; else none.
+[[nodiscard]] Limits choose_limits(const Limits& mission_limits, const Limits& remembered,
                                    const std::optional<mission::MissionRecord>& record,
                                    mission::TemperatureUnit unit);
 
-// Where a value stands: strictly below the low limit, strictly above the high one, or within
-// (a value exactly at a limit is within).
+// Where a value stands: below the low limit, above the high one, or within (a value on a
+// limit, within the tolerance, is within).
 enum class Side { kWithin, kBelow, kAbove };
 [[nodiscard]] Side side_of(double value, const Limits& limits);
 
-// `limits` converted from one unit to another, source kept.
+// `limits`, held in `from`, in `to`, by `round_trip` (so from the numbers first given, as
+// the values beside them); source kept.
 [[nodiscard]] Limits converted(const Limits& limits, mission::TemperatureUnit from,
-                               mission::TemperatureUnit to);
+                               mission::TemperatureUnit to, mission::UnitRoundTrip& round_trip);
 
 }  // namespace frostel::insight

@@ -1,6 +1,8 @@
 #include "insight/statistics.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace frostel::insight {
 
@@ -37,21 +39,29 @@ std::optional<double> mean_kinetic_temperature(std::span<const Reading> readings
         return std::nullopt;
     }
     const double energy = delta_h_kj_per_mol * kJoulesPerKilojoule / kGasConstant;  // kelvin
-    // Each term is taken relative to the first reading, so that exp() neither underflows
-    // for a cold mission nor loses digits; the reference cancels out in the result.
-    const double reference =
-        1.0 / mission::ConvertTemperature(readings.front().value, unit, TemperatureUnit::kKelvin);
-    double sum = 0.0;
+    std::vector<double> kelvins;
+    kelvins.reserve(readings.size());
     for (const Reading& r : readings) {
-        const double kelvin = mission::ConvertTemperature(r.value, unit, TemperatureUnit::kKelvin);
-        if (!(kelvin > 0.0)) {
+        kelvins.push_back(mission::ConvertTemperature(r.value, unit, TemperatureUnit::kKelvin));
+        if (!(kelvins.back() > 0.0)) {
             return std::nullopt;
         }
+    }
+    const auto [coldest, warmest] = std::minmax_element(kelvins.begin(), kelvins.end());
+    // Each term is taken relative to the warmest reading (log-sum-exp), so every exp() lies in
+    // (0, 1] and the sum in [1, n]: nothing overflows or loses the result for any dH.
+    const double reference = 1.0 / *warmest;
+    double sum = 0.0;
+    for (const double kelvin : kelvins) {
         sum += std::exp(-energy * (1.0 / kelvin - reference));
     }
     const double log_mean = std::log(sum / static_cast<double>(readings.size()));
-    const double kelvin = energy / (energy * reference - log_mean);
+    const double kelvin = std::clamp(energy / (energy * reference - log_mean), *coldest, *warmest);
     return mission::ConvertTemperature(kelvin, TemperatureUnit::kKelvin, unit);
+}
+
+bool delta_h_in_range(double kj_per_mol) {
+    return kj_per_mol >= kMinDeltaH && kj_per_mol <= kMaxDeltaH;
 }
 
 Statistics statistics(std::span<const Reading> readings, TemperatureUnit unit,

@@ -25,6 +25,11 @@ struct TimedValue {
 
 // The activation energy most guidance uses for mean kinetic temperature, kJ/mol.
 inline constexpr double kDefaultDeltaH = 83.144;
+// The activation energies a user may choose, kJ/mol, inclusive; anything else typed or read
+// from a file is refused.
+inline constexpr double kMinDeltaH = 10.0;
+inline constexpr double kMaxDeltaH = 500.0;
+[[nodiscard]] bool delta_h_in_range(double kj_per_mol);
 // The molar gas constant, J/(mol K).
 inline constexpr double kGasConstant = 8.314462618;
 
@@ -44,7 +49,8 @@ struct Statistics {
 [[nodiscard]] Statistics statistics(std::span<const Reading> readings,
                                     mission::TemperatureUnit unit, double delta_h_kj_per_mol);
 
-// (dH / R) / -ln(mean of exp(-dH / (R T))), each T in kelvin, the result back in `unit`.
+// (dH / R) / -ln(mean of exp(-dH / (R T))), each T in kelvin, the result back in `unit`;
+// always between the coldest and the warmest reading.
 // Empty without readings, for a dH that is not positive, or for a value at or below 0 K.
 [[nodiscard]] std::optional<double> mean_kinetic_temperature(std::span<const Reading> readings,
                                                              mission::TemperatureUnit unit,

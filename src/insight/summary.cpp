@@ -1,6 +1,7 @@
 #include "insight/summary.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "mission/register_map.h"
 #include "platform/local_date_time.h"
@@ -51,13 +52,18 @@ Summary summarize(const SummaryInput& input) {
     s.statistics = statistics(input.readings, input.unit, input.delta_h_kj_per_mol);
     s.duration_s = static_cast<std::int64_t>(s.statistics.count) * s.interval_s;
     s.delta_h_kj_per_mol = input.delta_h_kj_per_mol;
-    s.limits = choose_limits(input.user_limits, input.record, input.unit);
+    s.limits = choose_limits(input.user_limits, input.remembered_limits, input.record, input.unit);
+    if (s.limits.source == LimitSource::kRemembered) {
+        s.limits_set_on = input.remembered_on;
+    }
     s.excursions = find_excursions(input.readings, s.limits, s.interval_s);
-    s.verdict = verdict_text(s.limits, s.excursions);
     if (input.record) {
         s.flags = logger_flags(*input.record);
         s.time_zone = input.record->time_zone;
     }
+    s.verdict_kind =
+        verdict_kind(s.statistics.count, s.flags && s.flags->battery_reset, s.limits, s.excursions);
+    s.verdict = verdict_text(s.verdict_kind, s.excursions);
     return s;
 }
 
@@ -69,6 +75,14 @@ std::vector<Reading> readings_of(std::span<const mission::Sample> samples,
         readings.push_back({platform::to_civil_seconds(samples[i].time), values[i]});
     }
     return readings;
+}
+
+std::string utc_offset_text(int offset_s) {
+    const int minutes = std::abs(offset_s) / 60;
+    char text[16];
+    std::snprintf(text, sizeof text, "UTC%c%02d:%02d", offset_s < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    return text;
 }
 
 std::string time_text(LoggerTime time) {

@@ -23,7 +23,10 @@ struct SummaryInput {
     mission::TemperatureUnit unit = mission::TemperatureUnit::kCelsius;
     // The logger's record; missing for a mission saved without one.
     std::optional<mission::MissionRecord> record;
-    Limits user_limits;  // in `unit`; neither side set: the logger's own
+    Limits user_limits;  // set for this mission, in `unit`
+    // The limits the user last set for this logger, in `unit`, and the day they were set.
+    Limits remembered_limits;
+    std::string remembered_on;
     double delta_h_kj_per_mol = kDefaultDeltaH;
 };
 
@@ -35,12 +38,19 @@ struct Summary {
     Statistics statistics;
     double delta_h_kj_per_mol = kDefaultDeltaH;
     Limits limits;
+    std::string limits_set_on;  // the day remembered limits were set
     ExcursionReport excursions;
+    VerdictKind verdict_kind = VerdictKind::kNoSamples;
     std::string verdict;
     std::optional<LoggerFlags> flags;            // with the logger's record only
     std::optional<mission::TimeZone> time_zone;  // with the logger's record only
 
-    [[nodiscard]] bool failed() const { return !excursions.excursions.empty(); }
+    [[nodiscard]] bool failed() const { return verdict_kind == VerdictKind::kExcursions; }
+    [[nodiscard]] bool passed() const { return verdict_kind == VerdictKind::kWithinLimits; }
+    // "set by the user", "the logger's alarm thresholds", ...
+    [[nodiscard]] std::string limits_source() const {
+        return source_description(limits.source, limits_set_on);
+    }
 };
 
 [[nodiscard]] Summary summarize(const SummaryInput& input);
@@ -51,6 +61,9 @@ struct Summary {
 
 // The sample interval: the record's, else the step between the first two readings, else 0.
 [[nodiscard]] int interval_of(const SummaryInput& input);
+
+// "UTC+01:00", "UTC+13:45", "UTC-03:30": an offset from UTC in hours and minutes.
+[[nodiscard]] std::string utc_offset_text(int offset_s);
 
 // "yyyy-mm-dd hh:mm:ss" of a logger time, and back; a text of another form is nothing.
 [[nodiscard]] std::string time_text(LoggerTime time);

@@ -38,6 +38,8 @@ std::string what_happened(const Failure& failure) {
             return std::string("permission denied") + kPermissionAdvice;
         case FailureCause::kPortInUse:
             return "the port is in use by another program";
+        case FailureCause::kNotSerialPort:
+            return "the device is not a serial port";
         case FailureCause::kPortFailure:
             return "the port failed (code " + std::to_string(failure.port_code) + ")";
         case FailureCause::kNoAnswer:
@@ -65,6 +67,8 @@ FailureCause port_failure_cause(PortStatus code) {
             return FailureCause::kPermissionDenied;
         case kPortInUse:
             return FailureCause::kPortInUse;
+        case kPortNotSerial:
+            return FailureCause::kNotSerialPort;
         default:
             return FailureCause::kPortFailure;
     }

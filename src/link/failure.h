@@ -12,6 +12,7 @@ enum class FailureCause {
     kNoDevice,          // the port's device does not exist
     kPermissionDenied,  // the user may not open the device
     kPortInUse,         // another program holds the device
+    kNotSerialPort,     // the device is no serial port: it takes no line settings
     kPortFailure,       // any other refusal of the port: see the port's code
     kNoAnswer,          // the reader sent nothing in time
     kPageCheckFailed,   // every attempt at a page failed its check: see the page

@@ -15,14 +15,14 @@ inline constexpr int kPageSize = 32;
 // Logger memory as text: the character at 1-based position A holds the byte at address A,
 // character code = byte value. Address 0 has no position and is never stored.
 class MemoryImage {
-public:
+  public:
     explicit MemoryImage(std::size_t length) : text_(length, '\0') {}
 
     [[nodiscard]] std::size_t size() const { return text_.size(); }
     // The byte at logger address `address`; 0 outside the image.
     [[nodiscard]] Byte at(std::size_t address) const {
         return (address >= 1 && address <= text_.size()) ? static_cast<Byte>(text_[address - 1])
-                                                          : 0;
+                                                         : 0;
     }
     void set(std::size_t address, Byte value) {
         if (address >= 1 && address <= text_.size()) {
@@ -44,7 +44,7 @@ public:
     }
     [[nodiscard]] const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

@@ -29,6 +29,10 @@ PortStatus QtSerialPort::failure() {
 
 PortStatus QtSerialPort::open_failure() {
     const PortStatus code = failure();
+    // The device refused a terminal's requests ("Inappropriate ioctl for device").
+    if (code == QSerialPort::UnsupportedOperationError) {
+        return kPortNotSerial;
+    }
     if (code != kPortPermissionDenied) {
         return code;
     }

@@ -17,6 +17,7 @@ int weight(FailureCause cause) {
         case FailureCause::kNoDevice:
         case FailureCause::kPermissionDenied:
         case FailureCause::kPortInUse:
+        case FailureCause::kNotSerialPort:
             return 3;
         default:
             return 2;

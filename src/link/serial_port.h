@@ -14,12 +14,14 @@ using Byte = std::uint8_t;
 // what the port refused. The link keeps it as its error number and carries on.
 using PortStatus = int;
 inline constexpr PortStatus kPortOk = 0;
-// The codes the link tells apart, numbered as Qt SerialPort 6 numbers its errors, and one
-// of our own beyond them: Qt reports a device another program holds as a permission error.
+// The codes the link tells apart, numbered as Qt SerialPort 6 numbers its errors, and two
+// of our own beyond them: Qt reports a device another program holds as a permission error,
+// and a device that is no terminal (/dev/null, a plain file) as an unsupported operation.
 inline constexpr PortStatus kPortNoDevice = 1;
 inline constexpr PortStatus kPortPermissionDenied = 2;
 inline constexpr PortStatus kPortNotOpen = 10;
 inline constexpr PortStatus kPortInUse = 100;
+inline constexpr PortStatus kPortNotSerial = 101;
 
 // The transport the reader link needs: one numbered serial port at the reader's fixed line
 // settings (4800 baud, 8 data bits, no parity, 1 stop bit, no flow control). No request

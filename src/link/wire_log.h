@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "clock.h"
@@ -9,26 +10,34 @@
 
 namespace frostel::link {
 
-// Records every byte that crosses the port, with its time: what a test counts on the wire
-// and what a bug report needs.
+// Records every byte that crosses the port and everything else the port is asked to do,
+// with its time: what a test counts on the wire and what a bug report needs.
 class WireLog final : public SerialPort {
   public:
-    enum class Direction { kSent, kReceived };
+    // kDiscarded: received, then thrown away by a flush before anyone read it.
+    enum class Direction { kSent, kReceived, kDiscarded };
     struct Entry {
         std::chrono::steady_clock::time_point at;
         Direction direction;
         Byte byte;
     };
+    // An open, a close, an RTS switch, or a request the port refused, in words.
+    struct Event {
+        std::chrono::steady_clock::time_point at;
+        std::string text;
+    };
 
-    // With a `transcript`, each byte is also written there as it crosses, one line each:
-    // seconds since the log began, ">" sent or "<" received, the byte in hex.
+    // With a `transcript`, each byte and event is also written there as it happens, one
+    // line each: seconds since the log began, then ">" sent, "<" received or "-" thrown
+    // away with the byte in hex, or the event's text.
     WireLog(SerialPort& port, const Clock& clock, std::ostream* transcript = nullptr);
 
-    [[nodiscard]] PortStatus open(int number) override { return port_.open(number); }
-    [[nodiscard]] PortStatus close() override { return port_.close(); }
+    [[nodiscard]] PortStatus open(int number) override;
+    [[nodiscard]] PortStatus close() override;
     [[nodiscard]] bool is_open() const override { return port_.is_open(); }
-    [[nodiscard]] PortStatus set_rts(bool on) override { return port_.set_rts(on); }
-    [[nodiscard]] PortStatus discard_input() override { return port_.discard_input(); }
+    [[nodiscard]] PortStatus set_rts(bool on) override;
+    [[nodiscard]] PortStatus discard_input() override;
+    // A byte is logged as sent only once the port has written it.
     [[nodiscard]] PortStatus write(std::span<const Byte> bytes) override;
     [[nodiscard]] std::size_t bytes_waiting() override { return port_.bytes_waiting(); }
     [[nodiscard]] Byte take_byte() override;
@@ -38,17 +47,26 @@ class WireLog final : public SerialPort {
     [[nodiscard]] std::string device_name() const override { return port_.device_name(); }
 
     [[nodiscard]] const std::vector<Entry>& entries() const { return entries_; }
+    [[nodiscard]] const std::vector<Event>& events() const { return events_; }
     [[nodiscard]] std::vector<Byte> sent() const;
-    void clear() { entries_.clear(); }
+    void clear() {
+        entries_.clear();
+        events_.clear();
+    }
 
   private:
     void record(Direction direction, Byte byte);
+    void note(std::string text);
+    // `what` as an event, with the port's code when it refused.
+    PortStatus note_outcome(const std::string& what, PortStatus status);
+    void write_line(std::chrono::steady_clock::time_point at, const std::string& text);
 
     SerialPort& port_;
     const Clock& clock_;
     std::ostream* transcript_;
     std::chrono::steady_clock::time_point began_;
     std::vector<Entry> entries_;
+    std::vector<Event> events_;
 };
 
 }  // namespace frostel::link

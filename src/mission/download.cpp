@@ -81,6 +81,20 @@ bool read_log_pages(link::LoggerCommands& commands, DownloadView& view, SampleDe
     return true;
 }
 
+// A lost "B" reaches the logger as the next byte, the page number's low byte: page 328's
+// is "H", the clear command, and the protocol has no check on the PC's bytes. Only the
+// status read again after the log tells. A status that cannot be read tells nothing.
+bool cleared_while_read(link::LoggerCommands& commands, const link::MemoryImage& registers) {
+    const auto cleared = [](link::Byte status) {
+        return (status & link::kStatusMemoryCleared) != 0;
+    };
+    if (cleared(registers.at(address::kGeneralStatus))) {
+        return false;
+    }
+    commands.read_memory(link::kStatusPage);
+    return !failed(commands) && cleared(commands.page_data()[link::kStatusOffset]);
+}
+
 TemperatureUnit current_unit(DownloadView& view) {
     const std::optional<TemperatureUnit> unit = unit_from_token(view.unit_title());
     if (!unit) {
@@ -181,6 +195,7 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     if (!read_log_pages(commands, view, decoder, mission.pages)) {
         return fail(view);
     }
+    mission.cleared_during_download = cleared_while_read(commands, *image);
     show_samples(mission, decoder, setup.clock, setup.time_zone, view);
     commands.link().set_error_number(link::kNoError);
     view.record_download(mission);

@@ -19,6 +19,8 @@
 namespace frostel::mission {
 
 inline constexpr std::string_view kLoadingErrorText = "LOADING ERROR !";
+inline constexpr std::string_view kMissionClearedText =
+    "THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !";
 
 // One page as the logger gave it.
 struct RawPage {
@@ -38,6 +40,9 @@ struct DownloadedMission {
     TemperatureUnit unit = TemperatureUnit::kCelsius;
     std::vector<double> values;  // in `unit`, with the calibration offset
     MissionRecord record;
+    // The logger's status, read again after the log, shows its memory cleared since the
+    // download began: this download is the mission's only copy.
+    bool cleared_during_download = false;
 };
 
 // What a download shows and asks on its way; the main window and frostel-cli each give one.

@@ -124,11 +124,11 @@ std::vector<Sample> SampleDecoder::samples() const {
 }
 
 std::vector<double> shown_values(std::span<const Sample> samples, TemperatureUnit unit,
-                                 double offset) {
+                                 double offset_celsius) {
     std::vector<double> values;
     values.reserve(samples.size());
     for (const Sample& sample : samples) {
-        values.push_back(shown_temperature(sample.celsius, unit, offset));
+        values.push_back(shown_temperature(sample.celsius, unit, offset_celsius));
     }
     return values;
 }

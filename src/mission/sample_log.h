@@ -81,9 +81,9 @@ class SampleDecoder {
     std::vector<SensorRange> ranges_;
 };
 
-// The values a chart shows for `samples`: each converted from Celsius into `unit`, then
-// `offset` added unscaled in that unit.
+// The values a chart shows for `samples`: each with the calibration offset (degrees
+// Celsius) added, then converted from Celsius into `unit`.
 [[nodiscard]] std::vector<double> shown_values(std::span<const Sample> samples,
-                                               TemperatureUnit unit, double offset);
+                                               TemperatureUnit unit, double offset_celsius);
 
 }  // namespace frostel::mission

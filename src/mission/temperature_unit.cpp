@@ -110,28 +110,26 @@ double ConvertTemperature(double v, TemperatureUnit from, TemperatureUnit to) {
 
 std::vector<double> UnitRoundTrip::convert(const std::vector<double>& values, TemperatureUnit from,
                                            TemperatureUnit to) {
-    std::optional<std::vector<double>>& in_from = shown_[static_cast<std::size_t>(from)];
-    if (in_from != values) {
-        shown_ = {};
-        in_from = values;
+    if (!last_ || last_unit_ != from || *last_ != values) {
+        first_ = values;
+        first_unit_ = from;
     }
-    std::optional<std::vector<double>>& in_to = shown_[static_cast<std::size_t>(to)];
-    if (!in_to) {
-        in_to.emplace();
-        in_to->reserve(values.size());
-        for (const double v : values) {
-            in_to->push_back(ConvertTemperature(v, from, to));
-        }
+    std::vector<double> shown;
+    shown.reserve(first_.size());
+    for (const double v : first_) {
+        shown.push_back(ConvertTemperature(v, first_unit_, to));
     }
-    return *in_to;
+    last_ = shown;
+    last_unit_ = to;
+    return shown;
 }
 
 AxisRange axis_range(TemperatureUnit unit) {
     return kAxisRanges[static_cast<std::size_t>(unit)];
 }
 
-double shown_temperature(double celsius, TemperatureUnit unit, double offset) {
-    return ConvertTemperature(celsius, TemperatureUnit::kCelsius, unit) + offset;
+double shown_temperature(double celsius, TemperatureUnit unit, double offset_celsius) {
+    return ConvertTemperature(celsius + offset_celsius, TemperatureUnit::kCelsius, unit);
 }
 
 }  // namespace frostel::mission

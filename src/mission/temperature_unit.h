@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -24,18 +23,21 @@ enum class TemperatureUnit { kCelsius, kFahrenheit, kKelvin, kReaumur };
 // formula rather than a detour through Celsius, so values match what earlier charts stored.
 [[nodiscard]] double ConvertTemperature(double v, TemperatureUnit from, TemperatureUnit to);
 
-// A series' values in each unit they have been shown in since they last changed. Going back
-// to a unit gives the very numbers it showed before: a fresh conversion can differ in the
-// last bit, and a value at a two-decimal tie then shows another second decimal.
+// Numbers shown in one unit after another. Each unit's numbers are converted straight from
+// the numbers first given, never from another unit's converted ones: going back to a unit
+// gives its very numbers, and values and limits converted alike stay on the same footing.
 class UnitRoundTrip {
   public:
-    // `values`, held in `from`, in `to`: the numbers `to` showed when the values have not
-    // changed since, else each one converted straight from `from`.
+    // `values`, held in `from`, in `to`: converted from the first numbers when `values` are
+    // the ones last returned (in `from`), else each one converted straight from `from`.
     [[nodiscard]] std::vector<double> convert(const std::vector<double>& values,
                                               TemperatureUnit from, TemperatureUnit to);
 
   private:
-    std::array<std::optional<std::vector<double>>, 4> shown_;
+    std::vector<double> first_;
+    TemperatureUnit first_unit_ = TemperatureUnit::kCelsius;
+    std::optional<std::vector<double>> last_;
+    TemperatureUnit last_unit_ = TemperatureUnit::kCelsius;
 };
 
 struct AxisRange {
@@ -46,8 +48,10 @@ struct AxisRange {
 // The left-axis range for a unit: 0 to 125 degrees Celsius expressed in that unit.
 [[nodiscard]] AxisRange axis_range(TemperatureUnit unit);
 
-// A decoded Celsius value as shown: converted into `unit`, then `offset` added unscaled, in
-// whatever unit is in force (an offset of 0.5 adds 0.5 degrees Fahrenheit in Fahrenheit).
-[[nodiscard]] double shown_temperature(double celsius, TemperatureUnit unit, double offset);
+// A decoded Celsius value as shown: the calibration offset (degrees Celsius) added, then
+// converted into `unit`, so that the offset scales with the unit (+0.5 adds 0.9 degrees
+// Fahrenheit) and every unit shows the same temperature.
+[[nodiscard]] double shown_temperature(double celsius, TemperatureUnit unit,
+                                       double offset_celsius);
 
 }  // namespace frostel::mission

@@ -1,6 +1,7 @@
 #include "programming_run.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <variant>
 
@@ -32,15 +33,46 @@ constexpr std::array<std::size_t, 10> kKeptRegisters{
     mission::address::kAlarmEnable,    mission::address::kClockControl,
     mission::address::kMissionControl, mission::address::kStartDelay,
     mission::address::kStartDelay + 1, mission::address::kStartDelay + 2};
+// The clock read back may lead the time since the copy by its two partial seconds.
+constexpr std::int64_t kClockSlackSeconds = 2;
+
+// The clock registers as civil seconds; nothing when a byte is no BCD or no date.
+[[nodiscard]] std::optional<std::int64_t> clock_seconds(std::span<const link::Byte> page) {
+    std::array<int, 6> fields{};  // second, minute, hour, day, month, year
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const link::Byte b = page[write_address::kClock % link::kPageSize + i];
+        if ((b >> 4) > 9 || (b & 0x0F) > 9) {
+            return std::nullopt;
+        }
+        fields[i] = (b >> 4) * 10 + (b & 0x0F);
+    }
+    const platform::LocalDateTime time{2000 + fields[5], fields[4], fields[3],
+                                       fields[2],        fields[1], fields[0]};
+    if (!platform::is_valid_date_time(time)) {
+        return std::nullopt;
+    }
+    return platform::to_civil_seconds(time);
+}
+
+// The logger's clock runs from the written time since the copy: anything else is an old
+// clock left by a copy that never arrived, even where every other register matches.
+[[nodiscard]] bool clock_runs_from(std::span<const link::Byte, link::kPageSize> stored,
+                                   const Page& written, std::chrono::seconds since_copy) {
+    const auto shown = clock_seconds(stored);
+    const auto set = clock_seconds(written);
+    return shown && set && *shown >= *set &&
+           *shown <= *set + since_copy.count() + kClockSlackSeconds;
+}
 
 [[nodiscard]] bool stored_as_written(int page, std::span<const link::Byte, link::kPageSize> stored,
-                                     const Page& written) {
+                                     const Page& written, std::chrono::seconds since_copy) {
     if (page != kRegisterPage) {
         return std::equal(written.begin(), written.end(), stored.begin());
     }
-    return std::all_of(kKeptRegisters.begin(), kKeptRegisters.end(), [&](std::size_t address) {
-        return stored[address % link::kPageSize] == written[address % link::kPageSize];
-    });
+    return clock_runs_from(stored, written, since_copy) &&
+           std::all_of(kKeptRegisters.begin(), kKeptRegisters.end(), [&](std::size_t address) {
+               return stored[address % link::kPageSize] == written[address % link::kPageSize];
+           });
 }
 
 class ProgrammingRun {
@@ -70,12 +102,16 @@ class ProgrammingRun {
         const LoggerType type =
             mission::logger_type_from_configuration(commands_.page_data()[kConfigurationOffset]);
         result.logger_type = type;
+        // A pair beyond the range can come out of the correction reversed.
+        if (!thresholds_in_order(correct_thresholds(settings, type))) {
+            result.line = low_above_high();
+            return result;
+        }
         if (const auto choice = held_mission_choice(registers, result.logger_id);
             choice != HeldMissionChoice::kProgramAnyway) {
             result.kept_held_mission = choice;
             return result;
         }
-        correct_thresholds(settings, type);
 
         auto built = build_mission_image(settings, type, clock_.local_now());
         if (const auto* refusal = std::get_if<ResultLine>(&built)) {
@@ -125,7 +161,7 @@ class ProgrammingRun {
         return hooks_.held_mission({logger_id, header.start_time, header.mission_sample_count});
     }
 
-    void correct_thresholds(ProgrammingSettings& settings, LoggerType type) {
+    ThresholdTexts correct_thresholds(ProgrammingSettings& settings, LoggerType type) {
         const ThresholdTexts corrected =
             corrected_thresholds({settings.low_threshold, settings.high_threshold}, type);
         settings.low_threshold = corrected.low;
@@ -133,6 +169,7 @@ class ProgrammingRun {
         if (hooks_.thresholds_corrected) {
             hooks_.thresholds_corrected(corrected);
         }
+        return corrected;
     }
 
     [[nodiscard]] bool clear_and_write(const link::MemoryImage& image) {
@@ -166,6 +203,7 @@ class ProgrammingRun {
             link::ScratchpadReadback readback;
             commands_.read_scratchpad(readback);
             if (!failed() && readback.data == data && addresses_page(readback, page)) {
+                copied_at_[page] = clock_.now();
                 commands_.copy_scratchpad(readback);
                 return true;
             }
@@ -195,7 +233,9 @@ class ProgrammingRun {
             if (failed()) {
                 return false;
             }
-            if (stored_as_written(page, commands_.page_data(), written)) {
+            const auto since_copy =
+                std::chrono::ceil<std::chrono::seconds>(clock_.now() - copied_at_[page]);
+            if (stored_as_written(page, commands_.page_data(), written, since_copy)) {
                 return true;
             }
         } while (write_page(page, written));
@@ -225,6 +265,8 @@ class ProgrammingRun {
     const RunHooks& hooks_;
     // Attempts spent on each written page, by page number.
     std::array<int, kLastWrittenPage + 1> attempts_{};
+    // When each written page's last copy was sent, by page number.
+    std::array<std::chrono::steady_clock::time_point, kLastWrittenPage + 1> copied_at_{};
 };
 
 }  // namespace

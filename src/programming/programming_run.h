@@ -67,7 +67,9 @@ struct RunResult {
 // Programs the logger in the reader with a new mission: stop it, read its type, build the
 // image from `settings` and the PC's local time, clear the memory, write pages 1 to 16
 // through the scratchpad with a read-back check, read them from memory and write again any
-// that differs (three attempts per page in all), start the mission.
+// that differs, or whose clock does not run from the written time (three attempts per page
+// in all), start the mission. A low threshold above the high one, as typed or once
+// corrected to the logger's range, is refused before anything is cleared or written.
 [[nodiscard]] RunResult run_programming(link::LoggerCommands& commands, const link::Clock& clock,
                                         int comm_port_number, const ProgrammingSettings& settings,
                                         const RunHooks& hooks);

@@ -53,13 +53,8 @@ QString shown_mission_text(const std::string& stored) {
     return text;
 }
 
-// "UTC+01:00", "UTC-03:30".
 QString utc_offset_text(int offset_s) {
-    const int minutes = std::abs(offset_s) / 60;
-    return QStringLiteral("UTC%1%2:%3")
-        .arg(offset_s < 0 ? '-' : '+')
-        .arg(minutes / 60, 2, 10, QChar('0'))
-        .arg(minutes % 60, 2, 10, QChar('0'));
+    return latin1(insight::utc_offset_text(offset_s));
 }
 
 QString caption_of(const ReportInput& input) {
@@ -70,7 +65,8 @@ QString caption_of(const ReportInput& input) {
     return latin1(mission::type_caption(input.summary.record->configuration)) + id;
 }
 
-QString limits_text(const insight::Limits& limits, const QString& unit) {
+QString limits_text(const insight::Summary& summary, const QString& unit) {
+    const insight::Limits& limits = summary.limits;
     if (!limits.any()) {
         return QStringLiteral(
             "No limits: none set by the user, no alarm threshold enabled in "
@@ -79,7 +75,7 @@ QString limits_text(const insight::Limits& limits, const QString& unit) {
     const auto side = [](const std::optional<double>& value) {
         return value ? number_text(*value) : QStringLiteral("none");
     };
-    const QString source = QLatin1String(insight::source_description(limits.source));
+    const QString source = latin1(summary.limits_source());
     return QStringLiteral("Low %1, high %2 %3 (%4)")
         .arg(side(limits.low), side(limits.high), unit, source);
 }
@@ -270,7 +266,8 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.mission_text = shown_mission_text(input.mission_text);
     model.verdict = latin1(summary.verdict);
     model.failed = summary.failed();
-    model.limits = limits_text(summary.limits, unit);
+    model.passed = summary.passed();
+    model.limits = limits_text(summary, unit);
     model.settings = settings_of(input);
     model.statistics = statistics_of(summary);
     model.excursions = excursions_of(summary.excursions, unit);

@@ -64,6 +64,7 @@ struct ReportModel {
     QString mission_text;
     QString verdict;
     bool failed = false;  // an excursion: the verdict is shown as a failure
+    bool passed = false;  // within the limits; neither: the verdict judges nothing
     QString limits;
     std::vector<Field> settings;
     std::vector<Field> statistics;  // in the chart's unit

@@ -38,6 +38,7 @@ const QColor kSeries(200, 30, 30);
 const QColor kLimit(30, 90, 190);
 const QColor kPass(225, 242, 225);
 const QColor kFail(250, 222, 222);
+const QColor kNeutral(236, 236, 236);  // a verdict that judges nothing
 
 // The territories whose printers hold Letter paper.
 constexpr std::array kLetterTerritories{
@@ -179,8 +180,13 @@ double paint_heading(Sheet& sheet, const ReportModel& model) {
 double paint_verdict(Sheet& sheet, const ReportModel& model, double y) {
     const double width = sheet.area().width();
     QPainter& p = sheet.painter();
-    p.setBrush(model.failed ? kFail : kPass);
-    sheet.pen(model.failed ? kSeries : QColor(40, 120, 40), 0.5);
+    if (model.failed) {
+        p.setBrush(kFail);
+        sheet.pen(kSeries, 0.5);
+    } else {
+        p.setBrush(model.passed ? kPass : kNeutral);
+        sheet.pen(model.passed ? QColor(40, 120, 40) : QColor(120, 120, 120), 0.5);
+    }
     p.drawRect(sheet.box(0, y, width, 8));
     p.setBrush(Qt::NoBrush);
     sheet.pen(kInk);

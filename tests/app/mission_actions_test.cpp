@@ -5,16 +5,21 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTimer>
 
+#include "archive/fingerprint.h"
 #include "archive_list_model.h"
 #include "archive_window.h"
 #include "chart_view.h"
 #include "data_path_dialog.h"
+#include "line_noise.h"
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
@@ -148,9 +153,10 @@ class MissionActionsTest : public QObject {
         rig.load_data();
 
         // 44.566875 and 34.05709263392857 degrees Celsius after the sensor's correction.
-        QCOMPARE(rig.chart().y(0), 44.566875 * 1.8 + 32 - 12.8);
-        QCOMPARE(rig.chart().y(1), 34.05709263392857 * 1.8 + 32 - 12.8);
-        QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"99.42", "80.50"}));
+        // The offset is in degrees Celsius: -12.8 of them before the conversion.
+        QCOMPARE(rig.chart().y(0), (44.566875 - 12.8) * 1.8 + 32);
+        QCOMPARE(rig.chart().y(1), (34.05709263392857 - 12.8) * 1.8 + 32);
+        QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"89.18", "70.26"}));
         auto* slider = rig.actions->programming_window().findChild<QScrollBar*>("HScroll2");
         QVERIFY(slider != nullptr);
         QCOMPARE(slider->value(), -128);
@@ -293,6 +299,22 @@ class MissionActionsTest : public QObject {
         QVERIFY(warning != nullptr && warning->isVisible());
     }
 
+    // A lost "B" that reached the logger as the clear command: the download is shown and
+    // archived as usual, and a warning says the mission is gone from the logger.
+    void aMissionClearedDuringTheDownloadIsKeptAndSaidSo() {
+        Rig rig;
+        sim::load_mission(rig.logger, eight_bit_mission(7000));
+        rig.ports.set_command_noise(sim::lost_read_letter(328));
+        rig.load_data();
+        QCOMPARE(rig.chart().points().size(), std::size_t{7000});
+        const auto* warning =
+            qobject_cast<const QMessageBox*>(test::top_level("mission_cleared_warning"));
+        QVERIFY(warning != nullptr && warning->isVisible());
+        QCOMPARE(warning->text(),
+                 QString("THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !"));
+        QCOMPARE(rig.actions->mission_archive().find({})->size(), std::size_t{1});
+    }
+
     // Programming over a mission never downloaded asks first; "Download first" leaves it in
     // the logger for "Load Data", after which the run asks nothing and is recorded.
     void programmingOverAMissionNeverDownloadedAsksFirst() {
@@ -358,21 +380,58 @@ class MissionActionsTest : public QObject {
         rig.window->findChild<QAction*>("export_csv")->trigger();
         rig.window->findChildren<QAction*>("com_menu")[2]->trigger();
         // The record's own events, newest first.
+        const QString fingerprint = QString::fromStdString(archive.model().record(0).fingerprint);
         archive.history_button().click();
         auto* history = test::top_level<RecordHistory>("record_history");
         QVERIFY(history != nullptr && history->isVisible());
         QTableWidget& events_shown = history->table();
         QCOMPARE(events_shown.rowCount(), 3);
         QCOMPARE(events_shown.item(0, 4)->text(), QString("verified"));
-        QCOMPARE(
-            events_shown.item(2, 4)->text() + ' ' + events_shown.item(2, 6)->text(),
-            "download-archived " + QString::fromStdString(archive.model().record(0).fingerprint));
+        QCOMPARE(events_shown.item(2, 4)->text() + ' ' +
+                     events_shown.item(2, 6)->text().section('\n', 0, 0),
+                 "download-archived " + fingerprint);
+
+        // One byte of a log page changed behind the program's back: the list marks the
+        // record, and Open and Save As warn with the fingerprint of the pages shown.
+        const QString archive_file = rig.actions->mission_archive().path();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
+            db.setDatabaseName(archive_file);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(
+                QStringLiteral("UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00'"
+                               " || substr(pages, 702) AS BLOB)")));
+        }
+        QSqlDatabase::removeDatabase("behind");
+        archive.refresh();
+        const QModelIndex verdict = archive.model().index(0, ArchiveListModel::kVerdict);
+        QCOMPARE(verdict.data().toString(), QString("ALTERED"));
+        const QString shown = QString::fromStdString(
+            archive::mission_fingerprint(rig.actions->mission_archive().load(1)->pages));
+        archive.open_button().click();
+        rig.dialogs.save_names = {rig.path("altered.pdf")};
+        archive.save_button().click();
+        QStringList warnings;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box != nullptr && box->objectName() == "archive_warning") {
+                warnings << box->text();
+            }
+        }
+        QCOMPARE(warnings.filter("altered").filter(shown).size(), 2);
+        QVERIFY(test::pdf_text(rig.path("altered.pdf"))
+                    .contains("Mission fingerprint (SHA-256): " + shown));
+
+        // Another data folder: the open window lists its archive, and no id of the first.
         const QString elsewhere = rig.path("elsewhere");
         QVERIFY(QDir().mkpath(elsewhere));
         rig.find<QPushButton>("Command1")->click();
         auto* data_path = test::top_level<DataPathDialog>("Data_Path");
         data_path->open_on(elsewhere);
+        QCOMPARE(rig.window->settings().data_folder, elsewhere);
+        QCOMPARE(archive.model().rowCount(), 0);
         data_path->close();
+
         const auto events = [&](archive::MissionArchive& store) {
             QStringList found;
             const bool read = store.for_each_event({}, [&](const archive::AuditEntry& entry) {
@@ -387,13 +446,12 @@ class MissionActionsTest : public QObject {
         };
         archive::MissionArchive first(archive::archive_path(rig.folder.path()));
         const QString file = "file-written file:" + rig.folder.path();
-        const QString fingerprint = QString::fromStdString(archive.model().record(0).fingerprint);
-        QCOMPARE(
-            events(first),
-            (QStringList{"download-archived record:1  " + fingerprint,
-                         "download-archived record:1  " + fingerprint, "verified record:1  INTACT",
-                         file + "/kept.pdf  report", file + "/kept.frd  pair",
-                         file + "/kept.csv  CSV", "setting-changed setting:port 1 3"}));
+        QCOMPARE(events(first),
+                 (QStringList{"download-archived record:1  " + fingerprint,
+                              "download-archived record:1  " + fingerprint,
+                              "verified record:1  INTACT", file + "/kept.pdf  report",
+                              file + "/kept.frd  pair", file + "/kept.csv  CSV",
+                              "setting-changed setting:port 1 3", file + "/altered.pdf  report"}));
         QCOMPARE(events(rig.actions->mission_archive()),
                  QStringList{"setting-changed setting:data folder " + rig.folder.path() + " " +
                              QDir::toNativeSeparators(elsewhere)});

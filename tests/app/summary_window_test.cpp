@@ -11,12 +11,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <sstream>
 
+#include "archive/mission_archive.h"
+#include "archive_list_model.h"
 #include "chart_view.h"
 #include "cli_commands.h"
 #include "cli_summary.h"
@@ -115,7 +118,7 @@ class SummaryWindowTest : public QObject {
         QVERIFY(settings_text(window).contains("High threshold 46.40 °F"));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
 
-        // The user's limits win, follow the unit, and are kept for the next download.
+        // The user's limits win, follow the unit, and are kept as typed for this logger.
         auto* low = window.findChild<QLineEdit*>("low_limit");
         auto* high = window.findChild<QLineEdit*>("high_limit");
         low->setText("");
@@ -125,14 +128,21 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(rig.tinted_rows(), 4);
         const SummaryPreferences kept =
             read_summary_preferences(rig.path(kSummaryPreferencesFileName));
-        QVERIFY(!kept.low_celsius && std::abs(*kept.high_celsius - 10.0) < 1e-9);
+        const RememberedLimits& typed = kept.limits.at(rig.chart().document().mission->logger_id);
+        QVERIFY(!typed.low && typed.high == 50.0);
+        QCOMPARE(typed.unit, mission::TemperatureUnit::kFahrenheit);
         indexed<QRadioButton>(open_unit(rig), "Option1", 0)->click();
         QTRY_COMPARE(high->text(), "10");
 
-        // A limit above the other is refused and the fields show the ones in force.
+        // A limit above the other, or a dH out of 10 to 500 kJ/mol, is refused and the fields
+        // show the ones in force.
         low->setText("20");
         emit low->editingFinished();
         QCOMPARE(low->text(), "");
+        auto* delta_h = window.findChild<QLineEdit*>("delta_h");
+        delta_h->setText("500.5");
+        emit delta_h->editingFinished();
+        QCOMPARE(delta_h->text(), "83.144");
     }
 
     // The report of the download carries the logger's limits and the excursion; the same
@@ -167,6 +177,121 @@ class SummaryWindowTest : public QObject {
         QTRY_COMPARE(rig.verdict(), "NO LIMITS");
         QCOMPARE(rig.chart().limits(), insight::Limits{});
         QCOMPARE(rig.tinted_rows(), 0);
+    }
+
+    // Limits and values converted together stay on their numbers through any chain of units;
+    // limits typed for one logger come back for its next download, not for another logger's.
+    void limitsOnTheirNumbersThroughUnitsAndForTheirOwnLogger() {
+        Rig rig;
+        sim::SimMission on_the_limits;
+        on_the_limits.sixteen_bit = true;
+        on_the_limits.start = {2026, 3, 9, 10, 0, 0};
+        on_the_limits.temperatures = {2.0, 5.0, 8.0, 6.0};
+        on_the_limits.running = false;
+        sim::load_mission(rig.logger, on_the_limits);
+        rig.find<QPushButton>("Command10")->click();
+        SummaryWindow& window = rig.open_summary();
+        QCOMPARE(rig.verdict(), "NO LIMITS");
+        QVERIFY(!window.findChild<QLabel*>("verdict")->styleSheet().contains("#00008b"));
+
+        auto* low = window.findChild<QLineEdit*>("low_limit");
+        auto* high = window.findChild<QLineEdit*>("high_limit");
+        const auto type_limits = [&](const char* low_text, const char* high_text) {
+            low->setText(low_text);
+            high->setText(high_text);
+            emit high->editingFinished();
+        };
+        type_limits("2", "8");
+        QTRY_COMPARE(rig.verdict(), "WITHIN LIMITS");
+        for (const int unit : {1, 0, 3, 2, 1}) {  // F, C, Reaumur, K, F
+            indexed<QRadioButton>(open_unit(rig), "Option1", unit)->click();
+            QTRY_COMPARE(rig.verdict(), "WITHIN LIMITS");
+            QCOMPARE(rig.tinted_rows(), 0);
+        }
+        type_limits("35.6", "46.4");
+        QTRY_COMPARE(rig.verdict(), "WITHIN LIMITS");
+
+        // The next download of this logger, in Celsius, by the limits typed in Fahrenheit.
+        indexed<QRadioButton>(open_unit(rig), "Option1", 0)->click();
+        rig.find<QPushButton>("Command10")->click();
+        const QString set_on = read_summary_preferences(rig.path(kSummaryPreferencesFileName))
+                                   .limits.begin()
+                                   ->second.set_on;
+        QTRY_VERIFY(window.findChild<QLabel*>("limit_source")
+                        ->text()
+                        .endsWith("last set for this logger on " + set_on));
+        QCOMPARE(rig.verdict(), "WITHIN LIMITS");
+        QCOMPARE(high->text(), "8");
+
+        // Another logger is judged by its own thresholds.
+        rig.logger.set_serial(0x0000ABCDEF99);
+        on_the_limits.high_alarm = 5.5;
+        sim::load_mission(rig.logger, on_the_limits);
+        rig.find<QPushButton>("Command10")->click();
+        QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
+        QCOMPARE(rig.verdict(), "1 EXCURSION, 0 h 20 min OUT OF LIMITS");
+
+        // The archive's list: a failure red, a verdict that judges nothing never in the pass
+        // colour.
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        ArchiveListModel list([&]() -> archive::MissionArchive& { return kept; });
+        list.show({});
+        QCOMPARE(list.rowCount(), 2);
+        for (int row = 0; row < list.rowCount(); ++row) {
+            const QModelIndex verdict = list.index(row, ArchiveListModel::kVerdict);
+            const QColor colour = list.data(verdict, Qt::ForegroundRole).value<QColor>();
+            QCOMPARE(colour == QColor(0xc0, 0, 0),
+                     verdict.data().toString().endsWith("OUT OF LIMITS"));
+            QVERIFY(colour != QColor(0, 0, 0x8b));
+        }
+
+        // Fit to Data lasts until the next download.
+        rig.find<QPushButton>("fit_to_data_button")->click();
+        QVERIFY(rig.chart().document().left.maximum < 20);
+        rig.find<QPushButton>("Command10")->click();
+        QCOMPARE(rig.chart().document().left.maximum, 125.0);
+    }
+
+    // Stored limits and dH are checked as typed ones are, and typed numbers take no group
+    // separators.
+    void storedInputsAndTypedNumbersCheckedAlike() {
+        const QTemporaryDir folder;
+        const QString ini = folder.filePath(kSummaryPreferencesFileName);
+        QSettings stored(ini, QSettings::IniFormat);
+        for (const auto& [id, low, high, unit] :
+             {std::tuple{"A1", "8", "2", "CELSIUS"}, std::tuple{"A2", "x", "8", "CELSIUS"},
+              std::tuple{"A3", "2", "8", "CENTIGRADE"}, std::tuple{"A4", "2", "8", "KELVIN"}}) {
+            stored.setValue(QStringLiteral("limits_by_logger/%1/low").arg(id), low);
+            stored.setValue(QStringLiteral("limits_by_logger/%1/high").arg(id), high);
+            stored.setValue(QStringLiteral("limits_by_logger/%1/unit").arg(id), unit);
+            stored.setValue(QStringLiteral("limits_by_logger/%1/set_on").arg(id), "2026-12-01");
+        }
+        stored.setValue("mean_kinetic_temperature/delta_h_kj_per_mol", 9.5);
+        stored.sync();
+        const SummaryPreferences read = read_summary_preferences(ini);
+        QCOMPARE(read.limits.size(), std::size_t{1});
+        QCOMPARE(read.limits.at("A4").unit, mission::TemperatureUnit::kKelvin);
+        QVERIFY(!read.delta_h_kj_per_mol);
+
+        datafile::ChartDocument document;
+        document.low_limit = 8;
+        document.high_limit = 2;
+        document.delta_h_kj_per_mol = 600;
+        const insight::SummaryInput input = insight::summary_input(document);
+        QVERIFY(!input.user_limits.any() && !input.remembered_limits.any());
+        QCOMPARE(input.delta_h_kj_per_mol, insight::kDefaultDeltaH);
+
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(typed_number("2.500"), 2.5);  // a point is a decimal point, never a group
+        QCOMPARE(typed_number("2,5"), 2.5);
+        insight::Summary shown;
+        shown.limits = {1500.25, std::nullopt, insight::LimitSource::kUser};
+        SummaryWindow window;
+        window.show_summary(shown, std::nullopt);
+        QCOMPARE(window.findChild<QLineEdit*>("low_limit")->text(), "1500,25");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        bool valid = true;
+        QVERIFY(!typed_number("2,500", &valid) && !valid);
     }
 
   private:

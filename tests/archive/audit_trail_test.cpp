@@ -11,6 +11,7 @@
 #include "archive/audit_trail.h"
 #include "archive/fingerprint.h"
 #include "archive/mission_archive.h"
+#include "archive/record_digest.h"
 #include "support/archive_rig.h"
 
 namespace frostel::archive {
@@ -105,11 +106,15 @@ struct Expected {
 TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     ArchiveRig rig;
     const Actor actor{"os:tester", "Tess Tester", "bench-pc"};
-    MissionArchive archive(rig.path(), actor);
+    MissionArchive archive(rig.path(), MissionArchive::Access::kReadWrite, actor);
     ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
     const mission::DownloadedMission download =
         rig.download(ArchiveRig::mission("Cold room", {2026, 1, 15, 10, 30, 0}, 20));
     const std::string fingerprint = mission_fingerprint(download.pages);
+    const std::string digest = record_digest(
+        {fingerprint, download.header.logger_id,
+         (platform::to_civil_seconds(rig.stamp.local_time) - rig.stamp.utc_offset_seconds) * 1000,
+         rig.stamp.time_zone, rig.stamp.utc_offset_seconds});
     const ProgrammingRecord run{rig.stamp,
                                 "4100000ABCDEF1AA",
                                 "T",
@@ -123,7 +128,8 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     };
     const std::vector<Case> cases{
         {[&] { return archive.archive(download, rig.stamp).has_value(); },
-         {"download-archived", "record:1", "", fingerprint, ""}},
+         {"download-archived", "record:1", "", fingerprint + '\n' + digest, ""}},
+        // Downloaded again: noted on the record, no new digest.
         {[&] { return archive.archive(download, rig.stamp).has_value(); },
          {"download-archived", "record:1", "", fingerprint, ""}},
         {[&] { return archive.record_programming(run); },
@@ -135,7 +141,7 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
          {"download-not-archived", "", "", "", "the disk is full"}},
         {[&] { return archive.record_event(file_written("CSV", "/data/a,b.csv", fingerprint)); },
          {"file-written", "file:/data/a,b.csv", "", "CSV\n" + fingerprint, ""}},
-        {[&] { return archive.record_event(record_verified(1, false)); },
+        {[&] { return archive.record_event(record_verified(1, "ALTERED")); },
          {"verified", "record:1", "", "ALTERED", ""}},
         {[&] { return archive.record_event(setting_changed("port", "1", "4")); },
          {"setting-changed", "setting:port", "1", "4", ""}},

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -19,9 +20,9 @@ using test::ArchiveRig;
 
 const platform::LocalDateTime kStart{2026, 1, 15, 10, 30, 0};
 
-std::vector<std::int64_t> ids(const std::vector<MissionRecord>& records) {
+std::vector<std::int64_t> ids(const std::optional<std::vector<MissionRecord>>& records) {
     std::vector<std::int64_t> result;
-    for (const MissionRecord& record : records) {
+    for (const MissionRecord& record : records.value()) {
         result.push_back(record.id);
     }
     return result;
@@ -84,15 +85,20 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     ASSERT_TRUE(second);
     EXPECT_EQ(second->first, Archived::kLaterDownload);
     EXPECT_EQ(archive.load(second->second)->record.later_download_of, added->second);
+    // The same logger and start with more samples but other settings: another mission.
+    const auto unrelated =
+        archive.archive(rig.download(ArchiveRig::mission("Cold room 5", kStart, 200)), rig.stamp);
+    EXPECT_EQ(unrelated->first, Archived::kNewRecord);
 
-    EXPECT_EQ(ids(archive.find({})), (std::vector<std::int64_t>{second->second, added->second}));
-    EXPECT_TRUE(archive.holds(record.logger_id, "2026-01-15 10:30:00", 150));
-    EXPECT_FALSE(archive.holds(record.logger_id, "2026-01-15 10:30:00", 120));
-    EXPECT_FALSE(archive.holds("4100000000000001", "2026-01-15 10:30:00", 100));
+    EXPECT_EQ(ids(archive.find({})),
+              (std::vector<std::int64_t>{unrelated->second, second->second, added->second}));
+    EXPECT_EQ(archive.holds(record.logger_id, "2026-01-15 10:30:00", 150), true);
+    EXPECT_EQ(archive.holds(record.logger_id, "2026-01-15 10:30:00", 120), false);
+    EXPECT_EQ(archive.holds("4100000000000001", "2026-01-15 10:30:00", 100), false);
 
     // A second program opening the same file sees every record.
     MissionArchive other(rig.path());
-    EXPECT_EQ(other.find({}).size(), 2u);
+    EXPECT_EQ(other.find({})->size(), 3u);
 }
 
 TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
@@ -148,23 +154,33 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     by_logger.logger_id = first_logger;
     EXPECT_EQ(ids(archive.find(by_logger)), (std::vector<std::int64_t>{c, a}));
 
-    // A file of the first schema, without the filter's index and the audit trail, is brought
-    // forward.
-    change_behind_its_back(rig.path(), QStringLiteral("DROP INDEX missions_for_filter"));
-    change_behind_its_back(rig.path(), QStringLiteral("DROP TABLE audit_events"));
-    change_behind_its_back(rig.path(), QStringLiteral("PRAGMA user_version = 1"));
+    // A file of the first schema (no filter index, no record digests, no audit trail) is
+    // brought forward; its records verify by their pages alone and say their digest is
+    // missing.
+    for (const char* step :
+         {"DROP INDEX missions_for_filter", "DROP TABLE audit_events",
+          "DROP INDEX missions_by_content",
+          "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
+          "ALTER TABLE missions DROP COLUMN record_digest",
+          "ALTER TABLE missions DROP COLUMN downloaded_utc_ms", "PRAGMA user_version = 1"}) {
+        change_behind_its_back(rig.path(), QString::fromLatin1(step));
+    }
     MissionArchive reopened(rig.path());
     EXPECT_EQ(ids(reopened.find(with_text("VACCINES"))), (std::vector<std::int64_t>{b, a}));
+    EXPECT_EQ(reopened.verify(a), Verification::kIntactWithoutDigest);
     EXPECT_TRUE(reopened.record_event(setting_changed("port", "1", "2")));
 }
 
-TEST(MissionArchive, VerifySeesAnyChangeToThePagesOrTheirListedCopies) {
+// Each change on a copy of one archive: verify sees it, the guard no longer counts the
+// record, and the same mission downloaded again becomes a record of its own.
+TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlocksNothing) {
     ArchiveRig rig;
+    const mission::DownloadedMission download =
+        rig.download(ArchiveRig::mission("Route 9", kStart, 40));
     std::int64_t id = 0;
     {
         MissionArchive archive(rig.path());
-        id = archive.archive(rig.download(ArchiveRig::mission("Route 9", kStart, 40)), rig.stamp)
-                 ->second;
+        id = archive.archive(download, rig.stamp)->second;
         EXPECT_EQ(archive.verify(id), Verification::kIntact);
         EXPECT_FALSE(archive.verify(id + 1));
     }
@@ -172,14 +188,31 @@ TEST(MissionArchive, VerifySeesAnyChangeToThePagesOrTheirListedCopies) {
         // One byte of a log page (the page record's 19th page starts at 18 x 34).
         QStringLiteral("UPDATE missions SET pages = substr(pages, 1, 620)"
                        " || x'EE' || substr(pages, 622)"),
+        QStringLiteral("UPDATE missions SET pages = substr(pages, 1, 100)"),
         QStringLiteral("UPDATE missions SET mission_text = 'Route 8' || substr(mission_text, 8)"),
         QStringLiteral("UPDATE missions SET start_time = '2026-01-15 10:31:00'"),
-        QStringLiteral("UPDATE missions SET pages = substr(pages, 1, 100)"),
+        QStringLiteral("UPDATE missions SET verdict = 'WITHIN LIMITS'"),
+        QStringLiteral("UPDATE missions SET maximum = 7.5"),
+        QStringLiteral("UPDATE missions SET first_line = 'Route 8'"),
+        QStringLiteral("UPDATE missions SET sample_count = 39"),
+        QStringLiteral("UPDATE missions SET downloaded_at = '2026-02-01 08:00:00'"),
+        QStringLiteral("UPDATE missions SET time_zone = 'Europe/London'"),
+        QStringLiteral("UPDATE missions SET logger_id = '4100000ABCDEF1AB'"),
+        QStringLiteral("UPDATE missions SET record_digest = NULL"),
     };
     for (const QString& change : changes) {
-        change_behind_its_back(rig.path(), change);
-        MissionArchive archive(rig.path());
+        const QString copy = rig.folder.filePath(QStringLiteral("changed.sqlite"));
+        QFile::remove(copy);
+        ASSERT_TRUE(QFile::copy(rig.path(), copy));
+        change_behind_its_back(copy, change);
+        MissionArchive archive(copy);
         EXPECT_EQ(archive.verify(id), Verification::kAltered) << change.toStdString();
+        const std::string start = "2026-01-15 10:30:00";
+        EXPECT_EQ(archive.holds(download.header.logger_id, start, 40), false);
+        const auto again = archive.archive(download, rig.stamp);
+        ASSERT_TRUE(again) << archive.error().toStdString();
+        EXPECT_NE(again->second, id);
+        EXPECT_EQ(archive.holds(download.header.logger_id, start, 40), true);
     }
 }
 
@@ -216,14 +249,47 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
     ASSERT_TRUE(set_aside.open(QIODevice::ReadOnly));
     EXPECT_EQ(set_aside.readAll(), garbage);
 
-    // Written by a newer program: left alone, nothing written.
-    change_behind_its_back(rig.path(), QStringLiteral("PRAGMA user_version = 99"));
+    // Damaged in the middle: read-only, said and left as it is; else set aside as well.
+    const QString damaged = rig.folder.filePath(QStringLiteral("damaged.sqlite"));
+    rig.damaged_archive(damaged, 60);
     {
-        MissionArchive archive(rig.path());
+        MissionArchive reader(damaged, MissionArchive::Access::kReadOnly);
+        EXPECT_FALSE(reader.is_open());
+        EXPECT_TRUE(reader.error().contains(QStringLiteral("damaged")));
+        MissionArchive writer(damaged);
+        ASSERT_TRUE(writer.is_open()) << writer.error().toStdString();
+        EXPECT_TRUE(writer.notice().contains(QStringLiteral("damaged")));
+        EXPECT_TRUE(writer.find({})->empty());
+    }
+    const QStringList set_aside_files =
+        QDir(rig.folder.path()).entryList({QStringLiteral("damaged.sqlite.damaged-*")});
+    EXPECT_EQ(set_aside_files.filter(QRegularExpression(QStringLiteral("\\d$"))).size(), 1);
+
+    // A reader writes nothing.
+    {
+        MissionArchive reader(rig.path(), MissionArchive::Access::kReadOnly);
+        ASSERT_TRUE(reader.is_open()) << reader.error().toStdString();
+        EXPECT_FALSE(reader.archive(download, rig.stamp));
+        EXPECT_EQ(reader.find({})->size(), 1u);
+    }
+
+    // Written by a newer program (in a journal mode of its own): left exactly as it is.
+    const QString newer = rig.folder.filePath(QStringLiteral("newer.sqlite"));
+    change_behind_its_back(newer, QStringLiteral("PRAGMA user_version = 99"));
+    const auto bytes_of = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray newer_bytes = bytes_of(newer);
+    ASSERT_FALSE(newer_bytes.isEmpty());
+    {
+        MissionArchive archive(newer);
         EXPECT_FALSE(archive.is_open());
         EXPECT_TRUE(archive.error().contains(QStringLiteral("newer")));
         EXPECT_FALSE(archive.archive(download, rig.stamp));
     }
+    EXPECT_EQ(bytes_of(newer), newer_bytes);
+    EXPECT_FALSE(QFile::exists(newer + "-wal"));
 
     // A folder that cannot be written: no archive, and it says why.
     const QString locked_folder = rig.folder.filePath(QStringLiteral("locked"));

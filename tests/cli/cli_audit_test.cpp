@@ -22,12 +22,13 @@ struct AuditCommands : ::testing::Test {
     void SetUp() override {
         fs::create_directories(folder / "kept");
         archive::MissionArchive archive(QString::fromStdString(archive_file("kept").string()),
+                                        archive::MissionArchive::Access::kReadWrite,
                                         {"os:anna", "Anna Berg", "pc-7"});
         ASSERT_TRUE(archive.is_open());
         for (const archive::AuditEvent& event :
              {archive::setting_changed("port", "1", "4"),
               archive::file_written("CSV", "/data/week 49, \"cold\".csv", std::string(64, 'f')),
-              archive::record_verified(1, true),
+              archive::record_verified(1, "INTACT"),
               archive::download_not_archived("line one\nline\ttwo \\ three")}) {
             ASSERT_TRUE(archive.record_event(event));
         }

@@ -2,8 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <fstream>
 #include <sstream>
 
+#include "cli_download.h"
+#include "line_noise.h"
+#include "mission/mission_loader.h"
 #include "support/sim_rig.h"
 
 namespace frostel::cli {
@@ -65,6 +74,59 @@ TEST_F(CliOnSimulator, ReadPagePrintsEachPageAndStopsAtAFailure) {
     EXPECT_EQ(rig.box.count('B'), 1 + 9);
 }
 
+// A 2.0 degree Celsius sample (2.5 read, -0.5 offset) on the 35.6 degree Fahrenheit limit
+// is within; the summary JSON names every field it promises.
+TEST_F(CliOnSimulator, ADownloadInFahrenheitJudgesSamplesAndLimitsInOneUnit) {
+    sim::SimMission mission;
+    mission.sixteen_bit = true;
+    mission.temperatures = {2.5, 5.5, 9.5};
+    mission.calibration_offset_tenths = -5;
+    mission.low_alarm = 2.0;
+    mission.running = false;
+    sim::load_mission(rig.logger, mission);
+    const QTemporaryDir folder;
+    const std::string json_file = folder.filePath("summary.json").toStdString();
+    const std::vector<std::string> args{"download",  "--unit",    "FARENHEIT", "--limits",
+                                        "35.6:46.4", "--summary", json_file};
+    const auto options = std::get<CliOptions>(parse_cli_options(args));
+    const DownloadRequest request{rig.clock,
+                                  1,
+                                  folder.path().toStdString(),
+                                  std::nullopt,
+                                  options.unit,
+                                  options.summary,
+                                  {"Pacific/Chatham", 49500}};
+    ASSERT_EQ(run_download(context, request), kExitOk) << err.str();
+    std::ifstream in(json_file);
+    const QJsonObject json =
+        QJsonDocument::fromJson(QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}))
+            .object();
+    EXPECT_EQ(json["verdict"].toString(), "1 EXCURSION, 0 h 10 min OUT OF LIMITS");
+    EXPECT_NEAR(json["min"].toObject()["value"].toDouble(), 35.6, 1e-9);
+    EXPECT_EQ(json["below"].toObject()["samples"].toInt(), 0);
+
+    // Each name a reader of the JSON relies on, with the kind of its value.
+    const QJsonObject excursion = json["excursions"].toArray()[0].toObject();
+    const std::pair<QJsonValue, QJsonValue::Type> fields[] = {
+        {json["delta_h_kj_per_mol"], QJsonValue::Double},
+        {json["verdict"], QJsonValue::String},
+        {excursion["start"], QJsonValue::String},
+        {excursion["end"], QJsonValue::String},
+        {json["time_zone"].toObject()["utc_offset_s"], QJsonValue::Double},
+        {json["time_zone"].toObject()["name"], QJsonValue::String}};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        EXPECT_EQ(fields[i].first.type(), fields[i].second) << "field " << i;
+    }
+    EXPECT_EQ(json["time_zone"].toObject()["utc_offset_s"].toInt(), 49500);
+    const QJsonObject flags = json["flags"].toObject();
+    for (const char* name :
+         {"low_alarm", "high_alarm", "battery_reset", "waiting_for_alarm", "rollover",
+          "overwritten", "device_samples", "below_range", "above_range"}) {
+        EXPECT_TRUE(flags.contains(name)) << name;
+    }
+    EXPECT_EQ(flags.size(), 9);
+}
+
 TEST_F(CliOnSimulator, AFailedProgrammingRunPrintsItsErrorLine) {
     // Success, exit 0 and "PROGRAMMING OK", is seen over the pseudo-terminal.
     rig.logger.memory()[sim::kStatusAddress] = sim::kMissionRunning;
@@ -73,6 +135,37 @@ TEST_F(CliOnSimulator, AFailedProgrammingRunPrintsItsErrorLine) {
     EXPECT_EQ(out.str(), "PROGRAMMING ERROR !\n");
     EXPECT_NE(err.str().find("status never changed after the stop command (G)"), std::string::npos)
         << err.str();
+}
+
+TEST_F(CliOnSimulator, AProgrammingRunSaysWhatItCorrectedAndARangeThatReversesThePairIsRefused) {
+    programming::ProgrammingSettings settings;  // an "L" logger: -40 to 85
+    settings.low_threshold = "-55";
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitOk);
+    EXPECT_EQ(out.str(), "PROGRAMMING OK\n");
+    EXPECT_EQ(err.str(),
+              "frostel-cli: the low threshold -55 is below the logger's range; corrected to -40\n");
+
+    out.str("");
+    err.str("");
+    settings.low_threshold = "90";
+    settings.high_threshold = "95";
+    EXPECT_EQ(run_program(context, rig.clock, 1, settings), kExitUsage);
+    EXPECT_EQ(out.str(), "LOW ABOVE HIGH !\n");
+    EXPECT_EQ(err.str(),
+              "frostel-cli: the high threshold 95 is above the logger's range; corrected to 85\n");
+    EXPECT_EQ(rig.box.count('H'), 1);  // the first run's clear only
+}
+
+TEST_F(CliOnSimulator, ADownloadThatClearedTheMissionSaysSoAndKeepsEverySample) {
+    sim::SimMission mission;
+    mission.temperatures.assign(7000, 5.0);
+    sim::load_mission(rig.logger, mission);
+    rig.port.set_command_noise(sim::lost_read_letter(328));
+    EXPECT_EQ(run_download(context, {rig.clock, 1, "/nonexistent"}), kExitOk);
+    EXPECT_NE(err.str().find("\nTHE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !\n"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(std::ranges::count(out.str(), '\n'), 1 + 7000);
 }
 
 }  // namespace

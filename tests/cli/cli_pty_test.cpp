@@ -13,6 +13,7 @@
 
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
+#include "support/archive_rig.h"
 #include "support/pdf_text.h"
 #include "support/process.h"
 
@@ -267,6 +268,10 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(altered.exit_code, 1);
     EXPECT_EQ(altered.out, "1\tALTERED\n");
 
+    // An altered record holds nothing, nor keeps the real download out.
+    EXPECT_EQ(cli({"program"}).exit_code, 1);
+    const ProcessResult again = cli({"download"});
+    EXPECT_NE(again.err.find("archive: record 2\n"), std::string::npos) << again.err;
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
 
     // Each step above that kept, wrote or checked something is one event of this user.
@@ -293,8 +298,43 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           file + "/kept.pdf ",
                           "verified record:1 ",
                           "verified record:1 ",
+                          "download-archived record:2 ",
                           "programming-run logger:" + unkept.err.substr(8, 16) + " ",
                       }));
+}
+
+// Each failure is said and ends in exit 1; a download is kept whenever the archive can.
+TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
+    const QString archive_file =
+        QString::fromStdString((folder / "frostel-archive.sqlite").string());
+    ArchiveRig().damaged_archive(archive_file, 60);
+    for (const char* action : {"list", "verify"}) {
+        const ProcessResult result = cli({"archive", action});
+        EXPECT_EQ(result.exit_code, 1) << action;
+        EXPECT_TRUE(result.out.empty()) << action;
+        EXPECT_NE(result.err.find("damaged"), std::string::npos) << result.err;
+    }
+
+    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--mission", "cold-room"}));
+    const ProcessResult kept = cli({"download"});
+    EXPECT_EQ(kept.exit_code, 0) << kept.err;
+    EXPECT_NE(kept.err.find("damaged; it was kept as frostel-archive.sqlite.damaged-"),
+              std::string::npos)
+        << kept.err;
+    EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "newer");
+        db.setDatabaseName(archive_file);
+        ASSERT_TRUE(db.open());
+        EXPECT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99")));
+    }
+    QSqlDatabase::removeDatabase("newer");
+    const ProcessResult unkept = cli({"download"});
+    EXPECT_EQ(unkept.exit_code, 1);
+    EXPECT_EQ(unkept.out, kept.out);  // every other output still written
+    EXPECT_NE(unkept.err.find("not archived: it was written by a newer version"), std::string::npos)
+        << unkept.err;
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ ChartDocument full_mission() {
     r.above_range = 8193;
     r.time_zone = {"America/St_Johns", -12600};
     document.high_limit = 281.15 + 1e-13;
+    document.limits_set_on = QStringLiteral("2026-12-01");
     document.delta_h_kj_per_mol = 100.5;
     return document;
 }
@@ -64,6 +65,7 @@ TEST(ChartDocument, FirstVersionDocumentsStillOpenWithoutASummary) {
     expected.mission.reset();
     expected.high_limit.reset();
     expected.delta_h_kj_per_mol.reset();
+    expected.limits_set_on.clear();
     EXPECT_EQ(from_json(QJsonDocument(root).toJson()), expected);
 }
 
@@ -113,6 +115,10 @@ TEST(ChartDocument, TruncatedForeignAbsurdOrInconsistentContentIsRefused) {
     EXPECT_FALSE(with_record("alarm_status", 256));
     EXPECT_FALSE(with_record("time_zone", "UTC"));
     EXPECT_FALSE(with("summary", QJsonObject{{"low_limit", "2"}}));
+    EXPECT_FALSE(with("summary", QJsonObject{{"low_limit", 2},
+                                             {"high_limit", 8},
+                                             {"delta_h_kj_per_mol", 83},
+                                             {"limits_set_on", 1}}));
 
     ChartDocument inverted;
     inverted.left = {QStringLiteral("CELSIUS"), 125, 0, false};

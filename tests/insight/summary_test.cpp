@@ -68,6 +68,17 @@ TEST(Statistics, MeanKineticTemperatureMeetsTheCheckValuesInEveryUnit) {
             *mean_kinetic_temperature(fahrenheit, TemperatureUnit::kFahrenheit, kDefaultDeltaH),
             mkt * 1.8 + 32, 1e-6);
     }
+    // Never beyond the readings, however cold, wide or steep: the warmest is the reference.
+    for (const double delta_h : {kMinDeltaH, kDefaultDeltaH, kMaxDeltaH, 1e6}) {
+        for (const auto& readings : {minutes({-80, 120}), minutes({-272, 20}), minutes({130})}) {
+            const double mkt =
+                *mean_kinetic_temperature(readings, TemperatureUnit::kCelsius, delta_h);
+            EXPECT_GE(mkt, readings.front().value) << delta_h;
+            EXPECT_LE(mkt, readings.back().value) << delta_h;
+        }
+    }
+    EXPECT_TRUE(delta_h_in_range(10) && delta_h_in_range(500));
+    EXPECT_FALSE(delta_h_in_range(9.99) || delta_h_in_range(500.01));
     EXPECT_FALSE(mean_kinetic_temperature(minutes({5}), TemperatureUnit::kCelsius, 0.0));
     EXPECT_FALSE(mean_kinetic_temperature(minutes({5, -300}), TemperatureUnit::kCelsius, 83.144));
 }
@@ -85,7 +96,6 @@ TEST(Statistics, ExtremesAtTheirFirstOccurrenceAndOneSampleHasNoSpread) {
     EXPECT_EQ(*one.minimum, *one.maximum);
     EXPECT_DOUBLE_EQ(*one.mean_kinetic, 7.0);
     EXPECT_FALSE(one.standard_deviation);
-    EXPECT_EQ(summarize({}).verdict, "NO LIMITS");
 }
 
 TEST(Excursions, RunsAtTheEdgesSingleSamplesAndTouchedLimits) {
@@ -102,8 +112,16 @@ TEST(Excursions, RunsAtTheEdgesSingleSamplesAndTouchedLimits) {
          cold_room,
          {{Side::kAbove, 0, 2, 10}, {Side::kBelow, 4, 1, 1}},
          "2 EXCURSIONS, 0 h 3 min OUT OF LIMITS"},
-        // Exactly at a limit is within.
+        // On a limit is within, to a millionth of a degree; farther is out.
         {minutes({2, 8, 5}), cold_room, {}, "WITHIN LIMITS"},
+        {minutes({2, 8}),
+         Limits{2.0000000000000009, 7.9999999, LimitSource::kUser},
+         {},
+         "WITHIN LIMITS"},
+        {minutes({1.999998, 5}),
+         cold_room,
+         {{Side::kBelow, 0, 1, 1.999998}},
+         "1 EXCURSION, 0 h 1 min OUT OF LIMITS"},
         // Straight from above to below: two runs; the peak is the first farthest value.
         {minutes({12, 12, 0.5, 3}),
          cold_room,
@@ -129,7 +147,10 @@ TEST(Excursions, RunsAtTheEdgesSingleSamplesAndTouchedLimits) {
             EXPECT_EQ(e.seconds, samples * kMinute);
             EXPECT_EQ(e.peak.value, peak);
         }
-        EXPECT_EQ(verdict_text(c.limits, report), c.verdict);
+        EXPECT_EQ(
+            verdict_text(verdict_kind(static_cast<int>(c.readings.size()), false, c.limits, report),
+                         report),
+            c.verdict);
     }
     // Totals by side; the hours and whole minutes of the verdict come from their sum.
     const ExcursionReport long_run =
@@ -137,9 +158,11 @@ TEST(Excursions, RunsAtTheEdgesSingleSamplesAndTouchedLimits) {
     EXPECT_EQ(long_run.above, (TimeOutside{50, 3000}));
     EXPECT_EQ(long_run.below, (TimeOutside{21, 1260}));
     EXPECT_EQ(long_run.longest()->samples, 50);
-    EXPECT_EQ(verdict_text(cold_room, long_run), "2 EXCURSIONS, 1 h 11 min OUT OF LIMITS");
-    EXPECT_EQ(verdict_text(cold_room, find_excursions(repeated({{1, 9}}), cold_room, 119)),
-              "1 EXCURSION, 0 h 1 min OUT OF LIMITS");
+    EXPECT_EQ(verdict_text(VerdictKind::kExcursions, long_run),
+              "2 EXCURSIONS, 1 h 11 min OUT OF LIMITS");
+    EXPECT_EQ(
+        verdict_text(VerdictKind::kExcursions, find_excursions(repeated({{1, 9}}), cold_room, 119)),
+        "1 EXCURSION, 0 h 1 min OUT OF LIMITS");
 }
 
 TEST(Limits, LoggerThresholdsByTypeAndTheUserFirst) {
@@ -173,13 +196,19 @@ TEST(Limits, LoggerThresholdsByTypeAndTheUserFirst) {
                                                        {kAlarmEnable, 0x03},
                                                        {0x01FE, 0x7B},
                                                        {0x01FF, 0x90}});
-    EXPECT_EQ(choose_limits({}, record, TemperatureUnit::kFahrenheit),
+    EXPECT_EQ(choose_limits({}, {}, record, TemperatureUnit::kFahrenheit),
               (Limits{35.6, 46.4, LimitSource::kLogger}));
-    // Either side set by the user wins, the other side stays empty.
-    EXPECT_EQ(
-        choose_limits({std::nullopt, 6.0, LimitSource::kUser}, record, TemperatureUnit::kCelsius),
-        (Limits{std::nullopt, 6.0, LimitSource::kUser}));
-    EXPECT_EQ(choose_limits({}, std::nullopt, TemperatureUnit::kCelsius), Limits{});
+    // Limits set for the mission first, either side, the other side staying empty; then those
+    // remembered for the logger; then the logger's own.
+    const Limits remembered{1.0, 9.0, LimitSource::kUser};
+    EXPECT_EQ(choose_limits({std::nullopt, 6.0, LimitSource::kUser}, remembered, record,
+                            TemperatureUnit::kCelsius),
+              (Limits{std::nullopt, 6.0, LimitSource::kUser}));
+    EXPECT_EQ(choose_limits({}, remembered, record, TemperatureUnit::kCelsius),
+              (Limits{1.0, 9.0, LimitSource::kRemembered}));
+    EXPECT_EQ(choose_limits({}, {}, std::nullopt, TemperatureUnit::kCelsius), Limits{});
+    EXPECT_EQ(source_description(LimitSource::kRemembered, "2026-12-08"),
+              "last set for this logger on 2026-12-08");
 }
 
 TEST(LoggerFlags, StatusBitsRolloverAndSamplesAtTheSensorsRangeLimits) {
@@ -244,8 +273,87 @@ TEST(Summary, WholeMissionFromItsRecord) {
     EXPECT_EQ(s.time_zone->name, "Europe/Berlin");
 }
 
+// A verdict only where there is something to judge, in this order.
+TEST(Summary, NoSamplesThenABatteryResetThenNoLimitsJudgeNothing) {
+    using namespace mission::address;
+    const mission::MissionRecord thresholds = record_from({{kConfiguration, 0x60},
+                                                           {kSampleRate, 1},
+                                                           {kLowThreshold, 6},
+                                                           {kHighThreshold, 18},
+                                                           {kAlarmEnable, 0x03}});
+    mission::MissionRecord reset = thresholds;
+    reset.alarm_status = mission::kBatteryResetBit;
+    const std::tuple<std::vector<Reading>, std::optional<mission::MissionRecord>, VerdictKind,
+                     const char*>
+        cases[] = {{{}, reset, VerdictKind::kNoSamples, "NO SAMPLES"},
+                   {minutes({5}), reset, VerdictKind::kBatteryReset, "NOT VALID: BATTERY RESET"},
+                   {minutes({5}), std::nullopt, VerdictKind::kNoLimits, "NO LIMITS"},
+                   {minutes({5}), thresholds, VerdictKind::kWithinLimits, "WITHIN LIMITS"},
+                   {minutes({9}), thresholds, VerdictKind::kExcursions,
+                    "1 EXCURSION, 0 h 1 min OUT OF LIMITS"}};
+    for (const auto& [readings, record, kind, text] : cases) {
+        SummaryInput input;
+        input.readings = readings;
+        input.record = record;
+        const Summary s = summarize(input);
+        EXPECT_EQ(s.verdict, text);
+        EXPECT_EQ(s.verdict_kind, kind) << text;
+        EXPECT_EQ(verdict_kind_of(s.verdict), kind) << text;
+    }
+}
+
+// Values and limits converted together from the numbers first given stay on the limit
+// through any chain of units, whichever unit the values or the limits came in.
+TEST(Summary, ASampleOnALimitStaysWithinThroughEveryChainOfUnits) {
+    using enum TemperatureUnit;
+    using namespace mission::address;
+    const auto verdicts_along = [](std::vector<double> values, Limits limits,
+                                   std::optional<mission::MissionRecord> record,
+                                   std::initializer_list<TemperatureUnit> path) {
+        mission::UnitRoundTrip value_trip;
+        mission::UnitRoundTrip limit_trip;
+        std::vector<std::string> verdicts;
+        for (auto from = path.begin(), to = from + 1; to != path.end(); ++from, ++to) {
+            values = value_trip.convert(values, *from, *to);
+            limits = converted(limits, *from, *to, limit_trip);
+            SummaryInput input;
+            input.readings = repeated({{1, values[0]}, {1, values[1]}});
+            input.unit = *to;
+            input.user_limits = limits;
+            input.record = record;
+            verdicts.push_back(summarize(input).verdict);
+        }
+        return verdicts;
+    };
+    const std::vector<std::string> within(6, "WITHIN LIMITS");
+    const Limits typed_celsius{2.0, 8.0, LimitSource::kUser};
+    const Limits typed_fahrenheit{35.6, 46.4, LimitSource::kUser};
+    EXPECT_EQ(
+        verdicts_along({2.0, 8.0}, typed_celsius, std::nullopt,
+                       {kCelsius, kFahrenheit, kCelsius, kReaumur, kKelvin, kFahrenheit, kCelsius}),
+        within);
+    // Limits typed in Fahrenheit beside values downloaded in Celsius.
+    EXPECT_EQ(verdicts_along(
+                  {ConvertTemperature(2.0, kCelsius, kFahrenheit),
+                   ConvertTemperature(8.0, kCelsius, kFahrenheit)},
+                  typed_fahrenheit, std::nullopt,
+                  {kFahrenheit, kCelsius, kReaumur, kFahrenheit, kKelvin, kCelsius, kFahrenheit}),
+              within);
+    // The logger's own -18 threshold ("L": raw 46) beside a mission downloaded in Fahrenheit.
+    const mission::MissionRecord freezer =
+        record_from({{kConfiguration, 0x40}, {kLowThreshold, 46}, {kAlarmEnable, 0x01}});
+    EXPECT_EQ(verdicts_along(
+                  {ConvertTemperature(-18.0, kCelsius, kFahrenheit),
+                   ConvertTemperature(-10.0, kCelsius, kFahrenheit)},
+                  {}, freezer,
+                  {kFahrenheit, kReaumur, kCelsius, kFahrenheit, kKelvin, kReaumur, kFahrenheit}),
+              within);
+}
+
 TEST(Summary, TimeTextsRoundTripAndOthersAreRefused) {
     EXPECT_EQ(time_text(*parse_time_text("2026-02-28 23:59:07")), "2026-02-28 23:59:07");
+    EXPECT_EQ(utc_offset_text(49500), "UTC+13:45");
+    EXPECT_EQ(utc_offset_text(-12600), "UTC-03:30");
     for (const char* bad : {"2026-02-30 10:00:00", "2026-02-28 23:59", "2026/02/28 23:59:07",
                             "2026-02-28 2a:59:07", ""}) {
         EXPECT_FALSE(parse_time_text(bad)) << bad;

@@ -126,6 +126,18 @@ TEST(QtSerialPort, AFailedOpenSaysWhy) {
     link::QtSerialPort holder(link::QtSerialPort::fixed_device(reader.device()));
     ASSERT_EQ(holder.open(1), link::kPortOk);
     EXPECT_EQ(failure_after_open(reader.device()).cause, link::FailureCause::kPortInUse);
+
+    // Opened, yet no terminal: said so, not taken for a reader that never answers.
+    const fs::path plain =
+        fs::temp_directory_path() / ("frostel-plain-" + std::to_string(::getpid()));
+    std::ofstream(plain) << "/dev/ttyUSB0\n";
+    for (const std::string& device : {std::string("/dev/null"), plain.string()}) {
+        const link::Failure failure = failure_after_open(device);
+        EXPECT_EQ(failure.cause, link::FailureCause::kNotSerialPort) << device;
+        EXPECT_EQ(link::failure_text(failure),
+                  "port 2 (" + device + "): the device is not a serial port");
+    }
+    fs::remove(plain);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 
 #include "support/sim_rig.h"
 
@@ -47,6 +48,32 @@ TEST(PortFailures, AreSkippedWithTheirCodeAndTheOperationGoesOn) {
     // read_memory reports its own success over the port's complaint.
     rig.commands.read_memory(16);
     EXPECT_EQ(rig.link.error_number(), kNoError);
+}
+
+TEST(WireLog, AByteIsSentOnlyOnceWrittenAndOpensRtsAndFlushesAreLoggedToo) {
+    test::SimRig rig;
+    std::ostringstream transcript;
+    link::WireLog wire(rig.port, rig.clock, &transcript);
+    link::ReaderLink link(wire, rig.clock);
+    link.open_port(5);  // nothing there
+    link.send(0x41);
+    link.open_port(1);
+    rig.port.inject_stray_bytes({0x11, 0x22});
+    link.begin_command('A');
+    EXPECT_EQ(wire.sent(), std::vector<link::Byte>{0x41});
+    EXPECT_EQ(transcript.str(),
+              "# seconds, then > PC to reader, < reader to PC or - thrown away by a flush with "
+              "the byte in hex, or what the port did\n"
+              "0.000000 close\n"
+              "0.000000 open failed: port 5 (simulated reader): the device does not exist; is "
+              "the reader plugged in?\n"
+              "0.000000 write of 41 failed (code 10)\n"
+              "0.000000 open port 1 (simulated reader)\n"
+              "0.000000 RTS off\n"
+              "0.000000 RTS on\n"
+              "0.000000 - 11\n"
+              "0.000000 - 22\n"
+              "0.000000 > 41\n");
 }
 
 TEST(OpenPort, AnInvalidNumberKeepsThePreviousOneAndStillClosesAndOpensIt) {

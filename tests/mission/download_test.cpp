@@ -9,6 +9,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "line_noise.h"
 #include "mission/mission_loader.h"
 #include "support/recording_view.h"
 #include "support/sim_rig.h"
@@ -65,7 +66,9 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     for (int page = 1; page <= 383; page = page == 18 ? 128 : page + 1) {
         expected_pages.push_back(page);
     }
+    expected_pages.push_back(16);  // the status again: the mission was not cleared meanwhile
     EXPECT_EQ(pages_read(), expected_pages);
+    EXPECT_FALSE(result->cleared_during_download);
     EXPECT_EQ(view.progress_maximum, 255);
     EXPECT_EQ(view.progress, 255);
     EXPECT_EQ(view.unit, "CELSIUS");
@@ -87,7 +90,7 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     // The logger was stopped and stays stopped.
     EXPECT_EQ(rig.logger.status() & sim::kMissionRunning, 0);
 
-    // Every page decoded is kept as read, in read order; the status check is not one.
+    // Every page decoded is kept as read, in read order; the status checks are not among them.
     std::vector<int> kept;
     for (const RawPage& page : result->pages) {
         kept.push_back(page.number);
@@ -96,6 +99,7 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
             << page.number;
     }
     expected_pages.erase(expected_pages.begin());
+    expected_pages.pop_back();
     EXPECT_EQ(kept, expected_pages);
 
     // Shown again from those pages alone, the view gets what the download gave it.
@@ -116,6 +120,21 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     EXPECT_FALSE(show_recorded_mission(kId, torn, {}, rig.clock, untouched));
     EXPECT_TRUE(untouched.events.empty());
     EXPECT_EQ(untouched.caption, "previous logger");
+}
+
+// The "B" of page 328 lost: the reader takes its low byte for "H" and clears the mission.
+TEST_F(Download, AMissionClearedWhileItsLogIsReadIsDownloadedWholeAndSaysSo) {
+    sim::SimMission mission;
+    mission.temperatures.assign(7000, 5.0);  // 8-bit: pages 128 to 346
+    sim::load_mission(rig.logger, mission);
+    rig.port.set_command_noise(sim::lost_read_letter(328));
+    const std::optional<DownloadedMission> result = run();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(rig.box.count('H'), 1);
+    EXPECT_TRUE(result->cleared_during_download);
+    EXPECT_EQ(result->samples.size(), 7000u);
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"busy", "points", "table", "record", "save", "idle"}));
 }
 
 // The window's tests see the error and the chart kept; here what a failure leaves behind.

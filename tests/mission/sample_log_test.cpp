@@ -52,9 +52,21 @@ TEST(SampleScale, EachTypeAndFormatReadsItsBytesAndTheUnitStepAddsTheOffsetUnsca
     alarm.alarm_status = 0x80;
     EXPECT_EQ(first_sample(alarm, Page{132, 128}), 25.25);
 
-    const std::vector<Sample> samples{{25.0, {}, ""}, {-40.0, {}, ""}};
-    EXPECT_EQ(shown_values(samples, TemperatureUnit::kFahrenheit, 0.5),
-              (std::vector<double>{77.5, -39.5}));
+    // The offset is in degrees Celsius whatever the unit: +0.5 is 0.9 degrees Fahrenheit, and
+    // a download in Fahrenheit is a download in Celsius converted, bit for bit.
+    const std::vector<Sample> samples{{25.0, {}, ""}, {-40.0, {}, ""}, {2.0625, {}, ""}};
+    const std::vector<double> fahrenheit =
+        shown_values(samples, TemperatureUnit::kFahrenheit, 0.5);
+    EXPECT_DOUBLE_EQ(fahrenheit[0], 77.9);
+    EXPECT_DOUBLE_EQ(fahrenheit[1], -39.1);
+    for (const TemperatureUnit unit : {TemperatureUnit::kFahrenheit, TemperatureUnit::kKelvin,
+                                       TemperatureUnit::kReaumur}) {
+        const std::vector<double> celsius = shown_values(samples, TemperatureUnit::kCelsius, -1.3);
+        const std::vector<double> direct = shown_values(samples, unit, -1.3);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            EXPECT_EQ(direct[i], ConvertTemperature(celsius[i], TemperatureUnit::kCelsius, unit));
+        }
+    }
 }
 
 // Type "T" (reference 1 = 90): reference 2 = 25.0 read as 25.25, reference 3 = 60.0 read as

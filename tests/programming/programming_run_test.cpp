@@ -146,7 +146,7 @@ TEST(ProgrammingRun, ThresholdsAreCorrectedToTheLoggersRangeBeforeConversion) {
     }
 }
 
-TEST(ProgrammingRun, ALowThresholdAboveTheHighOneIsRefusedBeforeAnythingIsSent) {
+TEST(ProgrammingRun, ALowThresholdAboveTheHighOneAsTypedOrAsCorrectedIsRefused) {
     // As typed: a reversed pair beyond the range would look ordered once corrected.
     for (const auto& [low, high] : {std::pair{"9", "8.5"}, {"200", "150"}, {"1abc", " 0"}}) {
         ProgrammingSettings settings;
@@ -158,6 +158,16 @@ TEST(ProgrammingRun, ALowThresholdAboveTheHighOneIsRefusedBeforeAnythingIsSent) 
         EXPECT_TRUE(rig.running());
     }
     EXPECT_TRUE(low_above_high().is_failure());
+
+    // An "L" logger's range turns 90 and 95 into 90 (86.5 once stored) and 85: stopped and
+    // read for its type, nothing cleared or written.
+    ProgrammingSettings beyond;
+    beyond.low_threshold = "90";
+    beyond.high_threshold = "95";
+    ProgrammingRig rig;
+    EXPECT_EQ(rig.run(beyond).line, low_above_high());
+    EXPECT_EQ(rig.corrections, (std::vector<ThresholdTexts>{{"90", "85"}}));
+    EXPECT_EQ(rig.letters(), "AAGBB");
 }
 
 TEST(ProgrammingRun, ARefusedStartTimeLeavesTheLoggerStoppedAndUnwritten) {
@@ -270,6 +280,38 @@ TEST(ProgrammingRun, PagesAreReadFromMemoryAndWrittenAgainWhileTheyDiffer) {
         rig.expect_image_of({});
         EXPECT_TRUE(rig.running());
     }
+
+    // The logger already holds these settings under an old clock: only the clock tells a
+    // lost copy of page 16. Lost once, it is written again; lost every time, the run fails.
+    const auto holding_old_settings = [](ProgrammingRig& rig) {
+        const auto old = std::get<link::MemoryImage>(
+            build_mission_image({}, LoggerType::kL, platform::add_seconds(kStart, -3 * 86400)));
+        for (std::size_t a = 0x0020; a <= 0x0218; ++a) {
+            if (a != 0x0214 && a != sim::kStatusAddress) {
+                rig.logger.memory()[a] = old.at(a);
+            }
+        }
+        rig.logger.run_clock(rig.clock);
+    };
+    const auto copies_of_page_16_lost = [lost](int times) {
+        return [lost, times, copies = 0](Byte byte) mutable {
+            const bool dropped = byte == 'E' && copies >= 15 && copies < 15 + times;
+            copies += byte == 'E' ? 1 : 0;
+            return dropped ? std::optional<LineFault>(lost) : std::nullopt;
+        };
+    };
+    ProgrammingRig once;
+    holding_old_settings(once);
+    once.port.set_command_noise(copies_of_page_16_lost(1));
+    EXPECT_EQ(once.run().line, programming_ok());
+    EXPECT_EQ(once.writes_of_page(16), 2);
+    once.expect_image_of({});
+    ProgrammingRig always;
+    holding_old_settings(always);
+    always.port.set_command_noise(copies_of_page_16_lost(3));
+    EXPECT_EQ(always.run().line, programming_error());
+    EXPECT_EQ(always.writes_of_page(16), 3);
+    EXPECT_EQ(always.box.count('F'), 0);
 
     // Every copy from page 3 on is lost: page 3 has had its three attempts.
     ProgrammingRig unwritable;

@@ -45,7 +45,7 @@ pid_t start_writer(const QString& path, const mission::DownloadedMission& base,
 std::size_t whole_records(const QString& path) {
     MissionArchive archive(path);
     EXPECT_TRUE(archive.is_open()) << archive.error().toStdString();
-    const std::vector<archive::MissionRecord> records = archive.find({});
+    const std::vector<archive::MissionRecord> records = archive.find({}).value();
     for (const archive::MissionRecord& record : records) {
         EXPECT_EQ(archive.verify(record.id), archive::Verification::kIntact) << record.id;
         EXPECT_TRUE(archive.load(record.id)) << record.id;

@@ -4,17 +4,22 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <fstream>
 #include <memory>
 
 #include "app/window_support.h"
 #include "chart_view.h"
+#include "data_path_dialog.h"
+#include "file_name_dialogs.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "main_window.h"
@@ -23,6 +28,7 @@
 #include "programming/programming_ds1922t.h"
 #include "sample_missions.h"
 #include "sim_serial_port.h"
+#include "support/archive_rig.h"
 #include "support/process.h"
 
 namespace frostel::test {
@@ -59,6 +65,31 @@ struct Desk {
                 programming.findChild<QLabel*>("Label5")};
     }
 };
+
+// Waits until `model` lists `file`: its type is then known, however the model learns it.
+bool lists(const QFileSystemModel& model, const QString& file) {
+    return QTest::qWaitFor([&] { return model.index(file).isValid(); }, 10000);
+}
+
+// Every file dialog and the data folder dialog opened on `folder` until they list `file`.
+void browse(const QString& folder, const QString& file) {
+    const auto close_when_listed = [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        QVERIFY(lists(*dialog->findChild<QFileSystemModel*>(), file));
+        dialog->reject();
+    };
+    app::QtFileNameDialogs dialogs;
+    QTimer::singleShot(0, close_when_listed);
+    QVERIFY(dialogs.save_name(nullptr, folder, app::kDataFileFilter).isEmpty());
+    QTimer::singleShot(0, close_when_listed);
+    QVERIFY(dialogs.open_name(nullptr, folder, app::kOpenDataFileFilter).isEmpty());
+    app::DataPathDialog data_path;
+    data_path.show();
+    data_path.open_on(folder);
+    const auto* folders = data_path.findChild<QTreeView*>("Dir1");
+    QVERIFY(lists(*qobject_cast<QFileSystemModel*>(folders->model()), folder));
+}
 
 long resident_kib() {
     std::ifstream statm("/proc/self/statm");
@@ -168,6 +199,41 @@ class WindowReliabilityTest : public QObject {
         plug_in();
         run->click();
         QCOMPARE(result->text(), QString("PROGRAMMING OK"));
+    }
+
+    // The window's archive writing while its folder is browsed in every file dialog and
+    // frostel-cli lists, verifies and downloads into it again and again: once the window's
+    // archive is closed, every record written by either program is there.
+    void theArchiveSharedWithFrostelCliLosesNoRecord() {
+        constexpr int kRounds = 4;
+        ArchiveRig rig;
+        const std::string folder = QFile::encodeName(rig.folder.path()).toStdString();
+        ReaderSimProcess reader({FROSTEL_READER_SIM, "--program-folder", folder, "--port", "5",
+                                 "--mission", "cold-room"});
+        const auto cli = [&](const std::vector<std::string>& words) {
+            std::vector<std::string> argv{FROSTEL_CLI, "--program-folder", folder, "--port",
+                                          "5",         "--data-folder",    folder};
+            argv.insert(argv.end(), words.begin(), words.end());
+            const ProcessResult result = run_process(argv);
+            QVERIFY2(result.exit_code == 0, result.err.c_str());
+        };
+        const mission::DownloadedMission base =
+            rig.download(ArchiveRig::mission("Shared", {2026, 4, 1, 6, 0, 0}, 50));
+        {
+            archive::MissionArchive window_archive(rig.path());
+            for (std::uint32_t round = 0; round < kRounds; ++round) {
+                QVERIFY2(window_archive.archive(ArchiveRig::variant(base, round), rig.stamp),
+                         qPrintable(window_archive.error()));
+                browse(rig.folder.path(), rig.path() + "-wal");
+                cli({"archive", "list"});
+                cli({"archive", "verify"});
+                if (round % 2 == 0) {  // a download takes seconds on the simulated line
+                    cli({"download", "--csv", folder + "/download.csv"});
+                }
+            }
+        }
+        archive::MissionArchive reopened(rig.path());
+        QCOMPARE(reopened.find({})->size(), std::size_t{kRounds + 1});
     }
 };
 

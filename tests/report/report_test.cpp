@@ -87,7 +87,7 @@ class ReportTest : public QObject {
     void aMissionWithinLimitsOnOnePage() {
         const ReportModel model = build_report(cold_room(steady(24)), kFrozen);
         QCOMPARE(model.mission_text, QString("Cold room 3 - dairy\nweekly check"));
-        QVERIFY(!model.failed);
+        QVERIFY(!model.failed && model.passed);
         QCOMPARE(model.statistics[0], (Field{"Samples", "24"}));
         QCOMPARE(model.statistics[3], (Field{"Duration", "4 h 0 min"}));
         QCOMPARE(model.statistics[4], (Field{"Minimum", "4.00 at 2026-12-03 04:59:00"}));
@@ -128,12 +128,17 @@ class ReportTest : public QObject {
         input.summary.record->alarm_status = mission::kBatteryResetBit | mission::kHighAlarmBit;
         input.summary.record->above_range = 2;
         const ReportModel model = build_report(input, kFrozen);
-        QVERIFY(model.failed);
+        // A logger reset by its battery judges nothing, in the neutral colour; the excursions
+        // are still listed.
+        QVERIFY(!model.failed && !model.passed);
+        QCOMPARE(model.verdict, QString("NOT VALID: BATTERY RESET"));
         QCOMPARE(model.excursions.rows.size(), std::size_t{2});
         QCOMPARE(model.excursions.rows[1][0], QString("Below"));
         QCOMPARE(model.statistics[10], (Field{"Above the high limit", "3 samples, 0 h 30 min"}));
         const QString text = Pdf(model).text();
-        QVERIFY(text.contains("2 EXCURSIONS, 0 h 40 min OUT OF LIMITS"));
+        QVERIFY(text.contains("NOT VALID: BATTERY RESET"));
+        input.summary.record->alarm_status = mission::kHighAlarmBit;
+        QVERIFY(build_report(input, kFrozen).failed);
         QVERIFY(
             text.contains("Above 2026-12-03 06:39:00 2026-12-03 06:59:00 0 h 30 min 12.50 at "
                           "2026-12-03 06:39:00"));

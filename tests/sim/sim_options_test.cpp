@@ -27,6 +27,8 @@ TEST(SimOptions, ReadsEveryOption) {
     EXPECT_EQ(options.faults[1].letter, 'A');
     EXPECT_EQ(options.faults[1].page, -1);
     EXPECT_EQ(options.faults[1].times, -1);
+    const std::vector<std::string> id{"--serial", "4100000ABCDEF1AA"};
+    EXPECT_EQ(std::get<SimOptions>(parse_sim_options(id)).serial, 0xABCDEF1ULL);
     const std::vector<std::string> clock{"--clock", "2026-03-09 12:00:00"};
     EXPECT_EQ(std::get<SimOptions>(parse_sim_options(clock)).clock,
               (platform::LocalDateTime{2026, 3, 9, 12, 0, 0}));
@@ -34,10 +36,10 @@ TEST(SimOptions, ReadsEveryOption) {
 
 TEST(SimOptions, RefusesNonsense) {
     // One command line a string, split at the spaces.
-    for (const char* line :
-         {"--port 31", "--serial 1000000000000", "--status-stuck 256", "--fault Z:1:cut",
-          "--fault B:x:cut", "--fault B:1:melt", "--fault B:1:cut:2:0", "--log", "--colour red",
-          "--clock 2027-02-30"}) {
+    for (const char* line : {"--port 31", "--serial 1000000000000", "--serial 4100000ABCDEF1AB",
+                             "--serial 2200000ABCDEF1AA", "--status-stuck 256", "--fault Z:1:cut",
+                             "--fault B:x:cut", "--fault B:1:melt", "--fault B:1:cut:2:0", "--log",
+                             "--colour red", "--clock 2027-02-30"}) {
         std::istringstream words(line);
         const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_sim_options(args))) << line;

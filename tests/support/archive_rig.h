@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <string>
@@ -37,6 +38,23 @@ struct ArchiveRig {
         }
         base.header = *mission::decode_recorded_header(base.header.logger_id, base.pages);
         return base;
+    }
+
+    // An archive at `path` of `records` missions, then damaged in the middle of the file, as
+    // a failing disk would: the start of the file still reads as a database.
+    void damaged_archive(const QString& path, std::uint32_t records) {
+        {
+            const mission::DownloadedMission base =
+                download(mission("Damaged", {2026, 4, 1, 6, 0, 0}, 500));
+            archive::MissionArchive archive(path);
+            for (std::uint32_t n = 0; n < records; ++n) {
+                (void)archive.archive(variant(base, n), stamp);
+            }
+        }
+        QFile file(path);
+        if (file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2 / 4096 * 4096)) {
+            file.write(QByteArray(16 * 4096, '\x5a'));
+        }
     }
 
     // A mission of `samples` 8-bit readings from `start`, its text `text`.
