@@ -11,14 +11,20 @@ namespace frostel::archive {
 
 namespace {
 
-// What the chain covers first, so that checking it reads nothing more.
-const QString kChainColumns = QStringLiteral(
+const QString kColumns = QStringLiteral(
     "sequence, utc_ms, user_id, workstation, action, object, old_value, new_value, reason,"
-    " previous_hash, hash");
-const QString kColumns = kChainColumns + QStringLiteral(", local_time, full_name");
+    " previous_hash, hash, local_time, full_name");
+// Only what the chain covers, as the UTF-8 bytes SQLite keeps, so that checking a long
+// chain converts nothing.
+const QString kChainBytes = QStringLiteral(
+    "sequence, utc_ms, CAST(user_id AS BLOB), CAST(workstation AS BLOB), CAST(action AS BLOB),"
+    " CAST(object AS BLOB), CAST(old_value AS BLOB), CAST(new_value AS BLOB),"
+    " CAST(reason AS BLOB), CAST(previous_hash AS BLOB), CAST(hash AS BLOB)");
 
+// Text read as a QString or as its bytes, in UTF-8 either way.
 std::string text_of(const QVariant& value) {
-    return value.toString().toStdString();
+    const QByteArray bytes = value.toByteArray();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 QString text(const std::string& value) {
@@ -193,7 +199,7 @@ QString check_trail(QSqlDatabase& db, TrailCheck& check) {
     std::optional<std::int64_t> issued = issued_sequence(query);
     if (issued &&
         query.exec(
-            QStringLiteral("SELECT %1 FROM audit_events ORDER BY sequence").arg(kChainColumns))) {
+            QStringLiteral("SELECT %1 FROM audit_events ORDER BY sequence").arg(kChainBytes))) {
         while (query.next()) {
             chain.add(chained_from(query));
         }
