@@ -53,11 +53,17 @@ int run_archive_command(const cli::CliOptions& options, const std::filesystem::p
 }
 
 int run(const cli::CliOptions& options) {
-    if (options.command == cli::Command::kSummary) {
-        return cli::run_summary(options, std::cout, std::cerr);
-    }
     const int port_number = options.port.value_or(link::kFirstPortNumber);
     const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
+    if (options.command == cli::Command::kSummary) {
+        // The archive only for the audit trail, and only when a report was written.
+        return cli::run_summary(options, std::cout, std::cerr,
+                                [&](const archive::AuditEvent& event) {
+                                    link::SystemClock clock;
+                                    archive::MissionArchive store(archive_file(options, folder));
+                                    cli::note_event({store, clock, std::cout, std::cerr}, event);
+                                });
+    }
     if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
         return run_archive_command(options, folder);
     }

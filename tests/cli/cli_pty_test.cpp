@@ -192,8 +192,8 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
     ASSERT_TRUE(datafile::write_data_file(data_file, "walk-in freezer"));
     ASSERT_TRUE(datafile::write_chart_document(datafile::chart_document_name(data_file), document));
     const fs::path report = folder / "week49.pdf";
-    const ProcessResult summary = run_process({FROSTEL_CLI, "summary", data_file.toStdString(),
-                                               "--limits", "2:8", "--report", report.string()});
+    const ProcessResult summary =
+        cli({"summary", data_file.toStdString(), "--limits", "2:8", "--report", report.string()});
     EXPECT_EQ(summary.exit_code, 0) << summary.err;
     EXPECT_TRUE(summary.out.empty()) << "the report alone was asked for";
     const std::string text = pdf_text(report, 1);
@@ -202,6 +202,11 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
           "9.25 at 2026-03-01 10:10:00", "Page 1 of 1"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
+    // The report written is an event in the data folder's archive.
+    const std::string trail = cli({"audit", "list"}).out;
+    EXPECT_NE(trail.find("\tfile-written\tfile:" + report.string() + "\t\treport\\n"),
+              std::string::npos)
+        << trail;
 }
 
 TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNotProgrammedOver) {
