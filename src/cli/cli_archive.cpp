@@ -155,6 +155,7 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
         }
     }
     int exit_code = kExitOk;
+    std::vector<archive::AuditEvent> events;
     for (const std::int64_t id : ids) {
         const std::optional<archive::Verification> verdict = context.archive.verify(id);
         if (!verdict) {
@@ -162,11 +163,12 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
             continue;
         }
         context.out << id << '\t' << verification_text(*verdict) << '\n';
-        note_event(context, archive::record_verified(id, verification_text(*verdict)));
+        events.push_back(archive::record_verified(id, verification_text(*verdict)));
         if (!archive::verifies(*verdict)) {
             exit_code = kExitFailed;
         }
     }
+    note_events(context, events);
     return exit_code;
 }
 
@@ -223,7 +225,10 @@ bool keep_download(const ArchiveContext& context, const mission::DownloadedMissi
     return true;
 }
 
-void note_event(const ArchiveContext& context, const archive::AuditEvent& event) {
+void note_events(const ArchiveContext& context, const std::vector<archive::AuditEvent>& events) {
+    if (events.empty()) {
+        return;
+    }
     // An archive opened only to read takes its events through a connection that may write.
     std::optional<archive::MissionArchive> writer;
     archive::MissionArchive& trail =
@@ -231,11 +236,17 @@ void note_event(const ArchiveContext& context, const archive::AuditEvent& event)
             ? writer.emplace(context.archive.path(), archive::MissionArchive::Access::kReadWrite,
                              context.archive.actor())
             : context.archive;
-    if (!trail.record_event(event)) {
-        context.err << "frostel-cli: the " << event.action
-                    << " event was not entered in the audit trail: " << trail.error().toStdString()
-                    << '\n';
+    for (const archive::AuditEvent& event : events) {
+        if (!trail.record_event(event)) {
+            context.err << "frostel-cli: the " << event.action
+                        << " event was not entered in the audit trail: "
+                        << trail.error().toStdString() << '\n';
+        }
     }
+}
+
+void note_event(const ArchiveContext& context, const archive::AuditEvent& event) {
+    note_events(context, {event});
 }
 
 programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "archive/mission_archive.h"
 #include "cli_options.h"
@@ -33,6 +34,7 @@ void say_notice(const ArchiveContext& context);
 
 // Enters `event` in the archive's audit trail; one that cannot be is reported on `err`.
 void note_event(const ArchiveContext& context, const archive::AuditEvent& event);
+void note_events(const ArchiveContext& context, const std::vector<archive::AuditEvent>& events);
 
 // The programming run's question about a mission the logger still holds: overwritten
 // when kept in the archive or when `force` is given; otherwise the sentence on `err`, and
