@@ -64,8 +64,8 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const bool altered_row = altered(index.row());
-    if (role == Qt::ForegroundRole) {
-        return altered_row ? QVariant(QColor(192, 0, 0)) : QVariant();
+    if (role == Qt::ForegroundRole && altered_row) {
+        return QColor(192, 0, 0);
     }
     if (role == Qt::TextAlignmentRole) {
         const bool number =
