@@ -60,7 +60,7 @@ mission::DownloadedMission mission_number(const mission::DownloadedMission& base
 
 void fill(archive::MissionArchive& archive, const mission::DownloadedMission& base,
           const archive::Stamp& stamp) {
-    const int kept = static_cast<int>(archive.find({}).size());
+    const int kept = static_cast<int>(archive.find({}).value().size());
     if (kept >= kMissions) {
         return;
     }
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     const QString file = archive::archive_path(folder);
     const qint64 bytes = QFileInfo(file).size() + QFileInfo(file + "-wal").size();
     std::printf("archive: %d missions of 8192 samples, %.1f MB (%s)\n",
-                static_cast<int>(archive.find({}).size()), bytes / 1e6, qPrintable(file));
+                static_cast<int>(archive.find({}).value().size()), bytes / 1e6, qPrintable(file));
     std::printf("list shown, first time:          %7.1f ms  (target 200 ms; %d rows fetched)\n",
                 first_list, rows);
     std::printf("list shown again:                %7.1f ms  (target 200 ms)\n", list);

@@ -312,7 +312,7 @@ class MissionActionsTest : public QObject {
         QVERIFY(warning != nullptr && warning->isVisible());
         QCOMPARE(warning->text(),
                  QString("THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !"));
-        QCOMPARE(rig.actions->mission_archive().find({})->size(), std::size_t{1});
+        QCOMPARE(rig.actions->mission_archive().find({}).value().size(), std::size_t{1});
     }
 
     // Programming over a mission never downloaded asks first; "Download first" leaves it in

@@ -234,7 +234,7 @@ class SummaryWindowTest : public QObject {
         // The archive's list: a failure red, a verdict that judges nothing never in the pass
         // colour.
         archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
-        ArchiveListModel list([&]() -> archive::MissionArchive& { return kept; });
+        ArchiveListModel list([&kept]() -> archive::MissionArchive& { return kept; });
         list.show({});
         QCOMPARE(list.rowCount(), 2);
         for (int row = 0; row < list.rowCount(); ++row) {

@@ -57,11 +57,15 @@ TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
     EXPECT_EQ(id.exit_code, 0) << id.err;
     ASSERT_EQ(id.out.size(), 17u);
     EXPECT_EQ(id.out.substr(0, 14), "410000FEDCBA98");
-    // The "A" sent, and the family code 0x41 the reader answered, each with its time.
+    // The open, the RTS switch a pseudo-terminal refuses, the "A" sent, and the family code
+    // 0x41 the reader answered, each with its time.
     std::ifstream transcript(wire_log);
     const std::string bytes{std::istreambuf_iterator<char>(transcript), {}};
-    EXPECT_NE(bytes.find(" > 41\n"), std::string::npos) << bytes;
-    EXPECT_NE(bytes.find(" < 41\n"), std::string::npos) << bytes;
+    for (const std::string& line :
+         {" open port 4 (" + sim.device() + ")\n", std::string(" RTS off failed (code 7)\n"),
+          std::string(" > 41\n"), std::string(" < 41\n")}) {
+        EXPECT_NE(bytes.find(line), std::string::npos) << line << bytes;
+    }
 
     const ProcessResult status = cli({"status"});
     EXPECT_EQ(status.exit_code, 0) << status.err;
