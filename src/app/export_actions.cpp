@@ -83,7 +83,9 @@ void ExportActions::save_report() {
 
 void ExportActions::write_report(const QString& name) {
     const report::ReportModel model = report::build_report(
-        shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked()});
+        shown_report_input(),
+        {QDateTime::currentDateTime(), all_samples_->isChecked(),
+         window_.mission_actions().mission_archive().audit_head().value_or(std::string())});
     if (!report::write_report_pdf(name, model, report::paper_for(QLocale()))) {
         show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
         return;

@@ -120,11 +120,13 @@ QString append_event(QSqlDatabase& db, const Actor& actor, const AuditEvent& eve
                      std::int64_t utc_ms) {
     QSqlQuery query(db);
     const std::optional<std::int64_t> issued = issued_sequence(query);
-    if (!issued || !query.exec(QStringLiteral(
-                       "SELECT hash FROM audit_events ORDER BY sequence DESC LIMIT 1"))) {
+    if (!issued) {
         return query.lastError().text();
     }
-    const std::string previous = query.next() ? text_of(query.value(0)) : kChainStart;
+    std::string previous;
+    if (const QString error = trail_head(db, previous); !error.isEmpty()) {
+        return error;
+    }
     // Hashed as it will be read back: bytes that are no UTF-8 are kept as U+FFFD.
     const auto kept = [](const std::string& field) { return text(field).toStdString(); };
     const AuditRow row{*issued + 1,           utc_ms,
@@ -184,6 +186,16 @@ QString list_events(QSqlDatabase& db, const AuditFilter& filter,
     while (query.next()) {
         each(entry_from(query));
     }
+    return {};
+}
+
+QString trail_head(QSqlDatabase& db, std::string& head) {
+    QSqlQuery query(db);
+    if (!query.exec(
+            QStringLiteral("SELECT hash FROM audit_events ORDER BY sequence DESC LIMIT 1"))) {
+        return query.lastError().text();
+    }
+    head = query.next() ? text_of(query.value(0)) : kChainStart;
     return {};
 }
 

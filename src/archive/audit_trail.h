@@ -69,5 +69,7 @@ struct TrailCheck {
 [[nodiscard]] QString list_events(QSqlDatabase& db, const AuditFilter& filter,
                                   const std::function<void(const AuditEntry&)>& each);
 [[nodiscard]] QString check_trail(QSqlDatabase& db, TrailCheck& check);
+// The last row's hash, as kept (64 zeros before the first row).
+[[nodiscard]] QString trail_head(QSqlDatabase& db, std::string& head);
 
 }  // namespace frostel::archive

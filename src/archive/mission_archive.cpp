@@ -823,6 +823,19 @@ bool MissionArchive::for_each_event(const AuditFilter& filter,
     return error.isEmpty() || fail(error);
 }
 
+std::optional<std::string> MissionArchive::audit_head() {
+    if (!open_) {
+        return std::nullopt;
+    }
+    std::string head;
+    const QString error = trail_head(db_, head);
+    if (!error.isEmpty()) {
+        fail(error);
+        return std::nullopt;
+    }
+    return head;
+}
+
 std::optional<TrailCheck> MissionArchive::check_audit_trail() {
     if (!open_) {
         return std::nullopt;

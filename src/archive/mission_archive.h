@@ -157,6 +157,8 @@ class MissionArchive {
     [[nodiscard]] bool for_each_event(const AuditFilter& filter,
                                       const std::function<void(const AuditEntry&)>& each);
     [[nodiscard]] std::optional<TrailCheck> check_audit_trail();
+    // The last event's hash as kept, unchecked: what a printed report quotes.
+    [[nodiscard]] std::optional<std::string> audit_head();
 
   private:
     std::optional<std::pair<Archived, std::int64_t>> archive_once(

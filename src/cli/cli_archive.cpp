@@ -121,7 +121,8 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
         stored.record.logger_id, stored.pages, stored.zone(), context.clock, view);
     if (mission && request.pdf_file) {
         const int written = write_report(report::download_report_input(*mission, stored.zone()),
-                                         {request.pdf_file, false}, context.err);
+                                         {request.pdf_file, false}, context.err,
+                                         context.archive.audit_head().value_or(std::string()));
         if (written == kExitOk) {
             note_event(context,
                        cli_file_written("report", *request.pdf_file, stored.record.fingerprint));

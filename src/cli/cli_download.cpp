@@ -72,7 +72,8 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         }
     };
     if (request.report.file) {
-        if (write_report(input, request.report, context.err) != kExitOk) {
+        const std::string head = request.audit_head ? request.audit_head() : std::string();
+        if (write_report(input, request.report, context.err, head) != kExitOk) {
             return kExitFailed;
         }
         audit(cli_file_written("report", *request.report.file, input.fingerprint));

@@ -26,8 +26,10 @@ struct DownloadRequest {
     // Where a finished download is kept, false when it could not be (the download then
     // exits 1 after writing every other output); left empty, nowhere.
     std::function<bool(const mission::DownloadedMission&)> keep = {};
-    // Enters each file written in the audit trail; left empty, nowhere.
+    // Enters each file written in the audit trail, and gives the trail's head a report
+    // prints; left empty, neither.
     std::function<void(const archive::AuditEvent&)> audit = {};
+    std::function<std::string()> audit_head = {};
 };
 
 // The event of a file written by frostel-cli, named by its absolute path.

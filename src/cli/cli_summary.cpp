@@ -35,7 +35,8 @@ int write_summary(insight::SummaryInput input, const SummaryOptions& options, st
 }
 
 int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err,
-                const std::function<void(const archive::AuditEvent&)>& audit) {
+                const std::function<void(const archive::AuditEvent&)>& audit,
+                const std::function<std::string()>& audit_head) {
     const QString data_file = QString::fromStdString(options.saved_mission.string());
     std::optional<report::ReportInput> input = report::saved_pair_report_input(data_file);
     if (!input) {
@@ -45,7 +46,8 @@ int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err,
     }
     apply_summary_options(input->summary, options.summary);
     if (options.report.file) {
-        if (write_report(*input, options.report, err) != kExitOk) {
+        const std::string head = audit_head ? audit_head() : std::string();
+        if (write_report(*input, options.report, err, head) != kExitOk) {
             return kExitFailed;
         }
         if (audit) {

@@ -21,8 +21,9 @@ void apply_summary_options(insight::SummaryInput& input, const SummaryOptions& o
 
 // The summary of the saved pair whose data file is `options.saved_mission`, as JSON to the
 // summary's file or `out`, and its report when one is asked for (then JSON only to a file),
-// which `audit` enters in the audit trail.
+// which `audit` enters in the audit trail and which prints the trail's `audit_head`.
 [[nodiscard]] int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err,
-                              const std::function<void(const archive::AuditEvent&)>& audit = {});
+                              const std::function<void(const archive::AuditEvent&)>& audit = {},
+                              const std::function<std::string()>& audit_head = {});
 
 }  // namespace frostel::cli

@@ -56,13 +56,18 @@ int run(const cli::CliOptions& options) {
     const int port_number = options.port.value_or(link::kFirstPortNumber);
     const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
     if (options.command == cli::Command::kSummary) {
-        // The archive only for the audit trail, and only when a report was written.
-        return cli::run_summary(options, std::cout, std::cerr,
-                                [&](const archive::AuditEvent& event) {
-                                    link::SystemClock clock;
-                                    archive::MissionArchive store(archive_file(options, folder));
-                                    cli::note_event({store, clock, std::cout, std::cerr}, event);
-                                });
+        // The archive only for the audit trail, and only when a report is written.
+        link::SystemClock clock;
+        std::optional<archive::MissionArchive> store;
+        const auto trail = [&]() -> archive::MissionArchive& {
+            return store ? *store : store.emplace(archive_file(options, folder));
+        };
+        return cli::run_summary(
+            options, std::cout, std::cerr,
+            [&](const archive::AuditEvent& event) {
+                cli::note_event({trail(), clock, std::cout, std::cerr}, event);
+            },
+            [&] { return trail().audit_head().value_or(std::string()); });
     }
     if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
         return run_archive_command(options, folder);
@@ -124,6 +129,7 @@ int run(const cli::CliOptions& options) {
                 return true;
             };
             request.audit = [&](const archive::AuditEvent& event) { cli::note_event(kept, event); };
+            request.audit_head = [&] { return store.audit_head().value_or(std::string()); };
             return cli::run_download(context, request);
         }
         case cli::Command::kSummary:

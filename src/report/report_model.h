@@ -23,6 +23,9 @@ struct ReportInput {
 struct ReportOptions {
     QDateTime generated_at;    // local time in its zone; tests freeze it
     bool all_samples = false;  // pages with every sample after the first
+    // The archive's audit trail head when printing, so a printed page anchors the chain
+    // outside the database; empty: none printed.
+    std::string audit_head = {};
 };
 
 struct Field {
@@ -73,7 +76,8 @@ struct ReportModel {
     ReportChart chart;
     QString generated;  // when, by which program
     QString fingerprint;
-    Table samples;  // empty unless every sample was asked for
+    QString audit_head;  // empty without one
+    Table samples;       // empty unless every sample was asked for
 };
 
 // The report of one mission; everything it says comes from `input`, so the same input and

@@ -146,7 +146,8 @@ struct PageNumber {
 
 void paint_footer(Sheet& sheet, const ReportModel& model, PageNumber number) {
     const double width = sheet.area().width();
-    const double top = sheet.area().height() - kFooterMm + 3;
+    // A third line, the audit trail's head, starts the footer higher.
+    const double top = sheet.area().height() - kFooterMm + (model.audit_head.isEmpty() ? 3 : 1);
     sheet.pen(kInk, 0.2);
     sheet.line(0, top, width, top);
     sheet.font(kSmallPt);
@@ -156,6 +157,7 @@ void paint_footer(Sheet& sheet, const ReportModel& model, PageNumber number) {
                Qt::AlignRight | Qt::AlignVCenter);
     sheet.text(0, top + 1 + kSmallRowMm, width, kSmallRowMm,
                QStringLiteral("Mission fingerprint (SHA-256): ") + model.fingerprint);
+    sheet.text(0, top + 1 + 2 * kSmallRowMm, width, kSmallRowMm, model.audit_head);
 }
 
 double paint_heading(Sheet& sheet, const ReportModel& model) {

@@ -360,12 +360,16 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.window->logger_label().text().endsWith("4100000ABCDEF1AA"));
         archive.verify_button().click();
         QCOMPARE(archive.result_line().text(), QString("INTACT"));
-        // Save As writes the report when a PDF's name is chosen, with the kept fingerprint.
+        // Save As writes the report when a PDF's name is chosen, with the kept fingerprint
+        // and the audit trail's head when printed.
+        const std::string head = rig.actions->mission_archive().audit_head().value();
         rig.dialogs.save_names = {rig.path("kept.pdf")};
         archive.save_button().click();
-        QVERIFY(test::pdf_text(rig.path("kept.pdf"))
-                    .contains("Mission fingerprint (SHA-256): " +
-                              QString::fromStdString(archive.model().record(0).fingerprint)));
+        const QString report = test::pdf_text(rig.path("kept.pdf"));
+        QVERIFY(report.contains("Mission fingerprint (SHA-256): " +
+                                QString::fromStdString(archive.model().record(0).fingerprint)));
+        QVERIFY(report.contains("Audit trail head at printing (SHA-256): " +
+                                QString::fromStdString(head)));
         {
             const BusyState::Operation download(rig.window->busy_state());
             QVERIFY(!archive.open_button().isEnabled());

@@ -256,9 +256,12 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
         << kept_summary.out << kept_summary.err;
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
     const fs::path pdf = folder / "kept.pdf";
+    const std::string head = cli({"audit", "verify"}).out.substr(22, 64);
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
-    EXPECT_NE(pdf_text(pdf, 1).find("Mission fingerprint (SHA-256): " + fingerprint),
-              std::string::npos);
+    const std::string report = pdf_text(pdf, 1);
+    EXPECT_NE(report.find("Mission fingerprint (SHA-256): " + fingerprint), std::string::npos);
+    EXPECT_NE(report.find("Audit trail head at printing (SHA-256): " + head), std::string::npos)
+        << report;
 
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);
