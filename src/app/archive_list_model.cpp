@@ -64,17 +64,17 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const bool altered_row = altered(index.row());
-    if (role == Qt::ForegroundRole && altered_row) {
-        return QColor(192, 0, 0);
+    const archive::MissionRecord& r = record(index.row());
+    // An altered record is red throughout; otherwise only the verdict has a colour.
+    if (role == Qt::ForegroundRole) {
+        return altered_row                  ? QVariant(QColor(192, 0, 0))
+               : index.column() == kVerdict ? QVariant(verdict_colour(r.verdict))
+                                            : QVariant();
     }
     if (role == Qt::TextAlignmentRole) {
         const bool number =
             index.column() == kSamples || index.column() == kMinimum || index.column() == kMaximum;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
-    }
-    const archive::MissionRecord& r = record(index.row());
-    if (role == Qt::ForegroundRole && index.column() == kVerdict) {
-        return verdict_colour(r.verdict);
     }
     if (role != Qt::DisplayRole) {
         return {};
