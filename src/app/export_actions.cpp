@@ -83,10 +83,14 @@ void ExportActions::save_report() {
 
 void ExportActions::write_report(const QString& name) {
     const report::ReportModel model = report::build_report(
-        shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked()});
+        shown_report_input(),
+        {QDateTime::currentDateTime(), all_samples_->isChecked(),
+         window_.mission_actions().mission_archive().audit_head().value_or(std::string())});
     if (!report::write_report_pdf(name, model, report::user_paper(QLocale()))) {
         show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
+        return;
     }
+    window_.mission_actions().note_file_written("report", name);
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {
@@ -101,7 +105,9 @@ void ExportActions::export_csv(const report::CsvFormat& format) {
         mission::unit_or_celsius(window_.chart().left_axis_title().toStdString()), format);
     if (!platform::write_whole_file(name, QByteArray::fromStdString(csv))) {
         show_not_saved(&window_, "csv_not_saved", tr("Export CSV"), name);
+        return;
     }
+    window_.mission_actions().note_file_written("CSV", name);
 }
 
 }  // namespace frostel::app

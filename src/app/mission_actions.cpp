@@ -145,7 +145,8 @@ ArchiveWindow& MissionActions::archive_window() {
         archive_window_ =
             new ArchiveWindow({[this]() -> archive::MissionArchive& { return mission_archive(); },
                                [this](std::int64_t id) { open_archived(id); },
-                               [this](std::int64_t id) { save_archived(id); }},
+                               [this](std::int64_t id) { save_archived(id); },
+                               [this](const archive::AuditEvent& event) { note_event(event); }},
                               &window_);
         window_.busy_state().guard(&archive_window_->open_button());
         window_.busy_state().guard(&archive_window_->save_button());
@@ -199,6 +200,19 @@ void MissionActions::save_archived(std::int64_t id) {
     } else if (!name.isEmpty()) {
         save_mission(name);
     }
+}
+
+void MissionActions::note_event(const archive::AuditEvent& event) {
+    archive::MissionArchive& store = mission_archive();
+    if (!store.record_event(event)) {
+        warn(tr("The %1 event was not entered in the audit trail: %2")
+                 .arg(QString::fromStdString(event.action), store.error()));
+    }
+}
+
+void MissionActions::note_file_written(const std::string& kind, const QString& path) {
+    note_event(archive::file_written(kind, QFileInfo(path).absoluteFilePath().toStdString(),
+                                     fingerprint_));
 }
 
 void MissionActions::record_run(const programming::ProgrammingSettings& settings,
@@ -326,10 +340,12 @@ void MissionActions::record_download(const mission::DownloadedMission& mission) 
                                  platform::pc_user_at_host().toStdString(), std::nullopt});
     archive::MissionArchive& store = mission_archive();
     if (!store.archive(mission, stamp)) {
+        const QString why = store.is_open()
+                                ? store.error()
+                                : tr("%1 cannot be used: %2").arg(store.path(), store.error());
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
-                 .arg(store.is_open()
-                          ? store.error()
-                          : tr("%1 cannot be used: %2").arg(store.path(), store.error())));
+                 .arg(why));
+        (void)store.record_event(archive::download_not_archived(why.toStdString()));
         return;
     }
     if (!archive_window_.isNull() && archive_window_->isVisible()) {
@@ -348,8 +364,15 @@ void MissionActions::offer_save() {
 void MissionActions::save_mission(const QString& chosen_name) {
     const QString data_file_name = datafile::data_file_name(chosen_name);
     // Each half is skipped on its own when it cannot be written; neither ever half-writes.
-    (void)datafile::write_data_file(data_file_name, window_.mission_text().text());
-    (void)window_.chart().export_template(datafile::chart_document_name(data_file_name));
+    const QString chart_document = datafile::chart_document_name(data_file_name);
+    const bool data = datafile::write_data_file(data_file_name, window_.mission_text().text());
+    const bool chart = window_.chart().export_template(chart_document);
+    if (data && chart) {
+        note_file_written("pair", data_file_name);
+    } else if (data || chart) {
+        note_file_written(data ? "data file" : "chart document",
+                          data ? data_file_name : chart_document);
+    }
 }
 
 }  // namespace frostel::app

@@ -57,6 +57,11 @@ class MissionActions final : public QObject, private mission::DownloadView {
     // report to save.
     void open_archived(std::int64_t id);
     void save_archived(std::int64_t id);
+    // Enters `event` in the audit trail of the current data folder's archive; an event that
+    // cannot be entered is said.
+    void note_event(const archive::AuditEvent& event);
+    // A file written from the mission shown, named by its absolute path.
+    void note_file_written(const std::string& kind, const QString& path);
 
     // The programming window, made hidden when a download hands it a calibration first.
     [[nodiscard]] programming::Programming_DS1922T& programming_window();

@@ -34,6 +34,13 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
 
 }  // namespace
 
+archive::AuditEvent cli_file_written(const std::string& kind, const std::filesystem::path& file,
+                                     const std::string& fingerprint) {
+    std::error_code unresolved;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, unresolved);
+    return archive::file_written(kind, (unresolved ? file : absolute).string(), fingerprint);
+}
+
 std::string mission_csv(const mission::DownloadedMission& mission) {
     return report::csv_text(csv_rows(mission), mission.unit);
 }
@@ -66,8 +73,18 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         all_written &=
             write_summary(input.summary, request.summary, context.out, context.err) == kExitOk;
     }
+    const auto audit = [&](const archive::AuditEvent& event) {
+        if (request.audit) {
+            request.audit(event);
+        }
+    };
     if (request.report.file) {
-        all_written &= write_report(input, request.report, context.err) == kExitOk;
+        const std::string head = request.audit_head ? request.audit_head() : std::string();
+        if (write_report(input, request.report, context.err, head) == kExitOk) {
+            audit(cli_file_written("report", *request.report.file, input.fingerprint));
+        } else {
+            all_written = false;
+        }
     }
     const std::string csv = mission_csv(*mission);
     if (!request.csv_file) {
@@ -75,6 +92,8 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     } else if (!platform::write_whole_file(*request.csv_file, csv)) {
         context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
         all_written = false;
+    } else {
+        audit(cli_file_written("CSV", *request.csv_file, input.fingerprint));
     }
     return all_written ? kExitOk : kExitFailed;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/audit_trail.h"
 #include "cli_commands.h"
 #include "cli_options.h"
 #include "link/clock.h"
@@ -25,7 +26,16 @@ struct DownloadRequest {
     // Where a finished download is kept, false when it could not be (the download then
     // exits 1 after writing every other output); left empty, nowhere.
     std::function<bool(const mission::DownloadedMission&)> keep = {};
+    // Enters each file written in the audit trail, and gives the trail's head a report
+    // prints; left empty, neither.
+    std::function<void(const archive::AuditEvent&)> audit = {};
+    std::function<std::string()> audit_head = {};
 };
+
+// The event of a file written by frostel-cli, named by its absolute path.
+[[nodiscard]] archive::AuditEvent cli_file_written(const std::string& kind,
+                                                   const std::filesystem::path& file,
+                                                   const std::string& fingerprint);
 
 // "time,temperature_<unit>" and one line per sample: values in the mission's unit with the
 // calibration offset.

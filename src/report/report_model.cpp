@@ -321,6 +321,10 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.generated = generated_text(options.generated_at);
     model.origin = origin_of(input);
     model.fingerprint = footer_fingerprint(input);
+    if (!options.audit_head.empty()) {
+        model.audit_head =
+            QStringLiteral("Audit trail head at printing (SHA-256): ") + latin1(options.audit_head);
+    }
     if (options.all_samples) {
         model.samples = samples_of(input.summary, unit);
     }

@@ -31,6 +31,9 @@ struct ReportInput {
 struct ReportOptions {
     QDateTime generated_at;    // local time in its zone; tests freeze it
     bool all_samples = false;  // pages with every sample after the first
+    // The archive's audit trail head when printing, so a printed page anchors the chain
+    // outside the database; empty: none printed.
+    std::string audit_head = {};
 };
 
 struct Field {
@@ -82,6 +85,7 @@ struct ReportModel {
     ReportChart chart;
     QString generated;    // when, by which program
     QString fingerprint;  // the footer's line: the mission's fingerprint and its basis
+    QString audit_head;   // empty without one
     Table samples;        // empty unless every sample was asked for
 };
 

@@ -194,7 +194,8 @@ struct PageNumber {
 
 void paint_footer(Sheet& sheet, const ReportModel& model, PageNumber number) {
     const double width = sheet.area().width();
-    const double top = sheet.area().height() - kFooterMm + 3;
+    // A third line, the audit trail's head, starts the footer higher.
+    const double top = sheet.area().height() - kFooterMm + (model.audit_head.isEmpty() ? 3 : 1);
     sheet.pen(kInk, 0.2);
     sheet.line(0, top, width, top);
     sheet.font(kSmallPt);
@@ -203,6 +204,7 @@ void paint_footer(Sheet& sheet, const ReportModel& model, PageNumber number) {
                QStringLiteral("Page %1 of %2").arg(number.page).arg(number.pages),
                Qt::AlignRight | Qt::AlignVCenter);
     sheet.text(0, top + 1 + kSmallRowMm, width, kSmallRowMm, model.fingerprint);
+    sheet.text(0, top + 1 + 2 * kSmallRowMm, width, kSmallRowMm, model.audit_head);
 }
 
 // The report's blocks one below the other: a block that does not fit below the last one

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTimer>
 
 #include "archive/fingerprint.h"
@@ -22,6 +23,7 @@
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
+#include "record_history.h"
 #include "support/pdf_text.h"
 #include "window_rig.h"
 
@@ -366,18 +368,40 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.window->logger_label().text().endsWith("4100000ABCDEF1AA"));
         archive.verify_button().click();
         QCOMPARE(archive.result_line().text(), QString("INTACT"));
-        // Save As writes the report when a PDF's name is chosen, with the kept fingerprint.
+        // Save As writes the report when a PDF's name is chosen, with the kept fingerprint
+        // and the audit trail's head when printed.
+        const std::string head = rig.actions->mission_archive().audit_head().value();
         rig.dialogs.save_names = {rig.path("kept.pdf")};
         archive.save_button().click();
-        QVERIFY(test::pdf_text(rig.path("kept.pdf"))
-                    .contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
-                              QString::fromStdString(archive.model().record(0).fingerprint)));
+        const QString report = test::pdf_text(rig.path("kept.pdf"));
+        QVERIFY(report.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
+                                QString::fromStdString(archive.model().record(0).fingerprint)));
+        QVERIFY(report.contains("Audit trail head at printing (SHA-256): " +
+                                QString::fromStdString(head)));
         {
             const BusyState::Operation download(rig.window->busy_state());
             QVERIFY(!archive.open_button().isEnabled());
             QVERIFY(!archive.save_button().isEnabled());
         }
         QVERIFY(archive.open_button().isEnabled());
+        // Each step that kept, checked, wrote or changed something is one event of the
+        // operating-system user on this PC; a new data folder's in its own archive.
+        rig.dialogs.save_names = {rig.path("kept")};
+        archive.save_button().click();
+        rig.dialogs.save_names = {rig.path("kept.csv")};
+        rig.window->findChild<QAction*>("export_csv")->trigger();
+        rig.window->findChildren<QAction*>("com_menu")[2]->trigger();
+        // The record's own events, newest first.
+        const QString fingerprint = QString::fromStdString(archive.model().record(0).fingerprint);
+        archive.history_button().click();
+        auto* history = test::top_level<RecordHistory>("record_history");
+        QVERIFY(history != nullptr && history->isVisible());
+        QTableWidget& events_shown = history->table();
+        QCOMPARE(events_shown.rowCount(), 3);
+        QCOMPARE(events_shown.item(0, 4)->text(), QString("verified"));
+        QCOMPARE(events_shown.item(2, 4)->text() + ' ' +
+                     events_shown.item(2, 6)->text().section('\n', 0, 0),
+                 "download-archived " + fingerprint);
 
         // One byte of a log page changed behind the program's back: the list marks the
         // record, and Open and Save As warn with the fingerprint of the pages shown.
@@ -415,9 +439,35 @@ class MissionActionsTest : public QObject {
         const QString elsewhere = rig.path("elsewhere");
         QVERIFY(QDir().mkpath(elsewhere));
         rig.find<QPushButton>("Command1")->click();
-        test::top_level<DataPathDialog>("Data_Path")->open_on(elsewhere);
+        auto* data_path = test::top_level<DataPathDialog>("Data_Path");
+        data_path->open_on(elsewhere);
         QCOMPARE(rig.window->settings().data_folder, elsewhere);
         QCOMPARE(archive.model().rowCount(), 0);
+        data_path->close();
+
+        const auto events = [&](archive::MissionArchive& store) {
+            QStringList found;
+            const bool read = store.for_each_event({}, [&](const archive::AuditEntry& entry) {
+                const archive::AuditRow& row = entry.chained.row;
+                QVERIFY(row.user_id == archive::os_actor().user_id &&
+                        row.workstation == archive::os_actor().workstation);
+                found << QString::fromStdString(row.action + ' ' + row.object + ' ' +
+                                                row.old_value + ' ' + row.new_value)
+                             .section('\n', 0, 0);
+            });
+            return read ? found : QStringList{store.error()};
+        };
+        archive::MissionArchive first(archive::archive_path(rig.folder.path()));
+        const QString file = "file-written file:" + rig.folder.path();
+        QCOMPARE(events(first),
+                 (QStringList{"download-archived record:1  " + fingerprint,
+                              "download-archived record:1  " + fingerprint,
+                              "verified record:1  INTACT", file + "/kept.pdf  report",
+                              file + "/kept.frd  pair", file + "/kept.csv  CSV",
+                              "setting-changed setting:port 1 3", file + "/altered.pdf  report"}));
+        QCOMPARE(events(rig.actions->mission_archive()),
+                 QStringList{"setting-changed setting:data folder " + rig.folder.path() + " " +
+                             QDir::toNativeSeparators(elsewhere)});
     }
 };
 

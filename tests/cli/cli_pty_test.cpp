@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <fstream>
+#include <sstream>
 
 #include "archive/mission_archive.h"
 #include "datafile/chart_document.h"
@@ -223,8 +224,8 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
     ASSERT_TRUE(datafile::write_data_file(data_file, "walk-in freezer"));
     ASSERT_TRUE(datafile::write_chart_document(datafile::chart_document_name(data_file), document));
     const fs::path report = folder / "week49.pdf";
-    const ProcessResult summary = run_process({FROSTEL_CLI, "summary", data_file.toStdString(),
-                                               "--limits", "2:8", "--report", report.string()});
+    const ProcessResult summary =
+        cli({"summary", data_file.toStdString(), "--limits", "2:8", "--report", report.string()});
     EXPECT_EQ(summary.exit_code, 0) << summary.err;
     EXPECT_TRUE(summary.out.empty()) << "the report alone was asked for";
     const std::string text = pdf_text(report, 1);
@@ -233,6 +234,11 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
           "9.25 at 2026-03-01 10:10:00", "Page 1 of 1"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
+    // The report written is an event in the data folder's archive.
+    const std::string trail = cli({"audit", "list"}).out;
+    EXPECT_NE(trail.find("\tfile-written\tfile:" + report.string() + "\t\treport\\n"),
+              std::string::npos)
+        << trail;
 }
 
 TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNotProgrammedOver) {
@@ -286,10 +292,14 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
         << kept_summary.out << kept_summary.err;
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
     const fs::path pdf = folder / "kept.pdf";
+    const std::string head = cli({"audit", "verify"}).out.substr(22, 64);
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
-    EXPECT_NE(pdf_text(pdf, 1).find(
-                  "Mission fingerprint (SHA-256 of the downloaded memory pages): " + fingerprint),
-              std::string::npos);
+    const std::string report = pdf_text(pdf, 1);
+    EXPECT_NE(
+        report.find("Mission fingerprint (SHA-256 of the downloaded memory pages): " + fingerprint),
+        std::string::npos);
+    EXPECT_NE(report.find("Audit trail head at printing (SHA-256): " + head), std::string::npos)
+        << report;
 
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);
@@ -315,6 +325,34 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     const ProcessResult again = cli({"download"});
     EXPECT_NE(again.err.find("archive: record 2\n"), std::string::npos) << again.err;
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
+
+    // Each step above that kept, wrote or checked something is one event of this user.
+    std::vector<std::string> events;
+    std::istringstream trail(cli({"audit", "list"}).out);
+    for (std::string event; std::getline(trail, event);) {
+        const auto field = [&](int n) {
+            std::size_t at = 0;
+            for (int i = 0; i < n; ++i) {
+                at = event.find('\t', at) + 1;
+            }
+            return event.substr(at, event.find('\t', at) - at);
+        };
+        EXPECT_TRUE(field(2).starts_with("os:")) << event;
+        events.push_back(field(4) + ' ' + field(5) + ' ' + field(8));
+    }
+    const std::string file = "file-written file:" + folder.string();
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "download-not-archived  --no-archive was given",
+                          "download-archived record:1 ",
+                          "download-archived record:1 ",
+                          file + "/kept.csv ",
+                          file + "/kept.frd ",
+                          file + "/kept.pdf ",
+                          "verified record:1 ",
+                          "verified record:1 ",
+                          "download-archived record:2 ",
+                          "programming-run logger:" + unkept.err.substr(8, 16) + " ",
+                      }));
 }
 
 // Each failure is said and ends in exit 1; a download is kept whenever the archive can.
