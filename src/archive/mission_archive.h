@@ -168,6 +168,20 @@ class MissionArchive {
     std::optional<QSqlError> connect_file();
     std::optional<QSqlError> connect_once();
     std::optional<QSqlError> quick_check();
+    // Records whose summary older rules derived, derived again from their pages.
+    bool derive_anew();
+    void note_derived_anew(int count);
+    // A record checked against its pages: `kept` says whether the pages, the digest and the
+    // columns copied from the pages agree; the summary is what today's rules derive.
+    struct Checked {
+        Verification kept = Verification::kAltered;
+        std::optional<double> minimum;
+        std::optional<double> maximum;
+        std::string verdict;
+        bool summary_agrees = false;  // the kept minimum, maximum and verdict say the same
+    };
+    // Nothing for an unknown id (see error()).
+    std::optional<Checked> check(std::int64_t id);
     void close_file();
     // The damaged file set aside and a new archive started in its place.
     bool start_again();
