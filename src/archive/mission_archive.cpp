@@ -404,6 +404,7 @@ bool MissionArchive::derive_anew() {
     if (!ids || !transaction.commit()) {
         return ids && fail(transaction.error());
     }
+    verdicts_.clear();
     note_derived_anew(derived);
     return true;
 }
@@ -439,6 +440,7 @@ std::optional<QSqlError> MissionArchive::quick_check() {
 }
 
 void MissionArchive::close_file() {
+    verdicts_.clear();
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(connection_);
@@ -470,6 +472,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
     const mission::DownloadedMission& mission, const Stamp& stamp) {
     const QString notice = notice_;
     auto kept = archive_once(mission, stamp);
+    verdicts_.clear();
     // The file was found damaged and set aside: the download goes into the new archive.
     if (!kept && open_ && notice_ != notice) {
         kept = archive_once(mission, stamp);
@@ -793,11 +796,26 @@ std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
 }
 
 std::optional<Verification> MissionArchive::verify(std::int64_t id) {
+    forget_verdicts_if_written();
+    if (const auto known = verdicts_.find(id); known != verdicts_.end()) {
+        return known->second;
+    }
     const std::optional<Checked> checked = check(id);
     if (!checked) {
         return std::nullopt;
     }
-    return checked->summary_agrees ? checked->kept : Verification::kAltered;
+    return verdicts_[id] = checked->summary_agrees ? checked->kept : Verification::kAltered;
+}
+
+void MissionArchive::forget_verdicts_if_written() {
+    QSqlQuery query(db_);
+    const qint64 version = query.exec(QStringLiteral("PRAGMA data_version")) && query.next()
+                               ? query.value(0).toLongLong()
+                               : -1;
+    if (version != data_version_ || version < 0) {
+        verdicts_.clear();
+        data_version_ = version;
+    }
 }
 
 bool MissionArchive::record_programming(const ProgrammingRecord& run) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -182,6 +183,8 @@ class MissionArchive {
     };
     // Nothing for an unknown id (see error()).
     std::optional<Checked> check(std::int64_t id);
+    // Verdicts last until this object or another program writes the file.
+    void forget_verdicts_if_written();
     void close_file();
     // The damaged file set aside and a new archive started in its place.
     bool start_again();
@@ -214,6 +217,8 @@ class MissionArchive {
     bool open_ = false;
     QString error_;
     QString notice_;
+    std::unordered_map<std::int64_t, Verification> verdicts_;
+    qint64 data_version_ = -1;  // SQLite's count of other connections' commits
 };
 
 }  // namespace frostel::archive
