@@ -401,6 +401,10 @@ bool MissionArchive::derive_anew() {
         }
         ++derived;
     }
+    if (derived > 0 &&
+        !append(summaries_derived_again(path_.toStdString(), derived, kSummaryRules))) {
+        return false;
+    }
     if (!ids || !transaction.commit()) {
         return ids && fail(transaction.error());
     }
@@ -409,7 +413,6 @@ bool MissionArchive::derive_anew() {
     return true;
 }
 
-// The one place that tells of records derived anew; the audit trail's event belongs here.
 void MissionArchive::note_derived_anew(int count) {
     if (count == 0) {
         return;

@@ -269,6 +269,11 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
             << change;
         EXPECT_EQ(archive.load(calibrated_id)->record.maximum, derived ? 8.5 : 8.05) << change;
         EXPECT_EQ(archive.notice().contains(QStringLiteral("derived again")), derived) << change;
+        int derived_events = 0;
+        EXPECT_TRUE(archive.for_each_event({}, [&](const AuditEntry& entry) {
+            derived_events += entry.chained.row.action == "summaries-derived-again";
+        }));
+        EXPECT_EQ(derived_events, derived ? 1 : 0) << change;
         // Once derived, the columns are this version's: an edit is found as in any record,
         // even by a program that found the record intact before.
         change_behind_its_back(copy,
