@@ -105,7 +105,7 @@ void MissionActions::Command2_Click() {
               report::saved_pair_basis(name)};
     QCoreApplication::processEvents();
     window_.refill_table(false);
-    show_fixed_range();
+    window_.show_value_range();
 }
 
 void MissionActions::Command8_Click() {
@@ -302,7 +302,7 @@ void MissionActions::show_record(const mission::MissionRecord& record) {
     window_.summary().show_downloaded(record);
 }
 
-// A download or an archived mission shows the unit's fixed range again: a range fitted to the
+// A download or an archived mission sets the value axis afresh: a range fitted to the
 // previous mission's data does not fit this one.
 void MissionActions::show_points(const std::vector<mission::ChartPoint>& points) {
     ChartView& chart = window_.chart();
@@ -310,14 +310,7 @@ void MissionActions::show_points(const std::vector<mission::ChartPoint>& points)
     for (const mission::ChartPoint& point : points) {
         chart.add_xy(point.x, point.y, from_bytes(point.label));
     }
-    show_fixed_range();
-}
-
-void MissionActions::show_fixed_range() {
-    if (const auto unit = window_.current_unit()) {
-        const mission::AxisRange range = mission::axis_range(*unit);
-        window_.chart().set_left_axis_range(range.minimum, range.maximum);
-    }
+    window_.show_value_range();
 }
 
 void MissionActions::refill_table() {

@@ -206,6 +206,11 @@ std::optional<double> typed_number(const QString& text, bool* valid) {
     return ok && !trimmed.isEmpty() ? std::optional<double>(value) : std::nullopt;
 }
 
+void show_verdict(QLabel& label, const insight::Summary& summary) {
+    label.setText(QString::fromStdString(summary.verdict));
+    label.setStyleSheet(verdict_style(summary));
+}
+
 SummaryWindow::SummaryWindow(QWidget* parent)
     : QWidget(parent, Qt::Window),
       verdict_(new QLabel),
@@ -258,8 +263,7 @@ SummaryWindow::SummaryWindow(QWidget* parent)
 
 void SummaryWindow::show_summary(const insight::Summary& summary,
                                  const std::optional<mission::MissionRecord>& record) {
-    verdict_->setText(QString::fromStdString(summary.verdict));
-    verdict_->setStyleSheet(verdict_style(summary));
+    show_verdict(*verdict_, summary);
     statistics_->setText(statistics_text(summary));
     const bool users = summary.limits.source == insight::LimitSource::kUser ||
                        summary.limits.source == insight::LimitSource::kRemembered;
