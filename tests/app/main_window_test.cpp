@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,6 +27,8 @@
 #include "chart_view.h"
 #include "command_bar.h"
 #include "datafile/chart_document.h"
+#include "file_name_dialogs.h"
+#include "mission_actions.h"
 #include "window_rig.h"
 
 namespace frostel::app {
@@ -459,6 +462,24 @@ class MainWindowTest : public QObject {
         rig.start();
         rig.find<QPushButton>("Command1")->click();
         QCOMPARE(rig.window->settings().data_folder, QString("/no/such/folder"));
+    }
+
+    // The file dialogs stay above the windows that stay on top, and a name typed without its
+    // extension finds the file that has it.
+    void fileDialogsStayOnTopAndOpenANameWithoutItsExtension() {
+        const QTemporaryDir folder;
+        QFile week(QDir(folder.path()).filePath("week49.frd"));
+        QVERIFY(week.open(QIODevice::WriteOnly));
+        week.close();
+        QtFileNameDialogs dialogs;
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            QVERIFY(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("week49");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(dialogs.open_name(nullptr, folder.path(), kOpenDataFileFilter), week.fileName());
     }
 
     void layoutAboutLanguageAndDriverInstall() {
