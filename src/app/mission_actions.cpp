@@ -193,8 +193,9 @@ void MissionActions::save_archived(std::int64_t id) {
     if (!show_archived(id)) {
         return;
     }
-    const QString name = window_.file_dialogs().save_name(&window_, window_.settings().data_folder,
-                                                          kDataFileFilter + ";;" + kPdfFilter);
+    const QString name = window_.file_dialogs().save_name(
+        &window_, window_.export_actions().suggested_name(kDataFileExtension),
+        kDataFileFilter + ";;" + kPdfFilter);
     if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
         window_.export_actions().write_report(name);
     } else if (!name.isEmpty()) {

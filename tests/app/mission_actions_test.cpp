@@ -373,6 +373,8 @@ class MissionActionsTest : public QObject {
         const std::string head = rig.actions->mission_archive().audit_head().value();
         rig.dialogs.save_names = {rig.path("kept.pdf")};
         archive.save_button().click();
+        QVERIFY(rig.dialogs.asked.last().startsWith("save " + rig.path("4100000ABCDEF1AA_2026")));
+        QVERIFY(rig.dialogs.asked.last().contains(".frd "));
         const QString report = test::pdf_text(rig.path("kept.pdf"));
         QVERIFY(report.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
                                 QString::fromStdString(archive.model().record(0).fingerprint)));
