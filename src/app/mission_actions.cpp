@@ -188,8 +188,20 @@ void MissionActions::open_archived(std::int64_t id) {
     (void)show_archived(id);
 }
 
-// The pair, or the mission report when the name chosen is a PDF's.
+// The pair, or the mission report when the name chosen is a PDF's. The record is shown only
+// while it is written; then the mission shown before is back.
 void MissionActions::save_archived(std::int64_t id) {
+    const ShownIdentity identity = shown_identity();
+    datafile::ChartDocument document = window_.chart().document();
+    const std::string fingerprint = fingerprint_;
+    write_archived(id);
+    window_.chart().set_document(std::move(document));
+    show_identity(identity);
+    fingerprint_ = fingerprint;
+    window_.refill_table(true);
+}
+
+void MissionActions::write_archived(std::int64_t id) {
     if (!show_archived(id)) {
         return;
     }

@@ -103,6 +103,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
     [[nodiscard]] ShownIdentity shown_identity() const;
     void show_identity(const ShownIdentity& identity);
     void save_mission(const QString& chosen_name);
+    void write_archived(std::int64_t id);
 
     MainWindow& window_;
     QPointer<programming::Programming_DS1922T> programming_;

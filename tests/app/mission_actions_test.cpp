@@ -369,10 +369,15 @@ class MissionActionsTest : public QObject {
         archive.verify_button().click();
         QCOMPARE(archive.result_line().text(), QString("INTACT"));
         // Save As writes the report when a PDF's name is chosen, with the kept fingerprint
-        // and the audit trail's head when printed.
+        // and the audit trail's head when printed, and leaves the mission shown as it was.
         const std::string head = rig.actions->mission_archive().audit_head().value();
+        rig.window->chart().clear();
+        rig.window->refill_table(true);
+        const QStringList cleared = rig.table_column(1);
         rig.dialogs.save_names = {rig.path("kept.pdf")};
         archive.save_button().click();
+        QCOMPARE(rig.table_column(1), cleared);
+        QVERIFY(rig.window->chart().points().empty());
         QVERIFY(rig.dialogs.asked.last().startsWith("save " + rig.path("4100000ABCDEF1AA_2026")));
         QVERIFY(rig.dialogs.asked.last().contains(".frd "));
         const QString report = test::pdf_text(rig.path("kept.pdf"));
