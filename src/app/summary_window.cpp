@@ -91,7 +91,8 @@ QString statistics_text(const insight::Summary& s) {
                 row(QStringLiteral("To"), time_text(*st.last));
     }
     rows += row(QStringLiteral("Duration"), duration_text(s.duration_s)) +
-            row(QStringLiteral("Interval"), QStringLiteral("%1 s").arg(s.interval_s)) +
+            row(QStringLiteral("Interval"),
+                QString::fromStdString(insight::interval_text(s.interval_s))) +
             row(QStringLiteral("Minimum"), at(st.minimum)) +
             row(QStringLiteral("Maximum"), at(st.maximum)) +
             row(QStringLiteral("Mean"), value(st.mean)) +
