@@ -130,6 +130,7 @@ void MainWindow::build_menus() {
     port_menu_->addSeparator();
     find_port_ = port_menu_->addAction("FIND COMMPORT");
     find_port_->setObjectName("find_commport_menu");
+    port_menu_->setToolTipsVisible(true);
     connect(find_port_, &QAction::triggered, this, &MainWindow::find_reader_port);
 
     QMenu* driver_menu = menuBar()->addMenu("USB-Driver");
@@ -387,6 +388,9 @@ void MainWindow::find_reader_port() {
     search_frame_->show();
     QCoreApplication::processEvents();
     const std::optional<int> found = link::find_reader_port(commands_, *this);
+    // The frame goes away at the end of the search; the port found stays in the tooltip.
+    find_port_->setToolTip(found ? tr("Reader found on %1").arg(port_caption(*found))
+                                 : tr("No reader found"));
     if (found) {
         note_setting("port", port_text(settings_.comm_port_number.number()), port_text(found));
         settings_.comm_port_number = CommPortNumber::chosen(*found);

@@ -54,10 +54,17 @@ MissionActions::~MissionActions() {
 // A download that fails puts the previous mission's identity back: one logger's caption,
 // title and text never stand over another logger's points.
 void MissionActions::Command10_Click() {
+    const std::optional<int> port = window_.settings().comm_port_number.number();
+    if (!port) {
+        // On a first start nothing would happen: the user is told why at once.
+        show_error(true);
+        window_.error_frame().setToolTip(
+            tr("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
+        return;
+    }
     const ShownIdentity before = shown_identity();
-    const int port = window_.settings().comm_port_number.number().value_or(0);
     const std::optional<mission::DownloadedMission> mission = mission::download_mission(
-        {window_.logger_commands(), window_.clock(), port,
+        {window_.logger_commands(), window_.clock(), *port,
          QFile::encodeName(window_.program_folder()).toStdString(), insight::pc_time_zone()},
         *this);
     if (!mission) {

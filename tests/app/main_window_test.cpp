@@ -179,6 +179,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(seen, (QStringList{"1 CHECKING COMMPORT 1 shown", "2 CHECKING COMMPORT 2 shown",
                                     "3 CHECKING COMMPORT 3 shown"}));
         QCOMPARE(rig.find<QLabel>("Label3")->text(), QString("FIND FROSTEL ON COMMPORT 3"));
+        QCOMPARE(rig.find<QAction>("find_commport_menu")->toolTip(),
+                 QString("Reader found on COM-3"));
         QCOMPARE(rig.checked_ports(), QList<int>{3});
         QVERIFY(!rig.find("Frame1")->isVisible());
         QVERIFY(std::chrono::steady_clock::now() - real_start < std::chrono::seconds(2));

@@ -177,10 +177,12 @@ class MissionActionsTest : public QObject {
     // caption, title line, text and calibration put back.
     void failuresLeaveThePreviousMissionAndAnEmptyOneStillOffersTheSave() {
         Rig rig("");
-        rig.find<QFrame>("Frame4")->show();
+        // No port chosen yet: said at once, without a word to any port.
         rig.load_data();
         QVERIFY(rig.box.commands().empty());
-        QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
+        QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
+        QCOMPARE(rig.find<QFrame>("Frame4")->toolTip(),
+                 QString("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
 
         rig.port_entry(1)->trigger();
         sim::SimMission mission = eight_bit_mission(100);  // pages 128 to 131
