@@ -61,8 +61,8 @@ MainLayout designed_layout() {
     l.error_label = {0, 0, l.progress_bar.width, l.progress_bar.height};
     l.chart = {0, 480, 7215, 6495};
     l.logger_label = {120, 120, 4575, 480};
-    l.verdict = {l.logger_label.left + l.logger_label.width + kChartHeaderMargin,
-                 l.logger_label.top, 0, l.logger_label.height};
+    // Two lines above the chart's title, which starts below the logger label's first line.
+    l.verdict = {l.logger_label.left + l.logger_label.width + kChartHeaderMargin, 15, 0, 435};
     l.verdict.width = l.chart.width - kChartHeaderMargin - l.verdict.left;
     l.search_frame = {2160, 2880, 4695, 735};
     l.search_label = {120, 240, 4455, 255};

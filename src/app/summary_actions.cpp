@@ -82,7 +82,9 @@ void SummaryActions::follow_chart() {
     }
     table_.tint_rows(std::move(sides));
     const insight::Summary summary = insight::summarize(insight::summary_input(document));
-    show_verdict(verdict_line_, summary);
+    // The line shares the chart's header with the logger label and the title: two smaller
+    // lines fit there.
+    show_verdict(verdict_line_, summary, QStringLiteral("padding: 0px 3px; font-size: 8pt;"));
     verdict_line_.setVisible(!document.points.empty() || document.mission.has_value());
     if (!window_.isNull() && window_->isVisible()) {
         refresh_window(summary);
