@@ -200,11 +200,11 @@ void MissionActions::open_archived(std::int64_t id) {
 void MissionActions::save_archived(std::int64_t id) {
     const ShownIdentity identity = shown_identity();
     datafile::ChartDocument document = window_.chart().document();
-    const std::string fingerprint = fingerprint_;
+    const ShownSource source = shown_;
     write_archived(id);
     window_.chart().set_document(std::move(document));
     show_identity(identity);
-    fingerprint_ = fingerprint;
+    shown_ = source;
     window_.refill_table(true);
 }
 
@@ -213,7 +213,7 @@ void MissionActions::write_archived(std::int64_t id) {
         return;
     }
     const QString name = window_.file_dialogs().save_name(
-        &window_, window_.export_actions().suggested_name(kDataFileExtension),
+        &window_, window_.export_actions().suggested_name(QStringLiteral("frd")),
         kDataFileFilter + ";;" + kPdfFilter);
     if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
         window_.export_actions().write_report(name);
