@@ -112,6 +112,8 @@ class ReportTest : public QObject {
         QCOMPARE(model.statistics[5], (Field{"Maximum", "6.00 at 2026-12-03 05:39:00"}));
         QVERIFY(model.statistics[8].value.endsWith(" (dH 83.144 kJ/mol)"));
         QCOMPARE(model.settings.back(), (Field{"Times local to", "Europe/Berlin (UTC+01:00)"}));
+        QVERIFY(std::find(model.settings.begin(), model.settings.end(),
+                          Field{"Interval", "10 min"}) != model.settings.end());
         QVERIFY(model.excursions.rows.empty() && model.warnings.isEmpty());
         QVERIFY(model.samples.rows.empty());
         // The value axis holds the samples and both limits; the time axis the mission.
