@@ -19,18 +19,18 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/window_support.h"
-#include "chart_view.h"
+#include "app/chart_view.h"
+#include "app/main_window.h"
+#include "app/mission_text_box.h"
+#include "app/summary_actions.h"
+#include "app/table_view.h"
 #include "insight/chart_summary.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
-#include "main_window.h"
-#include "mission_text_box.h"
 #include "platform/local_date_time.h"
-#include "sim_serial_port.h"
-#include "summary_actions.h"
-#include "table_view.h"
+#include "sim/sim_serial_port.h"
+#include "tests/app/window_support.h"
 
 namespace {
 

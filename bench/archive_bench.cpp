@@ -17,15 +17,15 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/window_support.h"
+#include "app/archive_list_model.h"
+#include "app/archive_window.h"
+#include "app/main_window.h"
+#include "app/mission_actions.h"
+#include "app/settings_file.h"
 #include "archive/mission_archive.h"
-#include "archive_list_model.h"
-#include "archive_window.h"
-#include "main_window.h"
-#include "mission_actions.h"
-#include "settings_file.h"
-#include "sim_serial_port.h"
-#include "support/archive_rig.h"
+#include "sim/sim_serial_port.h"
+#include "tests/app/window_support.h"
+#include "tests/support/archive_rig.h"
 
 namespace {
 

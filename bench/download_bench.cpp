@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "link/logger_commands.h"
-#include "support/process.h"
+#include "tests/support/process.h"
 
 namespace {
 

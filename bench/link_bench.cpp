@@ -11,7 +11,7 @@
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "link/qt_serial_port.h"
-#include "support/process.h"
+#include "tests/support/process.h"
 
 namespace {
 

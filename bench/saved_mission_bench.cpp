@@ -7,18 +7,18 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "chart_view.h"
+#include "app/chart_view.h"
+#include "app/file_name_dialogs.h"
+#include "app/main_window.h"
+#include "app/mission_actions.h"
+#include "app/mission_text_box.h"
+#include "app/program_launcher.h"
 #include "datafile/data_file.h"
-#include "file_name_dialogs.h"
-#include "logger_model.h"
-#include "main_window.h"
-#include "mission/mission_loader.h"
-#include "mission_actions.h"
-#include "mission_text_box.h"
-#include "program_launcher.h"
-#include "reader_box.h"
-#include "sample_missions.h"
-#include "sim_serial_port.h"
+#include "sim/logger_model.h"
+#include "sim/mission/mission_loader.h"
+#include "sim/pty/sample_missions.h"
+#include "sim/reader_box.h"
+#include "sim/sim_serial_port.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "line_noise.h"
+#include "sim/line_noise.h"
 
 #include <memory>
 #include <random>

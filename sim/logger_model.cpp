@@ -1,4 +1,4 @@
-#include "logger_model.h"
+#include "sim/logger_model.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "reader_box.h"
+#include "sim/reader_box.h"
 
 #include <algorithm>
 #include <array>

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "logger_model.h"
+#include "sim/logger_model.h"
 
 namespace frostel::sim {
 

@@ -1,4 +1,4 @@
-#include "sim_serial_port.h"
+#include "sim/sim_serial_port.h"
 
 #include <algorithm>
 

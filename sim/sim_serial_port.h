@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "line_noise.h"
 #include "link/clock.h"
 #include "link/serial_port.h"
-#include "reader_box.h"
+#include "sim/line_noise.h"
+#include "sim/reader_box.h"
 
 namespace frostel::sim {
 

@@ -1,4 +1,4 @@
-#include "mission/mission_loader.h"
+#include "sim/mission/mission_loader.h"
 
 #include <algorithm>
 #include <cmath>

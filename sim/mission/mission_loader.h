@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/clock.h"
-#include "logger_model.h"
+#include "sim/logger_model.h"
 
 namespace frostel::sim {
 

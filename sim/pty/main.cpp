@@ -5,11 +5,11 @@
 #include <iostream>
 #include <system_error>
 
-#include "logger_model.h"
-#include "pty_server.h"
-#include "reader_box.h"
-#include "sample_missions.h"
-#include "sim_options.h"
+#include "sim/logger_model.h"
+#include "sim/pty/pty_server.h"
+#include "sim/pty/sample_missions.h"
+#include "sim/pty/sim_options.h"
+#include "sim/reader_box.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "pty_server.h"
+#include "sim/pty/pty_server.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,7 +12,7 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "sim_serial_port.h"
+#include "sim/sim_serial_port.h"
 
 namespace frostel::sim {
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "reader_box.h"
+#include "sim/reader_box.h"
 
 namespace frostel::sim {
 

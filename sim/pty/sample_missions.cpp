@@ -1,4 +1,4 @@
-#include "sample_missions.h"
+#include "sim/pty/sample_missions.h"
 
 #include <cmath>
 #include <numbers>

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "link/clock.h"
-#include "mission/mission_loader.h"
+#include "sim/mission/mission_loader.h"
 
 namespace frostel::sim {
 

@@ -1,9 +1,9 @@
-#include "sim_options.h"
+#include "sim/pty/sim_options.h"
 
 #include <charconv>
 
-#include "logger_model.h"
-#include "sample_missions.h"
+#include "sim/logger_model.h"
+#include "sim/pty/sample_missions.h"
 
 namespace frostel::sim {
 

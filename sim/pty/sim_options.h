@@ -10,7 +10,7 @@
 
 #include "link/serial_port.h"
 #include "platform/local_date_time.h"
-#include "reader_box.h"
+#include "sim/reader_box.h"
 
 namespace frostel::sim {
 

@@ -1,11 +1,11 @@
-#include "about_box.h"
+#include "app/about_box.h"
 
 #include <QLabel>
 #include <QPushButton>
 
-#include "app_version.h"
-#include "pictures.h"
-#include "pixel_geometry.h"
+#include "app/app_version.h"
+#include "app/pictures.h"
+#include "app/pixel_geometry.h"
 
 namespace frostel::app {
 

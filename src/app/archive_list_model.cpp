@@ -1,4 +1,4 @@
-#include "archive_list_model.h"
+#include "app/archive_list_model.h"
 
 #include <QColor>
 

@@ -1,4 +1,4 @@
-#include "archive_window.h"
+#include "app/archive_window.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -10,8 +10,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "archive_list_model.h"
-#include "record_history.h"
+#include "app/archive_list_model.h"
+#include "app/record_history.h"
 
 namespace frostel::app {
 

@@ -1,4 +1,4 @@
-#include "busy_state.h"
+#include "app/busy_state.h"
 
 #include <algorithm>
 

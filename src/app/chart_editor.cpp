@@ -1,4 +1,4 @@
-#include "chart_editor.h"
+#include "app/chart_editor.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "chart_view.h"
-#include "topmost.h"
+#include "app/chart_view.h"
+#include "app/topmost.h"
 
 namespace frostel::app {
 

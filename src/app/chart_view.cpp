@@ -1,4 +1,4 @@
-#include "chart_view.h"
+#include "app/chart_view.h"
 
 #include <QCategoryAxis>
 #include <QLineSeries>
@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/string_grid.h"
 #include "insight/chart_summary.h"
-#include "string_grid.h"
 
 namespace frostel::app {
 

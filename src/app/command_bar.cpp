@@ -1,4 +1,4 @@
-#include "command_bar.h"
+#include "app/command_bar.h"
 
 #include <QActionGroup>
 #include <QClipboard>
@@ -10,11 +10,11 @@
 #include <QToolBar>
 #include <algorithm>
 
-#include "chart_editor.h"
-#include "chart_view.h"
-#include "file_name_dialogs.h"
-#include "pictures.h"
-#include "topmost.h"
+#include "app/chart_editor.h"
+#include "app/chart_view.h"
+#include "app/file_name_dialogs.h"
+#include "app/pictures.h"
+#include "app/topmost.h"
 
 namespace frostel::app {
 

@@ -1,4 +1,4 @@
-#include "data_path_dialog.h"
+#include "app/data_path_dialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -6,8 +6,8 @@
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "name_only_icon_provider.h"
-#include "pixel_geometry.h"
+#include "app/name_only_icon_provider.h"
+#include "app/pixel_geometry.h"
 
 namespace frostel::app {
 

@@ -1,4 +1,4 @@
-#include "export_actions.h"
+#include "app/export_actions.h"
 
 #include <QAction>
 #include <QDir>
@@ -7,15 +7,15 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "chart_view.h"
-#include "file_name_dialogs.h"
-#include "main_window.h"
-#include "mission_actions.h"
+#include "app/chart_view.h"
+#include "app/file_name_dialogs.h"
+#include "app/main_window.h"
+#include "app/mission_actions.h"
+#include "app/table_view.h"
+#include "app/topmost.h"
 #include "platform/qt_whole_file.h"
 #include "report/report_pdf.h"
 #include "report/report_source.h"
-#include "table_view.h"
-#include "topmost.h"
 
 namespace frostel::app {
 

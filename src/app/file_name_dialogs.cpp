@@ -1,11 +1,11 @@
-#include "file_name_dialogs.h"
+#include "app/file_name_dialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "name_only_icon_provider.h"
+#include "app/name_only_icon_provider.h"
 
 namespace frostel::app {
 

@@ -1,4 +1,4 @@
-#include "held_mission_question.h"
+#include "app/held_mission_question.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,9 +1,9 @@
-#include "language_dialog.h"
+#include "app/language_dialog.h"
 
 #include <QToolButton>
 
-#include "pictures.h"
-#include "pixel_geometry.h"
+#include "app/pictures.h"
+#include "app/pixel_geometry.h"
 
 namespace frostel::app {
 

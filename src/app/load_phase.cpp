@@ -1,4 +1,4 @@
-#include "load_phase.h"
+#include "app/load_phase.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "program_launcher.h"
+#include "app/program_launcher.h"
 
 namespace frostel::app {
 

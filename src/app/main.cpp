@@ -4,15 +4,15 @@
 #include <QMessageBox>
 #include <filesystem>
 
-#include "file_name_dialogs.h"
+#include "app/file_name_dialogs.h"
+#include "app/load_phase.h"
+#include "app/main_window.h"
+#include "app/program_launcher.h"
+#include "app/termination_requests.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
-#include "load_phase.h"
-#include "main_window.h"
 #include "platform/program_folder.h"
-#include "program_launcher.h"
-#include "termination_requests.h"
 
 int main(int argc, char** argv) {
     using namespace frostel;

@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -14,24 +14,24 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "about_box.h"
-#include "app_version.h"
-#include "chart_editor.h"
-#include "chart_view.h"
-#include "command_bar.h"
-#include "data_path_dialog.h"
-#include "export_actions.h"
-#include "language_dialog.h"
-#include "load_phase.h"
-#include "mission_actions.h"
-#include "mission_text_box.h"
-#include "pictures.h"
-#include "pixel_geometry.h"
-#include "summary_actions.h"
-#include "summary_preferences.h"
-#include "table_view.h"
-#include "temperature_unit_dialog.h"
-#include "topmost.h"
+#include "app/about_box.h"
+#include "app/app_version.h"
+#include "app/chart_editor.h"
+#include "app/chart_view.h"
+#include "app/command_bar.h"
+#include "app/data_path_dialog.h"
+#include "app/export_actions.h"
+#include "app/language_dialog.h"
+#include "app/load_phase.h"
+#include "app/mission_actions.h"
+#include "app/mission_text_box.h"
+#include "app/pictures.h"
+#include "app/pixel_geometry.h"
+#include "app/summary_actions.h"
+#include "app/summary_preferences.h"
+#include "app/table_view.h"
+#include "app/temperature_unit_dialog.h"
+#include "app/topmost.h"
 
 namespace frostel::app {
 

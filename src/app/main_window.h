@@ -7,16 +7,16 @@
 #include <memory>
 #include <optional>
 
-#include "busy_state.h"
-#include "held_mission_question.h"
+#include "app/busy_state.h"
+#include "app/held_mission_question.h"
+#include "app/main_layout.h"
+#include "app/settings_file.h"
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "link/port_scan.h"
 #include "link/reader_link.h"
 #include "link/serial_port.h"
-#include "main_layout.h"
 #include "mission/temperature_unit.h"
-#include "settings_file.h"
 
 class QAction;
 class QFrame;

@@ -1,4 +1,4 @@
-#include "mission_actions.h"
+#include "app/mission_actions.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,22 +8,22 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "app/archive_window.h"
+#include "app/chart_view.h"
+#include "app/export_actions.h"
+#include "app/file_name_dialogs.h"
+#include "app/main_window.h"
+#include "app/mission_text_box.h"
+#include "app/summary_actions.h"
+#include "app/topmost.h"
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
-#include "archive_window.h"
-#include "chart_view.h"
 #include "datafile/data_file.h"
-#include "export_actions.h"
-#include "file_name_dialogs.h"
 #include "insight/chart_summary.h"
-#include "main_window.h"
-#include "mission_text_box.h"
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
 #include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
-#include "summary_actions.h"
-#include "topmost.h"
 
 namespace frostel::app {
 

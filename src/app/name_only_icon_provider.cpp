@@ -1,4 +1,4 @@
-#include "name_only_icon_provider.h"
+#include "app/name_only_icon_provider.h"
 
 #include <QMimeDatabase>
 

@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-#include "main_layout.h"
+#include "app/main_layout.h"
 
 namespace frostel::app {
 

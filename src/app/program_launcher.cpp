@@ -1,4 +1,4 @@
-#include "program_launcher.h"
+#include "app/program_launcher.h"
 
 #include <QProcess>
 

@@ -1,4 +1,4 @@
-#include "record_history.h"
+#include "app/record_history.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "string_grid.h"
+#include "app/string_grid.h"
 
 namespace frostel::app {
 

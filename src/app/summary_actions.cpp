@@ -1,13 +1,13 @@
-#include "summary_actions.h"
+#include "app/summary_actions.h"
 
 #include <QDate>
 #include <QLabel>
 
-#include "chart_view.h"
+#include "app/chart_view.h"
+#include "app/summary_window.h"
+#include "app/table_view.h"
+#include "app/topmost.h"
 #include "insight/chart_summary.h"
-#include "summary_window.h"
-#include "table_view.h"
-#include "topmost.h"
 
 namespace frostel::app {
 

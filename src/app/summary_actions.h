@@ -4,9 +4,9 @@
 #include <QPointer>
 #include <optional>
 
+#include "app/summary_preferences.h"
 #include "insight/summary.h"
 #include "mission/mission_record.h"
-#include "summary_preferences.h"
 
 class QLabel;
 

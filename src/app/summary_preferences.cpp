@@ -1,4 +1,4 @@
-#include "summary_preferences.h"
+#include "app/summary_preferences.h"
 
 #include <QDate>
 #include <QSettings>

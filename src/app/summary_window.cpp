@@ -1,4 +1,4 @@
-#include "summary_window.h"
+#include "app/summary_window.h"
 
 #include <QFormLayout>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "table_view.h"
+#include "app/table_view.h"
 
 #include <QAction>
 #include <QClipboard>

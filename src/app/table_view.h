@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include "app/string_grid.h"
 #include "insight/limits.h"
-#include "string_grid.h"
 
 namespace frostel::app {
 

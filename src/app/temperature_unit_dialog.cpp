@@ -1,12 +1,12 @@
-#include "temperature_unit_dialog.h"
+#include "app/temperature_unit_dialog.h"
 
 #include <QButtonGroup>
 #include <QLabel>
 #include <QRadioButton>
 #include <algorithm>
 
-#include "pictures.h"
-#include "pixel_geometry.h"
+#include "app/pictures.h"
+#include "app/pixel_geometry.h"
 
 namespace frostel::app {
 

@@ -1,5 +1,5 @@
 // Termination requests on POSIX systems: signals handed to the event loop through a socket pair.
-#include "termination_requests.h"
+#include "app/termination_requests.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

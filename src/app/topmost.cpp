@@ -1,4 +1,4 @@
-#include "topmost.h"
+#include "app/topmost.h"
 
 #include <QDir>
 #include <QMessageBox>

@@ -1,12 +1,12 @@
-#include "cli_archive.h"
+#include "cli/cli_archive.h"
 
 #include <QFile>
 #include <iomanip>
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
-#include "cli_download.h"
-#include "cli_report.h"
+#include "cli/cli_download.h"
+#include "cli/cli_report.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "platform/whole_file.h"

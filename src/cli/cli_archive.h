@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "archive/mission_archive.h"
-#include "cli_options.h"
+#include "cli/cli_options.h"
 #include "link/clock.h"
 #include "programming/programming_run.h"
 

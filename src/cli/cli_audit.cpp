@@ -1,9 +1,9 @@
-#include "cli_audit.h"
+#include "cli/cli_audit.h"
 
 #include <QDateTime>
 #include <QTimeZone>
 
-#include "cli_commands.h"
+#include "cli/cli_commands.h"
 #include "platform/whole_file.h"
 
 namespace frostel::cli {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli_archive.h"
-#include "cli_options.h"
+#include "cli/cli_archive.h"
+#include "cli/cli_options.h"
 
 namespace frostel::cli {
 

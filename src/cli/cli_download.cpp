@@ -1,7 +1,7 @@
-#include "cli_download.h"
+#include "cli/cli_download.h"
 
-#include "cli_report.h"
-#include "cli_summary.h"
+#include "cli/cli_report.h"
+#include "cli/cli_summary.h"
 #include "mission/download.h"
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "archive/audit_trail.h"
-#include "cli_commands.h"
-#include "cli_options.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
 #include "link/clock.h"
 #include "mission/download.h"
 #include "mission/mission_record.h"

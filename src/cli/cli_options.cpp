@@ -1,4 +1,4 @@
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
 #include <algorithm>
 #include <array>

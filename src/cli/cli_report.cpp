@@ -1,8 +1,8 @@
-#include "cli_report.h"
+#include "cli/cli_report.h"
 
 #include <QLocale>
 
-#include "cli_commands.h"
+#include "cli/cli_commands.h"
 #include "report/report_pdf.h"
 
 namespace frostel::cli {

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "cli_options.h"
+#include "cli/cli_options.h"
 #include "report/report_model.h"
 
 namespace frostel::cli {

@@ -1,14 +1,14 @@
-#include "cli_summary.h"
+#include "cli/cli_summary.h"
 
 #include <QString>
 
-#include "cli_commands.h"
-#include "cli_download.h"
-#include "cli_report.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_download.h"
+#include "cli/cli_report.h"
+#include "cli/summary_json.h"
 #include "datafile/data_file.h"
 #include "platform/whole_file.h"
 #include "report/report_source.h"
-#include "summary_json.h"
 
 namespace frostel::cli {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "archive/audit_trail.h"
-#include "cli_options.h"
+#include "cli/cli_options.h"
 #include "insight/summary.h"
 
 namespace frostel::cli {

@@ -8,13 +8,14 @@
 #include <optional>
 
 #include "archive/mission_archive.h"
-#include "cli_archive.h"
-#include "cli_audit.h"
+#include "cli/cli_archive.h"
+#include "cli/cli_audit.h"
 
-#include "cli_commands.h"
-#include "cli_download.h"
-#include "cli_options.h"
-#include "cli_summary.h"
+#include "app/settings_file.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_download.h"
+#include "cli/cli_options.h"
+#include "cli/cli_summary.h"
 #include "insight/chart_summary.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
@@ -22,7 +23,6 @@
 #include "link/reader_link.h"
 #include "link/wire_log.h"
 #include "platform/program_folder.h"
-#include "settings_file.h"
 
 namespace {
 

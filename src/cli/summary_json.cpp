@@ -1,4 +1,4 @@
-#include "summary_json.h"
+#include "cli/summary_json.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

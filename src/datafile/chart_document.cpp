@@ -1,4 +1,4 @@
-#include "chart_document.h"
+#include "datafile/chart_document.h"
 
 #include <QFile>
 #include <QJsonArray>

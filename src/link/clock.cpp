@@ -1,4 +1,4 @@
-#include "clock.h"
+#include "link/clock.h"
 
 #include <thread>
 

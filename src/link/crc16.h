@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 namespace frostel::link {
 

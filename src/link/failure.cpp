@@ -1,6 +1,6 @@
-#include "failure.h"
+#include "link/failure.h"
 
-#include "logger_commands.h"
+#include "link/logger_commands.h"
 
 namespace frostel::link {
 

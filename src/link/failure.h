@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 namespace frostel::link {
 

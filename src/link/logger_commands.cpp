@@ -1,8 +1,8 @@
-#include "logger_commands.h"
+#include "link/logger_commands.h"
 
 #include <cstdio>
 
-#include "crc16.h"
+#include "link/crc16.h"
 
 namespace frostel::link {
 

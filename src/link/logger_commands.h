@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "memory_image.h"
-#include "reader_link.h"
+#include "link/memory_image.h"
+#include "link/reader_link.h"
 
 namespace frostel::link {
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 namespace frostel::link {
 

@@ -1,4 +1,4 @@
-#include "port_devices.h"
+#include "link/port_devices.h"
 
 #include <fstream>
 #include <system_error>

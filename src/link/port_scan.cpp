@@ -1,4 +1,4 @@
-#include "port_scan.h"
+#include "link/port_scan.h"
 
 namespace frostel::link {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "logger_commands.h"
+#include "link/logger_commands.h"
 
 namespace frostel::link {
 

@@ -1,4 +1,4 @@
-#include "qt_serial_port.h"
+#include "link/qt_serial_port.h"
 
 #include <QFileInfo>
 #include <algorithm>

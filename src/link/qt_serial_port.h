@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 namespace frostel::link {
 

@@ -1,4 +1,4 @@
-#include "reader_link.h"
+#include "link/reader_link.h"
 
 #include <utility>
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <span>
 
-#include "clock.h"
-#include "failure.h"
-#include "serial_port.h"
+#include "link/clock.h"
+#include "link/failure.h"
+#include "link/serial_port.h"
 
 namespace frostel::link {
 

@@ -1,8 +1,8 @@
-#include "wire_log.h"
+#include "link/wire_log.h"
 
 #include <cstdio>
 
-#include "failure.h"
+#include "link/failure.h"
 
 namespace frostel::link {
 

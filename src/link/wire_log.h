@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "clock.h"
-#include "serial_port.h"
+#include "link/clock.h"
+#include "link/serial_port.h"
 
 namespace frostel::link {
 

@@ -1,9 +1,9 @@
-#include "mission_image.h"
+#include "programming/mission_image.h"
 
 #include <algorithm>
 
 #include "platform/local_date_time.h"
-#include "thresholds.h"
+#include "programming/thresholds.h"
 
 namespace frostel::programming {
 

@@ -10,8 +10,8 @@
 #include "link/memory_image.h"
 #include "mission/logger_type.h"
 #include "mission/register_map.h"
-#include "programming_settings.h"
-#include "result_line.h"
+#include "programming/programming_settings.h"
+#include "programming/result_line.h"
 
 namespace frostel::programming {
 

@@ -1,4 +1,4 @@
-#include "program_arguments.h"
+#include "programming/program_arguments.h"
 
 #include <charconv>
 #include <map>
@@ -6,9 +6,9 @@
 #include <set>
 
 #include "platform/local_date_time.h"
-#include "programming_rules.h"
-#include "result_line.h"
-#include "thresholds.h"
+#include "programming/programming_rules.h"
+#include "programming/result_line.h"
+#include "programming/thresholds.h"
 
 namespace frostel::programming {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <variant>
 
-#include "programming_settings.h"
+#include "programming/programming_settings.h"
 
 namespace frostel::programming {
 

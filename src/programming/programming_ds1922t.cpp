@@ -1,4 +1,4 @@
-#include "programming_ds1922t.h"
+#include "programming/programming_ds1922t.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -17,8 +17,8 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
-#include "programming_rules.h"
-#include "programming_run.h"
+#include "programming/programming_rules.h"
+#include "programming/programming_run.h"
 
 namespace frostel::programming {
 

@@ -7,9 +7,9 @@
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "mission/logger_type.h"
-#include "programming_run.h"
-#include "programming_settings.h"
-#include "result_line.h"
+#include "programming/programming_run.h"
+#include "programming/programming_settings.h"
+#include "programming/result_line.h"
 
 class QButtonGroup;
 class QCalendarWidget;

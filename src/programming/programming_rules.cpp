@@ -1,4 +1,4 @@
-#include "programming_rules.h"
+#include "programming/programming_rules.h"
 
 #include <algorithm>
 #include <cstdint>

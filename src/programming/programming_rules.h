@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "programming_settings.h"
+#include "programming/programming_settings.h"
 
 namespace frostel::programming {
 

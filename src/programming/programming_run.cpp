@@ -1,4 +1,4 @@
-#include "programming_run.h"
+#include "programming/programming_run.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,8 +7,8 @@
 
 #include "mission/mission_header.h"
 #include "mission/register_map.h"
-#include "mission_image.h"
 #include "platform/local_date_time.h"
+#include "programming/mission_image.h"
 
 namespace frostel::programming {
 

@@ -1,4 +1,4 @@
-#include "thresholds.h"
+#include "programming/thresholds.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "csv_export.h"
+#include "report/csv_export.h"
 
 #include <QLocale>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "report_model.h"
+#include "report/report_model.h"
 
 #include <QTimeZone>
 #include <algorithm>

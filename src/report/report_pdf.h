@@ -4,7 +4,7 @@
 #include <QPageSize>
 #include <QString>
 
-#include "report_model.h"
+#include "report/report_model.h"
 
 class QLocale;
 

@@ -1,4 +1,4 @@
-#include "report_source.h"
+#include "report/report_source.h"
 
 #include <QFile>
 #include <QFileInfo>

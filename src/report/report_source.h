@@ -6,7 +6,7 @@
 
 #include "datafile/chart_document.h"
 #include "mission/download.h"
-#include "report_model.h"
+#include "report/report_model.h"
 
 namespace frostel::report {
 

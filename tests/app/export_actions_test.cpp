@@ -1,6 +1,6 @@
 // The window's exports: the mission report, CSV as frostel-cli writes it and for a
 // spreadsheet, the table's copy and context menu; on the simulated reader, headless.
-#include "export_actions.h"
+#include "app/export_actions.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -12,12 +12,12 @@
 #include <QToolButton>
 #include <sstream>
 
-#include "cli_download.h"
-#include "mission/mission_loader.h"
-#include "mission_text_box.h"
+#include "app/mission_text_box.h"
+#include "cli/cli_download.h"
 #include "platform/program_folder.h"
-#include "support/pdf_text.h"
-#include "window_rig.h"
+#include "sim/mission/mission_loader.h"
+#include "tests/app/window_rig.h"
+#include "tests/support/pdf_text.h"
 
 namespace frostel::app {
 namespace {

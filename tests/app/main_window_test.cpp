@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <QAbstractButton>
 #include <QCategoryAxis>
@@ -24,12 +24,12 @@
 #include <QTreeView>
 #include <QValueAxis>
 
-#include "chart_view.h"
-#include "command_bar.h"
+#include "app/chart_view.h"
+#include "app/command_bar.h"
+#include "app/file_name_dialogs.h"
+#include "app/mission_actions.h"
 #include "datafile/chart_document.h"
-#include "file_name_dialogs.h"
-#include "mission_actions.h"
-#include "window_rig.h"
+#include "tests/app/window_rig.h"
 
 namespace frostel::app {
 namespace {

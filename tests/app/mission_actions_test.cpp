@@ -1,6 +1,6 @@
 // "Load Data", saved missions and the programming window from the main window, on the
 // simulated reader and virtual clock, headless.
-#include "mission_actions.h"
+#include "app/mission_actions.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -14,18 +14,18 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "app/archive_list_model.h"
+#include "app/archive_window.h"
+#include "app/chart_view.h"
+#include "app/data_path_dialog.h"
+#include "app/mission_text_box.h"
+#include "app/record_history.h"
 #include "archive/fingerprint.h"
-#include "archive_list_model.h"
-#include "archive_window.h"
-#include "chart_view.h"
-#include "data_path_dialog.h"
-#include "line_noise.h"
-#include "mission/mission_loader.h"
-#include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
-#include "record_history.h"
-#include "support/pdf_text.h"
-#include "window_rig.h"
+#include "sim/line_noise.h"
+#include "sim/mission/mission_loader.h"
+#include "tests/app/window_rig.h"
+#include "tests/support/pdf_text.h"
 
 namespace frostel::app {
 namespace {

@@ -1,4 +1,4 @@
-#include "mission_text_box.h"
+#include "app/mission_text_box.h"
 
 #include <gtest/gtest.h>
 

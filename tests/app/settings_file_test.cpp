@@ -1,11 +1,11 @@
-#include "settings_file.h"
+#include "app/settings_file.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-#include "load_phase.h"
-#include "window_support.h"
+#include "app/load_phase.h"
+#include "tests/app/window_support.h"
 
 namespace frostel::app {
 namespace {

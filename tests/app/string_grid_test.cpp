@@ -1,8 +1,8 @@
-#include "string_grid.h"
+#include "app/string_grid.h"
 
 #include <gtest/gtest.h>
 
-#include "main_window.h"
+#include "app/main_window.h"
 
 namespace frostel::app {
 namespace {

@@ -1,6 +1,6 @@
 // The mission summary on the simulated cold room: the window, the chart's limits, the
 // table's tint, and the same figures from frostel-cli for the saved pair.
-#include "summary_window.h"
+#include "app/summary_window.h"
 
 #include <QAction>
 #include <QCategoryAxis>
@@ -19,18 +19,18 @@
 #include <QValueAxis>
 #include <sstream>
 
+#include "app/archive_list_model.h"
+#include "app/chart_view.h"
+#include "app/summary_actions.h"
+#include "app/summary_preferences.h"
 #include "archive/mission_archive.h"
-#include "archive_list_model.h"
-#include "chart_view.h"
-#include "cli_commands.h"
-#include "cli_summary.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_summary.h"
+#include "cli/summary_json.h"
 #include "insight/chart_summary.h"
-#include "sample_missions.h"
-#include "summary_actions.h"
-#include "summary_json.h"
-#include "summary_preferences.h"
-#include "support/pdf_text.h"
-#include "window_rig.h"
+#include "sim/pty/sample_missions.h"
+#include "tests/app/window_rig.h"
+#include "tests/support/pdf_text.h"
 
 namespace frostel::app {
 namespace {

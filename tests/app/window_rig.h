@@ -6,13 +6,13 @@
 #include <QTest>
 #include <memory>
 
-#include "logger_model.h"
-#include "main_window.h"
-#include "reader_box.h"
-#include "sim_serial_port.h"
-#include "support/forwarding_port.h"
-#include "table_view.h"
-#include "window_support.h"
+#include "app/main_window.h"
+#include "app/table_view.h"
+#include "sim/logger_model.h"
+#include "sim/reader_box.h"
+#include "sim/sim_serial_port.h"
+#include "tests/app/window_support.h"
+#include "tests/support/forwarding_port.h"
 
 namespace frostel::test {
 

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QWidget>
 
-#include "file_name_dialogs.h"
-#include "program_launcher.h"
+#include "app/file_name_dialogs.h"
+#include "app/program_launcher.h"
 
 namespace frostel::test {
 

@@ -12,7 +12,7 @@
 #include "archive/fingerprint.h"
 #include "archive/mission_archive.h"
 #include "archive/record_digest.h"
-#include "support/archive_rig.h"
+#include "tests/support/archive_rig.h"
 
 namespace frostel::archive {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "archive/fingerprint.h"
 #include "mission/register_map.h"
-#include "support/archive_rig.h"
+#include "tests/support/archive_rig.h"
 
 namespace frostel::archive {
 namespace {

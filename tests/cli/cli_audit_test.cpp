@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "archive/mission_archive.h"
-#include "support/process.h"
+#include "tests/support/process.h"
 
 namespace frostel::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli_commands.h"
+#include "cli/cli_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli_download.h"
-#include "line_noise.h"
-#include "mission/mission_loader.h"
-#include "support/sim_rig.h"
+#include "cli/cli_download.h"
+#include "sim/line_noise.h"
+#include "sim/mission/mission_loader.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel::cli {
 namespace {

@@ -14,9 +14,9 @@
 #include "archive/mission_archive.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
-#include "support/archive_rig.h"
-#include "support/pdf_text.h"
-#include "support/process.h"
+#include "tests/support/archive_rig.h"
+#include "tests/support/pdf_text.h"
+#include "tests/support/process.h"
 
 namespace frostel::test {
 namespace {

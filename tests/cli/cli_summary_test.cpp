@@ -1,6 +1,6 @@
-#include "cli_summary.h"
+#include "cli/cli_summary.h"
 
-#include "cli_commands.h"
+#include "cli/cli_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -4,15 +4,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/settings_file.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "link/logger_commands.h"
 #include "link/wire_log.h"
-#include "link_exchanges.h"
-#include "mission/mission_loader.h"
-#include "sample_missions.h"
-#include "settings_file.h"
-#include "sim_serial_port.h"
+#include "sim/mission/mission_loader.h"
+#include "sim/pty/sample_missions.h"
+#include "sim/sim_serial_port.h"
+#include "tests/fuzz/link_exchanges.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <span>
 
+#include "app/settings_file.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
-#include "link_exchanges.h"
 #include "mission/mission_header.h"
 #include "mission/register_map.h"
 #include "mission/sample_log.h"
-#include "settings_file.h"
+#include "tests/fuzz/link_exchanges.h"
 
 namespace frostel::fuzz {
 

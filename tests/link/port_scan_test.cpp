@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/sim_rig.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "link/logger_commands.h"
 #include "link/qt_serial_port.h"
-#include "pty_server.h"
+#include "sim/pty/pty_server.h"
 
 namespace frostel {
 namespace {

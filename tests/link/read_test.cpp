@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-#include "line_noise.h"
 #include "link/crc16.h"
-#include "support/sim_rig.h"
+#include "sim/line_noise.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <numeric>
 
-#include "support/sim_rig.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel {
 namespace {

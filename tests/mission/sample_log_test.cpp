@@ -6,8 +6,8 @@
 #include <map>
 #include <tuple>
 
-#include "mission/mission_loader.h"
 #include "mission/register_map.h"
+#include "sim/mission/mission_loader.h"
 
 namespace frostel::mission {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "programming/mission_image.h"
 #include "programming/thresholds.h"
-#include "timed_start.h"
+#include "tests/programming/timed_start.h"
 
 namespace frostel::programming {
 namespace {

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "line_noise.h"
-#include "mission/mission_loader.h"
 #include "programming/mission_image.h"
 #include "programming/programming_run.h"
-#include "support/recording_view.h"
-#include "support/sim_rig.h"
-#include "timed_start.h"
+#include "sim/line_noise.h"
+#include "sim/mission/mission_loader.h"
+#include "tests/programming/timed_start.h"
+#include "tests/support/recording_view.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel::programming {
 namespace {

@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "programming/programming_ds1922t.h"
-#include "support/sim_rig.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel::programming {
 namespace {

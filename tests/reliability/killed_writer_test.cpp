@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "platform/whole_file.h"
-#include "support/archive_rig.h"
+#include "tests/support/archive_rig.h"
 
 namespace frostel::test {
 namespace {

@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <tuple>
 
-#include "line_noise.h"
 #include "mission/download.h"
-#include "mission/mission_loader.h"
 #include "programming/programming_run.h"
-#include "support/recording_view.h"
-#include "support/sim_rig.h"
+#include "sim/line_noise.h"
+#include "sim/mission/mission_loader.h"
+#include "tests/support/recording_view.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel::test {
 namespace {

@@ -17,22 +17,22 @@
 #include <iostream>
 #include <memory>
 
-#include "app/window_support.h"
-#include "chart_view.h"
-#include "data_path_dialog.h"
+#include "app/chart_view.h"
+#include "app/data_path_dialog.h"
+#include "app/file_name_dialogs.h"
+#include "app/main_window.h"
+#include "app/mission_actions.h"
 #include "datafile/chart_document.h"
-#include "file_name_dialogs.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
-#include "main_window.h"
-#include "mission/mission_loader.h"
-#include "mission_actions.h"
 #include "programming/programming_ds1922t.h"
-#include "sample_missions.h"
-#include "sim_serial_port.h"
-#include "support/archive_rig.h"
-#include "support/forwarding_port.h"
-#include "support/process.h"
+#include "sim/mission/mission_loader.h"
+#include "sim/pty/sample_missions.h"
+#include "sim/sim_serial_port.h"
+#include "tests/app/window_support.h"
+#include "tests/support/archive_rig.h"
+#include "tests/support/forwarding_port.h"
+#include "tests/support/process.h"
 
 namespace frostel::test {
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/local_date_time.h"
 #include "report/report_pdf.h"
 #include "report/report_source.h"
-#include "support/pdf_text.h"
+#include "tests/support/pdf_text.h"
 
 namespace frostel::report {
 namespace {

@@ -1,4 +1,4 @@
-#include "sim_options.h"
+#include "sim/pty/sim_options.h"
 
 #include <gtest/gtest.h>
 

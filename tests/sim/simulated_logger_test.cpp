@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "mission/mission_loader.h"
+#include "sim/mission/mission_loader.h"
 
 namespace frostel {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "archive/mission_archive.h"
 #include "mission/download.h"
-#include "mission/mission_loader.h"
-#include "support/sim_rig.h"
+#include "sim/mission/mission_loader.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel::test {
 

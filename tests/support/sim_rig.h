@@ -6,9 +6,9 @@
 #include "link/logger_commands.h"
 #include "link/reader_link.h"
 #include "link/wire_log.h"
-#include "logger_model.h"
-#include "reader_box.h"
-#include "sim_serial_port.h"
+#include "sim/logger_model.h"
+#include "sim/reader_box.h"
+#include "sim/sim_serial_port.h"
 
 namespace frostel::test {
 
