@@ -19,9 +19,9 @@
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
 #include "datafile/data_file.h"
-#include "insight/chart_summary.h"
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
+#include "platform/time_zone.h"
 #include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
 
@@ -65,7 +65,7 @@ void MissionActions::Command10_Click() {
     const ShownIdentity before = shown_identity();
     const std::optional<mission::DownloadedMission> mission = mission::download_mission(
         {window_.logger_commands(), window_.clock(), *port,
-         QFile::encodeName(window_.program_folder()).toStdString(), insight::pc_time_zone()},
+         QFile::encodeName(window_.program_folder()).toStdString(), platform::pc_time_zone()},
         *this);
     if (!mission) {
         show_identity(before);

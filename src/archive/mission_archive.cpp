@@ -10,7 +10,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
-#include <QTimeZone>
 #include <QVariant>
 #include <algorithm>
 #include <atomic>
@@ -25,6 +24,7 @@
 #include "mission/sample_log.h"
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
+#include "platform/time_zone.h"
 
 namespace frostel::archive {
 
@@ -242,9 +242,8 @@ QString archive_path(const QString& data_folder) {
 }
 
 Stamp stamp_now(const link::Clock& clock) {
-    const QDateTime now = QDateTime::currentDateTime();
-    return {clock.local_now(), QTimeZone::systemTimeZoneId().toStdString(), now.offsetFromUtc(),
-            FROSTEL_VERSION};
+    const platform::TimeZone zone = platform::pc_time_zone();
+    return {clock.local_now(), zone.name, zone.utc_offset_s, FROSTEL_VERSION};
 }
 
 MissionArchive::MissionArchive(QString path, Access access, Actor actor)

@@ -16,13 +16,13 @@
 #include "cli/cli_download.h"
 #include "cli/cli_options.h"
 #include "cli/cli_summary.h"
-#include "insight/chart_summary.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "link/reader_link.h"
 #include "link/wire_log.h"
 #include "platform/program_folder.h"
+#include "platform/time_zone.h"
 
 namespace {
 
@@ -129,7 +129,7 @@ int run(const cli::CliOptions& options) {
                                          options.csv_file,
                                          options.unit,
                                          options.summary,
-                                         insight::pc_time_zone(),
+                                         platform::pc_time_zone(),
                                          options.report};
             // Opened even when the download is not kept, for its audit trail.
             archive::MissionArchive store(archive_file(options, folder));

@@ -1,8 +1,5 @@
 #include "insight/chart_summary.h"
 
-#include <QDateTime>
-#include <QTimeZone>
-
 namespace frostel::insight {
 
 namespace {
@@ -44,11 +41,6 @@ SummaryInput summary_input(const datafile::ChartDocument& document) {
 Limits chart_limits(const datafile::ChartDocument& document) {
     const SummaryInput input = described_input(document);
     return choose_limits(input.user_limits, input.remembered_limits, input.record, input.unit);
-}
-
-mission::TimeZone pc_time_zone() {
-    const QTimeZone zone = QTimeZone::systemTimeZone();
-    return {zone.id().toStdString(), zone.offsetFromUtc(QDateTime::currentDateTime())};
 }
 
 }  // namespace frostel::insight

@@ -15,8 +15,4 @@ namespace frostel::insight {
 // The limits the chart is judged by: `summary_input`'s choice, without the points.
 [[nodiscard]] Limits chart_limits(const datafile::ChartDocument& document);
 
-// The PC's time zone now: its IANA name and offset from UTC, kept with a download because
-// the logger's clock has no zone.
-[[nodiscard]] mission::TimeZone pc_time_zone();
-
 }  // namespace frostel::insight

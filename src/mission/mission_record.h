@@ -8,16 +8,12 @@
 #include "mission/logger_type.h"
 #include "mission/mission_header.h"
 #include "mission/sample_log.h"
+#include "platform/time_zone.h"
 
 namespace frostel::mission {
 
-// The PC's time zone when a mission was downloaded: the logger's clock has none, so this is
-// what tells a reader where its times were local.
-struct TimeZone {
-    std::string name;  // IANA name, "Europe/Berlin"
-    int utc_offset_s = 0;
-    bool operator==(const TimeZone&) const = default;
-};
+// The PC's time zone when a mission was downloaded.
+using TimeZone = platform::TimeZone;
 
 // What a saved mission keeps beyond its chart points: the logger's register fields a summary
 // reads, the samples at the sensor's range limits and the time zone of the download.
