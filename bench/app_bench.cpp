@@ -24,11 +24,11 @@
 #include "app/mission_text_box.h"
 #include "app/summary_actions.h"
 #include "app/table_view.h"
-#include "insight/chart_summary.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "platform/local_date_time.h"
+#include "report/chart_summary.h"
 #include "sim/sim_serial_port.h"
 #include "tests/app/window_support.h"
 

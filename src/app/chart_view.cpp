@@ -16,7 +16,7 @@
 #include <cmath>
 
 #include "app/string_grid.h"
-#include "insight/chart_summary.h"
+#include "report/chart_summary.h"
 
 namespace frostel::app {
 
@@ -231,7 +231,7 @@ void ChartView::set_delta_h(std::optional<double> kj_per_mol) {
 }
 
 insight::Limits ChartView::limits() const {
-    return insight::chart_limits(document_);
+    return report::chart_limits(document_);
 }
 
 void ChartView::fit_to_data() {

@@ -7,7 +7,7 @@
 #include "app/summary_window.h"
 #include "app/table_view.h"
 #include "app/topmost.h"
-#include "insight/chart_summary.h"
+#include "report/chart_summary.h"
 
 namespace frostel::app {
 
@@ -52,7 +52,7 @@ void SummaryActions::open() {
         connect(window_, &SummaryWindow::deltaHEdited, this, &SummaryActions::set_delta_h);
         connect(window_, &SummaryWindow::excursionChosen, this, &SummaryActions::show_excursion);
     }
-    refresh_window(insight::summarize(insight::summary_input(chart_.document())));
+    refresh_window(insight::summarize(report::summary_input(chart_.document())));
     show_topmost(window_);
 }
 
@@ -81,7 +81,7 @@ void SummaryActions::follow_chart() {
         sides.push_back(insight::side_of(point.y, limits));
     }
     table_.tint_rows(std::move(sides));
-    const insight::Summary summary = insight::summarize(insight::summary_input(document));
+    const insight::Summary summary = insight::summarize(report::summary_input(document));
     // The line shares the chart's header with the logger label and the title: two smaller
     // lines fit there.
     show_verdict(verdict_line_, summary, QStringLiteral("padding: 0px 3px; font-size: 8pt;"));

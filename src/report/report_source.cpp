@@ -5,8 +5,8 @@
 
 #include "archive/fingerprint.h"
 #include "datafile/data_file.h"
-#include "insight/chart_summary.h"
 #include "platform/local_date_time.h"
+#include "report/chart_summary.h"
 
 namespace frostel::report {
 
@@ -29,7 +29,7 @@ std::string_view view(const QByteArray& bytes) {
 ReportInput chart_report_input(const datafile::ChartDocument& document, std::string mission_text,
                                std::string fingerprint, std::string basis) {
     ReportInput input;
-    input.summary = insight::summary_input(document);
+    input.summary = report::summary_input(document);
     input.logger_id = input.summary.record ? input.summary.record->logger_id
                                            : document.title_lines.value(0).toLatin1().toStdString();
     input.mission_text = std::move(mission_text);

@@ -27,7 +27,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_summary.h"
 #include "cli/summary_json.h"
-#include "insight/chart_summary.h"
+#include "report/chart_summary.h"
 #include "sim/pty/sample_missions.h"
 #include "tests/app/window_rig.h"
 #include "tests/support/pdf_text.h"
@@ -62,7 +62,7 @@ struct Rig : test::WindowRig {
         return tinted;
     }
     std::string json_now() const {
-        return cli::summary_json(insight::summarize(insight::summary_input(chart().document())))
+        return cli::summary_json(insight::summarize(report::summary_input(chart().document())))
             .toStdString();
     }
 };
@@ -305,7 +305,7 @@ class SummaryWindowTest : public QObject {
         document.low_limit = 8;
         document.high_limit = 2;
         document.delta_h_kj_per_mol = 600;
-        const insight::SummaryInput input = insight::summary_input(document);
+        const insight::SummaryInput input = report::summary_input(document);
         QVERIFY(!input.user_limits.any() && !input.remembered_limits.any());
         QCOMPARE(input.delta_h_kj_per_mol, insight::kDefaultDeltaH);
 

@@ -3,16 +3,15 @@
 #include "datafile/chart_document.h"
 #include "insight/summary.h"
 
-namespace frostel::insight {
+namespace frostel::report {
 
 // A summary's input from the chart as its document holds it: the points timed by their labels
 // (a point whose label is no time is left out), the unit of the left axis title (any title
 // that is not a unit reads as Celsius), the logger's record, the user's limits and dH. Stored
 // limits with the low one above the high one, and a dH out of range, are taken as not set.
-// The summary's one adapter to Qt types.
-[[nodiscard]] SummaryInput summary_input(const datafile::ChartDocument& document);
+[[nodiscard]] insight::SummaryInput summary_input(const datafile::ChartDocument& document);
 
 // The limits the chart is judged by: `summary_input`'s choice, without the points.
-[[nodiscard]] Limits chart_limits(const datafile::ChartDocument& document);
+[[nodiscard]] insight::Limits chart_limits(const datafile::ChartDocument& document);
 
-}  // namespace frostel::insight
+}  // namespace frostel::report
