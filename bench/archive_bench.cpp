@@ -21,8 +21,8 @@
 #include "app/archive_window.h"
 #include "app/main_window.h"
 #include "app/mission_actions.h"
-#include "app/settings_file.h"
 #include "archive/mission_archive.h"
+#include "platform/settings_file.h"
 #include "sim/sim_serial_port.h"
 #include "tests/app/window_support.h"
 #include "tests/support/archive_rig.h"
@@ -121,10 +121,10 @@ int main(int argc, char** argv) {
 
     // The program itself, its data folder the archive's.
     QTemporaryDir program_folder;
-    app::Settings settings;
+    platform::Settings settings;
     settings.data_folder = folder;
-    (void)app::write_settings_file(QDir(program_folder.path()).filePath(app::kSettingsFileName),
-                                   settings);
+    (void)platform::write_settings_file(
+        QDir(program_folder.path()).filePath(platform::kSettingsFileName), settings);
     link::VirtualClock clock;
     sim::SimSerialPort port(clock);
     test::NoDialogs dialogs;

@@ -313,7 +313,7 @@ void MainWindow::start_up() {
     chart_->clear();
     chart_->set_bottom_axis_automatic();
     chart_->show();
-    settings_ = read_settings_file(program_file(kSettingsFileName));
+    settings_ = platform::read_settings_file(program_file(platform::kSettingsFileName));
     if (settings_.data_folder.isEmpty()) {
         settings_.data_folder = ties_.default_data_folder;
     }
@@ -346,7 +346,7 @@ void end_process_at_once() {
 }
 
 void MainWindow::write_settings() {
-    (void)write_settings_file(program_file(kSettingsFileName), settings_);
+    (void)platform::write_settings_file(program_file(platform::kSettingsFileName), settings_);
 }
 
 programming::HeldMissionChoice MainWindow::ask_held_mission(QWidget* parent,
@@ -377,7 +377,7 @@ void MainWindow::note_setting(const std::string& name, const QString& old_value,
 
 void MainWindow::choose_port(int number) {
     note_setting("port", port_text(settings_.comm_port_number.number()), port_text(number));
-    settings_.comm_port_number = CommPortNumber::chosen(number);
+    settings_.comm_port_number = platform::CommPortNumber::chosen(number);
     link_.open_port(number);
     check_only(number);
 }
@@ -393,7 +393,7 @@ void MainWindow::find_reader_port() {
                                  : tr("No reader found"));
     if (found) {
         note_setting("port", port_text(settings_.comm_port_number.number()), port_text(found));
-        settings_.comm_port_number = CommPortNumber::chosen(*found);
+        settings_.comm_port_number = platform::CommPortNumber::chosen(*found);
     } else {
         // The port chosen before the search is open again; so is its mark.
         const std::optional<int> before = settings_.comm_port_number.number();

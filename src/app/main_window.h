@@ -10,13 +10,13 @@
 #include "app/busy_state.h"
 #include "app/held_mission_question.h"
 #include "app/main_layout.h"
-#include "app/settings_file.h"
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "link/port_scan.h"
 #include "link/reader_link.h"
 #include "link/serial_port.h"
 #include "mission/temperature_unit.h"
+#include "platform/settings_file.h"
 
 class QAction;
 class QFrame;
@@ -88,7 +88,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] FileNameDialogs& file_dialogs() const { return ties_.file_dialogs; }
     [[nodiscard]] programming::HeldMissionChoice ask_held_mission(QWidget* parent,
                                                                   const QString& question) const;
-    [[nodiscard]] const Settings& settings() const { return settings_; }
+    [[nodiscard]] const platform::Settings& settings() const { return settings_; }
 
     [[nodiscard]] ChartView& chart() const { return *chart_; }
     [[nodiscard]] TableView& table() const { return *table_; }
@@ -161,7 +161,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     MainWindowTies ties_;
     link::ReaderLink link_;
     link::LoggerCommands commands_;
-    Settings settings_;
+    platform::Settings settings_;
     // The data folder when its dialog opened: the change is one event, however many
     // folders the user passed through.
     QString data_folder_before_;

@@ -11,7 +11,6 @@
 #include "cli/cli_archive.h"
 #include "cli/cli_audit.h"
 
-#include "app/settings_file.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_download.h"
 #include "cli/cli_options.h"
@@ -22,6 +21,7 @@
 #include "link/reader_link.h"
 #include "link/wire_log.h"
 #include "platform/program_folder.h"
+#include "platform/settings_file.h"
 #include "platform/time_zone.h"
 
 namespace {
@@ -47,8 +47,8 @@ QString archive_file(const cli::CliOptions& options, const std::filesystem::path
         return archive::archive_path(QFile::decodeName(options.data_folder->c_str()));
     }
     const QString settings =
-        QDir(QFile::decodeName(folder.c_str())).filePath(app::kSettingsFileName);
-    return archive::archive_path(app::read_settings_file(settings).data_folder);
+        QDir(QFile::decodeName(folder.c_str())).filePath(platform::kSettingsFileName);
+    return archive::archive_path(platform::read_settings_file(settings).data_folder);
 }
 
 int run_archive_command(const cli::CliOptions& options, const std::filesystem::path& folder) {

@@ -1,4 +1,4 @@
-#include "app/settings_file.h"
+#include "platform/settings_file.h"
 
 #include <gtest/gtest.h>
 
@@ -15,31 +15,33 @@ using test::file_bytes;
 // How a file reads and writes back is also tested through the main window's start-up and
 // port search; here the forms the window's cases do not reach.
 TEST(SettingsFile, LinesAreTakenWholeAndThePortKeepsTheFormItWasSetIn) {
-    const Settings read = parse_settings(" English \n C:\\with blanks \r 31 \r\nextra\r\n");
+    const platform::Settings read =
+        platform::parse_settings(" English \n C:\\with blanks \r 31 \r\nextra\r\n");
     EXPECT_EQ(read.language_name, " English ");
     EXPECT_EQ(read.data_folder, " C:\\with blanks ");
     EXPECT_EQ(read.comm_port_number.line(), " 31 ");
     EXPECT_EQ(read.comm_port_number.number(), 31);
-    EXPECT_EQ(parse_settings(""), Settings{});
+    EXPECT_EQ(platform::parse_settings(""), platform::Settings{});
 
-    EXPECT_EQ(CommPortNumber::as_read("  12  ").number(), 12);
+    EXPECT_EQ(platform::CommPortNumber::as_read("  12  ").number(), 12);
     for (const char* not_a_port : {"COM3", "1 2", ""}) {
-        EXPECT_EQ(CommPortNumber::as_read(not_a_port).number(), std::nullopt) << not_a_port;
+        EXPECT_EQ(platform::CommPortNumber::as_read(not_a_port).number(), std::nullopt)
+            << not_a_port;
     }
 }
 
 TEST(SettingsFile, FolderNamesSurviveInTheFileSystemEncoding) {
     QTemporaryDir folder;
     const QString path = folder.filePath("SETUP.FRG");
-    EXPECT_EQ(read_settings_file(path), Settings{});
-    Settings settings;
+    EXPECT_EQ(platform::read_settings_file(path), platform::Settings{});
+    platform::Settings settings;
     settings.language_name = "English";
     settings.data_folder = QString::fromUtf8("/data/k\xc3\xb8lerum");
-    settings.comm_port_number = CommPortNumber::chosen(30);
-    ASSERT_TRUE(write_settings_file(path, settings));
+    settings.comm_port_number = platform::CommPortNumber::chosen(30);
+    ASSERT_TRUE(platform::write_settings_file(path, settings));
     EXPECT_EQ(file_bytes(path),
               "English\r\n" + QFile::encodeName(settings.data_folder) + "\r\n 30 \r\n");
-    EXPECT_EQ(read_settings_file(path).data_folder, settings.data_folder);
+    EXPECT_EQ(platform::read_settings_file(path).data_folder, settings.data_folder);
 }
 
 TEST(InstallMarker, OnlyAFirstLineOfExactlyUsbCounts) {

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/settings_file.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "link/logger_commands.h"
 #include "link/wire_log.h"
+#include "platform/settings_file.h"
 #include "sim/mission/mission_loader.h"
 #include "sim/pty/sample_missions.h"
 #include "sim/sim_serial_port.h"
@@ -76,11 +76,11 @@ void link_seed(const fs::path& folder, sim::LoggerModel& logger, const char* nam
 }
 
 void settings_seeds(const fs::path& folder) {
-    app::Settings settings;
+    platform::Settings settings;
     settings.language_name = QStringLiteral("English");
     settings.data_folder = QStringLiteral("/home/k\u00f8l/missions");
-    settings.comm_port_number = app::CommPortNumber::chosen(3);
-    (void)app::write_settings_file(file_in(folder, "SETUP.FRG"), settings);
+    settings.comm_port_number = platform::CommPortNumber::chosen(3);
+    (void)platform::write_settings_file(file_in(folder, "SETUP.FRG"), settings);
 }
 
 }  // namespace

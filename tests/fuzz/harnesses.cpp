@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <span>
 
-#include "app/settings_file.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "mission/mission_header.h"
 #include "mission/register_map.h"
 #include "mission/sample_log.h"
+#include "platform/settings_file.h"
 #include "tests/fuzz/link_exchanges.h"
 
 namespace frostel::fuzz {
@@ -109,8 +109,8 @@ bool link(Input data) {
 // The settings file reader never fails, and what it reads writes back to bytes that read the
 // same again.
 bool settings(Input data) {
-    const app::Settings read = app::parse_settings(bytes_of(data));
-    return app::parse_settings(app::format_settings(read)) == read;
+    const platform::Settings read = platform::parse_settings(bytes_of(data));
+    return platform::parse_settings(platform::format_settings(read)) == read;
 }
 
 }  // namespace frostel::fuzz

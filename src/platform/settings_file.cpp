@@ -1,11 +1,11 @@
-#include "app/settings_file.h"
+#include "platform/settings_file.h"
 
 #include <QFile>
 #include <QList>
 
 #include "platform/qt_whole_file.h"
 
-namespace frostel::app {
+namespace frostel::platform {
 
 namespace {
 
@@ -99,4 +99,4 @@ bool write_settings_file(const QString& path, const Settings& settings) {
     return platform::write_whole_file(path, format_settings(settings));
 }
 
-}  // namespace frostel::app
+}  // namespace frostel::platform

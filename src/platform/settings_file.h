@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-namespace frostel::app {
+namespace frostel::platform {
 
 inline const QString kSettingsFileName = QStringLiteral("SETUP.FRG");
 
@@ -47,4 +47,4 @@ struct Settings {
 // Whole or not at all: a failed write leaves the older file as it was.
 [[nodiscard]] bool write_settings_file(const QString& path, const Settings& settings);
 
-}  // namespace frostel::app
+}  // namespace frostel::platform
