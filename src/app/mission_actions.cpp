@@ -56,7 +56,10 @@ void MissionActions::Command10_Click() {
     const int port = window_.settings().comm_port_number.number().value_or(0);
     const std::optional<mission::DownloadedMission> mission = mission::download_mission(
         {window_.logger_commands(), window_.clock(), port,
-         QFile::encodeName(window_.program_folder()).toStdString(), insight::pc_time_zone()},
+         QFile::encodeName(window_.program_folder()).toStdString(), insight::pc_time_zone(),
+         [this](const mission::MissionHeader& header) {
+             return mission_archive().clock_setting(header.logger_id, header.start_time);
+         }},
         *this);
     if (mission) {
         fingerprint_ = archive::mission_fingerprint(mission->pages);
@@ -157,8 +160,9 @@ void MissionActions::data_folder_changed() {
 bool MissionActions::show_archived(std::int64_t id) {
     archive::MissionArchive& store = mission_archive();
     const std::optional<archive::StoredMission> stored = store.load(id);
-    if (!stored || !mission::show_recorded_mission(stored->record.logger_id, stored->pages,
-                                                   stored->zone(), window_.clock(), *this)) {
+    if (!stored ||
+        !mission::show_recorded_mission(stored->record.logger_id, stored->pages, stored->zone(),
+                                        stored->clock, window_.clock(), *this)) {
         warn(tr("Record %1 cannot be shown: %2").arg(id).arg(store.error()));
         return false;
     }

@@ -25,6 +25,9 @@ struct DownloadRequest {
     // Where a finished download is kept, false when it could not be (the download then
     // exits 1 after writing every other output); left empty, nowhere.
     std::function<bool(const mission::DownloadedMission&)> keep = {};
+    // What the archive kept of the programming run that set the logger's clock.
+    std::function<std::optional<mission::ClockSetting>(const mission::MissionHeader&)>
+        clock_setting = {};
 };
 
 // "time,temperature" and one line per sample: values in the mission's unit with the

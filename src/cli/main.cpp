@@ -109,6 +109,9 @@ int run(const cli::CliOptions& options) {
                 request.keep = [&](const mission::DownloadedMission& mission) {
                     return cli::keep_download({*store, clock, std::cout, std::cerr}, mission);
                 };
+                request.clock_setting = [&](const mission::MissionHeader& header) {
+                    return store->clock_setting(header.logger_id, header.start_time);
+                };
             }
             return cli::run_download(context, request);
         }

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <climits>
 #include <cmath>
 
 #include "platform/qt_whole_file.h"
@@ -25,8 +26,16 @@ QJsonValue optional_number(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
 
+QJsonObject clock_object(const mission::LoggerClock& c) {
+    return {{"utc_offset_s", c.utc_offset_s},
+            {"source", QString::fromUtf8(mission::source_name(c))},
+            {"drift_s", static_cast<qint64>(c.drift_s)},
+            {"measured_offset_s", c.measured_offset_s},
+            {"zone", QString::fromStdString(c.zone)}};
+}
+
 QJsonObject record_object(const mission::MissionRecord& r) {
-    return {{"logger_id", QString::fromStdString(r.logger_id)},
+    QJsonObject o{{"logger_id", QString::fromStdString(r.logger_id)},
             {"configuration", r.configuration},
             {"start", time_text(r.start_time)},
             {"interval_s", r.sample_interval},
@@ -45,6 +54,10 @@ QJsonObject record_object(const mission::MissionRecord& r) {
             {"above_range", r.above_range},
             {"time_zone", QJsonObject{{"name", QString::fromStdString(r.time_zone.name)},
                                       {"utc_offset_s", r.time_zone.utc_offset_s}}}};
+    if (r.clock) {
+        o.insert("clock", clock_object(*r.clock));
+    }
+    return o;
 }
 
 QString colour_text(Rgb rgb) {
@@ -160,6 +173,34 @@ bool read_time_zone(const QJsonValue& value, mission::TimeZone& zone) {
     return true;
 }
 
+// Documents saved before the clock was read have none: the mission's offset is unknown.
+bool read_clock(const QJsonObject& record, std::optional<mission::LoggerClock>& clock) {
+    if (!record.contains("clock")) {
+        return true;
+    }
+    const QJsonObject o = record["clock"].toObject();
+    // A century either way: any clock a logger could have kept.
+    constexpr qint64 kLargestDrift = 100LL * 366 * 86400;
+    mission::LoggerClock c;
+    QString source;
+    QString zone;
+    if (!read_int(o["utc_offset_s"], -kLargestOffset, kLargestOffset, c.utc_offset_s) ||
+        !read_text(o["source"], source) ||
+        !read_int(o["drift_s"], -kLargestDrift, kLargestDrift, c.drift_s) ||
+        !read_int(o["measured_offset_s"], INT_MIN, INT_MAX, c.measured_offset_s) ||
+        !read_text(o["zone"], zone)) {
+        return false;
+    }
+    const std::optional<mission::ClockSource> known = mission::source_from_name(source.toStdString());
+    if (!known) {
+        return false;
+    }
+    c.source = *known;
+    c.zone = zone.toStdString();
+    clock = std::move(c);
+    return true;
+}
+
 bool read_record(const QJsonValue& value, mission::MissionRecord& r) {
     const QJsonObject o = value.toObject();
     QString id;
@@ -182,7 +223,7 @@ bool read_record(const QJsonValue& value, mission::MissionRecord& r) {
         !read_int(o["high_threshold"], 0, kByte, r.high_threshold) ||
         !read_int(o["below_range"], 0, kMaxChartPoints, r.below_range) ||
         !read_int(o["above_range"], 0, kMaxChartPoints, r.above_range) ||
-        !read_time_zone(o["time_zone"], r.time_zone)) {
+        !read_time_zone(o["time_zone"], r.time_zone) || !read_clock(o, r.clock)) {
         return false;
     }
     r.logger_id = id.toStdString();

@@ -20,12 +20,15 @@ CsvFormat spreadsheet_format(const QLocale& locale) {
 }
 
 std::string csv_text(std::span<const CsvRow> rows, const CsvFormat& format) {
-    std::string csv = std::string("time") + format.separator + "temperature\n";
-    csv.reserve(csv.size() + rows.size() * 28);
+    std::string csv =
+        std::string("time") + format.separator + "temperature" + format.separator + "time_utc\n";
+    csv.reserve(csv.size() + rows.size() * 50);
     for (const CsvRow& row : rows) {
         csv += row.time;
         csv += format.separator;
         csv += shortest_number(row.value, format.decimal_point);
+        csv += format.separator;
+        csv += row.time_utc;
         csv += '\n';
     }
     return csv;

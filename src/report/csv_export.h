@@ -11,6 +11,7 @@ namespace frostel::report {
 struct CsvRow {
     std::string time;
     double value = 0.0;
+    std::string time_utc;  // "2026-03-29T01:00:00Z"; empty while the clock's offset is unknown
 };
 
 // How the lines are written: the plain form separates with "," and writes "." decimals;
@@ -27,7 +28,7 @@ struct CsvFormat {
 // `value` in its shortest form that reads back as the same double, with `decimal_point`.
 [[nodiscard]] std::string shortest_number(double value, const std::string& decimal_point = ".");
 
-// "time,temperature" and one line per row, each value in its shortest form. The window's export and
+// "time,temperature,time_utc" and one line per row, each value in its shortest form. The window's export and
 // frostel-cli write through this one function.
 [[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, const CsvFormat& format = {});
 

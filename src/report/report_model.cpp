@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 
+#include "insight/chart_summary.h"
 #include "mission/logger_type.h"
 #include "platform/local_date_time.h"
 
@@ -146,10 +147,14 @@ Table excursions_of(const insight::ExcursionReport& report, const QString& unit)
 }
 
 QStringList warnings_of(const insight::Summary& s) {
-    if (!s.flags) {
-        return {QStringLiteral("The logger's flags were not kept with this mission.")};
-    }
     QStringList warnings;
+    for (const std::string& warning : mission::clock_warnings(s.clock)) {
+        warnings.append(latin1(warning));
+    }
+    if (!s.flags) {
+        warnings.append(QStringLiteral("The logger's flags were not kept with this mission."));
+        return warnings;
+    }
     for (const std::string& warning : insight::flag_warnings(*s.flags)) {
         warnings.append(latin1(warning));
     }
@@ -269,6 +274,9 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.passed = summary.passed();
     model.limits = limits_text(summary, unit);
     model.settings = settings_of(input);
+    for (const std::string& line : insight::clock_lines(summary)) {
+        model.settings.push_back({QStringLiteral("Clock"), QString::fromStdString(line)});
+    }
     model.statistics = statistics_of(summary);
     model.excursions = excursions_of(summary.excursions, unit);
     model.warnings = warnings_of(summary);
