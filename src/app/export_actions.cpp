@@ -29,9 +29,9 @@ std::vector<report::CsvRow> csv_rows(const datafile::ChartDocument& document) {
     for (const mission::ChartPoint& point : document.points) {
         const std::optional<insight::LoggerTime> time = insight::parse_time_text(point.label);
         // Labels hold one byte per character, as the download made them.
-        rows.push_back({point.label, point.y,
-                        clock && time ? mission::utc_text(*time - clock->utc_offset_s)
-                                      : std::string()});
+        rows.push_back(
+            {point.label, point.y,
+             clock && time ? mission::utc_text(*time - clock->utc_offset_s) : std::string()});
     }
     return rows;
 }

@@ -101,8 +101,7 @@ std::optional<mission::LoggerClock> clock_from(const QSqlQuery& query, int first
         return std::nullopt;
     }
     return mission::LoggerClock{query.value(first).toInt(), *source,
-                                query.value(first + 2).toLongLong(),
-                                query.value(first + 3).toInt(),
+                                query.value(first + 2).toLongLong(), query.value(first + 3).toInt(),
                                 query.value(first + 4).toString().toStdString()};
 }
 

@@ -18,10 +18,10 @@ std::vector<report::CsvRow> csv_rows(const mission::DownloadedMission& mission) 
     const std::optional<mission::LoggerClock>& clock = mission.record.clock;
     for (std::size_t i = 0; i < mission.samples.size(); ++i) {
         const mission::Sample& sample = mission.samples[i];
-        rows.push_back({sample.time_text, mission.values[i],
-                        clock ? mission::utc_text(mission::utc_instant(sample.time,
-                                                                       clock->utc_offset_s))
-                              : std::string()});
+        rows.push_back(
+            {sample.time_text, mission.values[i],
+             clock ? mission::utc_text(mission::utc_instant(sample.time, clock->utc_offset_s))
+                   : std::string()});
     }
     return rows;
 }
@@ -44,9 +44,9 @@ std::string mission_csv(const mission::DownloadedMission& mission) {
 
 int run_download(const CommandContext& context, const DownloadRequest& request) {
     mission::HeadlessDownloadView view(request.unit);
-    const mission::DownloadSetup setup{context.commands,       request.clock,
-                                       request.port_number,    request.program_folder,
-                                       request.time_zone,      request.clock_setting};
+    const mission::DownloadSetup setup{context.commands,    request.clock,
+                                       request.port_number, request.program_folder,
+                                       request.time_zone,   request.clock_setting};
     const std::optional<mission::DownloadedMission> mission =
         mission::download_mission(setup, view);
     if (!mission) {

@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <climits>
 #include <cmath>
 
 #include "platform/qt_whole_file.h"
@@ -36,24 +35,24 @@ QJsonObject clock_object(const mission::LoggerClock& c) {
 
 QJsonObject record_object(const mission::MissionRecord& r) {
     QJsonObject o{{"logger_id", QString::fromStdString(r.logger_id)},
-            {"configuration", r.configuration},
-            {"start", time_text(r.start_time)},
-            {"interval_s", r.sample_interval},
-            {"sixteen_bit", r.sample_format == mission::SampleFormat::k16Bit},
-            {"start_delay_min", r.start_delay},
-            {"mission_samples", r.mission_sample_count},
-            {"device_samples", r.device_sample_count},
-            {"calibration_offset_tenths", r.calibration_offset_tenths},
-            {"alarm_status", r.alarm_status},
-            {"general_status", r.general_status},
-            {"mission_control", r.mission_control},
-            {"alarm_enable", r.alarm_enable},
-            {"low_threshold", r.low_threshold},
-            {"high_threshold", r.high_threshold},
-            {"below_range", r.below_range},
-            {"above_range", r.above_range},
-            {"time_zone", QJsonObject{{"name", QString::fromStdString(r.time_zone.name)},
-                                      {"utc_offset_s", r.time_zone.utc_offset_s}}}};
+                  {"configuration", r.configuration},
+                  {"start", time_text(r.start_time)},
+                  {"interval_s", r.sample_interval},
+                  {"sixteen_bit", r.sample_format == mission::SampleFormat::k16Bit},
+                  {"start_delay_min", r.start_delay},
+                  {"mission_samples", r.mission_sample_count},
+                  {"device_samples", r.device_sample_count},
+                  {"calibration_offset_tenths", r.calibration_offset_tenths},
+                  {"alarm_status", r.alarm_status},
+                  {"general_status", r.general_status},
+                  {"mission_control", r.mission_control},
+                  {"alarm_enable", r.alarm_enable},
+                  {"low_threshold", r.low_threshold},
+                  {"high_threshold", r.high_threshold},
+                  {"below_range", r.below_range},
+                  {"above_range", r.above_range},
+                  {"time_zone", QJsonObject{{"name", QString::fromStdString(r.time_zone.name)},
+                                            {"utc_offset_s", r.time_zone.utc_offset_s}}}};
     if (r.clock) {
         o.insert("clock", clock_object(*r.clock));
     }
@@ -187,11 +186,12 @@ bool read_clock(const QJsonObject& record, std::optional<mission::LoggerClock>& 
     if (!read_int(o["utc_offset_s"], -kLargestOffset, kLargestOffset, c.utc_offset_s) ||
         !read_text(o["source"], source) ||
         !read_int(o["drift_s"], -kLargestDrift, kLargestDrift, c.drift_s) ||
-        !read_int(o["measured_offset_s"], INT_MIN, INT_MAX, c.measured_offset_s) ||
+        !read_int(o["measured_offset_s"], -kLargestOffset, kLargestOffset, c.measured_offset_s) ||
         !read_text(o["zone"], zone)) {
         return false;
     }
-    const std::optional<mission::ClockSource> known = mission::source_from_name(source.toStdString());
+    const std::optional<mission::ClockSource> known =
+        mission::source_from_name(source.toStdString());
     if (!known) {
         return false;
     }

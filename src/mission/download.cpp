@@ -233,11 +233,9 @@ std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger
     return decode_mission_header(image, logger_id);
 }
 
-std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
-                                                       std::vector<RawPage> pages,
-                                                       const TimeZone& time_zone,
-                                                       const std::optional<LoggerClock>& logger_clock,
-                                                       link::Clock& clock, DownloadView& view) {
+std::optional<DownloadedMission> show_recorded_mission(
+    const link::LoggerId& logger_id, std::vector<RawPage> pages, const TimeZone& time_zone,
+    const std::optional<LoggerClock>& logger_clock, link::Clock& clock, DownloadView& view) {
     std::optional<MissionHeader> header = decode_recorded_header(logger_id, pages);
     if (!header) {
         return std::nullopt;

@@ -132,11 +132,9 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
 // view calls as the download, without logger, side file or save dialog; `time_zone` and
 // `logger_clock` are as the download found them, which the pages do not hold. Nothing when
 // pages 1 to 18 are not all there.
-std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
-                                                       std::vector<RawPage> pages,
-                                                       const TimeZone& time_zone,
-                                                       const std::optional<LoggerClock>& logger_clock,
-                                                       link::Clock& clock, DownloadView& view);
+std::optional<DownloadedMission> show_recorded_mission(
+    const link::LoggerId& logger_id, std::vector<RawPage> pages, const TimeZone& time_zone,
+    const std::optional<LoggerClock>& logger_clock, link::Clock& clock, DownloadView& view);
 
 // The chart's points of `mission`: X evenly six hours apart from the clock's present, the
 // values in the mission's unit, each labelled with its sample's time.

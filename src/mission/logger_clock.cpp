@@ -1,5 +1,6 @@
 #include "mission/logger_clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,6 +9,8 @@ namespace frostel::mission {
 namespace {
 // Zones are whole quarter hours from UTC; what is left of a reading is the clock's drift.
 constexpr std::int64_t kOffsetStepS = 15 * 60;
+// No zone is further from UTC: a clock beyond it is drift, however far.
+constexpr std::int64_t kLargestZoneOffsetS = 14 * 3600;
 
 std::int64_t nearest_step(std::int64_t seconds) {
     const std::int64_t half = kOffsetStepS / 2;
@@ -18,7 +21,8 @@ std::int64_t nearest_step(std::int64_t seconds) {
 
 LoggerClock measure_clock(const platform::LocalDateTime& logger_clock, std::int64_t utc_now) {
     const std::int64_t ahead_of_utc = platform::to_civil_seconds(logger_clock) - utc_now;
-    const auto offset = static_cast<int>(nearest_step(ahead_of_utc));
+    const auto offset = static_cast<int>(
+        std::clamp(nearest_step(ahead_of_utc), -kLargestZoneOffsetS, kLargestZoneOffsetS));
     return {offset, ClockSource::kMeasured, ahead_of_utc - offset, offset, {}};
 }
 

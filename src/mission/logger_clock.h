@@ -30,9 +30,9 @@ struct ClockSetting {
 struct LoggerClock {
     int utc_offset_s = 0;
     ClockSource source = ClockSource::kMeasured;
-    std::int64_t drift_s = 0;      // the logger's clock ahead of UTC plus the offset
-    int measured_offset_s = 0;     // the download's own reading, rounded to 15 minutes
-    std::string zone;              // of the PC that set it, when programmed
+    std::int64_t drift_s = 0;   // the logger's clock ahead of UTC plus the offset
+    int measured_offset_s = 0;  // the download's own reading, rounded to 15 minutes
+    std::string zone;           // of the PC that set it, when programmed
     bool operator==(const LoggerClock&) const = default;
 
     // Another PC, another zone or a reset clock since the programming run.

@@ -28,8 +28,8 @@ struct CsvFormat {
 // `value` in its shortest form that reads back as the same double, with `decimal_point`.
 [[nodiscard]] std::string shortest_number(double value, const std::string& decimal_point = ".");
 
-// "time,temperature,time_utc" and one line per row, each value in its shortest form. The window's export and
-// frostel-cli write through this one function.
+// "time,temperature,time_utc" and one line per row, each value in its shortest form. The window's
+// export and frostel-cli write through this one function.
 [[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, const CsvFormat& format = {});
 
 }  // namespace frostel::report

@@ -81,7 +81,7 @@ QString limits_text(const insight::Summary& summary, const QString& unit) {
         .arg(side(limits.low), side(limits.high), unit, source);
 }
 
-std::vector<Field> settings_of(const ReportInput& input) {
+std::vector<Field> settings_of(const ReportInput& input, const insight::Summary& summary) {
     if (!input.summary.record) {
         return {{QStringLiteral("Settings"), QStringLiteral("not kept with this mission")}};
     }
@@ -93,6 +93,9 @@ std::vector<Field> settings_of(const ReportInput& input) {
     const mission::TimeZone& zone = input.summary.record->time_zone;
     fields.push_back({QStringLiteral("Times local to"),
                       latin1(zone.name) + " (" + utc_offset_text(zone.utc_offset_s) + ")"});
+    for (const std::string& line : insight::clock_lines(summary)) {
+        fields.push_back({QStringLiteral("Clock"), QString::fromStdString(line)});
+    }
     return fields;
 }
 
@@ -273,10 +276,7 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.failed = summary.failed();
     model.passed = summary.passed();
     model.limits = limits_text(summary, unit);
-    model.settings = settings_of(input);
-    for (const std::string& line : insight::clock_lines(summary)) {
-        model.settings.push_back({QStringLiteral("Clock"), QString::fromStdString(line)});
-    }
+    model.settings = settings_of(input, summary);
     model.statistics = statistics_of(summary);
     model.excursions = excursions_of(summary.excursions, unit);
     model.warnings = warnings_of(summary);

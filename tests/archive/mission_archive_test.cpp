@@ -154,18 +154,25 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     by_logger.logger_id = first_logger;
     EXPECT_EQ(ids(archive.find(by_logger)), (std::vector<std::int64_t>{c, a}));
 
-    // A file of the first schema (no filter index, no record digests) is brought forward;
-    // its records verify by their pages alone and say their digest is missing.
+    // A file of the first schema (no filter index, no record digests, no clocks) is brought
+    // forward; its records verify by their pages alone and say their digest is missing, and
+    // their clock's offset is unknown.
     for (const char* step :
          {"DROP INDEX missions_for_filter", "DROP INDEX missions_by_content",
           "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
           "ALTER TABLE missions DROP COLUMN record_digest",
-          "ALTER TABLE missions DROP COLUMN downloaded_utc_ms", "PRAGMA user_version = 1"}) {
+          "ALTER TABLE missions DROP COLUMN downloaded_utc_ms",
+          "ALTER TABLE missions DROP COLUMN clock_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_source",
+          "ALTER TABLE missions DROP COLUMN clock_drift_s",
+          "ALTER TABLE missions DROP COLUMN clock_measured_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_zone", "PRAGMA user_version = 1"}) {
         change_behind_its_back(rig.path(), QString::fromLatin1(step));
     }
     MissionArchive reopened(rig.path());
     EXPECT_EQ(ids(reopened.find(with_text("VACCINES"))), (std::vector<std::int64_t>{b, a}));
     EXPECT_EQ(reopened.verify(a), Verification::kIntactWithoutDigest);
+    EXPECT_FALSE(reopened.load(a)->clock);
 }
 
 // Each change on a copy of one archive: verify sees it, the guard no longer counts the

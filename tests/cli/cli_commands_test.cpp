@@ -17,9 +17,9 @@
 #include "cli_download.h"
 #include "insight/chart_summary.h"
 #include "line_noise.h"
+#include "mission/mission_loader.h"
 #include "report/report_model.h"
 #include "report/report_source.h"
-#include "mission/mission_loader.h"
 #include "support/sim_rig.h"
 
 namespace frostel::cli {
@@ -225,9 +225,9 @@ TEST(LoggerClock, KeepsTheOffsetItWasProgrammedWithAcrossTheSpringChange) {
         platform::LocalDateTime local_now;  // 05:00 UTC
     };
     std::vector<std::string> utc_column;
-    for (const Download& download : {Download{"Europe/Berlin", {"Europe/Berlin", 7200},
-                                              {2026, 3, 29, 7, 0, 0}},
-                                     Download{"UTC", {"UTC", 0}, {2026, 3, 29, 5, 0, 0}}}) {
+    for (const Download& download :
+         {Download{"Europe/Berlin", {"Europe/Berlin", 7200}, {2026, 3, 29, 7, 0, 0}},
+          Download{"UTC", {"UTC", 0}, {2026, 3, 29, 5, 0, 0}}}) {
         SCOPED_TRACE(download.tz);
         const QTemporaryDir folder;
         archive::MissionArchive store(folder.filePath("archive.sqlite"));
@@ -305,15 +305,17 @@ TEST(LoggerClock, KeepsTheOffsetItWasProgrammedWithAcrossTheSpringChange) {
         ASSERT_TRUE(kept);
         const report::ReportModel report =
             report::build_report(report::download_report_input(*kept, download.zone),
-                                {QDateTime::fromSecsSinceEpoch(0, Qt::UTC)});
+                                 {QDateTime::fromSecsSinceEpoch(0, Qt::UTC)});
         QStringList clock_rows;
         for (const auto& field : report.settings) {
             clock_rows << field.value;
         }
-        EXPECT_TRUE(clock_rows.contains("Logger clock UTC+01:00 (set at programming, Europe/Berlin)"))
+        EXPECT_TRUE(
+            clock_rows.contains("Logger clock UTC+01:00 (set at programming, Europe/Berlin)"))
             << clock_rows.join('\n').toStdString();
-        EXPECT_TRUE(clock_rows.contains(
-            "local time changed to UTC+02:00 on 2026-03-29 03:00; times here are the logger's clock"))
+        EXPECT_TRUE(
+            clock_rows.contains("local time changed to UTC+02:00 on 2026-03-29 03:00; times here "
+                                "are the logger's clock"))
             << clock_rows.join('\n').toStdString();
     }
 }

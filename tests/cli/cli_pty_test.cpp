@@ -127,7 +127,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     std::ifstream in(csv);
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "time,temperature");
+    EXPECT_EQ(line, "time,temperature,time_utc");
     int rows = 0;
     double warmest = 0;
     while (std::getline(in, line)) {

@@ -140,8 +140,17 @@ TEST_F(Download, TheLoggersClockGivesItsOffsetAndDriftAndWarnsWhenOff) {
         {3600 + 180, std::nullopt, ClockSource::kMeasured, 180, {"LOGGER CLOCK 3 MIN OFF !"}},
         {-19800 - 180, std::nullopt, ClockSource::kMeasured, -180, {"LOGGER CLOCK 3 MIN OFF !"}},
         {3600 + 20, berlin, ClockSource::kProgrammed, 20, {}},
-        {3600 + 59 * 60, berlin, ClockSource::kProgrammed, 59 * 60,
+        {3600 + 59 * 60,
+         berlin,
+         ClockSource::kProgrammed,
+         59 * 60,
          {"LOGGER CLOCK 59 MIN OFF !", differs}},
+        // A clock reset a day back is set to no zone: all of it beyond UTC-14:00 is drift.
+        {-100000,
+         std::nullopt,
+         ClockSource::kMeasured,
+         -100000 + 14 * 3600,
+         {"LOGGER CLOCK 827 MIN OFF !"}},
     };
     sim::SimMission mission;
     mission.temperatures = {4.0, 4.5};
@@ -159,10 +168,14 @@ TEST_F(Download, TheLoggersClockGivesItsOffsetAndDriftAndWarnsWhenOff) {
         }
         rig.logger.memory()[sim::kClockControlRegister] |= sim::kOscillatorBit;
         rig.logger.run_clock(rig.clock);
-        const std::optional<DownloadedMission> downloaded = download_mission(
-            {rig.commands, rig.clock, 1, folder, {},
-             [&](const MissionHeader&) { return c.programmed; }},
-            view);
+        const std::optional<DownloadedMission> downloaded =
+            download_mission({rig.commands,
+                              rig.clock,
+                              1,
+                              folder,
+                              {},
+                              [&](const MissionHeader&) { return c.programmed; }},
+                             view);
         ASSERT_TRUE(downloaded && downloaded->record.clock);
         const LoggerClock& clock = *downloaded->record.clock;
         EXPECT_EQ(clock.source, c.source);
