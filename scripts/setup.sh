@@ -10,7 +10,7 @@ packages=(
   libgtest-dev googletest
   clang libclang-rt-14-dev
   xvfb xauth
-  poppler-utils
+  poppler-utils sqlite3
   g++-mingw-w64-x86-64-posix
   dpkg-dev file lintian desktop-file-utils appstream man-db
 )

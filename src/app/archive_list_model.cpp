@@ -51,6 +51,20 @@ void ArchiveListModel::show(const archive::MissionFilter& filter) {
     fetchMore({});
 }
 
+bool ArchiveListModel::altered(int row) const {
+    std::optional<bool>& known = altered_[static_cast<std::size_t>(row)];
+    if (known) {
+        return *known;
+    }
+    archive::MissionArchive& archive = archive_();
+    if (!archive.is_open() || archive.path() != path_) {
+        return false;  // the rows are of another archive, which cannot be asked now
+    }
+    const auto verdict = archive.verify(record(row).id);
+    known = !verdict || !archive::verifies(*verdict);
+    return *known;
+}
+
 int ArchiveListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
@@ -137,11 +151,9 @@ void ArchiveListModel::fetchMore(const QModelIndex& parent) {
     }
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(more.size()) - 1);
-    for (archive::MissionRecord& record : more) {
-        const auto verdict = archive.verify(record.id);
-        altered_.push_back(!verdict || !archive::verifies(*verdict));
-        rows_.push_back(std::move(record));
-    }
+    rows_.insert(rows_.end(), std::make_move_iterator(more.begin()),
+                 std::make_move_iterator(more.end()));
+    altered_.resize(rows_.size());
     endInsertRows();
 }
 

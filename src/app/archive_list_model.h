@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "archive/mission_archive.h"
@@ -9,8 +10,8 @@
 namespace frostel::app {
 
 // The archive's missions, newest first, for a table view: rows are fetched a batch at a
-// time as the view scrolls, so a list of ten thousand shows at once. Each row is verified
-// as it is fetched; an altered one reads "ALTERED" in red in place of its verdict.
+// time as the view scrolls, so a list of ten thousand shows at once. A row is verified when
+// first shown; an altered one reads "ALTERED" in red in place of its verdict.
 class ArchiveListModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -40,7 +41,9 @@ class ArchiveListModel final : public QAbstractTableModel {
     [[nodiscard]] const archive::MissionRecord& record(int row) const {
         return rows_[static_cast<std::size_t>(row)];
     }
-    [[nodiscard]] bool altered(int row) const { return altered_[static_cast<std::size_t>(row)]; }
+    // Whether the row's record fails verification, checked the first time it is asked (the
+    // rows shown, not every row fetched).
+    [[nodiscard]] bool altered(int row) const;
     // The archive file the rows come from; its ids mean nothing in another.
     [[nodiscard]] const QString& listed_path() const { return path_; }
 
@@ -57,7 +60,7 @@ class ArchiveListModel final : public QAbstractTableModel {
     QString path_;
     archive::MissionFilter filter_;
     std::vector<archive::MissionRecord> rows_;
-    std::vector<bool> altered_;
+    mutable std::vector<std::optional<bool>> altered_;
     bool complete_ = true;
 };
 

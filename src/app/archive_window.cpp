@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "archive_list_model.h"
+#include "record_history.h"
 
 namespace frostel::app {
 
@@ -51,6 +52,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       open_(button(QStringLiteral("archive_open"), tr("Open"), this)),
       save_(button(QStringLiteral("archive_save_as"), tr("Save As..."), this)),
       verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
+      history_(button(QStringLiteral("archive_history"), tr("History"), this)),
       result_(new QLabel(this)),
       status_(new QLabel(this)) {
     setObjectName(QStringLiteral("Archive"));
@@ -65,6 +67,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->hide();
     list_->horizontalHeader()->setStretchLastSection(true);
+    // Columns sized to the rows in sight: each row shown is verified, which reads its pages.
+    list_->horizontalHeader()->setResizeContentsPrecision(0);
     list_->setWordWrap(false);
     result_->setObjectName(QStringLiteral("verify_result"));
     result_->setAlignment(Qt::AlignCenter);
@@ -86,6 +90,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     buttons->addWidget(save_);
     buttons->addWidget(verify_);
     buttons->addWidget(result_);
+    buttons->addWidget(history_);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
@@ -113,6 +118,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     });
     connect(save_, &QPushButton::clicked, this, with_chosen(ties_.save_as));
     connect(verify_, &QPushButton::clicked, this, &ArchiveWindow::verify_chosen);
+    connect(history_, &QPushButton::clicked, this,
+            with_chosen([this](std::int64_t id) { show_history(id); }));
 }
 
 void ArchiveWindow::showEvent(QShowEvent* event) {
@@ -182,6 +189,21 @@ void ArchiveWindow::verify_chosen() {
             show_result(QStringLiteral("ALTERED"), true);
             break;
     }
+    ties_.note(archive::record_verified(*id, result_->text().toStdString()));
+}
+
+void ArchiveWindow::show_history(std::int64_t id) {
+    std::vector<archive::AuditEntry> events;
+    archive::MissionArchive& archive = ties_.archive();
+    const bool read =
+        archive.for_each_event({std::nullopt, {}, "record:" + std::to_string(id)},
+                               [&](const archive::AuditEntry& entry) { events.push_back(entry); });
+    if (history_window_.isNull()) {
+        history_window_ = new RecordHistory(this);
+    }
+    history_window_->show_events(id, events, read ? QString() : archive.error());
+    history_window_->show();
+    history_window_->raise();
 }
 
 void ArchiveWindow::show_result(const QString& text, bool failure) {

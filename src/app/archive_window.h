@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,7 @@ class QTableView;
 namespace frostel::app {
 
 class ArchiveListModel;
+class RecordHistory;
 
 // What the archive window works through: the archive of the current data folder, and the
 // main window, which shows and saves a mission.
@@ -23,10 +25,13 @@ struct ArchiveWindowTies {
     std::function<archive::MissionArchive&()> archive;
     std::function<void(std::int64_t id)> open;
     std::function<void(std::int64_t id)> save_as;
+    // Enters an event in the audit trail.
+    std::function<void(const archive::AuditEvent&)> note;
 };
 
 // "Archive": every kept mission, newest first, with a filter and a date range; Open shows
-// the chosen mission in the main window, Save As writes its pair, Verify checks it.
+// the chosen mission in the main window, Save As writes its pair, Verify checks it, History
+// shows its events in the audit trail.
 class ArchiveWindow final : public QWidget {
     Q_OBJECT
 
@@ -44,6 +49,7 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] QPushButton& open_button() const { return *open_; }
     [[nodiscard]] QPushButton& save_button() const { return *save_; }
     [[nodiscard]] QPushButton& verify_button() const { return *verify_; }
+    [[nodiscard]] QPushButton& history_button() const { return *history_; }
     [[nodiscard]] QLabel& result_line() const { return *result_; }
     [[nodiscard]] QLabel& status_line() const { return *status_; }
 
@@ -54,6 +60,7 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] std::optional<std::int64_t> chosen_id();
     [[nodiscard]] archive::MissionFilter filter() const;
     void verify_chosen();
+    void show_history(std::int64_t id);
     void show_result(const QString& text, bool failure);
 
     ArchiveWindowTies ties_;
@@ -65,6 +72,8 @@ class ArchiveWindow final : public QWidget {
     QPushButton* open_;
     QPushButton* save_;
     QPushButton* verify_;
+    QPushButton* history_;
+    QPointer<RecordHistory> history_window_;
     QLabel* result_;
     QLabel* status_;
 };

@@ -56,6 +56,10 @@ class ChartView final : public QChartView {
     // record, the limits the user set (in the chart's unit; with the day they were set when
     // they are the ones last set for this logger) and the user's dH.
     void set_mission_record(std::optional<mission::MissionRecord> record);
+    // Which download the mission shown is, saved with it.
+    void set_download_origin(std::optional<datafile::DownloadOrigin> origin) {
+        document_.download = std::move(origin);
+    }
     void set_user_limits(std::optional<double> low, std::optional<double> high,
                          const QString& set_on = {});
     void set_delta_h(std::optional<double> kj_per_mol);

@@ -10,7 +10,6 @@
 #include "file_name_dialogs.h"
 #include "main_window.h"
 #include "mission_actions.h"
-#include "mission_text_box.h"
 #include "platform/qt_whole_file.h"
 #include "report/report_pdf.h"
 #include "report/report_source.h"
@@ -68,14 +67,15 @@ QAction* ExportActions::add_action(const char* name, const QString& text) {
     return action;
 }
 
+// The shown mission as downloaded or read, not the text box as since edited.
 report::ReportInput ExportActions::shown_report_input() const {
-    return report::chart_report_input(window_.chart().document(),
-                                      window_.mission_text().text().toLatin1().toStdString(),
-                                      window_.mission_actions().shown_fingerprint());
+    const MissionActions::ShownSource& shown = window_.mission_actions().shown_source();
+    return report::chart_report_input(window_.chart().document(), shown.mission_text,
+                                      shown.fingerprint, shown.fingerprint_basis);
 }
 
 void ExportActions::save_report() {
-    if (window_.mission_actions().shown_fingerprint().empty()) {
+    if (window_.mission_actions().shown_source().fingerprint.empty()) {
         return;  // nothing shown yet: no mission to report on
     }
     const QString proposed = QDir(window_.settings().data_folder)
@@ -88,10 +88,14 @@ void ExportActions::save_report() {
 
 void ExportActions::write_report(const QString& name) {
     const report::ReportModel model = report::build_report(
-        shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked()});
-    if (!report::write_report_pdf(name, model, report::paper_for(QLocale()))) {
+        shown_report_input(),
+        {QDateTime::currentDateTime(), all_samples_->isChecked(),
+         window_.mission_actions().mission_archive().audit_head().value_or(std::string())});
+    if (!report::write_report_pdf(name, model, report::user_paper(QLocale()))) {
         show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
+        return;
     }
+    window_.mission_actions().note_file_written("report", name);
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {
@@ -101,10 +105,14 @@ void ExportActions::export_csv(const report::CsvFormat& format) {
         return;
     }
     const QString name = with_extension(chosen, QStringLiteral("csv"));
-    const std::string csv = report::csv_text(csv_rows(window_.chart().document()), format);
+    const std::string csv = report::csv_text(
+        csv_rows(window_.chart().document()),
+        mission::unit_or_celsius(window_.chart().left_axis_title().toStdString()), format);
     if (!platform::write_whole_file(name, QByteArray::fromStdString(csv))) {
         show_not_saved(&window_, "csv_not_saved", tr("Export CSV"), name);
+        return;
     }
+    window_.mission_actions().note_file_written("CSV", name);
 }
 
 }  // namespace frostel::app

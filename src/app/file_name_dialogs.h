@@ -29,8 +29,8 @@ class QtFileNameDialogs final : public FileNameDialogs {
 };
 
 // The name a save writes: `name` as chosen, with "." and `extension` added when its file
-// name has no extension of its own ("week49" becomes "week49.frd", "week49.txt" stays).
-// Without it two missions saved as "week49" and "week50" would share one chart document.
+// name has no extension of its own ("report" becomes "report.pdf", "report.txt" stays).
+// Data files have a rule of their own (datafile::data_file_name).
 [[nodiscard]] QString with_extension(const QString& name, const QString& extension);
 
 }  // namespace frostel::app

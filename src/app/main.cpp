@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QMessageBox>
 #include <filesystem>
 
 #include "file_name_dialogs.h"
@@ -21,7 +22,12 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QString::fromLatin1(platform::kApplicationName));
     // Ending the session or `kill` closes the window as the user would, once it has started.
     app::TerminationRequests termination;
-    const QString folder = platform::program_folder();
+    const platform::ProgramFolder chosen = platform::program_folder();
+    if (chosen.path.isEmpty()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Frostel"), chosen.problem);
+        return 1;
+    }
+    const QString& folder = chosen.path;
     app::QtProgramLauncher launcher;
     if (app::run_load_phase(folder, launcher) == app::LoadOutcome::kEndProgram) {
         return 0;

@@ -49,6 +49,11 @@ bool has_menu_entry(std::optional<int> port) {
     return port && *port >= link::kFirstPortNumber && *port <= link::kLastPortNumber;
 }
 
+// A port number as the audit trail keeps it; empty for none.
+QString port_text(std::optional<int> port) {
+    return port ? QString::number(*port) : QString();
+}
+
 QString token_text(mission::TemperatureUnit unit) {
     const std::string_view token = mission::unit_token(unit);
     return QString::fromLatin1(token.data(), static_cast<qsizetype>(token.size()));
@@ -344,7 +349,16 @@ void MainWindow::refill_table(bool erase_first) {
     table_->refill(chart_->points(), erase_first);
 }
 
+void MainWindow::note_setting(const std::string& name, const QString& old_value,
+                              const QString& new_value) {
+    if (old_value != new_value) {
+        mission_actions_->note_event(
+            archive::setting_changed(name, old_value.toStdString(), new_value.toStdString()));
+    }
+}
+
 void MainWindow::choose_port(int number) {
+    note_setting("port", port_text(settings_.comm_port_number.number()), port_text(number));
     settings_.comm_port_number = CommPortNumber::chosen(number);
     link_.open_port(number);
     check_only(number);
@@ -357,6 +371,7 @@ void MainWindow::find_reader_port() {
     QCoreApplication::processEvents();
     const std::optional<int> found = link::find_reader_port(commands_, *this);
     if (found) {
+        note_setting("port", port_text(settings_.comm_port_number.number()), port_text(found));
         settings_.comm_port_number = CommPortNumber::chosen(*found);
     } else {
         // The port chosen before the search is open again; so is its mark.
@@ -451,8 +466,12 @@ void MainWindow::open_data_path() {
                     settings_.data_folder = folder;
                     mission_actions_->data_folder_changed();
                 });
-        connect(data_path_.get(), &DataPathDialog::closed, this, &MainWindow::write_settings);
+        connect(data_path_.get(), &DataPathDialog::closed, this, [this] {
+            write_settings();
+            note_setting("data folder", data_folder_before_, settings_.data_folder);
+        });
     }
+    data_folder_before_ = settings_.data_folder;
     data_path_->open_on(settings_.data_folder);
     show_topmost(data_path_.get());
 }

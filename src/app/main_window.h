@@ -147,6 +147,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void choose_unit(mission::TemperatureUnit unit);
     void convert_chart(mission::TemperatureUnit from, mission::TemperatureUnit to);
     void open_data_path();
+    // A setting the user changed, entered in the audit trail.
+    void note_setting(const std::string& name, const QString& old_value, const QString& new_value);
     void open_about();
     void open_language();
     void install_usb_driver();
@@ -156,6 +158,9 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     link::ReaderLink link_;
     link::LoggerCommands commands_;
     Settings settings_;
+    // The data folder when its dialog opened: the change is one event, however many
+    // folders the user passed through.
+    QString data_folder_before_;
     BusyState busy_;
     MainLayout layout_ = designed_layout();
     bool started_ = false;

@@ -18,6 +18,8 @@
 #include "insight/chart_summary.h"
 #include "main_window.h"
 #include "mission_text_box.h"
+#include "platform/local_date_time.h"
+#include "platform/program_folder.h"
 #include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
 #include "summary_actions.h"
@@ -61,9 +63,7 @@ void MissionActions::Command10_Click() {
              return mission_archive().clock_setting(header.logger_id, header.start_time);
          }},
         *this);
-    if (mission) {
-        fingerprint_ = archive::mission_fingerprint(mission->pages);
-    } else {
+    if (!mission) {
         show_identity(before);
     }
 }
@@ -71,34 +71,41 @@ void MissionActions::Command10_Click() {
 MissionActions::ShownIdentity MissionActions::shown_identity() const {
     return {window_.logger_label().text(), window_.chart().document().title_lines.value(0),
             window_.mission_text().text(),
-            programming_.isNull() ? 0 : programming_->settings().calibration};
+            programming_.isNull() ? 0 : programming_->settings().calibration, shown_.mission_text};
 }
 
 void MissionActions::show_identity(const ShownIdentity& identity) {
     window_.logger_label().setText(identity.caption);
     window_.chart().set_title_line(identity.title_line);
     window_.mission_text().set_text(identity.mission_text);
+    shown_.mission_text = identity.shown_text;
     if (!programming_.isNull()) {
         programming_->preset_calibration(identity.calibration);
     }
 }
 
+// A pair whose chart document is missing or cannot be read leaves the mission shown whole:
+// its text, points and fingerprint.
 void MissionActions::Command2_Click() {
     const QString name = window_.file_dialogs().open_name(&window_, window_.settings().data_folder,
                                                           kOpenDataFileFilter);
     if (name.isEmpty()) {
         return;
     }
+    const QString chart_name = datafile::chart_document_name(name);
+    std::optional<datafile::ChartDocument> document = datafile::read_chart_document(chart_name);
+    if (!document) {
+        show_warning(
+            &window_, "retrieve_failed", tr("Retrieve Data From Disk"),
+            tr("%1 cannot be read as a Frostel chart; the mission shown stays.").arg(chart_name));
+        return;
+    }
+    const std::optional<report::ReportInput> pair = report::saved_pair_report_input(name);
     window_.logger_label().clear();
-    window_.mission_text().set_text(QString());
-    if (const std::optional<QString> text = datafile::read_data_file(name)) {
-        window_.mission_text().set_text(*text);
-    }
-    // A chart document that cannot be read leaves the chart as it was.
-    if (window_.chart().import_template(datafile::chart_document_name(name))) {
-        const auto pair = report::saved_pair_report_input(name);
-        fingerprint_ = pair ? pair->fingerprint : std::string();
-    }
+    window_.mission_text().set_text(datafile::read_data_file(name).value_or(QString()));
+    window_.chart().set_document(std::move(*document));
+    shown_ = {pair ? pair->mission_text : std::string(), pair ? pair->fingerprint : std::string(),
+              report::saved_pair_basis(name)};
     QCoreApplication::processEvents();
     window_.refill_table(false);
     show_fixed_range();
@@ -141,7 +148,8 @@ ArchiveWindow& MissionActions::archive_window() {
         archive_window_ =
             new ArchiveWindow({[this]() -> archive::MissionArchive& { return mission_archive(); },
                                [this](std::int64_t id) { open_archived(id); },
-                               [this](std::int64_t id) { save_archived(id); }},
+                               [this](std::int64_t id) { save_archived(id); },
+                               [this](const archive::AuditEvent& event) { note_event(event); }},
                               &window_);
         window_.busy_state().guard(&archive_window_->open_button());
         window_.busy_state().guard(&archive_window_->save_button());
@@ -166,13 +174,16 @@ bool MissionActions::show_archived(std::int64_t id) {
         warn(tr("Record %1 cannot be shown: %2").arg(id).arg(store.error()));
         return false;
     }
-    fingerprint_ = archive::mission_fingerprint(stored->pages);
+    shown_.fingerprint = archive::mission_fingerprint(stored->pages);
+    shown_.fingerprint_basis = std::string(report::kPagesFingerprintBasis);
+    window_.chart().set_download_origin(
+        datafile::DownloadOrigin{shown_.fingerprint, stored->record.downloaded_at, {}, {}});
     const std::optional<archive::Verification> verdict = store.verify(id);
     if (!verdict || !archive::verifies(*verdict)) {
         warn(tr("Record %1 was altered after it was archived: what the archive lists may not be "
                 "what was downloaded.\nThe pages shown have the fingerprint %2.")
                  .arg(id)
-                 .arg(QString::fromStdString(fingerprint_)));
+                 .arg(QString::fromStdString(shown_.fingerprint)));
     }
     return true;
 }
@@ -191,8 +202,21 @@ void MissionActions::save_archived(std::int64_t id) {
     if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
         window_.export_actions().write_report(name);
     } else if (!name.isEmpty()) {
-        save_mission(with_extension(name, kDataFileExtension));
+        save_mission(name);
     }
+}
+
+void MissionActions::note_event(const archive::AuditEvent& event) {
+    archive::MissionArchive& store = mission_archive();
+    if (!store.record_event(event)) {
+        warn(tr("The %1 event was not entered in the audit trail: %2")
+                 .arg(QString::fromStdString(event.action), store.error()));
+    }
+}
+
+void MissionActions::note_file_written(const std::string& kind, const QString& path) {
+    note_event(archive::file_written(kind, QFileInfo(path).absoluteFilePath().toStdString(),
+                                     fingerprint_));
 }
 
 void MissionActions::record_run(const programming::ProgrammingSettings& settings,
@@ -262,6 +286,7 @@ void MissionActions::set_chart_title(const std::string& logger_id) {
 
 void MissionActions::set_mission_text(const std::string& text) {
     window_.mission_text().set_text(from_bytes(text));
+    shown_.mission_text = text;
 }
 
 void MissionActions::set_calibration_offset(int tenths) {
@@ -311,12 +336,20 @@ void MissionActions::record_download(const mission::DownloadedMission& mission) 
         show_warning(&window_, "mission_cleared_warning", tr("Load Data"),
                      QString::fromLatin1(mission::kMissionClearedText));
     }
+    const archive::Stamp stamp = archive::stamp_now(window_.clock());
+    shown_.fingerprint = archive::mission_fingerprint(mission.pages);
+    shown_.fingerprint_basis = std::string(report::kPagesFingerprintBasis);
+    window_.chart().set_download_origin(
+        datafile::DownloadOrigin{shown_.fingerprint, platform::format_iso(stamp.local_time),
+                                 platform::pc_user_at_host().toStdString(), std::nullopt});
     archive::MissionArchive& store = mission_archive();
-    if (!store.archive(mission, archive::stamp_now(window_.clock()))) {
+    if (!store.archive(mission, stamp)) {
+        const QString why = store.is_open()
+                                ? store.error()
+                                : tr("%1 cannot be used: %2").arg(store.path(), store.error());
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
-                 .arg(store.is_open()
-                          ? store.error()
-                          : tr("%1 cannot be used: %2").arg(store.path(), store.error())));
+                 .arg(why));
+        (void)store.record_event(archive::download_not_archived(why.toStdString()));
         return;
     }
     if (!archive_window_.isNull() && archive_window_->isVisible()) {
@@ -328,14 +361,22 @@ void MissionActions::offer_save() {
     const QString name =
         window_.file_dialogs().save_name(&window_, window_.settings().data_folder, kDataFileFilter);
     if (!name.isEmpty()) {
-        save_mission(with_extension(name, kDataFileExtension));
+        save_mission(name);
     }
 }
 
-void MissionActions::save_mission(const QString& data_file_name) {
+void MissionActions::save_mission(const QString& chosen_name) {
+    const QString data_file_name = datafile::data_file_name(chosen_name);
     // Each half is skipped on its own when it cannot be written; neither ever half-writes.
-    (void)datafile::write_data_file(data_file_name, window_.mission_text().text());
-    (void)window_.chart().export_template(datafile::chart_document_name(data_file_name));
+    const QString chart_document = datafile::chart_document_name(data_file_name);
+    const bool data = datafile::write_data_file(data_file_name, window_.mission_text().text());
+    const bool chart = window_.chart().export_template(chart_document);
+    if (data && chart) {
+        note_file_written("pair", data_file_name);
+    } else if (data || chart) {
+        note_file_written(data ? "data file" : "chart document",
+                          data ? data_file_name : chart_document);
+    }
 }
 
 }  // namespace frostel::app

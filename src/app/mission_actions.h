@@ -19,7 +19,6 @@ namespace frostel::app {
 class ArchiveWindow;
 class MainWindow;
 
-inline const QString kDataFileExtension = QStringLiteral("frd");
 inline const QString kDataFileFilter = QStringLiteral("Frostel Datafile (FRD) (*.frd)");
 // Pairs saved under a name without an extension ("mission" with "misstee") open too.
 inline const QString kOpenDataFileFilter = kDataFileFilter + QStringLiteral(";;All files (*)");
@@ -38,9 +37,15 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void Command2_Click();
     void Command8_Click();
 
-    // The fingerprint of the mission shown: over a download's raw pages, or over the saved
-    // pair's two files; empty before any.
-    [[nodiscard]] const std::string& shown_fingerprint() const { return fingerprint_; }
+    // What a report names of the mission shown beyond its chart: the text as downloaded or
+    // read (never as since edited in the text box) and the fingerprint of where it came from,
+    // over a download's raw pages or over a saved pair's two files; empty before any.
+    struct ShownSource {
+        std::string mission_text;  // one byte per character
+        std::string fingerprint;
+        std::string fingerprint_basis;
+    };
+    [[nodiscard]] const ShownSource& shown_source() const { return shown_; }
     // The archive of the current data folder, opened again when the folder changed or the
     // last opening failed.
     [[nodiscard]] archive::MissionArchive& mission_archive();
@@ -52,6 +57,11 @@ class MissionActions final : public QObject, private mission::DownloadView {
     // report to save.
     void open_archived(std::int64_t id);
     void save_archived(std::int64_t id);
+    // Enters `event` in the audit trail of the current data folder's archive; an event that
+    // cannot be entered is said.
+    void note_event(const archive::AuditEvent& event);
+    // A file written from the mission shown, named by its absolute path.
+    void note_file_written(const std::string& kind, const QString& path);
 
     // The programming window, made hidden when a download hands it a calibration first.
     [[nodiscard]] programming::Programming_DS1922T& programming_window();
@@ -89,14 +99,15 @@ class MissionActions final : public QObject, private mission::DownloadView {
         QString title_line;
         QString mission_text;
         int calibration = 0;
+        std::string shown_text;
     };
     [[nodiscard]] ShownIdentity shown_identity() const;
     void show_identity(const ShownIdentity& identity);
-    void save_mission(const QString& data_file_name);
+    void save_mission(const QString& chosen_name);
 
     MainWindow& window_;
     QPointer<programming::Programming_DS1922T> programming_;
-    std::string fingerprint_;
+    ShownSource shown_;
     std::unique_ptr<archive::MissionArchive> archive_;
     QPointer<ArchiveWindow> archive_window_;
 };

@@ -51,7 +51,9 @@ QString tab_separated_rows(const StringGrid& grid, const std::vector<int>& rows)
     QString text;
     for (const int row : rows) {
         for (int column = 0; column < grid.column_count(); ++column) {
-            text += (column == 0 ? QString() : QStringLiteral("\t")) + grid.text(row, column);
+            // The blanks that make a heading as wide as its column are no part of it.
+            text += (column == 0 ? QString() : QStringLiteral("\t")) +
+                    grid.text(row, column).simplified();
         }
         text += QLatin1Char('\n');
     }

@@ -120,6 +120,7 @@ void TableView::copy_selected_rows() {
         return;
     }
     std::sort(rows.begin(), rows.end());
+    rows.insert(rows.begin(), 0);  // the headings, so a spreadsheet knows the columns
     QGuiApplication::clipboard()->setText(tab_separated_rows(grid(), rows));
 }
 

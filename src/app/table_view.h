@@ -40,8 +40,8 @@ class StringGridModel final : public QAbstractTableModel {
     std::vector<insight::Side> sides_;
 };
 
-// The mission table (MSFlexGrid1). Ctrl+C and its context menu's "Copy" put the selected
-// rows on the clipboard as tab-separated text; others add their entries to that menu.
+// The mission table (MSFlexGrid1). Ctrl+C and its context menu's "Copy" put the headings and
+// the selected rows on the clipboard as tab-separated text; others add their entries to that menu.
 class TableView final : public QTableView {
     Q_OBJECT
 

@@ -77,6 +77,33 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
         QStringLiteral("CREATE INDEX missions_by_content ON missions(logger_id, content_key)"),
     },
     QStringList{
+        // The audit trail: each row chained to the one before by its hash, so an edit, a
+        // gap or a move shows; the database itself refuses to change or remove a row.
+        // AUTOINCREMENT keeps the highest number given out, so a row removed from the end
+        // leaves a gap too.
+        QStringLiteral("CREATE TABLE audit_events ("
+                       " sequence INTEGER PRIMARY KEY AUTOINCREMENT,"
+                       " utc_ms INTEGER NOT NULL,"
+                       " local_time TEXT NOT NULL,"
+                       " user_id TEXT NOT NULL,"
+                       " full_name TEXT NOT NULL,"
+                       " workstation TEXT NOT NULL,"
+                       " action TEXT NOT NULL,"
+                       " object TEXT NOT NULL,"
+                       " old_value TEXT NOT NULL,"
+                       " new_value TEXT NOT NULL,"
+                       " reason TEXT NOT NULL,"
+                       " previous_hash TEXT NOT NULL,"
+                       " hash TEXT NOT NULL)"),
+        QStringLiteral("CREATE TRIGGER audit_events_kept BEFORE UPDATE ON audit_events"
+                       " BEGIN SELECT RAISE(ABORT, 'audit events cannot be changed'); END"),
+        QStringLiteral("CREATE TRIGGER audit_events_not_removed BEFORE DELETE ON audit_events"
+                       " BEGIN SELECT RAISE(ABORT, 'audit events cannot be removed'); END"),
+        QStringLiteral("CREATE INDEX audit_events_by_time ON audit_events(utc_ms)"),
+        QStringLiteral("CREATE INDEX audit_events_by_user ON audit_events(user_id)"),
+        QStringLiteral("CREATE INDEX audit_events_by_object ON audit_events(object)"),
+    },
+    QStringList{
         // The logger's clock as the download found it: the offset from UTC it keeps, where
         // that came from, and its drift. Records kept before have none: their instants are
         // unknown.

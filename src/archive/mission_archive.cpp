@@ -179,6 +179,17 @@ QVariant nullable(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
 }
 
+// A run as one event on its logger: each setting, the image written and the result, a line
+// each.
+AuditEvent programming_run(const ProgrammingRecord& run) {
+    std::string value = "type=" + run.logger_type;
+    for (const auto& [name, setting] : run.settings) {
+        value += '\n' + name + '=' + latin1(setting).toStdString();
+    }
+    value += "\nimage=" + run.image_fingerprint + "\nresult=" + run.result;
+    return {"programming-run", "logger:" + run.logger_id, {}, value, {}};
+}
+
 std::int64_t utc_ms(const platform::LocalDateTime& local, int utc_offset_seconds) {
     return (platform::to_civil_seconds(local) - utc_offset_seconds) * 1000;
 }
@@ -238,9 +249,10 @@ Stamp stamp_now(const link::Clock& clock) {
     return {local, QTimeZone::systemTimeZoneId().toStdString(), offset, FROSTEL_VERSION};
 }
 
-MissionArchive::MissionArchive(QString path, Access access)
+MissionArchive::MissionArchive(QString path, Access access, Actor actor)
     : path_(std::move(path)),
       access_(access),
+      actor_(std::move(actor)),
       connection_(QStringLiteral("frostel-archive-%1").arg(++connection_count)) {
     if (!QSqlDatabase::isDriverAvailable(kDriver)) {
         error_ = QStringLiteral("the SQLite driver of Qt SQL is not installed");
@@ -261,17 +273,22 @@ bool MissionArchive::fail(const QString& error) {
 bool MissionArchive::fail(const QSqlError& error) {
     fail(error.text());
     if (is_damage(error) && open_ && access_ == Access::kReadWrite) {
-        close_file();
-        open_ = set_aside_damaged_file() && !connect_file().has_value();
+        open_ = start_again();
     }
     return false;
+}
+
+bool MissionArchive::start_again() {
+    close_file();
+    const std::optional<QString> kept_as = set_aside_damaged_file();
+    return kept_as && !connect_file().has_value() &&
+           write_event(archive_set_aside(kept_as->toStdString()));
 }
 
 bool MissionArchive::open_file() {
     const std::optional<QSqlError> error = connect_file();
     if (error && is_damage(*error) && access_ == Access::kReadWrite) {
-        close_file();
-        return set_aside_damaged_file() && !connect_file().has_value();
+        return start_again();
     }
     return !error.has_value();
 }
@@ -364,7 +381,7 @@ void MissionArchive::close_file() {
     QSqlDatabase::removeDatabase(connection_);
 }
 
-bool MissionArchive::set_aside_damaged_file() {
+std::optional<QString> MissionArchive::set_aside_damaged_file() {
     const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("'.damaged-'yyyyMMdd-hhmmss"));
     QString suffix = stamp;
@@ -374,15 +391,16 @@ bool MissionArchive::set_aside_damaged_file() {
     // The journal files belong to the damaged file and go with it.
     for (const QString& part : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (QFile::exists(path_ + part) && !QFile::rename(path_ + part, path_ + suffix + part)) {
-            return fail(QStringLiteral("%1 is damaged and could not be set aside")
-                            .arg(QFileInfo(path_).fileName()));
+            fail(QStringLiteral("%1 is damaged and could not be set aside")
+                     .arg(QFileInfo(path_).fileName()));
+            return std::nullopt;
         }
     }
     notice_ = QStringLiteral(
                   "The archive file was damaged; it was kept as %1 and a new archive "
                   "was started.")
                   .arg(QFileInfo(path_ + suffix).fileName());
-    return true;
+    return path_ + suffix;
 }
 
 std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
@@ -404,6 +422,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
     const mission::MissionHeader& header = mission.header;
     const QByteArray record = page_record(mission.pages);
     const std::string key = content_key(mission.pages);
+    const std::string fingerprint = record_fingerprint(record);
     const QString now = latin1(sql_time(stamp.local_time));
     const QString logger_id = latin1(header.logger_id);
 
@@ -426,6 +445,9 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
     }
     QSqlQuery query(db_);
     if (*same != 0) {
+        if (!append(download_archived(*same, fingerprint, {}))) {
+            return std::nullopt;
+        }
         query.prepare(
             QStringLiteral("UPDATE missions SET download_count = download_count + 1,"
                            " last_downloaded_at = ? WHERE id = ?"));
@@ -459,7 +481,6 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
 
     const insight::Summary summary =
         list_summary(mission, {stamp.time_zone, stamp.utc_offset_seconds});
-    const std::string fingerprint = record_fingerprint(record);
     const std::int64_t downloaded_utc_ms = utc_ms(stamp.local_time, stamp.utc_offset_seconds);
     const std::string digest = record_digest({fingerprint, header.logger_id, downloaded_utc_ms,
                                               stamp.time_zone, stamp.utc_offset_seconds});
@@ -521,6 +542,9 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
         return std::nullopt;
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
+    if (!append(download_archived(id, fingerprint, digest))) {
+        return std::nullopt;
+    }
     if (!transaction.commit()) {
         fail(transaction.error());
         return std::nullopt;
@@ -750,7 +774,7 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
     if (!query.exec()) {
         return fail(query.lastError());
     }
-    return transaction.commit() || fail(transaction.error());
+    return append(programming_run(run)) && (transaction.commit() || fail(transaction.error()));
 }
 
 std::optional<bool> MissionArchive::holds(const link::LoggerId& logger_id,
@@ -826,6 +850,61 @@ std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::Logg
         runs.push_back(std::move(run));
     }
     return runs;
+}
+
+bool MissionArchive::append(const AuditEvent& event) {
+    const QString error = append_event(db_, actor_, event, QDateTime::currentMSecsSinceEpoch());
+    return error.isEmpty() || fail(error);
+}
+
+bool MissionArchive::record_event(const AuditEvent& event) {
+    if (!open_) {
+        return false;
+    }
+    return write_event(event);
+}
+
+bool MissionArchive::write_event(const AuditEvent& event) {
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error().text());
+    }
+    return append(event) && (transaction.commit() || fail(transaction.error().text()));
+}
+
+bool MissionArchive::for_each_event(const AuditFilter& filter,
+                                    const std::function<void(const AuditEntry&)>& each) {
+    if (!open_) {
+        return false;
+    }
+    const QString error = list_events(db_, filter, each);
+    return error.isEmpty() || fail(error);
+}
+
+std::optional<std::string> MissionArchive::audit_head() {
+    if (!open_) {
+        return std::nullopt;
+    }
+    std::string head;
+    const QString error = trail_head(db_, head);
+    if (!error.isEmpty()) {
+        fail(error);
+        return std::nullopt;
+    }
+    return head;
+}
+
+std::optional<TrailCheck> MissionArchive::check_audit_trail() {
+    if (!open_) {
+        return std::nullopt;
+    }
+    TrailCheck check;
+    const QString error = check_trail(db_, check);
+    if (!error.isEmpty()) {
+        fail(error);
+        return std::nullopt;
+    }
+    return check;
 }
 
 }  // namespace frostel::archive

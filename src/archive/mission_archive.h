@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "archive/audit_trail.h"
 #include "link/clock.h"
 #include "mission/download.h"
 
@@ -107,21 +108,26 @@ enum class Verification {
 
 // The mission archive: one SQLite file, written in write-ahead mode, each write one
 // transaction, so a killed process or a second program writing it costs no record. Every
-// call that fails says why in error(); nothing here throws or shows anything.
+// call that fails says why in error(); nothing here throws or shows anything. What it does
+// to its records it enters in the audit trail as `actor`'s, in the same transaction.
 class MissionArchive {
   public:
     // kReadWrite opens the file, starting it when new; a file that is not a database, or is
     // damaged, is set aside under a new name and a new archive started (see notice()), and
     // so is one found damaged later. kReadOnly changes nothing in the file or beside it (a
-    // copy on read-only media can be listed and checked): damage is only reported.
+    // copy on read-only media can be listed and checked): damage is only reported, and no
+    // event can be recorded.
     enum class Access { kReadWrite, kReadOnly };
-    explicit MissionArchive(QString path, Access access = Access::kReadWrite);
+    explicit MissionArchive(QString path, Access access = Access::kReadWrite,
+                            Actor actor = os_actor());
     ~MissionArchive();
     MissionArchive(const MissionArchive&) = delete;
     MissionArchive& operator=(const MissionArchive&) = delete;
 
     [[nodiscard]] bool is_open() const { return open_; }
     [[nodiscard]] const QString& path() const { return path_; }
+    [[nodiscard]] bool read_only() const { return access_ == Access::kReadOnly; }
+    [[nodiscard]] const Actor& actor() const { return actor_; }
     // Why the last call failed.
     [[nodiscard]] const QString& error() const { return error_; }
     // What opening did that the user should know; empty mostly.
@@ -151,6 +157,15 @@ class MissionArchive {
     // The programming runs of one logger, oldest first.
     [[nodiscard]] std::vector<ProgrammingRecord> programming_runs(const link::LoggerId& logger_id);
 
+    // The audit trail: one event appended as the actor's, now; the events a filter picks,
+    // oldest first; the whole chain checked (nothing when it could not be read).
+    [[nodiscard]] bool record_event(const AuditEvent& event);
+    [[nodiscard]] bool for_each_event(const AuditFilter& filter,
+                                      const std::function<void(const AuditEntry&)>& each);
+    [[nodiscard]] std::optional<TrailCheck> check_audit_trail();
+    // The last event's hash as kept, unchecked: what a printed report quotes.
+    [[nodiscard]] std::optional<std::string> audit_head();
+
   private:
     std::optional<std::pair<Archived, std::int64_t>> archive_once(
         const mission::DownloadedMission& mission, const Stamp& stamp);
@@ -160,7 +175,14 @@ class MissionArchive {
     std::optional<QSqlError> connect_once();
     std::optional<QSqlError> quick_check();
     void close_file();
-    bool set_aside_damaged_file();
+    // The damaged file set aside and a new archive started in its place.
+    bool start_again();
+    // The name the damaged file was kept under, if it could be set aside.
+    std::optional<QString> set_aside_damaged_file();
+    // Within the caller's write transaction.
+    bool append(const AuditEvent& event);
+    // In a transaction of its own.
+    bool write_event(const AuditEvent& event);
     bool fail(const QString& error);
     // Notes `error`; a damaged file is set aside and a new archive started.
     bool fail(const QSqlError& error);
@@ -178,6 +200,7 @@ class MissionArchive {
 
     QString path_;
     Access access_;
+    Actor actor_;
     QString connection_;
     QSqlDatabase db_;
     bool open_ = false;

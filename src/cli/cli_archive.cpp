@@ -97,17 +97,19 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
 }
 
 // The pair a download followed by a save would write, in degrees Celsius, with the logger's
-// record for the summary.
+// record for the summary and the archive's fingerprint and time of the download.
 bool write_pair(const std::filesystem::path& file, const mission::DownloadedMission& mission,
-                const link::Clock& clock) {
+                const archive::MissionRecord& kept, const link::Clock& clock) {
     datafile::ChartDocument document;
     document.title_lines = {QString::fromStdString(mission.header.logger_id)};
     document.points = mission::chart_points(mission, clock);
     document.mission = mission.record;
+    document.download =
+        datafile::DownloadOrigin{kept.fingerprint, kept.downloaded_at, {}, std::nullopt};
     const mission::AxisRange range = mission::axis_range(mission.unit);
     document.left = {QString::fromLatin1(mission::unit_token(mission.unit)), range.minimum,
                      range.maximum, false};
-    const QString name = QFile::decodeName(file.c_str());
+    const QString name = datafile::data_file_name(QFile::decodeName(file.c_str()));
     const std::string& text = mission.header.mission_text;
     return datafile::write_data_file(
                name, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))) &&
@@ -120,17 +122,26 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
     const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
         stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
     if (mission && request.pdf_file) {
-        return write_report(report::download_report_input(*mission, stored.zone()),
-                            {request.pdf_file, false}, context.err);
+        const int written = write_report(
+            report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at),
+            {request.pdf_file, false}, context.err,
+            context.archive.audit_head().value_or(std::string()));
+        if (written == kExitOk) {
+            note_event(context,
+                       cli_file_written("report", *request.pdf_file, stored.record.fingerprint));
+        }
+        return written;
     }
     const std::filesystem::path file = request.frd_file ? *request.frd_file : *request.csv_file;
     const bool written =
-        mission && (request.frd_file ? write_pair(file, *mission, context.clock)
+        mission && (request.frd_file ? write_pair(file, *mission, stored.record, context.clock)
                                      : platform::write_whole_file(file, mission_csv(*mission)));
     if (!written) {
         context.err << "frostel-cli: cannot write " << file.string() << '\n';
         return kExitFailed;
     }
+    note_event(context, cli_file_written(request.frd_file ? "pair" : "CSV", file,
+                                         stored.record.fingerprint));
     return kExitOk;
 }
 
@@ -148,6 +159,7 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
         }
     }
     int exit_code = kExitOk;
+    std::vector<archive::AuditEvent> events;
     for (const std::int64_t id : ids) {
         const std::optional<archive::Verification> verdict = context.archive.verify(id);
         if (!verdict) {
@@ -155,20 +167,28 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
             continue;
         }
         context.out << id << '\t' << verification_text(*verdict) << '\n';
+        events.push_back(archive::record_verified(id, verification_text(*verdict)));
         if (!archive::verifies(*verdict)) {
             exit_code = kExitFailed;
         }
     }
+    note_events(context, events);
     return exit_code;
 }
 
 }  // namespace
 
-int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
-    say_notice(context);
+bool archive_is_open(const ArchiveContext& context) {
     if (!context.archive.is_open()) {
         context.err << "frostel-cli: the archive " << context.archive.path().toStdString()
                     << " cannot be used: " << context.archive.error().toStdString() << '\n';
+    }
+    return context.archive.is_open();
+}
+
+int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
+    say_notice(context);
+    if (!archive_is_open(context)) {
         return kExitFailed;
     }
     if (request.action == ArchiveAction::kList) {
@@ -196,8 +216,9 @@ bool keep_download(const ArchiveContext& context, const mission::DownloadedMissi
     const auto kept = context.archive.archive(mission, archive::stamp_now(context.clock));
     say_notice(context);
     if (!kept) {
-        context.err << "frostel-cli: the mission was not archived: "
-                    << context.archive.error().toStdString() << '\n';
+        const std::string why = context.archive.error().toStdString();
+        context.err << "frostel-cli: the mission was not archived: " << why << '\n';
+        note_event(context, archive::download_not_archived(why));
         return false;
     }
     context.err << "archive: record " << kept->second
@@ -206,6 +227,30 @@ bool keep_download(const ArchiveContext& context, const mission::DownloadedMissi
                                                                        : "")
                 << '\n';
     return true;
+}
+
+void note_events(const ArchiveContext& context, const std::vector<archive::AuditEvent>& events) {
+    if (events.empty()) {
+        return;
+    }
+    // An archive opened only to read takes its events through a connection that may write.
+    std::optional<archive::MissionArchive> writer;
+    archive::MissionArchive& trail =
+        context.archive.read_only()
+            ? writer.emplace(context.archive.path(), archive::MissionArchive::Access::kReadWrite,
+                             context.archive.actor())
+            : context.archive;
+    for (const archive::AuditEvent& event : events) {
+        if (!trail.record_event(event)) {
+            context.err << "frostel-cli: the " << event.action
+                        << " event was not entered in the audit trail: "
+                        << trail.error().toStdString() << '\n';
+        }
+    }
+}
+
+void note_event(const ArchiveContext& context, const archive::AuditEvent& event) {
+    note_events(context, {event});
 }
 
 programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "archive/mission_archive.h"
 #include "cli_options.h"
@@ -16,16 +17,24 @@ struct ArchiveContext {
     std::ostream& err;
 };
 
+// Says on `err` why the archive cannot be used, when it cannot.
+[[nodiscard]] bool archive_is_open(const ArchiveContext& context);
+
 // "archive list|show|export|verify", each on an archive opened read-only; exit 1 on any
 // record altered or that cannot be read, each said on `err`, as are the archive's notices.
 [[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
 
-// Keeps a finished download; false, said on `err`, when it could not be kept.
+// Keeps a finished download; false, said on `err` and entered in the audit trail, when it
+// could not be kept.
 [[nodiscard]] bool keep_download(const ArchiveContext& context,
                                  const mission::DownloadedMission& mission);
 
 // The archive's notices (a damaged file set aside) on `err`.
 void say_notice(const ArchiveContext& context);
+
+// Enters `event` in the archive's audit trail; one that cannot be is reported on `err`.
+void note_event(const ArchiveContext& context, const archive::AuditEvent& event);
+void note_events(const ArchiveContext& context, const std::vector<archive::AuditEvent>& events);
 
 // The programming run's question about a mission the logger still holds: overwritten
 // when kept in the archive or when `force` is given; otherwise the sentence on `err`, and

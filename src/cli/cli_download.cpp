@@ -4,6 +4,7 @@
 #include "cli_summary.h"
 #include "mission/download.h"
 #include "platform/local_date_time.h"
+#include "platform/program_folder.h"
 #include "platform/whole_file.h"
 #include "report/csv_export.h"
 #include "report/report_source.h"
@@ -33,15 +34,24 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
         << "samples: " << mission.samples.size() << '\n'
         << "interval: " << header.sample_interval << " s\n"
         << "start: " << platform::format_iso(header.start_time) << '\n'
-        << "offset: " << report::shortest_number(header.calibration_offset) << '\n';
+        << "offset: " << report::csv_number(header.calibration_offset) << '\n';
 }
 
 }  // namespace
 
-std::string mission_csv(const mission::DownloadedMission& mission) {
-    return report::csv_text(csv_rows(mission));
+archive::AuditEvent cli_file_written(const std::string& kind, const std::filesystem::path& file,
+                                     const std::string& fingerprint) {
+    std::error_code unresolved;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, unresolved);
+    return archive::file_written(kind, (unresolved ? file : absolute).string(), fingerprint);
 }
 
+std::string mission_csv(const mission::DownloadedMission& mission) {
+    return report::csv_text(csv_rows(mission), mission.unit);
+}
+
+// The download is kept first; then every output is written that can be, each failure said
+// on its own, so that one file that cannot be written costs no other.
 int run_download(const CommandContext& context, const DownloadRequest& request) {
     mission::HeadlessDownloadView view(request.unit);
     const mission::DownloadSetup setup{context.commands,    request.clock,
@@ -62,26 +72,39 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     for (const std::string& warning : mission::clock_warnings(mission->record.clock)) {
         context.err << warning << '\n';
     }
-    report::ReportInput input = report::download_report_input(*mission, request.time_zone);
+    // An archive that cannot keep the download makes the exit 1 too, after every output.
+    bool all_written = !request.keep || request.keep(*mission);
+    report::ReportInput input = report::download_report_input(
+        *mission, request.time_zone, platform::format_iso(request.clock.local_now()),
+        platform::pc_user_at_host().toStdString());
     apply_summary_options(input.summary, request.summary);
-    if (request.summary.file &&
-        write_summary(input.summary, request.summary, context.out, context.err) != kExitOk) {
-        return kExitFailed;
+    if (request.summary.file) {
+        all_written &=
+            write_summary(input.summary, request.summary, context.out, context.err) == kExitOk;
     }
-    if (request.report.file && write_report(input, request.report, context.err) != kExitOk) {
-        return kExitFailed;
+    const auto audit = [&](const archive::AuditEvent& event) {
+        if (request.audit) {
+            request.audit(event);
+        }
+    };
+    if (request.report.file) {
+        const std::string head = request.audit_head ? request.audit_head() : std::string();
+        if (write_report(input, request.report, context.err, head) == kExitOk) {
+            audit(cli_file_written("report", *request.report.file, input.fingerprint));
+        } else {
+            all_written = false;
+        }
     }
-    const bool kept = !request.keep || request.keep(*mission);
     const std::string csv = mission_csv(*mission);
     if (!request.csv_file) {
         context.out << csv;
-        return kept ? kExitOk : kExitFailed;
-    }
-    if (!platform::write_whole_file(*request.csv_file, csv)) {
+    } else if (!platform::write_whole_file(*request.csv_file, csv)) {
         context.err << "frostel-cli: cannot write " << request.csv_file->string() << '\n';
-        return kExitFailed;
+        all_written = false;
+    } else {
+        audit(cli_file_written("CSV", *request.csv_file, input.fingerprint));
     }
-    return kept ? kExitOk : kExitFailed;
+    return all_written ? kExitOk : kExitFailed;
 }
 
 }  // namespace frostel::cli

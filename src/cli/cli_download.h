@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/audit_trail.h"
 #include "cli_commands.h"
 #include "cli_options.h"
 #include "link/clock.h"
@@ -28,15 +29,24 @@ struct DownloadRequest {
     // What the archive kept of the programming run that set the logger's clock.
     std::function<std::optional<mission::ClockSetting>(const mission::MissionHeader&)>
         clock_setting = {};
+    // Enters each file written in the audit trail, and gives the trail's head a report
+    // prints; left empty, neither.
+    std::function<void(const archive::AuditEvent&)> audit = {};
+    std::function<std::string()> audit_head = {};
 };
 
-// "time,temperature" and one line per sample: values in the mission's unit with the
-// calibration offset, in shortest round-trip form.
+// The event of a file written by frostel-cli, named by its absolute path.
+[[nodiscard]] archive::AuditEvent cli_file_written(const std::string& kind,
+                                                   const std::filesystem::path& file,
+                                                   const std::string& fingerprint);
+
+// "time,temperature_<unit>,time_utc" and one line per sample: values in the mission's unit with the
+// calibration offset.
 [[nodiscard]] std::string mission_csv(const mission::DownloadedMission& mission);
 
-// The window's own download, then the samples as CSV ("time,temperature"; values in the
-// unit with the calibration offset, in shortest round-trip form), a short account on `err`
-// and, when asked, the mission's summary as JSON and its report as PDF.
+// The window's own download, kept where the request says, then a short account on `err`,
+// when asked the mission's summary as JSON and its report as PDF, and the samples as CSV
+// (`mission_csv`). Every output that can be written is; any that cannot makes the exit 1.
 [[nodiscard]] int run_download(const CommandContext& context, const DownloadRequest& request);
 
 }  // namespace frostel::cli

@@ -49,6 +49,9 @@ std::optional<Command> parse_command(const std::string& name) {
     if (name == "archive") {
         return Command::kArchive;
     }
+    if (name == "audit") {
+        return Command::kAudit;
+    }
     return std::nullopt;
 }
 
@@ -253,6 +256,48 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
     return "";
 }
 
+std::string parse_audit_list(AuditRequest& request, std::span<const std::string> rest) {
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        if (i + 1 >= rest.size()) {
+            return "missing value for " + rest[i];
+        }
+        const std::string& value = rest[i + 1];
+        const auto record = parse_int(value, 1, std::numeric_limits<int>::max());
+        if (rest[i] == "--since" && is_day(value)) {
+            request.since = value;
+        } else if (rest[i] == "--user" && !value.empty()) {
+            request.user_id = value;
+        } else if (rest[i] == "--record" && record) {
+            request.record_id = *record;
+        } else {
+            return "bad audit list option: " + rest[i] + " " + value;
+        }
+    }
+    return "";
+}
+
+std::string parse_audit_arguments(AuditRequest& request, std::span<const std::string> rest) {
+    const std::string action = rest.empty() ? "" : rest.front();
+    rest = rest.subspan(rest.empty() ? 0 : 1);
+    if (action == "list") {
+        request.action = AuditAction::kList;
+        return parse_audit_list(request, rest);
+    }
+    if (action == "verify") {
+        request.action = AuditAction::kVerify;
+        return rest.empty() ? "" : "unexpected argument: " + rest.front();
+    }
+    if (action == "export") {
+        request.action = AuditAction::kExport;
+        if (rest.size() != 1) {
+            return "audit export needs one FILE.csv";
+        }
+        request.csv_file = rest.front();
+        return "";
+    }
+    return "audit needs list, verify or export";
+}
+
 // Parses the words after the command; an empty text means they were fine.
 std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
     if (options.command == Command::kDownload) {
@@ -266,6 +311,9 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
     }
     if (options.command == Command::kArchive) {
         return parse_archive_arguments(options.archive, rest);
+    }
+    if (options.command == Command::kAudit) {
+        return parse_audit_arguments(options.audit, rest);
     }
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();

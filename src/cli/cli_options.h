@@ -13,7 +13,7 @@
 
 namespace frostel::cli {
 
-enum class Command { kId, kStatus, kReadPage, kDownload, kProgram, kSummary, kArchive };
+enum class Command { kId, kStatus, kReadPage, kDownload, kProgram, kSummary, kArchive, kAudit };
 
 // download and summary: the summary as JSON to `file` (summary: stdout without it), with the
 // user's limits in the download's unit and dH.
@@ -43,6 +43,17 @@ struct ArchiveRequest {
     std::optional<std::filesystem::path> pdf_file;  // export --pdf: the mission report
 };
 
+enum class AuditAction { kList, kVerify, kExport };
+
+// "audit list|verify|export" and what follows it.
+struct AuditRequest {
+    AuditAction action = AuditAction::kList;
+    std::string since;                      // list --since YYYY-MM-DD, a UTC day
+    std::string user_id;                    // list --user
+    std::optional<std::int64_t> record_id;  // list --record
+    std::filesystem::path csv_file;         // export
+};
+
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
     std::optional<int> port;            // --port N (1 to 30)
@@ -61,6 +72,7 @@ struct CliOptions {
     std::filesystem::path saved_mission;            // summary: the data file of a saved pair
     bool force = false;  // program --force: overwrite a mission never downloaded
     ArchiveRequest archive;
+    AuditRequest audit;
     // --wire-log FILE: every byte sent and received, with its time, for a bug report.
     std::optional<std::filesystem::path> wire_log;
     // --help/-h or --version: print it and send nothing.
@@ -95,12 +107,19 @@ inline constexpr const char* kCliUsage =
     "  archive export ID (--frd FILE | --csv FILE | --pdf FILE)\n"
     "  archive verify [ID]\n"
     "                      the missions kept in frostel-archive.sqlite in the data folder\n"
+    "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
+    "  audit verify\n"
+    "  audit export FILE.csv\n"
+    "                      the archive's audit trail: its events, tab-separated (from a\n"
+    "                      UTC day on, of one user, about one record); its chain checked;\n"
+    "                      all of it as CSV\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n"
     "  Unit names may be written in any case; FARENHEIT is taken too.\n"
     "  --wire-log FILE writes every byte sent (>) and received (<) with its time.\n"
     "Exit code 0 on success, 1 when the reader did not answer or the run failed,\n"
-    "2 for arguments that cannot be used (nothing is sent then).\n";
+    "2 for arguments that cannot be used (nothing is sent then);\n"
+    "audit verify exits 1 when the chain is broken.\n";
 
 // The options, or the reason the arguments make no sense (nothing is sent then).
 [[nodiscard]] std::variant<CliOptions, std::string> parse_cli_options(

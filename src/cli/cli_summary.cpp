@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "cli_commands.h"
+#include "cli_download.h"
 #include "cli_report.h"
 #include "datafile/data_file.h"
 #include "platform/whole_file.h"
@@ -33,7 +34,9 @@ int write_summary(insight::SummaryInput input, const SummaryOptions& options, st
     return kExitOk;
 }
 
-int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err) {
+int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err,
+                const std::function<void(const archive::AuditEvent&)>& audit,
+                const std::function<std::string()>& audit_head) {
     const QString data_file = QString::fromStdString(options.saved_mission.string());
     std::optional<report::ReportInput> input = report::saved_pair_report_input(data_file);
     if (!input) {
@@ -42,8 +45,14 @@ int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err)
         return kExitFailed;
     }
     apply_summary_options(input->summary, options.summary);
-    if (options.report.file && write_report(*input, options.report, err) != kExitOk) {
-        return kExitFailed;
+    if (options.report.file) {
+        const std::string head = audit_head ? audit_head() : std::string();
+        if (write_report(*input, options.report, err, head) != kExitOk) {
+            return kExitFailed;
+        }
+        if (audit) {
+            audit(cli_file_written("report", *options.report.file, input->fingerprint));
+        }
     }
     if (options.report.file && !options.summary.file) {
         return kExitOk;

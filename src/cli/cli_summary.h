@@ -1,9 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 
+#include "archive/audit_trail.h"
 #include "cli_options.h"
 #include "insight/summary.h"
 
@@ -18,7 +20,10 @@ void apply_summary_options(insight::SummaryInput& input, const SummaryOptions& o
                                 std::ostream& out, std::ostream& err);
 
 // The summary of the saved pair whose data file is `options.saved_mission`, as JSON to the
-// summary's file or `out`, and its report when one is asked for (then JSON only to a file).
-[[nodiscard]] int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err);
+// summary's file or `out`, and its report when one is asked for (then JSON only to a file),
+// which `audit` enters in the audit trail and which prints the trail's `audit_head`.
+[[nodiscard]] int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err,
+                              const std::function<void(const archive::AuditEvent&)>& audit = {},
+                              const std::function<std::string()>& audit_head = {});
 
 }  // namespace frostel::cli

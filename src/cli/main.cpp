@@ -9,6 +9,7 @@
 
 #include "archive/mission_archive.h"
 #include "cli_archive.h"
+#include "cli_audit.h"
 
 #include "cli_commands.h"
 #include "cli_download.h"
@@ -27,8 +28,17 @@ namespace {
 
 using namespace frostel;
 
-std::filesystem::path default_program_folder() {
-    return QFile::encodeName(platform::program_folder()).toStdString();
+// The folder given, else the program's own; none, said on stderr, when there is neither.
+std::optional<std::filesystem::path> chosen_program_folder(const cli::CliOptions& options) {
+    if (options.program_folder) {
+        return options.program_folder;
+    }
+    const platform::ProgramFolder folder = platform::program_folder();
+    if (folder.path.isEmpty()) {
+        std::cerr << "frostel-cli: " << folder.problem.toStdString() << '\n';
+        return std::nullopt;
+    }
+    return QFile::encodeName(folder.path).toStdString();
 }
 
 // The archive in the data folder given, else in the settings' data folder.
@@ -43,18 +53,36 @@ QString archive_file(const cli::CliOptions& options, const std::filesystem::path
 
 int run_archive_command(const cli::CliOptions& options, const std::filesystem::path& folder) {
     link::SystemClock clock;
+    // The audit commands only read too; an event is written through a connection of its own.
     archive::MissionArchive store(archive_file(options, folder),
                                   archive::MissionArchive::Access::kReadOnly);
-    return cli::run_archive({store, clock, std::cout, std::cerr}, options.archive);
+    const cli::ArchiveContext context{store, clock, std::cout, std::cerr};
+    return options.command == cli::Command::kAudit ? cli::run_audit(context, options.audit)
+                                                   : cli::run_archive(context, options.archive);
 }
 
 int run(const cli::CliOptions& options) {
-    if (options.command == cli::Command::kSummary) {
-        return cli::run_summary(options, std::cout, std::cerr);
-    }
     const int port_number = options.port.value_or(link::kFirstPortNumber);
-    const std::filesystem::path folder = options.program_folder.value_or(default_program_folder());
-    if (options.command == cli::Command::kArchive) {
+    const std::optional<std::filesystem::path> chosen = chosen_program_folder(options);
+    if (!chosen) {
+        return cli::kExitFailed;
+    }
+    const std::filesystem::path& folder = *chosen;
+    if (options.command == cli::Command::kSummary) {
+        // The archive only for the audit trail, and only when a report is written.
+        link::SystemClock clock;
+        std::optional<archive::MissionArchive> store;
+        const auto trail = [&]() -> archive::MissionArchive& {
+            return store ? *store : store.emplace(archive_file(options, folder));
+        };
+        return cli::run_summary(
+            options, std::cout, std::cerr,
+            [&](const archive::AuditEvent& event) {
+                cli::note_event({trail(), clock, std::cout, std::cerr}, event);
+            },
+            [&] { return trail().audit_head().value_or(std::string()); });
+    }
+    if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
         return run_archive_command(options, folder);
     }
     const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
@@ -103,20 +131,26 @@ int run(const cli::CliOptions& options) {
                                          options.summary,
                                          insight::pc_time_zone(),
                                          options.report};
-            std::optional<archive::MissionArchive> store;
-            if (options.keep_in_archive) {
-                store.emplace(archive_file(options, folder));
-                request.keep = [&](const mission::DownloadedMission& mission) {
-                    return cli::keep_download({*store, clock, std::cout, std::cerr}, mission);
-                };
-                request.clock_setting = [&](const mission::MissionHeader& header) {
-                    return store->clock_setting(header.logger_id, header.start_time);
-                };
-            }
+            // Opened even when the download is not kept, for its audit trail.
+            archive::MissionArchive store(archive_file(options, folder));
+            const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
+            request.keep = [&](const mission::DownloadedMission& mission) {
+                if (options.keep_in_archive) {
+                    return cli::keep_download(kept, mission);
+                }
+                cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
+                return true;
+            };
+            request.clock_setting = [&](const mission::MissionHeader& header) {
+                return store.clock_setting(header.logger_id, header.start_time);
+            };
+            request.audit = [&](const archive::AuditEvent& event) { cli::note_event(kept, event); };
+            request.audit_head = [&] { return store.audit_head().value_or(std::string()); };
             return cli::run_download(context, request);
         }
         case cli::Command::kSummary:
         case cli::Command::kArchive:
+        case cli::Command::kAudit:
             break;
     }
     return cli::kExitUsage;

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/qt_whole_file.h"
@@ -57,6 +58,14 @@ QJsonObject record_object(const mission::MissionRecord& r) {
         o.insert("clock", clock_object(*r.clock));
     }
     return o;
+}
+
+QJsonObject origin_object(const DownloadOrigin& origin) {
+    return {{"pages_sha256", QString::fromStdString(origin.page_fingerprint)},
+            {"at", QString::fromStdString(origin.downloaded_at)},
+            {"by", QString::fromStdString(origin.downloaded_by)},
+            {"mission_running", origin.mission_running ? QJsonValue(*origin.mission_running)
+                                                       : QJsonValue(QJsonValue::Null)}};
 }
 
 QString colour_text(Rgb rgb) {
@@ -231,6 +240,30 @@ bool read_record(const QJsonValue& value, mission::MissionRecord& r) {
     return true;
 }
 
+bool is_fingerprint(const QString& text) {
+    constexpr qsizetype kHexDigits = 64;
+    return text.size() == kHexDigits && std::ranges::all_of(text, [](QChar c) {
+               return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                      (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+           });
+}
+
+bool read_origin(const QJsonValue& value, DownloadOrigin& origin) {
+    const QJsonObject o = value.toObject();
+    QString fingerprint;
+    QString at;
+    QString by;
+    bool running = false;
+    if (!value.isObject() || !read_text(o["pages_sha256"], fingerprint) ||
+        !is_fingerprint(fingerprint) || !read_text(o["at"], at) || !read_text(o["by"], by) ||
+        (!o["mission_running"].isNull() && !read_bool(o["mission_running"], running))) {
+        return false;
+    }
+    origin = {fingerprint.toStdString(), at.toStdString(), by.toStdString(),
+              o["mission_running"].isNull() ? std::nullopt : std::optional<bool>(running)};
+    return true;
+}
+
 // Documents of the first version carry no summary; in later ones each part is optional.
 bool read_summary_parts(const QJsonObject& root, ChartDocument& document) {
     if (root.contains("mission")) {
@@ -239,6 +272,13 @@ bool read_summary_parts(const QJsonObject& root, ChartDocument& document) {
             return false;
         }
         document.mission = std::move(record);
+    }
+    if (root.contains("download")) {
+        DownloadOrigin origin;
+        if (!read_origin(root["download"], origin)) {
+            return false;
+        }
+        document.download = std::move(origin);
     }
     if (!root.contains("summary")) {
         return true;
@@ -369,6 +409,9 @@ QByteArray to_json(const ChartDocument& document) {
     }
     if (document.mission) {
         root["mission"] = record_object(*document.mission);
+    }
+    if (document.download) {
+        root["download"] = origin_object(*document.download);
     }
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }

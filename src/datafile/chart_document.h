@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "mission/chart_point.h"
@@ -18,6 +19,16 @@ struct ChartAxis {
     double maximum = 0;
     bool automatic = false;
     bool operator==(const ChartAxis&) const = default;
+};
+
+// Where a shown mission came from, kept with its chart so that a reopened pair names the same
+// download as the archive's record of it.
+struct DownloadOrigin {
+    std::string page_fingerprint;         // SHA-256 of the downloaded pages, 64 hexadecimal digits
+    std::string downloaded_at;            // the PC's local time, "yyyy-mm-dd hh:mm:ss"
+    std::string downloaded_by;            // "user@host"; empty when not known
+    std::optional<bool> mission_running;  // when the download began, where it could tell
+    bool operator==(const DownloadOrigin&) const = default;
 };
 
 // A colour as 0xRRGGBB, so the document needs no GUI types.
@@ -44,6 +55,8 @@ struct ChartDocument {
     std::optional<double> high_limit;
     QString limits_set_on;
     std::optional<double> delta_h_kj_per_mol;
+    // None in a template, or in a document saved before downloads were kept with it.
+    std::optional<DownloadOrigin> download;
     bool operator==(const ChartDocument&) const = default;
 };
 

@@ -27,6 +27,14 @@ QString chart_document_name(const QString& data_file_name) {
     return data_file_name.chopped(std::min(kReplacedLength, data_file_name.size())) + kChartSuffix;
 }
 
+QString data_file_name(const QString& chosen) {
+    const QString extension = QStringLiteral(".frd");
+    if (chosen.isEmpty() || chosen.endsWith(extension, Qt::CaseInsensitive)) {
+        return chosen;
+    }
+    return chosen.endsWith(QLatin1Char('.')) ? chosen + extension.mid(1) : chosen + extension;
+}
+
 bool write_data_file(const QString& path, const QString& mission_text) {
     return platform::write_whole_file(path, to_bytes(mission_text) + kLineEnd);
 }

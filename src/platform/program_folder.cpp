@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryFile>
 
 namespace frostel::platform {
@@ -13,25 +15,57 @@ bool folder_can_be_written(const QString& folder) {
     return probe.open();
 }
 
-QString choose_program_folder(const QString& executable_folder, const QString& per_user_folder,
-                              const FolderCheck& can_write) {
-    if (can_write(executable_folder)) {
-        return executable_folder;
-    }
-    (void)QDir().mkpath(per_user_folder);
-    return per_user_folder;
+bool is_installed_copy(const QString& executable_folder) {
+    const QDir folder(executable_folder);
+    return folder.dirName() == QStringLiteral("bin") &&
+           QFileInfo::exists(folder.filePath(
+               QStringLiteral("../share/applications/" FROSTEL_DESKTOP_ID ".desktop")));
 }
 
-QString program_folder() {
+ProgramFolder choose_program_folder(const QString& executable_folder,
+                                    const QString& per_user_folder, const QString& home,
+                                    const FolderCheck& portable) {
+    if (portable(executable_folder)) {
+        return {executable_folder, {}};
+    }
+    if (home.isEmpty()) {
+        return {{},
+                QStringLiteral("HOME is not set, so there is no folder for Frostel's own "
+                               "files. Set HOME to your home folder.")};
+    }
+    if (QDir(home) == QDir::root()) {
+        return {{},
+                QStringLiteral("HOME is \"/\", which is no user's own folder, so there is "
+                               "no folder for Frostel's own files. Set HOME to your home "
+                               "folder.")};
+    }
+    if (!QDir().mkpath(per_user_folder) || !folder_can_be_written(per_user_folder)) {
+        return {{},
+                QStringLiteral("%1 cannot be written, so Frostel cannot keep its own "
+                               "files there.")
+                    .arg(QDir::toNativeSeparators(per_user_folder))};
+    }
+    return {per_user_folder, {}};
+}
+
+ProgramFolder program_folder() {
     // Root can write the folder it was installed into, but files kept there would be shared
     // by every user and outside the package's knowledge; an installed copy never keeps them.
     const auto portable = [](const QString& folder) {
-        return QDir(folder) != QDir(QStringLiteral(FROSTEL_INSTALL_BINDIR)) &&
-               folder_can_be_written(folder);
+        return !is_installed_copy(folder) && folder_can_be_written(folder);
     };
     return choose_program_folder(
         QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), portable);
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+        qEnvironmentVariable("HOME"), portable);
+}
+
+QString pc_user_at_host() {
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) {
+        user = qEnvironmentVariable("USERNAME");  // the name Windows gives it
+    }
+    return user + QLatin1Char('@') + QSysInfo::machineHostName();
 }
 
 QString default_data_folder() {

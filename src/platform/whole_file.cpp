@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include <string>
 #include <system_error>
 
 #include "platform/whole_file_replace.h"
@@ -12,6 +13,9 @@ namespace {
 
 // As many links as the Linux kernel itself follows before it gives up.
 constexpr int kMaxLinkDepth = 40;
+// Of the target's name, the new file's keeps this many characters: with the dot, process id
+// and attempt it stays well below the 255 a folder entry may hold.
+constexpr std::size_t kKeptNameLength = 200;
 
 // The file a write to `path` should replace: the end of its chain of symbolic links, so
 // the new file lands on the target and the link stays a link. Empty for a loop.
@@ -31,6 +35,13 @@ fs::path link_target(fs::path path) {
 }
 
 }  // namespace
+
+fs::path temporary_name_beside(const fs::path& target, unsigned process_id, int attempt) {
+    fs::path temporary(".");
+    temporary += target.filename().native().substr(0, kKeptNameLength);
+    temporary += "." + std::to_string(process_id) + "." + std::to_string(attempt);
+    return target.parent_path() / temporary;
+}
 
 bool write_whole_file(const fs::path& path, std::string_view content) {
     const fs::path target = link_target(path);

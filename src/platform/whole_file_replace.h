@@ -11,4 +11,9 @@ namespace frostel::platform {
 [[nodiscard]] bool replace_whole_file(const std::filesystem::path& target,
                                       std::string_view content);
 
+// The name of the new file beside `target` for one process's attempt: hidden, recognisably
+// the target's, and short enough for any folder whatever the target's name.
+[[nodiscard]] std::filesystem::path temporary_name_beside(const std::filesystem::path& target,
+                                                          unsigned process_id, int attempt);
+
 }  // namespace frostel::platform

@@ -21,9 +21,8 @@ constexpr std::size_t kMaxWrite = std::size_t{1} << 30;
 
 // A new file beside `target`, named in `name`; INVALID_HANDLE_VALUE when none can be made.
 HANDLE create_beside(const fs::path& target, std::wstring& name) {
-    const std::wstring stem = target.native() + L"." + std::to_wstring(GetCurrentProcessId());
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        name = stem + L"." + std::to_wstring(attempt);
+        name = temporary_name_beside(target, GetCurrentProcessId(), attempt).native();
         const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {

@@ -1,34 +1,79 @@
 #include "csv_export.h"
 
 #include <QLocale>
-#include <charconv>
+#include <algorithm>
+#include <cstdio>
 
 namespace frostel::report {
 
-std::string shortest_number(double value, const std::string& decimal_point) {
-    char digits[32];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    std::string text(digits, result.ptr);
-    if (const auto dot = text.find('.'); dot != std::string::npos) {
-        text.replace(dot, 1, decimal_point);
+namespace {
+
+constexpr int kMostDecimals = 6;
+
+std::string_view unit_name(mission::TemperatureUnit unit) {
+    switch (unit) {
+        case mission::TemperatureUnit::kCelsius:
+            return "celsius";
+        case mission::TemperatureUnit::kFahrenheit:
+            return "fahrenheit";
+        case mission::TemperatureUnit::kKelvin:
+            return "kelvin";
+        case mission::TemperatureUnit::kReaumur:
+            return "reaumur";
     }
-    return text;
+    return "celsius";
+}
+
+// A text field in quotes, its quotes doubled; a leading character that a spreadsheet reads
+// as the start of a formula gets an apostrophe before it, so the field stays text.
+std::string quoted_text(std::string_view text) {
+    std::string field = "\"";
+    if (!text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos) {
+        field += '\'';
+    }
+    for (const char c : text) {
+        field += c;
+        if (c == '"') {
+            field += '"';
+        }
+    }
+    return field + '"';
+}
+
+}  // namespace
+
+std::string csv_number(double value, const std::string& decimal_point) {
+    char digits[64];
+    const int length = std::snprintf(digits, sizeof digits, "%.*f", kMostDecimals, value);
+    std::string text(digits, static_cast<std::size_t>(std::max(length, 0)));
+    if (const auto dot = text.find('.'); dot != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') {
+            text.pop_back();
+        } else {
+            text.replace(dot, 1, decimal_point);
+        }
+    }
+    return text == "-0" ? "0" : text;
 }
 
 CsvFormat spreadsheet_format(const QLocale& locale) {
-    return {';', locale.decimalPoint().toStdString()};
+    const std::string decimal_point = locale.decimalPoint().toStdString();
+    return {decimal_point == "," ? ';' : ',', decimal_point};
 }
 
-std::string csv_text(std::span<const CsvRow> rows, const CsvFormat& format) {
-    std::string csv =
-        std::string("time") + format.separator + "temperature" + format.separator + "time_utc\n";
-    csv.reserve(csv.size() + rows.size() * 50);
+std::string csv_text(std::span<const CsvRow> rows, mission::TemperatureUnit unit,
+                     const CsvFormat& format) {
+    std::string csv = std::string("time") + format.separator + "temperature_" +
+                      std::string(unit_name(unit)) + format.separator + "time_utc\n";
+    csv.reserve(csv.size() + rows.size() * 56);
     for (const CsvRow& row : rows) {
-        csv += row.time;
+        csv += quoted_text(row.time);
         csv += format.separator;
-        csv += shortest_number(row.value, format.decimal_point);
+        csv += csv_number(row.value, format.decimal_point);
         csv += format.separator;
-        csv += row.time_utc;
+        // Empty while the clock's offset is unknown.
+        csv += row.time_utc.empty() ? std::string() : quoted_text(row.time_utc);
         csv += '\n';
     }
     return csv;

@@ -3,6 +3,8 @@
 #include <span>
 #include <string>
 
+#include "mission/temperature_unit.h"
+
 class QLocale;
 
 namespace frostel::report {
@@ -11,7 +13,7 @@ namespace frostel::report {
 struct CsvRow {
     std::string time;
     double value = 0.0;
-    std::string time_utc;  // "2026-03-29T01:00:00Z"; empty while the clock's offset is unknown
+    std::string time_utc = {};  // "2026-03-29T01:00:00Z"; empty while the clock's offset is unknown
 };
 
 // How the lines are written: the plain form separates with "," and writes "." decimals;
@@ -21,15 +23,19 @@ struct CsvFormat {
     std::string decimal_point = ".";
 };
 
-// The form a spreadsheet in `locale` reads: ";" between the fields, the locale's decimal
-// separator in the values.
+// The form a spreadsheet in `locale` reads: the locale's decimal separator in the values,
+// and ";" between the fields only where that separator is ",".
 [[nodiscard]] CsvFormat spreadsheet_format(const QLocale& locale);
 
-// `value` in its shortest form that reads back as the same double, with `decimal_point`.
-[[nodiscard]] std::string shortest_number(double value, const std::string& decimal_point = ".");
+// `value` with at most six decimals, trailing zeros dropped (no floating noise such as
+// 0.30000000000000004), with `decimal_point`.
+[[nodiscard]] std::string csv_number(double value, const std::string& decimal_point = ".");
 
-// "time,temperature,time_utc" and one line per row, each value in its shortest form. The window's
-// export and frostel-cli write through this one function.
-[[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, const CsvFormat& format = {});
+// "time,temperature_<unit>,time_utc" and one line per row: the times as quoted texts that no
+// spreadsheet takes for a formula (the UTC one empty while unknown), the value as
+// `csv_number` writes it. The window's export
+// and frostel-cli write through this one function.
+[[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, mission::TemperatureUnit unit,
+                                   const CsvFormat& format = {});
 
 }  // namespace frostel::report

@@ -254,6 +254,51 @@ QString generated_text(const QDateTime& at) {
              QStringLiteral(FROSTEL_VERSION));
 }
 
+// Which download this is: when, by whom, and the fingerprints a filed report is matched by.
+// A reopened pair names the fingerprint of the pages it keeps beside the pair's own digest.
+std::vector<Field> origin_of(const ReportInput& input) {
+    std::vector<Field> fields;
+    const auto& origin = input.origin;
+    if (origin && !origin->downloaded_at.empty()) {
+        fields.push_back(
+            {QStringLiteral("Downloaded"), QString::fromStdString(origin->downloaded_at)});
+    }
+    if (origin && !origin->downloaded_by.empty()) {
+        fields.push_back(
+            {QStringLiteral("Downloaded by"), QString::fromStdString(origin->downloaded_by)});
+    }
+    if (origin && origin->mission_running) {
+        fields.push_back({QStringLiteral("Mission running when downloaded"),
+                          *origin->mission_running ? QStringLiteral("yes") : QStringLiteral("no")});
+    }
+    const QString basis = QString::fromStdString(input.fingerprint_basis);
+    const QString shown = latin1(input.fingerprint) + QStringLiteral(" (") + basis + ')';
+    if (origin && origin->page_fingerprint != input.fingerprint) {
+        fields.push_back({QStringLiteral("Downloaded pages"),
+                          latin1(origin->page_fingerprint) +
+                              QStringLiteral(" (the fingerprint of the downloaded pages kept in "
+                                             "the pair)")});
+        fields.push_back({QStringLiteral("Pair digest"), shown});
+    } else {
+        fields.push_back({QStringLiteral("Fingerprint"), shown});
+    }
+    return fields;
+}
+
+// The footer's line on every page: the downloaded pages' fingerprint wherever it is known,
+// so that a filed report matches the archive's record of the same download.
+QString footer_fingerprint(const ReportInput& input) {
+    if (input.origin) {
+        return QStringLiteral("Mission fingerprint (") + latin1(kPagesFingerprintBasis) +
+               QStringLiteral("): ") + latin1(input.origin->page_fingerprint);
+    }
+    const bool pages = input.fingerprint_basis == kPagesFingerprintBasis;
+    return QStringLiteral("Mission fingerprint (%1): ")
+               .arg(pages ? latin1(kPagesFingerprintBasis)
+                          : QStringLiteral("SHA-256 of the saved pair's two files")) +
+           latin1(input.fingerprint);
+}
+
 Table samples_of(const insight::SummaryInput& input, const QString& unit) {
     Table table{{QStringLiteral("Time"), unit}, {}};
     table.rows.reserve(input.readings.size());
@@ -282,7 +327,12 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.warnings = warnings_of(summary);
     model.chart = chart_of(input.summary, summary);
     model.generated = generated_text(options.generated_at);
-    model.fingerprint = latin1(input.fingerprint);
+    model.origin = origin_of(input);
+    model.fingerprint = footer_fingerprint(input);
+    if (!options.audit_head.empty()) {
+        model.audit_head =
+            QStringLiteral("Audit trail head at printing (SHA-256): ") + latin1(options.audit_head);
+    }
     if (options.all_samples) {
         model.samples = samples_of(input.summary, unit);
     }

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "datafile/chart_document.h"
 #include "insight/summary.h"
 
 namespace frostel::report {
+
+inline constexpr std::string_view kPagesFingerprintBasis = "SHA-256 of the downloaded memory pages";
 
 // What a report is made from: the summary's input (the chart's readings, the logger's
 // record, the user's limits), and what identifies the mission beyond it.
@@ -18,11 +21,19 @@ struct ReportInput {
     std::string logger_id;     // 16 hexadecimal digits; the chart's title when no record
     std::string mission_text;  // as stored, one byte per character
     std::string fingerprint;   // 64 hexadecimal digits
+    // What the fingerprint is taken over: "SHA-256 of the downloaded memory pages", or of a
+    // saved pair's two files.
+    std::string fingerprint_basis = std::string(kPagesFingerprintBasis);
+    // When, by whom and from which pages the mission was downloaded, as far as kept.
+    std::optional<datafile::DownloadOrigin> origin;
 };
 
 struct ReportOptions {
     QDateTime generated_at;    // local time in its zone; tests freeze it
     bool all_samples = false;  // pages with every sample after the first
+    // The archive's audit trail head when printing, so a printed page anchors the chain
+    // outside the database; empty: none printed.
+    std::string audit_head = {};
 };
 
 struct Field {
@@ -68,12 +79,14 @@ struct ReportModel {
     QString limits;
     std::vector<Field> settings;
     std::vector<Field> statistics;  // in the chart's unit
+    std::vector<Field> origin;      // the download and the fingerprints that name it
     Table excursions;
     QStringList warnings;
     ReportChart chart;
-    QString generated;  // when, by which program
-    QString fingerprint;
-    Table samples;  // empty unless every sample was asked for
+    QString generated;    // when, by which program
+    QString fingerprint;  // the footer's line: the mission's fingerprint and its basis
+    QString audit_head;   // empty without one
+    Table samples;        // empty unless every sample was asked for
 };
 
 // The report of one mission; everything it says comes from `input`, so the same input and

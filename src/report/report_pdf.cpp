@@ -5,8 +5,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QTextLayout>
 #include <algorithm>
 #include <array>
+#include <functional>
 
 #include "platform/qt_whole_file.h"
 
@@ -15,17 +17,22 @@ namespace frostel::report {
 namespace {
 
 // Everything is placed in millimetres on the printable area inside the margins; text sizes
-// are in points. Rows have a fixed pitch so that the page count is known before painting.
+// are in points. Texts wrap and what does not fit on a page continues on the next; only the
+// pages of every sample have a fixed pitch, so that thousands of rows paint quickly.
 constexpr double kMarginMm = 15;
 constexpr int kDotsPerInch = 600;
 constexpr double kRowMm = 4.2;
 constexpr double kSmallRowMm = 3.4;
 constexpr double kFooterMm = 12;
 constexpr double kSignatureMm = 16;
+constexpr double kTitleMm = 5.5;
 constexpr double kMinChartMm = 55;
 constexpr double kMaxChartMm = 120;
-// Excursions beyond this many go on pages of their own after the first.
-constexpr int kFirstPageExcursions = 6;
+// The gap above a wrapped line within its row.
+constexpr double kRowGapMm = 0.4;
+// A single-line text that is too wide is drawn smaller down to this share of its size,
+// never cut.
+constexpr double kSmallestShrink = 0.5;
 
 constexpr double kHeadingPt = 18;
 constexpr double kTextPt = 9;
@@ -45,7 +52,7 @@ constexpr std::array kLetterTerritories{
     QLocale::UnitedStates, QLocale::Canada,   QLocale::Mexico,    QLocale::Philippines,
     QLocale::Chile,        QLocale::Colombia, QLocale::Venezuela, QLocale::PuertoRico};
 
-// Column widths of the continued tables, millimetres, and the gap between column groups.
+// Column widths of the tables, millimetres, and the gap between column groups.
 constexpr std::array<double, 5> kExcursionColumns{22, 38, 38, 27, 55};
 constexpr std::array<double, 2> kSampleColumns{34, 18};
 constexpr double kGroupGapMm = 8;
@@ -55,7 +62,7 @@ QSizeF printable_mm(QPageSize::PageSizeId paper) {
     return {size.width() - 2 * kMarginMm, size.height() - 2 * kMarginMm};
 }
 
-// The continued pages of one table: how many column groups side by side and rows in each.
+// The pages of every sample: how many column groups side by side and rows in each.
 struct TablePages {
     int groups = 1;
     int rows_per_group = 1;
@@ -84,13 +91,8 @@ TablePages plan_pages(std::size_t rows, const std::array<double, N>& columns, QS
     return plan;
 }
 
-std::size_t continued_excursions(const ReportModel& model) {
-    return model.excursions.rows.size() > kFirstPageExcursions
-               ? model.excursions.rows.size() - kFirstPageExcursions
-               : 0;
-}
-
-// A painter in millimetres and points on the printable area of one PDF.
+// A painter in millimetres and points on the printable area of one PDF. While it only
+// measures, it lays texts out as it would paint them and paints nothing.
 class Sheet {
   public:
     Sheet(QPdfWriter& writer, QSizeF area_mm) : painter_(&writer), area_(area_mm) {
@@ -99,6 +101,8 @@ class Sheet {
 
     [[nodiscard]] QSizeF area() const { return area_; }
     [[nodiscard]] QPainter& painter() { return painter_; }
+    [[nodiscard]] bool painting() const { return painting_; }
+    void set_painting(bool painting) { painting_ = painting; }
     [[nodiscard]] double dots(double mm) const { return mm * dots_; }
     [[nodiscard]] QPointF at(double x, double y) const { return {dots(x), dots(y)}; }
     [[nodiscard]] QRectF box(double x, double y, double w, double h) const {
@@ -116,13 +120,54 @@ class Sheet {
     void pen(const QColor& colour, double width_mm = 0.25, Qt::PenStyle style = Qt::SolidLine) {
         painter_.setPen(QPen(colour, dots(width_mm), style, Qt::FlatCap));
     }
-    // One line of text in a box, cut with an ellipsis when it does not fit.
+    // One line of text in a box; a text wider than the box is drawn smaller, never cut.
     void text(double x, double y, double w, double h, const QString& text,
               int flags = Qt::AlignLeft | Qt::AlignVCenter) {
+        if (!painting_) {
+            return;
+        }
         const QRectF rect = box(x, y, w, h);
-        const QString shown =
-            painter_.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(rect.width()));
-        painter_.drawText(rect, flags | Qt::TextSingleLine, shown);
+        const QFont kept = painter_.font();
+        const double width = QFontMetricsF(kept, painter_.device()).horizontalAdvance(text);
+        if (width > rect.width()) {
+            QFont smaller = kept;
+            smaller.setPointSizeF(kept.pointSizeF() *
+                                  std::max(kSmallestShrink, rect.width() / width * 0.98));
+            painter_.setFont(smaller);
+        }
+        painter_.drawText(rect, flags | Qt::TextSingleLine, text);
+        painter_.setFont(kept);
+    }
+    // `text` from (x, y) in lines no wider than `w`: broken between words, or inside a word
+    // longer than a line (a fingerprint); line breaks in it are kept. Its height.
+    double wrapped(double x, double y, double w, const QString& text,
+                   Qt::Alignment align = Qt::AlignLeft) {
+        QString shown = text;
+        shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        QTextLayout layout(shown, painter_.font(), painter_.device());
+        QTextOption option(align);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        double height = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(dots(w));
+            line.setPosition(QPointF(0, height));
+            height += line.height();
+        }
+        layout.endLayout();
+        if (painting_) {
+            layout.draw(&painter_, at(x, y));
+        }
+        return height / dots_;
+    }
+    // The height `block` takes from the top of a page, painting nothing.
+    double measure(const std::function<double(double top)>& block) {
+        const bool painting = painting_;
+        painting_ = false;
+        const double height = block(0);
+        painting_ = painting;
+        return height;
     }
     // Text whose width is known to fit, from its baseline's left end: the sample pages'
     // thousands of cells cost a fraction of boxed text.
@@ -130,13 +175,16 @@ class Sheet {
         painter_.drawText(at(x, baseline), text);
     }
     void line(double x1, double y1, double x2, double y2) {
-        painter_.drawLine(at(x1, y1), at(x2, y2));
+        if (painting_) {
+            painter_.drawLine(at(x1, y1), at(x2, y2));
+        }
     }
 
   private:
     QPainter painter_;
     QSizeF area_;
     double dots_ = 1;
+    bool painting_ = true;
 };
 
 struct PageNumber {
@@ -146,7 +194,8 @@ struct PageNumber {
 
 void paint_footer(Sheet& sheet, const ReportModel& model, PageNumber number) {
     const double width = sheet.area().width();
-    const double top = sheet.area().height() - kFooterMm + 3;
+    // A third line, the audit trail's head, starts the footer higher.
+    const double top = sheet.area().height() - kFooterMm + (model.audit_head.isEmpty() ? 3 : 1);
     sheet.pen(kInk, 0.2);
     sheet.line(0, top, width, top);
     sheet.font(kSmallPt);
@@ -154,24 +203,59 @@ void paint_footer(Sheet& sheet, const ReportModel& model, PageNumber number) {
     sheet.text(width - 30, top + 1, 30, kSmallRowMm,
                QStringLiteral("Page %1 of %2").arg(number.page).arg(number.pages),
                Qt::AlignRight | Qt::AlignVCenter);
-    sheet.text(0, top + 1 + kSmallRowMm, width, kSmallRowMm,
-               QStringLiteral("Mission fingerprint (SHA-256): ") + model.fingerprint);
+    sheet.text(0, top + 1 + kSmallRowMm, width, kSmallRowMm, model.fingerprint);
+    sheet.text(0, top + 1 + 2 * kSmallRowMm, width, kSmallRowMm, model.audit_head);
 }
+
+// The report's blocks one below the other: a block that does not fit below the last one
+// starts the next page, under the footer of the page it leaves.
+class Flow {
+  public:
+    Flow(Sheet& sheet, QPdfWriter& writer, const ReportModel& model, PageNumber number)
+        : sheet_(sheet), writer_(writer), model_(model), number_(number) {}
+
+    [[nodiscard]] Sheet& sheet() { return sheet_; }
+    [[nodiscard]] double y() const { return y_; }
+    void set_y(double y) { y_ = y; }
+    [[nodiscard]] double bottom() const { return sheet_.area().height() - kFooterMm; }
+    [[nodiscard]] PageNumber& number() { return number_; }
+
+    // Makes room for `height` below the last block; true when that took a new page.
+    bool keep_room(double height) {
+        if (y_ + height <= bottom() || y_ == 0) {
+            return false;
+        }
+        next_page();
+        return true;
+    }
+    void next_page() {
+        paint_footer(sheet_, model_, number_);
+        if (sheet_.painting()) {
+            writer_.newPage();
+        }
+        ++number_.page;
+        y_ = 0;
+    }
+
+  private:
+    Sheet& sheet_;
+    QPdfWriter& writer_;
+    const ReportModel& model_;
+    PageNumber number_;
+    double y_ = 0;
+};
 
 double paint_heading(Sheet& sheet, const ReportModel& model) {
     const double width = sheet.area().width();
     sheet.pen(kInk);
     sheet.font(kHeadingPt, true);
-    sheet.text(0, 0, width / 2, 9, model.heading);
+    sheet.text(0, 0, width * 0.4, 9, model.heading);
     sheet.font(kTextPt, true);
-    sheet.text(width * 0.35, 0, width * 0.65, 9, model.caption, Qt::AlignRight | Qt::AlignVCenter);
-    double y = 10;
+    const double caption =
+        sheet.wrapped(width * 0.4, 2, width * 0.6, model.caption, Qt::AlignRight);
+    double y = std::max(10.0, 2 + caption + 1);
     sheet.font(kTextPt);
-    const QStringList lines = model.mission_text.split('\n');
-    for (int i = 0; i < std::min<qsizetype>(lines.size(), 3); ++i) {
-        sheet.text(0, y, width, kRowMm, lines[i]);
-        y += kRowMm;
-    }
+    y += sheet.wrapped(0, y, width, model.mission_text);
     sheet.pen(kInk, 0.4);
     sheet.line(0, y + 1, width, y + 1);
     return y + 3;
@@ -179,38 +263,45 @@ double paint_heading(Sheet& sheet, const ReportModel& model) {
 
 double paint_verdict(Sheet& sheet, const ReportModel& model, double y) {
     const double width = sheet.area().width();
-    QPainter& p = sheet.painter();
-    if (model.failed) {
-        p.setBrush(kFail);
-        sheet.pen(kSeries, 0.5);
-    } else {
-        p.setBrush(model.passed ? kPass : kNeutral);
-        sheet.pen(model.passed ? QColor(40, 120, 40) : QColor(120, 120, 120), 0.5);
-    }
-    p.drawRect(sheet.box(0, y, width, 8));
-    p.setBrush(Qt::NoBrush);
-    sheet.pen(kInk);
     sheet.font(12, true);
-    sheet.text(3, y, width - 6, 8, model.verdict);
+    const double verdict =
+        sheet.measure([&](double top) { return sheet.wrapped(3, top, width - 6, model.verdict); });
+    const double box = std::max(8.0, verdict + 2);
+    if (sheet.painting()) {
+        QPainter& p = sheet.painter();
+        if (model.failed) {
+            p.setBrush(kFail);
+            sheet.pen(kSeries, 0.5);
+        } else {
+            p.setBrush(model.passed ? kPass : kNeutral);
+            sheet.pen(model.passed ? QColor(40, 120, 40) : QColor(120, 120, 120), 0.5);
+        }
+        p.drawRect(sheet.box(0, y, width, box));
+        p.setBrush(Qt::NoBrush);
+    }
+    sheet.pen(kInk);
+    (void)sheet.wrapped(3, y + (box - verdict) / 2, width - 6, model.verdict);
     sheet.font(kTextPt);
-    sheet.text(0, y + 9, width, kRowMm, QStringLiteral("Limits: ") + model.limits);
-    return y + 9 + kRowMm + 2;
+    const double limits =
+        sheet.wrapped(0, y + box + 1, width, QStringLiteral("Limits: ") + model.limits);
+    return y + box + 1 + limits + 2;
 }
 
 double paint_title(Sheet& sheet, double x, double y, double w, const QString& title) {
     sheet.font(10, true);
-    sheet.text(x, y, w, 5.5, title);
-    return y + 5.5;
+    sheet.text(x, y, w, kTitleMm, title);
+    return y + kTitleMm;
 }
 
+// Label and value side by side; either wraps within its column.
 double paint_fields(Sheet& sheet, double x, double y, double w, double label_w,
                     const std::vector<Field>& fields) {
     for (const Field& field : fields) {
         sheet.font(kFieldPt, true);
-        sheet.text(x, y, label_w, kRowMm, field.label);
+        const double label = sheet.wrapped(x, y + kRowGapMm, label_w - 1, field.label);
         sheet.font(kFieldPt);
-        sheet.text(x + label_w, y, w - label_w, kRowMm, field.value);
-        y += kRowMm;
+        const double value = sheet.wrapped(x + label_w, y + kRowGapMm, w - label_w, field.value);
+        y += std::max(kRowMm, std::max(label, value) + kRowGapMm);
     }
     return y;
 }
@@ -229,6 +320,13 @@ double paint_settings_and_statistics(Sheet& sheet, const ReportModel& model, dou
                                  QStringLiteral("Statistics (%1)").arg(model.chart.unit)),
                      statistics_width, 47, model.statistics);
     return std::max(left, right) + 2;
+}
+
+double paint_origin(Sheet& sheet, const ReportModel& model, double y) {
+    const double width = sheet.area().width();
+    return paint_fields(sheet, 0, paint_title(sheet, 0, y, width, "Download"), width, 33,
+                        model.origin) +
+           2;
 }
 
 // Maps times and values onto the plot area.
@@ -308,60 +406,113 @@ void paint_series(Sheet& sheet, const Plot& plot) {
 }
 
 void paint_chart(Sheet& sheet, const ReportChart& chart, double y, double height) {
+    if (!sheet.painting()) {
+        return;
+    }
     const Plot plot{QRectF(20, y + 1, sheet.area().width() - 21, height - 7), chart};
     paint_axes(sheet, plot);
     paint_series(sheet, plot);
 }
 
-// A table row at the fixed pitch, columns `widths` wide from `x`.
+// A table row whose cells wrap within their columns; its height.
 template <std::size_t N>
-double paint_row(Sheet& sheet, double x, double y, double pitch,
-                 const std::array<double, N>& widths, const QStringList& cells) {
+double paint_row(Sheet& sheet, double y, const std::array<double, N>& widths,
+                 const QStringList& cells) {
+    double x = 0;
+    double height = kRowMm;
     for (std::size_t c = 0; c < N && c < static_cast<std::size_t>(cells.size()); ++c) {
-        sheet.text(x, y, widths[c] - 1, pitch, cells[static_cast<qsizetype>(c)]);
+        height = std::max(height, sheet.wrapped(x, y + kRowGapMm, widths[c] - 1,
+                                                cells[static_cast<qsizetype>(c)]) +
+                                      kRowGapMm);
         x += widths[c];
     }
-    return y + pitch;
+    return height;
 }
 
-double paint_excursions(Sheet& sheet, const ReportModel& model, double y) {
-    const double width = sheet.area().width();
-    y = paint_title(sheet, 0, y, width, "Excursions");
+double excursion_row(Sheet& sheet, double y, const QStringList& cells) {
     sheet.font(kTextPt);
-    if (model.excursions.rows.empty()) {
-        sheet.text(0, y, width, kRowMm, QStringLiteral("None"));
-        return y + kRowMm + 1;
-    }
+    return paint_row(sheet, y, kExcursionColumns, cells);
+}
+
+double excursion_headings(Sheet& sheet, double y, const Table& table) {
     sheet.font(kTextPt, true);
-    y = paint_row(sheet, 0, y, kRowMm, kExcursionColumns, model.excursions.headings);
-    sheet.font(kTextPt);
-    const std::size_t shown =
-        std::min<std::size_t>(model.excursions.rows.size(), kFirstPageExcursions);
-    for (std::size_t i = 0; i < shown; ++i) {
-        y = paint_row(sheet, 0, y, kRowMm, kExcursionColumns, model.excursions.rows[i]);
-    }
-    if (const std::size_t more = continued_excursions(model); more > 0) {
-        sheet.text(0, y, width, kRowMm,
-                   QStringLiteral("%1 more excursions on the following pages").arg(more));
-        y += kRowMm;
-    }
-    return y + 1;
+    return y + paint_row(sheet, y, kExcursionColumns, table.headings);
 }
 
-double paint_warnings(Sheet& sheet, const ReportModel& model, double y) {
+double warning_line(Sheet& sheet, double y, const QString& line) {
+    sheet.font(kTextPt);
+    return std::max(kRowMm,
+                    sheet.wrapped(0, y + kRowGapMm, sheet.area().width(), line) + kRowGapMm);
+}
+
+QStringList warning_lines(const ReportModel& model) {
+    return model.warnings.isEmpty() ? QStringList{QStringLiteral("None")} : model.warnings;
+}
+
+// The excursions, their headings again at the top of each page they continue on.
+void paint_excursions(Flow& flow, const ReportModel& model) {
+    Sheet& sheet = flow.sheet();
     const double width = sheet.area().width();
-    y = paint_title(sheet, 0, y, width, "Logger flags and warnings");
-    sheet.font(kTextPt);
-    const QStringList lines =
-        model.warnings.isEmpty() ? QStringList{QStringLiteral("None")} : model.warnings;
-    for (const QString& warning : lines) {
-        sheet.text(0, y, width, kRowMm, warning);
-        y += kRowMm;
+    const Table& table = model.excursions;
+    const auto row_height = [&](std::size_t i) {
+        return sheet.measure([&](double top) { return excursion_row(sheet, top, table.rows[i]); });
+    };
+    flow.keep_room(kTitleMm + kRowMm + (table.rows.empty() ? 0 : row_height(0)));
+    flow.set_y(paint_title(sheet, 0, flow.y(), width, "Excursions"));
+    if (table.rows.empty()) {
+        sheet.font(kTextPt);
+        sheet.text(0, flow.y(), width, kRowMm, QStringLiteral("None"));
+        flow.set_y(flow.y() + kRowMm + 1);
+        return;
     }
-    return y + 1;
+    flow.set_y(excursion_headings(sheet, flow.y(), table));
+    for (std::size_t i = 0; i < table.rows.size(); ++i) {
+        if (flow.keep_room(row_height(i))) {
+            flow.set_y(paint_title(sheet, 0, 0, width,
+                                   QStringLiteral("Excursions, continued - ") + model.caption));
+            flow.set_y(excursion_headings(sheet, flow.y(), table));
+        }
+        flow.set_y(flow.y() + excursion_row(sheet, flow.y(), table.rows[i]));
+    }
+    flow.set_y(flow.y() + 1);
 }
 
-void paint_signature(Sheet& sheet, double y) {
+void paint_warnings(Flow& flow, const ReportModel& model) {
+    Sheet& sheet = flow.sheet();
+    const QStringList lines = warning_lines(model);
+    const auto height = [&](const QString& line) {
+        return sheet.measure([&](double top) { return warning_line(sheet, top, line); });
+    };
+    flow.keep_room(kTitleMm + height(lines[0]));
+    flow.set_y(paint_title(sheet, 0, flow.y(), sheet.area().width(), "Logger flags and warnings"));
+    for (const QString& line : lines) {
+        flow.keep_room(height(line));
+        flow.set_y(flow.y() + warning_line(sheet, flow.y(), line));
+    }
+    flow.set_y(flow.y() + 1);
+}
+
+// What the excursions, the warnings and the signature take when no page breaks them.
+double lists_height(Sheet& sheet, const ReportModel& model) {
+    return sheet.measure([&](double top) {
+        double y = top + 2 * kTitleMm + kSignatureMm + 2;
+        y = model.excursions.rows.empty() ? y + kRowMm
+                                          : excursion_headings(sheet, y, model.excursions);
+        for (const QStringList& row : model.excursions.rows) {
+            y += excursion_row(sheet, y, row);
+        }
+        for (const QString& line : warning_lines(model)) {
+            y += warning_line(sheet, y, line);
+        }
+        return y - top;
+    });
+}
+
+// The lines a reviewer signs on, at the foot of the page the report ends on.
+void paint_signature(Flow& flow) {
+    flow.keep_room(kSignatureMm);
+    Sheet& sheet = flow.sheet();
+    const double y = std::max(flow.y(), flow.bottom() - kSignatureMm);
     const double width = sheet.area().width();
     const std::array<std::pair<const char*, double>, 3> fields{
         {{"Reviewed by", 0.0}, {"Date", 0.4}, {"Signature", 0.62}}};
@@ -374,66 +525,88 @@ void paint_signature(Sheet& sheet, double y) {
         sheet.pen(kInk, 0.25);
         sheet.line(x, y + 13, end, y + 13);
     }
+    flow.set_y(y + kSignatureMm);
 }
 
-double lines_height(std::size_t rows) {
-    return 5.5 + static_cast<double>(rows) * kRowMm + 1;
-}
-
-void paint_first_page(Sheet& sheet, const ReportModel& model, PageNumber number) {
-    double y = paint_heading(sheet, model);
-    y = paint_verdict(sheet, model, y);
-    y = paint_settings_and_statistics(sheet, model, y);
-    // The chart takes what the lists below it leave.
-    const std::size_t excursion_rows =
-        model.excursions.rows.empty()
-            ? 1
-            : 1 + std::min<std::size_t>(model.excursions.rows.size(), kFirstPageExcursions) +
-                  (continued_excursions(model) > 0 ? 1 : 0);
-    const double below = lines_height(excursion_rows) +
-                         lines_height(std::max<qsizetype>(model.warnings.size(), 1)) +
-                         kSignatureMm + kFooterMm;
+// Everything but the pages of every sample, the footer of its last page included.
+void paint_report(Flow& flow, const ReportModel& model) {
+    Sheet& sheet = flow.sheet();
+    flow.set_y(paint_verdict(sheet, model, paint_heading(sheet, model)));
+    const std::function<double(double)> blocks[] = {
+        [&](double top) { return paint_settings_and_statistics(sheet, model, top); },
+        [&](double top) { return paint_origin(sheet, model, top); }};
+    for (const auto& block : blocks) {
+        flow.keep_room(sheet.measure(block));
+        flow.set_y(block(flow.y()));
+    }
+    // The chart takes what the lists below it leave on its page, within its bounds.
     const double chart_height =
-        std::clamp(sheet.area().height() - y - below, kMinChartMm, kMaxChartMm);
-    paint_chart(sheet, model.chart, y, chart_height);
-    y = paint_excursions(sheet, model, y + chart_height);
-    y = paint_warnings(sheet, model, y);
-    paint_signature(sheet, std::max(y, sheet.area().height() - kFooterMm - kSignatureMm));
-    paint_footer(sheet, model, number);
+        std::clamp(flow.bottom() - flow.y() - lists_height(sheet, model), kMinChartMm, kMaxChartMm);
+    flow.keep_room(chart_height);
+    paint_chart(sheet, model.chart, flow.y(), chart_height);
+    flow.set_y(flow.y() + chart_height);
+    paint_excursions(flow, model);
+    paint_warnings(flow, model);
+    paint_signature(flow);
+    paint_footer(sheet, model, flow.number());
 }
 
-// Rows `first` on of `table` on continued pages, as many as `plan` places on each.
-template <std::size_t N>
-void paint_table_pages(Sheet& sheet, QPdfWriter& writer, const ReportModel& model,
-                       const QString& title, const Table& table, std::size_t first,
-                       const std::array<double, N>& columns, const TablePages& plan,
-                       PageNumber& number) {
-    const double group = group_width(columns) + kGroupGapMm;
-    std::size_t row = first;
+// The pages of every sample, each with its title and footer.
+void paint_sample_pages(Sheet& sheet, QPdfWriter& writer, const ReportModel& model,
+                        PageNumber& number) {
+    const Table& table = model.samples;
+    const TablePages plan = plan_pages(table.rows.size(), kSampleColumns, sheet.area());
+    const double group = group_width(kSampleColumns) + kGroupGapMm;
+    std::size_t row = 0;
     for (int page = 0; page < plan.pages; ++page) {
         writer.newPage();
         ++number.page;
         sheet.pen(kInk);
         sheet.font(10, true);
         sheet.text(0, 0, sheet.area().width(), kRowMm,
-                   title + QStringLiteral(" - ") + model.caption);
+                   QStringLiteral("All samples - ") + model.caption);
         for (int g = 0; g < plan.groups && row < table.rows.size(); ++g) {
             const double x = g * group;
             sheet.font(kSmallPt, true);
-            double y = paint_row(sheet, x, 2 * kRowMm, kSmallRowMm, columns, table.headings);
+            double left = x;
+            for (std::size_t c = 0; c < kSampleColumns.size(); ++c) {
+                sheet.text(left, 2 * kRowMm, kSampleColumns[c] - 1, kSmallRowMm,
+                           table.headings.value(static_cast<qsizetype>(c)));
+                left += kSampleColumns[c];
+            }
+            double y = 2 * kRowMm + kSmallRowMm;
             sheet.font(kSmallPt);
             for (int r = 0; r < plan.rows_per_group && row < table.rows.size(); ++r, ++row) {
-                double left = x;
-                for (std::size_t c = 0; c < N; ++c) {
+                left = x;
+                for (std::size_t c = 0; c < kSampleColumns.size(); ++c) {
                     sheet.fitting_text(left, y + kSmallRowMm * 0.75,
                                        table.rows[row].value(static_cast<qsizetype>(c)));
-                    left += columns[c];
+                    left += kSampleColumns[c];
                 }
                 y += kSmallRowMm;
             }
         }
         paint_footer(sheet, model, number);
     }
+}
+
+// The pages the report takes before the samples, laid out without painting.
+int flowed_pages(Sheet& sheet, QPdfWriter& writer, const ReportModel& model) {
+    sheet.set_painting(false);
+    Flow dry(sheet, writer, model, {});
+    paint_report(dry, model);
+    sheet.set_painting(true);
+    return dry.number().page;
+}
+
+QPdfWriter& set_up(QPdfWriter& writer, const ReportModel& model, QPageSize::PageSizeId paper) {
+    writer.setResolution(kDotsPerInch);
+    writer.setPageLayout(QPageLayout(QPageSize(paper), QPageLayout::Portrait,
+                                     QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                                     QPageLayout::Millimeter));
+    writer.setTitle(model.heading + QStringLiteral(" ") + model.caption);
+    writer.setCreator(QStringLiteral("Frostel"));
+    return writer;
 }
 
 }  // namespace
@@ -444,9 +617,25 @@ QPageSize::PageSizeId paper_for(const QLocale& locale) {
     return letter ? QPageSize::Letter : QPageSize::A4;
 }
 
+QPageSize::PageSizeId user_paper(const QLocale& locale) {
+    for (const char* variable : {"LC_ALL", "LC_PAPER"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty()) {
+            // "en_US.UTF-8@euro": the language and territory alone name a QLocale.
+            return paper_for(
+                QLocale(name.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0)));
+        }
+    }
+    return paper_for(locale);
+}
+
 int report_page_count(const ReportModel& model, QPageSize::PageSizeId paper) {
+    QBuffer scratch;
+    scratch.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&scratch);
     const QSizeF area = printable_mm(paper);
-    return 1 + plan_pages(continued_excursions(model), kExcursionColumns, area).pages +
+    Sheet sheet(set_up(writer, model, paper), area);
+    return flowed_pages(sheet, writer, model) +
            plan_pages(model.samples.rows.size(), kSampleColumns, area).pages;
 }
 
@@ -455,22 +644,13 @@ QByteArray report_pdf(const ReportModel& model, QPageSize::PageSizeId paper) {
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setResolution(kDotsPerInch);
-        writer.setPageLayout(QPageLayout(QPageSize(paper), QPageLayout::Portrait,
-                                         QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                                         QPageLayout::Millimeter));
-        writer.setTitle(model.heading + QStringLiteral(" ") + model.caption);
-        writer.setCreator(QStringLiteral("Frostel"));
         const QSizeF area = printable_mm(paper);
-        Sheet sheet(writer, area);
-        PageNumber number{1, report_page_count(model, paper)};
-        paint_first_page(sheet, model, number);
-        paint_table_pages(sheet, writer, model, QStringLiteral("Excursions, continued"),
-                          model.excursions, kFirstPageExcursions, kExcursionColumns,
-                          plan_pages(continued_excursions(model), kExcursionColumns, area), number);
-        paint_table_pages(sheet, writer, model, QStringLiteral("All samples"), model.samples, 0,
-                          kSampleColumns,
-                          plan_pages(model.samples.rows.size(), kSampleColumns, area), number);
+        Sheet sheet(set_up(writer, model, paper), area);
+        const int pages = flowed_pages(sheet, writer, model) +
+                          plan_pages(model.samples.rows.size(), kSampleColumns, area).pages;
+        Flow flow(sheet, writer, model, {1, pages});
+        paint_report(flow, model);
+        paint_sample_pages(sheet, writer, model, flow.number());
     }
     return buffer.data();
 }

@@ -12,9 +12,13 @@ namespace frostel::report {
 
 // The paper the locale's printers hold: Letter where that is the custom, A4 elsewhere.
 [[nodiscard]] QPageSize::PageSizeId paper_for(const QLocale& locale);
+// The paper of the locale the user chose for paper: LC_ALL's or else LC_PAPER's when set (as
+// the C library reads them), `locale`'s otherwise.
+[[nodiscard]] QPageSize::PageSizeId user_paper(const QLocale& locale);
 
-// The report painted as a vector PDF: page 1 holds everything a reviewer signs; pages with
-// the excursions that did not fit and with every sample (when the model has them) follow.
+// The report painted as a vector PDF: every text whole (wrapped, continued on the next page
+// when it does not fit), the signature lines where the report ends, then the pages with
+// every sample when the model has them.
 [[nodiscard]] QByteArray report_pdf(const ReportModel& model, QPageSize::PageSizeId paper);
 
 // The number of pages `report_pdf` paints.

@@ -1,6 +1,7 @@
 #include "report_source.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "archive/fingerprint.h"
 #include "datafile/data_file.h"
@@ -26,18 +27,21 @@ std::string_view view(const QByteArray& bytes) {
 }  // namespace
 
 ReportInput chart_report_input(const datafile::ChartDocument& document, std::string mission_text,
-                               std::string fingerprint) {
+                               std::string fingerprint, std::string basis) {
     ReportInput input;
     input.summary = insight::summary_input(document);
     input.logger_id = input.summary.record ? input.summary.record->logger_id
                                            : document.title_lines.value(0).toLatin1().toStdString();
     input.mission_text = std::move(mission_text);
     input.fingerprint = std::move(fingerprint);
+    input.fingerprint_basis = std::move(basis);
+    input.origin = document.download;
     return input;
 }
 
 ReportInput download_report_input(const mission::DownloadedMission& mission,
-                                  const mission::TimeZone& time_zone) {
+                                  const mission::TimeZone& time_zone, std::string downloaded_at,
+                                  std::string downloaded_by) {
     ReportInput input;
     input.summary.unit = mission.unit;
     input.summary.readings = insight::readings_of(mission.samples, mission.values);
@@ -46,6 +50,8 @@ ReportInput download_report_input(const mission::DownloadedMission& mission,
     input.logger_id = mission.header.logger_id;
     input.mission_text = mission.header.mission_text;
     input.fingerprint = archive::mission_fingerprint(mission.pages);
+    input.origin = datafile::DownloadOrigin{input.fingerprint, std::move(downloaded_at),
+                                            std::move(downloaded_by), std::nullopt};
     return input;
 }
 
@@ -65,6 +71,14 @@ QString report_file_name(const ReportInput& input) {
     return name + QStringLiteral(".pdf");
 }
 
+std::string saved_pair_basis(const QString& data_file) {
+    const QFileInfo data(data_file);
+    const QFileInfo chart(datafile::chart_document_name(data_file));
+    return QStringLiteral("SHA-256 of %1 and %2")
+        .arg(data.fileName(), chart.fileName())
+        .toStdString();
+}
+
 std::optional<ReportInput> saved_pair_report_input(const QString& data_file) {
     const auto text = file_bytes(data_file, datafile::kMaxDataFileBytes);
     const auto chart =
@@ -74,7 +88,8 @@ std::optional<ReportInput> saved_pair_report_input(const QString& data_file) {
         return std::nullopt;
     }
     return chart_report_input(*document, datafile::data_file_text(*text).toLatin1().toStdString(),
-                              archive::saved_pair_fingerprint(view(*text), view(*chart)));
+                              archive::saved_pair_fingerprint(view(*text), view(*chart)),
+                              saved_pair_basis(data_file));
 }
 
 }  // namespace frostel::report

@@ -14,6 +14,8 @@
 
 #include "cli_download.h"
 #include "mission/mission_loader.h"
+#include "mission_text_box.h"
+#include "platform/program_folder.h"
 #include "support/pdf_text.h"
 #include "window_rig.h"
 
@@ -92,7 +94,11 @@ class ExportActionsTest : public QObject {
         button.click();
         QVERIFY2(rig.dialogs.asked.isEmpty(), "nothing shown, nothing to report");
         rig.find<QPushButton>("Command10")->click();
+        // The report tells the mission as downloaded, not as since edited in the text box.
+        const QString downloaded_text = rig.window->mission_text().text();
+        rig.window->mission_text().set_text("edited");
         button.click();
+        rig.window->mission_text().set_text(downloaded_text);
         QCOMPARE(rig.dialogs.asked.last(),
                  "save " + rig.path("4100000ABCDEF1AA_20260201-0600.pdf") + " PDF (*.pdf)");
         const QString week = test::pdf_text(rig.path("week.pdf"));
@@ -100,7 +106,10 @@ class ExportActionsTest : public QObject {
                                      "Reviewed by", "Statistics (CELSIUS)"}) {
             QVERIFY2(week.contains(expected), expected);
         }
-        const QRegularExpression fingerprint("Mission fingerprint \\(SHA-256\\): ([0-9a-f]{64})");
+        QVERIFY(!week.contains("edited"));
+        QVERIFY(week.contains("Downloaded by " + platform::pc_user_at_host()));
+        const QRegularExpression fingerprint(
+            "Mission fingerprint \\(SHA-256 of the downloaded memory pages\\): ([0-9a-f]{64})");
         const QString downloaded = fingerprint.match(week).captured(1);
         QVERIFY(!downloaded.isEmpty());
 
@@ -109,7 +118,8 @@ class ExportActionsTest : public QObject {
         QVERIFY(test::pdf_text(rig.path("all.pdf")).contains("Page 1 of 2"));
         QVERIFY(test::pdf_text(rig.path("all.pdf"), 2).contains("2026-02-01 06:00:00 -2.00"));
 
-        // The saved pair shown again: its report names the pair's own two files.
+        // The saved pair shown again: its report names the download's pages, as the archive
+        // does, beside the pair's own digest of its two files.
         rig.dialogs.open_names = {rig.path("pair.frd")};
         rig.find<QPushButton>("Command2")->click();
         rig.dialogs.save_names = {rig.path("pair.pdf")};
@@ -117,12 +127,14 @@ class ExportActionsTest : public QObject {
         const QByteArray pair = QCryptographicHash::hash(
             file_bytes(rig.path("pair.frd")) + file_bytes(rig.path("pair.tee")),
             QCryptographicHash::Sha256);
-        QCOMPARE(fingerprint.match(test::pdf_text(rig.path("pair.pdf"))).captured(1),
-                 QString::fromLatin1(pair.toHex()));
+        const QString pair_text = test::pdf_text(rig.path("pair.pdf"));
+        QCOMPARE(fingerprint.match(pair_text).captured(1), downloaded);
+        QVERIFY(pair_text.contains(QString::fromLatin1(pair.toHex()) +
+                                   " (SHA-256 of pair.frd and pair.tee)"));
         QVERIFY(pair.toHex() != downloaded.toLatin1());
     }
 
-    void ctrlCCopiesTheSelectedRowsAsTabSeparatedText() {
+    void ctrlCCopiesTheHeadingsAndTheSelectedRowsAsTabSeparatedText() {
         Rig rig;
         rig.find<QPushButton>("Command10")->click();
         TableView& table = rig.window->table();
@@ -132,7 +144,8 @@ class ExportActionsTest : public QObject {
         table.setFocus();
         QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QString("2026-02-01 06:00:00\t-2,00\n2026-02-01 06:20:00\t1,00\n"));
+                 QString("DATE TIME\tTEMPERATURE\n2026-02-01 06:00:00\t-2,00\n"
+                         "2026-02-01 06:20:00\t1,00\n"));
     }
 };
 

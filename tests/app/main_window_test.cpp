@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -10,9 +11,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRubberBand>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolBar>
@@ -20,6 +24,7 @@
 #include <QValueAxis>
 
 #include "chart_view.h"
+#include "command_bar.h"
 #include "datafile/chart_document.h"
 #include "window_rig.h"
 
@@ -54,6 +59,32 @@ struct Rig : test::WindowRig {
         find<QPushButton>("Command4")->click();
         return indexed<QRadioButton>(top_level("Temperature_Unit"), "Option1", index);
     }
+    [[nodiscard]] QValueAxis* left_axis() const {
+        return qobject_cast<QValueAxis*>(window->chart().chart()->axes(Qt::Vertical)[0]);
+    }
+    // A point of the plot area as fractions of its width and height, in viewport pixels.
+    [[nodiscard]] QPoint at(QPointF f) const {
+        const QRectF plot = window->chart().chart()->plotArea();
+        return window->chart().mapFromScene(plot.topLeft() +
+                                            QPointF(f.x() * plot.width(), f.y() * plot.height()));
+    }
+    QRubberBand* press_and_move(QPointF from, QPointF to) const {
+        QTest::mousePress(window->chart().viewport(), Qt::LeftButton, {}, at(from));
+        QTest::mouseMove(window->chart().viewport(), at(to));
+        return window->chart().findChild<QRubberBand*>();
+    }
+    void release(QPointF at_point) const {
+        QTest::mouseRelease(window->chart().viewport(), Qt::LeftButton, {}, at(at_point));
+    }
+    // The window on a chart of a hundred points, 0 to 99.
+    void start_on_a_hundred_points() {
+        start();
+        for (int i = 0; i < 100; ++i) {
+            add_points({static_cast<double>(i)});
+        }
+        QCoreApplication::processEvents();
+    }
+    void trigger(const char* tool) const { find<QAction>(tool)->trigger(); }
 };
 
 class MainWindowTest : public QObject {
@@ -255,11 +286,14 @@ class MainWindowTest : public QObject {
         rig.find<QAction>("edit_tool")->trigger();
         auto* editor = top_level("TeeEditor1");
         QVERIFY(editor != nullptr && editor->isVisible());
+        const auto press_ok = [editor] {
+            editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        };
         editor->findChild<QLineEdit*>("right_title")->setText("NOTHING");
         editor->findChild<QSpinBox*>("line_width")->setValue(5);
         editor->findChild<QDoubleSpinBox*>("left_minimum")->setValue(100);
         editor->findChild<QDoubleSpinBox*>("left_maximum")->setValue(50);
-        editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        press_ok();
         QVERIFY(!editor->isVisible());
         QCOMPARE(chart.document().right.title, QString("NOTHING"));
         QCOMPARE(chart.document().line_width, 5);
@@ -270,9 +304,6 @@ class MainWindowTest : public QObject {
 
         // Open, the editor follows the chart: a unit switched under it stays switched by OK,
         // and what was typed meanwhile in another field is kept. The unit is not editable.
-        const auto press_ok = [editor] {
-            editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-        };
         rig.find<QAction>("edit_tool")->trigger();
         auto* left_title = editor->findChild<QLineEdit*>("left_title");
         QVERIFY(left_title->isReadOnly());
@@ -305,16 +336,96 @@ class MainWindowTest : public QObject {
         chart.set_left_axis_title("CELSIUS");
         QVERIFY(chart.import_template(rig.path("full.tee")));
         QVERIFY(chart.document() == shown);
-        // A file that is not a chart leaves the chart as it was.
-        rig.put_file("foreign.tee",
-                     R"({"format":"frostel-chart","version":1,"series":{"count":1e9}})");
-        QVERIFY(!chart.import_template(rig.path("foreign.tee")));
-        QVERIFY(chart.document() == shown);
 
         QCOMPARE(chart.add_xy(46000.001, 7, "between"), 1);
         QCOMPARE(chart.label(1), QString("between"));
         window.refill_table(true);
         QCOMPARE(window.table().grid().row_count(), 8196);
+    }
+
+    // The chart's own tools on the command bar: zoom frame, undo zoom and pan.
+    void chartToolsZoomFrameUndoAndPan() {
+        Rig rig;
+        rig.start_on_a_hundred_points();
+        QRubberBand* band = rig.press_and_move({0.2, 0.2}, {0.6, 0.5});
+        QVERIFY(band != nullptr && band->isVisible());
+        // A dotted frame: many runs of drawn and undrawn pixels along its top edge.
+        QImage frame(band->size(), QImage::Format_ARGB32);
+        frame.fill(Qt::transparent);
+        band->render(&frame, {}, {}, QWidget::DrawChildren);
+        int runs = 0;
+        for (int x = 0, previous = 0; x < frame.width(); ++x) {
+            const int drawn = qAlpha(frame.pixel(x, 0)) > 128 && qGray(frame.pixel(x, 0)) < 128;
+            runs += drawn != previous ? 1 : 0;
+            previous = drawn;
+        }
+        QVERIFY2(runs > 10, "the zoom frame is drawn dotted");
+        rig.release({0.6, 0.5});
+        QVERIFY(rig.left_axis()->min() > 10);
+        QVERIFY(rig.left_axis()->max() < 120);
+        rig.trigger("undo_zoom_tool");
+        QCOMPARE(rig.left_axis()->min(), 0.0);
+        QCOMPARE(rig.left_axis()->max(), 125.0);
+        QCOMPARE(rig.window->chart().points().size(), std::size_t{100});
+
+        // Panning shifts the axes without zooming; the zoom tool then works again.
+        rig.trigger("pan_tool");
+        QVERIFY(rig.press_and_move({0.5, 0.5}, {0.5, 0.3}) == nullptr);
+        rig.release({0.5, 0.3});
+        QVERIFY(rig.left_axis()->min() < 0);
+        QCOMPARE(rig.left_axis()->max() - rig.left_axis()->min(), 125.0);
+        rig.trigger("zoom_tool");
+        band = rig.press_and_move({0.2, 0.2}, {0.4, 0.4});
+        QVERIFY(band != nullptr && band->isVisible());
+        rig.release({0.4, 0.4});
+        QVERIFY(rig.left_axis()->max() - rig.left_axis()->min() < 100);
+    }
+
+    // The chart's picture copied, saved as PNG and printed; a failed save says so.
+    void chartToolsCopySaveAndPrint() {
+        Rig rig;
+        rig.start_on_a_hundred_points();
+        ChartView& chart = rig.window->chart();
+        QGuiApplication::clipboard()->clear();
+        rig.trigger("copy_tool");
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QVERIFY(!copied.isNull());
+        QCOMPARE(copied.size() / copied.devicePixelRatio(), chart.size());
+
+        QTemporaryDir folder;
+        rig.trigger("save_picture_tool");  // cancelled
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QVERIFY(rig.window->findChild<QMessageBox*>("picture_not_saved") == nullptr);
+
+        rig.dialogs.save_names = {QDir(folder.path()).filePath("no such folder/chart.png")};
+        rig.trigger("save_picture_tool");
+        QVERIFY(QDir(folder.path()).isEmpty());
+        auto* refused = rig.window->findChild<QMessageBox*>("picture_not_saved");
+        QVERIFY(refused != nullptr && refused->isVisible());
+        QVERIFY(refused->text().contains("no such folder"));
+        refused->close();
+
+        // A name without an extension gets ".png".
+        rig.dialogs.save_names = {QDir(folder.path()).filePath("chart")};
+        rig.trigger("save_picture_tool");
+        QImage saved;
+        QVERIFY(saved.load(QDir(folder.path()).filePath("chart.png"), "PNG"));
+        QCOMPARE(saved.size(), chart.size() * chart.devicePixelRatio());
+
+        // Printing: a chart twice as wide as the page is halved, not cut at the page's edge.
+        chart.resize(800, 400);
+        QImage page(400, 400, QImage::Format_ARGB32);
+        page.fill(Qt::transparent);
+        paint_to_fit(chart, page);
+        QVERIFY(qAlpha(page.pixel(399, 100)) > 0);
+        QVERIFY(qAlpha(page.pixel(0, 199)) > 0);
+        QCOMPARE(qAlpha(page.pixel(200, 201)), 0);
+        QCOMPARE(qAlpha(page.pixel(399, 399)), 0);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir(folder.path()).filePath("chart.pdf"));
+        paint_to_fit(chart, printer);
+        QVERIFY(test::file_bytes(printer.outputFileName()).startsWith("%PDF-"));
     }
 
     void dataPathFollowsTheFolderListAndIsWrittenOnClose() {

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTimer>
 
 #include "archive/fingerprint.h"
@@ -22,6 +23,7 @@
 #include "mission/mission_loader.h"
 #include "mission_text_box.h"
 #include "programming/programming_ds1922t.h"
+#include "record_history.h"
 #include "support/pdf_text.h"
 #include "window_rig.h"
 
@@ -74,7 +76,7 @@ class MissionActionsTest : public QObject {
         Rig rig;
         sim::load_mission(rig.logger, eight_bit_mission(8192));
         rig.chart().set_left_axis_title("KELVIN");
-        rig.dialogs.save_names = {rig.path("week49")};
+        rig.dialogs.save_names = {rig.path("run.49")};
         rig.load_data();
 
         QCOMPARE(rig.chart().points().size(), std::size_t{8192});
@@ -88,11 +90,11 @@ class MissionActionsTest : public QObject {
 
         QCOMPARE(rig.dialogs.asked,
                  QStringList{"save " + rig.folder.path() + " Frostel Datafile (FRD) (*.frd)"});
-        // The name gets ".frd", so its chart document is "week49.tee", never "weetee".
-        QVERIFY(file_bytes(rig.path("week49.frd")).startsWith("Vaccine fridge 1\r\nward 3"));
-        QVERIFY(file_bytes(rig.path("week49.frd")).endsWith("   \r\n"));
-        QVERIFY(datafile::read_chart_document(rig.path("week49.tee")).has_value());
-        QVERIFY(!QFile::exists(rig.path("weetee")));
+        // The name gets ".frd", so its chart document is "run.49.tee", never "runtee".
+        QVERIFY(file_bytes(rig.path("run.49.frd")).startsWith("Vaccine fridge 1\r\nward 3"));
+        QVERIFY(file_bytes(rig.path("run.49.frd")).endsWith("   \r\n"));
+        QVERIFY(datafile::read_chart_document(rig.path("run.49.tee")).has_value());
+        QVERIFY(!QFile::exists(rig.path("runtee")));
         QCOMPARE(file_bytes(rig.path("4100000ABCDEF1AA.INF")), QByteArray(" 8192 \r\n"));
         const std::vector<mission::ChartPoint> saved = rig.chart().points();
 
@@ -101,8 +103,8 @@ class MissionActionsTest : public QObject {
         rig.chart().set_left_axis_range(0, 125);
         rig.window->mission_text().set_text("other");
         // A pair saved earlier without an extension still opens.
-        QVERIFY(QFile::copy(rig.path("week49.frd"), rig.path("mission")));
-        QVERIFY(QFile::copy(rig.path("week49.tee"), rig.path("misstee")));
+        QVERIFY(QFile::copy(rig.path("run.49.frd"), rig.path("mission")));
+        QVERIFY(QFile::copy(rig.path("run.49.tee"), rig.path("misstee")));
         rig.dialogs.open_names = {rig.path("mission")};
         rig.find<QPushButton>("Command2")->click();
         QCOMPARE(rig.dialogs.asked.last(),
@@ -124,14 +126,22 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\rward 3   "));
         QCOMPARE(rig.chart().points(), saved);
 
-        // A corrupt chart document: the text is still read, the chart stays.
+        // A corrupt or missing chart document: the mission shown stays whole, text and all.
+        const MissionActions::ShownSource shown = rig.actions->shown_source();
         rig.put_file("bad.frd", "only text\r\n");
         rig.put_file("bad.tee", R"({"format": "frostel-chart", "version": 1, "points": [1, 2)");
-        rig.dialogs.open_names = {rig.path("bad.frd")};
-        rig.find<QPushButton>("Command2")->click();
-        QCOMPARE(rig.window->mission_text().text(), QString("only text\r"));
-        QCOMPARE(rig.chart().points(), saved);
-        QCOMPARE(rig.table_column(1).size(), 8193);
+        rig.put_file("alone.frd", "only text\r\n");
+        rig.dialogs.open_names = {rig.path("bad.frd"), rig.path("alone.frd")};
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            rig.find<QPushButton>("Command2")->click();
+            QVERIFY(rig.window->mission_text().text().startsWith("Vaccine fridge 1\rward 3   "));
+            QCOMPARE(rig.find<QLabel>("Label1")->text(), QString("kept"));
+            QCOMPARE(rig.chart().points(), saved);
+            QCOMPARE(rig.actions->shown_source().fingerprint, shown.fingerprint);
+            QCOMPARE(rig.actions->shown_source().mission_text, shown.mission_text);
+            QCOMPARE(rig.table_column(1).size(), 8193);
+        }
+        QVERIFY(rig.window->findChild<QMessageBox*>("retrieve_failed") != nullptr);
     }
 
     // A hundred 16-bit samples, the first two with the sensor's calibration, and the lowest
@@ -358,18 +368,40 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.window->logger_label().text().endsWith("4100000ABCDEF1AA"));
         archive.verify_button().click();
         QCOMPARE(archive.result_line().text(), QString("INTACT"));
-        // Save As writes the report when a PDF's name is chosen, with the kept fingerprint.
+        // Save As writes the report when a PDF's name is chosen, with the kept fingerprint
+        // and the audit trail's head when printed.
+        const std::string head = rig.actions->mission_archive().audit_head().value();
         rig.dialogs.save_names = {rig.path("kept.pdf")};
         archive.save_button().click();
-        QVERIFY(test::pdf_text(rig.path("kept.pdf"))
-                    .contains("Mission fingerprint (SHA-256): " +
-                              QString::fromStdString(archive.model().record(0).fingerprint)));
+        const QString report = test::pdf_text(rig.path("kept.pdf"));
+        QVERIFY(report.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
+                                QString::fromStdString(archive.model().record(0).fingerprint)));
+        QVERIFY(report.contains("Audit trail head at printing (SHA-256): " +
+                                QString::fromStdString(head)));
         {
             const BusyState::Operation download(rig.window->busy_state());
             QVERIFY(!archive.open_button().isEnabled());
             QVERIFY(!archive.save_button().isEnabled());
         }
         QVERIFY(archive.open_button().isEnabled());
+        // Each step that kept, checked, wrote or changed something is one event of the
+        // operating-system user on this PC; a new data folder's in its own archive.
+        rig.dialogs.save_names = {rig.path("kept")};
+        archive.save_button().click();
+        rig.dialogs.save_names = {rig.path("kept.csv")};
+        rig.window->findChild<QAction*>("export_csv")->trigger();
+        rig.window->findChildren<QAction*>("com_menu")[2]->trigger();
+        // The record's own events, newest first.
+        const QString fingerprint = QString::fromStdString(archive.model().record(0).fingerprint);
+        archive.history_button().click();
+        auto* history = test::top_level<RecordHistory>("record_history");
+        QVERIFY(history != nullptr && history->isVisible());
+        QTableWidget& events_shown = history->table();
+        QCOMPARE(events_shown.rowCount(), 3);
+        QCOMPARE(events_shown.item(0, 4)->text(), QString("verified"));
+        QCOMPARE(events_shown.item(2, 4)->text() + ' ' +
+                     events_shown.item(2, 6)->text().section('\n', 0, 0),
+                 "download-archived " + fingerprint);
 
         // One byte of a log page changed behind the program's back: the list marks the
         // record, and Open and Save As warn with the fingerprint of the pages shown.
@@ -400,15 +432,42 @@ class MissionActionsTest : public QObject {
         }
         QCOMPARE(warnings.filter("altered").filter(shown).size(), 2);
         QVERIFY(test::pdf_text(rig.path("altered.pdf"))
-                    .contains("Mission fingerprint (SHA-256): " + shown));
+                    .contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
+                              shown));
 
         // Another data folder: the open window lists its archive, and no id of the first.
         const QString elsewhere = rig.path("elsewhere");
         QVERIFY(QDir().mkpath(elsewhere));
         rig.find<QPushButton>("Command1")->click();
-        test::top_level<DataPathDialog>("Data_Path")->open_on(elsewhere);
+        auto* data_path = test::top_level<DataPathDialog>("Data_Path");
+        data_path->open_on(elsewhere);
         QCOMPARE(rig.window->settings().data_folder, elsewhere);
         QCOMPARE(archive.model().rowCount(), 0);
+        data_path->close();
+
+        const auto events = [&](archive::MissionArchive& store) {
+            QStringList found;
+            const bool read = store.for_each_event({}, [&](const archive::AuditEntry& entry) {
+                const archive::AuditRow& row = entry.chained.row;
+                QVERIFY(row.user_id == archive::os_actor().user_id &&
+                        row.workstation == archive::os_actor().workstation);
+                found << QString::fromStdString(row.action + ' ' + row.object + ' ' +
+                                                row.old_value + ' ' + row.new_value)
+                             .section('\n', 0, 0);
+            });
+            return read ? found : QStringList{store.error()};
+        };
+        archive::MissionArchive first(archive::archive_path(rig.folder.path()));
+        const QString file = "file-written file:" + rig.folder.path();
+        QCOMPARE(events(first),
+                 (QStringList{"download-archived record:1  " + fingerprint,
+                              "download-archived record:1  " + fingerprint,
+                              "verified record:1  INTACT", file + "/kept.pdf  report",
+                              file + "/kept.frd  pair", file + "/kept.csv  CSV",
+                              "setting-changed setting:port 1 3", file + "/altered.pdf  report"}));
+        QCOMPARE(events(rig.actions->mission_archive()),
+                 QStringList{"setting-changed setting:data folder " + rig.folder.path() + " " +
+                             QDir::toNativeSeparators(elsewhere)});
     }
 };
 

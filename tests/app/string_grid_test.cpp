@@ -53,13 +53,11 @@ TEST(StringGrid, RefillWritesOneRowPerPointAndKeepsOrClearsTheRest) {
 
     refill_table({}, grid, true, kEnglish);
     EXPECT_EQ(grid.row_count(), 2);
-}
 
-TEST(TemperatureFormat, TwoDecimalsNoGroupingTheLocalesSeparator) {
-    const QLocale german(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(format_temperature(12345.678, kEnglish), "12345.68");
-    EXPECT_EQ(format_temperature(0.125, german), "0,13");
-    EXPECT_EQ(format_temperature(1234.5, german), "1234,50");
+    // Two decimals, half away from zero, the locale's separator and no grouping.
+    refill_table(points_of({0.125, 1234.5}), grid, true, QLocale(QLocale::German));
+    EXPECT_EQ(grid.text(1, 1), "0,13");
+    EXPECT_EQ(grid.text(2, 1), "1234,50");
 }
 
 }  // namespace

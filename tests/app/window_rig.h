@@ -6,7 +6,7 @@
 #include <QTest>
 #include <memory>
 
-#include "forwarding_port.h"
+#include "support/forwarding_port.h"
 #include "logger_model.h"
 #include "main_window.h"
 #include "reader_box.h"

@@ -154,11 +154,12 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     by_logger.logger_id = first_logger;
     EXPECT_EQ(ids(archive.find(by_logger)), (std::vector<std::int64_t>{c, a}));
 
-    // A file of the first schema (no filter index, no record digests, no clocks) is brought
-    // forward; its records verify by their pages alone and say their digest is missing, and
-    // their clock's offset is unknown.
+    // A file of the first schema (no filter index, no record digests, no audit trail, no
+    // clocks) is brought forward; its records verify by their pages alone and say their digest
+    // is missing, and their clock's offset is unknown.
     for (const char* step :
-         {"DROP INDEX missions_for_filter", "DROP INDEX missions_by_content",
+         {"DROP INDEX missions_for_filter", "DROP TABLE audit_events",
+          "DROP INDEX missions_by_content",
           "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
           "ALTER TABLE missions DROP COLUMN record_digest",
           "ALTER TABLE missions DROP COLUMN downloaded_utc_ms",
@@ -173,6 +174,7 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     EXPECT_EQ(ids(reopened.find(with_text("VACCINES"))), (std::vector<std::int64_t>{b, a}));
     EXPECT_EQ(reopened.verify(a), Verification::kIntactWithoutDigest);
     EXPECT_FALSE(reopened.load(a)->clock);
+    EXPECT_TRUE(reopened.record_event(setting_changed("port", "1", "2")));
 }
 
 // Each change on a copy of one archive: verify sees it, the guard no longer counts the
@@ -232,15 +234,23 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(garbage);
     }
+    std::vector<std::string> events;
     {
         MissionArchive archive(rig.path());
         ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
         EXPECT_TRUE(archive.notice().contains(QStringLiteral("damaged")));
         EXPECT_TRUE(archive.archive(download, rig.stamp));
+        EXPECT_TRUE(archive.for_each_event({}, [&](const AuditEntry& entry) {
+            events.push_back(entry.chained.row.action + ' ' + entry.chained.row.object);
+        }));
     }
     const QStringList kept =
         QDir(rig.folder.path()).entryList({QStringLiteral("*.damaged-*")}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
+    // The new archive's trail begins with the setting aside.
+    EXPECT_EQ(events, (std::vector<std::string>{"archive-set-aside file:" +
+                                                    rig.folder.filePath(kept.front()).toStdString(),
+                                                "download-archived record:1"}));
     QFile set_aside(rig.folder.filePath(kept.front()));
     ASSERT_TRUE(set_aside.open(QIODevice::ReadOnly));
     EXPECT_EQ(set_aside.readAll(), garbage);

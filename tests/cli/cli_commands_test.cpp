@@ -281,12 +281,13 @@ TEST(LoggerClock, KeepsTheOffsetItWasProgrammedWithAcrossTheSpringChange) {
         std::ifstream csv(csv_file);
         std::string line;
         std::getline(csv, line);
-        EXPECT_EQ(line, "time,temperature,time_utc");
+        EXPECT_EQ(line, "time,temperature_celsius,time_utc");
         std::vector<std::string> civil;
         std::vector<std::string> utc;
         while (std::getline(csv, line)) {
-            civil.push_back(line.substr(0, 19));
-            utc.push_back(line.substr(line.rfind(',') + 1));
+            // Both times are quoted texts.
+            civil.push_back(line.substr(1, 19));
+            utc.push_back(line.substr(line.rfind(',') + 2, 20));
         }
         ASSERT_EQ(civil.size(), 8U);
         // 02:xx on the 29th never happened in Berlin; the logger's clock shows it all the same.
@@ -304,7 +305,7 @@ TEST(LoggerClock, KeepsTheOffsetItWasProgrammedWithAcrossTheSpringChange) {
 
         ASSERT_TRUE(kept);
         const report::ReportModel report =
-            report::build_report(report::download_report_input(*kept, download.zone),
+            report::build_report(report::download_report_input(*kept, download.zone, "", ""),
                                  {QDateTime::fromSecsSinceEpoch(0, Qt::UTC)});
         QStringList clock_rows;
         for (const auto& field : report.settings) {

@@ -71,6 +71,10 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
         parse_cli_options(Args{"archive", "list", "--since", "2026-03-01", "--logger", "41AB"}));
     EXPECT_EQ(std::tuple(listed.archive.since, listed.archive.logger_id),
               std::tuple("2026-03-01", "41AB"));
+    const auto audited = std::get<CliOptions>(parse_cli_options(
+        Args{"audit", "list", "--record", "12", "--user", "os:anna", "--since", "2026-03-01"}));
+    EXPECT_EQ(std::tuple(audited.audit.record_id, audited.audit.user_id, audited.audit.since),
+              std::tuple(std::optional<std::int64_t>(12), "os:anna", "2026-03-01"));
 }
 
 TEST(CliOptions, RefusesWhatCannotBeSent) {
@@ -118,6 +122,13 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "archive export 1 --html r.html",
                              "archive list --since 2026-13-01",
                              "archive list --since 2027-02-30",
+                             "audit",
+                             "audit show",
+                             "audit list --record 0",
+                             "audit list --user",
+                             "audit verify 1",
+                             "audit export",
+                             "audit export a.csv b.csv",
                              "id --force"}) {
         std::istringstream words(line);
         const Args args{std::istream_iterator<std::string>(words), {}};

@@ -9,7 +9,9 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <fstream>
+#include <sstream>
 
+#include "archive/mission_archive.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "support/archive_rig.h"
@@ -46,6 +48,33 @@ struct CliOverPseudoTerminal : ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 };
+
+// An installed copy (here under a prefix of the test's own) keeps its files in the per-user
+// folder, never beside itself, and says so when HOME gives it none.
+TEST_F(CliOverPseudoTerminal, AnInstalledCopyNeedsAHomeOfTheUsersOwn) {
+    const fs::path installed = folder / "usr" / "bin" / "frostel-cli";
+    fs::create_directories(installed.parent_path());
+    fs::create_directories(folder / "usr" / "share" / "applications");
+    fs::copy_file(FROSTEL_CLI, installed);
+    std::ofstream(folder / "usr" / "share" / "applications" / FROSTEL_DESKTOP_ID ".desktop");
+    const std::string data = folder.string();
+    const std::string cli = installed.string();
+    for (const auto& [home, problem] : {std::pair{"-uHOME", "frostel-cli: HOME is not set"},
+                                        {"HOME=/", "frostel-cli: HOME is \"/\""}}) {
+        const ProcessResult refused = run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli,
+                                                   "--data-folder", data, "archive", "list"});
+        EXPECT_EQ(refused.exit_code, 1);
+        EXPECT_TRUE(refused.err.starts_with(problem)) << refused.err;
+    }
+    // The archive is listed read-only, so it must be there.
+    { const archive::MissionArchive made(archive::archive_path(QString::fromStdString(data))); }
+    const std::string home = "HOME=" + (folder / "home").string();
+    const ProcessResult listed = run_process(
+        {"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli, "--data-folder", data, "archive", "list"});
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_TRUE(fs::is_directory(folder / "home" / ".config" / "frostel"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(installed.parent_path()), {}), 1);
+}
 
 TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--serial", "0000FEDCBA98"}));
@@ -127,7 +156,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     std::ifstream in(csv);
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "time,temperature,time_utc");
+    EXPECT_EQ(line, "time,temperature_kelvin,time_utc");
     int rows = 0;
     double warmest = 0;
     while (std::getline(in, line)) {
@@ -154,7 +183,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     const QJsonObject door = excursions[0].toObject();
     EXPECT_EQ(door["direction"].toString(), "above");
     EXPECT_EQ(door["seconds"].toInt(), 3600);
-    EXPECT_EQ(door["peak"].toObject()["value"].toDouble(), warmest);
+    EXPECT_NEAR(door["peak"].toObject()["value"].toDouble(), warmest, 1e-6);
     EXPECT_EQ(json["above"].toObject(), (QJsonObject{{"samples", 6}, {"seconds", 3600}}));
     const QJsonObject flags = json["flags"].toObject();
     EXPECT_TRUE(flags["high_alarm"].toBool());
@@ -167,7 +196,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
          {"Mission report", "1 EXCURSION, 1 h 0 min OUT OF LIMITS",
           "Limits: Low 275.15, high 281.15 KELVIN (the logger's alarm thresholds)",
           "Statistics (KELVIN)", "HIGH ALARM FLAG SET BY THE LOGGER !", "Page 1 of 4",
-          "Mission fingerprint (SHA-256): "}) {
+          "Mission fingerprint (SHA-256 of the downloaded memory pages): "}) {
         EXPECT_NE(first_page.find(expected), std::string::npos) << expected << "\n" << first_page;
     }
     EXPECT_NE(pdf_text(report, 4).find("All samples"), std::string::npos);
@@ -195,8 +224,8 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
     ASSERT_TRUE(datafile::write_data_file(data_file, "walk-in freezer"));
     ASSERT_TRUE(datafile::write_chart_document(datafile::chart_document_name(data_file), document));
     const fs::path report = folder / "week49.pdf";
-    const ProcessResult summary = run_process({FROSTEL_CLI, "summary", data_file.toStdString(),
-                                               "--limits", "2:8", "--report", report.string()});
+    const ProcessResult summary =
+        cli({"summary", data_file.toStdString(), "--limits", "2:8", "--report", report.string()});
     EXPECT_EQ(summary.exit_code, 0) << summary.err;
     EXPECT_TRUE(summary.out.empty()) << "the report alone was asked for";
     const std::string text = pdf_text(report, 1);
@@ -205,6 +234,11 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
           "9.25 at 2026-03-01 10:10:00", "Page 1 of 1"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
+    // The report written is an event in the data folder's archive.
+    const std::string trail = cli({"audit", "list"}).out;
+    EXPECT_NE(trail.find("\tfile-written\tfile:" + report.string() + "\t\treport\\n"),
+              std::string::npos)
+        << trail;
 }
 
 TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNotProgrammedOver) {
@@ -224,8 +258,15 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     // Kept once, however often downloaded; shown and exported from its pages.
     const ProcessResult kept = cli({"download"});
     EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
-    EXPECT_NE(cli({"download"}).err.find("archive: record 1 (downloaded again)\n"),
+    // A report that cannot be written costs neither the archive nor the other outputs.
+    const fs::path unreported = folder / "unreported.csv";
+    const ProcessResult partly = cli({"download", "--report", (folder / "none" / "r.pdf").string(),
+                                      "--csv", unreported.string()});
+    EXPECT_EQ(partly.exit_code, 1);
+    EXPECT_NE(partly.err.find("archive: record 1 (downloaded again)\n"), std::string::npos);
+    EXPECT_NE(partly.err.find("frostel-cli: cannot write " + (folder / "none" / "r.pdf").string()),
               std::string::npos);
+    EXPECT_TRUE(fs::exists(unreported));
     const ProcessResult list = cli({"archive", "list", "--since", start.substr(0, 10)});
     EXPECT_EQ(list.out.substr(0, list.out.rfind('\t') + 1).substr(0, 2 + 17 + 20 + 4),
               "1\t" + unkept.err.substr(8, 16) + "\t" + start + "\t576\t");
@@ -239,10 +280,11 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(cli({"archive", "export", "1", "--csv", csv.string()}).exit_code, 0);
     std::ifstream exported(csv);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), kept.out);
-    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "kept.frd").string()}).exit_code,
-              0);
+    // ".frd" is added to a name that lacks it, so the chart document is "run.49.tee".
+    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "run.49").string()}).exit_code, 0);
+    EXPECT_TRUE(fs::exists(folder / "run.49.tee"));
     // The exported pair keeps the logger's record: its summary has the logger's flags.
-    const ProcessResult kept_summary = cli({"summary", (folder / "kept.frd").string()});
+    const ProcessResult kept_summary = cli({"summary", (folder / "run.49.frd").string()});
     EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(kept_summary.out))["flags"]
                   .toObject()["device_samples"]
                   .toInt(),
@@ -250,9 +292,14 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
         << kept_summary.out << kept_summary.err;
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
     const fs::path pdf = folder / "kept.pdf";
+    const std::string head = cli({"audit", "verify"}).out.substr(22, 64);
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
-    EXPECT_NE(pdf_text(pdf, 1).find("Mission fingerprint (SHA-256): " + fingerprint),
-              std::string::npos);
+    const std::string report = pdf_text(pdf, 1);
+    EXPECT_NE(
+        report.find("Mission fingerprint (SHA-256 of the downloaded memory pages): " + fingerprint),
+        std::string::npos);
+    EXPECT_NE(report.find("Audit trail head at printing (SHA-256): " + head), std::string::npos)
+        << report;
 
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);
@@ -264,18 +311,48 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
         ASSERT_TRUE(db.open());
         QSqlQuery query(db);
         EXPECT_TRUE(query.exec(QStringLiteral(
-            "UPDATE missions SET pages = substr(pages, 1, 700) || x'00' || substr(pages, 702)")));
+            "UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00' || substr(pages, 702)"
+            " AS BLOB)")));
     }
     QSqlDatabase::removeDatabase("behind");
     const ProcessResult altered = cli({"archive", "verify", "1"});
     EXPECT_EQ(altered.exit_code, 1);
     EXPECT_EQ(altered.out, "1\tALTERED\n");
+    EXPECT_NE(cli({"archive", "show", "1"}).err.find("record 1 was altered"), std::string::npos);
 
     // An altered record holds nothing, nor keeps the real download out.
     EXPECT_EQ(cli({"program"}).exit_code, 1);
     const ProcessResult again = cli({"download"});
     EXPECT_NE(again.err.find("archive: record 2\n"), std::string::npos) << again.err;
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
+
+    // Each step above that kept, wrote or checked something is one event of this user.
+    std::vector<std::string> events;
+    std::istringstream trail(cli({"audit", "list"}).out);
+    for (std::string event; std::getline(trail, event);) {
+        const auto field = [&](int n) {
+            std::size_t at = 0;
+            for (int i = 0; i < n; ++i) {
+                at = event.find('\t', at) + 1;
+            }
+            return event.substr(at, event.find('\t', at) - at);
+        };
+        EXPECT_TRUE(field(2).starts_with("os:")) << event;
+        events.push_back(field(4) + ' ' + field(5) + ' ' + field(8));
+    }
+    const std::string file = "file-written file:" + folder.string();
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "download-not-archived  --no-archive was given",
+                          "download-archived record:1 ",
+                          "download-archived record:1 ",
+                          file + "/kept.csv ",
+                          file + "/kept.frd ",
+                          file + "/kept.pdf ",
+                          "verified record:1 ",
+                          "verified record:1 ",
+                          "download-archived record:2 ",
+                          "programming-run logger:" + unkept.err.substr(8, 16) + " ",
+                      }));
 }
 
 // Each failure is said and ends in exit 1; a download is kept whenever the archive can.
@@ -310,6 +387,11 @@ TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
     EXPECT_EQ(unkept.out, kept.out);  // every other output still written
     EXPECT_NE(unkept.err.find("not archived: it was written by a newer version"), std::string::npos)
         << unkept.err;
+    const ProcessResult unchecked = cli({"program"});
+    EXPECT_EQ(unchecked.exit_code, 1);
+    EXPECT_EQ(
+        unchecked.err,
+        "The archive cannot be checked: it was written by a newer version of this program.\n");
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ ChartDocument full_mission() {
     document.high_limit = 281.15 + 1e-13;
     document.limits_set_on = QStringLiteral("2026-12-01");
     document.delta_h_kj_per_mol = 100.5;
+    document.download =
+        DownloadOrigin{std::string(64, 'c'), "2026-01-16 08:00:00", "anna@cold-room-pc", true};
     return document;
 }
 
@@ -57,12 +59,15 @@ TEST(ChartDocument, FullMissionAndEmptyChartRoundTripExactly) {
     EXPECT_EQ(from_json(to_json(ChartDocument{})), ChartDocument{});
 }
 
-TEST(ChartDocument, FirstVersionDocumentsStillOpenWithoutASummary) {
+TEST(ChartDocument, OlderDocumentsStillOpenWithoutASummaryOrTheirDownload) {
     QJsonObject root = QJsonDocument::fromJson(to_json(full_mission())).object();
+    root.remove("download");
+    ChartDocument expected = full_mission();
+    expected.download.reset();
+    EXPECT_EQ(from_json(QJsonDocument(root).toJson()), expected);
     root.remove("mission");
     root.remove("summary");
     root["version"] = 1;
-    ChartDocument expected = full_mission();
     expected.mission.reset();
     expected.high_limit.reset();
     expected.delta_h_kj_per_mol.reset();
@@ -131,6 +136,9 @@ TEST(ChartDocument, TruncatedForeignAbsurdOrInconsistentContentIsRefused) {
                                              {"high_limit", 8},
                                              {"delta_h_kj_per_mol", 83},
                                              {"limits_set_on", 1}}));
+    QJsonObject origin = root["download"].toObject();
+    origin["pages_sha256"] = QString(64, QLatin1Char('G'));
+    EXPECT_FALSE(with("download", origin));
 
     ChartDocument inverted;
     inverted.left = {QStringLiteral("CELSIUS"), 125, 0, false};

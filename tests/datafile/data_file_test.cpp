@@ -61,6 +61,15 @@ TEST_F(DataFile, EveryByteComesBackWithEachLineEndedByOneCr) {
 
     // The window's tests open "week49.tee" and "misstee" beside their data files.
     EXPECT_EQ(chart_document_name(QStringLiteral("ab")), QStringLiteral("tee"));
+
+    // Every chosen name gets ".frd" unless it ends in it, so no two share a chart document.
+    for (const auto& [chosen, saved] : {std::pair{"run.49", "run.49.frd"},
+                                        {"week49", "week49.frd"},
+                                        {"week49.txt", "week49.txt.frd"},
+                                        {"week49.", "week49.frd"},
+                                        {"Week49.FRD", "Week49.FRD"}}) {
+        EXPECT_EQ(data_file_name(QString::fromLatin1(chosen)), QString::fromLatin1(saved));
+    }
 }
 
 // Both files of a saved pair: refused unread when oversized.
@@ -98,7 +107,7 @@ TEST_F(DataFile, AFullDiskKeepsTheOldDataFileAndChartDocument) {
     EXPECT_EQ(file_bytes(data), QByteArray("old mission\r\n"));
     EXPECT_EQ(read_chart_document(chart), old_chart);
     // No half-written temporary is left beside them either.
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{QStringLiteral("keep.frd"), QStringLiteral("keep.tee")}));
 }
 

@@ -25,10 +25,13 @@ void write_bytes(const fs::path& file, const std::vector<link::Byte>& bytes) {
                static_cast<std::streamsize>(bytes.size()));
 }
 
+QString file_in(const fs::path& folder, const char* name) {
+    return QString::fromStdString((folder / name).string());
+}
+
 void chart_seeds(const fs::path& folder) {
     datafile::ChartDocument document;
-    (void)datafile::write_chart_document(QString::fromStdString((folder / "empty.tee").string()),
-                                         document);
+    (void)datafile::write_chart_document(file_in(folder, "empty.tee"), document);
     document.title_lines.append(QStringLiteral("4100000ABCDEF1AA"));
     document.left.title = QStringLiteral("KELVIN");
     for (int i = 0; i < 40; ++i) {
@@ -36,15 +39,13 @@ void chart_seeds(const fs::path& folder) {
             {46000.0 + i / 4.0, 276.0 + i * 0.0625,
              QStringLiteral("2026-12-03 %1:00:00").arg(i % 24, 2, 10, QChar('0')).toStdString()});
     }
-    (void)datafile::write_chart_document(QString::fromStdString((folder / "mission.tee").string()),
-                                         document);
+    (void)datafile::write_chart_document(file_in(folder, "mission.tee"), document);
 }
 
 void data_file_seeds(const fs::path& folder) {
-    (void)datafile::write_data_file(QString::fromStdString((folder / "m1.frd").string()),
+    (void)datafile::write_data_file(file_in(folder, "m1.frd"),
                                     QStringLiteral("Cold room 3\r\nsecond line"));
-    (void)datafile::write_data_file(QString::fromStdString((folder / "empty.frd").string()),
-                                    QString());
+    (void)datafile::write_data_file(file_in(folder, "empty.frd"), QString());
 }
 
 // A logger's memory from address 0 through the log, as the decoding harness takes it.
@@ -79,8 +80,7 @@ void settings_seeds(const fs::path& folder) {
     settings.language_name = QStringLiteral("English");
     settings.data_folder = QStringLiteral("/home/k\u00f8l/missions");
     settings.comm_port_number = app::CommPortNumber::chosen(3);
-    (void)app::write_settings_file(QString::fromStdString((folder / "SETUP.FRG").string()),
-                                   settings);
+    (void)app::write_settings_file(file_in(folder, "SETUP.FRG"), settings);
 }
 
 }  // namespace

@@ -255,26 +255,9 @@ TEST(LoggerFlags, StatusBitsRolloverAndSamplesAtTheSensorsRangeLimits) {
     EXPECT_EQ(flag_warnings({.below_range = 1})[0], "1 SAMPLE BELOW THE SENSOR'S RANGE !");
 }
 
-TEST(Summary, WholeMissionFromItsRecord) {
-    using namespace mission::address;
-    SummaryInput input;
-    input.readings = repeated({{3, 5.0}, {2, 9.5}, {3, 5.0}});
-    input.record = record_from({{kConfiguration, 0x60},
-                                {kSampleRate, 1},
-                                {kLowThreshold, 6},
-                                {kHighThreshold, 18},
-                                {kAlarmEnable, 0x03}});
-    const Summary s = summarize(input);
-    EXPECT_EQ(s.interval_s, 60);
-    EXPECT_EQ(s.duration_s, 480);
-    EXPECT_EQ(s.limits, (Limits{2.0, 8.0, LimitSource::kLogger}));
-    EXPECT_EQ(s.verdict, "1 EXCURSION, 0 h 2 min OUT OF LIMITS");
-    EXPECT_TRUE(s.failed());
-    EXPECT_EQ(s.time_zone->name, "Europe/Berlin");
-}
-
-// A verdict only where there is something to judge, in this order.
-TEST(Summary, NoSamplesThenABatteryResetThenNoLimitsJudgeNothing) {
+// A verdict only where there is something to judge: no samples, then a battery reset, then no
+// limits judge nothing.
+TEST(Summary, WholeMissionsFromTheirRecordsAndWhatTheirVerdictsJudge) {
     using namespace mission::address;
     const mission::MissionRecord thresholds = record_from({{kConfiguration, 0x60},
                                                            {kSampleRate, 1},
@@ -289,8 +272,8 @@ TEST(Summary, NoSamplesThenABatteryResetThenNoLimitsJudgeNothing) {
                    {minutes({5}), reset, VerdictKind::kBatteryReset, "NOT VALID: BATTERY RESET"},
                    {minutes({5}), std::nullopt, VerdictKind::kNoLimits, "NO LIMITS"},
                    {minutes({5}), thresholds, VerdictKind::kWithinLimits, "WITHIN LIMITS"},
-                   {minutes({9}), thresholds, VerdictKind::kExcursions,
-                    "1 EXCURSION, 0 h 1 min OUT OF LIMITS"}};
+                   {repeated({{3, 5.0}, {2, 9.5}, {3, 5.0}}), thresholds, VerdictKind::kExcursions,
+                    "1 EXCURSION, 0 h 2 min OUT OF LIMITS"}};
     for (const auto& [readings, record, kind, text] : cases) {
         SummaryInput input;
         input.readings = readings;
@@ -299,7 +282,14 @@ TEST(Summary, NoSamplesThenABatteryResetThenNoLimitsJudgeNothing) {
         EXPECT_EQ(s.verdict, text);
         EXPECT_EQ(s.verdict_kind, kind) << text;
         EXPECT_EQ(verdict_kind_of(s.verdict), kind) << text;
+        EXPECT_EQ(s.duration_s, record ? static_cast<std::int64_t>(readings.size()) * 60 : 0)
+            << text;
     }
+    SummaryInput input;
+    input.record = thresholds;
+    const Summary s = summarize(input);
+    EXPECT_EQ(s.limits, (Limits{2.0, 8.0, LimitSource::kLogger}));
+    EXPECT_EQ(s.time_zone->name, "Europe/Berlin");
 }
 
 // Values and limits converted together from the numbers first given stay on the limit

@@ -20,7 +20,7 @@ std::array<Byte, 32> counting_page(Byte first) {
     return page;
 }
 
-TEST(Scratchpad, WriteReadBackAndCopyStoreThePage) {
+TEST(Scratchpad, WriteReadBackAndCopyStoreThePageAndTheCopyHandsBackTheReadBackBytes) {
     test::SimRig rig;
     const auto data = counting_page(0x10);
     rig.commands.write_scratchpad(2, data);
@@ -39,6 +39,15 @@ TEST(Scratchpad, WriteReadBackAndCopyStoreThePage) {
     rig.commands.copy_scratchpad(readback);
     const auto memory = rig.logger.memory();
     EXPECT_TRUE(std::equal(data.begin(), data.end(), memory.begin() + 0x40));
+
+    // The target address comes back garbled: the copy passes it on as read, and the logger
+    // then refuses to copy.
+    rig.box.add_fault({.letter = 'D', .kind = ReplyFault::Kind::kCorrupt, .byte_index = 0});
+    rig.commands.read_scratchpad(readback);
+    rig.wire.clear();
+    rig.commands.copy_scratchpad(readback);
+    EXPECT_EQ(rig.wire.sent(), (std::vector<Byte>{'E', 0x41, 0x00, *readback.ending_status}));
+    EXPECT_EQ(rig.logger.copies(), 1);
 
     // A short page sends only the bytes it has.
     rig.wire.clear();
@@ -65,21 +74,6 @@ TEST(Scratchpad, ACutReadBackKeepsWhatNeverCameAndZeroesMissingData) {
             EXPECT_EQ(readback.data, (std::array<Byte, 32>{}));
         }
     }
-}
-
-TEST(Scratchpad, CopyHandsBackTheReadBackBytesUnchanged) {
-    test::SimRig rig;
-    rig.commands.write_scratchpad(2, counting_page(1));
-    // The target address comes back garbled: the copy must pass it on as read, and the
-    // logger then refuses to copy.
-    rig.box.add_fault({.letter = 'D', .kind = ReplyFault::Kind::kCorrupt, .byte_index = 0});
-    link::ScratchpadReadback readback;
-    rig.commands.read_scratchpad(readback);
-    rig.wire.clear();
-    rig.commands.copy_scratchpad(readback);
-    const std::vector<Byte> expected{'E', 0x41, 0x00, *readback.ending_status};
-    EXPECT_EQ(rig.wire.sent(), expected);
-    EXPECT_EQ(rig.logger.copies(), 0);
 }
 
 // Letters and page reads in the order the reader saw them, e.g. "G B16 G B16".

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <tuple>
 
+#include "mission/mission_loader.h"
 #include "mission/register_map.h"
 
 namespace frostel::mission {
@@ -37,15 +39,22 @@ double first_sample(const MissionHeader& h, const Page& page) {
     return decoder.table()[0];
 }
 
+// Each type and format reads its bytes as the simulated logger stores the reading. "H" reads
+// raw / 2 + 14, and 0x54 is 56 degrees as its data sheet says.
 TEST(SampleScale, EachTypeAndFormatReadsItsBytesAndTheUnitStepAddsTheOffsetUnscaled) {
-    // "H" reads raw / 2 + 14, and 0x54 is 56 degrees as its data sheet says.
     const std::tuple<LoggerType, SampleFormat, Byte, Byte, double> cases[] = {
         {kL, k8Bit, 164, 0, 41.0},      {kL, k8Bit, 0, 0, -41.0},        {kT, k8Bit, 50, 0, 24.0},
         {kT, k8Bit, 255, 0, 126.5},     {kH, k8Bit, 50, 0, 39.0},        {kH, k8Bit, 0x54, 0, 56.0},
         {kL, k16Bit, 132, 128, 25.25},  {kT, k16Bit, 52, 0x20, 25.0625}, {kH, k16Bit, 50, 0, 39.0},
         {kH, k16Bit, 50, 0xE0, 39.4375}};
+    const std::map<LoggerType, Byte> configuration{
+        {kL, sim::kConfigurationL}, {kT, sim::kConfigurationT}, {kH, sim::kConfigurationH}};
     for (const auto& [type, format, high, low, celsius] : cases) {
         EXPECT_EQ(first_sample(header(type, format, 1), Page{high, low}), celsius) << int{high};
+        const std::vector<Byte> stored =
+            format == k16Bit ? std::vector<Byte>{high, low} : std::vector<Byte>{high};
+        EXPECT_EQ(sim::encode_sample(celsius, configuration.at(type), format == k16Bit), stored)
+            << celsius;
     }
     // Read from their bytes whatever the alarm status says.
     MissionHeader alarm = header(kL, k16Bit, 1);

@@ -2,6 +2,7 @@
 // through poppler's pdftotext and pdftoppm.
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
@@ -73,6 +74,23 @@ struct Pdf {
         }
     }
     QString text(int page = 1) const { return test::pdf_text(path, page); }
+    // Where `word` first stands on `page`, in points from the top; 0 when it is not there.
+    double word_edge(int page, const QString& word, const char* edge) const {
+        QProcess pdftotext;
+        const QString number = QString::number(page);
+        pdftotext.start("pdftotext", {"-bbox", "-f", number, "-l", number, path, "-"});
+        pdftotext.waitForFinished();
+        const QRegularExpression box(QString("<word xMin=\"[^\"]+\" yMin=\"([^\"]+)\" "
+                                             "xMax=\"[^\"]+\" yMax=\"([^\"]+)\">%1</word>")
+                                         .arg(word));
+        const auto match = box.match(QString::fromUtf8(pdftotext.readAllStandardOutput()));
+        return match.hasMatch() ? match.captured(edge == std::string_view("top") ? 1 : 2).toDouble()
+                                : 0;
+    }
+    double word_top(int page, const QString& word) const { return word_edge(page, word, "top"); }
+    double word_bottom(int page, const QString& word) const {
+        return word_edge(page, word, "bottom");
+    }
     QImage first_page(int dpi) const {
         QProcess::execute("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1",
                                        "-singlefile", path, folder.filePath("page")});
@@ -118,11 +136,12 @@ class ReportTest : public QObject {
               "Frostel " FROSTEL_VERSION}) {
             QVERIFY2(text.contains(expected), expected);
         }
-        QVERIFY(text.contains("Mission fingerprint (SHA-256): " + QString(64, 'e')));
+        QVERIFY(text.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
+                              QString(64, 'e')));
         QCOMPARE(report_page_count(model, QPageSize::A4), 1);
     }
 
-    void excursionsAndTheLoggersFlagsListedAndCarriedOverToTheirOwnPages() {
+    void excursionsAndTheLoggersFlagsListed() {
         std::vector<double> values = steady(30);
         values[10] = values[11] = 12.5;
         values[12] = 9;
@@ -149,28 +168,59 @@ class ReportTest : public QObject {
             text.contains("Logger flags and warnings BATTERY RESET: CALIBRATION LOST, "
                           "DISREGARD THIS DATA ! 2 SAMPLES ABOVE THE SENSOR'S RANGE ! HIGH "
                           "ALARM FLAG SET BY THE LOGGER !"));
+    }
 
-        // Nine excursions: six on page 1, three on a page of their own; every sample after.
+    // On Letter, a mission text of 478 bytes, a zone name wider than its column, every flag,
+    // forty excursions and every sample: nothing is cut, what does not fit continues on the
+    // following pages, and the signature lines stay above the footer.
+    void nothingIsCutAndTheSignatureStaysAboveTheFooter() {
         std::vector<double> spiky = steady(8192);
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < 40; ++i) {
             spiky[100 + 10 * i] = 20;
         }
+        ReportInput input = cold_room(spiky);
+        input.mission_text.clear();
+        for (int word = 0; input.mission_text.size() + 8 <= 478; ++word) {
+            input.mission_text += "dairy" + std::to_string(word % 100) + " ";
+        }
+        input.mission_text.resize(478, 'z');
+        mission::MissionRecord& record = *input.summary.record;
+        record.time_zone.name = "America/Argentina/ComodRivadavia";
+        record.alarm_status =
+            mission::kBatteryResetBit | mission::kHighAlarmBit | mission::kLowAlarmBit;
+        record.general_status = mission::kWaitingForAlarmBit;
+        record.below_range = 3;
+        record.above_range = 2;
         ReportOptions all = kFrozen;
         all.all_samples = true;
-        const ReportModel full = build_report(cold_room(spiky), all);
-        QCOMPARE(full.samples.rows.size(), std::size_t{8192});
-        QCOMPARE(full.samples.rows.back(), (QStringList{"2027-01-29 02:09:00", "4.50"}));
-        const int pages = report_page_count(full, QPageSize::A4);
-        QVERIFY(pages > 20);
-        const Pdf pdf(full);
-        QVERIFY(pdf.text(1).contains("3 more excursions on the following pages"));
-        QVERIFY(pdf.text(2).startsWith("Excursions, continued"));
-        QVERIFY(pdf.text(2).contains("Page 2 of " + QString::number(pages)));
-        QVERIFY(pdf.text(3).startsWith("All samples"));
-        QVERIFY(pdf.text(3).contains("2026-12-03 04:59:00 4.00"));
-        const QString last = pdf.text(pages);
-        QVERIFY(last.contains("2027-01-29 02:09:00 4.50"));
-        QVERIFY(last.contains(QString("Page %1 of %1").arg(pages)));
+        const ReportModel model = build_report(input, all);
+        QCOMPARE(model.samples.rows.back(), (QStringList{"2027-01-29 02:09:00", "4.50"}));
+        const int pages = report_page_count(model, QPageSize::Letter);
+        const Pdf pdf(model, QPageSize::Letter);
+        QString flowed;
+        int signed_page = 0;
+        for (int page = 1; page <= pages && !flowed.contains("All samples"); ++page) {
+            const QString text = pdf.text(page);
+            QVERIFY(text.contains(QString("Page %1 of %2").arg(page).arg(pages)));
+            if (text.contains("Signature")) {
+                signed_page = page;
+            }
+            flowed += text + ' ';
+        }
+        QVERIFY(signed_page > 1);
+        QVERIFY(flowed.contains(QString::fromStdString(input.mission_text).simplified()));
+        // The zone's name breaks after a slash, whole.
+        QVERIFY(flowed.contains("America/Argentina/ ComodRivadavia (UTC+01:00)"));
+        QVERIFY(flowed.contains("Excursions, continued"));
+        QCOMPARE(flowed.count(QRegularExpression("Above 2026-12-\\d\\d \\d\\d:\\d\\d:\\d\\d")), 40);
+        for (const QString& warning : model.warnings) {
+            QVERIFY2(flowed.contains(warning), qPrintable(warning));
+        }
+        QVERIFY(!flowed.contains(QChar(0x2026)));
+        const double signature = pdf.word_bottom(signed_page, "Signature");
+        QVERIFY(signature > 0 && signature < pdf.word_top(signed_page, "Generated"));
+        QVERIFY(pdf.text(signed_page + 1).startsWith("All samples"));
+        QVERIFY(pdf.text(pages).contains("2027-01-29 02:09:00 4.50"));
         QVERIFY(pdf.text(pages + 1).isEmpty());
     }
 
@@ -184,6 +234,7 @@ class ReportTest : public QObject {
         document.title_lines = {"4100000ABCDEF1AA"};
         document.mission = mission.summary.record;
         document.high_limit = 5.5;
+        document.download = {std::string(64, 'c'), "2026-12-03 07:00:00", "anna@cold-room-pc", {}};
         for (const insight::Reading& reading : mission.summary.readings) {
             document.points.push_back({0, reading.value, insight::time_text(reading.time)});
         }
@@ -196,15 +247,28 @@ class ReportTest : public QObject {
         QCOMPARE(model.mission_text, QString("Cold room 3\nweekly check"));
         QCOMPARE(model.verdict, QString("2 EXCURSIONS, 0 h 20 min OUT OF LIMITS"));
         QCOMPARE(model.limits, QString("Low none, high 5.50 CELSIUS (set by the user)"));
-        QVERIFY(Pdf(model).text().contains("Start 2026-12-03 04:59:00"));
+        // The pages' fingerprint the archive knows the download by, beside the pair's own.
+        QCOMPARE(model.origin[0], (Field{"Downloaded", "2026-12-03 07:00:00"}));
+        QCOMPARE(model.origin[1], (Field{"Downloaded by", "anna@cold-room-pc"}));
+        QCOMPARE(model.origin[2].value, QString(64, 'c') +
+                                            " (the fingerprint of the downloaded "
+                                            "pages kept in the pair)");
+        QCOMPARE(model.origin[3].value, QString::fromStdString(input->fingerprint) +
+                                            " (SHA-256 of week49.frd and week49.tee)");
+        const QString text = Pdf(model).text();
+        QVERIFY(text.contains("Start 2026-12-03 04:59:00"));
+        QVERIFY(text.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
+                              QString(64, 'c')));
 
         document.mission.reset();
+        document.download.reset();
         QVERIFY(datafile::write_chart_document(folder.filePath("week49.tee"), document));
         const ReportModel bare = build_report(*saved_pair_report_input(data_file), kFrozen);
         QCOMPARE(bare.caption, QString("ID:4100000ABCDEF1AA"));
         QCOMPARE(bare.settings, (std::vector<Field>{{"Settings", "not kept with this mission"}}));
         QCOMPARE(bare.warnings, QStringList{"The logger's flags were not kept with this mission."});
         QCOMPARE(bare.statistics[0].value, QString("12"));
+        QVERIFY(bare.fingerprint.startsWith("Mission fingerprint (SHA-256 of the saved pair's"));
 
         QVERIFY(!saved_pair_report_input(folder.filePath("missing.frd")));
         QVERIFY(QFile::remove(folder.filePath("week49.tee")));
@@ -217,6 +281,20 @@ class ReportTest : public QObject {
         QCOMPARE(paper_for(QLocale(QLocale::English, QLocale::Canada)), QPageSize::Letter);
         QCOMPARE(paper_for(QLocale(QLocale::German, QLocale::Germany)), QPageSize::A4);
         QCOMPARE(paper_for(QLocale(QLocale::English, QLocale::UnitedKingdom)), QPageSize::A4);
+        // The user's choice for paper holds over the language the program speaks.
+        const QByteArray all = qgetenv("LC_ALL");
+        const QByteArray paper = qgetenv("LC_PAPER");
+        qunsetenv("LC_ALL");
+        const QLocale german(QLocale::German, QLocale::Germany);
+        qputenv("LC_PAPER", "en_US.UTF-8");
+        QCOMPARE(user_paper(german), QPageSize::Letter);
+        qputenv("LC_PAPER", "de_DE.UTF-8@euro");
+        QCOMPARE(user_paper(QLocale(QLocale::English, QLocale::UnitedStates)), QPageSize::A4);
+        qunsetenv("LC_PAPER");
+        QCOMPARE(user_paper(QLocale(QLocale::English, QLocale::Canada)), QPageSize::Letter);
+        for (const auto& [name, value] : {std::pair{"LC_ALL", all}, {"LC_PAPER", paper}}) {
+            (void)(value.isNull() ? qunsetenv(name) : qputenv(name, value));
+        }
         const ReportModel model = build_report(cold_room(steady(500)), kFrozen);
         for (const auto& [paper, size] : {std::pair{QPageSize::A4, QSize(331, 468)},
                                           std::pair{QPageSize::Letter, QSize(340, 440)}}) {

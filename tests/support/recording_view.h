@@ -9,7 +9,7 @@
 namespace frostel::test {
 
 // Remembers what the download showed, in the order it showed it.
-struct RecordingView final : mission::DownloadView {
+struct RecordingView final : mission::HeadlessDownloadView {
     std::vector<std::string> events;
     int progress_maximum = -1;
     int progress = -1;
@@ -20,10 +20,8 @@ struct RecordingView final : mission::DownloadView {
     int calibration_tenths = -999;
     std::string unit = "CELSIUS";
     std::optional<std::vector<mission::ChartPoint>> points;
-    int saves_offered = 0;
 
     void set_busy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
-    void process_events() override {}
     void show_error(bool visible) override {
         error_visible = visible;
         if (visible)
@@ -37,17 +35,13 @@ struct RecordingView final : mission::DownloadView {
     void set_calibration_offset(int tenths) override { calibration_tenths = tenths; }
     std::string unit_title() override { return unit; }
     void set_unit_title(std::string_view title) override { unit = title; }
-    void show_record(const mission::MissionRecord&) override {}
     void show_points(const std::vector<mission::ChartPoint>& shown) override {
         points = shown;
         events.push_back("points");
     }
     void refill_table() override { events.push_back("table"); }
     void record_download(const mission::DownloadedMission&) override { events.push_back("record"); }
-    void offer_save() override {
-        ++saves_offered;
-        events.push_back("save");
-    }
+    void offer_save() override { events.push_back("save"); }
 };
 
 }  // namespace frostel::test

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "archive/audit_chain.h"
+
+namespace frostel::archive {
+
+// Who does what: without accounts the operating-system user, written "os:NAME".
+struct Actor {
+    std::string user_id;
+    std::string full_name;
+    std::string workstation;
+};
+[[nodiscard]] Actor os_actor();
+
+// What happened and to what ("record:ID", "logger:ID", "file:PATH", "setting:NAME").
+struct AuditEvent {
+    std::string action;
+    std::string object;
+    std::string old_value;
+    std::string new_value;
+    std::string reason;
+};
+
+// One kept event with what the chain leaves out.
+struct AuditEntry {
+    ChainedRow chained;
+    std::string local_time;  // ISO 8601 with milliseconds and the PC's UTC offset then
+    std::string full_name;
+};
+
+// Which events a listing shows, oldest first; empty fields: any.
+struct AuditFilter {
+    std::optional<std::int64_t> since_utc_ms;
+    std::string user_id;
+    std::string object;
+};
+
+// The whole trail checked: its events, its head, and where it breaks, if it does.
+struct TrailCheck {
+    std::int64_t events = 0;
+    std::string head;
+    std::optional<BrokenAt> broken;
+};
+
+// The events of what exists today, each built one way for the window and frostel-cli alike.
+[[nodiscard]] AuditEvent download_archived(std::int64_t id, const std::string& fingerprint,
+                                           const std::string& record_digest);
+[[nodiscard]] AuditEvent download_not_archived(const std::string& reason);
+// `kind`: "report", "CSV", "pair".
+[[nodiscard]] AuditEvent file_written(const std::string& kind, const std::string& path,
+                                      const std::string& fingerprint);
+// `result` as the user was shown it: "INTACT", "ALTERED" ...
+[[nodiscard]] AuditEvent record_verified(std::int64_t id, const std::string& result);
+[[nodiscard]] AuditEvent archive_set_aside(const std::string& kept_as);
+[[nodiscard]] AuditEvent setting_changed(const std::string& name, const std::string& old_value,
+                                         const std::string& new_value);
+
+// The trail's table in an archive's database; the caller holds the write transaction for
+// append_event. Each returns an empty text on success, else why not.
+[[nodiscard]] QString append_event(QSqlDatabase& db, const Actor& actor, const AuditEvent& event,
+                                   std::int64_t utc_ms);
+[[nodiscard]] QString list_events(QSqlDatabase& db, const AuditFilter& filter,
+                                  const std::function<void(const AuditEntry&)>& each);
+[[nodiscard]] QString check_trail(QSqlDatabase& db, TrailCheck& check);
+// The last row's hash, as kept (64 zeros before the first row).
+[[nodiscard]] QString trail_head(QSqlDatabase& db, std::string& head);
+
+}  // namespace frostel::archive

@@ -1,0 +1,202 @@
+// The audit trail: the chain's text and hash to the byte, what breaks it, and one event per
+// action on a real archive file.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <functional>
+
+#include "archive/audit_chain.h"
+#include "archive/audit_trail.h"
+#include "archive/fingerprint.h"
+#include "archive/mission_archive.h"
+#include "archive/record_digest.h"
+#include "support/archive_rig.h"
+
+namespace frostel::archive {
+namespace {
+
+using test::ArchiveRig;
+
+TEST(AuditChain, RowTextAndHashFollowTheDesignToTheByte) {
+    const AuditRow first{1,      1767261600250,  "os:anna",
+                         "pc-7", "file-written", "file:/tmp/a\tb.csv",
+                         "",     "CSV\nabc",     "back\\slash"};
+    EXPECT_EQ(row_text(first),
+              "1\n1767261600250\nos:anna\npc-7\nfile-written\nfile:/tmp/a\\tb.csv\n\nCSV\\nabc\n"
+              "back\\\\slash");
+    // Computed apart from this code (Python's hashlib).
+    const std::string head = row_hash(kChainStart, first);
+    EXPECT_EQ(head, "5ec7926dc623344a91c677021a6bfd042203c9efaff741751ce22b6a8c21e845");
+    const AuditRow second{2,  1767261600251, "os:bo", "pc-7", "verified", "record:7",
+                          "", "INTACT",      ""};
+    EXPECT_EQ(row_hash(head, second),
+              "0d7ffb787195d3f8bc40923b6ae4f3d0dcc4393bd306e63776e9f0d1536d51bc");
+}
+
+std::vector<ChainedRow> chain_of(int count) {
+    std::vector<ChainedRow> rows;
+    std::string previous = kChainStart;
+    for (int n = 1; n <= count; ++n) {
+        AuditRow row{n,      1767261600000 + n, "os:anna",
+                     "pc-7", "verified",        "record:" + std::to_string(n),
+                     "",     "INTACT",          ""};
+        rows.push_back({row, previous, row_hash(previous, row)});
+        previous = rows.back().hash;
+    }
+    return rows;
+}
+
+// As a table with its numbers as the key shows rows whose numbers were swapped.
+void swap_places(std::vector<ChainedRow>& rows, std::size_t a, std::size_t b) {
+    std::swap(rows[a], rows[b]);
+    std::swap(rows[a].row.sequence, rows[b].row.sequence);
+}
+
+TEST(AuditChain, FindsTheFirstBreakAndWhy) {
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<ChainedRow>&)> change;
+        std::optional<BrokenAt> broken;
+    };
+    const std::vector<Case> cases{
+        {"untouched", [](auto&) {}, std::nullopt},
+        {"a value edited", [](auto& rows) { rows[2].row.new_value = "ALTERED"; },
+         BrokenAt{3, ChainBreak::kEdited}},
+        {"a link edited", [](auto& rows) { rows[2].previous_hash = rows[0].hash; },
+         BrokenAt{3, ChainBreak::kEdited}},
+        {"a row removed", [](auto& rows) { rows.erase(rows.begin() + 2); },
+         BrokenAt{3, ChainBreak::kMissing}},
+        {"the last row removed", [](auto& rows) { rows.pop_back(); },
+         BrokenAt{5, ChainBreak::kMissing}},
+        {"two rows swapped", [](auto& rows) { swap_places(rows, 1, 2); },
+         BrokenAt{2, ChainBreak::kReordered}},
+        {"a row moved to the end",
+         [](auto& rows) {
+             for (std::size_t i = 1; i + 1 < rows.size(); ++i) {
+                 swap_places(rows, i, i + 1);
+             }
+         },
+         BrokenAt{2, ChainBreak::kReordered}},
+    };
+    for (const Case& c : cases) {
+        std::vector<ChainedRow> rows = chain_of(5);
+        const std::string head = rows.back().hash;
+        c.change(rows);
+        ChainCheck check;
+        for (const ChainedRow& row : rows) {
+            check.add(row);
+        }
+        EXPECT_EQ(check.finish(5), c.broken) << c.what;
+        if (!c.broken) {
+            EXPECT_EQ(std::pair(check.intact_rows(), check.head()), std::pair(5L, head));
+        }
+    }
+}
+
+struct Expected {
+    std::string action;
+    std::string object;
+    std::string old_value;
+    std::string new_value;
+    std::string reason;
+};
+
+TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
+    ArchiveRig rig;
+    const Actor actor{"os:tester", "Tess Tester", "bench-pc"};
+    MissionArchive archive(rig.path(), MissionArchive::Access::kReadWrite, actor);
+    ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
+    const mission::DownloadedMission download =
+        rig.download(ArchiveRig::mission("Cold room", {2026, 1, 15, 10, 30, 0}, 20));
+    const std::string fingerprint = mission_fingerprint(download.pages);
+    const std::string digest = record_digest(
+        {fingerprint, download.header.logger_id,
+         (platform::to_civil_seconds(rig.stamp.local_time) - rig.stamp.utc_offset_seconds) * 1000,
+         rig.stamp.time_zone, rig.stamp.utc_offset_seconds});
+    const ProgrammingRecord run{rig.stamp,
+                                "4100000ABCDEF1AA",
+                                "T",
+                                {{"interval", "10"}, {"text", "Caf\xe9"}},
+                                std::string(64, 'a'),
+                                "PROGRAMMING OK"};
+
+    struct Case {
+        std::function<bool()> act;
+        Expected expected;
+    };
+    const std::vector<Case> cases{
+        {[&] { return archive.archive(download, rig.stamp).has_value(); },
+         {"download-archived", "record:1", "", fingerprint + '\n' + digest, ""}},
+        // Downloaded again: noted on the record, no new digest.
+        {[&] { return archive.archive(download, rig.stamp).has_value(); },
+         {"download-archived", "record:1", "", fingerprint, ""}},
+        {[&] { return archive.record_programming(run); },
+         {"programming-run", "logger:4100000ABCDEF1AA", "",
+          "type=T\ninterval=10\ntext=Caf\xc3\xa9\nimage=" + std::string(64, 'a') +
+              "\nresult=PROGRAMMING OK",
+          ""}},
+        {[&] { return archive.record_event(download_not_archived("the disk is full")); },
+         {"download-not-archived", "", "", "", "the disk is full"}},
+        {[&] { return archive.record_event(file_written("CSV", "/data/a,b.csv", fingerprint)); },
+         {"file-written", "file:/data/a,b.csv", "", "CSV\n" + fingerprint, ""}},
+        {[&] { return archive.record_event(record_verified(1, "ALTERED")); },
+         {"verified", "record:1", "", "ALTERED", ""}},
+        {[&] { return archive.record_event(setting_changed("port", "1", "4")); },
+         {"setting-changed", "setting:port", "1", "4", ""}},
+    };
+    std::int64_t rows = 0;
+    for (const Case& c : cases) {
+        const std::int64_t before = QDateTime::currentMSecsSinceEpoch();
+        ASSERT_TRUE(c.act()) << c.expected.action << ": " << archive.error().toStdString();
+        const std::int64_t after = QDateTime::currentMSecsSinceEpoch();
+        std::vector<AuditEntry> entries;
+        ASSERT_TRUE(archive.for_each_event({}, [&](const AuditEntry& e) { entries.push_back(e); }));
+        ASSERT_EQ(static_cast<std::int64_t>(entries.size()), ++rows) << c.expected.action;
+        const AuditEntry& entry = entries.back();
+        const AuditRow& row = entry.chained.row;
+        EXPECT_EQ(std::tie(row.action, row.object, row.old_value, row.new_value, row.reason),
+                  std::tie(c.expected.action, c.expected.object, c.expected.old_value,
+                           c.expected.new_value, c.expected.reason));
+        EXPECT_EQ(std::tie(row.sequence, row.user_id, entry.full_name, row.workstation),
+                  std::tie(rows, actor.user_id, actor.full_name, actor.workstation));
+        EXPECT_TRUE(row.utc_ms >= before && row.utc_ms <= after) << row.utc_ms;
+        // The same instant on the PC's clock, with its offset.
+        EXPECT_EQ(QDateTime::fromString(QString::fromStdString(entry.local_time), Qt::ISODateWithMs)
+                      .toMSecsSinceEpoch(),
+                  row.utc_ms)
+            << entry.local_time;
+    }
+    const std::optional<TrailCheck> check = archive.check_audit_trail();
+    ASSERT_TRUE(check);
+    EXPECT_FALSE(check->broken);
+    EXPECT_EQ(check->events, rows);
+
+    // Listed by person, by record and from a time on, oldest first.
+    const auto actions = [&](const AuditFilter& filter) {
+        std::vector<std::string> found;
+        EXPECT_TRUE(archive.for_each_event(
+            filter, [&](const AuditEntry& e) { found.push_back(e.chained.row.action); }));
+        return found;
+    };
+    EXPECT_EQ(actions({std::nullopt, "", "record:1"}),
+              (std::vector<std::string>{"download-archived", "download-archived", "verified"}));
+    EXPECT_EQ(actions({std::nullopt, "os:someone-else", ""}).size(), 0u);
+    EXPECT_EQ(actions({QDateTime::currentMSecsSinceEpoch() + 1000, "", ""}).size(), 0u);
+
+    // The database itself refuses to change or remove an event.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
+        db.setDatabaseName(rig.path());
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        EXPECT_FALSE(query.exec(QStringLiteral("UPDATE audit_events SET reason = 'x'")));
+        EXPECT_FALSE(query.exec(QStringLiteral("DELETE FROM audit_events WHERE sequence = 2")));
+    }
+    QSqlDatabase::removeDatabase("behind");
+    EXPECT_EQ(archive.check_audit_trail()->events, rows);
+}
+
+}  // namespace
+}  // namespace frostel::archive

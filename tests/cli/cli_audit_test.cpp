@@ -1,0 +1,164 @@
+// frostel-cli's audit commands on a real archive file, changed behind its back with the
+// sqlite3 program as someone covering their tracks would.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <fstream>
+
+#include "archive/mission_archive.h"
+#include "support/process.h"
+
+namespace frostel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct AuditCommands : ::testing::Test {
+    fs::path folder =
+        fs::temp_directory_path() / ("frostel-cli-audit-" + std::to_string(::getpid()));
+
+    void SetUp() override {
+        fs::create_directories(folder / "kept");
+        archive::MissionArchive archive(QString::fromStdString(archive_file("kept").string()),
+                                        archive::MissionArchive::Access::kReadWrite,
+                                        {"os:anna", "Anna Berg", "pc-7"});
+        ASSERT_TRUE(archive.is_open());
+        for (const archive::AuditEvent& event :
+             {archive::setting_changed("port", "1", "4"),
+              archive::file_written("CSV", "/data/week 49, \"cold\".csv", std::string(64, 'f')),
+              archive::record_verified(1, "INTACT"),
+              archive::download_not_archived("line one\nline\ttwo \\ three")}) {
+            ASSERT_TRUE(archive.record_event(event));
+        }
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    [[nodiscard]] fs::path archive_file(const std::string& name) const {
+        return folder / name / "frostel-archive.sqlite";
+    }
+    [[nodiscard]] ProcessResult audit(const std::string& name, std::vector<std::string> words,
+                                      const std::string& zone = "UTC") const {
+        words.insert(words.begin(), {"env", "TZ=" + zone, FROSTEL_CLI, "--data-folder",
+                                     (folder / name).string(), "audit"});
+        return run_process(words);
+    }
+};
+
+// RFC 4180 records: fields split at commas outside quotes, "" inside quotes a quote.
+std::vector<std::vector<std::string>> csv_records(const std::string& text) {
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            records.back().back() += text[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            records.back().emplace_back();
+        } else if (!quoted && c == '\r' && text.compare(i, 2, "\r\n") == 0) {
+            records.emplace_back(1);
+            ++i;
+        } else {
+            records.back().back() += c;
+        }
+    }
+    records.pop_back();  // after the last line break
+    return records;
+}
+
+TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
+    const ProcessResult list = audit("kept", {"list", "--record", "1"});
+    EXPECT_EQ(list.exit_code, 0) << list.err;
+    std::vector<std::string> fields(1);
+    for (const char c : list.out) {
+        if (c == '\t') {
+            fields.emplace_back();
+        } else {
+            fields.back().push_back(c);
+        }
+    }
+    ASSERT_EQ(fields.size(), 9u) << list.out;
+    const QDateTime utc =
+        QDateTime::fromString(QString::fromStdString(fields[1]), Qt::ISODateWithMs);
+    EXPECT_TRUE(utc.isValid() && utc.timeSpec() == Qt::UTC && fields[1].size() == 24) << fields[1];
+    fields.erase(fields.begin() + 1);
+    EXPECT_EQ(fields, (std::vector<std::string>{"3", "os:anna", "pc-7", "verified", "record:1", "",
+                                                "INTACT", "\n"}));
+    EXPECT_TRUE(audit("kept", {"list", "--user", "os:bo"}).out.empty());
+    const ProcessResult all = audit("kept", {"list", "--since", "2000-01-01"});
+    EXPECT_NE(all.out.find("\tdownload-not-archived\t\t\t\tline one\\nline\\ttwo \\\\ three\n"),
+              std::string::npos)
+        << all.out;
+
+    // The chain hashes UTC milliseconds: the PC's time zone changes nothing.
+    const ProcessResult berlin = audit("kept", {"verify"}, "Europe/Berlin");
+    EXPECT_EQ(berlin.exit_code, 0) << berlin.err;
+    ASSERT_TRUE(berlin.out.starts_with("INTACT 4 EVENTS, HEAD ")) << berlin.out;
+    EXPECT_EQ(audit("kept", {"verify"}).out, berlin.out);
+    const std::string head = berlin.out.substr(22, 64);
+
+    const fs::path csv = folder / "trail.csv";
+    ASSERT_EQ(audit("kept", {"export", csv.string()}).exit_code, 0);
+    std::ifstream in(csv, std::ios::binary);
+    const auto records = csv_records({std::istreambuf_iterator<char>(in), {}});
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[0],
+              (std::vector<std::string>{"sequence", "utc", "user", "workstation", "action",
+                                        "object", "old", "new", "reason", "hash"}));
+    EXPECT_EQ(records[2][5], "file:/data/week 49, \"cold\".csv");
+    std::string chain(64, '0');
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        std::vector<std::string> fields = records[r];
+        fields[1] = std::to_string(
+            QDateTime::fromString(QString::fromStdString(fields[1]), Qt::ISODateWithMs)
+                .toMSecsSinceEpoch());
+        QByteArray text = QByteArray::fromStdString(chain);
+        for (std::size_t f = 0; f < 9; ++f) {
+            text += '\n' + QByteArray::fromStdString(fields[f])
+                               .replace("\\", "\\\\")
+                               .replace("\n", "\\n")
+                               .replace("\t", "\\t");
+        }
+        chain = QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().toStdString();
+        EXPECT_EQ(chain, fields[9]) << "row " << r;
+    }
+    EXPECT_EQ(chain, head);
+}
+
+TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
+    const std::string unguarded =
+        "DROP TRIGGER audit_events_kept; DROP TRIGGER audit_events_not_removed; ";
+    const struct {
+        const char* name;
+        std::string sql;
+        const char* verdict;
+    } cases[] = {
+        {"edited", "UPDATE audit_events SET new_value = '9' WHERE sequence = 2",
+         "BROKEN AT 2: the row was edited\n"},
+        {"removed", "DELETE FROM audit_events WHERE sequence = 3",
+         "BROKEN AT 3: the row is missing\n"},
+        {"last-removed", "DELETE FROM audit_events WHERE sequence = 4",
+         "BROKEN AT 4: the row is missing\n"},
+        {"moved",
+         "UPDATE audit_events SET sequence = -2 WHERE sequence = 2;"
+         " UPDATE audit_events SET sequence = 2 WHERE sequence = 3;"
+         " UPDATE audit_events SET sequence = 3 WHERE sequence = -2",
+         "BROKEN AT 2: the row is out of order\n"},
+    };
+    for (const auto& c : cases) {
+        fs::create_directories(folder / c.name);
+        fs::copy_file(archive_file("kept"), archive_file(c.name));
+        const ProcessResult changed =
+            run_process({"sqlite3", archive_file(c.name).string(), unguarded + c.sql});
+        ASSERT_EQ(changed.exit_code, 0) << c.name << ": " << changed.err;
+        const ProcessResult verify = audit(c.name, {"verify"});
+        EXPECT_EQ(verify.exit_code, 1) << c.name;
+        EXPECT_EQ(verify.out, c.verdict) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace frostel::test

@@ -1,0 +1,163 @@
+// Writers killed at random moments never leave a half-written file under the chosen name nor
+// cost an archive record; two archive writers at once, and several programs opening a new
+// archive at once, lose none.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "platform/whole_file.h"
+#include "support/archive_rig.h"
+
+namespace frostel::test {
+namespace {
+
+using archive::MissionArchive;
+using std::chrono::milliseconds;
+using Work = std::function<bool(const std::function<void()>& ready)>;
+
+// Runs `work` in a child process that exits 0 when it returns true; returns once the child
+// has called `ready`, so that a kill lands in the work itself.
+pid_t start_child(const Work& work) {
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0) {
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(work([&] { (void)!::write(pipe_ends[1], "r", 1); }) ? 0 : 1);
+    }
+    ::close(pipe_ends[1]);
+    char byte = 0;
+    (void)!::read(pipe_ends[0], &byte, 1);
+    ::close(pipe_ends[0]);
+    return child;
+}
+
+void kill_after(pid_t child, milliseconds delay) {
+    std::this_thread::sleep_for(delay);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+}
+
+TEST(KilledWriter, TheChosenFileIsAlwaysOneWholeVersion) {
+    QTemporaryDir folder;
+    const std::filesystem::path target = folder.filePath("mission.frd").toStdString();
+    // Large enough that a kill often lands in the middle of a write.
+    const std::string first(4 << 20, 'A');
+    const std::string second(4 << 20, 'B');
+    ASSERT_TRUE(platform::write_whole_file(target, first));
+    for (int round = 0; round < 12; ++round) {
+        const pid_t child = start_child([&](const auto& ready) -> bool {
+            ready();
+            for (int i = 0;; ++i) {
+                (void)platform::write_whole_file(target, i % 2 ? first : second);
+            }
+        });
+        ASSERT_GT(child, 0);
+        kill_after(child, milliseconds(5 + 7 * round));
+        std::ifstream in(target, std::ios::binary);
+        const std::string content{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_TRUE(content == first || content == second)
+            << "round " << round << ": " << content.size() << " bytes";
+    }
+}
+
+// Archives variants first, first + 1, ... of `base`; forever when `count` is 0.
+pid_t start_archive_writer(const ArchiveRig& rig, const mission::DownloadedMission& base,
+                           std::uint32_t first, std::uint32_t count) {
+    return start_child([&](const auto& ready) {
+        MissionArchive archive(rig.path());
+        ready();
+        for (std::uint32_t n = first; count == 0 || n < first + count; ++n) {
+            if (!archive.archive(ArchiveRig::variant(base, n), rig.stamp)) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+// Every record opens and verifies intact; their number.
+std::size_t whole_records(const QString& path) {
+    MissionArchive archive(path);
+    EXPECT_TRUE(archive.is_open()) << archive.error().toStdString();
+    const std::vector<archive::MissionRecord> records = archive.find({}).value();
+    for (const archive::MissionRecord& record : records) {
+        EXPECT_EQ(archive.verify(record.id), archive::Verification::kIntact) << record.id;
+        EXPECT_TRUE(archive.load(record.id)) << record.id;
+    }
+    return records.size();
+}
+
+TEST(KilledWriter, EveryEarlierArchiveRecordStaysWholeAndTwoWritersLoseNone) {
+    ArchiveRig rig;
+    const mission::DownloadedMission base =
+        rig.download(ArchiveRig::mission("Killed writer", {2026, 4, 1, 6, 0, 0}, 2000));
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> delay_ms(0, 40);
+
+    std::size_t records = 0;
+    for (std::uint32_t round = 0; round < 40; ++round) {
+        const pid_t child = start_archive_writer(rig, base, round << 16, 0);
+        ASSERT_GT(child, 0);
+        kill_after(child, milliseconds(delay_ms(random)));
+        const std::size_t now = whole_records(rig.path());
+        ASSERT_GE(now, records) << "round " << round;
+        records = now;
+    }
+    EXPECT_GT(records, 0u);  // the writers got through between the kills
+
+    const std::uint32_t each = 30;
+    for (const pid_t writer : {start_archive_writer(rig, base, 1u << 30, each),
+                               start_archive_writer(rig, base, 1u << 31, each)}) {
+        int status = -1;
+        ::waitpid(writer, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(whole_records(rig.path()), records + 2 * each);
+}
+
+// Six programs open a new archive at the same moment, each to keep one download: none
+// fails, none is lost.
+TEST(KilledWriter, ProgramsOpeningANewArchiveAtOnceEachKeepTheirDownload) {
+    constexpr int kPrograms = 6;
+    constexpr int kRounds = 20;
+    ArchiveRig rig;
+    const mission::DownloadedMission base =
+        rig.download(ArchiveRig::mission("Opened at once", {2026, 4, 1, 6, 0, 0}, 50));
+    for (int round = 0; round < kRounds; ++round) {
+        const QString path = rig.folder.filePath(QStringLiteral("round-%1.sqlite").arg(round));
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        std::vector<pid_t> programs;
+        for (int n = 0; n < kPrograms; ++n) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::close(go[1]);
+                char byte = 0;
+                (void)!::read(go[0], &byte, 1);  // returns when the parent closes its end
+                MissionArchive archive(path);
+                ::_exit(archive.archive(ArchiveRig::variant(base, n), rig.stamp) ? 0 : 1);
+            }
+            programs.push_back(child);
+        }
+        ::close(go[0]);
+        ::close(go[1]);
+        for (const pid_t program : programs) {
+            int status = -1;
+            ::waitpid(program, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        EXPECT_EQ(whole_records(path), std::size_t{kPrograms}) << "round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace frostel::test
