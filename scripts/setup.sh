@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libxkbcommon-dev libvulkan-dev libgl-dev
   libgtest-dev googletest
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xauth
   poppler-utils sqlite3
   g++-mingw-w64-x86-64-posix

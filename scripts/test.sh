@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds, and runs every test: once plain, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer (any report fails the run), then the
+# Sets up the machine, checks the formatting, builds, and runs every test: once plain, once
+# under AddressSanitizer and UndefinedBehaviorSanitizer (any report fails the run), then the
 # fuzzers for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+bash scripts/lint.sh
 
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -216,7 +216,7 @@ void MissionActions::note_event(const archive::AuditEvent& event) {
 
 void MissionActions::note_file_written(const std::string& kind, const QString& path) {
     note_event(archive::file_written(kind, QFileInfo(path).absoluteFilePath().toStdString(),
-                                     fingerprint_));
+                                     shown_.fingerprint));
 }
 
 void MissionActions::record_run(const programming::ProgrammingSettings& settings,

@@ -132,7 +132,13 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
         }
         return written;
     }
-    const std::filesystem::path file = request.frd_file ? *request.frd_file : *request.csv_file;
+    // The pair is named by its data file, ".frd" added where the chosen name lacks it.
+    const std::filesystem::path file =
+        request.frd_file
+            ? std::filesystem::path(QFile::encodeName(datafile::data_file_name(QFile::decodeName(
+                                                          request.frd_file->c_str())))
+                                        .toStdString())
+            : *request.csv_file;
     const bool written =
         mission && (request.frd_file ? write_pair(file, *mission, stored.record, context.clock)
                                      : platform::write_whole_file(file, mission_csv(*mission)));

@@ -51,7 +51,6 @@ struct AxisRange {
 // A decoded Celsius value as shown: the calibration offset (degrees Celsius) added, then
 // converted into `unit`, so that the offset scales with the unit (+0.5 adds 0.9 degrees
 // Fahrenheit) and every unit shows the same temperature.
-[[nodiscard]] double shown_temperature(double celsius, TemperatureUnit unit,
-                                       double offset_celsius);
+[[nodiscard]] double shown_temperature(double celsius, TemperatureUnit unit, double offset_celsius);
 
 }  // namespace frostel::mission

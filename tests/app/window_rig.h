@@ -6,11 +6,11 @@
 #include <QTest>
 #include <memory>
 
-#include "support/forwarding_port.h"
 #include "logger_model.h"
 #include "main_window.h"
 #include "reader_box.h"
 #include "sim_serial_port.h"
+#include "support/forwarding_port.h"
 #include "table_view.h"
 #include "window_support.h"
 

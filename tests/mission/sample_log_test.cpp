@@ -64,12 +64,11 @@ TEST(SampleScale, EachTypeAndFormatReadsItsBytesAndTheUnitStepAddsTheOffsetUnsca
     // The offset is in degrees Celsius whatever the unit: +0.5 is 0.9 degrees Fahrenheit, and
     // a download in Fahrenheit is a download in Celsius converted, bit for bit.
     const std::vector<Sample> samples{{25.0, {}, ""}, {-40.0, {}, ""}, {2.0625, {}, ""}};
-    const std::vector<double> fahrenheit =
-        shown_values(samples, TemperatureUnit::kFahrenheit, 0.5);
+    const std::vector<double> fahrenheit = shown_values(samples, TemperatureUnit::kFahrenheit, 0.5);
     EXPECT_DOUBLE_EQ(fahrenheit[0], 77.9);
     EXPECT_DOUBLE_EQ(fahrenheit[1], -39.1);
-    for (const TemperatureUnit unit : {TemperatureUnit::kFahrenheit, TemperatureUnit::kKelvin,
-                                       TemperatureUnit::kReaumur}) {
+    for (const TemperatureUnit unit :
+         {TemperatureUnit::kFahrenheit, TemperatureUnit::kKelvin, TemperatureUnit::kReaumur}) {
         const std::vector<double> celsius = shown_values(samples, TemperatureUnit::kCelsius, -1.3);
         const std::vector<double> direct = shown_values(samples, unit, -1.3);
         for (std::size_t i = 0; i < samples.size(); ++i) {
