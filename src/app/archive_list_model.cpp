@@ -30,11 +30,6 @@ QColor verdict_colour(const std::string& verdict) {
 
 }  // namespace
 
-QString interval_text(int seconds) {
-    return seconds % 60 == 0 && seconds > 0 ? QStringLiteral("%1 min").arg(seconds / 60)
-                                            : QStringLiteral("%1 s").arg(seconds);
-}
-
 ArchiveListModel::ArchiveListModel(std::function<archive::MissionArchive&()> archive,
                                    QObject* parent)
     : QAbstractTableModel(parent), archive_(std::move(archive)) {}
@@ -101,7 +96,7 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
         case kSamples:
             return r.sample_count;
         case kInterval:
-            return interval_text(r.interval_seconds);
+            return QString::fromStdString(insight::interval_text(r.interval_seconds));
         case kMinimum:
             return temperature(r.minimum);
         case kMaximum:

@@ -64,7 +64,4 @@ class ArchiveListModel final : public QAbstractTableModel {
     bool complete_ = true;
 };
 
-// "10 s", "15 min": an interval as the programming window sets it.
-[[nodiscard]] QString interval_text(int seconds);
-
 }  // namespace frostel::app

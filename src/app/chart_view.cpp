@@ -246,9 +246,25 @@ void ChartView::zoom_to_points(int first, int last) {
         return;
     }
     const int room = std::max(1, (last - first + 1) / 2);
-    const double from = document_.points[std::max(0, first - room)].x;
-    const double to = document_.points[std::min(count - 1, last + room)].x;
+    const auto begin = document_.points.begin() + std::max(0, first - room);
+    const auto end = document_.points.begin() + std::min(count - 1, last + room) + 1;
+    const double from = begin->x;
+    const double to = (end - 1)->x;
     bottom_axis_->setRange(from, to > from ? to : from + 1);
+    const std::vector<mission::ChartPoint> shown(begin, end);
+    insight::Limits crossed = limits();
+    const auto any = [&shown](auto outside) {
+        return std::any_of(shown.begin(), shown.end(), outside);
+    };
+    if (!crossed.low || !any([&](const auto& p) { return p.y < *crossed.low; })) {
+        crossed.low.reset();
+    }
+    if (!crossed.high || !any([&](const auto& p) { return p.y > *crossed.high; })) {
+        crossed.high.reset();
+    }
+    if (const auto range = fitted_range(shown, crossed)) {
+        left_axis_->setRange(range->minimum, range->maximum);
+    }
 }
 
 QString ChartView::point_tip(double x) const {

@@ -68,7 +68,8 @@ class ChartView final : public QChartView {
     [[nodiscard]] insight::Limits limits() const;
     // The value axis set to the data and the limits, with a small margin.
     void fit_to_data();
-    // The time axis narrowed to points `first` to `last`, with room on either side.
+    // Both axes narrowed to points `first` to `last`, with room on either side; the value
+    // axis keeps in view each limit these points cross.
     void zoom_to_points(int first, int last);
     // The time and value of the point nearest to the time-axis value `x`.
     [[nodiscard]] QString point_tip(double x) const;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
 #include <QToolButton>
@@ -78,12 +79,21 @@ void ExportActions::save_report() {
     if (window_.mission_actions().shown_source().fingerprint.empty()) {
         return;  // nothing shown yet: no mission to report on
     }
-    const QString proposed = QDir(window_.settings().data_folder)
-                                 .filePath(report::report_file_name(shown_report_input()));
-    const QString chosen = window_.file_dialogs().save_name(&window_, proposed, kPdfFilter);
+    const QString chosen = window_.file_dialogs().save_name(
+        &window_, suggested_name(QStringLiteral("pdf")), kPdfFilter);
     if (!chosen.isEmpty()) {
         write_report(with_extension(chosen, QStringLiteral("pdf")));
     }
+}
+
+QString ExportActions::suggested_name(const QString& extension) const {
+    const QString& folder = window_.settings().data_folder;
+    if (window_.chart().points().empty()) {
+        return folder;
+    }
+    const QString mission =
+        QFileInfo(report::report_file_name(shown_report_input())).completeBaseName();
+    return QDir(folder).filePath(mission + QLatin1Char('.') + extension);
 }
 
 void ExportActions::write_report(const QString& name) {
@@ -99,8 +109,8 @@ void ExportActions::write_report(const QString& name) {
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {
-    const QString chosen =
-        window_.file_dialogs().save_name(&window_, window_.settings().data_folder, kCsvFilter);
+    const QString chosen = window_.file_dialogs().save_name(
+        &window_, suggested_name(QStringLiteral("csv")), kCsvFilter);
     if (chosen.isEmpty()) {
         return;
     }

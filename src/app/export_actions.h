@@ -24,8 +24,8 @@ class ExportActions final : public QObject {
   public:
     explicit ExportActions(MainWindow& window);
 
-    // Asks for a file name in the data folder (".csv" added when missing) and writes the
-    // chart's points there in `format`.
+    // Offers the mission's name (as the report's) in the data folder, ".csv" added when
+    // missing, and writes the chart's points there in `format`.
     void export_csv(const report::CsvFormat& format);
     // Offers "<LoggerId>_<yyyymmdd-hhmm of the start>.pdf" in the data folder (".pdf"
     // added when missing) and writes the report of the mission shown, dated now.
@@ -33,6 +33,9 @@ class ExportActions final : public QObject {
     // Writes the report of the mission shown to `name`, dated now; a warning says when the
     // file cannot be written.
     void write_report(const QString& name);
+    // "<LoggerId>_<yyyymmdd-hhmm of the start>" with `extension` in the data folder; the
+    // folder alone while no mission is shown.
+    [[nodiscard]] QString suggested_name(const QString& extension) const;
 
   private:
     [[nodiscard]] report::ReportInput shown_report_input() const;

@@ -1,5 +1,6 @@
 #include "file_name_dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -16,6 +17,14 @@ QString first_extension(const QString& filter) {
     return pattern.match(filter).captured(1);
 }
 
+// The window the user works in when it stays on top (the summary, the archive), else
+// `parent`: a dialog under a window that stays on top could not be reached.
+QWidget* owner(QWidget* parent) {
+    QWidget* active = QApplication::activeWindow();
+    return active != nullptr && active->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? active
+                                                                                         : parent;
+}
+
 // A system dialog would guess the types of the archive's files by reading them, which this
 // program must never do; Qt's own dialog takes an icon provider that does not. The provider
 // is set before the dialog first lists its folder (it lists when events are next processed).
@@ -24,7 +33,9 @@ struct FileDialog {
     QFileDialog dialog;
 
     FileDialog(QWidget* parent, const QString& folder, const QString& filter)
-        : dialog(parent, QString(), folder, filter) {
+        : dialog(owner(parent), QString(), folder, filter) {
+        // Modal, it is above the windows that stay on top even when opened from another.
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
         dialog.setIconProvider(&icons);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
     }
@@ -50,6 +61,8 @@ QString QtFileNameDialogs::open_name(QWidget* parent, const QString& folder,
     FileDialog file_dialog(parent, folder, filter);
     QFileDialog& dialog = file_dialog.dialog;
     dialog.setFileMode(QFileDialog::ExistingFile);
+    // "week49" opens week49.frd.
+    dialog.setDefaultSuffix(first_extension(filter));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 

@@ -14,6 +14,8 @@ constexpr int kTextButtonTop = 120;
 constexpr int kTextButtonHeight = 255;
 // What the progress bar leaves free at the window's right edge, for "Programming".
 constexpr int kRightOfProgressBar = 840;
+// The verdict fills the chart's header from the logger label to this far from its right edge.
+constexpr int kChartHeaderMargin = 120;
 
 // A control of the command bar's row, right after `before`.
 TwipsRect next_in_bar(const TwipsRect& before, int top, int width, int height) {
@@ -59,6 +61,9 @@ MainLayout designed_layout() {
     l.error_label = {0, 0, l.progress_bar.width, l.progress_bar.height};
     l.chart = {0, 480, 7215, 6495};
     l.logger_label = {120, 120, 4575, 480};
+    // Two lines above the chart's title, which starts below the logger label's first line.
+    l.verdict = {l.logger_label.left + l.logger_label.width + kChartHeaderMargin, 15, 0, 435};
+    l.verdict.width = l.chart.width - kChartHeaderMargin - l.verdict.left;
     l.search_frame = {2160, 2880, 4695, 735};
     l.search_label = {120, 240, 4455, 255};
     l.mission_text = {7200, 600, 3820, 1215};
@@ -70,6 +75,7 @@ MainLayout resized_layout(MainLayout l, int width, int height) {
     set_size(l.command_bar.width, width + 2280);
     set_size(l.chart.width, width - 4100);
     set_size(l.chart.height, height - 990);
+    set_size(l.verdict.width, l.chart.width - kChartHeaderMargin - l.verdict.left);
     l.table.left = width - 4100;
     set_size(l.table.height, height - 2250);
     l.mission_text.left = width - 4100;

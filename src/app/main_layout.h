@@ -47,6 +47,7 @@ struct MainLayout {
     TwipsRect programming;     // Command8
     TwipsRect chart;           // TChart1
     TwipsRect logger_label;    // Label1, in the chart
+    TwipsRect verdict;         // the mission's verdict, in the chart's header right of Label1
     TwipsRect search_frame;    // Frame1, in the chart
     TwipsRect search_label;    // Label3, in Frame1
     TwipsRect mission_text;    // RichTextBox1

@@ -86,9 +86,14 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_menus();
     build_views();
     build_command_bar();
-    summary_ =
-        new SummaryActions(*chart_, *table_, program_file(kSummaryPreferencesFileName), this);
+    summary_ = new SummaryActions(*chart_, *table_, *verdict_line_,
+                                  program_file(kSummaryPreferencesFileName), this);
     connect(summary_button_, &QPushButton::clicked, summary_, &SummaryActions::open);
+    fit_to_data_->setChecked(summary_->fit_to_data());
+    connect(fit_to_data_, &QPushButton::toggled, this, [this](bool on) {
+        summary_->set_fit_to_data(on);
+        show_value_range();
+    });
     command_bar_->raise();
     guard_controls();
     mission_actions_ = new MissionActions(*this);
@@ -125,6 +130,7 @@ void MainWindow::build_menus() {
     port_menu_->addSeparator();
     find_port_ = port_menu_->addAction("FIND COMMPORT");
     find_port_->setObjectName("find_commport_menu");
+    port_menu_->setToolTipsVisible(true);
     connect(find_port_, &QAction::triggered, this, &MainWindow::find_reader_port);
 
     QMenu* driver_menu = menuBar()->addMenu("USB-Driver");
@@ -194,7 +200,7 @@ void MainWindow::build_command_bar() {
     connect(about_, &QPushButton::clicked, this, &MainWindow::open_about);
     connect(language_, &QToolButton::clicked, this, &MainWindow::open_language);
     connect(unit_, &QPushButton::clicked, this, &MainWindow::open_unit_dialog);
-    connect(fit_to_data_, &QPushButton::clicked, chart_, &ChartView::fit_to_data);
+    fit_to_data_->setCheckable(true);
 }
 
 void MainWindow::build_views() {
@@ -206,6 +212,14 @@ void MainWindow::build_views() {
     // The type caption and the identity are wider than the label; the identity wraps.
     logger_label_->setWordWrap(true);
     logger_label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    verdict_line_ = new QLabel(chart_);
+    verdict_line_->setObjectName("verdict_line");
+    verdict_line_->setWordWrap(true);
+    verdict_line_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    verdict_line_->setCursor(Qt::PointingHandCursor);
+    verdict_line_->setToolTip(QStringLiteral("Mission Summary"));
+    verdict_line_->installEventFilter(this);
+    verdict_line_->hide();
     // Placed in the chart's coordinates but a child of the window, so that the part of
     // it that reaches past the chart's right edge is not cut off.
     search_frame_ = new QFrame(client_);
@@ -251,6 +265,7 @@ void MainWindow::place_controls() {
         {programming_, layout_.programming},
         {chart_, layout_.chart},
         {logger_label_, layout_.logger_label},
+        {verdict_line_, layout_.verdict},
         {search_frame_, in_chart(layout_.search_frame)},
         {search_label_, layout_.search_label},
         {mission_text_, layout_.mission_text},
@@ -270,6 +285,9 @@ void MainWindow::lay_out(QSize client_pixels) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
         lay_out(static_cast<QResizeEvent*>(event)->size());
+    }
+    if (watched == verdict_line_ && event->type() == QEvent::MouseButtonRelease) {
+        summary_->open();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -370,6 +388,9 @@ void MainWindow::find_reader_port() {
     search_frame_->show();
     QCoreApplication::processEvents();
     const std::optional<int> found = link::find_reader_port(commands_, *this);
+    // The frame goes away at the end of the search; the port found stays in the tooltip.
+    find_port_->setToolTip(found ? tr("Reader found on %1").arg(port_caption(*found))
+                                 : tr("No reader found"));
     if (found) {
         note_setting("port", port_text(settings_.comm_port_number.number()), port_text(found));
         settings_.comm_port_number = CommPortNumber::chosen(*found);
@@ -451,10 +472,18 @@ void MainWindow::convert_chart(mission::TemperatureUnit from, mission::Temperatu
         insight::converted({document.low_limit, document.high_limit, insight::LimitSource::kUser},
                            from, to, limit_round_trip_);
     chart_->set_user_limits(user.low, user.high, document.limits_set_on);
-    const mission::AxisRange range = mission::axis_range(to);
-    chart_->set_left_axis_range(range.minimum, range.maximum);
     chart_->set_left_axis_title(token_text(to));
+    show_value_range();
     refill_table(false);
+}
+
+void MainWindow::show_value_range() {
+    if (fit_to_data_->isChecked()) {
+        chart_->fit_to_data();
+    } else if (const auto unit = current_unit()) {
+        const mission::AxisRange range = mission::axis_range(*unit);
+        chart_->set_left_axis_range(range.minimum, range.maximum);
+    }
 }
 
 void MainWindow::open_data_path() {

@@ -95,6 +95,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] SummaryActions& summary() const { return *summary_; }
     [[nodiscard]] MissionTextBox& mission_text() const { return *mission_text_; }
     [[nodiscard]] QLabel& logger_label() const { return *logger_label_; }
+    [[nodiscard]] QLabel& verdict_line() const { return *verdict_line_; }
     [[nodiscard]] QFrame& error_frame() const { return *error_frame_; }
     [[nodiscard]] QLabel& error_label() const { return *error_label_; }
     [[nodiscard]] QProgressBar& progress_bar() const { return *progress_bar_; }
@@ -112,6 +113,9 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
 
     // The unit the chart's left-axis title names, nothing for any other title.
     [[nodiscard]] std::optional<mission::TemperatureUnit> current_unit() const;
+    // The value axis fitted to the data and the limits while "Fit to Data" is on, else the
+    // unit's fixed range.
+    void show_value_range();
     // The table rebuilt from the chart; `erase_first` clears every cell before.
     void refill_table(bool erase_first);
     // Silently skipped when the file cannot be written.
@@ -195,6 +199,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QLabel* error_label_ = nullptr;
     ChartView* chart_ = nullptr;
     QLabel* logger_label_ = nullptr;
+    QLabel* verdict_line_ = nullptr;
     QFrame* search_frame_ = nullptr;
     QLabel* search_label_ = nullptr;
     MissionTextBox* mission_text_ = nullptr;

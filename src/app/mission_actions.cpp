@@ -54,10 +54,17 @@ MissionActions::~MissionActions() {
 // A download that fails puts the previous mission's identity back: one logger's caption,
 // title and text never stand over another logger's points.
 void MissionActions::Command10_Click() {
+    const std::optional<int> port = window_.settings().comm_port_number.number();
+    if (!port) {
+        // On a first start nothing would happen: the user is told why at once.
+        show_error(true);
+        window_.error_frame().setToolTip(
+            tr("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
+        return;
+    }
     const ShownIdentity before = shown_identity();
-    const int port = window_.settings().comm_port_number.number().value_or(0);
     const std::optional<mission::DownloadedMission> mission = mission::download_mission(
-        {window_.logger_commands(), window_.clock(), port,
+        {window_.logger_commands(), window_.clock(), *port,
          QFile::encodeName(window_.program_folder()).toStdString(), insight::pc_time_zone(),
          [this](const mission::MissionHeader& header) {
              return mission_archive().clock_setting(header.logger_id, header.start_time);
@@ -108,7 +115,7 @@ void MissionActions::Command2_Click() {
               report::saved_pair_basis(name)};
     QCoreApplication::processEvents();
     window_.refill_table(false);
-    show_fixed_range();
+    window_.show_value_range();
 }
 
 void MissionActions::Command8_Click() {
@@ -192,13 +199,26 @@ void MissionActions::open_archived(std::int64_t id) {
     (void)show_archived(id);
 }
 
-// The pair, or the mission report when the name chosen is a PDF's.
+// The pair, or the mission report when the name chosen is a PDF's. The record is shown only
+// while it is written; then the mission shown before is back.
 void MissionActions::save_archived(std::int64_t id) {
+    const ShownIdentity identity = shown_identity();
+    datafile::ChartDocument document = window_.chart().document();
+    const ShownSource source = shown_;
+    write_archived(id);
+    window_.chart().set_document(std::move(document));
+    show_identity(identity);
+    shown_ = source;
+    window_.refill_table(true);
+}
+
+void MissionActions::write_archived(std::int64_t id) {
     if (!show_archived(id)) {
         return;
     }
-    const QString name = window_.file_dialogs().save_name(&window_, window_.settings().data_folder,
-                                                          kDataFileFilter + ";;" + kPdfFilter);
+    const QString name = window_.file_dialogs().save_name(
+        &window_, window_.export_actions().suggested_name(QStringLiteral("frd")),
+        kDataFileFilter + ";;" + kPdfFilter);
     if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
         window_.export_actions().write_report(name);
     } else if (!name.isEmpty()) {
@@ -306,7 +326,7 @@ void MissionActions::show_record(const mission::MissionRecord& record) {
     window_.summary().show_downloaded(record);
 }
 
-// A download or an archived mission shows the unit's fixed range again: a range fitted to the
+// A download or an archived mission sets the value axis afresh: a range fitted to the
 // previous mission's data does not fit this one.
 void MissionActions::show_points(const std::vector<mission::ChartPoint>& points) {
     ChartView& chart = window_.chart();
@@ -314,14 +334,7 @@ void MissionActions::show_points(const std::vector<mission::ChartPoint>& points)
     for (const mission::ChartPoint& point : points) {
         chart.add_xy(point.x, point.y, from_bytes(point.label));
     }
-    show_fixed_range();
-}
-
-void MissionActions::show_fixed_range() {
-    if (const auto unit = window_.current_unit()) {
-        const mission::AxisRange range = mission::axis_range(*unit);
-        window_.chart().set_left_axis_range(range.minimum, range.maximum);
-    }
+    window_.show_value_range();
 }
 
 void MissionActions::refill_table() {

@@ -83,7 +83,6 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void show_points(const std::vector<mission::ChartPoint>& points) override;
     void refill_table() override;
     // The value axis at the current unit's fixed range, undoing "Fit to Data".
-    void show_fixed_range();
     void record_download(const mission::DownloadedMission& mission) override;
     void offer_save() override;
     [[nodiscard]] bool show_archived(std::int64_t id);
@@ -104,6 +103,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
     [[nodiscard]] ShownIdentity shown_identity() const;
     void show_identity(const ShownIdentity& identity);
     void save_mission(const QString& chosen_name);
+    void write_archived(std::int64_t id);
 
     MainWindow& window_;
     QPointer<programming::Programming_DS1922T> programming_;

@@ -1,6 +1,7 @@
 #include "summary_actions.h"
 
 #include <QDate>
+#include <QLabel>
 
 #include "chart_view.h"
 #include "insight/chart_summary.h"
@@ -25,11 +26,12 @@ TemperatureUnit chart_unit(const ChartView& chart) {
 
 }  // namespace
 
-SummaryActions::SummaryActions(ChartView& chart, TableView& table, QString preferences_path,
-                               QObject* parent)
+SummaryActions::SummaryActions(ChartView& chart, TableView& table, QLabel& verdict_line,
+                               QString preferences_path, QObject* parent)
     : QObject(parent),
       chart_(chart),
       table_(table),
+      verdict_line_(verdict_line),
       preferences_path_(std::move(preferences_path)),
       preferences_(read_summary_preferences(preferences_path_)) {
     connect(&chart_, &ChartView::contentChanged, this, &SummaryActions::follow_chart);
@@ -48,9 +50,9 @@ void SummaryActions::open() {
         window_ = new SummaryWindow;
         connect(window_, &SummaryWindow::limitsEdited, this, &SummaryActions::set_limits);
         connect(window_, &SummaryWindow::deltaHEdited, this, &SummaryActions::set_delta_h);
-        connect(window_, &SummaryWindow::excursionChosen, &chart_, &ChartView::zoom_to_points);
+        connect(window_, &SummaryWindow::excursionChosen, this, &SummaryActions::show_excursion);
     }
-    refresh_window();
+    refresh_window(insight::summarize(insight::summary_input(chart_.document())));
     show_topmost(window_);
 }
 
@@ -79,14 +81,18 @@ void SummaryActions::follow_chart() {
         sides.push_back(insight::side_of(point.y, limits));
     }
     table_.tint_rows(std::move(sides));
+    const insight::Summary summary = insight::summarize(insight::summary_input(document));
+    // The line shares the chart's header with the logger label and the title: two smaller
+    // lines fit there.
+    show_verdict(verdict_line_, summary, QStringLiteral("padding: 0px 3px; font-size: 8pt;"));
+    verdict_line_.setVisible(!document.points.empty() || document.mission.has_value());
     if (!window_.isNull() && window_->isVisible()) {
-        refresh_window();
+        refresh_window(summary);
     }
 }
 
-void SummaryActions::refresh_window() {
-    const datafile::ChartDocument& document = chart_.document();
-    window_->show_summary(insight::summarize(insight::summary_input(document)), document.mission);
+void SummaryActions::refresh_window(const insight::Summary& summary) {
+    window_->show_summary(summary, chart_.document().mission);
 }
 
 // Limits typed are this mission's, and remembered as typed for its logger.
@@ -102,6 +108,16 @@ void SummaryActions::set_limits(std::optional<double> low, std::optional<double>
     } else {
         preferences_.limits.erase(record->logger_id);
     }
+    write_summary_preferences(preferences_path_, preferences_);
+}
+
+void SummaryActions::show_excursion(int first, int last) {
+    chart_.zoom_to_points(first, last);
+    table_.show_point(first);
+}
+
+void SummaryActions::set_fit_to_data(bool on) {
+    preferences_.fit_to_data = on;
     write_summary_preferences(preferences_path_, preferences_);
 }
 

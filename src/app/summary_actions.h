@@ -4,8 +4,11 @@
 #include <QPointer>
 #include <optional>
 
+#include "insight/summary.h"
 #include "mission/mission_record.h"
 #include "summary_preferences.h"
+
+class QLabel;
 
 namespace frostel::app {
 
@@ -14,32 +17,38 @@ class SummaryWindow;
 class TableView;
 
 // The mission summary follows the chart: each change of its points, unit, limits or record
-// tints the table rows outside the limits and refreshes the summary window when it is open.
+// tints the table rows outside the limits, shows the verdict on `verdict_line` (hidden
+// without a mission) and refreshes the summary window when it is open.
 // The limits the user sets are remembered for the next downloads of the same logger, the dH
 // for every download.
 class SummaryActions final : public QObject {
     Q_OBJECT
 
   public:
-    SummaryActions(ChartView& chart, TableView& table, QString preferences_path,
-                   QObject* parent = nullptr);
+    SummaryActions(ChartView& chart, TableView& table, QLabel& verdict_line,
+                   QString preferences_path, QObject* parent = nullptr);
     ~SummaryActions() override;
 
     // "Mission Summary": opens the window on top, or brings it up.
     void open();
     // A download's record goes to the chart with its logger's remembered limits and the dH.
     void show_downloaded(const mission::MissionRecord& record);
+    // "Fit to Data" as the user left it, kept between runs.
+    [[nodiscard]] bool fit_to_data() const { return preferences_.fit_to_data; }
+    void set_fit_to_data(bool on);
     // The window, once opened.
     [[nodiscard]] SummaryWindow* window() const;
 
   private:
     void follow_chart();
-    void refresh_window();
+    void refresh_window(const insight::Summary& summary);
     void set_limits(std::optional<double> low, std::optional<double> high);
     void set_delta_h(double kj_per_mol);
+    void show_excursion(int first, int last);
 
     ChartView& chart_;
     TableView& table_;
+    QLabel& verdict_line_;
     QString preferences_path_;
     SummaryPreferences preferences_;
     QPointer<SummaryWindow> window_;

@@ -17,6 +17,7 @@ const QString kHighKey = QStringLiteral("high");
 const QString kUnitKey = QStringLiteral("unit");
 const QString kSetOnKey = QStringLiteral("set_on");
 const QString kDeltaHKey = QStringLiteral("mean_kinetic_temperature/delta_h_kj_per_mol");
+const QString kFitToDataKey = QStringLiteral("chart/fit_to_data");
 
 std::optional<double> number(const QSettings& settings, const QString& key, bool& valid) {
     if (!settings.contains(key)) {
@@ -59,6 +60,7 @@ SummaryPreferences read_summary_preferences(const QString& path) {
     if (!valid || (p.delta_h_kj_per_mol && !insight::delta_h_in_range(*p.delta_h_kj_per_mol))) {
         p.delta_h_kj_per_mol.reset();
     }
+    p.fit_to_data = settings.value(kFitToDataKey, false).toBool();
     settings.beginGroup(kLimitsGroup);
     for (const QString& logger_id : settings.childGroups()) {
         settings.beginGroup(logger_id);
@@ -75,6 +77,7 @@ void write_summary_preferences(const QString& path, const SummaryPreferences& pr
     QSettings settings(path, QSettings::IniFormat);
     settings.remove(kDeltaHKey);
     put(settings, kDeltaHKey, preferences.delta_h_kj_per_mol);
+    settings.setValue(kFitToDataKey, preferences.fit_to_data);
     settings.remove(kLimitsGroup);
     settings.beginGroup(kLimitsGroup);
     for (const auto& [logger_id, limits] : preferences.limits) {

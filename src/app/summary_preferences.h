@@ -22,10 +22,12 @@ struct RememberedLimits {
     bool operator==(const RememberedLimits&) const = default;
 };
 
-// The limits the user last set for each logger id, and the dH set last.
+// The limits the user last set for each logger id, the dH set last, and whether the value
+// axis is fitted to each mission shown.
 struct SummaryPreferences {
     std::map<std::string, RememberedLimits> limits;
     std::optional<double> delta_h_kj_per_mol;
+    bool fit_to_data = false;
     bool operator==(const SummaryPreferences&) const = default;
 };
 

@@ -23,9 +23,9 @@ using insight::LoggerTime;
 // The program's result texts: failures yellow on red, a pass dark blue, a verdict that judges
 // nothing grey.
 const QString kFailureStyle =
-    QStringLiteral("background-color: red; color: yellow; font-weight: bold; padding: 4px;");
-const QString kResultStyle = QStringLiteral("color: #00008b; font-weight: bold; padding: 4px;");
-const QString kNeutralStyle = QStringLiteral("color: #505050; font-weight: bold; padding: 4px;");
+    QStringLiteral("background-color: red; color: yellow; font-weight: bold;");
+const QString kResultStyle = QStringLiteral("color: #00008b; font-weight: bold;");
+const QString kNeutralStyle = QStringLiteral("color: #505050; font-weight: bold;");
 
 const QString& verdict_style(const insight::Summary& summary) {
     if (summary.failed()) {
@@ -93,7 +93,8 @@ QString statistics_text(const insight::Summary& s) {
                 row(QStringLiteral("To"), time_text(*st.last));
     }
     rows += row(QStringLiteral("Duration"), duration_text(s.duration_s)) +
-            row(QStringLiteral("Interval"), QStringLiteral("%1 s").arg(s.interval_s)) +
+            row(QStringLiteral("Interval"),
+                QString::fromStdString(insight::interval_text(s.interval_s))) +
             row(QStringLiteral("Minimum"), at(st.minimum)) +
             row(QStringLiteral("Maximum"), at(st.maximum)) +
             row(QStringLiteral("Mean"), value(st.mean)) +
@@ -215,6 +216,11 @@ std::optional<double> typed_number(const QString& text, bool* valid) {
     return ok && !trimmed.isEmpty() ? std::optional<double>(value) : std::nullopt;
 }
 
+void show_verdict(QLabel& label, const insight::Summary& summary, const QString& layout_style) {
+    label.setText(QString::fromStdString(summary.verdict));
+    label.setStyleSheet(verdict_style(summary) + QLatin1Char(' ') + layout_style);
+}
+
 SummaryWindow::SummaryWindow(QWidget* parent)
     : QWidget(parent, Qt::Window),
       verdict_(new QLabel),
@@ -267,8 +273,7 @@ SummaryWindow::SummaryWindow(QWidget* parent)
 
 void SummaryWindow::show_summary(const insight::Summary& summary,
                                  const std::optional<mission::MissionRecord>& record) {
-    verdict_->setText(QString::fromStdString(summary.verdict));
-    verdict_->setStyleSheet(verdict_style(summary));
+    show_verdict(*verdict_, summary, QStringLiteral("padding: 4px;"));
     statistics_->setText(statistics_text(summary));
     const bool users = summary.limits.source == insight::LimitSource::kUser ||
                        summary.limits.source == insight::LimitSource::kRemembered;

@@ -53,6 +53,10 @@ class SummaryWindow final : public QWidget {
     double shown_delta_h_ = insight::kDefaultDeltaH;
 };
 
+// The verdict's text in its colour, as the summary window shows it; `layout_style` adds the
+// label's padding and size.
+void show_verdict(QLabel& label, const insight::Summary& summary, const QString& layout_style);
+
 // A number typed by the user, in the locale's form or with a point, without group
 // separators; empty text is none, and so is anything that is not a finite number (`valid`
 // then false).

@@ -128,6 +128,14 @@ void TableView::tint_rows(std::vector<insight::Side> sides) {
     model_.set_sides(std::move(sides));
 }
 
+void TableView::show_point(int index) {
+    const QModelIndex row = model_.index(index, 0);
+    if (row.isValid()) {
+        selectRow(index);
+        scrollTo(row, QAbstractItemView::PositionAtTop);
+    }
+}
+
 void TableView::refill(const std::vector<mission::ChartPoint>& points, bool erase_first) {
     model_.change([&](StringGrid& grid) { refill_table(points, grid, erase_first); });
 }

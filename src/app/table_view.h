@@ -57,6 +57,8 @@ class TableView final : public QTableView {
     void refill(const std::vector<mission::ChartPoint>& points, bool erase_first);
     // Rows of points outside the limits are tinted: row j + 1 by `sides[j]`.
     void tint_rows(std::vector<insight::Side> sides);
+    // Scrolls so that point `index`'s row is the first in view, and selects it.
+    void show_point(int index);
     [[nodiscard]] const StringGridModel& grid_model() const { return model_; }
     void copy_selected_rows();
 

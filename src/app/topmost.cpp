@@ -20,6 +20,7 @@ void show_topmost(QWidget* window) {
             window->move(frame.topLeft());
         }
     }
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();

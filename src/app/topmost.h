@@ -7,7 +7,7 @@ namespace frostel::app {
 
 // Keeps `window` above all others, centres it on its screen and shows it modeless, at its
 // own size when it set one, else at its contents'; a window already shown is only brought
-// up again.
+// up again, out of its minimized state.
 void show_topmost(QWidget* window);
 
 // A modeless warning over `parent`: `name` is its object name.

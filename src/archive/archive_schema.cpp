@@ -104,6 +104,13 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
         QStringLiteral("CREATE INDEX audit_events_by_object ON audit_events(object)"),
     },
     QStringList{
+        // The version of the rules that derived a record's summary columns from its pages;
+        // records kept before were derived by the first. Indexed, as the column lies behind
+        // the pages and reading it from every row would read the whole file.
+        QStringLiteral("ALTER TABLE missions ADD COLUMN derived_by INTEGER NOT NULL DEFAULT 1"),
+        QStringLiteral("CREATE INDEX missions_by_rules ON missions(derived_by)"),
+    },
+    QStringList{
         // The logger's clock as the download found it: the offset from UTC it keeps, where
         // that came from, and its drift. Records kept before have none: their instants are
         // unknown.

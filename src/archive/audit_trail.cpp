@@ -107,6 +107,14 @@ AuditEvent record_verified(std::int64_t id, const std::string& result) {
     return {"verified", "record:" + std::to_string(id), {}, result, {}};
 }
 
+AuditEvent summaries_derived_again(const std::string& archive_path, int records, int rules) {
+    return {"summaries-derived-again",
+            "file:" + archive_path,
+            {},
+            std::to_string(records) + " records by summary rules " + std::to_string(rules),
+            "kept by an earlier version"};
+}
+
 AuditEvent archive_set_aside(const std::string& kept_as) {
     return {"archive-set-aside", "file:" + kept_as, {}, {}, "damaged"};
 }

@@ -59,6 +59,9 @@ struct TrailCheck {
 // `result` as the user was shown it: "INTACT", "ALTERED" ...
 [[nodiscard]] AuditEvent record_verified(std::int64_t id, const std::string& result);
 [[nodiscard]] AuditEvent archive_set_aside(const std::string& kept_as);
+// Records kept by an earlier version whose summary was derived again by `rules`.
+[[nodiscard]] AuditEvent summaries_derived_again(const std::string& archive_path, int records,
+                                                 int rules);
 [[nodiscard]] AuditEvent setting_changed(const std::string& name, const std::string& old_value,
                                          const std::string& new_value);
 

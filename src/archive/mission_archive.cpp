@@ -42,6 +42,10 @@ const QString kLockedCode = QStringLiteral("6");
 const QString kCorruptCode = QStringLiteral("11");
 const QString kNotADatabaseCode = QStringLiteral("26");
 
+// The version of the rules deriving a record's minimum, maximum and verdict from its pages,
+// raised whenever they change: records derived by older rules are derived anew on opening.
+constexpr int kSummaryRules = 2;
+
 // The logger's running clock: page 16, bytes 0 to 5 (0x0200 to 0x0205).
 constexpr int kClockPage = 16;
 constexpr int kClockBytes = 6;
@@ -205,12 +209,11 @@ bool same_settings(const mission::MissionHeader& a, const mission::MissionHeader
     return settings(a) == settings(b);
 }
 
-// The kept columns that the pages decide, each as the download derived it: the record's
+// The kept copies of what the pages hold, each as the download decoded it: the record's
 // columns must say the same.
-bool columns_agree(const QSqlQuery& row, const MissionRecord& record,
-                   const mission::DownloadedMission& mission, const mission::TimeZone& zone) {
+bool copies_agree(const QSqlQuery& row, const MissionRecord& record,
+                  const mission::DownloadedMission& mission) {
     const mission::MissionHeader& h = mission.header;
-    const insight::Summary summary = list_summary(mission, zone);
     return text_of(row.value(15)) == std::string(1, static_cast<char>(h.logger_type)) &&
            row.value(16).toInt() == h.configuration &&
            row.value(17).toInt() == h.device_sample_count &&
@@ -222,10 +225,24 @@ bool columns_agree(const QSqlQuery& row, const MissionRecord& record,
            record.mission_sample_count == h.mission_sample_count &&
            record.sample_count == static_cast<int>(mission.samples.size()) &&
            record.interval_seconds == h.sample_interval &&
-           record.first_line == first_line(h.mission_text) &&
-           record.minimum == value_of(summary.statistics.minimum) &&
-           record.maximum == value_of(summary.statistics.maximum) &&
-           row.value(8).toString() == QString::fromStdString(summary.verdict);
+           record.first_line == first_line(h.mission_text);
+}
+
+// What the record digest says of a record whose pages and copies agree.
+Verification digest_check(const QSqlQuery& query, const MissionRecord& record,
+                          const mission::TimeZone& zone) {
+    if (query.value(25).isNull() && query.value(24).isNull()) {
+        return Verification::kIntactWithoutDigest;
+    }
+    const std::int64_t downloaded_utc_ms = query.value(24).toLongLong();
+    const std::optional<platform::LocalDateTime> downloaded_at =
+        platform::parse_iso(record.downloaded_at);
+    const bool intact = downloaded_at &&
+                        utc_ms(*downloaded_at, zone.utc_offset_s) == downloaded_utc_ms &&
+                        text_of(query.value(25)) ==
+                            record_digest({record.fingerprint, record.logger_id, downloaded_utc_ms,
+                                           zone.name, zone.utc_offset_s});
+    return intact ? Verification::kIntact : Verification::kAltered;
 }
 
 }  // namespace
@@ -259,6 +276,10 @@ MissionArchive::MissionArchive(QString path, Access access, Actor actor)
         return;
     }
     open_ = open_file();
+    // Until its records follow today's summary rules, Verify would call them altered.
+    if (open_ && access_ == Access::kReadWrite && !derive_anew()) {
+        open_ = false;
+    }
 }
 
 MissionArchive::~MissionArchive() {
@@ -359,6 +380,71 @@ std::optional<QSqlError> MissionArchive::connect_once() {
     return std::nullopt;
 }
 
+// Records kept by an earlier version hold the summary its rules derived; today's Verify
+// would call them altered. Where the pages, the digest and the copies of the pages still
+// agree, the summary follows from the pages alone and is derived again, all in one
+// transaction. Any other record keeps its columns and stays altered.
+bool MissionArchive::derive_anew() {
+    const QString older = QStringLiteral("SELECT id FROM missions WHERE derived_by < ?");
+    std::optional<std::vector<std::int64_t>> ids = ids_of(older, {kSummaryRules});
+    if (!ids || ids->empty()) {
+        return ids.has_value();
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error());
+    }
+    // Another program may have derived them while this one waited for the lock.
+    ids = ids_of(older, {kSummaryRules});
+    int derived = 0;
+    QSqlQuery update(db_);
+    update.prepare(
+        QStringLiteral("UPDATE missions SET minimum = ?, maximum = ?, verdict = ?, derived_by = ?"
+                       " WHERE id = ?"));
+    for (const std::int64_t id : ids.value_or(std::vector<std::int64_t>{})) {
+        const std::optional<Checked> checked = check(id);
+        if (!checked) {
+            return false;
+        }
+        if (!verifies(checked->kept)) {
+            continue;
+        }
+        for (const QVariant& value :
+             {nullable(checked->minimum), nullable(checked->maximum),
+              QVariant(QString::fromStdString(checked->verdict)), QVariant(kSummaryRules),
+              QVariant(static_cast<qlonglong>(id))}) {
+            update.addBindValue(value);
+        }
+        if (!update.exec()) {
+            return fail(update.lastError());
+        }
+        ++derived;
+    }
+    if (derived > 0 &&
+        !append(summaries_derived_again(path_.toStdString(), derived, kSummaryRules))) {
+        return false;
+    }
+    if (!ids || !transaction.commit()) {
+        return ids && fail(transaction.error());
+    }
+    verdicts_.clear();
+    note_derived_anew(derived);
+    return true;
+}
+
+void MissionArchive::note_derived_anew(int count) {
+    if (count == 0) {
+        return;
+    }
+    const QString text =
+        QStringLiteral(
+            "The minimum, maximum and verdict of %1 %2 kept by an earlier version "
+            "were derived again from their unchanged pages by this version's rules.")
+            .arg(count)
+            .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"));
+    notice_ = notice_.isEmpty() ? text : notice_ + QLatin1Char(' ') + text;
+}
+
 // Damage in the middle of the file shows only where it is read: found once on opening
 // rather than as records missing from a list.
 std::optional<QSqlError> MissionArchive::quick_check() {
@@ -376,6 +462,7 @@ std::optional<QSqlError> MissionArchive::quick_check() {
 }
 
 void MissionArchive::close_file() {
+    verdicts_.clear();
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(connection_);
@@ -407,6 +494,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(
     const mission::DownloadedMission& mission, const Stamp& stamp) {
     const QString notice = notice_;
     auto kept = archive_once(mission, stamp);
+    verdicts_.clear();
     // The file was found damaged and set aside: the download goes into the new archive.
     if (!kept && open_ && notice_ != notice) {
         kept = archive_once(mission, stamp);
@@ -490,10 +578,10 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
         " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
         " minimum, maximum, verdict, downloaded_at, time_zone, utc_offset_seconds, program_version,"
         " fingerprint, content_key, pages, later_download_of, last_downloaded_at,"
-        " downloaded_utc_ms, record_digest, clock_offset_s, clock_source, clock_drift_s,"
-        " clock_measured_offset_s, clock_zone)"
+        " downloaded_utc_ms, record_digest, derived_by, clock_offset_s, clock_source,"
+        " clock_drift_s, clock_measured_offset_s, clock_zone)"
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?, ?)"));
+        "?, ?, ?, ?, ?, ?, ?)"));
     const std::optional<mission::LoggerClock>& clock = mission.record.clock;
     const auto clock_value = [&](auto field) {
         return clock ? QVariant(field(*clock)) : QVariant(QMetaType(QMetaType::LongLong));
@@ -527,6 +615,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
              QVariant(now),
              QVariant(static_cast<qlonglong>(downloaded_utc_ms)),
              QVariant(latin1(digest)),
+             QVariant(kSummaryRules),
              clock_value([](const auto& c) { return c.utc_offset_s; }),
              clock ? QVariant(QString::fromUtf8(mission::source_name(clock)))
                    : QVariant(QMetaType(QMetaType::QString)),
@@ -705,7 +794,7 @@ std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
     return stored;
 }
 
-std::optional<Verification> MissionArchive::verify(std::int64_t id) {
+std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
     const std::optional<QSqlQuery> row = record_row(
         QStringLiteral("SELECT %1, pages, logger_type, configuration, device_sample_count,"
                        " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text,"
@@ -720,29 +809,50 @@ std::optional<Verification> MissionArchive::verify(std::int64_t id) {
     const MissionRecord record = record_from(query);
     const QByteArray pages = query.value(14).toByteArray();
     const std::optional<std::vector<mission::RawPage>> kept = pages_from_record(pages);
+    Checked checked;
     if (!kept || record_fingerprint(pages) != record.fingerprint) {
-        return Verification::kAltered;
+        return checked;
     }
     const mission::TimeZone zone{query.value(22).toString().toStdString(), query.value(23).toInt()};
     link::SystemClock clock;  // only places the chart's points, which nothing here reads
     mission::HeadlessDownloadView view;
     const std::optional<mission::DownloadedMission> shown =
         mission::show_recorded_mission(record.logger_id, *kept, zone, std::nullopt, clock, view);
-    if (!shown || !columns_agree(query, record, *shown, zone)) {
-        return Verification::kAltered;
+    if (!shown || !copies_agree(query, record, *shown)) {
+        return checked;
     }
-    if (query.value(25).isNull() && query.value(24).isNull()) {
-        return Verification::kIntactWithoutDigest;
+    const insight::Summary summary = list_summary(*shown, zone);
+    checked.minimum = value_of(summary.statistics.minimum);
+    checked.maximum = value_of(summary.statistics.maximum);
+    checked.verdict = summary.verdict;
+    checked.summary_agrees = record.minimum == checked.minimum &&
+                             record.maximum == checked.maximum &&
+                             text_of(query.value(8)) == checked.verdict;
+    checked.kept = digest_check(query, record, zone);
+    return checked;
+}
+
+std::optional<Verification> MissionArchive::verify(std::int64_t id) {
+    forget_verdicts_if_written();
+    if (const auto known = verdicts_.find(id); known != verdicts_.end()) {
+        return known->second;
     }
-    const std::int64_t downloaded_utc_ms = query.value(24).toLongLong();
-    const std::optional<platform::LocalDateTime> downloaded_at =
-        platform::parse_iso(record.downloaded_at);
-    const bool intact = downloaded_at &&
-                        utc_ms(*downloaded_at, zone.utc_offset_s) == downloaded_utc_ms &&
-                        text_of(query.value(25)) ==
-                            record_digest({record.fingerprint, record.logger_id, downloaded_utc_ms,
-                                           zone.name, zone.utc_offset_s});
-    return intact ? Verification::kIntact : Verification::kAltered;
+    const std::optional<Checked> checked = check(id);
+    if (!checked) {
+        return std::nullopt;
+    }
+    return verdicts_[id] = checked->summary_agrees ? checked->kept : Verification::kAltered;
+}
+
+void MissionArchive::forget_verdicts_if_written() {
+    QSqlQuery query(db_);
+    const qint64 version = query.exec(QStringLiteral("PRAGMA data_version")) && query.next()
+                               ? query.value(0).toLongLong()
+                               : -1;
+    if (version != data_version_ || version < 0) {
+        verdicts_.clear();
+        data_version_ = version;
+    }
 }
 
 bool MissionArchive::record_programming(const ProgrammingRecord& run) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -174,6 +175,22 @@ class MissionArchive {
     std::optional<QSqlError> connect_file();
     std::optional<QSqlError> connect_once();
     std::optional<QSqlError> quick_check();
+    // Records whose summary older rules derived, derived again from their pages.
+    bool derive_anew();
+    void note_derived_anew(int count);
+    // A record checked against its pages: `kept` says whether the pages, the digest and the
+    // columns copied from the pages agree; the summary is what today's rules derive.
+    struct Checked {
+        Verification kept = Verification::kAltered;
+        std::optional<double> minimum;
+        std::optional<double> maximum;
+        std::string verdict;
+        bool summary_agrees = false;  // the kept minimum, maximum and verdict say the same
+    };
+    // Nothing for an unknown id (see error()).
+    std::optional<Checked> check(std::int64_t id);
+    // Verdicts last until this object or another program writes the file.
+    void forget_verdicts_if_written();
     void close_file();
     // The damaged file set aside and a new archive started in its place.
     bool start_again();
@@ -206,6 +223,8 @@ class MissionArchive {
     bool open_ = false;
     QString error_;
     QString notice_;
+    std::unordered_map<std::int64_t, Verification> verdicts_;
+    qint64 data_version_ = -1;  // SQLite's count of other connections' commits
 };
 
 }  // namespace frostel::archive

@@ -70,6 +70,14 @@ std::string duration_text(std::int64_t seconds) {
     return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
 }
 
+std::string interval_text(std::int64_t seconds) {
+    if (seconds % 60 != 0) {
+        const std::string rest = std::to_string(seconds % 60) + " s";
+        return seconds < 60 ? rest : std::to_string(seconds / 60) + " min " + rest;
+    }
+    return seconds < 3600 ? std::to_string(seconds / 60) + " min" : duration_text(seconds);
+}
+
 VerdictKind verdict_kind(int samples, bool battery_reset, const Limits& limits,
                          const ExcursionReport& report) {
     if (samples == 0) {

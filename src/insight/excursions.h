@@ -47,6 +47,8 @@ struct ExcursionReport {
 // "1 h 10 min": a duration in whole minutes, rounded down, the way every window, report and
 // verdict gives it.
 [[nodiscard]] std::string duration_text(std::int64_t seconds);
+// A sampling interval in the same form: "30 s", "1 min 30 s", "10 min", "1 h 0 min".
+[[nodiscard]] std::string interval_text(std::int64_t seconds);
 
 // What a verdict says. The first three judge nothing and are shown in the neutral colour.
 enum class VerdictKind { kNoSamples, kBatteryReset, kNoLimits, kWithinLimits, kExcursions };

@@ -103,7 +103,7 @@ std::vector<std::pair<std::string, std::string>> mission_settings(const mission:
         {"Logger",
          r.logger_id + " (type " + std::string(1, static_cast<char>(r.logger_type())) + ")"},
         {"Start", platform::format_iso(r.start_time)},
-        {"Interval", std::to_string(r.sample_interval) + " s"},
+        {"Interval", interval_text(r.sample_interval)},
         {"Resolution", sixteen_bit ? "16-bit (1/16 degree)" : "8-bit (1/2 degree)"},
         {"Start mode", start_mode_text(r)},
         {"Rollover", (r.mission_control & mission::kRolloverBit) != 0 ? "On" : "Off"},

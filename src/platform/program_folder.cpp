@@ -4,8 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QTemporaryFile>
+
+#include "platform/os_user.h"
 
 namespace frostel::platform {
 
@@ -61,11 +62,7 @@ ProgramFolder program_folder() {
 }
 
 QString pc_user_at_host() {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) {
-        user = qEnvironmentVariable("USERNAME");  // the name Windows gives it
-    }
-    return user + QLatin1Char('@') + QSysInfo::machineHostName();
+    return QString::fromStdString(current_os_user().login + '@' + host_name());
 }
 
 QString default_data_folder() {

@@ -73,7 +73,8 @@ class ExportActionsTest : public QObject {
         rig.action("export_csv")->trigger();
         rig.action("export_spreadsheet_csv")->trigger();
         QCOMPARE(rig.dialogs.asked.mid(1),
-                 QStringList(2, "save " + rig.folder.path() + " CSV (*.csv)"));
+                 QStringList(
+                     2, "save " + rig.path("4100000ABCDEF1AA_20260201-0600.csv") + " CSV (*.csv)"));
         const QByteArray plain = file_bytes(rig.path("plain.csv"));
         QCOMPARE(plain, rig.cli_csv());
         QByteArray sheet = plain;

@@ -46,6 +46,12 @@ TEST(MainLayout, TheChartGrowsTheRightColumnMovesAndSizesThatWouldBeNegativeAreK
     EXPECT_EQ(after.search_frame.left, before.search_frame.left + 500);
     EXPECT_EQ(after.search_frame.top, before.search_frame.top + 500);
     EXPECT_EQ(after.load_data, before.load_data);
+    // The verdict stays right of the logger label and inside the chart as it grows.
+    for (const MainLayout& l : {before, after}) {
+        EXPECT_LT(l.logger_label.left + l.logger_label.width, l.verdict.left);
+        EXPECT_LT(l.verdict.left + l.verdict.width, l.chart.width);
+    }
+    EXPECT_EQ(after.verdict.width, before.verdict.width + 1000);
 
     // Positions follow even below zero; sizes that would be negative keep their last value.
     const MainLayout small = resized_layout(after, 3000, 800);

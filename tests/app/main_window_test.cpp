@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,6 +27,8 @@
 #include "chart_view.h"
 #include "command_bar.h"
 #include "datafile/chart_document.h"
+#include "file_name_dialogs.h"
+#include "mission_actions.h"
 #include "window_rig.h"
 
 namespace frostel::app {
@@ -176,6 +179,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(seen, (QStringList{"1 CHECKING COMMPORT 1 shown", "2 CHECKING COMMPORT 2 shown",
                                     "3 CHECKING COMMPORT 3 shown"}));
         QCOMPARE(rig.find<QLabel>("Label3")->text(), QString("FIND FROSTEL ON COMMPORT 3"));
+        QCOMPARE(rig.find<QAction>("find_commport_menu")->toolTip(),
+                 QString("Reader found on COM-3"));
         QCOMPARE(rig.checked_ports(), QList<int>{3});
         QVERIFY(!rig.find("Frame1")->isVisible());
         QVERIFY(std::chrono::steady_clock::now() - real_start < std::chrono::seconds(2));
@@ -459,6 +464,24 @@ class MainWindowTest : public QObject {
         rig.start();
         rig.find<QPushButton>("Command1")->click();
         QCOMPARE(rig.window->settings().data_folder, QString("/no/such/folder"));
+    }
+
+    // The file dialogs stay above the windows that stay on top, and a name typed without its
+    // extension finds the file that has it.
+    void fileDialogsStayOnTopAndOpenANameWithoutItsExtension() {
+        const QTemporaryDir folder;
+        QFile week(QDir(folder.path()).filePath("week49.frd"));
+        QVERIFY(week.open(QIODevice::WriteOnly));
+        week.close();
+        QtFileNameDialogs dialogs;
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            QVERIFY(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("week49");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(dialogs.open_name(nullptr, folder.path(), kOpenDataFileFilter), week.fileName());
     }
 
     void layoutAboutLanguageAndDriverInstall() {

@@ -177,10 +177,12 @@ class MissionActionsTest : public QObject {
     // caption, title line, text and calibration put back.
     void failuresLeaveThePreviousMissionAndAnEmptyOneStillOffersTheSave() {
         Rig rig("");
-        rig.find<QFrame>("Frame4")->show();
+        // No port chosen yet: said at once, without a word to any port.
         rig.load_data();
         QVERIFY(rig.box.commands().empty());
-        QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
+        QVERIFY(rig.find<QFrame>("Frame4")->isVisible());
+        QCOMPARE(rig.find<QFrame>("Frame4")->toolTip(),
+                 QString("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
 
         rig.port_entry(1)->trigger();
         sim::SimMission mission = eight_bit_mission(100);  // pages 128 to 131
@@ -369,10 +371,17 @@ class MissionActionsTest : public QObject {
         archive.verify_button().click();
         QCOMPARE(archive.result_line().text(), QString("INTACT"));
         // Save As writes the report when a PDF's name is chosen, with the kept fingerprint
-        // and the audit trail's head when printed.
+        // and the audit trail's head when printed, and leaves the mission shown as it was.
         const std::string head = rig.actions->mission_archive().audit_head().value();
+        rig.window->chart().clear();
+        rig.window->refill_table(true);
+        const QStringList cleared = rig.table_column(1);
         rig.dialogs.save_names = {rig.path("kept.pdf")};
         archive.save_button().click();
+        QCOMPARE(rig.table_column(1), cleared);
+        QVERIFY(rig.window->chart().points().empty());
+        QVERIFY(rig.dialogs.asked.last().startsWith("save " + rig.path("4100000ABCDEF1AA_2026")));
+        QVERIFY(rig.dialogs.asked.last().contains(".frd "));
         const QString report = test::pdf_text(rig.path("kept.pdf"));
         QVERIFY(report.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
                                 QString::fromStdString(archive.model().record(0).fingerprint)));

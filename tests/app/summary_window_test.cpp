@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCategoryAxis>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -76,9 +77,18 @@ class SummaryWindowTest : public QObject {
         Rig rig;
         rig.dialogs.save_names = {rig.path("coldroom")};
         rig.find<QPushButton>("Command10")->click();
-        SummaryWindow& window = rig.open_summary();
+        // The main window carries the verdict in its colour; a click on it opens the summary.
+        QLabel& line = rig.window->verdict_line();
+        QTRY_COMPARE(line.text(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
+        QVERIFY(line.isVisible() && line.styleSheet().contains("background-color: red"));
+        QVERIFY(!line.geometry().intersects(rig.window->logger_label().geometry()));
+        QTest::mouseClick(&line, Qt::LeftButton);
+        SummaryWindow& window = *rig.window->summary().window();
         QVERIFY(window.isVisible());
         QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+        window.showMinimized();
+        QCOMPARE(&rig.open_summary(), &window);
+        QVERIFY(!window.isMinimized());
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
         QVERIFY(
             window.findChild<QLabel*>("verdict")->styleSheet().contains("background-color: red"));
@@ -103,10 +113,20 @@ class SummaryWindowTest : public QObject {
             qobject_cast<QCategoryAxis*>(rig.chart().chart()->axes(Qt::Horizontal)[0]);
         const auto& points = rig.chart().points();
         QVERIFY(time_axis->min() >= points[226].x && time_axis->max() <= points[237].x);
+        // The value axis closes in on the excursion with the high limit in view; the table
+        // starts at the excursion's first row.
+        const auto* value_axis =
+            qobject_cast<QValueAxis*>(rig.chart().chart()->axes(Qt::Vertical)[0]);
+        QVERIFY(value_axis->min() < 8.0 && value_axis->min() > 2.0);
+        QVERIFY(value_axis->max() > points[232].y && value_axis->max() < 20.0);
+        const int first = list->topLevelItem(0)->data(0, Qt::UserRole).toInt();
+        QCOMPARE(rig.window->table().rowAt(0), first);
+        QCOMPARE(rig.window->table().selectionModel()->selectedRows(0).value(0).row(), first);
         QCOMPARE(rig.chart().point_tip(points[232].x + 0.01),
                  QString::fromLatin1(points[232].label) + "\n" + format_temperature(points[232].y) +
                      " CELSIUS");
-        // Fit to Data: the value axis closes in on the data and the limits.
+        // Fit to Data: the value axis closes in on the data and the limits, and stays fitted
+        // through a unit switch.
         rig.find<QPushButton>("fit_to_data_button")->click();
         QVERIFY(rig.chart().document().left.minimum < 2.0 &&
                 rig.chart().document().left.minimum > 0.5);
@@ -115,6 +135,7 @@ class SummaryWindowTest : public QObject {
         // A unit switch: same verdict, limits in Fahrenheit.
         indexed<QRadioButton>(open_unit(rig), "Option1", 1)->click();
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("°F"));
+        QVERIFY(rig.chart().document().left.minimum > 33.0);
         QVERIFY(settings_text(window).contains("High threshold 46.40 °F"));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
 
@@ -125,6 +146,7 @@ class SummaryWindowTest : public QObject {
         high->setText("50");
         emit high->editingFinished();
         QTRY_COMPARE(rig.verdict(), "1 EXCURSION, 0 h 40 min OUT OF LIMITS");
+        QCOMPARE(line.text(), rig.verdict());
         QCOMPARE(rig.tinted_rows(), 4);
         const SummaryPreferences kept =
             read_summary_preferences(rig.path(kSummaryPreferencesFileName));
@@ -143,6 +165,16 @@ class SummaryWindowTest : public QObject {
         delta_h->setText("500.5");
         emit delta_h->editingFinished();
         QCOMPARE(delta_h->text(), "83.144");
+
+        // "Fit to Data" stays on for the next download and the next run, until switched off.
+        rig.find<QPushButton>("Command10")->click();
+        QTRY_VERIFY(rig.chart().document().left.maximum < 20.0);
+        rig.start();
+        auto* fit = rig.find<QPushButton>("fit_to_data_button");
+        QVERIFY(fit->isChecked());
+        fit->click();
+        QCOMPARE(rig.chart().document().left.maximum,
+                 mission::axis_range(mission::TemperatureUnit::kCelsius).maximum);
     }
 
     // The report of the download carries the logger's limits and the excursion; the same
@@ -175,6 +207,8 @@ class SummaryWindowTest : public QObject {
         rig.dialogs.open_names = {rig.path("coldroom.frd")};
         rig.find<QPushButton>("Command2")->click();
         QTRY_COMPARE(rig.verdict(), "NO LIMITS");
+        QCOMPARE(rig.window->verdict_line().text(), "NO LIMITS");
+        QVERIFY(rig.window->verdict_line().styleSheet().contains("#505050"));
         QCOMPARE(rig.chart().limits(), insight::Limits{});
         QCOMPARE(rig.tinted_rows(), 0);
     }
@@ -244,12 +278,6 @@ class SummaryWindowTest : public QObject {
                      verdict.data().toString().endsWith("OUT OF LIMITS"));
             QVERIFY(colour != QColor(0, 0, 0x8b));
         }
-
-        // Fit to Data lasts until the next download.
-        rig.find<QPushButton>("fit_to_data_button")->click();
-        QVERIFY(rig.chart().document().left.maximum < 20);
-        rig.find<QPushButton>("Command10")->click();
-        QCOMPARE(rig.chart().document().left.maximum, 125.0);
     }
 
     // Stored limits and dH are checked as typed ones are, and typed numbers take no group

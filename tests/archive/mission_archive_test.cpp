@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 
 #include "archive/fingerprint.h"
+#include "mission/register_map.h"
 #include "support/archive_rig.h"
 
 namespace frostel::archive {
@@ -159,7 +160,8 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     // is missing, and their clock's offset is unknown.
     for (const char* step :
          {"DROP INDEX missions_for_filter", "DROP TABLE audit_events",
-          "DROP INDEX missions_by_content",
+          "DROP INDEX missions_by_content", "DROP INDEX missions_by_rules",
+          "ALTER TABLE missions DROP COLUMN derived_by",
           "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
           "ALTER TABLE missions DROP COLUMN record_digest",
           "ALTER TABLE missions DROP COLUMN downloaded_utc_ms",
@@ -219,6 +221,74 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         ASSERT_TRUE(again) << archive.error().toStdString();
         EXPECT_NE(again->second, id);
         EXPECT_EQ(archive.holds(download.header.logger_id, start, 40), true);
+    }
+}
+
+// A file as the previous version left it: its summary columns derived by that version's
+// rules (no verdict for a battery reset, the calibration offset misapplied). Opening it
+// derives them again from the pages where the pages, digest and copied columns still agree;
+// any other record keeps its columns and stays altered.
+TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGive) {
+    ArchiveRig rig;
+    sim::SimMission reset = ArchiveRig::mission("Route 9", kStart, 40);
+    reset.alarm_status = mission::kBatteryResetBit;
+    sim::SimMission calibrated = ArchiveRig::mission("Route 9", kStart, 40);
+    calibrated.calibration_offset_tenths = 5;
+    std::int64_t reset_id = 0;
+    std::int64_t calibrated_id = 0;
+    {
+        MissionArchive archive(rig.path());
+        reset_id = archive.archive(rig.download(reset), rig.stamp)->second;
+        calibrated_id = archive.archive(rig.download(calibrated, 2), rig.stamp)->second;
+    }
+    for (const char* step :
+         {"UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05",
+          "DROP INDEX missions_by_rules", "ALTER TABLE missions DROP COLUMN derived_by",
+          "ALTER TABLE missions DROP COLUMN clock_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_source",
+          "ALTER TABLE missions DROP COLUMN clock_drift_s",
+          "ALTER TABLE missions DROP COLUMN clock_measured_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_zone", "PRAGMA user_version = 4"}) {
+        change_behind_its_back(rig.path(), QString::fromLatin1(step));
+    }
+    const struct {
+        const char* change;
+        Verification verdict;
+    } cases[] = {
+        {"", Verification::kIntact},
+        {"UPDATE missions SET first_line = 'Route 8'", Verification::kAltered},
+        {"UPDATE missions SET time_zone = 'Europe/London'", Verification::kAltered},
+        {"UPDATE missions SET pages = CAST(substr(pages, 1, 620) || x'EE' || substr(pages, 622)"
+         " AS BLOB)",
+         Verification::kAltered},
+    };
+    for (const auto& [change, verdict] : cases) {
+        const QString copy = rig.folder.filePath(QStringLiteral("previous.sqlite"));
+        QFile::remove(copy);
+        ASSERT_TRUE(QFile::copy(rig.path(), copy));
+        if (*change != '\0') {
+            change_behind_its_back(copy, QString::fromLatin1(change));
+        }
+        MissionArchive archive(copy);
+        ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
+        EXPECT_EQ(archive.verify(reset_id), verdict) << change;
+        EXPECT_EQ(archive.verify(calibrated_id), verdict) << change;
+        const bool derived = verdict == Verification::kIntact;
+        EXPECT_EQ(archive.load(reset_id)->record.verdict,
+                  derived ? "NOT VALID: BATTERY RESET" : "WITHIN LIMITS")
+            << change;
+        EXPECT_EQ(archive.load(calibrated_id)->record.maximum, derived ? 8.5 : 8.05) << change;
+        EXPECT_EQ(archive.notice().contains(QStringLiteral("derived again")), derived) << change;
+        int derived_events = 0;
+        EXPECT_TRUE(archive.for_each_event({}, [&](const AuditEntry& entry) {
+            derived_events += entry.chained.row.action == "summaries-derived-again";
+        }));
+        EXPECT_EQ(derived_events, derived ? 1 : 0) << change;
+        // Once derived, the columns are this version's: an edit is found as in any record,
+        // even by a program that found the record intact before.
+        change_behind_its_back(copy,
+                               QStringLiteral("UPDATE missions SET verdict = 'WITHIN LIMITS'"));
+        EXPECT_EQ(archive.verify(calibrated_id), Verification::kAltered) << change;
     }
 }
 

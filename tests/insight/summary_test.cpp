@@ -348,6 +348,14 @@ TEST(Summary, TimeTextsRoundTripAndOthersAreRefused) {
                             "2026-02-28 2a:59:07", ""}) {
         EXPECT_FALSE(parse_time_text(bad)) << bad;
     }
+    // Intervals in the form of durations.
+    for (const auto& [seconds, text] : {std::pair{30, "30 s"},
+                                        {90, "1 min 30 s"},
+                                        {600, "10 min"},
+                                        {3600, "1 h 0 min"},
+                                        {5400, "1 h 30 min"}}) {
+        EXPECT_EQ(interval_text(seconds), text) << seconds;
+    }
 }
 
 }  // namespace

@@ -115,6 +115,8 @@ class ReportTest : public QObject {
         // Kept before the logger's clock was read: no UTC instants, and the report says so.
         QCOMPARE(model.settings.back(),
                  (Field{"Clock", "Logger clock offset unknown: no UTC times for this mission"}));
+        QVERIFY(std::find(model.settings.begin(), model.settings.end(),
+                          Field{"Interval", "10 min"}) != model.settings.end());
         QVERIFY(model.excursions.rows.empty() && model.warnings.isEmpty());
         QVERIFY(model.samples.rows.empty());
         // The value axis holds the samples and both limits; the time axis the mission.
