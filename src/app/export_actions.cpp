@@ -21,12 +21,17 @@ namespace frostel::app {
 
 namespace {
 
-std::vector<report::CsvRow> csv_rows(const std::vector<mission::ChartPoint>& points) {
+std::vector<report::CsvRow> csv_rows(const datafile::ChartDocument& document) {
+    const std::optional<mission::LoggerClock> clock =
+        document.mission ? document.mission->clock : std::nullopt;
     std::vector<report::CsvRow> rows;
-    rows.reserve(points.size());
-    for (const mission::ChartPoint& point : points) {
+    rows.reserve(document.points.size());
+    for (const mission::ChartPoint& point : document.points) {
+        const std::optional<insight::LoggerTime> time = insight::parse_time_text(point.label);
         // Labels hold one byte per character, as the download made them.
-        rows.push_back({point.label, point.y});
+        rows.push_back(
+            {point.label, point.y,
+             clock && time ? mission::utc_text(*time - clock->utc_offset_s) : std::string()});
     }
     return rows;
 }
@@ -111,7 +116,7 @@ void ExportActions::export_csv(const report::CsvFormat& format) {
     }
     const QString name = with_extension(chosen, QStringLiteral("csv"));
     const std::string csv = report::csv_text(
-        csv_rows(window_.chart().points()),
+        csv_rows(window_.chart().document()),
         mission::unit_or_celsius(window_.chart().left_axis_title().toStdString()), format);
     if (!platform::write_whole_file(name, QByteArray::fromStdString(csv))) {
         show_not_saved(&window_, "csv_not_saved", tr("Export CSV"), name);

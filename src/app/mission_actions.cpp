@@ -65,7 +65,10 @@ void MissionActions::Command10_Click() {
     const ShownIdentity before = shown_identity();
     const std::optional<mission::DownloadedMission> mission = mission::download_mission(
         {window_.logger_commands(), window_.clock(), *port,
-         QFile::encodeName(window_.program_folder()).toStdString(), platform::pc_time_zone()},
+         QFile::encodeName(window_.program_folder()).toStdString(), platform::pc_time_zone(),
+         [this](const mission::MissionHeader& header) {
+             return mission_archive().clock_setting(header.logger_id, header.start_time);
+         }},
         *this);
     if (!mission) {
         show_identity(before);
@@ -172,8 +175,9 @@ void MissionActions::data_folder_changed() {
 bool MissionActions::show_archived(std::int64_t id) {
     archive::MissionArchive& store = mission_archive();
     const std::optional<archive::StoredMission> stored = store.load(id);
-    if (!stored || !mission::show_recorded_mission(stored->record.logger_id, stored->pages,
-                                                   stored->zone(), window_.clock(), *this)) {
+    if (!stored ||
+        !mission::show_recorded_mission(stored->record.logger_id, stored->pages, stored->zone(),
+                                        stored->clock, window_.clock(), *this)) {
         warn(tr("Record %1 cannot be shown: %2").arg(id).arg(store.error()));
         return false;
     }

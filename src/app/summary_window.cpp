@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "report/chart_summary.h"
+
 namespace frostel::app {
 
 namespace {
@@ -111,7 +113,11 @@ QString flags_text(const insight::Summary& s) {
     }
     const insight::LoggerFlags& f = *s.flags;
     QString text;
-    for (const std::string& warning : insight::flag_warnings(f)) {
+    std::vector<std::string> warnings = mission::clock_warnings(s.clock);
+    for (std::string& warning : insight::flag_warnings(f)) {
+        warnings.push_back(std::move(warning));
+    }
+    for (const std::string& warning : warnings) {
         text += QStringLiteral("<p style='color:#c00000; font-weight:bold'>%1</p>")
                     .arg(QString::fromStdString(warning).toHtmlEscaped());
     }
@@ -128,6 +134,9 @@ QString flags_text(const insight::Summary& s) {
                 QStringLiteral("%1 (%2)").arg(
                     QString::fromStdString(s.time_zone->name),
                     QString::fromStdString(insight::utc_offset_text(s.time_zone->utc_offset_s))));
+    }
+    for (const std::string& line : report::clock_lines(s)) {
+        rows += row(QStringLiteral("Clock"), QString::fromStdString(line));
     }
     return text + table(rows);
 }

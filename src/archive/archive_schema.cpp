@@ -110,6 +110,16 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
         QStringLiteral("ALTER TABLE missions ADD COLUMN derived_by INTEGER NOT NULL DEFAULT 1"),
         QStringLiteral("CREATE INDEX missions_by_rules ON missions(derived_by)"),
     },
+    QStringList{
+        // The logger's clock as the download found it: the offset from UTC it keeps, where
+        // that came from, and its drift. Records kept before have none: their instants are
+        // unknown.
+        QStringLiteral("ALTER TABLE missions ADD COLUMN clock_offset_s INTEGER"),
+        QStringLiteral("ALTER TABLE missions ADD COLUMN clock_source TEXT"),
+        QStringLiteral("ALTER TABLE missions ADD COLUMN clock_drift_s INTEGER"),
+        QStringLiteral("ALTER TABLE missions ADD COLUMN clock_measured_offset_s INTEGER"),
+        QStringLiteral("ALTER TABLE missions ADD COLUMN clock_zone TEXT"),
+    },
 };
 
 int file_version(QSqlDatabase& db, QString& error) {

@@ -89,8 +89,24 @@ std::string first_line(const std::string& text) {
     return line;
 }
 
+// How long a programming run may take from writing the clock to its record's stamp.
+constexpr std::int64_t kRunLengthS = 300;
+
 std::string sql_time(const platform::LocalDateTime& t) {
     return platform::format_iso(t);
+}
+
+// The logger's clock as a record keeps it in five columns from `first`; nothing when the
+// record was kept before clocks were read.
+std::optional<mission::LoggerClock> clock_from(const QSqlQuery& query, int first) {
+    const std::optional<mission::ClockSource> source =
+        mission::source_from_name(query.value(first + 1).toString().toStdString());
+    if (query.value(first).isNull() || !source) {
+        return std::nullopt;
+    }
+    return mission::LoggerClock{query.value(first).toInt(), *source,
+                                query.value(first + 2).toLongLong(), query.value(first + 3).toInt(),
+                                query.value(first + 4).toString().toStdString()};
 }
 
 platform::LocalDateTime parse_sql_time(const std::string& text) {
@@ -242,8 +258,12 @@ QString archive_path(const QString& data_folder) {
 }
 
 Stamp stamp_now(const link::Clock& clock) {
-    const platform::TimeZone zone = platform::pc_time_zone();
-    return {clock.local_now(), zone.name, zone.utc_offset_s, FROSTEL_VERSION};
+    const platform::LocalDateTime local = clock.local_now();
+    // Both readings come from one clock, so the offset is the one the stamp's time is in;
+    // no zone in use has seconds, so a second ticking between them is rounded away.
+    const std::int64_t ahead = platform::to_civil_seconds(local) - clock.utc_now();
+    const auto offset = static_cast<int>((ahead + (ahead < 0 ? -30 : 30)) / 60 * 60);
+    return {local, platform::pc_time_zone().name, offset, FROSTEL_VERSION};
 }
 
 MissionArchive::MissionArchive(QString path, Access access, Actor actor)
@@ -558,9 +578,14 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
         " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
         " minimum, maximum, verdict, downloaded_at, time_zone, utc_offset_seconds, program_version,"
         " fingerprint, content_key, pages, later_download_of, last_downloaded_at,"
-        " downloaded_utc_ms, record_digest, derived_by)"
+        " downloaded_utc_ms, record_digest, derived_by, clock_offset_s, clock_source,"
+        " clock_drift_s, clock_measured_offset_s, clock_zone)"
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?)"));
+        "?, ?, ?, ?, ?, ?, ?)"));
+    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
+    const auto clock_value = [&](auto field) {
+        return clock ? QVariant(field(*clock)) : QVariant(QMetaType(QMetaType::LongLong));
+    };
     for (const QVariant& value : {
              QVariant(logger_id),
              QVariant(QString(QChar(static_cast<char>(header.logger_type)))),
@@ -591,6 +616,13 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
              QVariant(static_cast<qlonglong>(downloaded_utc_ms)),
              QVariant(latin1(digest)),
              QVariant(kSummaryRules),
+             clock_value([](const auto& c) { return c.utc_offset_s; }),
+             clock ? QVariant(QString::fromUtf8(mission::source_name(clock)))
+                   : QVariant(QMetaType(QMetaType::QString)),
+             clock_value([](const auto& c) { return static_cast<qlonglong>(c.drift_s); }),
+             clock_value([](const auto& c) { return c.measured_offset_s; }),
+             clock ? QVariant(QString::fromStdString(clock->zone))
+                   : QVariant(QMetaType(QMetaType::QString)),
          }) {
         query.addBindValue(value);
     }
@@ -732,7 +764,9 @@ std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
     std::optional<QSqlQuery> row =
         record_row(QStringLiteral("SELECT %1, logger_type, calibration_offset_tenths,"
                                   " mission_text, time_zone, utc_offset_seconds,"
-                                  " program_version, last_downloaded_at, pages"
+                                  " program_version, last_downloaded_at, pages,"
+                                  " clock_offset_s, clock_source, clock_drift_s,"
+                                  " clock_measured_offset_s, clock_zone"
                                   " FROM missions WHERE id = ?")
                        .arg(kRecordColumns),
                    id);
@@ -756,6 +790,7 @@ std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
     stored.program_version = query.value(19).toString().toStdString();
     stored.last_downloaded_at = text_of(query.value(20));
     stored.pages = std::move(*pages);
+    stored.clock = clock_from(query, 22);
     return stored;
 }
 
@@ -782,7 +817,7 @@ std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
     link::SystemClock clock;  // only places the chart's points, which nothing here reads
     mission::HeadlessDownloadView view;
     const std::optional<mission::DownloadedMission> shown =
-        mission::show_recorded_mission(record.logger_id, *kept, zone, clock, view);
+        mission::show_recorded_mission(record.logger_id, *kept, zone, std::nullopt, clock, view);
     if (!shown || !copies_agree(query, record, *shown)) {
         return checked;
     }
@@ -867,6 +902,30 @@ std::optional<bool> MissionArchive::holds(const link::LoggerId& logger_id,
         return std::nullopt;
     }
     return *kept != 0;
+}
+
+std::optional<mission::ClockSetting> MissionArchive::clock_setting(
+    const link::LoggerId& logger_id, const platform::LocalDateTime& start) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral(
+        "SELECT time_zone, utc_offset_seconds FROM programming_runs"
+        " WHERE logger_id = ? AND result = ? AND programmed_at <= ? ORDER BY id DESC LIMIT 1"));
+    query.addBindValue(latin1(logger_id));
+    query.addBindValue(QStringLiteral("PROGRAMMING OK"));
+    // The run is stamped when it ends, a little after it set the clock; an immediate
+    // mission may start within that.
+    query.addBindValue(latin1(sql_time(platform::add_seconds(start, kRunLengthS))));
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    if (!query.next()) {
+        return std::nullopt;
+    }
+    return mission::ClockSetting{query.value(0).toString().toStdString(), query.value(1).toInt()};
 }
 
 std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::LoggerId& logger_id) {

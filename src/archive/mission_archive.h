@@ -66,6 +66,7 @@ struct StoredMission {
     std::string program_version;
     std::string last_downloaded_at;
     std::vector<mission::RawPage> pages;
+    std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks
     [[nodiscard]] mission::TimeZone zone() const { return {time_zone, utc_offset_seconds}; }
 };
 
@@ -149,6 +150,11 @@ class MissionArchive {
     [[nodiscard]] std::optional<bool> holds(const link::LoggerId& logger_id,
                                             const std::string& start_time,
                                             int mission_sample_count);
+    // The zone and offset of the PC that set the clock of this logger's mission that started
+    // at `start` (the logger's civil time): the last programming run that succeeded before it.
+    // Nothing when the archive holds none.
+    [[nodiscard]] std::optional<mission::ClockSetting> clock_setting(
+        const link::LoggerId& logger_id, const platform::LocalDateTime& start);
     // The programming runs of one logger, oldest first.
     [[nodiscard]] std::vector<ProgrammingRecord> programming_runs(const link::LoggerId& logger_id);
 

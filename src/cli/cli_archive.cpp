@@ -120,7 +120,7 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
                    const archive::StoredMission& stored) {
     mission::HeadlessDownloadView view;
     const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
-        stored.record.logger_id, stored.pages, stored.zone(), context.clock, view);
+        stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
     if (mission && request.pdf_file) {
         const int written = write_report(
             report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at),

@@ -16,8 +16,13 @@ namespace {
 std::vector<report::CsvRow> csv_rows(const mission::DownloadedMission& mission) {
     std::vector<report::CsvRow> rows;
     rows.reserve(mission.samples.size());
+    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
     for (std::size_t i = 0; i < mission.samples.size(); ++i) {
-        rows.push_back({mission.samples[i].time_text, mission.values[i]});
+        const mission::Sample& sample = mission.samples[i];
+        rows.push_back(
+            {sample.time_text, mission.values[i],
+             clock ? mission::utc_text(mission::utc_instant(sample.time, clock->utc_offset_s))
+                   : std::string()});
     }
     return rows;
 }
@@ -49,8 +54,9 @@ std::string mission_csv(const mission::DownloadedMission& mission) {
 // on its own, so that one file that cannot be written costs no other.
 int run_download(const CommandContext& context, const DownloadRequest& request) {
     mission::HeadlessDownloadView view(request.unit);
-    const mission::DownloadSetup setup{context.commands, request.clock, request.port_number,
-                                       request.program_folder, request.time_zone};
+    const mission::DownloadSetup setup{context.commands,    request.clock,
+                                       request.port_number, request.program_folder,
+                                       request.time_zone,   request.clock_setting};
     const std::optional<mission::DownloadedMission> mission =
         mission::download_mission(setup, view);
     if (!mission) {
@@ -62,6 +68,9 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     print_summary(context.err, *mission);
     if (mission->cleared_during_download) {
         context.err << mission::kMissionClearedText << '\n';
+    }
+    for (const std::string& warning : mission::clock_warnings(mission->record.clock)) {
+        context.err << warning << '\n';
     }
     // An archive that cannot keep the download makes the exit 1 too, after every output.
     bool all_written = !request.keep || request.keep(*mission);

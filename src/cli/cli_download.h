@@ -26,6 +26,9 @@ struct DownloadRequest {
     // Where a finished download is kept, false when it could not be (the download then
     // exits 1 after writing every other output); left empty, nowhere.
     std::function<bool(const mission::DownloadedMission&)> keep = {};
+    // What the archive kept of the programming run that set the logger's clock.
+    std::function<std::optional<mission::ClockSetting>(const mission::MissionHeader&)>
+        clock_setting = {};
     // Enters each file written in the audit trail, and gives the trail's head a report
     // prints; left empty, neither.
     std::function<void(const archive::AuditEvent&)> audit = {};
@@ -37,7 +40,7 @@ struct DownloadRequest {
                                                    const std::filesystem::path& file,
                                                    const std::string& fingerprint);
 
-// "time,temperature_<unit>" and one line per sample: values in the mission's unit with the
+// "time,temperature_<unit>,time_utc" and one line per sample: values in the mission's unit with the
 // calibration offset.
 [[nodiscard]] std::string mission_csv(const mission::DownloadedMission& mission);
 

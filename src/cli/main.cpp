@@ -141,6 +141,9 @@ int run(const cli::CliOptions& options) {
                 cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
                 return true;
             };
+            request.clock_setting = [&](const mission::MissionHeader& header) {
+                return store.clock_setting(header.logger_id, header.start_time);
+            };
             request.audit = [&](const archive::AuditEvent& event) { cli::note_event(kept, event); };
             request.audit_head = [&] { return store.audit_head().value_or(std::string()); };
             return cli::run_download(context, request);

@@ -14,6 +14,12 @@ QJsonValue time_value(const std::optional<LoggerTime>& time) {
     return time ? QJsonValue(QString::fromStdString(insight::time_text(*time))) : QJsonValue();
 }
 
+// "2026-03-29T01:00:00Z"; null while the logger clock's offset is unknown.
+QJsonValue utc_value(const insight::Summary& s, const std::optional<LoggerTime>& time) {
+    const std::optional<std::int64_t> utc = time ? s.utc_of(*time) : std::nullopt;
+    return utc ? QJsonValue(QString::fromStdString(mission::utc_text(*utc))) : QJsonValue();
+}
+
 QJsonValue number(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue();
 }
@@ -29,12 +35,14 @@ QJsonObject outside(const insight::TimeOutside& t) {
     return {{"samples", t.samples}, {"seconds", static_cast<qint64>(t.seconds)}};
 }
 
-QJsonArray excursions(const insight::ExcursionReport& report) {
+QJsonArray excursions(const insight::Summary& s) {
     QJsonArray list;
-    for (const insight::Excursion& e : report.excursions) {
+    for (const insight::Excursion& e : s.excursions.excursions) {
         list.append(QJsonObject{{"direction", e.side == insight::Side::kBelow ? "below" : "above"},
                                 {"start", time_value(e.start)},
                                 {"end", time_value(e.end)},
+                                {"start_utc", utc_value(s, e.start)},
+                                {"end_utc", utc_value(s, e.end)},
                                 {"seconds", static_cast<qint64>(e.seconds)},
                                 {"peak", timed(e.peak)}});
     }
@@ -64,6 +72,13 @@ QJsonValue time_zone(const std::optional<mission::TimeZone>& zone) {
                        {"utc_offset_s", zone->utc_offset_s}};
 }
 
+QJsonObject clock(const std::optional<mission::LoggerClock>& c) {
+    const QJsonValue unknown;
+    return {{"utc_offset_s", c ? QJsonValue(c->utc_offset_s) : unknown},
+            {"source", QString::fromUtf8(mission::source_name(c))},
+            {"drift_s", c ? QJsonValue(static_cast<qint64>(c->drift_s)) : unknown}};
+}
+
 }  // namespace
 
 QByteArray summary_json(const insight::Summary& s) {
@@ -76,6 +91,9 @@ QByteArray summary_json(const insight::Summary& s) {
                            {"interval_s", s.interval_s},
                            {"first", time_value(st.first)},
                            {"last", time_value(st.last)},
+                           {"first_utc", utc_value(s, st.first)},
+                           {"last_utc", utc_value(s, st.last)},
+                           {"clock", clock(s.clock)},
                            {"duration_s", static_cast<qint64>(s.duration_s)},
                            {"min", timed(st.minimum)},
                            {"max", timed(st.maximum)},
@@ -86,7 +104,7 @@ QByteArray summary_json(const insight::Summary& s) {
                            {"limits", limits},
                            {"below", outside(s.excursions.below)},
                            {"above", outside(s.excursions.above)},
-                           {"excursions", excursions(s.excursions)},
+                           {"excursions", excursions(s)},
                            {"verdict", QString::fromStdString(s.verdict)},
                            {"flags", flags(s.flags)},
                            {"time_zone", time_zone(s.time_zone)}};

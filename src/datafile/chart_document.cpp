@@ -26,26 +26,38 @@ QJsonValue optional_number(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
 
+QJsonObject clock_object(const mission::LoggerClock& c) {
+    return {{"utc_offset_s", c.utc_offset_s},
+            {"source", QString::fromUtf8(mission::source_name(c))},
+            {"drift_s", static_cast<qint64>(c.drift_s)},
+            {"measured_offset_s", c.measured_offset_s},
+            {"zone", QString::fromStdString(c.zone)}};
+}
+
 QJsonObject record_object(const mission::MissionRecord& r) {
-    return {{"logger_id", QString::fromStdString(r.logger_id)},
-            {"configuration", r.configuration},
-            {"start", time_text(r.start_time)},
-            {"interval_s", r.sample_interval},
-            {"sixteen_bit", r.sample_format == mission::SampleFormat::k16Bit},
-            {"start_delay_min", r.start_delay},
-            {"mission_samples", r.mission_sample_count},
-            {"device_samples", r.device_sample_count},
-            {"calibration_offset_tenths", r.calibration_offset_tenths},
-            {"alarm_status", r.alarm_status},
-            {"general_status", r.general_status},
-            {"mission_control", r.mission_control},
-            {"alarm_enable", r.alarm_enable},
-            {"low_threshold", r.low_threshold},
-            {"high_threshold", r.high_threshold},
-            {"below_range", r.below_range},
-            {"above_range", r.above_range},
-            {"time_zone", QJsonObject{{"name", QString::fromStdString(r.time_zone.name)},
-                                      {"utc_offset_s", r.time_zone.utc_offset_s}}}};
+    QJsonObject o{{"logger_id", QString::fromStdString(r.logger_id)},
+                  {"configuration", r.configuration},
+                  {"start", time_text(r.start_time)},
+                  {"interval_s", r.sample_interval},
+                  {"sixteen_bit", r.sample_format == mission::SampleFormat::k16Bit},
+                  {"start_delay_min", r.start_delay},
+                  {"mission_samples", r.mission_sample_count},
+                  {"device_samples", r.device_sample_count},
+                  {"calibration_offset_tenths", r.calibration_offset_tenths},
+                  {"alarm_status", r.alarm_status},
+                  {"general_status", r.general_status},
+                  {"mission_control", r.mission_control},
+                  {"alarm_enable", r.alarm_enable},
+                  {"low_threshold", r.low_threshold},
+                  {"high_threshold", r.high_threshold},
+                  {"below_range", r.below_range},
+                  {"above_range", r.above_range},
+                  {"time_zone", QJsonObject{{"name", QString::fromStdString(r.time_zone.name)},
+                                            {"utc_offset_s", r.time_zone.utc_offset_s}}}};
+    if (r.clock) {
+        o.insert("clock", clock_object(*r.clock));
+    }
+    return o;
 }
 
 QJsonObject origin_object(const DownloadOrigin& origin) {
@@ -169,6 +181,35 @@ bool read_time_zone(const QJsonValue& value, mission::TimeZone& zone) {
     return true;
 }
 
+// Documents saved before the clock was read have none: the mission's offset is unknown.
+bool read_clock(const QJsonObject& record, std::optional<mission::LoggerClock>& clock) {
+    if (!record.contains("clock")) {
+        return true;
+    }
+    const QJsonObject o = record["clock"].toObject();
+    // A century either way: any clock a logger could have kept.
+    constexpr qint64 kLargestDrift = 100LL * 366 * 86400;
+    mission::LoggerClock c;
+    QString source;
+    QString zone;
+    if (!read_int(o["utc_offset_s"], -kLargestOffset, kLargestOffset, c.utc_offset_s) ||
+        !read_text(o["source"], source) ||
+        !read_int(o["drift_s"], -kLargestDrift, kLargestDrift, c.drift_s) ||
+        !read_int(o["measured_offset_s"], -kLargestOffset, kLargestOffset, c.measured_offset_s) ||
+        !read_text(o["zone"], zone)) {
+        return false;
+    }
+    const std::optional<mission::ClockSource> known =
+        mission::source_from_name(source.toStdString());
+    if (!known) {
+        return false;
+    }
+    c.source = *known;
+    c.zone = zone.toStdString();
+    clock = std::move(c);
+    return true;
+}
+
 bool read_record(const QJsonValue& value, mission::MissionRecord& r) {
     const QJsonObject o = value.toObject();
     QString id;
@@ -191,7 +232,7 @@ bool read_record(const QJsonValue& value, mission::MissionRecord& r) {
         !read_int(o["high_threshold"], 0, kByte, r.high_threshold) ||
         !read_int(o["below_range"], 0, kMaxChartPoints, r.below_range) ||
         !read_int(o["above_range"], 0, kMaxChartPoints, r.above_range) ||
-        !read_time_zone(o["time_zone"], r.time_zone)) {
+        !read_time_zone(o["time_zone"], r.time_zone) || !read_clock(o, r.clock)) {
         return false;
     }
     r.logger_id = id.toStdString();

@@ -60,6 +60,7 @@ Summary summarize(const SummaryInput& input) {
     if (input.record) {
         s.flags = logger_flags(*input.record);
         s.time_zone = input.record->time_zone;
+        s.clock = input.record->clock;
     }
     s.verdict_kind =
         verdict_kind(s.statistics.count, s.flags && s.flags->battery_reset, s.limits, s.excursions);

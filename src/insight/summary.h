@@ -44,7 +44,13 @@ struct Summary {
     std::string verdict;
     std::optional<LoggerFlags> flags;            // with the logger's record only
     std::optional<mission::TimeZone> time_zone;  // with the logger's record only
+    // The offset the logger's clock keeps; nothing when unknown (no UTC instants then).
+    std::optional<mission::LoggerClock> clock;
 
+    // A logger time's UTC instant; nothing while the clock's offset is unknown.
+    [[nodiscard]] std::optional<std::int64_t> utc_of(LoggerTime time) const {
+        return clock ? std::optional(time - clock->utc_offset_s) : std::nullopt;
+    }
     [[nodiscard]] bool failed() const { return verdict_kind == VerdictKind::kExcursions; }
     [[nodiscard]] bool passed() const { return verdict_kind == VerdictKind::kWithinLimits; }
     // "set by the user", "the logger's alarm thresholds", ...

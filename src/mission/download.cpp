@@ -116,13 +116,24 @@ void show_header(const MissionHeader& header, DownloadView& view) {
     view.set_calibration_offset(header.calibration_offset_tenths);
 }
 
+// The offset of the programming run that set the clock when it is known, else the measured one.
+LoggerClock settled_clock(const DownloadSetup& setup, const MissionHeader& header,
+                          std::int64_t utc_at_read) {
+    const LoggerClock measured = measure_clock(header.clock_reading, utc_at_read);
+    const std::optional<ClockSetting> setting =
+        setup.clock_setting ? setup.clock_setting(header) : std::nullopt;
+    return setting ? programmed_clock(measured, *setting) : measured;
+}
+
 // The decoded samples in the current unit, into the chart and then the table.
 void show_samples(DownloadedMission& mission, const SampleDecoder& decoder, link::Clock& clock,
-                  const TimeZone& time_zone, DownloadView& view) {
+                  const TimeZone& time_zone, const std::optional<LoggerClock>& logger_clock,
+                  DownloadView& view) {
     mission.samples = decoder.samples();
     mission.unit = current_unit(view);
     mission.values = shown_values(mission.samples, mission.unit, mission.header.calibration_offset);
     mission.record = make_mission_record(mission.header, mission.samples, time_zone);
+    mission.record.clock = logger_clock;
     view.show_record(mission.record);
     view.show_points(chart_points(mission, clock));
     view.process_events();
@@ -185,7 +196,10 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
         return fail(view);
     }
 
+    // The logger's clock was read with page 16, a moment ago.
+    const std::int64_t utc_at_read = setup.clock.utc_now();
     mission.header = decode_mission_header(*image, logger_id);
+    const LoggerClock logger_clock = settled_clock(setup, mission.header, utc_at_read);
     // A side file that cannot be written does not stop the download.
     (void)platform::write_whole_file(side_file_path(setup.program_folder, logger_id),
                                      side_file_text(mission.header.device_sample_count));
@@ -196,7 +210,7 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
         return fail(view);
     }
     mission.cleared_during_download = cleared_while_read(commands, *image);
-    show_samples(mission, decoder, setup.clock, setup.time_zone, view);
+    show_samples(mission, decoder, setup.clock, setup.time_zone, logger_clock, view);
     commands.link().set_error_number(link::kNoError);
     view.record_download(mission);
     view.offer_save();
@@ -219,10 +233,9 @@ std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger
     return decode_mission_header(image, logger_id);
 }
 
-std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
-                                                       std::vector<RawPage> pages,
-                                                       const TimeZone& time_zone,
-                                                       link::Clock& clock, DownloadView& view) {
+std::optional<DownloadedMission> show_recorded_mission(
+    const link::LoggerId& logger_id, std::vector<RawPage> pages, const TimeZone& time_zone,
+    const std::optional<LoggerClock>& logger_clock, link::Clock& clock, DownloadView& view) {
     std::optional<MissionHeader> header = decode_recorded_header(logger_id, pages);
     if (!header) {
         return std::nullopt;
@@ -235,7 +248,7 @@ std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& log
     for (const RawPage& page : pages) {
         decoder.add_page(page.number, page.bytes);
     }
-    show_samples(mission, decoder, clock, time_zone, view);
+    show_samples(mission, decoder, clock, time_zone, logger_clock, view);
     mission.pages = std::move(pages);
     return mission;
 }

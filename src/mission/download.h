@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -112,6 +113,8 @@ struct DownloadSetup {
     int port_number = 0;                   // 0: no port chosen, nothing happens
     std::filesystem::path program_folder;  // where the side file goes
     TimeZone time_zone{};                  // the PC's, kept with the mission
+    // What the programming run that set this mission's clock kept, when it is known.
+    std::function<std::optional<ClockSetting>(const MissionHeader&)> clock_setting = {};
 };
 
 // "Load Data": identity, stop, register pages, side file, log pages decoded as they
@@ -126,13 +129,12 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
                                                                   std::span<const RawPage> pages);
 
 // A mission shown again from the pages a download kept: the same decoding and the same
-// view calls as the download, without logger, side file or save dialog; `time_zone` is the
-// PC's at the download, which the pages do not hold. Nothing when pages
-// 1 to 18 are not all there.
-std::optional<DownloadedMission> show_recorded_mission(const link::LoggerId& logger_id,
-                                                       std::vector<RawPage> pages,
-                                                       const TimeZone& time_zone,
-                                                       link::Clock& clock, DownloadView& view);
+// view calls as the download, without logger, side file or save dialog; `time_zone` and
+// `logger_clock` are as the download found them, which the pages do not hold. Nothing when
+// pages 1 to 18 are not all there.
+std::optional<DownloadedMission> show_recorded_mission(
+    const link::LoggerId& logger_id, std::vector<RawPage> pages, const TimeZone& time_zone,
+    const std::optional<LoggerClock>& logger_clock, link::Clock& clock, DownloadView& view);
 
 // The chart's points of `mission`: X evenly six hours apart from the clock's present, the
 // values in the mission's unit, each labelled with its sample's time.

@@ -52,13 +52,15 @@ struct StartFields {
     int day, month, year, hour, minute, second;
 };
 
+// Six BCD bytes from `first`: second, minute, hour, day, month, year.
+StartFields time_fields(const MemoryImage& image, std::size_t first) {
+    return {two_digits(bcd(image.at(first + 3))), two_digits(bcd_month(image.at(first + 4))),
+            two_digits(bcd(image.at(first + 5))), two_digits(bcd_hour(image.at(first + 2))),
+            two_digits(bcd(image.at(first + 1))), two_digits(bcd(image.at(first)))};
+}
+
 StartFields start_fields(const MemoryImage& image, int sample_interval) {
-    StartFields f{two_digits(bcd(image.at(address::kStartDay))),
-                  two_digits(bcd_month(image.at(address::kStartMonth))),
-                  two_digits(bcd(image.at(address::kStartYear))),
-                  two_digits(bcd_hour(image.at(address::kStartHour))),
-                  two_digits(bcd(image.at(address::kStartMinute))),
-                  two_digits(bcd(image.at(address::kStartSecond)))};
+    StartFields f = time_fields(image, address::kStartSecond);
     // Minute-based missions start on the minute; the clock's seconds are not part of it.
     if (sample_interval > kLongestSecondsInterval) {
         f.second = 0;
@@ -138,6 +140,7 @@ MissionHeader decode_mission_header(const MemoryImage& image, const link::Logger
     const StartFields start = start_fields(image, h.sample_interval);
     h.start_time_text = start_text(start);
     h.start_time = start_date_time(start);
+    h.clock_reading = start_date_time(time_fields(image, address::kClock));
     h.mission_sample_count = little_endian(image, address::kMissionSampleCount, 3);
     h.device_sample_count = little_endian(image, address::kDeviceSampleCount, 3);
     h.sensor_calibration = sensor_calibration(image);

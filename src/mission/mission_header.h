@@ -61,6 +61,8 @@ struct MissionHeader : MissionRegisters {
     // "DD-MM-20YY HH:MM:SS", seconds "00" when the interval exceeds 59 seconds.
     std::string start_time_text;
     SensorCalibration sensor_calibration;
+    // The logger's running clock as page 16 was read.
+    platform::LocalDateTime clock_reading;
 };
 
 // An empty image of the size a download reads pages 1 to 18 into.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 
 #include "link/clock.h"
 #include "link/logger_commands.h"
+#include "mission/logger_clock.h"
 #include "mission/logger_type.h"
 #include "mission/mission_header.h"
 #include "mission/sample_log.h"
@@ -21,6 +23,8 @@ struct MissionRecord : MissionRegisters {
     int below_range = 0;
     int above_range = 0;
     TimeZone time_zone;
+    // Nothing for a mission kept before clocks were read: its UTC instants are unknown.
+    std::optional<LoggerClock> clock;
 
     [[nodiscard]] LoggerType logger_type() const {
         return logger_type_from_configuration(configuration);

@@ -13,6 +13,8 @@ namespace address {
 inline constexpr std::size_t kMissionText = 0x0020;
 inline constexpr std::size_t kOffsetMarker = 0x01FE;
 inline constexpr std::size_t kCalibrationOffset = 0x01FF;
+// The running clock: second, minute, hour, day, month, year, as the start below.
+inline constexpr std::size_t kClock = 0x0200;
 inline constexpr std::size_t kSampleRate = 0x0206;  // 16-bit
 // The alarm thresholds on the type's 8-bit sample scale, and which of them are enabled.
 inline constexpr std::size_t kLowThreshold = 0x0208;

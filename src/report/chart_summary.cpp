@@ -1,5 +1,10 @@
 #include "report/chart_summary.h"
 
+#include <QDateTime>
+#include <QTimeZone>
+
+#include "platform/local_date_time.h"
+
 namespace frostel::report {
 
 namespace {
@@ -27,6 +32,52 @@ insight::SummaryInput described_input(const datafile::ChartDocument& document) {
     return input;
 }
 
+std::string clock_line(const mission::LoggerClock& clock) {
+    const std::string offset = "Logger clock " + insight::utc_offset_text(clock.utc_offset_s);
+    if (clock.source == mission::ClockSource::kMeasured) {
+        return offset + " (measured at the download)";
+    }
+    return offset + " (set at programming" + (clock.zone.empty() ? "" : ", " + clock.zone) + ")";
+}
+
+std::string drift_line(std::int64_t drift_s) {
+    const std::int64_t magnitude = drift_s < 0 ? -drift_s : drift_s;
+    const std::string amount = magnitude >= 60 ? std::to_string(magnitude / 60) + " min " +
+                                                     std::to_string(magnitude % 60) + " s"
+                                               : std::to_string(magnitude) + " s";
+    return "Logger clock " + amount + (drift_s < 0 ? " behind" : " ahead") + " at the download";
+}
+
+// Where the logger's civil times were local: the zone of the PC that set its clock, else the
+// one that downloaded it.
+std::string zone_of(const insight::Summary& s) {
+    if (!s.clock->zone.empty()) {
+        return s.clock->zone;
+    }
+    return s.time_zone ? s.time_zone->name : std::string();
+}
+
+// "local time changed to UTC+02:00 on 2026-03-29 03:00; ..." for each change of the zone's
+// offset between two instants. Instants, not civil fields, are looked up: they are never
+// ambiguous.
+std::vector<std::string> offset_change_lines(const std::string& zone_name, std::int64_t from_utc,
+                                             std::int64_t to_utc) {
+    const QTimeZone zone(QByteArray::fromStdString(zone_name));
+    std::vector<std::string> lines;
+    if (zone_name.empty() || !zone.isValid() || to_utc <= from_utc) {
+        return lines;
+    }
+    const auto at = [](std::int64_t utc) { return QDateTime::fromSecsSinceEpoch(utc, Qt::UTC); };
+    for (const QTimeZone::OffsetData& change : zone.transitions(at(from_utc + 1), at(to_utc))) {
+        const int offset = change.offsetFromUtc;
+        const std::int64_t utc = change.atUtc.toSecsSinceEpoch();
+        const std::string local = platform::format_iso(platform::from_civil_seconds(utc + offset));
+        lines.push_back("local time changed to " + insight::utc_offset_text(offset) + " on " +
+                        local.substr(0, 16) + "; times here are the logger's clock");
+    }
+    return lines;
+}
+
 }  // namespace
 
 insight::SummaryInput summary_input(const datafile::ChartDocument& document) {
@@ -44,6 +95,21 @@ insight::Limits chart_limits(const datafile::ChartDocument& document) {
     const insight::SummaryInput input = described_input(document);
     return insight::choose_limits(input.user_limits, input.remembered_limits, input.record,
                                   input.unit);
+}
+
+std::vector<std::string> clock_lines(const insight::Summary& s) {
+    if (!s.clock) {
+        return {"Logger clock offset unknown: no UTC times for this mission"};
+    }
+    std::vector<std::string> lines{clock_line(*s.clock), drift_line(s.clock->drift_s)};
+    const insight::Statistics& st = s.statistics;
+    if (st.first && st.last) {
+        for (std::string& line :
+             offset_change_lines(zone_of(s), *s.utc_of(*st.first), *s.utc_of(*st.last))) {
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
 }
 
 }  // namespace frostel::report

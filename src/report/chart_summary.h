@@ -3,6 +3,9 @@
 #include "datafile/chart_document.h"
 #include "insight/summary.h"
 
+#include <string>
+#include <vector>
+
 namespace frostel::report {
 
 // A summary's input from the chart as its document holds it: the points timed by their labels
@@ -13,5 +16,10 @@ namespace frostel::report {
 
 // The limits the chart is judged by: `summary_input`'s choice, without the points.
 [[nodiscard]] insight::Limits chart_limits(const datafile::ChartDocument& document);
+
+// What the summary window and the report say of the logger's clock: its offset from UTC and
+// where that came from, its drift at the download, and each change of the local offset in
+// the PC's zone between the first and the last sample.
+[[nodiscard]] std::vector<std::string> clock_lines(const insight::Summary& summary);
 
 }  // namespace frostel::report

@@ -65,12 +65,15 @@ CsvFormat spreadsheet_format(const QLocale& locale) {
 std::string csv_text(std::span<const CsvRow> rows, mission::TemperatureUnit unit,
                      const CsvFormat& format) {
     std::string csv = std::string("time") + format.separator + "temperature_" +
-                      std::string(unit_name(unit)) + '\n';
-    csv.reserve(csv.size() + rows.size() * 32);
+                      std::string(unit_name(unit)) + format.separator + "time_utc\n";
+    csv.reserve(csv.size() + rows.size() * 56);
     for (const CsvRow& row : rows) {
         csv += quoted_text(row.time);
         csv += format.separator;
         csv += csv_number(row.value, format.decimal_point);
+        csv += format.separator;
+        // Empty while the clock's offset is unknown.
+        csv += row.time_utc.empty() ? std::string() : quoted_text(row.time_utc);
         csv += '\n';
     }
     return csv;

@@ -13,6 +13,7 @@ namespace frostel::report {
 struct CsvRow {
     std::string time;
     double value = 0.0;
+    std::string time_utc = {};  // "2026-03-29T01:00:00Z"; empty while the clock's offset is unknown
 };
 
 // How the lines are written: the plain form separates with "," and writes "." decimals;
@@ -30,8 +31,9 @@ struct CsvFormat {
 // 0.30000000000000004), with `decimal_point`.
 [[nodiscard]] std::string csv_number(double value, const std::string& decimal_point = ".");
 
-// "time,temperature_<unit>" and one line per row: the time as a quoted text that no
-// spreadsheet takes for a formula, the value as `csv_number` writes it. The window's export
+// "time,temperature_<unit>,time_utc" and one line per row: the times as quoted texts that no
+// spreadsheet takes for a formula (the UTC one empty while unknown), the value as
+// `csv_number` writes it. The window's export
 // and frostel-cli write through this one function.
 [[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, mission::TemperatureUnit unit,
                                    const CsvFormat& format = {});

@@ -7,6 +7,7 @@
 
 #include "mission/logger_type.h"
 #include "platform/local_date_time.h"
+#include "report/chart_summary.h"
 
 namespace frostel::report {
 
@@ -80,7 +81,7 @@ QString limits_text(const insight::Summary& summary, const QString& unit) {
         .arg(side(limits.low), side(limits.high), unit, source);
 }
 
-std::vector<Field> settings_of(const ReportInput& input) {
+std::vector<Field> settings_of(const ReportInput& input, const insight::Summary& summary) {
     if (!input.summary.record) {
         return {{QStringLiteral("Settings"), QStringLiteral("not kept with this mission")}};
     }
@@ -92,6 +93,9 @@ std::vector<Field> settings_of(const ReportInput& input) {
     const mission::TimeZone& zone = input.summary.record->time_zone;
     fields.push_back({QStringLiteral("Times local to"),
                       latin1(zone.name) + " (" + utc_offset_text(zone.utc_offset_s) + ")"});
+    for (const std::string& line : report::clock_lines(summary)) {
+        fields.push_back({QStringLiteral("Clock"), QString::fromStdString(line)});
+    }
     return fields;
 }
 
@@ -146,10 +150,14 @@ Table excursions_of(const insight::ExcursionReport& report, const QString& unit)
 }
 
 QStringList warnings_of(const insight::Summary& s) {
-    if (!s.flags) {
-        return {QStringLiteral("The logger's flags were not kept with this mission.")};
-    }
     QStringList warnings;
+    for (const std::string& warning : mission::clock_warnings(s.clock)) {
+        warnings.append(latin1(warning));
+    }
+    if (!s.flags) {
+        warnings.append(QStringLiteral("The logger's flags were not kept with this mission."));
+        return warnings;
+    }
     for (const std::string& warning : insight::flag_warnings(*s.flags)) {
         warnings.append(latin1(warning));
     }
@@ -313,7 +321,7 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.failed = summary.failed();
     model.passed = summary.passed();
     model.limits = limits_text(summary, unit);
-    model.settings = settings_of(input);
+    model.settings = settings_of(input, summary);
     model.statistics = statistics_of(summary);
     model.excursions = excursions_of(summary.excursions, unit);
     model.warnings = warnings_of(summary);

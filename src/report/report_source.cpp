@@ -46,6 +46,7 @@ ReportInput download_report_input(const mission::DownloadedMission& mission,
     input.summary.unit = mission.unit;
     input.summary.readings = insight::readings_of(mission.samples, mission.values);
     input.summary.record = mission::make_mission_record(mission.header, mission.samples, time_zone);
+    input.summary.record->clock = mission.record.clock;
     input.logger_id = mission.header.logger_id;
     input.mission_text = mission.header.mission_text;
     input.fingerprint = archive::mission_fingerprint(mission.pages);

@@ -155,21 +155,27 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     by_logger.logger_id = first_logger;
     EXPECT_EQ(ids(archive.find(by_logger)), (std::vector<std::int64_t>{c, a}));
 
-    // A file of the first schema (no filter index, no record digests, no audit trail) is
-    // brought forward; its records verify by their pages alone and say their digest is
-    // missing.
+    // A file of the first schema (no filter index, no record digests, no audit trail, no
+    // clocks) is brought forward; its records verify by their pages alone and say their digest
+    // is missing, and their clock's offset is unknown.
     for (const char* step :
          {"DROP INDEX missions_for_filter", "DROP TABLE audit_events",
           "DROP INDEX missions_by_content", "DROP INDEX missions_by_rules",
           "ALTER TABLE missions DROP COLUMN derived_by",
           "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
           "ALTER TABLE missions DROP COLUMN record_digest",
-          "ALTER TABLE missions DROP COLUMN downloaded_utc_ms", "PRAGMA user_version = 1"}) {
+          "ALTER TABLE missions DROP COLUMN downloaded_utc_ms",
+          "ALTER TABLE missions DROP COLUMN clock_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_source",
+          "ALTER TABLE missions DROP COLUMN clock_drift_s",
+          "ALTER TABLE missions DROP COLUMN clock_measured_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_zone", "PRAGMA user_version = 1"}) {
         change_behind_its_back(rig.path(), QString::fromLatin1(step));
     }
     MissionArchive reopened(rig.path());
     EXPECT_EQ(ids(reopened.find(with_text("VACCINES"))), (std::vector<std::int64_t>{b, a}));
     EXPECT_EQ(reopened.verify(a), Verification::kIntactWithoutDigest);
+    EXPECT_FALSE(reopened.load(a)->clock);
     EXPECT_TRUE(reopened.record_event(setting_changed("port", "1", "2")));
 }
 
@@ -238,7 +244,11 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
     for (const char* step :
          {"UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05",
           "DROP INDEX missions_by_rules", "ALTER TABLE missions DROP COLUMN derived_by",
-          "PRAGMA user_version = 4"}) {
+          "ALTER TABLE missions DROP COLUMN clock_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_source",
+          "ALTER TABLE missions DROP COLUMN clock_drift_s",
+          "ALTER TABLE missions DROP COLUMN clock_measured_offset_s",
+          "ALTER TABLE missions DROP COLUMN clock_zone", "PRAGMA user_version = 4"}) {
         change_behind_its_back(rig.path(), QString::fromLatin1(step));
     }
     const struct {

@@ -156,7 +156,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     std::ifstream in(csv);
     std::string line;
     std::getline(in, line);
-    EXPECT_EQ(line, "time,temperature_kelvin");
+    EXPECT_EQ(line, "time,temperature_kelvin,time_utc");
     int rows = 0;
     double warmest = 0;
     while (std::getline(in, line)) {

@@ -42,6 +42,7 @@ ChartDocument full_mission() {
     r.below_range = 3;
     r.above_range = 8193;
     r.time_zone = {"America/St_Johns", -12600};
+    r.clock = {3600, mission::ClockSource::kProgrammed, -7, 7200, "Europe/Berlin"};
     document.high_limit = 281.15 + 1e-13;
     document.limits_set_on = QStringLiteral("2026-12-01");
     document.delta_h_kj_per_mol = 100.5;
@@ -72,6 +73,16 @@ TEST(ChartDocument, OlderDocumentsStillOpenWithoutASummaryOrTheirDownload) {
     expected.delta_h_kj_per_mol.reset();
     expected.limits_set_on.clear();
     EXPECT_EQ(from_json(QJsonDocument(root).toJson()), expected);
+}
+
+TEST(ChartDocument, ARecordSavedBeforeTheClockWasReadOpensWithItsOffsetUnknown) {
+    QJsonObject root = QJsonDocument::fromJson(to_json(full_mission())).object();
+    QJsonObject record = root["mission"].toObject();
+    record.remove("clock");
+    root["mission"] = record;
+    const std::optional<ChartDocument> opened = from_json(QJsonDocument(root).toJson());
+    ASSERT_TRUE(opened && opened->mission);
+    EXPECT_FALSE(opened->mission->clock);
 }
 
 TEST(ChartDocument, TruncatedForeignAbsurdOrInconsistentContentIsRefused) {
@@ -119,6 +130,7 @@ TEST(ChartDocument, TruncatedForeignAbsurdOrInconsistentContentIsRefused) {
     EXPECT_FALSE(with_record("start", "2026-02-30 10:00:00"));
     EXPECT_FALSE(with_record("alarm_status", 256));
     EXPECT_FALSE(with_record("time_zone", "UTC"));
+    EXPECT_FALSE(with_record("clock", QJsonObject{{"utc_offset_s", 3600}, {"source", "guessed"}}));
     EXPECT_FALSE(with("summary", QJsonObject{{"low_limit", "2"}}));
     EXPECT_FALSE(with("summary", QJsonObject{{"low_limit", 2},
                                              {"high_limit", 8},

@@ -104,7 +104,7 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
 
     // Shown again from those pages alone, the view gets what the download gave it.
     test::RecordingView again;
-    ASSERT_TRUE(show_recorded_mission(kId, result->pages, {}, rig.clock, again));
+    ASSERT_TRUE(show_recorded_mission(kId, result->pages, {}, {}, rig.clock, again));
     EXPECT_TRUE(std::ranges::equal(*again.points, *view.points, [](const auto& a, const auto& b) {
         return std::tie(a.x, a.y, a.label) == std::tie(b.x, b.y, b.label);
     }));
@@ -117,12 +117,74 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     std::vector<RawPage> torn = result->pages;
     torn.erase(torn.begin() + 4);
     test::RecordingView untouched;
-    EXPECT_FALSE(show_recorded_mission(kId, torn, {}, rig.clock, untouched));
+    EXPECT_FALSE(show_recorded_mission(kId, torn, {}, {}, rig.clock, untouched));
     EXPECT_TRUE(untouched.events.empty());
     EXPECT_EQ(untouched.caption, "previous logger");
 }
 
 // The "B" of page 328 lost: the reader takes its low byte for "H" and clears the mission.
+// The logger's clock against the PC's UTC time: the offset to the nearest quarter hour, the
+// rest drift; the programming run's offset, when known, wins and a reading off it warns.
+TEST_F(Download, TheLoggersClockGivesItsOffsetAndDriftAndWarnsWhenOff) {
+    struct Case {
+        std::int64_t ahead_of_utc;
+        std::optional<ClockSetting> programmed;
+        ClockSource source;
+        std::int64_t drift;
+        std::vector<std::string> warnings;
+    };
+    const ClockSetting berlin{"Europe/Berlin", 3600};
+    const std::string differs(kClockOffsetDiffersText);
+    const Case cases[] = {
+        {3600 + 60, std::nullopt, ClockSource::kMeasured, 60, {}},
+        {3600 + 180, std::nullopt, ClockSource::kMeasured, 180, {"LOGGER CLOCK 3 MIN OFF !"}},
+        {-19800 - 180, std::nullopt, ClockSource::kMeasured, -180, {"LOGGER CLOCK 3 MIN OFF !"}},
+        {3600 + 20, berlin, ClockSource::kProgrammed, 20, {}},
+        {3600 + 59 * 60,
+         berlin,
+         ClockSource::kProgrammed,
+         59 * 60,
+         {"LOGGER CLOCK 59 MIN OFF !", differs}},
+        // A clock reset a day back is set to no zone: all of it beyond UTC-14:00 is drift.
+        {-100000,
+         std::nullopt,
+         ClockSource::kMeasured,
+         -100000 + 14 * 3600,
+         {"LOGGER CLOCK 827 MIN OFF !"}},
+    };
+    sim::SimMission mission;
+    mission.temperatures = {4.0, 4.5};
+    mission.running = false;
+    sim::load_mission(rig.logger, mission);
+    rig.clock.set_utc_offset(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ahead_of_utc);
+        const platform::LocalDateTime logger_clock = platform::from_civil_seconds(
+            platform::to_civil_seconds(rig.clock.local_now()) + c.ahead_of_utc);
+        const int fields[] = {logger_clock.second, logger_clock.minute, logger_clock.hour,
+                              logger_clock.day,    logger_clock.month,  logger_clock.year % 100};
+        for (std::size_t i = 0; i < std::size(fields); ++i) {
+            rig.logger.memory()[sim::kClockRegisters + i] = sim::to_bcd(fields[i]);
+        }
+        rig.logger.memory()[sim::kClockControlRegister] |= sim::kOscillatorBit;
+        rig.logger.run_clock(rig.clock);
+        const std::optional<DownloadedMission> downloaded =
+            download_mission({rig.commands,
+                              rig.clock,
+                              1,
+                              folder,
+                              {},
+                              [&](const MissionHeader&) { return c.programmed; }},
+                             view);
+        ASSERT_TRUE(downloaded && downloaded->record.clock);
+        const LoggerClock& clock = *downloaded->record.clock;
+        EXPECT_EQ(clock.source, c.source);
+        EXPECT_EQ(clock.utc_offset_s, c.ahead_of_utc - c.drift);
+        EXPECT_NEAR(static_cast<double>(clock.drift_s), static_cast<double>(c.drift), 2.0);
+        EXPECT_EQ(clock_warnings(clock), c.warnings);
+    }
+}
+
 TEST_F(Download, AMissionClearedWhileItsLogIsReadIsDownloadedWholeAndSaysSo) {
     sim::SimMission mission;
     mission.temperatures.assign(7000, 5.0);  // 8-bit: pages 128 to 346

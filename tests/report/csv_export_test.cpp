@@ -10,31 +10,32 @@ namespace {
 using mission::TemperatureUnit;
 
 TEST(CsvExport, TheUnitInTheHeaderValuesWithoutNoiseAndTimesThatStayText) {
-    const std::vector<CsvRow> rows{{"2026-12-03 04:59:00", 0.1 + 0.2},
+    const std::vector<CsvRow> rows{{"2026-12-03 04:59:00", 0.1 + 0.2, "2026-12-03T03:59:00Z"},
                                    {"2026-12-03 05:09:00", -12.8125},
                                    {"2026-12-03 05:19:00", 277.15 * 1.8 + 32},
                                    {"2026-12-03 05:29:00", -1e-9},
                                    {"2026-12-03 05:39:00", 1234567.5}};
     EXPECT_EQ(csv_text(rows, TemperatureUnit::kCelsius),
-              "time,temperature_celsius\n"
-              "\"2026-12-03 04:59:00\",0.3\n"
-              "\"2026-12-03 05:09:00\",-12.8125\n"
-              "\"2026-12-03 05:19:00\",530.87\n"
-              "\"2026-12-03 05:29:00\",0\n"
-              "\"2026-12-03 05:39:00\",1234567.5\n");
+              "time,temperature_celsius,time_utc\n"
+              "\"2026-12-03 04:59:00\",0.3,\"2026-12-03T03:59:00Z\"\n"
+              "\"2026-12-03 05:09:00\",-12.8125,\n"
+              "\"2026-12-03 05:19:00\",530.87,\n"
+              "\"2026-12-03 05:29:00\",0,\n"
+              "\"2026-12-03 05:39:00\",1234567.5,\n");
     for (const auto& [unit, header] :
-         {std::pair{TemperatureUnit::kFahrenheit, "time,temperature_fahrenheit\n"},
-          {TemperatureUnit::kKelvin, "time,temperature_kelvin\n"},
-          {TemperatureUnit::kReaumur, "time,temperature_reaumur\n"}}) {
+         {std::pair{TemperatureUnit::kFahrenheit, "time,temperature_fahrenheit,time_utc\n"},
+          {TemperatureUnit::kKelvin, "time,temperature_kelvin,time_utc\n"},
+          {TemperatureUnit::kReaumur, "time,temperature_reaumur,time_utc\n"}}) {
         EXPECT_EQ(csv_text({}, unit), header);
     }
     // A time text from a hostile file never reaches a spreadsheet as a formula.
     EXPECT_EQ(csv_text(std::vector<CsvRow>{{"=cmd|' /C calc'!A0", 1}, {"say \"hi\"", 2}},
                        TemperatureUnit::kCelsius),
-              "time,temperature_celsius\n\"'=cmd|' /C calc'!A0\",1\n\"say \"\"hi\"\"\",2\n");
+              "time,temperature_celsius,time_utc\n\"'=cmd|' /C calc'!A0\",1,\n"
+              "\"say \"\"hi\"\"\",2,\n");
     for (const char* formula : {"+1", "-1", "@SUM(A1)"}) {
         EXPECT_EQ(csv_text(std::vector<CsvRow>{{formula, 0}}, TemperatureUnit::kKelvin),
-                  "time,temperature_kelvin\n\"'" + std::string(formula) + "\",0\n");
+                  "time,temperature_kelvin,time_utc\n\"'" + std::string(formula) + "\",0,\n");
     }
 }
 
@@ -47,7 +48,7 @@ TEST(CsvExport, TheSpreadsheetFormSeparatesWithSemicolonsOnlyWhereTheDecimalIsAC
     EXPECT_EQ(english.decimal_point, ".");
     const std::vector<CsvRow> rows{{"2026-12-03 04:59:00", -3.75}};
     EXPECT_EQ(csv_text(rows, TemperatureUnit::kFahrenheit, german),
-              "time;temperature_fahrenheit\n\"2026-12-03 04:59:00\";-3,75\n");
+              "time;temperature_fahrenheit;time_utc\n\"2026-12-03 04:59:00\";-3,75;\n");
     EXPECT_EQ(csv_text(rows, TemperatureUnit::kFahrenheit, english),
               csv_text(rows, TemperatureUnit::kFahrenheit));
 }

@@ -111,7 +111,10 @@ class ReportTest : public QObject {
         QCOMPARE(model.statistics[4], (Field{"Minimum", "4.00 at 2026-12-03 04:59:00"}));
         QCOMPARE(model.statistics[5], (Field{"Maximum", "6.00 at 2026-12-03 05:39:00"}));
         QVERIFY(model.statistics[8].value.endsWith(" (dH 83.144 kJ/mol)"));
-        QCOMPARE(model.settings.back(), (Field{"Times local to", "Europe/Berlin (UTC+01:00)"}));
+        QCOMPARE(model.settings.end()[-2], (Field{"Times local to", "Europe/Berlin (UTC+01:00)"}));
+        // Kept before the logger's clock was read: no UTC instants, and the report says so.
+        QCOMPARE(model.settings.back(),
+                 (Field{"Clock", "Logger clock offset unknown: no UTC times for this mission"}));
         QVERIFY(std::find(model.settings.begin(), model.settings.end(),
                           Field{"Interval", "10 min"}) != model.settings.end());
         QVERIFY(model.excursions.rows.empty() && model.warnings.isEmpty());
