@@ -22,6 +22,7 @@
 #include "app/main_window.h"
 #include "app/mission_actions.h"
 #include "archive/mission_archive.h"
+#include "bench/median_time.h"
 #include "platform/settings_file.h"
 #include "sim/sim_serial_port.h"
 #include "tests/app/window_support.h"
@@ -30,27 +31,13 @@
 namespace {
 
 using namespace frostel;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr int kMissions = 10000;
 constexpr int kLoggers = 50;
-constexpr int kRuns = 9;
 
-double milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-template <typename F>
-double median_ms(F&& run) {
-    std::vector<double> times;
-    for (int i = 0; i < kRuns; ++i) {
-        const auto start = Clock::now();
-        run(i);
-        times.push_back(milliseconds(Clock::now() - start));
-    }
-    std::nth_element(times.begin(), times.begin() + kRuns / 2, times.end());
-    return times[kRuns / 2];
-}
+using bench::median_ms;
+using bench::milliseconds;
 
 // Mission n: one of fifty loggers, its text and so its pages its own.
 mission::DownloadedMission mission_number(const mission::DownloadedMission& base, int n) {

@@ -16,34 +16,21 @@
 
 #include "archive/audit_trail.h"
 #include "archive/mission_archive.h"
+#include "bench/median_time.h"
 
 namespace {
 
 using namespace frostel;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr std::int64_t kEvents = 1000000;
 constexpr int kRecords = 10000;
 constexpr int kPeople = 20;
-constexpr int kRuns = 9;
 // 2026-01-01, one event every ten seconds after it.
 constexpr std::int64_t kFirstUtcMs = 1767225600000;
 
-double milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-template <typename F>
-double median_ms(F&& run) {
-    std::vector<double> times;
-    for (int i = 0; i < kRuns; ++i) {
-        const auto start = Clock::now();
-        run(i);
-        times.push_back(milliseconds(Clock::now() - start));
-    }
-    std::nth_element(times.begin(), times.begin() + kRuns / 2, times.end());
-    return times[kRuns / 2];
-}
+using bench::median_ms;
+using bench::milliseconds;
 
 archive::Actor person(std::int64_t n) {
     const std::string id = std::to_string(n % kPeople);
