@@ -643,19 +643,13 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
 
 std::optional<std::vector<std::int64_t>> MissionArchive::ids_of(const QString& select,
                                                                 const QVariantList& values) {
-    QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    query.prepare(select);
-    for (const QVariant& value : values) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        fail(query.lastError());
+    std::optional<QSqlQuery> query = selected(select, values);
+    if (!query) {
         return std::nullopt;
     }
     std::vector<std::int64_t> ids;
-    while (query.next()) {
-        ids.push_back(query.value(0).toLongLong());
+    while (query->next()) {
+        ids.push_back(query->value(0).toLongLong());
     }
     return ids;
 }
@@ -719,9 +713,27 @@ std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilt
                   "ORDER BY id DESC")
                   .arg(kRecordColumns, conditions.join(QStringLiteral(" AND ")));
 
+    std::optional<QSqlQuery> query = selected(sql, values);
+    if (!query) {
+        return std::nullopt;
+    }
+    std::vector<MissionRecord> records;
+    while (query->next()) {
+        records.push_back(record_from(*query));
+    }
+    // A row that cannot be read ends the walk early: the list would be short, not whole.
+    if (query->lastError().isValid()) {
+        fail(query->lastError());
+        return std::nullopt;
+    }
+    return records;
+}
+
+std::optional<QSqlQuery> MissionArchive::selected(const QString& select,
+                                                  const QVariantList& values) {
     QSqlQuery query(db_);
     query.setForwardOnly(true);
-    query.prepare(sql);
+    query.prepare(select);
     for (const QVariant& value : values) {
         query.addBindValue(value);
     }
@@ -729,31 +741,18 @@ std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilt
         fail(query.lastError());
         return std::nullopt;
     }
-    std::vector<MissionRecord> records;
-    while (query.next()) {
-        records.push_back(record_from(query));
-    }
-    // A row that cannot be read ends the walk early: the list would be short, not whole.
-    if (query.lastError().isValid()) {
-        fail(query.lastError());
-        return std::nullopt;
-    }
-    return records;
+    return query;
 }
 
 std::optional<QSqlQuery> MissionArchive::record_row(const QString& select, std::int64_t id) {
     if (!open_) {
         return std::nullopt;
     }
-    QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    query.prepare(select);
-    query.addBindValue(static_cast<qlonglong>(id));
-    if (!query.exec()) {
-        fail(query.lastError());
+    std::optional<QSqlQuery> query = selected(select, {static_cast<qlonglong>(id)});
+    if (!query) {
         return std::nullopt;
     }
-    if (!query.next()) {
+    if (!query->next()) {
         fail(QStringLiteral("no record %1").arg(id));
         return std::nullopt;
     }

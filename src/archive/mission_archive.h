@@ -203,6 +203,8 @@ class MissionArchive {
     bool fail(const QString& error);
     // Notes `error`; a damaged file is set aside and a new archive started.
     bool fail(const QSqlError& error);
+    // `select` run forward only with `values` bound; nothing, and the error noted, on failure.
+    std::optional<QSqlQuery> selected(const QString& select, const QVariantList& values);
     // `select` (one "?" for the id) run and standing on the record's row; nothing, and the
     // error noted, when the archive is closed, the query fails or there is no such record.
     std::optional<QSqlQuery> record_row(const QString& select, std::int64_t id);
