@@ -130,9 +130,7 @@ programming::Programming_DS1922T& MissionActions::programming_window() {
             [this](bool busy) { set_busy(busy); });
         window_.busy_state().guard(&programming_->programming_button());
         programming_->set_run_keeping(
-            {[this](const programming::HeldMission& mission) {
-                 return held_mission_choice(mission);
-             },
+            {[this](const mission::HeldMission& mission) { return held_mission_choice(mission); },
              [this](const programming::ProgrammingSettings& settings,
                     const programming::RunResult& result) { record_run(settings, result); }});
     }
@@ -241,8 +239,10 @@ void MissionActions::note_file_written(const std::string& kind, const QString& p
 
 void MissionActions::record_run(const programming::ProgrammingSettings& settings,
                                 const programming::RunResult& result) {
-    const auto run =
-        archive::programming_record(archive::stamp_now(window_.clock()), settings, result);
+    const auto run = archive::programming_record(
+        archive::stamp_now(window_.clock()),
+        {result.logger_id, result.logger_type, programming::setting_rows(settings),
+         result.written_pages, result.line ? std::optional(result.line->text) : std::nullopt});
     if (run && !mission_archive().record_programming(*run)) {
         warn(tr("The programming run was not recorded in the archive: %1")
                  .arg(mission_archive().error()));
@@ -251,7 +251,7 @@ void MissionActions::record_run(const programming::ProgrammingSettings& settings
 
 // A mission the archive keeps may go; one it does not is the user's to decide.
 programming::HeldMissionChoice MissionActions::held_mission_choice(
-    const programming::HeldMission& mission) {
+    const mission::HeldMission& mission) {
     const std::optional<std::string> question =
         archive::held_mission_question(mission_archive(), mission);
     if (!question) {

@@ -89,7 +89,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void record_run(const programming::ProgrammingSettings& settings,
                     const programming::RunResult& result);
     [[nodiscard]] programming::HeldMissionChoice held_mission_choice(
-        const programming::HeldMission& mission);
+        const mission::HeldMission& mission);
     void warn(const QString& text);
 
     // What a download changes before its log read.

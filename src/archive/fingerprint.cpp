@@ -53,14 +53,6 @@ std::string mission_fingerprint(std::span<const mission::RawPage> pages) {
     return record_fingerprint(page_record(pages));
 }
 
-std::string image_fingerprint(const link::MemoryImage& image, int first, int last) {
-    std::vector<mission::RawPage> pages;
-    for (int page = first; page <= last; ++page) {
-        pages.push_back({page, image.page(page)});
-    }
-    return mission_fingerprint(pages);
-}
-
 std::string saved_pair_fingerprint(std::string_view data_file_bytes,
                                    std::string_view chart_document_bytes) {
     QCryptographicHash hash(QCryptographicHash::Sha256);

@@ -23,9 +23,6 @@ namespace frostel::archive {
 [[nodiscard]] std::string mission_fingerprint(std::span<const mission::RawPage> pages);
 [[nodiscard]] std::string record_fingerprint(const QByteArray& record);
 
-// The fingerprint of pages `first` to `last` of a programming image, in the same form.
-[[nodiscard]] std::string image_fingerprint(const link::MemoryImage& image, int first, int last);
-
 // A mission that comes from a saved pair has no raw pages: SHA-256 over the data file's
 // bytes followed by the chart document's bytes.
 [[nodiscard]] std::string saved_pair_fingerprint(std::string_view data_file_bytes,

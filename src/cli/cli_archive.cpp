@@ -260,7 +260,7 @@ void note_event(const ArchiveContext& context, const archive::AuditEvent& event)
 }
 
 programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context,
-                                                   const programming::HeldMission& mission,
+                                                   const mission::HeldMission& mission,
                                                    bool force) {
     const std::optional<std::string> question =
         force ? std::nullopt : archive::held_mission_question(context.archive, mission);
@@ -273,8 +273,10 @@ programming::HeldMissionChoice held_mission_choice(const ArchiveContext& context
 
 void record_run(const ArchiveContext& context, const programming::ProgrammingSettings& settings,
                 const programming::RunResult& result) {
-    const auto run =
-        archive::programming_record(archive::stamp_now(context.clock), settings, result);
+    const auto run = archive::programming_record(
+        archive::stamp_now(context.clock),
+        {result.logger_id, result.logger_type, programming::setting_rows(settings),
+         result.written_pages, result.line ? std::optional(result.line->text) : std::nullopt});
     if (run && !context.archive.record_programming(*run)) {
         context.err << "frostel-cli: the programming run was not archived: "
                     << context.archive.error().toStdString() << '\n';

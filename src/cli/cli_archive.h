@@ -40,7 +40,7 @@ void note_events(const ArchiveContext& context, const std::vector<archive::Audit
 // when kept in the archive or when `force` is given; otherwise the sentence on `err`, and
 // the run ends.
 [[nodiscard]] programming::HeldMissionChoice held_mission_choice(
-    const ArchiveContext& context, const programming::HeldMission& mission, bool force);
+    const ArchiveContext& context, const mission::HeldMission& mission, bool force);
 
 // Records a programming run that reached the logger in the logger's history.
 void record_run(const ArchiveContext& context, const programming::ProgrammingSettings& settings,

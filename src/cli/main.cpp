@@ -114,7 +114,7 @@ int run(const cli::CliOptions& options) {
             const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
             cli::say_notice(kept);
             programming::RunHooks hooks;
-            hooks.held_mission = [&](const programming::HeldMission& mission) {
+            hooks.held_mission = [&](const mission::HeldMission& mission) {
                 return cli::held_mission_choice(kept, mission, options.force);
             };
             return cli::run_program(context, clock, port_number, options.program, hooks,

@@ -53,7 +53,7 @@ class Programming_DS1922T : public QWidget {
     // What the program keeps around a run: whether a mission the logger still holds may be
     // overwritten (asked before anything is cleared), and each finished run.
     struct RunKeeping {
-        std::function<HeldMissionChoice(const HeldMission&)> held_mission;
+        std::function<HeldMissionChoice(const mission::HeldMission&)> held_mission;
         std::function<void(const ProgrammingSettings&, const RunResult&)> finished;
     };
     void set_run_keeping(RunKeeping keeping) { keeping_ = std::move(keeping); }

@@ -119,7 +119,9 @@ class ProgrammingRun {
             return result;
         }
         const auto& image = std::get<link::MemoryImage>(built);
-        result.image = image;
+        for (int page = kFirstWrittenPage; page <= kLastWrittenPage; ++page) {
+            result.written_pages.push_back({page, image.page(page)});
+        }
         if (!clear_and_write(image) || !verify_pages(image)) {
             return fail(result);
         }
@@ -291,11 +293,6 @@ std::vector<std::pair<std::string, std::string>> setting_rows(const ProgrammingS
         {"calibration", std::to_string(settings.calibration)},
         {"mission text", settings.mission_text},
     };
-}
-
-std::string never_downloaded_question(const HeldMission& mission) {
-    return "This logger holds " + std::to_string(mission.sample_count) + " samples from " +
-           platform::format_iso(mission.start) + " that were never downloaded.";
 }
 
 RunResult run_programming(link::LoggerCommands& commands, const link::Clock& clock,

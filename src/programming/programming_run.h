@@ -8,6 +8,8 @@
 
 #include "link/clock.h"
 #include "link/logger_commands.h"
+#include "mission/download.h"
+#include "mission/held_mission.h"
 #include "mission/logger_type.h"
 #include "programming/programming_settings.h"
 #include "programming/result_line.h"
@@ -19,18 +21,8 @@ namespace frostel::programming {
 inline constexpr int kProgressSteps = 18;
 inline constexpr int kPageWriteAttempts = 3;
 
-// A mission the logger holds, as pages 16 and 17 give it.
-struct HeldMission {
-    link::LoggerId logger_id;
-    platform::LocalDateTime start;
-    int sample_count = 0;  // the mission sample count
-};
-
 // What to do when the logger holds a mission that was never downloaded.
 enum class HeldMissionChoice { kDownloadFirst, kProgramAnyway, kCancel };
-
-// "This logger holds N samples from yyyy-mm-dd hh:mm:ss that were never downloaded."
-[[nodiscard]] std::string never_downloaded_question(const HeldMission& mission);
 
 // Every setting of a run by name, as given, for the logger's history.
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> setting_rows(
@@ -45,7 +37,7 @@ struct RunHooks {
     std::function<void()> process_events;
     // Asked, before anything is cleared or written, when the logger holds a mission with
     // samples: whether it may be overwritten. Left empty: it may.
-    std::function<HeldMissionChoice(const HeldMission&)> held_mission = {};
+    std::function<HeldMissionChoice(const mission::HeldMission&)> held_mission = {};
 };
 
 struct RunResult {
@@ -60,8 +52,8 @@ struct RunResult {
     // Set when the run ended because the held mission was not to be overwritten; the
     // logger's mission is then stopped, its memory untouched.
     std::optional<HeldMissionChoice> kept_held_mission;
-    // The image the run built and wrote, pages 1 to 16, when it got that far.
-    std::optional<link::MemoryImage> image;
+    // Pages 1 to 16 of the image the run built and wrote; none before it got that far.
+    std::vector<mission::RawPage> written_pages;
 };
 
 // Programs the logger in the reader with a new mission: stop it, read its type, build the

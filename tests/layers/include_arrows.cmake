@@ -17,9 +17,6 @@ set(layer_table
   "app: link mission datafile programming insight fingerprint archive report"
   "sim: link")
 
-# Arrows that the code still has and that are being moved out, as "from>to".
-set(arrows_being_removed "archive>programming")
-
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT ROOT)
@@ -78,7 +75,7 @@ foreach(source IN LISTS sources)
     layer_of("${included}" to)
     if(NOT to IN_LIST layers)
       list(APPEND wrong_arrows "${source}: \"${included}\" names no layer")
-    elseif(NOT to IN_LIST allowed_${from} AND NOT "${from}>${to}" IN_LIST arrows_being_removed)
+    elseif(NOT to IN_LIST allowed_${from})
       list(APPEND wrong_arrows "${source}: ${from}/ may not use ${to}/ (\"${included}\")")
     endif()
   endforeach()

@@ -195,20 +195,19 @@ TEST(ProgrammingRun, AMissionWithSamplesIsAskedAboutBeforeAnythingIsCleared) {
         held.start = {2026, 1, 10, 8, 0, 0};
         held.temperatures.assign(25, 4.0);
         sim::load_mission(rig.logger, held);
-        std::vector<HeldMission> asked;
-        rig.hooks.held_mission = [&](const HeldMission& mission) {
+        std::vector<mission::HeldMission> asked;
+        rig.hooks.held_mission = [&](const mission::HeldMission& mission) {
             asked.push_back(mission);
             return choice;
         };
         const RunResult result = rig.run();
         ASSERT_EQ(asked.size(), 1u);
         EXPECT_EQ(asked[0].logger_id, "4100000ABCDEF1AA");
-        EXPECT_EQ(never_downloaded_question(asked[0]),
-                  "This logger holds 25 samples from 2026-01-10 08:00:00 that were never "
-                  "downloaded.");
+        EXPECT_EQ(asked[0].start, (platform::LocalDateTime{2026, 1, 10, 8, 0, 0}));
+        EXPECT_EQ(asked[0].sample_count, 25);
         if (choice == HeldMissionChoice::kProgramAnyway) {
             EXPECT_EQ(result.line, programming_ok());
-            EXPECT_TRUE(result.image);
+            EXPECT_EQ(result.written_pages.size(), 16u);
             continue;
         }
         EXPECT_EQ(result.kept_held_mission, choice);
@@ -218,7 +217,7 @@ TEST(ProgrammingRun, AMissionWithSamplesIsAskedAboutBeforeAnythingIsCleared) {
     }
     // A logger without samples has nothing to lose.
     ProgrammingRig empty;
-    empty.hooks.held_mission = [](const HeldMission&) {
+    empty.hooks.held_mission = [](const mission::HeldMission&) {
         ADD_FAILURE();
         return HeldMissionChoice::kCancel;
     };
