@@ -8,10 +8,10 @@
 #include <limits>
 #include <utility>
 
+#include "cli/program_arguments.h"
 #include "insight/statistics.h"
 #include "mission/temperature_unit.h"
 #include "platform/local_date_time.h"
-#include "programming/program_arguments.h"
 
 namespace frostel::cli {
 
@@ -178,11 +178,11 @@ std::string parse_summary_arguments(CliOptions& options, std::span<const std::st
     return "";
 }
 
-std::string parse_program_arguments(CliOptions& options, std::span<const std::string> words) {
+std::string parse_program_command(CliOptions& options, std::span<const std::string> words) {
     std::vector<std::string> settings(words.begin(), words.end());
     options.force = take_flag(settings, "--force");
-    auto parsed = programming::parse_program_arguments(settings);
-    if (const auto* error = std::get_if<programming::UsageError>(&parsed)) {
+    auto parsed = parse_program_arguments(settings);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
         return error->message;
     }
     options.program = std::get<programming::ProgrammingSettings>(std::move(parsed));
@@ -304,7 +304,7 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
         return parse_download_arguments(options, rest);
     }
     if (options.command == Command::kProgram) {
-        return parse_program_arguments(options, rest);
+        return parse_program_command(options, rest);
     }
     if (options.command == Command::kSummary) {
         return parse_summary_arguments(options, rest);

@@ -6,11 +6,16 @@
 #include <tuple>
 #include <vector>
 
-#include "programming/program_arguments.h"
+#include "cli/program_arguments.h"
 
-namespace frostel::programming {
+namespace frostel::cli {
 namespace {
 
+using programming::CalendarDate;
+using programming::IntervalUnit;
+using programming::ProgrammingSettings;
+using programming::Resolution;
+using programming::StartMode;
 using Arguments = std::vector<std::string>;
 
 // Throws, and so fails the test, when the options are refused.
@@ -76,4 +81,4 @@ TEST(ProgramArguments, TheEndsOfEachRangeAreAcceptedValuesBeyondThemAreUsageErro
 }
 
 }  // namespace
-}  // namespace frostel::programming
+}  // namespace frostel::cli

@@ -6,7 +6,7 @@
 
 #include "programming/programming_settings.h"
 
-namespace frostel::programming {
+namespace frostel::cli {
 
 inline constexpr const char* kProgramUsage =
     "usage: frostel-cli program [--interval N] [--minutes] [--resolution 0.5|0.0625] "
@@ -21,7 +21,7 @@ struct UsageError {
 // "program"), or why the window could not hold them: an interval outside its unit's range,
 // a sixteenth of a degree, rollover or a temperature start in seconds, a calibration
 // outside -128..127, a date that is no calendar day, an unknown or incomplete option.
-[[nodiscard]] std::variant<ProgrammingSettings, UsageError> parse_program_arguments(
+[[nodiscard]] std::variant<programming::ProgrammingSettings, UsageError> parse_program_arguments(
     std::span<const std::string> arguments);
 
-}  // namespace frostel::programming
+}  // namespace frostel::cli

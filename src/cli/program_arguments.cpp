@@ -1,4 +1,4 @@
-#include "programming/program_arguments.h"
+#include "cli/program_arguments.h"
 
 #include <charconv>
 #include <map>
@@ -10,9 +10,23 @@
 #include "programming/result_line.h"
 #include "programming/thresholds.h"
 
-namespace frostel::programming {
+namespace frostel::cli {
 
 namespace {
+
+// The programming window's settings and rules, which the options stand for.
+using programming::apply_unit_rule;
+using programming::CalendarDate;
+using programming::IntervalRange;
+using programming::IntervalUnit;
+using programming::kCalibrationMaximum;
+using programming::kCalibrationMinimum;
+using programming::low_above_high;
+using programming::ProgrammingSettings;
+using programming::Resolution;
+using programming::StartMode;
+using programming::thresholds_in_order;
+using programming::unit_rule;
 
 const std::set<std::string> kFlags = {"--minutes", "--rollover"};
 const std::set<std::string> kValued = {"--interval", "--resolution",  "--start", "--low",
@@ -175,7 +189,7 @@ std::optional<UsageError> apply(const ArgumentReader& options, ProgrammingSettin
 
 }  // namespace
 
-std::variant<ProgrammingSettings, UsageError> parse_program_arguments(
+std::variant<programming::ProgrammingSettings, UsageError> parse_program_arguments(
     std::span<const std::string> arguments) {
     ArgumentReader options;
     ProgrammingSettings settings;
@@ -188,4 +202,4 @@ std::variant<ProgrammingSettings, UsageError> parse_program_arguments(
     return settings;
 }
 
-}  // namespace frostel::programming
+}  // namespace frostel::cli
