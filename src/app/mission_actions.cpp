@@ -14,6 +14,7 @@
 #include "app/file_name_dialogs.h"
 #include "app/main_window.h"
 #include "app/mission_text_box.h"
+#include "app/programming_ds1922t.h"
 #include "app/summary_actions.h"
 #include "app/topmost.h"
 #include "archive/fingerprint.h"
@@ -22,7 +23,6 @@
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
 #include "platform/time_zone.h"
-#include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
 
 namespace frostel::app {
@@ -122,9 +122,9 @@ void MissionActions::Command8_Click() {
     programming_window().open_for_new_mission();
 }
 
-programming::Programming_DS1922T& MissionActions::programming_window() {
+Programming_DS1922T& MissionActions::programming_window() {
     if (programming_.isNull()) {
-        programming_ = new programming::Programming_DS1922T(
+        programming_ = new Programming_DS1922T(
             window_.logger_commands(), window_.clock(),
             [this] { return window_.settings().comm_port_number.number().value_or(0); },
             [this](bool busy) { set_busy(busy); });

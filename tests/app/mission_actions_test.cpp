@@ -21,7 +21,7 @@
 #include "app/mission_text_box.h"
 #include "app/record_history.h"
 #include "archive/fingerprint.h"
-#include "programming/programming_ds1922t.h"
+#include "app/programming_ds1922t.h"
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
 #include "tests/app/window_rig.h"

@@ -1,4 +1,4 @@
-#include "programming/programming_ds1922t.h"
+#include "app/programming_ds1922t.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -17,14 +17,22 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
+#include "app/pixel_geometry.h"
 #include "programming/programming_rules.h"
 #include "programming/programming_run.h"
 
-namespace frostel::programming {
+namespace frostel::app {
+
+using programming::HeldMissionChoice;
+using programming::IntervalRange;
+using programming::IntervalUnit;
+using programming::ProgrammingSettings;
+using programming::Resolution;
+using programming::ResultLine;
+using programming::StartMode;
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kFontPointSize = 8;
 constexpr int kSecondsEntry = 0;
 constexpr int kSixteenthEntry = 0;
@@ -39,12 +47,8 @@ const QColor kFailureBackground{255, 0, 0};
 const QColor kFailureText{255, 255, 0};
 const QColor kSuccessText{0, 0, 192};
 
-int pixels(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
-
 QRect twips(int left, int top, int width, int height) {
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+    return pixel_rect({left, top, width, height});
 }
 
 template <typename Widget>
@@ -147,7 +151,7 @@ Programming_DS1922T::Programming_DS1922T(link::LoggerCommands& commands, link::C
     setObjectName(QStringLiteral("Programming_DS1922T"));
     setWindowTitle(QStringLiteral("Programming"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(pixels(6615), pixels(7455));
+    setFixedSize(twips_to_pixels(6615), twips_to_pixels(7455));
     // The positions are laid out for a small dialog font.
     QFont font = this->font();
     font.setPointSize(kFontPointSize);
@@ -170,8 +174,9 @@ void Programming_DS1922T::build_calibration_group() {
                         QStringLiteral("Frame11"), twips(120, 120, 1215, 1695));
     calibrationLabel_ = centred_label(frame, QStringLiteral("Label6"), QStringLiteral("0"),
                                       twips(120, 600, 975, 255));
-    calibrationSlider_ = slider(frame, QStringLiteral("HScroll2"), twips(120, 840, 975, 255),
-                                kCalibrationMinimum, kCalibrationMaximum, 0);
+    calibrationSlider_ =
+        slider(frame, QStringLiteral("HScroll2"), twips(120, 840, 975, 255),
+               programming::kCalibrationMinimum, programming::kCalibrationMaximum, 0);
 }
 
 void Programming_DS1922T::build_text_group() {
@@ -195,7 +200,7 @@ void Programming_DS1922T::build_interval_group() {
     add_option(unitGroup_, units, 1, QStringLiteral("Minutes"), twips(1440, 240, 1215, 255));
     intervalLabel_ = centred_label(frame, QStringLiteral("Label1"), QStringLiteral("10 seconds"),
                                    twips(240, 1080, 2775, 255));
-    const IntervalRange seconds = unit_rule(IntervalUnit::kSeconds).interval_range;
+    const IntervalRange seconds = programming::unit_rule(IntervalUnit::kSeconds).interval_range;
     intervalSlider_ = slider(frame, QStringLiteral("HScroll1"), twips(240, 1320, 2775, 255),
                              seconds.minimum, seconds.maximum, 10);
 }
@@ -232,7 +237,7 @@ void Programming_DS1922T::build_option_groups() {
 void Programming_DS1922T::build_result_strip() {
     progressBar_ =
         place(new QProgressBar(this), QStringLiteral("ProgressBar1"), twips(120, 6600, 3255, 255));
-    progressBar_->setRange(0, kProgressSteps);
+    progressBar_->setRange(0, programming::kProgressSteps);
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
     resultStrip_ = place(new QFrame(this), QStringLiteral("Frame10"), twips(120, 6600, 3255, 255));
@@ -350,7 +355,8 @@ void Programming_DS1922T::closeEvent(QCloseEvent* event) {
 
 void Programming_DS1922T::UpdateIntervalDisplay() {
     const ProgrammingSettings now = settings();
-    const IntervalDisplay display = interval_display(now.interval, now.unit, now.resolution);
+    const programming::IntervalDisplay display =
+        programming::interval_display(now.interval, now.unit, now.resolution);
     intervalLabel_->setText(QString::fromStdString(display.interval));
     maxLoggingTimeLabel_->setText(QString::fromStdString(display.max_logging_time));
 }
@@ -360,8 +366,8 @@ void Programming_DS1922T::Option1_Click(int index) {
         index == kSecondsEntry ? IntervalUnit::kSeconds : IntervalUnit::kMinutes;
     // The rules decide what the unit forces; the window only shows it.
     ProgrammingSettings chosen = settings();
-    apply_unit_rule(chosen, unit);
-    const UnitRule rule = unit_rule(unit);
+    programming::apply_unit_rule(chosen, unit);
+    const programming::UnitRule rule = programming::unit_rule(unit);
     // Minimum first: the slider moves its value into the new range as it narrows.
     intervalSlider_->setMinimum(rule.interval_range.minimum);
     intervalSlider_->setMaximum(rule.interval_range.maximum);
@@ -377,7 +383,8 @@ void Programming_DS1922T::Option1_Click(int index) {
 }
 
 void Programming_DS1922T::Option4_Click(int index) {
-    const StartModeEnabling enabling = start_mode_enabling(static_cast<StartMode>(index));
+    const programming::StartModeEnabling enabling =
+        programming::start_mode_enabling(static_cast<StartMode>(index));
     const std::initializer_list<QWidget*> threshold_controls{
         thresholdGroup_, thresholdLabels_[0], thresholdLabels_[1], thresholdTexts_[0],
         thresholdTexts_[1]};
@@ -392,8 +399,8 @@ void Programming_DS1922T::Option4_Click(int index) {
 }
 
 void Programming_DS1922T::HScroll2_Change() {
-    calibrationLabel_->setText(QString::fromStdString(
-        calibration_text(calibrationSlider_->value(), QLocale().decimalPoint().toStdString())));
+    calibrationLabel_->setText(QString::fromStdString(programming::calibration_text(
+        calibrationSlider_->value(), QLocale().decimalPoint().toStdString())));
 }
 
 void Programming_DS1922T::Command2_Click() {
@@ -408,16 +415,16 @@ void Programming_DS1922T::Command1_Click() {
     }
     resultStrip_->hide();
     const BusyRun run(set_busy_, running_);
-    const RunHooks hooks{
-        [this](const ThresholdTexts& corrected) {
+    const programming::RunHooks hooks{
+        [this](const programming::ThresholdTexts& corrected) {
             thresholdTexts_[kLowEntry]->setText(QString::fromStdString(corrected.low));
             thresholdTexts_[kHighEntry]->setText(QString::fromStdString(corrected.high));
         },
         [this](int value) { progressBar_->setValue(value); },
         [] { QCoreApplication::processEvents(); }, keeping_.held_mission};
     const ProgrammingSettings run_settings = settings();
-    const RunResult result =
-        run_programming(commands_, clock_, comm_port_number_(), run_settings, hooks);
+    const programming::RunResult result =
+        programming::run_programming(commands_, clock_, comm_port_number_(), run_settings, hooks);
     if (keeping_.finished) {
         keeping_.finished(run_settings, result);
     }
@@ -449,4 +456,4 @@ void Programming_DS1922T::ShowResult(const ResultLine& line) {
     resultStrip_->raise();
 }
 
-}  // namespace frostel::programming
+}  // namespace frostel::app

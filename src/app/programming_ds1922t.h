@@ -23,7 +23,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 
-namespace frostel::programming {
+namespace frostel::app {
 
 // The programming window: the settings of the next mission and the button that writes it
 // into the logger in the reader. Controls carry their names as objectName; an entry of a
@@ -46,15 +46,16 @@ class Programming_DS1922T : public QWidget {
     // The calibration a download read, in tenths of a degree.
     void preset_calibration(int tenths);
     // The settings as the controls hold them now.
-    [[nodiscard]] ProgrammingSettings settings() const;
+    [[nodiscard]] programming::ProgrammingSettings settings() const;
     // "Programming Logger", for the busy state to guard.
     [[nodiscard]] QPushButton& programming_button() const { return *programButton_; }
 
     // What the program keeps around a run: whether a mission the logger still holds may be
     // overwritten (asked before anything is cleared), and each finished run.
     struct RunKeeping {
-        std::function<HeldMissionChoice(const HeldMission&)> held_mission;
-        std::function<void(const ProgrammingSettings&, const RunResult&)> finished;
+        std::function<programming::HeldMissionChoice(const programming::HeldMission&)> held_mission;
+        std::function<void(const programming::ProgrammingSettings&, const programming::RunResult&)>
+            finished;
     };
     void set_run_keeping(RunKeeping keeping) { keeping_ = std::move(keeping); }
 
@@ -82,7 +83,7 @@ class Programming_DS1922T : public QWidget {
     void HScroll2_Change();
     void Command2_Click();
     void Command1_Click();
-    void ShowResult(const ResultLine& line);
+    void ShowResult(const programming::ResultLine& line);
 
     link::LoggerCommands& commands_;
     link::Clock& clock_;
@@ -114,4 +115,4 @@ class Programming_DS1922T : public QWidget {
     QLineEdit* startTime_ = nullptr;              // MaskEdBox1
 };
 
-}  // namespace frostel::programming
+}  // namespace frostel::app

@@ -11,10 +11,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "programming/programming_ds1922t.h"
+#include "app/programming_ds1922t.h"
 #include "tests/support/sim_rig.h"
 
-namespace frostel::programming {
+namespace frostel::app {
 namespace {
 
 // A window on the simulated reader with a running "L" logger in it.
@@ -231,7 +231,7 @@ class ProgrammingWindowTest : public QObject {
     }
 };
 
-}  // namespace frostel::programming
+}  // namespace frostel::app
 
-QTEST_MAIN(frostel::programming::ProgrammingWindowTest)
+QTEST_MAIN(frostel::app::ProgrammingWindowTest)
 #include "programming_window_test.moc"
