@@ -72,7 +72,9 @@ void MissionActions::Command10_Click() {
         *this);
     if (!mission) {
         show_identity(before);
+        return;
     }
+    programming_window().note_logger_read(*port, mission->header);
 }
 
 MissionActions::ShownIdentity MissionActions::shown_identity() const {
@@ -134,7 +136,12 @@ Programming_DS1922T& MissionActions::programming_window() {
                  return held_mission_choice(mission);
              },
              [this](const programming::ProgrammingSettings& settings,
-                    const programming::RunResult& result) { record_run(settings, result); }});
+                    const programming::RunResult& result) { record_run(settings, result); },
+             [this](const programming::HeldMission& mission) {
+                 return mission_archive().holds(
+                     mission.logger_id, platform::format_iso(mission.start), mission.sample_count);
+             },
+             [this] { Command10_Click(); }});
     }
     return *programming_;
 }

@@ -9,6 +9,7 @@
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "mission/logger_type.h"
+#include "mission/mission_header.h"
 #include "programming/programming_settings.h"
 #include "programming/result_line.h"
 #include "programming/thresholds.h"
@@ -46,6 +47,9 @@ struct RunHooks {
     // Asked, before anything is cleared or written, when the logger holds a mission with
     // samples: whether it may be overwritten. Left empty: it may.
     std::function<HeldMissionChoice(const HeldMission&)> held_mission = {};
+    // What the run read of the logger once it is stopped (identity, type, status, samples
+    // held), before anything is cleared or written.
+    std::function<void(const mission::MissionHeader&)> logger_read = {};
 };
 
 struct RunResult {
