@@ -356,6 +356,14 @@ void MissionActions::record_download(const mission::DownloadedMission& mission) 
         show_warning(&window_, "mission_cleared_warning", tr("Load Data"),
                      QString::fromLatin1(mission::kMissionClearedText));
     }
+    const std::vector<std::string> clock_warnings = mission::clock_warnings(mission.record.clock);
+    if (!clock_warnings.empty()) {
+        QStringList lines;
+        for (const std::string& warning : clock_warnings) {
+            lines.append(QString::fromStdString(warning));
+        }
+        show_warning(&window_, "clock_warning", tr("Load Data"), lines.join('\n'));
+    }
     const archive::Stamp stamp = archive::stamp_now(window_.clock());
     shown_.fingerprint = archive::mission_fingerprint(mission.pages);
     shown_.fingerprint_basis = std::string(report::kPagesFingerprintBasis);
