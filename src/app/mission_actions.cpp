@@ -14,6 +14,7 @@
 #include "app/file_name_dialogs.h"
 #include "app/main_window.h"
 #include "app/mission_text_box.h"
+#include "app/programming_ds1922t.h"
 #include "app/summary_actions.h"
 #include "app/topmost.h"
 #include "archive/fingerprint.h"
@@ -22,7 +23,6 @@
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
 #include "platform/time_zone.h"
-#include "programming/programming_ds1922t.h"
 #include "report/report_source.h"
 
 namespace frostel::app {
@@ -72,7 +72,9 @@ void MissionActions::Command10_Click() {
         *this);
     if (!mission) {
         show_identity(before);
+        return;
     }
+    programming_window().note_logger_read(*port, mission->header);
 }
 
 MissionActions::ShownIdentity MissionActions::shown_identity() const {
@@ -122,9 +124,9 @@ void MissionActions::Command8_Click() {
     programming_window().open_for_new_mission();
 }
 
-programming::Programming_DS1922T& MissionActions::programming_window() {
+Programming_DS1922T& MissionActions::programming_window() {
     if (programming_.isNull()) {
-        programming_ = new programming::Programming_DS1922T(
+        programming_ = new Programming_DS1922T(
             window_.logger_commands(), window_.clock(),
             [this] { return window_.settings().comm_port_number.number().value_or(0); },
             [this](bool busy) { set_busy(busy); });
@@ -132,7 +134,12 @@ programming::Programming_DS1922T& MissionActions::programming_window() {
         programming_->set_run_keeping(
             {[this](const mission::HeldMission& mission) { return held_mission_choice(mission); },
              [this](const programming::ProgrammingSettings& settings,
-                    const programming::RunResult& result) { record_run(settings, result); }});
+                    const programming::RunResult& result) { record_run(settings, result); },
+             [this](const mission::HeldMission& mission) {
+                 return mission_archive().holds(
+                     mission.logger_id, platform::format_iso(mission.start), mission.sample_count);
+             },
+             [this] { Command10_Click(); }});
     }
     return *programming_;
 }
@@ -348,6 +355,14 @@ void MissionActions::record_download(const mission::DownloadedMission& mission) 
     if (mission.cleared_during_download) {
         show_warning(&window_, "mission_cleared_warning", tr("Load Data"),
                      QString::fromLatin1(mission::kMissionClearedText));
+    }
+    const std::vector<std::string> clock_warnings = mission::clock_warnings(mission.record.clock);
+    if (!clock_warnings.empty()) {
+        QStringList lines;
+        for (const std::string& warning : clock_warnings) {
+            lines.append(QString::fromStdString(warning));
+        }
+        show_warning(&window_, "clock_warning", tr("Load Data"), lines.join('\n'));
     }
     const archive::Stamp stamp = archive::stamp_now(window_.clock());
     shown_.fingerprint = archive::mission_fingerprint(mission.pages);

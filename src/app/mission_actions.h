@@ -10,14 +10,11 @@
 
 #include "mission/download.h"
 
-namespace frostel::programming {
-class Programming_DS1922T;
-}
-
 namespace frostel::app {
 
 class ArchiveWindow;
 class MainWindow;
+class Programming_DS1922T;
 
 inline const QString kDataFileFilter = QStringLiteral("Frostel Datafile (FRD) (*.frd)");
 // Pairs saved under a name without an extension ("mission" with "misstee") open too.
@@ -64,7 +61,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void note_file_written(const std::string& kind, const QString& path);
 
     // The programming window, made hidden when a download hands it a calibration first.
-    [[nodiscard]] programming::Programming_DS1922T& programming_window();
+    [[nodiscard]] Programming_DS1922T& programming_window();
     [[nodiscard]] bool has_programming_window() const { return !programming_.isNull(); }
 
   private:
@@ -106,7 +103,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
     void write_archived(std::int64_t id);
 
     MainWindow& window_;
-    QPointer<programming::Programming_DS1922T> programming_;
+    QPointer<Programming_DS1922T> programming_;
     ShownSource shown_;
     std::unique_ptr<archive::MissionArchive> archive_;
     QPointer<ArchiveWindow> archive_window_;

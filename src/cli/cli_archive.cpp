@@ -9,6 +9,7 @@
 #include "cli/cli_report.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
+#include "insight/excursions.h"
 #include "platform/whole_file.h"
 #include "report/report_source.h"
 
@@ -76,7 +77,7 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << "start: " << r.start_time << '\n'
         << "samples: " << r.sample_count << '\n'
         << "mission samples: " << r.mission_sample_count << '\n'
-        << "interval: " << r.interval_seconds << " s\n"
+        << "interval: " << insight::interval_text(r.interval_seconds) << '\n'
         << "calibration offset: " << stored.calibration_offset_tenths << " tenths\n"
         << "minimum: " << fixed(r.minimum) << '\n'
         << "maximum: " << fixed(r.maximum) << '\n'
@@ -93,6 +94,8 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << '\n'
         << "pages: " << stored.pages.size() << '\n'
         << "fingerprint: " << archive::mission_fingerprint(stored.pages) << '\n';
+    print_clock(out, stored.clock);
+    print_clock_warnings(context.err, stored.clock);
     return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/cli_report.h"
 #include "cli/cli_summary.h"
+#include "insight/excursions.h"
 #include "mission/download.h"
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
@@ -32,18 +33,33 @@ void print_summary(std::ostream& err, const mission::DownloadedMission& mission)
     err << "logger: " << header.logger_id << '\n'
         << "type: " << static_cast<char>(header.logger_type) << '\n'
         << "samples: " << mission.samples.size() << '\n'
-        << "interval: " << header.sample_interval << " s\n"
+        << "interval: " << insight::interval_text(header.sample_interval) << '\n'
         << "start: " << platform::format_iso(header.start_time) << '\n'
         << "offset: " << report::csv_number(header.calibration_offset) << '\n';
+    print_clock(err, mission.record.clock);
 }
 
 }  // namespace
+
+void print_clock(std::ostream& out, const std::optional<mission::LoggerClock>& clock) {
+    out << "clock utc offset: "
+        << (clock ? std::to_string(clock->utc_offset_s) + " s" : std::string("unknown")) << '\n'
+        << "clock source: " << mission::source_name(clock) << '\n'
+        << "clock drift: "
+        << (clock ? std::to_string(clock->drift_s) + " s" : std::string("unknown")) << '\n';
+}
 
 archive::AuditEvent cli_file_written(const std::string& kind, const std::filesystem::path& file,
                                      const std::string& fingerprint) {
     std::error_code unresolved;
     const std::filesystem::path absolute = std::filesystem::absolute(file, unresolved);
     return archive::file_written(kind, (unresolved ? file : absolute).string(), fingerprint);
+}
+
+void print_clock_warnings(std::ostream& err, const std::optional<mission::LoggerClock>& clock) {
+    for (const std::string& warning : mission::clock_warnings(clock)) {
+        err << warning << '\n';
+    }
 }
 
 std::string mission_csv(const mission::DownloadedMission& mission) {
@@ -69,9 +85,7 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     if (mission->cleared_during_download) {
         context.err << mission::kMissionClearedText << '\n';
     }
-    for (const std::string& warning : mission::clock_warnings(mission->record.clock)) {
-        context.err << warning << '\n';
-    }
+    print_clock_warnings(context.err, mission->record.clock);
     // An archive that cannot keep the download makes the exit 1 too, after every output.
     bool all_written = !request.keep || request.keep(*mission);
     report::ReportInput input = report::download_report_input(

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "archive/audit_trail.h"
@@ -34,6 +35,12 @@ struct DownloadRequest {
     std::function<void(const archive::AuditEvent&)> audit = {};
     std::function<std::string()> audit_head = {};
 };
+
+// The logger's clock, as three lines: its offset from UTC, where the offset comes from and
+// the drift ("unknown" for a mission kept before clocks were read).
+void print_clock(std::ostream& out, const std::optional<mission::LoggerClock>& clock);
+// One line for each warning the clock gives.
+void print_clock_warnings(std::ostream& err, const std::optional<mission::LoggerClock>& clock);
 
 // The event of a file written by frostel-cli, named by its absolute path.
 [[nodiscard]] archive::AuditEvent cli_file_written(const std::string& kind,

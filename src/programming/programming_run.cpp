@@ -102,12 +102,17 @@ class ProgrammingRun {
         const LoggerType type =
             mission::logger_type_from_configuration(commands_.page_data()[kConfigurationOffset]);
         result.logger_type = type;
+        const mission::MissionHeader found =
+            mission::decode_mission_header(registers, result.logger_id);
+        if (hooks_.logger_read) {
+            hooks_.logger_read(found);
+        }
         // A pair beyond the range can come out of the correction reversed.
         if (!thresholds_in_order(correct_thresholds(settings, type))) {
             result.line = low_above_high();
             return result;
         }
-        if (const auto choice = held_mission_choice(registers, result.logger_id);
+        if (const auto choice = held_mission_choice(found);
             choice != HeldMissionChoice::kProgramAnyway) {
             result.kept_held_mission = choice;
             return result;
@@ -154,13 +159,13 @@ class ProgrammingRun {
         return id;
     }
 
-    [[nodiscard]] HeldMissionChoice held_mission_choice(const link::MemoryImage& registers,
-                                                        const link::LoggerId& logger_id) const {
-        const mission::MissionHeader header = mission::decode_mission_header(registers, logger_id);
+    [[nodiscard]] HeldMissionChoice held_mission_choice(
+        const mission::MissionHeader& header) const {
         if (header.mission_sample_count == 0 || !hooks_.held_mission) {
             return HeldMissionChoice::kProgramAnyway;
         }
-        return hooks_.held_mission({logger_id, header.start_time, header.mission_sample_count});
+        return hooks_.held_mission(
+            {header.logger_id, header.start_time, header.mission_sample_count});
     }
 
     ThresholdTexts correct_thresholds(ProgrammingSettings& settings, LoggerType type) {

@@ -11,6 +11,7 @@
 #include "mission/download.h"
 #include "mission/held_mission.h"
 #include "mission/logger_type.h"
+#include "mission/mission_header.h"
 #include "programming/programming_settings.h"
 #include "programming/result_line.h"
 #include "programming/thresholds.h"
@@ -37,7 +38,14 @@ struct RunHooks {
     std::function<void()> process_events;
     // Asked, before anything is cleared or written, when the logger holds a mission with
     // samples: whether it may be overwritten. Left empty: it may.
+<<<<<<< HEAD
     std::function<HeldMissionChoice(const mission::HeldMission&)> held_mission = {};
+=======
+    std::function<HeldMissionChoice(const HeldMission&)> held_mission = {};
+    // What the run read of the logger once it is stopped (identity, type, status, samples
+    // held), before anything is cleared or written.
+    std::function<void(const mission::MissionHeader&)> logger_read = {};
+>>>>>>> h/files
 };
 
 struct RunResult {

@@ -10,14 +10,17 @@ enum class ResultKind {
     kLoggerError,
     kStartTimeIncomplete,
     kStartTimeBeforeNow,
-    kLowAboveHigh
+    kLowAboveHigh,
+    kNothingWritten
 };
 
 struct ResultLine {
     ResultKind kind = ResultKind::kOk;
     std::string text;
 
-    [[nodiscard]] bool is_failure() const { return kind != ResultKind::kOk; }
+    [[nodiscard]] bool is_failure() const {
+        return kind != ResultKind::kOk && kind != ResultKind::kNothingWritten;
+    }
     bool operator==(const ResultLine&) const = default;
 };
 
@@ -38,6 +41,11 @@ struct ResultLine {
 // The low alarm threshold typed above the high one: refused before the logger is touched.
 [[nodiscard]] inline ResultLine low_above_high() {
     return {ResultKind::kLowAboveHigh, "LOW ABOVE HIGH !"};
+}
+
+// The user chose to keep the mission the logger holds: the run stopped before any write.
+[[nodiscard]] inline ResultLine nothing_written() {
+    return {ResultKind::kNothingWritten, "NOTHING WRITTEN"};
 }
 
 }  // namespace frostel::programming

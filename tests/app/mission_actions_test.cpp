@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,9 +20,9 @@
 #include "app/chart_view.h"
 #include "app/data_path_dialog.h"
 #include "app/mission_text_box.h"
+#include "app/programming_ds1922t.h"
 #include "app/record_history.h"
 #include "archive/fingerprint.h"
-#include "programming/programming_ds1922t.h"
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
 #include "tests/app/window_rig.h"
@@ -325,28 +326,52 @@ class MissionActionsTest : public QObject {
         QCOMPARE(rig.actions->mission_archive().find({}).value().size(), std::size_t{1});
     }
 
-    // Programming over a mission never downloaded asks first; "Download first" leaves it in
-    // the logger for "Load Data", after which the run asks nothing and is recorded.
+    // Programming over a mission never downloaded asks first and names the logger it met:
+    // "Cancel" writes nothing and says so; "Download first" downloads it at once and keeps
+    // every field typed, after which the run asks nothing and is recorded.
     void programmingOverAMissionNeverDownloadedAsksFirst() {
         Rig rig;
         sim::load_mission(rig.logger, eight_bit_mission(100));
-        rig.held_answers = {programming::HeldMissionChoice::kDownloadFirst};
+        rig.held_answers = {programming::HeldMissionChoice::kCancel,
+                            programming::HeldMissionChoice::kDownloadFirst};
         rig.find<QPushButton>("Command8")->click();
         auto& programming = rig.actions->programming_window();
+        const auto line = [&programming](const char* name) {
+            return programming.findChild<QLabel*>(name)->text();
+        };
+        QCOMPARE(line("logger_line"), QString("Port 1. Last logger read there: not read yet."));
+        programming.findChild<QPlainTextEdit*>("RichTextBox1")->setPlainText("cold room 4");
+        programming.preset_calibration(7);
         programming.programming_button().click();
         QCOMPARE(rig.held_questions, QStringList{"This logger holds 100 samples from 2026-02-01 "
                                                  "06:00:00 that were never downloaded."});
-        QVERIFY(!programming.isVisible());
+        QCOMPARE(line("Label5"), QString("NOTHING WRITTEN"));
+        QCOMPARE(programming.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
+        QCOMPARE(line("logger_line"),
+                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
+                         "samples held, not in the archive."));
+
+        programming.programming_button().click();
+        QCOMPARE(rig.held_questions.size(), 2);
+        QCOMPARE(rig.chart().points().size(), std::size_t{100});
+        QVERIFY(programming.isVisible());
+        QCOMPARE(programming.settings().mission_text, std::string("cold room 4"));
+        QCOMPARE(programming.settings().calibration, 7);
         QVERIFY(rig.actions->mission_archive().programming_runs("4100000ABCDEF1AA").empty());
 
-        rig.load_data();
-        QCOMPARE(rig.chart().points().size(), std::size_t{100});
-        rig.find<QPushButton>("Command8")->click();
         programming.programming_button().click();
-        QCOMPARE(rig.held_questions.size(), 1);
-        QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
+        QCOMPARE(rig.held_questions.size(), 2);
+        QCOMPARE(line("Label5"), QString("PROGRAMMING OK"));
+        QCOMPARE(line("logger_line"),
+                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
+                         "samples held, in the archive."));
         QCOMPARE(rig.actions->mission_archive().programming_runs("4100000ABCDEF1AA").size(),
                  std::size_t{1});
+        rig.load_data();
+        programming.open_for_new_mission();
+        QCOMPARE(line("logger_line"),
+                 QString("Port 1. Last logger read there: logger 4100000ABCDEF1AA, type T, "
+                         "stopped, 0 samples held."));
     }
 
     // Downloads are kept once and shown again from the archive as after the download.

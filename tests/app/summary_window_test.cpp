@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -175,6 +176,32 @@ class SummaryWindowTest : public QObject {
         fit->click();
         QCOMPARE(rig.chart().document().left.maximum,
                  mission::axis_range(mission::TemperatureUnit::kCelsius).maximum);
+    }
+
+    // A logger clock three minutes off its quarter hour: the main window warns at the
+    // download, and the summary states the clock and its drift beside the warning.
+    void theLoggersClockOnTheMainWindowAndInTheSummary() {
+        Rig rig;
+        rig.clock.set_utc_offset(3600);
+        const platform::LocalDateTime ahead =
+            platform::from_civil_seconds(platform::to_civil_seconds(rig.clock.local_now()) + 180);
+        const int fields[] = {ahead.second, ahead.minute, ahead.hour,
+                              ahead.day,    ahead.month,  ahead.year % 100};
+        for (std::size_t i = 0; i < std::size(fields); ++i) {
+            rig.logger.memory()[sim::kClockRegisters + i] = sim::to_bcd(fields[i]);
+        }
+        rig.logger.run_clock(rig.clock);
+        rig.find<QPushButton>("Command10")->click();
+        const auto* warning = qobject_cast<const QMessageBox*>(top_level("clock_warning"));
+        QVERIFY(warning != nullptr && warning->isVisible());
+        QCOMPARE(warning->text(), "LOGGER CLOCK 3 MIN OFF !");
+        QTextDocument flags;
+        flags.setHtml(rig.open_summary().findChild<QLabel*>("flags")->text());
+        const QString shown = flags.toPlainText().simplified();
+        QVERIFY2(shown.startsWith("LOGGER CLOCK 3 MIN OFF !") &&
+                     shown.endsWith("Clock Logger clock UTC+01:00 (measured at the download) "
+                                    "Clock Logger clock 3 min 0 s ahead at the download"),
+                 qPrintable(shown));
     }
 
     // The report of the download carries the logger's limits and the excursion; the same

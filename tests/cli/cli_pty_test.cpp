@@ -150,7 +150,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
         cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string(),
              "--report", report.string(), "--all-samples"});
     ASSERT_EQ(download.exit_code, 0) << download.err;
-    EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 600 s\n"), std::string::npos)
+    EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 10 min\n"), std::string::npos)
         << download.err;
     EXPECT_NE(download.err.find("offset: 0.2\n"), std::string::npos);
     std::ifstream in(csv);
@@ -212,7 +212,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_EQ(cli({"status"}).out, "mission running: yes\nmemory cleared: no\n");
     const ProcessResult again = cli({"download"});
     EXPECT_EQ(again.exit_code, 0) << again.err;
-    EXPECT_NE(again.err.find("samples: 0\ninterval: 300 s\n"), std::string::npos) << again.err;
+    EXPECT_NE(again.err.find("samples: 0\ninterval: 5 min\n"), std::string::npos) << again.err;
     EXPECT_NE(again.err.find("offset: -0.3\n"), std::string::npos) << again.err;
 }
 
@@ -271,8 +271,12 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(list.out.substr(0, list.out.rfind('\t') + 1).substr(0, 2 + 17 + 20 + 4),
               "1\t" + unkept.err.substr(8, 16) + "\t" + start + "\t576\t");
     const std::string fingerprint = list.out.substr(list.out.rfind('\t') + 1, 64);
-    EXPECT_NE(cli({"archive", "show", "1"}).out.find("fingerprint: " + fingerprint + "\n"),
-              std::string::npos);
+    // The record's clock as the download found it: no programming run of this mission is kept.
+    const std::string shown = cli({"archive", "show", "1"}).out;
+    EXPECT_NE(shown.find("interval: 10 min\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("fingerprint: " + fingerprint + "\nclock utc offset: "), std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find(" s\nclock source: measured\nclock drift: "), std::string::npos) << shown;
     // Without --data-folder, the archive is the one in the data folder the settings name.
     std::ofstream(folder / "SETUP.FRG") << "English\r\n" << folder.string() << "\r\n 4 \r\n";
     EXPECT_EQ(run_process(on_port(FROSTEL_CLI, {"archive", "list"})).out, list.out);

@@ -25,7 +25,7 @@
 #include "datafile/chart_document.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
-#include "programming/programming_ds1922t.h"
+#include "app/programming_ds1922t.h"
 #include "sim/mission/mission_loader.h"
 #include "sim/pty/sample_missions.h"
 #include "sim/sim_serial_port.h"

@@ -1,5 +1,6 @@
-#include "programming/programming_ds1922t.h"
+#include "app/programming_ds1922t.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,14 +19,22 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
+#include "app/pixel_geometry.h"
 #include "programming/programming_rules.h"
 #include "programming/programming_run.h"
 
-namespace frostel::programming {
+namespace frostel::app {
+
+using programming::HeldMissionChoice;
+using programming::IntervalRange;
+using programming::IntervalUnit;
+using programming::ProgrammingSettings;
+using programming::Resolution;
+using programming::ResultLine;
+using programming::StartMode;
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kFontPointSize = 8;
 constexpr int kSecondsEntry = 0;
 constexpr int kSixteenthEntry = 0;
@@ -38,13 +48,13 @@ constexpr int kHighEntry = 1;
 const QColor kFailureBackground{255, 0, 0};
 const QColor kFailureText{255, 255, 0};
 const QColor kSuccessText{0, 0, 192};
-
-int pixels(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+// Below the controls' own area, which ends at 7455, two lines naming the port and the logger.
+constexpr int kLoggerLineTop = 7455;
+constexpr int kLoggerLineHeight = 480;
+constexpr int kWindowHeight = kLoggerLineTop + kLoggerLineHeight + 60;
 
 QRect twips(int left, int top, int width, int height) {
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+    return pixel_rect({left, top, width, height});
 }
 
 template <typename Widget>
@@ -110,6 +120,24 @@ std::string logger_text(const QPlainTextEdit& edit) {
     return text.toStdString();
 }
 
+// A control the rules grey out says why in its tooltip.
+void enable_or_say_why(QAbstractButton* control, bool enabled, const QString& why) {
+    control->setEnabled(enabled);
+    control->setToolTip(enabled ? QString() : why);
+}
+
+// "logger 4100000ABCDEF1AA, type L, mission running, 100 samples held"
+QString logger_state(const mission::MissionHeader& header) {
+    return QCoreApplication::translate("Programming_DS1922T",
+                                       "logger %1, type %2, %3, %4 samples held")
+        .arg(QString::fromStdString(header.logger_id))
+        .arg(QChar::fromLatin1(static_cast<char>(header.logger_type)))
+        .arg((header.general_status & link::kStatusMissionRunning) != 0
+                 ? QCoreApplication::translate("Programming_DS1922T", "mission running")
+                 : QCoreApplication::translate("Programming_DS1922T", "stopped"))
+        .arg(header.mission_sample_count);
+}
+
 // The busy state entered for the run, and left however the run ends.
 class BusyRun {
   public:
@@ -147,7 +175,7 @@ Programming_DS1922T::Programming_DS1922T(link::LoggerCommands& commands, link::C
     setObjectName(QStringLiteral("Programming_DS1922T"));
     setWindowTitle(QStringLiteral("Programming"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(pixels(6615), pixels(7455));
+    setFixedSize(twips_to_pixels(6615), twips_to_pixels(kWindowHeight));
     // The positions are laid out for a small dialog font.
     QFont font = this->font();
     font.setPointSize(kFontPointSize);
@@ -158,6 +186,9 @@ Programming_DS1922T::Programming_DS1922T(link::LoggerCommands& commands, link::C
     build_option_groups();
     build_result_strip();
     build_start_group();
+    build_logger_line();
+    show_port_line();
+    show_minutes_only_choices(programming::unit_rule(IntervalUnit::kSeconds));
     // Handlers come last so the defaults stand as set, texts included.
     connect_handlers();
     if (const QScreen* where = screen()) {
@@ -170,8 +201,9 @@ void Programming_DS1922T::build_calibration_group() {
                         QStringLiteral("Frame11"), twips(120, 120, 1215, 1695));
     calibrationLabel_ = centred_label(frame, QStringLiteral("Label6"), QStringLiteral("0"),
                                       twips(120, 600, 975, 255));
-    calibrationSlider_ = slider(frame, QStringLiteral("HScroll2"), twips(120, 840, 975, 255),
-                                kCalibrationMinimum, kCalibrationMaximum, 0);
+    calibrationSlider_ =
+        slider(frame, QStringLiteral("HScroll2"), twips(120, 840, 975, 255),
+               programming::kCalibrationMinimum, programming::kCalibrationMaximum, 0);
 }
 
 void Programming_DS1922T::build_text_group() {
@@ -195,7 +227,7 @@ void Programming_DS1922T::build_interval_group() {
     add_option(unitGroup_, units, 1, QStringLiteral("Minutes"), twips(1440, 240, 1215, 255));
     intervalLabel_ = centred_label(frame, QStringLiteral("Label1"), QStringLiteral("10 seconds"),
                                    twips(240, 1080, 2775, 255));
-    const IntervalRange seconds = unit_rule(IntervalUnit::kSeconds).interval_range;
+    const IntervalRange seconds = programming::unit_rule(IntervalUnit::kSeconds).interval_range;
     intervalSlider_ = slider(frame, QStringLiteral("HScroll1"), twips(240, 1320, 2775, 255),
                              seconds.minimum, seconds.maximum, 10);
 }
@@ -208,15 +240,13 @@ void Programming_DS1922T::build_option_groups() {
                twips(360, 480, 1215, 255))
         ->setChecked(true);
     add_option(loggingModeGroup_, mode, kLatestEntry, QStringLiteral("Latest"),
-               twips(2040, 480, 1095, 255))
-        ->setEnabled(false);
+               twips(2040, 480, 1095, 255));
 
     auto* resolution = place(new QGroupBox(QStringLiteral("Temperature Resolution"), this),
                              QStringLiteral("Frame2"), twips(120, 4680, 3255, 855));
     resolutionGroup_ = option_array(this, "Option2");
     add_option(resolutionGroup_, resolution, kSixteenthEntry, QStringLiteral("0.0625'C"),
-               twips(360, 480, 1215, 255))
-        ->setEnabled(false);
+               twips(360, 480, 1215, 255));
     add_option(resolutionGroup_, resolution, kHalfEntry, QStringLiteral("0.5'C"),
                twips(2160, 480, 855, 255))
         ->setChecked(true);
@@ -232,7 +262,7 @@ void Programming_DS1922T::build_option_groups() {
 void Programming_DS1922T::build_result_strip() {
     progressBar_ =
         place(new QProgressBar(this), QStringLiteral("ProgressBar1"), twips(120, 6600, 3255, 255));
-    progressBar_->setRange(0, kProgressSteps);
+    progressBar_->setRange(0, programming::kProgressSteps);
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
     resultStrip_ = place(new QFrame(this), QStringLiteral("Frame10"), twips(120, 6600, 3255, 255));
@@ -254,8 +284,7 @@ void Programming_DS1922T::build_start_group() {
                twips(240, 360, 1695, 255))
         ->setChecked(true);
     add_option(startGroup_, frame, kTemperatureEntry, QStringLiteral("Temperature"),
-               twips(240, 720, 1695, 255))
-        ->setEnabled(false);
+               twips(240, 720, 1695, 255));
     build_threshold_group(frame);
     add_option(startGroup_, frame, 2, QStringLiteral("Date && Time"), twips(240, 1920, 1815, 255));
     build_date_time_group(frame);
@@ -296,6 +325,13 @@ void Programming_DS1922T::build_date_time_group(QGroupBox* start) {
     dateTimeGroup_->setEnabled(false);
 }
 
+void Programming_DS1922T::build_logger_line() {
+    loggerLine_ = place(new QLabel(this), QStringLiteral("logger_line"),
+                        twips(120, kLoggerLineTop, 6375, kLoggerLineHeight));
+    loggerLine_->setWordWrap(true);
+    loggerLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
 void Programming_DS1922T::connect_handlers() {
     connect(intervalSlider_, &QScrollBar::valueChanged, this,
             &Programming_DS1922T::UpdateIntervalDisplay);
@@ -310,9 +346,42 @@ void Programming_DS1922T::open_for_new_mission() {
     missionText_->clear();
     const platform::LocalDateTime today = clock_.local_now();
     calendar_->setSelectedDate(QDate(today.year, today.month, today.day));
+    show_port_line();
     show();
     raise();
     activateWindow();
+}
+
+void Programming_DS1922T::note_logger_read(int port, const mission::MissionHeader& header) {
+    last_read_.insert_or_assign(port, header);
+    show_port_line();
+}
+
+void Programming_DS1922T::show_port_line() {
+    const int port = comm_port_number_();
+    if (port == 0) {
+        loggerLine_->setText(tr("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
+        return;
+    }
+    const auto found = last_read_.find(port);
+    loggerLine_->setText(
+        tr("Port %1. Last logger read there: %2.")
+            .arg(port)
+            .arg(found == last_read_.end() ? tr("not read yet") : logger_state(found->second)));
+}
+
+void Programming_DS1922T::show_logger_found(int port, const mission::MissionHeader& header) {
+    last_read_.insert_or_assign(port, header);
+    QString archived;
+    if (header.mission_sample_count > 0 && keeping_.archived) {
+        const std::optional<bool> holds =
+            keeping_.archived({header.logger_id, header.start_time, header.mission_sample_count});
+        archived = !holds   ? tr(", the archive cannot be checked")
+                   : *holds ? tr(", in the archive")
+                            : tr(", not in the archive");
+    }
+    loggerLine_->setText(
+        tr("Port %1. This logger: %2%3.").arg(port).arg(logger_state(header), archived));
 }
 
 void Programming_DS1922T::preset_calibration(int tenths) {
@@ -350,7 +419,8 @@ void Programming_DS1922T::closeEvent(QCloseEvent* event) {
 
 void Programming_DS1922T::UpdateIntervalDisplay() {
     const ProgrammingSettings now = settings();
-    const IntervalDisplay display = interval_display(now.interval, now.unit, now.resolution);
+    const programming::IntervalDisplay display =
+        programming::interval_display(now.interval, now.unit, now.resolution);
     intervalLabel_->setText(QString::fromStdString(display.interval));
     maxLoggingTimeLabel_->setText(QString::fromStdString(display.max_logging_time));
 }
@@ -360,8 +430,8 @@ void Programming_DS1922T::Option1_Click(int index) {
         index == kSecondsEntry ? IntervalUnit::kSeconds : IntervalUnit::kMinutes;
     // The rules decide what the unit forces; the window only shows it.
     ProgrammingSettings chosen = settings();
-    apply_unit_rule(chosen, unit);
-    const UnitRule rule = unit_rule(unit);
+    programming::apply_unit_rule(chosen, unit);
+    const programming::UnitRule rule = programming::unit_rule(unit);
     // Minimum first: the slider moves its value into the new range as it narrows.
     intervalSlider_->setMinimum(rule.interval_range.minimum);
     intervalSlider_->setMaximum(rule.interval_range.maximum);
@@ -370,14 +440,24 @@ void Programming_DS1922T::Option1_Click(int index) {
                 chosen.resolution == Resolution::kSixteenth ? kSixteenthEntry : kHalfEntry);
     check_entry(startGroup_, static_cast<int>(chosen.start_mode));
     check_entry(loggingModeGroup_, chosen.rollover ? kLatestEntry : kEarliestEntry);
-    resolutionGroup_->button(kSixteenthEntry)->setEnabled(rule.sixteenth_enabled);
-    startGroup_->button(kTemperatureEntry)->setEnabled(rule.temperature_start_enabled);
-    loggingModeGroup_->button(kLatestEntry)->setEnabled(rule.rollover_enabled);
+    show_minutes_only_choices(rule);
     UpdateIntervalDisplay();
 }
 
+void Programming_DS1922T::show_minutes_only_choices(const programming::UnitRule& rule) {
+    enable_or_say_why(resolutionGroup_->button(kSixteenthEntry), rule.sixteenth_enabled,
+                      tr("Needs Minutes: with an interval in seconds the logger keeps "
+                         "half-degree samples."));
+    enable_or_say_why(startGroup_->button(kTemperatureEntry), rule.temperature_start_enabled,
+                      tr("Needs Minutes: a start on temperature is for intervals in minutes."));
+    enable_or_say_why(loggingModeGroup_->button(kLatestEntry), rule.rollover_enabled,
+                      tr("Needs Minutes: overwriting the oldest samples is for intervals in "
+                         "minutes."));
+}
+
 void Programming_DS1922T::Option4_Click(int index) {
-    const StartModeEnabling enabling = start_mode_enabling(static_cast<StartMode>(index));
+    const programming::StartModeEnabling enabling =
+        programming::start_mode_enabling(static_cast<StartMode>(index));
     const std::initializer_list<QWidget*> threshold_controls{
         thresholdGroup_, thresholdLabels_[0], thresholdLabels_[1], thresholdTexts_[0],
         thresholdTexts_[1]};
@@ -392,8 +472,8 @@ void Programming_DS1922T::Option4_Click(int index) {
 }
 
 void Programming_DS1922T::HScroll2_Change() {
-    calibrationLabel_->setText(QString::fromStdString(
-        calibration_text(calibrationSlider_->value(), QLocale().decimalPoint().toStdString())));
+    calibrationLabel_->setText(QString::fromStdString(programming::calibration_text(
+        calibrationSlider_->value(), QLocale().decimalPoint().toStdString())));
 }
 
 void Programming_DS1922T::Command2_Click() {
@@ -407,34 +487,53 @@ void Programming_DS1922T::Command1_Click() {
         return;
     }
     resultStrip_->hide();
-    const BusyRun run(set_busy_, running_);
-    const RunHooks hooks{
-        [this](const ThresholdTexts& corrected) {
-            thresholdTexts_[kLowEntry]->setText(QString::fromStdString(corrected.low));
-            thresholdTexts_[kHighEntry]->setText(QString::fromStdString(corrected.high));
-        },
-        [this](int value) { progressBar_->setValue(value); },
-        [] { QCoreApplication::processEvents(); }, keeping_.held_mission};
-    const ProgrammingSettings run_settings = settings();
-    const RunResult result =
-        run_programming(commands_, clock_, comm_port_number_(), run_settings, hooks);
-    if (keeping_.finished) {
-        keeping_.finished(run_settings, result);
-    }
+    progressBar_->setValue(0);
+    const int port = comm_port_number_();
+    const programming::RunResult result = run(port);
     if (result.logger_type) {
         emit loggerTypeRead(*result.logger_type);
     }
-    // The mission stays in the logger, stopped, for "Load Data" in the main window; hidden,
-    // as a close is refused while the run is still on.
-    if (result.kept_held_mission == HeldMissionChoice::kDownloadFirst) {
-        hide();
-    }
-    if (result.line) {
-        ShowResult(*result.line);
+    const std::optional<ResultLine> line =
+        result.kept_held_mission ? programming::nothing_written() : result.line;
+    if (line) {
+        ShowResult(*line);
         resultLabel_->setToolTip(result.failure
                                      ? QString::fromStdString(link::failure_text(*result.failure))
                                      : QString());
     }
+    // The mission stays in the logger, stopped, and goes to the main window at once, this
+    // window out of its way meanwhile; every field stays as typed, the calibration too, so
+    // the run can follow.
+    if (result.kept_held_mission == HeldMissionChoice::kDownloadFirst && keeping_.download_first) {
+        const QPointer<Programming_DS1922T> self(this);
+        const int calibration = calibrationSlider_->value();
+        hide();
+        keeping_.download_first();
+        if (!self.isNull()) {
+            calibrationSlider_->setValue(calibration);
+            show();
+            raise();
+        }
+    }
+}
+
+programming::RunResult Programming_DS1922T::run(int port) {
+    const BusyRun busy(set_busy_, running_);
+    const programming::RunHooks hooks{
+        [this](const programming::ThresholdTexts& corrected) {
+            thresholdTexts_[kLowEntry]->setText(QString::fromStdString(corrected.low));
+            thresholdTexts_[kHighEntry]->setText(QString::fromStdString(corrected.high));
+        },
+        [this](int value) { progressBar_->setValue(value); },
+        [] { QCoreApplication::processEvents(); }, keeping_.held_mission,
+        [this, port](const mission::MissionHeader& header) { show_logger_found(port, header); }};
+    const ProgrammingSettings run_settings = settings();
+    programming::RunResult result =
+        programming::run_programming(commands_, clock_, port, run_settings, hooks);
+    if (keeping_.finished) {
+        keeping_.finished(run_settings, result);
+    }
+    return result;
 }
 
 void Programming_DS1922T::ShowResult(const ResultLine& line) {
@@ -449,4 +548,4 @@ void Programming_DS1922T::ShowResult(const ResultLine& line) {
     resultStrip_->raise();
 }
 
-}  // namespace frostel::programming
+}  // namespace frostel::app

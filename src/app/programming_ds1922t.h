@@ -3,10 +3,13 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "mission/logger_type.h"
+#include "mission/mission_header.h"
+#include "programming/programming_rules.h"
 #include "programming/programming_run.h"
 #include "programming/programming_settings.h"
 #include "programming/result_line.h"
@@ -23,7 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 
-namespace frostel::programming {
+namespace frostel::app {
 
 // The programming window: the settings of the next mission and the button that writes it
 // into the logger in the reader. Controls carry their names as objectName; an entry of a
@@ -41,20 +44,28 @@ class Programming_DS1922T : public QWidget {
                         std::function<void(bool busy)> set_busy, QWidget* parent = nullptr);
 
     // What the main window's "Programming" button asks: the mission text emptied, the
-    // calendar on today, the window shown above the others without blocking.
+    // calendar on today, the port and the logger last read there named, the window shown
+    // above the others without blocking.
     void open_for_new_mission();
+    // A download or a run read this logger on `port`: the one a run there meets next.
+    void note_logger_read(int port, const mission::MissionHeader& header);
     // The calibration a download read, in tenths of a degree.
     void preset_calibration(int tenths);
     // The settings as the controls hold them now.
-    [[nodiscard]] ProgrammingSettings settings() const;
+    [[nodiscard]] programming::ProgrammingSettings settings() const;
     // "Programming Logger", for the busy state to guard.
     [[nodiscard]] QPushButton& programming_button() const { return *programButton_; }
 
     // What the program keeps around a run: whether a mission the logger still holds may be
-    // overwritten (asked before anything is cleared), and each finished run.
+    // overwritten (asked before anything is cleared), each finished run, whether the archive
+    // holds a mission (nothing: it cannot be checked), and the download of a mission kept
+    // to be downloaded first.
     struct RunKeeping {
-        std::function<HeldMissionChoice(const mission::HeldMission&)> held_mission;
-        std::function<void(const ProgrammingSettings&, const RunResult&)> finished;
+        std::function<programming::HeldMissionChoice(const mission::HeldMission&)> held_mission;
+        std::function<void(const programming::ProgrammingSettings&, const programming::RunResult&)>
+            finished;
+        std::function<std::optional<bool>(const mission::HeldMission&)> archived;
+        std::function<void()> download_first;
     };
     void set_run_keeping(RunKeeping keeping) { keeping_ = std::move(keeping); }
 
@@ -74,7 +85,12 @@ class Programming_DS1922T : public QWidget {
     void build_start_group();
     void build_threshold_group(QGroupBox* start);
     void build_date_time_group(QGroupBox* start);
+    void build_logger_line();
     void connect_handlers();
+    void show_minutes_only_choices(const programming::UnitRule& rule);
+    void show_port_line();
+    void show_logger_found(int port, const mission::MissionHeader& header);
+    [[nodiscard]] programming::RunResult run(int port);
 
     void UpdateIntervalDisplay();
     void Option1_Click(int index);
@@ -82,7 +98,7 @@ class Programming_DS1922T : public QWidget {
     void HScroll2_Change();
     void Command2_Click();
     void Command1_Click();
-    void ShowResult(const ResultLine& line);
+    void ShowResult(const programming::ResultLine& line);
 
     link::LoggerCommands& commands_;
     link::Clock& clock_;
@@ -112,6 +128,9 @@ class Programming_DS1922T : public QWidget {
     QCalendarWidget* calendar_ = nullptr;         // MonthView1
     QLabel* timeLabel_ = nullptr;                 // Label3
     QLineEdit* startTime_ = nullptr;              // MaskEdBox1
+    QLabel* loggerLine_ = nullptr;
+    // The logger each port was last read with, by port number.
+    std::map<int, mission::MissionHeader> last_read_;
 };
 
-}  // namespace frostel::programming
+}  // namespace frostel::app

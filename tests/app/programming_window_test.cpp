@@ -11,10 +11,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "programming/programming_ds1922t.h"
+#include "app/programming_ds1922t.h"
 #include "tests/support/sim_rig.h"
 
-namespace frostel::programming {
+namespace frostel::app {
 namespace {
 
 // A window on the simulated reader with a running "L" logger in it.
@@ -64,6 +64,14 @@ struct WindowRig {
         }
         return result;
     }
+    // '1' for each control that says in its tooltip why it is greyed.
+    QString explained(const char* names) const {
+        QString result;
+        for (const QByteArray& name : QByteArray(names).split(' ')) {
+            result += get(name.constData())->toolTip().startsWith("Needs Minutes: ") ? '1' : '0';
+        }
+        return result;
+    }
 };
 
 }  // namespace
@@ -87,9 +95,13 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.get<QLineEdit>("Text1(1)")->text(), QStringLiteral("85"));
         QCOMPARE(w.get<QLineEdit>("MaskEdBox1")->displayText(), QStringLiteral("__:__"));
         QVERIFY(!w.result_shown());
+        QCOMPARE(w.explained("Option2(0) Option3(1) Option4(1)"), QStringLiteral("111"));
+        QCOMPARE(w.text("logger_line"),
+                 QStringLiteral("Port 1. Last logger read there: not read yet."));
         QCOMPARE(w.get<QRadioButton>("Option4(2)")->text(), QStringLiteral("Date && Time"));
-        // Twips to pixels at 15 a pixel, rounded, also inside nested frames.
-        QCOMPARE(w.window->size(), QSize(441, 497));
+        // Twips to pixels at 15 a pixel, rounded, also inside nested frames; the logger line
+        // below the rest.
+        QCOMPARE(w.window->size(), QSize(441, 533));
         QCOMPARE(w.get("Frame11")->geometry(), QRect(8, 8, 81, 113));
         QCOMPARE(w.get("Command1")->geometry(), QRect(8, 457, 217, 33));
         QCOMPARE(w.get("MaskEdBox1")->geometry(), QRect(56, 188, 49, 17));
@@ -105,6 +117,7 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.text("Label1"), QStringLiteral("30 minutes"));
         // Minutes enable the choices that need them without selecting any.
         QCOMPARE(w.enabled("Option2(0) Option3(1) Option4(1)"), QStringLiteral("111"));
+        QCOMPARE(w.explained("Option2(0) Option3(1) Option4(1)"), QStringLiteral("000"));
         QCOMPARE(w.checked("Option2(1) Option3(0) Option4(0)"), QStringLiteral("111"));
         w.interval()->setValue(1);
         w.click("Option2(0)");
@@ -130,6 +143,7 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.checked("Option2(1) Option3(0) Option4(0)"), QStringLiteral("111"));
         QCOMPARE(w.enabled("Option2(0) Option3(1) Option4(1) Frame7 MonthView1 MaskEdBox1"),
                  QStringLiteral("000000"));
+        QCOMPARE(w.explained("Option2(0) Option3(1) Option4(1)"), QStringLiteral("111"));
         QCOMPARE(w.interval()->value(), 59);
         QCOMPARE(w.text("Label1"), QStringLiteral("59 seconds"));
     }
@@ -201,6 +215,9 @@ class ProgrammingWindowTest : public QObject {
         w.port = 0;
         w.program();
         QVERIFY(!w.result_shown());
+        w.window->open_for_new_mission();
+        QCOMPARE(w.text("logger_line"),
+                 QStringLiteral("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
         QVERIFY(w.window->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.window.isNull());
@@ -231,7 +248,7 @@ class ProgrammingWindowTest : public QObject {
     }
 };
 
-}  // namespace frostel::programming
+}  // namespace frostel::app
 
-QTEST_MAIN(frostel::programming::ProgrammingWindowTest)
+QTEST_MAIN(frostel::app::ProgrammingWindowTest)
 #include "programming_window_test.moc"
