@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -40,14 +41,22 @@ void make_raw(int fd) {
     }
 }
 
-void sleep_until(std::chrono::steady_clock::time_point deadline) {
-    const auto since_epoch = deadline.time_since_epoch();
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since_epoch);
-    timespec at{};
-    at.tv_sec = static_cast<time_t>(seconds.count());
-    at.tv_nsec = static_cast<long>((since_epoch - seconds).count());
-    // steady_clock is CLOCK_MONOTONIC on Linux.
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+// Waits until `deadline`; false when the PC flushed its input before it (in packet mode the
+// master then reports a status change as POLLPRI).
+bool wait_unless_flushed(int master, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::nanoseconds::zero()) {
+            return true;
+        }
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        const timespec timeout{static_cast<time_t>(seconds.count()),
+                               static_cast<long>((left - seconds).count())};
+        pollfd status{master, POLLPRI, 0};
+        const int ready = ::ppoll(&status, 1, &timeout, nullptr);
+        if (ready > 0 && (status.revents & POLLPRI) != 0) {
+            return false;
+        }
     }
 }
 
@@ -72,6 +81,12 @@ PtyServer::PtyServer(ReaderBox& box) : box_(box) {
     }
     // No echo and no line editing before the PC sets its own line settings.
     make_raw(slave_);
+    // Packet mode shows the PC's input flushes, which stand in for the RTS pulse before each
+    // command that a pseudo-terminal cannot carry.
+    int packet_mode = 1;
+    if (::ioctl(master_, TIOCPKT, &packet_mode) != 0) {
+        fail("TIOCPKT");
+    }
 }
 
 PtyServer::~PtyServer() {
@@ -102,32 +117,48 @@ void PtyServer::serve(const volatile std::sig_atomic_t& stop) {
 }
 
 void PtyServer::receive_available() {
-    std::array<link::Byte, 256> bytes{};
-    const ssize_t count = ::read(master_, bytes.data(), bytes.size());
+    // In packet mode each read gives one status byte: TIOCPKT_DATA before the data, or a
+    // status change alone.
+    std::array<link::Byte, 257> packet{};
+    const ssize_t count = ::read(master_, packet.data(), packet.size());
     if (count <= 0) {
         return;
     }
+    if (packet[0] != TIOCPKT_DATA) {
+        if ((packet[0] & TIOCPKT_FLUSHREAD) != 0) {
+            box_.reset_framing();
+        }
+        return;
+    }
     last_byte_in_ = std::chrono::steady_clock::now();
-    const std::span<const link::Byte> received(bytes.data(), static_cast<std::size_t>(count));
+    const std::span<const link::Byte> received(packet.data() + 1,
+                                               static_cast<std::size_t>(count - 1));
     log_bytes("pc ", received);
     for (const link::Byte byte : received) {
         const std::vector<link::Byte> reply = box_.receive(byte);
-        if (!reply.empty()) {
-            send_paced(reply);
+        // After the PC's reset, what it sent before is void as well.
+        if (!reply.empty() && !send_paced(reply)) {
+            return;
         }
     }
 }
 
-void PtyServer::send_paced(std::span<const link::Byte> reply) {
+bool PtyServer::send_paced(std::span<const link::Byte> reply) {
     // Absolute deadlines: a late wake-up shortens the next wait, so the mean rate stays exact.
     auto deadline = std::chrono::steady_clock::now();
-    for (const link::Byte byte : reply) {
+    for (std::size_t sent = 0; sent < reply.size(); ++sent) {
         deadline += kByteTimeAt4800;
-        sleep_until(deadline);
-        while (::write(master_, &byte, 1) < 0 && errno == EINTR) {
+        // The PC gave up on this reply and began another command: the box stops talking, or
+        // a late tail of this reply would spoil the next one.
+        if (!wait_unless_flushed(master_, deadline)) {
+            log_bytes("sim", reply.first(sent));
+            return false;
+        }
+        while (::write(master_, &reply[sent], 1) < 0 && errno == EINTR) {
         }
     }
     log_bytes("sim", reply);
+    return true;
 }
 
 void PtyServer::log_bytes(const char* direction, std::span<const link::Byte> bytes) {

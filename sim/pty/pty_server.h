@@ -30,7 +30,8 @@ class PtyServer {
 
   private:
     void receive_available();
-    void send_paced(std::span<const link::Byte> reply);
+    // False when the PC reset the box before the reply was all sent.
+    bool send_paced(std::span<const link::Byte> reply);
     void log_bytes(const char* direction, std::span<const link::Byte> bytes);
 
     ReaderBox& box_;

@@ -407,11 +407,11 @@ class MissionActionsTest : public QObject {
         QVERIFY(rig.window->chart().points().empty());
         QVERIFY(rig.dialogs.asked.last().startsWith("save " + rig.path("4100000ABCDEF1AA_2026")));
         QVERIFY(rig.dialogs.asked.last().contains(".frd "));
-        const QString report = test::pdf_text(rig.path("kept.pdf"));
-        QVERIFY(report.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
-                                QString::fromStdString(archive.model().record(0).fingerprint)));
-        QVERIFY(report.contains("Audit trail head at printing (SHA-256): " +
-                                QString::fromStdString(head)));
+        QCOMPARE(test::report_fingerprint(rig.path("kept.pdf")),
+                 QString::fromStdString(archive.model().record(0).fingerprint));
+        QVERIFY(test::pdf_text(rig.path("kept.pdf"))
+                    .contains("Audit trail head at printing (SHA-256): " +
+                              QString::fromStdString(head)));
         {
             const BusyState::Operation download(rig.window->busy_state());
             QVERIFY(!archive.open_button().isEnabled());
@@ -465,9 +465,7 @@ class MissionActionsTest : public QObject {
             }
         }
         QCOMPARE(warnings.filter("altered").filter(shown).size(), 2);
-        QVERIFY(test::pdf_text(rig.path("altered.pdf"))
-                    .contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
-                              shown));
+        QCOMPARE(test::report_fingerprint(rig.path("altered.pdf")), shown);
 
         // Another data folder: the open window lists its archive, and no id of the first.
         const QString elsewhere = rig.path("elsewhere");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 
 namespace frostel::test {
@@ -13,6 +14,14 @@ inline QString pdf_text(const QString& path, int page = 1) {
     pdftotext.start("pdftotext", {"-layout", "-f", number, "-l", number, path, "-"});
     pdftotext.waitForFinished();
     return QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+}
+
+// The fingerprint of the memory pages a report names; empty when it names none. A report's
+// text is checked once against its reference; elsewhere this says which mission it is of.
+inline QString report_fingerprint(const QString& path) {
+    static const QRegularExpression line(
+        "Mission fingerprint \\(SHA-256 of the downloaded memory pages\\): ([0-9a-f]{64})");
+    return line.match(pdf_text(path)).captured(1);
 }
 
 }  // namespace frostel::test

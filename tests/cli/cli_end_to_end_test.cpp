@@ -1,5 +1,6 @@
 // frostel-cli against frostel-reader-sim on a real pseudo-terminal, through the Qt
-// SerialPort adapter and the ports/COMn link in a program folder.
+// SerialPort adapter and the ports/COMn link in a program folder; and the logger's clock
+// across a change of the PC's time zone, on the simulated reader's virtual clock.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,15 +9,25 @@
 #include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "archive/mission_archive.h"
+#include "cli/cli_archive.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_download.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
+#include "report/report_model.h"
+#include "report/report_source.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/pdf_text.h"
 #include "tests/support/process.h"
+#include "tests/support/sim_rig.h"
 
 namespace frostel::test {
 namespace {
@@ -42,6 +53,9 @@ struct CliOverPseudoTerminal : ::testing::Test {
     }
     [[nodiscard]] static std::string pdf_text(const fs::path& pdf, int page) {
         return test::pdf_text(QString::fromStdString(pdf.string()), page).toStdString();
+    }
+    [[nodiscard]] static std::string fingerprint(const fs::path& pdf) {
+        return report_fingerprint(QString::fromStdString(pdf.string())).toStdString();
     }
     [[nodiscard]] std::string log_text() const {
         std::ifstream in(folder / "traffic.log");
@@ -76,8 +90,10 @@ TEST_F(CliOverPseudoTerminal, AnInstalledCopyNeedsAHomeOfTheUsersOwn) {
     EXPECT_EQ(std::distance(fs::directory_iterator(installed.parent_path()), {}), 1);
 }
 
-TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
-    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--serial", "0000FEDCBA98"}));
+// The first identity read goes unanswered: only the second one counts.
+TEST_F(CliOverPseudoTerminal, IdStatusAndPagesOfTheSimulatedLogger) {
+    ReaderSimProcess sim(
+        on_port(FROSTEL_READER_SIM, {"--serial", "0000FEDCBA98", "--fault", "A:*:silence:0:1"}));
     EXPECT_EQ(fs::read_symlink(folder / "ports" / "COM4"), sim.device());
 
     const fs::path wire_log = folder / "wire.log";
@@ -98,6 +114,10 @@ TEST_F(CliOverPseudoTerminal, IdAndStatusOfTheSimulatedLogger) {
     const ProcessResult status = cli({"status"});
     EXPECT_EQ(status.exit_code, 0) << status.err;
     EXPECT_EQ(status.out, "mission running: no\nmemory cleared: no\n");
+    const ProcessResult pages = cli({"read-page", "16", "17"});
+    EXPECT_EQ(pages.exit_code, 0) << pages.err;
+    static const std::regex page_lines("0016:( [0-9A-F]{2}){32}\n0017:( [0-9A-F]{2}){32}\n");
+    EXPECT_TRUE(std::regex_match(pages.out, page_lines)) << pages.out;
 
     EXPECT_EQ(sim.stop(), 0);
     EXPECT_FALSE(fs::exists(folder / "ports" / "COM4"));
@@ -190,15 +210,18 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_FALSE(flags["low_alarm"].toBool() || flags["battery_reset"].toBool());
     EXPECT_EQ(flags["device_samples"].toInt(), 576);
     EXPECT_FALSE(json["time_zone"].toObject()["name"].toString().isEmpty());
-    // The report, painted without a display: the door on page 1, every sample after it.
-    const std::string first_page = pdf_text(report, 1);
-    for (const char* expected :
-         {"Mission report", "1 EXCURSION, 1 h 0 min OUT OF LIMITS",
-          "Limits: Low 275.15, high 281.15 KELVIN (the logger's alarm thresholds)",
-          "Statistics (KELVIN)", "HIGH ALARM FLAG SET BY THE LOGGER !", "Page 1 of 4",
-          "Mission fingerprint (SHA-256 of the downloaded memory pages): "}) {
-        EXPECT_NE(first_page.find(expected), std::string::npos) << expected << "\n" << first_page;
+    // Each further name a reader of the JSON relies on.
+    EXPECT_EQ(flags.keys(), (QStringList{"above_range", "battery_reset", "below_range",
+                                         "device_samples", "high_alarm", "low_alarm", "overwritten",
+                                         "rollover", "waiting_for_alarm"}));
+    for (const char* name : {"delta_h_kj_per_mol", "verdict", "first_utc", "last_utc"}) {
+        EXPECT_TRUE(json.contains(name)) << name;
     }
+    for (const char* name : {"start", "end", "start_utc", "end_utc"}) {
+        EXPECT_TRUE(door.contains(name)) << name;
+    }
+    // The report, painted without a display, of this mission and with every sample.
+    EXPECT_EQ(fingerprint(report).size(), 64u);
     EXPECT_NE(pdf_text(report, 4).find("All samples"), std::string::npos);
     // The side file, as the window leaves it.
     const std::string id = download.err.substr(8, 16);
@@ -214,6 +237,23 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_EQ(again.exit_code, 0) << again.err;
     EXPECT_NE(again.err.find("samples: 0\ninterval: 5 min\n"), std::string::npos) << again.err;
     EXPECT_NE(again.err.find("offset: -0.3\n"), std::string::npos) << again.err;
+
+    // Corrected to the logger's range, the pair reverses: refused before anything is sent.
+    const ProcessResult reversed = cli({"program", "--low", "90", "--high", "95"});
+    EXPECT_EQ(reversed.exit_code, 2);
+    EXPECT_EQ(reversed.out, "LOW ABOVE HIGH !\n");
+    EXPECT_EQ(reversed.err,
+              "frostel-cli: the high threshold 95 is above the logger's range; corrected to 85\n");
+}
+
+// A logger whose mission never starts fails the run, and says why.
+TEST_F(CliOverPseudoTerminal, AFailedProgrammingRunPrintsItsErrorLine) {
+    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--status-stuck", "0x02"}));
+    const ProcessResult program = cli({"program"});
+    EXPECT_EQ(program.exit_code, 1);
+    EXPECT_EQ(program.out, "PROGRAMMING ERROR !\n");
+    EXPECT_NE(program.err.find("status never changed after the start command"), std::string::npos)
+        << program.err;
 }
 
 TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
@@ -228,12 +268,8 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
         cli({"summary", data_file.toStdString(), "--limits", "2:8", "--report", report.string()});
     EXPECT_EQ(summary.exit_code, 0) << summary.err;
     EXPECT_TRUE(summary.out.empty()) << "the report alone was asked for";
-    const std::string text = pdf_text(report, 1);
-    for (const char* expected :
-         {"ID:4100000ABCDEF1AA", "walk-in freezer", "1 EXCURSION, 0 h 10 min OUT OF LIMITS",
-          "9.25 at 2026-03-01 10:10:00", "Page 1 of 1"}) {
-        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
-    }
+    EXPECT_NE(pdf_text(report, 1).find("1 EXCURSION, 0 h 10 min OUT OF LIMITS"), std::string::npos)
+        << "the limits given reach the report";
     // The report written is an event in the data folder's archive.
     const std::string trail = cli({"audit", "list"}).out;
     EXPECT_NE(trail.find("\tfile-written\tfile:" + report.string() + "\t\treport\\n"),
@@ -298,12 +334,9 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     const fs::path pdf = folder / "kept.pdf";
     const std::string head = cli({"audit", "verify"}).out.substr(22, 64);
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
-    const std::string report = pdf_text(pdf, 1);
-    EXPECT_NE(
-        report.find("Mission fingerprint (SHA-256 of the downloaded memory pages): " + fingerprint),
-        std::string::npos);
-    EXPECT_NE(report.find("Audit trail head at printing (SHA-256): " + head), std::string::npos)
-        << report;
+    EXPECT_EQ(this->fingerprint(pdf), fingerprint);
+    EXPECT_NE(pdf_text(pdf, 1).find("Audit trail head at printing (SHA-256): " + head),
+              std::string::npos);
 
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);
@@ -401,3 +434,150 @@ TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
 
 }  // namespace
 }  // namespace frostel::test
+
+namespace frostel::cli {
+namespace {
+
+QJsonObject json_file_object(const std::string& name) {
+    std::ifstream in(name);
+    return QJsonDocument::fromJson(
+               QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}))
+        .object();
+}
+
+// The process's time zone for one scope, as the PC's own.
+class ZoneForTest {
+  public:
+    explicit ZoneForTest(const char* zone) {
+        if (const char* tz = std::getenv("TZ")) {
+            before_ = tz;
+        }
+        use(zone);
+    }
+    ~ZoneForTest() {
+        if (before_) {
+            use(before_->c_str());
+        } else {
+            unsetenv("TZ");
+            tzset();
+        }
+    }
+    ZoneForTest(const ZoneForTest&) = delete;
+    ZoneForTest& operator=(const ZoneForTest&) = delete;
+
+  private:
+    static void use(const char* zone) {
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    std::optional<std::string> before_;
+};
+
+// Programmed in Berlin at UTC+01:00 the evening before the spring change, the logger samples
+// hourly through it and is downloaded after it, once by a PC in Berlin (UTC+02:00 by then)
+// and once by a PC on UTC: its civil times stay its own, and the UTC instants are the same.
+TEST(LoggerClock, KeepsTheOffsetItWasProgrammedWithAcrossTheSpringChange) {
+    struct Download {
+        const char* tz;
+        mission::TimeZone zone;
+        platform::LocalDateTime local_now;  // 05:00 UTC
+    };
+    std::vector<std::string> utc_column;
+    for (const Download& download :
+         {Download{"Europe/Berlin", {"Europe/Berlin", 7200}, {2026, 3, 29, 7, 0, 0}},
+          Download{"UTC", {"UTC", 0}, {2026, 3, 29, 5, 0, 0}}}) {
+        SCOPED_TRACE(download.tz);
+        const QTemporaryDir folder;
+        archive::MissionArchive store(folder.filePath("archive.sqlite"));
+        test::SimRig rig;
+        std::ostringstream out;
+        std::ostringstream err;
+        const CommandContext context{rig.commands, out, err};
+        rig.logger.run_clock(rig.clock);
+        rig.clock.set_local_start({2026, 3, 28, 22, 0, 0});
+        rig.clock.set_utc_offset(3600);
+        programming::ProgrammingSettings hourly;
+        hourly.unit = programming::IntervalUnit::kMinutes;
+        hourly.interval = 60;
+        {
+            const ZoneForTest berlin("Europe/Berlin");
+            ASSERT_EQ(run_program(context, rig.clock, 1, hourly, {},
+                                  [&](const programming::RunResult& result) {
+                                      record_run({store, rig.clock, out, err}, hourly, result);
+                                  }),
+                      kExitOk)
+                << err.str();
+        }
+        rig.logger.update_clock();
+        sim::take_samples(rig.logger, std::vector<double>(8, 4.0));
+        rig.clock.advance_by(std::chrono::hours(8));
+        rig.clock.set_local_start(download.local_now);
+        rig.clock.set_utc_offset(download.zone.utc_offset_s);
+
+        const ZoneForTest zone(download.tz);
+        const std::string json_file = folder.filePath("summary.json").toStdString();
+        const std::string csv_file = folder.filePath("samples.csv").toStdString();
+        DownloadRequest request{rig.clock, 1, folder.path().toStdString(), csv_file, "CELSIUS"};
+        request.summary.file = json_file;
+        request.time_zone = download.zone;
+        request.clock_setting = [&](const mission::MissionHeader& header) {
+            return store.clock_setting(header.logger_id, header.start_time);
+        };
+        std::optional<mission::DownloadedMission> kept;
+        request.keep = [&](const mission::DownloadedMission& mission) {
+            kept = mission;
+            return true;
+        };
+        ASSERT_EQ(run_download(context, request), kExitOk) << err.str();
+        EXPECT_EQ(err.str().find("LOGGER CLOCK"), std::string::npos) << err.str();
+
+        const QJsonObject clock = json_file_object(json_file)["clock"].toObject();
+        EXPECT_EQ(clock["source"].toString(), "programmed");
+        EXPECT_EQ(clock["utc_offset_s"].toInt(), 3600);
+        EXPECT_LT(std::abs(clock["drift_s"].toInt()), 60);
+
+        std::ifstream csv(csv_file);
+        std::string line;
+        std::getline(csv, line);
+        EXPECT_EQ(line, "time,temperature_celsius,time_utc");
+        std::vector<std::string> civil;
+        std::vector<std::string> utc;
+        while (std::getline(csv, line)) {
+            // Both times are quoted texts.
+            civil.push_back(line.substr(1, 19));
+            utc.push_back(line.substr(line.rfind(',') + 2, 20));
+        }
+        ASSERT_EQ(civil.size(), 8U);
+        // 02:xx on the 29th never happened in Berlin; the logger's clock shows it all the same.
+        EXPECT_EQ(civil[4].substr(0, 14), "2026-03-29 02:");
+        for (std::size_t i = 0; i < civil.size(); ++i) {
+            const auto civil_time = platform::parse_iso(civil[i]);
+            ASSERT_TRUE(civil_time);
+            EXPECT_EQ(utc[i], mission::utc_text(mission::utc_instant(*civil_time, 3600))) << i;
+        }
+        if (utc_column.empty()) {
+            utc_column = utc;
+        } else {
+            EXPECT_EQ(utc, utc_column);
+        }
+
+        ASSERT_TRUE(kept);
+        const report::ReportModel report =
+            report::build_report(report::download_report_input(*kept, download.zone, "", ""),
+                                 {QDateTime::fromSecsSinceEpoch(0, Qt::UTC)});
+        QStringList clock_rows;
+        for (const auto& field : report.settings) {
+            clock_rows << field.value;
+        }
+        EXPECT_TRUE(
+            clock_rows.contains("Logger clock UTC+01:00 (set at programming, Europe/Berlin)"))
+            << clock_rows.join('\n').toStdString();
+        EXPECT_TRUE(
+            clock_rows.contains("local time changed to UTC+02:00 on 2026-03-29 03:00; times here "
+                                "are the logger's clock"))
+            << clock_rows.join('\n').toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace frostel::cli
