@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
+  qt6-base-dev libqt6sql6-sqlite libsodium-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libxkbcommon-dev libvulkan-dev libgl-dev
   libgtest-dev googletest
   clang libclang-rt-14-dev clang-format clang-tidy

@@ -120,6 +120,32 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
         QStringLiteral("ALTER TABLE missions ADD COLUMN clock_measured_offset_s INTEGER"),
         QStringLiteral("ALTER TABLE missions ADD COLUMN clock_zone TEXT"),
     },
+    QStringList{
+        // Accounts: a person is deactivated, never removed, so every event and signature
+        // keeps naming someone who exists. No person: accounts are off.
+        QStringLiteral("CREATE TABLE people ("
+                       " id TEXT PRIMARY KEY,"
+                       " full_name TEXT NOT NULL,"
+                       " role TEXT NOT NULL,"
+                       " password_hash TEXT NOT NULL,"
+                       " failures INTEGER NOT NULL DEFAULT 0,"
+                       " locked INTEGER NOT NULL DEFAULT 0,"
+                       " must_change INTEGER NOT NULL DEFAULT 0,"
+                       " deactivated INTEGER NOT NULL DEFAULT 0,"
+                       " created_utc_ms INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TRIGGER people_kept BEFORE DELETE ON people"
+                       " BEGIN SELECT RAISE(ABORT, 'people are deactivated, not removed'); END"),
+        // The passwords each person chose, so that an old one is not taken again; one-time
+        // passwords are not among them.
+        QStringLiteral("CREATE TABLE password_history ("
+                       " id INTEGER PRIMARY KEY,"
+                       " person TEXT NOT NULL REFERENCES people(id),"
+                       " password_hash TEXT NOT NULL,"
+                       " set_utc_ms INTEGER NOT NULL)"),
+        QStringLiteral("CREATE INDEX password_history_by_person ON password_history(person, id)"),
+        QStringLiteral(
+            "CREATE TABLE site_settings (name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
+    },
 };
 
 int file_version(QSqlDatabase& db, QString& error) {

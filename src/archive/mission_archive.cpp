@@ -1003,6 +1003,34 @@ std::optional<std::string> MissionArchive::audit_head() {
     return head;
 }
 
+bool MissionArchive::read(const Work& work) {
+    if (!open_) {
+        return false;
+    }
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("BEGIN"))) {
+        return fail(query.lastError());
+    }
+    const QString error = work(db_);
+    query.exec(QStringLiteral("COMMIT"));
+    return error.isEmpty() || fail(error);
+}
+
+bool MissionArchive::write(const Work& work) {
+    if (!open_ || read_only()) {
+        return open_ && fail(QStringLiteral("the archive was opened only to be read"));
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error());
+    }
+    const QString error = work(db_);
+    if (!error.isEmpty()) {
+        return fail(error);
+    }
+    return transaction.commit() || fail(transaction.error());
+}
+
 std::optional<TrailCheck> MissionArchive::check_audit_trail() {
     if (!open_) {
         return std::nullopt;

@@ -167,6 +167,13 @@ class MissionArchive {
     // The last event's hash as kept, unchecked: what a printed report quotes.
     [[nodiscard]] std::optional<std::string> audit_head();
 
+    // The tables beside the records (the accounts) for the store that keeps them: `work`
+    // runs in one transaction, a write kept only when it returns an empty text, else why
+    // not (see error()).
+    using Work = std::function<QString(QSqlDatabase&)>;
+    [[nodiscard]] bool read(const Work& work);
+    [[nodiscard]] bool write(const Work& work);
+
   private:
     std::optional<std::pair<Archived, std::int64_t>> archive_once(
         const mission::DownloadedMission& mission, const Stamp& stamp);

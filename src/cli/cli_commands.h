@@ -14,6 +14,8 @@ namespace frostel::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// With accounts on: the sign-in was refused, or the person may not do this.
+inline constexpr int kExitRefused = 3;
 
 // Each command talks to the logger through `commands`, prints its result on `out` and its
 // complaint on `err` (with why the link failed), and returns the exit code.

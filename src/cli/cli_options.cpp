@@ -5,9 +5,11 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <utility>
 
+#include "archive/account_rules.h"
 #include "cli/program_arguments.h"
 #include "insight/statistics.h"
 #include "mission/temperature_unit.h"
@@ -51,6 +53,9 @@ std::optional<Command> parse_command(const std::string& name) {
     }
     if (name == "audit") {
         return Command::kAudit;
+    }
+    if (name == "users") {
+        return Command::kUsers;
     }
     return std::nullopt;
 }
@@ -298,6 +303,79 @@ std::string parse_audit_arguments(AuditRequest& request, std::span<const std::st
     return "audit needs list, verify or export";
 }
 
+// "--name N --role R" and the like, each name at most once and only those in `allowed`.
+std::string parse_users_options(UsersRequest& request, std::span<const std::string> rest,
+                                std::initializer_list<std::string_view> allowed) {
+    std::vector<std::string_view> seen;
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        const std::string& name = rest[i];
+        if (std::find(allowed.begin(), allowed.end(), name) == allowed.end() ||
+            std::find(seen.begin(), seen.end(), name) != seen.end()) {
+            return "bad users option: " + name;
+        }
+        if (i + 1 >= rest.size() || rest[i + 1].empty()) {
+            return "missing value for " + name;
+        }
+        seen.push_back(name);
+        const std::string& value = rest[i + 1];
+        if (name == "--role" && !archive::role_from_name(value)) {
+            return "not a role: " + value;
+        }
+        (name == "--admin"  ? request.id
+         : name == "--name" ? request.full_name
+                            : request.role) = value;
+    }
+    if (seen.size() == allowed.size()) {
+        return "";
+    }
+    return "users needs " + std::string(*allowed.begin()) + " and " +
+           std::string(*std::prev(allowed.end()));
+}
+
+std::string parse_users_arguments(UsersRequest& request, std::span<const std::string> rest) {
+    static const std::array<std::pair<const char*, UsersAction>, 8> kActions{{
+        {"init", UsersAction::kInit},
+        {"add", UsersAction::kAdd},
+        {"reset", UsersAction::kReset},
+        {"list", UsersAction::kList},
+        {"role", UsersAction::kRole},
+        {"unlock", UsersAction::kUnlock},
+        {"deactivate", UsersAction::kDeactivate},
+        {"passwd", UsersAction::kPasswd},
+    }};
+    const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
+        return !rest.empty() && rest.front() == a.first;
+    });
+    if (action == kActions.end()) {
+        return "users needs init, add, reset, list, role, unlock, deactivate or passwd";
+    }
+    request.action = action->second;
+    rest = rest.subspan(1);
+    if (request.action == UsersAction::kInit) {
+        return parse_users_options(request, rest, {"--admin", "--name"});
+    }
+    const bool takes_id =
+        request.action != UsersAction::kList && request.action != UsersAction::kPasswd;
+    if (takes_id) {
+        if (rest.empty() || rest.front().starts_with("-")) {
+            return "users " + std::string(action->first) + " needs a user id";
+        }
+        request.id = rest.front();
+        rest = rest.subspan(1);
+    }
+    if (request.action == UsersAction::kAdd) {
+        return parse_users_options(request, rest, {"--name", "--role"});
+    }
+    if (request.action == UsersAction::kRole) {
+        if (rest.size() != 1 || !archive::role_from_name(rest.front())) {
+            return "users role needs a user id and a role";
+        }
+        request.role = rest.front();
+        return "";
+    }
+    return rest.empty() ? "" : "unexpected argument: " + rest.front();
+}
+
 // Parses the words after the command; an empty text means they were fine.
 std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
     if (options.command == Command::kDownload) {
@@ -314,6 +392,9 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
     }
     if (options.command == Command::kAudit) {
         return parse_audit_arguments(options.audit, rest);
+    }
+    if (options.command == Command::kUsers) {
+        return parse_users_arguments(options.users, rest);
     }
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
@@ -364,6 +445,10 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
             options.wire_log = value;
         } else if (name == "--data-folder") {
             options.data_folder = value;
+        } else if (name == "--user") {
+            options.user = value;
+        } else if (name == "--password-file") {
+            options.password_file = value;
         } else {
             return "unknown option: " + name;
         }

@@ -13,7 +13,17 @@
 
 namespace frostel::cli {
 
-enum class Command { kId, kStatus, kReadPage, kDownload, kProgram, kSummary, kArchive, kAudit };
+enum class Command {
+    kId,
+    kStatus,
+    kReadPage,
+    kDownload,
+    kProgram,
+    kSummary,
+    kArchive,
+    kAudit,
+    kUsers
+};
 
 // download and summary: the summary as JSON to `file` (summary: stdout without it), with the
 // user's limits in the download's unit and dH.
@@ -54,6 +64,16 @@ struct AuditRequest {
     std::filesystem::path csv_file;         // export
 };
 
+enum class UsersAction { kInit, kAdd, kReset, kList, kRole, kUnlock, kDeactivate, kPasswd };
+
+// "users ..." and what follows it.
+struct UsersRequest {
+    UsersAction action = UsersAction::kList;
+    std::string id;         // init --admin; add, reset, role, unlock, deactivate
+    std::string full_name;  // init, add --name
+    std::string role;       // add --role; role: one of the four roles' names
+};
+
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
     std::optional<int> port;            // --port N (1 to 30)
@@ -73,6 +93,11 @@ struct CliOptions {
     bool force = false;  // program --force: overwrite a mission never downloaded
     ArchiveRequest archive;
     AuditRequest audit;
+    UsersRequest users;
+    // With accounts on: who runs the command, with the password as standard input's first
+    // line, or the first line of --password-file FILE.
+    std::string user;
+    std::optional<std::filesystem::path> password_file;
     // --wire-log FILE: every byte sent and received, with its time, for a bug report.
     std::optional<std::filesystem::path> wire_log;
     // --help/-h or --version: print it and send nothing.
@@ -83,6 +108,7 @@ struct CliOptions {
 inline constexpr const char* kCliUsage =
     "usage: frostel-cli [--port N | --device PATH] [--program-folder DIR]\n"
     "                   [--data-folder DIR] [--wire-log FILE] COMMAND\n"
+    "                   [--user ID [--password-file FILE]]\n"
     "       frostel-cli --help | -h | --version\n"
     "  id                  print the logger's identity\n"
     "  status              print whether a mission runs and the memory is cleared\n"
@@ -113,13 +139,25 @@ inline constexpr const char* kCliUsage =
     "                      the archive's audit trail: its events, tab-separated (from a\n"
     "                      UTC day on, of one user, about one record); its chain checked;\n"
     "                      all of it as CSV\n"
+    "  users init --admin ID --name \"FULL NAME\"\n"
+    "                      turn accounts on for the archive, with its first administrator;\n"
+    "                      the password twice on standard input, a line each\n"
+    "  users add ID --name \"FULL NAME\" --role operator|reviewer|approver|administrator\n"
+    "  users reset ID\n"
+    "                      a new person, or a new password for one: the one-time password\n"
+    "                      is printed, to be changed at the next sign-in\n"
+    "  users list | users role ID ROLE | users unlock ID | users deactivate ID\n"
+    "  users passwd        the current password on the first line, the new one on the second\n"
+    "  With accounts on, every command but users init needs --user ID, the password as the\n"
+    "  first line of standard input or of the --password-file FILE; only administrators\n"
+    "  change accounts.\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n"
     "  Unit names may be written in any case; FARENHEIT is taken too.\n"
     "  --wire-log FILE writes every byte sent (>) and received (<) with its time.\n"
     "Exit code 0 on success, 1 when the reader did not answer or the run failed,\n"
-    "2 for arguments that cannot be used (nothing is sent then);\n"
-    "audit verify exits 1 when the chain is broken.\n";
+    "2 for arguments that cannot be used (nothing is sent then), 3 when the sign-in is\n"
+    "refused or the person may not do it; audit verify exits 1 when the chain is broken.\n";
 
 // The options, or the reason the arguments make no sense (nothing is sent then).
 [[nodiscard]] std::variant<CliOptions, std::string> parse_cli_options(

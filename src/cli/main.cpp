@@ -15,6 +15,7 @@
 #include "cli/cli_download.h"
 #include "cli/cli_options.h"
 #include "cli/cli_summary.h"
+#include "cli/cli_users.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -51,11 +52,11 @@ QString archive_file(const cli::CliOptions& options, const std::filesystem::path
     return archive::archive_path(platform::read_settings_file(settings).data_folder);
 }
 
-int run_archive_command(const cli::CliOptions& options, const std::filesystem::path& folder) {
+int run_archive_command(const cli::CliOptions& options, const QString& archive,
+                        const archive::Actor& actor) {
     link::SystemClock clock;
     // The audit commands only read too; an event is written through a connection of its own.
-    archive::MissionArchive store(archive_file(options, folder),
-                                  archive::MissionArchive::Access::kReadOnly);
+    archive::MissionArchive store(archive, archive::MissionArchive::Access::kReadOnly, actor);
     const cli::ArchiveContext context{store, clock, std::cout, std::cerr};
     return options.command == cli::Command::kAudit ? cli::run_audit(context, options.audit)
                                                    : cli::run_archive(context, options.archive);
@@ -68,12 +69,25 @@ int run(const cli::CliOptions& options) {
         return cli::kExitFailed;
     }
     const std::filesystem::path& folder = *chosen;
+    const QString archive = archive_file(options, folder);
+    cli::PasswordLines passwords(std::cin, options.password_file);
+    if (options.command == cli::Command::kUsers) {
+        return cli::run_users(options, archive, passwords, std::cout, std::cerr);
+    }
+    const std::variant<archive::Actor, int> signed_in =
+        cli::sign_in_for(options, archive, passwords, std::cerr);
+    if (const int* refused = std::get_if<int>(&signed_in)) {
+        return *refused;
+    }
+    const archive::Actor& actor = std::get<archive::Actor>(signed_in);
     if (options.command == cli::Command::kSummary) {
         // The archive only for the audit trail, and only when a report is written.
         link::SystemClock clock;
         std::optional<archive::MissionArchive> store;
         const auto trail = [&]() -> archive::MissionArchive& {
-            return store ? *store : store.emplace(archive_file(options, folder));
+            return store
+                       ? *store
+                       : store.emplace(archive, archive::MissionArchive::Access::kReadWrite, actor);
         };
         return cli::run_summary(
             options, std::cout, std::cerr,
@@ -83,7 +97,7 @@ int run(const cli::CliOptions& options) {
             [&] { return trail().audit_head().value_or(std::string()); });
     }
     if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
-        return run_archive_command(options, folder);
+        return run_archive_command(options, archive, actor);
     }
     const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
     link::QtSerialPort port(link::QtSerialPort::fixed_device(device));
@@ -110,7 +124,8 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kReadPage:
             return cli::run_read_pages(context, options.pages);
         case cli::Command::kProgram: {
-            archive::MissionArchive store(archive_file(options, folder));
+            archive::MissionArchive store(archive, archive::MissionArchive::Access::kReadWrite,
+                                          actor);
             const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
             cli::say_notice(kept);
             programming::RunHooks hooks;
@@ -132,7 +147,8 @@ int run(const cli::CliOptions& options) {
                                          platform::pc_time_zone(),
                                          options.report};
             // Opened even when the download is not kept, for its audit trail.
-            archive::MissionArchive store(archive_file(options, folder));
+            archive::MissionArchive store(archive, archive::MissionArchive::Access::kReadWrite,
+                                          actor);
             const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
             request.keep = [&](const mission::DownloadedMission& mission) {
                 if (options.keep_in_archive) {
@@ -151,6 +167,7 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kSummary:
         case cli::Command::kArchive:
         case cli::Command::kAudit:
+        case cli::Command::kUsers:
             break;
     }
     return cli::kExitUsage;

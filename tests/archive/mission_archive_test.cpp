@@ -159,7 +159,8 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     // clocks) is brought forward; its records verify by their pages alone and say their digest
     // is missing, and their clock's offset is unknown.
     for (const char* step :
-         {"DROP INDEX missions_for_filter", "DROP TABLE audit_events",
+         {"DROP TABLE password_history", "DROP TABLE people", "DROP TABLE site_settings",
+          "DROP INDEX missions_for_filter", "DROP TABLE audit_events",
           "DROP INDEX missions_by_content", "DROP INDEX missions_by_rules",
           "ALTER TABLE missions DROP COLUMN derived_by",
           "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
@@ -242,7 +243,8 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
         calibrated_id = archive.archive(rig.download(calibrated, 2), rig.stamp)->second;
     }
     for (const char* step :
-         {"UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05",
+         {"DROP TABLE password_history", "DROP TABLE people", "DROP TABLE site_settings",
+          "UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05",
           "DROP INDEX missions_by_rules", "ALTER TABLE missions DROP COLUMN derived_by",
           "ALTER TABLE missions DROP COLUMN clock_offset_s",
           "ALTER TABLE missions DROP COLUMN clock_source",

@@ -160,5 +160,77 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
     }
 }
 
+// Accounts turned on in an archive that has a trail already: from then on every command
+// needs a person, refusals say nothing more than they must, and the trail names them all.
+TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
+    // `input` on standard input, as a person would type the passwords.
+    const auto as = [&](const std::string& input, std::vector<std::string> words) {
+        words.insert(words.begin(),
+                     {"sh", "-c", "printf '%s' \"$0\" | \"$@\"", input, "env", "TZ=UTC",
+                      FROSTEL_CLI, "--data-folder", (folder / "kept").string()});
+        return run_process(words);
+    };
+    EXPECT_EQ(as("", {"users", "list"}).exit_code, 1);
+    EXPECT_EQ(as("root-password\nroot-password\n",
+                 {"users", "init", "--admin", "root", "--name", "Rita Root"})
+                  .exit_code,
+              0);
+    EXPECT_EQ(
+        as("a-password\na-password\n", {"users", "init", "--admin", "x", "--name", "X"}).exit_code,
+        1);
+    EXPECT_EQ(as("", {"archive", "list"}).exit_code, 2);
+
+    const std::vector<std::string> root{"--user", "root"};
+    const auto as_root = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), root.begin(), root.end());
+        return as("root-password\n", words);
+    };
+    const ProcessResult added =
+        as_root({"users", "add", "olga", "--name", "Olga Ost", "--role", "operator"});
+    ASSERT_EQ(added.exit_code, 0) << added.err;
+    ASSERT_EQ(added.out.size(), 17u) << added.out;
+    const std::string once = added.out.substr(0, 16);
+    const auto as_olga = [&](const std::string& input, std::vector<std::string> words) {
+        words.insert(words.begin(), {"--user", "olga"});
+        return as(input, words);
+    };
+    const ProcessResult must_change = as_olga(once + "\n", {"archive", "list"});
+    EXPECT_EQ(must_change.exit_code, 3);
+    EXPECT_EQ(must_change.err, "password must be changed\n");
+    EXPECT_EQ(as_olga(once + "\nolgas-password\n", {"users", "passwd"}).exit_code, 0);
+    EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 0);
+    const ProcessResult not_hers =
+        as_olga("olgas-password\n", {"users", "add", "eve", "--name", "Eve", "--role", "operator"});
+    EXPECT_EQ(not_hers.exit_code, 3);
+    const ProcessResult wrong = as_olga("not-her-password\n", {"audit", "verify"});
+    EXPECT_EQ(wrong.exit_code, 3);
+    EXPECT_EQ(wrong.err, "sign-in refused\n");
+    EXPECT_EQ(wrong.out, "");
+
+    ASSERT_EQ(as_root({"users", "deactivate", "olga"}).exit_code, 0);
+    EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 3);
+    const ProcessResult people = as_root({"users", "list"});
+    EXPECT_TRUE(people.out.starts_with("root\tRita Root\tadministrator\tactive\t20")) << people.out;
+    EXPECT_NE(people.out.find("\nolga\tOlga Ost\toperator\tdeactivated\t20"), std::string::npos)
+        << people.out;
+
+    const ProcessResult hers = as_root({"audit", "list", "--user", "olga"});
+    std::vector<std::string> actions;
+    for (std::size_t at = 0; (at = hers.out.find("\tolga\t", at)) != std::string::npos;) {
+        std::size_t from = hers.out.find('\t', at + 6) + 1;
+        actions.push_back(hers.out.substr(from, hers.out.find('\t', from) - from));
+        at = from;
+    }
+    EXPECT_EQ(actions, (std::vector<std::string>{"sign-in", "sign-in", "password-changed",
+                                                 "sign-in", "sign-in", "access-refused",
+                                                 "sign-in-refused", "sign-in-refused"}));
+    archive::MissionArchive kept(QString::fromStdString(archive_file("kept").string()),
+                                 archive::MissionArchive::Access::kReadOnly);
+    ASSERT_TRUE(kept.for_each_event({{}, "olga", {}}, [](const archive::AuditEntry& entry) {
+        EXPECT_EQ(entry.full_name, "Olga Ost") << entry.chained.row.action;
+    }));
+    EXPECT_EQ(as_root({"audit", "verify"}).exit_code, 0);
+}
+
 }  // namespace
 }  // namespace frostel::test

@@ -75,6 +75,17 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
         Args{"audit", "list", "--record", "12", "--user", "os:anna", "--since", "2026-03-01"}));
     EXPECT_EQ(std::tuple(audited.audit.record_id, audited.audit.user_id, audited.audit.since),
               std::tuple(std::optional<std::int64_t>(12), "os:anna", "2026-03-01"));
+    const auto added = std::get<CliOptions>(
+        parse_cli_options(Args{"--user", "root", "--password-file", "pw", "users", "add", "olga",
+                               "--role", "reviewer", "--name", "Olga Ost"}));
+    EXPECT_EQ(std::tuple(added.user, added.password_file, added.users.action, added.users.id,
+                         added.users.full_name, added.users.role),
+              std::tuple("root", std::filesystem::path("pw"), UsersAction::kAdd, "olga", "Olga Ost",
+                         "reviewer"));
+    const auto role =
+        std::get<CliOptions>(parse_cli_options(Args{"users", "role", "olga", "approver"}));
+    EXPECT_EQ(std::tuple(role.users.action, role.users.id, role.users.role),
+              std::tuple(UsersAction::kRole, "olga", "approver"));
 }
 
 TEST(CliOptions, RefusesWhatCannotBeSent) {
@@ -129,7 +140,17 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "audit verify 1",
                              "audit export",
                              "audit export a.csv b.csv",
-                             "id --force"}) {
+                             "id --force",
+                             "users",
+                             "users init --admin root",
+                             "users init --admin root --name Rita --name Rolf",
+                             "users add olga --name Olga",
+                             "users add olga --name Olga --role boss",
+                             "users add --name Olga --role operator",
+                             "users role olga",
+                             "users reset",
+                             "users passwd now",
+                             "users list --all"}) {
         std::istringstream words(line);
         const Args args{std::istream_iterator<std::string>(words), {}};
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(args)))

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/account_rules.h"
+#include "archive/mission_archive.h"
+
+namespace frostel::archive {
+
+struct Person {
+    std::string id;
+    std::string full_name;
+    Role role = Role::kOperator;
+    AccountState state = AccountState::kActive;
+    std::int64_t created_utc_ms = 0;
+};
+
+// Who a signed-in person is in the audit trail, at the archive's workstation.
+[[nodiscard]] Actor actor_of(const Person& person, const std::string& workstation);
+
+// What an account change or a sign-in came to.
+struct AccountAnswer {
+    enum class Kind {
+        kDone,
+        kRefused,   // not this person's to do (or, for a sign-in, not given): audited
+        kRejected,  // cannot be done as asked: `why` says so, for the person to read
+        kFailed,    // the archive could not be read or written (`why`)
+    };
+    Kind kind = Kind::kDone;
+    std::string why;
+    std::optional<Person> person;   // sign_in: who signed in
+    std::string one_time_password;  // add, reset: to give to the person, shown once
+    [[nodiscard]] bool done() const { return kind == Kind::kDone; }
+};
+
+// The people who may use an archive, kept in it, and every change to them entered in its
+// audit trail in the same transaction, as the person's who made it. Passwords are kept only
+// as hashes and never written anywhere else.
+class AccountBook {
+  public:
+    // `archive` opened to be written, except for accounts_on().
+    explicit AccountBook(MissionArchive& archive) : archive_(archive) {}
+
+    // Whether a site turned accounts on for this archive; nothing when it cannot be read.
+    [[nodiscard]] std::optional<bool> accounts_on();
+    // Turns them on with the first administrator; rejected when they are on already.
+    [[nodiscard]] AccountAnswer turn_on(const std::string& id, const std::string& full_name,
+                                        const std::string& password);
+    // A refused sign-in says nothing of why: the trail does.
+    [[nodiscard]] AccountAnswer sign_in(const std::string& id, const std::string& password);
+    [[nodiscard]] AccountAnswer change_password(const std::string& id, const std::string& current,
+                                                const std::string& chosen);
+
+    // Administrators' work: anyone else is refused, and the refusal audited.
+    [[nodiscard]] AccountAnswer people(const Person& by, std::vector<Person>& everyone);
+    [[nodiscard]] AccountAnswer add(const Person& by, const std::string& id,
+                                    const std::string& full_name, Role role);
+    [[nodiscard]] AccountAnswer reset(const Person& by, const std::string& id);
+    [[nodiscard]] AccountAnswer set_role(const Person& by, const std::string& id, Role role);
+    [[nodiscard]] AccountAnswer unlock(const Person& by, const std::string& id);
+    [[nodiscard]] AccountAnswer deactivate(const Person& by, const std::string& id);
+
+    // `by` may not do `what` ("program", "users add"): the refusal entered in the trail.
+    [[nodiscard]] AccountAnswer refuse(const Person& by, const std::string& what,
+                                       const std::string& object = {});
+
+  private:
+    MissionArchive& archive_;
+};
+
+}  // namespace frostel::archive

@@ -1,0 +1,191 @@
+#include "archive/account_rules.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <utility>
+
+namespace frostel::archive {
+
+namespace {
+
+constexpr std::array<std::pair<Role, std::string_view>, 4> kRoleNames{{
+    {Role::kOperator, "operator"},
+    {Role::kReviewer, "reviewer"},
+    {Role::kApprover, "approver"},
+    {Role::kAdministrator, "administrator"},
+}};
+
+// What a site may choose: a shorter password than this is guessed too easily, and a lock
+// after fewer failures would lock people out over typing slips.
+constexpr int kShortestMinimumLength = 8;
+constexpr int kLongestMinimumLength = 64;
+constexpr int kFewestFailuresBeforeLock = 3;
+constexpr int kMostFailuresBeforeLock = 10;
+
+// Letters and digits that cannot be taken for one another when read out or copied by hand.
+constexpr std::string_view kOneTimeAlphabet =
+    "abcdefghjkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789";
+constexpr int kOneTimeLength = 16;
+
+void start_sodium() {
+    // Only fails when the system has no source of randomness at all.
+    if (sodium_init() < 0) {
+        std::abort();
+    }
+}
+
+std::size_t characters_in(const std::string& utf8) {
+    return static_cast<std::size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+}  // namespace
+
+bool has_right(Role role, Right right) {
+    if (role == Role::kAdministrator) {
+        return right == Right::kDownload || right == Right::kReadAuditTrail ||
+               right == Right::kChangeAccounts;
+    }
+    switch (right) {
+        case Right::kDownload:
+        case Right::kProgram:
+        case Right::kExport:
+            return true;
+        case Right::kReadAuditTrail:
+        case Right::kSignReviewed:
+            return role != Role::kOperator;
+        case Right::kSignApproved:
+            return role == Role::kApprover;
+        case Right::kChangeAccounts:
+            break;
+    }
+    return false;
+}
+
+std::string_view role_name(Role role) {
+    for (const auto& [known, name] : kRoleNames) {
+        if (known == role) {
+            return name;
+        }
+    }
+    return {};
+}
+
+std::optional<Role> role_from_name(std::string_view name) {
+    for (const auto& [role, known] : kRoleNames) {
+        if (known == name) {
+            return role;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view state_name(AccountState state) {
+    switch (state) {
+        case AccountState::kActive:
+            return "active";
+        case AccountState::kLocked:
+            return "locked";
+        case AccountState::kMustChange:
+            return "must-change";
+        case AccountState::kDeactivated:
+            return "deactivated";
+    }
+    return {};
+}
+
+AccountState account_state(bool deactivated, bool locked, bool must_change) {
+    if (deactivated) {
+        return AccountState::kDeactivated;
+    }
+    if (locked) {
+        return AccountState::kLocked;
+    }
+    return must_change ? AccountState::kMustChange : AccountState::kActive;
+}
+
+std::optional<SiteSettings> with_setting(SiteSettings settings, std::string_view name, int value) {
+    const auto within = [&](int& setting, int lowest, int highest) -> std::optional<SiteSettings> {
+        if (value < lowest || value > highest) {
+            return std::nullopt;
+        }
+        setting = value;
+        return settings;
+    };
+    if (name == "minimum-password-length") {
+        return within(settings.minimum_password_length, kShortestMinimumLength,
+                      kLongestMinimumLength);
+    }
+    if (name == "failures-before-lock") {
+        return within(settings.failures_before_lock, kFewestFailuresBeforeLock,
+                      kMostFailuresBeforeLock);
+    }
+    if (name == "idle-minutes") {
+        return within(settings.idle_minutes, kShortestIdleMinutes, kLongestIdleMinutes);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> password_problem(const std::string& password,
+                                            const SiteSettings& settings,
+                                            const std::vector<std::string>& recent_hashes) {
+    if (characters_in(password) < static_cast<std::size_t>(settings.minimum_password_length)) {
+        return "the password must have at least " +
+               std::to_string(settings.minimum_password_length) + " characters";
+    }
+    const auto last = recent_hashes.begin() +
+                      std::min<std::ptrdiff_t>(kPasswordsRemembered,
+                                               static_cast<std::ptrdiff_t>(recent_hashes.size()));
+    if (std::any_of(recent_hashes.begin(), last,
+                    [&](const std::string& hash) { return password_matches(hash, password); })) {
+        return "the password must not be one of the last " + std::to_string(kPasswordsRemembered);
+    }
+    return std::nullopt;
+}
+
+bool locks_after_failure(int failures, const SiteSettings& settings) {
+    return failures + 1 >= settings.failures_before_lock;
+}
+
+bool is_person_id(std::string_view id) {
+    constexpr std::size_t kLongestId = 64;
+    return !id.empty() && id.size() <= kLongestId && std::all_of(id.begin(), id.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '.' || c == '_' || c == '-';
+    });
+}
+
+std::string hash_password(const std::string& password) {
+    start_sodium();
+    std::array<char, crypto_pwhash_STRBYTES> hash{};
+    // Interactive limits: a sign-in stays quick on a shared PC, and each guess still costs
+    // 64 MiB of memory.
+    if (crypto_pwhash_str(hash.data(), password.data(), password.size(),
+                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0) {
+        return {};
+    }
+    return hash.data();
+}
+
+bool password_matches(const std::string& hash, const std::string& password) {
+    start_sodium();
+    return !hash.empty() &&
+           crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
+}
+
+std::string one_time_password(const SiteSettings& settings) {
+    start_sodium();
+    std::string password;
+    const int length = std::max(kOneTimeLength, settings.minimum_password_length);
+    for (int i = 0; i < length; ++i) {
+        password += kOneTimeAlphabet[randombytes_uniform(
+            static_cast<std::uint32_t>(kOneTimeAlphabet.size()))];
+    }
+    return password;
+}
+
+}  // namespace frostel::archive

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace frostel::archive {
+
+// A person has one role; each role holds the rights of the one before it, except the
+// administrator's, which are the accounts, the site settings and downloads.
+enum class Role { kOperator, kReviewer, kApprover, kAdministrator };
+enum class Right {
+    kDownload,  // and talking to a logger
+    kProgram,
+    kExport,  // files and reports
+    kReadAuditTrail,
+    kSignReviewed,
+    kSignApproved,
+    kChangeAccounts,
+};
+[[nodiscard]] bool has_right(Role role, Right right);
+[[nodiscard]] std::string_view role_name(Role role);
+[[nodiscard]] std::optional<Role> role_from_name(std::string_view name);
+
+enum class AccountState { kActive, kLocked, kMustChange, kDeactivated };
+[[nodiscard]] std::string_view state_name(AccountState state);
+// What a person's flags come to: deactivation outweighs a lock, a lock a password to change.
+[[nodiscard]] AccountState account_state(bool deactivated, bool locked, bool must_change);
+
+// A site's choices, each with its default.
+struct SiteSettings {
+    int minimum_password_length = 10;
+    int failures_before_lock = 5;
+    int idle_minutes = 15;
+};
+inline constexpr int kShortestIdleMinutes = 1;
+inline constexpr int kLongestIdleMinutes = 120;
+// `settings` with the one named ("minimum-password-length", "failures-before-lock",
+// "idle-minutes") set; nothing for an unknown name or a value it cannot take.
+[[nodiscard]] std::optional<SiteSettings> with_setting(SiteSettings settings, std::string_view name,
+                                                       int value);
+
+// How many earlier passwords a new one may not repeat, the current one among them.
+inline constexpr int kPasswordsRemembered = 3;
+// Why a new password cannot be taken; nothing when it can. `recent_hashes`: the person's
+// last chosen passwords, newest first.
+[[nodiscard]] std::optional<std::string> password_problem(
+    const std::string& password, const SiteSettings& settings,
+    const std::vector<std::string>& recent_hashes);
+// Whether one more wrong password, after `failures` in a row, locks the account.
+[[nodiscard]] bool locks_after_failure(int failures, const SiteSettings& settings);
+
+// A person's id: letters, digits, '.', '_' and '-', so it never looks like "os:NAME".
+[[nodiscard]] bool is_person_id(std::string_view id);
+
+// Argon2id with a salt of its own, in libsodium's self-describing text form.
+[[nodiscard]] std::string hash_password(const std::string& password);
+[[nodiscard]] bool password_matches(const std::string& hash, const std::string& password);
+// A random password for one sign-in, long enough for the site's minimum.
+[[nodiscard]] std::string one_time_password(const SiteSettings& settings);
+
+}  // namespace frostel::archive

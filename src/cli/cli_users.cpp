@@ -1,0 +1,301 @@
+#include "cli/cli_users.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTimeZone>
+#include <fstream>
+
+#include "archive/account_book.h"
+#include "archive/audit_chain.h"
+#include "archive/mission_archive.h"
+#include "cli/cli_archive.h"
+#include "cli/cli_commands.h"
+#include "link/clock.h"
+
+namespace frostel::cli {
+
+namespace {
+
+using archive::AccountAnswer;
+using archive::MissionArchive;
+using archive::Person;
+using Kind = AccountAnswer::Kind;
+
+// Texts the person reads where a refusal must not say more.
+constexpr const char* kSignInRefused = "sign-in refused";
+constexpr const char* kMustChange = "password must be changed";
+constexpr const char* kAdministratorsOnly =
+    "frostel-cli: only an administrator may change accounts";
+
+std::optional<std::string> line_of(std::istream& in) {
+    std::string line;
+    if (!std::getline(in, line)) {
+        return std::nullopt;
+    }
+    if (line.ends_with('\r')) {
+        line.pop_back();
+    }
+    return line;
+}
+
+// Without an archive, or with one from before accounts, there is nobody to sign in, and
+// nothing is made or changed to find that out. One that cannot be read counts as on.
+bool accounts_on(const QString& path) {
+    if (!QFile::exists(path)) {
+        return false;
+    }
+    MissionArchive archive(path, MissionArchive::Access::kReadOnly);
+    return archive.is_open() && archive::AccountBook(archive).accounts_on().value_or(true);
+}
+
+bool usable(MissionArchive& archive, std::ostream& err) {
+    link::SystemClock clock;
+    const ArchiveContext context{archive, clock, err, err};
+    say_notice(context);
+    return archive_is_open(context);
+}
+
+// The exit code of an answer, and what it says on `err`; `refusal` for a refused one.
+int exit_code(const AccountAnswer& answer, std::ostream& err,
+              const char* refusal = kAdministratorsOnly) {
+    switch (answer.kind) {
+        case Kind::kDone:
+            return kExitOk;
+        case Kind::kRefused:
+            err << refusal << '\n';
+            return kExitRefused;
+        case Kind::kRejected:
+        case Kind::kFailed:
+            break;
+    }
+    err << "frostel-cli: " << answer.why << '\n';
+    return kExitFailed;
+}
+
+bool has_user(const CliOptions& options, std::ostream& err) {
+    if (options.user.empty()) {
+        err << "frostel-cli: accounts are on: give --user ID and the password\n";
+    }
+    return !options.user.empty();
+}
+
+// The person signed in, or the exit code that ends the command, said on `err`.
+std::variant<Person, int> signed_in(archive::AccountBook& book, const std::string& id,
+                                    const std::optional<std::string>& password,
+                                    bool only_to_change_it, std::ostream& err) {
+    if (!password) {
+        err << "frostel-cli: no password was given\n";
+        return kExitUsage;
+    }
+    const AccountAnswer answer = book.sign_in(id, *password);
+    if (!answer.done()) {
+        return exit_code(answer, err, kSignInRefused);
+    }
+    if (answer.person->state == archive::AccountState::kMustChange && !only_to_change_it) {
+        err << kMustChange << '\n';
+        return kExitRefused;
+    }
+    return *answer.person;
+}
+
+std::optional<archive::Right> right_needed(const CliOptions& options) {
+    switch (options.command) {
+        case Command::kId:
+        case Command::kStatus:
+        case Command::kReadPage:
+        case Command::kDownload:
+            return archive::Right::kDownload;
+        case Command::kProgram:
+            return archive::Right::kProgram;
+        case Command::kSummary:
+            return options.report.file ? std::optional(archive::Right::kExport) : std::nullopt;
+        case Command::kArchive:
+            return options.archive.action == ArchiveAction::kExport
+                       ? std::optional(archive::Right::kExport)
+                       : std::nullopt;
+        case Command::kAudit:
+            return archive::Right::kReadAuditTrail;
+        case Command::kUsers:
+            break;
+    }
+    return std::nullopt;
+}
+
+const char* command_name(Command command) {
+    switch (command) {
+        case Command::kId:
+            return "id";
+        case Command::kStatus:
+            return "status";
+        case Command::kReadPage:
+            return "read-page";
+        case Command::kDownload:
+            return "download";
+        case Command::kProgram:
+            return "program";
+        case Command::kSummary:
+            return "summary";
+        case Command::kArchive:
+            return "archive";
+        case Command::kAudit:
+            return "audit";
+        case Command::kUsers:
+            break;
+    }
+    return "users";
+}
+
+// "2026-02-01T09:00:00Z"
+std::string utc_text(std::int64_t utc_ms) {
+    return QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone::utc())
+               .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))
+               .toStdString() +
+           'Z';
+}
+
+int list(archive::AccountBook& book, const Person& by, std::ostream& out, std::ostream& err) {
+    std::vector<Person> everyone;
+    const AccountAnswer answer = book.people(by, everyone);
+    for (const Person& person : everyone) {
+        out << person.id << '\t' << archive::escape_field(person.full_name) << '\t'
+            << archive::role_name(person.role) << '\t' << archive::state_name(person.state) << '\t'
+            << utc_text(person.created_utc_ms) << '\n';
+    }
+    return exit_code(answer, err);
+}
+
+// The one-time password alone on its line, for the administrator to pass on.
+int with_one_time_password(const AccountAnswer& answer, std::ostream& out, std::ostream& err) {
+    if (answer.done()) {
+        out << answer.one_time_password << '\n';
+    }
+    return exit_code(answer, err);
+}
+
+int init(const UsersRequest& request, const QString& path, PasswordLines& passwords,
+         std::ostream& err) {
+    const std::optional<std::string> password = passwords.next();
+    const std::optional<std::string> again = passwords.next();
+    if (!password || !again) {
+        err << "frostel-cli: users init reads the password twice, a line each\n";
+        return kExitUsage;
+    }
+    if (*password != *again) {
+        err << "frostel-cli: the two passwords differ\n";
+        return kExitFailed;
+    }
+    MissionArchive archive(path);
+    if (!usable(archive, err)) {
+        return kExitFailed;
+    }
+    return exit_code(
+        archive::AccountBook(archive).turn_on(request.id, request.full_name, *password), err);
+}
+
+int change(archive::AccountBook& book, const Person& by, const UsersRequest& request,
+           const std::string& password, PasswordLines& passwords, std::ostream& out,
+           std::ostream& err) {
+    const archive::Role role =
+        archive::role_from_name(request.role).value_or(archive::Role::kOperator);
+    switch (request.action) {
+        case UsersAction::kList:
+            return list(book, by, out, err);
+        case UsersAction::kAdd:
+            return with_one_time_password(book.add(by, request.id, request.full_name, role), out,
+                                          err);
+        case UsersAction::kReset:
+            return with_one_time_password(book.reset(by, request.id), out, err);
+        case UsersAction::kRole:
+            return exit_code(book.set_role(by, request.id, role), err);
+        case UsersAction::kUnlock:
+            return exit_code(book.unlock(by, request.id), err);
+        case UsersAction::kDeactivate:
+            return exit_code(book.deactivate(by, request.id), err);
+        case UsersAction::kPasswd: {
+            const std::optional<std::string> chosen = passwords.next();
+            if (!chosen) {
+                err << "frostel-cli: users passwd reads the new password on the second line\n";
+                return kExitUsage;
+            }
+            return exit_code(book.change_password(by.id, password, *chosen), err, kSignInRefused);
+        }
+        case UsersAction::kInit:
+            break;
+    }
+    return kExitUsage;
+}
+
+}  // namespace
+
+std::optional<std::string> PasswordLines::next() {
+    if (!file_) {
+        return line_of(in_);
+    }
+    std::ifstream file(*file_);
+    file_.reset();
+    return line_of(file);
+}
+
+std::variant<archive::Actor, int> sign_in_for(const CliOptions& options,
+                                              const QString& archive_path, PasswordLines& passwords,
+                                              std::ostream& err) {
+    if (!accounts_on(archive_path)) {
+        return archive::os_actor();
+    }
+    if (!has_user(options, err)) {
+        return kExitUsage;
+    }
+    MissionArchive archive(archive_path);
+    if (!usable(archive, err)) {
+        return kExitFailed;
+    }
+    archive::AccountBook book(archive);
+    const std::variant<Person, int> person =
+        signed_in(book, options.user, passwords.next(), false, err);
+    if (const int* refused = std::get_if<int>(&person)) {
+        return *refused;
+    }
+    const Person& who = std::get<Person>(person);
+    const std::optional<archive::Right> needed = right_needed(options);
+    if (needed && !archive::has_right(who.role, *needed)) {
+        const AccountAnswer refusal = book.refuse(who, command_name(options.command));
+        err << "frostel-cli: the role " << archive::role_name(who.role) << " may not run "
+            << command_name(options.command) << '\n';
+        return refusal.kind == Kind::kFailed ? exit_code(refusal, err) : kExitRefused;
+    }
+    return archive::actor_of(who, archive.actor().workstation);
+}
+
+int run_users(const CliOptions& options, const QString& archive_path, PasswordLines& passwords,
+              std::ostream& out, std::ostream& err) {
+    const UsersRequest& request = options.users;
+    const bool on = accounts_on(archive_path);
+    if (request.action == UsersAction::kInit) {
+        if (on) {
+            err << "frostel-cli: accounts are on already\n";
+            return kExitFailed;
+        }
+        return init(request, archive_path, passwords, err);
+    }
+    if (!on) {
+        err << "frostel-cli: accounts are off; users init turns them on\n";
+        return kExitFailed;
+    }
+    if (!has_user(options, err)) {
+        return kExitUsage;
+    }
+    MissionArchive archive(archive_path);
+    if (!usable(archive, err)) {
+        return kExitFailed;
+    }
+    archive::AccountBook book(archive);
+    const std::optional<std::string> password = passwords.next();
+    const std::variant<Person, int> person =
+        signed_in(book, options.user, password, request.action == UsersAction::kPasswd, err);
+    if (const int* refused = std::get_if<int>(&person)) {
+        return *refused;
+    }
+    return change(book, std::get<Person>(person), request, *password, passwords, out, err);
+}
+
+}  // namespace frostel::cli

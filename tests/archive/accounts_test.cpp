@@ -1,0 +1,163 @@
+// Accounts: the rules alone, then sign-in, locks and password changes on a real archive file.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <map>
+
+#include "archive/account_book.h"
+#include "archive/account_rules.h"
+
+namespace frostel::archive {
+namespace {
+
+using Kind = AccountAnswer::Kind;
+
+TEST(AccountRules, RightsStatesSettingsAndPasswords) {
+    const std::map<Right, std::string> expected{
+        // operator, reviewer, approver, administrator
+        {Right::kDownload, "yyyy"},       {Right::kProgram, "yyyn"},
+        {Right::kExport, "yyyn"},         {Right::kReadAuditTrail, "nyyy"},
+        {Right::kSignReviewed, "nyyn"},   {Right::kSignApproved, "nnyn"},
+        {Right::kChangeAccounts, "nnny"},
+    };
+    for (const auto& [right, rights] : expected) {
+        std::string held;
+        for (const Role role :
+             {Role::kOperator, Role::kReviewer, Role::kApprover, Role::kAdministrator}) {
+            held += has_right(role, right) ? 'y' : 'n';
+            EXPECT_EQ(role_from_name(role_name(role)), role);
+        }
+        EXPECT_EQ(held, rights) << static_cast<int>(right);
+    }
+    EXPECT_FALSE(role_from_name("admin"));
+
+    EXPECT_EQ(account_state(true, true, true), AccountState::kDeactivated);
+    EXPECT_EQ(account_state(false, true, true), AccountState::kLocked);
+    EXPECT_EQ(account_state(false, false, true), AccountState::kMustChange);
+    EXPECT_EQ(state_name(account_state(false, false, false)), "active");
+
+    const SiteSettings defaults;
+    EXPECT_EQ(defaults.idle_minutes, 15);
+    EXPECT_FALSE(with_setting(defaults, "idle-minutes", 0));
+    EXPECT_EQ(with_setting(defaults, "idle-minutes", 120)->idle_minutes, 120);
+    EXPECT_FALSE(with_setting(defaults, "idle-minutes", 121));
+    EXPECT_EQ(with_setting(defaults, "failures-before-lock", 3)->failures_before_lock, 3);
+    EXPECT_FALSE(with_setting(defaults, "expiry", 90));
+    EXPECT_FALSE(locks_after_failure(3, defaults));
+    EXPECT_TRUE(locks_after_failure(4, defaults));
+
+    EXPECT_TRUE(is_person_id("anna.berg-2"));
+    EXPECT_FALSE(is_person_id("os:anna"));
+    EXPECT_FALSE(is_person_id(""));
+
+    // Characters, not bytes: nine letters with two umlauts are too short.
+    EXPECT_TRUE(password_problem("Grüße-äbc", defaults, {}));
+    EXPECT_FALSE(password_problem("Grüße-äbcd", defaults, {}));
+    // The last three chosen are refused, the fourth may come back.
+    const std::vector<std::string> recent{
+        hash_password("fourth-password"), hash_password("third-password"),
+        hash_password("second-password"), hash_password("first-password")};
+    for (const char* used : {"fourth-password", "third-password", "second-password"}) {
+        EXPECT_EQ(password_problem(used, defaults, recent),
+                  "the password must not be one of the last 3")
+            << used;
+    }
+    EXPECT_FALSE(password_problem("first-password", defaults, recent));
+    const std::string once = one_time_password(defaults);
+    EXPECT_EQ(once.size(), 16u);
+    EXPECT_NE(once, one_time_password(defaults));
+}
+
+struct Accounts : ::testing::Test {
+    QTemporaryDir folder;
+    MissionArchive archive{folder.filePath(QStringLiteral("frostel-archive.sqlite"))};
+    AccountBook book{archive};
+    Person admin;
+
+    void SetUp() override {
+        ASSERT_TRUE(archive.is_open());
+        EXPECT_EQ(book.accounts_on(), false);
+        const AccountAnswer on = book.turn_on("root", "Rita Root", "first-admin-password");
+        ASSERT_TRUE(on.done()) << on.why;
+        admin = *on.person;
+        EXPECT_EQ(book.accounts_on(), true);
+        EXPECT_EQ(book.turn_on("root2", "Rolf Root", "first-admin-password").kind, Kind::kRejected);
+    }
+
+    // Each kept event's action, in order, from the `from`th on.
+    std::vector<std::string> actions(std::size_t from = 0) {
+        std::vector<std::string> all;
+        EXPECT_TRUE(archive.for_each_event(
+            {}, [&](const AuditEntry& entry) { all.push_back(entry.chained.row.action); }));
+        return {all.begin() + static_cast<std::ptrdiff_t>(from), all.end()};
+    }
+};
+
+TEST_F(Accounts, FiveWrongPasswordsLockUntilAnAdministratorUnlocks) {
+    const AccountAnswer added = book.add(admin, "olga", "Olga Ost", Role::kOperator);
+    ASSERT_TRUE(added.done()) << added.why;
+    const std::size_t before = actions().size();
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        EXPECT_EQ(book.sign_in("olga", "not-her-password").kind, Kind::kRefused) << attempt;
+    }
+    EXPECT_EQ(book.sign_in("olga", added.one_time_password).kind, Kind::kRefused);
+    EXPECT_EQ(book.sign_in("nobody", "any-password-at-all").kind, Kind::kRefused);
+    EXPECT_EQ(actions(before),
+              (std::vector<std::string>{"sign-in-refused", "sign-in-refused", "sign-in-refused",
+                                        "sign-in-refused", "sign-in-refused", "account-locked",
+                                        "sign-in-refused", "sign-in-refused"}));
+    std::vector<Person> everyone;
+    ASSERT_TRUE(book.people(admin, everyone).done());
+    ASSERT_EQ(everyone.size(), 2u);
+    EXPECT_EQ(everyone[1].state, AccountState::kLocked);
+
+    ASSERT_TRUE(book.unlock(admin, "olga").done());
+    EXPECT_EQ(book.unlock(admin, "olga").kind, Kind::kRejected);
+    const AccountAnswer signed_in = book.sign_in("olga", added.one_time_password);
+    ASSERT_TRUE(signed_in.done());
+    EXPECT_EQ(signed_in.person->state, AccountState::kMustChange);
+    EXPECT_EQ(actions(before + 8), (std::vector<std::string>{"account-unlocked", "sign-in"}));
+}
+
+TEST_F(Accounts, AResetForcesAChangeThatMayNotRepeatAnEarlierPassword) {
+    ASSERT_TRUE(book.add(admin, "rolf", "Rolf Rahm", Role::kReviewer).done());
+    const std::string once = book.reset(admin, "rolf").one_time_password;
+    ASSERT_TRUE(book.change_password("rolf", once, "rolfs-own-password").done());
+    EXPECT_EQ(book.sign_in("rolf", "rolfs-own-password").person->state, AccountState::kActive);
+
+    const AccountAnswer reset = book.reset(admin, "rolf");
+    ASSERT_TRUE(reset.done());
+    EXPECT_EQ(book.sign_in("rolf", "rolfs-own-password").kind, Kind::kRefused);
+    EXPECT_EQ(book.sign_in("rolf", reset.one_time_password).person->state,
+              AccountState::kMustChange);
+    EXPECT_EQ(book.change_password("rolf", reset.one_time_password, "rolfs-own-password").why,
+              "the password must not be one of the last 3");
+    EXPECT_EQ(book.change_password("rolf", reset.one_time_password, "short").kind, Kind::kRejected);
+    ASSERT_TRUE(book.change_password("rolf", reset.one_time_password, "rolfs-new-password").done());
+    EXPECT_EQ(book.sign_in("rolf", "rolfs-new-password").person->state, AccountState::kActive);
+}
+
+TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
+    const std::string once = book.add(admin, "olga", "Olga Ost", Role::kOperator).one_time_password;
+    ASSERT_TRUE(book.change_password("olga", once, "olgas-own-password").done());
+    const Person olga{"olga", "Olga Ost", Role::kOperator, AccountState::kActive, 0};
+    EXPECT_EQ(book.add(olga, "eve", "Eve Evil", Role::kAdministrator).kind, Kind::kRefused);
+    std::vector<Person> everyone;
+    EXPECT_EQ(book.people(olga, everyone).kind, Kind::kRefused);
+    EXPECT_TRUE(everyone.empty());
+    EXPECT_EQ(actions().back(), "access-refused");
+
+    EXPECT_EQ(book.set_role(admin, "root", Role::kOperator).kind, Kind::kRejected);
+    EXPECT_EQ(book.deactivate(admin, "root").kind, Kind::kRejected);
+    ASSERT_TRUE(book.set_role(admin, "olga", Role::kAdministrator).done());
+    ASSERT_TRUE(book.deactivate(olga, "root").done());
+    // A deactivated administrator's sign-in and rights are gone; the name stays.
+    EXPECT_EQ(book.add(admin, "eve", "Eve Evil", Role::kOperator).kind, Kind::kRefused);
+    EXPECT_EQ(book.sign_in("root", "first-admin-password").kind, Kind::kRefused);
+    ASSERT_TRUE(book.people(olga, everyone).done());
+    EXPECT_EQ(everyone[0].full_name, "Rita Root");
+    EXPECT_EQ(everyone[0].state, AccountState::kDeactivated);
+}
+
+}  // namespace
+}  // namespace frostel::archive
