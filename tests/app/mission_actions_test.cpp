@@ -10,8 +10,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -26,6 +24,7 @@
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
 #include "tests/app/window_rig.h"
+#include "tests/support/archive_rig.h"
 #include "tests/support/pdf_text.h"
 
 namespace frostel::app {
@@ -440,15 +439,7 @@ class MissionActionsTest : public QObject {
         // One byte of a log page changed behind the program's back: the list marks the
         // record, and Open and Save As warn with the fingerprint of the pages shown.
         const QString archive_file = rig.actions->mission_archive().path();
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
-            db.setDatabaseName(archive_file);
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(
-                QStringLiteral("UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00'"
-                               " || substr(pages, 702) AS BLOB)")));
-        }
-        QSqlDatabase::removeDatabase("behind");
+        QVERIFY(test::change_behind_its_back(archive_file, test::kLogByteChanged));
         archive.refresh();
         const QModelIndex verdict = archive.model().index(0, ArchiveListModel::kVerdict);
         QCOMPARE(verdict.data().toString(), QString("ALTERED"));

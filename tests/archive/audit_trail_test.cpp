@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <functional>
 
 #include "archive/audit_chain.h"
@@ -186,15 +184,9 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     EXPECT_EQ(actions({QDateTime::currentMSecsSinceEpoch() + 1000, "", ""}).size(), 0u);
 
     // The database itself refuses to change or remove an event.
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
-        db.setDatabaseName(rig.path());
-        ASSERT_TRUE(db.open());
-        QSqlQuery query(db);
-        EXPECT_FALSE(query.exec(QStringLiteral("UPDATE audit_events SET reason = 'x'")));
-        EXPECT_FALSE(query.exec(QStringLiteral("DELETE FROM audit_events WHERE sequence = 2")));
-    }
-    QSqlDatabase::removeDatabase("behind");
+    EXPECT_FALSE(test::change_behind_its_back(rig.path(), "UPDATE audit_events SET reason = 'x'"));
+    EXPECT_FALSE(
+        test::change_behind_its_back(rig.path(), "DELETE FROM audit_events WHERE sequence = 2"));
     EXPECT_EQ(archive.check_audit_trail()->events, rows);
 }
 

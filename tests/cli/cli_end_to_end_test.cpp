@@ -7,8 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <ctime>
@@ -25,6 +23,7 @@
 #include "report/report_model.h"
 #include "report/report_source.h"
 #include "tests/support/archive_rig.h"
+#include "tests/support/file_text.h"
 #include "tests/support/pdf_text.h"
 #include "tests/support/process.h"
 #include "tests/support/sim_rig.h"
@@ -57,10 +56,7 @@ struct CliOverPseudoTerminal : ::testing::Test {
     [[nodiscard]] static std::string fingerprint(const fs::path& pdf) {
         return report_fingerprint(QString::fromStdString(pdf.string())).toStdString();
     }
-    [[nodiscard]] std::string log_text() const {
-        std::ifstream in(folder / "traffic.log");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    [[nodiscard]] std::string log_text() const { return file_text(folder / "traffic.log"); }
 };
 
 // An installed copy (here under a prefix of the test's own) keeps its files in the per-user
@@ -103,8 +99,7 @@ TEST_F(CliOverPseudoTerminal, IdStatusAndPagesOfTheSimulatedLogger) {
     EXPECT_EQ(id.out.substr(0, 14), "410000FEDCBA98");
     // The open, the RTS switch a pseudo-terminal refuses, the "A" sent, and the family code
     // 0x41 the reader answered, each with its time.
-    std::ifstream transcript(wire_log);
-    const std::string bytes{std::istreambuf_iterator<char>(transcript), {}};
+    const std::string bytes = file_text(wire_log);
     for (const std::string& line :
          {" open port 4 (" + sim.device() + ")\n", std::string(" RTS off failed (code 7)\n"),
           std::string(" > 41\n"), std::string(" < 41\n")}) {
@@ -188,11 +183,8 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_GT(warmest, 273.15 + 12);
     EXPECT_LT(warmest, 273.15 + 14);
     // The logger's own 2 to 8 degree alarm band, and the open door that left it.
-    std::ifstream summary_in(summary);
     const QJsonObject json =
-        QJsonDocument::fromJson(
-            QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(summary_in), {})))
-            .object();
+        QJsonDocument::fromJson(QByteArray::fromStdString(file_text(summary))).object();
     EXPECT_EQ(json["unit"].toString(), "KELVIN");
     EXPECT_EQ(json["count"].toInt(), 576);
     EXPECT_EQ(json["duration_s"].toInt(), 576 * 600);
@@ -225,8 +217,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_NE(pdf_text(report, 4).find("All samples"), std::string::npos);
     // The side file, as the window leaves it.
     const std::string id = download.err.substr(8, 16);
-    std::ifstream side(folder / (id + ".INF"), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(side), {}), " 576 \r\n");
+    EXPECT_EQ(file_text(folder / (id + ".INF")), " 576 \r\n");
 
     const ProcessResult program = cli({"program", "--minutes", "--interval", "5", "--resolution",
                                        "0.0625", "--calibration", "-3", "--text", "Freezer 2"});
@@ -318,8 +309,7 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(run_process(on_port(FROSTEL_CLI, {"archive", "list"})).out, list.out);
     const fs::path csv = folder / "kept.csv";
     EXPECT_EQ(cli({"archive", "export", "1", "--csv", csv.string()}).exit_code, 0);
-    std::ifstream exported(csv);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), kept.out);
+    EXPECT_EQ(file_text(csv), kept.out);
     // ".frd" is added to a name that lacks it, so the chart document is "run.49.tee".
     EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "run.49").string()}).exit_code, 0);
     EXPECT_TRUE(fs::exists(folder / "run.49.tee"));
@@ -341,17 +331,8 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);
     EXPECT_EQ(intact.out, "1\tINTACT\n");
-    {
-        // One byte of a log page changed behind the archive's back.
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
-        db.setDatabaseName(QString::fromStdString((folder / "frostel-archive.sqlite").string()));
-        ASSERT_TRUE(db.open());
-        QSqlQuery query(db);
-        EXPECT_TRUE(query.exec(QStringLiteral(
-            "UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00' || substr(pages, 702)"
-            " AS BLOB)")));
-    }
-    QSqlDatabase::removeDatabase("behind");
+    ASSERT_TRUE(change_behind_its_back(
+        QString::fromStdString((folder / "frostel-archive.sqlite").string()), kLogByteChanged));
     const ProcessResult altered = cli({"archive", "verify", "1"});
     EXPECT_EQ(altered.exit_code, 1);
     EXPECT_EQ(altered.out, "1\tALTERED\n");
@@ -413,13 +394,7 @@ TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
         << kept.err;
     EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "newer");
-        db.setDatabaseName(archive_file);
-        ASSERT_TRUE(db.open());
-        EXPECT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99")));
-    }
-    QSqlDatabase::removeDatabase("newer");
+    ASSERT_TRUE(change_behind_its_back(archive_file, QStringLiteral("PRAGMA user_version = 99")));
     const ProcessResult unkept = cli({"download"});
     EXPECT_EQ(unkept.exit_code, 1);
     EXPECT_EQ(unkept.out, kept.out);  // every other output still written
@@ -439,10 +414,7 @@ namespace frostel::cli {
 namespace {
 
 QJsonObject json_file_object(const std::string& name) {
-    std::ifstream in(name);
-    return QJsonDocument::fromJson(
-               QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}))
-        .object();
+    return QJsonDocument::fromJson(QByteArray::fromStdString(test::file_text(name))).object();
 }
 
 // The process's time zone for one scope, as the PC's own.

@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <tuple>
 
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
+#include "tests/support/file_text.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/sim_rig.h"
 
@@ -43,8 +43,7 @@ struct Download : ::testing::Test {
         return pages;
     }
     [[nodiscard]] std::string side_file() const {
-        std::ifstream in(side_file_path(folder, kId), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
+        return test::file_text(side_file_path(folder, kId));
     }
 };
 

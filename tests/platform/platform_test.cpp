@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <tuple>
 
@@ -20,16 +19,13 @@
 
 #include "platform/program_folder.h"
 #include "platform/whole_file.h"
+#include "tests/support/file_text.h"
 
 namespace frostel::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string content_of(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::file_text;
 
 fs::perms permissions_of(const fs::path& path) {
     return fs::status(path).permissions();
@@ -46,7 +42,7 @@ TEST_F(WholeFile, ReplacesTheFileAndKeepsItsPermissionsWithNothingLeftBeside) {
     for (const fs::perms kept : {fs::perms(0600), fs::perms(0640)}) {
         fs::permissions(file, kept);
         ASSERT_TRUE(write_whole_file(file, "next"));
-        EXPECT_EQ(content_of(file), "next");
+        EXPECT_EQ(file_text(file), "next");
         EXPECT_EQ(permissions_of(file), kept);
     }
     EXPECT_FALSE(write_whole_file(folder / "no-such-folder" / "x", "x"));
@@ -83,16 +79,16 @@ TEST_F(WholeFile, AFileTheUserMayNotWriteStaysAndOwnerAndGroupAreKept) {
     }
     fs::permissions(file, fs::perms(0444));
     EXPECT_FALSE(as_ordinary_user([&] { return write_whole_file(file, "new"); }));
-    EXPECT_NE(content_of(file), "new");
+    EXPECT_NE(file_text(file), "new");
     fs::permissions(file, fs::perms(0644));
     EXPECT_TRUE(as_ordinary_user([&] { return write_whole_file(file, "new"); }));
-    EXPECT_EQ(content_of(file), "new");
+    EXPECT_EQ(file_text(file), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 
     // The longest names a folder holds save too: the new file's name must fit beside them.
     const fs::path longest = folder / std::string(250, 'n');
     EXPECT_TRUE(write_whole_file(longest, "long"));
-    EXPECT_EQ(content_of(longest), "long");
+    EXPECT_EQ(file_text(longest), "long");
 }
 
 TEST_F(WholeFile, WritesThroughSymbolicLinksAndKeepsThem) {
@@ -108,12 +104,12 @@ TEST_F(WholeFile, WritesThroughSymbolicLinksAndKeepsThem) {
     ASSERT_TRUE(write_whole_file(folder / "chained", "new"));
     EXPECT_TRUE(fs::is_symlink(folder / "chained"));
     EXPECT_TRUE(fs::is_symlink(folder / "relative"));
-    EXPECT_EQ(content_of(target), "new");
+    EXPECT_EQ(file_text(target), "new");
     EXPECT_EQ(permissions_of(target), fs::perms(0600));
 
     ASSERT_TRUE(write_whole_file(folder / "dangling", "created"));
     EXPECT_TRUE(fs::is_symlink(folder / "dangling"));
-    EXPECT_EQ(content_of(folder / "data" / "made-by-write"), "created");
+    EXPECT_EQ(file_text(folder / "data" / "made-by-write"), "created");
     EXPECT_FALSE(write_whole_file(folder / "loop", "x"));
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <string>
@@ -11,6 +13,24 @@
 #include "tests/support/sim_rig.h"
 
 namespace frostel::test {
+
+// Runs `sql` on the archive file at `path` as another program could, behind the archive's
+// back; false when the file does not open or the statement fails.
+inline bool change_behind_its_back(const QString& path, const QString& sql) {
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
+        db.setDatabaseName(path);
+        done = db.open() && QSqlQuery(db).exec(sql);
+    }
+    QSqlDatabase::removeDatabase("behind");
+    return done;
+}
+
+// One byte of a log page in every record changed.
+inline const QString kLogByteChanged = QStringLiteral(
+    "UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00' || substr(pages, 702) AS "
+    "BLOB)");
 
 // Real downloads of simulated missions, and a temporary folder for the archive file.
 struct ArchiveRig {
