@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -364,7 +365,9 @@ TEST(ProgrammingRun, FailuresOfTheStopTheTypeReadTheClearAndTheStartEachEndTheRu
 // Programmed here, left to log, then downloaded: both halves read the same bytes.
 TEST(ProgrammingRun, ADownloadAfterLoggingGivesBackTextIntervalAndOffset) {
     test::RecordingView view;
-    const fs::path folder = fs::temp_directory_path() / "frostel-programming-round-trip";
+    // A folder of this run's own: the same test may run beside this one in another build.
+    const fs::path folder = fs::temp_directory_path() /
+                            ("frostel-programming-round-trip-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     const auto program_log_and_download = [&](const ProgrammingSettings& settings,
                                               Byte configuration,
