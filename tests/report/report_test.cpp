@@ -254,10 +254,9 @@ class ReportTest : public QObject {
                                             "pages kept in the pair)");
         QCOMPARE(model.origin[3].value, QString::fromStdString(input->fingerprint) +
                                             " (SHA-256 of week49.frd and week49.tee)");
-        const QString text = Pdf(model).text();
-        QVERIFY(text.contains("Start 2026-12-03 04:59:00"));
-        QVERIFY(text.contains("Mission fingerprint (SHA-256 of the downloaded memory pages): " +
-                              QString(64, 'c')));
+        QCOMPARE(
+            model.fingerprint,
+            "Mission fingerprint (SHA-256 of the downloaded memory pages): " + QString(64, 'c'));
 
         document.mission.reset();
         document.download.reset();
