@@ -1,6 +1,7 @@
 #include "archive/account_book.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -244,6 +245,14 @@ using Apply = std::function<std::string(Tables&, Kept&, AuditEvent&)>;
 
 }  // namespace
 
+bool accounts_are_on(const QString& path) {
+    if (!QFile::exists(path)) {
+        return false;
+    }
+    MissionArchive archive(path, MissionArchive::Access::kReadOnly);
+    return archive.is_open() && AccountBook(archive).accounts_on().value_or(true);
+}
+
 Actor actor_of(const Person& person, const std::string& workstation) {
     return {person.id, person.full_name, workstation};
 }
@@ -357,6 +366,23 @@ AccountAnswer AccountBook::sign_in(const std::string& id, const std::string& pas
         }
         tables.append(kept->person, {"sign-in", object_of(id), {}, {}, {}}, now_ms());
         return AccountAnswer{Kind::kDone, {}, kept->person, {}};
+    });
+}
+
+SiteSettings AccountBook::site_settings() {
+    SiteSettings settings;
+    const bool read = archive_.read([&](QSqlDatabase& db) {
+        Tables tables(db, {});
+        settings = tables.settings();
+        return tables.error();
+    });
+    return read ? settings : SiteSettings{};
+}
+
+AccountAnswer AccountBook::note_session(const Person& person, const std::string& action) {
+    return write(archive_, [&](Tables& tables) {
+        tables.append(person, {action, object_of(person.id), {}, {}, {}}, now_ms());
+        return AccountAnswer{};
     });
 }
 
