@@ -98,6 +98,11 @@ class Tables {
              kept.failures, kept.locked, kept.must_change, kept.deactivated, text(kept.person.id)});
     }
 
+    void keep_setting(const std::string& name, int value) {
+        run(QStringLiteral("INSERT OR REPLACE INTO site_settings (name, value) VALUES (?, ?)"),
+            {text(name), value});
+    }
+
     // A password the person chose, remembered so that it is not taken again soon.
     void remember(const Kept& kept, std::int64_t utc_ms) {
         run(QStringLiteral("INSERT INTO password_history (person, password_hash, set_utc_ms)"
@@ -504,6 +509,25 @@ AccountAnswer AccountBook::deactivate(const Person& by, const std::string& id) {
             event.action = "account-deactivated";
             return std::string();
         });
+}
+
+AccountAnswer AccountBook::change_setting(const Person& by, const std::string& name, int value) {
+    return write(archive_, [&](Tables& tables) {
+        AccountAnswer answer;
+        if (!administrator_now(tables, by, "users setting", "setting:" + name, answer)) {
+            return answer;
+        }
+        const SiteSettings before = tables.settings();
+        if (!with_setting(before, name, value)) {
+            return rejected("no site setting " + name + " takes " + std::to_string(value));
+        }
+        tables.keep_setting(name, value);
+        tables.append(by,
+                      setting_changed(name, std::to_string(*setting_value(before, name)),
+                                      std::to_string(value)),
+                      now_ms());
+        return answer;
+    });
 }
 
 AccountAnswer AccountBook::refuse(const Person& by, const std::string& what,

@@ -70,6 +70,9 @@ class AccountBook {
     [[nodiscard]] AccountAnswer set_role(const Person& by, const std::string& id, Role role);
     [[nodiscard]] AccountAnswer unlock(const Person& by, const std::string& id);
     [[nodiscard]] AccountAnswer deactivate(const Person& by, const std::string& id);
+    // One of the site's settings (see with_setting).
+    [[nodiscard]] AccountAnswer change_setting(const Person& by, const std::string& name,
+                                               int value);
 
     // `by` may not do `what` ("program", "users add"): the refusal entered in the trail.
     [[nodiscard]] AccountAnswer refuse(const Person& by, const std::string& what,

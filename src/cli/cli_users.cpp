@@ -200,6 +200,8 @@ int change(archive::AccountBook& book, const Person& by, const UsersRequest& req
             return exit_code(book.unlock(by, request.id), err);
         case UsersAction::kDeactivate:
             return exit_code(book.deactivate(by, request.id), err);
+        case UsersAction::kSetting:
+            return exit_code(book.change_setting(by, request.setting, request.value), err);
         case UsersAction::kPasswd: {
             const std::optional<std::string> chosen = passwords.next();
             if (!chosen) {
