@@ -10,8 +10,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/accounts_dialog.h"
 #include "app/archive_list_model.h"
 #include "app/record_history.h"
+#include "archive/account_book.h"
 
 namespace frostel::app {
 
@@ -54,7 +56,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
       history_(button(QStringLiteral("archive_history"), tr("History"), this)),
       result_(new QLabel(this)),
-      status_(new QLabel(this)) {
+      status_(new QLabel(this)),
+      accounts_(button(QStringLiteral("archive_accounts"), tr("Accounts..."), this)) {
     setObjectName(QStringLiteral("Archive"));
     setWindowTitle(tr("Archive"));
     filter_->setObjectName(QStringLiteral("archive_filter"));
@@ -92,6 +95,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     buttons->addWidget(result_);
     buttons->addWidget(history_);
     buttons->addStretch(1);
+    buttons->addWidget(accounts_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(list_, 1);
@@ -120,6 +124,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     connect(verify_, &QPushButton::clicked, this, &ArchiveWindow::verify_chosen);
     connect(history_, &QPushButton::clicked, this,
             with_chosen([this](std::int64_t id) { show_history(id); }));
+    connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::turn_accounts_on);
 }
 
 void ArchiveWindow::showEvent(QShowEvent* event) {
@@ -145,6 +150,7 @@ void ArchiveWindow::refresh() {
         return;
     }
     status_->setText(archive.notice().isEmpty() ? archive.path() : archive.notice());
+    accounts_->setEnabled(archive::AccountBook(archive).accounts_on() == false);
     if (model_->rowCount() > 0) {
         list_->selectRow(0);
     }
@@ -204,6 +210,14 @@ void ArchiveWindow::show_history(std::int64_t id) {
     history_window_->show_events(id, events, read ? QString() : archive.error());
     history_window_->show();
     history_window_->raise();
+}
+
+void ArchiveWindow::turn_accounts_on() {
+    AccountsDialog dialog(ties_.archive(), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        accounts_->setEnabled(false);
+        status_->setText(tr("Accounts are on: everyone signs in from the next start."));
+    }
 }
 
 void ArchiveWindow::show_result(const QString& text, bool failure) {

@@ -52,6 +52,8 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] QPushButton& history_button() const { return *history_; }
     [[nodiscard]] QLabel& result_line() const { return *result_; }
     [[nodiscard]] QLabel& status_line() const { return *status_; }
+    // Turns accounts on, while they are off.
+    [[nodiscard]] QPushButton& accounts_button() const { return *accounts_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -62,6 +64,7 @@ class ArchiveWindow final : public QWidget {
     void verify_chosen();
     void show_history(std::int64_t id);
     void show_result(const QString& text, bool failure);
+    void turn_accounts_on();
 
     ArchiveWindowTies ties_;
     QLineEdit* filter_;
@@ -76,6 +79,7 @@ class ArchiveWindow final : public QWidget {
     QPointer<RecordHistory> history_window_;
     QLabel* result_;
     QLabel* status_;
+    QPushButton* accounts_;
 };
 
 }  // namespace frostel::app

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
@@ -9,10 +10,13 @@
 #include "app/main_window.h"
 #include "app/program_launcher.h"
 #include "app/termination_requests.h"
+#include "app/window_session.h"
+#include "archive/mission_archive.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "platform/program_folder.h"
+#include "platform/settings_file.h"
 
 int main(int argc, char** argv) {
     using namespace frostel;
@@ -36,9 +40,18 @@ int main(int argc, char** argv) {
     link::QtSerialPort port(
         [program_folder](int number) { return link::device_for_port(program_folder, number); });
     link::SystemClock clock;
+    // With accounts on, a person signs in before the window shows anything.
+    const platform::Settings settings =
+        platform::read_settings_file(QDir(folder).filePath(platform::kSettingsFileName));
+    app::WindowSession session(archive::archive_path(settings.data_folder), clock);
+    if (session.accounts_on() && !session.sign_in()) {
+        return 0;
+    }
     app::QtFileNameDialogs dialogs;
     app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once,
-                            platform::default_data_folder(), app::ask_in_message_box});
+                            platform::default_data_folder(), app::ask_in_message_box,
+                            [&session] { return session.actor(); }});
+    session.watch(window);
     QObject::connect(&termination, &app::TerminationRequests::requested, &window, &QWidget::close);
     QObject::connect(&window, &app::MainWindow::startedUp, &termination,
                      &app::TerminationRequests::listen);

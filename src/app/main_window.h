@@ -10,6 +10,7 @@
 #include "app/busy_state.h"
 #include "app/held_mission_question.h"
 #include "app/main_layout.h"
+#include "archive/audit_trail.h"
 #include "link/clock.h"
 #include "link/logger_commands.h"
 #include "link/port_scan.h"
@@ -64,6 +65,9 @@ struct MainWindowTies {
     // Asked before a programming run overwrites a mission the archive does not keep:
     // ask_in_message_box in the program. Left empty, such a run is cancelled.
     HeldMissionQuestion ask_held_mission = {};
+    // Who works at the window, for the audit trail: with accounts on, the person signed in.
+    // Left empty, the operating-system user.
+    std::function<archive::Actor()> actor = {};
 };
 
 // Ends the process there and then: nothing that runs (a download, a search, a programming
@@ -89,6 +93,9 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] programming::HeldMissionChoice ask_held_mission(QWidget* parent,
                                                                   const QString& question) const;
     [[nodiscard]] const platform::Settings& settings() const { return settings_; }
+    [[nodiscard]] archive::Actor actor() const {
+        return ties_.actor ? ties_.actor() : archive::os_actor();
+    }
 
     [[nodiscard]] ChartView& chart() const { return *chart_; }
     [[nodiscard]] TableView& table() const { return *table_; }

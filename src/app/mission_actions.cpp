@@ -146,8 +146,11 @@ Programming_DS1922T& MissionActions::programming_window() {
 
 archive::MissionArchive& MissionActions::mission_archive() {
     const QString path = archive::archive_path(window_.settings().data_folder);
-    if (!archive_ || !archive_->is_open() || archive_->path() != path) {
-        archive_ = std::make_unique<archive::MissionArchive>(path);
+    const archive::Actor actor = window_.actor();
+    if (!archive_ || !archive_->is_open() || archive_->path() != path ||
+        archive_->actor().user_id != actor.user_id) {
+        archive_ = std::make_unique<archive::MissionArchive>(
+            path, archive::MissionArchive::Access::kReadWrite, actor);
         if (!archive_->notice().isEmpty()) {
             warn(archive_->notice());
         }

@@ -1,6 +1,7 @@
 #include "archive/account_book.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -95,6 +96,11 @@ class Tables {
                            " locked = ?, must_change = ?, deactivated = ? WHERE id = ?"),
             {text(std::string(role_name(kept.person.role))), text(kept.password_hash),
              kept.failures, kept.locked, kept.must_change, kept.deactivated, text(kept.person.id)});
+    }
+
+    void keep_setting(const std::string& name, int value) {
+        run(QStringLiteral("INSERT OR REPLACE INTO site_settings (name, value) VALUES (?, ?)"),
+            {text(name), value});
     }
 
     // A password the person chose, remembered so that it is not taken again soon.
@@ -244,6 +250,14 @@ using Apply = std::function<std::string(Tables&, Kept&, AuditEvent&)>;
 
 }  // namespace
 
+bool accounts_are_on(const QString& path) {
+    if (!QFile::exists(path)) {
+        return false;
+    }
+    MissionArchive archive(path, MissionArchive::Access::kReadOnly);
+    return archive.is_open() && AccountBook(archive).accounts_on().value_or(true);
+}
+
 Actor actor_of(const Person& person, const std::string& workstation) {
     return {person.id, person.full_name, workstation};
 }
@@ -357,6 +371,23 @@ AccountAnswer AccountBook::sign_in(const std::string& id, const std::string& pas
         }
         tables.append(kept->person, {"sign-in", object_of(id), {}, {}, {}}, now_ms());
         return AccountAnswer{Kind::kDone, {}, kept->person, {}};
+    });
+}
+
+SiteSettings AccountBook::site_settings() {
+    SiteSettings settings;
+    const bool read = archive_.read([&](QSqlDatabase& db) {
+        Tables tables(db, {});
+        settings = tables.settings();
+        return tables.error();
+    });
+    return read ? settings : SiteSettings{};
+}
+
+AccountAnswer AccountBook::note_session(const Person& person, const std::string& action) {
+    return write(archive_, [&](Tables& tables) {
+        tables.append(person, {action, object_of(person.id), {}, {}, {}}, now_ms());
+        return AccountAnswer{};
     });
 }
 
@@ -478,6 +509,25 @@ AccountAnswer AccountBook::deactivate(const Person& by, const std::string& id) {
             event.action = "account-deactivated";
             return std::string();
         });
+}
+
+AccountAnswer AccountBook::change_setting(const Person& by, const std::string& name, int value) {
+    return write(archive_, [&](Tables& tables) {
+        AccountAnswer answer;
+        if (!administrator_now(tables, by, "users setting", "setting:" + name, answer)) {
+            return answer;
+        }
+        const SiteSettings before = tables.settings();
+        if (!with_setting(before, name, value)) {
+            return rejected("no site setting " + name + " takes " + std::to_string(value));
+        }
+        tables.keep_setting(name, value);
+        tables.append(by,
+                      setting_changed(name, std::to_string(*setting_value(before, name)),
+                                      std::to_string(value)),
+                      now_ms());
+        return answer;
+    });
 }
 
 AccountAnswer AccountBook::refuse(const Person& by, const std::string& what,

@@ -19,6 +19,10 @@ struct Person {
     std::int64_t created_utc_ms = 0;
 };
 
+// Whether the archive at `path` has accounts on. Nothing is made or changed to find out: no
+// file, or one from before accounts, has none; one that cannot be read counts as on.
+[[nodiscard]] bool accounts_are_on(const QString& path);
+
 // Who a signed-in person is in the audit trail, at the archive's workstation.
 [[nodiscard]] Actor actor_of(const Person& person, const std::string& workstation);
 
@@ -52,6 +56,9 @@ class AccountBook {
                                         const std::string& password);
     // A refused sign-in says nothing of why: the trail does.
     [[nodiscard]] AccountAnswer sign_in(const std::string& id, const std::string& password);
+    [[nodiscard]] SiteSettings site_settings();
+    // A session's event for `person`: "session-locked", "sign-out".
+    [[nodiscard]] AccountAnswer note_session(const Person& person, const std::string& action);
     [[nodiscard]] AccountAnswer change_password(const std::string& id, const std::string& current,
                                                 const std::string& chosen);
 
@@ -63,6 +70,9 @@ class AccountBook {
     [[nodiscard]] AccountAnswer set_role(const Person& by, const std::string& id, Role role);
     [[nodiscard]] AccountAnswer unlock(const Person& by, const std::string& id);
     [[nodiscard]] AccountAnswer deactivate(const Person& by, const std::string& id);
+    // One of the site's settings (see with_setting).
+    [[nodiscard]] AccountAnswer change_setting(const Person& by, const std::string& name,
+                                               int value);
 
     // `by` may not do `what` ("program", "users add"): the refusal entered in the trail.
     [[nodiscard]] AccountAnswer refuse(const Person& by, const std::string& what,

@@ -18,12 +18,25 @@ constexpr std::array<std::pair<Role, std::string_view>, 4> kRoleNames{{
     {Role::kAdministrator, "administrator"},
 }};
 
-// What a site may choose: a shorter password than this is guessed too easily, and a lock
-// after fewer failures would lock people out over typing slips.
-constexpr int kShortestMinimumLength = 8;
-constexpr int kLongestMinimumLength = 64;
-constexpr int kFewestFailuresBeforeLock = 3;
-constexpr int kMostFailuresBeforeLock = 10;
+// What a site may choose: a shorter password than 8 is guessed too easily, and a lock after
+// fewer than 3 failures would lock people out over typing slips.
+struct SettingRange {
+    std::string_view name;
+    int SiteSettings::*field;
+    int lowest;
+    int highest;
+};
+constexpr std::array<SettingRange, 3> kSettingRanges{{
+    {"minimum-password-length", &SiteSettings::minimum_password_length, 8, 64},
+    {"failures-before-lock", &SiteSettings::failures_before_lock, 3, 10},
+    {"idle-minutes", &SiteSettings::idle_minutes, kShortestIdleMinutes, kLongestIdleMinutes},
+}};
+
+const SettingRange* setting_range(std::string_view name) {
+    const auto* found = std::find_if(kSettingRanges.begin(), kSettingRanges.end(),
+                                     [&](const SettingRange& range) { return range.name == name; });
+    return found == kSettingRanges.end() ? nullptr : found;
+}
 
 // Letters and digits that cannot be taken for one another when read out or copied by hand.
 constexpr std::string_view kOneTimeAlphabet =
@@ -108,25 +121,17 @@ AccountState account_state(bool deactivated, bool locked, bool must_change) {
 }
 
 std::optional<SiteSettings> with_setting(SiteSettings settings, std::string_view name, int value) {
-    const auto within = [&](int& setting, int lowest, int highest) -> std::optional<SiteSettings> {
-        if (value < lowest || value > highest) {
-            return std::nullopt;
-        }
-        setting = value;
-        return settings;
-    };
-    if (name == "minimum-password-length") {
-        return within(settings.minimum_password_length, kShortestMinimumLength,
-                      kLongestMinimumLength);
+    const SettingRange* range = setting_range(name);
+    if (range == nullptr || value < range->lowest || value > range->highest) {
+        return std::nullopt;
     }
-    if (name == "failures-before-lock") {
-        return within(settings.failures_before_lock, kFewestFailuresBeforeLock,
-                      kMostFailuresBeforeLock);
-    }
-    if (name == "idle-minutes") {
-        return within(settings.idle_minutes, kShortestIdleMinutes, kLongestIdleMinutes);
-    }
-    return std::nullopt;
+    settings.*range->field = value;
+    return settings;
+}
+
+std::optional<int> setting_value(const SiteSettings& settings, std::string_view name) {
+    const SettingRange* range = setting_range(name);
+    return range == nullptr ? std::nullopt : std::optional<int>(settings.*range->field);
 }
 
 std::optional<std::string> password_problem(const std::string& password,

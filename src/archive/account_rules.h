@@ -40,6 +40,8 @@ inline constexpr int kLongestIdleMinutes = 120;
 // "idle-minutes") set; nothing for an unknown name or a value it cannot take.
 [[nodiscard]] std::optional<SiteSettings> with_setting(SiteSettings settings, std::string_view name,
                                                        int value);
+// The value of the one named; nothing for an unknown name.
+[[nodiscard]] std::optional<int> setting_value(const SiteSettings& settings, std::string_view name);
 
 // How many earlier passwords a new one may not repeat, the current one among them.
 inline constexpr int kPasswordsRemembered = 3;

@@ -333,7 +333,7 @@ std::string parse_users_options(UsersRequest& request, std::span<const std::stri
 }
 
 std::string parse_users_arguments(UsersRequest& request, std::span<const std::string> rest) {
-    static const std::array<std::pair<const char*, UsersAction>, 8> kActions{{
+    static const std::array<std::pair<const char*, UsersAction>, 9> kActions{{
         {"init", UsersAction::kInit},
         {"add", UsersAction::kAdd},
         {"reset", UsersAction::kReset},
@@ -342,17 +342,29 @@ std::string parse_users_arguments(UsersRequest& request, std::span<const std::st
         {"unlock", UsersAction::kUnlock},
         {"deactivate", UsersAction::kDeactivate},
         {"passwd", UsersAction::kPasswd},
+        {"setting", UsersAction::kSetting},
     }};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
         return !rest.empty() && rest.front() == a.first;
     });
     if (action == kActions.end()) {
-        return "users needs init, add, reset, list, role, unlock, deactivate or passwd";
+        return "users needs init, add, reset, list, role, unlock, deactivate, passwd or setting";
     }
     request.action = action->second;
     rest = rest.subspan(1);
     if (request.action == UsersAction::kInit) {
         return parse_users_options(request, rest, {"--admin", "--name"});
+    }
+    if (request.action == UsersAction::kSetting) {
+        const std::optional<int> value =
+            rest.size() == 2 ? parse_int(rest[1], 0, std::numeric_limits<int>::max())
+                             : std::nullopt;
+        if (!value) {
+            return "users setting needs a name and a whole number";
+        }
+        request.setting = rest[0];
+        request.value = *value;
+        return "";
     }
     const bool takes_id =
         request.action != UsersAction::kList && request.action != UsersAction::kPasswd;

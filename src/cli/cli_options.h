@@ -64,7 +64,17 @@ struct AuditRequest {
     std::filesystem::path csv_file;         // export
 };
 
-enum class UsersAction { kInit, kAdd, kReset, kList, kRole, kUnlock, kDeactivate, kPasswd };
+enum class UsersAction {
+    kInit,
+    kAdd,
+    kReset,
+    kList,
+    kRole,
+    kUnlock,
+    kDeactivate,
+    kPasswd,
+    kSetting
+};
 
 // "users ..." and what follows it.
 struct UsersRequest {
@@ -72,6 +82,8 @@ struct UsersRequest {
     std::string id;         // init --admin; add, reset, role, unlock, deactivate
     std::string full_name;  // init, add --name
     std::string role;       // add --role; role: one of the four roles' names
+    std::string setting;    // setting: its name
+    int value = 0;          // setting: its new value
 };
 
 // What frostel-cli was asked to do, from its command line.
@@ -148,6 +160,7 @@ inline constexpr const char* kCliUsage =
     "                      is printed, to be changed at the next sign-in\n"
     "  users list | users role ID ROLE | users unlock ID | users deactivate ID\n"
     "  users passwd        the current password on the first line, the new one on the second\n"
+    "  users setting minimum-password-length|failures-before-lock|idle-minutes VALUE\n"
     "  With accounts on, every command but users init needs --user ID, the password as the\n"
     "  first line of standard input or of the --password-file FILE; only administrators\n"
     "  change accounts.\n"

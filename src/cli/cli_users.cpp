@@ -1,7 +1,6 @@
 #include "cli/cli_users.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimeZone>
 #include <fstream>
 
@@ -36,16 +35,6 @@ std::optional<std::string> line_of(std::istream& in) {
         line.pop_back();
     }
     return line;
-}
-
-// Without an archive, or with one from before accounts, there is nobody to sign in, and
-// nothing is made or changed to find that out. One that cannot be read counts as on.
-bool accounts_on(const QString& path) {
-    if (!QFile::exists(path)) {
-        return false;
-    }
-    MissionArchive archive(path, MissionArchive::Access::kReadOnly);
-    return archive.is_open() && archive::AccountBook(archive).accounts_on().value_or(true);
 }
 
 bool usable(MissionArchive& archive, std::ostream& err) {
@@ -211,6 +200,8 @@ int change(archive::AccountBook& book, const Person& by, const UsersRequest& req
             return exit_code(book.unlock(by, request.id), err);
         case UsersAction::kDeactivate:
             return exit_code(book.deactivate(by, request.id), err);
+        case UsersAction::kSetting:
+            return exit_code(book.change_setting(by, request.setting, request.value), err);
         case UsersAction::kPasswd: {
             const std::optional<std::string> chosen = passwords.next();
             if (!chosen) {
@@ -239,7 +230,7 @@ std::optional<std::string> PasswordLines::next() {
 std::variant<archive::Actor, int> sign_in_for(const CliOptions& options,
                                               const QString& archive_path, PasswordLines& passwords,
                                               std::ostream& err) {
-    if (!accounts_on(archive_path)) {
+    if (!archive::accounts_are_on(archive_path)) {
         return archive::os_actor();
     }
     if (!has_user(options, err)) {
@@ -269,7 +260,7 @@ std::variant<archive::Actor, int> sign_in_for(const CliOptions& options,
 int run_users(const CliOptions& options, const QString& archive_path, PasswordLines& passwords,
               std::ostream& out, std::ostream& err) {
     const UsersRequest& request = options.users;
-    const bool on = accounts_on(archive_path);
+    const bool on = archive::accounts_are_on(archive_path);
     if (request.action == UsersAction::kInit) {
         if (on) {
             err << "frostel-cli: accounts are on already\n";

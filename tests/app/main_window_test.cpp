@@ -28,6 +28,9 @@
 #include "app/command_bar.h"
 #include "app/file_name_dialogs.h"
 #include "app/mission_actions.h"
+#include "app/sign_in_dialog.h"
+#include "app/window_session.h"
+#include "archive/account_book.h"
 #include "datafile/chart_document.h"
 #include "link/port_scan.h"
 #include "tests/app/window_rig.h"
@@ -549,6 +552,60 @@ class MainWindowTest : public QObject {
         QCOMPARE(rig.find<QLabel>("Label3")->text(), QString("NO USB-DRIVER INSTALLER HERE!"));
         rig.close();
         QVERIFY(rig.settings_file().startsWith("English\r\n"));
+    }
+
+    // With accounts on: a sign-in before the window, the person's name in its title, and a
+    // lock once the idle limit has passed on the window's clock.
+    void signInNamesThePersonAndTheWindowLocksWhenIdle() {
+        Rig rig;
+        const QString archive_file = rig.path("frostel-archive.sqlite");
+        {
+            archive::MissionArchive archive(archive_file);
+            QVERIFY(archive::AccountBook(archive)
+                        .turn_on("rita", "Rita Root", "ritas-password")
+                        .done());
+        }
+        WindowSession session(archive_file, rig.clock);
+        QVERIFY(session.accounts_on());
+        // `password` typed into the dialog open now, and OK pressed.
+        const auto answer = [](const QString& user_id, const QString& password) {
+            auto* dialog = qobject_cast<SignInDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            if (!user_id.isEmpty()) {
+                dialog->findChild<QLineEdit*>("user_id")->setText(user_id);
+            }
+            dialog->findChild<QLineEdit*>("password")->setText(password);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        };
+        QString refusal;
+        QTimer::singleShot(0, [&] {
+            answer("rita", "not-her-password");
+            refusal = QApplication::activeModalWidget()->findChild<QLabel*>("message")->text();
+            answer({}, "ritas-password");
+        });
+        QVERIFY(session.sign_in());
+        QCOMPARE(refusal, QString("sign-in refused"));
+
+        MainWindow& window = rig.start();
+        session.watch(window);
+        QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Rita Root"));
+        rig.clock.advance_by(std::chrono::minutes(14));
+        session.check_idle();
+        QVERIFY(session.lock_dialog() == nullptr);
+        rig.clock.advance_by(std::chrono::minutes(1));
+        session.check_idle();
+        QVERIFY(session.lock_dialog() != nullptr && session.lock_dialog()->isVisible());
+        QCOMPARE(session.lock_dialog()->findChild<QLineEdit*>("user_id")->text(), QString("rita"));
+        answer({}, "ritas-password");
+        QTRY_VERIFY(session.lock_dialog() == nullptr);
+
+        archive::MissionArchive archive(archive_file, archive::MissionArchive::Access::kReadOnly);
+        QStringList actions;
+        QVERIFY(archive.for_each_event({}, [&](const archive::AuditEntry& entry) {
+            actions.append(QString::fromStdString(entry.chained.row.action));
+        }));
+        QCOMPARE(actions, (QStringList{"accounts-enabled", "account-created", "sign-in-refused",
+                                       "sign-in", "session-locked", "sign-in", "session-resumed"}));
     }
 };
 

@@ -2,8 +2,10 @@
 // simulated reader and virtual clock, headless.
 #include "app/mission_actions.h"
 
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -20,6 +22,7 @@
 #include "app/mission_text_box.h"
 #include "app/programming_ds1922t.h"
 #include "app/record_history.h"
+#include "archive/account_book.h"
 #include "archive/fingerprint.h"
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
@@ -491,6 +494,23 @@ class MissionActionsTest : public QObject {
         QCOMPARE(events(rig.actions->mission_archive()),
                  QStringList{"setting-changed setting:data folder " + rig.folder.path() + " " +
                              QDir::toNativeSeparators(elsewhere)});
+
+        // Accounts turned on from the Archive window, for the archive it lists.
+        QVERIFY(archive.accounts_button().isEnabled());
+        QTimer::singleShot(0, [] {
+            auto* dialog = QApplication::activeModalWidget();
+            for (const auto& [name, text] : {std::pair{"user_id", "anna"},
+                                             {"full_name", "Anna Berg"},
+                                             {"password", "annas-password"},
+                                             {"password_again", "annas-password"}}) {
+                dialog->findChild<QLineEdit*>(name)->setText(text);
+            }
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        archive.accounts_button().click();
+        QVERIFY(!archive.accounts_button().isEnabled());
+        QVERIFY(archive::accounts_are_on(archive::archive_path(elsewhere)));
+        QVERIFY(!archive::accounts_are_on(first.path()));
     }
 };
 

@@ -42,6 +42,7 @@ TEST(AccountRules, RightsStatesSettingsAndPasswords) {
     EXPECT_EQ(with_setting(defaults, "idle-minutes", 120)->idle_minutes, 120);
     EXPECT_FALSE(with_setting(defaults, "idle-minutes", 121));
     EXPECT_EQ(with_setting(defaults, "failures-before-lock", 3)->failures_before_lock, 3);
+    EXPECT_EQ(setting_value(defaults, "minimum-password-length"), 10);
     EXPECT_FALSE(with_setting(defaults, "expiry", 90));
     EXPECT_FALSE(locks_after_failure(3, defaults));
     EXPECT_TRUE(locks_after_failure(4, defaults));
@@ -145,11 +146,15 @@ TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
     std::vector<Person> everyone;
     EXPECT_EQ(book.people(olga, everyone).kind, Kind::kRefused);
     EXPECT_TRUE(everyone.empty());
+    EXPECT_EQ(book.change_setting(olga, "idle-minutes", 30).kind, Kind::kRefused);
     EXPECT_EQ(actions().back(), "access-refused");
 
     EXPECT_EQ(book.set_role(admin, "root", Role::kOperator).kind, Kind::kRejected);
     EXPECT_EQ(book.deactivate(admin, "root").kind, Kind::kRejected);
     ASSERT_TRUE(book.set_role(admin, "olga", Role::kAdministrator).done());
+    ASSERT_TRUE(book.change_setting(olga, "idle-minutes", 30).done());
+    EXPECT_EQ(book.change_setting(olga, "idle-minutes", 121).kind, Kind::kRejected);
+    EXPECT_EQ(book.site_settings().idle_minutes, 30);
     ASSERT_TRUE(book.deactivate(olga, "root").done());
     // A deactivated administrator's sign-in and rights are gone; the name stays.
     EXPECT_EQ(book.add(admin, "eve", "Eve Evil", Role::kOperator).kind, Kind::kRefused);

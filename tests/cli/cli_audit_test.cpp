@@ -208,6 +208,7 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     EXPECT_EQ(wrong.out, "");
 
     ASSERT_EQ(as_root({"users", "deactivate", "olga"}).exit_code, 0);
+    EXPECT_EQ(as_root({"users", "setting", "idle-minutes", "30"}).exit_code, 0);
     EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 3);
     const ProcessResult people = as_root({"users", "list"});
     EXPECT_TRUE(people.out.starts_with("root\tRita Root\tadministrator\tactive\t20")) << people.out;

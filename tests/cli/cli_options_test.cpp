@@ -150,7 +150,9 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "users role olga",
                              "users reset",
                              "users passwd now",
-                             "users list --all"}) {
+                             "users list --all",
+                             "users setting idle-minutes",
+                             "users setting idle-minutes x"}) {
         std::istringstream words(line);
         const Args args{std::istream_iterator<std::string>(words), {}};
         EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(args)))

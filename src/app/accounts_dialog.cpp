@@ -1,0 +1,77 @@
+#include "app/accounts_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "archive/account_book.h"
+
+namespace frostel::app {
+
+namespace {
+
+QLineEdit* field(QWidget* parent, const char* name, bool secret = false) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    if (secret) {
+        edit->setEchoMode(QLineEdit::Password);
+    }
+    return edit;
+}
+
+}  // namespace
+
+AccountsDialog::AccountsDialog(archive::MissionArchive& archive, QWidget* parent)
+    : QDialog(parent), archive_(archive) {
+    setObjectName("accounts_dialog");
+    setWindowTitle("Accounts");
+    setMinimumWidth(420);
+    auto* layout = new QVBoxLayout(this);
+    auto* explanation = new QLabel(
+        "Turn accounts on for this archive. From then on everyone signs in, and every action "
+        "names its person.\nThe first person is the administrator, who adds the others.",
+        this);
+    explanation->setWordWrap(true);
+    layout->addWidget(explanation);
+    auto* form = new QFormLayout;
+    user_id_ = field(this, "user_id");
+    full_name_ = field(this, "full_name");
+    password_ = field(this, "password", true);
+    again_ = field(this, "password_again", true);
+    form->addRow("Administrator's user id:", user_id_);
+    form->addRow("Full name:", full_name_);
+    form->addRow("Password:", password_);
+    form->addRow("Password again:", again_);
+    layout->addLayout(form);
+    message_ = new QLabel(this);
+    message_->setObjectName("message");
+    message_->setStyleSheet("color: #b00000;");
+    layout->addWidget(message_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText("Turn Accounts On");
+    connect(buttons, &QDialogButtonBox::accepted, this, &AccountsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &AccountsDialog::reject);
+    layout->addWidget(buttons);
+}
+
+void AccountsDialog::accept() {
+    if (password_->text() != again_->text()) {
+        message_->setText("the two passwords differ");
+        return;
+    }
+    const archive::AccountAnswer answer = archive::AccountBook(archive_).turn_on(
+        user_id_->text().toStdString(), full_name_->text().simplified().toStdString(),
+        password_->text().toStdString());
+    password_->clear();
+    again_->clear();
+    if (!answer.done()) {
+        message_->setText(QString::fromStdString(answer.why));
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,118 @@
+#include "app/sign_in_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace frostel::app {
+
+namespace {
+
+using archive::AccountAnswer;
+
+QLineEdit* password_field(QWidget* parent, const char* name) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setEchoMode(QLineEdit::Password);
+    return field;
+}
+
+std::string text_of(const QLineEdit* field) {
+    return field->text().toStdString();
+}
+
+}  // namespace
+
+SignInDialog::SignInDialog(archive::AccountBook& book, const QString& heading,
+                           const QString& user_id, QWidget* parent)
+    : QDialog(parent), book_(book) {
+    setObjectName("sign_in_dialog");
+    setWindowTitle("Sign In");
+    setMinimumWidth(320);
+    auto* layout = new QVBoxLayout(this);
+    auto* title = new QLabel(heading, this);
+    title->setObjectName("heading");
+    layout->addWidget(title);
+    auto* form = new QFormLayout;
+    user_id_ = new QLineEdit(user_id, this);
+    user_id_->setObjectName("user_id");
+    password_ = password_field(this, "password");
+    new_password_ = password_field(this, "new_password");
+    again_ = password_field(this, "new_password_again");
+    form->addRow("User id:", user_id_);
+    form->addRow("Password:", password_);
+    form->addRow("New password:", new_password_);
+    form->addRow("New password again:", again_);
+    form->setRowVisible(new_password_, false);
+    form->setRowVisible(again_, false);
+    layout->addLayout(form);
+    message_ = new QLabel(this);
+    message_->setObjectName("message");
+    message_->setStyleSheet("color: #b00000;");
+    layout->addWidget(message_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &SignInDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &SignInDialog::reject);
+    layout->addWidget(buttons);
+    (user_id.isEmpty() ? user_id_ : password_)->setFocus();
+}
+
+void SignInDialog::accept() {
+    if (changing_) {
+        change_password();
+    } else {
+        sign_in();
+    }
+}
+
+void SignInDialog::sign_in() {
+    const AccountAnswer answer = book_.sign_in(text_of(user_id_), text_of(password_));
+    if (!answer.done()) {
+        refuse(answer.kind == AccountAnswer::Kind::kFailed ? QString::fromStdString(answer.why)
+                                                           : "sign-in refused");
+        return;
+    }
+    if (answer.person->state != archive::AccountState::kMustChange) {
+        person_ = answer.person;
+        QDialog::accept();
+        return;
+    }
+    // Only the new password may be typed now, for the person just signed in.
+    changing_ = true;
+    user_id_->setReadOnly(true);
+    password_->setReadOnly(true);
+    auto* form = findChild<QFormLayout*>();
+    form->setRowVisible(new_password_, true);
+    form->setRowVisible(again_, true);
+    message_->setText("password must be changed");
+    new_password_->setFocus();
+}
+
+void SignInDialog::change_password() {
+    if (new_password_->text() != again_->text()) {
+        refuse("the two new passwords differ");
+        return;
+    }
+    const AccountAnswer answer =
+        book_.change_password(text_of(user_id_), text_of(password_), text_of(new_password_));
+    if (!answer.done()) {
+        refuse(QString::fromStdString(answer.why.empty() ? "sign-in refused" : answer.why));
+        return;
+    }
+    person_ = answer.person;
+    QDialog::accept();
+}
+
+void SignInDialog::refuse(const QString& why) {
+    message_->setText(why);
+    for (QLineEdit* field : {password_, new_password_, again_}) {
+        if (!field->isReadOnly()) {
+            field->clear();
+        }
+    }
+    (changing_ ? new_password_ : password_)->setFocus();
+}
+
+}  // namespace frostel::app

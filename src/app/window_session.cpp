@@ -1,0 +1,136 @@
+#include "app/window_session.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMainWindow>
+
+#include "app/sign_in_dialog.h"
+
+namespace frostel::app {
+
+namespace {
+
+// How often the idle time is looked at: a lock comes at most this late.
+constexpr std::chrono::seconds kIdleCheck{5};
+
+bool is_input(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+WindowSession::WindowSession(QString archive_path, link::Clock& clock, QObject* parent)
+    : QObject(parent), clock_(clock) {
+    if (!archive::accounts_are_on(archive_path)) {
+        return;
+    }
+    archive_ = std::make_unique<archive::MissionArchive>(std::move(archive_path));
+    book_ = std::make_unique<archive::AccountBook>(*archive_);
+    idle_limit_ = std::chrono::minutes(book_->site_settings().idle_minutes);
+    idle_timer_.setInterval(kIdleCheck);
+    connect(&idle_timer_, &QTimer::timeout, this, &WindowSession::check_idle);
+}
+
+WindowSession::~WindowSession() {
+    sign_out();
+}
+
+void WindowSession::sign_out() {
+    if (person_) {
+        (void)book_->note_session(*person_, "sign-out");
+        person_.reset();
+    }
+}
+
+bool WindowSession::sign_in(QWidget* parent) {
+    SignInDialog dialog(*book_, "Sign in to use Frostel.", {}, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    begin(*dialog.person());
+    return true;
+}
+
+void WindowSession::begin(const archive::Person& person) {
+    person_ = person;
+    last_input_ = clock_.now();
+    qApp->installEventFilter(this);
+    idle_timer_.start();
+    show_in_title();
+}
+
+archive::Actor WindowSession::actor() const {
+    if (!person_) {
+        return archive::os_actor();
+    }
+    return archive::actor_of(*person_, archive_->actor().workstation);
+}
+
+void WindowSession::watch(QMainWindow& window) {
+    window_ = &window;
+    title_ = window.windowTitle();
+    show_in_title();
+}
+
+void WindowSession::show_in_title() {
+    if (window_ && person_) {
+        window_->setWindowTitle(title_ + "   " + QString::fromStdString(person_->full_name));
+    }
+}
+
+bool WindowSession::eventFilter(QObject* watched, QEvent* event) {
+    if (is_input(event->type()) && !lock_dialog_) {
+        last_input_ = clock_.now();
+    }
+    // Closing the window ends the process at once, before any destructor runs.
+    if (watched == window_ && event->type() == QEvent::Close) {
+        sign_out();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowSession::check_idle() {
+    if (person_ && !lock_dialog_ && clock_.now() - last_input_ >= idle_limit_) {
+        lock();
+    }
+}
+
+void WindowSession::lock() {
+    (void)book_->note_session(*person_, "session-locked");
+    lock_dialog_ = new SignInDialog(
+        *book_, "Locked after " + QString::number(idle_limit_.count()) + " minutes without input.",
+        QString::fromStdString(person_->id), window_);
+    lock_dialog_->setWindowModality(Qt::ApplicationModal);
+    lock_dialog_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(lock_dialog_, &QDialog::finished, this, [this](int result) {
+        if (result == QDialog::Accepted) {
+            resume(*lock_dialog_->person());
+        } else if (window_) {
+            // Nobody signed in again: the program ends rather than stay open.
+            window_->close();
+        }
+    });
+    lock_dialog_->open();
+}
+
+void WindowSession::resume(const archive::Person& person) {
+    if (person.id == person_->id) {
+        (void)book_->note_session(person, "session-resumed");
+    } else {
+        sign_out();
+    }
+    person_ = person;
+    last_input_ = clock_.now();
+    show_in_title();
+}
+
+}  // namespace frostel::app

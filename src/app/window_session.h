@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "app/sign_in_dialog.h"
+#include "archive/account_book.h"
+#include "link/clock.h"
+
+class QMainWindow;
+
+namespace frostel::app {
+
+// With accounts on, who works at the main window: asked before anything else, named in the
+// window's title, and asked again once the site's idle limit passes without input, counted
+// on the window's clock. Another person may sign in instead, which ends the first session.
+class WindowSession final : public QObject {
+    Q_OBJECT
+
+  public:
+    // The accounts of the archive at `archive_path`.
+    WindowSession(QString archive_path, link::Clock& clock, QObject* parent = nullptr);
+    ~WindowSession() override;
+
+    [[nodiscard]] bool accounts_on() const { return book_ != nullptr; }
+    // Asks until a person signs in; false when the person gave up.
+    [[nodiscard]] bool sign_in(QWidget* parent = nullptr);
+    // Who works now; the operating-system user without accounts.
+    [[nodiscard]] archive::Actor actor() const;
+    [[nodiscard]] const std::optional<archive::Person>& person() const { return person_; }
+    // The window that shows who works, and that locks.
+    void watch(QMainWindow& window);
+    // Locks when the idle limit has passed since the last input; run every few seconds.
+    void check_idle();
+    // The dialog that asks for the password again while the window is locked.
+    [[nodiscard]] SignInDialog* lock_dialog() const { return lock_dialog_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void begin(const archive::Person& person);
+    void lock();
+    void resume(const archive::Person& person);
+    void sign_out();
+    void show_in_title();
+
+    link::Clock& clock_;
+    std::unique_ptr<archive::MissionArchive> archive_;
+    std::unique_ptr<archive::AccountBook> book_;
+    std::optional<archive::Person> person_;
+    std::chrono::minutes idle_limit_{};
+    std::chrono::steady_clock::time_point last_input_;
+    QTimer idle_timer_;
+    QPointer<QMainWindow> window_;
+    QString title_;
+    QPointer<SignInDialog> lock_dialog_;
+};
+
+}  // namespace frostel::app
