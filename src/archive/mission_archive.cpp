@@ -116,8 +116,8 @@ platform::LocalDateTime parse_sql_time(const std::string& text) {
     return t;
 }
 
-MissionRecord record_from(const QSqlQuery& query) {
-    MissionRecord record;
+ArchiveEntry record_from(const QSqlQuery& query) {
+    ArchiveEntry record;
     record.id = query.value(0).toLongLong();
     record.logger_id = text_of(query.value(1));
     record.start_time = text_of(query.value(2));
@@ -211,7 +211,7 @@ bool same_settings(const mission::MissionHeader& a, const mission::MissionHeader
 
 // The kept copies of what the pages hold, each as the download decoded it: the record's
 // columns must say the same.
-bool copies_agree(const QSqlQuery& row, const MissionRecord& record,
+bool copies_agree(const QSqlQuery& row, const ArchiveEntry& record,
                   const mission::DownloadedMission& mission) {
     const mission::MissionHeader& h = mission.header;
     return text_of(row.value(15)) == std::string(1, static_cast<char>(h.logger_type)) &&
@@ -229,7 +229,7 @@ bool copies_agree(const QSqlQuery& row, const MissionRecord& record,
 }
 
 // What the record digest says of a record whose pages and copies agree.
-Verification digest_check(const QSqlQuery& query, const MissionRecord& record,
+Verification digest_check(const QSqlQuery& query, const ArchiveEntry& record,
                           const mission::TimeZone& zone) {
     if (query.value(25).isNull() && query.value(24).isNull()) {
         return Verification::kIntactWithoutDigest;
@@ -672,7 +672,7 @@ std::optional<std::int64_t> MissionArchive::first_verified(
     return 0;
 }
 
-std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilter& filter) {
+std::optional<std::vector<ArchiveEntry>> MissionArchive::find(const MissionFilter& filter) {
     if (!open_) {
         return std::nullopt;
     }
@@ -717,7 +717,7 @@ std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilt
     if (!query) {
         return std::nullopt;
     }
-    std::vector<MissionRecord> records;
+    std::vector<ArchiveEntry> records;
     while (query->next()) {
         records.push_back(record_from(*query));
     }
@@ -805,7 +805,7 @@ std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
         return std::nullopt;
     }
     const QSqlQuery& query = *row;
-    const MissionRecord record = record_from(query);
+    const ArchiveEntry record = record_from(query);
     const QByteArray pages = query.value(14).toByteArray();
     const std::optional<std::vector<mission::RawPage>> kept = pages_from_record(pages);
     Checked checked;

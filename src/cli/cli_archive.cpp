@@ -51,7 +51,7 @@ int list(const ArchiveContext& context, const ArchiveRequest& request) {
     if (!records) {
         return cannot(context, "the list of records cannot be read");
     }
-    for (const archive::MissionRecord& r : *records) {
+    for (const archive::ArchiveEntry& r : *records) {
         context.out << r.id << '\t' << r.logger_id << '\t' << r.start_time << '\t' << r.sample_count
                     << '\t' << r.downloaded_at << '\t' << r.fingerprint << '\n';
     }
@@ -69,7 +69,7 @@ void warn_if_altered(const ArchiveContext& context, const archive::StoredMission
 }
 
 int show(const ArchiveContext& context, const archive::StoredMission& stored) {
-    const archive::MissionRecord& r = stored.record;
+    const archive::ArchiveEntry& r = stored.record;
     std::ostream& out = context.out;
     out << "id: " << r.id << '\n'
         << "logger: " << r.logger_id << '\n'
@@ -102,7 +102,7 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
 // The pair a download followed by a save would write, in degrees Celsius, with the logger's
 // record for the summary and the archive's fingerprint and time of the download.
 bool write_pair(const std::filesystem::path& file, const mission::DownloadedMission& mission,
-                const archive::MissionRecord& kept, const link::Clock& clock) {
+                const archive::ArchiveEntry& kept, const link::Clock& clock) {
     datafile::ChartDocument document;
     document.title_lines = {QString::fromStdString(mission.header.logger_id)};
     document.points = mission::chart_points(mission, clock);
@@ -163,7 +163,7 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
         if (!records) {
             return cannot(context, "the list of records cannot be read");
         }
-        for (const archive::MissionRecord& record : *records) {
+        for (const archive::ArchiveEntry& record : *records) {
             ids.push_back(record.id);
         }
     }
