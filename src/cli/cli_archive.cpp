@@ -10,6 +10,7 @@
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
+#include "platform/latin1.h"
 #include "platform/whole_file.h"
 #include "report/report_source.h"
 
@@ -114,8 +115,7 @@ bool write_pair(const std::filesystem::path& file, const mission::DownloadedMiss
                      range.maximum, false};
     const QString name = datafile::data_file_name(QFile::decodeName(file.c_str()));
     const std::string& text = mission.header.mission_text;
-    return datafile::write_data_file(
-               name, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))) &&
+    return datafile::write_data_file(name, platform::latin1_text(text)) &&
            datafile::write_chart_document(datafile::chart_document_name(name), document);
 }
 
