@@ -38,14 +38,10 @@ struct RunHooks {
     std::function<void()> process_events;
     // Asked, before anything is cleared or written, when the logger holds a mission with
     // samples: whether it may be overwritten. Left empty: it may.
-<<<<<<< HEAD
     std::function<HeldMissionChoice(const mission::HeldMission&)> held_mission = {};
-=======
-    std::function<HeldMissionChoice(const HeldMission&)> held_mission = {};
     // What the run read of the logger once it is stopped (identity, type, status, samples
     // held), before anything is cleared or written.
     std::function<void(const mission::MissionHeader&)> logger_read = {};
->>>>>>> h/files
 };
 
 struct RunResult {
