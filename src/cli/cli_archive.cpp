@@ -1,7 +1,6 @@
 #include "cli/cli_archive.h"
 
 #include <QFile>
-#include <iomanip>
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
@@ -10,6 +9,7 @@
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
+#include "insight/summary.h"
 #include "platform/latin1.h"
 #include "platform/whole_file.h"
 #include "report/report_source.h"
@@ -19,12 +19,7 @@ namespace frostel::cli {
 namespace {
 
 std::string fixed(const std::optional<double>& value) {
-    if (!value) {
-        return "";
-    }
-    std::ostringstream text;
-    text << std::fixed << std::setprecision(2) << *value;
-    return text.str();
+    return value ? insight::temperature_text(*value) : std::string();
 }
 
 const char* verification_text(archive::Verification verdict) {

@@ -29,7 +29,7 @@ QString duration_text(std::int64_t seconds) {
 }
 
 QString number_text(double value) {
-    return QString::number(value, 'f', 2);
+    return latin1_text(insight::temperature_text(value));
 }
 
 QString unit_text(const ReportInput& input) {
