@@ -73,7 +73,7 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const bool altered_row = altered(index.row());
-    const archive::MissionRecord& r = record(index.row());
+    const archive::ArchiveEntry& r = record(index.row());
     // An altered record is red throughout; otherwise only the verdict has a colour.
     if (role == Qt::ForegroundRole) {
         return altered_row                  ? QVariant(QColor(192, 0, 0))
@@ -138,8 +138,8 @@ void ArchiveListModel::fetchMore(const QModelIndex& parent) {
     archive::MissionFilter batch = filter_;
     batch.offset = static_cast<int>(rows_.size());
     batch.limit = kBatch;
-    std::vector<archive::MissionRecord> more =
-        archive.find(batch).value_or(std::vector<archive::MissionRecord>{});
+    std::vector<archive::ArchiveEntry> more =
+        archive.find(batch).value_or(std::vector<archive::ArchiveEntry>{});
     complete_ = more.size() < static_cast<std::size_t>(kBatch);
     if (more.empty()) {
         return;

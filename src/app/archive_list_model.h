@@ -38,7 +38,7 @@ class ArchiveListModel final : public QAbstractTableModel {
     // Lists the missions of the current archive (none when it is not open) that pass
     // `filter`.
     void show(const archive::MissionFilter& filter);
-    [[nodiscard]] const archive::MissionRecord& record(int row) const {
+    [[nodiscard]] const archive::ArchiveEntry& record(int row) const {
         return rows_[static_cast<std::size_t>(row)];
     }
     // Whether the row's record fails verification, checked the first time it is asked (the
@@ -59,7 +59,7 @@ class ArchiveListModel final : public QAbstractTableModel {
     std::function<archive::MissionArchive&()> archive_;
     QString path_;
     archive::MissionFilter filter_;
-    std::vector<archive::MissionRecord> rows_;
+    std::vector<archive::ArchiveEntry> rows_;
     mutable std::vector<std::optional<bool>> altered_;
     bool complete_ = true;
 };

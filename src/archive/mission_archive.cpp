@@ -22,6 +22,7 @@
 #include "insight/summary.h"
 #include "mission/mission_record.h"
 #include "mission/sample_log.h"
+#include "platform/latin1.h"
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
 #include "platform/time_zone.h"
@@ -29,6 +30,8 @@
 namespace frostel::archive {
 
 namespace {
+
+using platform::latin1_text;
 
 const QString kDriver = QStringLiteral("QSQLITE");
 // Long enough for another program's write transaction (a few milliseconds) to end.
@@ -56,10 +59,6 @@ const QString kRecordColumns = QStringLiteral(
     " download_count");
 
 std::atomic<int> connection_count{0};
-
-QString latin1(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 std::string text_of(const QVariant& value) {
     return value.toString().toLatin1().toStdString();
@@ -116,8 +115,8 @@ platform::LocalDateTime parse_sql_time(const std::string& text) {
     return t;
 }
 
-MissionRecord record_from(const QSqlQuery& query) {
-    MissionRecord record;
+ArchiveEntry record_from(const QSqlQuery& query) {
+    ArchiveEntry record;
     record.id = query.value(0).toLongLong();
     record.logger_id = text_of(query.value(1));
     record.start_time = text_of(query.value(2));
@@ -188,7 +187,7 @@ QVariant nullable(const std::optional<double>& value) {
 AuditEvent programming_run(const ProgrammingRecord& run) {
     std::string value = "type=" + run.logger_type;
     for (const auto& [name, setting] : run.settings) {
-        value += '\n' + name + '=' + latin1(setting).toStdString();
+        value += '\n' + name + '=' + latin1_text(setting).toStdString();
     }
     value += "\nimage=" + run.image_fingerprint + "\nresult=" + run.result;
     return {"programming-run", "logger:" + run.logger_id, {}, value, {}};
@@ -211,7 +210,7 @@ bool same_settings(const mission::MissionHeader& a, const mission::MissionHeader
 
 // The kept copies of what the pages hold, each as the download decoded it: the record's
 // columns must say the same.
-bool copies_agree(const QSqlQuery& row, const MissionRecord& record,
+bool copies_agree(const QSqlQuery& row, const ArchiveEntry& record,
                   const mission::DownloadedMission& mission) {
     const mission::MissionHeader& h = mission.header;
     return text_of(row.value(15)) == std::string(1, static_cast<char>(h.logger_type)) &&
@@ -229,7 +228,7 @@ bool copies_agree(const QSqlQuery& row, const MissionRecord& record,
 }
 
 // What the record digest says of a record whose pages and copies agree.
-Verification digest_check(const QSqlQuery& query, const MissionRecord& record,
+Verification digest_check(const QSqlQuery& query, const ArchiveEntry& record,
                           const mission::TimeZone& zone) {
     if (query.value(25).isNull() && query.value(24).isNull()) {
         return Verification::kIntactWithoutDigest;
@@ -511,8 +510,8 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
     const QByteArray record = page_record(mission.pages);
     const std::string key = content_key(mission.pages);
     const std::string fingerprint = record_fingerprint(record);
-    const QString now = latin1(sql_time(stamp.local_time));
-    const QString logger_id = latin1(header.logger_id);
+    const QString now = latin1_text(sql_time(stamp.local_time));
+    const QString logger_id = latin1_text(header.logger_id);
 
     WriteTransaction transaction(db_);
     if (!transaction.begin()) {
@@ -523,7 +522,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
     const auto same_candidates =
         ids_of(QStringLiteral(
                    "SELECT id FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id"),
-               {logger_id, latin1(key)});
+               {logger_id, latin1_text(key)});
     const auto same =
         same_candidates ? first_verified(*same_candidates,
                                          [&](const auto& kept) { return content_key(kept) == key; })
@@ -549,7 +548,7 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
     }
 
     // A later download: the same logger, start and settings, with fewer samples before.
-    const QString start = latin1(sql_time(header.start_time));
+    const QString start = latin1_text(sql_time(header.start_time));
     const auto earlier_candidates =
         ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ? AND start_time = ?"
                               " AND mission_sample_count < ? ORDER BY id"),
@@ -598,8 +597,8 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
              QVariant(header.sample_format == mission::SampleFormat::k16Bit),
              QVariant(header.alarm_status),
              QVariant(header.calibration_offset_tenths),
-             QVariant(latin1(header.mission_text)),
-             QVariant(latin1(first_line(header.mission_text))),
+             QVariant(latin1_text(header.mission_text)),
+             QVariant(latin1_text(first_line(header.mission_text))),
              nullable(value_of(summary.statistics.minimum)),
              nullable(value_of(summary.statistics.maximum)),
              QVariant(QString::fromStdString(summary.verdict)),
@@ -607,14 +606,14 @@ std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive_once(
              QVariant(QString::fromStdString(stamp.time_zone)),
              QVariant(stamp.utc_offset_seconds),
              QVariant(QString::fromStdString(stamp.program_version)),
-             QVariant(latin1(fingerprint)),
-             QVariant(latin1(key)),
+             QVariant(latin1_text(fingerprint)),
+             QVariant(latin1_text(key)),
              QVariant(record),
              *earlier != 0 ? QVariant(static_cast<qlonglong>(*earlier))
                            : QVariant(QMetaType(QMetaType::LongLong)),
              QVariant(now),
              QVariant(static_cast<qlonglong>(downloaded_utc_ms)),
-             QVariant(latin1(digest)),
+             QVariant(latin1_text(digest)),
              QVariant(kSummaryRules),
              clock_value([](const auto& c) { return c.utc_offset_s; }),
              clock ? QVariant(QString::fromUtf8(mission::source_name(clock)))
@@ -672,7 +671,7 @@ std::optional<std::int64_t> MissionArchive::first_verified(
     return 0;
 }
 
-std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilter& filter) {
+std::optional<std::vector<ArchiveEntry>> MissionArchive::find(const MissionFilter& filter) {
     if (!open_) {
         return std::nullopt;
     }
@@ -690,7 +689,7 @@ std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilt
     }
     if (!filter.logger_id.empty()) {
         conditions << QStringLiteral("logger_id = ?");
-        values << latin1(filter.logger_id);
+        values << latin1_text(filter.logger_id);
     }
     if (filter.since.isValid()) {
         conditions << QStringLiteral("start_time >= ?");
@@ -717,7 +716,7 @@ std::optional<std::vector<MissionRecord>> MissionArchive::find(const MissionFilt
     if (!query) {
         return std::nullopt;
     }
-    std::vector<MissionRecord> records;
+    std::vector<ArchiveEntry> records;
     while (query->next()) {
         records.push_back(record_from(*query));
     }
@@ -805,7 +804,7 @@ std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
         return std::nullopt;
     }
     const QSqlQuery& query = *row;
-    const MissionRecord record = record_from(query);
+    const ArchiveEntry record = record_from(query);
     const QByteArray pages = query.value(14).toByteArray();
     const std::optional<std::vector<mission::RawPage>> kept = pages_from_record(pages);
     Checked checked;
@@ -860,7 +859,7 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
     }
     QJsonObject settings;
     for (const auto& [name, value] : run.settings) {
-        settings.insert(QString::fromStdString(name), latin1(value));
+        settings.insert(QString::fromStdString(name), latin1_text(value));
     }
     WriteTransaction transaction(db_);
     if (!transaction.begin()) {
@@ -871,15 +870,15 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
         "INSERT INTO programming_runs (programmed_at, time_zone, utc_offset_seconds,"
         " program_version, logger_id, logger_type, settings, image_fingerprint, result)"
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    query.addBindValue(latin1(sql_time(run.stamp.local_time)));
+    query.addBindValue(latin1_text(sql_time(run.stamp.local_time)));
     query.addBindValue(QString::fromStdString(run.stamp.time_zone));
     query.addBindValue(run.stamp.utc_offset_seconds);
     query.addBindValue(QString::fromStdString(run.stamp.program_version));
-    query.addBindValue(latin1(run.logger_id));
-    query.addBindValue(latin1(run.logger_type));
+    query.addBindValue(latin1_text(run.logger_id));
+    query.addBindValue(latin1_text(run.logger_type));
     query.addBindValue(QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)));
-    query.addBindValue(latin1(run.image_fingerprint));
-    query.addBindValue(latin1(run.result));
+    query.addBindValue(latin1_text(run.image_fingerprint));
+    query.addBindValue(latin1_text(run.result));
     if (!query.exec()) {
         return fail(query.lastError());
     }
@@ -891,10 +890,11 @@ std::optional<bool> MissionArchive::holds(const link::LoggerId& logger_id,
     if (!open_) {
         return std::nullopt;
     }
-    const auto candidates = ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ?"
-                                                  " AND start_time = ? AND mission_sample_count = ?"
-                                                  " ORDER BY id"),
-                                   {latin1(logger_id), latin1(start_time), mission_sample_count});
+    const auto candidates =
+        ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ?"
+                              " AND start_time = ? AND mission_sample_count = ?"
+                              " ORDER BY id"),
+               {latin1_text(logger_id), latin1_text(start_time), mission_sample_count});
     const auto kept =
         candidates ? first_verified(*candidates, [](const auto&) { return true; }) : std::nullopt;
     if (!kept) {
@@ -912,11 +912,11 @@ std::optional<mission::ClockSetting> MissionArchive::clock_setting(
     query.prepare(QStringLiteral(
         "SELECT time_zone, utc_offset_seconds FROM programming_runs"
         " WHERE logger_id = ? AND result = ? AND programmed_at <= ? ORDER BY id DESC LIMIT 1"));
-    query.addBindValue(latin1(logger_id));
+    query.addBindValue(latin1_text(logger_id));
     query.addBindValue(QStringLiteral("PROGRAMMING OK"));
     // The run is stamped when it ends, a little after it set the clock; an immediate
     // mission may start within that.
-    query.addBindValue(latin1(sql_time(platform::add_seconds(start, kRunLengthS))));
+    query.addBindValue(latin1_text(sql_time(platform::add_seconds(start, kRunLengthS))));
     if (!query.exec()) {
         fail(query.lastError());
         return std::nullopt;
@@ -937,7 +937,7 @@ std::vector<ProgrammingRecord> MissionArchive::programming_runs(const link::Logg
         "SELECT programmed_at, time_zone, utc_offset_seconds, program_version, logger_type,"
         " settings, image_fingerprint, result FROM programming_runs WHERE logger_id = ?"
         " ORDER BY id"));
-    query.addBindValue(latin1(logger_id));
+    query.addBindValue(latin1_text(logger_id));
     if (!query.exec()) {
         fail(query.lastError());
         return runs;

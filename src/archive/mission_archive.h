@@ -36,7 +36,7 @@ struct Stamp {
 [[nodiscard]] Stamp stamp_now(const link::Clock& clock);
 
 // One archived mission as the list shows it.
-struct MissionRecord {
+struct ArchiveEntry {
     std::int64_t id = 0;
     link::LoggerId logger_id;
     std::string start_time;  // "yyyy-mm-dd hh:mm:ss"
@@ -57,7 +57,7 @@ struct MissionRecord {
 
 // Everything kept of one download.
 struct StoredMission {
-    MissionRecord record;
+    ArchiveEntry record;
     std::string logger_type;
     int calibration_offset_tenths = 0;
     std::string mission_text;  // one byte per character
@@ -138,7 +138,7 @@ class MissionArchive {
     [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive(
         const mission::DownloadedMission& mission, const Stamp& stamp);
     // Nothing when the list could not be read whole (see error()).
-    [[nodiscard]] std::optional<std::vector<MissionRecord>> find(const MissionFilter& filter);
+    [[nodiscard]] std::optional<std::vector<ArchiveEntry>> find(const MissionFilter& filter);
     [[nodiscard]] std::optional<StoredMission> load(std::int64_t id);
     // Recomputes the fingerprint and the record digest, and every column shown from the
     // kept pages (decoding and summary): "altered" when any disagrees with what was kept.

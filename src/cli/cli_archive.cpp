@@ -1,7 +1,6 @@
 #include "cli/cli_archive.h"
 
 #include <QFile>
-#include <iomanip>
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
@@ -10,6 +9,8 @@
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
+#include "insight/summary.h"
+#include "platform/latin1.h"
 #include "platform/whole_file.h"
 #include "report/report_source.h"
 
@@ -18,12 +19,7 @@ namespace frostel::cli {
 namespace {
 
 std::string fixed(const std::optional<double>& value) {
-    if (!value) {
-        return "";
-    }
-    std::ostringstream text;
-    text << std::fixed << std::setprecision(2) << *value;
-    return text.str();
+    return value ? insight::temperature_text(*value) : std::string();
 }
 
 const char* verification_text(archive::Verification verdict) {
@@ -51,7 +47,7 @@ int list(const ArchiveContext& context, const ArchiveRequest& request) {
     if (!records) {
         return cannot(context, "the list of records cannot be read");
     }
-    for (const archive::MissionRecord& r : *records) {
+    for (const archive::ArchiveEntry& r : *records) {
         context.out << r.id << '\t' << r.logger_id << '\t' << r.start_time << '\t' << r.sample_count
                     << '\t' << r.downloaded_at << '\t' << r.fingerprint << '\n';
     }
@@ -69,7 +65,7 @@ void warn_if_altered(const ArchiveContext& context, const archive::StoredMission
 }
 
 int show(const ArchiveContext& context, const archive::StoredMission& stored) {
-    const archive::MissionRecord& r = stored.record;
+    const archive::ArchiveEntry& r = stored.record;
     std::ostream& out = context.out;
     out << "id: " << r.id << '\n'
         << "logger: " << r.logger_id << '\n'
@@ -102,7 +98,7 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
 // The pair a download followed by a save would write, in degrees Celsius, with the logger's
 // record for the summary and the archive's fingerprint and time of the download.
 bool write_pair(const std::filesystem::path& file, const mission::DownloadedMission& mission,
-                const archive::MissionRecord& kept, const link::Clock& clock) {
+                const archive::ArchiveEntry& kept, const link::Clock& clock) {
     datafile::ChartDocument document;
     document.title_lines = {QString::fromStdString(mission.header.logger_id)};
     document.points = mission::chart_points(mission, clock);
@@ -114,8 +110,7 @@ bool write_pair(const std::filesystem::path& file, const mission::DownloadedMiss
                      range.maximum, false};
     const QString name = datafile::data_file_name(QFile::decodeName(file.c_str()));
     const std::string& text = mission.header.mission_text;
-    return datafile::write_data_file(
-               name, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))) &&
+    return datafile::write_data_file(name, platform::latin1_text(text)) &&
            datafile::write_chart_document(datafile::chart_document_name(name), document);
 }
 
@@ -163,7 +158,7 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
         if (!records) {
             return cannot(context, "the list of records cannot be read");
         }
-        for (const archive::MissionRecord& record : *records) {
+        for (const archive::ArchiveEntry& record : *records) {
             ids.push_back(record.id);
         }
     }

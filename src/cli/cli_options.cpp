@@ -11,6 +11,7 @@
 
 #include "archive/account_rules.h"
 #include "cli/program_arguments.h"
+#include "cli/whole_number.h"
 #include "insight/statistics.h"
 #include "mission/temperature_unit.h"
 #include "platform/local_date_time.h"
@@ -18,16 +19,6 @@
 namespace frostel::cli {
 
 namespace {
-
-std::optional<int> parse_int(const std::string& text, int minimum, int maximum) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc{} || ptr != end || value < minimum || value > maximum) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 std::optional<Command> parse_command(const std::string& name) {
     if (name == "id") {
@@ -196,7 +187,7 @@ std::string parse_program_command(CliOptions& options, std::span<const std::stri
 
 // A day of the calendar, "2027-02-30" not among them.
 bool is_day(const std::string& text) {
-    return text.size() == 10 && parse_int(text.substr(0, 4), 2000, 2099) &&
+    return text.size() == 10 && whole_number(text.substr(0, 4), 2000, 2099) &&
            platform::parse_iso(text + " 00:00:00").has_value();
 }
 
@@ -236,7 +227,7 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
         return parse_archive_list(request, rest);
     }
     if (!rest.empty()) {
-        const auto id = parse_int(rest.front(), 1, std::numeric_limits<int>::max());
+        const auto id = whole_number(rest.front(), 1, std::numeric_limits<int>::max());
         if (!id) {
             return "not a record number: " + rest.front();
         }
@@ -267,7 +258,7 @@ std::string parse_audit_list(AuditRequest& request, std::span<const std::string>
             return "missing value for " + rest[i];
         }
         const std::string& value = rest[i + 1];
-        const auto record = parse_int(value, 1, std::numeric_limits<int>::max());
+        const auto record = whole_number(value, 1, std::numeric_limits<int>::max());
         if (rest[i] == "--since" && is_day(value)) {
             request.since = value;
         } else if (rest[i] == "--user" && !value.empty()) {
@@ -415,7 +406,7 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
         return "read-page needs at least one page number";
     }
     for (const std::string& word : rest) {
-        const auto page = parse_int(word, 0, 0xFFFF);
+        const auto page = whole_number(word, 0, 0xFFFF);
         if (!page) {
             return "not a page number: " + word;
         }
@@ -441,7 +432,7 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
         }
         const std::string& value = args[i + 1];
         if (name == "--port") {
-            options.port = parse_int(value, 1, 30);
+            options.port = whole_number(value, 1, 30);
             if (!options.port) {
                 return "port must be 1 to 30: " + value;
             }

@@ -1,10 +1,10 @@
 #include "cli/program_arguments.h"
 
-#include <charconv>
 #include <map>
 #include <optional>
 #include <set>
 
+#include "cli/whole_number.h"
 #include "platform/local_date_time.h"
 #include "programming/programming_rules.h"
 #include "programming/result_line.h"
@@ -31,15 +31,6 @@ using programming::unit_rule;
 const std::set<std::string> kFlags = {"--minutes", "--rollover"};
 const std::set<std::string> kValued = {"--interval", "--resolution",  "--start", "--low",
                                        "--high",     "--calibration", "--text"};
-
-std::optional<int> whole_number(const std::string& text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 bool all_digits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -98,8 +89,8 @@ class ArgumentReader {
 
 std::optional<UsageError> set_interval(ProgrammingSettings& settings, const std::string& text) {
     const IntervalRange range = unit_rule(settings.unit).interval_range;
-    const auto interval = whole_number(text);
-    if (!interval || *interval < range.minimum || *interval > range.maximum) {
+    const auto interval = whole_number(text, range.minimum, range.maximum);
+    if (!interval) {
         return UsageError{"--interval " + text + ": " +
                           (settings.unit == IntervalUnit::kSeconds ? "seconds" : "minutes") +
                           " take " + std::to_string(range.minimum) + " to " +
@@ -140,8 +131,8 @@ std::optional<UsageError> set_start(ProgrammingSettings& settings, const std::st
 }
 
 std::optional<UsageError> set_calibration(ProgrammingSettings& settings, const std::string& text) {
-    const auto tenths = whole_number(text);
-    if (!tenths || *tenths < kCalibrationMinimum || *tenths > kCalibrationMaximum) {
+    const auto tenths = whole_number(text, kCalibrationMinimum, kCalibrationMaximum);
+    if (!tenths) {
         return UsageError{"--calibration " + text + ": expected tenths of a degree, " +
                           std::to_string(kCalibrationMinimum) + " to " +
                           std::to_string(kCalibrationMaximum)};

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "mission/register_map.h"
+#include "platform/fixed_text.h"
 #include "platform/local_date_time.h"
 
 namespace frostel::insight {
@@ -14,15 +15,12 @@ using mission::TemperatureUnit;
 
 std::string threshold_text(const mission::MissionRecord& record, bool enabled, link::Byte byte,
                            TemperatureUnit unit, std::string_view unit_name) {
-    char value[32];
-    std::snprintf(value, sizeof value, "%.2f ", threshold_value(byte, record.logger_type(), unit));
-    return value + std::string(unit_name) + (enabled ? "" : " (alarm off)");
+    return temperature_text(threshold_value(byte, record.logger_type(), unit)) + ' ' +
+           std::string(unit_name) + (enabled ? "" : " (alarm off)");
 }
 
 std::string offset_text(int tenths) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%+.1f", tenths / 10.0);
-    return text;
+    return (tenths < 0 ? "" : "+") + platform::fixed_text(tenths / 10.0, 1);
 }
 
 std::string start_mode_text(const mission::MissionRecord& record) {
@@ -76,6 +74,10 @@ std::vector<Reading> readings_of(std::span<const mission::Sample> samples,
         readings.push_back({platform::to_civil_seconds(samples[i].time), values[i]});
     }
     return readings;
+}
+
+std::string temperature_text(double value) {
+    return platform::fixed_text(value, 2);
 }
 
 std::string utc_offset_text(int offset_s) {

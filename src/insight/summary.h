@@ -68,6 +68,10 @@ struct Summary {
 // The sample interval: the record's, else the step between the first two readings, else 0.
 [[nodiscard]] int interval_of(const SummaryInput& input);
 
+// "12.50", "-0.06": a temperature in a summary or a report, two decimals after a point and
+// no group separators, whatever the PC's language.
+[[nodiscard]] std::string temperature_text(double value);
+
 // "UTC+01:00", "UTC+13:45", "UTC-03:30": an offset from UTC in hours and minutes.
 [[nodiscard]] std::string utc_offset_text(int offset_s);
 

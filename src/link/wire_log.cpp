@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "link/failure.h"
+#include "platform/fixed_text.h"
 
 namespace frostel::link {
 
@@ -35,10 +36,8 @@ void WireLog::write_line(std::chrono::steady_clock::time_point at, const std::st
         return;
     }
     const std::chrono::duration<double> since = at - began_;
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.6f ", since.count());
     // Flushed at once, so a report still has the bytes up to a crash or a hang.
-    *transcript_ << seconds << text << '\n' << std::flush;
+    *transcript_ << platform::fixed_text(since.count(), 6) << ' ' << text << '\n' << std::flush;
 }
 
 void WireLog::record(Direction direction, Byte byte) {

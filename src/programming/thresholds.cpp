@@ -42,20 +42,18 @@ struct TypeRange {
     const char* low_text;
     double high_bound;
     const char* high_text;
-    // byte = 2 x T + offset: the inverse of the type's 8-bit sample scale.
-    double half_degree_offset;
 };
 
 TypeRange type_range(LoggerType type) {
     switch (type) {
         case LoggerType::kT:
-            return {0, "0", 125, "125", 2};
+            return {0, "0", 125, "125"};
         case LoggerType::kH:
-            return {15, "15", 140, "140", -28};
+            return {15, "15", 140, "140"};
         case LoggerType::kL:
             break;
     }
-    return {-40, "-40", 85, "85", 82};
+    return {-40, "-40", 85, "85"};
 }
 
 }  // namespace
@@ -93,7 +91,8 @@ ThresholdTexts corrected_thresholds(ThresholdTexts texts, LoggerType type) {
 }
 
 link::Byte threshold_byte(std::string_view text, LoggerType type) {
-    const double scaled = 2 * lenient_number(text) + type_range(type).half_degree_offset;
+    // The inverse of the type's 8-bit sample scale: T = byte / 2 + raw zero.
+    const double scaled = 2 * (lenient_number(text) - mission::type_scale(type).raw_zero);
     // The default rounding mode rounds halves to the even neighbour.
     return static_cast<link::Byte>(std::clamp(std::nearbyint(scaled), 0.0, 255.0));
 }

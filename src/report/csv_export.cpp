@@ -2,7 +2,8 @@
 
 #include <QLocale>
 #include <algorithm>
-#include <cstdio>
+
+#include "platform/fixed_text.h"
 
 namespace frostel::report {
 
@@ -43,9 +44,7 @@ std::string quoted_text(std::string_view text) {
 }  // namespace
 
 std::string csv_number(double value, const std::string& decimal_point) {
-    char digits[64];
-    const int length = std::snprintf(digits, sizeof digits, "%.*f", kMostDecimals, value);
-    std::string text(digits, static_cast<std::size_t>(std::max(length, 0)));
+    std::string text = platform::fixed_text(value, kMostDecimals);
     if (const auto dot = text.find('.'); dot != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.') {

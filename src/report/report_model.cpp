@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "mission/logger_type.h"
+#include "platform/latin1.h"
 #include "platform/local_date_time.h"
 #include "report/chart_summary.h"
 
@@ -14,6 +15,7 @@ namespace frostel::report {
 namespace {
 
 using insight::LoggerTime;
+using platform::latin1_text;
 
 constexpr std::int64_t kMinute = 60;
 constexpr std::int64_t kHour = 60 * kMinute;
@@ -22,20 +24,16 @@ constexpr std::int64_t kDay = 24 * kHour;
 constexpr double kMostValueSteps = 8;
 constexpr double kMostTimeSteps = 6;
 
-QString latin1(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
 QString duration_text(std::int64_t seconds) {
     return QString::fromStdString(insight::duration_text(seconds));
 }
 
 QString number_text(double value) {
-    return QString::number(value, 'f', 2);
+    return latin1_text(insight::temperature_text(value));
 }
 
 QString unit_text(const ReportInput& input) {
-    return latin1(mission::unit_token(input.summary.unit));
+    return latin1_text(mission::unit_token(input.summary.unit));
 }
 
 QString time_text(LoggerTime time) {
@@ -45,7 +43,7 @@ QString time_text(LoggerTime time) {
 // The stored text as lines: the blanks and zero bytes that pad it to its full length go,
 // and CR LF, CR or LF each end a line.
 QString shown_mission_text(const std::string& stored) {
-    QString text = latin1(stored);
+    QString text = latin1_text(stored);
     text.remove(QChar(0));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
     while (!text.isEmpty() && text.back().isSpace()) {
@@ -55,15 +53,15 @@ QString shown_mission_text(const std::string& stored) {
 }
 
 QString utc_offset_text(int offset_s) {
-    return latin1(insight::utc_offset_text(offset_s));
+    return latin1_text(insight::utc_offset_text(offset_s));
 }
 
 QString caption_of(const ReportInput& input) {
-    const QString id = latin1(input.logger_id);
+    const QString id = latin1_text(input.logger_id);
     if (!input.summary.record) {
         return QStringLiteral("ID:") + id;
     }
-    return latin1(mission::type_caption(input.summary.record->configuration)) + id;
+    return latin1_text(mission::type_caption(input.summary.record->configuration)) + id;
 }
 
 QString limits_text(const insight::Summary& summary, const QString& unit) {
@@ -76,7 +74,7 @@ QString limits_text(const insight::Summary& summary, const QString& unit) {
     const auto side = [](const std::optional<double>& value) {
         return value ? number_text(*value) : QStringLiteral("none");
     };
-    const QString source = latin1(summary.limits_source());
+    const QString source = latin1_text(summary.limits_source());
     return QStringLiteral("Low %1, high %2 %3 (%4)")
         .arg(side(limits.low), side(limits.high), unit, source);
 }
@@ -88,11 +86,11 @@ std::vector<Field> settings_of(const ReportInput& input, const insight::Summary&
     std::vector<Field> fields;
     for (const auto& [label, value] : insight::mission_settings(
              *input.summary.record, input.summary.unit, mission::unit_token(input.summary.unit))) {
-        fields.push_back({latin1(label), latin1(value)});
+        fields.push_back({latin1_text(label), latin1_text(value)});
     }
     const mission::TimeZone& zone = input.summary.record->time_zone;
     fields.push_back({QStringLiteral("Times local to"),
-                      latin1(zone.name) + " (" + utc_offset_text(zone.utc_offset_s) + ")"});
+                      latin1_text(zone.name) + " (" + utc_offset_text(zone.utc_offset_s) + ")"});
     for (const std::string& line : report::clock_lines(summary)) {
         fields.push_back({QStringLiteral("Clock"), QString::fromStdString(line)});
     }
@@ -152,14 +150,14 @@ Table excursions_of(const insight::ExcursionReport& report, const QString& unit)
 QStringList warnings_of(const insight::Summary& s) {
     QStringList warnings;
     for (const std::string& warning : mission::clock_warnings(s.clock)) {
-        warnings.append(latin1(warning));
+        warnings.append(latin1_text(warning));
     }
     if (!s.flags) {
         warnings.append(QStringLiteral("The logger's flags were not kept with this mission."));
         return warnings;
     }
     for (const std::string& warning : insight::flag_warnings(*s.flags)) {
-        warnings.append(latin1(warning));
+        warnings.append(latin1_text(warning));
     }
     return warnings;
 }
@@ -231,7 +229,7 @@ void scale_times(ReportChart& chart, int interval_s) {
 
 ReportChart chart_of(const insight::SummaryInput& input, const insight::Summary& s) {
     ReportChart chart;
-    chart.unit = latin1(mission::unit_token(input.unit));
+    chart.unit = latin1_text(mission::unit_token(input.unit));
     chart.times.reserve(input.readings.size());
     chart.values.reserve(input.readings.size());
     for (const insight::Reading& reading : input.readings) {
@@ -272,10 +270,10 @@ std::vector<Field> origin_of(const ReportInput& input) {
                           *origin->mission_running ? QStringLiteral("yes") : QStringLiteral("no")});
     }
     const QString basis = QString::fromStdString(input.fingerprint_basis);
-    const QString shown = latin1(input.fingerprint) + QStringLiteral(" (") + basis + ')';
+    const QString shown = latin1_text(input.fingerprint) + QStringLiteral(" (") + basis + ')';
     if (origin && origin->page_fingerprint != input.fingerprint) {
         fields.push_back({QStringLiteral("Downloaded pages"),
-                          latin1(origin->page_fingerprint) +
+                          latin1_text(origin->page_fingerprint) +
                               QStringLiteral(" (the fingerprint of the downloaded pages kept in "
                                              "the pair)")});
         fields.push_back({QStringLiteral("Pair digest"), shown});
@@ -289,14 +287,14 @@ std::vector<Field> origin_of(const ReportInput& input) {
 // so that a filed report matches the archive's record of the same download.
 QString footer_fingerprint(const ReportInput& input) {
     if (input.origin) {
-        return QStringLiteral("Mission fingerprint (") + latin1(kPagesFingerprintBasis) +
-               QStringLiteral("): ") + latin1(input.origin->page_fingerprint);
+        return QStringLiteral("Mission fingerprint (") + latin1_text(kPagesFingerprintBasis) +
+               QStringLiteral("): ") + latin1_text(input.origin->page_fingerprint);
     }
     const bool pages = input.fingerprint_basis == kPagesFingerprintBasis;
     return QStringLiteral("Mission fingerprint (%1): ")
-               .arg(pages ? latin1(kPagesFingerprintBasis)
+               .arg(pages ? latin1_text(kPagesFingerprintBasis)
                           : QStringLiteral("SHA-256 of the saved pair's two files")) +
-           latin1(input.fingerprint);
+           latin1_text(input.fingerprint);
 }
 
 Table samples_of(const insight::SummaryInput& input, const QString& unit) {
@@ -317,7 +315,7 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.heading = QStringLiteral("Mission report");
     model.caption = caption_of(input);
     model.mission_text = shown_mission_text(input.mission_text);
-    model.verdict = latin1(summary.verdict);
+    model.verdict = latin1_text(summary.verdict);
     model.failed = summary.failed();
     model.passed = summary.passed();
     model.limits = limits_text(summary, unit);
@@ -330,8 +328,8 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.origin = origin_of(input);
     model.fingerprint = footer_fingerprint(input);
     if (!options.audit_head.empty()) {
-        model.audit_head =
-            QStringLiteral("Audit trail head at printing (SHA-256): ") + latin1(options.audit_head);
+        model.audit_head = QStringLiteral("Audit trail head at printing (SHA-256): ") +
+                           latin1_text(options.audit_head);
     }
     if (options.all_samples) {
         model.samples = samples_of(input.summary, unit);

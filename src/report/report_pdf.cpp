@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 
+#include "insight/summary.h"
 #include "platform/qt_whole_file.h"
 
 namespace frostel::report {
@@ -393,7 +394,8 @@ void paint_series(Sheet& sheet, const Plot& plot) {
         sheet.line(plot.area.left(), plot.y(*limit), plot.area.right(), plot.y(*limit));
         sheet.text(
             plot.area.right() - 40, plot.y(*limit) - 4, 39, 4,
-            QStringLiteral("%1 %2").arg(QLatin1String(name), QString::number(*limit, 'f', 2)),
+            QStringLiteral("%1 %2").arg(QLatin1String(name),
+                                        QString::fromStdString(insight::temperature_text(*limit))),
             Qt::AlignRight | Qt::AlignVCenter);
     }
     p.restore();

@@ -5,6 +5,7 @@
 
 #include "archive/fingerprint.h"
 #include "datafile/data_file.h"
+#include "platform/latin1.h"
 #include "platform/local_date_time.h"
 #include "report/chart_summary.h"
 
@@ -62,8 +63,7 @@ QString report_file_name(const ReportInput& input) {
     } else if (!input.summary.readings.empty()) {
         start = platform::from_civil_seconds(input.summary.readings.front().time);
     }
-    QString name =
-        QString::fromLatin1(input.logger_id.data(), static_cast<qsizetype>(input.logger_id.size()));
+    QString name = platform::latin1_text(input.logger_id);
     if (start) {
         name += QString::asprintf("_%04d%02d%02d-%02d%02d", start->year, start->month, start->day,
                                   start->hour, start->minute);

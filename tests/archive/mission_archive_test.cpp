@@ -20,9 +20,9 @@ using test::change_behind_its_back;
 
 const platform::LocalDateTime kStart{2026, 1, 15, 10, 30, 0};
 
-std::vector<std::int64_t> ids(const std::optional<std::vector<MissionRecord>>& records) {
+std::vector<std::int64_t> ids(const std::optional<std::vector<ArchiveEntry>>& records) {
     std::vector<std::int64_t> result;
-    for (const MissionRecord& record : records.value()) {
+    for (const ArchiveEntry& record : records.value()) {
         result.push_back(record.id);
     }
     return result;
@@ -41,7 +41,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     const std::optional<StoredMission> stored = archive.load(added->second);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->pages, first.pages);
-    const MissionRecord& record = stored->record;
+    const ArchiveEntry& record = stored->record;
     EXPECT_EQ(record.logger_id, "4100000ABCDEF1AA");
     EXPECT_EQ(record.start_time, "2026-01-15 10:30:00");
     EXPECT_EQ(std::tie(record.mission_sample_count, record.sample_count, record.interval_seconds),

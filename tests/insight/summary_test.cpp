@@ -340,10 +340,12 @@ TEST(Summary, ASampleOnALimitStaysWithinThroughEveryChainOfUnits) {
               within);
 }
 
-TEST(Summary, TimeTextsRoundTripAndOthersAreRefused) {
+TEST(Summary, TextsOfTimesOffsetsAndTemperaturesAndRefusedTimes) {
     EXPECT_EQ(time_text(*parse_time_text("2026-02-28 23:59:07")), "2026-02-28 23:59:07");
     EXPECT_EQ(utc_offset_text(49500), "UTC+13:45");
     EXPECT_EQ(utc_offset_text(-12600), "UTC-03:30");
+    EXPECT_EQ(temperature_text(1234.5), "1234.50");
+    EXPECT_EQ(temperature_text(-0.0625), "-0.06");
     for (const char* bad : {"2026-02-30 10:00:00", "2026-02-28 23:59", "2026/02/28 23:59:07",
                             "2026-02-28 2a:59:07", ""}) {
         EXPECT_FALSE(parse_time_text(bad)) << bad;

@@ -88,8 +88,8 @@ pid_t start_archive_writer(const ArchiveRig& rig, const mission::DownloadedMissi
 std::size_t whole_records(const QString& path) {
     MissionArchive archive(path);
     EXPECT_TRUE(archive.is_open()) << archive.error().toStdString();
-    const std::vector<archive::MissionRecord> records = archive.find({}).value();
-    for (const archive::MissionRecord& record : records) {
+    const std::vector<archive::ArchiveEntry> records = archive.find({}).value();
+    for (const archive::ArchiveEntry& record : records) {
         EXPECT_EQ(archive.verify(record.id), archive::Verification::kIntact) << record.id;
         EXPECT_TRUE(archive.load(record.id)) << record.id;
     }

@@ -1,2 +1,0 @@
-add_executable(archive_bench ${CMAKE_CURRENT_LIST_DIR}/archive_bench.cpp)
-target_link_libraries(archive_bench PRIVATE frostel_app frostel_archive frostel_sim frostel_test_support)

@@ -1,2 +1,0 @@
-add_executable(command_noise_bench ${CMAKE_CURRENT_LIST_DIR}/command_noise_bench.cpp)
-target_link_libraries(command_noise_bench PRIVATE frostel_mission frostel_sim frostel_test_support)

@@ -1,2 +1,0 @@
-add_executable(saved_mission_bench ${CMAKE_CURRENT_LIST_DIR}/saved_mission_bench.cpp)
-target_link_libraries(saved_mission_bench PRIVATE frostel_app frostel_sim_pty)
