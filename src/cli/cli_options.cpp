@@ -348,7 +348,7 @@ std::string parse_users_arguments(UsersRequest& request, std::span<const std::st
     }
     if (request.action == UsersAction::kSetting) {
         const std::optional<int> value =
-            rest.size() == 2 ? parse_int(rest[1], 0, std::numeric_limits<int>::max())
+            rest.size() == 2 ? whole_number(rest[1], 0, std::numeric_limits<int>::max())
                              : std::nullopt;
         if (!value) {
             return "users setting needs a name and a whole number";
