@@ -248,32 +248,6 @@ bool last_administrator(Tables& tables, const Kept& kept) {
 // happened in `event`, or says why it cannot be done.
 using Apply = std::function<std::string(Tables&, Kept&, AuditEvent&)>;
 
-}  // namespace
-
-bool accounts_are_on(const QString& path) {
-    if (!QFile::exists(path)) {
-        return false;
-    }
-    MissionArchive archive(path, MissionArchive::Access::kReadOnly);
-    return archive.is_open() && AccountBook(archive).accounts_on().value_or(true);
-}
-
-Actor actor_of(const Person& person, const std::string& workstation) {
-    return {person.id, person.full_name, workstation};
-}
-
-std::optional<bool> AccountBook::accounts_on() {
-    int people = 0;
-    const bool read = archive_.read([&](QSqlDatabase& db) {
-        Tables tables(db, {});
-        people = tables.count(QStringLiteral("1"));
-        return tables.error();
-    });
-    return read ? std::optional<bool>(people > 0) : std::nullopt;
-}
-
-namespace {
-
 AccountAnswer write(MissionArchive& archive, const std::function<AccountAnswer(Tables&)>& work) {
     AccountAnswer answer;
     const bool written = archive.write([&](QSqlDatabase& db) {
@@ -333,6 +307,28 @@ std::string id_problem(const std::string& id, const std::string& full_name) {
 }
 
 }  // namespace
+
+bool accounts_are_on(const QString& path) {
+    if (!QFile::exists(path)) {
+        return false;
+    }
+    MissionArchive archive(path, MissionArchive::Access::kReadOnly);
+    return archive.is_open() && AccountBook(archive).accounts_on().value_or(true);
+}
+
+Actor actor_of(const Person& person, const std::string& workstation) {
+    return {person.id, person.full_name, workstation};
+}
+
+std::optional<bool> AccountBook::accounts_on() {
+    int people = 0;
+    const bool read = archive_.read([&](QSqlDatabase& db) {
+        Tables tables(db, {});
+        people = tables.count(QStringLiteral("1"));
+        return tables.error();
+    });
+    return read ? std::optional<bool>(people > 0) : std::nullopt;
+}
 
 AccountAnswer AccountBook::turn_on(const std::string& id, const std::string& full_name,
                                    const std::string& password) {

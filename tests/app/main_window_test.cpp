@@ -589,6 +589,9 @@ class MainWindowTest : public QObject {
         MainWindow& window = rig.start();
         session.watch(window);
         QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Rita Root"));
+        // Input starts the idle time again.
+        rig.clock.advance_by(std::chrono::minutes(14));
+        QTest::keyClick(&window, Qt::Key_Shift);
         rig.clock.advance_by(std::chrono::minutes(14));
         session.check_idle();
         QVERIFY(session.lock_dialog() == nullptr);
