@@ -1,6 +1,8 @@
 #include "app/archive_window.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,8 +21,33 @@ namespace frostel::app {
 
 namespace {
 
-// A date box whose lowest date reads "any": no bound on that side.
-QDateEdit* date_bound(const QString& name, QWidget* parent) {
+// A date box at "any" opens its calendar at the month given, not at its lowest date: the
+// popup selects the box's date first, then shows.
+class CalendarOpening final : public QObject {
+  public:
+    CalendarOpening(QDateEdit* box, std::function<QDate()> month)
+        : QObject(box), box_(box), month_(std::move(month)) {
+        box->calendarWidget()->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && box_->date() == box_->minimumDate()) {
+            if (const QDate month = month_(); month.isValid()) {
+                box_->calendarWidget()->setCurrentPage(month.year(), month.month());
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QDateEdit* box_;
+    std::function<QDate()> month_;
+};
+
+// A date box whose lowest date reads "any": no bound on that side. At "any" its calendar
+// opens at `opening_month`.
+QDateEdit* date_bound(const QString& name, QWidget* parent, std::function<QDate()> opening_month) {
     auto* box = new QDateEdit(parent);
     box->setObjectName(name);
     box->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
@@ -28,6 +55,7 @@ QDateEdit* date_bound(const QString& name, QWidget* parent) {
     box->setMinimumDate(QDate(1999, 12, 31));
     box->setSpecialValueText(QObject::tr("any"));
     box->setDate(box->minimumDate());
+    new CalendarOpening(box, std::move(opening_month));
     return box;
 }
 
@@ -47,8 +75,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     : QWidget(parent, Qt::Window),
       ties_(std::move(ties)),
       filter_(new QLineEdit(this)),
-      since_(date_bound(QStringLiteral("archive_since"), this)),
-      until_(date_bound(QStringLiteral("archive_until"), this)),
+      since_(date_bound(QStringLiteral("archive_since"), this, [this] { return newest_start(); })),
+      until_(date_bound(QStringLiteral("archive_until"), this, [this] { return newest_start(); })),
       list_(new QTableView(this)),
       model_(new ArchiveListModel(ties_.archive, this)),
       open_(button(QStringLiteral("archive_open"), tr("Open"), this)),
@@ -159,6 +187,14 @@ void ArchiveWindow::refresh() {
     for (int column = 0; column < ArchiveListModel::kText; ++column) {
         list_->resizeColumnToContents(column);
     }
+}
+
+QDate ArchiveWindow::newest_start() const {
+    if (model_->rowCount() == 0) {
+        return {};
+    }
+    return QDate::fromString(QString::fromStdString(model_->record(0).start_time.substr(0, 10)),
+                             Qt::ISODate);
 }
 
 std::optional<std::int64_t> ArchiveWindow::chosen_id() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -60,6 +61,8 @@ class ArchiveWindow final : public QWidget {
 
   private:
     [[nodiscard]] std::optional<std::int64_t> chosen_id();
+    // The start date of the newest mission listed; none without any.
+    [[nodiscard]] QDate newest_start() const;
     [[nodiscard]] archive::MissionFilter filter() const;
     void verify_chosen();
     void show_history(std::int64_t id);

@@ -2,6 +2,8 @@
 // simulated reader and virtual clock, headless.
 #include "app/mission_actions.h"
 
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
@@ -389,6 +391,13 @@ class MissionActionsTest : public QObject {
         QCOMPARE(archive.model().rowCount(), 1);
         QCOMPARE(archive.model().record(0).sample_count, 100);
         QCOMPARE(archive.model().record(0).download_count, 2);
+        // The date filter's calendar opens at the newest mission's month, the filter still open.
+        QDateEdit& since = archive.since_box();
+        QTest::mouseClick(&since, Qt::LeftButton, {}, {since.width() - 4, since.height() / 2});
+        QCOMPARE(since.calendarWidget()->yearShown() * 100 + since.calendarWidget()->monthShown(),
+                 202602);
+        QCOMPARE(since.text(), QString("any"));
+        since.calendarWidget()->window()->close();
 
         rig.chart().clear();
         rig.window->refill_table(true);
