@@ -29,6 +29,7 @@
 #include "app/pixel_geometry.h"
 #include "app/summary_actions.h"
 #include "app/summary_preferences.h"
+#include "app/summary_window.h"
 #include "app/table_view.h"
 #include "app/temperature_unit_dialog.h"
 #include "app/topmost.h"
@@ -421,14 +422,25 @@ void MainWindow::open_unit_dialog() {
         chart_->set_left_axis_title(kUnitTokenCelsius);
         unit = mission::TemperatureUnit::kCelsius;
     }
+    // Over an open summary, which stays on top too, beside its figures rather than on them.
+    QWidget* summary = summary_->window();
+    if (summary != nullptr && !summary->isVisible()) {
+        summary = nullptr;
+    }
     if (unit_dialog_.isNull()) {
-        unit_dialog_ = new TemperatureUnitDialog;
+        unit_dialog_ = new TemperatureUnitDialog(summary);
         busy_.guard(unit_dialog_.data());
         connect(unit_dialog_, &TemperatureUnitDialog::unitChosen, this, &MainWindow::choose_unit);
         connect(unit_dialog_, &TemperatureUnitDialog::closed, this, &MainWindow::write_settings);
+    } else if (!unit_dialog_->isVisible() && unit_dialog_->parentWidget() != summary) {
+        unit_dialog_->setParent(summary, unit_dialog_->windowFlags());
     }
     unit_dialog_->select(*unit);
+    const bool was_visible = unit_dialog_->isVisible();
     show_topmost(unit_dialog_);
+    if (summary != nullptr && !was_visible) {
+        place_beside(unit_dialog_, *summary);
+    }
 }
 
 // A choice that comes in while a conversion runs (events are let in before converting)

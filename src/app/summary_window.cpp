@@ -189,6 +189,8 @@ QLabel* text_label(const char* name) {
     label->setTextFormat(Qt::RichText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long rows wrap: a unit's longer figures never widen the window past the screen.
+    label->setWordWrap(true);
     return label;
 }
 
@@ -237,6 +239,7 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     verdict_->setObjectName("verdict");
     verdict_->setAlignment(Qt::AlignCenter);
     source_->setObjectName("limit_source");
+    source_->setWordWrap(true);
     excursions_->setObjectName("excursions");
     excursions_->setRootIsDecorated(false);
     excursions_->setHeaderLabels({QStringLiteral("Side"), QStringLiteral("From"),

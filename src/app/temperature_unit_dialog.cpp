@@ -1,6 +1,7 @@
 #include "app/temperature_unit_dialog.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QRadioButton>
 #include <algorithm>
@@ -24,14 +25,28 @@ constexpr UnitOption kOptions[] = {{mission::TemperatureUnit::kCelsius, "Celcius
                                    {mission::TemperatureUnit::kKelvin, "Kelvin", 600},
                                    {mission::TemperatureUnit::kReaumur, "Reaumur", 840}};
 
+// What a title bar takes beside its caption: the window's icon, the close button, margins.
+constexpr int kTitleBarButtonsRoom = 96;
+
+// The client area the options need, widened where the caption would be cut short.
+int dialog_width(const QWidget& dialog) {
+    QFont caption = dialog.font();
+    caption.setBold(true);
+    return std::max(
+        twips_to_pixels(3030),
+        QFontMetrics(caption).horizontalAdvance(dialog.windowTitle()) + kTitleBarButtonsRoom);
+}
+
 }  // namespace
 
 TemperatureUnitDialog::TemperatureUnitDialog(QWidget* parent)
-    : QWidget(parent, Qt::Dialog), options_(new QButtonGroup(this)) {
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      options_(new QButtonGroup(this)) {
     setObjectName("Temperature_Unit");
     setWindowTitle("  Temperature Unit");
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(twips_to_pixels(3030), twips_to_pixels(1200));
+    setFixedSize(dialog_width(*this), twips_to_pixels(1200));
     auto* image = new QLabel(this);
     image->setObjectName("Image1");
     image->setGeometry(pixel_rect({120, 60, 1080, 1080}));

@@ -4,8 +4,35 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace frostel::app {
+
+namespace {
+
+// Moves `window` right of, left of, below or above `taken`, the first place that is on the
+// screen, kept along that side; false when none is.
+bool move_beside(QWidget* window, const QRect& taken, const QRect& room) {
+    const QSize size = window->frameGeometry().size();
+    const QPoint candidates[] = {
+        {taken.right() + 1, taken.top()},
+        {taken.left() - size.width(), taken.top()},
+        {taken.left(), taken.bottom() + 1},
+        {taken.left(), taken.top() - size.height()},
+    };
+    for (QPoint corner : candidates) {
+        corner.setX(std::clamp(corner.x(), room.left(), room.right() + 1 - size.width()));
+        corner.setY(std::clamp(corner.y(), room.top(), room.bottom() + 1 - size.height()));
+        const QRect place(corner, size);
+        if (room.contains(place) && !place.intersects(taken)) {
+            window->move(corner);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 void show_topmost(QWidget* window) {
     if (!window->isVisible()) {
@@ -24,6 +51,26 @@ void show_topmost(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void place_beside(QWidget* window, QWidget& neighbour) {
+    const QScreen* screen = neighbour.screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect room = screen->availableGeometry();
+    const QRect taken = neighbour.frameGeometry();
+    if (move_beside(window, taken, room)) {
+        return;
+    }
+    // No room as they stand: the neighbour moves to the screen's top edge, else to its left
+    // edge, to make some.
+    for (const QPoint edge : {QPoint(taken.left(), room.top()), QPoint(room.left(), taken.top())}) {
+        if (move_beside(window, QRect(edge, taken.size()), room)) {
+            neighbour.move(edge);
+            return;
+        }
+    }
 }
 
 void show_warning(QWidget* parent, const char* name, const QString& title, const QString& text) {

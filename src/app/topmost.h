@@ -10,6 +10,11 @@ namespace frostel::app {
 // up again, out of its minimized state.
 void show_topmost(QWidget* window);
 
+// Moves `window` beside `neighbour` where the screen has room: right of it, left of it,
+// below it or above it, in that order. Without room, `neighbour` moves to the screen's top or
+// left edge to make some; where even that gives none, both stay where they are.
+void place_beside(QWidget* window, QWidget& neighbour);
+
 // A modeless warning over `parent`: `name` is its object name.
 void show_warning(QWidget* parent, const char* name, const QString& title, const QString& text);
 

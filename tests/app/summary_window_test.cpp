@@ -139,6 +139,17 @@ class SummaryWindowTest : public QObject {
         QVERIFY(rig.chart().document().left.minimum > 33.0);
         QVERIFY(settings_text(window).contains("High threshold 46.40 °F"));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
+        // Never wider than the screen in Fahrenheit; the unit window over the summary, beside
+        // its figures, its caption whole.
+        const QRect screen = window.screen()->availableGeometry();
+        QVERIFY(window.frameGeometry().width() <= screen.width());
+        QWidget* unit = top_level("Temperature_Unit");
+        QCOMPARE(unit->parentWidget(), &window);
+        QVERIFY(!unit->frameGeometry().intersects(window.frameGeometry()));
+        QVERIFY(screen.contains(unit->frameGeometry()));
+        QFont caption = unit->font();
+        caption.setBold(true);
+        QVERIFY(QFontMetrics(caption).horizontalAdvance(unit->windowTitle()) + 80 < unit->width());
 
         // The user's limits win, follow the unit, and are kept as typed for this logger.
         auto* low = window.findChild<QLineEdit*>("low_limit");
