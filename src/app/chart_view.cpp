@@ -41,6 +41,19 @@ QPen limit_pen(const QColor& line) {
 constexpr int kLabelGapPixels = 24;
 constexpr int kMaxTimeLabels = 12;
 
+// How near the line, in pixels, a resting pointer shows the time and value under it.
+constexpr double kTipReach = 6.0;
+
+double distance_to_segment(QPointF p, QPointF a, QPointF b) {
+    const QPointF ab = b - a;
+    const double squared_length = QPointF::dotProduct(ab, ab);
+    const double along = squared_length > 0.0
+                             ? std::clamp(QPointF::dotProduct(p - a, ab) / squared_length, 0.0, 1.0)
+                             : 0.0;
+    const QPointF off = p - (a + along * ab);
+    return std::hypot(off.x(), off.y());
+}
+
 bool point_before(const mission::ChartPoint& p, double x) {
     return p.x < x;
 }
@@ -151,8 +164,8 @@ ChartView::ChartView(QWidget* parent)
         series->attachAxis(left_axis_);
         series->attachAxis(bottom_axis_);
     }
-    connect(series_, &QXYSeries::hovered, this, &ChartView::show_tip);
-    connect(outside_, &QXYSeries::hovered, this, &ChartView::show_tip);
+    // The pointer's time and value show while it rests near the line, in zoom and pan mode.
+    viewport()->setMouseTracking(true);
     bottom_axis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     setRenderHint(QPainter::Antialiasing);
     use_rubber_band(true);
@@ -267,23 +280,51 @@ void ChartView::zoom_to_points(int first, int last) {
     }
 }
 
-QString ChartView::point_tip(double x) const {
+std::size_t ChartView::nearest_point(double x) const {
     const auto& points = document_.points;
-    if (points.empty()) {
-        return {};
-    }
     auto nearest = std::lower_bound(points.begin(), points.end(), x, point_before);
     if (nearest == points.end() ||
         (nearest != points.begin() && x - (nearest - 1)->x < nearest->x - x)) {
         --nearest;
     }
-    return QString::fromLatin1(nearest->label) + QLatin1Char('\n') +
-           format_temperature(nearest->y) + QLatin1Char(' ') + document_.left.title;
+    return static_cast<std::size_t>(nearest - points.begin());
 }
 
-void ChartView::show_tip(const QPointF& point, bool hovered) {
-    if (hovered) {
-        QToolTip::showText(QCursor::pos(), point_tip(point.x()), this);
+QString ChartView::point_tip(double x) const {
+    const auto& points = document_.points;
+    if (points.empty()) {
+        return {};
+    }
+    const mission::ChartPoint& nearest = points[nearest_point(x)];
+    return QString::fromLatin1(nearest.label) + QLatin1Char('\n') + format_temperature(nearest.y) +
+           QLatin1Char(' ') + document_.left.title;
+}
+
+void ChartView::show_tip_at(const QPoint& pointer) {
+    const auto& points = document_.points;
+    const QPointF here = chart()->mapFromScene(mapToScene(pointer));
+    if (points.empty() || !chart()->plotArea().contains(here)) {
+        QToolTip::hideText();
+        return;
+    }
+    const double x = chart()->mapToValue(here, series_).x();
+    const std::size_t nearest = nearest_point(x);
+    const auto segment = [&](std::size_t from, std::size_t to) {
+        const auto position = [this](const mission::ChartPoint& p) {
+            return chart()->mapToPosition({p.x, p.y}, series_);
+        };
+        return distance_to_segment(here, position(points[from]), position(points[to]));
+    };
+    // The line's segments on either side of the nearest point, or the point alone.
+    double distance = segment(nearest, nearest);
+    if (nearest > 0) {
+        distance = std::min(distance, segment(nearest - 1, nearest));
+    }
+    if (nearest + 1 < points.size()) {
+        distance = std::min(distance, segment(nearest, nearest + 1));
+    }
+    if (distance <= kTipReach) {
+        QToolTip::showText(viewport()->mapToGlobal(pointer), point_tip(x), this);
     } else {
         QToolTip::hideText();
     }
@@ -371,6 +412,9 @@ void ChartView::mouseMoveEvent(QMouseEvent* event) {
         pan_from_ = to;
         event->accept();
         return;
+    }
+    if (event->buttons() == Qt::NoButton) {
+        show_tip_at(event->position().toPoint());
     }
     QChartView::mouseMoveEvent(event);
 }

@@ -95,7 +95,9 @@ class ChartView final : public QChartView {
     void show_points_later();
     void show_points();
     void show_limits();
-    void show_tip(const QPointF& point, bool hovered);
+    [[nodiscard]] std::size_t nearest_point(double x) const;
+    // The time and value of the point nearest the pointer, while it rests near the line.
+    void show_tip_at(const QPoint& pointer);
     void show_axes_and_titles();
     void fit_bottom_axis();
     void label_bottom_axis();

@@ -11,11 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QValueAxis>
 #include <sstream>
@@ -123,9 +125,26 @@ class SummaryWindowTest : public QObject {
         const int first = list->topLevelItem(0)->data(0, Qt::UserRole).toInt();
         QCOMPARE(rig.window->table().rowAt(0), first);
         QCOMPARE(rig.window->table().selectionModel()->selectedRows(0).value(0).row(), first);
-        QCOMPARE(rig.chart().point_tip(points[232].x + 0.01),
-                 QString::fromLatin1(points[232].label) + "\n" + format_temperature(points[232].y) +
-                     " CELSIUS");
+        // The pointer resting near the line names the point's time and value, in zoom mode and
+        // in pan mode; away from the line, nothing.
+        const QString tip = QString::fromLatin1(points[232].label) + "\n" +
+                            format_temperature(points[232].y) + " CELSIUS";
+        const auto rest_at = [&rig](const mission::ChartPoint& p, QPoint off) {
+            ChartView& view = rig.chart();
+            const QPointF at = view.chart()->mapToPosition({p.x, p.y}, view.chart()->series()[0]);
+            const QPoint pointer = view.mapFromScene(view.chart()->mapToScene(at)) + off;
+            QMouseEvent move(QEvent::MouseMove, pointer, view.viewport()->mapToGlobal(pointer),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(view.viewport(), &move);
+        };
+        rest_at(points[232], {0, 3});
+        QTRY_COMPARE(QToolTip::text(), tip);
+        rest_at(points[232], {0, 40});
+        QTRY_VERIFY(!QToolTip::isVisible());
+        rig.chart().set_pan_mode(true);
+        rest_at(points[232], {1, -2});
+        QTRY_COMPARE(QToolTip::text(), tip);
+        rig.chart().set_pan_mode(false);
         // Fit to Data: the value axis closes in on the data and the limits, and stays fitted
         // through a unit switch.
         rig.find<QPushButton>("fit_to_data_button")->click();
