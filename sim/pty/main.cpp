@@ -41,6 +41,17 @@ std::filesystem::path link_port(const std::filesystem::path& folder, int port,
     return entry;
 }
 
+// The logger's clock set to `time` and running, as a programming run on this PC leaves it.
+void set_clock(frostel::sim::LoggerModel& logger, const frostel::platform::LocalDateTime& time) {
+    auto memory = logger.memory();
+    const int fields[] = {time.second, time.minute, time.hour,
+                          time.day,    time.month,  time.year % 100};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        memory[frostel::sim::kClockRegisters + i] = frostel::sim::to_bcd(fields[i]);
+    }
+    memory[frostel::sim::kClockControlRegister] |= frostel::sim::kOscillatorBit;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +64,7 @@ int main(int argc, char** argv) {
     }
     const auto& options = std::get<SimOptions>(parsed);
 
+    const frostel::link::SystemClock system_clock;
     LoggerModel logger;
     if (options.serial) {
         logger.set_serial(*options.serial);
@@ -64,6 +76,8 @@ int main(int argc, char** argv) {
     if (options.mission) {
         const auto now = options.clock.value_or(frostel::link::SystemClock().local_now());
         load_mission(logger, *sample_mission(*options.mission, now));
+        set_clock(logger, now);
+        logger.run_clock(system_clock);
     }
     logger.freeze_status_bits(options.stuck_status_bits);
     ReaderBox box(logger);

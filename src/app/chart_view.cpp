@@ -304,7 +304,7 @@ void ChartView::show_tip_at(const QPoint& pointer) {
     const auto& points = document_.points;
     const QPointF here = chart()->mapFromScene(mapToScene(pointer));
     if (points.empty() || !chart()->plotArea().contains(here)) {
-        QToolTip::hideText();
+        hide_tip();
         return;
     }
     const double x = chart()->mapToValue(here, series_).x();
@@ -325,8 +325,18 @@ void ChartView::show_tip_at(const QPoint& pointer) {
     }
     if (distance <= kTipReach) {
         QToolTip::showText(viewport()->mapToGlobal(pointer), point_tip(x), this);
+        tip_shown_ = true;
     } else {
+        hide_tip();
+    }
+}
+
+// Only a tip of ours: hiding another's, a tool button's on the way in, would take the next
+// tip shown with it.
+void ChartView::hide_tip() {
+    if (tip_shown_) {
         QToolTip::hideText();
+        tip_shown_ = false;
     }
 }
 

@@ -98,6 +98,7 @@ class ChartView final : public QChartView {
     [[nodiscard]] std::size_t nearest_point(double x) const;
     // The time and value of the point nearest the pointer, while it rests near the line.
     void show_tip_at(const QPoint& pointer);
+    void hide_tip();
     void show_axes_and_titles();
     void fit_bottom_axis();
     void label_bottom_axis();
@@ -114,6 +115,7 @@ class ChartView final : public QChartView {
     bool points_pending_ = false;
     bool labelling_ = false;
     bool pan_mode_ = false;
+    bool tip_shown_ = false;
     std::optional<QPoint> pan_from_;
 };
 
