@@ -28,6 +28,8 @@ constexpr int kRecords = 10000;
 constexpr int kPeople = 20;
 // 2026-01-01, one event every ten seconds after it.
 constexpr std::int64_t kFirstUtcMs = 1767225600000;
+// As many events as the Audit Trail window reads at once.
+constexpr int kAuditPage = 200;
 
 using bench::median_ms;
 using bench::milliseconds;
@@ -103,9 +105,19 @@ int main(int argc, char** argv) {
     int listed = 0;
     const double list = median_ms([&](int i) {
         listed = 0;
-        const archive::AuditFilter one_record{std::nullopt, "",
-                                              "record:" + std::to_string(4711 + i)};
+        archive::AuditFilter one_record;
+        one_record.object = "record:" + std::to_string(4711 + i);
         (void)archive.for_each_event(one_record, [&](const archive::AuditEntry&) { ++listed; });
+    });
+    // The Audit Trail window's first page: one person's newest events up to a day.
+    int paged = 0;
+    const double page = median_ms([&](int i) {
+        paged = 0;
+        archive::AuditFilter person_until;
+        person_until.user_id = person(i).user_id;
+        person_until.until_utc_ms = kFirstUtcMs + 86400000;
+        (void)archive.for_newest_events(person_until, 0, kAuditPage,
+                                        [&](const archive::AuditEntry&) { ++paged; });
     });
     const double append =
         median_ms([&](int i) { (void)archive.record_event(event_number(kEvents + i)); });
@@ -121,6 +133,7 @@ int main(int argc, char** argv) {
     std::printf("audit trail: %lld events, %.1f MB (%s)\n",
                 static_cast<long long>(check ? check->events : 0), bytes / 1e6, qPrintable(path));
     std::printf("list one record's events:  %8.1f ms  (target 100 ms; %d events)\n", list, listed);
+    std::printf("newest page of one person: %8.1f ms  (%d events up to a day)\n", page, paged);
     std::printf("append an event:           %8.1f ms  (target 5 ms)\n", append);
     std::printf("verify the whole chain:    %8.1f ms  (target 10000 ms; %.1f ms processor; %s)\n",
                 verify, verify_processor,

@@ -237,9 +237,10 @@ void ArchiveWindow::verify_chosen() {
 void ArchiveWindow::show_history(std::int64_t id) {
     std::vector<archive::AuditEntry> events;
     archive::MissionArchive& archive = ties_.archive();
-    const bool read =
-        archive.for_each_event({std::nullopt, {}, "record:" + std::to_string(id)},
-                               [&](const archive::AuditEntry& entry) { events.push_back(entry); });
+    archive::AuditFilter about_record;
+    about_record.object = "record:" + std::to_string(id);
+    const bool read = archive.for_each_event(
+        about_record, [&](const archive::AuditEntry& entry) { events.push_back(entry); });
     if (history_window_.isNull()) {
         history_window_ = new RecordHistory(this);
     }

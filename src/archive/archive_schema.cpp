@@ -146,6 +146,12 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
         QStringLiteral(
             "CREATE TABLE site_settings (name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
     },
+    QStringList{
+        // The trail newest first by one person or about one record, within dates: each a
+        // walk along one index, however long the trail.
+        QStringLiteral("CREATE INDEX audit_events_by_user_time ON audit_events(user_id, utc_ms)"),
+        QStringLiteral("CREATE INDEX audit_events_by_object_time ON audit_events(object, utc_ms)"),
+    },
 };
 
 int file_version(QSqlDatabase& db, QString& error) {

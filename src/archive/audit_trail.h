@@ -35,11 +35,12 @@ struct AuditEntry {
     std::string full_name;
 };
 
-// Which events a listing shows, oldest first; empty fields: any.
+// Which events a listing shows; empty fields: any.
 struct AuditFilter {
     std::optional<std::int64_t> since_utc_ms;
     std::string user_id;
     std::string object;
+    std::optional<std::int64_t> until_utc_ms;  // events before this instant
 };
 
 // The whole trail checked: its events, its head, and where it breaks, if it does.
@@ -69,8 +70,13 @@ struct TrailCheck {
 // append_event. Each returns an empty text on success, else why not.
 [[nodiscard]] QString append_event(QSqlDatabase& db, const Actor& actor, const AuditEvent& event,
                                    std::int64_t utc_ms);
+// Oldest first, as the chain runs.
 [[nodiscard]] QString list_events(QSqlDatabase& db, const AuditFilter& filter,
                                   const std::function<void(const AuditEntry&)>& each);
+// Newest first by time, a page at a time: at most `limit` events after the first `offset`.
+[[nodiscard]] QString list_newest_events(QSqlDatabase& db, const AuditFilter& filter, int offset,
+                                         int limit,
+                                         const std::function<void(const AuditEntry&)>& each);
 [[nodiscard]] QString check_trail(QSqlDatabase& db, TrailCheck& check);
 // The last row's hash, as kept (64 zeros before the first row).
 [[nodiscard]] QString trail_head(QSqlDatabase& db, std::string& head);

@@ -990,6 +990,15 @@ bool MissionArchive::for_each_event(const AuditFilter& filter,
     return error.isEmpty() || fail(error);
 }
 
+bool MissionArchive::for_newest_events(const AuditFilter& filter, int offset, int limit,
+                                       const std::function<void(const AuditEntry&)>& each) {
+    if (!open_) {
+        return false;
+    }
+    const QString error = list_newest_events(db_, filter, offset, limit, each);
+    return error.isEmpty() || fail(error);
+}
+
 std::optional<std::string> MissionArchive::audit_head() {
     if (!open_) {
         return std::nullopt;
@@ -1029,6 +1038,49 @@ bool MissionArchive::write(const Work& work) {
         return fail(error);
     }
     return transaction.commit() || fail(transaction.error());
+}
+
+std::optional<RecordLimits> MissionArchive::record_limits(std::int64_t id) {
+    if (!record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
+        return std::nullopt;
+    }
+    std::optional<QSqlQuery> latest =
+        selected(QStringLiteral("SELECT new_value FROM audit_events WHERE object = ? AND action = ?"
+                                " ORDER BY sequence DESC LIMIT 1"),
+                 {QStringLiteral("record:%1").arg(id), QStringLiteral("limits-set")});
+    if (!latest) {
+        return std::nullopt;
+    }
+    if (!latest->next()) {
+        return RecordLimits{};
+    }
+    const std::optional<RecordLimits> limits =
+        parse_limits_value(latest->value(0).toString().toStdString());
+    if (!limits) {
+        fail(QStringLiteral("the limits last set for record %1 cannot be read").arg(id));
+    }
+    return limits;
+}
+
+MissionArchive::LimitsChange MissionArchive::set_limits(std::int64_t id, const RecordLimits& limits,
+                                                        const std::string& reason,
+                                                        bool reason_required) {
+    if (!reason_suffices(reason, reason_required)) {
+        fail(QStringLiteral("a reason is required"));
+        return LimitsChange::kReasonMissing;
+    }
+    if (!open_) {
+        return LimitsChange::kFailed;
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        fail(transaction.error().text());
+        return LimitsChange::kFailed;
+    }
+    const std::optional<RecordLimits> before = record_limits(id);
+    const bool set = before && append(limits_set(id, *before, limits, reason)) &&
+                     (transaction.commit() || fail(transaction.error().text()));
+    return set ? LimitsChange::kSet : LimitsChange::kFailed;
 }
 
 std::optional<TrailCheck> MissionArchive::check_audit_trail() {

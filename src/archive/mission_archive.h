@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/audit_trail.h"
+#include "archive/record_limits.h"
 #include "link/clock.h"
 #include "mission/download.h"
 
@@ -163,6 +164,9 @@ class MissionArchive {
     [[nodiscard]] bool record_event(const AuditEvent& event);
     [[nodiscard]] bool for_each_event(const AuditFilter& filter,
                                       const std::function<void(const AuditEntry&)>& each);
+    // Newest first by time, a page of at most `limit` after the first `offset`.
+    [[nodiscard]] bool for_newest_events(const AuditFilter& filter, int offset, int limit,
+                                         const std::function<void(const AuditEntry&)>& each);
     [[nodiscard]] std::optional<TrailCheck> check_audit_trail();
     // The last event's hash as kept, unchecked: what a printed report quotes.
     [[nodiscard]] std::optional<std::string> audit_head();
@@ -173,6 +177,14 @@ class MissionArchive {
     using Work = std::function<QString(QSqlDatabase&)>;
     [[nodiscard]] bool read(const Work& work);
     [[nodiscard]] bool write(const Work& work);
+    // The limits and dH in force for record `id`: those of its latest limits-set event.
+    // Nothing for an unknown id or a trail that cannot be read (see error()).
+    [[nodiscard]] std::optional<RecordLimits> record_limits(std::int64_t id);
+    enum class LimitsChange { kSet, kReasonMissing, kFailed };
+    // Sets them by one limits-set event, with the ones in force before, in one transaction.
+    // `reason_required`: the person must say why (reason_suffices).
+    [[nodiscard]] LimitsChange set_limits(std::int64_t id, const RecordLimits& limits,
+                                          const std::string& reason, bool reason_required);
 
   private:
     std::optional<std::pair<Archived, std::int64_t>> archive_once(

@@ -64,7 +64,51 @@ void warn_if_altered(const ArchiveContext& context, const archive::StoredMission
     }
 }
 
+// A kept record as its report shows it, judged by the limits and dH in force for it; nothing,
+// said on `err`, when it cannot be decoded or its limits cannot be read.
+std::optional<report::ReportInput> report_input(const ArchiveContext& context,
+                                                const archive::StoredMission& stored) {
+    mission::HeadlessDownloadView view;
+    const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
+        stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
+    if (!mission) {
+        context.err << "frostel-cli: record " << stored.record.id << " cannot be decoded\n";
+        return std::nullopt;
+    }
+    const std::optional<archive::RecordLimits> kept =
+        context.archive.record_limits(stored.record.id);
+    if (!kept) {
+        cannot(context,
+               "the limits of record " + std::to_string(stored.record.id) + " cannot be read");
+        return std::nullopt;
+    }
+    report::ReportInput input =
+        report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at);
+    const auto in_unit = [&](const std::optional<double>& celsius) {
+        return celsius ? std::optional(mission::ConvertTemperature(
+                             *celsius, mission::TemperatureUnit::kCelsius, mission->unit))
+                       : std::nullopt;
+    };
+    input.summary.user_limits = {in_unit(kept->limits.low), in_unit(kept->limits.high),
+                                 kept->limits.source};
+    input.summary.delta_h_kj_per_mol = kept->delta_h_kj_per_mol;
+    return input;
+}
+
+std::string limits_line(const insight::Summary& summary) {
+    if (!summary.limits.any()) {
+        return "none";
+    }
+    return fixed(summary.limits.low) + ':' + fixed(summary.limits.high) + " (" +
+           summary.limits_source() + ')';
+}
+
 int show(const ArchiveContext& context, const archive::StoredMission& stored) {
+    const std::optional<report::ReportInput> input = report_input(context, stored);
+    if (!input) {
+        return kExitFailed;
+    }
+    const insight::Summary summary = insight::summarize(input->summary);
     const archive::ArchiveEntry& r = stored.record;
     std::ostream& out = context.out;
     out << "id: " << r.id << '\n'
@@ -77,7 +121,9 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << "calibration offset: " << stored.calibration_offset_tenths << " tenths\n"
         << "minimum: " << fixed(r.minimum) << '\n'
         << "maximum: " << fixed(r.maximum) << '\n'
-        << "verdict: " << r.verdict << '\n'
+        << "verdict: " << summary.verdict << '\n'
+        << "limits: " << limits_line(summary) << '\n'
+        << "dH: " << summary.delta_h_kj_per_mol << " kJ/mol\n"
         << "text: " << r.first_line << '\n'
         << "downloaded: " << r.downloaded_at << '\n'
         << "time zone: " << stored.time_zone << '\n'
@@ -116,20 +162,21 @@ bool write_pair(const std::filesystem::path& file, const mission::DownloadedMiss
 
 int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
                    const archive::StoredMission& stored) {
-    mission::HeadlessDownloadView view;
-    const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
-        stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
-    if (mission && request.pdf_file) {
-        const int written = write_report(
-            report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at),
-            {request.pdf_file, false}, context.err,
-            context.archive.audit_head().value_or(std::string()));
+    if (request.pdf_file) {
+        const std::optional<report::ReportInput> input = report_input(context, stored);
+        const int written = input
+                                ? write_report(*input, {request.pdf_file, false}, context.err,
+                                               context.archive.audit_head().value_or(std::string()))
+                                : kExitFailed;
         if (written == kExitOk) {
             note_event(context,
                        cli_file_written("report", *request.pdf_file, stored.record.fingerprint));
         }
         return written;
     }
+    mission::HeadlessDownloadView view;
+    const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
+        stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
     // The pair is named by its data file, ".frd" added where the chosen name lacks it.
     const std::filesystem::path file =
         request.frd_file
@@ -180,6 +227,29 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
     return exit_code;
 }
 
+// The limits given, and the dH given or else the one in force.
+int set_limits(const ArchiveContext& context, const ArchiveRequest& request) {
+    const std::int64_t id = *request.id;
+    if (!archive::reason_suffices(request.reason, context.reasons_required)) {
+        context.err << "frostel-cli: archive limits needs --reason TEXT\n";
+        return kExitUsage;
+    }
+    std::optional<archive::RecordLimits> limits = context.archive.record_limits(id);
+    if (!limits) {
+        return cannot(context, "record " + std::to_string(id) + " cannot be read");
+    }
+    limits->limits = request.limits;
+    limits->delta_h_kj_per_mol = request.delta_h_kj_per_mol.value_or(limits->delta_h_kj_per_mol);
+    switch (context.archive.set_limits(id, *limits, request.reason, context.reasons_required)) {
+        case archive::MissionArchive::LimitsChange::kSet:
+            return kExitOk;
+        case archive::MissionArchive::LimitsChange::kReasonMissing:
+        case archive::MissionArchive::LimitsChange::kFailed:
+            break;
+    }
+    return cannot(context, "the limits of record " + std::to_string(id) + " were not set");
+}
+
 }  // namespace
 
 bool archive_is_open(const ArchiveContext& context) {
@@ -200,6 +270,9 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
     }
     if (request.action == ArchiveAction::kVerify) {
         return verify(context, request);
+    }
+    if (request.action == ArchiveAction::kLimits) {
+        return set_limits(context, request);
     }
     const std::optional<archive::StoredMission> stored = context.archive.load(*request.id);
     if (!stored) {

@@ -15,13 +15,16 @@ struct ArchiveContext {
     link::Clock& clock;
     std::ostream& out;
     std::ostream& err;
+    // A person changing a record must say why (with accounts on).
+    bool reasons_required = false;
 };
 
 // Says on `err` why the archive cannot be used, when it cannot.
 [[nodiscard]] bool archive_is_open(const ArchiveContext& context);
 
-// "archive list|show|export|verify", each on an archive opened read-only; exit 1 on any
-// record altered or that cannot be read, each said on `err`, as are the archive's notices.
+// "archive list|show|export|verify", each on an archive opened read-only, and "archive
+// limits"; exit 1 on any record altered or that cannot be read, each said on `err`, as are
+// the archive's notices.
 [[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
 
 // Keeps a finished download; false, said on `err` and entered in the audit trail, when it

@@ -208,18 +208,43 @@ std::string parse_archive_list(ArchiveRequest& request, std::span<const std::str
     return "";
 }
 
+// "--limits LOW:HIGH" (required), "--delta-h KJ_PER_MOL", "--reason TEXT".
+std::string parse_archive_limits(ArchiveRequest& request, std::span<const std::string> rest) {
+    bool limits_given = false;
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        if (i + 1 >= rest.size()) {
+            return "missing value for " + rest[i];
+        }
+        const std::string& value = rest[i + 1];
+        const auto limits = parse_limits(value);
+        const auto delta_h = parse_number(value);
+        if (rest[i] == "--limits" && limits) {
+            request.limits = *limits;
+            limits_given = true;
+        } else if (rest[i] == "--delta-h" && delta_h && insight::delta_h_in_range(*delta_h)) {
+            request.delta_h_kj_per_mol = delta_h;
+        } else if (rest[i] == "--reason") {
+            request.reason = value;
+        } else {
+            return "bad archive limits option: " + rest[i] + " " + value;
+        }
+    }
+    return limits_given ? "" : "archive limits needs --limits LOW:HIGH";
+}
+
 std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std::string> rest) {
-    static const std::array<std::pair<const char*, ArchiveAction>, 4> kActions{{
+    static const std::array<std::pair<const char*, ArchiveAction>, 5> kActions{{
         {"list", ArchiveAction::kList},
         {"show", ArchiveAction::kShow},
         {"export", ArchiveAction::kExport},
         {"verify", ArchiveAction::kVerify},
+        {"limits", ArchiveAction::kLimits},
     }};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
         return !rest.empty() && rest.front() == a.first;
     });
     if (action == kActions.end()) {
-        return "archive needs list, show, export or verify";
+        return "archive needs list, show, export, verify or limits";
     }
     request.action = action->second;
     rest = rest.subspan(1);
@@ -236,6 +261,9 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
     }
     if (!request.id && request.action != ArchiveAction::kVerify) {
         return "archive " + std::string(action->first) + " needs a record number";
+    }
+    if (request.action == ArchiveAction::kLimits) {
+        return parse_archive_limits(request, rest);
     }
     if (request.action != ArchiveAction::kExport) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();

@@ -40,9 +40,9 @@ struct ReportRequest {
     bool all_samples = false;
 };
 
-enum class ArchiveAction { kList, kShow, kExport, kVerify };
+enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits };
 
-// "archive list|show|export|verify" and what follows it.
+// "archive list|show|export|verify|limits" and what follows it.
 struct ArchiveRequest {
     ArchiveAction action = ArchiveAction::kList;
     std::optional<std::int64_t> id;                 // show, export; verify: all without it
@@ -51,6 +51,9 @@ struct ArchiveRequest {
     std::optional<std::filesystem::path> frd_file;  // export --frd
     std::optional<std::filesystem::path> csv_file;  // export --csv
     std::optional<std::filesystem::path> pdf_file;  // export --pdf: the mission report
+    insight::Limits limits;                         // limits --limits, degrees Celsius
+    std::optional<double> delta_h_kj_per_mol;       // limits --delta-h; none: as before
+    std::string reason;                             // limits --reason
 };
 
 enum class AuditAction { kList, kVerify, kExport };
@@ -144,7 +147,10 @@ inline constexpr const char* kCliUsage =
     "  archive show ID\n"
     "  archive export ID (--frd FILE | --csv FILE | --pdf FILE)\n"
     "  archive verify [ID]\n"
-    "                      the missions kept in frostel-archive.sqlite in the data folder\n"
+    "  archive limits ID --limits LOW:HIGH [--delta-h KJ_PER_MOL] [--reason TEXT]\n"
+    "                      the missions kept in frostel-archive.sqlite in the data folder;\n"
+    "                      limits (degrees Celsius) and dH set for a kept mission are\n"
+    "                      entered in the audit trail, and show and the report use them\n"
     "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
     "  audit verify\n"
     "  audit export FILE.csv\n"

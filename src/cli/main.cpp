@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "archive/account_book.h"
 #include "archive/mission_archive.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_audit.h"
@@ -55,9 +56,17 @@ QString archive_file(const cli::CliOptions& options, const std::filesystem::path
 int run_archive_command(const cli::CliOptions& options, const QString& archive,
                         const archive::Actor& actor) {
     link::SystemClock clock;
-    // The audit commands only read too; an event is written through a connection of its own.
-    archive::MissionArchive store(archive, archive::MissionArchive::Access::kReadOnly, actor);
-    const cli::ArchiveContext context{store, clock, std::cout, std::cerr};
+    // Only limits change the archive; the others' events are written through a connection
+    // of their own.
+    const bool writes = options.command == cli::Command::kArchive &&
+                        options.archive.action == cli::ArchiveAction::kLimits;
+    archive::MissionArchive store(archive,
+                                  writes ? archive::MissionArchive::Access::kReadWrite
+                                         : archive::MissionArchive::Access::kReadOnly,
+                                  actor);
+    cli::ArchiveContext context{store, clock, std::cout, std::cerr};
+    // With accounts on, whoever changes a record's limits must say why.
+    context.reasons_required = writes && archive::AccountBook(store).accounts_on().value_or(true);
     return options.command == cli::Command::kAudit ? cli::run_audit(context, options.audit)
                                                    : cli::run_archive(context, options.archive);
 }

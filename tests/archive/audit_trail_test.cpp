@@ -15,6 +15,8 @@
 namespace frostel::archive {
 namespace {
 
+using mission::TemperatureUnit::kCelsius;
+using mission::TemperatureUnit::kFahrenheit;
 using test::ArchiveRig;
 
 TEST(AuditChain, RowTextAndHashFollowTheDesignToTheByte) {
@@ -120,6 +122,13 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
                                 std::string(64, 'a'),
                                 "PROGRAMMING OK"};
 
+    const auto set_limits = [&](std::optional<double> low, std::optional<double> high,
+                                std::optional<double> delta_h, const std::string& reason) {
+        RecordLimits limits{{low, high, insight::LimitSource::kUser}};
+        limits.delta_h_kj_per_mol = delta_h.value_or(insight::kDefaultDeltaH);
+        return archive.set_limits(1, limits, reason, false) == MissionArchive::LimitsChange::kSet;
+    };
+
     struct Case {
         std::function<bool()> act;
         Expected expected;
@@ -143,6 +152,15 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
          {"verified", "record:1", "", "ALTERED", ""}},
         {[&] { return archive.record_event(setting_changed("port", "1", "4")); },
          {"setting-changed", "setting:port", "1", "4", ""}},
+        // Limits typed in Fahrenheit are kept in Celsius, as they were meant.
+        {[&] {
+             return set_limits(mission::ConvertTemperature(35.6, kFahrenheit, kCelsius), 8,
+                               std::nullopt, "");
+         },
+         {"limits-set", "record:1", "low=none high=none dH=83.144", "low=2 high=8 dH=83.144", ""}},
+        {[&] { return set_limits(std::nullopt, 6.5, 90, "door left open"); },
+         {"limits-set", "record:1", "low=2 high=8 dH=83.144", "low=none high=6.5 dH=90",
+          "door left open"}},
     };
     std::int64_t rows = 0;
     for (const Case& c : cases) {
@@ -178,10 +196,23 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
             filter, [&](const AuditEntry& e) { found.push_back(e.chained.row.action); }));
         return found;
     };
-    EXPECT_EQ(actions({std::nullopt, "", "record:1"}),
-              (std::vector<std::string>{"download-archived", "download-archived", "verified"}));
-    EXPECT_EQ(actions({std::nullopt, "os:someone-else", ""}).size(), 0u);
-    EXPECT_EQ(actions({QDateTime::currentMSecsSinceEpoch() + 1000, "", ""}).size(), 0u);
+    AuditFilter about_record;
+    about_record.object = "record:1";
+    EXPECT_EQ(actions(about_record),
+              (std::vector<std::string>{"download-archived", "download-archived", "verified",
+                                        "limits-set", "limits-set"}));
+    // The latest limits-set event is in force; where a reason is required, none sets nothing.
+    const RecordLimits latest{{std::nullopt, 6.5, insight::LimitSource::kUser}, 90};
+    EXPECT_EQ(archive.record_limits(1), latest);
+    EXPECT_EQ(archive.set_limits(1, {}, " ", true), MissionArchive::LimitsChange::kReasonMissing);
+    EXPECT_EQ(archive.record_limits(1), latest);
+    EXPECT_FALSE(archive.record_limits(2));
+    AuditFilter of_someone_else;
+    of_someone_else.user_id = "os:someone-else";
+    EXPECT_EQ(actions(of_someone_else).size(), 0u);
+    AuditFilter from_later;
+    from_later.since_utc_ms = QDateTime::currentMSecsSinceEpoch() + 1000;
+    EXPECT_EQ(actions(from_later).size(), 0u);
 
     // The database itself refuses to change or remove an event.
     EXPECT_FALSE(test::change_behind_its_back(rig.path(), "UPDATE audit_events SET reason = 'x'"));

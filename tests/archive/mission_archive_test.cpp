@@ -237,7 +237,8 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
           "ALTER TABLE missions DROP COLUMN clock_source",
           "ALTER TABLE missions DROP COLUMN clock_drift_s",
           "ALTER TABLE missions DROP COLUMN clock_measured_offset_s",
-          "ALTER TABLE missions DROP COLUMN clock_zone", "PRAGMA user_version = 4"}) {
+          "ALTER TABLE missions DROP COLUMN clock_zone", "DROP INDEX audit_events_by_user_time",
+          "DROP INDEX audit_events_by_object_time", "PRAGMA user_version = 4"}) {
         EXPECT_TRUE(change_behind_its_back(rig.path(), QString::fromLatin1(step)));
     }
     const struct {

@@ -207,6 +207,10 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     EXPECT_EQ(wrong.err, "sign-in refused\n");
     EXPECT_EQ(wrong.out, "");
 
+    // Limits set for a kept mission need a reason typed with them.
+    const ProcessResult no_reason = as_root({"archive", "limits", "1", "--limits", "2:8"});
+    EXPECT_EQ(no_reason.exit_code, 2);
+    EXPECT_EQ(no_reason.err, "frostel-cli: archive limits needs --reason TEXT\n");
     ASSERT_EQ(as_root({"users", "deactivate", "olga"}).exit_code, 0);
     EXPECT_EQ(as_root({"users", "setting", "idle-minutes", "30"}).exit_code, 0);
     EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 3);
@@ -227,7 +231,9 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
                                                  "sign-in-refused", "sign-in-refused"}));
     archive::MissionArchive kept(QString::fromStdString(archive_file("kept").string()),
                                  archive::MissionArchive::Access::kReadOnly);
-    ASSERT_TRUE(kept.for_each_event({{}, "olga", {}}, [](const archive::AuditEntry& entry) {
+    archive::AuditFilter of_olga;
+    of_olga.user_id = "olga";
+    ASSERT_TRUE(kept.for_each_event(of_olga, [](const archive::AuditEntry& entry) {
         EXPECT_EQ(entry.full_name, "Olga Ost") << entry.chained.row.action;
     }));
     EXPECT_EQ(as_root({"audit", "verify"}).exit_code, 0);

@@ -327,6 +327,21 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_EQ(this->fingerprint(pdf), fingerprint);
     EXPECT_NE(pdf_text(pdf, 1).find("Audit trail head at printing (SHA-256): " + head),
               std::string::npos);
+    // Limits set for a kept mission are events; the latest judges it in show and the report.
+    EXPECT_EQ(
+        cli({"archive", "limits", "1", "--limits", "-50:50", "--reason", "cold chain"}).exit_code,
+        0);
+    EXPECT_EQ(cli({"archive", "limits", "1", "--limits", "90:", "--delta-h", "90"}).exit_code, 0);
+    EXPECT_EQ(cli({"archive", "limits", "1", "--limits", "8:2"}).exit_code, 2);
+    const std::string limited = cli({"archive", "show", "1"}).out;
+    EXPECT_NE(limited.find("limits: 90.00: (set by the user)\ndH: 90 kJ/mol\n"), std::string::npos)
+        << limited;
+    EXPECT_NE(limited.find("verdict: 1 EXCURSION, "), std::string::npos) << limited;
+    const fs::path limited_pdf = folder / "limited.pdf";
+    EXPECT_EQ(cli({"archive", "export", "1", "--pdf", limited_pdf.string()}).exit_code, 0);
+    const std::string limited_report = pdf_text(limited_pdf, 1);
+    EXPECT_NE(limited_report.find("Low 90.00, high none"), std::string::npos) << limited_report;
+    EXPECT_NE(limited_report.find("(dH 90 kJ/mol)"), std::string::npos);
 
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);
@@ -367,6 +382,9 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           file + "/kept.csv ",
                           file + "/run.49.frd ",
                           file + "/kept.pdf ",
+                          "limits-set record:1 cold chain",
+                          "limits-set record:1 ",
+                          file + "/limited.pdf ",
                           "verified record:1 ",
                           "verified record:1 ",
                           "download-archived record:2 ",
