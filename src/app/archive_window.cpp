@@ -1,8 +1,6 @@
 #include "app/archive_window.h"
 
-#include <QCalendarWidget>
 #include <QDateEdit>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,54 +12,14 @@
 
 #include "app/accounts_dialog.h"
 #include "app/archive_list_model.h"
+#include "app/audit_trail_window.h"
+#include "app/date_bound.h"
 #include "app/record_history.h"
 #include "archive/account_book.h"
 
 namespace frostel::app {
 
 namespace {
-
-// A date box at "any" opens its calendar at the month given, not at its lowest date: the
-// popup selects the box's date first, then shows.
-class CalendarOpening final : public QObject {
-  public:
-    CalendarOpening(QDateEdit* box, std::function<QDate()> month)
-        : QObject(box), box_(box), month_(std::move(month)) {
-        box->calendarWidget()->installEventFilter(this);
-    }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && box_->date() == box_->minimumDate()) {
-            if (const QDate month = month_(); month.isValid()) {
-                box_->calendarWidget()->setCurrentPage(month.year(), month.month());
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-  private:
-    QDateEdit* box_;
-    std::function<QDate()> month_;
-};
-
-// A date box whose lowest date reads "any": no bound on that side. At "any" its calendar
-// opens at `opening_month`.
-QDateEdit* date_bound(const QString& name, QWidget* parent, std::function<QDate()> opening_month) {
-    auto* box = new QDateEdit(parent);
-    box->setObjectName(name);
-    box->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    box->setCalendarPopup(true);
-    box->setMinimumDate(QDate(1999, 12, 31));
-    box->setSpecialValueText(QObject::tr("any"));
-    box->setDate(box->minimumDate());
-    new CalendarOpening(box, std::move(opening_month));
-    return box;
-}
-
-QDate bound_of(const QDateEdit& box) {
-    return box.date() == box.minimumDate() ? QDate() : box.date();
-}
 
 QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -83,6 +41,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       save_(button(QStringLiteral("archive_save_as"), tr("Save As..."), this)),
       verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
       history_(button(QStringLiteral("archive_history"), tr("History"), this)),
+      audit_trail_(button(QStringLiteral("archive_audit_trail"), tr("Audit Trail"), this)),
       result_(new QLabel(this)),
       status_(new QLabel(this)),
       accounts_(button(QStringLiteral("archive_accounts"), tr("Accounts..."), this)) {
@@ -123,6 +82,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     buttons->addWidget(result_);
     buttons->addWidget(history_);
     buttons->addStretch(1);
+    buttons->addWidget(audit_trail_);
     buttons->addWidget(accounts_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
@@ -153,6 +113,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     connect(history_, &QPushButton::clicked, this,
             with_chosen([this](std::int64_t id) { show_history(id); }));
     connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::turn_accounts_on);
+    connect(audit_trail_, &QPushButton::clicked, this, &ArchiveWindow::show_audit_trail);
 }
 
 void ArchiveWindow::showEvent(QShowEvent* event) {
@@ -255,6 +216,25 @@ void ArchiveWindow::turn_accounts_on() {
         accounts_->setEnabled(false);
         status_->setText(tr("Accounts are on: everyone signs in from the next start."));
     }
+}
+
+// Everyone, while the archive has no accounts.
+bool ArchiveWindow::may_read_audit_trail() const {
+    return true;
+}
+
+void ArchiveWindow::show_audit_trail() {
+    if (!may_read_audit_trail()) {
+        return;
+    }
+    if (audit_trail_window_.isNull()) {
+        audit_trail_window_ = new AuditTrailWindow(ties_.archive, this);
+    }
+    if (audit_trail_window_->isVisible()) {
+        audit_trail_window_->refresh();
+    }
+    audit_trail_window_->show();
+    audit_trail_window_->raise();
 }
 
 void ArchiveWindow::show_result(const QString& text, bool failure) {

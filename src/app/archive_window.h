@@ -18,6 +18,7 @@ class QTableView;
 namespace frostel::app {
 
 class ArchiveListModel;
+class AuditTrailWindow;
 class RecordHistory;
 
 // What the archive window works through: the archive of the current data folder, and the
@@ -32,7 +33,7 @@ struct ArchiveWindowTies {
 
 // "Archive": every kept mission, newest first, with a filter and a date range; Open shows
 // the chosen mission in the main window, Save As writes its pair, Verify checks it, History
-// shows its events in the audit trail.
+// shows its events in the audit trail; Audit Trail opens the whole trail.
 class ArchiveWindow final : public QWidget {
     Q_OBJECT
 
@@ -51,6 +52,7 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] QPushButton& save_button() const { return *save_; }
     [[nodiscard]] QPushButton& verify_button() const { return *verify_; }
     [[nodiscard]] QPushButton& history_button() const { return *history_; }
+    [[nodiscard]] QPushButton& audit_trail_button() const { return *audit_trail_; }
     [[nodiscard]] QLabel& result_line() const { return *result_; }
     [[nodiscard]] QLabel& status_line() const { return *status_; }
     // Turns accounts on, while they are off.
@@ -66,6 +68,9 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] archive::MissionFilter filter() const;
     void verify_chosen();
     void show_history(std::int64_t id);
+    // Whether the person at the window may read the whole trail.
+    [[nodiscard]] bool may_read_audit_trail() const;
+    void show_audit_trail();
     void show_result(const QString& text, bool failure);
     void turn_accounts_on();
 
@@ -80,6 +85,8 @@ class ArchiveWindow final : public QWidget {
     QPushButton* verify_;
     QPushButton* history_;
     QPointer<RecordHistory> history_window_;
+    QPushButton* audit_trail_;
+    QPointer<AuditTrailWindow> audit_trail_window_;
     QLabel* result_;
     QLabel* status_;
     QPushButton* accounts_;

@@ -45,6 +45,7 @@ MissionActions::MissionActions(MainWindow& window) : QObject(&window), window_(w
             &MissionActions::Command8_Click);
     connect(&window.archive_button(), &QPushButton::clicked, this,
             [this] { show_topmost(&archive_window()); });
+    connect(&window.summary(), &SummaryActions::limitsChanged, this, &MissionActions::keep_limits);
 }
 
 MissionActions::~MissionActions() {
@@ -114,7 +115,7 @@ void MissionActions::Command2_Click() {
     window_.mission_text().set_text(datafile::read_data_file(name).value_or(QString()));
     window_.chart().set_document(std::move(*document));
     shown_ = {pair ? pair->mission_text : std::string(), pair ? pair->fingerprint : std::string(),
-              report::saved_pair_basis(name)};
+              report::saved_pair_basis(name), std::nullopt};
     QCoreApplication::processEvents();
     window_.refill_table(false);
     window_.show_value_range();
@@ -191,6 +192,10 @@ bool MissionActions::show_archived(std::int64_t id) {
     }
     shown_.fingerprint = archive::mission_fingerprint(stored->pages);
     shown_.fingerprint_basis = std::string(report::kPagesFingerprintBasis);
+    shown_.archived_id = id;
+    if (const std::optional<archive::RecordLimits> kept = store.record_limits(id)) {
+        window_.summary().show_kept_limits(*kept);
+    }
     window_.chart().set_download_origin(
         datafile::DownloadOrigin{shown_.fingerprint, stored->record.downloaded_at, {}, {}});
     const std::optional<archive::Verification> verdict = store.verify(id);
@@ -239,6 +244,22 @@ void MissionActions::note_event(const archive::AuditEvent& event) {
     if (!store.record_event(event)) {
         warn(tr("The %1 event was not entered in the audit trail: %2")
                  .arg(QString::fromStdString(event.action), store.error()));
+    }
+}
+
+// Limits changed for a mission opened from the archive are kept with its record.
+void MissionActions::keep_limits(const archive::RecordLimits& limits) {
+    if (!shown_.archived_id) {
+        return;
+    }
+    archive::MissionArchive& store = mission_archive();
+    // Nobody is asked for a reason while the window has no one signed in.
+    const bool reason_required = false;
+    if (store.set_limits(*shown_.archived_id, limits, {}, reason_required) !=
+        archive::MissionArchive::LimitsChange::kSet) {
+        warn(tr("The limits of record %1 were not kept: %2")
+                 .arg(*shown_.archived_id)
+                 .arg(store.error()));
     }
 }
 
@@ -370,6 +391,7 @@ void MissionActions::record_download(const mission::DownloadedMission& mission) 
     const archive::Stamp stamp = archive::stamp_now(window_.clock());
     shown_.fingerprint = archive::mission_fingerprint(mission.pages);
     shown_.fingerprint_basis = std::string(report::kPagesFingerprintBasis);
+    shown_.archived_id.reset();
     window_.chart().set_download_origin(
         datafile::DownloadOrigin{shown_.fingerprint, platform::format_iso(stamp.local_time),
                                  platform::pc_user_at_host().toStdString(), std::nullopt});

@@ -41,6 +41,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
         std::string mission_text;  // one byte per character
         std::string fingerprint;
         std::string fingerprint_basis;
+        std::optional<std::int64_t> archived_id;  // opened from the archive: its record
     };
     [[nodiscard]] const ShownSource& shown_source() const { return shown_; }
     // The archive of the current data folder, opened again when the folder changed or the
@@ -100,6 +101,7 @@ class MissionActions final : public QObject, private mission::DownloadView {
     [[nodiscard]] ShownIdentity shown_identity() const;
     void show_identity(const ShownIdentity& identity);
     void save_mission(const QString& chosen_name);
+    void keep_limits(const archive::RecordLimits& limits);
     void write_archived(std::int64_t id);
 
     MainWindow& window_;

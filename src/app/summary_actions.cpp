@@ -72,6 +72,25 @@ void SummaryActions::show_downloaded(const mission::MissionRecord& record) {
     chart_.set_delta_h(preferences_.delta_h_kj_per_mol);
 }
 
+void SummaryActions::show_kept_limits(const archive::RecordLimits& kept) {
+    const TemperatureUnit unit = chart_unit(chart_);
+    chart_.set_user_limits(converted(kept.limits.low, TemperatureUnit::kCelsius, unit),
+                           converted(kept.limits.high, TemperatureUnit::kCelsius, unit));
+    chart_.set_delta_h(kept.delta_h_kj_per_mol);
+}
+
+void SummaryActions::say_limits_changed() {
+    const datafile::ChartDocument& document = chart_.document();
+    const TemperatureUnit unit = chart_unit(chart_);
+    archive::RecordLimits now;
+    now.limits.low = converted(document.low_limit, unit, TemperatureUnit::kCelsius);
+    now.limits.high = converted(document.high_limit, unit, TemperatureUnit::kCelsius);
+    now.limits.source =
+        now.limits.any() ? insight::LimitSource::kUser : insight::LimitSource::kNone;
+    now.delta_h_kj_per_mol = document.delta_h_kj_per_mol.value_or(insight::kDefaultDeltaH);
+    emit limitsChanged(now);
+}
+
 void SummaryActions::follow_chart() {
     const datafile::ChartDocument& document = chart_.document();
     const insight::Limits limits = chart_.limits();
@@ -98,6 +117,7 @@ void SummaryActions::refresh_window(const insight::Summary& summary) {
 // Limits typed are this mission's, and remembered as typed for its logger.
 void SummaryActions::set_limits(std::optional<double> low, std::optional<double> high) {
     chart_.set_user_limits(low, high);
+    say_limits_changed();
     const std::optional<mission::MissionRecord>& record = chart_.document().mission;
     if (!record) {
         return;
@@ -123,6 +143,7 @@ void SummaryActions::set_fit_to_data(bool on) {
 
 void SummaryActions::set_delta_h(double kj_per_mol) {
     chart_.set_delta_h(kj_per_mol);
+    say_limits_changed();
     preferences_.delta_h_kj_per_mol = kj_per_mol;
     write_summary_preferences(preferences_path_, preferences_);
 }

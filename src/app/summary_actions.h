@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/summary_preferences.h"
+#include "archive/record_limits.h"
 #include "insight/summary.h"
 #include "mission/mission_record.h"
 
@@ -33,14 +34,23 @@ class SummaryActions final : public QObject {
     void open();
     // A download's record goes to the chart with its logger's remembered limits and the dH.
     void show_downloaded(const mission::MissionRecord& record);
+    // An archived mission is judged by the limits and dH kept for it, never by those
+    // remembered for its logger.
+    void show_kept_limits(const archive::RecordLimits& kept);
     // "Fit to Data" as the user left it, kept between runs.
     [[nodiscard]] bool fit_to_data() const { return preferences_.fit_to_data; }
     void set_fit_to_data(bool on);
     // The window, once opened.
     [[nodiscard]] SummaryWindow* window() const;
 
+  signals:
+    // The user changed the limits or the dH of the mission shown: all of them as they are
+    // now, in degrees Celsius.
+    void limitsChanged(const archive::RecordLimits& now);
+
   private:
     void follow_chart();
+    void say_limits_changed();
     void refresh_window(const insight::Summary& summary);
     void set_limits(std::optional<double> low, std::optional<double> high);
     void set_delta_h(double kj_per_mol);

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimeZone>
 #include <QVariant>
 
 #include "platform/os_user.h"
@@ -118,6 +119,13 @@ QString run_listing(QSqlDatabase& db, const AuditFilter& filter, const QString& 
 }
 
 }  // namespace
+
+std::string utc_text(std::int64_t utc_ms) {
+    return QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone::utc())
+               .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
+               .toStdString() +
+           'Z';
+}
 
 Actor os_actor() {
     const platform::OsUser user = platform::current_os_user();

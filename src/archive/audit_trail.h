@@ -50,6 +50,9 @@ struct TrailCheck {
     std::optional<BrokenAt> broken;
 };
 
+// "2026-02-01T09:00:00.250Z": an event's time as listings show it.
+[[nodiscard]] std::string utc_text(std::int64_t utc_ms);
+
 // The events of what exists today, each built one way for the window and frostel-cli alike.
 [[nodiscard]] AuditEvent download_archived(std::int64_t id, const std::string& fingerprint,
                                            const std::string& record_digest);

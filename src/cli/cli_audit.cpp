@@ -10,14 +10,6 @@ namespace frostel::cli {
 
 namespace {
 
-// "2026-02-01T09:00:00.250Z"
-std::string utc_text(std::int64_t utc_ms) {
-    return QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone::utc())
-               .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
-               .toStdString() +
-           'Z';
-}
-
 archive::AuditFilter filter_of(const AuditRequest& request) {
     archive::AuditFilter filter;
     if (!request.since.empty()) {
@@ -42,7 +34,7 @@ int list(const ArchiveContext& context, const AuditRequest& request) {
         context.archive.for_each_event(filter_of(request), [&](const archive::AuditEntry& entry) {
             const archive::AuditRow& row = entry.chained.row;
             std::ostream& out = context.out;
-            out << row.sequence << '\t' << utc_text(row.utc_ms);
+            out << row.sequence << '\t' << archive::utc_text(row.utc_ms);
             for (const std::string* field :
                  {&row.user_id, &row.workstation, &row.action, &row.object, &row.old_value,
                   &row.new_value, &row.reason}) {
@@ -86,7 +78,7 @@ int export_csv(const ArchiveContext& context, const AuditRequest& request) {
     std::string csv = "sequence,utc,user,workstation,action,object,old,new,reason,hash\r\n";
     const bool read = context.archive.for_each_event({}, [&](const archive::AuditEntry& entry) {
         const archive::AuditRow& row = entry.chained.row;
-        csv += std::to_string(row.sequence) + ',' + utc_text(row.utc_ms);
+        csv += std::to_string(row.sequence) + ',' + archive::utc_text(row.utc_ms);
         for (const std::string* field :
              {&row.user_id, &row.workstation, &row.action, &row.object, &row.old_value,
               &row.new_value, &row.reason, &entry.chained.hash}) {

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,6 +20,7 @@
 
 #include "app/archive_list_model.h"
 #include "app/archive_window.h"
+#include "app/audit_trail_window.h"
 #include "app/chart_view.h"
 #include "app/data_path_dialog.h"
 #include "app/mission_text_box.h"
@@ -520,6 +522,91 @@ class MissionActionsTest : public QObject {
         QVERIFY(!archive.accounts_button().isEnabled());
         QVERIFY(archive::accounts_are_on(archive::archive_path(elsewhere)));
         QVERIFY(!archive::accounts_are_on(first.path()));
+    }
+
+    // The whole trail newest first, by UTC days, person and record, a page at a time, and
+    // on paper with the chain's head.
+    void auditTrailWindowFiltersAndPrints() {
+        QTemporaryDir folder;
+        const QString path = archive::archive_path(folder.path());
+        QVERIFY(archive::MissionArchive(path).is_open());
+        {
+            // Event n: every six hours from 2026-03-01 00:00 UTC, Anna's when n is even, about
+            // record n % 3 + 1.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "events");
+            db.setDatabaseName(path);
+            QVERIFY(db.open() && db.transaction());
+            const std::int64_t first_ms =
+                QDateTime(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+            for (int n = 0; n < AuditTrailWindow::kPage + 10; ++n) {
+                const archive::Actor actor{n % 2 == 0 ? "os:anna" : "os:bo", "", "pc-1"};
+                QCOMPARE(
+                    archive::append_event(db, actor, archive::record_verified(n % 3 + 1, "INTACT"),
+                                          first_ms + n * std::int64_t{6 * 3600 * 1000}),
+                    QString());
+            }
+            QVERIFY(db.commit());
+        }
+        QSqlDatabase::removeDatabase("events");
+        archive::MissionArchive store(path);
+        AuditTrailWindow window([&]() -> archive::MissionArchive& { return store; });
+        window.show();
+        QTableWidget& table = window.table();
+        const QDate any = window.since_box().minimumDate();
+        const struct {
+            const char* name;
+            QDate since, until;
+            QString user, record;
+            int rows;
+            int newest;  // its sequence number
+        } cases[] = {
+            {"all, first page", any, any, "", "", AuditTrailWindow::kPage, 210},
+            {"from a day", QDate(2026, 4, 20), any, "", "", 10, 210},
+            {"to a day", any, QDate(2026, 3, 1), "", "", 4, 4},
+            {"one person", any, any, "os:bo", "", 105, 210},
+            {"one record", any, any, "", "2", 70, 209},
+            {"all three", QDate(2026, 4, 20), any, "os:bo", "2", 1, 206},
+            {"nobody", any, any, "os:nobody", "", 0, 0},
+        };
+        for (const auto& c : cases) {
+            window.since_box().setDate(c.since);
+            window.until_box().setDate(c.until);
+            window.user_box().setText(c.user);
+            window.record_box().setText(c.record);
+            QVERIFY2(table.rowCount() == c.rows, c.name);
+            for (int row = 1; row < table.rowCount(); ++row) {
+                QVERIFY2(
+                    table.item(row, 0)->text().toInt() < table.item(row - 1, 0)->text().toInt(),
+                    c.name);
+            }
+            if (c.rows > 0) {
+                QVERIFY2(table.item(0, 0)->text().toInt() == c.newest, c.name);
+            }
+            QVERIFY2(window.more_button().isEnabled() == (c.rows == AuditTrailWindow::kPage),
+                     c.name);
+        }
+        window.user_box().clear();
+        window.record_box().clear();
+        window.since_box().setDate(any);
+        window.until_box().setDate(any);
+        window.more_button().click();
+        QCOMPARE(table.rowCount(), 210);
+        QVERIFY(!window.more_button().isEnabled());
+        // The columns of frostel-cli's list.
+        QCOMPARE(table.item(209, 1)->text(), QString("2026-03-01T00:00:00.000Z"));
+        QCOMPARE(table.item(209, 2)->text() + ' ' + table.item(209, 4)->text() + ' ' +
+                     table.item(209, 5)->text() + ' ' + table.item(209, 7)->text(),
+                 QString("os:anna verified record:1 INTACT"));
+
+        const QString pdf = folder.filePath("trail.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        window.print_to(printer);
+        const QString printed = test::pdf_text(pdf);
+        QVERIFY(printed.contains("Audit trail head at printing (SHA-256): " +
+                                 QString::fromStdString(store.audit_head().value())));
+        QVERIFY(printed.contains("206 2026-04-21T06:00:00.000Z os:bo pc-1"));
     }
 };
 

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "archive/mission_archive.h"
+
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QTableWidget;
+
+namespace frostel::app {
+
+// "Audit Trail": the archive's events, newest first, as `frostel-cli audit list` prints
+// them, filtered by UTC days, a person's user id and a record; read a page at a time, so a
+// trail of millions opens at once. Print puts the events shown on paper with the chain's
+// head at printing.
+class AuditTrailWindow final : public QWidget {
+    Q_OBJECT
+
+  public:
+    // `archive`: the archive of the current data folder.
+    explicit AuditTrailWindow(std::function<archive::MissionArchive&()> archive,
+                              QWidget* parent = nullptr);
+
+    // The first page again, from the current archive, with the current filter.
+    void refresh();
+    // The events shown, the filter and the chain's head now, on `printer`'s pages.
+    void print_to(QPrinter& printer);
+
+    [[nodiscard]] QDateEdit& since_box() const { return *since_; }
+    [[nodiscard]] QDateEdit& until_box() const { return *until_; }
+    [[nodiscard]] QLineEdit& user_box() const { return *user_; }
+    [[nodiscard]] QLineEdit& record_box() const { return *record_; }
+    [[nodiscard]] QTableWidget& table() const { return *table_; }
+    [[nodiscard]] QPushButton& more_button() const { return *more_; }
+    [[nodiscard]] QPushButton& print_button() const { return *print_; }
+    [[nodiscard]] QLabel& status_line() const { return *status_; }
+
+    // Events read at once.
+    static constexpr int kPage = 200;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    [[nodiscard]] QDate newest_day() const;
+    [[nodiscard]] archive::AuditFilter filter() const;
+    [[nodiscard]] QString filter_text() const;
+    void read_page();
+    void print();
+
+    std::function<archive::MissionArchive&()> archive_;
+    QDateEdit* since_;
+    QDateEdit* until_;
+    QLineEdit* user_;
+    QLineEdit* record_;
+    QTableWidget* table_;
+    QPushButton* more_;
+    QPushButton* print_;
+    QLabel* status_;
+};
+
+}  // namespace frostel::app

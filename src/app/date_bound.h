@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+class QDateEdit;
+class QWidget;
+
+namespace frostel::app {
+
+// A date box whose lowest date reads "any": no bound on that side. At "any" its calendar
+// opens at `opening_month`.
+[[nodiscard]] QDateEdit* date_bound(const QString& name, QWidget* parent,
+                                    std::function<QDate()> opening_month);
+// The box's date, or none while it reads "any".
+[[nodiscard]] QDate bound_of(const QDateEdit& box);
+
+}  // namespace frostel::app
