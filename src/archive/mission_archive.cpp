@@ -1078,6 +1078,9 @@ MissionArchive::LimitsChange MissionArchive::set_limits(std::int64_t id, const R
         return LimitsChange::kFailed;
     }
     const std::optional<RecordLimits> before = record_limits(id);
+    if (before == limits) {
+        return LimitsChange::kSet;
+    }
     const bool set = before && append(limits_set(id, *before, limits, reason)) &&
                      (transaction.commit() || fail(transaction.error().text()));
     return set ? LimitsChange::kSet : LimitsChange::kFailed;

@@ -181,8 +181,9 @@ class MissionArchive {
     // Nothing for an unknown id or a trail that cannot be read (see error()).
     [[nodiscard]] std::optional<RecordLimits> record_limits(std::int64_t id);
     enum class LimitsChange { kSet, kReasonMissing, kFailed };
-    // Sets them by one limits-set event, with the ones in force before, in one transaction.
-    // `reason_required`: the person must say why (reason_suffices).
+    // Sets them by one limits-set event, with the ones in force before, in one transaction;
+    // the ones in force again change nothing. `reason_required`: the person must say why
+    // (reason_suffices).
     [[nodiscard]] LimitsChange set_limits(std::int64_t id, const RecordLimits& limits,
                                           const std::string& reason, bool reason_required);
 

@@ -26,6 +26,8 @@
 #include "app/mission_text_box.h"
 #include "app/programming_ds1922t.h"
 #include "app/record_history.h"
+#include "app/summary_actions.h"
+#include "app/summary_window.h"
 #include "archive/account_book.h"
 #include "archive/fingerprint.h"
 #include "sim/line_noise.h"
@@ -406,6 +408,16 @@ class MissionActionsTest : public QObject {
         archive.open_button().click();
         QCOMPARE(rig.table_column(1), downloaded);
         QVERIFY(rig.window->logger_label().text().endsWith("4100000ABCDEF1AA"));
+        // Limits set in the summary of a mission opened from the archive are kept with it, and
+        // judge it when it is opened again.
+        rig.window->summary().open();
+        auto* low = rig.window->summary().window()->findChild<QLineEdit*>("low_limit");
+        low->setText("2");
+        emit low->editingFinished();
+        rig.window->summary().window()->close();
+        rig.chart().set_user_limits(std::nullopt, std::nullopt);
+        archive.open_button().click();
+        QCOMPARE(rig.chart().limits().low, std::optional<double>(2.0));
         archive.verify_button().click();
         QCOMPARE(archive.result_line().text(), QString("INTACT"));
         // Save As writes the report when a PDF's name is chosen, with the kept fingerprint
@@ -444,11 +456,17 @@ class MissionActionsTest : public QObject {
         auto* history = test::top_level<RecordHistory>("record_history");
         QVERIFY(history != nullptr && history->isVisible());
         QTableWidget& events_shown = history->table();
-        QCOMPARE(events_shown.rowCount(), 3);
+        QCOMPARE(events_shown.rowCount(), 4);
         QCOMPARE(events_shown.item(0, 4)->text(), QString("verified"));
-        QCOMPARE(events_shown.item(2, 4)->text() + ' ' +
-                     events_shown.item(2, 6)->text().section('\n', 0, 0),
+        QCOMPARE(events_shown.item(3, 4)->text() + ' ' +
+                     events_shown.item(3, 6)->text().section('\n', 0, 0),
                  "download-archived " + fingerprint);
+        // The whole trail, newest first.
+        archive.audit_trail_button().click();
+        auto* trail = test::top_level<AuditTrailWindow>("Audit_Trail");
+        QVERIFY(trail != nullptr && trail->isVisible());
+        QCOMPARE(trail->table().rowCount(), 8);
+        QCOMPARE(trail->table().item(0, 4)->text(), QString("setting-changed"));
 
         // One byte of a log page changed behind the program's back: the list marks the
         // record, and Open and Save As warn with the fingerprint of the pages shown.
@@ -499,6 +517,8 @@ class MissionActionsTest : public QObject {
         QCOMPARE(events(first),
                  (QStringList{"download-archived record:1  " + fingerprint,
                               "download-archived record:1  " + fingerprint,
+                              "limits-set record:1 low=none high=none dH=83.144 low=2 high=none "
+                              "dH=83.144",
                               "verified record:1  INTACT", file + "/kept.pdf  report",
                               file + "/kept.frd  pair", file + "/kept.csv  CSV",
                               "setting-changed setting:port 1 3", file + "/altered.pdf  report"}));

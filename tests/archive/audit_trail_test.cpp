@@ -205,6 +205,7 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     const RecordLimits latest{{std::nullopt, 6.5, insight::LimitSource::kUser}, 90};
     EXPECT_EQ(archive.record_limits(1), latest);
     EXPECT_EQ(archive.set_limits(1, {}, " ", true), MissionArchive::LimitsChange::kReasonMissing);
+    EXPECT_TRUE(set_limits(std::nullopt, 6.5, 90, "the same again"));  // no row: rows below
     EXPECT_EQ(archive.record_limits(1), latest);
     EXPECT_FALSE(archive.record_limits(2));
     AuditFilter of_someone_else;
