@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTimeZone>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <limits>
 
 #include "app/date_bound.h"
@@ -25,6 +26,9 @@ namespace {
 
 enum Column { kSequence, kUtc, kUser, kWorkstation, kAction, kObject, kOld, kNew, kReason };
 constexpr int kColumns = kReason + 1;
+// A column of long values (a path, a fingerprint) is cut short there rather than push the
+// reason out of sight.
+constexpr int kWidestColumn = 260;
 
 std::int64_t utc_ms_of(QDate day) {
     return day.startOfDay(QTimeZone::utc()).toMSecsSinceEpoch();
@@ -81,6 +85,7 @@ AuditTrailWindow::AuditTrailWindow(std::function<archive::MissionArchive&()> arc
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     more_->setObjectName(QStringLiteral("audit_more"));
     print_->setObjectName(QStringLiteral("audit_print"));
@@ -149,6 +154,7 @@ void AuditTrailWindow::refresh() {
     read_page();
     for (int column = kSequence; column < kReason; ++column) {
         table_->resizeColumnToContents(column);
+        table_->setColumnWidth(column, std::min(table_->columnWidth(column), kWidestColumn));
     }
 }
 
@@ -162,13 +168,16 @@ void AuditTrailWindow::read_page() {
             table_->insertRow(row);
             int column = 0;
             for (const QString& text : row_texts(entry.chained.row)) {
-                table_->setItem(row, column++, new QTableWidgetItem(text));
+                auto* item = new QTableWidgetItem(text);
+                item->setToolTip(text);  // whole where the column cuts it short
+                table_->setItem(row, column++, item);
             }
             ++row;
         });
     more_->setEnabled(read && row - first == kPage);
-    status_->setText(read ? tr("%n event(s) shown, newest first", nullptr, row)
-                          : tr("The audit trail cannot be read: %1").arg(archive.error()));
+    status_->setText(
+        read ? (row == 1 ? tr("1 event shown") : tr("%1 events shown, newest first").arg(row))
+             : tr("The audit trail cannot be read: %1").arg(archive.error()));
 }
 
 QString AuditTrailWindow::filter_text() const {
@@ -188,7 +197,7 @@ void AuditTrailWindow::print_to(QPrinter& printer) {
     const std::optional<std::string> head = archive_().audit_head();
     const QStringList lines{
         tr("Archive: %1").arg(archive_().path()),
-        tr("Events: %1 (%n shown, newest first)", nullptr, table_->rowCount()).arg(filter_text()),
+        tr("Events: %1 (%2 shown, newest first)").arg(filter_text()).arg(table_->rowCount()),
         tr("Printed: %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)),
         tr("Audit trail head at printing (SHA-256): %1")
             .arg(head ? QString::fromStdString(*head) : tr("unknown")),
