@@ -169,7 +169,7 @@ inline constexpr const char* kCliUsage =
     "  users setting minimum-password-length|failures-before-lock|idle-minutes VALUE\n"
     "  With accounts on, every command but users init needs --user ID, the password as the\n"
     "  first line of standard input or of the --password-file FILE; only administrators\n"
-    "  change accounts.\n"
+    "  change accounts; archive limits needs --reason.\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n"
     "  Unit names may be written in any case; FARENHEIT is taken too.\n"
