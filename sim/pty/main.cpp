@@ -52,9 +52,7 @@ void set_clock(frostel::sim::LoggerModel& logger, const frostel::platform::Local
     memory[frostel::sim::kClockControlRegister] |= frostel::sim::kOscillatorBit;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run_simulator(int argc, char** argv) {
     using namespace frostel::sim;
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto parsed = parse_sim_options(args);
@@ -86,31 +84,41 @@ int main(int argc, char** argv) {
     }
 
     std::ofstream log_file;
-    try {
-        PtyServer server(box);
-        if (options.log_path) {
-            if (*options.log_path == "-") {
-                server.set_log(&std::cerr);
-            } else {
-                log_file.open(*options.log_path);
-                server.set_log(&log_file);
-            }
+    PtyServer server(box);
+    if (options.log_path) {
+        if (*options.log_path == "-") {
+            server.set_log(&std::cerr);
+        } else {
+            log_file.open(*options.log_path);
+            server.set_log(&log_file);
         }
-        std::filesystem::path port_entry;
-        if (options.program_folder) {
-            port_entry = link_port(*options.program_folder, options.port, server.device_path());
-        }
-        std::signal(SIGINT, request_stop);
-        std::signal(SIGTERM, request_stop);
-        std::cout << server.device_path() << std::endl;
-        server.serve(stop_requested);
-        if (!port_entry.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(port_entry, ignored);
-        }
-    } catch (const std::exception& error) {
-        std::cerr << "frostel-reader-sim: " << error.what() << '\n';
-        return 1;
+    }
+    std::filesystem::path port_entry;
+    if (options.program_folder) {
+        port_entry = link_port(*options.program_folder, options.port, server.device_path());
+    }
+    std::signal(SIGINT, request_stop);
+    std::signal(SIGTERM, request_stop);
+    std::cout << server.device_path() << std::endl;
+    server.serve(stop_requested);
+    if (!port_entry.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(port_entry, ignored);
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever escapes (a pseudo-terminal or a file that cannot be made) ends the run with
+    // its reason.
+    try {
+        return run_simulator(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "frostel-reader-sim: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "frostel-reader-sim: unexpected error\n";
+    }
+    return 1;
 }

@@ -158,7 +158,10 @@ std::variant<SimOptions, std::string> parse_sim_options(std::span<const std::str
         }
         const std::string& value = args[++i];
         if (!apply_option(options, name, value)) {
-            return "bad option: " + name + ' ' + value;
+            std::string problem = "bad option: " + name;
+            problem += ' ';
+            problem += value;
+            return problem;
         }
     }
     return options;

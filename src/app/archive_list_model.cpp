@@ -20,11 +20,11 @@ QVariant temperature(const std::optional<double>& value) {
 QColor verdict_colour(const std::string& verdict) {
     switch (insight::verdict_kind_of(verdict)) {
         case insight::VerdictKind::kExcursions:
-            return QColor(0xc0, 0x00, 0x00);
+            return {0xc0, 0x00, 0x00};
         case insight::VerdictKind::kWithinLimits:
-            return QColor(0x00, 0x00, 0x8b);
+            return {0x00, 0x00, 0x8b};
         default:
-            return QColor(0x50, 0x50, 0x50);
+            return {0x50, 0x50, 0x50};
     }
 }
 

@@ -21,7 +21,7 @@ QIcon drawn_icon(const std::function<void(QPainter&)>& draw) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     draw(painter);
-    return QIcon(pixmap);
+    return {pixmap};
 }
 
 void draw_thermometer(QPainter& p, QRectF box) {
@@ -58,7 +58,11 @@ void draw_sheet(QPainter& p, QRectF sheet) {
     p.setPen(QPen(kInk, 2));
     p.setBrush(Qt::white);
     p.drawRect(sheet);
-    for (double y = sheet.top() + 5; y < sheet.bottom() - 3; y += 4) {
+    for (int line = 0;; ++line) {
+        const double y = sheet.top() + 5 + 4 * line;
+        if (y >= sheet.bottom() - 3) {
+            break;
+        }
         p.drawLine(QPointF(sheet.left() + 3, y), QPointF(sheet.right() - 3, y));
     }
 }
@@ -225,7 +229,11 @@ QIcon table_icon() {
         p.drawRect(frame);
         p.fillRect(QRectF(4, 6, 24, 5), QColor(190, 215, 240));
         p.setPen(QPen(kInk, 1.5));
-        for (double y = 11; y < frame.bottom(); y += 5.3) {
+        for (int row = 0;; ++row) {
+            const double y = 11 + 5.3 * row;
+            if (y >= frame.bottom()) {
+                break;
+            }
             p.drawLine(QPointF(frame.left(), y), QPointF(frame.right(), y));
         }
         p.drawLine(QPointF(15, frame.top()), QPointF(15, frame.bottom()));

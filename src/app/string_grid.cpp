@@ -31,7 +31,7 @@ void StringGrid::set_text(int row, int column, const QString& text) {
 
 QString StringGrid::text(int row, int column) const {
     if (!holds(row, column)) {
-        return QString();
+        return {};
     }
     return row == 0 ? headings_[column] : cells_[cell_index(row, column)];
 }

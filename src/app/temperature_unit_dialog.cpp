@@ -14,16 +14,16 @@ namespace frostel::app {
 namespace {
 
 struct UnitOption {
-    mission::TemperatureUnit unit;
     const char* caption;
+    mission::TemperatureUnit unit;
     int top;
 };
 
 // The option index is the unit's place in this table.
-constexpr UnitOption kOptions[] = {{mission::TemperatureUnit::kCelsius, "Celcius", 120},
-                                   {mission::TemperatureUnit::kFahrenheit, "Farenheit", 360},
-                                   {mission::TemperatureUnit::kKelvin, "Kelvin", 600},
-                                   {mission::TemperatureUnit::kReaumur, "Reaumur", 840}};
+constexpr UnitOption kOptions[] = {{"Celcius", mission::TemperatureUnit::kCelsius, 120},
+                                   {"Farenheit", mission::TemperatureUnit::kFahrenheit, 360},
+                                   {"Kelvin", mission::TemperatureUnit::kKelvin, 600},
+                                   {"Reaumur", mission::TemperatureUnit::kReaumur, 840}};
 
 // What a title bar takes beside its caption: the window's icon, the close button, margins.
 constexpr int kTitleBarButtonsRoom = 96;

@@ -25,7 +25,7 @@ const QString kChainBytes = QStringLiteral(
 // Text read as a QString or as its bytes, in UTF-8 either way.
 std::string text_of(const QVariant& value) {
     const QByteArray bytes = value.toByteArray();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 QString text(const std::string& value) {
@@ -179,7 +179,7 @@ QString append_event(QSqlDatabase& db, const Actor& actor, const AuditEvent& eve
         return query.lastError().text();
     }
     std::string previous;
-    if (const QString error = trail_head(db, previous); !error.isEmpty()) {
+    if (QString error = trail_head(db, previous); !error.isEmpty()) {
         return error;
     }
     // Hashed as it will be read back: bytes that are no UTF-8 are kept as U+FFFD.
@@ -254,7 +254,7 @@ QString check_trail(QSqlDatabase& db, TrailCheck& check) {
     } else {
         issued.reset();
     }
-    const QString error = issued ? QString() : query.lastError().text();
+    QString error = issued ? QString() : query.lastError().text();
     query.exec(QStringLiteral("COMMIT"));
     if (!error.isEmpty()) {
         return error;

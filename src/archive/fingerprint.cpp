@@ -9,7 +9,7 @@ namespace {
 constexpr qsizetype kRecordPageSize = 2 + link::kPageSize;
 
 QByteArrayView bytes_of(std::string_view text) {
-    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size()));
+    return {text.data(), static_cast<qsizetype>(text.size())};
 }
 
 std::string hex_result(const QCryptographicHash& hash) {

@@ -318,7 +318,7 @@ bool MissionArchive::open_file() {
 std::optional<QSqlError> MissionArchive::connect_file() {
     QDeadlineTimer deadline(kBusyTimeoutMs);
     for (;;) {
-        const std::optional<QSqlError> error = connect_once();
+        std::optional<QSqlError> error = connect_once();
         const bool busy = error && (error->nativeErrorCode() == kBusyCode ||
                                     error->nativeErrorCode() == kLockedCode);
         if (!busy || deadline.hasExpired()) {

@@ -246,7 +246,7 @@ std::variant<archive::Actor, int> sign_in_for(const CliOptions& options,
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }
-    const Person& who = std::get<Person>(person);
+    const auto& who = std::get<Person>(person);
     const std::optional<archive::Right> needed = right_needed(options);
     if (needed && !archive::has_right(who.role, *needed)) {
         const AccountAnswer refusal = book.refuse(who, command_name(options.command));

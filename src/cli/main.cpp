@@ -88,7 +88,7 @@ int run(const cli::CliOptions& options) {
     if (const int* refused = std::get_if<int>(&signed_in)) {
         return *refused;
     }
-    const archive::Actor& actor = std::get<archive::Actor>(signed_in);
+    const auto& actor = std::get<archive::Actor>(signed_in);
     if (options.command == cli::Command::kSummary) {
         // The archive only for the audit trail, and only when a report is written.
         link::SystemClock clock;
@@ -200,16 +200,14 @@ std::unique_ptr<QCoreApplication> application_for(const cli::CliOptions& options
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run_program(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto parsed = cli::parse_cli_options(args);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         std::cerr << "frostel-cli: " << *problem << '\n' << cli::kCliUsage;
         return cli::kExitUsage;
     }
-    const cli::CliOptions& options = std::get<cli::CliOptions>(parsed);
+    const auto& options = std::get<cli::CliOptions>(parsed);
     if (options.help) {
         std::cout << cli::kCliUsage;
         return cli::kExitOk;
@@ -221,4 +219,19 @@ int main(int argc, char** argv) {
     const auto application = application_for(options, argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(platform::kApplicationName));
     return run(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever escapes (memory, a file system error) ends the run as a failure with its
+    // reason, not as an abort.
+    try {
+        return run_program(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "frostel-cli: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "frostel-cli: unexpected error\n";
+    }
+    return cli::kExitFailed;
 }

@@ -26,7 +26,7 @@ QJsonValue number(const std::optional<double>& value) {
 
 QJsonValue timed(const std::optional<insight::TimedValue>& v) {
     if (!v) {
-        return QJsonValue();
+        return {};
     }
     return QJsonObject{{"value", v->value}, {"time", time_value(v->time)}};
 }
@@ -51,7 +51,7 @@ QJsonArray excursions(const insight::Summary& s) {
 
 QJsonValue flags(const std::optional<insight::LoggerFlags>& f) {
     if (!f) {
-        return QJsonValue();
+        return {};
     }
     return QJsonObject{{"low_alarm", f->low_alarm},
                        {"high_alarm", f->high_alarm},
@@ -66,7 +66,7 @@ QJsonValue flags(const std::optional<insight::LoggerFlags>& f) {
 
 QJsonValue time_zone(const std::optional<mission::TimeZone>& zone) {
     if (!zone) {
-        return QJsonValue();
+        return {};
     }
     return QJsonObject{{"name", QString::fromStdString(zone->name)},
                        {"utc_offset_s", zone->utc_offset_s}};

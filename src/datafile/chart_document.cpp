@@ -15,8 +15,8 @@ namespace {
 
 const QString kFormatTag = QStringLiteral("frostel-chart");
 constexpr int kLoggerIdLength = 16;
-constexpr qint64 kLargestCount = 0xFFFFFF;    // the logger's 24-bit counters
-constexpr qint64 kLargestOffset = 24 * 3600;  // seconds from UTC
+constexpr qint64 kLargestCount = 0xFFFFFF;            // the logger's 24-bit counters
+constexpr qint64 kLargestOffset = qint64{24} * 3600;  // seconds from UTC
 
 QString time_text(const platform::LocalDateTime& t) {
     return QString::fromStdString(platform::format_iso(t));
@@ -305,7 +305,7 @@ bool read_title_lines(const QJsonValue& value, QStringList& lines) {
         return false;
     }
     lines.clear();
-    for (const QJsonValue& line : array) {
+    for (const QJsonValue line : array) {
         QString text;
         if (!read_text(line, text)) {
             return false;
@@ -337,7 +337,7 @@ bool read_points(const QJsonObject& series, std::vector<mission::ChartPoint>& po
     }
     points.clear();
     points.reserve(static_cast<std::size_t>(count));
-    for (const QJsonValue& value : array) {
+    for (const QJsonValue value : array) {
         mission::ChartPoint point;
         if (!read_point(value, point) || (!points.empty() && point.x < points.back().x)) {
             return false;

@@ -36,10 +36,10 @@ LoggerFlags logger_flags(const mission::MissionRecord& record) {
 std::vector<std::string> flag_warnings(const LoggerFlags& flags) {
     std::vector<std::string> warnings;
     if (flags.battery_reset) {
-        warnings.push_back("BATTERY RESET: CALIBRATION LOST, DISREGARD THIS DATA !");
+        warnings.emplace_back("BATTERY RESET: CALIBRATION LOST, DISREGARD THIS DATA !");
     }
     if (flags.waiting_for_alarm) {
-        warnings.push_back("WAITING FOR A TEMPERATURE ALARM: LOGGING NEVER BEGAN !");
+        warnings.emplace_back("WAITING FOR A TEMPERATURE ALARM: LOGGING NEVER BEGAN !");
     }
     if (flags.overwritten > 0) {
         warnings.push_back(samples_text(flags.overwritten) + " OVERWRITTEN BY ROLLOVER !");
@@ -51,10 +51,10 @@ std::vector<std::string> flag_warnings(const LoggerFlags& flags) {
         warnings.push_back(samples_text(flags.above_range) + " ABOVE THE SENSOR'S RANGE !");
     }
     if (flags.low_alarm) {
-        warnings.push_back("LOW ALARM FLAG SET BY THE LOGGER !");
+        warnings.emplace_back("LOW ALARM FLAG SET BY THE LOGGER !");
     }
     if (flags.high_alarm) {
-        warnings.push_back("HIGH ALARM FLAG SET BY THE LOGGER !");
+        warnings.emplace_back("HIGH ALARM FLAG SET BY THE LOGGER !");
     }
     return warnings;
 }

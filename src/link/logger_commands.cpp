@@ -74,7 +74,7 @@ LoggerCommands::Attempt LoggerCommands::read_memory_attempt(int page) {
     if (!hi) {
         return Attempt::kBad;
     }
-    const std::uint16_t received_check = static_cast<std::uint16_t>(*lo + 256 * *hi);
+    const auto received_check = static_cast<std::uint16_t>(*lo + 256 * *hi);
     const std::uint16_t check =
         crc16(std::span<const Byte>(page_buffer_.data(), kPageMessageBytes), kPageCheckStart);
     return check == received_check ? Attempt::kGood : Attempt::kBad;

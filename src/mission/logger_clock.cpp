@@ -8,9 +8,9 @@ namespace frostel::mission {
 
 namespace {
 // Zones are whole quarter hours from UTC; what is left of a reading is the clock's drift.
-constexpr std::int64_t kOffsetStepS = 15 * 60;
+constexpr std::int64_t kOffsetStepS = std::int64_t{15} * 60;
 // No zone is further from UTC: a clock beyond it is drift, however far.
-constexpr std::int64_t kLargestZoneOffsetS = 14 * 3600;
+constexpr std::int64_t kLargestZoneOffsetS = std::int64_t{14} * 3600;
 
 std::int64_t nearest_step(std::int64_t seconds) {
     const std::int64_t half = kOffsetStepS / 2;

@@ -12,9 +12,9 @@ namespace {
 // would be the ANSI code page), the 8-bit encoding Qt uses for file names elsewhere.
 std::filesystem::path native_path(const QString& path) {
 #ifdef _WIN32
-    return std::filesystem::path(path.toStdWString());
+    return {path.toStdWString()};
 #else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return {QFile::encodeName(path).toStdString()};
 #endif
 }
 

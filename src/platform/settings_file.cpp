@@ -10,7 +10,7 @@ namespace frostel::platform {
 namespace {
 
 // Far more than three lines of settings need; the rest of an odd file is never read.
-constexpr qint64 kMaxSettingsBytes = 64 * 1024;
+constexpr qint64 kMaxSettingsBytes = qint64{64} * 1024;
 constexpr int kSettingsLines = 3;
 
 QList<QByteArray> first_lines(const QByteArray& bytes) {

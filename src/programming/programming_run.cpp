@@ -169,7 +169,7 @@ class ProgrammingRun {
     }
 
     ThresholdTexts correct_thresholds(ProgrammingSettings& settings, LoggerType type) {
-        const ThresholdTexts corrected =
+        ThresholdTexts corrected =
             corrected_thresholds({settings.low_threshold, settings.high_threshold}, type);
         settings.low_threshold = corrected.low;
         settings.high_threshold = corrected.high;

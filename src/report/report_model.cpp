@@ -196,7 +196,11 @@ void scale_values(ReportChart& chart) {
         chart.top = chart.bottom + step;
     }
     const int decimals = step >= 1 ? 0 : (step >= 0.1 ? 1 : 2);
-    for (double at = chart.bottom; at <= chart.top + step / 2; at += step) {
+    for (int tick = 0;; ++tick) {
+        const double at = chart.bottom + tick * step;
+        if (at > chart.top + step / 2) {
+            break;
+        }
         chart.value_ticks.push_back({at, QString::number(at, 'f', decimals)});
     }
 }
