@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine, checks the formatting, builds, and runs every test: once plain, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer (any report fails the run), then the
-# fuzzers for a bounded time.
+# Sets up the machine, checks the formatting, builds, runs clang-tidy over the program's
+# sources, and runs every test: once plain, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer (any report fails the run), then the fuzzers for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -10,6 +10,8 @@ bash scripts/lint.sh
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
+# After the build, so that the compile commands and the generated headers exist.
+bash scripts/lint.sh --tidy build
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
