@@ -36,6 +36,8 @@ class ChartView final : public QChartView {
     [[nodiscard]] QString label(int index) const;
     [[nodiscard]] double y(int index) const;
     void set_y(int index, double value);
+    // Series 0 replaced whole, kept in ascending X.
+    void set_points(std::vector<mission::ChartPoint> points);
     [[nodiscard]] const std::vector<mission::ChartPoint>& points() const {
         return document_.points;
     }
