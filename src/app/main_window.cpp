@@ -35,6 +35,7 @@
 #include "app/table_view.h"
 #include "app/temperature_unit_dialog.h"
 #include "app/topmost.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
@@ -190,7 +191,7 @@ void MainWindow::build_command_bar() {
     error_label_ = new QLabel(error_frame_);
     error_label_->setObjectName("Label2");
     error_label_->setAlignment(Qt::AlignCenter);
-    error_label_->setStyleSheet("background-color: red; color: yellow; font-weight: bold;");
+    error_label_->setStyleSheet(report::result_style(report::ResultKind::kFail));
 
     connect(set_path_, &QPushButton::clicked, this, &MainWindow::open_data_path);
     connect(about_, &QPushButton::clicked, this, &MainWindow::open_about);
