@@ -32,6 +32,14 @@ QColor result_colour(ResultKind kind) {
     return {0x50, 0x50, 0x50};
 }
 
+QColor alarm_text() {
+    return {0xff, 0xff, 0x00};
+}
+
+QColor alarm_background() {
+    return {0xff, 0x00, 0x00};
+}
+
 QColor result_fill(ResultKind kind) {
     const QColor colour = result_colour(kind);
     const auto pale = [](int channel) {
@@ -42,7 +50,8 @@ QColor result_fill(ResultKind kind) {
 
 QString result_style(ResultKind kind) {
     if (kind == ResultKind::kFail) {
-        return QStringLiteral("background-color: red; color: yellow; font-weight: bold;");
+        return QStringLiteral("background-color: %1; color: %2; font-weight: bold;")
+            .arg(alarm_background().name(), alarm_text().name());
     }
     return QStringLiteral("color: %1; font-weight: bold;").arg(result_colour(kind).name());
 }

@@ -15,6 +15,9 @@ enum class ResultKind { kPass, kFail, kNeutral };
 // The program's result colours, in every window and on the report: a failure dark red, a
 // pass dark blue, a verdict that judges nothing grey.
 [[nodiscard]] QColor result_colour(ResultKind kind);
+// A failure that must stand out on screen: yellow on red.
+[[nodiscard]] QColor alarm_text();
+[[nodiscard]] QColor alarm_background();
 // The same, pale: behind dark text on paper.
 [[nodiscard]] QColor result_fill(ResultKind kind);
 // A result text's style on screen, bold in its colour; a failure stands out as yellow on red.

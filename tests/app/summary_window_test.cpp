@@ -82,7 +82,7 @@ class SummaryWindowTest : public QObject {
         // The main window carries the verdict in its colour; a click on it opens the summary.
         QLabel& line = rig.verdict_line();
         QTRY_COMPARE(line.text(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
-        QVERIFY(line.isVisible() && line.styleSheet().contains("background-color: red"));
+        QVERIFY(line.isVisible() && line.styleSheet().contains("background-color: #ff0000"));
         QVERIFY(!line.geometry().intersects(rig.find<QLabel>("Label1")->geometry()));
         QTest::mouseClick(&line, Qt::LeftButton);
         SummaryWindow& window = *top_level<SummaryWindow>("Mission_Summary");
@@ -92,8 +92,8 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(&rig.open_summary(), &window);
         QVERIFY(!window.isMinimized());
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
-        QVERIFY(
-            window.findChild<QLabel*>("verdict")->styleSheet().contains("background-color: red"));
+        QVERIFY(window.findChild<QLabel*>("verdict")->styleSheet().contains(
+            "background-color: #ff0000"));
         QVERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
         QCOMPARE(rig.tinted_rows(), 6);
         QCOMPARE(rig.chart().limits(), (insight::Limits{2.0, 8.0, insight::LimitSource::kLogger}));
