@@ -14,7 +14,10 @@ namespace frostel::app {
 void MissionViews::show(const ShownMission& mission, bool erase_table) const {
     const MissionIdentity& identity = mission.identity();
     caption.setText(identity.caption);
-    chart.set_title_line(identity.title_line);
+    // Before any mission the chart keeps the title its looks give it.
+    if (mission.origin().kind != MissionOrigin::Kind::kNone) {
+        chart.set_title_line(identity.title_line);
+    }
     text.set_text(platform::latin1_text(identity.mission_text));
     chart.set_mission_record(mission.record());
     chart.set_download_origin(mission.origin().download);
