@@ -1,6 +1,6 @@
 // The main window's costs: start-up to the window shown and ready, a unit switch on a full
 // mission chart (8193 points) with the table refill, a template export plus import, the
-// summary of a full log, and a download's refill of chart and table with limits drawn.
+// summary of a full log, and a saved pair's retrieval into chart and table with limits drawn.
 // With "--show N [units|search|summary|fit]" it instead shows the window on the real serial
 // ports and clock, holding N points of a cold-room log with 2 and 8 degree alarm limits,
 // optionally opens the unit dialog, starts a port search, opens the mission summary or fits
@@ -20,10 +20,9 @@
 #include <vector>
 
 #include "app/chart_view.h"
+#include "app/download_actions.h"
 #include "app/main_window.h"
-#include "app/mission_text_box.h"
-#include "app/summary_actions.h"
-#include "app/table_view.h"
+#include "datafile/data_file.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -50,16 +49,17 @@ double median(std::vector<double> values) {
 }
 
 // A cold room at about 4 degrees, logged every 15 minutes, with the door left open once.
-void fill_cold_room_log(app::ChartView& chart, int count) {
+std::vector<mission::ChartPoint> cold_room_log(int count) {
     const platform::LocalDateTime start{2026, 1, 12, 8, 0, 0};
     const double x_start = 46034.0;
+    std::vector<mission::ChartPoint> points;
     for (int i = 0; i < count; ++i) {
         const double door = i > count * 3 / 5 ? 7.5 * std::exp(-(i - count * 3 / 5) / 9.0) : 0;
         const double y = 4.0 + 0.6 * std::sin(i / 11.0) + 0.25 * std::sin(i * 1.7) + door;
-        const QString label =
-            QString::fromStdString(platform::format_iso(platform::add_seconds(start, i * 900)));
-        chart.add_xy(x_start + i / 4.0, std::round(y * 16) / 16, label);
+        points.push_back({x_start + i / 4.0, std::round(y * 16) / 16,
+                          platform::format_iso(platform::add_seconds(start, i * 900))});
     }
+    return points;
 }
 
 // The record of an "L" logger whose 2 and 8 degree alarms were enabled and whose high alarm
@@ -103,6 +103,25 @@ void bench_summary_of_full_log() {
         excursions / 50, median(runs), *std::max_element(runs.begin(), runs.end()));
 }
 
+// A saved pair of `count` cold-room points in `folder`, by its data file's name.
+QString cold_room_pair(const QString& folder, int count) {
+    datafile::ChartDocument document;
+    document.title_lines = QStringList{"41000000A1B2C3D4"};
+    document.points = cold_room_log(count);
+    document.mission = cold_room_record(count);
+    const QString name = QDir(folder).filePath("cold-room.frd");
+    (void)datafile::write_data_file(name, "Cold room 2, shelf B\r\nDoor alarm test\r\n");
+    (void)datafile::write_chart_document(datafile::chart_document_name(name), document);
+    return name;
+}
+
+// Every open dialog answered with `name`, every save dialog cancelled.
+struct OpenNamed final : app::FileNameDialogs {
+    QString name;
+    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString open_name(QWidget*, const QString&, const QString&) override { return name; }
+};
+
 QAbstractButton* unit_option(int index) {
     return test::indexed<QAbstractButton>(test::top_level("Temperature_Unit"), "Option1", index);
 }
@@ -111,7 +130,7 @@ struct Program {
     QTemporaryDir folder;
     link::VirtualClock clock;
     sim::SimSerialPort port{clock};
-    test::NoDialogs dialogs;
+    OpenNamed dialogs;
     test::RecordingLauncher launcher;
     app::MainWindow window{{port, clock, folder.path(), dialogs, launcher, [] {}, folder.path()}};
 
@@ -120,38 +139,32 @@ struct Program {
         while (!window.started()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
+        dialogs.name = cold_room_pair(folder.path(), kFullMission);
+    }
+    void retrieve() {
+        window.download_actions().retrieve_data();
+        QCoreApplication::processEvents();
     }
 };
 
-// What a download does once the log is read: the record with the kept limits, the points,
-// the table, and the limits, marks and tint drawn; with the summary window open.
-void bench_download_refill(Program& program) {
-    app::MainWindow& window = program.window;
-    app::ChartView& chart = window.chart();
-    window.summary().open();
+// A saved pair opened: read, the points, the table, and the limits, marks and tint drawn;
+// with the summary window open.
+void bench_retrieval(Program& program) {
+    program.window.findChild<QAbstractButton*>("mission_summary_button")->click();
     std::vector<double> runs;
     for (int run = 0; run < kRuns; ++run) {
         const auto start = Clock::now();
-        window.summary().show_downloaded(cold_room_record(kFullMission));
-        chart.set_user_limits(2.0, 8.0);
-        chart.clear();
-        fill_cold_room_log(chart, kFullMission);
-        QCoreApplication::processEvents();
-        window.refill_table(true);
-        QCoreApplication::processEvents();
+        program.retrieve();
         runs.push_back(milliseconds(Clock::now() - start));
     }
     std::printf(
-        "download refill of chart and table, %d points, limits drawn, rows tinted, summary "
-        "open: median %.1f ms, worst %.1f ms (target <= 50 ms)\n",
+        "retrieval of a saved pair into chart and table, %d points, limits drawn, rows tinted, "
+        "summary open: median %.1f ms, worst %.1f ms (target <= 50 ms)\n",
         kFullMission, median(runs), *std::max_element(runs.begin(), runs.end()));
 }
 
 void bench_unit_switch(Program& program) {
-    app::ChartView& chart = program.window.chart();
-    fill_cold_room_log(chart, kFullMission);
-    program.window.refill_table(true);
-    QCoreApplication::processEvents();
+    program.retrieve();
     program.window.findChild<QAbstractButton*>("Command4")->click();
     std::vector<double> switches;
     std::vector<double> drawn;
@@ -174,7 +187,7 @@ void bench_unit_switch(Program& program) {
 }
 
 void bench_template(Program& program) {
-    app::ChartView& chart = program.window.chart();
+    auto& chart = *program.window.findChild<app::ChartView*>("TChart1");
     const QString path = QDir(program.folder.path()).filePath("bench.tee");
     std::vector<double> exports;
     std::vector<double> imports;
@@ -203,7 +216,7 @@ struct Showcase {
         return link::device_for_port(QFile::encodeName(folder.path()).toStdString(), number);
     }};
     link::SystemClock clock;
-    test::NoDialogs dialogs;
+    OpenNamed dialogs;
     test::RecordingLauncher launcher;
     app::MainWindow window{{port, clock, folder.path(), dialogs, launcher,
                             [] { QCoreApplication::exit(0); }, folder.path()}};
@@ -212,13 +225,10 @@ struct Showcase {
 int show(int count, std::string_view then) {
     Showcase showcase;
     app::MainWindow& window = showcase.window;
-    QObject::connect(&window, &app::MainWindow::startedUp, &window, [&window, count, then] {
-        fill_cold_room_log(window.chart(), count);
-        window.chart().set_title_line("41000000A1B2C3D4");
-        window.logger_label().setText("Frostel Type: 85 (-40'C to 85'C) - ID:41000000A1B2C3D4");
-        window.mission_text().set_text("Cold room 2, shelf B\r\nDoor alarm test\r\n");
-        window.summary().show_downloaded(cold_room_record(count));
-        window.refill_table(true);
+    QObject::connect(&window, &app::MainWindow::startedUp, &window, [&showcase, count, then] {
+        app::MainWindow& window = showcase.window;
+        showcase.dialogs.name = cold_room_pair(showcase.folder.path(), count);
+        window.download_actions().retrieve_data();
         if (then.empty()) {
             return;
         }
@@ -258,6 +268,6 @@ int main(int argc, char** argv) {
     bench_unit_switch(program);
     bench_template(program);
     bench_summary_of_full_log();
-    bench_download_refill(program);
+    bench_retrieval(program);
     return 0;
 }

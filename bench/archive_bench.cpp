@@ -17,10 +17,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/archive_actions.h"
 #include "app/archive_list_model.h"
 #include "app/archive_window.h"
+#include "app/download_actions.h"
 #include "app/main_window.h"
-#include "app/mission_actions.h"
 #include "archive/mission_archive.h"
 #include "bench/median_time.h"
 #include "platform/settings_file.h"
@@ -121,10 +122,9 @@ int main(int argc, char** argv) {
     while (!window.started()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    app::MissionActions& actions = window.mission_actions();
 
     auto start = Clock::now();
-    app::ArchiveWindow& archive_window = actions.archive_window();
+    app::ArchiveWindow& archive_window = window.archive_actions().archive_window();
     archive_window.show();
     QCoreApplication::processEvents();
     const double first_list = milliseconds(Clock::now() - start);
@@ -143,10 +143,10 @@ int main(int argc, char** argv) {
     archive_window.filter_box().clear();
     const int rows = archive_window.model().rowCount();
     const double open = median_ms([&](int i) {
-        actions.open_archived(archive_window.model().record(i).id);
+        window.download_actions().open_archived(archive_window.model().record(i).id);
         QCoreApplication::processEvents();
     });
-    archive::MissionArchive& archive = actions.mission_archive();
+    archive::MissionArchive& archive = window.archive_actions().mission_archive();
     const double keep = median_ms([&](int i) {
         (void)archive.archive(mission_number(base, kMissions + 1000 + i), rig.stamp);
     });

@@ -8,9 +8,9 @@
 #include <cstdio>
 
 #include "app/chart_view.h"
+#include "app/download_actions.h"
 #include "app/file_name_dialogs.h"
 #include "app/main_window.h"
-#include "app/mission_actions.h"
 #include "app/mission_text_box.h"
 #include "app/program_launcher.h"
 #include "datafile/data_file.h"
@@ -58,31 +58,32 @@ int main(int argc, char** argv) {
     OpenOnly dialogs;
     NoLauncher launcher;
     app::MainWindow window({port, clock, folder.path(), dialogs, launcher, [] {}, folder.path()});
-    auto* actions = &window.mission_actions();
     window.show();
     while (!window.started())
         QCoreApplication::processEvents();
-    actions->Command10_Click();
+    window.download_actions().load_data();
     QCoreApplication::processEvents();
 
     const QString name = QDir(folder.path()).filePath("full.frd");
     QElapsedTimer timer;
     timer.start();
     // What the save after a download writes: the text, then the chart beside it.
-    const bool saved = datafile::write_data_file(name, window.mission_text().text()) &&
-                       window.chart().export_template(datafile::chart_document_name(name));
+    auto& chart = *window.findChild<app::ChartView*>("TChart1");
+    const auto& text = *window.findChild<app::MissionTextBox*>("RichTextBox1");
+    const bool saved = datafile::write_data_file(name, text.text()) &&
+                       chart.export_template(datafile::chart_document_name(name));
     const double save_ms = elapsed_ms(timer);
 
-    window.chart().clear();
+    chart.clear();
     dialogs.name = name;
     timer.restart();
-    actions->Command2_Click();
+    window.download_actions().retrieve_data();
     QCoreApplication::processEvents();
     const double open_ms = elapsed_ms(timer);
 
-    std::printf("saved mission of %zu points (%s)\n", window.chart().points().size(),
+    std::printf("saved mission of %zu points (%s)\n", chart.points().size(),
                 saved ? "written" : "NOT written");
     std::printf("save (data file + chart document): %.1f ms  (target <= 100 ms)\n", save_ms);
     std::printf("reopen (Retrieve Data From Disk):  %.1f ms  (target <= 100 ms)\n", open_ms);
-    return saved && window.chart().points().size() == 8192 ? 0 : 1;
+    return saved && chart.points().size() == 8192 ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <QColor>
 
 #include "insight/excursions.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
@@ -14,18 +15,6 @@ QString latin1(const std::string& text) {
 
 QVariant temperature(const std::optional<double>& value) {
     return value ? QVariant(QString::number(*value, 'f', 2)) : QVariant();
-}
-
-// A failure red, a pass dark blue, a verdict that judges nothing (or none kept) grey.
-QColor verdict_colour(const std::string& verdict) {
-    switch (insight::verdict_kind_of(verdict)) {
-        case insight::VerdictKind::kExcursions:
-            return {0xc0, 0x00, 0x00};
-        case insight::VerdictKind::kWithinLimits:
-            return {0x00, 0x00, 0x8b};
-        default:
-            return {0x50, 0x50, 0x50};
-    }
 }
 
 }  // namespace
@@ -76,9 +65,11 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     const archive::ArchiveEntry& r = record(index.row());
     // An altered record is red throughout; otherwise only the verdict has a colour.
     if (role == Qt::ForegroundRole) {
-        return altered_row                  ? QVariant(QColor(192, 0, 0))
-               : index.column() == kVerdict ? QVariant(verdict_colour(r.verdict))
-                                            : QVariant();
+        const report::ResultKind kind =
+            altered_row ? report::ResultKind::kFail
+                        : report::result_kind(insight::verdict_kind_of(r.verdict));
+        return altered_row || index.column() == kVerdict ? QVariant(report::result_colour(kind))
+                                                         : QVariant();
     }
     if (role == Qt::TextAlignmentRole) {
         const bool number =

@@ -16,6 +16,7 @@
 #include "app/date_bound.h"
 #include "app/record_history.h"
 #include "archive/account_book.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
@@ -238,12 +239,8 @@ void ArchiveWindow::show_audit_trail() {
 }
 
 void ArchiveWindow::show_result(const QString& text, bool failure) {
-    // The program's result colours: yellow on red for a failure, dark blue otherwise.
-    QPalette palette = result_->palette();
-    palette.setColor(QPalette::Window,
-                     failure ? QColor(255, 0, 0) : palette.color(QPalette::Button));
-    palette.setColor(QPalette::WindowText, failure ? QColor(255, 255, 0) : QColor(0, 0, 192));
-    result_->setPalette(palette);
+    result_->setStyleSheet(
+        report::result_style(failure ? report::ResultKind::kFail : report::ResultKind::kPass));
     result_->setText(text);
     result_->show();
 }

@@ -19,14 +19,8 @@ void BusyState::guard_object(QObject* control) {
     control->setProperty("enabled", !busy());
 }
 
-void BusyState::enter() {
-    if (depth_++ == 0) {
-        show_state();
-    }
-}
-
-void BusyState::leave() {
-    if (depth_ > 0 && --depth_ == 0) {
+void BusyState::set_busy(bool busy) {
+    if (busy ? depth_++ == 0 : depth_ > 0 && --depth_ == 0) {
         show_state();
     }
 }

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "platform/busy_guard.h"
+
 namespace frostel::app {
 
 // The program's one busy state. While a logger operation runs (a download, a programming
@@ -22,24 +24,15 @@ namespace frostel::app {
 // whenever no operation runs, so guard only controls that have no other reason to be off.
 //
 // An operation holds an Operation for as long as it runs; code that cannot hold one across
-// a layer (a callback) calls enter() and leave() in pairs.
+// a layer (a callback) calls set_busy(true) and set_busy(false) in pairs.
 class BusyState {
   public:
-    class Operation {
-      public:
-        explicit Operation(BusyState& state) : state_(&state) { state_->enter(); }
-        ~Operation() { state_->leave(); }
-        Operation(const Operation&) = delete;
-        Operation& operator=(const Operation&) = delete;
-
-      private:
-        BusyState* state_;
-    };
+    using Operation = platform::BusyGuard<BusyState>;
 
     void guard(QWidget* control);
     void guard(QAction* control);
-    void enter();
-    void leave();
+    // Nested: the controls come on again when the last operation left.
+    void set_busy(bool busy);
     [[nodiscard]] bool busy() const { return depth_ > 0; }
 
   private:

@@ -218,6 +218,13 @@ void ChartView::set_y(int index, double value) {
     }
 }
 
+void ChartView::set_points(std::vector<mission::ChartPoint> points) {
+    std::stable_sort(points.begin(), points.end(),
+                     [](const auto& a, const auto& b) { return a.x < b.x; });
+    document_.points = std::move(points);
+    show_points_later();
+}
+
 void ChartView::set_left_axis_title(const QString& title) {
     document_.left.title = title;
     left_axis_->setTitleText(title);

@@ -17,9 +17,10 @@ class QValueAxis;
 namespace frostel::app {
 
 // The mission chart (TChart1): series 0 "TEMPERATURE" with its time labels, the left axis
-// titled with the current unit, an unused right axis, the time axis at the bottom. The
-// chart's document is the one source of truth; the drawn series follows it once pending
-// events run, so adding or changing thousands of points costs one redraw.
+// titled with the current unit, an unused right axis, the time axis at the bottom. It draws
+// the mission shown, and its document is what a saved pair's chart holds: the looks and the
+// mission as drawn. The drawn series follows the document once pending events run, so
+// adding or changing thousands of points costs one redraw.
 class ChartView final : public QChartView {
     Q_OBJECT
 
@@ -36,6 +37,8 @@ class ChartView final : public QChartView {
     [[nodiscard]] QString label(int index) const;
     [[nodiscard]] double y(int index) const;
     void set_y(int index, double value);
+    // Series 0 replaced whole, kept in ascending X.
+    void set_points(std::vector<mission::ChartPoint> points);
     [[nodiscard]] const std::vector<mission::ChartPoint>& points() const {
         return document_.points;
     }

@@ -7,10 +7,11 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "app/archive_actions.h"
+#include "app/busy_state.h"
 #include "app/chart_view.h"
 #include "app/file_name_dialogs.h"
-#include "app/main_window.h"
-#include "app/mission_actions.h"
+#include "app/shown_mission.h"
 #include "app/table_view.h"
 #include "app/topmost.h"
 #include "platform/qt_whole_file.h"
@@ -38,8 +39,11 @@ std::vector<report::CsvRow> csv_rows(const datafile::ChartDocument& document) {
 
 }  // namespace
 
-ExportActions::ExportActions(MainWindow& window) : QObject(&window), window_(window) {
-    auto* menu = new QMenu(&window);
+ExportActions::ExportActions(const ControllerTies& ties, const ShownMission& shown,
+                             const ChartView& chart, TableView& table, QToolButton& report_button,
+                             QToolButton& export_button, ArchiveActions& archive)
+    : QObject(&ties.window), ties_(ties), shown_(shown), chart_(chart), archive_(archive) {
+    auto* menu = new QMenu(&ties.window);
     menu->setObjectName("export_menu");
     QAction* plain = add_action("export_csv", tr("Export CSV"));
     QAction* spreadsheet = add_action("export_spreadsheet_csv", tr("Export CSV for Spreadsheet"));
@@ -48,18 +52,18 @@ ExportActions::ExportActions(MainWindow& window) : QObject(&window), window_(win
             [this] { export_csv(report::spreadsheet_format(QLocale())); });
     for (QAction* action : {plain, spreadsheet}) {
         menu->addAction(action);
-        window.table().addAction(action);
-        window.busy_state().guard(action);
+        table.addAction(action);
+        ties.busy.guard(action);
     }
-    window.export_button().setMenu(menu);
+    export_button.setMenu(menu);
 
-    auto* report_menu = new QMenu(&window);
+    auto* report_menu = new QMenu(&ties.window);
     report_menu->setObjectName("report_menu");
     all_samples_ = add_action("include_all_samples", tr("Include all samples"));
     all_samples_->setCheckable(true);
     report_menu->addAction(all_samples_);
-    window.report_button().setMenu(report_menu);
-    connect(&window.report_button(), &QToolButton::clicked, this, &ExportActions::save_report);
+    report_button.setMenu(report_menu);
+    connect(&report_button, &QToolButton::clicked, this, &ExportActions::save_report);
 }
 
 QAction* ExportActions::add_action(const char* name, const QString& text) {
@@ -70,25 +74,24 @@ QAction* ExportActions::add_action(const char* name, const QString& text) {
 
 // The shown mission as downloaded or read, not the text box as since edited.
 report::ReportInput ExportActions::shown_report_input() const {
-    const MissionActions::ShownSource& shown = window_.mission_actions().shown_source();
-    return report::chart_report_input(window_.chart().document(), shown.mission_text,
-                                      shown.fingerprint, shown.fingerprint_basis);
+    return report::chart_report_input(chart_.document(), shown_.identity().mission_text,
+                                      shown_.fingerprint(), shown_.fingerprint_basis());
 }
 
 void ExportActions::save_report() {
-    if (window_.mission_actions().shown_source().fingerprint.empty()) {
+    if (shown_.fingerprint().empty()) {
         return;  // nothing shown yet: no mission to report on
     }
-    const QString chosen = window_.file_dialogs().save_name(
-        &window_, suggested_name(QStringLiteral("pdf")), kPdfFilter);
+    const QString chosen = ties_.file_dialogs.save_name(
+        &ties_.window, suggested_name(QStringLiteral("pdf")), kPdfFilter);
     if (!chosen.isEmpty()) {
         write_report(with_extension(chosen, QStringLiteral("pdf")));
     }
 }
 
 QString ExportActions::suggested_name(const QString& extension) const {
-    const QString& folder = window_.settings().data_folder;
-    if (window_.chart().points().empty()) {
+    const QString& folder = ties_.settings.data_folder;
+    if (shown_.points().empty()) {
         return folder;
     }
     const QString mission =
@@ -98,31 +101,32 @@ QString ExportActions::suggested_name(const QString& extension) const {
 
 void ExportActions::write_report(const QString& name) {
     const report::ReportModel model = report::build_report(
-        shown_report_input(),
-        {QDateTime::currentDateTime(), all_samples_->isChecked(),
-         window_.mission_actions().mission_archive().audit_head().value_or(std::string())});
+        shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked(),
+                               archive_.mission_archive().audit_head().value_or(std::string())});
     if (!report::write_report_pdf(name, model, report::user_paper(QLocale()))) {
-        show_not_saved(&window_, "report_not_saved", tr("Mission Report"), name);
+        show_not_saved(&ties_.window, "report_not_saved", tr("Mission Report"), name);
         return;
     }
-    window_.mission_actions().note_file_written("report", name);
+    note_written("report", name);
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {
-    const QString chosen = window_.file_dialogs().save_name(
-        &window_, suggested_name(QStringLiteral("csv")), kCsvFilter);
+    const QString chosen = ties_.file_dialogs.save_name(
+        &ties_.window, suggested_name(QStringLiteral("csv")), kCsvFilter);
     if (chosen.isEmpty()) {
         return;
     }
     const QString name = with_extension(chosen, QStringLiteral("csv"));
-    const std::string csv = report::csv_text(
-        csv_rows(window_.chart().document()),
-        mission::unit_or_celsius(window_.chart().left_axis_title().toStdString()), format);
+    const std::string csv = report::csv_text(csv_rows(chart_.document()), shown_.unit(), format);
     if (!platform::write_whole_file(name, QByteArray::fromStdString(csv))) {
-        show_not_saved(&window_, "csv_not_saved", tr("Export CSV"), name);
+        show_not_saved(&ties_.window, "csv_not_saved", tr("Export CSV"), name);
         return;
     }
-    window_.mission_actions().note_file_written("CSV", name);
+    note_written("CSV", name);
+}
+
+void ExportActions::note_written(const std::string& kind, const QString& path) {
+    archive_.note_file_written(kind, path, shown_.fingerprint());
 }
 
 }  // namespace frostel::app

@@ -2,27 +2,34 @@
 
 #include <QObject>
 
+#include "app/controller_ties.h"
 #include "report/csv_export.h"
 #include "report/report_model.h"
 
 class QAction;
+class QToolButton;
 
 namespace frostel::app {
 
-class MainWindow;
+class ArchiveActions;
+class ChartView;
+class ShownMission;
+class TableView;
 
 inline const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
 inline const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
 
-// The main window's exports: the mission report as PDF from the report button (its menu
-// adds the pages of every sample), and the samples as CSV, in the plain form frostel-cli
+// The exports of the mission shown: the mission report as PDF from the report button (its
+// menu adds the pages of every sample), and the samples as CSV, in the plain form frostel-cli
 // writes or in the form a spreadsheet of the user's locale reads, from the export button's
 // menu and the table's context menu.
 class ExportActions final : public QObject {
     Q_OBJECT
 
   public:
-    explicit ExportActions(MainWindow& window);
+    ExportActions(const ControllerTies& ties, const ShownMission& shown, const ChartView& chart,
+                  TableView& table, QToolButton& report_button, QToolButton& export_button,
+                  ArchiveActions& archive);
 
     // Offers the mission's name (as the report's) in the data folder, ".csv" added when
     // missing, and writes the chart's points there in `format`.
@@ -40,8 +47,12 @@ class ExportActions final : public QObject {
   private:
     [[nodiscard]] report::ReportInput shown_report_input() const;
     QAction* add_action(const char* name, const QString& text);
+    void note_written(const std::string& kind, const QString& path);
 
-    MainWindow& window_;
+    ControllerTies ties_;
+    const ShownMission& shown_;
+    const ChartView& chart_;
+    ArchiveActions& archive_;
     QAction* all_samples_ = nullptr;
 };
 

@@ -16,30 +16,32 @@
 
 #include "app/about_box.h"
 #include "app/app_version.h"
+#include "app/archive_actions.h"
 #include "app/chart_editor.h"
 #include "app/chart_view.h"
 #include "app/command_bar.h"
 #include "app/data_path_dialog.h"
+#include "app/download_actions.h"
 #include "app/export_actions.h"
 #include "app/language_dialog.h"
 #include "app/load_phase.h"
-#include "app/mission_actions.h"
 #include "app/mission_text_box.h"
 #include "app/pictures.h"
 #include "app/pixel_geometry.h"
+#include "app/programming_actions.h"
 #include "app/summary_actions.h"
 #include "app/summary_preferences.h"
 #include "app/summary_window.h"
 #include "app/table_view.h"
 #include "app/temperature_unit_dialog.h"
 #include "app/topmost.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
 namespace {
 
 constexpr std::chrono::milliseconds kNoticeDisplay{3000};
-const QString kUnitTokenCelsius = QStringLiteral("CELSIUS");
 
 QString port_caption(int number) {
     // Entry 12 has always read "COM12"; the others carry a hyphen.
@@ -53,11 +55,6 @@ bool has_menu_entry(std::optional<int> port) {
 // A port number as the audit trail keeps it; empty for none.
 QString port_text(std::optional<int> port) {
     return port ? QString::number(*port) : QString();
-}
-
-QString token_text(mission::TemperatureUnit unit) {
-    const std::string_view token = mission::unit_token(unit);
-    return QString::fromLatin1(token.data(), static_cast<qsizetype>(token.size()));
 }
 
 template <typename Button>
@@ -87,19 +84,18 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_menus();
     build_views();
     build_command_bar();
-    summary_ = new SummaryActions(*chart_, *table_, *verdict_line_,
+    summary_ = new SummaryActions(shown_, *chart_, *table_, *verdict_line_,
                                   program_file(kSummaryPreferencesFileName), this);
     connect(summary_button_, &QPushButton::clicked, summary_, &SummaryActions::open);
     fit_to_data_->setChecked(summary_->fit_to_data());
     connect(fit_to_data_, &QPushButton::toggled, this, [this](bool on) {
         summary_->set_fit_to_data(on);
-        show_value_range();
+        mission_views().show_value_range(shown_.unit());
     });
     command_bar_->raise();
     guard_controls();
-    mission_actions_ = new MissionActions(*this);
+    build_controllers();
     editor_ = std::make_unique<ChartEditor>();
-    export_actions_ = new ExportActions(*this);
     client_->installEventFilter(this);
     resize(twips_to_pixels(kClientWidth),
            twips_to_pixels(kClientHeight) + menuBar()->sizeHint().height());
@@ -195,7 +191,7 @@ void MainWindow::build_command_bar() {
     error_label_ = new QLabel(error_frame_);
     error_label_->setObjectName("Label2");
     error_label_->setAlignment(Qt::AlignCenter);
-    error_label_->setStyleSheet("background-color: red; color: yellow; font-weight: bold;");
+    error_label_->setStyleSheet(report::result_style(report::ResultKind::kFail));
 
     connect(set_path_, &QPushButton::clicked, this, &MainWindow::open_data_path);
     connect(about_, &QPushButton::clicked, this, &MainWindow::open_about);
@@ -236,6 +232,30 @@ void MainWindow::build_views() {
     search_label_->setStyleSheet("font-weight: bold; color: #00008b;");
     mission_text_ = new MissionTextBox(client_);
     table_ = new TableView(client_);
+}
+
+// Each controller is handed the model and the views it works on; those that meet are
+// handed each other, never the window.
+void MainWindow::build_controllers() {
+    const ControllerTies ties{*this, settings_,          commands_,           ties_.clock,
+                              busy_, ties_.file_dialogs, ties_.program_folder};
+    archive_actions_ = new ArchiveActions(
+        ties, [this] { return actor(); }, *archive_,
+        [this](std::int64_t id) { download_actions_->open_archived(id); },
+        [this](std::int64_t id) { download_actions_->save_archived(id); });
+    programming_actions_ =
+        new ProgrammingActions(ties, *programming_, *archive_actions_, ties_.ask_held_mission,
+                               [this] { download_actions_->load_data(); });
+    export_actions_ =
+        new ExportActions(ties, shown_, *chart_, *table_, *report_, *export_, *archive_actions_);
+    download_actions_ =
+        new DownloadActions(ties, shown_, mission_views(),
+                            {*load_data_, *retrieve_, *error_frame_, *error_label_, *progress_bar_},
+                            *archive_actions_, *programming_actions_, *export_actions_);
+}
+
+MissionViews MainWindow::mission_views() const {
+    return {*logger_label_, *chart_, *mission_text_, *table_, *summary_};
 }
 
 TwipsRect MainWindow::in_chart(TwipsRect rect) const {
@@ -350,28 +370,14 @@ void MainWindow::write_settings() {
     (void)platform::write_settings_file(program_file(platform::kSettingsFileName), settings_);
 }
 
-programming::HeldMissionChoice MainWindow::ask_held_mission(QWidget* parent,
-                                                            const QString& question) const {
-    return ties_.ask_held_mission ? ties_.ask_held_mission(parent, question)
-                                  : programming::HeldMissionChoice::kCancel;
-}
-
 QString MainWindow::program_file(const QString& name) const {
     return QDir(ties_.program_folder).filePath(name);
-}
-
-std::optional<mission::TemperatureUnit> MainWindow::current_unit() const {
-    return mission::unit_from_token(chart_->left_axis_title().toStdString());
-}
-
-void MainWindow::refill_table(bool erase_first) {
-    table_->refill(chart_->points(), erase_first);
 }
 
 void MainWindow::note_setting(const std::string& name, const QString& old_value,
                               const QString& new_value) {
     if (old_value != new_value) {
-        mission_actions_->note_event(
+        archive_actions_->note_event(
             archive::setting_changed(name, old_value.toStdString(), new_value.toStdString()));
     }
 }
@@ -417,11 +423,6 @@ void MainWindow::check_only(std::optional<int> port) {
 }
 
 void MainWindow::open_unit_dialog() {
-    std::optional<mission::TemperatureUnit> unit = current_unit();
-    if (!unit) {
-        chart_->set_left_axis_title(kUnitTokenCelsius);
-        unit = mission::TemperatureUnit::kCelsius;
-    }
     // Over an open summary, which stays on top too, beside its figures rather than on them.
     QWidget* summary = summary_->window();
     if (summary != nullptr && !summary->isVisible()) {
@@ -435,7 +436,7 @@ void MainWindow::open_unit_dialog() {
     } else if (!unit_dialog_->isVisible() && unit_dialog_->parentWidget() != summary) {
         unit_dialog_->setParent(summary, unit_dialog_->windowFlags());
     }
-    unit_dialog_->select(*unit);
+    unit_dialog_->select(shown_.unit());
     const bool was_visible = unit_dialog_->isVisible();
     show_topmost(unit_dialog_);
     if (summary != nullptr && !was_visible) {
@@ -444,7 +445,7 @@ void MainWindow::open_unit_dialog() {
 }
 
 // A choice that comes in while a conversion runs (events are let in before converting)
-// waits for it to end and then runs on the converted chart.
+// waits for it to end and then runs on the converted mission.
 void MainWindow::choose_unit(mission::TemperatureUnit unit) {
     if (converting_) {
         queued_unit_ = unit;
@@ -455,47 +456,13 @@ void MainWindow::choose_unit(mission::TemperatureUnit unit) {
     while (next) {
         const mission::TemperatureUnit chosen = *next;
         queued_unit_.reset();
-        const std::optional<mission::TemperatureUnit> old_unit = current_unit();
-        if (!old_unit) {
-            break;
-        }
         QCoreApplication::processEvents();
-        convert_chart(*old_unit, chosen);
+        shown_.set_unit(chosen);
+        mission_views().show_unit(shown_);
         next = queued_unit_;
     }
     queued_unit_.reset();
     converting_ = false;
-}
-
-void MainWindow::convert_chart(mission::TemperatureUnit from, mission::TemperatureUnit to) {
-    // Zoom is undone first so the new range is the one shown.
-    chart_->undo_zoom();
-    std::vector<double> values;
-    values.reserve(chart_->points().size());
-    for (const mission::ChartPoint& point : chart_->points()) {
-        values.push_back(point.y);
-    }
-    const std::vector<double> converted = unit_round_trip_.convert(values, from, to);
-    for (std::size_t i = 0; i < converted.size(); ++i) {
-        chart_->set_y(static_cast<int>(i), converted[i]);
-    }
-    const datafile::ChartDocument& document = chart_->document();
-    const insight::Limits user =
-        insight::converted({document.low_limit, document.high_limit, insight::LimitSource::kUser},
-                           from, to, limit_round_trip_);
-    chart_->set_user_limits(user.low, user.high, document.limits_set_on);
-    chart_->set_left_axis_title(token_text(to));
-    show_value_range();
-    refill_table(false);
-}
-
-void MainWindow::show_value_range() {
-    if (fit_to_data_->isChecked()) {
-        chart_->fit_to_data();
-    } else if (const auto unit = current_unit()) {
-        const mission::AxisRange range = mission::axis_range(*unit);
-        chart_->set_left_axis_range(range.minimum, range.maximum);
-    }
 }
 
 void MainWindow::open_data_path() {
@@ -505,7 +472,7 @@ void MainWindow::open_data_path() {
         connect(data_path_.get(), &DataPathDialog::folderChanged, this,
                 [this](const QString& folder) {
                     settings_.data_folder = folder;
-                    mission_actions_->data_folder_changed();
+                    archive_actions_->data_folder_changed();
                 });
         connect(data_path_.get(), &DataPathDialog::closed, this, [this] {
             write_settings();

@@ -10,6 +10,8 @@
 #include "app/busy_state.h"
 #include "app/held_mission_question.h"
 #include "app/main_layout.h"
+#include "app/mission_views.h"
+#include "app/shown_mission.h"
 #include "archive/audit_trail.h"
 #include "link/clock.h"
 #include "link/logger_commands.h"
@@ -30,16 +32,18 @@ class QToolButton;
 namespace frostel::app {
 
 class AboutBox;
+class ArchiveActions;
 class ChartEditor;
 class ChartView;
 class CommandBar;
 class DataPathDialog;
 class FileNameDialogs;
-class LanguageDialog;
-class MissionActions;
+class DownloadActions;
 class ExportActions;
+class LanguageDialog;
 class MissionTextBox;
 class ProgramLauncher;
+class ProgrammingActions;
 class SummaryActions;
 class TableView;
 class TemperatureUnitDialog;
@@ -84,47 +88,21 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     explicit MainWindow(MainWindowTies ties);
     ~MainWindow() override;
 
-    // What the download, the saved missions and the programming window work with.
-    [[nodiscard]] link::ReaderLink& reader_link() { return link_; }
-    [[nodiscard]] link::LoggerCommands& logger_commands() { return commands_; }
-    [[nodiscard]] link::Clock& clock() const { return ties_.clock; }
-    [[nodiscard]] const QString& program_folder() const { return ties_.program_folder; }
-    [[nodiscard]] FileNameDialogs& file_dialogs() const { return ties_.file_dialogs; }
-    [[nodiscard]] programming::HeldMissionChoice ask_held_mission(QWidget* parent,
-                                                                  const QString& question) const;
     [[nodiscard]] const platform::Settings& settings() const { return settings_; }
+    // Who works at the window, for the audit trail.
     [[nodiscard]] archive::Actor actor() const {
         return ties_.actor ? ties_.actor() : archive::os_actor();
     }
-
-    [[nodiscard]] ChartView& chart() const { return *chart_; }
-    [[nodiscard]] TableView& table() const { return *table_; }
-    [[nodiscard]] SummaryActions& summary() const { return *summary_; }
-    [[nodiscard]] MissionTextBox& mission_text() const { return *mission_text_; }
-    [[nodiscard]] QLabel& logger_label() const { return *logger_label_; }
-    [[nodiscard]] QLabel& verdict_line() const { return *verdict_line_; }
-    [[nodiscard]] QFrame& error_frame() const { return *error_frame_; }
-    [[nodiscard]] QLabel& error_label() const { return *error_label_; }
-    [[nodiscard]] QProgressBar& progress_bar() const { return *progress_bar_; }
-    [[nodiscard]] QPushButton& load_data_button() const { return *load_data_; }
-    [[nodiscard]] QPushButton& retrieve_button() const { return *retrieve_; }
-    [[nodiscard]] QPushButton& programming_button() const { return *programming_; }
-    [[nodiscard]] QPushButton& unit_button() const { return *unit_; }
-    [[nodiscard]] QToolButton& report_button() const { return *report_; }
-    [[nodiscard]] QPushButton& archive_button() const { return *archive_; }
-    [[nodiscard]] QToolButton& export_button() const { return *export_; }
-    [[nodiscard]] MissionActions& mission_actions() const { return *mission_actions_; }
-    [[nodiscard]] ExportActions& export_actions() const { return *export_actions_; }
+    // The commands on the reader link the window owns, for a test's second user of it.
+    [[nodiscard]] link::LoggerCommands& logger_commands() { return commands_; }
     // The one busy state of every logger operation, for this window and all others.
     [[nodiscard]] BusyState& busy_state() { return busy_; }
+    // The mission on screen and the controllers that change it, for tests and benchmarks.
+    [[nodiscard]] const ShownMission& shown_mission() const { return shown_; }
+    [[nodiscard]] DownloadActions& download_actions() const { return *download_actions_; }
+    [[nodiscard]] ArchiveActions& archive_actions() const { return *archive_actions_; }
+    [[nodiscard]] ProgrammingActions& programming_actions() const { return *programming_actions_; }
 
-    // The unit the chart's left-axis title names, nothing for any other title.
-    [[nodiscard]] std::optional<mission::TemperatureUnit> current_unit() const;
-    // The value axis fitted to the data and the limits while "Fit to Data" is on, else the
-    // unit's fixed range.
-    void show_value_range();
-    // The table rebuilt from the chart; `erase_first` clears every cell before.
-    void refill_table(bool erase_first);
     // Silently skipped when the file cannot be written.
     void write_settings();
     [[nodiscard]] bool started() const { return started_; }
@@ -144,6 +122,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void build_menus();
     void build_command_bar();
     void build_views();
+    void build_controllers();
+    [[nodiscard]] MissionViews mission_views() const;
     void guard_controls();
     void place_controls();
     [[nodiscard]] TwipsRect in_chart(TwipsRect rect) const;
@@ -156,7 +136,6 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void check_only(std::optional<int> port) override;
     void open_unit_dialog();
     void choose_unit(mission::TemperatureUnit unit);
-    void convert_chart(mission::TemperatureUnit from, mission::TemperatureUnit to);
     void open_data_path();
     // A setting the user changed, entered in the audit trail.
     void note_setting(const std::string& name, const QString& old_value, const QString& new_value);
@@ -177,8 +156,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     bool started_ = false;
     bool converting_ = false;
     std::optional<mission::TemperatureUnit> queued_unit_;
-    mission::UnitRoundTrip unit_round_trip_;
-    mission::UnitRoundTrip limit_round_trip_;
+    ShownMission shown_;
     QTimer startup_timer_;
     QTimer notice_timer_;
 
@@ -211,9 +189,11 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QLabel* search_label_ = nullptr;
     MissionTextBox* mission_text_ = nullptr;
     TableView* table_ = nullptr;
-    MissionActions* mission_actions_ = nullptr;
-    ExportActions* export_actions_ = nullptr;
     SummaryActions* summary_ = nullptr;
+    ArchiveActions* archive_actions_ = nullptr;
+    ProgrammingActions* programming_actions_ = nullptr;
+    ExportActions* export_actions_ = nullptr;
+    DownloadActions* download_actions_ = nullptr;
 
     // The dialogs are windows of their own, not children, so that each control name is
     // found once among the main window's children.

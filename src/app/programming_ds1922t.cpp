@@ -22,6 +22,7 @@
 #include "app/pixel_geometry.h"
 #include "programming/programming_rules.h"
 #include "programming/programming_run.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
@@ -45,9 +46,6 @@ constexpr int kImmediateEntry = 0;
 constexpr int kTemperatureEntry = 1;
 constexpr int kLowEntry = 0;
 constexpr int kHighEntry = 1;
-const QColor kFailureBackground{255, 0, 0};
-const QColor kFailureText{255, 255, 0};
-const QColor kSuccessText{0, 0, 192};
 // Below the controls' own area, which ends at 7455, two lines naming the port and the logger.
 constexpr int kLoggerLineTop = 7455;
 constexpr int kLoggerLineHeight = 480;
@@ -137,30 +135,6 @@ QString logger_state(const mission::MissionHeader& header) {
                  : QCoreApplication::translate("Programming_DS1922T", "stopped"))
         .arg(header.mission_sample_count);
 }
-
-// The busy state entered for the run, and left however the run ends.
-class BusyRun {
-  public:
-    BusyRun(const std::function<void(bool)>& set_busy, bool& running)
-        : set_busy_(set_busy), running_(running) {
-        running_ = true;
-        if (set_busy_) {
-            set_busy_(true);
-        }
-    }
-    ~BusyRun() {
-        running_ = false;
-        if (set_busy_) {
-            set_busy_(false);
-        }
-    }
-    BusyRun(const BusyRun&) = delete;
-    BusyRun& operator=(const BusyRun&) = delete;
-
-  private:
-    const std::function<void(bool)>& set_busy_;
-    bool& running_;
-};
 
 }  // namespace
 
@@ -352,6 +326,13 @@ void Programming_DS1922T::open_for_new_mission() {
     activateWindow();
 }
 
+void Programming_DS1922T::set_busy(bool busy) {
+    running_ = busy;
+    if (set_busy_) {
+        set_busy_(busy);
+    }
+}
+
 void Programming_DS1922T::note_logger_read(int port, const mission::MissionHeader& header) {
     last_read_.insert_or_assign(port, header);
     show_port_line();
@@ -518,7 +499,8 @@ void Programming_DS1922T::Command1_Click() {
 }
 
 programming::RunResult Programming_DS1922T::run(int port) {
-    const BusyRun busy(set_busy_, running_);
+    // The busy state entered for the run, and left however the run ends.
+    const platform::BusyGuard busy(*this);
     const programming::RunHooks hooks{
         [this](const programming::ThresholdTexts& corrected) {
             thresholdTexts_[kLowEntry]->setText(QString::fromStdString(corrected.low));
@@ -540,9 +522,11 @@ void Programming_DS1922T::ShowResult(const ResultLine& line) {
     resultLabel_->setText(QString::fromStdString(line.text));
     QPalette colours = resultLabel_->palette();
     colours.setColor(QPalette::Window, line.is_failure()
-                                           ? kFailureBackground
+                                           ? report::alarm_background()
                                            : QGuiApplication::palette().color(QPalette::Button));
-    colours.setColor(QPalette::WindowText, line.is_failure() ? kFailureText : kSuccessText);
+    colours.setColor(QPalette::WindowText, line.is_failure()
+                                               ? report::alarm_text()
+                                               : report::result_colour(report::ResultKind::kPass));
     resultLabel_->setPalette(colours);
     resultStrip_->show();
     resultStrip_->raise();

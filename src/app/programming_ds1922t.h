@@ -9,6 +9,7 @@
 #include "link/logger_commands.h"
 #include "mission/logger_type.h"
 #include "mission/mission_header.h"
+#include "platform/busy_guard.h"
 #include "programming/programming_rules.h"
 #include "programming/programming_run.h"
 #include "programming/programming_settings.h"
@@ -99,6 +100,8 @@ class Programming_DS1922T : public QWidget {
     void Command2_Click();
     void Command1_Click();
     void ShowResult(const programming::ResultLine& line);
+    friend class platform::BusyGuard<Programming_DS1922T>;
+    void set_busy(bool busy);
 
     link::LoggerCommands& commands_;
     link::Clock& clock_;

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "app/chart_view.h"
+#include "app/shown_mission.h"
 #include "app/summary_window.h"
 #include "app/table_view.h"
 #include "app/topmost.h"
@@ -11,24 +12,10 @@
 
 namespace frostel::app {
 
-namespace {
-
-using mission::TemperatureUnit;
-
-std::optional<double> converted(const std::optional<double>& v, TemperatureUnit from,
-                                TemperatureUnit to) {
-    return v ? std::optional<double>(mission::ConvertTemperature(*v, from, to)) : std::nullopt;
-}
-
-TemperatureUnit chart_unit(const ChartView& chart) {
-    return mission::unit_or_celsius(chart.left_axis_title().toStdString());
-}
-
-}  // namespace
-
-SummaryActions::SummaryActions(ChartView& chart, TableView& table, QLabel& verdict_line,
-                               QString preferences_path, QObject* parent)
+SummaryActions::SummaryActions(ShownMission& shown, ChartView& chart, TableView& table,
+                               QLabel& verdict_line, QString preferences_path, QObject* parent)
     : QObject(parent),
+      shown_(shown),
       chart_(chart),
       table_(table),
       verdict_line_(verdict_line),
@@ -56,38 +43,35 @@ void SummaryActions::open() {
     show_topmost(window_);
 }
 
-// A download sets no limits of its own: the ones last set for its logger, converted from the
-// numbers as typed, else none (the logger's own thresholds then judge).
-void SummaryActions::show_downloaded(const mission::MissionRecord& record) {
-    const TemperatureUnit unit = chart_unit(chart_);
-    chart_.set_mission_record(record);
-    const auto remembered = preferences_.limits.find(record.logger_id);
-    if (remembered == preferences_.limits.end()) {
-        chart_.set_user_limits(std::nullopt, std::nullopt);
-    } else {
+void SummaryActions::take_remembered(ShownMission& mission) const {
+    const auto remembered = mission.record() ? preferences_.limits.find(mission.record()->logger_id)
+                                             : preferences_.limits.end();
+    if (remembered != preferences_.limits.end()) {
         const RememberedLimits& r = remembered->second;
-        chart_.set_user_limits(converted(r.low, r.unit, unit), converted(r.high, r.unit, unit),
-                               r.set_on);
+        mission.set_user_limits({r.low, r.high, r.set_on}, r.unit);
     }
-    chart_.set_delta_h(preferences_.delta_h_kj_per_mol);
+    mission.set_delta_h(preferences_.delta_h_kj_per_mol);
 }
 
-void SummaryActions::show_kept_limits(const archive::RecordLimits& kept) {
-    const TemperatureUnit unit = chart_unit(chart_);
-    chart_.set_user_limits(converted(kept.limits.low, TemperatureUnit::kCelsius, unit),
-                           converted(kept.limits.high, TemperatureUnit::kCelsius, unit));
-    chart_.set_delta_h(kept.delta_h_kj_per_mol);
+void SummaryActions::take_kept(ShownMission& mission, const archive::RecordLimits& kept) {
+    mission.set_user_limits({kept.limits.low, kept.limits.high, QString()},
+                            mission::TemperatureUnit::kCelsius);
+    mission.set_delta_h(kept.delta_h_kj_per_mol);
 }
 
 void SummaryActions::say_limits_changed() {
-    const datafile::ChartDocument& document = chart_.document();
-    const TemperatureUnit unit = chart_unit(chart_);
+    const UserLimits limits = shown_.user_limits();
+    const auto in_celsius = [this](const std::optional<double>& value) {
+        return value ? std::optional(mission::ConvertTemperature(
+                           *value, shown_.unit(), mission::TemperatureUnit::kCelsius))
+                     : std::nullopt;
+    };
     archive::RecordLimits now;
-    now.limits.low = converted(document.low_limit, unit, TemperatureUnit::kCelsius);
-    now.limits.high = converted(document.high_limit, unit, TemperatureUnit::kCelsius);
+    now.limits.low = in_celsius(limits.low);
+    now.limits.high = in_celsius(limits.high);
     now.limits.source =
         now.limits.any() ? insight::LimitSource::kUser : insight::LimitSource::kNone;
-    now.delta_h_kj_per_mol = document.delta_h_kj_per_mol.value_or(insight::kDefaultDeltaH);
+    now.delta_h_kj_per_mol = shown_.delta_h().value_or(insight::kDefaultDeltaH);
     emit limitsChanged(now);
 }
 
@@ -116,14 +100,15 @@ void SummaryActions::refresh_window(const insight::Summary& summary) {
 
 // Limits typed are this mission's, and remembered as typed for its logger.
 void SummaryActions::set_limits(std::optional<double> low, std::optional<double> high) {
+    shown_.set_user_limits({low, high, QString()});
     chart_.set_user_limits(low, high);
     say_limits_changed();
-    const std::optional<mission::MissionRecord>& record = chart_.document().mission;
+    const std::optional<mission::MissionRecord>& record = shown_.record();
     if (!record) {
         return;
     }
     if (low || high) {
-        preferences_.limits[record->logger_id] = {low, high, chart_unit(chart_),
+        preferences_.limits[record->logger_id] = {low, high, shown_.unit(),
                                                   QDate::currentDate().toString(Qt::ISODate)};
     } else {
         preferences_.limits.erase(record->logger_id);
@@ -142,6 +127,7 @@ void SummaryActions::set_fit_to_data(bool on) {
 }
 
 void SummaryActions::set_delta_h(double kj_per_mol) {
+    shown_.set_delta_h(kj_per_mol);
     chart_.set_delta_h(kj_per_mol);
     say_limits_changed();
     preferences_.delta_h_kj_per_mol = kj_per_mol;

@@ -14,6 +14,7 @@ class QLabel;
 namespace frostel::app {
 
 class ChartView;
+class ShownMission;
 class SummaryWindow;
 class TableView;
 
@@ -26,17 +27,18 @@ class SummaryActions final : public QObject {
     Q_OBJECT
 
   public:
-    SummaryActions(ChartView& chart, TableView& table, QLabel& verdict_line,
+    SummaryActions(ShownMission& shown, ChartView& chart, TableView& table, QLabel& verdict_line,
                    QString preferences_path, QObject* parent = nullptr);
     ~SummaryActions() override;
 
     // "Mission Summary": opens the window on top, or brings it up.
     void open();
-    // A download's record goes to the chart with its logger's remembered limits and the dH.
-    void show_downloaded(const mission::MissionRecord& record);
+    // A download's limits: the ones last set for its logger, as typed, else none (the
+    // logger's own thresholds then judge); and the user's dH.
+    void take_remembered(ShownMission& mission) const;
     // An archived mission is judged by the limits and dH kept for it, never by those
     // remembered for its logger.
-    void show_kept_limits(const archive::RecordLimits& kept);
+    static void take_kept(ShownMission& mission, const archive::RecordLimits& kept);
     // "Fit to Data" as the user left it, kept between runs.
     [[nodiscard]] bool fit_to_data() const { return preferences_.fit_to_data; }
     void set_fit_to_data(bool on);
@@ -56,6 +58,7 @@ class SummaryActions final : public QObject {
     void set_delta_h(double kj_per_mol);
     void show_excursion(int first, int last);
 
+    ShownMission& shown_;
     ChartView& chart_;
     TableView& table_;
     QLabel& verdict_line_;

@@ -13,26 +13,13 @@
 #include <cmath>
 
 #include "report/chart_summary.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
 namespace {
 
 using insight::LoggerTime;
-
-// The program's result texts: failures yellow on red, a pass dark blue, a verdict that judges
-// nothing grey.
-const QString kFailureStyle =
-    QStringLiteral("background-color: red; color: yellow; font-weight: bold;");
-const QString kResultStyle = QStringLiteral("color: #00008b; font-weight: bold;");
-const QString kNeutralStyle = QStringLiteral("color: #505050; font-weight: bold;");
-
-const QString& verdict_style(const insight::Summary& summary) {
-    if (summary.failed()) {
-        return kFailureStyle;
-    }
-    return summary.passed() ? kResultStyle : kNeutralStyle;
-}
 
 // The user's locale without group separators, written or read: a number the window shows
 // reads back as the same number ("2.500" in German is not 2500).
@@ -118,8 +105,9 @@ QString flags_text(const insight::Summary& s) {
         warnings.push_back(std::move(warning));
     }
     for (const std::string& warning : warnings) {
-        text += QStringLiteral("<p style='color:#c00000; font-weight:bold'>%1</p>")
-                    .arg(QString::fromStdString(warning).toHtmlEscaped());
+        text += QStringLiteral("<p style='color:%1; font-weight:bold'>%2</p>")
+                    .arg(report::result_colour(report::ResultKind::kFail).name(),
+                         QString::fromStdString(warning).toHtmlEscaped());
     }
     const auto yes_no = [](bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); };
     QString rows = row(QStringLiteral("Low alarm"), yes_no(f.low_alarm)) +
@@ -220,7 +208,8 @@ std::optional<double> typed_number(const QString& text, bool* valid) {
 
 void show_verdict(QLabel& label, const insight::Summary& summary, const QString& layout_style) {
     label.setText(QString::fromStdString(summary.verdict));
-    label.setStyleSheet(verdict_style(summary) + QLatin1Char(' ') + layout_style);
+    label.setStyleSheet(report::result_style(report::result_kind(summary.verdict_kind)) +
+                        QLatin1Char(' ') + layout_style);
 }
 
 SummaryWindow::SummaryWindow(QWidget* parent)

@@ -812,10 +812,8 @@ std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
         return checked;
     }
     const mission::TimeZone zone{query.value(22).toString().toStdString(), query.value(23).toInt()};
-    link::SystemClock clock;  // only places the chart's points, which nothing here reads
-    mission::HeadlessDownloadView view;
-    const std::optional<mission::DownloadedMission> shown =
-        mission::show_recorded_mission(record.logger_id, *kept, zone, std::nullopt, clock, view);
+    const std::optional<mission::DownloadedMission> shown = mission::decode_recorded_mission(
+        record.logger_id, *kept, zone, std::nullopt, mission::TemperatureUnit::kCelsius);
     if (!shown || !copies_agree(query, record, *shown)) {
         return checked;
     }

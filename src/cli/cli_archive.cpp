@@ -68,9 +68,9 @@ void warn_if_altered(const ArchiveContext& context, const archive::StoredMission
 // said on `err`, when it cannot be decoded or its limits cannot be read.
 std::optional<report::ReportInput> report_input(const ArchiveContext& context,
                                                 const archive::StoredMission& stored) {
-    mission::HeadlessDownloadView view;
-    const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
-        stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
+    const std::optional<mission::DownloadedMission> mission =
+        mission::decode_recorded_mission(stored.record.logger_id, stored.pages, stored.zone(),
+                                         stored.clock, mission::TemperatureUnit::kCelsius);
     if (!mission) {
         context.err << "frostel-cli: record " << stored.record.id << " cannot be decoded\n";
         return std::nullopt;
@@ -174,9 +174,9 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
         }
         return written;
     }
-    mission::HeadlessDownloadView view;
-    const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
-        stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
+    const std::optional<mission::DownloadedMission> mission =
+        mission::decode_recorded_mission(stored.record.logger_id, stored.pages, stored.zone(),
+                                         stored.clock, mission::TemperatureUnit::kCelsius);
     // The pair is named by its data file, ".frd" added where the chosen name lacks it.
     const std::filesystem::path file =
         request.frd_file

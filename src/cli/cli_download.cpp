@@ -69,10 +69,14 @@ std::string mission_csv(const mission::DownloadedMission& mission) {
 // The download is kept first; then every output is written that can be, each failure said
 // on its own, so that one file that cannot be written costs no other.
 int run_download(const CommandContext& context, const DownloadRequest& request) {
-    mission::HeadlessDownloadView view(request.unit);
-    const mission::DownloadSetup setup{context.commands,    request.clock,
-                                       request.port_number, request.program_folder,
-                                       request.time_zone,   request.clock_setting};
+    mission::HeadlessDownloadView view;
+    const mission::DownloadSetup setup{context.commands,
+                                       request.clock,
+                                       request.port_number,
+                                       request.program_folder,
+                                       request.time_zone,
+                                       request.clock_setting,
+                                       mission::unit_or_celsius(request.unit)};
     const std::optional<mission::DownloadedMission> mission =
         mission::download_mission(setup, view);
     if (!mission) {

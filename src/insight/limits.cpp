@@ -84,23 +84,4 @@ Side side_of(double value, const Limits& limits) {
     return limits.high && value > *limits.high + kLimitTolerance ? Side::kAbove : Side::kWithin;
 }
 
-Limits converted(const Limits& limits, TemperatureUnit from, TemperatureUnit to,
-                 mission::UnitRoundTrip& round_trip) {
-    std::vector<double> given;
-    for (const std::optional<double>& side : {limits.low, limits.high}) {
-        if (side) {
-            given.push_back(*side);
-        }
-    }
-    const std::vector<double> shown = round_trip.convert(given, from, to);
-    Limits result = limits;
-    auto next = shown.begin();
-    for (std::optional<double>* side : {&result.low, &result.high}) {
-        if (*side) {
-            *side = *next++;
-        }
-    }
-    return result;
-}
-
 }  // namespace frostel::insight

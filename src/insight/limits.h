@@ -57,9 +57,4 @@ inline constexpr double kLimitTolerance = 1e-6;
 enum class Side { kWithin, kBelow, kAbove };
 [[nodiscard]] Side side_of(double value, const Limits& limits);
 
-// `limits`, held in `from`, in `to`, by `round_trip` (so from the numbers first given, as
-// the values beside them); source kept.
-[[nodiscard]] Limits converted(const Limits& limits, mission::TemperatureUnit from,
-                               mission::TemperatureUnit to, mission::UnitRoundTrip& round_trip);
-
 }  // namespace frostel::insight

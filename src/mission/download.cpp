@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "mission/register_map.h"
+#include "platform/busy_guard.h"
 #include "platform/local_date_time.h"
 #include "platform/whole_file.h"
 
@@ -12,18 +13,6 @@ namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
 constexpr double kDaysBetweenPoints = 0.25;
-
-// Controls off for the whole download, on again however it ends.
-class BusyGuard {
-  public:
-    explicit BusyGuard(DownloadView& view) : view_(view) { view_.set_busy(true); }
-    ~BusyGuard() { view_.set_busy(false); }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-  private:
-    DownloadView& view_;
-};
 
 bool failed(const link::LoggerCommands& commands) {
     return commands.link().error_number() == link::kLoggerError;
@@ -95,25 +84,9 @@ bool cleared_while_read(link::LoggerCommands& commands, const link::MemoryImage&
     return !failed(commands) && cleared(commands.page_data()[link::kStatusOffset]);
 }
 
-TemperatureUnit current_unit(DownloadView& view) {
-    const std::optional<TemperatureUnit> unit = unit_from_token(view.unit_title());
-    if (!unit) {
-        view.set_unit_title(unit_token(TemperatureUnit::kCelsius));
-    }
-    return unit.value_or(TemperatureUnit::kCelsius);
-}
-
 std::optional<DownloadedMission> fail(DownloadView& view) {
     view.show_error(true);
     return std::nullopt;
-}
-
-// What the register pages show: caption, chart title, mission text, calibration slider.
-void show_header(const MissionHeader& header, DownloadView& view) {
-    view.set_logger_caption(header.caption);
-    view.set_chart_title(header.logger_id);
-    view.set_mission_text(header.mission_text);
-    view.set_calibration_offset(header.calibration_offset_tenths);
 }
 
 // The offset of the programming run that set the clock when it is known, else the measured one.
@@ -125,19 +98,15 @@ LoggerClock settled_clock(const DownloadSetup& setup, const MissionHeader& heade
     return setting ? programmed_clock(measured, *setting) : measured;
 }
 
-// The decoded samples in the current unit, into the chart and then the table.
-void show_samples(DownloadedMission& mission, const SampleDecoder& decoder, link::Clock& clock,
+// The decoded samples, their values in `unit` and the record the summary reads.
+void take_samples(DownloadedMission& mission, const SampleDecoder& decoder,
                   const TimeZone& time_zone, const std::optional<LoggerClock>& logger_clock,
-                  DownloadView& view) {
+                  TemperatureUnit unit) {
     mission.samples = decoder.samples();
-    mission.unit = current_unit(view);
-    mission.values = shown_values(mission.samples, mission.unit, mission.header.calibration_offset);
+    mission.unit = unit;
+    mission.values = shown_values(mission.samples, unit, mission.header.calibration_offset);
     mission.record = make_mission_record(mission.header, mission.samples, time_zone);
     mission.record.clock = logger_clock;
-    view.show_record(mission.record);
-    view.show_points(chart_points(mission, clock));
-    view.process_events();
-    view.refill_table();
 }
 
 }  // namespace
@@ -172,7 +141,8 @@ double chart_date(const platform::LocalDateTime& t) {
 }
 
 std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, DownloadView& view) {
-    BusyGuard busy(view);
+    // Controls off for the whole download, on again however it ends.
+    const platform::BusyGuard busy(view);
     view.show_error(false);
     view.process_events();
     if (setup.port_number == 0) {
@@ -203,17 +173,15 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     // A side file that cannot be written does not stop the download.
     (void)platform::write_whole_file(side_file_path(setup.program_folder, logger_id),
                                      side_file_text(mission.header.device_sample_count));
-    show_header(mission.header, view);
+    view.set_logger_caption(mission.header.caption);
 
     SampleDecoder decoder(mission.header);
     if (!read_log_pages(commands, view, decoder, mission.pages)) {
         return fail(view);
     }
     mission.cleared_during_download = cleared_while_read(commands, *image);
-    show_samples(mission, decoder, setup.clock, setup.time_zone, logger_clock, view);
+    take_samples(mission, decoder, setup.time_zone, logger_clock, setup.unit);
     commands.link().set_error_number(link::kNoError);
-    view.record_download(mission);
-    view.offer_save();
     return mission;
 }
 
@@ -233,22 +201,20 @@ std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger
     return decode_mission_header(image, logger_id);
 }
 
-std::optional<DownloadedMission> show_recorded_mission(
+std::optional<DownloadedMission> decode_recorded_mission(
     const link::LoggerId& logger_id, std::vector<RawPage> pages, const TimeZone& time_zone,
-    const std::optional<LoggerClock>& logger_clock, link::Clock& clock, DownloadView& view) {
+    const std::optional<LoggerClock>& logger_clock, TemperatureUnit unit) {
     std::optional<MissionHeader> header = decode_recorded_header(logger_id, pages);
     if (!header) {
         return std::nullopt;
     }
-    view.show_error(false);
     DownloadedMission mission;
     mission.header = std::move(*header);
-    show_header(mission.header, view);
     SampleDecoder decoder(mission.header);
     for (const RawPage& page : pages) {
         decoder.add_page(page.number, page.bytes);
     }
-    show_samples(mission, decoder, clock, time_zone, logger_clock, view);
+    take_samples(mission, decoder, time_zone, logger_clock, unit);
     mission.pages = std::move(pages);
     return mission;
 }

@@ -46,8 +46,9 @@ struct DownloadedMission {
     bool cleared_during_download = false;
 };
 
-// What a download shows and asks on its way; the main window and frostel-cli each give one.
-// Every call happens on the caller's thread, in the order of the download's steps.
+// What a download shows on its way; the main window and frostel-cli each give one. Every
+// call happens on the caller's thread, in the order of the download's steps. What it read
+// comes back whole from download_mission, for the caller to show once it all succeeded.
 class DownloadView {
   public:
     virtual ~DownloadView() = default;
@@ -59,52 +60,20 @@ class DownloadView {
     virtual void show_error(bool visible) = 0;
     virtual void set_progress_maximum(int maximum) = 0;
     virtual void set_progress(int value) = 0;
+    // The logger's caption as soon as its register pages are read, empty before: a pending
+    // identity that a failed download drops again.
     virtual void set_logger_caption(const std::string& caption) = 0;
-    virtual void set_chart_title(const std::string& logger_id) = 0;
-    virtual void set_mission_text(const std::string& text) = 0;
-    // The programming window's calibration slider, in tenths of a degree.
-    virtual void set_calibration_offset(int tenths) = 0;
-    // The current unit lives in the chart's left-axis title.
-    [[nodiscard]] virtual std::string unit_title() = 0;
-    virtual void set_unit_title(std::string_view title) = 0;
-    // What the summary needs of the mission beyond its points; just before them.
-    virtual void show_record(const MissionRecord& record) = 0;
-    // Replaces the chart's points.
-    virtual void show_points(const std::vector<ChartPoint>& points) = 0;
-    // Refills the table from the chart, its cells cleared first.
-    virtual void refill_table() = 0;
-    // The finished download, raw pages included, once the table is filled and before the
-    // save dialog: where it is kept for good.
-    virtual void record_download(const DownloadedMission& mission) = 0;
-    // The save dialog; writing the chosen pair is the view's affair.
-    virtual void offer_save() = 0;
 };
 
-// A download with no window: the unit kept here, every other step passed over. For
-// frostel-cli and for tests that watch a single step.
+// A download with no window: every step passed over. For frostel-cli and for tests.
 class HeadlessDownloadView : public DownloadView {
   public:
-    explicit HeadlessDownloadView(std::string unit = "CELSIUS") : unit_(std::move(unit)) {}
-
     void set_busy(bool) override {}
     void process_events() override {}
     void show_error(bool) override {}
     void set_progress_maximum(int) override {}
     void set_progress(int) override {}
     void set_logger_caption(const std::string&) override {}
-    void set_chart_title(const std::string&) override {}
-    void set_mission_text(const std::string&) override {}
-    void set_calibration_offset(int) override {}
-    [[nodiscard]] std::string unit_title() override { return unit_; }
-    void set_unit_title(std::string_view title) override { unit_ = title; }
-    void show_record(const MissionRecord&) override {}
-    void show_points(const std::vector<ChartPoint>&) override {}
-    void refill_table() override {}
-    void record_download(const DownloadedMission&) override {}
-    void offer_save() override {}
-
-  private:
-    std::string unit_;
 };
 
 struct DownloadSetup {
@@ -115,12 +84,12 @@ struct DownloadSetup {
     TimeZone time_zone{};                  // the PC's, kept with the mission
     // What the programming run that set this mission's clock kept, when it is known.
     std::function<std::optional<ClockSetting>(const MissionHeader&)> clock_setting = {};
+    TemperatureUnit unit = TemperatureUnit::kCelsius;  // the values' unit
 };
 
-// "Load Data": identity, stop, register pages, side file, log pages decoded as they
-// arrive, then the chart, the table and the save dialog. Nothing when no port is chosen;
-// on a failed logger operation the error frame, the chart and table left as they were.
-// The mission when every read succeeded.
+// "Load Data": identity, stop, register pages, side file, then the log pages decoded as they
+// arrive. Nothing when no port is chosen; on a failed logger operation the error frame. The
+// mission when every read succeeded, its values in the setup's unit.
 std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, DownloadView& view);
 
 // The header decoded from kept pages, as the download decodes it; nothing when pages 1 to
@@ -128,13 +97,12 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
 [[nodiscard]] std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger_id,
                                                                   std::span<const RawPage> pages);
 
-// A mission shown again from the pages a download kept: the same decoding and the same
-// view calls as the download, without logger, side file or save dialog; `time_zone` and
-// `logger_clock` are as the download found them, which the pages do not hold. Nothing when
-// pages 1 to 18 are not all there.
-std::optional<DownloadedMission> show_recorded_mission(
+// A mission decoded again from the pages a download kept, as the download decoded it, values
+// in `unit`; `time_zone` and `logger_clock` are as the download found them, which the pages
+// do not hold. Nothing when pages 1 to 18 are not all there.
+[[nodiscard]] std::optional<DownloadedMission> decode_recorded_mission(
     const link::LoggerId& logger_id, std::vector<RawPage> pages, const TimeZone& time_zone,
-    const std::optional<LoggerClock>& logger_clock, link::Clock& clock, DownloadView& view);
+    const std::optional<LoggerClock>& logger_clock, TemperatureUnit unit);
 
 // The chart's points of `mission`: X evenly six hours apart from the clock's present, the
 // values in the mission's unit, each labelled with its sample's time.

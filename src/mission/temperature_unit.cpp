@@ -108,22 +108,6 @@ double ConvertTemperature(double v, TemperatureUnit from, TemperatureUnit to) {
     return v;
 }
 
-std::vector<double> UnitRoundTrip::convert(const std::vector<double>& values, TemperatureUnit from,
-                                           TemperatureUnit to) {
-    if (!last_ || last_unit_ != from || *last_ != values) {
-        first_ = values;
-        first_unit_ = from;
-    }
-    std::vector<double> shown;
-    shown.reserve(first_.size());
-    for (const double v : first_) {
-        shown.push_back(ConvertTemperature(v, first_unit_, to));
-    }
-    last_ = shown;
-    last_unit_ = to;
-    return shown;
-}
-
 AxisRange axis_range(TemperatureUnit unit) {
     return kAxisRanges[static_cast<std::size_t>(unit)];
 }

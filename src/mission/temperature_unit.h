@@ -23,23 +23,6 @@ enum class TemperatureUnit { kCelsius, kFahrenheit, kKelvin, kReaumur };
 // formula rather than a detour through Celsius, so values match what earlier charts stored.
 [[nodiscard]] double ConvertTemperature(double v, TemperatureUnit from, TemperatureUnit to);
 
-// Numbers shown in one unit after another. Each unit's numbers are converted straight from
-// the numbers first given, never from another unit's converted ones: going back to a unit
-// gives its very numbers, and values and limits converted alike stay on the same footing.
-class UnitRoundTrip {
-  public:
-    // `values`, held in `from`, in `to`: converted from the first numbers when `values` are
-    // the ones last returned (in `from`), else each one converted straight from `from`.
-    [[nodiscard]] std::vector<double> convert(const std::vector<double>& values,
-                                              TemperatureUnit from, TemperatureUnit to);
-
-  private:
-    std::vector<double> first_;
-    TemperatureUnit first_unit_ = TemperatureUnit::kCelsius;
-    std::optional<std::vector<double>> last_;
-    TemperatureUnit last_unit_ = TemperatureUnit::kCelsius;
-};
-
 struct AxisRange {
     double minimum;
     double maximum;

@@ -1,4 +1,5 @@
 #include "report/report_pdf.h"
+#include "report/result_palette.h"
 
 #include <QBuffer>
 #include <QLocale>
@@ -44,9 +45,6 @@ const QColor kInk(20, 25, 35);
 const QColor kGrid(215, 220, 228);
 const QColor kSeries(200, 30, 30);
 const QColor kLimit(30, 90, 190);
-const QColor kPass(225, 242, 225);
-const QColor kFail(250, 222, 222);
-const QColor kNeutral(236, 236, 236);  // a verdict that judges nothing
 
 // The territories whose printers hold Letter paper.
 constexpr std::array kLetterTerritories{
@@ -270,13 +268,11 @@ double paint_verdict(Sheet& sheet, const ReportModel& model, double y) {
     const double box = std::max(8.0, verdict + 2);
     if (sheet.painting()) {
         QPainter& p = sheet.painter();
-        if (model.failed) {
-            p.setBrush(kFail);
-            sheet.pen(kSeries, 0.5);
-        } else {
-            p.setBrush(model.passed ? kPass : kNeutral);
-            sheet.pen(model.passed ? QColor(40, 120, 40) : QColor(120, 120, 120), 0.5);
-        }
+        const ResultKind kind = model.failed   ? ResultKind::kFail
+                                : model.passed ? ResultKind::kPass
+                                               : ResultKind::kNeutral;
+        p.setBrush(result_fill(kind));
+        sheet.pen(result_colour(kind), 0.5);
         p.drawRect(sheet.box(0, y, width, box));
         p.setBrush(Qt::NoBrush);
     }

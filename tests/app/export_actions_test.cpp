@@ -63,7 +63,7 @@ class ExportActionsTest : public QObject {
         QVERIFY(menu != nullptr);
         QCOMPARE(menu->actions().size(), 2);
         QStringList table_menu;
-        for (const QAction* entry : rig.window->table().actions()) {
+        for (const QAction* entry : rig.table().actions()) {
             table_menu.append(entry->text());
         }
         QCOMPARE(table_menu, (QStringList{"Copy", "Export CSV", "Export CSV for Spreadsheet"}));
@@ -95,10 +95,10 @@ class ExportActionsTest : public QObject {
         QVERIFY2(rig.dialogs.asked.isEmpty(), "nothing shown, nothing to report");
         rig.find<QPushButton>("Command10")->click();
         // The report tells the mission as downloaded, not as since edited in the text box.
-        const QString downloaded_text = rig.window->mission_text().text();
-        rig.window->mission_text().set_text("edited");
+        const QString downloaded_text = rig.mission_text().text();
+        rig.mission_text().set_text("edited");
         button.click();
-        rig.window->mission_text().set_text(downloaded_text);
+        rig.mission_text().set_text(downloaded_text);
         QCOMPARE(rig.dialogs.asked.last(),
                  "save " + rig.path("4100000ABCDEF1AA_20260201-0600.pdf") + " PDF (*.pdf)");
         const QString week = test::pdf_text(rig.path("week.pdf"));
@@ -131,7 +131,7 @@ class ExportActionsTest : public QObject {
     void ctrlCCopiesTheHeadingsAndTheSelectedRowsAsTabSeparatedText() {
         Rig rig;
         rig.find<QPushButton>("Command10")->click();
-        TableView& table = rig.window->table();
+        TableView& table = rig.table();
         table.selectRow(2);
         table.selectionModel()->select(table.model()->index(0, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);

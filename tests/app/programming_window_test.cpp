@@ -203,7 +203,7 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.text("Label5"), QStringLiteral("PROGRAMMING OK"));
         QVERIFY(w.result_shown());
         const QPalette colours = w.get<QLabel>("Label5")->palette();
-        QCOMPARE(colours.color(QPalette::WindowText), QColor(0, 0, 192));
+        QCOMPARE(colours.color(QPalette::WindowText), QColor(0, 0, 0x8b));
         QCOMPARE(colours.color(QPalette::Window),
                  QGuiApplication::palette().color(QPalette::Button));
         QCOMPARE(w.get<QProgressBar>("ProgressBar1")->value(), 18);

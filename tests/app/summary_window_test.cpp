@@ -24,7 +24,6 @@
 
 #include "app/archive_list_model.h"
 #include "app/chart_view.h"
-#include "app/summary_actions.h"
 #include "app/summary_preferences.h"
 #include "archive/mission_archive.h"
 #include "cli/cli_commands.h"
@@ -48,16 +47,16 @@ struct Rig : test::WindowRig {
         start();
         sim::load_mission(logger, *sim::sample_mission("cold-room", {2026, 3, 9, 12, 0, 0}));
     }
-    ChartView& chart() const { return window->chart(); }
+    QLabel& verdict_line() const { return *find<QLabel>("verdict_line"); }
     SummaryWindow& open_summary() const {
         find<QPushButton>("mission_summary_button")->click();
-        return *window->summary().window();
+        return *top_level<SummaryWindow>("Mission_Summary");
     }
     QString verdict() const {
-        return window->summary().window()->findChild<QLabel*>("verdict")->text();
+        return top_level("Mission_Summary")->findChild<QLabel*>("verdict")->text();
     }
     int tinted_rows() const {
-        const StringGridModel& model = window->table().grid_model();
+        const StringGridModel& model = table().grid_model();
         int tinted = 0;
         for (int row = 0; row < model.rowCount(); ++row) {
             tinted += model.data(model.index(row, 1), Qt::BackgroundRole).isValid() ? 1 : 0;
@@ -81,20 +80,20 @@ class SummaryWindowTest : public QObject {
         rig.dialogs.save_names = {rig.path("coldroom")};
         rig.find<QPushButton>("Command10")->click();
         // The main window carries the verdict in its colour; a click on it opens the summary.
-        QLabel& line = rig.window->verdict_line();
+        QLabel& line = rig.verdict_line();
         QTRY_COMPARE(line.text(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
-        QVERIFY(line.isVisible() && line.styleSheet().contains("background-color: red"));
-        QVERIFY(!line.geometry().intersects(rig.window->logger_label().geometry()));
+        QVERIFY(line.isVisible() && line.styleSheet().contains("background-color: #ff0000"));
+        QVERIFY(!line.geometry().intersects(rig.find<QLabel>("Label1")->geometry()));
         QTest::mouseClick(&line, Qt::LeftButton);
-        SummaryWindow& window = *rig.window->summary().window();
+        SummaryWindow& window = *top_level<SummaryWindow>("Mission_Summary");
         QVERIFY(window.isVisible());
         QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
         window.showMinimized();
         QCOMPARE(&rig.open_summary(), &window);
         QVERIFY(!window.isMinimized());
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
-        QVERIFY(
-            window.findChild<QLabel*>("verdict")->styleSheet().contains("background-color: red"));
+        QVERIFY(window.findChild<QLabel*>("verdict")->styleSheet().contains(
+            "background-color: #ff0000"));
         QVERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
         QCOMPARE(rig.tinted_rows(), 6);
         QCOMPARE(rig.chart().limits(), (insight::Limits{2.0, 8.0, insight::LimitSource::kLogger}));
@@ -123,8 +122,8 @@ class SummaryWindowTest : public QObject {
         QVERIFY(value_axis->min() < 8.0 && value_axis->min() > 2.0);
         QVERIFY(value_axis->max() > points[232].y && value_axis->max() < 20.0);
         const int first = list->topLevelItem(0)->data(0, Qt::UserRole).toInt();
-        QCOMPARE(rig.window->table().rowAt(0), first);
-        QCOMPARE(rig.window->table().selectionModel()->selectedRows(0).value(0).row(), first);
+        QCOMPARE(rig.table().rowAt(0), first);
+        QCOMPARE(rig.table().selectionModel()->selectedRows(0).value(0).row(), first);
         // The pointer resting near the line names the point's time and value, in zoom mode and
         // in pan mode; away from the line, nothing.
         const QString tip = QString::fromLatin1(points[232].label) + "\n" +
@@ -240,7 +239,7 @@ class SummaryWindowTest : public QObject {
         Rig rig;
         rig.dialogs.save_names = {rig.path("coldroom"), rig.path("report")};
         rig.find<QPushButton>("Command10")->click();
-        rig.window->report_button().click();
+        rig.find<QToolButton>("mission_report_button")->click();
         rig.open_summary();
         QCOMPARE(test::report_fingerprint(rig.path("report.pdf")).size(), 64);
         QVERIFY(test::pdf_text(rig.path("report.pdf")).contains(rig.verdict()));
@@ -257,8 +256,8 @@ class SummaryWindowTest : public QObject {
         rig.dialogs.open_names = {rig.path("coldroom.frd")};
         rig.find<QPushButton>("Command2")->click();
         QTRY_COMPARE(rig.verdict(), "NO LIMITS");
-        QCOMPARE(rig.window->verdict_line().text(), "NO LIMITS");
-        QVERIFY(rig.window->verdict_line().styleSheet().contains("#505050"));
+        QCOMPARE(rig.verdict_line().text(), "NO LIMITS");
+        QVERIFY(rig.verdict_line().styleSheet().contains("#505050"));
         QCOMPARE(rig.chart().limits(), insight::Limits{});
         QCOMPARE(rig.tinted_rows(), 0);
     }

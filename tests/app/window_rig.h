@@ -6,8 +6,15 @@
 #include <QTest>
 #include <memory>
 
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/chart_view.h"
 #include "app/main_window.h"
+#include "app/mission_text_box.h"
 #include "app/table_view.h"
+#include "datafile/chart_document.h"
+#include "datafile/data_file.h"
 #include "sim/logger_model.h"
 #include "sim/reader_box.h"
 #include "sim/sim_serial_port.h"
@@ -72,12 +79,42 @@ struct WindowRig {
     T* find(const char* name) const {
         return window->findChild<T*>(name);
     }
+    app::ChartView& chart() const { return *find<app::ChartView>("TChart1"); }
+    app::TableView& table() const { return *find<app::TableView>("MSFlexGrid1"); }
+    app::MissionTextBox& mission_text() const { return *find<app::MissionTextBox>("RichTextBox1"); }
+    // The unit dialog's option: 0 Celsius, 1 Fahrenheit, 2 Kelvin, 3 Reaumur.
+    QRadioButton* open_unit_option(int index) const {
+        find<QPushButton>("Command4")->click();
+        return indexed<QRadioButton>(top_level("Temperature_Unit"), "Option1", index);
+    }
+    // `document` saved as the pair `name` and retrieved from the disk, as the user opens one.
+    void retrieve(const datafile::ChartDocument& document, const QString& name = "shown.frd") {
+        QVERIFY(datafile::write_data_file(path(name), "retrieved\r\n"));
+        QVERIFY(
+            datafile::write_chart_document(datafile::chart_document_name(path(name)), document));
+        dialogs.open_names = {path(name)};
+        find<QPushButton>("Command2")->click();
+    }
+    // A pair of these values, a minute apart, in `unit`, retrieved.
+    void retrieve_values(const std::vector<double>& values, const char* unit = "CELSIUS") {
+        datafile::ChartDocument document;
+        document.left.title = unit;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const auto minute = static_cast<int>(i);
+            document.points.push_back({46000 + minute / 1440.0, values[i],
+                                       QStringLiteral("2026-01-15 %1:%2:00")
+                                           .arg(10 + minute / 60, 2, 10, QLatin1Char('0'))
+                                           .arg(minute % 60, 2, 10, QLatin1Char('0'))
+                                           .toStdString()});
+        }
+        retrieve(document);
+    }
     QAction* port_entry(int number) const {
         return indexed<QAction>(window.get(), "com_menu", number);
     }
     QStringList table_column(int column) const {
         QStringList texts;
-        const app::StringGrid& grid = window->table().grid();
+        const app::StringGrid& grid = table().grid();
         for (int row = 1; row < grid.row_count(); ++row) {
             texts.append(grid.text(row, column));
         }

@@ -292,24 +292,24 @@ TEST(Summary, WholeMissionsFromTheirRecordsAndWhatTheirVerdictsJudge) {
     EXPECT_EQ(s.time_zone->name, "Europe/Berlin");
 }
 
-// Values and limits converted together from the numbers first given stay on the limit
-// through any chain of units, whichever unit the values or the limits came in.
+// Values and limits converted alike, each unit's straight from the numbers given, stay on
+// the limit through any chain of units, whichever unit the values or the limits came in.
 TEST(Summary, ASampleOnALimitStaysWithinThroughEveryChainOfUnits) {
     using enum TemperatureUnit;
     using namespace mission::address;
-    const auto verdicts_along = [](std::vector<double> values, Limits limits,
+    const auto verdicts_along = [](const std::vector<double>& values, const Limits& limits,
                                    std::optional<mission::MissionRecord> record,
                                    std::initializer_list<TemperatureUnit> path) {
-        mission::UnitRoundTrip value_trip;
-        mission::UnitRoundTrip limit_trip;
+        const TemperatureUnit given = *path.begin();
+        const auto in = [given](std::optional<double> value, TemperatureUnit unit) {
+            return value ? std::optional(ConvertTemperature(*value, given, unit)) : std::nullopt;
+        };
         std::vector<std::string> verdicts;
-        for (auto from = path.begin(), to = from + 1; to != path.end(); ++from, ++to) {
-            values = value_trip.convert(values, *from, *to);
-            limits = converted(limits, *from, *to, limit_trip);
+        for (auto to = path.begin() + 1; to != path.end(); ++to) {
             SummaryInput input;
-            input.readings = repeated({{1, values[0]}, {1, values[1]}});
+            input.readings = repeated({{1, *in(values[0], *to)}, {1, *in(values[1], *to)}});
             input.unit = *to;
-            input.user_limits = limits;
+            input.user_limits = {in(limits.low, *to), in(limits.high, *to), limits.source};
             input.record = record;
             verdicts.push_back(summarize(input).verdict);
         }

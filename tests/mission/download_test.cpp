@@ -30,8 +30,9 @@ struct Download : ::testing::Test {
     void SetUp() override { fs::create_directories(folder); }
     void TearDown() override { fs::remove_all(folder); }
 
-    std::optional<DownloadedMission> run(int port = 1) {
-        return download_mission({rig.commands, rig.clock, port, folder}, view);
+    std::optional<DownloadedMission> run(int port = 1,
+                                         TemperatureUnit unit = TemperatureUnit::kCelsius) {
+        return download_mission({rig.commands, rig.clock, port, folder, {}, {}, unit}, view);
     }
     [[nodiscard]] std::vector<int> pages_read() const {
         std::vector<int> pages;
@@ -47,7 +48,7 @@ struct Download : ::testing::Test {
     }
 };
 
-TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCelsius) {
+TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndGivesItOldestFirst) {
     sim::SimMission mission;
     mission.configuration = sim::kConfigurationT;
     mission.rollover = true;
@@ -57,9 +58,8 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
         mission.temperatures.push_back(2.0 + (i % 23) * 0.5);
     }
     sim::load_mission(rig.logger, mission);
-    view.unit = "HUMIDITY";  // not a unit: Celsius
 
-    const std::optional<DownloadedMission> result = run();
+    const std::optional<DownloadedMission> result = run(1, TemperatureUnit::kFahrenheit);
     ASSERT_TRUE(result);
     std::vector<int> expected_pages{16};  // stop_mission's check
     for (int page = 1; page <= 383; page = page == 18 ? 128 : page + 1) {
@@ -70,22 +70,24 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     EXPECT_FALSE(result->cleared_during_download);
     EXPECT_EQ(view.progress_maximum, 255);
     EXPECT_EQ(view.progress, 255);
-    EXPECT_EQ(view.unit, "CELSIUS");
+    EXPECT_EQ(view.caption, result->header.caption);
 
-    ASSERT_TRUE(view.points);
-    ASSERT_EQ(view.points->size(), 8192u);
+    const std::vector<ChartPoint> points = chart_points(*result, rig.clock);
+    ASSERT_EQ(points.size(), 8192u);
     for (std::size_t j = 0; j < 8192; ++j) {
-        ASSERT_EQ((*view.points)[j].y, mission.temperatures[300 + j]) << j;
+        ASSERT_EQ(points[j].y,
+                  ConvertTemperature(mission.temperatures[300 + j], TemperatureUnit::kCelsius,
+                                     TemperatureUnit::kFahrenheit))
+            << j;
     }
     // The labels are the samples' own times, X evenly six hours apart from the PC's clock.
-    EXPECT_EQ(view.points->front().label, "2026-03-04 11:00:00");
-    EXPECT_EQ(view.points->back().label, "2026-05-28 18:45:00");
-    EXPECT_EQ((*view.points)[1].x - view.points->front().x, 0.25);
-    EXPECT_EQ(view.points->front().x, chart_date(rig.clock.local_now()));
+    EXPECT_EQ(points.front().label, "2026-03-04 11:00:00");
+    EXPECT_EQ(points.back().label, "2026-05-28 18:45:00");
+    EXPECT_EQ(points[1].x - points.front().x, 0.25);
+    EXPECT_EQ(points.front().x, chart_date(rig.clock.local_now()));
 
     EXPECT_EQ(side_file(), " 8492 \r\n");
-    EXPECT_EQ(view.events,
-              (std::vector<std::string>{"busy", "points", "table", "record", "save", "idle"}));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"busy", "idle"}));
     // The logger was stopped and stays stopped.
     EXPECT_EQ(rig.logger.status() & sim::kMissionRunning, 0);
 
@@ -101,24 +103,18 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndShowsItOldestFirstInCels
     expected_pages.pop_back();
     EXPECT_EQ(kept, expected_pages);
 
-    // Shown again from those pages alone, the view gets what the download gave it.
-    test::RecordingView again;
-    ASSERT_TRUE(show_recorded_mission(kId, result->pages, {}, {}, rig.clock, again));
-    EXPECT_TRUE(std::ranges::equal(*again.points, *view.points, [](const auto& a, const auto& b) {
-        return std::tie(a.x, a.y, a.label) == std::tie(b.x, b.y, b.label);
-    }));
-    EXPECT_EQ(
-        std::tie(again.caption, again.chart_title, again.mission_text, again.calibration_tenths),
-        std::tie(view.caption, view.chart_title, view.mission_text, view.calibration_tenths));
-    EXPECT_EQ(again.events, (std::vector<std::string>{"points", "table"}));
+    // Decoded again from those pages alone, the mission is the download's.
+    const std::optional<DownloadedMission> again = decode_recorded_mission(
+        kId, result->pages, {}, result->record.clock, TemperatureUnit::kFahrenheit);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->values, result->values);
+    EXPECT_EQ(again->header.mission_text, result->header.mission_text);
+    EXPECT_EQ(again->header.calibration_offset_tenths, result->header.calibration_offset_tenths);
 
-    // Without all of pages 1 to 18 there is nothing to show.
+    // Without all of pages 1 to 18 there is nothing to decode.
     std::vector<RawPage> torn = result->pages;
     torn.erase(torn.begin() + 4);
-    test::RecordingView untouched;
-    EXPECT_FALSE(show_recorded_mission(kId, torn, {}, {}, rig.clock, untouched));
-    EXPECT_TRUE(untouched.events.empty());
-    EXPECT_EQ(untouched.caption, "previous logger");
+    EXPECT_FALSE(decode_recorded_mission(kId, torn, {}, {}, TemperatureUnit::kCelsius));
 }
 
 // The "B" of page 328 lost: the reader takes its low byte for "H" and clears the mission.
@@ -194,8 +190,6 @@ TEST_F(Download, AMissionClearedWhileItsLogIsReadIsDownloadedWholeAndSaysSo) {
     EXPECT_EQ(rig.box.count('H'), 1);
     EXPECT_TRUE(result->cleared_during_download);
     EXPECT_EQ(result->samples.size(), 7000u);
-    EXPECT_EQ(view.events,
-              (std::vector<std::string>{"busy", "points", "table", "record", "save", "idle"}));
 }
 
 // The window's tests see the error and the chart kept; here what a failure leaves behind.
@@ -210,7 +204,6 @@ TEST_F(Download, AStuckLoggerWritesNothingAndAFailedLastPageKeepsTheSideFileOnly
     rig.logger.freeze_status_bits(0);
     rig.box.add_fault({'B', 131, sim::ReplyFault::Kind::kCorrupt, 7, -1});
     EXPECT_FALSE(run());
-    EXPECT_FALSE(view.points);
     EXPECT_EQ(side_file(), " 100 \r\n");
     EXPECT_EQ(rig.link.error_number(), link::kLoggerError);
     EXPECT_EQ(view.events,

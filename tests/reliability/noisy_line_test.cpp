@@ -98,8 +98,8 @@ sim::SimMission test_mission(bool sixteen_bit) {
     return mission;
 }
 
-// The values, the points shown and the mission text.
-using Downloaded = std::tuple<std::vector<double>, std::size_t, std::string>;
+// The values and the mission text.
+using Downloaded = std::pair<std::vector<double>, std::string>;
 
 Outcome<Downloaded> download(const sim::SimMission& mission, const Line& line) {
     SimRig rig;
@@ -110,10 +110,10 @@ Outcome<Downloaded> download(const sim::SimMission& mission, const Line& line) {
         {on_line(rig, line).commands, rig.clock, 1, "/nonexistent"}, view);
     Outcome<Downloaded> result;
     if (got) {
-        result.data = Downloaded{got->values, view.points->size(), got->header.mission_text};
+        result.data = Downloaded{got->values, got->header.mission_text};
     }
-    // A failed download shows its error and leaves the chart alone.
-    result.failed_cleanly = view.error_visible && !view.points;
+    // A failed download shows its error and gives nothing to show.
+    result.failed_cleanly = view.error_visible && !got;
     result.mission_changed = stored_mission(rig.logger) != before;
     return result;
 }

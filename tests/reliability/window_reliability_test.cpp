@@ -19,9 +19,10 @@
 
 #include "app/chart_view.h"
 #include "app/data_path_dialog.h"
+#include "app/download_actions.h"
 #include "app/file_name_dialogs.h"
 #include "app/main_window.h"
-#include "app/mission_actions.h"
+#include "app/programming_actions.h"
 #include "app/programming_ds1922t.h"
 #include "datafile/chart_document.h"
 #include "link/port_devices.h"
@@ -51,7 +52,6 @@ QString with_settings(const QString& folder, int comm_port) {
 struct Desk {
     RecordingLauncher launcher;
     app::MainWindow window;
-    app::MissionActions* actions = &window.mission_actions();
     QPushButton* load_data = window.findChild<QPushButton*>("Command10");
 
     Desk(
@@ -64,10 +64,11 @@ struct Desk {
         window.show();
         QTRY_VERIFY(window.started());
     }
+    app::ChartView& chart() const { return *window.findChild<app::ChartView*>("TChart1"); }
     // Opens the programming window: its run button and its result line.
     std::pair<QPushButton*, QLabel*> programming() {
-        actions->Command8_Click();
-        auto& programming = actions->programming_window();
+        window.findChild<QPushButton*>("Command8")->click();
+        auto& programming = window.programming_actions().programming_window();
         return {programming.findChild<QPushButton*>("Command1"),
                 programming.findChild<QLabel*>("Label5")};
     }
@@ -199,7 +200,7 @@ class WindowReliabilityTest : public QObject {
             sim::load_mission(pc.logger, cold_room);
             pc.box.clear_log();
             desk.load_data->click();
-            QCOMPARE(desk.window.chart().points().size(), std::size_t{576});
+            QCOMPARE(desk.chart().points().size(), std::size_t{576});
         };
         download();  // everything allocated once
         const long start = resident_kib();
@@ -259,7 +260,7 @@ class WindowReliabilityTest : public QObject {
         // Its cause: the device is gone; the port is opened again at the next command.
         QVERIFY2(error_frame->toolTip().contains("the device does not exist"),
                  qPrintable(error_frame->toolTip()));
-        QVERIFY(desk.window.chart().points().empty());
+        QVERIFY(desk.chart().points().empty());
         QVERIFY2(unplugged.isValid() && unplugged.elapsed() < kFewSecondsMs,
                  qPrintable(QString::number(unplugged.elapsed())));
         QVERIFY(desk.load_data->isEnabled());
@@ -267,7 +268,7 @@ class WindowReliabilityTest : public QObject {
         plug_in();
         desk.load_data->click();
         QVERIFY(!error_frame->isVisible());
-        QCOMPARE(desk.window.chart().points().size(), std::size_t{576});
+        QCOMPARE(desk.chart().points().size(), std::size_t{576});
 
         const auto [run, result] = desk.programming();
         unplugged.invalidate();

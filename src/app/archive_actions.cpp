@@ -1,0 +1,102 @@
+#include "app/archive_actions.h"
+
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "app/archive_window.h"
+#include "app/busy_state.h"
+#include "app/topmost.h"
+#include "archive/logger_history.h"
+
+namespace frostel::app {
+
+ArchiveActions::ArchiveActions(const ControllerTies& ties, std::function<archive::Actor()> actor,
+                               QPushButton& archive_button, std::function<void(std::int64_t)> open,
+                               std::function<void(std::int64_t)> save_as)
+    : QObject(&ties.window),
+      ties_(ties),
+      actor_(std::move(actor)),
+      open_(std::move(open)),
+      save_as_(std::move(save_as)) {
+    connect(&archive_button, &QPushButton::clicked, this,
+            [this] { show_topmost(&archive_window()); });
+}
+
+archive::MissionArchive& ArchiveActions::mission_archive() {
+    const QString path = archive::archive_path(ties_.settings.data_folder);
+    const archive::Actor actor = actor_();
+    if (!archive_ || !archive_->is_open() || archive_->path() != path ||
+        archive_->actor().user_id != actor.user_id) {
+        archive_ = std::make_unique<archive::MissionArchive>(
+            path, archive::MissionArchive::Access::kReadWrite, actor);
+        if (!archive_->notice().isEmpty()) {
+            warn(archive_->notice());
+        }
+    }
+    return *archive_;
+}
+
+ArchiveWindow& ArchiveActions::archive_window() {
+    if (archive_window_.isNull()) {
+        archive_window_ = new ArchiveWindow(
+            {[this]() -> archive::MissionArchive& { return mission_archive(); }, open_, save_as_,
+             [this](const archive::AuditEvent& event) { note_event(event); }},
+            &ties_.window);
+        ties_.busy.guard(&archive_window_->open_button());
+        ties_.busy.guard(&archive_window_->save_button());
+    }
+    return *archive_window_;
+}
+
+void ArchiveActions::data_folder_changed() {
+    if (!archive_window_.isNull() && archive_window_->isVisible()) {
+        archive_window_->refresh();
+    }
+}
+
+void ArchiveActions::keep_download(const mission::DownloadedMission& mission,
+                                   const archive::Stamp& stamp) {
+    archive::MissionArchive& store = mission_archive();
+    if (!store.archive(mission, stamp)) {
+        const QString why = store.is_open()
+                                ? store.error()
+                                : tr("%1 cannot be used: %2").arg(store.path(), store.error());
+        warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
+                 .arg(why));
+        (void)store.record_event(archive::download_not_archived(why.toStdString()));
+        return;
+    }
+    data_folder_changed();
+}
+
+void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings& settings,
+                                          const programming::RunResult& result) {
+    const auto run = archive::programming_record(
+        archive::stamp_now(ties_.clock),
+        {result.logger_id, result.logger_type, programming::setting_rows(settings),
+         result.written_pages, result.line ? std::optional(result.line->text) : std::nullopt});
+    if (run && !mission_archive().record_programming(*run)) {
+        warn(tr("The programming run was not recorded in the archive: %1")
+                 .arg(mission_archive().error()));
+    }
+}
+
+void ArchiveActions::note_event(const archive::AuditEvent& event) {
+    archive::MissionArchive& store = mission_archive();
+    if (!store.record_event(event)) {
+        warn(tr("The %1 event was not entered in the audit trail: %2")
+                 .arg(QString::fromStdString(event.action), store.error()));
+    }
+}
+
+void ArchiveActions::note_file_written(const std::string& kind, const QString& path,
+                                       const std::string& fingerprint) {
+    note_event(
+        archive::file_written(kind, QFileInfo(path).absoluteFilePath().toStdString(), fingerprint));
+}
+
+void ArchiveActions::warn(const QString& text) {
+    show_warning(&ties_.window, "archive_warning", tr("Archive"), text);
+}
+
+}  // namespace frostel::app

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/controller_ties.h"
+#include "archive/mission_archive.h"
+#include "mission/download.h"
+#include "programming/programming_run.h"
+
+class QPushButton;
+
+namespace frostel::app {
+
+class ArchiveWindow;
+
+// The archive of the current data folder and its window: downloads and programming runs
+// kept, files written and settings changed entered in the audit trail. Opening or saving a
+// record from the window is the mission controller's, handed in as `open` and `save_as`.
+class ArchiveActions final : public QObject {
+    Q_OBJECT
+
+  public:
+    // `actor` is who works at the window, for the audit trail.
+    ArchiveActions(const ControllerTies& ties, std::function<archive::Actor()> actor,
+                   QPushButton& archive_button, std::function<void(std::int64_t id)> open,
+                   std::function<void(std::int64_t id)> save_as);
+
+    // Opened again when the data folder or the person at the window changed, or the last
+    // opening failed.
+    [[nodiscard]] archive::MissionArchive& mission_archive();
+    // The "Archive" window, made on first use.
+    [[nodiscard]] ArchiveWindow& archive_window();
+    // An open Archive window lists the new data folder's archive.
+    void data_folder_changed();
+
+    // Kept for good; an archive that cannot take it says so, and the download stays shown.
+    void keep_download(const mission::DownloadedMission& mission, const archive::Stamp& stamp);
+    void keep_programming_run(const programming::ProgrammingSettings& settings,
+                              const programming::RunResult& result);
+    // An event that cannot be entered in the audit trail is said.
+    void note_event(const archive::AuditEvent& event);
+    // A file written from the mission with `fingerprint`, named by its absolute path.
+    void note_file_written(const std::string& kind, const QString& path,
+                           const std::string& fingerprint);
+    void warn(const QString& text);
+
+  private:
+    ControllerTies ties_;
+    std::function<archive::Actor()> actor_;
+    std::function<void(std::int64_t)> open_;
+    std::function<void(std::int64_t)> save_as_;
+    std::unique_ptr<archive::MissionArchive> archive_;
+    QPointer<ArchiveWindow> archive_window_;
+};
+
+}  // namespace frostel::app
