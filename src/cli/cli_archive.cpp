@@ -6,6 +6,7 @@
 #include "archive/logger_history.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
+#include "cli/cli_sign.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
@@ -138,7 +139,7 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << "fingerprint: " << archive::mission_fingerprint(stored.pages) << '\n';
     print_clock(out, stored.clock);
     print_clock_warnings(context.err, stored.clock);
-    return kExitOk;
+    return print_signatures(context.archive, r.id, out, context.err) ? kExitOk : kExitFailed;
 }
 
 // The pair a download followed by a save would write, in degrees Celsius, with the logger's
@@ -219,7 +220,8 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
         }
         context.out << id << '\t' << verification_text(*verdict) << '\n';
         events.push_back(archive::record_verified(id, verification_text(*verdict)));
-        if (!archive::verifies(*verdict)) {
+        if (!archive::verifies(*verdict) ||
+            !signatures_in_place(context.archive, id, context.out, context.err)) {
             exit_code = kExitFailed;
         }
     }
