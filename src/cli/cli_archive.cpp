@@ -165,10 +165,12 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
                    const archive::StoredMission& stored) {
     if (request.pdf_file) {
         const std::optional<report::ReportInput> input = report_input(context, stored);
-        const int written = input
-                                ? write_report(*input, {request.pdf_file, false}, context.err,
-                                               context.archive.audit_head().value_or(std::string()))
-                                : kExitFailed;
+        report::ReportOptions marks;
+        marks.audit_head = context.archive.audit_head().value_or(std::string());
+        const int written =
+            input && add_signatures(context.archive, stored.record.id, marks, context.err)
+                ? write_report(*input, {request.pdf_file, false}, context.err, marks)
+                : kExitFailed;
         if (written == kExitOk) {
             note_event(context,
                        cli_file_written("report", *request.pdf_file, stored.record.fingerprint));

@@ -92,6 +92,24 @@ bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::os
     return true;
 }
 
+bool add_signatures(archive::MissionArchive& archive, std::int64_t id, report::ReportOptions& marks,
+                    std::ostream& err) {
+    const std::optional<archive::RecordSignatures> record = signatures_of(archive, id, err);
+    if (!record) {
+        return false;
+    }
+    for (const archive::Signature& signature : record->signatures) {
+        if (record->holds(signature)) {
+            marks.signatures.push_back({std::string(archive::meaning_name(signature.terms.meaning)),
+                                        signature.terms.full_name, signature.user_id,
+                                        signature.local_time, utc_time(signature.utc_ms),
+                                        signature.comment});
+        }
+    }
+    marks.changed_after_signing = record->changed_after_signing();
+    return true;
+}
+
 bool signatures_in_place(archive::MissionArchive& archive, std::int64_t id, std::ostream& out,
                          std::ostream& err) {
     const std::optional<archive::RecordSignatures> record = signatures_of(archive, id, err);

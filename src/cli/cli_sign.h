@@ -7,6 +7,7 @@
 #include "archive/mission_archive.h"
 #include "cli/cli_options.h"
 #include "cli/cli_users.h"
+#include "report/report_model.h"
 
 namespace frostel::cli {
 
@@ -19,6 +20,11 @@ namespace frostel::cli {
 // SIGNING" when that holds; false, said on `err`, when they cannot be read.
 [[nodiscard]] bool print_signatures(archive::MissionArchive& archive, std::int64_t id,
                                     std::ostream& out, std::ostream& err);
+
+// Record `id`'s signatures that hold, and whether it changed after signing, for its report;
+// false, said on `err`, when they cannot be read.
+[[nodiscard]] bool add_signatures(archive::MissionArchive& archive, std::int64_t id,
+                                  report::ReportOptions& marks, std::ostream& err);
 
 // Whether every signature entered on record `id` names its digest; each that does not is
 // said on `out` as "ID<TAB>SIGNATURE <sequence> IS NOT OF THIS RECORD".

@@ -510,8 +510,49 @@ double lists_height(Sheet& sheet, const ReportModel& model) {
     });
 }
 
-// The lines a reviewer signs on, at the foot of the page the report ends on.
-void paint_signature(Flow& flow) {
+// "CHANGED AFTER SIGNING" in the colours of a failed verdict.
+void paint_changed_after_signing(Flow& flow) {
+    Sheet& sheet = flow.sheet();
+    const double width = sheet.area().width();
+    const double box = 8;
+    flow.keep_room(box + 1);
+    if (sheet.painting()) {
+        QPainter& p = sheet.painter();
+        p.setBrush(kFail);
+        sheet.pen(kSeries, 0.5);
+        p.drawRect(sheet.box(0, flow.y(), width, box));
+        p.setBrush(Qt::NoBrush);
+    }
+    sheet.pen(kInk);
+    sheet.font(12, true);
+    sheet.text(3, flow.y() + 1.5, width - 6, box - 3, QStringLiteral("CHANGED AFTER SIGNING"));
+    flow.set_y(flow.y() + box + 1);
+}
+
+// Each signature that holds in full, where the report ends.
+void paint_signatures(Flow& flow, const ReportModel& model) {
+    Sheet& sheet = flow.sheet();
+    const auto height = [&](const QString& line) {
+        return sheet.measure([&](double top) { return warning_line(sheet, top, line); });
+    };
+    flow.keep_room(kTitleMm + height(model.signatures.front()));
+    flow.set_y(paint_title(sheet, 0, flow.y(), sheet.area().width(), "Electronic signatures"));
+    for (const QString& line : model.signatures) {
+        flow.keep_room(height(line));
+        flow.set_y(flow.y() + warning_line(sheet, flow.y(), line));
+    }
+}
+
+// The lines a reviewer signs on, at the foot of the page the report ends on; the
+// signatures instead when the record has some that hold.
+void paint_signature(Flow& flow, const ReportModel& model) {
+    if (model.changed_after_signing) {
+        paint_changed_after_signing(flow);
+    }
+    if (!model.signatures.isEmpty()) {
+        paint_signatures(flow, model);
+        return;
+    }
     flow.keep_room(kSignatureMm);
     Sheet& sheet = flow.sheet();
     const double y = std::max(flow.y(), flow.bottom() - kSignatureMm);
@@ -549,7 +590,7 @@ void paint_report(Flow& flow, const ReportModel& model) {
     flow.set_y(flow.y() + chart_height);
     paint_excursions(flow, model);
     paint_warnings(flow, model);
-    paint_signature(flow);
+    paint_signature(flow, model);
     paint_footer(sheet, model, flow.number());
 }
 

@@ -9,6 +9,7 @@
 
 #include "archive/mission_archive.h"
 #include "tests/support/archive_rig.h"
+#include "tests/support/pdf_text.h"
 #include "tests/support/process.h"
 
 namespace frostel::test {
@@ -309,6 +310,17 @@ TEST_F(AuditCommands, ReviewThenApprovalByTwoPeopleAndNoSignatureMovesToAnotherR
     EXPECT_EQ(count(shown.out, "+00:00, 20"), 2) << shown.out;
     EXPECT_EQ(count(shown.out, "Z, valid\n"), 2) << shown.out;
     EXPECT_EQ(count(shown.out, "CHANGED AFTER SIGNING"), 0);
+    const fs::path pdf = folder / "signed.pdf";
+    ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
+    QString printed;
+    for (int page = 1; page <= 3; ++page) {
+        printed += pdf_text(QString::fromStdString(pdf.string()), page);
+    }
+    const QRegularExpression signature_printed(
+        "(Reviewed by Rolf Rahm \\(rolf\\)|Approved by Anna Amt \\(anna\\)), "
+        "20\\S+\\+00:00 \\(20\\S+Z\\)");
+    EXPECT_EQ(printed.count(signature_printed), 2) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("Z): excursion on day 2 explained"));
     const ProcessResult trail = by("anna", {"audit", "list", "--record", "1"});
     EXPECT_EQ(count(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
     EXPECT_EQ(count(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
