@@ -4,6 +4,7 @@
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
+#include "cli/cli_bundle.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
 #include "cli/cli_sign.h"
@@ -283,6 +284,9 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
         return cannot(context, "record " + std::to_string(*request.id) + " cannot be read");
     }
     warn_if_altered(context, *stored);
+    if (request.action == ArchiveAction::kBundle) {
+        return write_bundle(context, *stored, request.bundle_folder);
+    }
     return request.action == ArchiveAction::kShow ? show(context, *stored)
                                                   : export_mission(context, request, *stored);
 }

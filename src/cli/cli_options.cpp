@@ -237,18 +237,19 @@ std::string parse_archive_limits(ArchiveRequest& request, std::span<const std::s
 }
 
 std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std::string> rest) {
-    static const std::array<std::pair<const char*, ArchiveAction>, 5> kActions{{
+    static const std::array<std::pair<const char*, ArchiveAction>, 6> kActions{{
         {"list", ArchiveAction::kList},
         {"show", ArchiveAction::kShow},
         {"export", ArchiveAction::kExport},
         {"verify", ArchiveAction::kVerify},
         {"limits", ArchiveAction::kLimits},
+        {"bundle", ArchiveAction::kBundle},
     }};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
         return !rest.empty() && rest.front() == a.first;
     });
     if (action == kActions.end()) {
-        return "archive needs list, show, export, verify or limits";
+        return "archive needs list, show, export, verify, limits or bundle";
     }
     request.action = action->second;
     rest = rest.subspan(1);
@@ -265,6 +266,13 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
     }
     if (!request.id && request.action != ArchiveAction::kVerify) {
         return "archive " + std::string(action->first) + " needs a record number";
+    }
+    if (request.action == ArchiveAction::kBundle) {
+        if (rest.size() != 1) {
+            return "archive bundle needs a record number and a folder";
+        }
+        request.bundle_folder = rest.front();
+        return "";
     }
     if (request.action == ArchiveAction::kLimits) {
         return parse_archive_limits(request, rest);

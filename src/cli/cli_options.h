@@ -41,9 +41,9 @@ struct ReportRequest {
     bool all_samples = false;
 };
 
-enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits };
+enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits, kBundle };
 
-// "archive list|show|export|verify|limits" and what follows it.
+// "archive list|show|export|verify|limits|bundle" and what follows it.
 struct ArchiveRequest {
     ArchiveAction action = ArchiveAction::kList;
     std::optional<std::int64_t> id;                 // show, export; verify: all without it
@@ -55,6 +55,7 @@ struct ArchiveRequest {
     insight::Limits limits;                         // limits --limits, degrees Celsius
     std::optional<double> delta_h_kj_per_mol;       // limits --delta-h; none: as before
     std::string reason;                             // limits --reason
+    std::filesystem::path bundle_folder;            // bundle
 };
 
 enum class AuditAction { kList, kVerify, kExport };
@@ -157,9 +158,11 @@ inline constexpr const char* kCliUsage =
     "  archive export ID (--frd FILE | --csv FILE | --pdf FILE)\n"
     "  archive verify [ID]\n"
     "  archive limits ID --limits LOW:HIGH [--delta-h KJ_PER_MOL] [--reason TEXT]\n"
+    "  archive bundle ID DIR\n"
     "                      the missions kept in frostel-archive.sqlite in the data folder;\n"
     "                      limits (degrees Celsius) and dH set for a kept mission are\n"
-    "                      entered in the audit trail, and show and the report use them\n"
+    "                      entered in the audit trail, and show and the report use them;\n"
+    "                      a bundle is a record's files for an inspector, with SHA256SUMS\n"
     "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
     "  audit verify\n"
     "  audit export FILE.csv\n"

@@ -99,7 +99,8 @@ std::optional<archive::Right> right_needed(const CliOptions& options) {
         case Command::kSummary:
             return options.report.file ? std::optional(archive::Right::kExport) : std::nullopt;
         case Command::kArchive:
-            return options.archive.action == ArchiveAction::kExport
+            return options.archive.action == ArchiveAction::kExport ||
+                           options.archive.action == ArchiveAction::kBundle
                        ? std::optional(archive::Right::kExport)
                        : std::nullopt;
         case Command::kAudit:

@@ -191,7 +191,10 @@ int run(const cli::CliOptions& options) {
 // one without a display, so the program runs headless wherever it is started.
 std::unique_ptr<QCoreApplication> application_for(const cli::CliOptions& options, int& argc,
                                                   char** argv) {
-    if (!options.report.file && !options.archive.pdf_file) {
+    const bool paints = options.report.file || options.archive.pdf_file ||
+                        (options.command == cli::Command::kArchive &&
+                         options.archive.action == cli::ArchiveAction::kBundle);
+    if (!paints) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");

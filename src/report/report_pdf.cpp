@@ -26,6 +26,7 @@ constexpr double kRowMm = 4.2;
 constexpr double kSmallRowMm = 3.4;
 constexpr double kFooterMm = 12;
 constexpr double kSignatureMm = 16;
+constexpr double kChangedBoxMm = 8;
 constexpr double kTitleMm = 5.5;
 constexpr double kMinChartMm = 55;
 constexpr double kMaxChartMm = 120;
@@ -494,10 +495,24 @@ void paint_warnings(Flow& flow, const ReportModel& model) {
     flow.set_y(flow.y() + 1);
 }
 
+// What the signatures (or the lines to sign on) take, with the word of a change after them.
+double signatures_height(Sheet& sheet, const ReportModel& model) {
+    double height = model.changed_after_signing ? kChangedBoxMm + 1 : 0;
+    if (model.signatures.isEmpty()) {
+        return height + kSignatureMm;
+    }
+    height += kTitleMm;
+    for (const QString& line : model.signatures) {
+        height += sheet.measure([&](double top) { return warning_line(sheet, top, line); });
+    }
+    return height;
+}
+
 // What the excursions, the warnings and the signature take when no page breaks them.
 double lists_height(Sheet& sheet, const ReportModel& model) {
+    const double signatures = signatures_height(sheet, model);
     return sheet.measure([&](double top) {
-        double y = top + 2 * kTitleMm + kSignatureMm + 2;
+        double y = top + 2 * kTitleMm + signatures + 2;
         y = model.excursions.rows.empty() ? y + kRowMm
                                           : excursion_headings(sheet, y, model.excursions);
         for (const QStringList& row : model.excursions.rows) {
@@ -514,7 +529,7 @@ double lists_height(Sheet& sheet, const ReportModel& model) {
 void paint_changed_after_signing(Flow& flow) {
     Sheet& sheet = flow.sheet();
     const double width = sheet.area().width();
-    const double box = 8;
+    const double box = kChangedBoxMm;
     flow.keep_room(box + 1);
     if (sheet.painting()) {
         QPainter& p = sheet.painter();

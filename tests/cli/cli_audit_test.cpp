@@ -321,7 +321,34 @@ TEST_F(AuditCommands, ReviewThenApprovalByTwoPeopleAndNoSignatureMovesToAnotherR
         "20\\S+\\+00:00 \\(20\\S+Z\\)");
     EXPECT_EQ(printed.count(signature_printed), 2) << printed.toStdString();
     EXPECT_TRUE(printed.contains("Z): excursion on day 2 explained"));
+    // The inspection bundle checks with sha256sum alone, and its pages are the fingerprint's.
+    const fs::path bundle = folder / "bundle";
+    ASSERT_EQ(by("anna", {"archive", "bundle", "1", bundle.string()}).exit_code, 0);
+    EXPECT_EQ(by("anna", {"archive", "bundle", "1", bundle.string()}).exit_code, 2);
+    const auto in_bundle = [&](const std::string& command) {
+        return run_process({"sh", "-c", "cd \"$0\" && " + command, bundle.string()});
+    };
+    const ProcessResult sums = in_bundle("sha256sum -c SHA256SUMS");
+    EXPECT_EQ(sums.exit_code, 0) << sums.out << sums.err;
+    EXPECT_EQ(count(sums.out, ": OK\n"), 6) << sums.out;
+    EXPECT_NE(
+        shown.out.find("\nfingerprint: " + in_bundle("sha256sum pages.bin").out.substr(0, 64)),
+        std::string::npos);
     const ProcessResult trail = by("anna", {"audit", "list", "--record", "1"});
+    std::string listed_sequences;
+    for (std::size_t line = 0; line < trail.out.size(); line = trail.out.find('\n', line) + 1) {
+        listed_sequences += trail.out.substr(line, trail.out.find('\t', line) - line) + ' ';
+    }
+    std::ifstream audit_csv(bundle / "audit.csv", std::ios::binary);
+    std::string bundled_sequences;
+    for (const auto& record : csv_records({std::istreambuf_iterator<char>(audit_csv), {}})) {
+        bundled_sequences += record.front() + ' ';
+    }
+    EXPECT_EQ(bundled_sequences, "sequence " + listed_sequences);
+    EXPECT_EQ(in_bundle("printf '\\377' | dd of=pages.bin bs=1 seek=40 conv=notrunc 2>/dev/null &&"
+                        " sha256sum -c --quiet SHA256SUMS")
+                  .exit_code,
+              1);
     EXPECT_EQ(count(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
     EXPECT_EQ(count(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
     EXPECT_NE(trail.out.find("Rolf Rahm\texcursion on day 2 explained\n"), std::string::npos);
