@@ -4,8 +4,10 @@
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
+#include "cli/cli_bundle.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
+#include "cli/cli_sign.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
@@ -138,7 +140,7 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << "fingerprint: " << archive::mission_fingerprint(stored.pages) << '\n';
     print_clock(out, stored.clock);
     print_clock_warnings(context.err, stored.clock);
-    return kExitOk;
+    return print_signatures(context.archive, r.id, out, context.err) ? kExitOk : kExitFailed;
 }
 
 // The pair a download followed by a save would write, in degrees Celsius, with the logger's
@@ -164,10 +166,12 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
                    const archive::StoredMission& stored) {
     if (request.pdf_file) {
         const std::optional<report::ReportInput> input = report_input(context, stored);
-        const int written = input
-                                ? write_report(*input, {request.pdf_file, false}, context.err,
-                                               context.archive.audit_head().value_or(std::string()))
-                                : kExitFailed;
+        report::ReportOptions marks;
+        marks.audit_head = context.archive.audit_head().value_or(std::string());
+        const int written =
+            input && add_signatures(context.archive, stored.record.id, marks, context.err)
+                ? write_report(*input, {request.pdf_file, false}, context.err, marks)
+                : kExitFailed;
         if (written == kExitOk) {
             note_event(context,
                        cli_file_written("report", *request.pdf_file, stored.record.fingerprint));
@@ -219,7 +223,8 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
         }
         context.out << id << '\t' << verification_text(*verdict) << '\n';
         events.push_back(archive::record_verified(id, verification_text(*verdict)));
-        if (!archive::verifies(*verdict)) {
+        if (!archive::verifies(*verdict) ||
+            !signatures_in_place(context.archive, id, context.out, context.err)) {
             exit_code = kExitFailed;
         }
     }
@@ -279,6 +284,9 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
         return cannot(context, "record " + std::to_string(*request.id) + " cannot be read");
     }
     warn_if_altered(context, *stored);
+    if (request.action == ArchiveAction::kBundle) {
+        return write_bundle(context, *stored, request.bundle_folder);
+    }
     return request.action == ArchiveAction::kShow ? show(context, *stored)
                                                   : export_mission(context, request, *stored);
 }

@@ -59,7 +59,20 @@ int verify(const ArchiveContext& context) {
     return kExitOk;
 }
 
-// RFC 4180: quoted when it holds a comma, a quote or a line break; quotes doubled.
+int export_csv(const ArchiveContext& context, const AuditRequest& request) {
+    const std::optional<std::string> csv = audit_csv(context.archive, {});
+    if (!csv) {
+        return fail(context);
+    }
+    if (!platform::write_whole_file(request.csv_file, *csv)) {
+        context.err << "frostel-cli: cannot write " << request.csv_file.string() << '\n';
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
 std::string csv_field(const std::string& field) {
     if (field.find_first_of(",\"\r\n") == std::string::npos) {
         return field;
@@ -74,9 +87,10 @@ std::string csv_field(const std::string& field) {
     return quoted + '"';
 }
 
-int export_csv(const ArchiveContext& context, const AuditRequest& request) {
+std::optional<std::string> audit_csv(archive::MissionArchive& archive,
+                                     const archive::AuditFilter& filter) {
     std::string csv = "sequence,utc,user,workstation,action,object,old,new,reason,hash\r\n";
-    const bool read = context.archive.for_each_event({}, [&](const archive::AuditEntry& entry) {
+    const bool read = archive.for_each_event(filter, [&](const archive::AuditEntry& entry) {
         const archive::AuditRow& row = entry.chained.row;
         csv += std::to_string(row.sequence) + ',' + archive::utc_text(row.utc_ms);
         for (const std::string* field :
@@ -86,17 +100,8 @@ int export_csv(const ArchiveContext& context, const AuditRequest& request) {
         }
         csv += "\r\n";
     });
-    if (!read) {
-        return fail(context);
-    }
-    if (!platform::write_whole_file(request.csv_file, csv)) {
-        context.err << "frostel-cli: cannot write " << request.csv_file.string() << '\n';
-        return kExitFailed;
-    }
-    return kExitOk;
+    return read ? std::optional(csv) : std::nullopt;
 }
-
-}  // namespace
 
 int run_audit(const ArchiveContext& context, const AuditRequest& request) {
     if (!archive_is_open(context)) {

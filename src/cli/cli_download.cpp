@@ -107,7 +107,7 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
     };
     if (request.report.file) {
         const std::string head = request.audit_head ? request.audit_head() : std::string();
-        if (write_report(input, request.report, context.err, head) == kExitOk) {
+        if (write_report(input, request.report, context.err, {.audit_head = head}) == kExitOk) {
             audit(cli_file_written("report", *request.report.file, input.fingerprint));
         } else {
             all_written = false;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "archive/account_rules.h"
+#include "archive/signature_rules.h"
 #include "cli/program_arguments.h"
 #include "cli/whole_number.h"
 #include "insight/statistics.h"
@@ -47,6 +48,9 @@ std::optional<Command> parse_command(const std::string& name) {
     }
     if (name == "users") {
         return Command::kUsers;
+    }
+    if (name == "sign") {
+        return Command::kSign;
     }
     return std::nullopt;
 }
@@ -233,18 +237,19 @@ std::string parse_archive_limits(ArchiveRequest& request, std::span<const std::s
 }
 
 std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std::string> rest) {
-    static const std::array<std::pair<const char*, ArchiveAction>, 5> kActions{{
+    static const std::array<std::pair<const char*, ArchiveAction>, 6> kActions{{
         {"list", ArchiveAction::kList},
         {"show", ArchiveAction::kShow},
         {"export", ArchiveAction::kExport},
         {"verify", ArchiveAction::kVerify},
         {"limits", ArchiveAction::kLimits},
+        {"bundle", ArchiveAction::kBundle},
     }};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
         return !rest.empty() && rest.front() == a.first;
     });
     if (action == kActions.end()) {
-        return "archive needs list, show, export, verify or limits";
+        return "archive needs list, show, export, verify, limits or bundle";
     }
     request.action = action->second;
     rest = rest.subspan(1);
@@ -261,6 +266,13 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
     }
     if (!request.id && request.action != ArchiveAction::kVerify) {
         return "archive " + std::string(action->first) + " needs a record number";
+    }
+    if (request.action == ArchiveAction::kBundle) {
+        if (rest.size() != 1) {
+            return "archive bundle needs a record number and a folder";
+        }
+        request.bundle_folder = rest.front();
+        return "";
     }
     if (request.action == ArchiveAction::kLimits) {
         return parse_archive_limits(request, rest);
@@ -407,6 +419,29 @@ std::string parse_users_arguments(UsersRequest& request, std::span<const std::st
     return rest.empty() ? "" : "unexpected argument: " + rest.front();
 }
 
+std::string parse_sign_arguments(SignRequest& request, std::span<const std::string> rest) {
+    const auto id = rest.empty() ? std::nullopt
+                                 : whole_number(rest.front(), 1, std::numeric_limits<int>::max());
+    if (!id) {
+        return "sign needs a record number";
+    }
+    request.id = *id;
+    for (std::size_t i = 1; i < rest.size(); i += 2) {
+        if (i + 1 >= rest.size()) {
+            return "missing value for " + rest[i];
+        }
+        const std::string& value = rest[i + 1];
+        if (rest[i] == "--meaning" && archive::meaning_from_name(value)) {
+            request.meaning = value;
+        } else if (rest[i] == "--comment") {
+            request.comment = value;
+        } else {
+            return "bad sign option: " + rest[i] + " " + value;
+        }
+    }
+    return request.meaning.empty() ? "sign needs --meaning reviewed or --meaning approved" : "";
+}
+
 // Parses the words after the command; an empty text means they were fine.
 std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
     if (options.command == Command::kDownload) {
@@ -426,6 +461,9 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
     }
     if (options.command == Command::kUsers) {
         return parse_users_arguments(options.users, rest);
+    }
+    if (options.command == Command::kSign) {
+        return parse_sign_arguments(options.sign, rest);
     }
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();

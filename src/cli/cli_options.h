@@ -22,7 +22,8 @@ enum class Command {
     kSummary,
     kArchive,
     kAudit,
-    kUsers
+    kUsers,
+    kSign
 };
 
 // download and summary: the summary as JSON to `file` (summary: stdout without it), with the
@@ -40,9 +41,9 @@ struct ReportRequest {
     bool all_samples = false;
 };
 
-enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits };
+enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits, kBundle };
 
-// "archive list|show|export|verify|limits" and what follows it.
+// "archive list|show|export|verify|limits|bundle" and what follows it.
 struct ArchiveRequest {
     ArchiveAction action = ArchiveAction::kList;
     std::optional<std::int64_t> id;                 // show, export; verify: all without it
@@ -54,6 +55,7 @@ struct ArchiveRequest {
     insight::Limits limits;                         // limits --limits, degrees Celsius
     std::optional<double> delta_h_kj_per_mol;       // limits --delta-h; none: as before
     std::string reason;                             // limits --reason
+    std::filesystem::path bundle_folder;            // bundle
 };
 
 enum class AuditAction { kList, kVerify, kExport };
@@ -89,6 +91,13 @@ struct UsersRequest {
     int value = 0;          // setting: its new value
 };
 
+// "sign RECORD --meaning reviewed|approved [--comment TEXT]".
+struct SignRequest {
+    std::int64_t id = 0;
+    std::string meaning;
+    std::string comment;
+};
+
 // What frostel-cli was asked to do, from its command line.
 struct CliOptions {
     std::optional<int> port;            // --port N (1 to 30)
@@ -109,6 +118,7 @@ struct CliOptions {
     ArchiveRequest archive;
     AuditRequest audit;
     UsersRequest users;
+    SignRequest sign;
     // With accounts on: who runs the command, with the password as standard input's first
     // line, or the first line of --password-file FILE.
     std::string user;
@@ -148,9 +158,11 @@ inline constexpr const char* kCliUsage =
     "  archive export ID (--frd FILE | --csv FILE | --pdf FILE)\n"
     "  archive verify [ID]\n"
     "  archive limits ID --limits LOW:HIGH [--delta-h KJ_PER_MOL] [--reason TEXT]\n"
+    "  archive bundle ID DIR\n"
     "                      the missions kept in frostel-archive.sqlite in the data folder;\n"
     "                      limits (degrees Celsius) and dH set for a kept mission are\n"
-    "                      entered in the audit trail, and show and the report use them\n"
+    "                      entered in the audit trail, and show and the report use them;\n"
+    "                      a bundle is a record's files for an inspector, with SHA256SUMS\n"
     "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
     "  audit verify\n"
     "  audit export FILE.csv\n"
@@ -167,6 +179,10 @@ inline constexpr const char* kCliUsage =
     "  users list | users role ID ROLE | users unlock ID | users deactivate ID\n"
     "  users passwd        the current password on the first line, the new one on the second\n"
     "  users setting minimum-password-length|failures-before-lock|idle-minutes VALUE\n"
+    "  sign ID --meaning reviewed|approved [--comment TEXT]\n"
+    "                      sign archived record ID electronically (accounts on; reviewers\n"
+    "                      review, approvers review or approve a record another person\n"
+    "                      reviewed); the password as for every command\n"
     "  With accounts on, every command but users init needs --user ID, the password as the\n"
     "  first line of standard input or of the --password-file FILE; only administrators\n"
     "  change accounts; archive limits needs --reason.\n"
@@ -176,7 +192,8 @@ inline constexpr const char* kCliUsage =
     "  --wire-log FILE writes every byte sent (>) and received (<) with its time.\n"
     "Exit code 0 on success, 1 when the reader did not answer or the run failed,\n"
     "2 for arguments that cannot be used (nothing is sent then), 3 when the sign-in is\n"
-    "refused or the person may not do it; audit verify exits 1 when the chain is broken.\n";
+    "refused or the person may not do it (sign: the signing is refused); audit verify exits 1 when "
+    "the chain is broken.\n";
 
 // The options, or the reason the arguments make no sense (nothing is sent then).
 [[nodiscard]] std::variant<CliOptions, std::string> parse_cli_options(

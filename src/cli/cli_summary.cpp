@@ -47,7 +47,7 @@ int run_summary(const CliOptions& options, std::ostream& out, std::ostream& err,
     apply_summary_options(input->summary, options.summary);
     if (options.report.file) {
         const std::string head = audit_head ? audit_head() : std::string();
-        if (write_report(*input, options.report, err, head) != kExitOk) {
+        if (write_report(*input, options.report, err, {.audit_head = head}) != kExitOk) {
             return kExitFailed;
         }
         if (audit) {

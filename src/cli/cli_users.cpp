@@ -99,12 +99,14 @@ std::optional<archive::Right> right_needed(const CliOptions& options) {
         case Command::kSummary:
             return options.report.file ? std::optional(archive::Right::kExport) : std::nullopt;
         case Command::kArchive:
-            return options.archive.action == ArchiveAction::kExport
+            return options.archive.action == ArchiveAction::kExport ||
+                           options.archive.action == ArchiveAction::kBundle
                        ? std::optional(archive::Right::kExport)
                        : std::nullopt;
         case Command::kAudit:
             return archive::Right::kReadAuditTrail;
         case Command::kUsers:
+        case Command::kSign:
             break;
     }
     return std::nullopt;
@@ -128,6 +130,8 @@ const char* command_name(Command command) {
             return "archive";
         case Command::kAudit:
             return "audit";
+        case Command::kSign:
+            return "sign";
         case Command::kUsers:
             break;
     }
@@ -227,26 +231,32 @@ std::optional<std::string> PasswordLines::next() {
     return line_of(file);
 }
 
+std::variant<archive::Person, int> sign_in_person(const CliOptions& options,
+                                                  archive::MissionArchive& archive,
+                                                  PasswordLines& passwords, std::ostream& err) {
+    if (!has_user(options, err)) {
+        return kExitUsage;
+    }
+    if (!usable(archive, err)) {
+        return kExitFailed;
+    }
+    archive::AccountBook book(archive);
+    return signed_in(book, options.user, passwords.next(), false, err);
+}
+
 std::variant<archive::Actor, int> sign_in_for(const CliOptions& options,
                                               const QString& archive_path, PasswordLines& passwords,
                                               std::ostream& err) {
     if (!archive::accounts_are_on(archive_path)) {
         return archive::os_actor();
     }
-    if (!has_user(options, err)) {
-        return kExitUsage;
-    }
     MissionArchive archive(archive_path);
-    if (!usable(archive, err)) {
-        return kExitFailed;
-    }
-    archive::AccountBook book(archive);
-    const std::variant<Person, int> person =
-        signed_in(book, options.user, passwords.next(), false, err);
+    const std::variant<Person, int> person = sign_in_person(options, archive, passwords, err);
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }
     const auto& who = std::get<Person>(person);
+    archive::AccountBook book(archive);
     const std::optional<archive::Right> needed = right_needed(options);
     if (needed && !archive::has_right(who.role, *needed)) {
         const AccountAnswer refusal = book.refuse(who, command_name(options.command));

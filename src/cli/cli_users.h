@@ -8,6 +8,7 @@
 #include <string>
 #include <variant>
 
+#include "archive/account_book.h"
 #include "archive/audit_trail.h"
 #include "cli/cli_options.h"
 
@@ -26,6 +27,13 @@ class PasswordLines {
     std::istream& in_;
     std::optional<std::filesystem::path> file_;
 };
+
+// The person that --user and a password sign in on `archive`, whose accounts are on; else
+// the exit code that ends the command, with the reason said on `err`.
+[[nodiscard]] std::variant<archive::Person, int> sign_in_person(const CliOptions& options,
+                                                                archive::MissionArchive& archive,
+                                                                PasswordLines& passwords,
+                                                                std::ostream& err);
 
 // Who runs `options`' command on the archive at `archive_path`: without accounts the
 // operating-system user; with them the person that --user and a password sign in, when the

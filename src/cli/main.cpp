@@ -15,6 +15,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_download.h"
 #include "cli/cli_options.h"
+#include "cli/cli_sign.h"
 #include "cli/cli_summary.h"
 #include "cli/cli_users.h"
 #include "link/clock.h"
@@ -82,6 +83,9 @@ int run(const cli::CliOptions& options) {
     cli::PasswordLines passwords(std::cin, options.password_file);
     if (options.command == cli::Command::kUsers) {
         return cli::run_users(options, archive, passwords, std::cout, std::cerr);
+    }
+    if (options.command == cli::Command::kSign) {
+        return cli::run_sign(options, archive, passwords, std::cout, std::cerr);
     }
     const std::variant<archive::Actor, int> signed_in =
         cli::sign_in_for(options, archive, passwords, std::cerr);
@@ -177,6 +181,7 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kArchive:
         case cli::Command::kAudit:
         case cli::Command::kUsers:
+        case cli::Command::kSign:
             break;
     }
     return cli::kExitUsage;
@@ -186,7 +191,10 @@ int run(const cli::CliOptions& options) {
 // one without a display, so the program runs headless wherever it is started.
 std::unique_ptr<QCoreApplication> application_for(const cli::CliOptions& options, int& argc,
                                                   char** argv) {
-    if (!options.report.file && !options.archive.pdf_file) {
+    const bool paints = options.report.file || options.archive.pdf_file ||
+                        (options.command == cli::Command::kArchive &&
+                         options.archive.action == cli::ArchiveAction::kBundle);
+    if (!paints) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");

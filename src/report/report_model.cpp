@@ -312,6 +312,24 @@ Table samples_of(const insight::SummaryInput& input, const QString& unit) {
 
 }  // namespace
 
+// "Reviewed by Rolf Rahm (rolf), 2026-02-01T10:00:00.250+01:00 (2026-02-01T09:00:00.250Z):
+// the comment"
+QString signature_line(const PrintedSignature& signature) {
+    QString meaning = QString::fromStdString(signature.meaning);
+    if (!meaning.isEmpty()) {
+        meaning[0] = meaning[0].toUpper();
+    }
+    QString line = QStringLiteral("%1 by %2 (%3), %4 (%5)")
+                       .arg(meaning, QString::fromStdString(signature.full_name),
+                            QString::fromStdString(signature.user_id),
+                            QString::fromStdString(signature.local_time),
+                            QString::fromStdString(signature.utc_time));
+    if (!signature.comment.empty()) {
+        line += QStringLiteral(": ") + QString::fromStdString(signature.comment);
+    }
+    return line;
+}
+
 ReportModel build_report(const ReportInput& input, const ReportOptions& options) {
     const insight::Summary summary = insight::summarize(input.summary);
     const QString unit = unit_text(input);
@@ -335,6 +353,10 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
         model.audit_head = QStringLiteral("Audit trail head at printing (SHA-256): ") +
                            latin1_text(options.audit_head);
     }
+    for (const PrintedSignature& signature : options.signatures) {
+        model.signatures << signature_line(signature);
+    }
+    model.changed_after_signing = options.changed_after_signing;
     if (options.all_samples) {
         model.samples = samples_of(input.summary, unit);
     }

@@ -28,12 +28,26 @@ struct ReportInput {
     std::optional<datafile::DownloadOrigin> origin;
 };
 
+// An electronic signature that holds, printed in full.
+struct PrintedSignature {
+    std::string meaning;  // "reviewed", "approved"
+    std::string full_name;
+    std::string user_id;
+    std::string local_time;  // with its offset from UTC
+    std::string utc_time;
+    std::string comment;
+};
+
 struct ReportOptions {
-    QDateTime generated_at;    // local time in its zone; tests freeze it
-    bool all_samples = false;  // pages with every sample after the first
+    QDateTime generated_at = {};  // local time in its zone; tests freeze it
+    bool all_samples = false;     // pages with every sample after the first
     // The archive's audit trail head when printing, so a printed page anchors the chain
     // outside the database; empty: none printed.
     std::string audit_head = {};
+    // The archived record's signatures that hold; none: lines to sign on paper.
+    std::vector<PrintedSignature> signatures = {};
+    // Its limits changed after it was signed.
+    bool changed_after_signing = false;
 };
 
 struct Field {
@@ -83,10 +97,12 @@ struct ReportModel {
     Table excursions;
     QStringList warnings;
     ReportChart chart;
-    QString generated;    // when, by which program
-    QString fingerprint;  // the footer's line: the mission's fingerprint and its basis
-    QString audit_head;   // empty without one
-    Table samples;        // empty unless every sample was asked for
+    QString generated;       // when, by which program
+    QString fingerprint;     // the footer's line: the mission's fingerprint and its basis
+    QString audit_head;      // empty without one
+    QStringList signatures;  // a line each; none: the blank lines to sign on
+    bool changed_after_signing = false;
+    Table samples;  // empty unless every sample was asked for
 };
 
 // The report of one mission; everything it says comes from `input`, so the same input and

@@ -27,6 +27,7 @@ constexpr double kRowMm = 4.2;
 constexpr double kSmallRowMm = 3.4;
 constexpr double kFooterMm = 12;
 constexpr double kSignatureMm = 16;
+constexpr double kChangedBoxMm = 8;
 constexpr double kTitleMm = 5.5;
 constexpr double kMinChartMm = 55;
 constexpr double kMaxChartMm = 120;
@@ -490,10 +491,24 @@ void paint_warnings(Flow& flow, const ReportModel& model) {
     flow.set_y(flow.y() + 1);
 }
 
+// What the signatures (or the lines to sign on) take, with the word of a change after them.
+double signatures_height(Sheet& sheet, const ReportModel& model) {
+    double height = model.changed_after_signing ? kChangedBoxMm + 1 : 0;
+    if (model.signatures.isEmpty()) {
+        return height + kSignatureMm;
+    }
+    height += kTitleMm;
+    for (const QString& line : model.signatures) {
+        height += sheet.measure([&](double top) { return warning_line(sheet, top, line); });
+    }
+    return height;
+}
+
 // What the excursions, the warnings and the signature take when no page breaks them.
 double lists_height(Sheet& sheet, const ReportModel& model) {
+    const double signatures = signatures_height(sheet, model);
     return sheet.measure([&](double top) {
-        double y = top + 2 * kTitleMm + kSignatureMm + 2;
+        double y = top + 2 * kTitleMm + signatures + 2;
         y = model.excursions.rows.empty() ? y + kRowMm
                                           : excursion_headings(sheet, y, model.excursions);
         for (const QStringList& row : model.excursions.rows) {
@@ -506,8 +521,49 @@ double lists_height(Sheet& sheet, const ReportModel& model) {
     });
 }
 
-// The lines a reviewer signs on, at the foot of the page the report ends on.
-void paint_signature(Flow& flow) {
+// "CHANGED AFTER SIGNING" in the colours of a failed verdict.
+void paint_changed_after_signing(Flow& flow) {
+    Sheet& sheet = flow.sheet();
+    const double width = sheet.area().width();
+    const double box = kChangedBoxMm;
+    flow.keep_room(box + 1);
+    if (sheet.painting()) {
+        QPainter& p = sheet.painter();
+        p.setBrush(kFail);
+        sheet.pen(kSeries, 0.5);
+        p.drawRect(sheet.box(0, flow.y(), width, box));
+        p.setBrush(Qt::NoBrush);
+    }
+    sheet.pen(kInk);
+    sheet.font(12, true);
+    sheet.text(3, flow.y() + 1.5, width - 6, box - 3, QStringLiteral("CHANGED AFTER SIGNING"));
+    flow.set_y(flow.y() + box + 1);
+}
+
+// Each signature that holds in full, where the report ends.
+void paint_signatures(Flow& flow, const ReportModel& model) {
+    Sheet& sheet = flow.sheet();
+    const auto height = [&](const QString& line) {
+        return sheet.measure([&](double top) { return warning_line(sheet, top, line); });
+    };
+    flow.keep_room(kTitleMm + height(model.signatures.front()));
+    flow.set_y(paint_title(sheet, 0, flow.y(), sheet.area().width(), "Electronic signatures"));
+    for (const QString& line : model.signatures) {
+        flow.keep_room(height(line));
+        flow.set_y(flow.y() + warning_line(sheet, flow.y(), line));
+    }
+}
+
+// The lines a reviewer signs on, at the foot of the page the report ends on; the
+// signatures instead when the record has some that hold.
+void paint_signature(Flow& flow, const ReportModel& model) {
+    if (model.changed_after_signing) {
+        paint_changed_after_signing(flow);
+    }
+    if (!model.signatures.isEmpty()) {
+        paint_signatures(flow, model);
+        return;
+    }
     flow.keep_room(kSignatureMm);
     Sheet& sheet = flow.sheet();
     const double y = std::max(flow.y(), flow.bottom() - kSignatureMm);
@@ -545,7 +601,7 @@ void paint_report(Flow& flow, const ReportModel& model) {
     flow.set_y(flow.y() + chart_height);
     paint_excursions(flow, model);
     paint_warnings(flow, model);
-    paint_signature(flow);
+    paint_signature(flow, model);
     paint_footer(sheet, model, flow.number());
 }
 

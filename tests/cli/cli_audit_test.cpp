@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "archive/mission_archive.h"
+#include "tests/support/archive_rig.h"
+#include "tests/support/pdf_text.h"
 #include "tests/support/process.h"
 
 namespace frostel::test {
@@ -37,6 +39,14 @@ struct AuditCommands : ::testing::Test {
 
     [[nodiscard]] fs::path archive_file(const std::string& name) const {
         return folder / name / "frostel-archive.sqlite";
+    }
+    // frostel-cli on the "kept" archive, `input` on standard input as a person would type
+    // the passwords.
+    [[nodiscard]] ProcessResult as(const std::string& input, std::vector<std::string> words) const {
+        words.insert(words.begin(),
+                     {"sh", "-c", "printf '%s' \"$0\" | \"$@\"", input, "env", "TZ=UTC",
+                      FROSTEL_CLI, "--data-folder", (folder / "kept").string()});
+        return run_process(words);
     }
     [[nodiscard]] ProcessResult audit(const std::string& name, std::vector<std::string> words,
                                       const std::string& zone = "UTC") const {
@@ -163,13 +173,6 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
 // Accounts turned on in an archive that has a trail already: from then on every command
 // needs a person, refusals say nothing more than they must, and the trail names them all.
 TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
-    // `input` on standard input, as a person would type the passwords.
-    const auto as = [&](const std::string& input, std::vector<std::string> words) {
-        words.insert(words.begin(),
-                     {"sh", "-c", "printf '%s' \"$0\" | \"$@\"", input, "env", "TZ=UTC",
-                      FROSTEL_CLI, "--data-folder", (folder / "kept").string()});
-        return run_process(words);
-    };
     EXPECT_EQ(as("", {"users", "list"}).exit_code, 1);
     EXPECT_EQ(as("root-password\nroot-password\n",
                  {"users", "init", "--admin", "root", "--name", "Rita Root"})
@@ -237,6 +240,135 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
         EXPECT_EQ(entry.full_name, "Olga Ost") << entry.chained.row.action;
     }));
     EXPECT_EQ(as_root({"audit", "verify"}).exit_code, 0);
+}
+
+// Two people sign a record in turn; every refusal exits 3 and is entered in the trail, and a
+// signature row copied onto another record is found by archive verify.
+TEST_F(AuditCommands, ReviewThenApprovalByTwoPeopleAndNoSignatureMovesToAnotherRecord) {
+    {
+        ArchiveRig rig;
+        const mission::DownloadedMission first =
+            rig.download(ArchiveRig::mission("Fridge 2", {2026, 1, 5, 8, 0, 0}, 40));
+        archive::MissionArchive archive(QString::fromStdString(archive_file("kept").string()));
+        ASSERT_TRUE(archive.archive(first, rig.stamp));
+        ASSERT_TRUE(archive.archive(ArchiveRig::variant(first, 7), rig.stamp));
+    }
+    const auto count = [](const std::string& text, const std::string& word) {
+        int n = 0;
+        for (std::size_t at = 0; (at = text.find(word, at)) != std::string::npos;
+             at += word.size()) {
+            ++n;
+        }
+        return n;
+    };
+    const std::vector<std::string> review{"sign", "1", "--meaning", "reviewed"};
+    const std::vector<std::string> approve{"sign", "1", "--meaning", "approved"};
+    const ProcessResult without_accounts = as("", review);
+    EXPECT_EQ(without_accounts.exit_code, 3);
+    EXPECT_NE(without_accounts.err.find("signing needs accounts"), std::string::npos);
+
+    ASSERT_EQ(as("root-password\nroot-password\n",
+                 {"users", "init", "--admin", "root", "--name", "Rita Root"})
+                  .exit_code,
+              0);
+    const auto person = [&](const std::string& id, const std::string& name, const char* role) {
+        const ProcessResult added = as("root-password\n", {"--user", "root", "users", "add", id,
+                                                           "--name", name, "--role", role});
+        ASSERT_EQ(added.exit_code, 0) << added.err;
+        ASSERT_EQ(as(added.out.substr(0, 16) + "\n" + id + "-password\n",
+                     {"--user", id, "users", "passwd"})
+                      .exit_code,
+                  0);
+    };
+    person("olga", "Olga Ost", "operator");
+    person("rolf", "Rolf Rahm", "reviewer");
+    person("anna", "Anna Amt", "approver");
+    const auto by = [&](const std::string& id, std::vector<std::string> words) {
+        words.insert(words.begin(), {"--user", id});
+        return as(id + "-password\n", words);
+    };
+    const ProcessResult too_early = by("anna", approve);
+    EXPECT_EQ(too_early.exit_code, 3);
+    EXPECT_EQ(too_early.err,
+              "frostel-cli: signing refused: an approval needs an earlier valid "
+              "review by another person\n");
+    EXPECT_EQ(by("olga", review).exit_code, 3);
+    std::vector<std::string> commented = review;
+    commented.insert(commented.end(), {"--comment", "excursion on day 2 explained"});
+    const ProcessResult reviewed = by("rolf", commented);
+    EXPECT_EQ(reviewed.exit_code, 0) << reviewed.err;
+    EXPECT_EQ(reviewed.out, "record 1 signed as reviewed by Rolf Rahm (rolf)\n");
+    EXPECT_EQ(by("rolf", review).exit_code, 3);
+    EXPECT_EQ(by("rolf", approve).exit_code, 3);
+    EXPECT_EQ(by("anna", approve).exit_code, 0);
+
+    const ProcessResult shown = by("anna", {"archive", "show", "1"});
+    EXPECT_EQ(shown.exit_code, 0) << shown.err;
+    EXPECT_NE(shown.out.find("\nsignature: reviewed, Rolf Rahm, rolf, 20"), std::string::npos)
+        << shown.out;
+    EXPECT_NE(shown.out.find("\nsignature: approved, Anna Amt, anna, 20"), std::string::npos);
+    EXPECT_EQ(count(shown.out, "+00:00, 20"), 2) << shown.out;
+    EXPECT_EQ(count(shown.out, "Z, valid\n"), 2) << shown.out;
+    EXPECT_EQ(count(shown.out, "CHANGED AFTER SIGNING"), 0);
+    const fs::path pdf = folder / "signed.pdf";
+    ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
+    QString printed;
+    for (int page = 1; page <= 3; ++page) {
+        printed += pdf_text(QString::fromStdString(pdf.string()), page);
+    }
+    const QRegularExpression signature_printed(
+        "(Reviewed by Rolf Rahm \\(rolf\\)|Approved by Anna Amt \\(anna\\)), "
+        "20\\S+\\+00:00 \\(20\\S+Z\\)");
+    EXPECT_EQ(printed.count(signature_printed), 2) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("Z): excursion on day 2 explained"));
+    // The inspection bundle checks with sha256sum alone, and its pages are the fingerprint's.
+    const fs::path bundle = folder / "bundle";
+    ASSERT_EQ(by("anna", {"archive", "bundle", "1", bundle.string()}).exit_code, 0);
+    EXPECT_EQ(by("anna", {"archive", "bundle", "1", bundle.string()}).exit_code, 2);
+    const auto in_bundle = [&](const std::string& command) {
+        return run_process({"sh", "-c", "cd \"$0\" && " + command, bundle.string()});
+    };
+    const ProcessResult sums = in_bundle("sha256sum -c SHA256SUMS");
+    EXPECT_EQ(sums.exit_code, 0) << sums.out << sums.err;
+    EXPECT_EQ(count(sums.out, ": OK\n"), 6) << sums.out;
+    EXPECT_NE(
+        shown.out.find("\nfingerprint: " + in_bundle("sha256sum pages.bin").out.substr(0, 64)),
+        std::string::npos);
+    const ProcessResult trail = by("anna", {"audit", "list", "--record", "1"});
+    std::string listed_sequences;
+    for (std::size_t line = 0; line < trail.out.size(); line = trail.out.find('\n', line) + 1) {
+        listed_sequences += trail.out.substr(line, trail.out.find('\t', line) - line) + ' ';
+    }
+    std::ifstream audit_csv(bundle / "audit.csv", std::ios::binary);
+    std::string bundled_sequences;
+    for (const auto& record : csv_records({std::istreambuf_iterator<char>(audit_csv), {}})) {
+        bundled_sequences += record.front() + ' ';
+    }
+    EXPECT_EQ(bundled_sequences, "sequence " + listed_sequences);
+    EXPECT_EQ(in_bundle("printf '\\377' | dd of=pages.bin bs=1 seek=40 conv=notrunc 2>/dev/null &&"
+                        " sha256sum -c --quiet SHA256SUMS")
+                  .exit_code,
+              1);
+    EXPECT_EQ(count(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
+    EXPECT_EQ(count(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
+    EXPECT_NE(trail.out.find("Rolf Rahm\texcursion on day 2 explained\n"), std::string::npos);
+
+    const ProcessResult copied = run_process(
+        {"sqlite3", archive_file("kept").string(),
+         "INSERT INTO audit_events (utc_ms, local_time, user_id, full_name, workstation, action,"
+         " object, old_value, new_value, reason, previous_hash, hash)"
+         " SELECT utc_ms, local_time, user_id, full_name, workstation, action, 'record:2',"
+         " old_value, new_value, reason, previous_hash, hash FROM audit_events"
+         " WHERE action = 'signed' ORDER BY sequence LIMIT 1; SELECT max(sequence) FROM "
+         "audit_events"});
+    ASSERT_EQ(copied.exit_code, 0) << copied.err;
+    const ProcessResult verified = by("anna", {"archive", "verify"});
+    EXPECT_EQ(verified.exit_code, 1);
+    EXPECT_NE(verified.out.find("1\tINTACT\n"), std::string::npos) << verified.out;
+    EXPECT_NE(verified.out.find("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
+                                " IS NOT OF THIS RECORD\n"),
+              std::string::npos)
+        << verified.out;
 }
 
 }  // namespace

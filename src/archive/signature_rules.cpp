@@ -1,0 +1,130 @@
+#include "archive/signature_rules.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "platform/fixed_text.h"
+
+namespace frostel::archive {
+
+namespace {
+
+constexpr std::array<std::pair<Meaning, std::string_view>, 2> kMeaningNames{{
+    {Meaning::kReviewed, "reviewed"},
+    {Meaning::kApproved, "approved"},
+}};
+
+constexpr int kLimitsLines = 4;
+
+std::string side_text(const std::optional<double>& value) {
+    return value ? platform::fixed_text(*value, 3) : std::string("none");
+}
+
+std::vector<std::string_view> lines_of(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n')) {
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(end + 1);
+    }
+    lines.push_back(text);
+    return lines;
+}
+
+std::string joined(const std::vector<std::string_view>& lines) {
+    std::string text;
+    for (const std::string_view line : lines) {
+        text += (text.empty() ? "" : "\n") + std::string(line);
+    }
+    return text;
+}
+
+Right right_for(Meaning meaning) {
+    return meaning == Meaning::kApproved ? Right::kSignApproved : Right::kSignReviewed;
+}
+
+}  // namespace
+
+std::string_view meaning_name(Meaning meaning) {
+    for (const auto& [known, name] : kMeaningNames) {
+        if (known == meaning) {
+            return name;
+        }
+    }
+    return {};
+}
+
+std::optional<Meaning> meaning_from_name(std::string_view name) {
+    for (const auto& [meaning, known] : kMeaningNames) {
+        if (known == name) {
+            return meaning;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string limits_lines(const LimitsInForce& limits) {
+    return side_text(limits.limits.low) + '\n' + side_text(limits.limits.high) + '\n' +
+           std::string(insight::source_name(limits.limits.source)) + '\n' +
+           platform::fixed_text(limits.delta_h_kj_per_mol, 3);
+}
+
+std::string signed_value(const SignedTerms& terms) {
+    return terms.record_digest + '\n' + std::string(meaning_name(terms.meaning)) + '\n' +
+           terms.limits + '\n' + terms.full_name;
+}
+
+std::optional<SignedTerms> parse_signed_value(std::string_view value) {
+    const std::vector<std::string_view> lines = lines_of(value);
+    if (lines.size() != 3 + kLimitsLines) {
+        return std::nullopt;
+    }
+    const std::optional<Meaning> meaning = meaning_from_name(lines[1]);
+    if (!meaning) {
+        return std::nullopt;
+    }
+    return SignedTerms{std::string(lines[0]), *meaning,
+                       joined({lines.begin() + 2, lines.begin() + 2 + kLimitsLines}),
+                       std::string(lines.back())};
+}
+
+bool signature_holds(const Signature& signature, const std::string& record_digest,
+                     const std::string& limits_in_force) {
+    return signature.terms.record_digest == record_digest &&
+           signature.terms.limits == limits_in_force;
+}
+
+bool changed_after_signing(const std::vector<Signature>& signatures,
+                           const std::string& record_digest, const std::string& limits_in_force) {
+    return std::any_of(signatures.begin(), signatures.end(), [&](const Signature& signature) {
+        return signature.terms.record_digest == record_digest &&
+               signature.terms.limits != limits_in_force;
+    });
+}
+
+std::optional<std::string> signing_refusal(const std::string& signer_id, Role role, Meaning meaning,
+                                           const std::vector<Signature>& earlier,
+                                           const std::string& record_digest,
+                                           const std::string& limits_in_force) {
+    const std::string as = std::string(meaning_name(meaning));
+    if (!has_right(role, right_for(meaning))) {
+        return "the role " + std::string(role_name(role)) + " may not sign as " + as;
+    }
+    // Only signatures that hold count: limits changed since call for signing again.
+    const auto holding = [&](Meaning with, auto&& by) {
+        return std::any_of(earlier.begin(), earlier.end(), [&](const Signature& signature) {
+            return signature.terms.meaning == with && by(signature.user_id) &&
+                   signature_holds(signature, record_digest, limits_in_force);
+        });
+    };
+    if (holding(meaning, [&](const std::string& id) { return id == signer_id; })) {
+        return signer_id + " has signed this record as " + as + " already";
+    }
+    if (meaning == Meaning::kApproved &&
+        !holding(Meaning::kReviewed, [&](const std::string& id) { return id != signer_id; })) {
+        return "an approval needs an earlier valid review by another person";
+    }
+    return std::nullopt;
+}
+
+}  // namespace frostel::archive

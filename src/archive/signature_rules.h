@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/account_rules.h"
+#include "insight/limits.h"
+#include "insight/statistics.h"
+
+namespace frostel::archive {
+
+enum class Meaning { kReviewed, kApproved };
+[[nodiscard]] std::string_view meaning_name(Meaning meaning);
+[[nodiscard]] std::optional<Meaning> meaning_from_name(std::string_view name);
+
+// The limits (degrees Celsius) and dH that judge an archived record.
+struct LimitsInForce {
+    insight::Limits limits;
+    double delta_h_kj_per_mol = insight::kDefaultDeltaH;
+};
+
+// What a signature binds: its new value in the audit trail, the terms joined by line feeds.
+struct SignedTerms {
+    std::string record_digest;
+    Meaning meaning = Meaning::kReviewed;
+    // Low, high, source and dH, a line each, as limits_lines writes them.
+    std::string limits;
+    std::string full_name;
+};
+// Low and high to a thousandth of a degree ("none" for a side not set), the source's name
+// and dH, joined by line feeds: two texts are equal exactly when the limits are.
+[[nodiscard]] std::string limits_lines(const LimitsInForce& limits);
+[[nodiscard]] std::string signed_value(const SignedTerms& terms);
+// Nothing for a text signed_value did not write.
+[[nodiscard]] std::optional<SignedTerms> parse_signed_value(std::string_view value);
+
+// A signature as the trail keeps it: its terms, who signed, when, and the comment.
+struct Signature {
+    std::int64_t sequence = 0;
+    std::int64_t utc_ms = 0;
+    std::string local_time;  // ISO 8601 with the signing PC's offset
+    std::string user_id;
+    SignedTerms terms;
+    std::string comment;
+};
+
+// Whether a signature still holds for its record: it names the record's digest and the
+// limits in force are those it bound. A signer deactivated since changes nothing.
+[[nodiscard]] bool signature_holds(const Signature& signature, const std::string& record_digest,
+                                   const std::string& limits_in_force);
+// Some signature of the record no longer holds because its limits changed.
+[[nodiscard]] bool changed_after_signing(const std::vector<Signature>& signatures,
+                                         const std::string& record_digest,
+                                         const std::string& limits_in_force);
+
+// Why `signer_id` with `role` may not sign a record as `meaning`, given its signatures so
+// far; nothing when they may.
+[[nodiscard]] std::optional<std::string> signing_refusal(const std::string& signer_id, Role role,
+                                                         Meaning meaning,
+                                                         const std::vector<Signature>& earlier,
+                                                         const std::string& record_digest,
+                                                         const std::string& limits_in_force);
+
+}  // namespace frostel::archive

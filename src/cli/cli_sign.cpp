@@ -1,0 +1,125 @@
+#include "cli/cli_sign.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+#include "archive/signature_book.h"
+#include "cli/cli_commands.h"
+
+namespace frostel::cli {
+
+namespace {
+
+using archive::SigningAnswer;
+
+// "2026-02-01T09:00:00.250Z"
+std::string utc_time(std::int64_t utc_ms) {
+    return QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone::utc())
+               .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
+               .toStdString() +
+           'Z';
+}
+
+int answered(const SigningAnswer& answer, std::ostream& err) {
+    switch (answer.kind) {
+        case SigningAnswer::Kind::kSigned:
+            return kExitOk;
+        case SigningAnswer::Kind::kRefused:
+            err << "frostel-cli: signing refused: " << answer.why << '\n';
+            return kExitRefused;
+        case SigningAnswer::Kind::kFailed:
+            break;
+    }
+    err << "frostel-cli: the record was not signed: " << answer.why << '\n';
+    return kExitFailed;
+}
+
+std::optional<archive::RecordSignatures> signatures_of(archive::MissionArchive& archive,
+                                                       std::int64_t id, std::ostream& err) {
+    std::optional<archive::RecordSignatures> record = archive::SignatureBook(archive).of_record(id);
+    if (!record) {
+        err << "frostel-cli: the signatures of record " << id
+            << " cannot be read: " << archive.error().toStdString() << '\n';
+    }
+    return record;
+}
+
+}  // namespace
+
+int run_sign(const CliOptions& options, const QString& archive_path, PasswordLines& passwords,
+             std::ostream& out, std::ostream& err) {
+    const SignRequest& request = options.sign;
+    const archive::Meaning meaning =
+        archive::meaning_from_name(request.meaning).value_or(archive::Meaning::kReviewed);
+    archive::MissionArchive archive(archive_path);
+    if (!archive::accounts_are_on(archive_path)) {
+        // Without accounts nobody is known by name to sign as.
+        return answered(
+            archive::SignatureBook(archive).refuse(
+                request.id, meaning, "signing needs accounts; users init turns them on"),
+            err);
+    }
+    const std::variant<archive::Person, int> person =
+        sign_in_person(options, archive, passwords, err);
+    if (const int* refused = std::get_if<int>(&person)) {
+        return *refused;
+    }
+    const archive::Person& signer = std::get<archive::Person>(person);
+    const int exit_code = answered(
+        archive::SignatureBook(archive).sign(signer, request.id, meaning, request.comment), err);
+    if (exit_code == kExitOk) {
+        out << "record " << request.id << " signed as " << request.meaning << " by "
+            << signer.full_name << " (" << signer.id << ")\n";
+    }
+    return exit_code;
+}
+
+bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::ostream& out,
+                      std::ostream& err) {
+    const std::optional<archive::RecordSignatures> record = signatures_of(archive, id, err);
+    if (!record) {
+        return false;
+    }
+    for (const archive::Signature& signature : record->signatures) {
+        out << "signature: " << archive::meaning_name(signature.terms.meaning) << ", "
+            << signature.terms.full_name << ", " << signature.user_id << ", "
+            << signature.local_time << ", " << utc_time(signature.utc_ms) << ", "
+            << (record->holds(signature) ? "valid" : "not valid for the current limits") << '\n';
+    }
+    if (record->changed_after_signing()) {
+        out << "status: CHANGED AFTER SIGNING\n";
+    }
+    return true;
+}
+
+bool add_signatures(archive::MissionArchive& archive, std::int64_t id, report::ReportOptions& marks,
+                    std::ostream& err) {
+    const std::optional<archive::RecordSignatures> record = signatures_of(archive, id, err);
+    if (!record) {
+        return false;
+    }
+    for (const archive::Signature& signature : record->signatures) {
+        if (record->holds(signature)) {
+            marks.signatures.push_back({std::string(archive::meaning_name(signature.terms.meaning)),
+                                        signature.terms.full_name, signature.user_id,
+                                        signature.local_time, utc_time(signature.utc_ms),
+                                        signature.comment});
+        }
+    }
+    marks.changed_after_signing = record->changed_after_signing();
+    return true;
+}
+
+bool signatures_in_place(archive::MissionArchive& archive, std::int64_t id, std::ostream& out,
+                         std::ostream& err) {
+    const std::optional<archive::RecordSignatures> record = signatures_of(archive, id, err);
+    if (!record) {
+        return false;
+    }
+    for (const archive::Signature& signature : record->misplaced()) {
+        out << id << "\tSIGNATURE " << signature.sequence << " IS NOT OF THIS RECORD\n";
+    }
+    return record->misplaced().empty();
+}
+
+}  // namespace frostel::cli

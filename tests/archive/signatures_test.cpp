@@ -1,0 +1,61 @@
+// Signing rules: who may sign what, in which order, and when a signature stops holding.
+#include <gtest/gtest.h>
+
+#include "archive/signature_rules.h"
+
+namespace frostel::archive {
+namespace {
+
+const std::string kDigest(64, 'd');
+
+Signature signed_by(const std::string& id, Meaning meaning, const std::string& limits) {
+    return {1, 0, {}, id, {kDigest, meaning, limits, id + " Name"}, {}};
+}
+
+TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
+    const std::string before = limits_lines({});
+    LimitsInForce changed;
+    changed.limits = {2.0, 8.0, insight::LimitSource::kUser};
+    const std::string after = limits_lines(changed);
+    EXPECT_EQ(after, "2.000\n8.000\nuser\n83.144");
+
+    const SignedTerms terms{kDigest, Meaning::kApproved, after, "Ann Approver"};
+    const std::optional<SignedTerms> back = parse_signed_value(signed_value(terms));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(signed_value(*back), signed_value(terms));
+    EXPECT_FALSE(parse_signed_value(kDigest + "\nsigned\n" + after + "\nAnn"));
+
+    const auto refusal = [&](const std::string& id, Role role, Meaning meaning,
+                             const std::vector<Signature>& earlier) {
+        return signing_refusal(id, role, meaning, earlier, kDigest, before).value_or("");
+    };
+    const std::vector<Signature> reviewed{signed_by("rolf", Meaning::kReviewed, before)};
+    EXPECT_EQ(refusal("rolf", Role::kReviewer, Meaning::kReviewed, {}), "");
+    EXPECT_EQ(refusal("anna", Role::kApprover, Meaning::kApproved, reviewed), "");
+    EXPECT_EQ(refusal("olga", Role::kOperator, Meaning::kReviewed, {}),
+              "the role operator may not sign as reviewed");
+    EXPECT_EQ(refusal("root", Role::kAdministrator, Meaning::kReviewed, {}),
+              "the role administrator may not sign as reviewed");
+    EXPECT_EQ(refusal("rolf", Role::kReviewer, Meaning::kApproved, reviewed),
+              "the role reviewer may not sign as approved");
+    EXPECT_EQ(refusal("anna", Role::kApprover, Meaning::kApproved, {}),
+              "an approval needs an earlier valid review by another person");
+    EXPECT_EQ(refusal("rolf", Role::kApprover, Meaning::kApproved, reviewed),
+              "an approval needs an earlier valid review by another person");
+    EXPECT_EQ(refusal("rolf", Role::kReviewer, Meaning::kReviewed, reviewed),
+              "rolf has signed this record as reviewed already");
+
+    // Limits changed after signing: the review no longer holds, and may be given again.
+    EXPECT_FALSE(changed_after_signing(reviewed, kDigest, before));
+    EXPECT_TRUE(changed_after_signing(reviewed, kDigest, after));
+    EXPECT_FALSE(signature_holds(reviewed.front(), kDigest, after));
+    EXPECT_FALSE(signature_holds(reviewed.front(), std::string(64, 'e'), before));
+    EXPECT_EQ(
+        signing_refusal("anna", Role::kApprover, Meaning::kApproved, reviewed, kDigest, after),
+        "an approval needs an earlier valid review by another person");
+    EXPECT_FALSE(
+        signing_refusal("rolf", Role::kReviewer, Meaning::kReviewed, reviewed, kDigest, after));
+}
+
+}  // namespace
+}  // namespace frostel::archive
