@@ -18,16 +18,10 @@ std::string object_of(std::int64_t id) {
     return "record:" + std::to_string(id);
 }
 
-// The limits and dH that judge record `id` now. A record's own are none of the user's (its
-// logger's thresholds, which its digest binds, judge it) and the default dH.
-QString limits_in_force(QSqlDatabase&, std::int64_t, LimitsInForce& limits) {
-    limits = LimitsInForce{};
-    return {};
-}
-
 // Record `id`'s digest and signatures read within the caller's transaction; `found` false
 // for an unknown record.
-QString read_record(QSqlDatabase& db, std::int64_t id, RecordSignatures& record, bool& found) {
+QString read_record(MissionArchive& archive, QSqlDatabase& db, std::int64_t id,
+                    RecordSignatures& record, bool& found) {
     QSqlQuery query(db);
     query.prepare(QStringLiteral("SELECT record_digest FROM missions WHERE id = ?"));
     query.addBindValue(static_cast<qlonglong>(id));
@@ -39,11 +33,11 @@ QString read_record(QSqlDatabase& db, std::int64_t id, RecordSignatures& record,
         return {};
     }
     record.record_digest = query.value(0).toString().toStdString();
-    LimitsInForce limits;
-    if (const QString error = limits_in_force(db, id, limits); !error.isEmpty()) {
-        return error;
+    const std::optional<RecordLimits> in_force = archive.record_limits(id);
+    if (!in_force) {
+        return archive.error();
     }
-    record.limits_in_force = limits_lines(limits);
+    record.limits_in_force = limits_lines(in_force->limits, in_force->delta_h_kj_per_mol);
     AuditFilter filter;
     filter.object = object_of(id);
     return list_events(db, filter, [&](const AuditEntry& entry) {
@@ -80,7 +74,8 @@ std::vector<Signature> RecordSignatures::misplaced() const {
 std::optional<RecordSignatures> SignatureBook::of_record(std::int64_t id) {
     RecordSignatures record;
     bool found = false;
-    if (!archive_.read([&](QSqlDatabase& db) { return read_record(db, id, record, found); })) {
+    if (!archive_.read(
+            [&](QSqlDatabase& db) { return read_record(archive_, db, id, record, found); })) {
         return std::nullopt;
     }
     return found ? std::optional(record) : std::nullopt;
@@ -98,7 +93,7 @@ SigningAnswer SignatureBook::sign(const Person& person, std::int64_t id, Meaning
     const bool written = archive_.write([&](QSqlDatabase& db) {
         RecordSignatures record;
         bool found = false;
-        if (const QString error = read_record(db, id, record, found); !error.isEmpty()) {
+        if (const QString error = read_record(archive_, db, id, record, found); !error.isEmpty()) {
             return error;
         }
         std::optional<std::string> why;

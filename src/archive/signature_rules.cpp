@@ -63,10 +63,10 @@ std::optional<Meaning> meaning_from_name(std::string_view name) {
     return std::nullopt;
 }
 
-std::string limits_lines(const LimitsInForce& limits) {
-    return side_text(limits.limits.low) + '\n' + side_text(limits.limits.high) + '\n' +
-           std::string(insight::source_name(limits.limits.source)) + '\n' +
-           platform::fixed_text(limits.delta_h_kj_per_mol, 3);
+std::string limits_lines(const insight::Limits& limits, double delta_h_kj_per_mol) {
+    return side_text(limits.low) + '\n' + side_text(limits.high) + '\n' +
+           std::string(insight::source_name(limits.source)) + '\n' +
+           platform::fixed_text(delta_h_kj_per_mol, 3);
 }
 
 std::string signed_value(const SignedTerms& terms) {

@@ -16,12 +16,6 @@ enum class Meaning { kReviewed, kApproved };
 [[nodiscard]] std::string_view meaning_name(Meaning meaning);
 [[nodiscard]] std::optional<Meaning> meaning_from_name(std::string_view name);
 
-// The limits (degrees Celsius) and dH that judge an archived record.
-struct LimitsInForce {
-    insight::Limits limits;
-    double delta_h_kj_per_mol = insight::kDefaultDeltaH;
-};
-
 // What a signature binds: its new value in the audit trail, the terms joined by line feeds.
 struct SignedTerms {
     std::string record_digest;
@@ -30,9 +24,10 @@ struct SignedTerms {
     std::string limits;
     std::string full_name;
 };
-// Low and high to a thousandth of a degree ("none" for a side not set), the source's name
-// and dH, joined by line feeds: two texts are equal exactly when the limits are.
-[[nodiscard]] std::string limits_lines(const LimitsInForce& limits);
+// The limits (degrees Celsius) and dH that judge a record: low and high to a thousandth of
+// a degree ("none" for a side not set), the source's name and dH, joined by line feeds: two texts
+// are equal exactly when the limits are.
+[[nodiscard]] std::string limits_lines(const insight::Limits& limits, double delta_h_kj_per_mol);
 [[nodiscard]] std::string signed_value(const SignedTerms& terms);
 // Nothing for a text signed_value did not write.
 [[nodiscard]] std::optional<SignedTerms> parse_signed_value(std::string_view value);

@@ -66,8 +66,8 @@ void warn_if_altered(const ArchiveContext& context, const archive::StoredMission
     }
 }
 
-// A kept record as its report shows it, judged by the limits and dH in force for it; nothing,
-// said on `err`, when it cannot be decoded or its limits cannot be read.
+}  // namespace
+
 std::optional<report::ReportInput> report_input(const ArchiveContext& context,
                                                 const archive::StoredMission& stored) {
     const std::optional<mission::DownloadedMission> mission =
@@ -96,6 +96,8 @@ std::optional<report::ReportInput> report_input(const ArchiveContext& context,
     input.summary.delta_h_kj_per_mol = kept->delta_h_kj_per_mol;
     return input;
 }
+
+namespace {
 
 std::string limits_line(const insight::Summary& summary) {
     if (!summary.limits.any()) {

@@ -7,6 +7,7 @@
 #include "cli/cli_options.h"
 #include "link/clock.h"
 #include "programming/programming_run.h"
+#include "report/report_model.h"
 
 namespace frostel::cli {
 
@@ -26,6 +27,11 @@ struct ArchiveContext {
 // limits"; exit 1 on any record altered or that cannot be read, each said on `err`, as are
 // the archive's notices.
 [[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
+
+// A kept record as its report shows it, judged by the limits and dH in force for it; nothing,
+// said on `err`, when it cannot be decoded or its limits cannot be read.
+[[nodiscard]] std::optional<report::ReportInput> report_input(const ArchiveContext& context,
+                                                              const archive::StoredMission& stored);
 
 // Keeps a finished download; false, said on `err` and entered in the audit trail, when it
 // could not be kept.

@@ -12,7 +12,6 @@
 #include "cli/summary_json.h"
 #include "insight/summary.h"
 #include "platform/whole_file.h"
-#include "report/report_source.h"
 
 namespace frostel::cli {
 
@@ -58,6 +57,7 @@ int write_bundle(const ArchiveContext& context, const archive::StoredMission& st
     mission::HeadlessDownloadView view;
     const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
         stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
+    const std::optional<report::ReportInput> input = report_input(context, stored);
     const std::int64_t id = stored.record.id;
     report::ReportOptions marks;
     marks.audit_head = context.archive.audit_head().value_or(std::string());
@@ -65,19 +65,17 @@ int write_bundle(const ArchiveContext& context, const archive::StoredMission& st
     events.object = "record:" + std::to_string(id);
     const std::optional<std::string> audit = audit_csv(context.archive, events);
     const std::optional<std::string> signatures = signatures_csv(context.archive, id);
-    if (!mission || !audit || !signatures ||
+    if (!mission || !input || !audit || !signatures ||
         !add_signatures(context.archive, id, marks, context.err)) {
         context.err << "frostel-cli: record " << id
                     << " cannot be bundled: " << context.archive.error().toStdString() << '\n';
         return kExitFailed;
     }
-    const report::ReportInput input =
-        report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at);
     const QByteArray pages = archive::page_record(stored.pages);
     const std::vector<std::pair<std::string, std::string>> files{
         {"pages.bin", pages.toStdString()},
         {"mission.csv", mission_csv(*mission)},
-        {"summary.json", summary_json(insight::summarize(input.summary)).toStdString()},
+        {"summary.json", summary_json(insight::summarize(input->summary)).toStdString()},
         {"audit.csv", *audit},
         {"signatures.csv", *signatures},
     };
@@ -94,7 +92,7 @@ int write_bundle(const ArchiveContext& context, const archive::StoredMission& st
         listed(name, QByteArray::fromStdString(bytes));
     }
     const fs::path report = folder / "report.pdf";
-    if (write_report(input, {report, false}, context.err, marks) != kExitOk) {
+    if (write_report(*input, {report, false}, context.err, marks) != kExitOk) {
         return kExitFailed;
     }
     QFile painted(QString::fromStdString(report.string()));

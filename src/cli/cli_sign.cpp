@@ -1,8 +1,5 @@
 #include "cli/cli_sign.h"
 
-#include <QDateTime>
-#include <QTimeZone>
-
 #include "archive/signature_book.h"
 #include "cli/cli_commands.h"
 
@@ -11,14 +8,6 @@ namespace frostel::cli {
 namespace {
 
 using archive::SigningAnswer;
-
-// "2026-02-01T09:00:00.250Z"
-std::string utc_time(std::int64_t utc_ms) {
-    return QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone::utc())
-               .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
-               .toStdString() +
-           'Z';
-}
 
 int answered(const SigningAnswer& answer, std::ostream& err) {
     switch (answer.kind) {
@@ -83,7 +72,7 @@ bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::os
     for (const archive::Signature& signature : record->signatures) {
         out << "signature: " << archive::meaning_name(signature.terms.meaning) << ", "
             << signature.terms.full_name << ", " << signature.user_id << ", "
-            << signature.local_time << ", " << utc_time(signature.utc_ms) << ", "
+            << signature.local_time << ", " << archive::utc_text(signature.utc_ms) << ", "
             << (record->holds(signature) ? "valid" : "not valid for the current limits") << '\n';
     }
     if (record->changed_after_signing()) {
@@ -102,7 +91,7 @@ bool add_signatures(archive::MissionArchive& archive, std::int64_t id, report::R
         if (record->holds(signature)) {
             marks.signatures.push_back({std::string(archive::meaning_name(signature.terms.meaning)),
                                         signature.terms.full_name, signature.user_id,
-                                        signature.local_time, utc_time(signature.utc_ms),
+                                        signature.local_time, archive::utc_text(signature.utc_ms),
                                         signature.comment});
         }
     }

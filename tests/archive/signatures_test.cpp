@@ -13,10 +13,9 @@ Signature signed_by(const std::string& id, Meaning meaning, const std::string& l
 }
 
 TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
-    const std::string before = limits_lines({});
-    LimitsInForce changed;
-    changed.limits = {2.0, 8.0, insight::LimitSource::kUser};
-    const std::string after = limits_lines(changed);
+    const std::string before = limits_lines({}, insight::kDefaultDeltaH);
+    const std::string after =
+        limits_lines({2.0, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
     EXPECT_EQ(after, "2.000\n8.000\nuser\n83.144");
 
     const SignedTerms terms{kDigest, Meaning::kApproved, after, "Ann Approver"};

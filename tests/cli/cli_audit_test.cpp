@@ -242,9 +242,10 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     EXPECT_EQ(as_root({"audit", "verify"}).exit_code, 0);
 }
 
-// Two people sign a record in turn; every refusal exits 3 and is entered in the trail, and a
-// signature row copied onto another record is found by archive verify.
-TEST_F(AuditCommands, ReviewThenApprovalByTwoPeopleAndNoSignatureMovesToAnotherRecord) {
+// Two people sign a record in turn; every refusal exits 3 and is entered in the trail; the
+// signatures show in the report and the bundle until the limits change; and a signature row
+// copied onto another record is found by archive verify.
+TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     {
         ArchiveRig rig;
         const mission::DownloadedMission first =
@@ -352,6 +353,19 @@ TEST_F(AuditCommands, ReviewThenApprovalByTwoPeopleAndNoSignatureMovesToAnotherR
     EXPECT_EQ(count(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
     EXPECT_EQ(count(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
     EXPECT_NE(trail.out.find("Rolf Rahm\texcursion on day 2 explained\n"), std::string::npos);
+
+    // Limits changed after the approval: neither signature holds, and each view says so.
+    ASSERT_EQ(
+        by("anna", {"archive", "limits", "1", "--limits", "2:8", "--reason", "new SOP"}).exit_code,
+        0);
+    const ProcessResult changed = by("anna", {"archive", "show", "1"});
+    EXPECT_EQ(count(changed.out, "Z, not valid for the current limits\n"), 2) << changed.out;
+    EXPECT_NE(changed.out.find("\nstatus: CHANGED AFTER SIGNING\n"), std::string::npos);
+    const fs::path changed_pdf = folder / "changed.pdf";
+    ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", changed_pdf.string()}).exit_code, 0);
+    const QString changed_report = pdf_text(QString::fromStdString(changed_pdf.string()));
+    EXPECT_TRUE(changed_report.contains("CHANGED AFTER SIGNING"));
+    EXPECT_FALSE(changed_report.contains("Reviewed by Rolf"));
 
     const ProcessResult copied = run_process(
         {"sqlite3", archive_file("kept").string(),
