@@ -93,7 +93,7 @@ SigningAnswer SignatureBook::sign(const Person& person, std::int64_t id, Meaning
     const bool written = archive_.write([&](QSqlDatabase& db) {
         RecordSignatures record;
         bool found = false;
-        if (const QString error = read_record(archive_, db, id, record, found); !error.isEmpty()) {
+        if (QString error = read_record(archive_, db, id, record, found); !error.isEmpty()) {
             return error;
         }
         std::optional<std::string> why;

@@ -53,7 +53,7 @@ int run_sign(const CliOptions& options, const QString& archive_path, PasswordLin
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }
-    const archive::Person& signer = std::get<archive::Person>(person);
+    const auto& signer = std::get<archive::Person>(person);
     const int exit_code = answered(
         archive::SignatureBook(archive).sign(signer, request.id, meaning, request.comment), err);
     if (exit_code == kExitOk) {
