@@ -55,9 +55,9 @@ int write_bundle(const ArchiveContext& context, const archive::StoredMission& st
     }
     std::error_code error;
     fs::create_directories(folder, error);
-    mission::HeadlessDownloadView view;
-    const std::optional<mission::DownloadedMission> mission = mission::show_recorded_mission(
-        stored.record.logger_id, stored.pages, stored.zone(), stored.clock, context.clock, view);
+    const std::optional<mission::DownloadedMission> mission =
+        mission::decode_recorded_mission(stored.record.logger_id, stored.pages, stored.zone(),
+                                         stored.clock, mission::TemperatureUnit::kCelsius);
     const std::int64_t id = stored.record.id;
     report::ReportOptions marks;
     marks.audit_head = context.archive.audit_head().value_or(std::string());

@@ -529,8 +529,8 @@ void paint_changed_after_signing(Flow& flow) {
     flow.keep_room(box + 1);
     if (sheet.painting()) {
         QPainter& p = sheet.painter();
-        p.setBrush(kFail);
-        sheet.pen(kSeries, 0.5);
+        p.setBrush(result_fill(ResultKind::kFail));
+        sheet.pen(result_colour(ResultKind::kFail), 0.5);
         p.drawRect(sheet.box(0, flow.y(), width, box));
         p.setBrush(Qt::NoBrush);
     }
