@@ -171,15 +171,18 @@ bool DownloadActions::show_archived(std::int64_t id) {
         return false;
     }
     const std::string fingerprint = archive::mission_fingerprint(stored->pages);
-    show_mission(
+    ShownMission archived =
         downloaded(*mission,
                    {MissionOrigin::Kind::kArchive,
                     datafile::DownloadOrigin{fingerprint, stored->record.downloaded_at, {}, {}},
                     stored->zone(),
                     {},
                     id},
-                   fingerprint),
-        true);
+                   fingerprint);
+    if (const std::optional<archive::RecordLimits> kept = store.record_limits(id)) {
+        SummaryActions::take_kept(archived, *kept);
+    }
+    show_mission(std::move(archived), true);
     const std::optional<archive::Verification> verdict = store.verify(id);
     if (!verdict || !archive::verifies(*verdict)) {
         archive_.warn(
@@ -214,6 +217,21 @@ void DownloadActions::write_archived(std::int64_t id) {
         exports_.write_report(name);
     } else if (!name.isEmpty()) {
         save_mission(name);
+    }
+}
+
+// Limits changed for a mission opened from the archive are kept with its record.
+void DownloadActions::keep_limits(const archive::RecordLimits& limits) {
+    if (shown_.origin().kind != MissionOrigin::Kind::kArchive) {
+        return;
+    }
+    const std::int64_t id = shown_.origin().archive_id;
+    archive::MissionArchive& store = archive_.mission_archive();
+    // Nobody is asked for a reason while the window has no one signed in.
+    const bool reason_required = false;
+    if (store.set_limits(id, limits, {}, reason_required) !=
+        archive::MissionArchive::LimitsChange::kSet) {
+        archive_.warn(tr("The limits of record %1 were not kept: %2").arg(id).arg(store.error()));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "app/controller_ties.h"
 #include "app/mission_views.h"
 #include "archive/mission_archive.h"
+#include "archive/record_limits.h"
 #include "mission/download.h"
 
 class QFrame;
@@ -65,6 +66,7 @@ class DownloadActions final : public QObject, private mission::DownloadView {
     void keep_download(const mission::DownloadedMission& mission);
     [[nodiscard]] bool show_archived(std::int64_t id);
     void write_archived(std::int64_t id);
+    void keep_limits(const archive::RecordLimits& limits);
     void offer_save();
     void save_mission(const QString& chosen_name);
 
