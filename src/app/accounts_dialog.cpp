@@ -7,22 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/account_fields.h"
 #include "archive/account_book.h"
 
 namespace frostel::app {
-
-namespace {
-
-QLineEdit* field(QWidget* parent, const char* name, bool secret = false) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    if (secret) {
-        edit->setEchoMode(QLineEdit::Password);
-    }
-    return edit;
-}
-
-}  // namespace
 
 AccountsDialog::AccountsDialog(archive::MissionArchive& archive, QWidget* parent)
     : QDialog(parent), archive_(archive) {
@@ -37,18 +25,16 @@ AccountsDialog::AccountsDialog(archive::MissionArchive& archive, QWidget* parent
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
     auto* form = new QFormLayout;
-    user_id_ = field(this, "user_id");
-    full_name_ = field(this, "full_name");
-    password_ = field(this, "password", true);
-    again_ = field(this, "password_again", true);
+    user_id_ = account_field(this, "user_id");
+    full_name_ = account_field(this, "full_name");
+    password_ = account_field(this, "password", true);
+    again_ = account_field(this, "password_again", true);
     form->addRow("Administrator's user id:", user_id_);
     form->addRow("Full name:", full_name_);
     form->addRow("Password:", password_);
     form->addRow("Password again:", again_);
     layout->addLayout(form);
-    message_ = new QLabel(this);
-    message_->setObjectName("message");
-    message_->setStyleSheet("color: #b00000;");
+    message_ = refusal_label(this);
     layout->addWidget(message_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText("Turn Accounts On");

@@ -6,18 +6,13 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/account_fields.h"
+
 namespace frostel::app {
 
 namespace {
 
 using archive::AccountAnswer;
-
-QLineEdit* password_field(QWidget* parent, const char* name) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(name);
-    field->setEchoMode(QLineEdit::Password);
-    return field;
-}
 
 std::string text_of(const QLineEdit* field) {
     return field->text().toStdString();
@@ -38,9 +33,9 @@ SignInDialog::SignInDialog(archive::AccountBook& book, const QString& heading,
     auto* form = new QFormLayout;
     user_id_ = new QLineEdit(user_id, this);
     user_id_->setObjectName("user_id");
-    password_ = password_field(this, "password");
-    new_password_ = password_field(this, "new_password");
-    again_ = password_field(this, "new_password_again");
+    password_ = account_field(this, "password", true);
+    new_password_ = account_field(this, "new_password", true);
+    again_ = account_field(this, "new_password_again", true);
     form->addRow("User id:", user_id_);
     form->addRow("Password:", password_);
     form->addRow("New password:", new_password_);
@@ -48,9 +43,7 @@ SignInDialog::SignInDialog(archive::AccountBook& book, const QString& heading,
     form->setRowVisible(new_password_, false);
     form->setRowVisible(again_, false);
     layout->addLayout(form);
-    message_ = new QLabel(this);
-    message_->setObjectName("message");
-    message_->setStyleSheet("color: #b00000;");
+    message_ = refusal_label(this);
     layout->addWidget(message_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &SignInDialog::accept);
