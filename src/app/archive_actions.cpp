@@ -10,21 +10,17 @@
 
 namespace frostel::app {
 
-ArchiveActions::ArchiveActions(const ControllerTies& ties, std::function<archive::Actor()> actor,
-                               QPushButton& archive_button, std::function<void(std::int64_t)> open,
+ArchiveActions::ArchiveActions(const ControllerTies& ties, QPushButton& archive_button,
+                               std::function<void(std::int64_t)> open,
                                std::function<void(std::int64_t)> save_as)
-    : QObject(&ties.window),
-      ties_(ties),
-      actor_(std::move(actor)),
-      open_(std::move(open)),
-      save_as_(std::move(save_as)) {
+    : QObject(&ties.window), ties_(ties), open_(std::move(open)), save_as_(std::move(save_as)) {
     connect(&archive_button, &QPushButton::clicked, this,
             [this] { show_topmost(&archive_window()); });
 }
 
 archive::MissionArchive& ArchiveActions::mission_archive() {
     const QString path = archive::archive_path(ties_.settings.data_folder);
-    const archive::Actor actor = actor_();
+    const archive::Actor actor = ties_.actor();
     if (!archive_ || !archive_->is_open() || archive_->path() != path ||
         archive_->actor().user_id != actor.user_id) {
         archive_ = std::make_unique<archive::MissionArchive>(
@@ -40,7 +36,7 @@ ArchiveWindow& ArchiveActions::archive_window() {
     if (archive_window_.isNull()) {
         archive_window_ = new ArchiveWindow(
             {[this]() -> archive::MissionArchive& { return mission_archive(); }, open_, save_as_,
-             [this](const archive::AuditEvent& event) { note_event(event); }},
+             [this](const archive::AuditEvent& event) { note_event(event); }, ties_.person},
             &ties_.window);
         ties_.busy.guard(&archive_window_->open_button());
         ties_.busy.guard(&archive_window_->save_button());

@@ -24,9 +24,8 @@ class ArchiveActions final : public QObject {
     Q_OBJECT
 
   public:
-    // `actor` is who works at the window, for the audit trail.
-    ArchiveActions(const ControllerTies& ties, std::function<archive::Actor()> actor,
-                   QPushButton& archive_button, std::function<void(std::int64_t id)> open,
+    ArchiveActions(const ControllerTies& ties, QPushButton& archive_button,
+                   std::function<void(std::int64_t id)> open,
                    std::function<void(std::int64_t id)> save_as);
 
     // Opened again when the data folder or the person at the window changed, or the last
@@ -50,7 +49,6 @@ class ArchiveActions final : public QObject {
 
   private:
     ControllerTies ties_;
-    std::function<archive::Actor()> actor_;
     std::function<void(std::int64_t)> open_;
     std::function<void(std::int64_t)> save_as_;
     std::unique_ptr<archive::MissionArchive> archive_;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "archive/account_book.h"
 #include "archive/mission_archive.h"
 
 class QDateEdit;
@@ -29,6 +30,8 @@ struct ArchiveWindowTies {
     std::function<void(std::int64_t id)> save_as;
     // Enters an event in the audit trail.
     std::function<void(const archive::AuditEvent&)> note;
+    // With accounts on, the person signed in at the main window; nobody without accounts.
+    std::function<std::optional<archive::Person>()> person;
 };
 
 // "Archive": every kept mission, newest first, with a filter and a date range; Open shows

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     app::QtFileNameDialogs dialogs;
     app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once,
                             platform::default_data_folder(), app::ask_in_message_box,
-                            [&session] { return session.actor(); }});
+                            [&session] { return session.person(); }});
     session.watch(window);
     QObject::connect(&termination, &app::TerminationRequests::requested, &window, &QWidget::close);
     QObject::connect(&window, &app::MainWindow::startedUp, &termination,

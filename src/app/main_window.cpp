@@ -237,11 +237,16 @@ void MainWindow::build_views() {
 // Each controller is handed the model and the views it works on; those that meet are
 // handed each other, never the window.
 void MainWindow::build_controllers() {
-    const ControllerTies ties{*this, settings_,          commands_,           ties_.clock,
-                              busy_, ties_.file_dialogs, ties_.program_folder};
+    const ControllerTies ties{*this,
+                              settings_,
+                              commands_,
+                              ties_.clock,
+                              busy_,
+                              ties_.file_dialogs,
+                              ties_.program_folder,
+                              [this] { return signed_in(); }};
     archive_actions_ = new ArchiveActions(
-        ties, [this] { return actor(); }, *archive_,
-        [this](std::int64_t id) { download_actions_->open_archived(id); },
+        ties, *archive_, [this](std::int64_t id) { download_actions_->open_archived(id); },
         [this](std::int64_t id) { download_actions_->save_archived(id); });
     programming_actions_ =
         new ProgrammingActions(ties, *programming_, *archive_actions_, ties_.ask_held_mission,

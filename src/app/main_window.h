@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/busy_state.h"
+#include "app/controller_ties.h"
 #include "app/held_mission_question.h"
 #include "app/main_layout.h"
 #include "app/mission_views.h"
@@ -69,9 +70,9 @@ struct MainWindowTies {
     // Asked before a programming run overwrites a mission the archive does not keep:
     // ask_in_message_box in the program. Left empty, such a run is cancelled.
     HeldMissionQuestion ask_held_mission = {};
-    // Who works at the window, for the audit trail: with accounts on, the person signed in.
-    // Left empty, the operating-system user.
-    std::function<archive::Actor()> actor = {};
+    // With accounts on, the person signed in. Left empty, nobody: the operating-system user
+    // works at the window.
+    std::function<std::optional<archive::Person>()> person = {};
 };
 
 // Ends the process there and then: nothing that runs (a download, a search, a programming
@@ -90,8 +91,10 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
 
     [[nodiscard]] const platform::Settings& settings() const { return settings_; }
     // Who works at the window, for the audit trail.
-    [[nodiscard]] archive::Actor actor() const {
-        return ties_.actor ? ties_.actor() : archive::os_actor();
+    [[nodiscard]] archive::Actor actor() const { return actor_at_window(signed_in()); }
+    // With accounts on, the person signed in; nobody without accounts.
+    [[nodiscard]] std::optional<archive::Person> signed_in() const {
+        return ties_.person ? ties_.person() : std::nullopt;
     }
     // The commands on the reader link the window owns, for a test's second user of it.
     [[nodiscard]] link::LoggerCommands& logger_commands() { return commands_; }

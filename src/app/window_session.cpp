@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QMainWindow>
 
+#include "app/controller_ties.h"
 #include "app/sign_in_dialog.h"
 
 namespace frostel::app {
@@ -69,10 +70,7 @@ void WindowSession::begin(const archive::Person& person) {
 }
 
 archive::Actor WindowSession::actor() const {
-    if (!person_) {
-        return archive::os_actor();
-    }
-    return archive::actor_of(*person_, archive_->actor().workstation);
+    return actor_at_window(person_);
 }
 
 void WindowSession::watch(QMainWindow& window) {

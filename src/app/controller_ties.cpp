@@ -1,0 +1,11 @@
+#include "app/controller_ties.h"
+
+#include "platform/os_user.h"
+
+namespace frostel::app {
+
+archive::Actor actor_at_window(const std::optional<archive::Person>& person) {
+    return person ? archive::actor_of(*person, platform::host_name()) : archive::os_actor();
+}
+
+}  // namespace frostel::app
