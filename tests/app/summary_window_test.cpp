@@ -65,7 +65,7 @@ struct Rig : test::WindowRig {
         return tinted;
     }
     std::string json_now() const {
-        return cli::summary_json(insight::summarize(report::summary_input(chart().document())))
+        return cli::summary_json(insight::summarize(window->shown_mission().summary_input()))
             .toStdString();
     }
 };
@@ -160,6 +160,10 @@ class SummaryWindowTest : public QObject {
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("FARENHEIT"));
         QVERIFY(rig.chart().document().left.minimum > 33.0);
         QVERIFY(settings_text(window).contains("High threshold 46.40 FARENHEIT"));
+        expect_rows(window, report::build_report(
+                                report::chart_report_input(
+                                    rig.window->shown_mission().chart_document({}), "", "", ""),
+                                {}));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
         // Never wider than the screen in Fahrenheit; the unit window over the summary, beside
         // its figures, its caption whole.
@@ -184,7 +188,8 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(rig.tinted_rows(), 4);
         const SummaryPreferences kept =
             read_summary_preferences(rig.path(kSummaryPreferencesFileName));
-        const RememberedLimits& typed = kept.limits.at(rig.chart().document().mission->logger_id);
+        const RememberedLimits& typed =
+            kept.limits.at(rig.window->shown_mission().record()->logger_id);
         QVERIFY(!typed.low && typed.high == 50.0);
         QCOMPARE(typed.unit, mission::TemperatureUnit::kFahrenheit);
         indexed<QRadioButton>(open_unit(rig), "Option1", 0)->click();
