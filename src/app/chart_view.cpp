@@ -16,7 +16,6 @@
 #include <cmath>
 
 #include "app/string_grid.h"
-#include "report/chart_summary.h"
 
 namespace frostel::app {
 
@@ -232,26 +231,9 @@ void ChartView::set_left_axis_title(const QString& title) {
     show_points_later();
 }
 
-void ChartView::set_mission_record(std::optional<mission::MissionRecord> record) {
-    document_.mission = std::move(record);
+void ChartView::set_limits(const insight::Limits& in_force) {
+    limits_ = in_force;
     show_points_later();
-}
-
-void ChartView::set_user_limits(std::optional<double> low, std::optional<double> high,
-                                const QString& set_on) {
-    document_.low_limit = low;
-    document_.high_limit = high;
-    document_.limits_set_on = low || high ? set_on : QString();
-    show_points_later();
-}
-
-void ChartView::set_delta_h(std::optional<double> kj_per_mol) {
-    document_.delta_h_kj_per_mol = kj_per_mol;
-    show_points_later();
-}
-
-insight::Limits ChartView::limits() const {
-    return report::chart_limits(document_);
 }
 
 void ChartView::fit_to_data() {
@@ -373,6 +355,12 @@ void ChartView::set_title_line(const QString& text) {
 }
 
 void ChartView::set_document(datafile::ChartDocument document) {
+    document.mission.reset();
+    document.low_limit.reset();
+    document.high_limit.reset();
+    document.limits_set_on.clear();
+    document.delta_h_kj_per_mol.reset();
+    document.download.reset();
     document_ = std::move(document);
     chart()->zoomReset();
     show_axes_and_titles();
@@ -472,7 +460,7 @@ void ChartView::show_points() {
 }
 
 void ChartView::show_limits() {
-    const insight::Limits in_force = limits();
+    const insight::Limits& in_force = limits_;
     const auto& points = document_.points;
     const auto line = [&points](QLineSeries* series, const std::optional<double>& limit) {
         if (!limit || points.empty()) {

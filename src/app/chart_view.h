@@ -18,9 +18,9 @@ namespace frostel::app {
 
 // The mission chart (TChart1): series 0 "TEMPERATURE" with its time labels, the left axis
 // titled with the current unit, an unused right axis, the time axis at the bottom. It draws
-// the mission shown, and its document is what a saved pair's chart holds: the looks and the
-// mission as drawn. The drawn series follows the document once pending events run, so
-// adding or changing thousands of points costs one redraw.
+// the mission shown and the limits in force; its document holds the looks and the points
+// as drawn, never the mission's record or limits. The drawn series follows the document
+// once pending events run, so adding or changing thousands of points costs one redraw.
 class ChartView final : public QChartView {
     Q_OBJECT
 
@@ -50,25 +50,16 @@ class ChartView final : public QChartView {
     void set_title_line(const QString& text);
 
     [[nodiscard]] const datafile::ChartDocument& document() const { return document_; }
+    // The looks and the points of `document`; what else it keeps of a mission is not the
+    // chart's.
     void set_document(datafile::ChartDocument document);
     // Export replaces the file whole; an import that cannot be read changes nothing.
     [[nodiscard]] bool export_template(const QString& path) const;
     [[nodiscard]] bool import_template(const QString& path);
 
-    // What the mission's summary reads beyond the points, kept in the document: the logger's
-    // record, the limits the user set (in the chart's unit; with the day they were set when
-    // they are the ones last set for this logger) and the user's dH.
-    void set_mission_record(std::optional<mission::MissionRecord> record);
-    // Which download the mission shown is, saved with it.
-    void set_download_origin(std::optional<datafile::DownloadOrigin> origin) {
-        document_.download = std::move(origin);
-    }
-    void set_user_limits(std::optional<double> low, std::optional<double> high,
-                         const QString& set_on = {});
-    void set_delta_h(std::optional<double> kj_per_mol);
-    // The limits in force, in the chart's unit: the mission's, else the ones remembered for
-    // its logger, else the logger's own.
-    [[nodiscard]] insight::Limits limits() const;
+    // The limits in force, in the chart's unit: drawn as lines, the points beyond them marked.
+    void set_limits(const insight::Limits& in_force);
+    [[nodiscard]] const insight::Limits& limits() const { return limits_; }
     // The value axis set to the data and the limits, with a small margin.
     void fit_to_data();
     // Both axes narrowed to points `first` to `last`, with room on either side; the value
@@ -84,7 +75,7 @@ class ChartView final : public QChartView {
   signals:
     // A title, an axis or the looks changed (not the points): what the editor shows.
     void documentChanged();
-    // Points, unit, limits or record changed: what the summary shows. Once for a batch.
+    // Points, unit or limits drawn anew: what the summary follows. Once for a batch.
     void contentChanged();
 
   protected:
@@ -107,6 +98,7 @@ class ChartView final : public QChartView {
     void label_bottom_axis();
 
     datafile::ChartDocument document_;
+    insight::Limits limits_;
     QLineSeries* series_;
     QLineSeries* low_line_;
     QLineSeries* high_line_;

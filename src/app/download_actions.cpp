@@ -248,7 +248,8 @@ void DownloadActions::save_mission(const QString& chosen_name) {
     // Each half is skipped on its own when it cannot be written; neither ever half-writes.
     const QString chart_document = datafile::chart_document_name(data_file_name);
     const bool data = datafile::write_data_file(data_file_name, views_.text.text());
-    const bool chart = views_.chart.export_template(chart_document);
+    const bool chart = datafile::write_chart_document(
+        chart_document, shown_.chart_document(views_.chart.document()));
     const std::string& fingerprint = shown_.fingerprint();
     if (data && chart) {
         archive_.note_file_written("pair", data_file_name, fingerprint);

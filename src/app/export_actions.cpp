@@ -22,12 +22,12 @@ namespace frostel::app {
 
 namespace {
 
-std::vector<report::CsvRow> csv_rows(const datafile::ChartDocument& document) {
+std::vector<report::CsvRow> csv_rows(const ShownMission& shown) {
     const std::optional<mission::LoggerClock> clock =
-        document.mission ? document.mission->clock : std::nullopt;
+        shown.record() ? shown.record()->clock : std::nullopt;
     std::vector<report::CsvRow> rows;
-    rows.reserve(document.points.size());
-    for (const mission::ChartPoint& point : document.points) {
+    rows.reserve(shown.points().size());
+    for (const mission::ChartPoint& point : shown.points()) {
         const std::optional<insight::LoggerTime> time = insight::parse_time_text(point.label);
         // Labels hold one byte per character, as the download made them.
         rows.push_back(
@@ -72,10 +72,12 @@ QAction* ExportActions::add_action(const char* name, const QString& text) {
     return action;
 }
 
-// The shown mission as downloaded or read, not the text box as since edited.
+// The shown mission as downloaded or read, not the text box as since edited: the report of
+// its saved pair.
 report::ReportInput ExportActions::shown_report_input() const {
-    return report::chart_report_input(chart_.document(), shown_.identity().mission_text,
-                                      shown_.fingerprint(), shown_.fingerprint_basis());
+    return report::chart_report_input(shown_.chart_document(chart_.document()),
+                                      shown_.identity().mission_text, shown_.fingerprint(),
+                                      shown_.fingerprint_basis());
 }
 
 void ExportActions::save_report() {
@@ -117,7 +119,7 @@ void ExportActions::export_csv(const report::CsvFormat& format) {
         return;
     }
     const QString name = with_extension(chosen, QStringLiteral("csv"));
-    const std::string csv = report::csv_text(csv_rows(chart_.document()), shown_.unit(), format);
+    const std::string csv = report::csv_text(csv_rows(shown_), shown_.unit(), format);
     if (!platform::write_whole_file(name, QByteArray::fromStdString(csv))) {
         show_not_saved(&ties_.window, "csv_not_saved", tr("Export CSV"), name);
         return;

@@ -19,8 +19,6 @@ void MissionViews::show(const ShownMission& mission, bool erase_table) const {
         chart.set_title_line(identity.title_line);
     }
     text.set_text(platform::latin1_text(identity.mission_text));
-    chart.set_mission_record(mission.record());
-    chart.set_download_origin(mission.origin().download);
     show_limits(mission);
     chart.set_points(mission.points());
     chart.set_left_axis_title(platform::latin1_text(mission::unit_token(mission.unit())));
@@ -40,9 +38,7 @@ void MissionViews::show_unit(const ShownMission& mission) const {
 }
 
 void MissionViews::show_limits(const ShownMission& mission) const {
-    const UserLimits limits = mission.user_limits();
-    chart.set_user_limits(limits.low, limits.high, limits.set_on);
-    chart.set_delta_h(mission.delta_h());
+    chart.set_limits(mission.limits_in_force());
 }
 
 void MissionViews::show_value_range(mission::TemperatureUnit unit) const {

@@ -25,7 +25,7 @@ struct MissionViews {
     void show(const ShownMission& mission, bool erase_table) const;
     // The points, the limits and the axis title after a unit change.
     void show_unit(const ShownMission& mission) const;
-    // The user's limits and dH.
+    // The limits in force.
     void show_limits(const ShownMission& mission) const;
     // The value axis fitted to the data and the limits while "Fit to Data" is on, else the
     // unit's fixed range.

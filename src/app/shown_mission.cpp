@@ -1,5 +1,8 @@
 #include "app/shown_mission.h"
 
+#include "platform/latin1.h"
+#include "report/chart_summary.h"
+
 namespace frostel::app {
 
 namespace {
@@ -48,6 +51,32 @@ void ShownMission::set_unit(TemperatureUnit unit) {
     for (std::size_t i = 0; i < points_.size(); ++i) {
         points_[i].y = *converted(kept_points_[i].y, kept_unit_, unit);
     }
+}
+
+datafile::ChartDocument ShownMission::chart_document(datafile::ChartDocument looks) const {
+    looks = described(std::move(looks));
+    looks.points = points_;
+    return looks;
+}
+
+datafile::ChartDocument ShownMission::described(datafile::ChartDocument looks) const {
+    looks.left.title = platform::latin1_text(mission::unit_token(unit_));
+    looks.mission = record_;
+    const UserLimits limits = user_limits();
+    looks.low_limit = limits.low;
+    looks.high_limit = limits.high;
+    looks.limits_set_on = limits.low || limits.high ? limits.set_on : QString();
+    looks.delta_h_kj_per_mol = delta_h_;
+    looks.download = origin_.download;
+    return looks;
+}
+
+insight::SummaryInput ShownMission::summary_input() const {
+    return report::summary_input(chart_document({}));
+}
+
+insight::Limits ShownMission::limits_in_force() const {
+    return report::chart_limits(described({}));
 }
 
 }  // namespace frostel::app

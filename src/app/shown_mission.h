@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datafile/chart_document.h"
+#include "insight/summary.h"
 #include "mission/chart_point.h"
 #include "mission/mission_record.h"
 #include "mission/temperature_unit.h"
@@ -77,7 +78,18 @@ class ShownMission {
     // The points and the user's limits shown in `unit`, both from the numbers kept.
     void set_unit(mission::TemperatureUnit unit);
 
+    // The mission as a saved pair's chart keeps it, over the chart's `looks`: the points in
+    // the unit shown, the record, the user's limits and dH, the download.
+    [[nodiscard]] datafile::ChartDocument chart_document(datafile::ChartDocument looks) const;
+    // What the summary, the report and the exports judge it by, read as its saved pair is.
+    [[nodiscard]] insight::SummaryInput summary_input() const;
+    // The limits in force, in the unit shown: the user's, else the logger's own.
+    [[nodiscard]] insight::Limits limits_in_force() const;
+
   private:
+    // `chart_document` without the points.
+    [[nodiscard]] datafile::ChartDocument described(datafile::ChartDocument looks) const;
+
     std::vector<mission::ChartPoint> kept_points_;
     mission::TemperatureUnit kept_unit_ = mission::TemperatureUnit::kCelsius;
     UserLimits kept_limits_;

@@ -8,7 +8,6 @@
 #include "app/summary_window.h"
 #include "app/table_view.h"
 #include "app/topmost.h"
-#include "report/chart_summary.h"
 
 namespace frostel::app {
 
@@ -39,7 +38,7 @@ void SummaryActions::open() {
         connect(window_, &SummaryWindow::deltaHEdited, this, &SummaryActions::set_delta_h);
         connect(window_, &SummaryWindow::excursionChosen, this, &SummaryActions::show_excursion);
     }
-    refresh_window(insight::summarize(report::summary_input(chart_.document())));
+    refresh_window(insight::summarize(shown_.summary_input()));
     show_topmost(window_);
 }
 
@@ -76,32 +75,32 @@ void SummaryActions::say_limits_changed() {
 }
 
 void SummaryActions::follow_chart() {
-    const datafile::ChartDocument& document = chart_.document();
-    const insight::Limits limits = chart_.limits();
+    // The table's rows are the chart's points.
+    const insight::Limits& limits = chart_.limits();
     std::vector<insight::Side> sides;
-    sides.reserve(document.points.size());
-    for (const mission::ChartPoint& point : document.points) {
+    sides.reserve(chart_.points().size());
+    for (const mission::ChartPoint& point : chart_.points()) {
         sides.push_back(insight::side_of(point.y, limits));
     }
     table_.tint_rows(std::move(sides));
-    const insight::Summary summary = insight::summarize(report::summary_input(document));
+    const insight::Summary summary = insight::summarize(shown_.summary_input());
     // The line shares the chart's header with the logger label and the title: two smaller
     // lines fit there.
     show_verdict(verdict_line_, summary, QStringLiteral("padding: 0px 3px; font-size: 8pt;"));
-    verdict_line_.setVisible(!document.points.empty() || document.mission.has_value());
+    verdict_line_.setVisible(!shown_.points().empty() || shown_.record().has_value());
     if (!window_.isNull() && window_->isVisible()) {
         refresh_window(summary);
     }
 }
 
 void SummaryActions::refresh_window(const insight::Summary& summary) {
-    window_->show_summary(summary, chart_.document().mission);
+    window_->show_summary(summary, shown_.record());
 }
 
 // Limits typed are this mission's, and remembered as typed for its logger.
 void SummaryActions::set_limits(std::optional<double> low, std::optional<double> high) {
     shown_.set_user_limits({low, high, QString()});
-    chart_.set_user_limits(low, high);
+    chart_.set_limits(shown_.limits_in_force());
     say_limits_changed();
     const std::optional<mission::MissionRecord>& record = shown_.record();
     if (!record) {
@@ -128,7 +127,7 @@ void SummaryActions::set_fit_to_data(bool on) {
 
 void SummaryActions::set_delta_h(double kj_per_mol) {
     shown_.set_delta_h(kj_per_mol);
-    chart_.set_delta_h(kj_per_mol);
+    follow_chart();
     say_limits_changed();
     preferences_.delta_h_kj_per_mol = kj_per_mol;
     write_summary_preferences(preferences_path_, preferences_);

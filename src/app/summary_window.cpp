@@ -12,14 +12,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "report/chart_summary.h"
 #include "report/result_palette.h"
+#include "report/summary_rows.h"
 
 namespace frostel::app {
 
 namespace {
-
-using insight::LoggerTime;
 
 // The user's locale without group separators, written or read: a number the window shows
 // reads back as the same number ("2.500" in German is not 2500).
@@ -28,139 +26,53 @@ QLocale number_locale(QLocale locale = QLocale()) {
     return locale;
 }
 
-QString symbol(mission::TemperatureUnit unit) {
-    switch (unit) {
-        case mission::TemperatureUnit::kFahrenheit:
-            return QStringLiteral("°F");
-        case mission::TemperatureUnit::kKelvin:
-            return QStringLiteral("K");
-        case mission::TemperatureUnit::kReaumur:
-            return QStringLiteral("°Ré");
-        case mission::TemperatureUnit::kCelsius:
-            break;
-    }
-    return QStringLiteral("°C");
-}
-
-QString time_text(LoggerTime time) {
-    return QString::fromStdString(insight::time_text(time));
-}
-
-QString duration_text(std::int64_t seconds) {
-    return QString::fromStdString(insight::duration_text(seconds));
-}
-
 QString plain_number(const std::optional<double>& value) {
     return value ? number_locale().toString(*value, 'g', 10) : QString();
 }
 
-QString row(const QString& name, const QString& value) {
-    return QStringLiteral("<tr><td>%1</td><td style='padding-left:12px'>%2</td></tr>")
-        .arg(name.toHtmlEscaped(), value.toHtmlEscaped());
-}
-
-QString table(const QString& rows) {
+QString fields_text(const std::vector<report::Field>& fields) {
+    QString rows;
+    for (const report::Field& field : fields) {
+        rows += QStringLiteral("<tr><td>%1</td><td style='padding-left:12px'>%2</td></tr>")
+                    .arg(field.label.toHtmlEscaped(), field.value.toHtmlEscaped());
+    }
     return QStringLiteral("<table>%1</table>").arg(rows);
 }
 
-QString statistics_text(const insight::Summary& s) {
-    const insight::Statistics& st = s.statistics;
-    const QString u = symbol(s.unit);
-    const auto value = [&u](const std::optional<double>& v) {
-        return v ? number_locale().toString(*v, 'f', 2) + QLatin1Char(' ') + u
-                 : QStringLiteral("-");
-    };
-    const auto at = [&](const std::optional<insight::TimedValue>& v) {
-        return v ? value(v->value) + QStringLiteral("  at ") + time_text(v->time)
-                 : QStringLiteral("-");
-    };
-    QString rows = row(QStringLiteral("Samples"), QString::number(st.count));
-    if (st.first) {
-        rows += row(QStringLiteral("From"), time_text(*st.first)) +
-                row(QStringLiteral("To"), time_text(*st.last));
+QString warnings_text(const QStringList& warnings) {
+    if (warnings.isEmpty()) {
+        return QString::fromLatin1(report::kNoneText);
     }
-    rows += row(QStringLiteral("Duration"), duration_text(s.duration_s)) +
-            row(QStringLiteral("Interval"),
-                QString::fromStdString(insight::interval_text(s.interval_s))) +
-            row(QStringLiteral("Minimum"), at(st.minimum)) +
-            row(QStringLiteral("Maximum"), at(st.maximum)) +
-            row(QStringLiteral("Mean"), value(st.mean)) +
-            row(QStringLiteral("Standard deviation"),
-                st.standard_deviation ? number_locale().toString(*st.standard_deviation, 'f', 2)
-                                      : QStringLiteral("-")) +
-            row(QStringLiteral("Mean kinetic temperature"), value(st.mean_kinetic)) +
-            row(QStringLiteral("Time below"), duration_text(s.excursions.below.seconds)) +
-            row(QStringLiteral("Time above"), duration_text(s.excursions.above.seconds));
-    return table(rows);
-}
-
-QString flags_text(const insight::Summary& s) {
-    if (!s.flags) {
-        return QStringLiteral("Not kept with this mission.");
-    }
-    const insight::LoggerFlags& f = *s.flags;
     QString text;
-    std::vector<std::string> warnings = mission::clock_warnings(s.clock);
-    for (std::string& warning : insight::flag_warnings(f)) {
-        warnings.push_back(std::move(warning));
-    }
-    for (const std::string& warning : warnings) {
+    for (const QString& warning : warnings) {
         text += QStringLiteral("<p style='color:%1; font-weight:bold'>%2</p>")
                     .arg(report::result_colour(report::ResultKind::kFail).name(),
-                         QString::fromStdString(warning).toHtmlEscaped());
+                         warning.toHtmlEscaped());
     }
-    const auto yes_no = [](bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); };
-    QString rows = row(QStringLiteral("Low alarm"), yes_no(f.low_alarm)) +
-                   row(QStringLiteral("High alarm"), yes_no(f.high_alarm)) +
-                   row(QStringLiteral("Battery reset"), yes_no(f.battery_reset)) +
-                   row(QStringLiteral("Waiting for alarm"), yes_no(f.waiting_for_alarm)) +
-                   row(QStringLiteral("Rollover"), yes_no(f.rollover)) +
-                   row(QStringLiteral("Device samples"), QString::number(f.device_samples));
-    if (s.time_zone && !s.time_zone->name.empty()) {
-        rows +=
-            row(QStringLiteral("PC time zone"),
-                QStringLiteral("%1 (%2)").arg(
-                    QString::fromStdString(s.time_zone->name),
-                    QString::fromStdString(insight::utc_offset_text(s.time_zone->utc_offset_s))));
-    }
-    for (const std::string& line : report::clock_lines(s)) {
-        rows += row(QStringLiteral("Clock"), QString::fromStdString(line));
-    }
-    return text + table(rows);
+    return text;
 }
 
-QString settings_text(const std::optional<mission::MissionRecord>& record,
-                      mission::TemperatureUnit unit) {
-    if (!record) {
-        return QStringLiteral("Not kept with this mission.");
+void show_table(QTreeWidget& list, const report::Table& table) {
+    list.clear();
+    list.setHeaderLabels(table.headings);
+    for (const QStringList& row : table.rows) {
+        (void)new QTreeWidgetItem(&list, row);
     }
-    QString rows;
-    for (const auto& [name, value] :
-         insight::mission_settings(*record, unit, symbol(unit).toStdString())) {
-        rows += row(QString::fromStdString(name), QString::fromStdString(value));
-    }
-    return table(rows);
-}
-
-QStringList excursion_row(const insight::Excursion& e, const QString& unit) {
-    return {e.side == insight::Side::kBelow ? QStringLiteral("below") : QStringLiteral("above"),
-            time_text(e.start), time_text(e.end), duration_text(e.seconds),
-            number_locale().toString(e.peak.value, 'f', 2) + QLatin1Char(' ') + unit};
 }
 
 // As wide as the widest row a mission gives, so that every column shows without scrolling.
 void fit_to_widest_row(QTreeWidget& list) {
-    insight::Excursion widest;
-    widest.side = insight::Side::kBelow;
-    widest.seconds = 9999 * 3600 + 59 * 60;
-    widest.peak.value = -100.0;
-    const auto* probe = new QTreeWidgetItem(&list, excursion_row(widest, QStringLiteral("°Ré")));
+    insight::ExcursionReport widest;
+    widest.excursions.resize(1);
+    widest.excursions[0].seconds = 9999 * 3600 + 59 * 60;
+    widest.excursions[0].peak.value = -100.0;
+    show_table(list, report::excursion_table(widest, mission::TemperatureUnit::kFahrenheit));
     const QAbstractItemView& view = list;  // the tree hides the public measure
     int width = 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < list.columnCount(); ++column) {
         width += std::max(view.sizeHintForColumn(column), list.header()->sectionSizeHint(column));
     }
-    delete probe;
+    list.clear();
     list.setMinimumWidth(width);
 }
 
@@ -222,7 +134,8 @@ SummaryWindow::SummaryWindow(QWidget* parent)
       delta_h_(number_field("delta_h", QString())),
       excursions_(new QTreeWidget),
       flags_(text_label("flags")),
-      settings_(text_label("mission_settings")) {
+      settings_(text_label("mission_settings")),
+      statistics_group_(group(QString(), statistics_)) {
     setObjectName("Mission_Summary");
     setWindowTitle(QStringLiteral("Mission Summary"));
     verdict_->setObjectName("verdict");
@@ -231,9 +144,6 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     source_->setWordWrap(true);
     excursions_->setObjectName("excursions");
     excursions_->setRootIsDecorated(false);
-    excursions_->setHeaderLabels({QStringLiteral("Side"), QStringLiteral("From"),
-                                  QStringLiteral("To"), QStringLiteral("Duration"),
-                                  QStringLiteral("Peak")});
     excursions_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     excursions_->setMinimumHeight(110);
     fit_to_widest_row(*excursions_);
@@ -242,17 +152,19 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     auto* limit_form = new QFormLayout(limits);
     limit_form->addRow(QStringLiteral("Low limit"), low_);
     limit_form->addRow(QStringLiteral("High limit"), high_);
-    limit_form->addRow(QStringLiteral("Source"), source_);
+    limit_form->addRow(QStringLiteral("In force"), source_);
     limit_form->addRow(QStringLiteral("dH (kJ/mol)"), delta_h_);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(verdict_, 0, 0, 1, 2);
-    layout->addWidget(group(QStringLiteral("Statistics"), statistics_), 1, 0, 2, 1);
-    layout->addWidget(group(QStringLiteral("Limits"), limits), 3, 0);
-    layout->addWidget(group(QStringLiteral("Excursions"), excursions_), 1, 1);
-    layout->addWidget(group(QStringLiteral("Logger flags"), flags_), 2, 1);
-    layout->addWidget(group(QStringLiteral("Mission settings"), settings_), 3, 1);
-    layout->setRowStretch(1, 1);
+    layout->addWidget(statistics_group_, 1, 0);
+    layout->addWidget(group(QString::fromLatin1(report::kSettingsTitle), settings_), 1, 1);
+    layout->addWidget(group(QStringLiteral("Limits"), limits), 2, 0);
+    layout->addWidget(group(QString::fromLatin1(report::kWarningsTitle), flags_), 2, 1);
+    // The excursions' rows are the longest: they take the whole width.
+    layout->addWidget(group(QString::fromLatin1(report::kExcursionsTitle), excursions_), 3, 0, 1,
+                      2);
+    layout->setRowStretch(3, 1);
 
     connect(low_, &QLineEdit::editingFinished, this, &SummaryWindow::read_limits);
     connect(high_, &QLineEdit::editingFinished, this, &SummaryWindow::read_limits);
@@ -265,8 +177,10 @@ SummaryWindow::SummaryWindow(QWidget* parent)
 
 void SummaryWindow::show_summary(const insight::Summary& summary,
                                  const std::optional<mission::MissionRecord>& record) {
+    const report::SummaryRows rows = report::summary_rows(summary, record);
     show_verdict(*verdict_, summary, QStringLiteral("padding: 4px;"));
-    statistics_->setText(statistics_text(summary));
+    statistics_group_->setTitle(rows.statistics_title);
+    statistics_->setText(fields_text(rows.statistics));
     const bool users = summary.limits.source == insight::LimitSource::kUser ||
                        summary.limits.source == insight::LimitSource::kRemembered;
     shown_low_ = users ? summary.limits.low : std::nullopt;
@@ -274,23 +188,17 @@ void SummaryWindow::show_summary(const insight::Summary& summary,
     shown_delta_h_ = summary.delta_h_kj_per_mol;
     low_->setText(plain_number(shown_low_));
     high_->setText(plain_number(shown_high_));
-    const QString u = symbol(summary.unit);
-    const auto limit_text = [&u](const std::optional<double>& v) {
-        return v ? number_locale().toString(*v, 'f', 2) + QLatin1Char(' ') + u
-                 : QStringLiteral("none");
-    };
-    source_->setText(QStringLiteral("%1 to %2, %3")
-                         .arg(limit_text(summary.limits.low), limit_text(summary.limits.high),
-                              QString::fromStdString(summary.limits_source())));
+    source_->setText(rows.limits);
     delta_h_->setText(number_locale().toString(summary.delta_h_kj_per_mol, 'g', 6));
-    excursions_->clear();
-    for (const insight::Excursion& e : summary.excursions.excursions) {
-        auto* item = new QTreeWidgetItem(excursions_, excursion_row(e, u));
-        item->setData(0, Qt::UserRole, e.first_index);
-        item->setData(1, Qt::UserRole, e.first_index + e.samples - 1);
+    show_table(*excursions_, rows.excursions);
+    const std::vector<insight::Excursion>& excursions = summary.excursions.excursions;
+    for (std::size_t i = 0; i < excursions.size(); ++i) {
+        QTreeWidgetItem* item = excursions_->topLevelItem(static_cast<int>(i));
+        item->setData(0, Qt::UserRole, excursions[i].first_index);
+        item->setData(1, Qt::UserRole, excursions[i].first_index + excursions[i].samples - 1);
     }
-    flags_->setText(flags_text(summary));
-    settings_->setText(settings_text(record, summary.unit));
+    flags_->setText(warnings_text(rows.warnings));
+    settings_->setText(fields_text(rows.settings));
 }
 
 SummaryWindow::~SummaryWindow() {

@@ -5,6 +5,7 @@
 
 #include "insight/summary.h"
 
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QTreeWidget;
@@ -48,6 +49,7 @@ class SummaryWindow final : public QWidget {
     QTreeWidget* excursions_;
     QLabel* flags_;
     QLabel* settings_;
+    QGroupBox* statistics_group_;  // titled with the unit
     std::optional<double> shown_low_;
     std::optional<double> shown_high_;
     double shown_delta_h_ = insight::kDefaultDeltaH;

@@ -24,22 +24,6 @@ constexpr std::int64_t kDay = 24 * kHour;
 constexpr double kMostValueSteps = 8;
 constexpr double kMostTimeSteps = 6;
 
-QString duration_text(std::int64_t seconds) {
-    return QString::fromStdString(insight::duration_text(seconds));
-}
-
-QString number_text(double value) {
-    return latin1_text(insight::temperature_text(value));
-}
-
-QString unit_text(const ReportInput& input) {
-    return latin1_text(mission::unit_token(input.summary.unit));
-}
-
-QString time_text(LoggerTime time) {
-    return QString::fromStdString(insight::time_text(time));
-}
-
 // The stored text as lines: the blanks and zero bytes that pad it to its full length go,
 // and CR LF, CR or LF each end a line.
 QString shown_mission_text(const std::string& stored) {
@@ -62,104 +46,6 @@ QString caption_of(const ReportInput& input) {
         return QStringLiteral("ID:") + id;
     }
     return latin1_text(mission::type_caption(input.summary.record->configuration)) + id;
-}
-
-QString limits_text(const insight::Summary& summary, const QString& unit) {
-    const insight::Limits& limits = summary.limits;
-    if (!limits.any()) {
-        return QStringLiteral(
-            "No limits: none set by the user, no alarm threshold enabled in "
-            "the logger");
-    }
-    const auto side = [](const std::optional<double>& value) {
-        return value ? number_text(*value) : QStringLiteral("none");
-    };
-    const QString source = latin1_text(summary.limits_source());
-    return QStringLiteral("Low %1, high %2 %3 (%4)")
-        .arg(side(limits.low), side(limits.high), unit, source);
-}
-
-std::vector<Field> settings_of(const ReportInput& input, const insight::Summary& summary) {
-    if (!input.summary.record) {
-        return {{QStringLiteral("Settings"), QStringLiteral("not kept with this mission")}};
-    }
-    std::vector<Field> fields;
-    for (const auto& [label, value] : insight::mission_settings(
-             *input.summary.record, input.summary.unit, mission::unit_token(input.summary.unit))) {
-        fields.push_back({latin1_text(label), latin1_text(value)});
-    }
-    const mission::TimeZone& zone = input.summary.record->time_zone;
-    fields.push_back({QStringLiteral("Times local to"),
-                      latin1_text(zone.name) + " (" + utc_offset_text(zone.utc_offset_s) + ")"});
-    for (const std::string& line : report::clock_lines(summary)) {
-        fields.push_back({QStringLiteral("Clock"), QString::fromStdString(line)});
-    }
-    return fields;
-}
-
-// Values go without their unit: the headings name it once.
-QString timed_text(const std::optional<insight::TimedValue>& timed) {
-    return timed ? number_text(timed->value) + QStringLiteral(" at ") + time_text(timed->time)
-                 : QStringLiteral("-");
-}
-
-QString optional_text(const std::optional<double>& value) {
-    return value ? number_text(*value) : QStringLiteral("-");
-}
-
-QString outside_text(const insight::TimeOutside& outside) {
-    return QStringLiteral("%1 samples, %2")
-        .arg(outside.samples)
-        .arg(duration_text(outside.seconds));
-}
-
-std::vector<Field> statistics_of(const insight::Summary& s) {
-    const insight::Statistics& st = s.statistics;
-    const auto when = [](const std::optional<LoggerTime>& t) {
-        return t ? time_text(*t) : QStringLiteral("-");
-    };
-    return {
-        {QStringLiteral("Samples"), QString::number(st.count)},
-        {QStringLiteral("First sample"), when(st.first)},
-        {QStringLiteral("Last sample"), when(st.last)},
-        {QStringLiteral("Duration"), duration_text(s.duration_s)},
-        {QStringLiteral("Minimum"), timed_text(st.minimum)},
-        {QStringLiteral("Maximum"), timed_text(st.maximum)},
-        {QStringLiteral("Mean"), optional_text(st.mean)},
-        {QStringLiteral("Standard deviation"), optional_text(st.standard_deviation)},
-        {QStringLiteral("Mean kinetic temperature"),
-         optional_text(st.mean_kinetic) +
-             QStringLiteral(" (dH %1 kJ/mol)").arg(s.delta_h_kj_per_mol, 0, 'g', 6)},
-        {QStringLiteral("Below the low limit"), outside_text(s.excursions.below)},
-        {QStringLiteral("Above the high limit"), outside_text(s.excursions.above)},
-    };
-}
-
-Table excursions_of(const insight::ExcursionReport& report, const QString& unit) {
-    Table table{{QStringLiteral("Direction"), QStringLiteral("Start"), QStringLiteral("End"),
-                 QStringLiteral("Duration"), QStringLiteral("Peak (%1)").arg(unit)},
-                {}};
-    for (const insight::Excursion& e : report.excursions) {
-        table.rows.push_back(
-            {e.side == insight::Side::kBelow ? QStringLiteral("Below") : QStringLiteral("Above"),
-             time_text(e.start), time_text(e.end), duration_text(e.seconds), timed_text(e.peak)});
-    }
-    return table;
-}
-
-QStringList warnings_of(const insight::Summary& s) {
-    QStringList warnings;
-    for (const std::string& warning : mission::clock_warnings(s.clock)) {
-        warnings.append(latin1_text(warning));
-    }
-    if (!s.flags) {
-        warnings.append(QStringLiteral("The logger's flags were not kept with this mission."));
-        return warnings;
-    }
-    for (const std::string& warning : insight::flag_warnings(*s.flags)) {
-        warnings.append(latin1_text(warning));
-    }
-    return warnings;
 }
 
 // 1, 2, 2.5 or 5 times a power of ten: the smallest such step that covers `span` in at most
@@ -332,19 +218,14 @@ QString signature_line(const PrintedSignature& signature) {
 
 ReportModel build_report(const ReportInput& input, const ReportOptions& options) {
     const insight::Summary summary = insight::summarize(input.summary);
-    const QString unit = unit_text(input);
     ReportModel model;
+    static_cast<SummaryRows&>(model) = summary_rows(summary, input.summary.record);
     model.heading = QStringLiteral("Mission report");
     model.caption = caption_of(input);
     model.mission_text = shown_mission_text(input.mission_text);
     model.verdict = latin1_text(summary.verdict);
     model.failed = summary.failed();
     model.passed = summary.passed();
-    model.limits = limits_text(summary, unit);
-    model.settings = settings_of(input, summary);
-    model.statistics = statistics_of(summary);
-    model.excursions = excursions_of(summary.excursions, unit);
-    model.warnings = warnings_of(summary);
     model.chart = chart_of(input.summary, summary);
     model.generated = generated_text(options.generated_at);
     model.origin = origin_of(input);
@@ -358,7 +239,7 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     }
     model.changed_after_signing = options.changed_after_signing;
     if (options.all_samples) {
-        model.samples = samples_of(input.summary, unit);
+        model.samples = samples_of(input.summary, model.chart.unit);
     }
     return model;
 }

@@ -9,6 +9,7 @@
 
 #include "datafile/chart_document.h"
 #include "insight/summary.h"
+#include "report/summary_rows.h"
 
 namespace frostel::report {
 
@@ -50,18 +51,6 @@ struct ReportOptions {
     bool changed_after_signing = false;
 };
 
-struct Field {
-    QString label;
-    QString value;
-    bool operator==(const Field&) const = default;
-};
-
-// Rows of texts under headings, as the report's tables show them.
-struct Table {
-    QStringList headings;
-    std::vector<QStringList> rows;
-};
-
 struct Tick {
     double at = 0.0;
     QString text;
@@ -82,20 +71,16 @@ struct ReportChart {
     std::optional<double> high_limit;
 };
 
-// The report's plain texts, tables and chart data; painting only lays them out.
-struct ReportModel {
+// The report's plain texts, tables and chart data; painting only lays them out. The
+// summary's rows are those the summary window shows.
+struct ReportModel : SummaryRows {
     QString heading;
     QString caption;  // the logger's type caption with its identity, as the window shows it
     QString mission_text;
     QString verdict;
-    bool failed = false;  // an excursion: the verdict is shown as a failure
-    bool passed = false;  // within the limits; neither: the verdict judges nothing
-    QString limits;
-    std::vector<Field> settings;
-    std::vector<Field> statistics;  // in the chart's unit
-    std::vector<Field> origin;      // the download and the fingerprints that name it
-    Table excursions;
-    QStringList warnings;
+    bool failed = false;        // an excursion: the verdict is shown as a failure
+    bool passed = false;        // within the limits; neither: the verdict judges nothing
+    std::vector<Field> origin;  // the download and the fingerprints that name it
     ReportChart chart;
     QString generated;       // when, by which program
     QString fingerprint;     // the footer's line: the mission's fingerprint and its basis

@@ -310,13 +310,12 @@ double paint_settings_and_statistics(Sheet& sheet, const ReportModel& model, dou
     const double statistics_left = settings_width + 5;
     const double statistics_width = sheet.area().width() - statistics_left;
     const double left =
-        paint_fields(sheet, 0, paint_title(sheet, 0, y, settings_width, "Mission settings"),
+        paint_fields(sheet, 0, paint_title(sheet, 0, y, settings_width, kSettingsTitle),
                      settings_width, 33, model.settings);
-    const double right =
-        paint_fields(sheet, statistics_left,
-                     paint_title(sheet, statistics_left, y, statistics_width,
-                                 QStringLiteral("Statistics (%1)").arg(model.chart.unit)),
-                     statistics_width, 47, model.statistics);
+    const double right = paint_fields(
+        sheet, statistics_left,
+        paint_title(sheet, statistics_left, y, statistics_width, model.statistics_title),
+        statistics_width, 47, model.statistics);
     return std::max(left, right) + 2;
 }
 
@@ -445,7 +444,7 @@ double warning_line(Sheet& sheet, double y, const QString& line) {
 }
 
 QStringList warning_lines(const ReportModel& model) {
-    return model.warnings.isEmpty() ? QStringList{QStringLiteral("None")} : model.warnings;
+    return model.warnings.isEmpty() ? QStringList{kNoneText} : model.warnings;
 }
 
 // The excursions, their headings again at the top of each page they continue on.
@@ -457,10 +456,10 @@ void paint_excursions(Flow& flow, const ReportModel& model) {
         return sheet.measure([&](double top) { return excursion_row(sheet, top, table.rows[i]); });
     };
     flow.keep_room(kTitleMm + kRowMm + (table.rows.empty() ? 0 : row_height(0)));
-    flow.set_y(paint_title(sheet, 0, flow.y(), width, "Excursions"));
+    flow.set_y(paint_title(sheet, 0, flow.y(), width, kExcursionsTitle));
     if (table.rows.empty()) {
         sheet.font(kTextPt);
-        sheet.text(0, flow.y(), width, kRowMm, QStringLiteral("None"));
+        sheet.text(0, flow.y(), width, kRowMm, kNoneText);
         flow.set_y(flow.y() + kRowMm + 1);
         return;
     }
@@ -483,7 +482,7 @@ void paint_warnings(Flow& flow, const ReportModel& model) {
         return sheet.measure([&](double top) { return warning_line(sheet, top, line); });
     };
     flow.keep_room(kTitleMm + height(lines[0]));
-    flow.set_y(paint_title(sheet, 0, flow.y(), sheet.area().width(), "Logger flags and warnings"));
+    flow.set_y(paint_title(sheet, 0, flow.y(), sheet.area().width(), kWarningsTitle));
     for (const QString& line : lines) {
         flow.keep_room(height(line));
         flow.set_y(flow.y() + warning_line(sheet, flow.y(), line));

@@ -201,6 +201,7 @@ class MainWindowTest : public QObject {
         pair.high_limit = 30.0;
         rig.retrieve(pair);
         const datafile::ChartDocument celsius = chart.document();
+        const UserLimits celsius_limits = rig.window->shown_mission().user_limits();
         const QStringList celsius_texts = rig.table_column(1);
         QCOMPARE(celsius_texts.last(2), (QStringList{"4.22", ""}));
         // The same unit again resets the range only.
@@ -214,7 +215,7 @@ class MainWindowTest : public QObject {
         chart.chart()->zoom(4);
         rig.open_unit_option(1)->click();
         QCOMPARE(chart.y(0), 77.0);
-        QCOMPARE(chart.document().low_limit, 35.6);
+        QCOMPARE(rig.window->shown_mission().user_limits().low, 35.6);
         QCOMPARE(chart.left_axis_title(), QString("FARENHEIT"));
         auto* left = qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical)[0]);
         QCOMPARE(left->min(), 32.0);
@@ -226,8 +227,7 @@ class MainWindowTest : public QObject {
             rig.open_unit_option(unit)->click();
         }
         QCOMPARE(chart.points(), celsius.points);
-        QCOMPARE(std::tie(chart.document().low_limit, chart.document().high_limit),
-                 std::tie(celsius.low_limit, celsius.high_limit));
+        QCOMPARE(rig.window->shown_mission().user_limits(), celsius_limits);
         QCOMPARE(rig.table_column(1), celsius_texts);
         QCOMPARE(chart.limits(), (insight::Limits{2.0, 30.0, insight::LimitSource::kUser}));
 

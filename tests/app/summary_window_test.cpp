@@ -30,6 +30,7 @@
 #include "cli/cli_summary.h"
 #include "cli/summary_json.h"
 #include "report/chart_summary.h"
+#include "report/report_source.h"
 #include "sim/pty/sample_missions.h"
 #include "tests/app/window_rig.h"
 #include "tests/support/pdf_text.h"
@@ -64,7 +65,7 @@ struct Rig : test::WindowRig {
         return tinted;
     }
     std::string json_now() const {
-        return cli::summary_json(insight::summarize(report::summary_input(chart().document())))
+        return cli::summary_json(insight::summarize(window->shown_mission().summary_input()))
             .toStdString();
     }
 };
@@ -104,12 +105,15 @@ class SummaryWindowTest : public QObject {
         saved.saved_mission = QFile::encodeName(rig.path("coldroom.frd")).toStdString();
         QCOMPARE(cli::run_summary(saved, out, err), cli::kExitOk);
         QCOMPARE(out.str(), rig.json_now());
+        // And the same rows as its report.
+        expect_rows(window, report::build_report(
+                                *report::saved_pair_report_input(rig.path("coldroom.frd")), {}));
 
         // A click on the excursion narrows the time axis to it; the tooltip names a point.
         QTreeWidget* list = window.findChild<QTreeWidget*>("excursions");
         QCOMPARE(list->topLevelItemCount(), 1);
         QTRY_VERIFY(list->header()->length() <= list->viewport()->width());
-        QVERIFY(settings_text(window).contains("Low threshold 2.00 °C"));
+        QVERIFY(settings_text(window).contains("Low threshold 2.00 CELSIUS"));
         emit list->itemClicked(list->topLevelItem(0), 0);
         const auto* time_axis =
             qobject_cast<QCategoryAxis*>(rig.chart().chart()->axes(Qt::Horizontal)[0]);
@@ -153,9 +157,13 @@ class SummaryWindowTest : public QObject {
 
         // A unit switch: same verdict, limits in Fahrenheit.
         indexed<QRadioButton>(open_unit(rig), "Option1", 1)->click();
-        QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("°F"));
+        QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("FARENHEIT"));
         QVERIFY(rig.chart().document().left.minimum > 33.0);
-        QVERIFY(settings_text(window).contains("High threshold 46.40 °F"));
+        QVERIFY(settings_text(window).contains("High threshold 46.40 FARENHEIT"));
+        expect_rows(window, report::build_report(
+                                report::chart_report_input(
+                                    rig.window->shown_mission().chart_document({}), "", "", ""),
+                                {}));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
         // Never wider than the screen in Fahrenheit; the unit window over the summary, beside
         // its figures, its caption whole.
@@ -180,7 +188,8 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(rig.tinted_rows(), 4);
         const SummaryPreferences kept =
             read_summary_preferences(rig.path(kSummaryPreferencesFileName));
-        const RememberedLimits& typed = kept.limits.at(rig.chart().document().mission->logger_id);
+        const RememberedLimits& typed =
+            kept.limits.at(rig.window->shown_mission().record()->logger_id);
         QVERIFY(!typed.low && typed.high == 50.0);
         QCOMPARE(typed.unit, mission::TemperatureUnit::kFahrenheit);
         indexed<QRadioButton>(open_unit(rig), "Option1", 0)->click();
@@ -224,13 +233,11 @@ class SummaryWindowTest : public QObject {
         const auto* warning = qobject_cast<const QMessageBox*>(top_level("clock_warning"));
         QVERIFY(warning != nullptr && warning->isVisible());
         QCOMPARE(warning->text(), "LOGGER CLOCK 3 MIN OFF !");
-        QTextDocument flags;
-        flags.setHtml(rig.open_summary().findChild<QLabel*>("flags")->text());
-        const QString shown = flags.toPlainText().simplified();
-        QVERIFY2(shown.startsWith("LOGGER CLOCK 3 MIN OFF !") &&
-                     shown.endsWith("Clock Logger clock UTC+01:00 (measured at the download) "
-                                    "Clock Logger clock 3 min 0 s ahead at the download"),
-                 qPrintable(shown));
+        const SummaryWindow& summary = rig.open_summary();
+        QVERIFY(plain_text(summary, "flags").startsWith("LOGGER CLOCK 3 MIN OFF !"));
+        QVERIFY(settings_text(summary).endsWith(
+            "Clock Logger clock UTC+01:00 (measured at the download) "
+            "Clock Logger clock 3 min 0 s ahead at the download"));
     }
 
     // The report is of the download, judged as the summary judges it; the same pair with a
@@ -302,7 +309,7 @@ class SummaryWindowTest : public QObject {
                                    ->second.set_on;
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")
                         ->text()
-                        .endsWith("last set for this logger on " + set_on));
+                        .endsWith("last set for this logger on " + set_on + ")"));
         QCOMPARE(rig.verdict(), "WITHIN LIMITS");
         QCOMPARE(high->text(), "8");
 
@@ -372,10 +379,32 @@ class SummaryWindowTest : public QObject {
     }
 
   private:
-    static QString settings_text(const SummaryWindow& window) {
+    static QString plain_text(const SummaryWindow& window, const char* label) {
         QTextDocument rows;
-        rows.setHtml(window.findChild<QLabel*>("mission_settings")->text());
+        rows.setHtml(window.findChild<QLabel*>(label)->text());
         return rows.toPlainText().simplified();
+    }
+    static QString settings_text(const SummaryWindow& window) {
+        return plain_text(window, "mission_settings");
+    }
+    static void expect_rows(const SummaryWindow& window, const report::SummaryRows& rows) {
+        const auto plain = [](const std::vector<report::Field>& fields) {
+            QStringList texts;
+            for (const report::Field& field : fields) {
+                texts << field.label << field.value;
+            }
+            return texts.join(' ').simplified();
+        };
+        QCOMPARE(plain_text(window, "statistics"), plain(rows.statistics));
+        QCOMPARE(settings_text(window), plain(rows.settings));
+        QCOMPARE(window.findChild<QLabel*>("limit_source")->text(), rows.limits);
+        QCOMPARE(plain_text(window, "flags"), rows.warnings.join(' '));
+        const QTreeWidget& list = *window.findChild<QTreeWidget*>("excursions");
+        QCOMPARE(std::size_t(list.topLevelItemCount()), rows.excursions.rows.size());
+        for (int column = 0; column < list.columnCount(); ++column) {
+            QCOMPARE(list.headerItem()->text(column), rows.excursions.headings[column]);
+            QCOMPARE(list.topLevelItem(0)->text(column), rows.excursions.rows[0][column]);
+        }
     }
     static QWidget* open_unit(const Rig& rig) {
         rig.find<QPushButton>("Command4")->click();
