@@ -15,8 +15,8 @@
 #include "cli/cli_download.h"
 #include "platform/program_folder.h"
 #include "sim/mission/mission_loader.h"
-#include "tests/app/window_rig.h"
 #include "tests/support/pdf_text.h"
+#include "tests/support/window_rig.h"
 
 namespace frostel::app {
 namespace {
@@ -26,7 +26,7 @@ using test::file_bytes;
 struct Rig : test::WindowRig {
     Rig() {
         ports.attach(1, box);
-        put_file("SETUP.FRG", "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n");
+        write_settings(" 1 ");
         start();
         sim::SimMission mission;
         mission.configuration = sim::kConfigurationL;
@@ -58,7 +58,7 @@ class ExportActionsTest : public QObject {
 
     void bothCsvFormsFromTheButtonMenuAndTheTable() {
         Rig rig;
-        rig.find<QPushButton>("Command10")->click();  // the save offer cancelled
+        rig.load_data();  // the save offer cancelled
         const QMenu* menu = rig.find<QToolButton>("export_csv_button")->menu();
         QVERIFY(menu != nullptr);
         QCOMPARE(menu->actions().size(), 2);
@@ -93,7 +93,7 @@ class ExportActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("pair.frd"), rig.path("week"), rig.path("all.pdf")};
         button.click();
         QVERIFY2(rig.dialogs.asked.isEmpty(), "nothing shown, nothing to report");
-        rig.find<QPushButton>("Command10")->click();
+        rig.load_data();
         // The report tells the mission as downloaded, not as since edited in the text box.
         const QString downloaded_text = rig.mission_text().text();
         rig.mission_text().set_text("edited");
@@ -130,7 +130,7 @@ class ExportActionsTest : public QObject {
 
     void ctrlCCopiesTheHeadingsAndTheSelectedRowsAsTabSeparatedText() {
         Rig rig;
-        rig.find<QPushButton>("Command10")->click();
+        rig.load_data();
         TableView& table = rig.table();
         table.selectRow(2);
         table.selectionModel()->select(table.model()->index(0, 0),

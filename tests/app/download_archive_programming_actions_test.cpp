@@ -34,9 +34,9 @@
 #include "archive/fingerprint.h"
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
-#include "tests/app/window_rig.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/pdf_text.h"
+#include "tests/support/window_rig.h"
 
 namespace frostel::app {
 namespace {
@@ -46,20 +46,14 @@ using test::file_bytes;
 // The program with a reader on port 1 and the settings naming it (or no port); the data
 // folder is the test's own unless one is named.
 struct Rig : test::WindowRig {
-    explicit Rig(const QByteArray& port_line = " 1 ", QString data_folder = {}) {
+    explicit Rig(const QByteArray& port_line = " 1 ", const QString& data_folder = {}) {
         ports.attach(1, box);
-        const QString data = data_folder.isEmpty() ? folder.path() : data_folder;
-        put_file("SETUP.FRG",
-                 "English\r\n" + QFile::encodeName(data) + "\r\n" + port_line + "\r\n");
+        write_settings(port_line, data_folder);
         start();
-    }
-    Programming_DS1922T& programming_window() const {
-        return window->programming_actions().programming_window();
     }
     archive::MissionArchive& mission_archive() const {
         return window->archive_actions().mission_archive();
     }
-    void load_data() { find<QPushButton>("Command10")->click(); }
     int reads_of(int page) const {
         int reads = 0;
         for (const auto& c : box.commands())
@@ -78,7 +72,7 @@ sim::SimMission eight_bit_mission(int samples) {
     return mission;
 }
 
-class MissionActionsTest : public QObject {
+class DownloadArchiveProgrammingActionsTest : public QObject {
     Q_OBJECT
 
   private slots:
@@ -634,5 +628,5 @@ class MissionActionsTest : public QObject {
 }  // namespace
 }  // namespace frostel::app
 
-QTEST_MAIN(frostel::app::MissionActionsTest)
-#include "mission_actions_test.moc"
+QTEST_MAIN(frostel::app::DownloadArchiveProgrammingActionsTest)
+#include "download_archive_programming_actions_test.moc"
