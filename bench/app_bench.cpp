@@ -29,7 +29,7 @@
 #include "platform/local_date_time.h"
 #include "report/chart_summary.h"
 #include "sim/sim_serial_port.h"
-#include "tests/app/window_support.h"
+#include "tests/support/window_support.h"
 
 namespace {
 

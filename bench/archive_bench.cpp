@@ -26,8 +26,8 @@
 #include "bench/median_time.h"
 #include "platform/settings_file.h"
 #include "sim/sim_serial_port.h"
-#include "tests/app/window_support.h"
 #include "tests/support/archive_rig.h"
+#include "tests/support/window_support.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QCryptographicHash>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,8 +14,8 @@
 #include "cli/cli_download.h"
 #include "platform/program_folder.h"
 #include "sim/mission/mission_loader.h"
-#include "tests/app/window_rig.h"
 #include "tests/support/pdf_text.h"
+#include "tests/support/window_rig.h"
 
 namespace frostel::app {
 namespace {
@@ -26,7 +25,7 @@ using test::file_bytes;
 struct Rig : test::WindowRig {
     Rig() {
         ports.attach(1, box);
-        put_file("SETUP.FRG", "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n");
+        write_settings(" 1 ");
         start();
         sim::SimMission mission;
         mission.configuration = sim::kConfigurationL;
@@ -58,7 +57,7 @@ class ExportActionsTest : public QObject {
 
     void bothCsvFormsFromTheButtonMenuAndTheTable() {
         Rig rig;
-        rig.find<QPushButton>("Command10")->click();  // the save offer cancelled
+        rig.load_data();  // the save offer cancelled
         const QMenu* menu = rig.find<QToolButton>("export_csv_button")->menu();
         QVERIFY(menu != nullptr);
         QCOMPARE(menu->actions().size(), 2);
@@ -93,7 +92,7 @@ class ExportActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("pair.frd"), rig.path("week"), rig.path("all.pdf")};
         button.click();
         QVERIFY2(rig.dialogs.asked.isEmpty(), "nothing shown, nothing to report");
-        rig.find<QPushButton>("Command10")->click();
+        rig.load_data();
         // The report tells the mission as downloaded, not as since edited in the text box.
         const QString downloaded_text = rig.mission_text().text();
         rig.mission_text().set_text("edited");
@@ -109,28 +108,20 @@ class ExportActionsTest : public QObject {
 
         rig.action("include_all_samples")->setChecked(true);
         button.click();
-        QVERIFY(test::pdf_text(rig.path("all.pdf")).contains("Page 1 of 2"));
-        QVERIFY(test::pdf_text(rig.path("all.pdf"), 2).contains("2026-02-01 06:00:00 -2.00"));
+        QVERIFY(test::pdf_text(rig.path("all.pdf"), 2).startsWith("All samples"));
 
         // The saved pair shown again: its report names the download's pages, as the archive
-        // does, beside the pair's own digest of its two files.
+        // does.
         rig.dialogs.open_names = {rig.path("pair.frd")};
         rig.find<QPushButton>("Command2")->click();
         rig.dialogs.save_names = {rig.path("pair.pdf")};
         button.click();
-        const QByteArray pair = QCryptographicHash::hash(
-            file_bytes(rig.path("pair.frd")) + file_bytes(rig.path("pair.tee")),
-            QCryptographicHash::Sha256);
         QCOMPARE(test::report_fingerprint(rig.path("pair.pdf")), downloaded);
-        QVERIFY(test::pdf_text(rig.path("pair.pdf"))
-                    .contains(QString::fromLatin1(pair.toHex()) +
-                              " (SHA-256 of pair.frd and pair.tee)"));
-        QVERIFY(pair.toHex() != downloaded.toLatin1());
     }
 
     void ctrlCCopiesTheHeadingsAndTheSelectedRowsAsTabSeparatedText() {
         Rig rig;
-        rig.find<QPushButton>("Command10")->click();
+        rig.load_data();
         TableView& table = rig.table();
         table.selectRow(2);
         table.selectionModel()->select(table.model()->index(0, 0),

@@ -34,7 +34,7 @@
 #include "archive/account_book.h"
 #include "datafile/chart_document.h"
 #include "link/port_scan.h"
-#include "tests/app/window_rig.h"
+#include "tests/support/window_rig.h"
 
 namespace frostel::app {
 namespace {

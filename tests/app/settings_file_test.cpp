@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "app/load_phase.h"
-#include "tests/app/window_support.h"
+#include "tests/support/window_support.h"
 
 namespace frostel::app {
 namespace {

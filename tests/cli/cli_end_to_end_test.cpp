@@ -69,13 +69,10 @@ TEST_F(CliOverPseudoTerminal, AnInstalledCopyNeedsAHomeOfTheUsersOwn) {
     std::ofstream(folder / "usr" / "share" / "applications" / FROSTEL_DESKTOP_ID ".desktop");
     const std::string data = folder.string();
     const std::string cli = installed.string();
-    for (const auto& [home, problem] : {std::pair{"-uHOME", "frostel-cli: HOME is not set"},
-                                        {"HOME=/", "frostel-cli: HOME is \"/\""}}) {
-        const ProcessResult refused = run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli,
-                                                   "--data-folder", data, "archive", "list"});
-        EXPECT_EQ(refused.exit_code, 1);
-        EXPECT_TRUE(refused.err.starts_with(problem)) << refused.err;
-    }
+    const ProcessResult refused = run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", "-uHOME", cli,
+                                               "--data-folder", data, "archive", "list"});
+    EXPECT_EQ(refused.exit_code, 1);
+    EXPECT_TRUE(refused.err.starts_with("frostel-cli: HOME is not set")) << refused.err;
     // The archive is listed read-only, so it must be there.
     { const archive::MissionArchive made(archive::archive_path(QString::fromStdString(data))); }
     const std::string home = "HOME=" + (folder / "home").string();
@@ -212,9 +209,8 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     for (const char* name : {"start", "end", "start_utc", "end_utc"}) {
         EXPECT_TRUE(door.contains(name)) << name;
     }
-    // The report, painted without a display, of this mission and with every sample.
+    // The report, painted without a display, of this mission.
     EXPECT_EQ(fingerprint(report).size(), 64u);
-    EXPECT_NE(pdf_text(report, 4).find("All samples"), std::string::npos);
     // The side file, as the window leaves it.
     const std::string id = download.err.substr(8, 16);
     EXPECT_EQ(file_text(folder / (id + ".INF")), " 576 \r\n");
@@ -322,12 +318,9 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
         << kept_summary.out << kept_summary.err;
     EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
     const fs::path pdf = folder / "kept.pdf";
-    const std::string head = cli({"audit", "verify"}).out.substr(22, 64);
     EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
     EXPECT_EQ(this->fingerprint(pdf), fingerprint);
-    EXPECT_NE(pdf_text(pdf, 1).find("Audit trail head at printing (SHA-256): " + head),
-              std::string::npos);
-    // Limits set for a kept mission are events; the latest judges it in show and the report.
+    // Limits set for a kept mission are events; the latest judges it.
     EXPECT_EQ(
         cli({"archive", "limits", "1", "--limits", "-50:50", "--reason", "cold chain"}).exit_code,
         0);
@@ -337,11 +330,6 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_NE(limited.find("limits: 90.00: (set by the user)\ndH: 90 kJ/mol\n"), std::string::npos)
         << limited;
     EXPECT_NE(limited.find("verdict: 1 EXCURSION, "), std::string::npos) << limited;
-    const fs::path limited_pdf = folder / "limited.pdf";
-    EXPECT_EQ(cli({"archive", "export", "1", "--pdf", limited_pdf.string()}).exit_code, 0);
-    const std::string limited_report = pdf_text(limited_pdf, 1);
-    EXPECT_NE(limited_report.find("Low 90.00, high none"), std::string::npos) << limited_report;
-    EXPECT_NE(limited_report.find("(dH 90 kJ/mol)"), std::string::npos);
 
     const ProcessResult intact = cli({"archive", "verify"});
     EXPECT_EQ(intact.exit_code, 0);
@@ -384,7 +372,6 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           file + "/kept.pdf ",
                           "limits-set record:1 cold chain",
                           "limits-set record:1 ",
-                          file + "/limited.pdf ",
                           "verified record:1 ",
                           "verified record:1 ",
                           "download-archived record:2 ",

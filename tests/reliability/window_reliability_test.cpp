@@ -17,93 +17,35 @@
 #include <iostream>
 #include <memory>
 
-#include "app/chart_view.h"
 #include "app/data_path_dialog.h"
 #include "app/download_actions.h"
 #include "app/file_name_dialogs.h"
 #include "app/main_window.h"
-#include "app/programming_actions.h"
-#include "app/programming_ds1922t.h"
 #include "datafile/chart_document.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "sim/mission/mission_loader.h"
 #include "sim/pty/sample_missions.h"
-#include "sim/sim_serial_port.h"
-#include "tests/app/window_support.h"
 #include "tests/support/archive_rig.h"
-#include "tests/support/forwarding_port.h"
 #include "tests/support/process.h"
+#include "tests/support/window_rig.h"
 
 namespace frostel::test {
 namespace {
 
-// `folder`, with settings that choose port `comm_port`.
-QString with_settings(const QString& folder, int comm_port) {
-    QFile settings(QDir(folder).filePath("SETUP.FRG"));
-    if (!settings.open(QIODevice::WriteOnly)) {
-        qFatal("cannot write the settings");
-    }
-    settings.write(QString("English\r\n\r\n %1 \r\n").arg(comm_port).toLatin1());
-    return folder;
-}
-
-// The main window as a user starts it; programming over a mission never downloaded goes on.
-struct Desk {
-    RecordingLauncher launcher;
-    app::MainWindow window;
-    QPushButton* load_data = window.findChild<QPushButton*>("Command10");
-
-    Desk(
-        link::SerialPort& port, link::Clock& clock, const QString& folder, int comm_port,
-        app::FileNameDialogs& dialogs, std::function<void()> end_process = [] {})
-        : window({port, clock, with_settings(folder, comm_port), dialogs, launcher,
-                  std::move(end_process), folder, [](QWidget*, const QString&) {
-                      return programming::HeldMissionChoice::kProgramAnyway;
-                  }}) {
-        window.show();
-        QTRY_VERIFY(window.started());
-    }
-    app::ChartView& chart() const { return *window.findChild<app::ChartView*>("TChart1"); }
-    // Opens the programming window: its run button and its result line.
-    std::pair<QPushButton*, QLabel*> programming() {
-        window.findChild<QPushButton*>("Command8")->click();
-        auto& programming = window.programming_actions().programming_window();
-        return {programming.findChild<QPushButton*>("Command1"),
-                programming.findChild<QLabel*>("Label5")};
-    }
-};
-
-// A PC with a reader on virtual time; the reader's port is the test's to choose.
-struct SimulatedPc {
-    link::VirtualClock clock;
-    sim::SimSerialPort ports{clock};
-    sim::LoggerModel logger;
-    sim::ReaderBox box{logger};
-    ForwardingPort port{ports};
-};
-
-// Prints every save dialog it is asked for.
-struct PrintingDialogs final : app::FileNameDialogs {
-    QString save_name(QWidget*, const QString&, const QString&) override {
-        std::cout << "save dialog" << std::endl;
-        return {};
-    }
-    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
 // The child process of the close test: the program with the product's exit, closed by the user
 // once `operation` (download, search or program) has made a few requests. It prints "closing"
-// then, and afterwards every request and dialog that still comes; the exit must end it first.
-int close_during(std::string_view operation, const QString& folder) {
-    SimulatedPc pc;
+// then, and afterwards every request that still comes; the exit must end it first.
+int close_during(std::string_view operation, const QString& parent_folder) {
+    WindowRig rig(parent_folder);
     sim::SimMission mission;
     mission.temperatures.assign(8192, 4.5);
-    sim::load_mission(pc.logger, mission);
+    sim::load_mission(rig.logger, mission);
     // The search finds the reader on the last port, long after the close.
-    pc.ports.attach(operation == "search" ? 30 : 1, pc.box);
-    PrintingDialogs dialogs;
-    Desk desk(pc.port, pc.clock, folder, 1, dialogs, app::end_process_at_once);
+    rig.ports.attach(operation == "search" ? 30 : 1, rig.box);
+    rig.write_settings(" 1 ");
+    rig.end_process = app::end_process_at_once;
+    rig.start();
     int requests = 0;
     bool closed = false;
     const auto count_request = [&] {
@@ -113,18 +55,19 @@ int close_during(std::string_view operation, const QString& folder) {
             QTimer::singleShot(0, [&] {
                 closed = true;
                 std::cout << "closing" << std::endl;
-                desk.window.close();
+                rig.window->close();
             });
         }
     };
-    pc.port.on_open = [&](int) { count_request(); };
-    pc.port.on_write = count_request;
+    rig.port.on_open = [&](int) { count_request(); };
+    rig.port.on_write = count_request;
     if (operation == "download") {
-        desk.load_data->click();
+        rig.load_data();
     } else if (operation == "search") {
-        desk.window.findChild<QAction*>("find_commport_menu")->trigger();
+        rig.find<QAction>("find_commport_menu")->trigger();
     } else {
-        desk.programming().first->click();
+        rig.find<QPushButton>("Command8")->click();
+        rig.programming_window().programming_button().click();
     }
     std::cout << "operation ended" << std::endl;
     return 3;
@@ -171,15 +114,18 @@ class WindowReliabilityTest : public QObject {
     // ends the process there: nothing goes on behind the closed window.
     void closingDuringAnyLoggerOperationEndsTheProcessAtOnce() {
         for (const char* operation : {"download", "search", "program"}) {
-            QTemporaryDir folder;
+            QTemporaryDir parent;
             const ProcessResult run =
                 run_process({QCoreApplication::applicationFilePath().toStdString(),
-                             "--close-during", operation, folder.path().toStdString()});
+                             "--close-during", operation, parent.path().toStdString()});
             QVERIFY2(run.exit_code == 0, run.err.c_str());
             QCOMPARE(QString::fromStdString(run.out), QString("closing\n"));
-            QCOMPARE(file_bytes(QDir(folder.path()).filePath("SETUP.FRG")),
+            const QStringList made = QDir(parent.path()).entryList({"program-*"}, QDir::Dirs);
+            QCOMPARE(made.size(), 1);
+            const QDir folder(QDir(parent.path()).filePath(made.first()));
+            QCOMPARE(file_bytes(folder.filePath("SETUP.FRG")),
                      "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n");
-            QVERIFY(datafile::read_chart_document(QDir(folder.path()).filePath("standard.tee")));
+            QVERIFY(datafile::read_chart_document(folder.filePath("standard.tee")));
         }
     }
 
@@ -189,29 +135,28 @@ class WindowReliabilityTest : public QObject {
     void aLongDayOfDownloadsAndProgrammingRuns() {
         constexpr int kDownloads = 200;
         constexpr int kProgrammingRuns = 50;
-        QTemporaryDir folder;
-        SimulatedPc pc;
-        pc.ports.attach(1, pc.box);
-        const sim::SimMission cold_room = *sim::sample_mission("cold-room", pc.clock.local_now());
-        NoDialogs dialogs;
-        Desk desk(pc.port, pc.clock, folder.path(), 1, dialogs);
-
+        WindowRig rig;
+        rig.ports.attach(1, rig.box);
+        rig.write_settings(" 1 ");
+        rig.start();
+        const sim::SimMission cold_room = *sim::sample_mission("cold-room", rig.clock.local_now());
         const auto download = [&] {
-            sim::load_mission(pc.logger, cold_room);
-            pc.box.clear_log();
-            desk.load_data->click();
-            QCOMPARE(desk.chart().points().size(), std::size_t{576});
+            sim::load_mission(rig.logger, cold_room);
+            rig.box.clear_log();
+            rig.load_data();
+            QCOMPARE(rig.chart().points().size(), std::size_t{576});
         };
         download();  // everything allocated once
         const long start = resident_kib();
         std::printf("resident at start: %ld KiB\n", start);
         for (int i = 1; i < kDownloads; ++i)
             download();
-        const auto [run, result] = desk.programming();
+        rig.find<QPushButton>("Command8")->click();
+        auto& programming = rig.programming_window();
         for (int i = 0; i < kProgrammingRuns; ++i) {
-            pc.box.clear_log();
-            run->click();
-            QCOMPARE(result->text(), QString("PROGRAMMING OK"));
+            rig.box.clear_log();
+            programming.programming_button().click();
+            QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
         }
         download();
         const long end = resident_kib();
@@ -231,8 +176,9 @@ class WindowReliabilityTest : public QObject {
         // Counted from the moment the reader is out, so a late timer on a busy machine
         // cannot eat into it; a link that retried every page would take minutes.
         constexpr qint64 kFewSecondsMs = 5000;
-        QTemporaryDir folder;
-        const std::filesystem::path program_folder(QFile::encodeName(folder.path()).toStdString());
+        WindowRig rig;
+        const std::filesystem::path program_folder(
+            QFile::encodeName(rig.folder.path()).toStdString());
         std::unique_ptr<ReaderSimProcess> reader;
         const auto plug_in = [&] {
             reader = std::make_unique<ReaderSimProcess>(std::vector<std::string>{
@@ -242,8 +188,8 @@ class WindowReliabilityTest : public QObject {
         plug_in();
         link::QtSerialPort port([&](int n) { return link::device_for_port(program_folder, n); });
         link::SystemClock clock;
-        NoDialogs dialogs;
-        Desk desk(port, clock, folder.path(), kPort, dialogs);
+        rig.write_settings(" " + QByteArray::number(kPort) + " ");
+        rig.start_on(port, clock);
 
         QElapsedTimer unplugged;
         const auto unplug_after = [&](int ms) {
@@ -254,32 +200,34 @@ class WindowReliabilityTest : public QObject {
         };
         // Out in the middle of the log pages.
         unplug_after(2500);
-        desk.load_data->click();
-        auto* error_frame = desk.window.findChild<QFrame*>("Frame4");
+        rig.load_data();
+        auto* error_frame = rig.find<QFrame>("Frame4");
         QVERIFY(error_frame->isVisible());
         // Its cause: the device is gone; the port is opened again at the next command.
         QVERIFY2(error_frame->toolTip().contains("the device does not exist"),
                  qPrintable(error_frame->toolTip()));
-        QVERIFY(desk.chart().points().empty());
+        QVERIFY(rig.chart().points().empty());
         QVERIFY2(unplugged.isValid() && unplugged.elapsed() < kFewSecondsMs,
                  qPrintable(QString::number(unplugged.elapsed())));
-        QVERIFY(desk.load_data->isEnabled());
+        QVERIFY(rig.find("Command10")->isEnabled());
 
         plug_in();
-        desk.load_data->click();
+        rig.load_data();
         QVERIFY(!error_frame->isVisible());
-        QCOMPARE(desk.chart().points().size(), std::size_t{576});
+        QCOMPARE(rig.chart().points().size(), std::size_t{576});
 
-        const auto [run, result] = desk.programming();
+        rig.find<QPushButton>("Command8")->click();
+        auto& programming = rig.programming_window();
+        const QLabel* result = programming.findChild<QLabel*>("Label5");
         unplugged.invalidate();
         unplug_after(2000);
-        run->click();
+        programming.programming_button().click();
         QCOMPARE(result->text(), QString("PROGRAMMING ERROR !"));
         QVERIFY2(unplugged.isValid() && unplugged.elapsed() < kFewSecondsMs,
                  qPrintable(QString::number(unplugged.elapsed())));
 
         plug_in();
-        run->click();
+        programming.programming_button().click();
         QCOMPARE(result->text(), QString("PROGRAMMING OK"));
     }
 

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/chart_view.h"
+#include "app/file_name_dialogs.h"
+#include "app/main_window.h"
+#include "app/mission_text_box.h"
+#include "app/programming_actions.h"
+#include "app/programming_ds1922t.h"
+#include "app/table_view.h"
+#include "datafile/chart_document.h"
+#include "datafile/data_file.h"
+#include "sim/logger_model.h"
+#include "sim/reader_box.h"
+#include "sim/sim_serial_port.h"
+#include "tests/support/forwarding_port.h"
+#include "tests/support/window_support.h"
+
+namespace frostel::test {
+
+// Answers each dialog with the next prepared name (empty: cancelled) and remembers how it
+// was asked.
+struct ScriptedDialogs final : app::FileNameDialogs {
+    QStringList save_names, open_names, asked;
+    QString save_name(QWidget*, const QString& folder, const QString& filter) override {
+        asked.append("save " + folder + " " + filter);
+        return save_names.isEmpty() ? QString() : save_names.takeFirst();
+    }
+    QString open_name(QWidget*, const QString& folder, const QString& filter) override {
+        asked.append("open " + folder + " " + filter);
+        return open_names.isEmpty() ? QString() : open_names.takeFirst();
+    }
+};
+
+// The data folder the program starts with while the settings file names none.
+inline const QString kDocuments = QStringLiteral("/home/user/Documents");
+
+// The program on a simulated PC: thirty ports on virtual time, a temporary program folder.
+struct WindowRig {
+    WindowRig() = default;
+    // The program folder made inside `parent`, for a child process whose files the test reads.
+    explicit WindowRig(const QString& parent) : folder(parent + "/program-XXXXXX") {}
+
+    QTemporaryDir folder;
+    link::VirtualClock clock;
+    sim::SimSerialPort ports{clock};
+    ForwardingPort port{ports};  // watched by a port search
+    sim::LoggerModel logger;
+    sim::ReaderBox box{logger};
+    ScriptedDialogs dialogs;
+    RecordingLauncher launcher;
+    // The questions before programming over a mission never downloaded, and their answers
+    // in turn (none left: "Program anyway").
+    QStringList held_questions;
+    QList<programming::HeldMissionChoice> held_answers;
+    int ended = 0;
+    // The window's exit; the program's own ends the process.
+    std::function<void()> end_process = [this] { ++ended; };
+    std::unique_ptr<app::MainWindow> window;
+
+    QString path(const QString& name) const { return QDir(folder.path()).filePath(name); }
+    void put_file(const QString& name, const QByteArray& bytes) const {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    // Settings naming the port as `port_line` and the data folder, by default the rig's own.
+    void write_settings(const QByteArray& port_line, const QString& data_folder = {}) const {
+        const QString data = data_folder.isEmpty() ? folder.path() : data_folder;
+        put_file("SETUP.FRG",
+                 "English\r\n" + QFile::encodeName(data) + "\r\n" + port_line + "\r\n");
+    }
+    app::MainWindow& start() { return start_on(port, clock); }
+    // The program on another port and clock, such as the real adapter's.
+    app::MainWindow& start_on(link::SerialPort& serial_port, link::Clock& time) {
+        window = std::make_unique<app::MainWindow>(app::MainWindowTies{
+            serial_port, time, folder.path(), dialogs, launcher, end_process, kDocuments,
+            [this](QWidget*, const QString& question) {
+                held_questions.append(question);
+                return held_answers.isEmpty() ? programming::HeldMissionChoice::kProgramAnyway
+                                              : held_answers.takeFirst();
+            }});
+        window->show();
+        [this] { QTRY_VERIFY(window->started()); }();
+        return *window;
+    }
+    template <typename T = QWidget>
+    T* find(const char* name) const {
+        return window->findChild<T*>(name);
+    }
+    void load_data() const { find<QPushButton>("Command10")->click(); }
+    app::Programming_DS1922T& programming_window() const {
+        return window->programming_actions().programming_window();
+    }
+    app::ChartView& chart() const { return *find<app::ChartView>("TChart1"); }
+    app::TableView& table() const { return *find<app::TableView>("MSFlexGrid1"); }
+    app::MissionTextBox& mission_text() const { return *find<app::MissionTextBox>("RichTextBox1"); }
+    // The unit dialog's option: 0 Celsius, 1 Fahrenheit, 2 Kelvin, 3 Reaumur.
+    QRadioButton* open_unit_option(int index) const {
+        find<QPushButton>("Command4")->click();
+        return indexed<QRadioButton>(top_level("Temperature_Unit"), "Option1", index);
+    }
+    // `document` saved as the pair `name` and retrieved from the disk, as the user opens one.
+    void retrieve(const datafile::ChartDocument& document, const QString& name = "shown.frd") {
+        QVERIFY(datafile::write_data_file(path(name), "retrieved\r\n"));
+        QVERIFY(
+            datafile::write_chart_document(datafile::chart_document_name(path(name)), document));
+        dialogs.open_names = {path(name)};
+        find<QPushButton>("Command2")->click();
+    }
+    // A pair of these values, a minute apart, in `unit`, retrieved.
+    void retrieve_values(const std::vector<double>& values, const char* unit = "CELSIUS") {
+        datafile::ChartDocument document;
+        document.left.title = unit;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const auto minute = static_cast<int>(i);
+            document.points.push_back({46000 + minute / 1440.0, values[i],
+                                       QStringLiteral("2026-01-15 %1:%2:00")
+                                           .arg(10 + minute / 60, 2, 10, QLatin1Char('0'))
+                                           .arg(minute % 60, 2, 10, QLatin1Char('0'))
+                                           .toStdString()});
+        }
+        retrieve(document);
+    }
+    QAction* port_entry(int number) const {
+        return indexed<QAction>(window.get(), "com_menu", number);
+    }
+    QStringList table_column(int column) const {
+        QStringList texts;
+        const app::StringGrid& grid = table().grid();
+        for (int row = 1; row < grid.row_count(); ++row) {
+            texts.append(grid.text(row, column));
+        }
+        return texts;
+    }
+};
+
+}  // namespace frostel::test
