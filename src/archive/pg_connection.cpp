@@ -17,7 +17,8 @@ QSqlDatabase connect_pg(const PgAddress& address, const QString& connection_name
     if (!db.open()) {
         // libpq's own words name the host and the user, never the password.
         error = QStringLiteral("cannot reach the shared archive %1: %2")
-                    .arg(QString::fromStdString(address.shown), db.lastError().text().trimmed());
+                    .arg(QString::fromStdString(address.shown),
+                         db.lastError().databaseText().trimmed());
         return db;
     }
     // A zone the server does not know keeps the server's; UTC times are the same either way.
