@@ -16,8 +16,7 @@ dir=$(realpath -m "$2")
 service_user=frostel-pg
 superuser=frostel_admin
 
-bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
-[ -x "$bindir/pg_ctl" ] || { echo "pg_cluster: PostgreSQL is not installed" >&2; exit 1; }
+bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
 
 as_owner() {
   if [ "$(id -u)" -eq 0 ]; then
@@ -30,14 +29,15 @@ as_owner() {
 stop_cluster() {
   local cluster
   cluster=$(readlink "$dir/cluster" 2>/dev/null) || return 0
-  if [ -f "$cluster/data/postmaster.pid" ]; then
-    as_owner "$bindir/pg_ctl" -D "$cluster/data" -m immediate -w stop >/dev/null 2>&1 || true
+  if [ -f "$cluster/data/postmaster.pid" ] && [ -x "$bindir/pg_ctl" ]; then
+    as_owner "$bindir/pg_ctl" -D "$cluster/data" -m fast -w stop >/dev/null 2>&1 || true
   fi
   rm -rf "$cluster"
   rm -f "$dir/cluster" "$dir/url"
 }
 
 start_cluster() {
+  [ -x "$bindir/pg_ctl" ] || { echo "pg_cluster: PostgreSQL is not installed" >&2; exit 1; }
   stop_cluster  # one left by a run that was killed
   mkdir -p "$dir"
   if [ "$(id -u)" -eq 0 ] && ! id "$service_user" >/dev/null 2>&1; then
