@@ -8,6 +8,9 @@ bash scripts/setup.sh
 bash scripts/lint.sh
 
 jobs=$(nproc)
+# CTest starts and removes the throwaway PostgreSQL clusters of the shared archive's tests;
+# this removes them too when a run is cut short.
+trap 'for b in build build-asan; do bash scripts/pg_cluster.sh stop "$b/tests/pg"; done' EXIT
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 # After the build, so that the compile commands and the generated headers exist.

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "archive/account_rules.h"
+#include "archive/pg_address.h"
 #include "archive/signature_rules.h"
 #include "cli/program_arguments.h"
 #include "cli/whole_number.h"
@@ -237,24 +238,28 @@ std::string parse_archive_limits(ArchiveRequest& request, std::span<const std::s
 }
 
 std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std::string> rest) {
-    static const std::array<std::pair<const char*, ArchiveAction>, 6> kActions{{
+    static const std::array<std::pair<const char*, ArchiveAction>, 7> kActions{{
         {"list", ArchiveAction::kList},
         {"show", ArchiveAction::kShow},
         {"export", ArchiveAction::kExport},
         {"verify", ArchiveAction::kVerify},
         {"limits", ArchiveAction::kLimits},
         {"bundle", ArchiveAction::kBundle},
+        {"migrate", ArchiveAction::kMigrate},
     }};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
         return !rest.empty() && rest.front() == a.first;
     });
     if (action == kActions.end()) {
-        return "archive needs list, show, export, verify, limits or bundle";
+        return "archive needs list, show, export, verify, limits, bundle or migrate";
     }
     request.action = action->second;
     rest = rest.subspan(1);
     if (request.action == ArchiveAction::kList) {
         return parse_archive_list(request, rest);
+    }
+    if (request.action == ArchiveAction::kMigrate) {
+        return rest.empty() ? "" : "unexpected argument: " + rest.front();
     }
     if (!rest.empty()) {
         const auto id = whole_number(rest.front(), 1, std::numeric_limits<int>::max());
@@ -481,6 +486,19 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
     return "";
 }
 
+// A shared archive's address must be one; an archive file is named by its ending, so that a
+// mistyped address is not taken for a file.
+std::string archive_address_problem(const std::string& value) {
+    if (archive::looks_like_pg_uri(value)) {
+        std::string why;
+        return archive::parse_pg_uri(value, why) ? "" : why;
+    }
+    return value.ends_with(".sqlite") ? ""
+                                      : "--archive takes a postgresql:// address or a PATH.sqlite "
+                                        "file: " +
+                                            value;
+}
+
 }  // namespace
 
 std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::string> args) {
@@ -514,6 +532,11 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
             options.wire_log = value;
         } else if (name == "--data-folder") {
             options.data_folder = value;
+        } else if (name == "--archive") {
+            if (std::string why = archive_address_problem(value); !why.empty()) {
+                return why;
+            }
+            options.archive_address = value;
         } else if (name == "--user") {
             options.user = value;
         } else if (name == "--password-file") {
@@ -524,6 +547,9 @@ std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::str
     }
     if (options.port && options.device) {
         return "give --port or --device, not both";
+    }
+    if (options.data_folder && options.archive_address) {
+        return "give --data-folder or --archive, not both";
     }
     if (i >= args.size()) {
         return "no command given";

@@ -41,9 +41,9 @@ struct ReportRequest {
     bool all_samples = false;
 };
 
-enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits, kBundle };
+enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits, kBundle, kMigrate };
 
-// "archive list|show|export|verify|limits|bundle" and what follows it.
+// "archive list|show|export|verify|limits|bundle|migrate" and what follows it.
 struct ArchiveRequest {
     ArchiveAction action = ArchiveAction::kList;
     std::optional<std::int64_t> id;                 // show, export; verify: all without it
@@ -105,6 +105,9 @@ struct CliOptions {
     std::optional<std::filesystem::path> program_folder;
     // --data-folder DIR: where the archive lives; default the settings' data folder.
     std::optional<std::filesystem::path> data_folder;
+    // --archive: a shared archive's postgresql:// address, or a PATH.sqlite file used instead
+    // of the data folder's archive.
+    std::optional<std::string> archive_address;
     Command command = Command::kId;
     std::vector<int> pages;                         // read-page
     std::optional<std::filesystem::path> csv_file;  // download: stdout without it
@@ -132,7 +135,8 @@ struct CliOptions {
 
 inline constexpr const char* kCliUsage =
     "usage: frostel-cli [--port N | --device PATH] [--program-folder DIR]\n"
-    "                   [--data-folder DIR] [--wire-log FILE] COMMAND\n"
+    "                   [--data-folder DIR | --archive URL|PATH.sqlite]\n"
+    "                   [--wire-log FILE] COMMAND\n"
     "                   [--user ID [--password-file FILE]]\n"
     "       frostel-cli --help | -h | --version\n"
     "  id                  print the logger's identity\n"
@@ -163,6 +167,8 @@ inline constexpr const char* kCliUsage =
     "                      limits (degrees Celsius) and dH set for a kept mission are\n"
     "                      entered in the audit trail, and show and the report use them;\n"
     "                      a bundle is a record's files for an inspector, with SHA256SUMS\n"
+    "  archive migrate     with --archive URL: create or bring forward the shared archive's\n"
+    "                      schema on its PostgreSQL server, as the schema's owner\n"
     "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
     "  audit verify\n"
     "  audit export FILE.csv\n"
@@ -190,6 +196,10 @@ inline constexpr const char* kCliUsage =
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n"
     "  Unit names may be written in any case; FARENHEIT is taken too.\n"
     "  --wire-log FILE writes every byte sent (>) and received (<) with its time.\n"
+    "  --archive PATH.sqlite uses that archive file instead of the data folder's;\n"
+    "  --archive URL names a shared archive (postgresql://[USER@]HOST[:PORT]/DB[?...];\n"
+    "  without a password in it, PGPASSWORD and ~/.pgpass apply); only archive migrate\n"
+    "  uses one yet.\n"
     "Exit code 0 on success, 1 when the reader did not answer or the run failed,\n"
     "2 for arguments that cannot be used (nothing is sent then), 3 when the sign-in is\n"
     "refused or the person may not do it (sign: the signing is refused); audit verify exits 1 when "

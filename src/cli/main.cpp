@@ -9,11 +9,13 @@
 
 #include "archive/account_book.h"
 #include "archive/mission_archive.h"
+#include "archive/pg_address.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_audit.h"
 
 #include "cli/cli_commands.h"
 #include "cli/cli_download.h"
+#include "cli/cli_migrate.h"
 #include "cli/cli_options.h"
 #include "cli/cli_sign.h"
 #include "cli/cli_summary.h"
@@ -44,8 +46,12 @@ std::optional<std::filesystem::path> chosen_program_folder(const cli::CliOptions
     return QFile::encodeName(folder.path).toStdString();
 }
 
-// The archive in the data folder given, else in the settings' data folder.
+// The archive file given, else the one in the data folder given, else in the settings' data
+// folder.
 QString archive_file(const cli::CliOptions& options, const std::filesystem::path& folder) {
+    if (options.archive_address) {
+        return QFile::decodeName(options.archive_address->c_str());
+    }
     if (options.data_folder) {
         return archive::archive_path(QFile::decodeName(options.data_folder->c_str()));
     }
@@ -72,7 +78,24 @@ int run_archive_command(const cli::CliOptions& options, const QString& archive,
                                                    : cli::run_archive(context, options.archive);
 }
 
+// Whether `options` name a shared archive, which only its migration uses so far.
+bool shared_archive(const cli::CliOptions& options) {
+    return options.archive_address && archive::looks_like_pg_uri(*options.archive_address);
+}
+
 int run(const cli::CliOptions& options) {
+    const bool migrates = options.command == cli::Command::kArchive &&
+                          options.archive.action == cli::ArchiveAction::kMigrate;
+    if (migrates || shared_archive(options)) {
+        if (migrates && shared_archive(options)) {
+            return cli::run_migrate(*options.archive_address, std::cout, std::cerr);
+        }
+        std::cerr << "frostel-cli: "
+                  << (migrates ? "archive migrate needs --archive URL of a shared archive"
+                               : "this command cannot use a shared archive yet")
+                  << '\n';
+        return cli::kExitUsage;
+    }
     const int port_number = options.port.value_or(link::kFirstPortNumber);
     const std::optional<std::filesystem::path> chosen = chosen_program_folder(options);
     if (!chosen) {

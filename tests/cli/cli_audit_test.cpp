@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <cstdlib>
 #include <fstream>
 
 #include "archive/mission_archive.h"
@@ -136,6 +137,35 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
         EXPECT_EQ(chain, fields[9]) << "row " << r;
     }
     EXPECT_EQ(chain, head);
+}
+
+TEST_F(AuditCommands, AnArchiveFileOrASharedArchiveNamedByArchive) {
+    const ProcessResult file = run_process({"env", "TZ=UTC", FROSTEL_CLI, "--archive",
+                                            archive_file("kept").string(), "audit", "verify"});
+    EXPECT_EQ(file.exit_code, 0) << file.err;
+    EXPECT_TRUE(file.out.starts_with("INTACT 4 EVENTS, HEAD ")) << file.out;
+
+    const char* server = std::getenv("FROSTEL_TEST_PG");
+    if (server == nullptr) {
+        GTEST_SKIP() << "FROSTEL_TEST_PG names no test server";
+    }
+    const std::string database = "frostel_cli_" + std::to_string(::getpid());
+    ASSERT_EQ(run_process({"psql", "-q", server, "-c", "DROP DATABASE IF EXISTS " + database, "-c",
+                           "CREATE DATABASE " + database})
+                  .exit_code,
+              0);
+    std::string address = server;
+    address.replace(address.find("/postgres?"), 10, "/" + database + "?");
+    const auto cli = [&](const std::string& action) {
+        return run_process({FROSTEL_CLI, "--archive", address, "archive", action});
+    };
+    EXPECT_EQ(cli("migrate").out, "MIGRATED FROM 0 TO 1\n");
+    const ProcessResult again = cli("migrate");
+    EXPECT_EQ(again.out, "UP TO DATE AT 1\n");
+    EXPECT_EQ(again.err, "");
+    const ProcessResult list = cli("list");
+    EXPECT_EQ(list.exit_code, 2);
+    EXPECT_EQ(list.err, "frostel-cli: this command cannot use a shared archive yet\n");
 }
 
 TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {

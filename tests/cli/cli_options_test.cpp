@@ -16,6 +16,11 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
     const auto by_port = std::get<CliOptions>(parse_cli_options(Args{"--port", "7", "status"}));
     EXPECT_EQ(std::tuple(by_port.port, by_port.command), std::tuple(7, Command::kStatus));
 
+    const auto migrate = std::get<CliOptions>(
+        parse_cli_options(Args{"--archive", "postgresql://ann@db/frostel", "archive", "migrate"}));
+    EXPECT_EQ(std::tuple(migrate.archive_address, migrate.archive.action),
+              std::tuple("postgresql://ann@db/frostel", ArchiveAction::kMigrate));
+
     const auto by_device = std::get<CliOptions>(
         parse_cli_options(Args{"--device", "/dev/pts/4", "read-page", "16", "128", "383"}));
     EXPECT_EQ(by_device.device, "/dev/pts/4");
@@ -133,6 +138,10 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
                              "archive export 1 --html r.html",
                              "archive list --since 2026-13-01",
                              "archive list --since 2027-02-30",
+                             "archive migrate now",
+                             "--archive archive.db archive list",
+                             "--archive postgresql://host archive list",
+                             "--data-folder d --archive a.sqlite archive list",
                              "audit",
                              "audit show",
                              "audit list --record 0",
