@@ -26,6 +26,8 @@ QSqlDatabase connect_pg(const PgAddress& address, const QString& connection_name
     query.prepare(QStringLiteral("SELECT set_config('TimeZone', ?, false)"));
     query.addBindValue(QString::fromUtf8(QTimeZone::systemTimeZoneId()));
     query.exec();
+    // The server's notices ("... already exists, skipping") are no news to the person.
+    query.exec(QStringLiteral("SET client_min_messages = warning"));
     return db;
 }
 

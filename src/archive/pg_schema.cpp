@@ -92,9 +92,7 @@ QString run_step(QSqlDatabase& db, int& found) {
         return db.lastError().text();
     }
     QSqlQuery query(db);
-    // The server's notices ("... already exists, skipping") are no news to the person.
-    QString error = run_all(query, {QStringLiteral("SET LOCAL client_min_messages = warning"),
-                                    QLatin1String(kMigrationLock),
+    QString error = run_all(query, {QLatin1String(kMigrationLock),
                                     QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version"
                                                    " (version bigint NOT NULL)")});
     if (error.isEmpty()) {

@@ -3,6 +3,7 @@
 // under concurrent writers.
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -18,6 +19,7 @@
 #include "archive/pg_address.h"
 #include "archive/pg_connection.h"
 #include "archive/pg_schema.h"
+#include "archive/record_digest.h"
 
 namespace frostel::archive {
 namespace {
@@ -109,6 +111,19 @@ class Connection {
         EXPECT_TRUE(ran) << statement.toStdString() << ": "
                          << query.lastError().text().toStdString();
         return ran ? query.value(0) : QVariant();
+    }
+
+    // The first column's text, or "!" and the SQLSTATE when the statement fails.
+    std::string answer(const QString& statement, const QVariantList& values) {
+        QSqlQuery query(*db_);
+        query.prepare(statement);
+        for (const QVariant& value : values) {
+            query.addBindValue(value);
+        }
+        if (!query.exec()) {
+            return "!" + query.lastError().nativeErrorCode().toStdString();
+        }
+        return query.next() ? query.value(0).toString().toStdString() : std::string();
     }
 
   private:
@@ -267,6 +282,118 @@ TEST_F(PgServer, FiveWrongPasswordsLockTheAccountWithOneLockEvent) {
                                              " WHERE action = 'account-locked'")),
               "5 wrong passwords in a row");
     EXPECT_EQ(client.value_of(QStringLiteral("SELECT locked FROM people WHERE id = 'mara'")), 1);
+}
+
+TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
+    Connection client(client_login("qa_pc"), QStringLiteral("client"));
+    const QByteArray pages = QByteArray::fromHex("0100") + QByteArray(32, '\x55');
+    const std::string fingerprint =
+        QCryptographicHash::hash(pages, QCryptographicHash::Sha256).toHex().toStdString();
+    const std::string digest =
+        record_digest({fingerprint, "5A0000000ABCDE41", 1767261600250, "Europe/Berlin", 3600});
+    const char* const mission =
+        "SELECT archive_mission('5A0000000ABCDE41', 'A', 1, '2026-01-01 10:00:00', 10, 10, 10,"
+        " 600, 0, 0, 0, 'ward 3', 'ward 3', 2.5, 7.5, 'PASS', '2026-01-01 10:00:00',"
+        " 'Europe/Berlin', 3600, '1.0', ?, 'key', ?, NULL, 1767261600250, ?, 2, 3600,"
+        " 'programmed', 0, 3600, 'Europe/Berlin')";
+    const QVariantList kept{QString::fromStdString(fingerprint), pages,
+                            QString::fromStdString(digest)};
+    const QString signed_terms = QString::fromStdString(digest) +
+                                 QStringLiteral("\nreviewed\n2.00\n8.00\nuser\n83.144\nRex Vogel");
+    struct Step {
+        const char* statement;
+        QVariantList values;
+        std::string answer;  // the first column, or "!" and the SQLSTATE
+    };
+    const Step steps[] = {
+        {"SELECT why FROM init_accounts(?, ?, ?, 'pc-2')",
+         {"mara", "Mara Lind", "short"},
+         "the password must have at least 10 characters"},
+        {"SELECT outcome FROM init_accounts(?, ?, ?, 'pc-2')",
+         {"mara", "Mara Lind", "correct horse 1"},
+         "done"},
+        {"SELECT why FROM init_accounts(?, ?, ?, 'pc-2')",
+         {"olga", "Olga", "correct horse 2"},
+         "accounts are on already"},
+        {"SELECT outcome FROM sign_in('mara', ?, 'pc-2')", {"correct horse 1"}, "done"},
+        {"SELECT outcome FROM add_person('olga', 'Olga Berg', 'approver', ?)",
+         {"one-time-pass-1"},
+         "done"},
+        {"SELECT why FROM add_person('olga', 'Olga Berg', 'approver', ?)",
+         {"one-time-pass-1"},
+         "there is a person olga already"},
+        {"SELECT outcome FROM add_person('rex', 'Rex Vogel', 'reviewer', ?)",
+         {"one-time-pass-2"},
+         "done"},
+        {"SELECT why FROM set_role('mara', ?)",
+         {"operator"},
+         "the last administrator keeps the role"},
+        {"SELECT why FROM deactivate_person(?)",
+         {"mara"},
+         "the last administrator cannot be deactivated"},
+        {"SELECT why FROM unlock_person(?)", {"olga"}, "olga is not locked"},
+        {"SELECT outcome FROM reset_password('olga', ?)", {"one-time-pass-3"}, "done"},
+        {"SELECT outcome FROM change_site_setting(?, 4)", {"failures-before-lock"}, "done"},
+        {"SELECT why FROM change_site_setting(?, 500)",
+         {"idle-minutes"},
+         "no site setting idle-minutes takes 500"},
+        {"SELECT archive_mission('5A0000000ABCDE41', 'A', 1, '', 1, 1, 1, 1, 0, 0, 0, '', '',"
+         " NULL, NULL, NULL, '', 'UTC', 0, '', ?, '', ?, NULL, 1, ?, 2, NULL, NULL, NULL, NULL,"
+         " NULL)",
+         {QString(64, QLatin1Char('0')), pages, QString::fromStdString(digest)},
+         "!22023"},
+        {mission, kept, "1"},
+        {"SELECT 'ok' FROM note_download_again(1, ?, ?)",
+         {"2026-01-02 10:00:00", QString::fromStdString(fingerprint)},
+         "ok"},
+        {"SELECT record_programming_run('2026-01-01 09:00:00', 'Europe/Berlin', 3600, '1.0',"
+         " '5A0000000ABCDE41', 'A', '{}', ?, 'PROGRAMMING OK', ?)",
+         {QString(64, QLatin1Char('a')), "type=A"},
+         "1"},
+        {"SELECT set_limits(1, ?, ?, '')", {"2:8", "3:8"}, "!22023"},
+        {"SELECT set_limits(1, ?, ?, ?) > 0", {"2:8", "3:8", "door left open"}, "true"},
+        {"SELECT 'ok' FROM lock_session()", {}, "ok"},
+        {"SELECT append_event('verified', ?, '', 'INTACT', '')", {"record:1"}, "!28000"},
+        {"SELECT outcome FROM resume_session(?)", {"correct horse 1"}, "done"},
+        {"SELECT 'ok' FROM sign_out()", {}, "ok"},
+        {"SELECT outcome FROM change_password('rex', ?, ?, 'pc-3')",
+         {"one-time-pass-2", "rex new password 1"},
+         "done"},
+        {"SELECT outcome FROM sign_in('rex', ?, 'pc-3')", {"rex new password 1"}, "done"},
+        {"SELECT outcome FROM add_person('eve', 'Eve', 'administrator', ?)",
+         {"one-time-pass-4"},
+         "refused"},
+        {"SELECT why FROM sign_record(1, 'approved', ?, '', ?)",
+         {signed_terms, "rex new password 1"},
+         "a reviewer cannot sign as approved"},
+        {"SELECT outcome FROM sign_record(1, 'reviewed', ?, 'fine', ?)",
+         {signed_terms, "rex new password 1"},
+         "done"},
+        {"SELECT why FROM sign_record(1, 'reviewed', ?, '', ?)",
+         {signed_terms, "rex new password 1"},
+         "rex signed this record as reviewed already"},
+        {"SELECT 'ok' FROM refuse_access('program', ?)", {"logger:5A0000000ABCDE41"}, "ok"},
+        {"SELECT outcome FROM sign_in('olga', ?, 'pc-4')", {"one-time-pass-3"}, "done"},
+        {"SELECT refuse_access('program', ?)", {"logger:5A0000000ABCDE41"}, "!28000"},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(client.answer(QString::fromLatin1(step.statement), step.values), step.answer)
+            << step.statement;
+    }
+    EXPECT_EQ(
+        client
+            .value_of(QStringLiteral(
+                "SELECT string_agg(user_id || ' ' || action, ', ' ORDER BY sequence)"
+                " FROM audit_events WHERE action NOT LIKE 'sign-in%' AND action <> 'sign-out'"))
+            .toString()
+            .toStdString(),
+        "mara accounts-enabled, mara account-created, mara account-created,"
+        " mara account-created, mara password-reset,"
+        " mara setting-changed, mara download-archived, mara download-archived,"
+        " mara programming-run, mara limits-set, mara session-locked,"
+        " mara session-resumed, rex password-changed, rex access-refused,"
+        " rex signing-refused, rex signed, rex signing-refused, rex access-refused");
+    EXPECT_EQ(client.value_of(QStringLiteral("SELECT download_count FROM missions")), 2);
 }
 
 // Appends `count` events through the functions on a connection of its own.
