@@ -2,8 +2,9 @@
 # A throwaway PostgreSQL cluster for the tests: `start DIR` makes one that listens on a Unix
 # socket only and prints its connection URI (also kept in DIR/url); `stop DIR` stops it and
 # removes it. initdb refuses root, so as root the cluster runs as a system user of its own.
-# The cluster lives in a fresh folder under /tmp (DIR/cluster points there), so that this
-# user needs no access to the folders above DIR.
+# The cluster lives under /tmp, in a folder named by a hash of DIR: this user needs no access
+# to the folders above DIR, and the socket's path stays short (a socket's path is limited
+# to 107 bytes) wherever DIR is.
 set -euo pipefail
 
 usage() {
@@ -13,6 +14,7 @@ usage() {
 [ $# -eq 2 ] || usage
 action=$1
 dir=$(realpath -m "$2")
+cluster=/tmp/frostel-pg-$(printf '%s' "$dir" | md5sum | cut -c1-12)
 service_user=frostel-pg
 superuser=frostel_admin
 
@@ -27,27 +29,24 @@ as_owner() {
 }
 
 stop_cluster() {
-  local cluster
-  cluster=$(readlink "$dir/cluster" 2>/dev/null) || return 0
+  # Nothing in it is worth a shutdown checkpoint.
   if [ -f "$cluster/data/postmaster.pid" ] && [ -x "$bindir/pg_ctl" ]; then
-    as_owner "$bindir/pg_ctl" -D "$cluster/data" -m fast -w stop >/dev/null 2>&1 || true
+    as_owner "$bindir/pg_ctl" -D "$cluster/data" -m immediate -w stop >/dev/null 2>&1 || true
   fi
-  rm -rf "$cluster"
-  rm -f "$dir/cluster" "$dir/url"
+  rm -rf "$cluster" "$dir/url"
 }
 
 start_cluster() {
   [ -x "$bindir/pg_ctl" ] || { echo "pg_cluster: PostgreSQL is not installed" >&2; exit 1; }
   stop_cluster  # one left by a run that was killed
   mkdir -p "$dir"
-  if [ "$(id -u)" -eq 0 ] && ! id "$service_user" >/dev/null 2>&1; then
-    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
-      "$service_user"
+  mkdir -m 700 "$cluster"
+  if [ "$(id -u)" -eq 0 ]; then
+    id "$service_user" >/dev/null 2>&1 ||
+      useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+        "$service_user"
+    chown "$service_user" "$cluster"
   fi
-  local cluster
-  cluster=$(mktemp -d /tmp/frostel-pg.XXXXXX)
-  [ "$(id -u)" -ne 0 ] || chown "$service_user" "$cluster"
-  ln -s "$cluster" "$dir/cluster"
   as_owner "$bindir/initdb" -D "$cluster/data" -U "$superuser" --auth=trust --no-sync \
     -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }
@@ -56,8 +55,7 @@ start_cluster() {
     -o "-c listen_addresses='' -c unix_socket_directories='$cluster'" \
     -o "-c fsync=off -c synchronous_commit=off -c full_page_writes=off" start >/dev/null ||
     { cat "$cluster/server.log" >&2; exit 1; }
-  # Through the link, so that the address is known before the cluster is made.
-  echo "postgresql://$superuser@/postgres?host=$dir/cluster" | tee "$dir/url"
+  echo "postgresql://$superuser@/postgres?host=$cluster" | tee "$dir/url"
 }
 
 case $action in
