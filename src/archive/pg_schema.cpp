@@ -23,6 +23,14 @@ const QStringList kGrants = {
     CREATE ROLE frostel_client NOLOGIN;
   END IF;
 END $$)sql"),
+    // A client that may create functions in the functions' own schema could slip one in
+    // that they would call in place of the one meant.
+    QStringLiteral(R"sql(DO $$ BEGIN
+  IF has_schema_privilege('frostel_client', 'public', 'CREATE') THEN
+    RAISE EXCEPTION 'clients may create objects in the schema public'
+      USING HINT = 'REVOKE CREATE ON SCHEMA public FROM PUBLIC';
+  END IF;
+END $$)sql"),
     QStringLiteral("GRANT USAGE ON SCHEMA public TO frostel_client"),
     QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC, frostel_client"),
     QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO frostel_client"),
