@@ -73,14 +73,6 @@ struct Rig : test::WindowRig {
     void release(QPointF at_point) const {
         QTest::mouseRelease(chart().viewport(), Qt::LeftButton, {}, at(at_point));
     }
-    // The window on a chart of a hundred points, 0 to 99.
-    void start_on_a_hundred_points() {
-        start();
-        std::vector<double> values(100);
-        std::iota(values.begin(), values.end(), 0.0);
-        retrieve_values(values);
-        QCoreApplication::processEvents();
-    }
     void trigger(const char* tool) const { find<QAction>(tool)->trigger(); }
 };
 
@@ -348,10 +340,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(chart.label(1), QString("between"));
     }
 
-    // The chart's own tools on the command bar: zoom frame, undo zoom and pan.
-    void chartToolsZoomFrameUndoAndPan() {
+    // The chart's own tools on the command bar, on a hundred points from 0 to 99: zoom frame,
+    // undo zoom and pan; the picture copied, saved as PNG and printed, a failed save said.
+    void chartToolsZoomPanCopySaveAndPrint() {
         Rig rig;
-        rig.start_on_a_hundred_points();
+        rig.start();
+        std::vector<double> values(100);
+        std::iota(values.begin(), values.end(), 0.0);
+        rig.retrieve_values(values);
+        QCoreApplication::processEvents();
         QRubberBand* band = rig.press_and_move({0.2, 0.2}, {0.6, 0.5});
         QVERIFY(band != nullptr && band->isVisible());
         // A dotted frame: many runs of drawn and undrawn pixels along its top edge.
@@ -384,12 +381,7 @@ class MainWindowTest : public QObject {
         QVERIFY(band != nullptr && band->isVisible());
         rig.release({0.4, 0.4});
         QVERIFY(rig.left_axis()->max() - rig.left_axis()->min() < 100);
-    }
 
-    // The chart's picture copied, saved as PNG and printed; a failed save says so.
-    void chartToolsCopySaveAndPrint() {
-        Rig rig;
-        rig.start_on_a_hundred_points();
         ChartView& chart = rig.chart();
         QGuiApplication::clipboard()->clear();
         rig.trigger("copy_tool");

@@ -92,12 +92,10 @@ TEST_F(CliOverPseudoTerminal, IdStatusAndPagesOfTheSimulatedLogger) {
     EXPECT_EQ(id.exit_code, 0) << id.err;
     ASSERT_EQ(id.out.size(), 17u);
     EXPECT_EQ(id.out.substr(0, 14), "410000FEDCBA98");
-    // The open, the RTS switch a pseudo-terminal refuses, the "A" sent, and the family code
-    // 0x41 the reader answered, each with its time.
+    // The RTS switch a pseudo-terminal refuses, the "A" sent and the family code 0x41 the
+    // reader answered, on the wire log asked for.
     const std::string bytes = file_text(wire_log);
-    for (const std::string& line :
-         {" open port 4 (" + sim.device() + ")\n", std::string(" RTS off failed (code 7)\n"),
-          std::string(" > 41\n"), std::string(" < 41\n")}) {
+    for (const char* line : {" RTS off failed (code 7)\n", " > 41\n", " < 41\n"}) {
         EXPECT_NE(bytes.find(line), std::string::npos) << line << bytes;
     }
 
