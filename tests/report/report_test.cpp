@@ -101,18 +101,10 @@ class ReportTest : public QObject {
     void aMissionWithinLimitsOnOnePage() {
         const ReportModel model = build_report(cold_room(steady(24)), kFrozen);
         QCOMPARE(model.mission_text, QString("Cold room 3 - dairy\nweekly check"));
+        // The rows' labels and forms are the reference's; here what a mission within limits
+        // changes.
         QVERIFY(!model.failed && model.passed);
-        QCOMPARE(model.statistics[0], (Field{"Samples", "24"}));
-        QCOMPARE(model.statistics[3], (Field{"Duration", "4 h 0 min"}));
         QCOMPARE(model.statistics[4], (Field{"Minimum", "4.00 at 2026-12-03 04:59:00"}));
-        QCOMPARE(model.statistics[5], (Field{"Maximum", "6.00 at 2026-12-03 05:39:00"}));
-        QVERIFY(model.statistics[8].value.endsWith(" (dH 83.144 kJ/mol)"));
-        QCOMPARE(model.settings.end()[-2], (Field{"Times local to", "Europe/Berlin (UTC+01:00)"}));
-        // Kept before the logger's clock was read: no UTC instants, and the report says so.
-        QCOMPARE(model.settings.back(),
-                 (Field{"Clock", "Logger clock offset unknown: no UTC times for this mission"}));
-        QVERIFY(std::find(model.settings.begin(), model.settings.end(),
-                          Field{"Interval", "10 min"}) != model.settings.end());
         QVERIFY(model.excursions.rows.empty() && model.warnings.isEmpty());
         QVERIFY(model.samples.rows.empty());
         // The value axis holds the samples and both limits; the time axis the mission.
