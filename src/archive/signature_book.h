@@ -3,34 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "archive/account_book.h"
 #include "archive/mission_archive.h"
-#include "archive/signature_rules.h"
 
 namespace frostel::archive {
-
-// A record's signatures with what decides whether each holds.
-struct RecordSignatures {
-    std::string record_digest;          // empty for a record kept before digests
-    std::string limits_in_force;        // as limits_lines writes them
-    std::vector<Signature> signatures;  // oldest first
-    [[nodiscard]] bool holds(const Signature& signature) const {
-        return signature_holds(signature, record_digest, limits_in_force);
-    }
-    [[nodiscard]] bool changed_after_signing() const {
-        return archive::changed_after_signing(signatures, record_digest, limits_in_force);
-    }
-    // Signatures entered on this record that name another record's digest.
-    [[nodiscard]] std::vector<Signature> misplaced() const;
-};
-
-struct SigningAnswer {
-    enum class Kind { kSigned, kRefused, kFailed };
-    Kind kind = Kind::kSigned;
-    std::string why;  // refused: for the person to read; failed: what went wrong
-};
 
 // Signatures are audit events ("signed", "signing-refused") on a record, entered in one
 // transaction with the checks that allow them.
