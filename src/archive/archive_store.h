@@ -198,6 +198,10 @@ struct SigningRequest {
     // Why the archive refuses it already (the record does not verify); the store enters
     // the refusal instead of weighing the request.
     std::optional<std::string> refused_because;
+    // The signer's password when the signing asked for it: checked in the signing's own
+    // transaction, a wrong one counted and audited as at a sign-in; nothing when the
+    // person's sign-in has just checked it.
+    std::optional<std::string> password;
 };
 
 struct SigningAnswer {
@@ -295,7 +299,7 @@ class ArchiveStore {
                                           const std::string& reason) = 0;
 
     // Signatures: a record's, nothing for an unknown one; a person signs, or is refused by
-    // the signing rules, as one event; the signed-in person's password was checked before.
+    // the signing rules or a wrong password, as one event.
     [[nodiscard]] virtual std::optional<RecordSignatures> record_signatures(std::int64_t id) = 0;
     [[nodiscard]] virtual SigningAnswer sign(const Person& signer,
                                              const SigningRequest& request) = 0;

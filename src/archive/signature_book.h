@@ -18,8 +18,10 @@ class SignatureBook {
     // error()).
     [[nodiscard]] std::optional<RecordSignatures> of_record(std::int64_t id);
     // `person`, signed in, signs record `id`; a refusal is entered in the trail as theirs.
+    // `password`: the one the signing asked for (see SigningRequest).
     [[nodiscard]] SigningAnswer sign(const Person& person, std::int64_t id, Meaning meaning,
-                                     const std::string& comment);
+                                     const std::string& comment,
+                                     std::optional<std::string> password = std::nullopt);
     // A signing refused before any person could be asked (accounts off), entered in the trail
     // as the archive's actor's.
     [[nodiscard]] SigningAnswer refuse(std::int64_t id, Meaning meaning, const std::string& why);

@@ -535,4 +535,12 @@ AccountAnswer SqliteStore::refuse(const Person& by, const std::string& what,
     });
 }
 
+QString SqliteStore::check_password(QSqlDatabase& db, const std::string& id,
+                                    const std::string& password, bool& accepted) {
+    AccountTables tables(db, actor_.workstation);
+    std::optional<Kept> kept = tables.find(id);
+    accepted = kept && password_accepted(tables, *kept, password);
+    return tables.error();
+}
+
 }  // namespace frostel::archive

@@ -975,11 +975,22 @@ SigningAnswer SqliteStore::sign(const Person& signer, const SigningRequest& requ
         if (QString error = read_signatures(request.id, record, found); !error.isEmpty()) {
             return error;
         }
-        const std::optional<std::string> why =
-            request.refused_because
-                ? request.refused_because
-                : signing_refusal(signer.id, signer.role, request.meaning, record.signatures,
-                                  record.record_digest, record.limits_in_force);
+        // The password first: a wrong one learns nothing of the record.
+        std::optional<std::string> why;
+        if (request.password) {
+            bool accepted = false;
+            if (QString error = check_password(db, signer.id, *request.password, accepted);
+                !error.isEmpty()) {
+                return error;
+            }
+            why = accepted ? std::nullopt : std::optional<std::string>("wrong password");
+        }
+        if (!why) {
+            why = request.refused_because
+                      ? request.refused_because
+                      : signing_refusal(signer.id, signer.role, request.meaning, record.signatures,
+                                        record.record_digest, record.limits_in_force);
+        }
         const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
         if (why) {
             answer = {SigningAnswer::Kind::kRefused, *why};
