@@ -44,7 +44,7 @@ ArchiveWindow& ArchiveActions::archive_window() {
     return *archive_window_;
 }
 
-void ArchiveActions::data_folder_changed() {
+void ArchiveActions::refresh_window() {
     if (!archive_window_.isNull() && archive_window_->isVisible()) {
         archive_window_->refresh();
     }
@@ -62,7 +62,7 @@ void ArchiveActions::keep_download(const mission::DownloadedMission& mission,
         (void)store.record_event(archive::download_not_archived(why.toStdString()));
         return;
     }
-    data_folder_changed();
+    refresh_window();
 }
 
 void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings& settings,

@@ -33,8 +33,9 @@ class ArchiveActions final : public QObject {
     [[nodiscard]] archive::MissionArchive& mission_archive();
     // The "Archive" window, made on first use.
     [[nodiscard]] ArchiveWindow& archive_window();
-    // An open Archive window lists the new data folder's archive.
-    void data_folder_changed();
+    // An open Archive window shows again what the data folder's archive holds and what the
+    // person at the window may do: either changed.
+    void refresh_window();
 
     // Kept for good; an archive that cannot take it says so, and the download stays shown.
     void keep_download(const mission::DownloadedMission& mission, const archive::Stamp& stamp);

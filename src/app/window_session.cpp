@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QMainWindow>
 
 #include "app/controller_ties.h"
+#include "app/main_window.h"
 #include "app/sign_in_dialog.h"
 
 namespace frostel::app {
@@ -66,22 +66,23 @@ void WindowSession::begin(const archive::Person& person) {
     last_input_ = clock_.now();
     qApp->installEventFilter(this);
     idle_timer_.start();
-    show_in_title();
+    show_person();
 }
 
 archive::Actor WindowSession::actor() const {
     return actor_at_window(person_);
 }
 
-void WindowSession::watch(QMainWindow& window) {
+void WindowSession::watch(MainWindow& window) {
     window_ = &window;
     title_ = window.windowTitle();
-    show_in_title();
+    show_person();
 }
 
-void WindowSession::show_in_title() {
+void WindowSession::show_person() {
     if (window_ && person_) {
         window_->setWindowTitle(title_ + "   " + QString::fromStdString(person_->full_name));
+        window_->show_rights();
     }
 }
 
@@ -128,7 +129,7 @@ void WindowSession::resume(const archive::Person& person) {
     }
     person_ = person;
     last_input_ = clock_.now();
-    show_in_title();
+    show_person();
 }
 
 }  // namespace frostel::app

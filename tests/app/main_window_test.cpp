@@ -25,6 +25,8 @@
 #include <QValueAxis>
 #include <numeric>
 
+#include "app/archive_actions.h"
+#include "app/archive_window.h"
 #include "app/chart_view.h"
 #include "app/command_bar.h"
 #include "app/download_actions.h"
@@ -533,6 +535,43 @@ class MainWindowTest : public QObject {
         QCOMPARE(rig.find<QLabel>("Label3")->text(), QString("NO USB-DRIVER INSTALLER HERE!"));
         rig.close();
         QVERIFY(rig.settings_file().startsWith("English\r\n"));
+    }
+
+    // With accounts on, the data folder is the administrators' to change and the audit trail
+    // theirs, the approvers' and the reviewers' to read; what a role may not do is off, with a
+    // tooltip saying why, even once a logger operation ends. Without accounts all is on.
+    void rightsFollowTheRoleOfThePersonSignedIn() {
+        using archive::Role;
+        struct Case {
+            std::optional<Role> role;
+            bool set_path;
+            bool audit_trail;
+        };
+        const Case cases[] = {{std::nullopt, true, true},
+                              {Role::kOperator, false, false},
+                              {Role::kReviewer, false, true},
+                              {Role::kApprover, false, true},
+                              {Role::kAdministrator, true, true}};
+        for (const Case& c : cases) {
+            Rig rig;
+            rig.put_settings("English\r\n" + QFile::encodeName(rig.folder.path()) + "\r\n\r\n");
+            if (c.role) {
+                rig.person = [role = *c.role] {
+                    return std::optional(archive::Person{"pat", "Pat Lee", role});
+                };
+            }
+            MainWindow& window = rig.start();
+            auto* set_path = rig.find<QPushButton>("Command1");
+            window.busy_state().set_busy(true);
+            window.busy_state().set_busy(false);
+            QCOMPARE(set_path->isEnabled(), c.set_path);
+            QCOMPARE(set_path->toolTip().contains("only an administrator"), !c.set_path);
+            rig.find<QPushButton>("archive_button")->click();
+            const QPushButton& audit_trail =
+                window.archive_actions().archive_window().audit_trail_button();
+            QCOMPARE(audit_trail.isEnabled(), c.audit_trail);
+            QCOMPARE(audit_trail.toolTip().isEmpty(), c.audit_trail);
+        }
     }
 
     // With accounts on: a sign-in before the window, the person's name in its title, and a
