@@ -50,19 +50,21 @@ void ArchiveActions::refresh_window() {
     }
 }
 
-void ArchiveActions::keep_download(const mission::DownloadedMission& mission,
-                                   const archive::Stamp& stamp) {
+std::optional<std::int64_t> ArchiveActions::keep_download(const mission::DownloadedMission& mission,
+                                                          const archive::Stamp& stamp) {
     archive::MissionArchive& store = mission_archive();
-    if (!store.archive(mission, stamp)) {
+    const auto kept = store.archive(mission, stamp);
+    if (!kept) {
         const QString why = store.is_open()
                                 ? store.error()
                                 : tr("%1 cannot be used: %2").arg(store.path(), store.error());
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
                  .arg(why));
         (void)store.record_event(archive::download_not_archived(why.toStdString()));
-        return;
+        return std::nullopt;
     }
     refresh_window();
+    return kept->second;
 }
 
 void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings& settings,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/controller_ties.h"
 #include "archive/mission_archive.h"
@@ -37,8 +38,10 @@ class ArchiveActions final : public QObject {
     // person at the window may do: either changed.
     void refresh_window();
 
-    // Kept for good; an archive that cannot take it says so, and the download stays shown.
-    void keep_download(const mission::DownloadedMission& mission, const archive::Stamp& stamp);
+    // Kept for good, as the record returned; an archive that cannot take it says so, and the
+    // download stays shown.
+    std::optional<std::int64_t> keep_download(const mission::DownloadedMission& mission,
+                                              const archive::Stamp& stamp);
     void keep_programming_run(const programming::ProgrammingSettings& settings,
                               const programming::RunResult& result);
     // An event that cannot be entered in the audit trail is said.
