@@ -121,10 +121,9 @@ void WindowSession::lock() {
     lock_dialog_->open();
 }
 
+// The dialog entered the person's return, or the other person's sign-in.
 void WindowSession::resume(const archive::Person& person) {
-    if (person.id == person_->id) {
-        (void)book_->note_session(person, "session-resumed");
-    } else {
+    if (person.id != person_->id) {
         sign_out();
     }
     person_ = person;
