@@ -269,8 +269,8 @@ bool DownloadActions::keep_limits(const archive::RecordLimits& limits) {
     std::optional<std::string> reason = std::string();
     if (reason_required) {
         reason = ask_reason(views_.summary.window(),
-                            tr("Why do the limits or dH of record %1 change? The reason is kept "
-                               "in the audit trail with the change.")
+                            tr("Why are the limits or dH of record %1 being changed? The reason "
+                               "is kept in the audit trail with the change.")
                                 .arg(id));
     }
     if (!reason) {

@@ -105,9 +105,11 @@ void WindowSession::check_idle() {
 
 void WindowSession::lock() {
     (void)book_->note_session(*person_, "session-locked");
-    lock_dialog_ = new SignInDialog(
-        *book_, "Locked after " + QString::number(idle_limit_.count()) + " minutes without input.",
-        QString::fromStdString(person_->id), window_);
+    lock_dialog_ = new SignInDialog(*book_,
+                                    QString("Locked after %1 %2 without input.")
+                                        .arg(idle_limit_.count())
+                                        .arg(idle_limit_.count() == 1 ? "minute" : "minutes"),
+                                    QString::fromStdString(person_->id), window_);
     lock_dialog_->setWindowModality(Qt::ApplicationModal);
     lock_dialog_->setAttribute(Qt::WA_DeleteOnClose);
     connect(lock_dialog_, &QDialog::finished, this, [this](int result) {
