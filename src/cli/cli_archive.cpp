@@ -12,6 +12,7 @@
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
 #include "insight/summary.h"
+#include "inspection/archived_record.h"
 #include "platform/latin1.h"
 #include "platform/whole_file.h"
 #include "report/report_source.h"
@@ -70,30 +71,12 @@ void warn_if_altered(const ArchiveContext& context, const archive::StoredMission
 
 std::optional<report::ReportInput> report_input(const ArchiveContext& context,
                                                 const archive::StoredMission& stored) {
-    const std::optional<mission::DownloadedMission> mission =
-        mission::decode_recorded_mission(stored.record.logger_id, stored.pages, stored.zone(),
-                                         stored.clock, mission::TemperatureUnit::kCelsius);
-    if (!mission) {
-        context.err << "frostel-cli: record " << stored.record.id << " cannot be decoded\n";
-        return std::nullopt;
+    std::string why;
+    std::optional<report::ReportInput> input =
+        inspection::record_report_input(context.archive, stored, why);
+    if (!input) {
+        context.err << "frostel-cli: " << why << '\n';
     }
-    const std::optional<archive::RecordLimits> kept =
-        context.archive.record_limits(stored.record.id);
-    if (!kept) {
-        cannot(context,
-               "the limits of record " + std::to_string(stored.record.id) + " cannot be read");
-        return std::nullopt;
-    }
-    report::ReportInput input =
-        report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at);
-    const auto in_unit = [&](const std::optional<double>& celsius) {
-        return celsius ? std::optional(mission::ConvertTemperature(
-                             *celsius, mission::TemperatureUnit::kCelsius, mission->unit))
-                       : std::nullopt;
-    };
-    input.summary.user_limits = {in_unit(kept->limits.low), in_unit(kept->limits.high),
-                                 kept->limits.source};
-    input.summary.delta_h_kj_per_mol = kept->delta_h_kj_per_mol;
     return input;
 }
 
