@@ -16,6 +16,7 @@
 #include "app/controller_ties.h"
 #include "app/date_bound.h"
 #include "app/record_history.h"
+#include "app/sign_dialog.h"
 #include "archive/account_book.h"
 #include "report/result_palette.h"
 
@@ -43,6 +44,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       save_(button(QStringLiteral("archive_save_as"), tr("Save As..."), this)),
       verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
       history_(button(QStringLiteral("archive_history"), tr("History"), this)),
+      sign_(button(QStringLiteral("archive_sign"), tr("Sign"), this)),
       audit_trail_(button(QStringLiteral("archive_audit_trail"), tr("Audit Trail"), this)),
       result_(new QLabel(this)),
       status_(new QLabel(this)),
@@ -83,6 +85,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     buttons->addWidget(verify_);
     buttons->addWidget(result_);
     buttons->addWidget(history_);
+    buttons->addWidget(sign_);
     buttons->addStretch(1);
     buttons->addWidget(audit_trail_);
     buttons->addWidget(accounts_);
@@ -114,6 +117,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     connect(verify_, &QPushButton::clicked, this, &ArchiveWindow::verify_chosen);
     connect(history_, &QPushButton::clicked, this,
             with_chosen([this](std::int64_t id) { show_history(id); }));
+    connect(sign_, &QPushButton::clicked, this, &ArchiveWindow::sign_chosen);
     connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::turn_accounts_on);
     connect(audit_trail_, &QPushButton::clicked, this, &ArchiveWindow::show_audit_trail);
 }
@@ -147,6 +151,7 @@ void ArchiveWindow::refresh() {
     }
     status_->setText(archive.notice().isEmpty() ? archive.path() : archive.notice());
     accounts_->setEnabled(archive::AccountBook(archive).accounts_on() == false);
+    offer_signing(*sign_, ties_.person ? ties_.person() : std::nullopt);
     if (model_->rowCount() > 0) {
         list_->selectRow(0);
     }
@@ -215,6 +220,18 @@ void ArchiveWindow::show_history(std::int64_t id) {
     history_window_->show_events(id, events, read ? QString() : archive.error());
     history_window_->show();
     history_window_->raise();
+}
+
+void ArchiveWindow::sign_chosen() {
+    const std::optional<std::int64_t> id = chosen_id();
+    const std::optional<archive::Person> person = ties_.person ? ties_.person() : std::nullopt;
+    if (!id || !person) {
+        return;
+    }
+    SignDialog dialog(ties_.archive(), *person, *id, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        model_->forget_signatures(list_->selectionModel()->selectedRows().front().row());
+    }
 }
 
 void ArchiveWindow::turn_accounts_on() {

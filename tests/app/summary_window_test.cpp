@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCategoryAxis>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -24,8 +25,13 @@
 #include <QValueAxis>
 #include <sstream>
 
+#include "app/archive_actions.h"
 #include "app/archive_list_model.h"
+#include "app/archive_window.h"
 #include "app/chart_view.h"
+#include "app/download_actions.h"
+#include "app/sign_dialog.h"
+#include "app/signatures_box.h"
 #include "app/summary_preferences.h"
 #include "archive/account_book.h"
 #include "archive/mission_archive.h"
@@ -34,6 +40,7 @@
 #include "cli/summary_json.h"
 #include "report/chart_summary.h"
 #include "report/report_source.h"
+#include "report/result_palette.h"
 #include "sim/pty/sample_missions.h"
 #include "tests/app/window_rig.h"
 #include "tests/support/pdf_text.h"
@@ -387,6 +394,88 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(limits_events(kept),
                  QStringList{"low=none high=none dH=83.144 > low=none high=8 dH=83.144 "
                              "(door propped open) by rita"});
+    }
+
+    // A reviewer and then an approver sign the record in the two windows, each after their
+    // password; a refusal says why, and limits changed after approval undo both signatures.
+    void signingAnArchivedRecordInTheWindows() {
+        std::optional<archive::Person> at_window;
+        Rig rig([&at_window] { return at_window; });
+        rig.find<QPushButton>("Command10")->click();
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        const std::int64_t id = kept.find({}).value().front().id;
+        const std::string password = "correct horse battery";
+        archive::AccountBook book(kept);
+        QVERIFY(book.turn_on("ada", "Ada Admin", password).done());
+        const archive::Person ada = *book.sign_in("ada", password).person;
+        for (const auto& [who, role] : {std::pair{"rolf", archive::Role::kReviewer},
+                                        std::pair{"anna", archive::Role::kApprover}}) {
+            const archive::AccountAnswer added = book.add(ada, who, who, role);
+            QVERIFY(book.change_password(who, added.one_time_password, password).done());
+        }
+        ArchiveWindow& list = rig.window->archive_actions().archive_window();
+        list.show();
+        QVERIFY(list.sign_button().isHidden());  // nobody signed in: accounts off at the window
+        const auto sign = [&](QPushButton& button, const QStringList& passwords, int meaning) {
+            QString said;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = top_level<SignDialog>("sign_dialog");
+                dialog->findChild<QComboBox*>("meaning")->setCurrentIndex(meaning);
+                for (const QString& typed : passwords) {
+                    dialog->findChild<QLineEdit*>("password")->setText(typed);
+                    dialog->accept();
+                }
+                said = dialog->findChild<QLabel*>("message")->text();
+                if (dialog->isVisible()) {
+                    dialog->reject();
+                }
+            });
+            button.click();
+            return said;
+        };
+        const auto events = [&](const char* action) {
+            int count = 0;
+            archive::AuditFilter about;
+            about.object = "record:" + std::to_string(id);
+            const bool read = kept.for_each_event(about, [&](const archive::AuditEntry& entry) {
+                count += entry.chained.row.action == action ? 1 : 0;
+            });
+            return read ? count : -1;
+        };
+
+        at_window = *book.sign_in("rolf", password).person;
+        list.refresh();
+        QCOMPARE(sign(list.sign_button(), {"wrong password", QString::fromStdString(password)}, 0),
+                 "signing refused: the password was not accepted");
+        QCOMPARE(events("signed"), 1);
+        const auto signed_column = [&list] {
+            list.refresh();
+            return list.model().index(0, ArchiveListModel::kSigned).data().toString();
+        };
+        QCOMPARE(signed_column(), "reviewed");
+        QCOMPARE(sign(list.sign_button(), {QString::fromStdString(password)}, 0),
+                 "signing refused: rolf has signed this record as reviewed already");
+        QCOMPARE(events("signing-refused"), 1);
+
+        at_window = *book.sign_in("anna", password).person;
+        rig.window->download_actions().open_archived(id);
+        SignaturesBox& box = rig.open_summary().signatures();
+        QVERIFY(box.isVisible());
+        sign(box.sign_button(), {QString::fromStdString(password)}, 1);
+        QCOMPARE(events("signed"), 2);
+        const auto* lines = box.findChild<QLabel*>("signature_lines");
+        QVERIFY(lines->text().startsWith("Reviewed by rolf (rolf), "));
+        QVERIFY(lines->text().contains("\nApproved by anna (anna), "));
+        QCOMPARE(signed_column(), "approved");
+
+        QCOMPARE(kept.set_limits(id, {{2.0, 8.0, insight::LimitSource::kUser}}, "new SOP", true),
+                 archive::MissionArchive::LimitsChange::kSet);
+        rig.open_summary();
+        QCOMPARE(lines->text().count("NOT VALID FOR THE CURRENT LIMITS"), 2);
+        const auto* changed = box.findChild<QLabel*>("changed_after_signing");
+        QVERIFY(changed->isVisible() && changed->text() == "CHANGED AFTER SIGNING");
+        QVERIFY(changed->styleSheet().contains(report::alarm_background().name()));
+        QCOMPARE(signed_column(), "");
     }
 
     // Stored limits and dH are checked as typed ones are, and typed numbers take no group
