@@ -231,6 +231,7 @@ void ArchiveWindow::sign_chosen() {
     SignDialog dialog(ties_.archive(), *person, *id, this);
     if (dialog.exec() == QDialog::Accepted) {
         model_->forget_signatures(list_->selectionModel()->selectedRows().front().row());
+        list_->resizeColumnToContents(ArchiveListModel::kSigned);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace frostel::app {
@@ -20,7 +21,7 @@ class SignaturesBox final : public QGroupBox {
     [[nodiscard]] QPushButton& sign_button() const { return *sign_; }
 
   private:
-    QLabel* lines_;
+    QPlainTextEdit* lines_;
     QLabel* changed_;
     QPushButton* sign_;
 };

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -463,15 +464,17 @@ class SummaryWindowTest : public QObject {
         QVERIFY(box.isVisible());
         sign(box.sign_button(), {QString::fromStdString(password)}, 1);
         QCOMPARE(events("signed"), 2);
-        const auto* lines = box.findChild<QLabel*>("signature_lines");
-        QVERIFY(lines->text().startsWith("Reviewed by rolf (rolf), "));
-        QVERIFY(lines->text().contains("\nApproved by anna (anna), "));
+        const auto lines = [&box] {
+            return box.findChild<QPlainTextEdit*>("signature_lines")->toPlainText();
+        };
+        QVERIFY(lines().startsWith("Reviewed by rolf (rolf), "));
+        QVERIFY(lines().contains("\nApproved by anna (anna), "));
         QCOMPARE(signed_column(), "approved");
 
         QCOMPARE(kept.set_limits(id, {{2.0, 8.0, insight::LimitSource::kUser}}, "new SOP", true),
                  archive::MissionArchive::LimitsChange::kSet);
         rig.open_summary();
-        QCOMPARE(lines->text().count("NOT VALID FOR THE CURRENT LIMITS"), 2);
+        QCOMPARE(lines().count("NOT VALID FOR THE CURRENT LIMITS"), 2);
         const auto* changed = box.findChild<QLabel*>("changed_after_signing");
         QVERIFY(changed->isVisible() && changed->text() == "CHANGED AFTER SIGNING");
         QVERIFY(changed->styleSheet().contains(report::alarm_background().name()));
