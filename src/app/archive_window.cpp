@@ -1,6 +1,8 @@
 #include "app/archive_window.h"
 
 #include <QDateEdit>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,7 +19,9 @@
 #include "app/date_bound.h"
 #include "app/record_history.h"
 #include "app/sign_dialog.h"
+#include "app/topmost.h"
 #include "archive/account_book.h"
+#include "inspection/inspection_bundle.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -45,6 +49,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
       history_(button(QStringLiteral("archive_history"), tr("History"), this)),
       sign_(button(QStringLiteral("archive_sign"), tr("Sign"), this)),
+      bundle_(button(QStringLiteral("archive_bundle"), tr("Bundle..."), this)),
       audit_trail_(button(QStringLiteral("archive_audit_trail"), tr("Audit Trail"), this)),
       result_(new QLabel(this)),
       status_(new QLabel(this)),
@@ -86,6 +91,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     buttons->addWidget(result_);
     buttons->addWidget(history_);
     buttons->addWidget(sign_);
+    buttons->addWidget(bundle_);
     buttons->addStretch(1);
     buttons->addWidget(audit_trail_);
     buttons->addWidget(accounts_);
@@ -118,6 +124,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     connect(history_, &QPushButton::clicked, this,
             with_chosen([this](std::int64_t id) { show_history(id); }));
     connect(sign_, &QPushButton::clicked, this, &ArchiveWindow::sign_chosen);
+    connect(bundle_, &QPushButton::clicked, this, &ArchiveWindow::bundle_chosen);
     connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::turn_accounts_on);
     connect(audit_trail_, &QPushButton::clicked, this, &ArchiveWindow::show_audit_trail);
 }
@@ -233,6 +240,29 @@ void ArchiveWindow::sign_chosen() {
         model_->forget_signatures(list_->selectionModel()->selectedRows().front().row());
         list_->resizeColumnToContents(ArchiveListModel::kSigned);
     }
+}
+
+void ArchiveWindow::bundle_chosen() {
+    const std::optional<std::int64_t> id = chosen_id();
+    const QString folder = id ? ties_.bundle_folder(this) : QString();
+    if (folder.isEmpty()) {
+        return;
+    }
+    archive::MissionArchive& archive = ties_.archive();
+    const std::optional<archive::StoredMission> stored = archive.load(*id);
+    const inspection::BundleAnswer answer =
+        stored ? inspection::write_bundle(archive, *stored, QFile::encodeName(folder).toStdString())
+               : inspection::BundleAnswer{inspection::BundleAnswer::Kind::kFailed,
+                                          archive.error().toStdString()};
+    if (answer.kind != inspection::BundleAnswer::Kind::kWritten) {
+        show_warning(
+            this, "bundle_refused", tr("Bundle"),
+            tr("Record %1 was not bundled: %2").arg(*id).arg(QString::fromStdString(answer.why)));
+        return;
+    }
+    ties_.note(archive::file_written("bundle", QFileInfo(folder).absoluteFilePath().toStdString(),
+                                     stored->record.fingerprint));
+    status_->setText(tr("Record %1 bundled in %2").arg(*id).arg(folder));
 }
 
 void ArchiveWindow::turn_accounts_on() {

@@ -4,7 +4,6 @@
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
-#include "cli/cli_bundle.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
 #include "cli/cli_sign.h"
@@ -13,8 +12,10 @@
 #include "insight/excursions.h"
 #include "insight/summary.h"
 #include "inspection/archived_record.h"
+#include "inspection/inspection_bundle.h"
 #include "platform/latin1.h"
 #include "platform/whole_file.h"
+#include "report/csv_export.h"
 #include "report/report_source.h"
 
 namespace frostel::cli {
@@ -174,8 +175,9 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
                                         .toStdString())
             : *request.csv_file;
     const bool written =
-        mission && (request.frd_file ? write_pair(file, *mission, stored.record, context.clock)
-                                     : platform::write_whole_file(file, mission_csv(*mission)));
+        mission &&
+        (request.frd_file ? write_pair(file, *mission, stored.record, context.clock)
+                          : platform::write_whole_file(file, report::mission_csv(*mission)));
     if (!written) {
         context.err << "frostel-cli: cannot write " << file.string() << '\n';
         return kExitFailed;
@@ -240,6 +242,20 @@ int set_limits(const ArchiveContext& context, const ArchiveRequest& request) {
     return cannot(context, "the limits of record " + std::to_string(id) + " were not set");
 }
 
+// The record's files for an inspector; a folder that holds files exits 2.
+int bundle(const ArchiveContext& context, const archive::StoredMission& stored,
+           const std::filesystem::path& folder) {
+    const inspection::BundleAnswer answer =
+        inspection::write_bundle(context.archive, stored, folder);
+    if (answer.kind != inspection::BundleAnswer::Kind::kWritten) {
+        context.err << "frostel-cli: " << answer.why << '\n';
+        return answer.kind == inspection::BundleAnswer::Kind::kFolderInUse ? kExitUsage
+                                                                           : kExitFailed;
+    }
+    note_event(context, cli_file_written("bundle", folder, stored.record.fingerprint));
+    return kExitOk;
+}
+
 }  // namespace
 
 bool archive_is_open(const ArchiveContext& context) {
@@ -270,7 +286,7 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
     }
     warn_if_altered(context, *stored);
     if (request.action == ArchiveAction::kBundle) {
-        return write_bundle(context, *stored, request.bundle_folder);
+        return bundle(context, *stored, request.bundle_folder);
     }
     return request.action == ArchiveAction::kShow ? show(context, *stored)
                                                   : export_mission(context, request, *stored);

@@ -38,10 +38,10 @@
 #include "archive/mission_archive.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_summary.h"
-#include "cli/summary_json.h"
 #include "report/chart_summary.h"
 #include "report/report_source.h"
 #include "report/result_palette.h"
+#include "report/summary_json.h"
 #include "sim/pty/sample_missions.h"
 #include "tests/app/window_rig.h"
 #include "tests/support/pdf_text.h"
@@ -77,7 +77,7 @@ struct Rig : test::WindowRig {
         return tinted;
     }
     std::string json_now() const {
-        return cli::summary_json(insight::summarize(window->shown_mission().summary_input()))
+        return report::summary_json(insight::summarize(window->shown_mission().summary_input()))
             .toStdString();
     }
 };
@@ -434,21 +434,22 @@ class SummaryWindowTest : public QObject {
             button.click();
             return said;
         };
-        const auto events = [&](const char* action) {
+        const auto events = [&](const char* action, const std::string& object) {
             int count = 0;
             archive::AuditFilter about;
-            about.object = "record:" + std::to_string(id);
+            about.object = object;
             const bool read = kept.for_each_event(about, [&](const archive::AuditEntry& entry) {
                 count += entry.chained.row.action == action ? 1 : 0;
             });
             return read ? count : -1;
         };
+        const std::string record = "record:" + std::to_string(id);
 
         at_window = *book.sign_in("rolf", password).person;
         list.refresh();
         QCOMPARE(sign(list.sign_button(), {"wrong password", QString::fromStdString(password)}, 0),
                  "signing refused: the password was not accepted");
-        QCOMPARE(events("signed"), 1);
+        QCOMPARE(events("signed", record), 1);
         const auto signed_column = [&list] {
             list.refresh();
             return list.model().index(0, ArchiveListModel::kSigned).data().toString();
@@ -456,14 +457,14 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(signed_column(), "reviewed");
         QCOMPARE(sign(list.sign_button(), {QString::fromStdString(password)}, 0),
                  "signing refused: rolf has signed this record as reviewed already");
-        QCOMPARE(events("signing-refused"), 1);
+        QCOMPARE(events("signing-refused", record), 1);
 
         at_window = *book.sign_in("anna", password).person;
         rig.window->download_actions().open_archived(id);
         SignaturesBox& box = rig.open_summary().signatures();
         QVERIFY(box.isVisible());
         sign(box.sign_button(), {QString::fromStdString(password)}, 1);
-        QCOMPARE(events("signed"), 2);
+        QCOMPARE(events("signed", record), 2);
         const auto lines = [&box] {
             return box.findChild<QPlainTextEdit*>("signature_lines")->toPlainText();
         };
@@ -479,6 +480,21 @@ class SummaryWindowTest : public QObject {
         QVERIFY(changed->isVisible() && changed->text() == "CHANGED AFTER SIGNING");
         QVERIFY(changed->styleSheet().contains(report::alarm_background().name()));
         QCOMPARE(signed_column(), "");
+
+        // Its bundle for an inspector, into a new folder only.
+        const QString bundle = rig.path("bundle");
+        rig.dialogs.folder_names = {bundle, bundle};
+        list.bundle_button().click();
+        QCOMPARE(QDir(bundle).entryList(QDir::Files).size(), 7);
+        QVERIFY(test::file_bytes(bundle + "/SHA256SUMS")
+                    .contains(kept.load(id)->record.fingerprint + "  pages.bin\n"));
+        const std::string written = "file:" + bundle.toStdString();
+        QCOMPARE(events("file-written", written), 1);
+        list.bundle_button().click();
+        QVERIFY(top_level<QMessageBox>("bundle_refused")
+                    ->text()
+                    .contains("a bundle needs a new or empty folder"));
+        QCOMPARE(events("file-written", written), 1);
     }
 
     // Stored limits and dH are checked as typed ones are, and typed numbers take no group
