@@ -44,6 +44,7 @@ ArchiveWindow& ArchiveActions::archive_window() {
             &ties_.window);
         ties_.busy.guard(&archive_window_->open_button());
         ties_.busy.guard(&archive_window_->save_button());
+        ties_.busy.guard(&archive_window_->bundle_button());
     }
     return *archive_window_;
 }

@@ -257,7 +257,7 @@ void ArchiveWindow::bundle_chosen() {
     if (answer.kind != inspection::BundleAnswer::Kind::kWritten) {
         show_warning(
             this, "bundle_refused", tr("Bundle"),
-            tr("Record %1 was not bundled: %2").arg(*id).arg(QString::fromStdString(answer.why)));
+            tr("Record %1 was not bundled:\n%2").arg(*id).arg(QString::fromStdString(answer.why)));
         return;
     }
     ties_.note(archive::file_written("bundle", QFileInfo(folder).absoluteFilePath().toStdString(),
