@@ -471,6 +471,9 @@ class SummaryWindowTest : public QObject {
         QVERIFY(lines().startsWith("Reviewed by rolf (rolf), "));
         QVERIFY(lines().contains("\nApproved by anna (anna), "));
         QCOMPARE(signed_column(), "approved");
+        rig.dialogs.save_names = {rig.path("signed.pdf")};
+        rig.window->download_actions().save_archived(id);
+        QVERIFY(test::pdf_text(rig.path("signed.pdf")).contains("Approved by anna (anna), "));
 
         QCOMPARE(kept.set_limits(id, {{2.0, 8.0, insight::LimitSource::kUser}}, "new SOP", true),
                  archive::MissionArchive::LimitsChange::kSet);
