@@ -119,20 +119,13 @@ void SignDialog::show_record(QFormLayout& form) {
 }
 
 void SignDialog::accept() {
-    const std::string password = password_->text().toStdString();
+    // The password again, checked with the signing, so the signature is the person's own
+    // act, not their session's.
+    std::string password = password_->text().toStdString();
     password_->clear();
-    // The password again, so the signature is the person's own act, not their session's.
-    const archive::AccountAnswer check =
-        archive::AccountBook(archive_).sign_in(person_.id, password);
-    if (!check.done()) {
-        refuse(check.kind == archive::AccountAnswer::Kind::kFailed
-                   ? tr("the password cannot be checked: %1").arg(text_of(check.why))
-                   : tr("signing refused: the password was not accepted"));
-        return;
-    }
     const auto meaning = static_cast<Meaning>(meaning_->currentData().toInt());
     const SigningAnswer answer = archive::SignatureBook(archive_).sign(
-        *check.person, id_, meaning, comment_->text().trimmed().toStdString());
+        person_, id_, meaning, comment_->text().trimmed().toStdString(), std::move(password));
     switch (answer.kind) {
         case SigningAnswer::Kind::kSigned:
             QDialog::accept();
