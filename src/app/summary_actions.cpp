@@ -121,19 +121,22 @@ void SummaryActions::refresh_window(const insight::Summary& summary) {
     show_signatures();
 }
 
-// The mission shown is an archived record when the model knows its id.
+// The mission shown is an archived record when the model knows its id. Without accounts
+// nobody signs, so an unsigned record shows the summary as it always was.
 void SummaryActions::show_signatures() {
     SignaturesBox& box = window_->signatures();
     const std::int64_t id = shown_.origin().archive_id;
-    if (id <= 0 || !signing_.archive) {
+    const std::optional<archive::RecordSignatures> record =
+        id > 0 && signing_.archive ? archive::SignatureBook(signing_.archive()).of_record(id)
+                                   : std::nullopt;
+    const std::optional<archive::Person> person =
+        signing_.person ? signing_.person() : std::nullopt;
+    if (!record || (!person && record->signatures.empty())) {
         box.hide();
         return;
     }
-    const std::optional<archive::RecordSignatures> record =
-        archive::SignatureBook(signing_.archive()).of_record(id);
-    box.show_signatures(record ? inspection::signature_lines(*record) : QStringList(),
-                        record && record->changed_after_signing());
-    offer_signing(box.sign_button(), signing_.person ? signing_.person() : std::nullopt);
+    box.show_signatures(inspection::signature_lines(*record), record->changed_after_signing());
+    offer_signing(box.sign_button(), person);
     box.show();
 }
 
