@@ -825,6 +825,18 @@ std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
                              record.maximum == checked.maximum &&
                              text_of(query.value(8)) == checked.verdict;
     checked.kept = digest_check(query, record, zone);
+    // The record's first download-archived event; none for a record kept before the trail.
+    std::optional<QSqlQuery> entry =
+        selected(QStringLiteral("SELECT new_value FROM audit_events WHERE object = ?"
+                                " AND action = 'download-archived' ORDER BY sequence LIMIT 1"),
+                 {QStringLiteral("record:%1").arg(id)});
+    if (!entry) {
+        return std::nullopt;
+    }
+    if (entry->next() && !agrees_with_entry(text_of(entry->value(0)), record.fingerprint,
+                                            text_of(query.value(25)))) {
+        checked.kept = Verification::kAltered;
+    }
     return checked;
 }
 

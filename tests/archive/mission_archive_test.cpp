@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include "archive/fingerprint.h"
+#include "archive/record_digest.h"
 #include "mission/register_map.h"
 #include "tests/support/archive_rig.h"
 
@@ -180,6 +181,10 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         EXPECT_EQ(archive.verify(id), Verification::kIntact);
         EXPECT_FALSE(archive.verify(id + 1));
     }
+    // The logger id changed and the digest computed again to suit: the trail's entry differs.
+    const std::string other_logger = "4100000ABCDEF1AB";
+    const std::string digest_to_suit = record_digest(
+        {mission_fingerprint(download.pages), other_logger, 1769932800000, "Europe/Berlin", 3600});
     const QString changes[] = {
         // One byte of a log page (the page record's 19th page starts at 18 x 34).
         QStringLiteral("UPDATE missions SET pages = substr(pages, 1, 620)"
@@ -195,6 +200,9 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         QStringLiteral("UPDATE missions SET time_zone = 'Europe/London'"),
         QStringLiteral("UPDATE missions SET logger_id = '4100000ABCDEF1AB'"),
         QStringLiteral("UPDATE missions SET record_digest = NULL"),
+        QStringLiteral("UPDATE missions SET record_digest = NULL, downloaded_utc_ms = NULL"),
+        QString::fromStdString("UPDATE missions SET logger_id = '" + other_logger +
+                               "', record_digest = '" + digest_to_suit + "'"),
     };
     for (const QString& change : changes) {
         const QString copy = rig.folder.filePath(QStringLiteral("changed.sqlite"));
