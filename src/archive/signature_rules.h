@@ -24,9 +24,9 @@ struct SignedTerms {
     std::string limits;
     std::string full_name;
 };
-// The limits (degrees Celsius) and dH that judge a record: low and high to a thousandth of
-// a degree ("none" for a side not set), the source's name and dH, joined by line feeds: two texts
-// are equal exactly when the limits are.
+// The limits (degrees Celsius) and dH that judge a record: low and high to a millionth of
+// a degree ("none" for a side not set), the source's name and dH, joined by line feeds. A
+// signature holds for limits whose numbers are equal to a millionth, however written.
 [[nodiscard]] std::string limits_lines(const insight::Limits& limits, double delta_h_kj_per_mol);
 [[nodiscard]] std::string signed_value(const SignedTerms& terms);
 // Nothing for a text signed_value did not write.

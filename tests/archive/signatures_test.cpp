@@ -16,7 +16,7 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
     const std::string before = limits_lines({}, insight::kDefaultDeltaH);
     const std::string after =
         limits_lines({2.0, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
-    EXPECT_EQ(after, "2.000\n8.000\nuser\n83.144");
+    EXPECT_EQ(after, "2.000000\n8.000000\nuser\n83.144000");
 
     const SignedTerms terms{kDigest, Meaning::kApproved, after, "Ann Approver"};
     const std::optional<SignedTerms> back = parse_signed_value(signed_value(terms));
@@ -49,6 +49,13 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
     EXPECT_TRUE(changed_after_signing(reviewed, kDigest, after));
     EXPECT_FALSE(signature_holds(reviewed.front(), kDigest, after));
     EXPECT_FALSE(signature_holds(reviewed.front(), std::string(64, 'e'), before));
+    // A change smaller than the thousandth is a change; fewer decimals written are none.
+    const Signature at_two = signed_by("rolf", Meaning::kReviewed, "2.000\n8.000\nuser\n83.144");
+    EXPECT_TRUE(signature_holds(at_two, kDigest, after));
+    const std::string nudged =
+        limits_lines({2.0004, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
+    EXPECT_FALSE(signature_holds(at_two, kDigest, nudged));
+    EXPECT_TRUE(changed_after_signing({at_two}, kDigest, nudged));
     EXPECT_EQ(
         signing_refusal("anna", Role::kApprover, Meaning::kApproved, reviewed, kDigest, after),
         "an approval needs an earlier valid review by another person");
