@@ -102,8 +102,8 @@ SigningAnswer SignatureBook::sign(const Person& person, std::int64_t id, Meaning
                   (verifies(*verdict) ? " was kept before records had a digest"
                                       : " was altered after it was archived");
         } else {
-            why = signing_refusal(person.id, person.role, meaning, record.signatures,
-                                  record.record_digest, record.limits_in_force);
+            why = signing_refusal(person.id, person.full_name, person.role, meaning,
+                                  record.signatures, record.record_digest, record.limits_in_force);
         }
         const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
         if (why) {

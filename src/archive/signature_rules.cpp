@@ -6,6 +6,8 @@
 #include <cmath>
 #include <utility>
 
+#include <QString>
+
 #include "platform/fixed_text.h"
 
 namespace frostel::archive {
@@ -66,6 +68,15 @@ bool same_limits(std::string_view signed_limits, std::string_view in_force) {
     const std::vector<std::string_view> a = lines_of(signed_limits);
     const std::vector<std::string_view> b = lines_of(in_force);
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same_line);
+}
+
+// One person may hold two ids (an account made again), so a name that differs only in case
+// or blanks names the same person.
+bool same_person(const Signature& signature, const std::string& id, const std::string& name) {
+    const auto folded = [](const std::string& text) {
+        return QString::fromStdString(text).simplified().toCaseFolded();
+    };
+    return signature.user_id == id || folded(signature.terms.full_name) == folded(name);
 }
 
 Right right_for(Meaning meaning) {
@@ -131,8 +142,9 @@ bool changed_after_signing(const std::vector<Signature>& signatures,
     });
 }
 
-std::optional<std::string> signing_refusal(const std::string& signer_id, Role role, Meaning meaning,
-                                           const std::vector<Signature>& earlier,
+std::optional<std::string> signing_refusal(const std::string& signer_id,
+                                           const std::string& signer_name, Role role,
+                                           Meaning meaning, const std::vector<Signature>& earlier,
                                            const std::string& record_digest,
                                            const std::string& limits_in_force) {
     const std::string as = std::string(meaning_name(meaning));
@@ -142,15 +154,16 @@ std::optional<std::string> signing_refusal(const std::string& signer_id, Role ro
     // Only signatures that hold count: limits changed since call for signing again.
     const auto holding = [&](Meaning with, auto&& by) {
         return std::any_of(earlier.begin(), earlier.end(), [&](const Signature& signature) {
-            return signature.terms.meaning == with && by(signature.user_id) &&
+            return signature.terms.meaning == with && by(signature) &&
                    signature_holds(signature, record_digest, limits_in_force);
         });
     };
-    if (holding(meaning, [&](const std::string& id) { return id == signer_id; })) {
+    if (holding(meaning, [&](const Signature& s) { return s.user_id == signer_id; })) {
         return signer_id + " has signed this record as " + as + " already";
     }
-    if (meaning == Meaning::kApproved &&
-        !holding(Meaning::kReviewed, [&](const std::string& id) { return id != signer_id; })) {
+    if (meaning == Meaning::kApproved && !holding(Meaning::kReviewed, [&](const Signature& s) {
+            return !same_person(s, signer_id, signer_name);
+        })) {
         return "an approval needs an earlier valid review by another person";
     }
     return std::nullopt;

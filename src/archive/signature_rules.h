@@ -51,9 +51,11 @@ struct Signature {
                                          const std::string& record_digest,
                                          const std::string& limits_in_force);
 
-// Why `signer_id` with `role` may not sign a record as `meaning`, given its signatures so
-// far; nothing when they may.
-[[nodiscard]] std::optional<std::string> signing_refusal(const std::string& signer_id, Role role,
+// Why `signer_id` (full name `signer_name`) with `role` may not sign a record as `meaning`,
+// given its signatures so far; nothing when they may. An approval needs a review by someone
+// else: another id under another full name.
+[[nodiscard]] std::optional<std::string> signing_refusal(const std::string& signer_id,
+                                                         const std::string& signer_name, Role role,
                                                          Meaning meaning,
                                                          const std::vector<Signature>& earlier,
                                                          const std::string& record_digest,

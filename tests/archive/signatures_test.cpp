@@ -26,7 +26,8 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
 
     const auto refusal = [&](const std::string& id, Role role, Meaning meaning,
                              const std::vector<Signature>& earlier) {
-        return signing_refusal(id, role, meaning, earlier, kDigest, before).value_or("");
+        return signing_refusal(id, id + " Name", role, meaning, earlier, kDigest, before)
+            .value_or("");
     };
     const std::vector<Signature> reviewed{signed_by("rolf", Meaning::kReviewed, before)};
     EXPECT_EQ(refusal("rolf", Role::kReviewer, Meaning::kReviewed, {}), "");
@@ -40,6 +41,10 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
     EXPECT_EQ(refusal("anna", Role::kApprover, Meaning::kApproved, {}),
               "an approval needs an earlier valid review by another person");
     EXPECT_EQ(refusal("rolf", Role::kApprover, Meaning::kApproved, reviewed),
+              "an approval needs an earlier valid review by another person");
+    // The reviewer again under a second id: the same full name, give or take case and blanks.
+    EXPECT_EQ(signing_refusal("rolf2", " ROLF  name", Role::kApprover, Meaning::kApproved, reviewed,
+                              kDigest, before),
               "an approval needs an earlier valid review by another person");
     EXPECT_EQ(refusal("rolf", Role::kReviewer, Meaning::kReviewed, reviewed),
               "rolf has signed this record as reviewed already");
@@ -56,11 +61,11 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
         limits_lines({2.0004, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
     EXPECT_FALSE(signature_holds(at_two, kDigest, nudged));
     EXPECT_TRUE(changed_after_signing({at_two}, kDigest, nudged));
-    EXPECT_EQ(
-        signing_refusal("anna", Role::kApprover, Meaning::kApproved, reviewed, kDigest, after),
-        "an approval needs an earlier valid review by another person");
-    EXPECT_FALSE(
-        signing_refusal("rolf", Role::kReviewer, Meaning::kReviewed, reviewed, kDigest, after));
+    EXPECT_EQ(signing_refusal("anna", "Anna", Role::kApprover, Meaning::kApproved, reviewed,
+                              kDigest, after),
+              "an approval needs an earlier valid review by another person");
+    EXPECT_FALSE(signing_refusal("rolf", "Rolf", Role::kReviewer, Meaning::kReviewed, reviewed,
+                                 kDigest, after));
 }
 
 }  // namespace
