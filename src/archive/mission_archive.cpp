@@ -1054,18 +1054,26 @@ std::optional<RecordLimits> MissionArchive::record_limits(std::int64_t id) {
     if (!record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
         return std::nullopt;
     }
-    std::optional<QSqlQuery> latest =
-        selected(QStringLiteral("SELECT new_value FROM audit_events WHERE object = ? AND action = ?"
-                                " ORDER BY sequence DESC LIMIT 1"),
-                 {QStringLiteral("record:%1").arg(id), QStringLiteral("limits-set")});
-    if (!latest) {
+    AuditFilter events;
+    events.object = "record:" + std::to_string(id);
+    std::optional<ChainedRow> latest;
+    if (!for_each_event(events, [&](const AuditEntry& entry) {
+            if (entry.chained.row.action == "limits-set") {
+                latest = entry.chained;
+            }
+        })) {
         return std::nullopt;
     }
-    if (!latest->next()) {
+    if (!latest) {
         return RecordLimits{};
     }
-    const std::optional<RecordLimits> limits =
-        parse_limits_value(latest->value(0).toString().toStdString());
+    if (!hash_holds(*latest)) {
+        fail(QStringLiteral("the event %1 that set the limits of record %2 was edited")
+                 .arg(latest->row.sequence)
+                 .arg(id));
+        return std::nullopt;
+    }
+    const std::optional<RecordLimits> limits = parse_limits_value(latest->row.new_value);
     if (!limits) {
         fail(QStringLiteral("the limits last set for record %1 cannot be read").arg(id));
     }
