@@ -4,6 +4,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
+#include <iterator>
 
 namespace frostel::archive {
 
@@ -45,10 +47,17 @@ QString read_record(MissionArchive& archive, QSqlDatabase& db, std::int64_t id,
         const std::optional<SignedTerms> terms =
             row.action == kSigned ? parse_signed_value(row.new_value) : std::nullopt;
         if (terms) {
-            record.signatures.push_back(
-                {row.sequence, row.utc_ms, entry.local_time, row.user_id, *terms, row.reason});
+            record.signatures.push_back({row.sequence, row.utc_ms, entry.local_time, row.user_id,
+                                         *terms, row.reason, hash_holds(entry.chained)});
         }
     });
+}
+
+template <typename Test>
+std::vector<Signature> signatures_where(const std::vector<Signature>& signatures, Test test) {
+    std::vector<Signature> found;
+    std::copy_if(signatures.begin(), signatures.end(), std::back_inserter(found), test);
+    return found;
 }
 
 SigningAnswer failed(const MissionArchive& archive) {
@@ -62,13 +71,14 @@ AuditEvent refusal_event(std::int64_t id, Meaning meaning, const std::string& wh
 }  // namespace
 
 std::vector<Signature> RecordSignatures::misplaced() const {
-    std::vector<Signature> found;
-    for (const Signature& signature : signatures) {
-        if (signature.terms.record_digest != record_digest) {
-            found.push_back(signature);
-        }
-    }
-    return found;
+    return signatures_where(signatures, [&](const Signature& signature) {
+        return signature.terms.record_digest != record_digest;
+    });
+}
+
+std::vector<Signature> RecordSignatures::edited() const {
+    return signatures_where(signatures,
+                            [](const Signature& signature) { return !signature.row_intact; });
 }
 
 std::optional<RecordSignatures> SignatureBook::of_record(std::int64_t id) {

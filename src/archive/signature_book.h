@@ -24,6 +24,8 @@ struct RecordSignatures {
     }
     // Signatures entered on this record that name another record's digest.
     [[nodiscard]] std::vector<Signature> misplaced() const;
+    // Signatures whose event was edited after it was entered.
+    [[nodiscard]] std::vector<Signature> edited() const;
 };
 
 struct SigningAnswer {

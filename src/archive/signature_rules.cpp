@@ -130,14 +130,14 @@ std::optional<SignedTerms> parse_signed_value(std::string_view value) {
 
 bool signature_holds(const Signature& signature, const std::string& record_digest,
                      const std::string& limits_in_force) {
-    return signature.terms.record_digest == record_digest &&
+    return signature.row_intact && signature.terms.record_digest == record_digest &&
            same_limits(signature.terms.limits, limits_in_force);
 }
 
 bool changed_after_signing(const std::vector<Signature>& signatures,
                            const std::string& record_digest, const std::string& limits_in_force) {
     return std::any_of(signatures.begin(), signatures.end(), [&](const Signature& signature) {
-        return signature.terms.record_digest == record_digest &&
+        return signature.row_intact && signature.terms.record_digest == record_digest &&
                !same_limits(signature.terms.limits, limits_in_force);
     });
 }

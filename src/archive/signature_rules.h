@@ -40,10 +40,12 @@ struct Signature {
     std::string user_id;
     SignedTerms terms;
     std::string comment;
+    bool row_intact = true;  // its event's own hash holds (hash_holds)
 };
 
-// Whether a signature still holds for its record: it names the record's digest and the
-// limits in force are those it bound. A signer deactivated since changes nothing.
+// Whether a signature still holds for its record: its event was not edited, it names the
+// record's digest and the limits in force are those it bound. A signer deactivated since
+// changes nothing.
 [[nodiscard]] bool signature_holds(const Signature& signature, const std::string& record_digest,
                                    const std::string& limits_in_force);
 // Some signature of the record no longer holds because its limits changed.
