@@ -52,6 +52,13 @@ int write_bundle(const ArchiveContext& context, const archive::StoredMission& st
     if (!usable_folder(folder, context.err)) {
         return kExitUsage;
     }
+    // A bundle checks with sha256sum alone, so one of an altered record would pass as sound.
+    const std::optional<archive::Verification> verdict = context.archive.verify(stored.record.id);
+    if (!verdict || !archive::verifies(*verdict)) {
+        context.err << "frostel-cli: record " << stored.record.id
+                    << " does not verify; it is not bundled\n";
+        return kExitFailed;
+    }
     std::error_code error;
     fs::create_directories(folder, error);
     const std::optional<mission::DownloadedMission> mission =

@@ -422,6 +422,14 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_EQ(verified.exit_code, 1);
     EXPECT_NE(verified.out.find("1\tINTACT\n"), std::string::npos) << verified.out;
     EXPECT_NE(verified.out.find(" WAS EDITED\n"), std::string::npos);
+
+    // An altered record is not bundled: its bundle would pass sha256sum -c.
+    ASSERT_EQ(run_process({"sqlite3", archive_file("kept").string(),
+                           "UPDATE missions SET maximum = maximum - 1 WHERE id = 2"})
+                  .exit_code,
+              0);
+    EXPECT_EQ(by("anna", {"archive", "bundle", "2", (folder / "altered").string()}).exit_code, 1);
+    EXPECT_FALSE(fs::exists(folder / "altered"));
     EXPECT_NE(verified.out.find("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
                                 " IS NOT OF THIS RECORD\n"),
               std::string::npos)
