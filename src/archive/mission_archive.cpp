@@ -244,6 +244,21 @@ Verification digest_check(const QSqlQuery& query, const ArchiveEntry& record,
     return intact ? Verification::kIntact : Verification::kAltered;
 }
 
+enum class Which { kFirst, kLatest };
+
+// Record `id`'s first or latest event of `action` into `found`, left empty when it has none;
+// false when the trail cannot be read.
+bool find_record_event(MissionArchive& archive, std::int64_t id, const std::string& action,
+                       Which which, std::optional<ChainedRow>& found) {
+    AuditFilter events;
+    events.object = "record:" + std::to_string(id);
+    return archive.for_each_event(events, [&](const AuditEntry& entry) {
+        if (entry.chained.row.action == action && (which == Which::kLatest || !found)) {
+            found = entry.chained;
+        }
+    });
+}
+
 }  // namespace
 
 QString archive_path(const QString& data_folder) {
@@ -825,16 +840,13 @@ std::optional<MissionArchive::Checked> MissionArchive::check(std::int64_t id) {
                              record.maximum == checked.maximum &&
                              text_of(query.value(8)) == checked.verdict;
     checked.kept = digest_check(query, record, zone);
-    // The record's first download-archived event; none for a record kept before the trail.
-    std::optional<QSqlQuery> entry =
-        selected(QStringLiteral("SELECT new_value FROM audit_events WHERE object = ?"
-                                " AND action = 'download-archived' ORDER BY sequence LIMIT 1"),
-                 {QStringLiteral("record:%1").arg(id)});
-    if (!entry) {
+    // None for a record kept before the trail.
+    std::optional<ChainedRow> entry;
+    if (!find_record_event(*this, id, "download-archived", Which::kFirst, entry)) {
         return std::nullopt;
     }
-    if (entry->next() && !agrees_with_entry(text_of(entry->value(0)), record.fingerprint,
-                                            text_of(query.value(25)))) {
+    if (entry && !(hash_holds(*entry) && agrees_with_entry(entry->row.new_value, record.fingerprint,
+                                                           text_of(query.value(25))))) {
         checked.kept = Verification::kAltered;
     }
     return checked;
@@ -1054,14 +1066,8 @@ std::optional<RecordLimits> MissionArchive::record_limits(std::int64_t id) {
     if (!record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
         return std::nullopt;
     }
-    AuditFilter events;
-    events.object = "record:" + std::to_string(id);
     std::optional<ChainedRow> latest;
-    if (!for_each_event(events, [&](const AuditEntry& entry) {
-            if (entry.chained.row.action == "limits-set") {
-                latest = entry.chained;
-            }
-        })) {
+    if (!find_record_event(*this, id, "limits-set", Which::kLatest, latest)) {
         return std::nullopt;
     }
     if (!latest) {
