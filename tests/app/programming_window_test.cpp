@@ -52,25 +52,23 @@ struct WindowRig {
     QScrollBar* interval() const { return get<QScrollBar>("HScroll1"); }
     void program() const { get<QPushButton>("Command1")->click(); }
     [[nodiscard]] bool result_shown() const { return get("Frame10")->isVisibleTo(window); }
-    // '1' or '0' for each control of the blank-separated `names`: checked, or enabled.
-    QString checked(const char* names) const { return flags(names, true); }
-    QString enabled(const char* names) const { return flags(names, false); }
-    QString flags(const char* names, bool checked) const {
+    // '1' or '0' for each control of the blank-separated `names`: whether `holds` of it.
+    template <typename Control = QWidget, typename Test>
+    QString each(const char* names, const Test& holds) const {
         QString result;
         for (const QByteArray& name : QByteArray(names).split(' ')) {
-            const char* n = name.constData();
-            result +=
-                (checked ? get<QRadioButton>(n)->isChecked() : get(n)->isEnabled()) ? '1' : '0';
+            result += std::invoke(holds, *get<Control>(name.constData())) ? '1' : '0';
         }
         return result;
     }
-    // '1' for each control that says in its tooltip why it is greyed.
+    QString checked(const char* names) const {
+        return each<QRadioButton>(names, &QRadioButton::isChecked);
+    }
+    QString enabled(const char* names) const { return each(names, &QWidget::isEnabled); }
+    // Whether each says in its tooltip why it is greyed.
     QString explained(const char* names) const {
-        QString result;
-        for (const QByteArray& name : QByteArray(names).split(' ')) {
-            result += get(name.constData())->toolTip().startsWith("Needs Minutes: ") ? '1' : '0';
-        }
-        return result;
+        return each(names,
+                    [](const QWidget& w) { return w.toolTip().startsWith("Needs Minutes: "); });
     }
 };
 

@@ -12,6 +12,7 @@
 #include "archive/record_digest.h"
 #include "mission/register_map.h"
 #include "tests/support/archive_rig.h"
+#include "tests/support/file_text.h"
 
 namespace frostel::archive {
 namespace {
@@ -20,6 +21,18 @@ using test::ArchiveRig;
 using test::change_behind_its_back;
 
 const platform::LocalDateTime kStart{2026, 1, 15, 10, 30, 0};
+
+// A copy of the archive at `path` with `change` made behind its back (none when empty).
+QString changed_copy(const QString& path, const char* change) {
+    const QString copy = path + QStringLiteral(".changed");
+    QFile::remove(copy);
+    EXPECT_TRUE(QFile::copy(path, copy));
+    // Statements apart, as the driver runs one at a time.
+    for (const QString& statement : QString::fromLatin1(change).split(QStringLiteral("; "))) {
+        EXPECT_TRUE(statement.isEmpty() || change_behind_its_back(copy, statement));
+    }
+    return copy;
+}
 
 std::vector<std::int64_t> ids(const std::optional<std::vector<ArchiveEntry>>& records) {
     std::vector<std::int64_t> result;
@@ -103,45 +116,34 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     const std::int64_t b = keep("vaccines_b", {2026, 3, 2, 23, 0, 0}, 2);
     const std::int64_t c = keep("Milk", {2026, 3, 3, 0, 0, 0}, 1);
 
-    const auto with_text = [](std::string text) {
-        MissionFilter filter;
-        filter.text = std::move(text);
-        return filter;
+    // A filter's fields, each with its default, so that a case names only those it sets.
+    struct Filter {
+        std::string text{};
+        std::string logger_id{};
+        QDate since{}, until{};
+        int offset = 0, limit = -1;
     };
-    const auto starting = [](QDate since, QDate until) {
-        MissionFilter filter;
-        filter.since = since;
-        filter.until = until;
-        return filter;
-    };
-    MissionFilter slice;
-    slice.offset = 1;
-    slice.limit = 1;
-    MissionFilter vaccines_slice = with_text("vaccines");
-    vaccines_slice.offset = 1;
-    vaccines_slice.limit = 1;
     const struct {
-        MissionFilter filter;
+        Filter filter;
         std::vector<std::int64_t> expected;
     } cases[] = {
         {{}, {c, b, a}},
-        {with_text("VACCINES"), {b, a}},
-        {with_text("50%"), {a}},  // the user's % is a character, not a wildcard
-        {with_text("s_b"), {b}},
-        {with_text("000000000002"), {b}},  // part of a logger id
-        {starting(QDate(2026, 3, 2), QDate()), {c, b}},
-        {starting(QDate(), QDate(2026, 3, 2)), {b, a}},
-        {starting(QDate(2026, 3, 2), QDate(2026, 3, 2)), {b}},
-        {slice, {b}},
-        {vaccines_slice, {a}},
+        {{.text = "VACCINES"}, {b, a}},
+        {{.text = "50%"}, {a}},  // the user's % is a character, not a wildcard
+        {{.text = "s_b"}, {b}},
+        {{.text = "000000000002"}, {b}},  // part of a logger id
+        {{.logger_id = archive.load(a)->record.logger_id}, {c, a}},
+        {{.since = QDate(2026, 3, 2)}, {c, b}},
+        {{.until = QDate(2026, 3, 2)}, {b, a}},
+        {{.since = QDate(2026, 3, 2), .until = QDate(2026, 3, 2)}, {b}},
+        {{.offset = 1, .limit = 1}, {b}},
+        {{.text = "vaccines", .offset = 1, .limit = 1}, {a}},
     };
-    for (const auto& [filter, expected] : cases) {
-        EXPECT_EQ(ids(archive.find(filter)), expected) << filter.text;
+    for (const auto& [f, expected] : cases) {
+        EXPECT_EQ(ids(archive.find({f.text, f.logger_id, f.since, f.until, f.offset, f.limit})),
+                  expected)
+            << f.text << f.logger_id;
     }
-    const std::string first_logger = archive.load(a)->record.logger_id;
-    MissionFilter by_logger;
-    by_logger.logger_id = first_logger;
-    EXPECT_EQ(ids(archive.find(by_logger)), (std::vector<std::int64_t>{c, a}));
 
     // A file of the first schema (no filter index, no record digests, no audit trail, no
     // clocks) is brought forward; its records verify by their pages alone and say their digest
@@ -162,7 +164,7 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
         EXPECT_TRUE(change_behind_its_back(rig.path(), QString::fromLatin1(step)));
     }
     MissionArchive reopened(rig.path());
-    EXPECT_EQ(ids(reopened.find(with_text("VACCINES"))), (std::vector<std::int64_t>{b, a}));
+    EXPECT_EQ(ids(reopened.find({"VACCINES", {}, {}, {}})), (std::vector<std::int64_t>{b, a}));
     EXPECT_EQ(reopened.verify(a), Verification::kIntactWithoutDigest);
     EXPECT_FALSE(reopened.load(a)->clock);
     EXPECT_TRUE(reopened.record_event(setting_changed("port", "1", "2")));
@@ -185,40 +187,33 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
     const std::string other_logger = "4100000ABCDEF1AB";
     const std::string digest_to_suit = record_digest(
         {mission_fingerprint(download.pages), other_logger, 1769932800000, "Europe/Berlin", 3600});
-    const QString changes[] = {
+    const std::string suited = "UPDATE missions SET logger_id = '" + other_logger +
+                               "', record_digest = '" + digest_to_suit + "'";
+    const std::vector<std::string> changes{
         // One byte of a log page (the page record's 19th page starts at 18 x 34).
-        QStringLiteral("UPDATE missions SET pages = substr(pages, 1, 620)"
-                       " || x'EE' || substr(pages, 622)"),
-        QStringLiteral("UPDATE missions SET pages = substr(pages, 1, 100)"),
-        QStringLiteral("UPDATE missions SET mission_text = 'Route 8' || substr(mission_text, 8)"),
-        QStringLiteral("UPDATE missions SET start_time = '2026-01-15 10:31:00'"),
-        QStringLiteral("UPDATE missions SET verdict = 'WITHIN LIMITS'"),
-        QStringLiteral("UPDATE missions SET maximum = 7.5"),
-        QStringLiteral("UPDATE missions SET first_line = 'Route 8'"),
-        QStringLiteral("UPDATE missions SET sample_count = 39"),
-        QStringLiteral("UPDATE missions SET downloaded_at = '2026-02-01 08:00:00'"),
-        QStringLiteral("UPDATE missions SET time_zone = 'Europe/London'"),
-        QStringLiteral("UPDATE missions SET logger_id = '4100000ABCDEF1AB'"),
-        QStringLiteral("UPDATE missions SET record_digest = NULL"),
-        QStringLiteral("UPDATE missions SET record_digest = NULL, downloaded_utc_ms = NULL"),
-        QString::fromStdString("UPDATE missions SET logger_id = '" + other_logger +
-                               "', record_digest = '" + digest_to_suit + "'"),
+        "UPDATE missions SET pages = substr(pages, 1, 620) || x'EE' || substr(pages, 622)",
+        "UPDATE missions SET pages = substr(pages, 1, 100)",
+        "UPDATE missions SET mission_text = 'Route 8' || substr(mission_text, 8)",
+        "UPDATE missions SET start_time = '2026-01-15 10:31:00'",
+        "UPDATE missions SET verdict = 'WITHIN LIMITS'",
+        "UPDATE missions SET maximum = 7.5",
+        "UPDATE missions SET first_line = 'Route 8'",
+        "UPDATE missions SET sample_count = 39",
+        "UPDATE missions SET downloaded_at = '2026-02-01 08:00:00'",
+        "UPDATE missions SET time_zone = 'Europe/London'",
+        "UPDATE missions SET logger_id = '4100000ABCDEF1AB'",
+        "UPDATE missions SET record_digest = NULL",
+        "UPDATE missions SET record_digest = NULL, downloaded_utc_ms = NULL",
+        suited,
         // ... and the trail's entry edited to suit too.
-        QString::fromStdString("UPDATE missions SET logger_id = '" + other_logger +
-                               "', record_digest = '" + digest_to_suit +
-                               "'; DROP TRIGGER audit_events_kept; UPDATE audit_events SET"
-                               " new_value = substr(new_value, 1, 65) || '" +
-                               digest_to_suit + "'"),
+        suited +
+            "; DROP TRIGGER audit_events_kept; UPDATE audit_events SET new_value ="
+            " substr(new_value, 1, 65) || '" +
+            digest_to_suit + "'",
     };
-    for (const QString& change : changes) {
-        const QString copy = rig.folder.filePath(QStringLiteral("changed.sqlite"));
-        QFile::remove(copy);
-        ASSERT_TRUE(QFile::copy(rig.path(), copy));
-        for (const QString& statement : change.split(QStringLiteral("; "))) {
-            EXPECT_TRUE(change_behind_its_back(copy, statement));
-        }
-        MissionArchive archive(copy);
-        EXPECT_EQ(archive.verify(id), Verification::kAltered) << change.toStdString();
+    for (const std::string& change : changes) {
+        MissionArchive archive(changed_copy(rig.path(), change.c_str()));
+        EXPECT_EQ(archive.verify(id), Verification::kAltered) << change;
         const std::string start = "2026-01-15 10:30:00";
         EXPECT_EQ(archive.holds(download.header.logger_id, start, 40), false);
         const auto again = archive.archive(download, rig.stamp);
@@ -269,12 +264,7 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
          Verification::kAltered},
     };
     for (const auto& [change, verdict] : cases) {
-        const QString copy = rig.folder.filePath(QStringLiteral("previous.sqlite"));
-        QFile::remove(copy);
-        ASSERT_TRUE(QFile::copy(rig.path(), copy));
-        if (*change != '\0') {
-            EXPECT_TRUE(change_behind_its_back(copy, QString::fromLatin1(change)));
-        }
+        const QString copy = changed_copy(rig.path(), change);
         MissionArchive archive(copy);
         ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
         EXPECT_EQ(archive.verify(reset_id), verdict) << change;
@@ -327,9 +317,8 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
     EXPECT_EQ(events, (std::vector<std::string>{"archive-set-aside file:" +
                                                     rig.folder.filePath(kept.front()).toStdString(),
                                                 "download-archived record:1"}));
-    QFile set_aside(rig.folder.filePath(kept.front()));
-    ASSERT_TRUE(set_aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(set_aside.readAll(), garbage);
+    EXPECT_EQ(test::file_text(rig.folder.filePath(kept.front()).toStdString()),
+              garbage.toStdString());
 
     // Damaged in the middle: read-only, said and left as it is; else set aside as well.
     const QString damaged = rig.folder.filePath(QStringLiteral("damaged.sqlite"));
@@ -358,12 +347,9 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
     // Written by a newer program (in a journal mode of its own): left exactly as it is.
     const QString newer = rig.folder.filePath(QStringLiteral("newer.sqlite"));
     EXPECT_TRUE(change_behind_its_back(newer, QStringLiteral("PRAGMA user_version = 99")));
-    const auto bytes_of = [](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    const QByteArray newer_bytes = bytes_of(newer);
-    ASSERT_FALSE(newer_bytes.isEmpty());
+    const auto bytes_of = [](const QString& path) { return test::file_text(path.toStdString()); };
+    const std::string newer_bytes = bytes_of(newer);
+    ASSERT_FALSE(newer_bytes.empty());
     {
         MissionArchive archive(newer);
         EXPECT_FALSE(archive.is_open());

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -50,9 +51,6 @@ struct CliOverPseudoTerminal : ::testing::Test {
         words.insert(words.begin(), {"--data-folder", folder.string()});
         return run_process(on_port(FROSTEL_CLI, std::move(words)));
     }
-    [[nodiscard]] static std::string pdf_text(const fs::path& pdf, int page) {
-        return test::pdf_text(QString::fromStdString(pdf.string()), page).toStdString();
-    }
     [[nodiscard]] static std::string fingerprint(const fs::path& pdf) {
         return report_fingerprint(QString::fromStdString(pdf.string())).toStdString();
     }
@@ -94,12 +92,10 @@ TEST_F(CliOverPseudoTerminal, IdStatusAndPagesOfTheSimulatedLogger) {
     EXPECT_EQ(id.exit_code, 0) << id.err;
     ASSERT_EQ(id.out.size(), 17u);
     EXPECT_EQ(id.out.substr(0, 14), "410000FEDCBA98");
-    // The open, the RTS switch a pseudo-terminal refuses, the "A" sent, and the family code
-    // 0x41 the reader answered, each with its time.
+    // The RTS switch a pseudo-terminal refuses, the "A" sent and the family code 0x41 the
+    // reader answered, on the wire log asked for.
     const std::string bytes = file_text(wire_log);
-    for (const std::string& line :
-         {" open port 4 (" + sim.device() + ")\n", std::string(" RTS off failed (code 7)\n"),
-          std::string(" > 41\n"), std::string(" < 41\n")}) {
+    for (const char* line : {" RTS off failed (code 7)\n", " > 41\n", " < 41\n"}) {
         EXPECT_NE(bytes.find(line), std::string::npos) << line << bytes;
     }
 
@@ -165,26 +161,15 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 10 min\n"), std::string::npos)
         << download.err;
     EXPECT_NE(download.err.find("offset: 0.2\n"), std::string::npos);
-    std::ifstream in(csv);
-    std::string line;
-    std::getline(in, line);
-    EXPECT_EQ(line, "time,temperature_kelvin,time_utc");
-    int rows = 0;
-    double warmest = 0;
-    while (std::getline(in, line)) {
-        ++rows;
-        warmest = std::max(warmest, std::stod(line.substr(line.find(',') + 1)));
-    }
-    EXPECT_EQ(rows, 576);
-    // The open door shows: above 12 degrees Celsius in Kelvin, offset included.
-    EXPECT_GT(warmest, 273.15 + 12);
-    EXPECT_LT(warmest, 273.15 + 14);
-    // The logger's own 2 to 8 degree alarm band, and the open door that left it.
+    const std::string rows = file_text(csv);
+    EXPECT_TRUE(rows.starts_with("time,temperature_kelvin,time_utc\n"));
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 1 + 576);
+    // The logger's own 2 to 8 degree alarm band, and the open door that left it: above 12
+    // degrees Celsius in Kelvin, offset included.
     const QJsonObject json =
         QJsonDocument::fromJson(QByteArray::fromStdString(file_text(summary))).object();
     EXPECT_EQ(json["unit"].toString(), "KELVIN");
     EXPECT_EQ(json["count"].toInt(), 576);
-    EXPECT_EQ(json["duration_s"].toInt(), 576 * 600);
     EXPECT_EQ(json["limits"].toObject(),
               (QJsonObject{{"low", 275.15}, {"high", 281.15}, {"source", "logger"}}));
     const QJsonArray excursions = json["excursions"].toArray();
@@ -192,8 +177,9 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     const QJsonObject door = excursions[0].toObject();
     EXPECT_EQ(door["direction"].toString(), "above");
     EXPECT_EQ(door["seconds"].toInt(), 3600);
-    EXPECT_NEAR(door["peak"].toObject()["value"].toDouble(), warmest, 1e-6);
-    EXPECT_EQ(json["above"].toObject(), (QJsonObject{{"samples", 6}, {"seconds", 3600}}));
+    const double warmest = door["peak"].toObject()["value"].toDouble();
+    EXPECT_GT(warmest, 273.15 + 12);
+    EXPECT_LT(warmest, 273.15 + 14);
     const QJsonObject flags = json["flags"].toObject();
     EXPECT_TRUE(flags["high_alarm"].toBool());
     EXPECT_FALSE(flags["low_alarm"].toBool() || flags["battery_reset"].toBool());
@@ -255,7 +241,8 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
         cli({"summary", data_file.toStdString(), "--limits", "2:8", "--report", report.string()});
     EXPECT_EQ(summary.exit_code, 0) << summary.err;
     EXPECT_TRUE(summary.out.empty()) << "the report alone was asked for";
-    EXPECT_NE(pdf_text(report, 1).find("1 EXCURSION, 0 h 10 min OUT OF LIMITS"), std::string::npos)
+    EXPECT_TRUE(test::pdf_text(QString::fromStdString(report.string()))
+                    .contains("1 EXCURSION, 0 h 10 min OUT OF LIMITS"))
         << "the limits given reach the report";
     // The report written is an event in the data folder's archive.
     const std::string trail = cli({"audit", "list"}).out;
@@ -431,20 +418,13 @@ class ZoneForTest {
         }
         use(zone);
     }
-    ~ZoneForTest() {
-        if (before_) {
-            use(before_->c_str());
-        } else {
-            unsetenv("TZ");
-            tzset();
-        }
-    }
+    ~ZoneForTest() { use(before_ ? before_->c_str() : nullptr); }
     ZoneForTest(const ZoneForTest&) = delete;
     ZoneForTest& operator=(const ZoneForTest&) = delete;
 
   private:
     static void use(const char* zone) {
-        setenv("TZ", zone, 1);
+        (void)(zone != nullptr ? setenv("TZ", zone, 1) : unsetenv("TZ"));
         tzset();
     }
     std::optional<std::string> before_;

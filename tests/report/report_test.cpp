@@ -74,8 +74,9 @@ struct Pdf {
         }
     }
     QString text(int page = 1) const { return test::pdf_text(path, page); }
-    // Where `word` first stands on `page`, in points from the top; 0 when it is not there.
-    double word_edge(int page, const QString& word, const char* edge) const {
+    // Where `word` first stands on `page`, its top or bottom edge in points from the page's
+    // top; 0 when it is not there.
+    double word_edge(int page, const QString& word, bool top) const {
         QProcess pdftotext;
         const QString number = QString::number(page);
         pdftotext.start("pdftotext", {"-bbox", "-f", number, "-l", number, path, "-"});
@@ -84,12 +85,7 @@ struct Pdf {
                                              "xMax=\"[^\"]+\" yMax=\"([^\"]+)\">%1</word>")
                                          .arg(word));
         const auto match = box.match(QString::fromUtf8(pdftotext.readAllStandardOutput()));
-        return match.hasMatch() ? match.captured(edge == std::string_view("top") ? 1 : 2).toDouble()
-                                : 0;
-    }
-    double word_top(int page, const QString& word) const { return word_edge(page, word, "top"); }
-    double word_bottom(int page, const QString& word) const {
-        return word_edge(page, word, "bottom");
+        return match.hasMatch() ? match.captured(top ? 1 : 2).toDouble() : 0;
     }
     QImage first_page(int dpi) const {
         QProcess::execute("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1",
@@ -105,18 +101,10 @@ class ReportTest : public QObject {
     void aMissionWithinLimitsOnOnePage() {
         const ReportModel model = build_report(cold_room(steady(24)), kFrozen);
         QCOMPARE(model.mission_text, QString("Cold room 3 - dairy\nweekly check"));
+        // The rows' labels and forms are the reference's; here what a mission within limits
+        // changes.
         QVERIFY(!model.failed && model.passed);
-        QCOMPARE(model.statistics[0], (Field{"Samples", "24"}));
-        QCOMPARE(model.statistics[3], (Field{"Duration", "4 h 0 min"}));
         QCOMPARE(model.statistics[4], (Field{"Minimum", "4.00 at 2026-12-03 04:59:00"}));
-        QCOMPARE(model.statistics[5], (Field{"Maximum", "6.00 at 2026-12-03 05:39:00"}));
-        QVERIFY(model.statistics[8].value.endsWith(" (dH 83.144 kJ/mol)"));
-        QCOMPARE(model.settings.end()[-2], (Field{"Times local to", "Europe/Berlin (UTC+01:00)"}));
-        // Kept before the logger's clock was read: no UTC instants, and the report says so.
-        QCOMPARE(model.settings.back(),
-                 (Field{"Clock", "Logger clock offset unknown: no UTC times for this mission"}));
-        QVERIFY(std::find(model.settings.begin(), model.settings.end(),
-                          Field{"Interval", "10 min"}) != model.settings.end());
         QVERIFY(model.excursions.rows.empty() && model.warnings.isEmpty());
         QVERIFY(model.samples.rows.empty());
         // The value axis holds the samples and both limits; the time axis the mission.
@@ -216,8 +204,8 @@ class ReportTest : public QObject {
             QVERIFY2(flowed.contains(warning), qPrintable(warning));
         }
         QVERIFY(!flowed.contains(QChar(0x2026)));
-        const double signature = pdf.word_bottom(signed_page, "Signature");
-        QVERIFY(signature > 0 && signature < pdf.word_top(signed_page, "Generated"));
+        const double signature = pdf.word_edge(signed_page, "Signature", false);
+        QVERIFY(signature > 0 && signature < pdf.word_edge(signed_page, "Generated", true));
         QVERIFY(pdf.text(signed_page + 1).startsWith("All samples"));
         QVERIFY(pdf.text(pages).contains("2027-01-29 02:09:00 4.50"));
         QVERIFY(pdf.text(pages + 1).isEmpty());
@@ -275,10 +263,14 @@ class ReportTest : public QObject {
 
     // Page 1 as poppler draws it: the paper's size, ink on it, the curve in its red.
     void pageOneRendersOnTheLocalesPaper() {
-        QCOMPARE(paper_for(QLocale(QLocale::English, QLocale::UnitedStates)), QPageSize::Letter);
-        QCOMPARE(paper_for(QLocale(QLocale::English, QLocale::Canada)), QPageSize::Letter);
-        QCOMPARE(paper_for(QLocale(QLocale::German, QLocale::Germany)), QPageSize::A4);
-        QCOMPARE(paper_for(QLocale(QLocale::English, QLocale::UnitedKingdom)), QPageSize::A4);
+        using L = QLocale;
+        for (const auto& [locale, paper] :
+             {std::pair{L(L::English, L::UnitedStates), QPageSize::Letter},
+              {L(L::English, L::Canada), QPageSize::Letter},
+              {L(L::German, L::Germany), QPageSize::A4},
+              {L(L::English, L::UnitedKingdom), QPageSize::A4}}) {
+            QCOMPARE(paper_for(locale), paper);
+        }
         // The user's choice for paper holds over the language the program speaks.
         const QByteArray all = qgetenv("LC_ALL");
         const QByteArray paper = qgetenv("LC_PAPER");
