@@ -1,45 +1,17 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "archive/account_rules.h"
 #include "archive/mission_archive.h"
 
 namespace frostel::archive {
 
-struct Person {
-    std::string id;
-    std::string full_name;
-    Role role = Role::kOperator;
-    AccountState state = AccountState::kActive;
-    std::int64_t created_utc_ms = 0;
-};
-
 // Whether the archive at `path` has accounts on. Nothing is made or changed to find out: no
 // file, or one from before accounts, has none; one that cannot be read counts as on.
 [[nodiscard]] bool accounts_are_on(const QString& path);
-
-// Who a signed-in person is in the audit trail, at the archive's workstation.
-[[nodiscard]] Actor actor_of(const Person& person, const std::string& workstation);
-
-// What an account change or a sign-in came to.
-struct AccountAnswer {
-    enum class Kind {
-        kDone,
-        kRefused,   // not this person's to do (or, for a sign-in, not given): audited
-        kRejected,  // cannot be done as asked: `why` says so, for the person to read
-        kFailed,    // the archive could not be read or written (`why`)
-    };
-    Kind kind = Kind::kDone;
-    std::string why;
-    std::optional<Person> person;   // sign_in: who signed in
-    std::string one_time_password;  // add, reset: to give to the person, shown once
-    [[nodiscard]] bool done() const { return kind == Kind::kDone; }
-};
 
 // The people who may use an archive, kept in it, and every change to them entered in its
 // audit trail in the same transaction, as the person's who made it. Passwords are kept only
@@ -47,7 +19,7 @@ struct AccountAnswer {
 class AccountBook {
   public:
     // `archive` opened to be written, except for accounts_on().
-    explicit AccountBook(MissionArchive& archive) : archive_(archive) {}
+    explicit AccountBook(MissionArchive& archive) : store_(archive.store()) {}
 
     // Whether a site turned accounts on for this archive; nothing when it cannot be read.
     [[nodiscard]] std::optional<bool> accounts_on();
@@ -76,10 +48,12 @@ class AccountBook {
 
     // `by` may not do `what` ("program", "users add"): the refusal entered in the trail.
     [[nodiscard]] AccountAnswer refuse(const Person& by, const std::string& what,
-                                       const std::string& object = {});
+                                       const std::string& object = {}) {
+        return store_.refuse(by, what, object);
+    }
 
   private:
-    MissionArchive& archive_;
+    ArchiveStore& store_;
 };
 
 }  // namespace frostel::archive

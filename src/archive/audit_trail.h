@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QSqlDatabase>
-#include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -50,6 +48,9 @@ struct TrailCheck {
     std::optional<BrokenAt> broken;
 };
 
+// "record:ID": the object of an event about an archived record.
+[[nodiscard]] std::string record_object(std::int64_t id);
+
 // "2026-02-01T09:00:00.250Z": an event's time as listings show it.
 [[nodiscard]] std::string utc_text(std::int64_t utc_ms);
 
@@ -68,20 +69,5 @@ struct TrailCheck {
                                                  int rules);
 [[nodiscard]] AuditEvent setting_changed(const std::string& name, const std::string& old_value,
                                          const std::string& new_value);
-
-// The trail's table in an archive's database; the caller holds the write transaction for
-// append_event. Each returns an empty text on success, else why not.
-[[nodiscard]] QString append_event(QSqlDatabase& db, const Actor& actor, const AuditEvent& event,
-                                   std::int64_t utc_ms);
-// Oldest first, as the chain runs.
-[[nodiscard]] QString list_events(QSqlDatabase& db, const AuditFilter& filter,
-                                  const std::function<void(const AuditEntry&)>& each);
-// Newest first by time, a page at a time: at most `limit` events after the first `offset`.
-[[nodiscard]] QString list_newest_events(QSqlDatabase& db, const AuditFilter& filter, int offset,
-                                         int limit,
-                                         const std::function<void(const AuditEntry&)>& each);
-[[nodiscard]] QString check_trail(QSqlDatabase& db, TrailCheck& check);
-// The last row's hash, as kept (64 zeros before the first row).
-[[nodiscard]] QString trail_head(QSqlDatabase& db, std::string& head);
 
 }  // namespace frostel::archive

@@ -86,8 +86,7 @@ bool reason_suffices(const std::string& reason, bool reason_required) {
 
 AuditEvent limits_set(std::int64_t id, const RecordLimits& before, const RecordLimits& after,
                       const std::string& reason) {
-    return {"limits-set", "record:" + std::to_string(id), limits_value(before), limits_value(after),
-            reason};
+    return {"limits-set", record_object(id), limits_value(before), limits_value(after), reason};
 }
 
 }  // namespace frostel::archive

@@ -169,4 +169,8 @@ std::optional<std::string> signing_refusal(const std::string& signer_id,
     return std::nullopt;
 }
 
+AuditEvent signing_refused(std::int64_t id, Meaning meaning, const std::string& why) {
+    return {kSigningRefused, record_object(id), {}, std::string(meaning_name(meaning)), why};
+}
+
 }  // namespace frostel::archive

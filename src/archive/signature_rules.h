@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/account_rules.h"
+#include "archive/audit_trail.h"
 #include "insight/limits.h"
 #include "insight/statistics.h"
 
@@ -62,5 +63,11 @@ struct Signature {
                                                          const std::vector<Signature>& earlier,
                                                          const std::string& record_digest,
                                                          const std::string& limits_in_force);
+
+// The audit actions a signing is entered as.
+inline constexpr const char* kSigned = "signed";
+inline constexpr const char* kSigningRefused = "signing-refused";
+// Record `id`'s signing as `meaning` refused, and why, as its event.
+[[nodiscard]] AuditEvent signing_refused(std::int64_t id, Meaning meaning, const std::string& why);
 
 }  // namespace frostel::archive

@@ -6,6 +6,8 @@
 
 #include "archive/account_book.h"
 #include "archive/account_rules.h"
+#include "archive/signature_book.h"
+#include "tests/support/archive_rig.h"
 
 namespace frostel::archive {
 namespace {
@@ -162,6 +164,25 @@ TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
     ASSERT_TRUE(book.people(olga, everyone).done());
     EXPECT_EQ(everyone[0].full_name, "Rita Root");
     EXPECT_EQ(everyone[0].state, AccountState::kDeactivated);
+}
+
+// A signing that asks for the password checks it in its own transaction, as a sign-in does.
+TEST_F(Accounts, ASigningChecksThePasswordItAskedFor) {
+    test::ArchiveRig rig;
+    ASSERT_TRUE(archive.archive(
+        rig.download(test::ArchiveRig::mission("Cold room", {2026, 1, 15, 10, 30, 0}, 20)),
+        rig.stamp));
+    const AccountAnswer added = book.add(admin, "rolf", "Rolf Rahm", Role::kReviewer);
+    ASSERT_TRUE(added.done()) << added.why;
+    SignatureBook signatures(archive);
+    const std::size_t before = actions().size();
+    EXPECT_EQ(signatures.sign(*added.person, 1, Meaning::kReviewed, {}, "not-his-password").why,
+              "wrong password");
+    EXPECT_EQ(
+        signatures.sign(*added.person, 1, Meaning::kReviewed, {}, added.one_time_password).kind,
+        SigningAnswer::Kind::kSigned);
+    EXPECT_EQ(actions(before),
+              (std::vector<std::string>{"sign-in-refused", "signing-refused", "signed"}));
 }
 
 }  // namespace

@@ -393,5 +393,26 @@ TEST(MissionArchive, RecordsProgrammingRunsAsTheLoggersHistory) {
     EXPECT_TRUE(archive.programming_runs("4100000000000001").empty());
 }
 
+// The store a location names, through the interface the archive is built on: a path is an
+// SQLite file, made only by a store that may write it.
+TEST(ArchiveStore, APathOpensAnSqliteFileThatOnlyAWriterMakes) {
+    ArchiveRig rig;
+    EXPECT_FALSE(open_store(rig.path(), StoreAccess::kReadOnly, os_actor())->is_open());
+    EXPECT_FALSE(QFile::exists(rig.path()));
+
+    const std::unique_ptr<ArchiveStore> store =
+        open_store(rig.path(), StoreAccess::kReadWrite, {"os:tester", "Tess Tester", "bench-pc"});
+    ASSERT_TRUE(store->is_open()) << store->error().toStdString();
+    EXPECT_EQ(store->location(), rig.path());
+    ASSERT_TRUE(store->append_event(setting_changed("port", "1", "2")));
+    std::vector<ChainedRow> rows;
+    EXPECT_EQ(store->for_each_chained_row([&](const ChainedRow& row) { rows.push_back(row); }),
+              std::optional<std::int64_t>(1));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(std::tuple(rows[0].row.user_id, rows[0].row.workstation, rows[0].row.action),
+              std::tuple("os:tester", "bench-pc", "setting-changed"));
+    EXPECT_EQ(store->chain_head(), rows[0].hash);
+}
+
 }  // namespace
 }  // namespace frostel::archive

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "archive/mission_archive.h"
+#include "archive/sqlite_trail.h"
 #include "mission/download.h"
 #include "sim/mission/mission_loader.h"
 #include "tests/support/sim_rig.h"

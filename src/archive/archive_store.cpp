@@ -1,0 +1,40 @@
+#include "archive/archive_store.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "archive/sqlite_store.h"
+
+namespace frostel::archive {
+
+Actor actor_of(const Person& person, const std::string& workstation) {
+    return {person.id, person.full_name, workstation};
+}
+
+namespace {
+
+template <typename Test>
+std::vector<Signature> signatures_where(const std::vector<Signature>& signatures, Test test) {
+    std::vector<Signature> found;
+    std::copy_if(signatures.begin(), signatures.end(), std::back_inserter(found), test);
+    return found;
+}
+
+}  // namespace
+
+std::vector<Signature> RecordSignatures::misplaced() const {
+    return signatures_where(signatures, [&](const Signature& signature) {
+        return signature.terms.record_digest != record_digest;
+    });
+}
+
+std::vector<Signature> RecordSignatures::edited() const {
+    return signatures_where(signatures,
+                            [](const Signature& signature) { return !signature.row_intact; });
+}
+
+std::unique_ptr<ArchiveStore> open_store(const QString& location, StoreAccess access, Actor actor) {
+    return std::make_unique<SqliteStore>(location, access, std::move(actor));
+}
+
+}  // namespace frostel::archive

@@ -1,0 +1,1027 @@
+#include "archive/sqlite_store.h"
+
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QThread>
+#include <QVariant>
+#include <atomic>
+#include <cstdio>
+
+#include "archive/archive_schema.h"
+#include "archive/fingerprint.h"
+#include "archive/sqlite_trail.h"
+#include "platform/latin1.h"
+#include "platform/local_date_time.h"
+
+namespace frostel::archive {
+
+namespace {
+
+using platform::latin1_text;
+
+const QString kDriver = QStringLiteral("QSQLITE");
+// Long enough for another program's write transaction (a few milliseconds) to end.
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kBusyRetryMs = 5;
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+// SQLite's codes for a file another connection holds.
+const QString kBusyCode = QStringLiteral("5");
+const QString kLockedCode = QStringLiteral("6");
+// SQLite's codes for a damaged file and for a file that is no database at all.
+const QString kCorruptCode = QStringLiteral("11");
+const QString kNotADatabaseCode = QStringLiteral("26");
+
+const QString kRecordColumns = QStringLiteral(
+    "id, logger_id, start_time, mission_sample_count, sample_count, interval_seconds, minimum,"
+    " maximum, verdict, first_line, downloaded_at, fingerprint, later_download_of,"
+    " download_count");
+
+std::atomic<int> connection_count{0};
+
+std::string text_of(const QVariant& value) {
+    return value.toString().toLatin1().toStdString();
+}
+
+std::optional<double> optional_real(const QVariant& value) {
+    return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
+}
+
+bool is_damage(const QSqlError& error) {
+    return error.nativeErrorCode() == kCorruptCode || error.nativeErrorCode() == kNotADatabaseCode;
+}
+
+std::string sql_time(const platform::LocalDateTime& t) {
+    return platform::format_iso(t);
+}
+
+// The logger's clock as a record keeps it in five columns from `first`; nothing when the
+// record was kept before clocks were read.
+std::optional<mission::LoggerClock> clock_from(const QSqlQuery& query, int first) {
+    const std::optional<mission::ClockSource> source =
+        mission::source_from_name(query.value(first + 1).toString().toStdString());
+    if (query.value(first).isNull() || !source) {
+        return std::nullopt;
+    }
+    return mission::LoggerClock{query.value(first).toInt(), *source,
+                                query.value(first + 2).toLongLong(), query.value(first + 3).toInt(),
+                                query.value(first + 4).toString().toStdString()};
+}
+
+platform::LocalDateTime parse_sql_time(const std::string& text) {
+    platform::LocalDateTime t;
+    std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
+                &t.second);
+    return t;
+}
+
+ArchiveEntry record_from(const QSqlQuery& query) {
+    ArchiveEntry record;
+    record.id = query.value(0).toLongLong();
+    record.logger_id = text_of(query.value(1));
+    record.start_time = text_of(query.value(2));
+    record.mission_sample_count = query.value(3).toInt();
+    record.sample_count = query.value(4).toInt();
+    record.interval_seconds = query.value(5).toInt();
+    record.minimum = optional_real(query.value(6));
+    record.maximum = optional_real(query.value(7));
+    record.verdict = text_of(query.value(8));
+    record.first_line = text_of(query.value(9));
+    record.downloaded_at = text_of(query.value(10));
+    record.fingerprint = text_of(query.value(11));
+    if (!query.value(12).isNull()) {
+        record.later_download_of = query.value(12).toLongLong();
+    }
+    record.download_count = query.value(13).toInt();
+    return record;
+}
+
+// One write: BEGIN IMMEDIATE takes the write lock at once (waiting out another writer),
+// so no read inside it has to be upgraded later; rolled back unless committed.
+class WriteTransaction {
+  public:
+    explicit WriteTransaction(QSqlDatabase& db) : query_(db) {}
+    ~WriteTransaction() {
+        if (begun_ && !committed_) {
+            query_.exec(QStringLiteral("ROLLBACK"));
+        }
+    }
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+    [[nodiscard]] bool begin() { return begun_ = query_.exec(QStringLiteral("BEGIN IMMEDIATE")); }
+    [[nodiscard]] bool commit() { return committed_ = query_.exec(QStringLiteral("COMMIT")); }
+    [[nodiscard]] QSqlError error() const { return query_.lastError(); }
+
+  private:
+    QSqlQuery query_;
+    bool begun_ = false;
+    bool committed_ = false;
+};
+
+QVariant nullable(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
+}
+
+// A run as one event on its logger: each setting, the image written and the result, a line
+// each.
+AuditEvent programming_run(const ProgrammingRecord& run) {
+    std::string value = "type=" + run.logger_type;
+    for (const auto& [name, setting] : run.settings) {
+        value += '\n' + name + '=' + latin1_text(setting).toStdString();
+    }
+    value += "\nimage=" + run.image_fingerprint + "\nresult=" + run.result;
+    return {"programming-run", "logger:" + run.logger_id, {}, value, {}};
+}
+
+}  // namespace
+
+SqliteStore::SqliteStore(QString path, StoreAccess access, Actor actor)
+    : path_(std::move(path)),
+      access_(access),
+      actor_(std::move(actor)),
+      connection_(QStringLiteral("frostel-archive-%1").arg(++connection_count)) {
+    if (!QSqlDatabase::isDriverAvailable(kDriver)) {
+        fail(QStringLiteral("the SQLite driver of Qt SQL is not installed"));
+        return;
+    }
+    open_ = open_file();
+}
+
+SqliteStore::~SqliteStore() {
+    close_file();
+}
+
+void SqliteStore::close() {
+    close_file();
+    open_ = false;
+}
+
+bool SqliteStore::fail(const QSqlError& error) {
+    fail(error.text());
+    if (is_damage(error) && open_ && access_ == StoreAccess::kReadWrite) {
+        open_ = start_again();
+    }
+    return false;
+}
+
+bool SqliteStore::start_again() {
+    close_file();
+    const std::optional<QString> kept_as = set_aside_damaged_file();
+    return kept_as && !connect_file().has_value() &&
+           write_event(archive_set_aside(kept_as->toStdString()));
+}
+
+bool SqliteStore::open_file() {
+    const std::optional<QSqlError> error = connect_file();
+    if (error && is_damage(*error) && access_ == StoreAccess::kReadWrite) {
+        return start_again();
+    }
+    return !error.has_value();
+}
+
+// Another program opening or migrating the same file at this moment makes SQLite answer
+// "busy" at once in places its busy timeout does not cover: tried again until it passes.
+std::optional<QSqlError> SqliteStore::connect_file() {
+    QDeadlineTimer deadline(kBusyTimeoutMs);
+    for (;;) {
+        std::optional<QSqlError> error = connect_once();
+        const bool busy = error && (error->nativeErrorCode() == kBusyCode ||
+                                    error->nativeErrorCode() == kLockedCode);
+        if (!busy || deadline.hasExpired()) {
+            return error;
+        }
+        close_file();
+        QThread::msleep(kBusyRetryMs);
+    }
+}
+
+std::optional<QSqlError> SqliteStore::connect_once() {
+    ++connections_;
+    db_ = QSqlDatabase::addDatabase(kDriver, connection_);
+    db_.setDatabaseName(path_);
+    db_.setConnectOptions(access_ == StoreAccess::kReadOnly
+                              ? kConnectOptions + QStringLiteral(";QSQLITE_OPEN_READONLY")
+                              : kConnectOptions);
+    if (!db_.open()) {
+        fail(db_.lastError().text());
+        return db_.lastError();
+    }
+    QSqlQuery query(db_);
+    // The version first: a file from a newer program is left exactly as it is.
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    const int version = query.value(0).toInt();
+    // A statement left open would keep the schema locked against the migration.
+    query.finish();
+    if (version > kSchemaVersion) {
+        fail(QStringLiteral("it was written by a newer version of this program"));
+        return QSqlError(error_);
+    }
+    if (access_ == StoreAccess::kReadOnly && version < kSchemaVersion) {
+        fail(
+            QStringLiteral("it was written by an older version of this program; open it once "
+                           "where it can be written to bring it forward"));
+        return QSqlError(error_);
+    }
+    // Write-ahead: a writer killed mid-way leaves the file as of its last commit, and
+    // readers never block the writer. FULL: a commit is on disk before it returns.
+    if (access_ == StoreAccess::kReadWrite &&
+        !(query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+          query.exec(QStringLiteral("PRAGMA synchronous = FULL")))) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    query.finish();
+    if (std::optional<QSqlError> damage = quick_check()) {
+        return damage;
+    }
+    const QString migration_error =
+        access_ == StoreAccess::kReadWrite ? migrate_forward(db_) : QString();
+    if (!migration_error.isEmpty()) {
+        fail(migration_error);
+        return QSqlError(migration_error);
+    }
+    return std::nullopt;
+}
+
+// Records kept by an earlier version hold the summary its rules derived; today's Verify
+// would call them altered. Where the pages, the digest and the copies of the pages still
+// agree, the summary follows from the pages alone and is derived again, all in one
+// transaction. Any other record keeps its columns and stays altered.
+std::optional<int> SqliteStore::derive_summaries_again(int rules, const Derive& derive) {
+    const QString older = QStringLiteral("SELECT id FROM missions WHERE derived_by < ?");
+    std::optional<std::vector<std::int64_t>> ids = ids_of(older, {rules});
+    if (!ids || ids->empty()) {
+        return ids ? std::optional<int>(0) : std::nullopt;
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        fail(transaction.error());
+        return std::nullopt;
+    }
+    // Another program may have derived them while this one waited for the lock.
+    ids = ids_of(older, {rules});
+    int derived = 0;
+    QSqlQuery update(db_);
+    update.prepare(
+        QStringLiteral("UPDATE missions SET minimum = ?, maximum = ?, verdict = ?, derived_by = ?"
+                       " WHERE id = ?"));
+    for (const std::int64_t id : ids.value_or(std::vector<std::int64_t>{})) {
+        const std::optional<KeptRecord> kept = kept_record(id);
+        if (!kept) {
+            return std::nullopt;
+        }
+        const std::optional<RecordSummary> summary = derive(*kept);
+        if (!summary) {
+            continue;
+        }
+        for (const QVariant& value : {nullable(summary->minimum), nullable(summary->maximum),
+                                      QVariant(QString::fromStdString(summary->verdict)),
+                                      QVariant(rules), QVariant(static_cast<qlonglong>(id))}) {
+            update.addBindValue(value);
+        }
+        if (!update.exec()) {
+            fail(update.lastError());
+            return std::nullopt;
+        }
+        ++derived;
+    }
+    if (derived > 0 &&
+        !append(summaries_derived_again(path_.toStdString(), derived, rules), actor_)) {
+        return std::nullopt;
+    }
+    if (!ids || !transaction.commit()) {
+        if (ids) {
+            fail(transaction.error());
+        }
+        return std::nullopt;
+    }
+    note_derived_again(derived);
+    return derived;
+}
+
+void SqliteStore::note_derived_again(int count) {
+    if (count == 0) {
+        return;
+    }
+    const QString text =
+        QStringLiteral(
+            "The minimum, maximum and verdict of %1 %2 kept by an earlier version "
+            "were derived again from their unchanged pages by this version's rules.")
+            .arg(count)
+            .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"));
+    notice_ = notice_.isEmpty() ? text : notice_ + QLatin1Char(' ') + text;
+}
+
+// Damage in the middle of the file shows only where it is read: found once on opening
+// rather than as records missing from a list.
+std::optional<QSqlError> SqliteStore::quick_check() {
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(1)")) || !query.next()) {
+        fail(query.lastError().text());
+        return query.lastError();
+    }
+    const QString result = query.value(0).toString();
+    if (result == QStringLiteral("ok")) {
+        return std::nullopt;
+    }
+    fail(QStringLiteral("the file is damaged (%1)").arg(result));
+    return QSqlError(error_, QString(), QSqlError::StatementError, kCorruptCode);
+}
+
+void SqliteStore::close_file() {
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+std::optional<QString> SqliteStore::set_aside_damaged_file() {
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("'.damaged-'yyyyMMdd-hhmmss"));
+    QString suffix = stamp;
+    for (int n = 2; QFile::exists(path_ + suffix); ++n) {
+        suffix = stamp + QStringLiteral("-%1").arg(n);
+    }
+    // The journal files belong to the damaged file and go with it.
+    for (const QString& part : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFile::exists(path_ + part) && !QFile::rename(path_ + part, path_ + suffix + part)) {
+            fail(QStringLiteral("%1 is damaged and could not be set aside")
+                     .arg(QFileInfo(path_).fileName()));
+            return std::nullopt;
+        }
+    }
+    notice_ = QStringLiteral(
+                  "The archive file was damaged; it was kept as %1 and a new archive "
+                  "was started.")
+                  .arg(QFileInfo(path_ + suffix).fileName());
+    return path_ + suffix;
+}
+
+std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_download(
+    const mission::DownloadedMission& mission, const DownloadFacts& facts,
+    const DownloadMatch& match) {
+    const QString notice = notice_;
+    auto kept = archive_once(mission, facts, match);
+    // The file was found damaged and set aside: the download goes into the new archive.
+    if (!kept && open_ && notice_ != notice) {
+        kept = archive_once(mission, facts, match);
+    }
+    return kept;
+}
+
+std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
+    const mission::DownloadedMission& mission, const DownloadFacts& facts,
+    const DownloadMatch& match) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    const mission::MissionHeader& header = mission.header;
+    const Stamp& stamp = facts.stamp;
+    const QString now = latin1_text(sql_time(stamp.local_time));
+    const QString logger_id = latin1_text(header.logger_id);
+
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        fail(transaction.error());
+        return std::nullopt;
+    }
+    // The same pages again: noted on their record, unless that record was altered since.
+    const auto same_candidates =
+        ids_of(QStringLiteral(
+                   "SELECT id FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id"),
+               {logger_id, latin1_text(facts.content_key)});
+    const auto same =
+        same_candidates ? first_verified(*same_candidates, match, match.same_pages) : std::nullopt;
+    if (!same) {
+        return std::nullopt;
+    }
+    QSqlQuery query(db_);
+    if (*same != 0) {
+        if (!append(download_archived(*same, facts.fingerprint, {}), actor_)) {
+            return std::nullopt;
+        }
+        query.prepare(
+            QStringLiteral("UPDATE missions SET download_count = download_count + 1,"
+                           " last_downloaded_at = ? WHERE id = ?"));
+        query.addBindValue(now);
+        query.addBindValue(static_cast<qlonglong>(*same));
+        if (!query.exec() || !transaction.commit()) {
+            fail(query.lastError().isValid() ? query.lastError() : transaction.error());
+            return std::nullopt;
+        }
+        return std::pair{Archived::kDownloadedAgain, *same};
+    }
+
+    // A later download: the same logger, start and settings, with fewer samples before.
+    const QString start = latin1_text(sql_time(header.start_time));
+    const auto earlier_candidates =
+        ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ? AND start_time = ?"
+                              " AND mission_sample_count < ? ORDER BY id"),
+               {logger_id, start, header.mission_sample_count});
+    const auto earlier = earlier_candidates
+                             ? first_verified(*earlier_candidates, match, match.earlier_part)
+                             : std::nullopt;
+    if (!earlier) {
+        return std::nullopt;
+    }
+
+    query.prepare(QStringLiteral(
+        "INSERT INTO missions (logger_id, logger_type, configuration, start_time,"
+        " mission_sample_count, device_sample_count, sample_count, interval_seconds,"
+        " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
+        " minimum, maximum, verdict, downloaded_at, time_zone, utc_offset_seconds, program_version,"
+        " fingerprint, content_key, pages, later_download_of, last_downloaded_at,"
+        " downloaded_utc_ms, record_digest, derived_by, clock_offset_s, clock_source,"
+        " clock_drift_s, clock_measured_offset_s, clock_zone)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "?, ?, ?, ?, ?, ?, ?)"));
+    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
+    const auto clock_value = [&](auto field) {
+        return clock ? QVariant(field(*clock)) : QVariant(QMetaType(QMetaType::LongLong));
+    };
+    for (const QVariant& value : {
+             QVariant(logger_id),
+             QVariant(QString(QChar(static_cast<char>(header.logger_type)))),
+             QVariant(header.configuration),
+             QVariant(start),
+             QVariant(header.mission_sample_count),
+             QVariant(header.device_sample_count),
+             QVariant(static_cast<int>(mission.samples.size())),
+             QVariant(header.sample_interval),
+             QVariant(header.sample_format == mission::SampleFormat::k16Bit),
+             QVariant(header.alarm_status),
+             QVariant(header.calibration_offset_tenths),
+             QVariant(latin1_text(header.mission_text)),
+             QVariant(latin1_text(facts.first_line)),
+             nullable(facts.summary.minimum),
+             nullable(facts.summary.maximum),
+             QVariant(QString::fromStdString(facts.summary.verdict)),
+             QVariant(now),
+             QVariant(QString::fromStdString(stamp.time_zone)),
+             QVariant(stamp.utc_offset_seconds),
+             QVariant(QString::fromStdString(stamp.program_version)),
+             QVariant(latin1_text(facts.fingerprint)),
+             QVariant(latin1_text(facts.content_key)),
+             QVariant(facts.pages),
+             *earlier != 0 ? QVariant(static_cast<qlonglong>(*earlier))
+                           : QVariant(QMetaType(QMetaType::LongLong)),
+             QVariant(now),
+             QVariant(static_cast<qlonglong>(facts.downloaded_utc_ms)),
+             QVariant(latin1_text(facts.record_digest)),
+             QVariant(facts.summary_rules),
+             clock_value([](const auto& c) { return c.utc_offset_s; }),
+             clock ? QVariant(QString::fromUtf8(mission::source_name(clock)))
+                   : QVariant(QMetaType(QMetaType::QString)),
+             clock_value([](const auto& c) { return static_cast<qlonglong>(c.drift_s); }),
+             clock_value([](const auto& c) { return c.measured_offset_s; }),
+             clock ? QVariant(QString::fromStdString(clock->zone))
+                   : QVariant(QMetaType(QMetaType::QString)),
+         }) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    const std::int64_t id = query.lastInsertId().toLongLong();
+    if (!append(download_archived(id, facts.fingerprint, facts.record_digest), actor_)) {
+        return std::nullopt;
+    }
+    if (!transaction.commit()) {
+        fail(transaction.error());
+        return std::nullopt;
+    }
+    return std::pair{*earlier == 0 ? Archived::kNewRecord : Archived::kLaterDownload, id};
+}
+
+std::optional<std::vector<std::int64_t>> SqliteStore::ids_of(const QString& select,
+                                                             const QVariantList& values) {
+    std::optional<QSqlQuery> query = selected(select, values);
+    if (!query) {
+        return std::nullopt;
+    }
+    std::vector<std::int64_t> ids;
+    while (query->next()) {
+        ids.push_back(query->value(0).toLongLong());
+    }
+    return ids;
+}
+
+std::optional<std::int64_t> SqliteStore::first_verified(
+    const std::vector<std::int64_t>& ids, const DownloadMatch& match,
+    const std::function<bool(const std::vector<mission::RawPage>&)>& accept) {
+    for (const std::int64_t id : ids) {
+        const std::optional<QSqlQuery> row =
+            record_row(QStringLiteral("SELECT pages FROM missions WHERE id = ?"), id);
+        const std::optional<Verification> verdict = row ? match.verdict(id) : std::nullopt;
+        if (!verdict) {
+            return std::nullopt;
+        }
+        const auto kept = pages_from_record(row->value(0).toByteArray());
+        if (kept && accept(*kept) && verifies(*verdict)) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+std::optional<std::vector<ArchiveEntry>> SqliteStore::find(const MissionFilter& filter) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    QStringList conditions;
+    QVariantList values;
+    if (!filter.text.empty()) {
+        QString pattern = QString::fromStdString(filter.text);
+        pattern.replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
+            .replace(QStringLiteral("%"), QStringLiteral("\\%"))
+            .replace(QStringLiteral("_"), QStringLiteral("\\_"));
+        pattern = QStringLiteral("%") + pattern + QStringLiteral("%");
+        conditions << QStringLiteral(
+            "(logger_id LIKE ? ESCAPE '\\' OR mission_text LIKE ? ESCAPE '\\')");
+        values << pattern << pattern;
+    }
+    if (!filter.logger_id.empty()) {
+        conditions << QStringLiteral("logger_id = ?");
+        values << latin1_text(filter.logger_id);
+    }
+    if (filter.since.isValid()) {
+        conditions << QStringLiteral("start_time >= ?");
+        values << filter.since.toString(Qt::ISODate);
+    }
+    if (filter.until.isValid()) {
+        conditions << QStringLiteral("start_time < ?");
+        values << filter.until.addDays(1).toString(Qt::ISODate);
+    }
+    values << filter.limit << filter.offset;
+    // The ids are chosen from the filter's index alone, as a scan of the rows would read
+    // every row's pages; only the rows shown are read.
+    const QString sql =
+        conditions.isEmpty()
+            ? QStringLiteral("SELECT %1 FROM missions ORDER BY id DESC LIMIT ? OFFSET ?")
+                  .arg(kRecordColumns)
+            : QStringLiteral(
+                  "SELECT %1 FROM missions WHERE id IN (SELECT id FROM missions"
+                  " INDEXED BY missions_for_filter WHERE %2 ORDER BY id DESC LIMIT ? OFFSET ?) "
+                  "ORDER BY id DESC")
+                  .arg(kRecordColumns, conditions.join(QStringLiteral(" AND ")));
+
+    std::optional<QSqlQuery> query = selected(sql, values);
+    if (!query) {
+        return std::nullopt;
+    }
+    std::vector<ArchiveEntry> records;
+    while (query->next()) {
+        records.push_back(record_from(*query));
+    }
+    // A row that cannot be read ends the walk early: the list would be short, not whole.
+    if (query->lastError().isValid()) {
+        fail(query->lastError());
+        return std::nullopt;
+    }
+    return records;
+}
+
+std::optional<QSqlQuery> SqliteStore::selected(const QString& select, const QVariantList& values) {
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    query.prepare(select);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    return query;
+}
+
+std::optional<QSqlQuery> SqliteStore::record_row(const QString& select, std::int64_t id) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    std::optional<QSqlQuery> query = selected(select, {static_cast<qlonglong>(id)});
+    if (!query) {
+        return std::nullopt;
+    }
+    if (!query->next()) {
+        fail(QStringLiteral("no record %1").arg(id));
+        return std::nullopt;
+    }
+    return query;
+}
+
+std::optional<QSqlQuery> SqliteStore::record_columns(const QString& more, std::int64_t id) {
+    return record_row(
+        QStringLiteral("SELECT %1, %2 FROM missions WHERE id = ?").arg(kRecordColumns, more), id);
+}
+
+std::optional<StoredMission> SqliteStore::load(std::int64_t id) {
+    std::optional<QSqlQuery> row = record_columns(
+        QStringLiteral("logger_type, calibration_offset_tenths, mission_text, time_zone,"
+                       " utc_offset_seconds, program_version, last_downloaded_at, pages,"
+                       " clock_offset_s, clock_source, clock_drift_s, clock_measured_offset_s,"
+                       " clock_zone"),
+        id);
+    if (!row) {
+        return std::nullopt;
+    }
+    const QSqlQuery& query = *row;
+    std::optional<std::vector<mission::RawPage>> pages =
+        pages_from_record(query.value(21).toByteArray());
+    if (!pages) {
+        fail(QStringLiteral("record %1 holds no whole pages").arg(id));
+        return std::nullopt;
+    }
+    StoredMission stored;
+    stored.record = record_from(query);
+    stored.logger_type = text_of(query.value(14));
+    stored.calibration_offset_tenths = query.value(15).toInt();
+    stored.mission_text = text_of(query.value(16));
+    stored.time_zone = query.value(17).toString().toStdString();
+    stored.utc_offset_seconds = query.value(18).toInt();
+    stored.program_version = query.value(19).toString().toStdString();
+    stored.last_downloaded_at = text_of(query.value(20));
+    stored.pages = std::move(*pages);
+    stored.clock = clock_from(query, 22);
+    return stored;
+}
+
+std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
+    const std::optional<QSqlQuery> row = record_columns(
+        QStringLiteral("pages, logger_type, configuration, device_sample_count, sixteen_bit,"
+                       " alarm_status, calibration_offset_tenths, mission_text, time_zone,"
+                       " utc_offset_seconds, downloaded_utc_ms, record_digest"),
+        id);
+    if (!row) {
+        return std::nullopt;
+    }
+    const QSqlQuery& query = *row;
+    KeptRecord kept;
+    kept.record = record_from(query);
+    kept.pages = query.value(14).toByteArray();
+    kept.logger_type = text_of(query.value(15));
+    kept.configuration = query.value(16).toInt();
+    kept.device_sample_count = query.value(17).toInt();
+    kept.sixteen_bit = query.value(18).toBool();
+    kept.alarm_status = query.value(19).toInt();
+    kept.calibration_offset_tenths = query.value(20).toInt();
+    kept.mission_text = text_of(query.value(21));
+    kept.time_zone = query.value(22).toString().toStdString();
+    kept.utc_offset_seconds = query.value(23).toInt();
+    if (!query.value(24).isNull()) {
+        kept.downloaded_utc_ms = query.value(24).toLongLong();
+    }
+    if (!query.value(25).isNull()) {
+        kept.record_digest = text_of(query.value(25));
+    }
+    if (!find_record_event(id, "download-archived", Which::kFirst, kept.archived_entry)) {
+        return std::nullopt;
+    }
+    return kept;
+}
+
+std::optional<std::vector<std::int64_t>> SqliteStore::records_of_mission(
+    const link::LoggerId& logger_id, const std::string& start_time, int mission_sample_count) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    return ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ?"
+                                 " AND start_time = ? AND mission_sample_count = ?"
+                                 " ORDER BY id"),
+                  {latin1_text(logger_id), latin1_text(start_time), mission_sample_count});
+}
+
+// SQLite's count of other connections' commits, told apart from the count of an earlier
+// connection (a damaged file set aside and a new one started).
+std::optional<std::int64_t> SqliteStore::change_count() {
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next()) {
+        return std::nullopt;
+    }
+    return (static_cast<std::int64_t>(connections_) << 32) + query.value(0).toLongLong();
+}
+
+bool SqliteStore::record_programming(const ProgrammingRecord& run) {
+    if (!open_) {
+        return false;
+    }
+    QJsonObject settings;
+    for (const auto& [name, value] : run.settings) {
+        settings.insert(QString::fromStdString(name), latin1_text(value));
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error());
+    }
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral(
+        "INSERT INTO programming_runs (programmed_at, time_zone, utc_offset_seconds,"
+        " program_version, logger_id, logger_type, settings, image_fingerprint, result)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    query.addBindValue(latin1_text(sql_time(run.stamp.local_time)));
+    query.addBindValue(QString::fromStdString(run.stamp.time_zone));
+    query.addBindValue(run.stamp.utc_offset_seconds);
+    query.addBindValue(QString::fromStdString(run.stamp.program_version));
+    query.addBindValue(latin1_text(run.logger_id));
+    query.addBindValue(latin1_text(run.logger_type));
+    query.addBindValue(QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)));
+    query.addBindValue(latin1_text(run.image_fingerprint));
+    query.addBindValue(latin1_text(run.result));
+    if (!query.exec()) {
+        return fail(query.lastError());
+    }
+    return append(programming_run(run), actor_) &&
+           (transaction.commit() || fail(transaction.error()));
+}
+
+std::optional<mission::ClockSetting> SqliteStore::last_clock_setting(
+    const link::LoggerId& logger_id, const platform::LocalDateTime& latest) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral(
+        "SELECT time_zone, utc_offset_seconds FROM programming_runs"
+        " WHERE logger_id = ? AND result = ? AND programmed_at <= ? ORDER BY id DESC LIMIT 1"));
+    query.addBindValue(latin1_text(logger_id));
+    query.addBindValue(QStringLiteral("PROGRAMMING OK"));
+    query.addBindValue(latin1_text(sql_time(latest)));
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    if (!query.next()) {
+        return std::nullopt;
+    }
+    return mission::ClockSetting{query.value(0).toString().toStdString(), query.value(1).toInt()};
+}
+
+std::vector<ProgrammingRecord> SqliteStore::programming_runs(const link::LoggerId& logger_id) {
+    std::vector<ProgrammingRecord> runs;
+    if (!open_) {
+        return runs;
+    }
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral(
+        "SELECT programmed_at, time_zone, utc_offset_seconds, program_version, logger_type,"
+        " settings, image_fingerprint, result FROM programming_runs WHERE logger_id = ?"
+        " ORDER BY id"));
+    query.addBindValue(latin1_text(logger_id));
+    if (!query.exec()) {
+        fail(query.lastError());
+        return runs;
+    }
+    while (query.next()) {
+        ProgrammingRecord run;
+        run.stamp.local_time = parse_sql_time(text_of(query.value(0)));
+        run.stamp.time_zone = query.value(1).toString().toStdString();
+        run.stamp.utc_offset_seconds = query.value(2).toInt();
+        run.stamp.program_version = query.value(3).toString().toStdString();
+        run.logger_id = logger_id;
+        run.logger_type = text_of(query.value(4));
+        const QJsonObject settings = QJsonDocument::fromJson(query.value(5).toByteArray()).object();
+        for (auto it = settings.begin(); it != settings.end(); ++it) {
+            run.settings.emplace_back(it.key().toStdString(), text_of(it.value().toVariant()));
+        }
+        run.image_fingerprint = text_of(query.value(6));
+        run.result = text_of(query.value(7));
+        runs.push_back(std::move(run));
+    }
+    return runs;
+}
+
+bool SqliteStore::append(const AuditEvent& event, const Actor& actor) {
+    const QString error =
+        archive::append_event(db_, actor, event, QDateTime::currentMSecsSinceEpoch());
+    return error.isEmpty() || fail(error);
+}
+
+bool SqliteStore::append_event(const AuditEvent& event) {
+    if (!open_) {
+        return false;
+    }
+    return write_event(event);
+}
+
+bool SqliteStore::write_event(const AuditEvent& event) {
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error().text());
+    }
+    return append(event, actor_) && (transaction.commit() || fail(transaction.error().text()));
+}
+
+bool SqliteStore::for_each_event(const AuditFilter& filter,
+                                 const std::function<void(const AuditEntry&)>& each) {
+    if (!open_) {
+        return false;
+    }
+    const QString error = list_events(db_, filter, each);
+    return error.isEmpty() || fail(error);
+}
+
+bool SqliteStore::for_newest_events(const AuditFilter& filter, int offset, int limit,
+                                    const std::function<void(const AuditEntry&)>& each) {
+    if (!open_) {
+        return false;
+    }
+    const QString error = list_newest_events(db_, filter, offset, limit, each);
+    return error.isEmpty() || fail(error);
+}
+
+std::optional<std::string> SqliteStore::chain_head() {
+    if (!open_) {
+        return std::nullopt;
+    }
+    std::string head;
+    const QString error = trail_head(db_, head);
+    if (!error.isEmpty()) {
+        fail(error);
+        return std::nullopt;
+    }
+    return head;
+}
+
+bool SqliteStore::read(const Work& work) {
+    if (!open_) {
+        return false;
+    }
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("BEGIN"))) {
+        return fail(query.lastError());
+    }
+    const QString error = work(db_);
+    query.exec(QStringLiteral("COMMIT"));
+    return error.isEmpty() || fail(error);
+}
+
+bool SqliteStore::write(const Work& work) {
+    if (!open_ || read_only()) {
+        return open_ && fail(QStringLiteral("the archive was opened only to be read"));
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error());
+    }
+    const QString error = work(db_);
+    if (!error.isEmpty()) {
+        return fail(error);
+    }
+    return transaction.commit() || fail(transaction.error());
+}
+
+std::optional<RecordLimits> SqliteStore::record_limits(std::int64_t id) {
+    if (!record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
+        return std::nullopt;
+    }
+    std::optional<ChainedRow> latest;
+    if (!find_record_event(id, "limits-set", Which::kLatest, latest)) {
+        return std::nullopt;
+    }
+    if (!latest) {
+        return RecordLimits{};
+    }
+    if (!hash_holds(*latest)) {
+        fail(QStringLiteral("the event %1 that set the limits of record %2 was edited")
+                 .arg(latest->row.sequence)
+                 .arg(id));
+        return std::nullopt;
+    }
+    const std::optional<RecordLimits> limits = parse_limits_value(latest->row.new_value);
+    if (!limits) {
+        fail(QStringLiteral("the limits last set for record %1 cannot be read").arg(id));
+    }
+    return limits;
+}
+
+bool SqliteStore::find_record_event(std::int64_t id, const std::string& action, Which which,
+                                    std::optional<ChainedRow>& found) {
+    AuditFilter events;
+    events.object = record_object(id);
+    const QString error = list_events(db_, events, [&](const AuditEntry& entry) {
+        if (entry.chained.row.action == action && (which == Which::kLatest || !found)) {
+            found = entry.chained;
+        }
+    });
+    return error.isEmpty() || fail(error);
+}
+
+bool SqliteStore::set_limits(std::int64_t id, const RecordLimits& limits,
+                             const std::string& reason) {
+    if (!open_) {
+        return false;
+    }
+    WriteTransaction transaction(db_);
+    if (!transaction.begin()) {
+        return fail(transaction.error().text());
+    }
+    const std::optional<RecordLimits> before = record_limits(id);
+    if (before == limits) {
+        return true;
+    }
+    return before && append(limits_set(id, *before, limits, reason), actor_) &&
+           (transaction.commit() || fail(transaction.error().text()));
+}
+
+std::optional<std::int64_t> SqliteStore::for_each_chained_row(
+    const std::function<void(const ChainedRow&)>& each) {
+    if (!open_) {
+        return std::nullopt;
+    }
+    std::int64_t issued = 0;
+    const QString error = archive::for_each_chained_row(db_, each, issued);
+    if (!error.isEmpty()) {
+        fail(error);
+        return std::nullopt;
+    }
+    return issued;
+}
+
+QString SqliteStore::read_signatures(std::int64_t id, RecordSignatures& record, bool& found) {
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("SELECT record_digest FROM missions WHERE id = ?"));
+    query.addBindValue(static_cast<qlonglong>(id));
+    if (!query.exec()) {
+        return query.lastError().text();
+    }
+    found = query.next();
+    if (!found) {
+        return {};
+    }
+    record.record_digest = query.value(0).toString().toStdString();
+    const std::optional<RecordLimits> in_force = record_limits(id);
+    if (!in_force) {
+        return error_;
+    }
+    record.limits_in_force = limits_lines(in_force->limits, in_force->delta_h_kj_per_mol);
+    AuditFilter filter;
+    filter.object = record_object(id);
+    return list_events(db_, filter, [&](const AuditEntry& entry) {
+        const AuditRow& row = entry.chained.row;
+        const std::optional<SignedTerms> terms =
+            row.action == kSigned ? parse_signed_value(row.new_value) : std::nullopt;
+        if (terms) {
+            record.signatures.push_back({row.sequence, row.utc_ms, entry.local_time, row.user_id,
+                                         *terms, row.reason, hash_holds(entry.chained)});
+        }
+    });
+}
+
+std::optional<RecordSignatures> SqliteStore::record_signatures(std::int64_t id) {
+    RecordSignatures record;
+    bool found = false;
+    if (!read([&](QSqlDatabase&) { return read_signatures(id, record, found); })) {
+        return std::nullopt;
+    }
+    return found ? std::optional(record) : std::nullopt;
+}
+
+SigningAnswer SqliteStore::sign(const Person& signer, const SigningRequest& request) {
+    SigningAnswer answer;
+    const Actor actor = actor_of(signer, actor_.workstation);
+    const bool written = write([&](QSqlDatabase& db) {
+        RecordSignatures record;
+        bool found = false;
+        if (QString error = read_signatures(request.id, record, found); !error.isEmpty()) {
+            return error;
+        }
+        // The password first: a wrong one learns nothing of the record.
+        std::optional<std::string> why;
+        if (request.password) {
+            bool accepted = false;
+            if (QString error = check_password(db, signer.id, *request.password, accepted);
+                !error.isEmpty()) {
+                return error;
+            }
+            why = accepted ? std::nullopt : std::optional<std::string>("wrong password");
+        }
+        if (!why) {
+            why = request.refused_because
+                      ? request.refused_because
+                      : signing_refusal(signer.id, signer.full_name, signer.role, request.meaning,
+                                        record.signatures, record.record_digest,
+                                        record.limits_in_force);
+        }
+        const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+        if (why) {
+            answer = {SigningAnswer::Kind::kRefused, *why};
+            return archive::append_event(db, actor,
+                                         signing_refused(request.id, request.meaning, *why), now);
+        }
+        const SignedTerms terms{record.record_digest, request.meaning, record.limits_in_force,
+                                signer.full_name};
+        return archive::append_event(
+            db, actor,
+            {kSigned, record_object(request.id), {}, signed_value(terms), request.comment}, now);
+    });
+    return written ? answer : SigningAnswer{SigningAnswer::Kind::kFailed, error_.toStdString()};
+}
+
+}  // namespace frostel::archive
