@@ -681,6 +681,9 @@ std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
     if (!query.value(25).isNull()) {
         kept.record_digest = text_of(query.value(25));
     }
+    if (!find_record_event(id, "download-archived", Which::kFirst, kept.archived_entry)) {
+        return std::nullopt;
+    }
     return kept;
 }
 
@@ -878,22 +881,36 @@ std::optional<RecordLimits> SqliteStore::record_limits(std::int64_t id) {
     if (!record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
         return std::nullopt;
     }
-    std::optional<QSqlQuery> latest =
-        selected(QStringLiteral("SELECT new_value FROM audit_events WHERE object = ? AND action = ?"
-                                " ORDER BY sequence DESC LIMIT 1"),
-                 {QStringLiteral("record:%1").arg(id), QStringLiteral("limits-set")});
-    if (!latest) {
+    std::optional<ChainedRow> latest;
+    if (!find_record_event(id, "limits-set", Which::kLatest, latest)) {
         return std::nullopt;
     }
-    if (!latest->next()) {
+    if (!latest) {
         return RecordLimits{};
     }
-    const std::optional<RecordLimits> limits =
-        parse_limits_value(latest->value(0).toString().toStdString());
+    if (!hash_holds(*latest)) {
+        fail(QStringLiteral("the event %1 that set the limits of record %2 was edited")
+                 .arg(latest->row.sequence)
+                 .arg(id));
+        return std::nullopt;
+    }
+    const std::optional<RecordLimits> limits = parse_limits_value(latest->row.new_value);
     if (!limits) {
         fail(QStringLiteral("the limits last set for record %1 cannot be read").arg(id));
     }
     return limits;
+}
+
+bool SqliteStore::find_record_event(std::int64_t id, const std::string& action, Which which,
+                                    std::optional<ChainedRow>& found) {
+    AuditFilter events;
+    events.object = record_object(id);
+    const QString error = list_events(db_, events, [&](const AuditEntry& entry) {
+        if (entry.chained.row.action == action && (which == Which::kLatest || !found)) {
+            found = entry.chained;
+        }
+    });
+    return error.isEmpty() || fail(error);
 }
 
 bool SqliteStore::set_limits(std::int64_t id, const RecordLimits& limits,
@@ -951,8 +968,8 @@ QString SqliteStore::read_signatures(std::int64_t id, RecordSignatures& record, 
         const std::optional<SignedTerms> terms =
             row.action == kSigned ? parse_signed_value(row.new_value) : std::nullopt;
         if (terms) {
-            record.signatures.push_back(
-                {row.sequence, row.utc_ms, entry.local_time, row.user_id, *terms, row.reason});
+            record.signatures.push_back({row.sequence, row.utc_ms, entry.local_time, row.user_id,
+                                         *terms, row.reason, hash_holds(entry.chained)});
         }
     });
 }
@@ -988,8 +1005,9 @@ SigningAnswer SqliteStore::sign(const Person& signer, const SigningRequest& requ
         if (!why) {
             why = request.refused_because
                       ? request.refused_because
-                      : signing_refusal(signer.id, signer.role, request.meaning, record.signatures,
-                                        record.record_digest, record.limits_in_force);
+                      : signing_refusal(signer.id, signer.full_name, signer.role, request.meaning,
+                                        record.signatures, record.record_digest,
+                                        record.limits_in_force);
         }
         const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
         if (why) {

@@ -140,6 +140,11 @@ class SqliteStore final : public ArchiveStore {
     std::optional<std::int64_t> first_verified(
         const std::vector<std::int64_t>& ids, const DownloadMatch& match,
         const std::function<bool(const std::vector<mission::RawPage>&)>& accept);
+    enum class Which { kFirst, kLatest };
+    // Record `id`'s first or latest event of `action` into `found`, left empty when it has
+    // none; false when the trail cannot be read (see error()).
+    bool find_record_event(std::int64_t id, const std::string& action, Which which,
+                           std::optional<ChainedRow>& found);
     // Within the caller's transaction; `found` false for an unknown record.
     QString read_signatures(std::int64_t id, RecordSignatures& record, bool& found);
     // Whether `password` is person `id`'s, within the caller's write transaction: a wrong
