@@ -381,7 +381,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (started_) {
         write_settings();
         // The chart's template holds the mission's points: a file like any export.
-        if (holds_right(signed_in(), archive::Right::kExport)) {
+        if (template_at_exit_) {
             (void)chart_->export_template(program_file(kChartTemplateFileName));
         }
     }
@@ -513,6 +513,7 @@ void MainWindow::open_data_path() {
 }
 
 void MainWindow::show_rights() {
+    template_at_exit_ = holds_right(signed_in(), archive::Right::kExport);
     if (!holds_right(signed_in(), archive::Right::kChangeAccounts) && data_path_) {
         data_path_->close();
     }

@@ -163,6 +163,9 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     MainLayout layout_ = designed_layout();
     bool started_ = false;
     bool converting_ = false;
+    // Whether the exit writes the chart's template: the last person at the window may export.
+    // Asked before the exit, as closing the window ends the session first.
+    bool template_at_exit_ = true;
     std::optional<mission::TemperatureUnit> queued_unit_;
     ShownMission shown_;
     QTimer startup_timer_;

@@ -611,6 +611,8 @@ class MainWindowTest : public QObject {
                     }));
                 QCOMPARE(refused, QStringList{"pat save a record"});
             }
+            rig.close();
+            QCOMPARE(QFile::exists(rig.path("standard.tee")), c.program_and_export);
         }
     }
 
