@@ -1,5 +1,6 @@
 #include "app/summary_window.h"
 
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -84,6 +85,22 @@ QGroupBox* group(const QString& title, QWidget* content) {
     return box;
 }
 
+// A grid asks a wrapping label for its height at a guessed width, so a narrower column clips
+// its last lines; this keeps each label at least as tall as its text at its real width.
+class WholeTextHeight final : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (label != nullptr && event->type() == QEvent::Resize) {
+            label->setMinimumHeight(std::max(0, label->heightForWidth(label->width())));
+        }
+        return false;
+    }
+};
+
 QLabel* text_label(const char* name) {
     auto* label = new QLabel;
     label->setObjectName(name);
@@ -142,6 +159,10 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Mission Summary"));
     // A figure stays on one line with its time; the statistics' rows are short enough.
     statistics_->setWordWrap(false);
+    auto* whole_height = new WholeTextHeight(this);
+    for (QLabel* label : {settings_, flags_, source_}) {
+        label->installEventFilter(whole_height);
+    }
     verdict_->setObjectName("verdict");
     verdict_->setAlignment(Qt::AlignCenter);
     source_->setObjectName("limit_source");
@@ -149,7 +170,7 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     excursions_->setObjectName("excursions");
     excursions_->setRootIsDecorated(false);
     excursions_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    excursions_->setMinimumHeight(110);
+    excursions_->setMinimumHeight(80);
     fit_to_widest_row(*excursions_);
 
     auto* limits = new QWidget;
