@@ -140,8 +140,6 @@ class SqliteStore final : public ArchiveStore {
     std::optional<std::int64_t> first_verified(
         const std::vector<std::int64_t>& ids, const DownloadMatch& match,
         const std::function<bool(const std::vector<mission::RawPage>&)>& accept);
-    // Within the caller's transaction; `found` false for an unknown record.
-    QString read_signatures(std::int64_t id, RecordSignatures& record, bool& found);
     // Whether `password` is person `id`'s, within the caller's write transaction: a wrong
     // one is counted and audited as at a sign-in. An empty text, else why it failed.
     QString check_password(QSqlDatabase& db, const std::string& id, const std::string& password,
