@@ -66,7 +66,7 @@ class WriteTransaction {
     bool committed_ = false;
 };
 
-QVariant nullable(const std::optional<double>& value) {
+QVariant nullable_real(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
 }
 
@@ -214,9 +214,10 @@ std::optional<int> SqliteStore::derive_summaries_again(int rules, const Derive& 
         if (!summary) {
             continue;
         }
-        for (const QVariant& value : {nullable(summary->minimum), nullable(summary->maximum),
-                                      QVariant(QString::fromStdString(summary->verdict)),
-                                      QVariant(rules), QVariant(static_cast<qlonglong>(id))}) {
+        for (const QVariant& value :
+             {nullable_real(summary->minimum), nullable_real(summary->maximum),
+              QVariant(QString::fromStdString(summary->verdict)), QVariant(rules),
+              QVariant(static_cast<qlonglong>(id))}) {
             update.addBindValue(value);
         }
         if (!update.exec()) {
@@ -325,13 +326,11 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
         return std::nullopt;
     }
     // The same pages again: noted on their record, unless that record was altered since.
-    const auto same_candidates =
-        ids_of(QStringLiteral(
-                   "SELECT id FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id"),
-               {logger_id, latin1_text(facts.content_key)});
-    const auto same =
-        same_candidates ? first_verified(*same_candidates, match, match.same_pages) : std::nullopt;
+    QString error;
+    const auto same = first_match(db_, kSameContent, {logger_id, latin1_text(facts.content_key)},
+                                  match, match.same_pages, error);
     if (!same) {
+        error.isEmpty() || fail(error);
         return std::nullopt;
     }
     QSqlQuery query(db_);
@@ -352,70 +351,18 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
     }
 
     // A later download: the same logger, start and settings, with fewer samples before.
-    const QString start = latin1_text(sql_time(header.start_time));
-    const auto earlier_candidates =
-        ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ? AND start_time = ?"
-                              " AND mission_sample_count < ? ORDER BY id"),
-               {logger_id, start, header.mission_sample_count});
-    const auto earlier = earlier_candidates
-                             ? first_verified(*earlier_candidates, match, match.earlier_part)
-                             : std::nullopt;
+    const auto earlier = first_match(
+        db_, kEarlierParts,
+        {logger_id, latin1_text(sql_time(header.start_time)), header.mission_sample_count}, match,
+        match.earlier_part, error);
     if (!earlier) {
+        error.isEmpty() || fail(error);
         return std::nullopt;
     }
-
-    query.prepare(QStringLiteral(
-        "INSERT INTO missions (logger_id, logger_type, configuration, start_time,"
-        " mission_sample_count, device_sample_count, sample_count, interval_seconds,"
-        " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
-        " minimum, maximum, verdict, downloaded_at, time_zone, utc_offset_seconds, program_version,"
-        " fingerprint, content_key, pages, later_download_of, last_downloaded_at,"
-        " downloaded_utc_ms, record_digest, derived_by, clock_offset_s, clock_source,"
-        " clock_drift_s, clock_measured_offset_s, clock_zone)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?, ?, ?)"));
-    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
-    const auto clock_value = [&](auto field) {
-        return clock ? QVariant(field(*clock)) : QVariant(QMetaType(QMetaType::LongLong));
-    };
-    for (const QVariant& value : {
-             QVariant(logger_id),
-             QVariant(QString(QChar(static_cast<char>(header.logger_type)))),
-             QVariant(header.configuration),
-             QVariant(start),
-             QVariant(header.mission_sample_count),
-             QVariant(header.device_sample_count),
-             QVariant(static_cast<int>(mission.samples.size())),
-             QVariant(header.sample_interval),
-             QVariant(header.sample_format == mission::SampleFormat::k16Bit),
-             QVariant(header.alarm_status),
-             QVariant(header.calibration_offset_tenths),
-             QVariant(latin1_text(header.mission_text)),
-             QVariant(latin1_text(facts.first_line)),
-             nullable(facts.summary.minimum),
-             nullable(facts.summary.maximum),
-             QVariant(QString::fromStdString(facts.summary.verdict)),
-             QVariant(now),
-             QVariant(QString::fromStdString(stamp.time_zone)),
-             QVariant(stamp.utc_offset_seconds),
-             QVariant(QString::fromStdString(stamp.program_version)),
-             QVariant(latin1_text(facts.fingerprint)),
-             QVariant(latin1_text(facts.content_key)),
-             QVariant(facts.pages),
-             *earlier != 0 ? QVariant(static_cast<qlonglong>(*earlier))
-                           : QVariant(QMetaType(QMetaType::LongLong)),
-             QVariant(now),
-             QVariant(static_cast<qlonglong>(facts.downloaded_utc_ms)),
-             QVariant(latin1_text(facts.record_digest)),
-             QVariant(facts.summary_rules),
-             clock_value([](const auto& c) { return c.utc_offset_s; }),
-             clock ? QVariant(QString::fromUtf8(mission::source_name(clock)))
-                   : QVariant(QMetaType(QMetaType::QString)),
-             clock_value([](const auto& c) { return static_cast<qlonglong>(c.drift_s); }),
-             clock_value([](const auto& c) { return c.measured_offset_s; }),
-             clock ? QVariant(QString::fromStdString(clock->zone))
-                   : QVariant(QMetaType(QMetaType::QString)),
-         }) {
+    query.prepare(QStringLiteral("INSERT INTO missions (%1, last_downloaded_at) VALUES (?%2)")
+                      .arg(kRecordValueColumns, QStringLiteral(", ?").repeated(32)));
+    const QVariantList values = record_values(mission, facts, *earlier) << now;
+    for (const QVariant& value : values) {
         query.addBindValue(value);
     }
     if (!query.exec()) {
@@ -444,24 +391,6 @@ std::optional<std::vector<std::int64_t>> SqliteStore::ids_of(const QString& sele
         ids.push_back(query->value(0).toLongLong());
     }
     return ids;
-}
-
-std::optional<std::int64_t> SqliteStore::first_verified(
-    const std::vector<std::int64_t>& ids, const DownloadMatch& match,
-    const std::function<bool(const std::vector<mission::RawPage>&)>& accept) {
-    for (const std::int64_t id : ids) {
-        const std::optional<QSqlQuery> row =
-            record_row(QStringLiteral("SELECT pages FROM missions WHERE id = ?"), id);
-        const std::optional<Verification> verdict = row ? match.verdict(id) : std::nullopt;
-        if (!verdict) {
-            return std::nullopt;
-        }
-        const auto kept = pages_from_record(row->value(0).toByteArray());
-        if (kept && accept(*kept) && verifies(*verdict)) {
-            return id;
-        }
-    }
-    return 0;
 }
 
 std::optional<std::vector<ArchiveEntry>> SqliteStore::find(const MissionFilter& filter) {

@@ -227,6 +227,122 @@ QString mission_conditions(const MissionFilter& filter, const QString& like, QVa
     return conditions.join(QStringLiteral(" AND "));
 }
 
+const QString kSameContent =
+    QStringLiteral("SELECT id FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id");
+const QString kEarlierParts = QStringLiteral(
+    "SELECT id FROM missions WHERE logger_id = ? AND start_time = ? AND mission_sample_count < ?"
+    " ORDER BY id");
+
+std::optional<std::int64_t> first_match(
+    QSqlDatabase& db, const QString& select, const QVariantList& values, const DownloadMatch& match,
+    const std::function<bool(const std::vector<mission::RawPage>&)>& accept, QString& error) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(select);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    std::vector<std::int64_t> ids;
+    if (!query.exec()) {
+        error = query.lastError().text();
+        return std::nullopt;
+    }
+    while (query.next()) {
+        ids.push_back(query.value(0).toLongLong());
+    }
+    QSqlQuery pages(db);
+    pages.prepare(QStringLiteral("SELECT pages FROM missions WHERE id = ?"));
+    for (const std::int64_t id : ids) {
+        pages.addBindValue(static_cast<qlonglong>(id));
+        if (!pages.exec() || !pages.next()) {
+            error = pages.lastError().isValid() ? pages.lastError().text()
+                                                : QStringLiteral("record %1 vanished").arg(id);
+            return std::nullopt;
+        }
+        const std::optional<Verification> verdict = match.verdict(id);
+        if (!verdict) {
+            return std::nullopt;
+        }
+        const auto kept = pages_from_record(pages.value(0).toByteArray());
+        if (kept && accept(*kept) && verifies(*verdict)) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+const QString kRecordValueColumns = QStringLiteral(
+    "logger_id, logger_type, configuration, start_time, mission_sample_count,"
+    " device_sample_count, sample_count, interval_seconds, sixteen_bit, alarm_status,"
+    " calibration_offset_tenths, mission_text, first_line, minimum, maximum, verdict,"
+    " downloaded_at, time_zone, utc_offset_seconds, program_version, fingerprint, content_key,"
+    " pages, later_download_of, downloaded_utc_ms, record_digest, derived_by, clock_offset_s,"
+    " clock_source, clock_drift_s, clock_measured_offset_s, clock_zone");
+
+QVariantList record_values(const mission::DownloadedMission& mission, const DownloadFacts& facts,
+                           std::int64_t earlier) {
+    const mission::MissionHeader& header = mission.header;
+    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
+    const auto nullable = [](const std::optional<double>& value) {
+        return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
+    };
+    const auto clock_value = [&](auto field) {
+        return clock ? QVariant(static_cast<qlonglong>(field(*clock)))
+                     : QVariant(QMetaType(QMetaType::LongLong));
+    };
+    const auto clock_text = [&](const std::string& text) {
+        return clock ? QVariant(QString::fromStdString(text))
+                     : QVariant(QMetaType(QMetaType::QString));
+    };
+    return {
+        latin1_text(header.logger_id),
+        QString(QChar(static_cast<char>(header.logger_type))),
+        header.configuration,
+        latin1_text(platform::format_iso(header.start_time)),
+        header.mission_sample_count,
+        header.device_sample_count,
+        static_cast<int>(mission.samples.size()),
+        header.sample_interval,
+        header.sample_format == mission::SampleFormat::k16Bit ? 1 : 0,
+        header.alarm_status,
+        header.calibration_offset_tenths,
+        mission_text_column(header.mission_text),
+        mission_text_column(facts.first_line),
+        nullable(facts.summary.minimum),
+        nullable(facts.summary.maximum),
+        QString::fromStdString(facts.summary.verdict),
+        latin1_text(platform::format_iso(facts.stamp.local_time)),
+        QString::fromStdString(facts.stamp.time_zone),
+        facts.stamp.utc_offset_seconds,
+        QString::fromStdString(facts.stamp.program_version),
+        latin1_text(facts.fingerprint),
+        latin1_text(facts.content_key),
+        facts.pages,
+        earlier != 0 ? QVariant(static_cast<qlonglong>(earlier))
+                     : QVariant(QMetaType(QMetaType::LongLong)),
+        static_cast<qlonglong>(facts.downloaded_utc_ms),
+        latin1_text(facts.record_digest),
+        facts.summary_rules,
+        clock_value([](const mission::LoggerClock& c) { return c.utc_offset_s; }),
+        clock_text(std::string(mission::source_name(clock))),
+        clock_value([](const mission::LoggerClock& c) { return c.drift_s; }),
+        clock_value([](const mission::LoggerClock& c) { return c.measured_offset_s; }),
+        clock_text(clock ? clock->zone : ""),
+    };
+}
+
+const QString kSiteSettings = QStringLiteral("SELECT name, value FROM site_settings");
+
+SiteSettings site_settings_from(QSqlQuery& query) {
+    SiteSettings settings;
+    while (query.next()) {
+        settings =
+            with_setting(settings, query.value(0).toString().toStdString(), query.value(1).toInt())
+                .value_or(settings);
+    }
+    return settings;
+}
+
 const QString kRecordsOfMission = QStringLiteral(
     "SELECT id FROM missions WHERE logger_id = ? AND start_time = ? AND mission_sample_count = ?"
     " ORDER BY id");

@@ -37,6 +37,26 @@ extern const QString kKeptColumns;
 [[nodiscard]] QString mission_conditions(const MissionFilter& filter, const QString& like,
                                          QVariantList& values);
 
+// The records a download may be the same pages as, or a later download of; binding the
+// logger id and the content key, or the logger id, the start and the mission sample count.
+extern const QString kSameContent;
+extern const QString kEarlierParts;
+// The first record `select` lists (binding `values`) that verifies and whose kept pages pass
+// `accept`; 0 when none does; nothing on an error, which `error` names unless the match's
+// verdict failed (the store noted why).
+[[nodiscard]] std::optional<std::int64_t> first_match(
+    QSqlDatabase& db, const QString& select, const QVariantList& values, const DownloadMatch& match,
+    const std::function<bool(const std::vector<mission::RawPage>&)>& accept, QString& error);
+// A new record's columns in the order the server's archive function takes them (all but
+// last_downloaded_at, which starts as downloaded_at); `earlier`: 0 for a new mission.
+[[nodiscard]] QVariantList record_values(const mission::DownloadedMission& mission,
+                                         const DownloadFacts& facts, std::int64_t earlier);
+extern const QString kRecordValueColumns;
+
+// The site's settings as kept; one kept with a value it cannot take keeps its default.
+extern const QString kSiteSettings;
+[[nodiscard]] SiteSettings site_settings_from(QSqlQuery& query);
+
 // The records of one logger, start and mission sample count.
 extern const QString kRecordsOfMission;
 // The programming runs of one logger, oldest first; the last one that succeeded by a time.
