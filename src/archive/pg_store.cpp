@@ -44,12 +44,8 @@ AccountAnswer failed(const QString& why) {
     return {Kind::kFailed, why.toStdString(), std::nullopt, {}};
 }
 
-// The server refuses the work of anyone but the person signed in on the connection.
-std::optional<AccountAnswer> unless_signed_in(const Person& by, const std::string& signed_in) {
-    if (by.id == signed_in) {
-        return std::nullopt;
-    }
-    return failed(QStringLiteral("%1 is not signed in to the shared archive").arg(text(by.id)));
+AccountAnswer not_signed_in(const std::string& id) {
+    return failed(QStringLiteral("%1 is not signed in to the shared archive").arg(text(id)));
 }
 
 Person person_from(const QSqlQuery& query) {
@@ -66,6 +62,19 @@ Person person_from(const QSqlQuery& query) {
 
 }  // namespace
 
+class PgStore::Acting {
+  public:
+    Acting(PgStore& store, QString connection)
+        : store_(store), before_(std::exchange(store.acting_, std::move(connection))) {}
+    ~Acting() { store_.acting_ = before_; }
+    Acting(const Acting&) = delete;
+    Acting& operator=(const Acting&) = delete;
+
+  private:
+    PgStore& store_;
+    QString before_;
+};
+
 PgStore::PgStore(const QString& uri, StoreAccess access, Actor actor)
     : access_(access),
       actor_(std::move(actor)),
@@ -78,6 +87,9 @@ PgStore::~PgStore() {
 }
 
 void PgStore::close() {
+    while (!sessions_.empty()) {
+        end_session(sessions_.begin()->first);
+    }
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -94,6 +106,7 @@ bool PgStore::connect(const QString& uri) {
         return fail(text(why));
     }
     location_ = text(address->shown);
+    address_ = address;
     QString error;
     db_ = connect_pg(*address, connection_, error);
     if (!error.isEmpty()) {
@@ -119,13 +132,20 @@ std::optional<QSqlQuery> PgStore::run(const QString& statement, const QVariantLi
         fail(QStringLiteral("the shared archive is not open"));
         return std::nullopt;
     }
-    QSqlQuery query(db_);
+    QSqlQuery query(connection());
     query.setForwardOnly(true);
-    query.prepare(statement);
-    for (const QVariant& value : values) {
-        query.addBindValue(server_value(value));
+    // Qt prepares with SQL's PREPARE, which takes no BEGIN, COMMIT or SET.
+    bool ran = false;
+    if (values.isEmpty()) {
+        ran = query.exec(statement);
+    } else {
+        query.prepare(statement);
+        for (const QVariant& value : values) {
+            query.addBindValue(server_value(value));
+        }
+        ran = query.exec();
     }
-    if (!query.exec()) {
+    if (!ran) {
         fail(query.lastError().text());
         return std::nullopt;
     }
@@ -151,7 +171,7 @@ bool PgStore::transaction(const std::function<bool()>& work, bool writes) {
     if (work() && run(QStringLiteral("COMMIT"))) {
         return true;
     }
-    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    QSqlQuery(connection()).exec(QStringLiteral("ROLLBACK"));
     return false;
 }
 
@@ -159,8 +179,37 @@ bool PgStore::read_with(const std::function<QString(QSqlDatabase&)>& work) {
     if (!open_) {
         return fail(QStringLiteral("the shared archive is not open"));
     }
-    const QString error = work(db_);
+    QSqlDatabase db = connection();
+    const QString error = work(db);
     return error.isEmpty() || fail(error);
+}
+
+QSqlDatabase PgStore::connection() const {
+    if (!acting_.isEmpty()) {
+        return QSqlDatabase::database(acting_, false);
+    }
+    const auto actor_session = sessions_.find(actor_.user_id);
+    return actor_session != sessions_.end() ? QSqlDatabase::database(actor_session->second, false)
+                                            : db_;
+}
+
+AccountAnswer PgStore::as_person(const Person& by, const std::function<AccountAnswer()>& work) {
+    const auto session = sessions_.find(by.id);
+    if (session == sessions_.end()) {
+        return not_signed_in(by.id);
+    }
+    const Acting acting(*this, session->second);
+    return work();
+}
+
+void PgStore::end_session(const std::string& id) {
+    const auto session = sessions_.find(id);
+    if (session == sessions_.end()) {
+        return;
+    }
+    QSqlDatabase::database(session->second, false).close();
+    QSqlDatabase::removeDatabase(session->second);
+    sessions_.erase(session);
 }
 
 std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
@@ -176,14 +225,14 @@ std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
             return false;
         }
         QString error;
-        const auto same =
-            first_match(db_, kSameContent, {logger_id, latin1_text(facts.content_key)}, match,
-                        match.same_pages, error);
+        QSqlDatabase db = connection();
+        const auto same = first_match(db, kSameContent, {logger_id, latin1_text(facts.content_key)},
+                                      match, match.same_pages, error);
         if (!same) {
-            return error.isEmpty() || fail(error);
+            return !error.isEmpty() && fail(error);
         }
         if (*same != 0) {
-            kept = {Archived::kDownloadedAgain, *same};
+            kept = std::pair{Archived::kDownloadedAgain, *same};
             return run(QStringLiteral("SELECT note_download_again(?, ?, ?)"),
                        {static_cast<qlonglong>(*same),
                         latin1_text(platform::format_iso(facts.stamp.local_time)),
@@ -191,19 +240,19 @@ std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
                 .has_value();
         }
         const auto earlier =
-            first_match(db_, kEarlierParts,
+            first_match(db, kEarlierParts,
                         {logger_id, latin1_text(platform::format_iso(mission.header.start_time)),
                          mission.header.mission_sample_count},
                         match, match.earlier_part, error);
         if (!earlier) {
-            return error.isEmpty() || fail(error);
+            return !error.isEmpty() && fail(error);
         }
         const std::optional<QSqlQuery> row =
             row_of(QStringLiteral("SELECT archive_mission(%1)").arg(placeholders(32)),
                    record_values(mission, facts, *earlier));
         if (row) {
-            kept = {*earlier == 0 ? Archived::kNewRecord : Archived::kLaterDownload,
-                    row->value(0).toLongLong()};
+            kept = std::pair{*earlier == 0 ? Archived::kNewRecord : Archived::kLaterDownload,
+                             static_cast<std::int64_t>(row->value(0).toLongLong())};
         }
         return row.has_value();
     };
@@ -422,6 +471,11 @@ std::optional<RecordSignatures> PgStore::record_signatures(std::int64_t id) {
 // The signing rules are weighed here as on every store; a signature the rules allow needs
 // the server to check the signer's password again, which this call does not carry.
 SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request) {
+    const auto session = sessions_.find(signer.id);
+    if (session == sessions_.end()) {
+        return {SigningAnswer::Kind::kFailed, not_signed_in(signer.id).why};
+    }
+    const Acting acting(*this, session->second);
     SigningAnswer answer;
     const bool written = transaction(
         [&] {
@@ -479,10 +533,7 @@ AccountAnswer PgStore::answer_of(const QString& call, const QVariantList& values
 
 AccountAnswer PgStore::as_signed_in(const Person& by, const QString& call,
                                     const QVariantList& values) {
-    if (auto refused = unless_signed_in(by, signed_in_)) {
-        return *refused;
-    }
-    return answer_of(call, values);
+    return as_person(by, [&] { return answer_of(call, values); });
 }
 
 std::optional<Person> PgStore::person(const std::string& id) {
@@ -509,39 +560,51 @@ AccountAnswer PgStore::turn_on_accounts(const std::string& id, const std::string
     return answer.done() ? sign_in(id, password) : answer;
 }
 
+// On a connection of its own, kept while the person is signed in: the server's session is
+// the connection's.
 AccountAnswer PgStore::sign_in(const std::string& id, const std::string& password) {
-    AccountAnswer answer = answer_of(QStringLiteral("SELECT outcome, why FROM sign_in(?, ?, ?)"),
-                                     {text(id), text(password), text(actor_.workstation)});
-    if (answer.done()) {
-        signed_in_ = id;
-        answer.person = person(id);
+    if (!address_ || !open_) {
+        return failed(error_);
     }
+    const QString name = QStringLiteral("%1-session-%2").arg(connection_).arg(++sessions_made_);
+    QString error;
+    (void)connect_pg(*address_, name, error);
+    AccountAnswer answer = failed(error);
+    if (error.isEmpty()) {
+        const Acting acting(*this, name);
+        answer = answer_of(QStringLiteral("SELECT outcome, why FROM sign_in(?, ?, ?)"),
+                           {text(id), text(password), text(actor_.workstation)});
+    }
+    if (!answer.done()) {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+        return answer;
+    }
+    end_session(id);
+    sessions_[id] = name;
+    answer.person = person(id);
     return answer;
 }
 
 // The server enters a session's events for the person signed in on this connection; a
 // locked session is resumed by signing in again, which the server enters as a sign-in.
 AccountAnswer PgStore::note_session(const Person& person, const std::string& action) {
-    if (auto refused = unless_signed_in(person, signed_in_)) {
-        return *refused;
-    }
     const QString call = action == "sign-out"         ? QStringLiteral("SELECT sign_out()")
                          : action == "session-locked" ? QStringLiteral("SELECT lock_session()")
                                                       : QString();
-    if (call.isEmpty()) {
-        return {};
+    AccountAnswer answer = as_person(
+        person, [&] { return call.isEmpty() || run(call) ? AccountAnswer{} : failed(error_); });
+    if (answer.done() && action == "sign-out") {
+        end_session(person.id);
     }
-    if (!run(call)) {
-        return failed(error_);
-    }
-    if (action == "sign-out") {
-        signed_in_.clear();
-    }
-    return {};
+    return answer;
 }
 
+// On the person's session when they are signed in, so that it may work again.
 AccountAnswer PgStore::change_password(const std::string& id, const std::string& current,
                                        const std::string& chosen) {
+    const auto session = sessions_.find(id);
+    const Acting acting(*this, session != sessions_.end() ? session->second : QString());
     return answer_of(QStringLiteral("SELECT outcome, why FROM change_password(?, ?, ?, ?)"),
                      {text(id), text(current), text(chosen), text(actor_.workstation)});
 }
@@ -552,26 +615,26 @@ SiteSettings PgStore::site_settings() {
 }
 
 AccountAnswer PgStore::people(const Person& by, std::vector<Person>& everyone) {
-    if (auto refused = unless_signed_in(by, signed_in_)) {
-        return *refused;
-    }
-    const std::optional<Person> now = person(by.id);
-    if (!now) {
-        return failed(error_);
-    }
-    if (now->state != AccountState::kActive || !has_right(now->role, Right::kChangeAccounts)) {
-        return refuse(by, "users list", {});
-    }
-    std::optional<QSqlQuery> query = run(
-        QStringLiteral("SELECT %1 FROM people ORDER BY created_utc_ms, id").arg(kPersonColumns));
-    if (!query) {
-        return failed(error_);
-    }
-    everyone.clear();
-    while (query->next()) {
-        everyone.push_back(person_from(*query));
-    }
-    return {};
+    return as_person(by, [&] {
+        const std::optional<Person> now = person(by.id);
+        if (!now) {
+            return failed(error_);
+        }
+        if (now->state != AccountState::kActive || !has_right(now->role, Right::kChangeAccounts)) {
+            return refuse(by, "users list", {});
+        }
+        std::optional<QSqlQuery> query =
+            run(QStringLiteral("SELECT %1 FROM people ORDER BY created_utc_ms, id")
+                    .arg(kPersonColumns));
+        if (!query) {
+            return failed(error_);
+        }
+        everyone.clear();
+        while (query->next()) {
+            everyone.push_back(person_from(*query));
+        }
+        return AccountAnswer{};
+    });
 }
 
 AccountAnswer PgStore::add_person(const Person& by, const std::string& id,
@@ -619,13 +682,11 @@ AccountAnswer PgStore::change_setting(const Person& by, const std::string& name,
 
 AccountAnswer PgStore::refuse(const Person& by, const std::string& what,
                               const std::string& object) {
-    if (auto refused = unless_signed_in(by, signed_in_)) {
-        return *refused;
-    }
-    if (!run(QStringLiteral("SELECT refuse_access(?, ?)"), {text(what), text(object)})) {
-        return failed(error_);
-    }
-    return {Kind::kRefused, {}, std::nullopt, {}};
+    return as_person(by, [&] {
+        return run(QStringLiteral("SELECT refuse_access(?, ?)"), {text(what), text(object)})
+                   ? AccountAnswer{Kind::kRefused, {}, std::nullopt, {}}
+                   : failed(error_);
+    });
 }
 
 }  // namespace frostel::archive

@@ -5,16 +5,19 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <map>
 
 #include "archive/archive_store.h"
+#include "archive/pg_address.h"
 
 namespace frostel::archive {
 
 // The shared archive on a PostgreSQL server. It reads the tables with plain SELECTs and
 // writes only through the server's functions, which take the person from the session this
 // connection holds and the time from the server's clock: without accounts the
-// operating-system user's session is opened on connecting; with accounts, sign_in opens the
-// person's, and the administrators' calls act for that person alone.
+// operating-system user's session is opened on connecting; with accounts, each person signed
+// in through this store works on a connection and session of their own, and a call made for
+// anyone else is refused here as the server would.
 class PgStore final : public ArchiveStore {
   public:
     // `uri`: a libpq connection URI; reached within 2 s or not at all.
@@ -92,6 +95,14 @@ class PgStore final : public ArchiveStore {
 
   private:
     bool connect(const QString& uri);
+    // Where calls go: the session of the person being served, else the actor's, else the
+    // store's own connection.
+    [[nodiscard]] QSqlDatabase connection() const;
+    // Calls made within its life go to `id`'s session.
+    class Acting;
+    // `work` within `by`'s session; refused when `by` has none here.
+    AccountAnswer as_person(const Person& by, const std::function<AccountAnswer()>& work);
+    void end_session(const std::string& id);
     // `statement` run forward only with `values` bound; nothing, and the error noted, on
     // failure.
     std::optional<QSqlQuery> run(const QString& statement, const QVariantList& values = {});
@@ -116,7 +127,10 @@ class PgStore final : public ArchiveStore {
     QString connection_;
     QSqlDatabase db_;
     bool open_ = false;
-    std::string signed_in_;  // whose session the connection holds; empty: none, or the OS user's
+    std::optional<PgAddress> address_;
+    std::map<std::string, QString> sessions_;  // person id to connection name
+    QString acting_;                           // the connection serving a person now
+    int sessions_made_ = 0;
 };
 
 }  // namespace frostel::archive

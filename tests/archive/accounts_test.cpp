@@ -1,4 +1,5 @@
-// Accounts: the rules alone, then sign-in, locks and password changes on a real archive file.
+// Accounts: the rules alone, then sign-in, locks and password changes on a real archive (a file,
+// or a database on the test server).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -73,7 +74,7 @@ TEST(AccountRules, RightsStatesSettingsAndPasswords) {
 
 struct Accounts : ::testing::Test {
     QTemporaryDir folder;
-    MissionArchive archive{folder.filePath(QStringLiteral("frostel-archive.sqlite"))};
+    MissionArchive archive{test::new_archive_location(folder)};
     AccountBook book{archive};
     Person admin;
 
@@ -143,7 +144,7 @@ TEST_F(Accounts, AResetForcesAChangeThatMayNotRepeatAnEarlierPassword) {
 TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
     const std::string once = book.add(admin, "olga", "Olga Ost", Role::kOperator).one_time_password;
     ASSERT_TRUE(book.change_password("olga", once, "olgas-own-password").done());
-    const Person olga{"olga", "Olga Ost", Role::kOperator, AccountState::kActive, 0};
+    const Person olga = book.sign_in("olga", "olgas-own-password").person.value();
     EXPECT_EQ(book.add(olga, "eve", "Eve Evil", Role::kAdministrator).kind, Kind::kRefused);
     std::vector<Person> everyone;
     EXPECT_EQ(book.people(olga, everyone).kind, Kind::kRefused);
