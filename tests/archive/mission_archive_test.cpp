@@ -42,8 +42,10 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     ArchiveRig rig;
     MissionArchive archive(rig.path());
     ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
-    const mission::DownloadedMission first =
-        rig.download(ArchiveRig::mission("Cold room 4\r\nsecond line", kStart, 100));
+    // A NUL byte, which no server's text column holds, comes back and verifies as it was.
+    const std::string text("Cold room 4\r\nsecond\0line", 24);
+    const mission::DownloadedMission first = rig.download(ArchiveRig::mission(text, kStart, 100));
+    ASSERT_NE(first.header.mission_text.find('\0'), std::string::npos);
 
     const auto added = archive.archive(first, rig.stamp);
     ASSERT_TRUE(added);
@@ -77,8 +79,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     EXPECT_EQ(archive.load(added->second)->last_downloaded_at, "2026-02-01 11:00:00");
 
     // The same mission with more samples: a record of its own, a later download of the first.
-    const mission::DownloadedMission later =
-        rig.download(ArchiveRig::mission("Cold room 4\r\nsecond line", kStart, 150));
+    const mission::DownloadedMission later = rig.download(ArchiveRig::mission(text, kStart, 150));
     const auto second = archive.archive(later, rig.stamp);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->first, Archived::kLaterDownload);
@@ -94,7 +95,9 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     EXPECT_EQ(archive.holds(record.logger_id, "2026-01-15 10:30:00", 120), false);
     EXPECT_EQ(archive.holds("4100000000000001", "2026-01-15 10:30:00", 100), false);
 
-    // A second program opening the same file sees every record.
+    EXPECT_EQ(archive.verify(added->second), Verification::kIntact);
+
+    // A second program opening the same archive sees every record.
     MissionArchive other(rig.path());
     EXPECT_EQ(other.find({})->size(), 3u);
 }
@@ -388,7 +391,7 @@ TEST(MissionArchive, RecordsProgrammingRunsAsTheLoggersHistory) {
 }
 
 // The store a location names, through the interface the archive is built on: a path is an
-// SQLite file, made only by a store that may write it.
+// SQLite file, made only by a store that may write it; an address is a server's.
 TEST(ArchiveStore, APathOpensAnSqliteFileThatOnlyAWriterMakes) {
     if (test::on_server()) {
         GTEST_SKIP() << "about SQLite files";
@@ -402,6 +405,13 @@ TEST(ArchiveStore, APathOpensAnSqliteFileThatOnlyAWriterMakes) {
     ASSERT_TRUE(store->is_open()) << store->error().toStdString();
     EXPECT_EQ(store->location(), rig.path());
     ASSERT_TRUE(store->append_event(setting_changed("port", "1", "2")));
+    // A server's address opens the shared archive, or says within its 2 s why it cannot.
+    const std::unique_ptr<ArchiveStore> unreachable =
+        open_store(QStringLiteral("postgresql://pc@/archive?host=%1").arg(rig.folder.path()),
+                   StoreAccess::kReadWrite, os_actor());
+    EXPECT_FALSE(unreachable->is_open());
+    EXPECT_TRUE(unreachable->error().startsWith(QStringLiteral("cannot reach the shared archive")))
+        << unreachable->error().toStdString();
     std::vector<ChainedRow> rows;
     EXPECT_EQ(store->for_each_chained_row([&](const ChainedRow& row) { rows.push_back(row); }),
               std::optional<std::int64_t>(1));
