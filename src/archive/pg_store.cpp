@@ -188,9 +188,11 @@ QSqlDatabase PgStore::connection() const {
     if (!acting_.isEmpty()) {
         return QSqlDatabase::database(acting_, false);
     }
-    const auto actor_session = sessions_.find(actor_.user_id);
-    return actor_session != sessions_.end() ? QSqlDatabase::database(actor_session->second, false)
-                                            : db_;
+    auto session = sessions_.find(actor_.user_id);
+    if (session == sessions_.end()) {
+        session = sessions_.find(latest_session_);
+    }
+    return session != sessions_.end() ? QSqlDatabase::database(session->second, false) : db_;
 }
 
 AccountAnswer PgStore::as_person(const Person& by, const std::function<AccountAnswer()>& work) {
@@ -468,8 +470,8 @@ std::optional<RecordSignatures> PgStore::record_signatures(std::int64_t id) {
     return read && found ? std::optional(record) : std::nullopt;
 }
 
-// The signing rules are weighed here as on every store; a signature the rules allow needs
-// the server to check the signer's password again, which this call does not carry.
+// The signing rules are weighed here as on every store, before the password; a signature
+// they allow goes to the server with the password, which it checks with the terms.
 SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request) {
     const auto session = sessions_.find(signer.id);
     if (session == sessions_.end()) {
@@ -494,15 +496,33 @@ SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request)
                     ? request.refused_because
                     : signing_refusal(signer.id, signer.role, request.meaning, record.signatures,
                                       record.record_digest, record.limits_in_force);
-            if (!why) {
-                return fail(QStringLiteral(
-                    "signing on the shared archive needs the signer's password with the request"));
+            if (why) {
+                answer = {SigningAnswer::Kind::kRefused, *why};
+                return run(QStringLiteral("SELECT refuse_signing(?, ?, ?)"),
+                           {static_cast<qlonglong>(request.id),
+                            text(std::string(meaning_name(request.meaning))), text(*why)})
+                    .has_value();
             }
-            answer = {SigningAnswer::Kind::kRefused, *why};
-            return run(QStringLiteral("SELECT refuse_signing(?, ?, ?)"),
+            if (!request.password) {
+                return fail(
+                    QStringLiteral("the shared archive takes a signature only with the"
+                                   " signer's password"));
+            }
+            // The server checks the password, counting a wrong one, and the terms again.
+            const SignedTerms terms{record.record_digest, request.meaning, record.limits_in_force,
+                                    signer.full_name};
+            const std::optional<QSqlQuery> row =
+                row_of(QStringLiteral("SELECT outcome, why FROM sign_record(?, ?, ?, ?, ?)"),
                        {static_cast<qlonglong>(request.id),
-                        text(std::string(meaning_name(request.meaning))), text(*why)})
-                .has_value();
+                        text(std::string(meaning_name(request.meaning))), text(signed_value(terms)),
+                        text(request.comment), text(*request.password)});
+            if (row) {
+                answer = row->value(0).toString() == QStringLiteral("done")
+                             ? SigningAnswer{}
+                             : SigningAnswer{SigningAnswer::Kind::kRefused,
+                                             row->value(1).toString().toStdString()};
+            }
+            return row.has_value();
         },
         true);
     return written ? answer : SigningAnswer{SigningAnswer::Kind::kFailed, error_.toStdString()};
@@ -582,6 +602,7 @@ AccountAnswer PgStore::sign_in(const std::string& id, const std::string& passwor
     }
     end_session(id);
     sessions_[id] = name;
+    latest_session_ = id;
     answer.person = person(id);
     return answer;
 }

@@ -96,7 +96,8 @@ class PgStore final : public ArchiveStore {
   private:
     bool connect(const QString& uri);
     // Where calls go: the session of the person being served, else the actor's, else the
-    // store's own connection.
+    // latest sign-in's (the server takes the person from the session, not from the actor),
+    // else the store's own connection.
     [[nodiscard]] QSqlDatabase connection() const;
     // Calls made within its life go to `id`'s session.
     class Acting;
@@ -130,6 +131,7 @@ class PgStore final : public ArchiveStore {
     std::optional<PgAddress> address_;
     std::map<std::string, QString> sessions_;  // person id to connection name
     QString acting_;                           // the connection serving a person now
+    std::string latest_session_;
     int sessions_made_ = 0;
 };
 

@@ -175,13 +175,14 @@ TEST_F(Accounts, ASigningChecksThePasswordItAskedFor) {
         rig.stamp));
     const AccountAnswer added = book.add(admin, "rolf", "Rolf Rahm", Role::kReviewer);
     ASSERT_TRUE(added.done()) << added.why;
+    ASSERT_TRUE(book.change_password("rolf", added.one_time_password, "rolfs-own-password").done());
+    const Person rolf = book.sign_in("rolf", "rolfs-own-password").person.value();
     SignatureBook signatures(archive);
     const std::size_t before = actions().size();
-    EXPECT_EQ(signatures.sign(*added.person, 1, Meaning::kReviewed, {}, "not-his-password").why,
+    EXPECT_EQ(signatures.sign(rolf, 1, Meaning::kReviewed, {}, "not-his-password").why,
               "wrong password");
-    EXPECT_EQ(
-        signatures.sign(*added.person, 1, Meaning::kReviewed, {}, added.one_time_password).kind,
-        SigningAnswer::Kind::kSigned);
+    EXPECT_EQ(signatures.sign(rolf, 1, Meaning::kReviewed, {}, "rolfs-own-password").kind,
+              SigningAnswer::Kind::kSigned);
     EXPECT_EQ(actions(before),
               (std::vector<std::string>{"sign-in-refused", "signing-refused", "signed"}));
 }
