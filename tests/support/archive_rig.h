@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QSqlDatabase>
@@ -63,6 +65,30 @@ inline bool change_behind_its_back(const QString& location, const QString& sql) 
     }
     QSqlDatabase::removeDatabase("behind");
     return done;
+}
+
+// A copy of the archive at `location` with `change` made behind its back (none when empty);
+// on the server a database copied from the archive's, which nobody may be connected to, and
+// SQLite's blob literal x'EE' written as the server's.
+inline QString changed_copy(const QString& location, const char* change) {
+    QString sql = QString::fromLatin1(change);
+    QString copy = location + QStringLiteral(".changed");
+    std::string why;
+    if (const auto address = archive::parse_pg_uri(location.toStdString(), why)) {
+        const QString database = QString::fromStdString(address->database);
+        EXPECT_TRUE(run_on_server(
+            "postgres",
+            {QStringLiteral("DROP DATABASE IF EXISTS %1_changed WITH (FORCE)").arg(database),
+             QStringLiteral("CREATE DATABASE %1_changed TEMPLATE %1").arg(database)}));
+        copy = QString(location).replace(database + QLatin1Char('?'),
+                                         database + QStringLiteral("_changed?"));
+        sql.replace(QStringLiteral("x'EE'"), QStringLiteral("'\\xee'::bytea"));
+    } else {
+        QFile::remove(copy);
+        EXPECT_TRUE(QFile::copy(location, copy));
+    }
+    EXPECT_TRUE(sql.isEmpty() || change_behind_its_back(copy, sql)) << sql.toStdString();
+    return copy;
 }
 
 // A new archive's location: a file in `folder`, or on the test server a database of its
