@@ -85,6 +85,7 @@ struct Accounts : ::testing::Test {
         ASSERT_TRUE(on.done()) << on.why;
         admin = *on.person;
         EXPECT_EQ(book.accounts_on(), true);
+        EXPECT_TRUE(accounts_are_on(archive.path()));
         EXPECT_EQ(book.turn_on("root2", "Rolf Root", "first-admin-password").kind, Kind::kRejected);
     }
 

@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
+#include <thread>
 
+#include "archive/account_book.h"
 #include "archive/fingerprint.h"
 #include "mission/register_map.h"
 #include "tests/support/archive_rig.h"
@@ -203,6 +206,38 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
     }
 }
 
+// Four programs keeping downloads at once, two of them of the same mission: each mission is
+// kept once, the second download noted on it, and the trail stays one unbroken chain.
+TEST(MissionArchive, WritersAtOnceKeepEachMissionOnceInOneChain) {
+    ArchiveRig rig;
+    std::vector<mission::DownloadedMission> downloads;
+    for (const std::uint64_t serial : {1, 2, 3, 3}) {
+        downloads.push_back(rig.download(ArchiveRig::mission("Depot", kStart, 30), serial));
+    }
+    ASSERT_TRUE(MissionArchive(rig.path()).is_open());
+    std::vector<std::optional<Archived>> kept(downloads.size());
+    std::vector<std::thread> writers;
+    for (std::size_t i = 0; i < downloads.size(); ++i) {
+        writers.emplace_back([&, i] {
+            MissionArchive archive(rig.path());
+            if (const auto added = archive.archive(downloads[i], rig.stamp)) {
+                kept[i] = added->first;
+            }
+        });
+    }
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), Archived::kNewRecord), 3);
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), Archived::kDownloadedAgain), 1);
+    MissionArchive archive(rig.path());
+    EXPECT_EQ(archive.find({})->size(), 3u);
+    const std::optional<TrailCheck> check = archive.check_audit_trail();
+    ASSERT_TRUE(check);
+    EXPECT_FALSE(check->broken);
+    EXPECT_EQ(check->events, 4);
+}
+
 // A file as the previous version left it: its summary columns derived by that version's
 // rules (no verdict for a battery reset, the calibration offset misapplied). Opening it
 // derives them again from the pages where the pages, digest and copied columns still agree;
@@ -394,9 +429,11 @@ TEST(ArchiveStore, ALocationOpensItsStoreAndAFileIsMadeOnlyByAWriter) {
     EXPECT_EQ(store->location(), rig.path());
     ASSERT_TRUE(store->append_event(setting_changed("port", "1", "2")));
     // A server's address opens the shared archive, or says within its 2 s why it cannot.
+    const QString nowhere =
+        QStringLiteral("postgresql://pc@/archive?host=%1").arg(rig.folder.path());
     const std::unique_ptr<ArchiveStore> unreachable =
-        open_store(QStringLiteral("postgresql://pc@/archive?host=%1").arg(rig.folder.path()),
-                   StoreAccess::kReadWrite, os_actor());
+        open_store(nowhere, StoreAccess::kReadWrite, os_actor());
+    EXPECT_TRUE(accounts_are_on(nowhere)) << "its accounts are kept while it cannot be reached";
     EXPECT_FALSE(unreachable->is_open());
     EXPECT_TRUE(unreachable->error().startsWith(QStringLiteral("cannot reach the shared archive")))
         << unreachable->error().toStdString();
