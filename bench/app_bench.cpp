@@ -195,7 +195,7 @@ void bench_template(Program& program) {
         const auto start = Clock::now();
         const bool written = chart.export_template(path);
         const auto exported = Clock::now();
-        const bool read = chart.import_template(path);
+        const bool read = program.window.download_actions().import_template(path);
         const auto end = Clock::now();
         if (!written || !read) {
             std::printf("template round trip failed\n");

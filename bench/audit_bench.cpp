@@ -16,6 +16,7 @@
 
 #include "archive/audit_trail.h"
 #include "archive/mission_archive.h"
+#include "archive/sqlite_trail.h"
 #include "bench/median_time.h"
 
 namespace {

@@ -70,8 +70,10 @@ int main(int argc, char** argv) {
     // What the save after a download writes: the text, then the chart beside it.
     auto& chart = *window.findChild<app::ChartView*>("TChart1");
     const auto& text = *window.findChild<app::MissionTextBox*>("RichTextBox1");
-    const bool saved = datafile::write_data_file(name, text.text()) &&
-                       chart.export_template(datafile::chart_document_name(name));
+    const bool saved =
+        datafile::write_data_file(name, text.text()) &&
+        datafile::write_chart_document(datafile::chart_document_name(name),
+                                       window.shown_mission().chart_document(chart.document()));
     const double save_ms = elapsed_ms(timer);
 
     chart.clear();

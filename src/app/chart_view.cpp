@@ -372,15 +372,6 @@ bool ChartView::export_template(const QString& path) const {
     return datafile::write_chart_document(path, document_);
 }
 
-bool ChartView::import_template(const QString& path) {
-    auto document = datafile::read_chart_document(path);
-    if (!document) {
-        return false;
-    }
-    set_document(std::move(*document));
-    return true;
-}
-
 void ChartView::set_pan_mode(bool on) {
     pan_mode_ = on;
     use_rubber_band(!on);

@@ -53,9 +53,8 @@ class ChartView final : public QChartView {
     // The looks and the points of `document`; what else it keeps of a mission is not the
     // chart's.
     void set_document(datafile::ChartDocument document);
-    // Export replaces the file whole; an import that cannot be read changes nothing.
+    // The looks and the points, replacing the file whole.
     [[nodiscard]] bool export_template(const QString& path) const;
-    [[nodiscard]] bool import_template(const QString& path);
 
     // The limits in force, in the chart's unit: drawn as lines, the points beyond them marked.
     void set_limits(const insight::Limits& in_force);

@@ -27,6 +27,22 @@
 
 namespace frostel::app {
 
+namespace {
+
+// The mission a saved chart keeps: its points in its unit, the record, the limits and dH.
+ShownMission charted(const datafile::ChartDocument& document, std::string mission_text,
+                     MissionOrigin origin) {
+    ShownMission shown(document.points, mission::unit_or_celsius(document.left.title.toStdString()),
+                       document.mission,
+                       {QString(), document.title_lines.value(0), std::move(mission_text), 0},
+                       std::move(origin));
+    shown.set_user_limits({document.low_limit, document.high_limit, document.limits_set_on});
+    shown.set_delta_h(document.delta_h_kj_per_mol);
+    return shown;
+}
+
+}  // namespace
+
 DownloadActions::DownloadActions(const ControllerTies& ties, ShownMission& shown,
                                  const MissionViews& views, const DownloadControls& controls,
                                  ArchiveActions& archive, ProgrammingActions& programming,
@@ -143,18 +159,29 @@ void DownloadActions::retrieve_data() {
         return;
     }
     const std::optional<report::ReportInput> pair = report::saved_pair_report_input(name);
-    const mission::TemperatureUnit unit =
-        mission::unit_or_celsius(document->left.title.toStdString());
-    ShownMission saved(
-        document->points, unit, document->mission,
-        {QString(), document->title_lines.value(0), pair ? pair->mission_text : std::string(), 0},
-        {MissionOrigin::Kind::kSavedPair, document->download, {}, name.toStdString(), 0});
-    saved.set_user_limits({document->low_limit, document->high_limit, document->limits_set_on});
-    saved.set_delta_h(document->delta_h_kj_per_mol);
+    ShownMission saved =
+        charted(*document, pair ? pair->mission_text : std::string(),
+                {MissionOrigin::Kind::kSavedPair, document->download, {}, name.toStdString(), 0});
     saved.set_fingerprint(pair ? pair->fingerprint : std::string(), report::saved_pair_basis(name));
-    // The chart's looks come with the pair.
-    views_.chart.set_document(std::move(*document));
-    show_mission(std::move(saved), false);
+    show_charted(std::move(saved), std::move(*document));
+}
+
+bool DownloadActions::import_template(const QString& path) {
+    std::optional<datafile::ChartDocument> document = datafile::read_chart_document(path);
+    if (!document) {
+        return false;
+    }
+    ShownMission imported =
+        charted(*document, {},
+                {MissionOrigin::Kind::kSavedPair, document->download, {}, path.toStdString(), 0});
+    show_charted(std::move(imported), std::move(*document));
+    return true;
+}
+
+// The chart's looks come with a saved chart.
+void DownloadActions::show_charted(ShownMission mission, datafile::ChartDocument looks) {
+    views_.chart.set_document(std::move(looks));
+    show_mission(std::move(mission), false);
 }
 
 // Through the download's own decoding: the same caption, chart, table, text and calibration.

@@ -46,6 +46,9 @@ class DownloadActions final : public QObject, private mission::DownloadView {
 
     void load_data();
     void retrieve_data();
+    // The chart document at `path` shown as the mission, its looks with it, as a saved pair
+    // without its data file; false, and nothing changed, when it cannot be read.
+    [[nodiscard]] bool import_template(const QString& path);
     // An archived mission shown as after its download.
     void open_archived(std::int64_t id);
     // Its pair, or its report when the name chosen is a PDF's; then the mission shown before
@@ -61,6 +64,7 @@ class DownloadActions final : public QObject, private mission::DownloadView {
     void set_logger_caption(const std::string& caption) override;
 
     void show_mission(ShownMission mission, bool erase_table);
+    void show_charted(ShownMission mission, datafile::ChartDocument looks);
     [[nodiscard]] ShownMission downloaded(const mission::DownloadedMission& mission,
                                           MissionOrigin origin, std::string fingerprint) const;
     void keep_download(const mission::DownloadedMission& mission);

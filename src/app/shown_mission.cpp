@@ -72,7 +72,9 @@ datafile::ChartDocument ShownMission::described(datafile::ChartDocument looks) c
 }
 
 insight::SummaryInput ShownMission::summary_input() const {
-    return report::summary_input(chart_document({}));
+    insight::SummaryInput input = report::summary_input(described({}));
+    input.readings = report::chart_readings(points_);
+    return input;
 }
 
 insight::Limits ShownMission::limits_in_force() const {

@@ -138,6 +138,8 @@ SummaryWindow::SummaryWindow(QWidget* parent)
       statistics_group_(group(QString(), statistics_)) {
     setObjectName("Mission_Summary");
     setWindowTitle(QStringLiteral("Mission Summary"));
+    // A figure stays on one line with its time; the statistics' rows are short enough.
+    statistics_->setWordWrap(false);
     verdict_->setObjectName("verdict");
     verdict_->setAlignment(Qt::AlignCenter);
     source_->setObjectName("limit_source");

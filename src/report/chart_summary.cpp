@@ -82,13 +82,19 @@ std::vector<std::string> offset_change_lines(const std::string& zone_name, std::
 
 insight::SummaryInput summary_input(const datafile::ChartDocument& document) {
     insight::SummaryInput input = described_input(document);
-    input.readings.reserve(document.points.size());
-    for (const mission::ChartPoint& point : document.points) {
+    input.readings = chart_readings(document.points);
+    return input;
+}
+
+std::vector<insight::Reading> chart_readings(std::span<const mission::ChartPoint> points) {
+    std::vector<insight::Reading> readings;
+    readings.reserve(points.size());
+    for (const mission::ChartPoint& point : points) {
         if (const auto time = insight::parse_time_text(point.label)) {
-            input.readings.push_back({*time, point.y});
+            readings.push_back({*time, point.y});
         }
     }
-    return input;
+    return readings;
 }
 
 insight::Limits chart_limits(const datafile::ChartDocument& document) {

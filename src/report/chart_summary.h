@@ -3,6 +3,7 @@
 #include "datafile/chart_document.h"
 #include "insight/summary.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@ namespace frostel::report {
 // that is not a unit reads as Celsius), the logger's record, the user's limits and dH. Stored
 // limits with the low one above the high one, and a dH out of range, are taken as not set.
 [[nodiscard]] insight::SummaryInput summary_input(const datafile::ChartDocument& document);
+// The points timed by their labels, as `summary_input` reads them.
+[[nodiscard]] std::vector<insight::Reading> chart_readings(
+    std::span<const mission::ChartPoint> points);
 
 // The limits the chart is judged by: `summary_input`'s choice, without the points.
 [[nodiscard]] insight::Limits chart_limits(const datafile::ChartDocument& document);

@@ -7,8 +7,6 @@
 
 #include "mission/logger_type.h"
 #include "platform/latin1.h"
-#include "platform/local_date_time.h"
-#include "report/chart_summary.h"
 
 namespace frostel::report {
 

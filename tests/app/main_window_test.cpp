@@ -333,8 +333,10 @@ class MainWindowTest : public QObject {
         QVERIFY(chart.export_template(rig.path("full.tee")));
         chart.clear();
         chart.set_left_axis_title("CELSIUS");
-        QVERIFY(chart.import_template(rig.path("full.tee")));
+        QVERIFY(rig.window->download_actions().import_template(rig.path("full.tee")));
         QVERIFY(chart.document() == shown);
+        QCOMPARE(rig.window->shown_mission().points(), shown.points);
+        QCOMPARE(rig.window->shown_mission().unit(), mission::TemperatureUnit::kKelvin);
 
         QCOMPARE(chart.add_xy(46000.001, 7, "between"), 1);
         QCOMPARE(chart.label(1), QString("between"));
