@@ -161,6 +161,15 @@ std::optional<QSqlQuery> PgStore::row_of(const QString& statement, const QVarian
     return query;
 }
 
+std::optional<QSqlQuery> PgStore::record_row(const QString& more, std::int64_t id) {
+    std::optional<QSqlQuery> query = run(record_select(more), {static_cast<qlonglong>(id)});
+    if (query && !query->next()) {
+        fail(QStringLiteral("no record %1").arg(id));
+        return std::nullopt;
+    }
+    return query;
+}
+
 bool PgStore::transaction(const std::function<bool()>& work, bool writes) {
     if (writes && read_only()) {
         return open_ && fail(QStringLiteral("the archive was opened only to be read"));
@@ -283,8 +292,7 @@ std::optional<std::vector<ArchiveEntry>> PgStore::find(const MissionFilter& filt
 }
 
 std::optional<StoredMission> PgStore::load(std::int64_t id) {
-    const std::optional<QSqlQuery> row =
-        row_of(record_select(kStoredColumns), {static_cast<qlonglong>(id)});
+    const std::optional<QSqlQuery> row = record_row(kStoredColumns, id);
     std::optional<StoredMission> stored = row ? stored_mission_from(*row) : std::nullopt;
     if (row && !stored) {
         fail(QStringLiteral("record %1 holds no whole pages").arg(id));
@@ -293,8 +301,7 @@ std::optional<StoredMission> PgStore::load(std::int64_t id) {
 }
 
 std::optional<KeptRecord> PgStore::kept_record(std::int64_t id) {
-    const std::optional<QSqlQuery> row =
-        row_of(record_select(kKeptColumns), {static_cast<qlonglong>(id)});
+    const std::optional<QSqlQuery> row = record_row(kKeptColumns, id);
     return row ? std::optional(kept_record_from(*row)) : std::nullopt;
 }
 
@@ -430,9 +437,7 @@ std::optional<std::string> PgStore::chain_head() {
 }
 
 std::optional<RecordLimits> PgStore::record_limits(std::int64_t id) {
-    if (!row_of(QStringLiteral("SELECT id FROM missions WHERE id = ?"),
-                {static_cast<qlonglong>(id)})) {
-        fail(QStringLiteral("no record %1").arg(id));
+    if (!record_row(QStringLiteral("id"), id)) {
         return std::nullopt;
     }
     RecordLimits limits;

@@ -109,6 +109,9 @@ class PgStore final : public ArchiveStore {
     std::optional<QSqlQuery> run(const QString& statement, const QVariantList& values = {});
     // A statement that gives one row, standing on it; nothing when it fails or gives none.
     std::optional<QSqlQuery> row_of(const QString& statement, const QVariantList& values);
+    // The record's list columns and `more`, standing on its row; nothing, and the error
+    // noted, for an unknown id.
+    std::optional<QSqlQuery> record_row(const QString& more, std::int64_t id);
     // `work` in one transaction, kept when it returns true; a write needs a store that may.
     bool transaction(const std::function<bool()>& work, bool writes);
     // Reads through a function over the connection, as the shared SELECTs want it.
