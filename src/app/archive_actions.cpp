@@ -44,25 +44,27 @@ ArchiveWindow& ArchiveActions::archive_window() {
     return *archive_window_;
 }
 
-void ArchiveActions::data_folder_changed() {
+void ArchiveActions::refresh_window() {
     if (!archive_window_.isNull() && archive_window_->isVisible()) {
         archive_window_->refresh();
     }
 }
 
-void ArchiveActions::keep_download(const mission::DownloadedMission& mission,
-                                   const archive::Stamp& stamp) {
+std::optional<std::int64_t> ArchiveActions::keep_download(const mission::DownloadedMission& mission,
+                                                          const archive::Stamp& stamp) {
     archive::MissionArchive& store = mission_archive();
-    if (!store.archive(mission, stamp)) {
+    const auto kept = store.archive(mission, stamp);
+    if (!kept) {
         const QString why = store.is_open()
                                 ? store.error()
                                 : tr("%1 cannot be used: %2").arg(store.path(), store.error());
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
                  .arg(why));
         (void)store.record_event(archive::download_not_archived(why.toStdString()));
-        return;
+        return std::nullopt;
     }
-    data_folder_changed();
+    refresh_window();
+    return kept->second;
 }
 
 void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings& settings,

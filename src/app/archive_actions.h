@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/controller_ties.h"
 #include "archive/mission_archive.h"
@@ -33,11 +34,14 @@ class ArchiveActions final : public QObject {
     [[nodiscard]] archive::MissionArchive& mission_archive();
     // The "Archive" window, made on first use.
     [[nodiscard]] ArchiveWindow& archive_window();
-    // An open Archive window lists the new data folder's archive.
-    void data_folder_changed();
+    // An open Archive window shows again what the data folder's archive holds and what the
+    // person at the window may do: either changed.
+    void refresh_window();
 
-    // Kept for good; an archive that cannot take it says so, and the download stays shown.
-    void keep_download(const mission::DownloadedMission& mission, const archive::Stamp& stamp);
+    // Kept for good, as the record returned; an archive that cannot take it says so, and the
+    // download stays shown.
+    std::optional<std::int64_t> keep_download(const mission::DownloadedMission& mission,
+                                              const archive::Stamp& stamp);
     void keep_programming_run(const programming::ProgrammingSettings& settings,
                               const programming::RunResult& result);
     // An event that cannot be entered in the audit trail is said.

@@ -13,6 +13,7 @@
 #include "app/accounts_dialog.h"
 #include "app/archive_list_model.h"
 #include "app/audit_trail_window.h"
+#include "app/controller_ties.h"
 #include "app/date_bound.h"
 #include "app/record_history.h"
 #include "archive/account_book.h"
@@ -132,6 +133,11 @@ archive::MissionFilter ArchiveWindow::filter() const {
 
 void ArchiveWindow::refresh() {
     archive::MissionArchive& archive = ties_.archive();
+    const bool audit_trail = may_read_audit_trail();
+    audit_trail_->setEnabled(audit_trail);
+    audit_trail_->setToolTip(
+        audit_trail ? QString()
+                    : tr("Only administrators, approvers and reviewers may read the audit trail"));
     result_->hide();
     model_->show(filter());
     if (!archive.is_open()) {
@@ -219,9 +225,9 @@ void ArchiveWindow::turn_accounts_on() {
     }
 }
 
-// Everyone, while the archive has no accounts.
 bool ArchiveWindow::may_read_audit_trail() const {
-    return true;
+    return holds_right(ties_.person ? ties_.person() : std::nullopt,
+                       archive::Right::kReadAuditTrail);
 }
 
 void ArchiveWindow::show_audit_trail() {

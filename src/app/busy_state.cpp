@@ -4,19 +4,19 @@
 
 namespace frostel::app {
 
-void BusyState::guard(QWidget* control) {
-    guard_object(control);
+void BusyState::guard(QWidget* control, std::function<bool()> permitted) {
+    guard_object(control, std::move(permitted));
 }
 
 void BusyState::guard(QAction* control) {
-    guard_object(control);
+    guard_object(control, {});
 }
 
 // QWidget and QAction both carry the "enabled" property.
-void BusyState::guard_object(QObject* control) {
-    std::erase_if(controls_, [](const QPointer<QObject>& c) { return c.isNull(); });
-    controls_.emplace_back(control);
-    control->setProperty("enabled", !busy());
+void BusyState::guard_object(QObject* control, std::function<bool()> permitted) {
+    std::erase_if(controls_, [](const Guarded& g) { return g.control.isNull(); });
+    controls_.push_back({control, std::move(permitted)});
+    show_state(controls_.back());
 }
 
 void BusyState::set_busy(bool busy) {
@@ -26,10 +26,15 @@ void BusyState::set_busy(bool busy) {
 }
 
 void BusyState::show_state() {
-    for (const QPointer<QObject>& control : controls_) {
-        if (!control.isNull()) {
-            control->setProperty("enabled", !busy());
-        }
+    for (const Guarded& guarded : controls_) {
+        show_state(guarded);
+    }
+}
+
+void BusyState::show_state(const Guarded& guarded) const {
+    if (!guarded.control.isNull()) {
+        guarded.control->setProperty("enabled",
+                                     !busy() && (!guarded.permitted || guarded.permitted()));
     }
 }
 

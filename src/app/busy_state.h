@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "platform/busy_guard.h"
@@ -21,7 +22,8 @@ namespace frostel::app {
 //
 // A control guarded while an operation runs is disabled at once. Controls are held weakly:
 // a window that is closed and deleted needs nothing undone. A guarded control is enabled
-// whenever no operation runs, so guard only controls that have no other reason to be off.
+// whenever no operation runs and, when guarded with one, its `permitted` says yes (a right
+// of the person at the window): guard only controls that have no other reason to be off.
 //
 // An operation holds an Operation for as long as it runs; code that cannot hold one across
 // a layer (a callback) calls set_busy(true) and set_busy(false) in pairs.
@@ -29,18 +31,24 @@ class BusyState {
   public:
     using Operation = platform::BusyGuard<BusyState>;
 
-    void guard(QWidget* control);
+    void guard(QWidget* control, std::function<bool()> permitted = {});
     void guard(QAction* control);
+    // Asks each `permitted` again: the person at the window changed.
+    void show_state();
     // Nested: the controls come on again when the last operation left.
     void set_busy(bool busy);
     [[nodiscard]] bool busy() const { return depth_ > 0; }
 
   private:
-    void guard_object(QObject* control);
-    void show_state();
+    struct Guarded {
+        QPointer<QObject> control;
+        std::function<bool()> permitted;
+    };
+    void guard_object(QObject* control, std::function<bool()> permitted);
+    void show_state(const Guarded& guarded) const;
 
     int depth_ = 0;
-    std::vector<QPointer<QObject>> controls_;
+    std::vector<Guarded> controls_;
 };
 
 }  // namespace frostel::app

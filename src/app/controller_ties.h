@@ -18,6 +18,9 @@ class FileNameDialogs;
 
 // Who works at the window, for the audit trail: the operating-system user without accounts.
 [[nodiscard]] archive::Actor actor_at_window(const std::optional<archive::Person>& person);
+// Whether the person at the window holds `right`: without accounts, nobody signs in and
+// everyone may do everything.
+[[nodiscard]] bool holds_right(const std::optional<archive::Person>& person, archive::Right right);
 
 // What the main window's controllers work through, all owned by the window for the whole run.
 struct ControllerTies {

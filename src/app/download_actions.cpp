@@ -15,7 +15,9 @@
 #include "app/file_name_dialogs.h"
 #include "app/mission_text_box.h"
 #include "app/programming_actions.h"
+#include "app/reason_dialog.h"
 #include "app/summary_actions.h"
+#include "app/summary_window.h"
 #include "app/topmost.h"
 #include "archive/fingerprint.h"
 #include "datafile/data_file.h"
@@ -57,7 +59,8 @@ DownloadActions::DownloadActions(const ControllerTies& ties, ShownMission& shown
       exports_(exports) {
     connect(&controls.load_data, &QPushButton::clicked, this, &DownloadActions::load_data);
     connect(&controls.retrieve, &QPushButton::clicked, this, &DownloadActions::retrieve_data);
-    connect(&views.summary, &SummaryActions::limitsChanged, this, &DownloadActions::keep_limits);
+    views.summary.set_limits_keeper(
+        [this](const archive::RecordLimits& limits) { return keep_limits(limits); });
 }
 
 // A download that fails drops the caption it showed: one logger's caption never stands over
@@ -114,7 +117,9 @@ void DownloadActions::keep_download(const mission::DownloadedMission& mission) {
         }
         show_warning(&ties_.window, "clock_warning", tr("Load Data"), lines.join('\n'));
     }
-    archive_.keep_download(mission, stamp);
+    if (const std::optional<std::int64_t> id = archive_.keep_download(mission, stamp)) {
+        shown_.set_archived_as(*id);
+    }
 }
 
 // A download or an archived record: its points placed from the PC's clock, the limits last
@@ -247,19 +252,35 @@ void DownloadActions::write_archived(std::int64_t id) {
     }
 }
 
-// Limits changed for a mission opened from the archive are kept with its record.
-void DownloadActions::keep_limits(const archive::RecordLimits& limits) {
-    if (shown_.origin().kind != MissionOrigin::Kind::kArchive) {
-        return;
-    }
+// Limits changed for an archived mission are kept with its record. With accounts on the
+// person says why; without a reason nothing changes.
+bool DownloadActions::keep_limits(const archive::RecordLimits& limits) {
     const std::int64_t id = shown_.origin().archive_id;
+    if (id == 0) {
+        return true;
+    }
     archive::MissionArchive& store = archive_.mission_archive();
-    // Nobody is asked for a reason while the window has no one signed in.
-    const bool reason_required = false;
-    if (store.set_limits(id, limits, {}, reason_required) !=
+    // Typed in another unit, the limits in force come back a few bits off.
+    const std::optional<archive::RecordLimits> in_force = store.record_limits(id);
+    if (in_force && archive::limits_value(*in_force) == archive::limits_value(limits)) {
+        return true;
+    }
+    const bool reason_required = ties_.signed_in().has_value();
+    std::optional<std::string> reason = std::string();
+    if (reason_required) {
+        reason = ask_reason(views_.summary.window(),
+                            tr("Why are the limits or dH of record %1 being changed? The reason "
+                               "is kept in the audit trail with the change.")
+                                .arg(id));
+    }
+    if (!reason) {
+        return false;
+    }
+    if (store.set_limits(id, limits, *reason, reason_required) !=
         archive::MissionArchive::LimitsChange::kSet) {
         archive_.warn(tr("The limits of record %1 were not kept: %2").arg(id).arg(store.error()));
     }
+    return true;
 }
 
 void DownloadActions::offer_save() {

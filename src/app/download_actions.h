@@ -70,7 +70,7 @@ class DownloadActions final : public QObject, private mission::DownloadView {
     void keep_download(const mission::DownloadedMission& mission);
     [[nodiscard]] bool show_archived(std::int64_t id);
     void write_archived(std::int64_t id);
-    void keep_limits(const archive::RecordLimits& limits);
+    [[nodiscard]] bool keep_limits(const archive::RecordLimits& limits);
     void offer_save();
     void save_mission(const QString& chosen_name);
 

@@ -100,6 +100,8 @@ MainWindow::MainWindow(MainWindowTies ties)
     resize(twips_to_pixels(kClientWidth),
            twips_to_pixels(kClientHeight) + menuBar()->sizeHint().height());
 
+    show_rights();
+
     startup_timer_.setObjectName("Timer1");
     startup_timer_.setSingleShot(true);
     startup_timer_.setInterval(1);
@@ -145,9 +147,10 @@ void MainWindow::guard_controls() {
         busy_.guard(action);
     }
     for (QWidget* button : std::initializer_list<QWidget*>{load_data_, retrieve_, programming_,
-                                                           unit_, set_path_, report_, export_}) {
+                                                           unit_, report_, export_}) {
         busy_.guard(button);
     }
+    busy_.guard(set_path_, [this] { return may_change_site_settings(); });
 }
 
 void MainWindow::build_command_bar() {
@@ -477,7 +480,7 @@ void MainWindow::open_data_path() {
         connect(data_path_.get(), &DataPathDialog::folderChanged, this,
                 [this](const QString& folder) {
                     settings_.data_folder = folder;
-                    archive_actions_->data_folder_changed();
+                    archive_actions_->refresh_window();
                 });
         connect(data_path_.get(), &DataPathDialog::closed, this, [this] {
             write_settings();
@@ -487,6 +490,22 @@ void MainWindow::open_data_path() {
     data_folder_before_ = settings_.data_folder;
     data_path_->open_on(settings_.data_folder);
     show_topmost(data_path_.get());
+}
+
+bool MainWindow::may_change_site_settings() const {
+    return holds_right(signed_in(), archive::Right::kChangeAccounts);
+}
+
+void MainWindow::show_rights() {
+    const bool site_settings = may_change_site_settings();
+    set_path_->setToolTip(site_settings
+                              ? tr("Set Path")
+                              : tr("Set Path: only an administrator may change the data folder"));
+    if (!site_settings && data_path_) {
+        data_path_->close();
+    }
+    busy_.show_state();
+    archive_actions_->refresh_window();
 }
 
 void MainWindow::open_about() {

@@ -96,6 +96,9 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] std::optional<archive::Person> signed_in() const {
         return ties_.person ? ties_.person() : std::nullopt;
     }
+    // Enables what the person at the window may do, and says why the rest is off: run when
+    // that person changed.
+    void show_rights();
     // The commands on the reader link the window owns, for a test's second user of it.
     [[nodiscard]] link::LoggerCommands& logger_commands() { return commands_; }
     // The one busy state of every logger operation, for this window and all others.
@@ -139,6 +142,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void check_only(std::optional<int> port) override;
     void open_unit_dialog();
     void choose_unit(mission::TemperatureUnit unit);
+    [[nodiscard]] bool may_change_site_settings() const;
     void open_data_path();
     // A setting the user changed, entered in the audit trail.
     void note_setting(const std::string& name, const QString& old_value, const QString& new_value);

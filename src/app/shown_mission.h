@@ -25,7 +25,8 @@ struct MissionIdentity {
 };
 
 // Where the mission shown came from: a download (with its time and the PC's zone), a saved
-// pair (with its data file's path) or an archived record (with its id).
+// pair (with its data file's path) or an archived record; and the record that keeps it,
+// by its id (0: none), for an archived record or a download the archive kept.
 struct MissionOrigin {
     enum class Kind { kNone, kDownload, kSavedPair, kArchive };
     Kind kind = Kind::kNone;
@@ -66,6 +67,8 @@ class ShownMission {
     [[nodiscard]] const std::string& fingerprint() const { return fingerprint_; }
     [[nodiscard]] const std::string& fingerprint_basis() const { return fingerprint_basis_; }
     void set_fingerprint(std::string fingerprint, std::string basis);
+    // Kept in the archive as record `id`: limits set for it are that record's.
+    void set_archived_as(std::int64_t id) { origin_.archive_id = id; }
 
     // The user's limits in the unit shown.
     [[nodiscard]] UserLimits user_limits() const;

@@ -21,8 +21,8 @@ std::string text_of(const QLineEdit* field) {
 }  // namespace
 
 SignInDialog::SignInDialog(archive::AccountBook& book, const QString& heading,
-                           const QString& user_id, QWidget* parent)
-    : QDialog(parent), book_(book) {
+                           const QString& locked_id, QWidget* parent)
+    : QDialog(parent), book_(book), locked_id_(locked_id.toStdString()) {
     setObjectName("sign_in_dialog");
     setWindowTitle("Sign In");
     setMinimumWidth(320);
@@ -31,7 +31,7 @@ SignInDialog::SignInDialog(archive::AccountBook& book, const QString& heading,
     title->setObjectName("heading");
     layout->addWidget(title);
     auto* form = new QFormLayout;
-    user_id_ = new QLineEdit(user_id, this);
+    user_id_ = new QLineEdit(locked_id, this);
     user_id_->setObjectName("user_id");
     password_ = account_field(this, "password", true);
     new_password_ = account_field(this, "new_password", true);
@@ -49,7 +49,7 @@ SignInDialog::SignInDialog(archive::AccountBook& book, const QString& heading,
     connect(buttons, &QDialogButtonBox::accepted, this, &SignInDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SignInDialog::reject);
     layout->addWidget(buttons);
-    (user_id.isEmpty() ? user_id_ : password_)->setFocus();
+    (locked_id.isEmpty() ? user_id_ : password_)->setFocus();
 }
 
 void SignInDialog::accept() {
@@ -61,7 +61,10 @@ void SignInDialog::accept() {
 }
 
 void SignInDialog::sign_in() {
-    const AccountAnswer answer = book_.sign_in(text_of(user_id_), text_of(password_));
+    const std::string id = text_of(user_id_);
+    const AccountAnswer answer =
+        book_.sign_in(id, text_of(password_),
+                      !locked_id_.empty() && id == locked_id_ ? "session-resumed" : "sign-in");
     if (!answer.done()) {
         refuse(answer.kind == AccountAnswer::Kind::kFailed ? QString::fromStdString(answer.why)
                                                            : "sign-in refused");

@@ -16,8 +16,9 @@ class SignInDialog final : public QDialog {
     Q_OBJECT
 
   public:
-    // `book` on the archive that keeps the accounts; `user_id` filled in when known.
-    SignInDialog(archive::AccountBook& book, const QString& heading, const QString& user_id,
+    // `book` on the archive that keeps the accounts. `locked_id`: the person whose session is
+    // locked, filled in; their sign-in resumes it, another person's starts a new one.
+    SignInDialog(archive::AccountBook& book, const QString& heading, const QString& locked_id,
                  QWidget* parent = nullptr);
 
     // Who signed in, once the dialog was accepted.
@@ -31,6 +32,7 @@ class SignInDialog final : public QDialog {
     void refuse(const QString& why);
 
     archive::AccountBook& book_;
+    std::string locked_id_;
     QLineEdit* user_id_;
     QLineEdit* password_;
     QLineEdit* new_password_;

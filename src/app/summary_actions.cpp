@@ -58,20 +58,36 @@ void SummaryActions::take_kept(ShownMission& mission, const archive::RecordLimit
     mission.set_delta_h(kept.delta_h_kj_per_mol);
 }
 
-void SummaryActions::say_limits_changed() {
-    const UserLimits limits = shown_.user_limits();
-    const auto in_celsius = [this](const std::optional<double>& value) {
+archive::RecordLimits SummaryActions::in_celsius(const UserLimits& limits,
+                                                 std::optional<double> delta_h) const {
+    const auto celsius = [this](const std::optional<double>& value) {
         return value ? std::optional(mission::ConvertTemperature(
                            *value, shown_.unit(), mission::TemperatureUnit::kCelsius))
                      : std::nullopt;
     };
     archive::RecordLimits now;
-    now.limits.low = in_celsius(limits.low);
-    now.limits.high = in_celsius(limits.high);
+    now.limits.low = celsius(limits.low);
+    now.limits.high = celsius(limits.high);
     now.limits.source =
         now.limits.any() ? insight::LimitSource::kUser : insight::LimitSource::kNone;
-    now.delta_h_kj_per_mol = shown_.delta_h().value_or(insight::kDefaultDeltaH);
-    emit limitsChanged(now);
+    now.delta_h_kj_per_mol = delta_h.value_or(insight::kDefaultDeltaH);
+    return now;
+}
+
+bool SummaryActions::keeper_takes(const UserLimits& limits, std::optional<double> delta_h) {
+    if (asking_) {
+        return false;
+    }
+    if (!keeper_) {
+        return true;
+    }
+    asking_ = true;
+    const bool taken = keeper_(in_celsius(limits, delta_h));
+    asking_ = false;
+    if (!taken && !window_.isNull()) {
+        refresh_window(insight::summarize(shown_.summary_input()));
+    }
+    return taken;
 }
 
 void SummaryActions::follow_chart() {
@@ -99,9 +115,12 @@ void SummaryActions::refresh_window(const insight::Summary& summary) {
 
 // Limits typed are this mission's, and remembered as typed for its logger.
 void SummaryActions::set_limits(std::optional<double> low, std::optional<double> high) {
-    shown_.set_user_limits({low, high, QString()});
+    const UserLimits typed{low, high, QString()};
+    if (!keeper_takes(typed, shown_.delta_h())) {
+        return;
+    }
+    shown_.set_user_limits(typed);
     chart_.set_limits(shown_.limits_in_force());
-    say_limits_changed();
     const std::optional<mission::MissionRecord>& record = shown_.record();
     if (!record) {
         return;
@@ -126,9 +145,11 @@ void SummaryActions::set_fit_to_data(bool on) {
 }
 
 void SummaryActions::set_delta_h(double kj_per_mol) {
+    if (!keeper_takes(shown_.user_limits(), kj_per_mol)) {
+        return;
+    }
     shown_.set_delta_h(kj_per_mol);
     follow_chart();
-    say_limits_changed();
     preferences_.delta_h_kj_per_mol = kj_per_mol;
     write_summary_preferences(preferences_path_, preferences_);
 }

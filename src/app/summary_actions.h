@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <optional>
 
 #include "app/summary_preferences.h"
@@ -17,6 +18,7 @@ class ChartView;
 class ShownMission;
 class SummaryWindow;
 class TableView;
+struct UserLimits;
 
 // The mission summary follows the chart: each change of its points, unit, limits or record
 // tints the table rows outside the limits, shows the verdict on `verdict_line` (hidden
@@ -39,20 +41,22 @@ class SummaryActions final : public QObject {
     // An archived mission is judged by the limits and dH kept for it, never by those
     // remembered for its logger.
     static void take_kept(ShownMission& mission, const archive::RecordLimits& kept);
+    // Asked before the user's change of the limits or the dH of the mission shown takes
+    // effect, with all of them as they would be, in degrees Celsius: false leaves them as they
+    // are, and the window shows them again.
+    using LimitsKeeper = std::function<bool(const archive::RecordLimits& now)>;
+    void set_limits_keeper(LimitsKeeper keeper) { keeper_ = std::move(keeper); }
     // "Fit to Data" as the user left it, kept between runs.
     [[nodiscard]] bool fit_to_data() const { return preferences_.fit_to_data; }
     void set_fit_to_data(bool on);
     // The window, once opened.
     [[nodiscard]] SummaryWindow* window() const;
 
-  signals:
-    // The user changed the limits or the dH of the mission shown: all of them as they are
-    // now, in degrees Celsius.
-    void limitsChanged(const archive::RecordLimits& now);
-
   private:
     void follow_chart();
-    void say_limits_changed();
+    [[nodiscard]] archive::RecordLimits in_celsius(const UserLimits& limits,
+                                                   std::optional<double> delta_h) const;
+    [[nodiscard]] bool keeper_takes(const UserLimits& limits, std::optional<double> delta_h);
     void refresh_window(const insight::Summary& summary);
     void set_limits(std::optional<double> low, std::optional<double> high);
     void set_delta_h(double kj_per_mol);
@@ -65,6 +69,9 @@ class SummaryActions final : public QObject {
     QString preferences_path_;
     SummaryPreferences preferences_;
     QPointer<SummaryWindow> window_;
+    LimitsKeeper keeper_;
+    // While the keeper asks, the window's fields lose the focus and say "edited" again.
+    bool asking_ = false;
 };
 
 }  // namespace frostel::app

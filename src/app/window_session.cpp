@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QMainWindow>
 
 #include "app/controller_ties.h"
+#include "app/main_window.h"
 #include "app/sign_in_dialog.h"
 
 namespace frostel::app {
@@ -66,22 +66,23 @@ void WindowSession::begin(const archive::Person& person) {
     last_input_ = clock_.now();
     qApp->installEventFilter(this);
     idle_timer_.start();
-    show_in_title();
+    show_person();
 }
 
 archive::Actor WindowSession::actor() const {
     return actor_at_window(person_);
 }
 
-void WindowSession::watch(QMainWindow& window) {
+void WindowSession::watch(MainWindow& window) {
     window_ = &window;
     title_ = window.windowTitle();
-    show_in_title();
+    show_person();
 }
 
-void WindowSession::show_in_title() {
+void WindowSession::show_person() {
     if (window_ && person_) {
         window_->setWindowTitle(title_ + "   " + QString::fromStdString(person_->full_name));
+        window_->show_rights();
     }
 }
 
@@ -104,9 +105,11 @@ void WindowSession::check_idle() {
 
 void WindowSession::lock() {
     (void)book_->note_session(*person_, "session-locked");
-    lock_dialog_ = new SignInDialog(
-        *book_, "Locked after " + QString::number(idle_limit_.count()) + " minutes without input.",
-        QString::fromStdString(person_->id), window_);
+    lock_dialog_ = new SignInDialog(*book_,
+                                    QString("Locked after %1 %2 without input.")
+                                        .arg(idle_limit_.count())
+                                        .arg(idle_limit_.count() == 1 ? "minute" : "minutes"),
+                                    QString::fromStdString(person_->id), window_);
     lock_dialog_->setWindowModality(Qt::ApplicationModal);
     lock_dialog_->setAttribute(Qt::WA_DeleteOnClose);
     connect(lock_dialog_, &QDialog::finished, this, [this](int result) {
@@ -120,15 +123,14 @@ void WindowSession::lock() {
     lock_dialog_->open();
 }
 
+// The dialog entered the person's return, or the other person's sign-in.
 void WindowSession::resume(const archive::Person& person) {
-    if (person.id == person_->id) {
-        (void)book_->note_session(person, "session-resumed");
-    } else {
+    if (person.id != person_->id) {
         sign_out();
     }
     person_ = person;
     last_input_ = clock_.now();
-    show_in_title();
+    show_person();
 }
 
 }  // namespace frostel::app

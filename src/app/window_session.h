@@ -12,13 +12,13 @@
 #include "archive/account_book.h"
 #include "link/clock.h"
 
-class QMainWindow;
-
 namespace frostel::app {
 
 // With accounts on, who works at the main window: asked before anything else, named in the
 // window's title, and asked again once the site's idle limit passes without input, counted
 // on the window's clock. Another person may sign in instead, which ends the first session.
+class MainWindow;
+
 class WindowSession final : public QObject {
     Q_OBJECT
 
@@ -33,8 +33,8 @@ class WindowSession final : public QObject {
     // Who works now; the operating-system user without accounts.
     [[nodiscard]] archive::Actor actor() const;
     [[nodiscard]] const std::optional<archive::Person>& person() const { return person_; }
-    // The window that shows who works, and that locks.
-    void watch(QMainWindow& window);
+    // The window that shows who works and what they may do, and that locks.
+    void watch(MainWindow& window);
     // Locks when the idle limit has passed since the last input; run every few seconds.
     void check_idle();
     // The dialog that asks for the password again while the window is locked.
@@ -48,7 +48,8 @@ class WindowSession final : public QObject {
     void lock();
     void resume(const archive::Person& person);
     void sign_out();
-    void show_in_title();
+    // In the window's title and rights.
+    void show_person();
 
     link::Clock& clock_;
     std::unique_ptr<archive::MissionArchive> archive_;
@@ -57,7 +58,7 @@ class WindowSession final : public QObject {
     std::chrono::minutes idle_limit_{};
     std::chrono::steady_clock::time_point last_input_;
     QTimer idle_timer_;
-    QPointer<QMainWindow> window_;
+    QPointer<MainWindow> window_;
     QString title_;
     QPointer<SignInDialog> lock_dialog_;
 };

@@ -25,8 +25,9 @@ AccountAnswer AccountBook::turn_on(const std::string& id, const std::string& ful
     return store_.turn_on_accounts(id, full_name, password);
 }
 
-AccountAnswer AccountBook::sign_in(const std::string& id, const std::string& password) {
-    return store_.sign_in(id, password);
+AccountAnswer AccountBook::sign_in(const std::string& id, const std::string& password,
+                                   const std::string& action) {
+    return store_.sign_in(id, password, action);
 }
 
 SiteSettings AccountBook::site_settings() {

@@ -27,8 +27,10 @@ class AccountBook {
     // Turns them on with the first administrator; rejected when they are on already.
     [[nodiscard]] AccountAnswer turn_on(const std::string& id, const std::string& full_name,
                                         const std::string& password);
-    // A refused sign-in says nothing of why: the trail does.
-    [[nodiscard]] AccountAnswer sign_in(const std::string& id, const std::string& password);
+    // A refused sign-in says nothing of why: the trail does. One that succeeds is entered as
+    // `action`: "sign-in", or "session-resumed" for the person back at a locked window.
+    [[nodiscard]] AccountAnswer sign_in(const std::string& id, const std::string& password,
+                                        const std::string& action = "sign-in");
     [[nodiscard]] SiteSettings site_settings();
     // A session's event for `person`: "session-locked", "sign-out".
     [[nodiscard]] AccountAnswer note_session(const Person& person, const std::string& action);

@@ -305,15 +305,15 @@ class ArchiveStore {
                                              const SigningRequest& request) = 0;
 
     // Accounts: whether there are any (nothing when that cannot be read); turning them on
-    // with the first administrator; a sign-in (checked, counted, locking, audited; a refusal
-    // says nothing of why); a session's event ("sign-out", "session-locked",
-    // "session-resumed"); a person's own password change; the site's settings.
+    // with the first administrator; a sign-in (checked, counted, locking, audited as `action`,
+    // "sign-in" or "session-resumed"; a refusal says nothing of why); a session's event
+    // ("sign-out", "session-locked"); a person's own password change; the site's settings.
     [[nodiscard]] virtual std::optional<bool> accounts_on() = 0;
     [[nodiscard]] virtual AccountAnswer turn_on_accounts(const std::string& id,
                                                          const std::string& full_name,
                                                          const std::string& password) = 0;
-    [[nodiscard]] virtual AccountAnswer sign_in(const std::string& id,
-                                                const std::string& password) = 0;
+    [[nodiscard]] virtual AccountAnswer sign_in(const std::string& id, const std::string& password,
+                                                const std::string& action) = 0;
     [[nodiscard]] virtual AccountAnswer note_session(const Person& person,
                                                      const std::string& action) = 0;
     [[nodiscard]] virtual AccountAnswer change_password(const std::string& id,

@@ -349,7 +349,8 @@ AccountAnswer SqliteStore::turn_on_accounts(const std::string& id, const std::st
     });
 }
 
-AccountAnswer SqliteStore::sign_in(const std::string& id, const std::string& password) {
+AccountAnswer SqliteStore::sign_in(const std::string& id, const std::string& password,
+                                   const std::string& action) {
     return write_accounts([&](AccountTables& tables) {
         std::optional<Kept> kept = tables.find(id);
         if (!kept) {
@@ -360,7 +361,7 @@ AccountAnswer SqliteStore::sign_in(const std::string& id, const std::string& pas
         if (!password_accepted(tables, *kept, password)) {
             return AccountAnswer{Kind::kRefused, {}, std::nullopt, {}};
         }
-        tables.append(kept->person, {"sign-in", object_of(id), {}, {}, {}}, now_ms());
+        tables.append(kept->person, {action, object_of(id), {}, {}, {}}, now_ms());
         return AccountAnswer{Kind::kDone, {}, kept->person, {}};
     });
 }

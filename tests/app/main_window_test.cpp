@@ -25,6 +25,8 @@
 #include <QValueAxis>
 #include <numeric>
 
+#include "app/archive_actions.h"
+#include "app/archive_window.h"
 #include "app/chart_view.h"
 #include "app/command_bar.h"
 #include "app/download_actions.h"
@@ -535,16 +537,57 @@ class MainWindowTest : public QObject {
         QVERIFY(rig.settings_file().startsWith("English\r\n"));
     }
 
-    // With accounts on: a sign-in before the window, the person's name in its title, and a
-    // lock once the idle limit has passed on the window's clock.
+    // With accounts on, the data folder is the administrators' to change and the audit trail
+    // theirs, the approvers' and the reviewers' to read; what a role may not do is off, with a
+    // tooltip saying why, even once a logger operation ends. Without accounts all is on.
+    void rightsFollowTheRoleOfThePersonSignedIn() {
+        using archive::Role;
+        struct Case {
+            std::optional<Role> role;
+            bool set_path;
+            bool audit_trail;
+        };
+        const Case cases[] = {{std::nullopt, true, true},
+                              {Role::kOperator, false, false},
+                              {Role::kReviewer, false, true},
+                              {Role::kApprover, false, true},
+                              {Role::kAdministrator, true, true}};
+        for (const Case& c : cases) {
+            Rig rig;
+            rig.put_settings("English\r\n" + QFile::encodeName(rig.folder.path()) + "\r\n\r\n");
+            if (c.role) {
+                rig.person = [role = *c.role] {
+                    return std::optional(archive::Person{"pat", "Pat Lee", role});
+                };
+            }
+            MainWindow& window = rig.start();
+            auto* set_path = rig.find<QPushButton>("Command1");
+            window.busy_state().set_busy(true);
+            window.busy_state().set_busy(false);
+            QCOMPARE(set_path->isEnabled(), c.set_path);
+            QCOMPARE(set_path->toolTip().contains("only an administrator"), !c.set_path);
+            rig.find<QPushButton>("archive_button")->click();
+            const QPushButton& audit_trail =
+                window.archive_actions().archive_window().audit_trail_button();
+            QCOMPARE(audit_trail.isEnabled(), c.audit_trail);
+            QCOMPARE(audit_trail.toolTip().isEmpty(), c.audit_trail);
+        }
+    }
+
+    // With accounts on: a sign-in before the window, the person's name in its title, a lock
+    // once the idle limit has passed on the window's clock, and the session's events, each
+    // once and as its person's: the same person resumes, another person ends the session.
     void signInNamesThePersonAndTheWindowLocksWhenIdle() {
         Rig rig;
-        const QString archive_file = rig.path("frostel-archive.sqlite");
+        rig.put_settings("English\r\n" + QFile::encodeName(rig.folder.path()) + "\r\n\r\n");
+        const QString archive_file = archive::archive_path(rig.folder.path());
         {
             archive::MissionArchive archive(archive_file);
-            QVERIFY(archive::AccountBook(archive)
-                        .turn_on("rita", "Rita Root", "ritas-password")
-                        .done());
+            archive::AccountBook book(archive);
+            const archive::AccountAnswer rita = book.turn_on("rita", "Rita Root", "ritas-password");
+            const archive::AccountAnswer otto =
+                book.add(*rita.person, "otto", "Otto Operator", archive::Role::kOperator);
+            QVERIFY(book.change_password("otto", otto.one_time_password, "ottos-password").done());
         }
         WindowSession session(archive_file, rig.clock);
         QVERIFY(session.accounts_on());
@@ -567,29 +610,44 @@ class MainWindowTest : public QObject {
         QVERIFY(session.sign_in());
         QCOMPARE(refusal, QString("sign-in refused"));
 
+        rig.person = [&session] { return session.person(); };
         MainWindow& window = rig.start();
         session.watch(window);
         QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Rita Root"));
         // Input starts the idle time again.
-        rig.clock.advance_by(std::chrono::minutes(14));
+        const auto idle_for = [&](int minutes) {
+            rig.clock.advance_by(std::chrono::minutes(minutes));
+            session.check_idle();
+        };
+        idle_for(14);
         QTest::keyClick(&window, Qt::Key_Shift);
-        rig.clock.advance_by(std::chrono::minutes(14));
-        session.check_idle();
+        idle_for(14);
         QVERIFY(session.lock_dialog() == nullptr);
-        rig.clock.advance_by(std::chrono::minutes(1));
-        session.check_idle();
+        idle_for(1);
         QVERIFY(session.lock_dialog() != nullptr && session.lock_dialog()->isVisible());
         QCOMPARE(session.lock_dialog()->findChild<QLineEdit*>("user_id")->text(), QString("rita"));
         answer({}, "ritas-password");
         QTRY_VERIFY(session.lock_dialog() == nullptr);
+        // Another person at the lock: the window is theirs, with their rights.
+        QVERIFY(rig.find<QPushButton>("Command1")->isEnabled());
+        idle_for(15);
+        answer("otto", "ottos-password");
+        QTRY_VERIFY(session.lock_dialog() == nullptr);
+        QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Otto Operator"));
+        QVERIFY(!rig.find<QPushButton>("Command1")->isEnabled());
+        rig.close();
 
         archive::MissionArchive archive(archive_file, archive::MissionArchive::Access::kReadOnly);
-        QStringList actions;
+        QStringList events;
         QVERIFY(archive.for_each_event({}, [&](const archive::AuditEntry& entry) {
-            actions.append(QString::fromStdString(entry.chained.row.action));
+            const archive::AuditRow& row = entry.chained.row;
+            events.append(QString::fromStdString(row.action + ' ' + row.user_id));
         }));
-        QCOMPARE(actions, (QStringList{"accounts-enabled", "account-created", "sign-in-refused",
-                                       "sign-in", "session-locked", "sign-in", "session-resumed"}));
+        QCOMPARE(events, (QStringList{"accounts-enabled rita", "account-created rita",
+                                      "account-created rita", "password-changed otto",
+                                      "sign-in-refused rita", "sign-in rita", "session-locked rita",
+                                      "session-resumed rita", "session-locked rita", "sign-in otto",
+                                      "sign-out rita", "sign-out otto"}));
     }
 };
 

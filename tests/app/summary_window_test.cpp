@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCategoryAxis>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QJsonDocument>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -25,6 +27,7 @@
 #include "app/archive_list_model.h"
 #include "app/chart_view.h"
 #include "app/summary_preferences.h"
+#include "archive/account_book.h"
 #include "archive/mission_archive.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_summary.h"
@@ -42,7 +45,8 @@ using test::indexed;
 using test::top_level;
 
 struct Rig : test::WindowRig {
-    Rig() {
+    explicit Rig(std::function<std::optional<archive::Person>()> signed_in = {}) {
+        person = std::move(signed_in);
         ports.attach(1, box);
         put_file("SETUP.FRG", "English\r\n" + QFile::encodeName(folder.path()) + "\r\n 1 \r\n");
         start();
@@ -334,6 +338,55 @@ class SummaryWindowTest : public QObject {
                      verdict.data().toString().endsWith("OUT OF LIMITS"));
             QVERIFY(colour != QColor(0, 0, 0x8b));
         }
+        // Limits typed for a download are those of the record that keeps it, set once: the
+        // same limits typed again in Fahrenheit set nothing.
+        QCOMPARE(kept.record_limits(1)->limits,
+                 (insight::Limits{2.0, 8.0, insight::LimitSource::kUser}));
+        QCOMPARE(limits_events(kept),
+                 QStringList{"low=none high=none dH=83.144 > "
+                             "low=2 high=8 dH=83.144 () by " +
+                             QString::fromStdString(archive::os_actor().user_id)});
+    }
+
+    // With accounts on, limits changed for an archived mission need a reason: Cancel changes
+    // nothing, and a reason of blanks is none.
+    void limitsOfAnArchivedMissionChangedForAReason() {
+        const archive::Person rita{"rita", "Rita Root", archive::Role::kAdministrator};
+        Rig rig([&rita] { return std::optional(rita); });
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        QVERIFY(
+            archive::AccountBook(kept).turn_on(rita.id, rita.full_name, "ritas-password").done());
+        rig.find<QPushButton>("Command10")->click();
+        SummaryWindow& window = rig.open_summary();
+        auto* high = window.findChild<QLineEdit*>("high_limit");
+        bool blank_refused = false;
+        // "8" typed as the high limit, and the dialog answered with `reason` (none: Cancel).
+        const auto type_high_limit = [&](const char* reason) {
+            QTimer::singleShot(0, [&blank_refused, reason] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog != nullptr && dialog->objectName() == "reason_dialog");
+                auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                auto* field = dialog->findChild<QLineEdit*>("reason");
+                field->setText("   ");
+                blank_refused = !buttons->button(QDialogButtonBox::Ok)->isEnabled();
+                field->setText(reason);
+                buttons->button(reason[0] == 0 ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)
+                    ->click();
+            });
+            high->setText("8");
+            emit high->editingFinished();
+        };
+        type_high_limit("");
+        QVERIFY(blank_refused);
+        QCOMPARE(high->text(), "");
+        QCOMPARE(rig.chart().limits().source, insight::LimitSource::kLogger);
+        QVERIFY(read_summary_preferences(rig.path(kSummaryPreferencesFileName)).limits.empty());
+        QVERIFY(limits_events(kept).isEmpty());
+        type_high_limit("door propped open");
+        QTRY_COMPARE(high->text(), "8");
+        QCOMPARE(limits_events(kept),
+                 QStringList{"low=none high=none dH=83.144 > low=none high=8 dH=83.144 "
+                             "(door propped open) by rita"});
     }
 
     // Stored limits and dH are checked as typed ones are, and typed numbers take no group
@@ -379,6 +432,18 @@ class SummaryWindowTest : public QObject {
     }
 
   private:
+    // Each limits-set event: old > new (reason) by whom.
+    static QStringList limits_events(archive::MissionArchive& archive) {
+        QStringList found;
+        const bool read = archive.for_each_event({}, [&](const archive::AuditEntry& entry) {
+            const archive::AuditRow& row = entry.chained.row;
+            if (row.action == "limits-set") {
+                found << QString::fromStdString(row.old_value + " > " + row.new_value + " (" +
+                                                row.reason + ") by " + row.user_id);
+            }
+        });
+        return read ? found : QStringList{archive.error()};
+    }
     static QString plain_text(const SummaryWindow& window, const char* label) {
         QTextDocument rows;
         rows.setHtml(window.findChild<QLabel*>(label)->text());

@@ -65,6 +65,8 @@ struct WindowRig {
     int ended = 0;
     // The window's exit; the program's own ends the process.
     std::function<void()> end_process = [this] { ++ended; };
+    // With accounts on, the person signed in; left empty, accounts are off.
+    std::function<std::optional<archive::Person>()> person;
     std::unique_ptr<app::MainWindow> window;
 
     QString path(const QString& name) const { return QDir(folder.path()).filePath(name); }
@@ -88,7 +90,8 @@ struct WindowRig {
                 held_questions.append(question);
                 return held_answers.isEmpty() ? programming::HeldMissionChoice::kProgramAnyway
                                               : held_answers.takeFirst();
-            }});
+            },
+            person});
         window->show();
         [this] { QTRY_VERIFY(window->started()); }();
         return *window;
