@@ -582,12 +582,23 @@ AccountAnswer PgStore::turn_on_accounts(const std::string& id, const std::string
     const AccountAnswer answer =
         answer_of(QStringLiteral("SELECT outcome, why FROM init_accounts(?, ?, ?, ?)"),
                   {text(id), text(full_name), text(password), text(actor_.workstation)});
-    return answer.done() ? sign_in(id, password) : answer;
+    return answer.done() ? sign_in(id, password, "sign-in") : answer;
 }
 
 // On a connection of its own, kept while the person is signed in: the server's session is
-// the connection's.
-AccountAnswer PgStore::sign_in(const std::string& id, const std::string& password) {
+// the connection's. The person back at a locked window resumes that session.
+AccountAnswer PgStore::sign_in(const std::string& id, const std::string& password,
+                               const std::string& action) {
+    if (action == "session-resumed") {
+        AccountAnswer answer = as_person({id, {}, Role::kOperator, AccountState::kActive, 0}, [&] {
+            return answer_of(QStringLiteral("SELECT outcome, why FROM resume_session(?)"),
+                             {text(password)});
+        });
+        if (answer.done()) {
+            answer.person = person(id);
+        }
+        return answer;
+    }
     if (!address_ || !open_) {
         return failed(error_);
     }
@@ -612,14 +623,17 @@ AccountAnswer PgStore::sign_in(const std::string& id, const std::string& passwor
     return answer;
 }
 
-// The server enters a session's events for the person signed in on this connection; a
-// locked session is resumed by signing in again, which the server enters as a sign-in.
+// The server enters a session's events for the person signed in on its connection.
 AccountAnswer PgStore::note_session(const Person& person, const std::string& action) {
     const QString call = action == "sign-out"         ? QStringLiteral("SELECT sign_out()")
                          : action == "session-locked" ? QStringLiteral("SELECT lock_session()")
                                                       : QString();
-    AccountAnswer answer = as_person(
-        person, [&] { return call.isEmpty() || run(call) ? AccountAnswer{} : failed(error_); });
+    if (call.isEmpty()) {
+        return failed(
+            QStringLiteral("the shared archive enters no session event %1").arg(text(action)));
+    }
+    AccountAnswer answer =
+        as_person(person, [&] { return run(call) ? AccountAnswer{} : failed(error_); });
     if (answer.done() && action == "sign-out") {
         end_session(person.id);
     }

@@ -73,8 +73,8 @@ class PgStore final : public ArchiveStore {
     [[nodiscard]] AccountAnswer turn_on_accounts(const std::string& id,
                                                  const std::string& full_name,
                                                  const std::string& password) override;
-    [[nodiscard]] AccountAnswer sign_in(const std::string& id,
-                                        const std::string& password) override;
+    [[nodiscard]] AccountAnswer sign_in(const std::string& id, const std::string& password,
+                                        const std::string& action) override;
     [[nodiscard]] AccountAnswer note_session(const Person& person,
                                              const std::string& action) override;
     [[nodiscard]] AccountAnswer change_password(const std::string& id, const std::string& current,

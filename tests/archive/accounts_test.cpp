@@ -139,7 +139,16 @@ TEST_F(Accounts, AResetForcesAChangeThatMayNotRepeatAnEarlierPassword) {
               "the password must not be one of the last 3");
     EXPECT_EQ(book.change_password("rolf", reset.one_time_password, "short").kind, Kind::kRejected);
     ASSERT_TRUE(book.change_password("rolf", reset.one_time_password, "rolfs-new-password").done());
-    EXPECT_EQ(book.sign_in("rolf", "rolfs-new-password").person->state, AccountState::kActive);
+    const Person rolf = book.sign_in("rolf", "rolfs-new-password").person.value();
+    EXPECT_EQ(rolf.state, AccountState::kActive);
+
+    // Back at a locked window, the same person resumes with the password.
+    const std::size_t before_lock = actions().size();
+    ASSERT_TRUE(book.note_session(rolf, "session-locked").done());
+    EXPECT_EQ(book.sign_in("rolf", "not-his-password", "session-resumed").kind, Kind::kRefused);
+    ASSERT_TRUE(book.sign_in("rolf", "rolfs-new-password", "session-resumed").done());
+    EXPECT_EQ(actions(before_lock),
+              (std::vector<std::string>{"session-locked", "sign-in-refused", "session-resumed"}));
 }
 
 TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
