@@ -5,6 +5,7 @@
 
 #include "app/archive_window.h"
 #include "app/busy_state.h"
+#include "app/file_name_dialogs.h"
 #include "app/topmost.h"
 #include "archive/logger_history.h"
 
@@ -36,10 +37,14 @@ ArchiveWindow& ArchiveActions::archive_window() {
     if (archive_window_.isNull()) {
         archive_window_ = new ArchiveWindow(
             {[this]() -> archive::MissionArchive& { return mission_archive(); }, open_, save_as_,
-             [this](const archive::AuditEvent& event) { note_event(event); }, ties_.person},
+             [this](const archive::AuditEvent& event) { note_event(event); }, ties_.person,
+             [this](QWidget* parent) {
+                 return ties_.file_dialogs.folder_name(parent, ties_.settings.data_folder);
+             }},
             &ties_.window);
         ties_.busy.guard(&archive_window_->open_button());
         ties_.busy.guard(&archive_window_->save_button());
+        ties_.busy.guard(&archive_window_->bundle_button());
     }
     return *archive_window_;
 }

@@ -2,7 +2,9 @@
 
 #include <QColor>
 
+#include "archive/signature_book.h"
 #include "insight/excursions.h"
+#include "inspection/archived_record.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -30,6 +32,7 @@ void ArchiveListModel::show(const archive::MissionFilter& filter) {
     filter_ = filter;
     rows_.clear();
     altered_.clear();
+    signed_.clear();
     complete_ = path_.isEmpty();
     endResetModel();
     fetchMore({});
@@ -47,6 +50,29 @@ bool ArchiveListModel::altered(int row) const {
     const auto verdict = archive.verify(record(row).id);
     known = !verdict || !archive::verifies(*verdict);
     return *known;
+}
+
+QString ArchiveListModel::signed_text(int row) const {
+    std::optional<QString>& known = signed_[static_cast<std::size_t>(row)];
+    if (known) {
+        return *known;
+    }
+    archive::MissionArchive& archive = archive_();
+    if (!archive.is_open() || archive.path() != path_) {
+        return {};
+    }
+    const std::optional<archive::RecordSignatures> signatures =
+        archive::SignatureBook(archive).of_record(record(row).id);
+    const std::optional<archive::Meaning> meaning =
+        signatures ? inspection::highest_meaning(*signatures) : std::nullopt;
+    known =
+        meaning ? QString::fromStdString(std::string(archive::meaning_name(*meaning))) : QString();
+    return *known;
+}
+
+void ArchiveListModel::forget_signatures(int row) {
+    signed_[static_cast<std::size_t>(row)].reset();
+    emit dataChanged(index(row, kSigned), index(row, kSigned), {Qt::DisplayRole});
 }
 
 int ArchiveListModel::rowCount(const QModelIndex& parent) const {
@@ -98,6 +124,8 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
             return latin1(r.first_line);
         case kDownloaded:
             return latin1(r.downloaded_at);
+        case kSigned:
+            return signed_text(index.row());
         default:
             return {};
     }
@@ -107,9 +135,9 @@ QVariant ArchiveListModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const QStringList kTitles{tr("Logger ID"), tr("Start"),       tr("Samples"),
-                                     tr("Interval"),  tr("Min \u00b0C"), tr("Max \u00b0C"),
-                                     tr("Verdict"),   tr("Downloaded"),  tr("Mission text")};
+    static const QStringList kTitles{
+        tr("Logger ID"),   tr("Start"),   tr("Samples"),    tr("Interval"), tr("Min \u00b0C"),
+        tr("Max \u00b0C"), tr("Verdict"), tr("Downloaded"), tr("Signed"),   tr("Mission text")};
     return kTitles.value(section);
 }
 
@@ -140,6 +168,7 @@ void ArchiveListModel::fetchMore(const QModelIndex& parent) {
     rows_.insert(rows_.end(), std::make_move_iterator(more.begin()),
                  std::make_move_iterator(more.end()));
     altered_.resize(rows_.size());
+    signed_.resize(rows_.size());
     endInsertRows();
 }
 

@@ -25,7 +25,8 @@ class ArchiveListModel final : public QAbstractTableModel {
         kMaximum,
         kVerdict,
         kDownloaded,
-        kText,  // last: the one column of free length
+        kSigned,  // the highest meaning among the signatures that hold
+        kText,    // last: the one column of free length
         kColumnCount
     };
     static constexpr int kBatch = 200;
@@ -44,6 +45,8 @@ class ArchiveListModel final : public QAbstractTableModel {
     // Whether the row's record fails verification, checked the first time it is asked (the
     // rows shown, not every row fetched).
     [[nodiscard]] bool altered(int row) const;
+    // The row's "Signed" text read again when next shown.
+    void forget_signatures(int row);
     // The archive file the rows come from; its ids mean nothing in another.
     [[nodiscard]] const QString& listed_path() const { return path_; }
 
@@ -56,11 +59,14 @@ class ArchiveListModel final : public QAbstractTableModel {
     void fetchMore(const QModelIndex& parent) override;
 
   private:
+    [[nodiscard]] QString signed_text(int row) const;
+
     std::function<archive::MissionArchive&()> archive_;
     QString path_;
     archive::MissionFilter filter_;
     std::vector<archive::ArchiveEntry> rows_;
     mutable std::vector<std::optional<bool>> altered_;
+    mutable std::vector<std::optional<QString>> signed_;
     bool complete_ = true;
 };
 

@@ -1,6 +1,8 @@
 #include "app/archive_window.h"
 
 #include <QDateEdit>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,7 +18,10 @@
 #include "app/controller_ties.h"
 #include "app/date_bound.h"
 #include "app/record_history.h"
+#include "app/sign_dialog.h"
+#include "app/topmost.h"
 #include "archive/account_book.h"
+#include "inspection/inspection_bundle.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -43,6 +48,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       save_(button(QStringLiteral("archive_save_as"), tr("Save As..."), this)),
       verify_(button(QStringLiteral("archive_verify"), tr("Verify"), this)),
       history_(button(QStringLiteral("archive_history"), tr("History"), this)),
+      sign_(button(QStringLiteral("archive_sign"), tr("Sign"), this)),
+      bundle_(button(QStringLiteral("archive_bundle"), tr("Bundle..."), this)),
       audit_trail_(button(QStringLiteral("archive_audit_trail"), tr("Audit Trail"), this)),
       result_(new QLabel(this)),
       status_(new QLabel(this)),
@@ -83,6 +90,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     buttons->addWidget(verify_);
     buttons->addWidget(result_);
     buttons->addWidget(history_);
+    buttons->addWidget(sign_);
+    buttons->addWidget(bundle_);
     buttons->addStretch(1);
     buttons->addWidget(audit_trail_);
     buttons->addWidget(accounts_);
@@ -114,6 +123,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     connect(verify_, &QPushButton::clicked, this, &ArchiveWindow::verify_chosen);
     connect(history_, &QPushButton::clicked, this,
             with_chosen([this](std::int64_t id) { show_history(id); }));
+    connect(sign_, &QPushButton::clicked, this, &ArchiveWindow::sign_chosen);
+    connect(bundle_, &QPushButton::clicked, this, &ArchiveWindow::bundle_chosen);
     connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::turn_accounts_on);
     connect(audit_trail_, &QPushButton::clicked, this, &ArchiveWindow::show_audit_trail);
 }
@@ -147,6 +158,7 @@ void ArchiveWindow::refresh() {
     }
     status_->setText(archive.notice().isEmpty() ? archive.path() : archive.notice());
     accounts_->setEnabled(archive::AccountBook(archive).accounts_on() == false);
+    offer_signing(*sign_, ties_.person ? ties_.person() : std::nullopt);
     if (model_->rowCount() > 0) {
         list_->selectRow(0);
     }
@@ -215,6 +227,42 @@ void ArchiveWindow::show_history(std::int64_t id) {
     history_window_->show_events(id, events, read ? QString() : archive.error());
     history_window_->show();
     history_window_->raise();
+}
+
+void ArchiveWindow::sign_chosen() {
+    const std::optional<std::int64_t> id = chosen_id();
+    const std::optional<archive::Person> person = ties_.person ? ties_.person() : std::nullopt;
+    if (!id || !person) {
+        return;
+    }
+    SignDialog dialog(ties_.archive(), *person, *id, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        model_->forget_signatures(list_->selectionModel()->selectedRows().front().row());
+        list_->resizeColumnToContents(ArchiveListModel::kSigned);
+    }
+}
+
+void ArchiveWindow::bundle_chosen() {
+    const std::optional<std::int64_t> id = chosen_id();
+    const QString folder = id ? ties_.bundle_folder(this) : QString();
+    if (folder.isEmpty()) {
+        return;
+    }
+    archive::MissionArchive& archive = ties_.archive();
+    const std::optional<archive::StoredMission> stored = archive.load(*id);
+    const inspection::BundleAnswer answer =
+        stored ? inspection::write_bundle(archive, *stored, QFile::encodeName(folder).toStdString())
+               : inspection::BundleAnswer{inspection::BundleAnswer::Kind::kFailed,
+                                          archive.error().toStdString()};
+    if (answer.kind != inspection::BundleAnswer::Kind::kWritten) {
+        show_warning(
+            this, "bundle_refused", tr("Bundle"),
+            tr("Record %1 was not bundled:\n%2").arg(*id).arg(QString::fromStdString(answer.why)));
+        return;
+    }
+    ties_.note(archive::file_written("bundle", QFileInfo(folder).absoluteFilePath().toStdString(),
+                                     stored->record.fingerprint));
+    status_->setText(tr("Record %1 bundled in %2").arg(*id).arg(folder));
 }
 
 void ArchiveWindow::turn_accounts_on() {

@@ -32,6 +32,8 @@ struct ArchiveWindowTies {
     std::function<void(const archive::AuditEvent&)> note;
     // With accounts on, the person signed in at the main window; nobody without accounts.
     std::function<std::optional<archive::Person>()> person;
+    // Asks for the folder a record's inspection bundle goes to; empty when cancelled.
+    std::function<QString(QWidget* parent)> bundle_folder;
 };
 
 // "Archive": every kept mission, newest first, with a filter and a date range; Open shows
@@ -55,6 +57,9 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] QPushButton& save_button() const { return *save_; }
     [[nodiscard]] QPushButton& verify_button() const { return *verify_; }
     [[nodiscard]] QPushButton& history_button() const { return *history_; }
+    // With accounts on: the chosen record signed by the person signed in.
+    [[nodiscard]] QPushButton& sign_button() const { return *sign_; }
+    [[nodiscard]] QPushButton& bundle_button() const { return *bundle_; }
     [[nodiscard]] QPushButton& audit_trail_button() const { return *audit_trail_; }
     [[nodiscard]] QLabel& result_line() const { return *result_; }
     [[nodiscard]] QLabel& status_line() const { return *status_; }
@@ -71,6 +76,8 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] archive::MissionFilter filter() const;
     void verify_chosen();
     void show_history(std::int64_t id);
+    void sign_chosen();
+    void bundle_chosen();
     // Whether the person at the window may read the whole trail.
     [[nodiscard]] bool may_read_audit_trail() const;
     void show_audit_trail();
@@ -87,6 +94,8 @@ class ArchiveWindow final : public QWidget {
     QPushButton* save_;
     QPushButton* verify_;
     QPushButton* history_;
+    QPushButton* sign_;
+    QPushButton* bundle_;
     QPointer<RecordHistory> history_window_;
     QPushButton* audit_trail_;
     QPointer<AuditTrailWindow> audit_trail_window_;

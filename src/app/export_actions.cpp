@@ -14,6 +14,7 @@
 #include "app/shown_mission.h"
 #include "app/table_view.h"
 #include "app/topmost.h"
+#include "inspection/archived_record.h"
 #include "platform/qt_whole_file.h"
 #include "report/report_pdf.h"
 #include "report/report_source.h"
@@ -102,9 +103,16 @@ QString ExportActions::suggested_name(const QString& extension) const {
 }
 
 void ExportActions::write_report(const QString& name) {
-    const report::ReportModel model = report::build_report(
-        shown_report_input(), {QDateTime::currentDateTime(), all_samples_->isChecked(),
-                               archive_.mission_archive().audit_head().value_or(std::string())});
+    archive::MissionArchive& archive = archive_.mission_archive();
+    report::ReportOptions marks{QDateTime::currentDateTime(), all_samples_->isChecked(),
+                                archive.audit_head().value_or(std::string())};
+    // An archived record's report prints its signatures, as frostel-cli's does.
+    if (const std::int64_t id = shown_.origin().archive_id;
+        id > 0 && !inspection::add_signatures(archive, id, marks)) {
+        archive_.warn(
+            tr("The signatures of record %1 cannot be read: %2").arg(id).arg(archive.error()));
+    }
+    const report::ReportModel model = report::build_report(shown_report_input(), marks);
     if (!report::write_report_pdf(name, model, report::user_paper(QLocale()))) {
         show_not_saved(&ties_.window, "report_not_saved", tr("Mission Report"), name);
         return;

@@ -66,6 +66,18 @@ QString QtFileNameDialogs::open_name(QWidget* parent, const QString& folder,
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+QString FileNameDialogs::folder_name(QWidget* /*parent*/, const QString& /*folder*/) {
+    return {};
+}
+
+QString QtFileNameDialogs::folder_name(QWidget* parent, const QString& folder) {
+    FileDialog file_dialog(parent, folder, QString());
+    QFileDialog& dialog = file_dialog.dialog;
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 QString with_extension(const QString& name, const QString& extension) {
     if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty()) {
         return name;

@@ -15,6 +15,9 @@ class FileNameDialogs {
                                             const QString& filter) = 0;
     [[nodiscard]] virtual QString open_name(QWidget* parent, const QString& folder,
                                             const QString& filter) = 0;
+    // A folder to write into, starting in `folder`. Dialogs made only for files answer as if
+    // cancelled.
+    [[nodiscard]] virtual QString folder_name(QWidget* parent, const QString& folder);
 };
 
 // The system's dialogs. A save dialog adds its first filter's extension to a name typed
@@ -26,6 +29,7 @@ class QtFileNameDialogs final : public FileNameDialogs {
                                     const QString& filter) override;
     [[nodiscard]] QString open_name(QWidget* parent, const QString& folder,
                                     const QString& filter) override;
+    [[nodiscard]] QString folder_name(QWidget* parent, const QString& folder) override;
 };
 
 // The name a save writes: `name` as chosen, with "." and `extension` added when its file

@@ -254,6 +254,9 @@ void MainWindow::build_controllers() {
     programming_actions_ =
         new ProgrammingActions(ties, *programming_, *archive_actions_, ties_.ask_held_mission,
                                [this] { download_actions_->load_data(); });
+    summary_->sign_through(
+        {[this]() -> archive::MissionArchive& { return archive_actions_->mission_archive(); },
+         [this] { return signed_in(); }});
     export_actions_ =
         new ExportActions(ties, shown_, *chart_, *table_, *report_, *export_, *archive_actions_);
     download_actions_ =

@@ -2,12 +2,17 @@
 
 #include <QDate>
 #include <QLabel>
+#include <QPushButton>
 
 #include "app/chart_view.h"
 #include "app/shown_mission.h"
+#include "app/sign_dialog.h"
+#include "app/signatures_box.h"
 #include "app/summary_window.h"
 #include "app/table_view.h"
 #include "app/topmost.h"
+#include "archive/signature_book.h"
+#include "inspection/archived_record.h"
 
 namespace frostel::app {
 
@@ -37,6 +42,8 @@ void SummaryActions::open() {
         connect(window_, &SummaryWindow::limitsEdited, this, &SummaryActions::set_limits);
         connect(window_, &SummaryWindow::deltaHEdited, this, &SummaryActions::set_delta_h);
         connect(window_, &SummaryWindow::excursionChosen, this, &SummaryActions::show_excursion);
+        connect(&window_->signatures().sign_button(), &QPushButton::clicked, this,
+                &SummaryActions::sign_shown);
     }
     refresh_window(insight::summarize(shown_.summary_input()));
     show_topmost(window_);
@@ -111,6 +118,38 @@ void SummaryActions::follow_chart() {
 
 void SummaryActions::refresh_window(const insight::Summary& summary) {
     window_->show_summary(summary, shown_.record());
+    show_signatures();
+}
+
+// The mission shown is an archived record when the model knows its id. Without accounts
+// nobody signs, so an unsigned record shows the summary as it always was.
+void SummaryActions::show_signatures() {
+    SignaturesBox& box = window_->signatures();
+    const std::int64_t id = shown_.origin().archive_id;
+    const std::optional<archive::RecordSignatures> record =
+        id > 0 && signing_.archive ? archive::SignatureBook(signing_.archive()).of_record(id)
+                                   : std::nullopt;
+    const std::optional<archive::Person> person =
+        signing_.person ? signing_.person() : std::nullopt;
+    if (!record || (!person && record->signatures.empty())) {
+        box.hide();
+        return;
+    }
+    box.show_signatures(inspection::signature_lines(*record), record->changed_after_signing());
+    offer_signing(box.sign_button(), person);
+    box.show();
+}
+
+void SummaryActions::sign_shown() {
+    const std::optional<archive::Person> person =
+        signing_.person ? signing_.person() : std::nullopt;
+    if (!person || window_.isNull()) {
+        return;
+    }
+    SignDialog dialog(signing_.archive(), *person, shown_.origin().archive_id, window_);
+    if (dialog.exec() == QDialog::Accepted) {
+        show_signatures();
+    }
 }
 
 // Limits typed are this mission's, and remembered as typed for its logger.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/summary_preferences.h"
+#include "archive/account_book.h"
 #include "archive/record_limits.h"
 #include "insight/summary.h"
 #include "mission/mission_record.h"
@@ -19,6 +20,13 @@ class ShownMission;
 class SummaryWindow;
 class TableView;
 struct UserLimits;
+
+// What the summary signs an archived record through: the archive of the current data folder
+// and, with accounts on, the person signed in.
+struct SigningTies {
+    std::function<archive::MissionArchive&()> archive;
+    std::function<std::optional<archive::Person>()> person;
+};
 
 // The mission summary follows the chart: each change of its points, unit, limits or record
 // tints the table rows outside the limits, shows the verdict on `verdict_line` (hidden
@@ -49,6 +57,8 @@ class SummaryActions final : public QObject {
     // "Fit to Data" as the user left it, kept between runs.
     [[nodiscard]] bool fit_to_data() const { return preferences_.fit_to_data; }
     void set_fit_to_data(bool on);
+    // From then on the window shows an archived record's signatures and offers to sign it.
+    void sign_through(SigningTies ties) { signing_ = std::move(ties); }
     // The window, once opened.
     [[nodiscard]] SummaryWindow* window() const;
 
@@ -61,6 +71,8 @@ class SummaryActions final : public QObject {
     void set_limits(std::optional<double> low, std::optional<double> high);
     void set_delta_h(double kj_per_mol);
     void show_excursion(int first, int last);
+    void show_signatures();
+    void sign_shown();
 
     ShownMission& shown_;
     ChartView& chart_;
@@ -72,6 +84,7 @@ class SummaryActions final : public QObject {
     LimitsKeeper keeper_;
     // While the keeper asks, the window's fields lose the focus and say "edited" again.
     bool asking_ = false;
+    SigningTies signing_;
 };
 
 }  // namespace frostel::app

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/signatures_box.h"
 #include "report/result_palette.h"
 #include "report/summary_rows.h"
 
@@ -135,7 +136,8 @@ SummaryWindow::SummaryWindow(QWidget* parent)
       excursions_(new QTreeWidget),
       flags_(text_label("flags")),
       settings_(text_label("mission_settings")),
-      statistics_group_(group(QString(), statistics_)) {
+      statistics_group_(group(QString(), statistics_)),
+      signatures_(new SignaturesBox) {
     setObjectName("Mission_Summary");
     setWindowTitle(QStringLiteral("Mission Summary"));
     // A figure stays on one line with its time; the statistics' rows are short enough.
@@ -166,6 +168,8 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     // The excursions' rows are the longest: they take the whole width.
     layout->addWidget(group(QString::fromLatin1(report::kExcursionsTitle), excursions_), 3, 0, 1,
                       2);
+    layout->addWidget(signatures_, 4, 0, 1, 2);
+    signatures_->hide();
     layout->setRowStretch(3, 1);
 
     connect(low_, &QLineEdit::editingFinished, this, &SummaryWindow::read_limits);

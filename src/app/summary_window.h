@@ -12,6 +12,8 @@ class QTreeWidget;
 
 namespace frostel::app {
 
+class SignaturesBox;
+
 // The "Mission Summary" window: the verdict first, then the statistics, the limits with
 // their source and fields to change them, dH, the excursions, the logger's flags and the
 // mission's settings. It only shows what it is given and says what the user changed.
@@ -28,6 +30,8 @@ class SummaryWindow final : public QWidget {
     // for its logger), else nothing.
     void show_summary(const insight::Summary& summary,
                       const std::optional<mission::MissionRecord>& record);
+    // The archived record's signatures; hidden for a mission that is no record.
+    [[nodiscard]] SignaturesBox& signatures() const { return *signatures_; }
 
   signals:
     // Limits typed in, in the chart's unit; both empty leaves the logger's own.
@@ -50,6 +54,7 @@ class SummaryWindow final : public QWidget {
     QLabel* flags_;
     QLabel* settings_;
     QGroupBox* statistics_group_;  // titled with the unit
+    SignaturesBox* signatures_;
     std::optional<double> shown_low_;
     std::optional<double> shown_high_;
     double shown_delta_h_ = insight::kDefaultDeltaH;

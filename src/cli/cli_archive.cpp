@@ -4,7 +4,6 @@
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
-#include "cli/cli_bundle.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
 #include "cli/cli_sign.h"
@@ -12,8 +11,11 @@
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
 #include "insight/summary.h"
+#include "inspection/archived_record.h"
+#include "inspection/inspection_bundle.h"
 #include "platform/latin1.h"
 #include "platform/whole_file.h"
+#include "report/csv_export.h"
 #include "report/report_source.h"
 
 namespace frostel::cli {
@@ -70,30 +72,12 @@ void warn_if_altered(const ArchiveContext& context, const archive::StoredMission
 
 std::optional<report::ReportInput> report_input(const ArchiveContext& context,
                                                 const archive::StoredMission& stored) {
-    const std::optional<mission::DownloadedMission> mission =
-        mission::decode_recorded_mission(stored.record.logger_id, stored.pages, stored.zone(),
-                                         stored.clock, mission::TemperatureUnit::kCelsius);
-    if (!mission) {
-        context.err << "frostel-cli: record " << stored.record.id << " cannot be decoded\n";
-        return std::nullopt;
+    std::string why;
+    std::optional<report::ReportInput> input =
+        inspection::record_report_input(context.archive, stored, why);
+    if (!input) {
+        context.err << "frostel-cli: " << why << '\n';
     }
-    const std::optional<archive::RecordLimits> kept =
-        context.archive.record_limits(stored.record.id);
-    if (!kept) {
-        cannot(context,
-               "the limits of record " + std::to_string(stored.record.id) + " cannot be read");
-        return std::nullopt;
-    }
-    report::ReportInput input =
-        report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at);
-    const auto in_unit = [&](const std::optional<double>& celsius) {
-        return celsius ? std::optional(mission::ConvertTemperature(
-                             *celsius, mission::TemperatureUnit::kCelsius, mission->unit))
-                       : std::nullopt;
-    };
-    input.summary.user_limits = {in_unit(kept->limits.low), in_unit(kept->limits.high),
-                                 kept->limits.source};
-    input.summary.delta_h_kj_per_mol = kept->delta_h_kj_per_mol;
     return input;
 }
 
@@ -191,8 +175,9 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
                                         .toStdString())
             : *request.csv_file;
     const bool written =
-        mission && (request.frd_file ? write_pair(file, *mission, stored.record, context.clock)
-                                     : platform::write_whole_file(file, mission_csv(*mission)));
+        mission &&
+        (request.frd_file ? write_pair(file, *mission, stored.record, context.clock)
+                          : platform::write_whole_file(file, report::mission_csv(*mission)));
     if (!written) {
         context.err << "frostel-cli: cannot write " << file.string() << '\n';
         return kExitFailed;
@@ -257,6 +242,20 @@ int set_limits(const ArchiveContext& context, const ArchiveRequest& request) {
     return cannot(context, "the limits of record " + std::to_string(id) + " were not set");
 }
 
+// The record's files for an inspector; a folder that holds files exits 2.
+int bundle(const ArchiveContext& context, const archive::StoredMission& stored,
+           const std::filesystem::path& folder) {
+    const inspection::BundleAnswer answer =
+        inspection::write_bundle(context.archive, stored, folder);
+    if (answer.kind != inspection::BundleAnswer::Kind::kWritten) {
+        context.err << "frostel-cli: " << answer.why << '\n';
+        return answer.kind == inspection::BundleAnswer::Kind::kFolderInUse ? kExitUsage
+                                                                           : kExitFailed;
+    }
+    note_event(context, cli_file_written("bundle", folder, stored.record.fingerprint));
+    return kExitOk;
+}
+
 }  // namespace
 
 bool archive_is_open(const ArchiveContext& context) {
@@ -287,7 +286,7 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
     }
     warn_if_altered(context, *stored);
     if (request.action == ArchiveAction::kBundle) {
-        return write_bundle(context, *stored, request.bundle_folder);
+        return bundle(context, *stored, request.bundle_folder);
     }
     return request.action == ArchiveAction::kShow ? show(context, *stored)
                                                   : export_mission(context, request, *stored);

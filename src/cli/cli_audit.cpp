@@ -4,6 +4,7 @@
 #include <QTimeZone>
 
 #include "cli/cli_commands.h"
+#include "inspection/audit_csv.h"
 #include "platform/whole_file.h"
 
 namespace frostel::cli {
@@ -60,7 +61,7 @@ int verify(const ArchiveContext& context) {
 }
 
 int export_csv(const ArchiveContext& context, const AuditRequest& request) {
-    const std::optional<std::string> csv = audit_csv(context.archive, {});
+    const std::optional<std::string> csv = inspection::audit_csv(context.archive, {});
     if (!csv) {
         return fail(context);
     }
@@ -72,36 +73,6 @@ int export_csv(const ArchiveContext& context, const AuditRequest& request) {
 }
 
 }  // namespace
-
-std::string csv_field(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
-        return field;
-    }
-    std::string quoted = "\"";
-    for (const char c : field) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + '"';
-}
-
-std::optional<std::string> audit_csv(archive::MissionArchive& archive,
-                                     const archive::AuditFilter& filter) {
-    std::string csv = "sequence,utc,user,workstation,action,object,old,new,reason,hash\r\n";
-    const bool read = archive.for_each_event(filter, [&](const archive::AuditEntry& entry) {
-        const archive::AuditRow& row = entry.chained.row;
-        csv += std::to_string(row.sequence) + ',' + archive::utc_text(row.utc_ms);
-        for (const std::string* field :
-             {&row.user_id, &row.workstation, &row.action, &row.object, &row.old_value,
-              &row.new_value, &row.reason, &entry.chained.hash}) {
-            csv += ',' + csv_field(*field);
-        }
-        csv += "\r\n";
-    });
-    return read ? std::optional(csv) : std::nullopt;
-}
 
 int run_audit(const ArchiveContext& context, const AuditRequest& request) {
     if (!archive_is_open(context)) {

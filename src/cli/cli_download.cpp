@@ -14,20 +14,6 @@ namespace frostel::cli {
 
 namespace {
 
-std::vector<report::CsvRow> csv_rows(const mission::DownloadedMission& mission) {
-    std::vector<report::CsvRow> rows;
-    rows.reserve(mission.samples.size());
-    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
-    for (std::size_t i = 0; i < mission.samples.size(); ++i) {
-        const mission::Sample& sample = mission.samples[i];
-        rows.push_back(
-            {sample.time_text, mission.values[i],
-             clock ? mission::utc_text(mission::utc_instant(sample.time, clock->utc_offset_s))
-                   : std::string()});
-    }
-    return rows;
-}
-
 void print_summary(std::ostream& err, const mission::DownloadedMission& mission) {
     const mission::MissionHeader& header = mission.header;
     err << "logger: " << header.logger_id << '\n'
@@ -60,10 +46,6 @@ void print_clock_warnings(std::ostream& err, const std::optional<mission::Logger
     for (const std::string& warning : mission::clock_warnings(clock)) {
         err << warning << '\n';
     }
-}
-
-std::string mission_csv(const mission::DownloadedMission& mission) {
-    return report::csv_text(csv_rows(mission), mission.unit);
 }
 
 // The download is kept first; then every output is written that can be, each failure said
@@ -113,7 +95,7 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
             all_written = false;
         }
     }
-    const std::string csv = mission_csv(*mission);
+    const std::string csv = report::mission_csv(*mission);
     if (!request.csv_file) {
         context.out << csv;
     } else if (!platform::write_whole_file(*request.csv_file, csv)) {

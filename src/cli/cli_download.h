@@ -47,13 +47,9 @@ void print_clock_warnings(std::ostream& err, const std::optional<mission::Logger
                                                    const std::filesystem::path& file,
                                                    const std::string& fingerprint);
 
-// "time,temperature_<unit>,time_utc" and one line per sample: values in the mission's unit with the
-// calibration offset.
-[[nodiscard]] std::string mission_csv(const mission::DownloadedMission& mission);
-
 // The window's own download, kept where the request says, then a short account on `err`,
 // when asked the mission's summary as JSON and its report as PDF, and the samples as CSV
-// (`mission_csv`). Every output that can be written is; any that cannot makes the exit 1.
+// (`report::mission_csv`). Every output that can be written is; any that cannot makes the exit 1.
 [[nodiscard]] int run_download(const CommandContext& context, const DownloadRequest& request);
 
 }  // namespace frostel::cli

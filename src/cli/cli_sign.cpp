@@ -2,6 +2,7 @@
 
 #include "archive/signature_book.h"
 #include "cli/cli_commands.h"
+#include "inspection/archived_record.h"
 
 namespace frostel::cli {
 
@@ -83,19 +84,11 @@ bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::os
 
 bool add_signatures(archive::MissionArchive& archive, std::int64_t id, report::ReportOptions& marks,
                     std::ostream& err) {
-    const std::optional<archive::RecordSignatures> record = signatures_of(archive, id, err);
-    if (!record) {
+    if (!inspection::add_signatures(archive, id, marks)) {
+        err << "frostel-cli: the signatures of record " << id
+            << " cannot be read: " << archive.error().toStdString() << '\n';
         return false;
     }
-    for (const archive::Signature& signature : record->signatures) {
-        if (record->holds(signature)) {
-            marks.signatures.push_back({std::string(archive::meaning_name(signature.terms.meaning)),
-                                        signature.terms.full_name, signature.user_id,
-                                        signature.local_time, archive::utc_text(signature.utc_ms),
-                                        signature.comment});
-        }
-    }
-    marks.changed_after_signing = record->changed_after_signing();
     return true;
 }
 

@@ -5,10 +5,10 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
-#include "cli/summary_json.h"
 #include "datafile/data_file.h"
 #include "platform/whole_file.h"
 #include "report/report_source.h"
+#include "report/summary_json.h"
 
 namespace frostel::cli {
 
@@ -22,7 +22,7 @@ void apply_summary_options(insight::SummaryInput& input, const SummaryOptions& o
 int write_summary(insight::SummaryInput input, const SummaryOptions& options, std::ostream& out,
                   std::ostream& err) {
     apply_summary_options(input, options);
-    const QByteArray json = summary_json(insight::summarize(input));
+    const QByteArray json = report::summary_json(insight::summarize(input));
     if (!options.file) {
         out << json.toStdString();
         return kExitOk;

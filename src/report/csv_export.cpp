@@ -78,4 +78,26 @@ std::string csv_text(std::span<const CsvRow> rows, mission::TemperatureUnit unit
     return csv;
 }
 
+namespace {
+
+std::vector<CsvRow> csv_rows(const mission::DownloadedMission& mission) {
+    std::vector<CsvRow> rows;
+    rows.reserve(mission.samples.size());
+    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
+    for (std::size_t i = 0; i < mission.samples.size(); ++i) {
+        const mission::Sample& sample = mission.samples[i];
+        rows.push_back(
+            {sample.time_text, mission.values[i],
+             clock ? mission::utc_text(mission::utc_instant(sample.time, clock->utc_offset_s))
+                   : std::string()});
+    }
+    return rows;
+}
+
+}  // namespace
+
+std::string mission_csv(const mission::DownloadedMission& mission) {
+    return csv_text(csv_rows(mission), mission.unit);
+}
+
 }  // namespace frostel::report

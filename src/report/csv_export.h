@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "mission/download.h"
 #include "mission/temperature_unit.h"
 
 class QLocale;
@@ -37,5 +38,9 @@ struct CsvFormat {
 // and frostel-cli write through this one function.
 [[nodiscard]] std::string csv_text(std::span<const CsvRow> rows, mission::TemperatureUnit unit,
                                    const CsvFormat& format = {});
+
+// "time,temperature_<unit>,time_utc" and one line per sample: values in the mission's unit
+// with the calibration offset.
+[[nodiscard]] std::string mission_csv(const mission::DownloadedMission& mission);
 
 }  // namespace frostel::report

@@ -196,8 +196,6 @@ Table samples_of(const insight::SummaryInput& input, const QString& unit) {
 
 }  // namespace
 
-// "Reviewed by Rolf Rahm (rolf), 2026-02-01T10:00:00.250+01:00 (2026-02-01T09:00:00.250Z):
-// the comment"
 QString signature_line(const PrintedSignature& signature) {
     QString meaning = QString::fromStdString(signature.meaning);
     if (!meaning.isEmpty()) {

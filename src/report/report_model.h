@@ -92,6 +92,10 @@ struct ReportModel : SummaryRows {
 
 // The report of one mission; everything it says comes from `input`, so the same input and
 // time give the same report.
+// "Reviewed by Rolf Rahm (rolf), 2026-02-01T10:00:00.250+01:00 (2026-02-01T09:00:00.250Z):
+// the comment": a signature as the report and the windows show it.
+[[nodiscard]] QString signature_line(const PrintedSignature& signature);
+
 [[nodiscard]] ReportModel build_report(const ReportInput& input, const ReportOptions& options);
 
 }  // namespace frostel::report

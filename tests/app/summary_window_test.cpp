@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCategoryAxis>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -24,16 +26,22 @@
 #include <QValueAxis>
 #include <sstream>
 
+#include "app/archive_actions.h"
 #include "app/archive_list_model.h"
+#include "app/archive_window.h"
 #include "app/chart_view.h"
+#include "app/download_actions.h"
+#include "app/sign_dialog.h"
+#include "app/signatures_box.h"
 #include "app/summary_preferences.h"
 #include "archive/account_book.h"
 #include "archive/mission_archive.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_summary.h"
-#include "cli/summary_json.h"
 #include "report/chart_summary.h"
 #include "report/report_source.h"
+#include "report/result_palette.h"
+#include "report/summary_json.h"
 #include "sim/pty/sample_missions.h"
 #include "tests/app/window_rig.h"
 #include "tests/support/pdf_text.h"
@@ -69,7 +77,7 @@ struct Rig : test::WindowRig {
         return tinted;
     }
     std::string json_now() const {
-        return cli::summary_json(insight::summarize(window->shown_mission().summary_input()))
+        return report::summary_json(insight::summarize(window->shown_mission().summary_input()))
             .toStdString();
     }
 };
@@ -387,6 +395,109 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(limits_events(kept),
                  QStringList{"low=none high=none dH=83.144 > low=none high=8 dH=83.144 "
                              "(door propped open) by rita"});
+    }
+
+    // A reviewer and then an approver sign the record in the two windows, each after their
+    // password; a refusal says why, and limits changed after approval undo both signatures.
+    void signingAnArchivedRecordInTheWindows() {
+        std::optional<archive::Person> at_window;
+        Rig rig([&at_window] { return at_window; });
+        rig.find<QPushButton>("Command10")->click();
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        const std::int64_t id = kept.find({}).value().front().id;
+        const std::string password = "correct horse battery";
+        archive::AccountBook book(kept);
+        QVERIFY(book.turn_on("ada", "Ada Admin", password).done());
+        const archive::Person ada = *book.sign_in("ada", password).person;
+        for (const auto& [who, role] : {std::pair{"rolf", archive::Role::kReviewer},
+                                        std::pair{"anna", archive::Role::kApprover}}) {
+            const archive::AccountAnswer added = book.add(ada, who, who, role);
+            QVERIFY(book.change_password(who, added.one_time_password, password).done());
+        }
+        ArchiveWindow& list = rig.window->archive_actions().archive_window();
+        list.show();
+        QVERIFY(list.sign_button().isHidden());  // nobody signed in: accounts off at the window
+        const auto sign = [&](QPushButton& button, const QStringList& passwords, int meaning) {
+            QString said;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = top_level<SignDialog>("sign_dialog");
+                dialog->findChild<QComboBox*>("meaning")->setCurrentIndex(meaning);
+                for (const QString& typed : passwords) {
+                    dialog->findChild<QLineEdit*>("password")->setText(typed);
+                    dialog->accept();
+                }
+                said = dialog->findChild<QLabel*>("message")->text();
+                if (dialog->isVisible()) {
+                    dialog->reject();
+                }
+            });
+            button.click();
+            return said;
+        };
+        const auto events = [&](const char* action, const std::string& object) {
+            int count = 0;
+            archive::AuditFilter about;
+            about.object = object;
+            const bool read = kept.for_each_event(about, [&](const archive::AuditEntry& entry) {
+                count += entry.chained.row.action == action ? 1 : 0;
+            });
+            return read ? count : -1;
+        };
+        const std::string record = "record:" + std::to_string(id);
+
+        at_window = *book.sign_in("rolf", password).person;
+        list.refresh();
+        QCOMPARE(sign(list.sign_button(), {"wrong password", QString::fromStdString(password)}, 0),
+                 "signing refused: wrong password");
+        QCOMPARE(events("signed", record), 1);
+        const auto signed_column = [&list] {
+            list.refresh();
+            return list.model().index(0, ArchiveListModel::kSigned).data().toString();
+        };
+        QCOMPARE(signed_column(), "reviewed");
+        QCOMPARE(sign(list.sign_button(), {QString::fromStdString(password)}, 0),
+                 "signing refused: rolf has signed this record as reviewed already");
+        QCOMPARE(events("signing-refused", record), 2);  // the wrong password too
+
+        at_window = *book.sign_in("anna", password).person;
+        rig.window->download_actions().open_archived(id);
+        SignaturesBox& box = rig.open_summary().signatures();
+        QVERIFY(box.isVisible());
+        sign(box.sign_button(), {QString::fromStdString(password)}, 1);
+        QCOMPARE(events("signed", record), 2);
+        const auto lines = [&box] {
+            return box.findChild<QPlainTextEdit*>("signature_lines")->toPlainText();
+        };
+        QVERIFY(lines().startsWith("Reviewed by rolf (rolf), "));
+        QVERIFY(lines().contains("\nApproved by anna (anna), "));
+        QCOMPARE(signed_column(), "approved");
+        rig.dialogs.save_names = {rig.path("signed.pdf")};
+        rig.window->download_actions().save_archived(id);
+        QVERIFY(test::pdf_text(rig.path("signed.pdf")).contains("Approved by anna (anna), "));
+
+        QCOMPARE(kept.set_limits(id, {{2.0, 8.0, insight::LimitSource::kUser}}, "new SOP", true),
+                 archive::MissionArchive::LimitsChange::kSet);
+        rig.open_summary();
+        QCOMPARE(lines().count("NOT VALID FOR THE CURRENT LIMITS"), 2);
+        const auto* changed = box.findChild<QLabel*>("changed_after_signing");
+        QVERIFY(changed->isVisible() && changed->text() == "CHANGED AFTER SIGNING");
+        QVERIFY(changed->styleSheet().contains(report::alarm_background().name()));
+        QCOMPARE(signed_column(), "");
+
+        // Its bundle for an inspector, into a new folder only.
+        const QString bundle = rig.path("bundle");
+        rig.dialogs.folder_names = {bundle, bundle};
+        list.bundle_button().click();
+        QCOMPARE(QDir(bundle).entryList(QDir::Files).size(), 7);
+        QVERIFY(test::file_bytes(bundle + "/SHA256SUMS")
+                    .contains(kept.load(id)->record.fingerprint + "  pages.bin\n"));
+        const std::string written = "file:" + bundle.toStdString();
+        QCOMPARE(events("file-written", written), 1);
+        list.bundle_button().click();
+        QVERIFY(top_level<QMessageBox>("bundle_refused")
+                    ->text()
+                    .contains("a bundle needs a new or empty folder"));
+        QCOMPARE(events("file-written", written), 1);
     }
 
     // Stored limits and dH are checked as typed ones are, and typed numbers take no group

@@ -13,8 +13,9 @@ set(layer_table
   "fingerprint: mission"
   "archive: mission insight fingerprint"
   "report: insight datafile fingerprint"
-  "cli: link mission datafile programming insight fingerprint archive report"
-  "app: link mission datafile programming insight fingerprint archive report"
+  "inspection: archive report"
+  "cli: link mission datafile programming insight fingerprint archive report inspection"
+  "app: link mission datafile programming insight fingerprint archive report inspection"
   "sim: link")
 
 cmake_minimum_required(VERSION 3.25)

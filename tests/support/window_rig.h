@@ -30,7 +30,7 @@ namespace frostel::test {
 // Answers each dialog with the next prepared name (empty: cancelled) and remembers how it
 // was asked.
 struct ScriptedDialogs final : app::FileNameDialogs {
-    QStringList save_names, open_names, asked;
+    QStringList save_names, open_names, folder_names, asked;
     QString save_name(QWidget*, const QString& folder, const QString& filter) override {
         asked.append("save " + folder + " " + filter);
         return save_names.isEmpty() ? QString() : save_names.takeFirst();
@@ -38,6 +38,10 @@ struct ScriptedDialogs final : app::FileNameDialogs {
     QString open_name(QWidget*, const QString& folder, const QString& filter) override {
         asked.append("open " + folder + " " + filter);
         return open_names.isEmpty() ? QString() : open_names.takeFirst();
+    }
+    QString folder_name(QWidget*, const QString& folder) override {
+        asked.append("folder " + folder);
+        return folder_names.isEmpty() ? QString() : folder_names.takeFirst();
     }
 };
 

@@ -1,10 +1,10 @@
-#include "cli/summary_json.h"
+#include "report/summary_json.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace frostel::cli {
+namespace frostel::report {
 
 namespace {
 
@@ -111,4 +111,4 @@ QByteArray summary_json(const insight::Summary& s) {
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-}  // namespace frostel::cli
+}  // namespace frostel::report

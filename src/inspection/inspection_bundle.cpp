@@ -1,32 +1,31 @@
-#include "cli/cli_bundle.h"
+#include "inspection/inspection_bundle.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
+#include <QLocale>
 
 #include "archive/fingerprint.h"
 #include "archive/signature_book.h"
-#include "cli/cli_audit.h"
-#include "cli/cli_download.h"
-#include "cli/cli_report.h"
-#include "cli/cli_sign.h"
-#include "cli/summary_json.h"
 #include "insight/summary.h"
+#include "inspection/archived_record.h"
+#include "inspection/audit_csv.h"
 #include "platform/whole_file.h"
+#include "report/csv_export.h"
+#include "report/report_pdf.h"
+#include "report/summary_json.h"
 
-namespace frostel::cli {
+namespace frostel::inspection {
 
 namespace {
 
 namespace fs = std::filesystem;
+using Kind = BundleAnswer::Kind;
 
-bool usable_folder(const fs::path& folder, std::ostream& err) {
+bool usable_folder(const fs::path& folder) {
     std::error_code error;
-    if (fs::exists(folder, error) &&
-        (!fs::is_directory(folder, error) || !fs::is_empty(folder, error))) {
-        err << "frostel-cli: a bundle needs a new or empty folder: " << folder.string() << '\n';
-        return false;
-    }
-    return true;
+    return !fs::exists(folder, error) ||
+           (fs::is_directory(folder, error) && fs::is_empty(folder, error));
 }
 
 std::optional<std::string> signatures_csv(archive::MissionArchive& archive, std::int64_t id) {
@@ -45,37 +44,44 @@ std::optional<std::string> signatures_csv(archive::MissionArchive& archive, std:
     return csv;
 }
 
+BundleAnswer cannot_write(const fs::path& file) {
+    return {Kind::kFailed, "cannot write " + file.string()};
+}
+
 }  // namespace
 
-int write_bundle(const ArchiveContext& context, const archive::StoredMission& stored,
-                 const fs::path& folder) {
-    if (!usable_folder(folder, context.err)) {
-        return kExitUsage;
+BundleAnswer write_bundle(archive::MissionArchive& archive, const archive::StoredMission& stored,
+                          const fs::path& folder) {
+    if (!usable_folder(folder)) {
+        return {Kind::kFolderInUse, "a bundle needs a new or empty folder: " + folder.string()};
     }
     std::error_code error;
     fs::create_directories(folder, error);
+    const std::int64_t id = stored.record.id;
     const std::optional<mission::DownloadedMission> mission =
         mission::decode_recorded_mission(stored.record.logger_id, stored.pages, stored.zone(),
                                          stored.clock, mission::TemperatureUnit::kCelsius);
-    const std::optional<report::ReportInput> input = report_input(context, stored);
-    const std::int64_t id = stored.record.id;
+    std::string why;
+    const std::optional<report::ReportInput> input = record_report_input(archive, stored, why);
+    if (!input) {
+        return {Kind::kFailed, why};
+    }
     report::ReportOptions marks;
-    marks.audit_head = context.archive.audit_head().value_or(std::string());
+    marks.generated_at = QDateTime::currentDateTime();
+    marks.audit_head = archive.audit_head().value_or(std::string());
     archive::AuditFilter events;
     events.object = "record:" + std::to_string(id);
-    const std::optional<std::string> audit = audit_csv(context.archive, events);
-    const std::optional<std::string> signatures = signatures_csv(context.archive, id);
-    if (!mission || !input || !audit || !signatures ||
-        !add_signatures(context.archive, id, marks, context.err)) {
-        context.err << "frostel-cli: record " << id
-                    << " cannot be bundled: " << context.archive.error().toStdString() << '\n';
-        return kExitFailed;
+    const std::optional<std::string> audit = audit_csv(archive, events);
+    const std::optional<std::string> signatures = signatures_csv(archive, id);
+    if (!mission || !audit || !signatures || !add_signatures(archive, id, marks)) {
+        return {Kind::kFailed, "record " + std::to_string(id) +
+                                   " cannot be bundled: " + archive.error().toStdString()};
     }
     const QByteArray pages = archive::page_record(stored.pages);
     const std::vector<std::pair<std::string, std::string>> files{
         {"pages.bin", pages.toStdString()},
-        {"mission.csv", mission_csv(*mission)},
-        {"summary.json", summary_json(insight::summarize(input->summary)).toStdString()},
+        {"mission.csv", report::mission_csv(*mission)},
+        {"summary.json", report::summary_json(insight::summarize(input->summary)).toStdString()},
         {"audit.csv", *audit},
         {"signatures.csv", *signatures},
     };
@@ -86,28 +92,23 @@ int write_bundle(const ArchiveContext& context, const archive::StoredMission& st
     };
     for (const auto& [name, bytes] : files) {
         if (!platform::write_whole_file(folder / name, bytes)) {
-            context.err << "frostel-cli: cannot write " << (folder / name).string() << '\n';
-            return kExitFailed;
+            return cannot_write(folder / name);
         }
         listed(name, QByteArray::fromStdString(bytes));
     }
     const fs::path report = folder / "report.pdf";
-    if (write_report(*input, {report, false}, context.err, marks) != kExitOk) {
-        return kExitFailed;
-    }
     QFile painted(QString::fromStdString(report.string()));
-    if (!painted.open(QIODevice::ReadOnly)) {
-        context.err << "frostel-cli: cannot read " << report.string() << '\n';
-        return kExitFailed;
+    if (!report::write_report_pdf(painted.fileName(), report::build_report(*input, marks),
+                                  report::user_paper(QLocale())) ||
+        !painted.open(QIODevice::ReadOnly)) {
+        return cannot_write(report);
     }
     listed("report.pdf", painted.readAll());
     sums += "# audit chain head " + marks.audit_head + '\n';
     if (!platform::write_whole_file(folder / "SHA256SUMS", sums)) {
-        context.err << "frostel-cli: cannot write " << (folder / "SHA256SUMS").string() << '\n';
-        return kExitFailed;
+        return cannot_write(folder / "SHA256SUMS");
     }
-    note_event(context, cli_file_written("bundle", folder, stored.record.fingerprint));
-    return kExitOk;
+    return {};
 }
 
-}  // namespace frostel::cli
+}  // namespace frostel::inspection
