@@ -1,5 +1,8 @@
 #include "archive/archive_store.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "archive/pg_address.h"
 #include "archive/pg_store.h"
 #include "archive/sqlite_store.h"
@@ -10,14 +13,26 @@ Actor actor_of(const Person& person, const std::string& workstation) {
     return {person.id, person.full_name, workstation};
 }
 
-std::vector<Signature> RecordSignatures::misplaced() const {
+namespace {
+
+template <typename Test>
+std::vector<Signature> signatures_where(const std::vector<Signature>& signatures, Test test) {
     std::vector<Signature> found;
-    for (const Signature& signature : signatures) {
-        if (signature.terms.record_digest != record_digest) {
-            found.push_back(signature);
-        }
-    }
+    std::copy_if(signatures.begin(), signatures.end(), std::back_inserter(found), test);
     return found;
+}
+
+}  // namespace
+
+std::vector<Signature> RecordSignatures::misplaced() const {
+    return signatures_where(signatures, [&](const Signature& signature) {
+        return signature.terms.record_digest != record_digest;
+    });
+}
+
+std::vector<Signature> RecordSignatures::edited() const {
+    return signatures_where(signatures,
+                            [](const Signature& signature) { return !signature.row_intact; });
 }
 
 std::unique_ptr<ArchiveStore> open_store(const QString& location, StoreAccess access, Actor actor) {

@@ -78,6 +78,8 @@ struct KeptRecord {
     // Both nothing for a record kept before records had a digest.
     std::optional<std::int64_t> downloaded_utc_ms;
     std::optional<std::string> record_digest;
+    // Its first download-archived event; nothing for a record kept before the audit trail.
+    std::optional<ChainedRow> archived_entry;
 };
 
 // What a record's list columns say of its temperatures.
@@ -188,6 +190,8 @@ struct RecordSignatures {
     }
     // Signatures entered on this record that name another record's digest.
     [[nodiscard]] std::vector<Signature> misplaced() const;
+    // Signatures whose event was edited after it was entered.
+    [[nodiscard]] std::vector<Signature> edited() const;
 };
 
 // A person's request to sign a record.

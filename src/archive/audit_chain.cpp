@@ -45,6 +45,10 @@ std::string row_hash(std::string_view previous_hash, const AuditRow& row) {
     return hash.result().toHex().toStdString();
 }
 
+bool hash_holds(const ChainedRow& row) {
+    return row_hash(row.previous_hash, row.row) == row.hash;
+}
+
 std::string_view break_text(ChainBreak why) {
     switch (why) {
         case ChainBreak::kEdited:
@@ -77,7 +81,7 @@ void ChainCheck::add(const ChainedRow& row) {
         looking_for_follower_ = true;
         return;
     }
-    if (row_hash(row.previous_hash, row.row) != row.hash) {
+    if (!hash_holds(row)) {
         break_at(ChainBreak::kEdited);
         return;
     }

@@ -37,6 +37,10 @@ inline const std::string kChainStart(64, '0');
 // SHA-256 over the previous hash, a line feed and the row's text, as 64 lower-case hex digits.
 [[nodiscard]] std::string row_hash(std::string_view previous_hash, const AuditRow& row);
 
+// Whether a kept row's own hash is that of its fields after the hash it names: a row edited
+// in place shows without walking the chain.
+[[nodiscard]] bool hash_holds(const ChainedRow& row);
+
 enum class ChainBreak { kEdited, kMissing, kReordered };
 [[nodiscard]] std::string_view break_text(ChainBreak why);
 

@@ -117,6 +117,15 @@ Verification digest_check(const KeptRecord& kept) {
     return intact ? Verification::kIntact : Verification::kAltered;
 }
 
+// The chain anchors what the download-archived event entered, so a digest computed again over
+// edited columns does not pass.
+bool agrees_with_trail(const KeptRecord& kept) {
+    const std::optional<ChainedRow>& entry = kept.archived_entry;
+    return !entry ||
+           (hash_holds(*entry) && agrees_with_entry(entry->row.new_value, kept.record.fingerprint,
+                                                    kept.record_digest.value_or("")));
+}
+
 // A record checked against its pages: `kept` says whether the pages, the digest and the
 // columns copied from the pages agree; the summary is what today's rules derive.
 struct Checked {
@@ -144,7 +153,7 @@ Checked check_kept_record(const KeptRecord& kept) {
     checked.summary_agrees = record.minimum == checked.summary.minimum &&
                              record.maximum == checked.summary.maximum &&
                              record.verdict == checked.summary.verdict;
-    checked.kept = digest_check(kept);
+    checked.kept = agrees_with_trail(kept) ? digest_check(kept) : Verification::kAltered;
     return checked;
 }
 

@@ -302,7 +302,12 @@ std::optional<StoredMission> PgStore::load(std::int64_t id) {
 
 std::optional<KeptRecord> PgStore::kept_record(std::int64_t id) {
     const std::optional<QSqlQuery> row = record_row(kKeptColumns, id);
-    return row ? std::optional(kept_record_from(*row)) : std::nullopt;
+    if (!row) {
+        return std::nullopt;
+    }
+    KeptRecord kept = kept_record_from(*row);
+    const bool read = read_with([&](QSqlDatabase& db) { return read_archived_entry(db, kept); });
+    return read ? std::optional(kept) : std::nullopt;
 }
 
 std::optional<std::vector<std::int64_t>> PgStore::records_of_mission(
@@ -499,8 +504,9 @@ SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request)
             const std::optional<std::string> why =
                 request.refused_because
                     ? request.refused_because
-                    : signing_refusal(signer.id, signer.role, request.meaning, record.signatures,
-                                      record.record_digest, record.limits_in_force);
+                    : signing_refusal(signer.id, signer.full_name, signer.role, request.meaning,
+                                      record.signatures, record.record_digest,
+                                      record.limits_in_force);
             if (why) {
                 answer = {SigningAnswer::Kind::kRefused, *why};
                 return run(QStringLiteral("SELECT refuse_signing(?, ?, ?)"),

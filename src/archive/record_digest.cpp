@@ -18,4 +18,13 @@ std::string record_digest(const DigestedFields& fields) {
         .toStdString();
 }
 
+bool agrees_with_entry(std::string_view entered, std::string_view fingerprint,
+                       std::string_view digest) {
+    const std::size_t line_end = entered.find('\n');
+    if (line_end == std::string_view::npos) {
+        return entered == fingerprint;
+    }
+    return entered.substr(0, line_end) == fingerprint && entered.substr(line_end + 1) == digest;
+}
+
 }  // namespace frostel::archive

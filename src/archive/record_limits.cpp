@@ -69,6 +69,11 @@ std::optional<RecordLimits> parse_limits_value(std::string_view text) {
     if (!kj_per_mol || !text.empty()) {
         return std::nullopt;
     }
+    // A kept value is held to the bounds a typed one is.
+    if (*kj_per_mol < insight::kMinDeltaH || *kj_per_mol > insight::kMaxDeltaH ||
+        (limits.limits.low && limits.limits.high && *limits.limits.low > *limits.limits.high)) {
+        return std::nullopt;
+    }
     limits.delta_h_kj_per_mol = *kj_per_mol;
     limits.limits.source =
         limits.limits.any() ? insight::LimitSource::kUser : insight::LimitSource::kNone;

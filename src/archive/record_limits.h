@@ -23,7 +23,8 @@ struct RecordLimits {
 // "low=2 high=8 dH=83.144", a side not set as "none"; numbers to a millionth, as typed in
 // another unit they come back a few bits off.
 [[nodiscard]] std::string limits_value(const RecordLimits& limits);
-// What limits_value wrote; nothing for any other text.
+// What limits_value wrote; nothing for any other text, or for limits no one could have set
+// (the low one above the high one, dH out of its bounds).
 [[nodiscard]] std::optional<RecordLimits> parse_limits_value(std::string_view text);
 
 // Whether a change may go ahead with this reason: where a person must say why (accounts on),

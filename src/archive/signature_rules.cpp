@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <utility>
+
+#include <QString>
 
 #include "platform/fixed_text.h"
 
@@ -17,8 +21,12 @@ constexpr std::array<std::pair<Meaning, std::string_view>, 2> kMeaningNames{{
 
 constexpr int kLimitsLines = 4;
 
+// Limits are kept to a millionth, so a signature binds them to a millionth too.
+constexpr int kDecimals = 6;
+constexpr double kMillionths = 1e6;
+
 std::string side_text(const std::optional<double>& value) {
-    return value ? platform::fixed_text(*value, 3) : std::string("none");
+    return value ? platform::fixed_text(*value, kDecimals) : std::string("none");
 }
 
 std::vector<std::string_view> lines_of(std::string_view text) {
@@ -37,6 +45,38 @@ std::string joined(const std::vector<std::string_view>& lines) {
         text += (text.empty() ? "" : "\n") + std::string(line);
     }
     return text;
+}
+
+std::optional<double> number_of(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Two lines of limits say the same: equal texts, or numbers equal to a millionth however
+// many decimals each was written with.
+bool same_line(std::string_view a, std::string_view b) {
+    const std::optional<double> x = number_of(a);
+    const std::optional<double> y = number_of(b);
+    return a == b || (x && y && std::llround(*x * kMillionths) == std::llround(*y * kMillionths));
+}
+
+bool same_limits(std::string_view signed_limits, std::string_view in_force) {
+    const std::vector<std::string_view> a = lines_of(signed_limits);
+    const std::vector<std::string_view> b = lines_of(in_force);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same_line);
+}
+
+// One person may hold two ids (an account made again), so a name that differs only in case
+// or blanks names the same person.
+bool same_person(const Signature& signature, const std::string& id, const std::string& name) {
+    const auto folded = [](const std::string& text) {
+        return QString::fromStdString(text).simplified().toCaseFolded();
+    };
+    return signature.user_id == id || folded(signature.terms.full_name) == folded(name);
 }
 
 Right right_for(Meaning meaning) {
@@ -66,7 +106,7 @@ std::optional<Meaning> meaning_from_name(std::string_view name) {
 std::string limits_lines(const insight::Limits& limits, double delta_h_kj_per_mol) {
     return side_text(limits.low) + '\n' + side_text(limits.high) + '\n' +
            std::string(insight::source_name(limits.source)) + '\n' +
-           platform::fixed_text(delta_h_kj_per_mol, 3);
+           platform::fixed_text(delta_h_kj_per_mol, kDecimals);
 }
 
 std::string signed_value(const SignedTerms& terms) {
@@ -90,20 +130,21 @@ std::optional<SignedTerms> parse_signed_value(std::string_view value) {
 
 bool signature_holds(const Signature& signature, const std::string& record_digest,
                      const std::string& limits_in_force) {
-    return signature.terms.record_digest == record_digest &&
-           signature.terms.limits == limits_in_force;
+    return signature.row_intact && signature.terms.record_digest == record_digest &&
+           same_limits(signature.terms.limits, limits_in_force);
 }
 
 bool changed_after_signing(const std::vector<Signature>& signatures,
                            const std::string& record_digest, const std::string& limits_in_force) {
     return std::any_of(signatures.begin(), signatures.end(), [&](const Signature& signature) {
-        return signature.terms.record_digest == record_digest &&
-               signature.terms.limits != limits_in_force;
+        return signature.row_intact && signature.terms.record_digest == record_digest &&
+               !same_limits(signature.terms.limits, limits_in_force);
     });
 }
 
-std::optional<std::string> signing_refusal(const std::string& signer_id, Role role, Meaning meaning,
-                                           const std::vector<Signature>& earlier,
+std::optional<std::string> signing_refusal(const std::string& signer_id,
+                                           const std::string& signer_name, Role role,
+                                           Meaning meaning, const std::vector<Signature>& earlier,
                                            const std::string& record_digest,
                                            const std::string& limits_in_force) {
     const std::string as = std::string(meaning_name(meaning));
@@ -113,15 +154,16 @@ std::optional<std::string> signing_refusal(const std::string& signer_id, Role ro
     // Only signatures that hold count: limits changed since call for signing again.
     const auto holding = [&](Meaning with, auto&& by) {
         return std::any_of(earlier.begin(), earlier.end(), [&](const Signature& signature) {
-            return signature.terms.meaning == with && by(signature.user_id) &&
+            return signature.terms.meaning == with && by(signature) &&
                    signature_holds(signature, record_digest, limits_in_force);
         });
     };
-    if (holding(meaning, [&](const std::string& id) { return id == signer_id; })) {
+    if (holding(meaning, [&](const Signature& s) { return s.user_id == signer_id; })) {
         return signer_id + " has signed this record as " + as + " already";
     }
-    if (meaning == Meaning::kApproved &&
-        !holding(Meaning::kReviewed, [&](const std::string& id) { return id != signer_id; })) {
+    if (meaning == Meaning::kApproved && !holding(Meaning::kReviewed, [&](const Signature& s) {
+            return !same_person(s, signer_id, signer_name);
+        })) {
         return "an approval needs an earlier valid review by another person";
     }
     return std::nullopt;

@@ -25,9 +25,9 @@ struct SignedTerms {
     std::string limits;
     std::string full_name;
 };
-// The limits (degrees Celsius) and dH that judge a record: low and high to a thousandth of
-// a degree ("none" for a side not set), the source's name and dH, joined by line feeds: two texts
-// are equal exactly when the limits are.
+// The limits (degrees Celsius) and dH that judge a record: low and high to a millionth of
+// a degree ("none" for a side not set), the source's name and dH, joined by line feeds. A
+// signature holds for limits whose numbers are equal to a millionth, however written.
 [[nodiscard]] std::string limits_lines(const insight::Limits& limits, double delta_h_kj_per_mol);
 [[nodiscard]] std::string signed_value(const SignedTerms& terms);
 // Nothing for a text signed_value did not write.
@@ -41,10 +41,12 @@ struct Signature {
     std::string user_id;
     SignedTerms terms;
     std::string comment;
+    bool row_intact = true;  // its event's own hash holds (hash_holds)
 };
 
-// Whether a signature still holds for its record: it names the record's digest and the
-// limits in force are those it bound. A signer deactivated since changes nothing.
+// Whether a signature still holds for its record: its event was not edited, it names the
+// record's digest and the limits in force are those it bound. A signer deactivated since
+// changes nothing.
 [[nodiscard]] bool signature_holds(const Signature& signature, const std::string& record_digest,
                                    const std::string& limits_in_force);
 // Some signature of the record no longer holds because its limits changed.
@@ -52,9 +54,11 @@ struct Signature {
                                          const std::string& record_digest,
                                          const std::string& limits_in_force);
 
-// Why `signer_id` with `role` may not sign a record as `meaning`, given its signatures so
-// far; nothing when they may.
-[[nodiscard]] std::optional<std::string> signing_refusal(const std::string& signer_id, Role role,
+// Why `signer_id` (full name `signer_name`) with `role` may not sign a record as `meaning`,
+// given its signatures so far; nothing when they may. An approval needs a review by someone
+// else: another id under another full name.
+[[nodiscard]] std::optional<std::string> signing_refusal(const std::string& signer_id,
+                                                         const std::string& signer_name, Role role,
                                                          Meaning meaning,
                                                          const std::vector<Signature>& earlier,
                                                          const std::string& record_digest,

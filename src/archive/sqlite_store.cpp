@@ -476,7 +476,12 @@ std::optional<StoredMission> SqliteStore::load(std::int64_t id) {
 
 std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
     const std::optional<QSqlQuery> row = record_columns(kKeptColumns, id);
-    return row ? std::optional(kept_record_from(*row)) : std::nullopt;
+    if (!row) {
+        return std::nullopt;
+    }
+    KeptRecord kept = kept_record_from(*row);
+    const QString error = read_archived_entry(db_, kept);
+    return error.isEmpty() || fail(error) ? std::optional(kept) : std::nullopt;
 }
 
 std::optional<std::vector<std::int64_t>> SqliteStore::records_of_mission(
@@ -702,8 +707,9 @@ SigningAnswer SqliteStore::sign(const Person& signer, const SigningRequest& requ
         if (!why) {
             why = request.refused_because
                       ? request.refused_because
-                      : signing_refusal(signer.id, signer.role, request.meaning, record.signatures,
-                                        record.record_digest, record.limits_in_force);
+                      : signing_refusal(signer.id, signer.full_name, signer.role, request.meaning,
+                                        record.signatures, record.record_digest,
+                                        record.limits_in_force);
         }
         const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
         if (why) {

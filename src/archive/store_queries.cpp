@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <cstdio>
 
+#include "archive/audit_chain.h"
 #include "archive/fingerprint.h"
 #include "platform/latin1.h"
 #include "platform/local_date_time.h"
@@ -390,10 +391,6 @@ AuditEvent programming_run(const ProgrammingRecord& run) {
     return {"programming-run", "logger:" + run.logger_id, {}, value, {}};
 }
 
-const QString kLatestLimits = QStringLiteral(
-    "SELECT new_value FROM audit_events WHERE object = ? AND action = 'limits-set'"
-    " ORDER BY sequence DESC LIMIT 1");
-
 QString list_events(QSqlDatabase& db, const AuditFilter& filter,
                     const std::function<void(const AuditEntry&)>& each) {
     return run_listing(db, filter, QStringLiteral("ORDER BY sequence"), {}, each);
@@ -438,25 +435,57 @@ ChainedRow chained_from(const QSqlQuery& query) {
     return chained;
 }
 
-QString read_limits(QSqlDatabase& db, std::int64_t id, RecordLimits& limits) {
+namespace {
+
+enum class Which { kFirst, kLatest };
+
+// Record `id`'s first or latest event of `action` into `found`, left empty when it has none.
+QString find_record_event(QSqlDatabase& db, std::int64_t id, const QString& action, Which which,
+                          std::optional<ChainedRow>& found) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(kLatestLimits);
+    query.prepare(QStringLiteral("SELECT %1 FROM audit_events WHERE object = ? AND action = ?"
+                                 " ORDER BY sequence %2 LIMIT 1")
+                      .arg(kChainColumns, which == Which::kFirst ? QStringLiteral("ASC")
+                                                                 : QStringLiteral("DESC")));
     query.addBindValue(QString::fromStdString(record_object(id)));
+    query.addBindValue(action);
     if (!query.exec()) {
         return query.lastError().text();
     }
-    if (!query.next()) {
+    found = query.next() ? std::optional(chained_from(query)) : std::nullopt;
+    return {};
+}
+
+}  // namespace
+
+QString read_limits(QSqlDatabase& db, std::int64_t id, RecordLimits& limits) {
+    std::optional<ChainedRow> latest;
+    if (QString error =
+            find_record_event(db, id, QStringLiteral("limits-set"), Which::kLatest, latest);
+        !error.isEmpty()) {
+        return error;
+    }
+    if (!latest) {
         limits = {};
         return {};
     }
-    const std::optional<RecordLimits> latest =
-        parse_limits_value(query.value(0).toString().toStdString());
-    if (!latest) {
+    if (!hash_holds(*latest)) {
+        return QStringLiteral("the event %1 that set the limits of record %2 was edited")
+            .arg(latest->row.sequence)
+            .arg(id);
+    }
+    const std::optional<RecordLimits> parsed = parse_limits_value(latest->row.new_value);
+    if (!parsed) {
         return QStringLiteral("the limits last set for record %1 cannot be read").arg(id);
     }
-    limits = *latest;
+    limits = *parsed;
     return {};
+}
+
+QString read_archived_entry(QSqlDatabase& db, KeptRecord& kept) {
+    return find_record_event(db, kept.record.id, QStringLiteral("download-archived"), Which::kFirst,
+                             kept.archived_entry);
 }
 
 QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& record, bool& found) {
@@ -483,8 +512,8 @@ QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& rec
         const std::optional<SignedTerms> terms =
             row.action == kSigned ? parse_signed_value(row.new_value) : std::nullopt;
         if (terms) {
-            record.signatures.push_back(
-                {row.sequence, row.utc_ms, entry.local_time, row.user_id, *terms, row.reason});
+            record.signatures.push_back({row.sequence, row.utc_ms, entry.local_time, row.user_id,
+                                         *terms, row.reason, hash_holds(entry.chained)});
         }
     });
 }

@@ -67,8 +67,6 @@ extern const QString kLastClockSetting;
 // A run's settings as kept, and the run as one event on its logger.
 [[nodiscard]] QString settings_column(const ProgrammingRecord& run);
 [[nodiscard]] AuditEvent programming_run(const ProgrammingRecord& run);
-// The latest limits-set event of the record bound as "record:ID".
-extern const QString kLatestLimits;
 
 // The trail, read alike from either store; each returns an empty text on success, else why
 // not. Oldest first, as the chain runs.
@@ -87,7 +85,10 @@ extern const QString kChainColumns;
 // transaction; `found` false for an unknown record.
 [[nodiscard]] QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& record,
                                       bool& found);
-// The limits in force for a record known to exist, from its latest limits-set event.
+// The limits in force for a record known to exist, from its latest limits-set event; an
+// event whose own hash does not hold sets none.
 [[nodiscard]] QString read_limits(QSqlDatabase& db, std::int64_t id, RecordLimits& limits);
+// A kept record's first download-archived event, which anchors its fingerprint and digest.
+[[nodiscard]] QString read_archived_entry(QSqlDatabase& db, KeptRecord& kept);
 
 }  // namespace frostel::archive

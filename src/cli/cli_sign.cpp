@@ -74,7 +74,10 @@ bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::os
         out << "signature: " << archive::meaning_name(signature.terms.meaning) << ", "
             << signature.terms.full_name << ", " << signature.user_id << ", "
             << signature.local_time << ", " << archive::utc_text(signature.utc_ms) << ", "
-            << (record->holds(signature) ? "valid" : "not valid for the current limits") << '\n';
+            << (record->holds(signature) ? "valid"
+                : signature.row_intact   ? "not valid for the current limits"
+                                         : "not valid, its event was edited")
+            << '\n';
     }
     if (record->changed_after_signing()) {
         out << "status: CHANGED AFTER SIGNING\n";
@@ -101,7 +104,10 @@ bool signatures_in_place(archive::MissionArchive& archive, std::int64_t id, std:
     for (const archive::Signature& signature : record->misplaced()) {
         out << id << "\tSIGNATURE " << signature.sequence << " IS NOT OF THIS RECORD\n";
     }
-    return record->misplaced().empty();
+    for (const archive::Signature& signature : record->edited()) {
+        out << id << "\tSIGNATURE " << signature.sequence << " WAS EDITED\n";
+    }
+    return record->misplaced().empty() && record->edited().empty();
 }
 
 }  // namespace frostel::cli

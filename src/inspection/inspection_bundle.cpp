@@ -55,6 +55,12 @@ BundleAnswer write_bundle(archive::MissionArchive& archive, const archive::Store
     if (!usable_folder(folder)) {
         return {Kind::kFolderInUse, "a bundle needs a new or empty folder: " + folder.string()};
     }
+    // A bundle checks with sha256sum alone, so one of an altered record would pass as sound.
+    const std::optional<archive::Verification> verdict = archive.verify(stored.record.id);
+    if (!verdict || !archive::verifies(*verdict)) {
+        return {Kind::kFailed, "record " + std::to_string(stored.record.id) +
+                                   " does not verify; it is not bundled"};
+    }
     std::error_code error;
     fs::create_directories(folder, error);
     const std::int64_t id = stored.record.id;

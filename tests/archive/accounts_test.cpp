@@ -177,7 +177,8 @@ TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
     EXPECT_EQ(everyone[0].state, AccountState::kDeactivated);
 }
 
-// A signing that asks for the password checks it in its own transaction, as a sign-in does.
+// A signing that asks for the password checks it in its own transaction, as a sign-in does;
+// a signature whose event was edited in place since holds no longer.
 TEST_F(Accounts, ASigningChecksThePasswordItAskedFor) {
     test::ArchiveRig rig;
     ASSERT_TRUE(archive.archive(
@@ -195,6 +196,14 @@ TEST_F(Accounts, ASigningChecksThePasswordItAskedFor) {
               SigningAnswer::Kind::kSigned);
     EXPECT_EQ(actions(before),
               (std::vector<std::string>{"sign-in-refused", "signing-refused", "signed"}));
+
+    ASSERT_TRUE(signatures.of_record(1)->edited().empty());
+    EXPECT_TRUE(test::change_behind_its_back(archive.path(), "DROP TRIGGER audit_events_kept"));
+    EXPECT_TRUE(test::change_behind_its_back(
+        archive.path(), "UPDATE audit_events SET reason = 'all fine' WHERE action = 'signed'"));
+    const std::optional<RecordSignatures> edited = signatures.of_record(1);
+    ASSERT_EQ(edited->edited().size(), 1u);
+    EXPECT_FALSE(edited->holds(edited->signatures.front()));
 }
 
 }  // namespace

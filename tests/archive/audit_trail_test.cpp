@@ -220,6 +220,29 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     EXPECT_FALSE(
         test::change_behind_its_back(rig.path(), "DELETE FROM audit_events WHERE sequence = 2"));
     EXPECT_EQ(archive.check_audit_trail()->events, rows);
+
+    // Limits no one could have set do not judge the record, nor do limits edited in place.
+    // The server takes limits only through its function: there, entered by its own append.
+    const auto limits_entered = [&](const std::string& value) {
+        EXPECT_TRUE(test::on_server()
+                        ? test::change_behind_its_back(
+                              rig.path(), QStringLiteral("SELECT chain_event('os:tester', 'Tess"
+                                                         " Tester', 'bench-pc', 'limits-set',"
+                                                         " 'record:1', '', '%1', '')")
+                                              .arg(QString::fromStdString(value)))
+                        : archive.record_event({"limits-set", "record:1", {}, value, {}}));
+        return archive.record_limits(1);
+    };
+    EXPECT_FALSE(limits_entered("low=8 high=2 dH=83.144"));
+    EXPECT_FALSE(limits_entered("low=2 high=8 dH=5"));
+    ASSERT_TRUE(limits_entered("low=2 high=8 dH=83.144"));
+    EXPECT_TRUE(test::change_behind_its_back(rig.path(), "DROP TRIGGER audit_events_kept"));
+    EXPECT_TRUE(test::change_behind_its_back(
+        rig.path(),
+        "UPDATE audit_events SET new_value = 'low=-50 high=50 dH=83.144'"
+        " WHERE sequence = (SELECT max(sequence) FROM audit_events)"));
+    EXPECT_FALSE(archive.record_limits(1));
+    EXPECT_NE(archive.error().toStdString().find("was edited"), std::string::npos);
 }
 
 }  // namespace

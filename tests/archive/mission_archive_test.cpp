@@ -12,6 +12,7 @@
 
 #include "archive/account_book.h"
 #include "archive/fingerprint.h"
+#include "archive/record_digest.h"
 #include "mission/register_map.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/file_text.h"
@@ -180,22 +181,36 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         EXPECT_EQ(archive.verify(id), Verification::kIntact);
         EXPECT_FALSE(archive.verify(id + 1));
     }
-    for (const char* change : {
-             // One byte of a log page (the page record's 19th page starts at 18 x 34).
-             "UPDATE missions SET pages = substr(pages, 1, 620) || x'EE' || substr(pages, 622)",
-             "UPDATE missions SET pages = substr(pages, 1, 100)",
-             "UPDATE missions SET mission_text = 'Route 8' || substr(mission_text, 8)",
-             "UPDATE missions SET start_time = '2026-01-15 10:31:00'",
-             "UPDATE missions SET verdict = 'WITHIN LIMITS'",
-             "UPDATE missions SET maximum = 7.5",
-             "UPDATE missions SET first_line = 'Route 8'",
-             "UPDATE missions SET sample_count = 39",
-             "UPDATE missions SET downloaded_at = '2026-02-01 08:00:00'",
-             "UPDATE missions SET time_zone = 'Europe/London'",
-             "UPDATE missions SET logger_id = '4100000ABCDEF1AB'",
-             "UPDATE missions SET record_digest = NULL",
-         }) {
-        MissionArchive archive(changed_copy(rig.path(), change));
+    // The logger id changed and the digest computed again to suit: the trail's entry differs.
+    const std::string other_logger = "4100000ABCDEF1AB";
+    const std::string digest_to_suit = record_digest(
+        {mission_fingerprint(download.pages), other_logger, 1769932800000, "Europe/Berlin", 3600});
+    const std::string suited = "UPDATE missions SET logger_id = '" + other_logger +
+                               "', record_digest = '" + digest_to_suit + "'";
+    const std::vector<std::string> changes{
+        // One byte of a log page (the page record's 19th page starts at 18 x 34).
+        "UPDATE missions SET pages = substr(pages, 1, 620) || x'EE' || substr(pages, 622)",
+        "UPDATE missions SET pages = substr(pages, 1, 100)",
+        "UPDATE missions SET mission_text = 'Route 8' || substr(mission_text, 8)",
+        "UPDATE missions SET start_time = '2026-01-15 10:31:00'",
+        "UPDATE missions SET verdict = 'WITHIN LIMITS'",
+        "UPDATE missions SET maximum = 7.5",
+        "UPDATE missions SET first_line = 'Route 8'",
+        "UPDATE missions SET sample_count = 39",
+        "UPDATE missions SET downloaded_at = '2026-02-01 08:00:00'",
+        "UPDATE missions SET time_zone = 'Europe/London'",
+        "UPDATE missions SET logger_id = '4100000ABCDEF1AB'",
+        "UPDATE missions SET record_digest = NULL",
+        "UPDATE missions SET record_digest = NULL, downloaded_utc_ms = NULL",
+        suited,
+        // ... and the trail's entry edited to suit too.
+        suited +
+            "; DROP TRIGGER audit_events_kept; UPDATE audit_events SET new_value ="
+            " substr(new_value, 1, 65) || '" +
+            digest_to_suit + "'",
+    };
+    for (const std::string& change : changes) {
+        MissionArchive archive(changed_copy(rig.path(), change.c_str()));
         EXPECT_EQ(archive.verify(id), Verification::kAltered) << change;
         const std::string start = "2026-01-15 10:30:00";
         EXPECT_EQ(archive.holds(download.header.logger_id, start, 40), false);

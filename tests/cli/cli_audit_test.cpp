@@ -397,6 +397,18 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_TRUE(changed_report.contains("CHANGED AFTER SIGNING"));
     EXPECT_FALSE(changed_report.contains("Reviewed by Rolf"));
 
+    // A review given again, then edited in place: it holds no longer, and verify names it.
+    ASSERT_EQ(by("rolf", review).exit_code, 0);
+    const ProcessResult edited =
+        run_process({"sqlite3", archive_file("kept").string(),
+                     "DROP TRIGGER audit_events_kept; UPDATE audit_events SET reason = 'all fine'"
+                     " WHERE sequence = (SELECT max(sequence) FROM audit_events"
+                     " WHERE action = 'signed'); SELECT changes()"});
+    ASSERT_EQ(edited.out, "1\n") << edited.err;
+    const ProcessResult shown_edited = by("anna", {"archive", "show", "1"});
+    EXPECT_EQ(count(shown_edited.out, "Z, valid\n"), 0) << shown_edited.out;
+    EXPECT_EQ(count(shown_edited.out, "Z, not valid, its event was edited\n"), 1);
+
     const ProcessResult copied = run_process(
         {"sqlite3", archive_file("kept").string(),
          "INSERT INTO audit_events (utc_ms, local_time, user_id, full_name, workstation, action,"
@@ -409,6 +421,15 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     const ProcessResult verified = by("anna", {"archive", "verify"});
     EXPECT_EQ(verified.exit_code, 1);
     EXPECT_NE(verified.out.find("1\tINTACT\n"), std::string::npos) << verified.out;
+    EXPECT_NE(verified.out.find(" WAS EDITED\n"), std::string::npos);
+
+    // An altered record is not bundled: its bundle would pass sha256sum -c.
+    ASSERT_EQ(run_process({"sqlite3", archive_file("kept").string(),
+                           "UPDATE missions SET maximum = maximum - 1 WHERE id = 2"})
+                  .exit_code,
+              0);
+    EXPECT_EQ(by("anna", {"archive", "bundle", "2", (folder / "altered").string()}).exit_code, 1);
+    EXPECT_FALSE(fs::exists(folder / "altered"));
     EXPECT_NE(verified.out.find("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
                                 " IS NOT OF THIS RECORD\n"),
               std::string::npos)

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -51,11 +52,16 @@ inline bool run_on_server(const std::string& database, const QStringList& statem
 }
 
 // Runs `sql` on the archive at `location` as another program could, behind the archive's
-// back (on the server, as its superuser); false when it does not open or the statement fails.
+// back (on the server, as its superuser, a trigger named with its table as the server wants
+// it); false when it does not open or the statement fails.
 inline bool change_behind_its_back(const QString& location, const QString& sql) {
     std::string why;
     if (const auto address = archive::parse_pg_uri(location.toStdString(), why)) {
-        return run_on_server(address->database, {sql});
+        static const QRegularExpression kDropTrigger(
+            QStringLiteral("^DROP TRIGGER ((audit_events|people)_\\w+)$"));
+        return run_on_server(
+            address->database,
+            {QString(sql).replace(kDropTrigger, QStringLiteral("DROP TRIGGER \\1 ON \\2"))});
     }
     bool done = false;
     {
@@ -67,9 +73,10 @@ inline bool change_behind_its_back(const QString& location, const QString& sql) 
     return done;
 }
 
-// A copy of the archive at `location` with `change` made behind its back (none when empty);
-// on the server a database copied from the archive's, which nobody may be connected to, and
-// SQLite's blob literal x'EE' written as the server's.
+// A copy of the archive at `location` with `change` made behind its back (none when empty;
+// statements apart by "; ", as the drivers run one at a time); on the server a database
+// copied from the archive's, which nobody may be connected to, and SQLite's blob literal
+// x'EE' written as the server's.
 inline QString changed_copy(const QString& location, const char* change) {
     QString sql = QString::fromLatin1(change);
     QString copy = location + QStringLiteral(".changed");
@@ -87,7 +94,9 @@ inline QString changed_copy(const QString& location, const char* change) {
         QFile::remove(copy);
         EXPECT_TRUE(QFile::copy(location, copy));
     }
-    EXPECT_TRUE(sql.isEmpty() || change_behind_its_back(copy, sql)) << sql.toStdString();
+    for (const QString& statement : sql.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+        EXPECT_TRUE(change_behind_its_back(copy, statement)) << statement.toStdString();
+    }
     return copy;
 }
 
