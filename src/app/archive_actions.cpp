@@ -7,6 +7,7 @@
 #include "app/busy_state.h"
 #include "app/file_name_dialogs.h"
 #include "app/topmost.h"
+#include "archive/account_book.h"
 #include "archive/logger_history.h"
 
 namespace frostel::app {
@@ -39,12 +40,17 @@ ArchiveWindow& ArchiveActions::archive_window() {
             {[this]() -> archive::MissionArchive& { return mission_archive(); }, open_, save_as_,
              [this](const archive::AuditEvent& event) { note_event(event); }, ties_.person,
              [this](QWidget* parent) {
-                 return ties_.file_dialogs.folder_name(parent, ties_.settings.data_folder);
+                 return allows(archive::Right::kExport, "bundle a record")
+                            ? ties_.file_dialogs.folder_name(parent, ties_.settings.data_folder)
+                            : QString();
              }},
             &ties_.window);
         ties_.busy.guard(&archive_window_->open_button());
-        ties_.busy.guard(&archive_window_->save_button());
-        ties_.busy.guard(&archive_window_->bundle_button());
+        for (QPushButton* writer :
+             {&archive_window_->save_button(), &archive_window_->bundle_button()}) {
+            ties_.busy.guard(
+                writer, ties_.permission(archive::Right::kExport, writer->text().remove("...")));
+        }
     }
     return *archive_window_;
 }
@@ -96,6 +102,24 @@ void ArchiveActions::note_file_written(const std::string& kind, const QString& p
                                        const std::string& fingerprint) {
     note_event(
         archive::file_written(kind, QFileInfo(path).absoluteFilePath().toStdString(), fingerprint));
+}
+
+bool ArchiveActions::allows(archive::Right right, const std::string& what) {
+    const std::optional<archive::Person> person = ties_.signed_in();
+    if (holds_right(person, right)) {
+        return true;
+    }
+    archive::AccountBook book(mission_archive());
+    const archive::AccountAnswer refusal = book.refuse(*person, what);
+    QString text = tr("The role %1 may not %2.")
+                       .arg(QString::fromStdString(std::string(archive::role_name(person->role))),
+                            QString::fromStdString(what));
+    if (refusal.kind == archive::AccountAnswer::Kind::kFailed) {
+        text += '\n' + tr("The refusal was not entered in the audit trail: %1")
+                           .arg(QString::fromStdString(refusal.why));
+    }
+    warn(text);
+    return false;
 }
 
 void ArchiveActions::warn(const QString& text) {

@@ -50,6 +50,9 @@ class ArchiveActions final : public QObject {
     void note_file_written(const std::string& kind, const QString& path,
                            const std::string& fingerprint);
     void warn(const QString& text);
+    // Whether the person at the window may do `what` ("export CSV"), which needs `right`;
+    // a refusal is entered in the audit trail and said.
+    [[nodiscard]] bool allows(archive::Right right, const std::string& what);
 
   private:
     ControllerTies ties_;

@@ -32,7 +32,8 @@ struct ArchiveWindowTies {
     std::function<void(const archive::AuditEvent&)> note;
     // With accounts on, the person signed in at the main window; nobody without accounts.
     std::function<std::optional<archive::Person>()> person;
-    // Asks for the folder a record's inspection bundle goes to; empty when cancelled.
+    // Asks for the folder a record's inspection bundle goes to; empty when cancelled or when
+    // the person at the window may not write files from a mission.
     std::function<QString(QWidget* parent)> bundle_folder;
 };
 

@@ -4,18 +4,19 @@
 
 namespace frostel::app {
 
-void BusyState::guard(QWidget* control, std::function<bool()> permitted) {
-    guard_object(control, std::move(permitted));
+void BusyState::guard(QWidget* control, Permission permission) {
+    guard_object(control, std::move(permission));
 }
 
-void BusyState::guard(QAction* control) {
-    guard_object(control, {});
+void BusyState::guard(QAction* control, Permission permission) {
+    guard_object(control, std::move(permission));
 }
 
-// QWidget and QAction both carry the "enabled" property.
-void BusyState::guard_object(QObject* control, std::function<bool()> permitted) {
+// QWidget and QAction both carry the "enabled" and "toolTip" properties.
+void BusyState::guard_object(QObject* control, Permission permission) {
     std::erase_if(controls_, [](const Guarded& g) { return g.control.isNull(); });
-    controls_.push_back({control, std::move(permitted)});
+    const QString own_tip = control->property("toolTip").toString();
+    controls_.push_back({control, std::move(permission), own_tip});
     show_state(controls_.back());
 }
 
@@ -32,9 +33,15 @@ void BusyState::show_state() {
 }
 
 void BusyState::show_state(const Guarded& guarded) const {
-    if (!guarded.control.isNull()) {
-        guarded.control->setProperty("enabled",
-                                     !busy() && (!guarded.permitted || guarded.permitted()));
+    if (guarded.control.isNull()) {
+        return;
+    }
+    const std::function<bool()>& granted = guarded.permission.granted;
+    const bool permitted = !granted || granted();
+    guarded.control->setProperty("enabled", !busy() && permitted);
+    if (granted) {
+        guarded.control->setProperty("toolTip",
+                                     permitted ? guarded.own_tip : guarded.permission.refused_tip);
     }
 }
 

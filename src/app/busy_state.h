@@ -22,18 +22,24 @@ namespace frostel::app {
 //
 // A control guarded while an operation runs is disabled at once. Controls are held weakly:
 // a window that is closed and deleted needs nothing undone. A guarded control is enabled
-// whenever no operation runs and, when guarded with one, its `permitted` says yes (a right
-// of the person at the window): guard only controls that have no other reason to be off.
+// whenever no operation runs and, when guarded with a Permission, that permission is granted
+// (a right of the person at the window); refused, its tooltip says why. Guard only controls
+// that have no other reason to be off.
 //
 // An operation holds an Operation for as long as it runs; code that cannot hold one across
 // a layer (a callback) calls set_busy(true) and set_busy(false) in pairs.
 class BusyState {
   public:
     using Operation = platform::BusyGuard<BusyState>;
+    // Whether the person at the window may use a control, and the tooltip it shows when not.
+    struct Permission {
+        std::function<bool()> granted;
+        QString refused_tip;
+    };
 
-    void guard(QWidget* control, std::function<bool()> permitted = {});
-    void guard(QAction* control);
-    // Asks each `permitted` again: the person at the window changed.
+    void guard(QWidget* control, Permission permission = {});
+    void guard(QAction* control, Permission permission = {});
+    // Asks each permission again: the person at the window changed.
     void show_state();
     // Nested: the controls come on again when the last operation left.
     void set_busy(bool busy);
@@ -42,9 +48,11 @@ class BusyState {
   private:
     struct Guarded {
         QPointer<QObject> control;
-        std::function<bool()> permitted;
+        Permission permission;
+        // The control's tooltip while it is permitted.
+        QString own_tip;
     };
-    void guard_object(QObject* control, std::function<bool()> permitted);
+    void guard_object(QObject* control, Permission permission);
     void show_state(const Guarded& guarded) const;
 
     int depth_ = 0;

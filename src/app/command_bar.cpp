@@ -66,8 +66,9 @@ QAction* CommandBar::add_tool(const QString& name, const QIcon& icon, const QStr
     return action;
 }
 
-void CommandBar::attach(ChartView* chart) {
+void CommandBar::attach(ChartView* chart, std::function<bool(const std::string& what)> allows) {
     chart_ = chart;
+    allows_ = std::move(allows);
     for (QAction* tool : {zoom_, undo_zoom_, pan_, copy_, save_, print_}) {
         tool->setEnabled(true);
     }
@@ -79,10 +80,16 @@ void CommandBar::set_editor(ChartEditor* editor) {
 }
 
 void CommandBar::copy_picture() {
+    if (!allows_("copy the chart")) {
+        return;
+    }
     QGuiApplication::clipboard()->setPixmap(chart_->grab());
 }
 
 void CommandBar::save_picture() {
+    if (!allows_("save the chart")) {
+        return;
+    }
     const QString name = with_extension(
         dialogs_.save_name(window(), QString(), tr("PNG picture (*.png)")), QStringLiteral("png"));
     if (!name.isEmpty() && !chart_->grab().save(name, "PNG")) {
@@ -91,6 +98,9 @@ void CommandBar::save_picture() {
 }
 
 void CommandBar::print_chart() {
+    if (!allows_("print the chart")) {
+        return;
+    }
     QPrinter printer;
     QPrintDialog dialog(&printer, window());
     if (dialog.exec() == QDialog::Accepted) {

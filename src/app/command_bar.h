@@ -2,6 +2,8 @@
 
 #include <QFrame>
 #include <array>
+#include <functional>
+#include <string>
 
 class QAction;
 class QPaintDevice;
@@ -22,11 +24,14 @@ class CommandBar final : public QFrame {
   public:
     CommandBar(FileNameDialogs& dialogs, QWidget* parent = nullptr);
 
-    void attach(ChartView* chart);
+    // `allows` says whether the person at the window may do what a tool does ("print the
+    // chart"): the tools that take the chart out of the program ask it first.
+    void attach(ChartView* chart, std::function<bool(const std::string& what)> allows);
     void set_editor(ChartEditor* editor);
     [[nodiscard]] QToolBar* tools() const { return tools_; }
-    // The tools that write a file: the picture saved, the chart printed (to a file too).
-    [[nodiscard]] std::array<QAction*, 2> file_tools() const { return {save_, print_}; }
+    // The tools that take the chart out of the program: the picture copied or saved, the
+    // chart printed (to a file too).
+    [[nodiscard]] std::array<QAction*, 3> file_tools() const { return {copy_, save_, print_}; }
 
   private:
     QAction* add_tool(const QString& name, const QIcon& icon, const QString& tip);
@@ -37,6 +42,7 @@ class CommandBar final : public QFrame {
     FileNameDialogs& dialogs_;
     QToolBar* tools_;
     ChartView* chart_ = nullptr;
+    std::function<bool(const std::string& what)> allows_;
     ChartEditor* editor_ = nullptr;
     QAction* zoom_;
     QAction* undo_zoom_;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/busy_state.h"
 #include "archive/account_book.h"
 #include "link/clock.h"
 #include "link/logger_commands.h"
@@ -13,7 +14,6 @@ class QWidget;
 
 namespace frostel::app {
 
-class BusyState;
 class FileNameDialogs;
 
 // Who works at the window, for the audit trail: the operating-system user without accounts.
@@ -21,6 +21,11 @@ class FileNameDialogs;
 // Whether the person at the window holds `right`: without accounts, nobody signs in and
 // everyone may do everything.
 [[nodiscard]] bool holds_right(const std::optional<archive::Person>& person, archive::Right right);
+// A control for those who hold `right` alone: refused, its tooltip is `control` (its name)
+// followed by who may use it.
+[[nodiscard]] BusyState::Permission right_permission(
+    std::function<std::optional<archive::Person>()> person, archive::Right right,
+    const QString& control);
 
 // What the main window's controllers work through, all owned by the window for the whole run.
 struct ControllerTies {
@@ -40,6 +45,11 @@ struct ControllerTies {
         return person ? person() : std::nullopt;
     }
     [[nodiscard]] archive::Actor actor() const { return actor_at_window(signed_in()); }
+    [[nodiscard]] bool may(archive::Right right) const { return holds_right(signed_in(), right); }
+    [[nodiscard]] BusyState::Permission permission(archive::Right right,
+                                                   const QString& control) const {
+        return right_permission(person, right, control);
+    }
 };
 
 }  // namespace frostel::app

@@ -86,14 +86,18 @@ void DownloadActions::load_data() {
         views_.caption.setText(shown_.identity().caption);
         return;
     }
-    keep_download(*mission);
-    offer_save();
+    // Those who may not write files from a mission (administrators) are not asked where to
+    // save a download the archive kept: it is there for good. One it could not keep is
+    // offered to them too, as a file is then its only copy.
+    if (!keep_download(*mission) || ties_.may(archive::Right::kExport)) {
+        offer_save();
+    }
     programming_.note_logger_read(*port, mission->header);
 }
 
 // Shown first, then said when the logger cleared it meanwhile, then kept for good before the
 // save dialog opens, so a cancelled dialog costs nothing.
-void DownloadActions::keep_download(const mission::DownloadedMission& mission) {
+bool DownloadActions::keep_download(const mission::DownloadedMission& mission) {
     const archive::Stamp stamp = archive::stamp_now(ties_.clock);
     MissionOrigin origin{
         MissionOrigin::Kind::kDownload,
@@ -117,9 +121,11 @@ void DownloadActions::keep_download(const mission::DownloadedMission& mission) {
         }
         show_warning(&ties_.window, "clock_warning", tr("Load Data"), lines.join('\n'));
     }
-    if (const std::optional<std::int64_t> id = archive_.keep_download(mission, stamp)) {
+    const std::optional<std::int64_t> id = archive_.keep_download(mission, stamp);
+    if (id) {
         shown_.set_archived_as(*id);
     }
+    return id.has_value();
 }
 
 // A download or an archived record: its points placed from the PC's clock, the limits last
@@ -231,6 +237,9 @@ void DownloadActions::open_archived(std::int64_t id) {
 }
 
 void DownloadActions::save_archived(std::int64_t id) {
+    if (!archive_.allows(archive::Right::kExport, "save a record")) {
+        return;
+    }
     ShownMission before = shown_;
     datafile::ChartDocument looks = views_.chart.document();
     write_archived(id);

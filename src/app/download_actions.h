@@ -67,7 +67,8 @@ class DownloadActions final : public QObject, private mission::DownloadView {
     void show_charted(ShownMission mission, datafile::ChartDocument looks);
     [[nodiscard]] ShownMission downloaded(const mission::DownloadedMission& mission,
                                           MissionOrigin origin, std::string fingerprint) const;
-    void keep_download(const mission::DownloadedMission& mission);
+    // Whether the archive kept it.
+    bool keep_download(const mission::DownloadedMission& mission);
     [[nodiscard]] bool show_archived(std::int64_t id);
     void write_archived(std::int64_t id);
     [[nodiscard]] bool keep_limits(const archive::RecordLimits& limits);

@@ -54,7 +54,7 @@ ExportActions::ExportActions(const ControllerTies& ties, const ShownMission& sho
     for (QAction* action : {plain, spreadsheet}) {
         menu->addAction(action);
         table.addAction(action);
-        ties.busy.guard(action);
+        ties.busy.guard(action, ties.permission(archive::Right::kExport, action->text()));
     }
     export_button.setMenu(menu);
 
@@ -84,6 +84,9 @@ report::ReportInput ExportActions::shown_report_input() const {
 void ExportActions::save_report() {
     if (shown_.fingerprint().empty()) {
         return;  // nothing shown yet: no mission to report on
+    }
+    if (!archive_.allows(archive::Right::kExport, "write a report")) {
+        return;
     }
     const QString chosen = ties_.file_dialogs.save_name(
         &ties_.window, suggested_name(QStringLiteral("pdf")), kPdfFilter);
@@ -121,6 +124,9 @@ void ExportActions::write_report(const QString& name) {
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {
+    if (!archive_.allows(archive::Right::kExport, "export CSV")) {
+        return;
+    }
     const QString chosen = ties_.file_dialogs.save_name(
         &ties_.window, suggested_name(QStringLiteral("csv")), kCsvFilter);
     if (chosen.isEmpty()) {

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
 
 #include "app/about_box.h"
 #include "app/app_version.h"
@@ -146,11 +147,22 @@ void MainWindow::guard_controls() {
     for (QAction* action : {port_menu_->menuAction(), find_port_, install_driver_}) {
         busy_.guard(action);
     }
-    for (QWidget* button : std::initializer_list<QWidget*>{load_data_, retrieve_, programming_,
-                                                           unit_, report_, export_}) {
+    for (QWidget* button : std::initializer_list<QWidget*>{load_data_, retrieve_, unit_}) {
         busy_.guard(button);
     }
-    busy_.guard(set_path_, [this] { return may_change_site_settings(); });
+    using archive::Right;
+    const std::tuple<QWidget*, Right, QString> for_some_roles[] = {
+        {programming_, Right::kProgram, programming_->text()},
+        {report_, Right::kExport, report_->toolTip()},
+        {export_, Right::kExport, export_->toolTip()},
+        {set_path_, Right::kChangeAccounts, set_path_->toolTip()}};
+    for (const auto& [control, right, name] : for_some_roles) {
+        busy_.guard(control, permission(right, name));
+    }
+}
+
+BusyState::Permission MainWindow::permission(archive::Right right, const QString& control) const {
+    return right_permission([this] { return signed_in(); }, right, control);
 }
 
 void MainWindow::build_command_bar() {
@@ -336,9 +348,11 @@ void MainWindow::start_up() {
     if (started_) {
         return;
     }
-    command_bar_->attach(chart_);
+    command_bar_->attach(chart_, [this](const std::string& what) {
+        return archive_actions_->allows(archive::Right::kExport, what);
+    });
     for (QAction* tool : command_bar_->file_tools()) {
-        busy_.guard(tool);
+        busy_.guard(tool, permission(archive::Right::kExport, tool->toolTip()));
     }
     editor_->attach(chart_);
     command_bar_->set_editor(editor_.get());
@@ -366,7 +380,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Before the start-up tick nothing was read, and writing would wipe the settings.
     if (started_) {
         write_settings();
-        (void)chart_->export_template(program_file(kChartTemplateFileName));
+        // The chart's template holds the mission's points: a file like any export.
+        if (template_at_exit_) {
+            (void)chart_->export_template(program_file(kChartTemplateFileName));
+        }
     }
     event->accept();
     ties_.end_process();
@@ -495,16 +512,9 @@ void MainWindow::open_data_path() {
     show_topmost(data_path_.get());
 }
 
-bool MainWindow::may_change_site_settings() const {
-    return holds_right(signed_in(), archive::Right::kChangeAccounts);
-}
-
 void MainWindow::show_rights() {
-    const bool site_settings = may_change_site_settings();
-    set_path_->setToolTip(site_settings
-                              ? tr("Set Path")
-                              : tr("Set Path: only an administrator may change the data folder"));
-    if (!site_settings && data_path_) {
+    template_at_exit_ = holds_right(signed_in(), archive::Right::kExport);
+    if (!holds_right(signed_in(), archive::Right::kChangeAccounts) && data_path_) {
         data_path_->close();
     }
     busy_.show_state();

@@ -131,6 +131,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void build_controllers();
     [[nodiscard]] MissionViews mission_views() const;
     void guard_controls();
+    [[nodiscard]] BusyState::Permission permission(archive::Right right,
+                                                   const QString& control) const;
     void place_controls();
     [[nodiscard]] TwipsRect in_chart(TwipsRect rect) const;
     void lay_out(QSize client_pixels);
@@ -142,7 +144,6 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void check_only(std::optional<int> port) override;
     void open_unit_dialog();
     void choose_unit(mission::TemperatureUnit unit);
-    [[nodiscard]] bool may_change_site_settings() const;
     void open_data_path();
     // A setting the user changed, entered in the audit trail.
     void note_setting(const std::string& name, const QString& old_value, const QString& new_value);
@@ -162,6 +163,9 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     MainLayout layout_ = designed_layout();
     bool started_ = false;
     bool converting_ = false;
+    // Whether the exit writes the chart's template: the last person at the window may export.
+    // Asked before the exit, as closing the window ends the session first.
+    bool template_at_exit_ = true;
     std::optional<mission::TemperatureUnit> queued_unit_;
     ShownMission shown_;
     QTimer startup_timer_;

@@ -34,9 +34,12 @@ Programming_DS1922T& ProgrammingActions::programming_window() {
             ties_.commands, ties_.clock,
             [this] { return ties_.settings.comm_port_number.number().value_or(0); },
             [&busy](bool on) { busy.set_busy(on); });
-        busy.guard(&window_->programming_button());
+        busy.guard(
+            &window_->programming_button(),
+            ties_.permission(archive::Right::kProgram, window_->programming_button().text()));
         window_->set_run_keeping(
-            {[this](const mission::HeldMission& mission) { return held_mission_choice(mission); },
+            {[this] { return archive_.allows(archive::Right::kProgram, "program"); },
+             [this](const mission::HeldMission& mission) { return held_mission_choice(mission); },
              [this](const programming::ProgrammingSettings& settings,
                     const programming::RunResult& result) {
                  archive_.keep_programming_run(settings, result);

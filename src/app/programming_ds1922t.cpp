@@ -464,7 +464,7 @@ void Programming_DS1922T::Command2_Click() {
 
 void Programming_DS1922T::Command1_Click() {
     // A click let in by the run's own event processing starts nothing.
-    if (running_) {
+    if (running_ || (keeping_.permitted && !keeping_.permitted())) {
         return;
     }
     resultStrip_->hide();

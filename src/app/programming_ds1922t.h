@@ -57,11 +57,13 @@ class Programming_DS1922T : public QWidget {
     // "Programming Logger", for the busy state to guard.
     [[nodiscard]] QPushButton& programming_button() const { return *programButton_; }
 
-    // What the program keeps around a run: whether a mission the logger still holds may be
+    // What the program keeps around a run: whether the person at the window may program at
+    // all (a refusal said and kept by it), whether a mission the logger still holds may be
     // overwritten (asked before anything is cleared), each finished run, whether the archive
     // holds a mission (nothing: it cannot be checked), and the download of a mission kept
     // to be downloaded first.
     struct RunKeeping {
+        std::function<bool()> permitted;
         std::function<programming::HeldMissionChoice(const mission::HeldMission&)> held_mission;
         std::function<void(const programming::ProgrammingSettings&, const programming::RunResult&)>
             finished;

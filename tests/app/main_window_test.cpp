@@ -36,6 +36,7 @@
 #include "archive/account_book.h"
 #include "datafile/chart_document.h"
 #include "link/port_scan.h"
+#include "sim/mission/mission_loader.h"
 #include "tests/support/window_rig.h"
 
 namespace frostel::app {
@@ -537,40 +538,81 @@ class MainWindowTest : public QObject {
         QVERIFY(rig.settings_file().startsWith("English\r\n"));
     }
 
-    // With accounts on, the data folder is the administrators' to change and the audit trail
-    // theirs, the approvers' and the reviewers' to read; what a role may not do is off, with a
-    // tooltip saying why, even once a logger operation ends. Without accounts all is on.
+    // With accounts on, the data folder is the administrators' to change, the audit trail
+    // theirs, the approvers' and the reviewers' to read, and programming and every file
+    // written from a mission everyone's but theirs; what a role may not do is off, with a
+    // tooltip saying why, even once a logger operation ends, and refused and audited when
+    // asked for all the same. An administrator's download is not offered for saving: the
+    // archive keeps it. Without accounts all is on.
     void rightsFollowTheRoleOfThePersonSignedIn() {
         using archive::Role;
         struct Case {
             std::optional<Role> role;
             bool set_path;
             bool audit_trail;
+            bool program_and_export;
         };
-        const Case cases[] = {{std::nullopt, true, true},
-                              {Role::kOperator, false, false},
-                              {Role::kReviewer, false, true},
-                              {Role::kApprover, false, true},
-                              {Role::kAdministrator, true, true}};
+        const Case cases[] = {{std::nullopt, true, true, true},
+                              {Role::kOperator, false, false, true},
+                              {Role::kReviewer, false, true, true},
+                              {Role::kApprover, false, true, true},
+                              {Role::kAdministrator, true, true, false}};
         for (const Case& c : cases) {
             Rig rig;
-            rig.put_settings("English\r\n" + QFile::encodeName(rig.folder.path()) + "\r\n\r\n");
+            rig.ports.attach(1, rig.box);
+            rig.put_settings("English\r\n" + QFile::encodeName(rig.folder.path()) + "\r\n1\r\n");
             if (c.role) {
                 rig.person = [role = *c.role] {
                     return std::optional(archive::Person{"pat", "Pat Lee", role});
                 };
             }
+            sim::SimMission mission;
+            mission.configuration = sim::kConfigurationT;
+            mission.start = {2026, 2, 1, 6, 0, 0};
+            mission.temperatures = {4.0, 4.5, 5.0};
+            sim::load_mission(rig.logger, mission);
             MainWindow& window = rig.start();
+            rig.load_data();
+            QCOMPARE(rig.dialogs.asked.size(), c.program_and_export ? 1 : 0);
+            QCOMPARE(window.shown_mission().origin().archive_id, 1);
             auto* set_path = rig.find<QPushButton>("Command1");
-            window.busy_state().set_busy(true);
-            window.busy_state().set_busy(false);
             QCOMPARE(set_path->isEnabled(), c.set_path);
             QCOMPARE(set_path->toolTip().contains("only an administrator"), !c.set_path);
             rig.find<QPushButton>("archive_button")->click();
-            const QPushButton& audit_trail =
-                window.archive_actions().archive_window().audit_trail_button();
+            ArchiveWindow& archive_window = window.archive_actions().archive_window();
+            const QPushButton& audit_trail = archive_window.audit_trail_button();
             QCOMPARE(audit_trail.isEnabled(), c.audit_trail);
             QCOMPARE(audit_trail.toolTip().isEmpty(), c.audit_trail);
+            const QList<QObject*> for_others = {rig.find("Command8"),
+                                                &rig.programming_window().programming_button(),
+                                                rig.find("export_csv_button"),
+                                                rig.find("mission_report_button"),
+                                                rig.find<QAction>("export_spreadsheet_csv"),
+                                                rig.find<QAction>("copy_tool"),
+                                                rig.find<QAction>("print_tool"),
+                                                &archive_window.save_button(),
+                                                &archive_window.bundle_button()};
+            for (QObject* control : for_others) {
+                QCOMPARE(control->property("enabled").toBool(), c.program_and_export);
+                QCOMPARE(control->property("toolTip").toString().contains(
+                             "only operators, reviewers and approvers may"),
+                         !c.program_and_export);
+            }
+            if (!c.program_and_export) {
+                window.download_actions().save_archived(1);
+                QStringList refused;
+                QVERIFY(window.archive_actions().mission_archive().for_each_event(
+                    {}, [&](const archive::AuditEntry& entry) {
+                        const archive::AuditRow& row = entry.chained.row;
+                        if (row.action == "access-refused") {
+                            refused.append(
+                                QString::fromStdString(row.user_id + ' ' + row.new_value));
+                        }
+                    }));
+                QCOMPARE(refused, QStringList{"pat save a record"});
+            }
+            rig.close();
+            QCOMPARE(QFile::exists(rig.path("standard.tee")), c.program_and_export);
         }
     }
 
