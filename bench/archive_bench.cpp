@@ -24,6 +24,7 @@
 #include "app/main_window.h"
 #include "archive/mission_archive.h"
 #include "bench/median_time.h"
+#include "bench/numbered_mission.h"
 #include "platform/settings_file.h"
 #include "sim/sim_serial_port.h"
 #include "tests/support/archive_rig.h"
@@ -35,19 +36,10 @@ using namespace frostel;
 using bench::Clock;
 
 constexpr int kMissions = 10000;
-constexpr int kLoggers = 50;
 
 using bench::median_ms;
 using bench::milliseconds;
-
-// Mission n: one of fifty loggers, its text and so its pages its own.
-mission::DownloadedMission mission_number(const mission::DownloadedMission& base, int n) {
-    mission::DownloadedMission m = base;
-    char id[17];
-    std::snprintf(id, sizeof id, "41%012X00", n % kLoggers + 1);
-    m.header.logger_id = id;
-    return test::ArchiveRig::variant(std::move(m), static_cast<std::uint32_t>(n));
-}
+using bench::mission_number;
 
 void fill(archive::MissionArchive& archive, const mission::DownloadedMission& base,
           const archive::Stamp& stamp) {
@@ -96,11 +88,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
 
     test::ArchiveRig rig;
-    sim::SimMission full = test::ArchiveRig::mission("Bench cold room", {2026, 1, 5, 6, 0, 0}, 0);
-    for (int i = 0; i < 8192; ++i) {
-        full.temperatures.push_back(4.0 + (i % 37) * 0.25);
-    }
-    const mission::DownloadedMission base = rig.download(full);
+    const mission::DownloadedMission base = bench::full_mission(rig);
     {
         archive::MissionArchive archive(archive::archive_path(folder));
         fill(archive, base, rig.stamp);

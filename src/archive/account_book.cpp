@@ -2,14 +2,18 @@
 
 #include <QFile>
 
+#include "archive/pg_address.h"
+
 namespace frostel::archive {
 
 bool accounts_are_on(const QString& path) {
-    if (!QFile::exists(path)) {
+    // A shared archive that cannot be reached keeps its accounts.
+    const bool shared = looks_like_pg_uri(path.toStdString());
+    if (!shared && !QFile::exists(path)) {
         return false;
     }
     MissionArchive archive(path, MissionArchive::Access::kReadOnly);
-    return archive.is_open() && AccountBook(archive).accounts_on().value_or(true);
+    return archive.is_open() ? AccountBook(archive).accounts_on().value_or(true) : shared;
 }
 
 std::optional<bool> AccountBook::accounts_on() {

@@ -9,8 +9,9 @@
 
 namespace frostel::archive {
 
-// Whether the archive at `path` has accounts on. Nothing is made or changed to find out: no
-// file, or one from before accounts, has none; one that cannot be read counts as on.
+// Whether the archive at `path` (a file, or a shared archive's address) has accounts on.
+// Nothing is made or changed to find out: no file, or one from before accounts, has none; one
+// that cannot be read, or a shared archive that cannot be reached, counts as on.
 [[nodiscard]] bool accounts_are_on(const QString& path);
 
 // The people who may use an archive, kept in it, and every change to them entered in its

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "archive/pg_address.h"
+#include "archive/pg_store.h"
 #include "archive/sqlite_store.h"
 
 namespace frostel::archive {
@@ -34,6 +36,9 @@ std::vector<Signature> RecordSignatures::edited() const {
 }
 
 std::unique_ptr<ArchiveStore> open_store(const QString& location, StoreAccess access, Actor actor) {
+    if (looks_like_pg_uri(location.toStdString())) {
+        return std::make_unique<PgStore>(location, access, std::move(actor));
+    }
     return std::make_unique<SqliteStore>(location, access, std::move(actor));
 }
 

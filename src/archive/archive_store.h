@@ -347,8 +347,9 @@ class ArchiveStore {
     QString notice_;
 };
 
-// The store at `location`: an SQLite archive file's path (made when missing, unless read
-// only). Check is_open() and error().
+// The store at `location`: a shared archive's libpq connection URI (postgresql://...), or an
+// SQLite archive file's path (made when missing, unless read only). Check is_open() and
+// error().
 [[nodiscard]] std::unique_ptr<ArchiveStore> open_store(const QString& location, StoreAccess access,
                                                        Actor actor);
 

@@ -4,16 +4,14 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QThread>
 #include <QVariant>
 #include <atomic>
-#include <cstdio>
 
 #include "archive/archive_schema.h"
 #include "archive/fingerprint.h"
 #include "archive/sqlite_trail.h"
+#include "archive/store_queries.h"
 #include "platform/latin1.h"
 #include "platform/local_date_time.h"
 
@@ -35,20 +33,7 @@ const QString kLockedCode = QStringLiteral("6");
 const QString kCorruptCode = QStringLiteral("11");
 const QString kNotADatabaseCode = QStringLiteral("26");
 
-const QString kRecordColumns = QStringLiteral(
-    "id, logger_id, start_time, mission_sample_count, sample_count, interval_seconds, minimum,"
-    " maximum, verdict, first_line, downloaded_at, fingerprint, later_download_of,"
-    " download_count");
-
 std::atomic<int> connection_count{0};
-
-std::string text_of(const QVariant& value) {
-    return value.toString().toLatin1().toStdString();
-}
-
-std::optional<double> optional_real(const QVariant& value) {
-    return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
-}
 
 bool is_damage(const QSqlError& error) {
     return error.nativeErrorCode() == kCorruptCode || error.nativeErrorCode() == kNotADatabaseCode;
@@ -56,47 +41,6 @@ bool is_damage(const QSqlError& error) {
 
 std::string sql_time(const platform::LocalDateTime& t) {
     return platform::format_iso(t);
-}
-
-// The logger's clock as a record keeps it in five columns from `first`; nothing when the
-// record was kept before clocks were read.
-std::optional<mission::LoggerClock> clock_from(const QSqlQuery& query, int first) {
-    const std::optional<mission::ClockSource> source =
-        mission::source_from_name(query.value(first + 1).toString().toStdString());
-    if (query.value(first).isNull() || !source) {
-        return std::nullopt;
-    }
-    return mission::LoggerClock{query.value(first).toInt(), *source,
-                                query.value(first + 2).toLongLong(), query.value(first + 3).toInt(),
-                                query.value(first + 4).toString().toStdString()};
-}
-
-platform::LocalDateTime parse_sql_time(const std::string& text) {
-    platform::LocalDateTime t;
-    std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
-                &t.second);
-    return t;
-}
-
-ArchiveEntry record_from(const QSqlQuery& query) {
-    ArchiveEntry record;
-    record.id = query.value(0).toLongLong();
-    record.logger_id = text_of(query.value(1));
-    record.start_time = text_of(query.value(2));
-    record.mission_sample_count = query.value(3).toInt();
-    record.sample_count = query.value(4).toInt();
-    record.interval_seconds = query.value(5).toInt();
-    record.minimum = optional_real(query.value(6));
-    record.maximum = optional_real(query.value(7));
-    record.verdict = text_of(query.value(8));
-    record.first_line = text_of(query.value(9));
-    record.downloaded_at = text_of(query.value(10));
-    record.fingerprint = text_of(query.value(11));
-    if (!query.value(12).isNull()) {
-        record.later_download_of = query.value(12).toLongLong();
-    }
-    record.download_count = query.value(13).toInt();
-    return record;
 }
 
 // One write: BEGIN IMMEDIATE takes the write lock at once (waiting out another writer),
@@ -122,19 +66,8 @@ class WriteTransaction {
     bool committed_ = false;
 };
 
-QVariant nullable(const std::optional<double>& value) {
+QVariant nullable_real(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
-}
-
-// A run as one event on its logger: each setting, the image written and the result, a line
-// each.
-AuditEvent programming_run(const ProgrammingRecord& run) {
-    std::string value = "type=" + run.logger_type;
-    for (const auto& [name, setting] : run.settings) {
-        value += '\n' + name + '=' + latin1_text(setting).toStdString();
-    }
-    value += "\nimage=" + run.image_fingerprint + "\nresult=" + run.result;
-    return {"programming-run", "logger:" + run.logger_id, {}, value, {}};
 }
 
 }  // namespace
@@ -281,9 +214,10 @@ std::optional<int> SqliteStore::derive_summaries_again(int rules, const Derive& 
         if (!summary) {
             continue;
         }
-        for (const QVariant& value : {nullable(summary->minimum), nullable(summary->maximum),
-                                      QVariant(QString::fromStdString(summary->verdict)),
-                                      QVariant(rules), QVariant(static_cast<qlonglong>(id))}) {
+        for (const QVariant& value :
+             {nullable_real(summary->minimum), nullable_real(summary->maximum),
+              QVariant(QString::fromStdString(summary->verdict)), QVariant(rules),
+              QVariant(static_cast<qlonglong>(id))}) {
             update.addBindValue(value);
         }
         if (!update.exec()) {
@@ -392,13 +326,11 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
         return std::nullopt;
     }
     // The same pages again: noted on their record, unless that record was altered since.
-    const auto same_candidates =
-        ids_of(QStringLiteral(
-                   "SELECT id FROM missions WHERE logger_id = ? AND content_key = ? ORDER BY id"),
-               {logger_id, latin1_text(facts.content_key)});
-    const auto same =
-        same_candidates ? first_verified(*same_candidates, match, match.same_pages) : std::nullopt;
+    QString error;
+    const auto same = first_match(db_, kSameContent, {logger_id, latin1_text(facts.content_key)},
+                                  match, match.same_pages, error);
     if (!same) {
+        error.isEmpty() || fail(error);
         return std::nullopt;
     }
     QSqlQuery query(db_);
@@ -419,70 +351,18 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
     }
 
     // A later download: the same logger, start and settings, with fewer samples before.
-    const QString start = latin1_text(sql_time(header.start_time));
-    const auto earlier_candidates =
-        ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ? AND start_time = ?"
-                              " AND mission_sample_count < ? ORDER BY id"),
-               {logger_id, start, header.mission_sample_count});
-    const auto earlier = earlier_candidates
-                             ? first_verified(*earlier_candidates, match, match.earlier_part)
-                             : std::nullopt;
+    const auto earlier = first_match(
+        db_, kEarlierParts,
+        {logger_id, latin1_text(sql_time(header.start_time)), header.mission_sample_count}, match,
+        match.earlier_part, error);
     if (!earlier) {
+        error.isEmpty() || fail(error);
         return std::nullopt;
     }
-
-    query.prepare(QStringLiteral(
-        "INSERT INTO missions (logger_id, logger_type, configuration, start_time,"
-        " mission_sample_count, device_sample_count, sample_count, interval_seconds,"
-        " sixteen_bit, alarm_status, calibration_offset_tenths, mission_text, first_line,"
-        " minimum, maximum, verdict, downloaded_at, time_zone, utc_offset_seconds, program_version,"
-        " fingerprint, content_key, pages, later_download_of, last_downloaded_at,"
-        " downloaded_utc_ms, record_digest, derived_by, clock_offset_s, clock_source,"
-        " clock_drift_s, clock_measured_offset_s, clock_zone)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?, ?, ?)"));
-    const std::optional<mission::LoggerClock>& clock = mission.record.clock;
-    const auto clock_value = [&](auto field) {
-        return clock ? QVariant(field(*clock)) : QVariant(QMetaType(QMetaType::LongLong));
-    };
-    for (const QVariant& value : {
-             QVariant(logger_id),
-             QVariant(QString(QChar(static_cast<char>(header.logger_type)))),
-             QVariant(header.configuration),
-             QVariant(start),
-             QVariant(header.mission_sample_count),
-             QVariant(header.device_sample_count),
-             QVariant(static_cast<int>(mission.samples.size())),
-             QVariant(header.sample_interval),
-             QVariant(header.sample_format == mission::SampleFormat::k16Bit),
-             QVariant(header.alarm_status),
-             QVariant(header.calibration_offset_tenths),
-             QVariant(latin1_text(header.mission_text)),
-             QVariant(latin1_text(facts.first_line)),
-             nullable(facts.summary.minimum),
-             nullable(facts.summary.maximum),
-             QVariant(QString::fromStdString(facts.summary.verdict)),
-             QVariant(now),
-             QVariant(QString::fromStdString(stamp.time_zone)),
-             QVariant(stamp.utc_offset_seconds),
-             QVariant(QString::fromStdString(stamp.program_version)),
-             QVariant(latin1_text(facts.fingerprint)),
-             QVariant(latin1_text(facts.content_key)),
-             QVariant(facts.pages),
-             *earlier != 0 ? QVariant(static_cast<qlonglong>(*earlier))
-                           : QVariant(QMetaType(QMetaType::LongLong)),
-             QVariant(now),
-             QVariant(static_cast<qlonglong>(facts.downloaded_utc_ms)),
-             QVariant(latin1_text(facts.record_digest)),
-             QVariant(facts.summary_rules),
-             clock_value([](const auto& c) { return c.utc_offset_s; }),
-             clock ? QVariant(QString::fromUtf8(mission::source_name(clock)))
-                   : QVariant(QMetaType(QMetaType::QString)),
-             clock_value([](const auto& c) { return static_cast<qlonglong>(c.drift_s); }),
-             clock_value([](const auto& c) { return c.measured_offset_s; }),
-             clock ? QVariant(QString::fromStdString(clock->zone))
-                   : QVariant(QMetaType(QMetaType::QString)),
-         }) {
+    query.prepare(QStringLiteral("INSERT INTO missions (%1, last_downloaded_at) VALUES (?%2)")
+                      .arg(kRecordValueColumns, QStringLiteral(", ?").repeated(32)));
+    const QVariantList values = record_values(mission, facts, *earlier) << now;
+    for (const QVariant& value : values) {
         query.addBindValue(value);
     }
     if (!query.exec()) {
@@ -513,52 +393,13 @@ std::optional<std::vector<std::int64_t>> SqliteStore::ids_of(const QString& sele
     return ids;
 }
 
-std::optional<std::int64_t> SqliteStore::first_verified(
-    const std::vector<std::int64_t>& ids, const DownloadMatch& match,
-    const std::function<bool(const std::vector<mission::RawPage>&)>& accept) {
-    for (const std::int64_t id : ids) {
-        const std::optional<QSqlQuery> row =
-            record_row(QStringLiteral("SELECT pages FROM missions WHERE id = ?"), id);
-        const std::optional<Verification> verdict = row ? match.verdict(id) : std::nullopt;
-        if (!verdict) {
-            return std::nullopt;
-        }
-        const auto kept = pages_from_record(row->value(0).toByteArray());
-        if (kept && accept(*kept) && verifies(*verdict)) {
-            return id;
-        }
-    }
-    return 0;
-}
-
 std::optional<std::vector<ArchiveEntry>> SqliteStore::find(const MissionFilter& filter) {
     if (!open_) {
         return std::nullopt;
     }
-    QStringList conditions;
     QVariantList values;
-    if (!filter.text.empty()) {
-        QString pattern = QString::fromStdString(filter.text);
-        pattern.replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
-            .replace(QStringLiteral("%"), QStringLiteral("\\%"))
-            .replace(QStringLiteral("_"), QStringLiteral("\\_"));
-        pattern = QStringLiteral("%") + pattern + QStringLiteral("%");
-        conditions << QStringLiteral(
-            "(logger_id LIKE ? ESCAPE '\\' OR mission_text LIKE ? ESCAPE '\\')");
-        values << pattern << pattern;
-    }
-    if (!filter.logger_id.empty()) {
-        conditions << QStringLiteral("logger_id = ?");
-        values << latin1_text(filter.logger_id);
-    }
-    if (filter.since.isValid()) {
-        conditions << QStringLiteral("start_time >= ?");
-        values << filter.since.toString(Qt::ISODate);
-    }
-    if (filter.until.isValid()) {
-        conditions << QStringLiteral("start_time < ?");
-        values << filter.until.addDays(1).toString(Qt::ISODate);
-    }
+    // SQLite's LIKE ignores the case of ASCII letters.
+    const QString conditions = mission_conditions(filter, QStringLiteral("LIKE"), values);
     values << filter.limit << filter.offset;
     // The ids are chosen from the filter's index alone, as a scan of the rows would read
     // every row's pages; only the rows shown are read.
@@ -570,7 +411,7 @@ std::optional<std::vector<ArchiveEntry>> SqliteStore::find(const MissionFilter& 
                   "SELECT %1 FROM missions WHERE id IN (SELECT id FROM missions"
                   " INDEXED BY missions_for_filter WHERE %2 ORDER BY id DESC LIMIT ? OFFSET ?) "
                   "ORDER BY id DESC")
-                  .arg(kRecordColumns, conditions.join(QStringLiteral(" AND ")));
+                  .arg(kRecordColumns, conditions);
 
     std::optional<QSqlQuery> query = selected(sql, values);
     if (!query) {
@@ -618,73 +459,29 @@ std::optional<QSqlQuery> SqliteStore::record_row(const QString& select, std::int
 }
 
 std::optional<QSqlQuery> SqliteStore::record_columns(const QString& more, std::int64_t id) {
-    return record_row(
-        QStringLiteral("SELECT %1, %2 FROM missions WHERE id = ?").arg(kRecordColumns, more), id);
+    return record_row(record_select(more), id);
 }
 
 std::optional<StoredMission> SqliteStore::load(std::int64_t id) {
-    std::optional<QSqlQuery> row = record_columns(
-        QStringLiteral("logger_type, calibration_offset_tenths, mission_text, time_zone,"
-                       " utc_offset_seconds, program_version, last_downloaded_at, pages,"
-                       " clock_offset_s, clock_source, clock_drift_s, clock_measured_offset_s,"
-                       " clock_zone"),
-        id);
+    const std::optional<QSqlQuery> row = record_columns(kStoredColumns, id);
     if (!row) {
         return std::nullopt;
     }
-    const QSqlQuery& query = *row;
-    std::optional<std::vector<mission::RawPage>> pages =
-        pages_from_record(query.value(21).toByteArray());
-    if (!pages) {
+    std::optional<StoredMission> stored = stored_mission_from(*row);
+    if (!stored) {
         fail(QStringLiteral("record %1 holds no whole pages").arg(id));
-        return std::nullopt;
     }
-    StoredMission stored;
-    stored.record = record_from(query);
-    stored.logger_type = text_of(query.value(14));
-    stored.calibration_offset_tenths = query.value(15).toInt();
-    stored.mission_text = text_of(query.value(16));
-    stored.time_zone = query.value(17).toString().toStdString();
-    stored.utc_offset_seconds = query.value(18).toInt();
-    stored.program_version = query.value(19).toString().toStdString();
-    stored.last_downloaded_at = text_of(query.value(20));
-    stored.pages = std::move(*pages);
-    stored.clock = clock_from(query, 22);
     return stored;
 }
 
 std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
-    const std::optional<QSqlQuery> row = record_columns(
-        QStringLiteral("pages, logger_type, configuration, device_sample_count, sixteen_bit,"
-                       " alarm_status, calibration_offset_tenths, mission_text, time_zone,"
-                       " utc_offset_seconds, downloaded_utc_ms, record_digest"),
-        id);
+    const std::optional<QSqlQuery> row = record_columns(kKeptColumns, id);
     if (!row) {
         return std::nullopt;
     }
-    const QSqlQuery& query = *row;
-    KeptRecord kept;
-    kept.record = record_from(query);
-    kept.pages = query.value(14).toByteArray();
-    kept.logger_type = text_of(query.value(15));
-    kept.configuration = query.value(16).toInt();
-    kept.device_sample_count = query.value(17).toInt();
-    kept.sixteen_bit = query.value(18).toBool();
-    kept.alarm_status = query.value(19).toInt();
-    kept.calibration_offset_tenths = query.value(20).toInt();
-    kept.mission_text = text_of(query.value(21));
-    kept.time_zone = query.value(22).toString().toStdString();
-    kept.utc_offset_seconds = query.value(23).toInt();
-    if (!query.value(24).isNull()) {
-        kept.downloaded_utc_ms = query.value(24).toLongLong();
-    }
-    if (!query.value(25).isNull()) {
-        kept.record_digest = text_of(query.value(25));
-    }
-    if (!find_record_event(id, "download-archived", Which::kFirst, kept.archived_entry)) {
-        return std::nullopt;
-    }
-    return kept;
+    KeptRecord kept = kept_record_from(*row);
+    const QString error = read_archived_entry(db_, kept);
+    return error.isEmpty() || fail(error) ? std::optional(kept) : std::nullopt;
 }
 
 std::optional<std::vector<std::int64_t>> SqliteStore::records_of_mission(
@@ -692,9 +489,7 @@ std::optional<std::vector<std::int64_t>> SqliteStore::records_of_mission(
     if (!open_) {
         return std::nullopt;
     }
-    return ids_of(QStringLiteral("SELECT id FROM missions WHERE logger_id = ?"
-                                 " AND start_time = ? AND mission_sample_count = ?"
-                                 " ORDER BY id"),
+    return ids_of(kRecordsOfMission,
                   {latin1_text(logger_id), latin1_text(start_time), mission_sample_count});
 }
 
@@ -712,10 +507,6 @@ bool SqliteStore::record_programming(const ProgrammingRecord& run) {
     if (!open_) {
         return false;
     }
-    QJsonObject settings;
-    for (const auto& [name, value] : run.settings) {
-        settings.insert(QString::fromStdString(name), latin1_text(value));
-    }
     WriteTransaction transaction(db_);
     if (!transaction.begin()) {
         return fail(transaction.error());
@@ -731,7 +522,7 @@ bool SqliteStore::record_programming(const ProgrammingRecord& run) {
     query.addBindValue(QString::fromStdString(run.stamp.program_version));
     query.addBindValue(latin1_text(run.logger_id));
     query.addBindValue(latin1_text(run.logger_type));
-    query.addBindValue(QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)));
+    query.addBindValue(settings_column(run));
     query.addBindValue(latin1_text(run.image_fingerprint));
     query.addBindValue(latin1_text(run.result));
     if (!query.exec()) {
@@ -746,53 +537,21 @@ std::optional<mission::ClockSetting> SqliteStore::last_clock_setting(
     if (!open_) {
         return std::nullopt;
     }
-    QSqlQuery query(db_);
-    query.prepare(QStringLiteral(
-        "SELECT time_zone, utc_offset_seconds FROM programming_runs"
-        " WHERE logger_id = ? AND result = ? AND programmed_at <= ? ORDER BY id DESC LIMIT 1"));
-    query.addBindValue(latin1_text(logger_id));
-    query.addBindValue(QStringLiteral("PROGRAMMING OK"));
-    query.addBindValue(latin1_text(sql_time(latest)));
-    if (!query.exec()) {
-        fail(query.lastError());
+    std::optional<QSqlQuery> query = selected(
+        kLastClockSetting,
+        {latin1_text(logger_id), QStringLiteral("PROGRAMMING OK"), latin1_text(sql_time(latest))});
+    if (!query || !query->next()) {
         return std::nullopt;
     }
-    if (!query.next()) {
-        return std::nullopt;
-    }
-    return mission::ClockSetting{query.value(0).toString().toStdString(), query.value(1).toInt()};
+    return mission::ClockSetting{query->value(0).toString().toStdString(), query->value(1).toInt()};
 }
 
 std::vector<ProgrammingRecord> SqliteStore::programming_runs(const link::LoggerId& logger_id) {
     std::vector<ProgrammingRecord> runs;
-    if (!open_) {
-        return runs;
-    }
-    QSqlQuery query(db_);
-    query.prepare(QStringLiteral(
-        "SELECT programmed_at, time_zone, utc_offset_seconds, program_version, logger_type,"
-        " settings, image_fingerprint, result FROM programming_runs WHERE logger_id = ?"
-        " ORDER BY id"));
-    query.addBindValue(latin1_text(logger_id));
-    if (!query.exec()) {
-        fail(query.lastError());
-        return runs;
-    }
-    while (query.next()) {
-        ProgrammingRecord run;
-        run.stamp.local_time = parse_sql_time(text_of(query.value(0)));
-        run.stamp.time_zone = query.value(1).toString().toStdString();
-        run.stamp.utc_offset_seconds = query.value(2).toInt();
-        run.stamp.program_version = query.value(3).toString().toStdString();
-        run.logger_id = logger_id;
-        run.logger_type = text_of(query.value(4));
-        const QJsonObject settings = QJsonDocument::fromJson(query.value(5).toByteArray()).object();
-        for (auto it = settings.begin(); it != settings.end(); ++it) {
-            run.settings.emplace_back(it.key().toStdString(), text_of(it.value().toVariant()));
-        }
-        run.image_fingerprint = text_of(query.value(6));
-        run.result = text_of(query.value(7));
-        runs.push_back(std::move(run));
+    std::optional<QSqlQuery> query =
+        open_ ? selected(kProgrammingRuns, {latin1_text(logger_id)}) : std::nullopt;
+    while (query && query->next()) {
+        runs.push_back(programming_record_from(*query, logger_id));
     }
     return runs;
 }
@@ -881,36 +640,9 @@ std::optional<RecordLimits> SqliteStore::record_limits(std::int64_t id) {
     if (!record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
         return std::nullopt;
     }
-    std::optional<ChainedRow> latest;
-    if (!find_record_event(id, "limits-set", Which::kLatest, latest)) {
-        return std::nullopt;
-    }
-    if (!latest) {
-        return RecordLimits{};
-    }
-    if (!hash_holds(*latest)) {
-        fail(QStringLiteral("the event %1 that set the limits of record %2 was edited")
-                 .arg(latest->row.sequence)
-                 .arg(id));
-        return std::nullopt;
-    }
-    const std::optional<RecordLimits> limits = parse_limits_value(latest->row.new_value);
-    if (!limits) {
-        fail(QStringLiteral("the limits last set for record %1 cannot be read").arg(id));
-    }
-    return limits;
-}
-
-bool SqliteStore::find_record_event(std::int64_t id, const std::string& action, Which which,
-                                    std::optional<ChainedRow>& found) {
-    AuditFilter events;
-    events.object = record_object(id);
-    const QString error = list_events(db_, events, [&](const AuditEntry& entry) {
-        if (entry.chained.row.action == action && (which == Which::kLatest || !found)) {
-            found = entry.chained;
-        }
-    });
-    return error.isEmpty() || fail(error);
+    RecordLimits limits;
+    const QString error = read_limits(db_, id, limits);
+    return error.isEmpty() || fail(error) ? std::optional(limits) : std::nullopt;
 }
 
 bool SqliteStore::set_limits(std::int64_t id, const RecordLimits& limits,
@@ -944,40 +676,10 @@ std::optional<std::int64_t> SqliteStore::for_each_chained_row(
     return issued;
 }
 
-QString SqliteStore::read_signatures(std::int64_t id, RecordSignatures& record, bool& found) {
-    QSqlQuery query(db_);
-    query.prepare(QStringLiteral("SELECT record_digest FROM missions WHERE id = ?"));
-    query.addBindValue(static_cast<qlonglong>(id));
-    if (!query.exec()) {
-        return query.lastError().text();
-    }
-    found = query.next();
-    if (!found) {
-        return {};
-    }
-    record.record_digest = query.value(0).toString().toStdString();
-    const std::optional<RecordLimits> in_force = record_limits(id);
-    if (!in_force) {
-        return error_;
-    }
-    record.limits_in_force = limits_lines(in_force->limits, in_force->delta_h_kj_per_mol);
-    AuditFilter filter;
-    filter.object = record_object(id);
-    return list_events(db_, filter, [&](const AuditEntry& entry) {
-        const AuditRow& row = entry.chained.row;
-        const std::optional<SignedTerms> terms =
-            row.action == kSigned ? parse_signed_value(row.new_value) : std::nullopt;
-        if (terms) {
-            record.signatures.push_back({row.sequence, row.utc_ms, entry.local_time, row.user_id,
-                                         *terms, row.reason, hash_holds(entry.chained)});
-        }
-    });
-}
-
 std::optional<RecordSignatures> SqliteStore::record_signatures(std::int64_t id) {
     RecordSignatures record;
     bool found = false;
-    if (!read([&](QSqlDatabase&) { return read_signatures(id, record, found); })) {
+    if (!read([&](QSqlDatabase& db) { return read_signatures(db, id, record, found); })) {
         return std::nullopt;
     }
     return found ? std::optional(record) : std::nullopt;
@@ -989,7 +691,7 @@ SigningAnswer SqliteStore::sign(const Person& signer, const SigningRequest& requ
     const bool written = write([&](QSqlDatabase& db) {
         RecordSignatures record;
         bool found = false;
-        if (QString error = read_signatures(request.id, record, found); !error.isEmpty()) {
+        if (QString error = read_signatures(db, request.id, record, found); !error.isEmpty()) {
             return error;
         }
         // The password first: a wrong one learns nothing of the record.

@@ -135,18 +135,6 @@ class SqliteStore final : public ArchiveStore {
     // The ids that `select` (binding `values`) lists, in its order; nothing on an error.
     std::optional<std::vector<std::int64_t>> ids_of(const QString& select,
                                                     const QVariantList& values);
-    // The first of `ids` that verifies and whose kept pages pass `accept`, 0 when none does;
-    // nothing on an error (error() says why).
-    std::optional<std::int64_t> first_verified(
-        const std::vector<std::int64_t>& ids, const DownloadMatch& match,
-        const std::function<bool(const std::vector<mission::RawPage>&)>& accept);
-    enum class Which { kFirst, kLatest };
-    // Record `id`'s first or latest event of `action` into `found`, left empty when it has
-    // none; false when the trail cannot be read (see error()).
-    bool find_record_event(std::int64_t id, const std::string& action, Which which,
-                           std::optional<ChainedRow>& found);
-    // Within the caller's transaction; `found` false for an unknown record.
-    QString read_signatures(std::int64_t id, RecordSignatures& record, bool& found);
     // Whether `password` is person `id`'s, within the caller's write transaction: a wrong
     // one is counted and audited as at a sign-in. An empty text, else why it failed.
     QString check_password(QSqlDatabase& db, const std::string& id, const std::string& password,

@@ -1,5 +1,7 @@
 #include "archive/sqlite_trail.h"
 
+#include "archive/store_queries.h"
+
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,12 +21,6 @@ const QString kChainBytes = QStringLiteral(
     " CAST(object AS BLOB), CAST(old_value AS BLOB), CAST(new_value AS BLOB),"
     " CAST(reason AS BLOB), CAST(previous_hash AS BLOB), CAST(hash AS BLOB)");
 
-// Text read as a QString or as its bytes, in UTF-8 either way.
-std::string text_of(const QVariant& value) {
-    const QByteArray bytes = value.toByteArray();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
-
 QString text(const std::string& value) {
     return QString::fromStdString(value);
 }
@@ -42,31 +38,6 @@ std::string local_time_text(std::int64_t utc_ms) {
         .toStdString();
 }
 
-ChainedRow chained_from(const QSqlQuery& query) {
-    ChainedRow chained;
-    AuditRow& row = chained.row;
-    row.sequence = query.value(0).toLongLong();
-    row.utc_ms = query.value(1).toLongLong();
-    row.user_id = text_of(query.value(2));
-    row.workstation = text_of(query.value(3));
-    row.action = text_of(query.value(4));
-    row.object = text_of(query.value(5));
-    row.old_value = text_of(query.value(6));
-    row.new_value = text_of(query.value(7));
-    row.reason = text_of(query.value(8));
-    chained.previous_hash = text_of(query.value(9));
-    chained.hash = text_of(query.value(10));
-    return chained;
-}
-
-AuditEntry entry_from(const QSqlQuery& query) {
-    AuditEntry entry;
-    entry.chained = chained_from(query);
-    entry.local_time = text_of(query.value(11));
-    entry.full_name = text_of(query.value(12));
-    return entry;
-}
-
 // The highest sequence number ever given out, even when its row is gone.
 std::optional<std::int64_t> issued_sequence(QSqlQuery& query) {
     if (!query.exec(
@@ -74,45 +45,6 @@ std::optional<std::int64_t> issued_sequence(QSqlQuery& query) {
         return std::nullopt;
     }
     return query.next() ? query.value(0).toLongLong() : 0;
-}
-
-// The events `filter` picks in the order `order` gives, binding `order_values` after the
-// filter's.
-QString run_listing(QSqlDatabase& db, const AuditFilter& filter, const QString& order,
-                    const QVariantList& order_values,
-                    const std::function<void(const AuditEntry&)>& each) {
-    QStringList conditions{QStringLiteral("1")};
-    QVariantList values;
-    if (filter.since_utc_ms) {
-        conditions << QStringLiteral("utc_ms >= ?");
-        values << static_cast<qlonglong>(*filter.since_utc_ms);
-    }
-    if (filter.until_utc_ms) {
-        conditions << QStringLiteral("utc_ms < ?");
-        values << static_cast<qlonglong>(*filter.until_utc_ms);
-    }
-    if (!filter.user_id.empty()) {
-        conditions << QStringLiteral("user_id = ?");
-        values << text(filter.user_id);
-    }
-    if (!filter.object.empty()) {
-        conditions << QStringLiteral("object = ?");
-        values << text(filter.object);
-    }
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM audit_events WHERE %2 %3")
-                      .arg(kColumns, conditions.join(QStringLiteral(" AND ")), order));
-    for (const QVariant& value : values + order_values) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        return query.lastError().text();
-    }
-    while (query.next()) {
-        each(entry_from(query));
-    }
-    return {};
 }
 
 }  // namespace
@@ -156,29 +88,6 @@ QString append_event(QSqlDatabase& db, const Actor& actor, const AuditEvent& eve
         query.addBindValue(value);
     }
     return query.exec() ? QString() : query.lastError().text();
-}
-
-QString list_events(QSqlDatabase& db, const AuditFilter& filter,
-                    const std::function<void(const AuditEntry&)>& each) {
-    return run_listing(db, filter, QStringLiteral("ORDER BY sequence"), {}, each);
-}
-
-// By time, then sequence: each filter, alone or with dates, walks one index in this order.
-QString list_newest_events(QSqlDatabase& db, const AuditFilter& filter, int offset, int limit,
-                           const std::function<void(const AuditEntry&)>& each) {
-    return run_listing(db, filter,
-                       QStringLiteral("ORDER BY utc_ms DESC, sequence DESC LIMIT ? OFFSET ?"),
-                       {limit, offset}, each);
-}
-
-QString trail_head(QSqlDatabase& db, std::string& head) {
-    QSqlQuery query(db);
-    if (!query.exec(
-            QStringLiteral("SELECT hash FROM audit_events ORDER BY sequence DESC LIMIT 1"))) {
-        return query.lastError().text();
-    }
-    head = query.next() ? text_of(query.value(0)) : kChainStart;
-    return {};
 }
 
 QString for_each_chained_row(QSqlDatabase& db, const std::function<void(const ChainedRow&)>& each,

@@ -1,4 +1,5 @@
-// Accounts: the rules alone, then sign-in, locks and password changes on a real archive file.
+// Accounts: the rules alone, then sign-in, locks and password changes on a real archive (a file,
+// or a database on the test server).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -73,7 +74,7 @@ TEST(AccountRules, RightsStatesSettingsAndPasswords) {
 
 struct Accounts : ::testing::Test {
     QTemporaryDir folder;
-    MissionArchive archive{folder.filePath(QStringLiteral("frostel-archive.sqlite"))};
+    MissionArchive archive{test::new_archive_location(folder)};
     AccountBook book{archive};
     Person admin;
 
@@ -84,6 +85,7 @@ struct Accounts : ::testing::Test {
         ASSERT_TRUE(on.done()) << on.why;
         admin = *on.person;
         EXPECT_EQ(book.accounts_on(), true);
+        EXPECT_TRUE(accounts_are_on(archive.path()));
         EXPECT_EQ(book.turn_on("root2", "Rolf Root", "first-admin-password").kind, Kind::kRejected);
     }
 
@@ -137,13 +139,22 @@ TEST_F(Accounts, AResetForcesAChangeThatMayNotRepeatAnEarlierPassword) {
               "the password must not be one of the last 3");
     EXPECT_EQ(book.change_password("rolf", reset.one_time_password, "short").kind, Kind::kRejected);
     ASSERT_TRUE(book.change_password("rolf", reset.one_time_password, "rolfs-new-password").done());
-    EXPECT_EQ(book.sign_in("rolf", "rolfs-new-password").person->state, AccountState::kActive);
+    const Person rolf = book.sign_in("rolf", "rolfs-new-password").person.value();
+    EXPECT_EQ(rolf.state, AccountState::kActive);
+
+    // Back at a locked window, the same person resumes with the password.
+    const std::size_t before_lock = actions().size();
+    ASSERT_TRUE(book.note_session(rolf, "session-locked").done());
+    EXPECT_EQ(book.sign_in("rolf", "not-his-password", "session-resumed").kind, Kind::kRefused);
+    ASSERT_TRUE(book.sign_in("rolf", "rolfs-new-password", "session-resumed").done());
+    EXPECT_EQ(actions(before_lock),
+              (std::vector<std::string>{"session-locked", "sign-in-refused", "session-resumed"}));
 }
 
 TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
     const std::string once = book.add(admin, "olga", "Olga Ost", Role::kOperator).one_time_password;
     ASSERT_TRUE(book.change_password("olga", once, "olgas-own-password").done());
-    const Person olga{"olga", "Olga Ost", Role::kOperator, AccountState::kActive, 0};
+    const Person olga = book.sign_in("olga", "olgas-own-password").person.value();
     EXPECT_EQ(book.add(olga, "eve", "Eve Evil", Role::kAdministrator).kind, Kind::kRefused);
     std::vector<Person> everyone;
     EXPECT_EQ(book.people(olga, everyone).kind, Kind::kRefused);
@@ -166,7 +177,8 @@ TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
     EXPECT_EQ(everyone[0].state, AccountState::kDeactivated);
 }
 
-// A signing that asks for the password checks it in its own transaction, as a sign-in does.
+// A signing that asks for the password checks it in its own transaction, as a sign-in does;
+// a signature whose event was edited in place since holds no longer.
 TEST_F(Accounts, ASigningChecksThePasswordItAskedFor) {
     test::ArchiveRig rig;
     ASSERT_TRUE(archive.archive(
@@ -174,15 +186,24 @@ TEST_F(Accounts, ASigningChecksThePasswordItAskedFor) {
         rig.stamp));
     const AccountAnswer added = book.add(admin, "rolf", "Rolf Rahm", Role::kReviewer);
     ASSERT_TRUE(added.done()) << added.why;
+    ASSERT_TRUE(book.change_password("rolf", added.one_time_password, "rolfs-own-password").done());
+    const Person rolf = book.sign_in("rolf", "rolfs-own-password").person.value();
     SignatureBook signatures(archive);
     const std::size_t before = actions().size();
-    EXPECT_EQ(signatures.sign(*added.person, 1, Meaning::kReviewed, {}, "not-his-password").why,
+    EXPECT_EQ(signatures.sign(rolf, 1, Meaning::kReviewed, {}, "not-his-password").why,
               "wrong password");
-    EXPECT_EQ(
-        signatures.sign(*added.person, 1, Meaning::kReviewed, {}, added.one_time_password).kind,
-        SigningAnswer::Kind::kSigned);
+    EXPECT_EQ(signatures.sign(rolf, 1, Meaning::kReviewed, {}, "rolfs-own-password").kind,
+              SigningAnswer::Kind::kSigned);
     EXPECT_EQ(actions(before),
               (std::vector<std::string>{"sign-in-refused", "signing-refused", "signed"}));
+
+    ASSERT_TRUE(signatures.of_record(1)->edited().empty());
+    EXPECT_TRUE(test::change_behind_its_back(archive.path(), "DROP TRIGGER audit_events_kept"));
+    EXPECT_TRUE(test::change_behind_its_back(
+        archive.path(), "UPDATE audit_events SET reason = 'all fine' WHERE action = 'signed'"));
+    const std::optional<RecordSignatures> edited = signatures.of_record(1);
+    ASSERT_EQ(edited->edited().size(), 1u);
+    EXPECT_FALSE(edited->holds(edited->signatures.front()));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -8,6 +12,9 @@
 #include <string>
 
 #include "archive/mission_archive.h"
+#include "archive/pg_address.h"
+#include "archive/pg_connection.h"
+#include "archive/pg_schema.h"
 #include "archive/sqlite_trail.h"
 #include "mission/download.h"
 #include "sim/mission/mission_loader.h"
@@ -15,17 +22,118 @@
 
 namespace frostel::test {
 
-// Runs `sql` on the archive file at `path` as another program could, behind the archive's
-// back; false when the file does not open or the statement fails.
-inline bool change_behind_its_back(const QString& path, const QString& sql) {
+// Whether the archive's tests run on the test server (FROSTEL_TEST_STORE=postgresql, the
+// server's superuser in FROSTEL_TEST_PG), each on a database of its own, rather than on
+// SQLite files.
+inline bool on_server() {
+    return qgetenv("FROSTEL_TEST_STORE") == "postgresql";
+}
+
+// Runs `statements` on the test server's `database` as its superuser; false when one fails.
+inline bool run_on_server(const std::string& database, const QStringList& statements) {
+    std::string why;
+    std::optional<archive::PgAddress> address =
+        archive::parse_pg_uri(qgetenv("FROSTEL_TEST_PG").toStdString(), why);
+    if (!address) {
+        return false;
+    }
+    address->database = database;
+    bool done = true;
+    {
+        QString error;
+        QSqlDatabase db = archive::connect_pg(*address, QStringLiteral("superuser"), error);
+        QSqlQuery query(db);
+        for (const QString& statement : statements) {
+            done = done && error.isEmpty() && query.exec(statement);
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("superuser"));
+    return done;
+}
+
+// Runs `sql` on the archive at `location` as another program could, behind the archive's
+// back (on the server, as its superuser, a trigger named with its table as the server wants
+// it); false when it does not open or the statement fails.
+inline bool change_behind_its_back(const QString& location, const QString& sql) {
+    std::string why;
+    if (const auto address = archive::parse_pg_uri(location.toStdString(), why)) {
+        static const QRegularExpression kDropTrigger(
+            QStringLiteral("^DROP TRIGGER ((audit_events|people)_\\w+)$"));
+        return run_on_server(
+            address->database,
+            {QString(sql).replace(kDropTrigger, QStringLiteral("DROP TRIGGER \\1 ON \\2"))});
+    }
     bool done = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "behind");
-        db.setDatabaseName(path);
+        db.setDatabaseName(location);
         done = db.open() && QSqlQuery(db).exec(sql);
     }
     QSqlDatabase::removeDatabase("behind");
     return done;
+}
+
+// A copy of the archive at `location` with `change` made behind its back (none when empty;
+// statements apart by "; ", as the drivers run one at a time); on the server a database
+// copied from the archive's, which nobody may be connected to, and SQLite's blob literal
+// x'EE' written as the server's.
+inline QString changed_copy(const QString& location, const char* change) {
+    QString sql = QString::fromLatin1(change);
+    QString copy = location + QStringLiteral(".changed");
+    std::string why;
+    if (const auto address = archive::parse_pg_uri(location.toStdString(), why)) {
+        const QString database = QString::fromStdString(address->database);
+        EXPECT_TRUE(run_on_server(
+            "postgres",
+            {QStringLiteral("DROP DATABASE IF EXISTS %1_changed WITH (FORCE)").arg(database),
+             QStringLiteral("CREATE DATABASE %1_changed TEMPLATE %1").arg(database)}));
+        copy = QString(location).replace(database + QLatin1Char('?'),
+                                         database + QStringLiteral("_changed?"));
+        sql.replace(QStringLiteral("x'EE'"), QStringLiteral("'\\xee'::bytea"));
+    } else {
+        QFile::remove(copy);
+        EXPECT_TRUE(QFile::copy(location, copy));
+    }
+    for (const QString& statement : sql.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+        EXPECT_TRUE(change_behind_its_back(copy, statement)) << statement.toStdString();
+    }
+    return copy;
+}
+
+// A new archive's location: a file in `folder`, or on the test server a database of its
+// own, brought to the current schema, reached by a client login.
+inline QString new_archive_location(const QTemporaryDir& folder) {
+    if (!on_server()) {
+        return folder.filePath(archive::kArchiveFileName);
+    }
+    static int made = 0;
+    const QString database =
+        QStringLiteral("archive_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    std::string why;
+    std::optional<archive::PgAddress> server =
+        archive::parse_pg_uri(qgetenv("FROSTEL_TEST_PG").toStdString(), why);
+    if (!server ||
+        !run_on_server(server->database, {QStringLiteral("CREATE DATABASE %1").arg(database)})) {
+        return {};
+    }
+    server->database = database.toStdString();
+    bool migrated = false;
+    {
+        QString error;
+        QSqlDatabase db = archive::connect_pg(*server, QStringLiteral("migrator"), error);
+        migrated = error.isEmpty() && archive::migrate_pg_schema(db).error.isEmpty() &&
+                   QSqlQuery(db).exec(QStringLiteral(R"sql(DO $$ BEGIN
+  IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'archive_test_pc') THEN
+    CREATE ROLE archive_test_pc LOGIN IN ROLE frostel_client;
+  END IF;
+END $$)sql"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("migrator"));
+    if (!migrated) {
+        return {};
+    }
+    return QStringLiteral("postgresql://archive_test_pc@/%1?host=%2")
+        .arg(database, QString::fromStdString(server->host));
 }
 
 // One byte of a log page in every record changed.
@@ -33,13 +141,15 @@ inline const QString kLogByteChanged = QStringLiteral(
     "UPDATE missions SET pages = CAST(substr(pages, 1, 700) || x'00' || substr(pages, 702) AS "
     "BLOB)");
 
-// Real downloads of simulated missions, and a temporary folder for the archive file.
+// Real downloads of simulated missions, and a new archive: a file in a temporary folder, or
+// a database on the test server.
 struct ArchiveRig {
     QTemporaryDir folder;
     SimRig sim;
     archive::Stamp stamp{{2026, 2, 1, 9, 0, 0}, "Europe/Berlin", 3600, "test"};
+    QString location = new_archive_location(folder);
 
-    [[nodiscard]] QString path() const { return folder.filePath(archive::kArchiveFileName); }
+    [[nodiscard]] QString path() const { return location; }
 
     // The mission loaded into the logger with serial `serial`, then downloaded.
     mission::DownloadedMission download(const sim::SimMission& mission,
