@@ -85,22 +85,6 @@ QGroupBox* group(const QString& title, QWidget* content) {
     return box;
 }
 
-// A grid asks a wrapping label for its height at a guessed width, so a narrower column clips
-// its last lines; this keeps each label at least as tall as its text at its real width.
-class WholeTextHeight final : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* label = qobject_cast<QLabel*>(watched);
-        if (label != nullptr && event->type() == QEvent::Resize) {
-            label->setMinimumHeight(std::max(0, label->heightForWidth(label->width())));
-        }
-        return false;
-    }
-};
-
 QLabel* text_label(const char* name) {
     auto* label = new QLabel;
     label->setObjectName(name);
@@ -159,9 +143,8 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Mission Summary"));
     // A figure stays on one line with its time; the statistics' rows are short enough.
     statistics_->setWordWrap(false);
-    auto* whole_height = new WholeTextHeight(this);
     for (QLabel* label : {settings_, flags_, source_}) {
-        label->installEventFilter(whole_height);
+        label->installEventFilter(this);
     }
     verdict_->setObjectName("verdict");
     verdict_->setAlignment(Qt::AlignCenter);
@@ -226,6 +209,16 @@ void SummaryWindow::show_summary(const insight::Summary& summary,
     }
     flags_->setText(warnings_text(rows.warnings));
     settings_->setText(fields_text(rows.settings));
+}
+
+// A grid asks a wrapping label for its height at a guessed width, so a narrower column clips
+// its last lines; each label is kept at least as tall as its text at its real width.
+bool SummaryWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (label != nullptr && event->type() == QEvent::Resize) {
+        label->setMinimumHeight(std::max(0, label->heightForWidth(label->width())));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 SummaryWindow::~SummaryWindow() {

@@ -40,6 +40,9 @@ class SummaryWindow final : public QWidget {
     // An excursion of the list was clicked: its first and last point.
     void excursionChosen(int first, int last);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void read_limits();
     void read_delta_h();

@@ -29,12 +29,12 @@ bool is_input(QEvent::Type type) {
 
 }  // namespace
 
-WindowSession::WindowSession(QString archive_path, link::Clock& clock, QObject* parent)
+WindowSession::WindowSession(const QString& archive_path, link::Clock& clock, QObject* parent)
     : QObject(parent), clock_(clock) {
     if (!archive::accounts_are_on(archive_path)) {
         return;
     }
-    archive_ = std::make_unique<archive::MissionArchive>(std::move(archive_path));
+    archive_ = std::make_unique<archive::MissionArchive>(archive_path);
     book_ = std::make_unique<archive::AccountBook>(*archive_);
     idle_limit_ = std::chrono::minutes(book_->site_settings().idle_minutes);
     idle_timer_.setInterval(kIdleCheck);

@@ -24,7 +24,7 @@ class WindowSession final : public QObject {
 
   public:
     // The accounts of the archive at `archive_path`.
-    WindowSession(QString archive_path, link::Clock& clock, QObject* parent = nullptr);
+    WindowSession(const QString& archive_path, link::Clock& clock, QObject* parent = nullptr);
     ~WindowSession() override;
 
     [[nodiscard]] bool accounts_on() const { return book_ != nullptr; }
