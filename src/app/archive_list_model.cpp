@@ -4,7 +4,7 @@
 
 #include "archive/signature_book.h"
 #include "insight/excursions.h"
-#include "inspection/archived_record.h"
+#include "dossier/archived_record.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -64,7 +64,7 @@ QString ArchiveListModel::signed_text(int row) const {
     const std::optional<archive::RecordSignatures> signatures =
         archive::SignatureBook(archive).of_record(record(row).id);
     const std::optional<archive::Meaning> meaning =
-        signatures ? inspection::highest_meaning(*signatures) : std::nullopt;
+        signatures ? dossier::highest_meaning(*signatures) : std::nullopt;
     known =
         meaning ? QString::fromStdString(std::string(archive::meaning_name(*meaning))) : QString();
     return *known;

@@ -21,7 +21,7 @@
 #include "app/sign_dialog.h"
 #include "app/topmost.h"
 #include "archive/account_book.h"
-#include "inspection/inspection_bundle.h"
+#include "dossier/record_bundle.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -250,11 +250,11 @@ void ArchiveWindow::bundle_chosen() {
     }
     archive::MissionArchive& archive = ties_.archive();
     const std::optional<archive::StoredMission> stored = archive.load(*id);
-    const inspection::BundleAnswer answer =
-        stored ? inspection::write_bundle(archive, *stored, QFile::encodeName(folder).toStdString())
-               : inspection::BundleAnswer{inspection::BundleAnswer::Kind::kFailed,
+    const dossier::BundleAnswer answer =
+        stored ? dossier::write_bundle(archive, *stored, QFile::encodeName(folder).toStdString())
+               : dossier::BundleAnswer{dossier::BundleAnswer::Kind::kFailed,
                                           archive.error().toStdString()};
-    if (answer.kind != inspection::BundleAnswer::Kind::kWritten) {
+    if (answer.kind != dossier::BundleAnswer::Kind::kWritten) {
         show_warning(
             this, "bundle_refused", tr("Bundle"),
             tr("Record %1 was not bundled:\n%2").arg(*id).arg(QString::fromStdString(answer.why)));

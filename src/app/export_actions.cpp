@@ -14,7 +14,7 @@
 #include "app/shown_mission.h"
 #include "app/table_view.h"
 #include "app/topmost.h"
-#include "inspection/archived_record.h"
+#include "dossier/archived_record.h"
 #include "platform/qt_whole_file.h"
 #include "report/report_pdf.h"
 #include "report/report_source.h"
@@ -111,7 +111,7 @@ void ExportActions::write_report(const QString& name) {
                                 archive.audit_head().value_or(std::string())};
     // An archived record's report prints its signatures, as frostel-cli's does.
     if (const std::int64_t id = shown_.origin().archive_id;
-        id > 0 && !inspection::add_signatures(archive, id, marks)) {
+        id > 0 && !dossier::add_signatures(archive, id, marks)) {
         archive_.warn(
             tr("The signatures of record %1 cannot be read: %2").arg(id).arg(archive.error()));
     }

@@ -11,7 +11,7 @@
 #include "app/account_fields.h"
 #include "archive/signature_book.h"
 #include "insight/summary.h"
-#include "inspection/archived_record.h"
+#include "dossier/archived_record.h"
 #include "platform/latin1.h"
 
 namespace frostel::app {
@@ -98,7 +98,7 @@ void SignDialog::show_record(QFormLayout& form) {
     std::string why;
     const std::optional<archive::StoredMission> stored = archive_.load(id_);
     const std::optional<report::ReportInput> input =
-        stored ? inspection::record_report_input(archive_, *stored, why) : std::nullopt;
+        stored ? dossier::record_report_input(archive_, *stored, why) : std::nullopt;
     form.addRow(tr("Record:"), value_label(QString::number(id_), "record", this));
     if (!input) {
         refuse(stored ? text_of(why)

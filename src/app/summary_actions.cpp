@@ -12,7 +12,7 @@
 #include "app/table_view.h"
 #include "app/topmost.h"
 #include "archive/signature_book.h"
-#include "inspection/archived_record.h"
+#include "dossier/archived_record.h"
 
 namespace frostel::app {
 
@@ -135,7 +135,7 @@ void SummaryActions::show_signatures() {
         box.hide();
         return;
     }
-    box.show_signatures(inspection::signature_lines(*record), record->changed_after_signing());
+    box.show_signatures(dossier::signature_lines(*record), record->changed_after_signing());
     offer_signing(box.sign_button(), person);
     box.show();
 }

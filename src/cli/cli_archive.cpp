@@ -11,8 +11,8 @@
 #include "datafile/data_file.h"
 #include "insight/excursions.h"
 #include "insight/summary.h"
-#include "inspection/archived_record.h"
-#include "inspection/inspection_bundle.h"
+#include "dossier/archived_record.h"
+#include "dossier/record_bundle.h"
 #include "platform/latin1.h"
 #include "platform/whole_file.h"
 #include "report/csv_export.h"
@@ -74,7 +74,7 @@ std::optional<report::ReportInput> report_input(const ArchiveContext& context,
                                                 const archive::StoredMission& stored) {
     std::string why;
     std::optional<report::ReportInput> input =
-        inspection::record_report_input(context.archive, stored, why);
+        dossier::record_report_input(context.archive, stored, why);
     if (!input) {
         context.err << "frostel-cli: " << why << '\n';
     }
@@ -245,11 +245,11 @@ int set_limits(const ArchiveContext& context, const ArchiveRequest& request) {
 // The record's files for an inspector; a folder that holds files exits 2.
 int bundle(const ArchiveContext& context, const archive::StoredMission& stored,
            const std::filesystem::path& folder) {
-    const inspection::BundleAnswer answer =
-        inspection::write_bundle(context.archive, stored, folder);
-    if (answer.kind != inspection::BundleAnswer::Kind::kWritten) {
+    const dossier::BundleAnswer answer =
+        dossier::write_bundle(context.archive, stored, folder);
+    if (answer.kind != dossier::BundleAnswer::Kind::kWritten) {
         context.err << "frostel-cli: " << answer.why << '\n';
-        return answer.kind == inspection::BundleAnswer::Kind::kFolderInUse ? kExitUsage
+        return answer.kind == dossier::BundleAnswer::Kind::kFolderInUse ? kExitUsage
                                                                            : kExitFailed;
     }
     note_event(context, cli_file_written("bundle", folder, stored.record.fingerprint));

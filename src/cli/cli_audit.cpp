@@ -4,7 +4,7 @@
 #include <QTimeZone>
 
 #include "cli/cli_commands.h"
-#include "inspection/audit_csv.h"
+#include "dossier/audit_csv.h"
 #include "platform/whole_file.h"
 
 namespace frostel::cli {
@@ -61,7 +61,7 @@ int verify(const ArchiveContext& context) {
 }
 
 int export_csv(const ArchiveContext& context, const AuditRequest& request) {
-    const std::optional<std::string> csv = inspection::audit_csv(context.archive, {});
+    const std::optional<std::string> csv = dossier::audit_csv(context.archive, {});
     if (!csv) {
         return fail(context);
     }

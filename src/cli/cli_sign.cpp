@@ -2,7 +2,7 @@
 
 #include "archive/signature_book.h"
 #include "cli/cli_commands.h"
-#include "inspection/archived_record.h"
+#include "dossier/archived_record.h"
 
 namespace frostel::cli {
 
@@ -87,7 +87,7 @@ bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::os
 
 bool add_signatures(archive::MissionArchive& archive, std::int64_t id, report::ReportOptions& marks,
                     std::ostream& err) {
-    if (!inspection::add_signatures(archive, id, marks)) {
+    if (!dossier::add_signatures(archive, id, marks)) {
         err << "frostel-cli: the signatures of record " << id
             << " cannot be read: " << archive.error().toStdString() << '\n';
         return false;

@@ -13,9 +13,9 @@ set(layer_table
   "fingerprint: mission"
   "archive: mission insight fingerprint"
   "report: insight datafile fingerprint"
-  "inspection: archive report"
-  "cli: link mission datafile programming insight fingerprint archive report inspection"
-  "app: link mission datafile programming insight fingerprint archive report inspection"
+  "dossier: archive report"
+  "cli: link mission datafile programming insight fingerprint archive report dossier"
+  "app: link mission datafile programming insight fingerprint archive report dossier"
   "sim: link")
 
 cmake_minimum_required(VERSION 3.25)

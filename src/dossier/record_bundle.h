@@ -5,7 +5,7 @@
 
 #include "archive/mission_archive.h"
 
-namespace frostel::inspection {
+namespace frostel::dossier {
 
 struct BundleAnswer {
     enum class Kind { kWritten, kFolderInUse, kFailed };
@@ -22,4 +22,4 @@ struct BundleAnswer {
                                         const archive::StoredMission& stored,
                                         const std::filesystem::path& folder);
 
-}  // namespace frostel::inspection
+}  // namespace frostel::dossier

@@ -1,4 +1,4 @@
-#include "inspection/inspection_bundle.h"
+#include "dossier/record_bundle.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -8,14 +8,14 @@
 #include "archive/fingerprint.h"
 #include "archive/signature_book.h"
 #include "insight/summary.h"
-#include "inspection/archived_record.h"
-#include "inspection/audit_csv.h"
+#include "dossier/archived_record.h"
+#include "dossier/audit_csv.h"
 #include "platform/whole_file.h"
 #include "report/csv_export.h"
 #include "report/report_pdf.h"
 #include "report/summary_json.h"
 
-namespace frostel::inspection {
+namespace frostel::dossier {
 
 namespace {
 
@@ -117,4 +117,4 @@ BundleAnswer write_bundle(archive::MissionArchive& archive, const archive::Store
     return {};
 }
 
-}  // namespace frostel::inspection
+}  // namespace frostel::dossier

@@ -5,7 +5,7 @@
 
 #include "archive/mission_archive.h"
 
-namespace frostel::inspection {
+namespace frostel::dossier {
 
 // RFC 4180: quoted when it holds a comma, a quote or a line break; quotes doubled.
 [[nodiscard]] std::string csv_field(const std::string& field);
@@ -16,4 +16,4 @@ namespace frostel::inspection {
 [[nodiscard]] std::optional<std::string> audit_csv(archive::MissionArchive& archive,
                                                    const archive::AuditFilter& filter);
 
-}  // namespace frostel::inspection
+}  // namespace frostel::dossier

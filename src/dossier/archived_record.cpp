@@ -1,9 +1,9 @@
-#include "inspection/archived_record.h"
+#include "dossier/archived_record.h"
 
 #include "archive/audit_trail.h"
 #include "report/report_source.h"
 
-namespace frostel::inspection {
+namespace frostel::dossier {
 
 std::optional<report::ReportInput> record_report_input(archive::MissionArchive& archive,
                                                        const archive::StoredMission& stored,
@@ -75,4 +75,4 @@ std::optional<archive::Meaning> highest_meaning(const archive::RecordSignatures&
     return highest;
 }
 
-}  // namespace frostel::inspection
+}  // namespace frostel::dossier

@@ -9,7 +9,7 @@
 #include "archive/signature_book.h"
 #include "report/report_model.h"
 
-namespace frostel::inspection {
+namespace frostel::dossier {
 
 // A kept record as its report shows it, in degrees Celsius, judged by the limits and dH in
 // force for it; nothing when it cannot be decoded or its limits cannot be read (`why`).
@@ -32,4 +32,4 @@ namespace frostel::inspection {
 [[nodiscard]] std::optional<archive::Meaning> highest_meaning(
     const archive::RecordSignatures& record);
 
-}  // namespace frostel::inspection
+}  // namespace frostel::dossier

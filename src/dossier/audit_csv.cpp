@@ -1,6 +1,6 @@
-#include "inspection/audit_csv.h"
+#include "dossier/audit_csv.h"
 
-namespace frostel::inspection {
+namespace frostel::dossier {
 
 std::string csv_field(const std::string& field) {
     if (field.find_first_of(",\"\r\n") == std::string::npos) {
@@ -32,4 +32,4 @@ std::optional<std::string> audit_csv(archive::MissionArchive& archive,
     return read ? std::optional(csv) : std::nullopt;
 }
 
-}  // namespace frostel::inspection
+}  // namespace frostel::dossier
