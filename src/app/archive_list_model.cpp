@@ -3,8 +3,8 @@
 #include <QColor>
 
 #include "archive/signature_book.h"
-#include "insight/excursions.h"
 #include "dossier/archived_record.h"
+#include "insight/excursions.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {

@@ -253,7 +253,7 @@ void ArchiveWindow::bundle_chosen() {
     const dossier::BundleAnswer answer =
         stored ? dossier::write_bundle(archive, *stored, QFile::encodeName(folder).toStdString())
                : dossier::BundleAnswer{dossier::BundleAnswer::Kind::kFailed,
-                                          archive.error().toStdString()};
+                                       archive.error().toStdString()};
     if (answer.kind != dossier::BundleAnswer::Kind::kWritten) {
         show_warning(
             this, "bundle_refused", tr("Bundle"),

@@ -10,8 +10,8 @@
 
 #include "app/account_fields.h"
 #include "archive/signature_book.h"
-#include "insight/summary.h"
 #include "dossier/archived_record.h"
+#include "insight/summary.h"
 #include "platform/latin1.h"
 
 namespace frostel::app {

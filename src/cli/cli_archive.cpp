@@ -9,10 +9,10 @@
 #include "cli/cli_sign.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
-#include "insight/excursions.h"
-#include "insight/summary.h"
 #include "dossier/archived_record.h"
 #include "dossier/record_bundle.h"
+#include "insight/excursions.h"
+#include "insight/summary.h"
 #include "platform/latin1.h"
 #include "platform/whole_file.h"
 #include "report/csv_export.h"
@@ -245,12 +245,10 @@ int set_limits(const ArchiveContext& context, const ArchiveRequest& request) {
 // The record's files for an inspector; a folder that holds files exits 2.
 int bundle(const ArchiveContext& context, const archive::StoredMission& stored,
            const std::filesystem::path& folder) {
-    const dossier::BundleAnswer answer =
-        dossier::write_bundle(context.archive, stored, folder);
+    const dossier::BundleAnswer answer = dossier::write_bundle(context.archive, stored, folder);
     if (answer.kind != dossier::BundleAnswer::Kind::kWritten) {
         context.err << "frostel-cli: " << answer.why << '\n';
-        return answer.kind == dossier::BundleAnswer::Kind::kFolderInUse ? kExitUsage
-                                                                           : kExitFailed;
+        return answer.kind == dossier::BundleAnswer::Kind::kFolderInUse ? kExitUsage : kExitFailed;
     }
     note_event(context, cli_file_written("bundle", folder, stored.record.fingerprint));
     return kExitOk;

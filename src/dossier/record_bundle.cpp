@@ -7,9 +7,9 @@
 
 #include "archive/fingerprint.h"
 #include "archive/signature_book.h"
-#include "insight/summary.h"
 #include "dossier/archived_record.h"
 #include "dossier/audit_csv.h"
+#include "insight/summary.h"
 #include "platform/whole_file.h"
 #include "report/csv_export.h"
 #include "report/report_pdf.h"
