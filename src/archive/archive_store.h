@@ -235,6 +235,9 @@ class ArchiveStore {
     [[nodiscard]] virtual const QString& location() const = 0;
     // Whom events are entered for unless a call names a person.
     [[nodiscard]] virtual const Actor& actor() const = 0;
+    // From now on events are entered as `actor`'s; a person signed in through this store
+    // works in their own session.
+    virtual void act_as(const Actor& actor) = 0;
     // Why the last call failed.
     [[nodiscard]] const QString& error() const { return error_; }
     // What opening did that the user should know; empty mostly.

@@ -43,6 +43,9 @@ class MissionArchive {
     [[nodiscard]] const QString& path() const { return store_->location(); }
     [[nodiscard]] bool read_only() const { return store_->read_only(); }
     [[nodiscard]] const Actor& actor() const { return store_->actor(); }
+    // From now on what it does is entered as `actor`'s (on a shared archive, in the session
+    // of a person signed in through it).
+    void act_as(const Actor& actor) { store_->act_as(actor); }
     // Why the last call failed.
     [[nodiscard]] const QString& error() const { return store_->error(); }
     // What opening did that the user should know; empty mostly.

@@ -31,6 +31,7 @@ class SqliteStore final : public ArchiveStore {
     [[nodiscard]] bool read_only() const override { return access_ == StoreAccess::kReadOnly; }
     [[nodiscard]] const QString& location() const override { return path_; }
     [[nodiscard]] const Actor& actor() const override { return actor_; }
+    void act_as(const Actor& actor) override { actor_ = actor; }
 
     [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive_download(
         const mission::DownloadedMission& mission, const DownloadFacts& facts,

@@ -149,6 +149,16 @@ TEST_F(Accounts, AResetForcesAChangeThatMayNotRepeatAnEarlierPassword) {
     ASSERT_TRUE(book.sign_in("rolf", "rolfs-new-password", "session-resumed").done());
     EXPECT_EQ(actions(before_lock),
               (std::vector<std::string>{"session-locked", "sign-in-refused", "session-resumed"}));
+
+    // What he does from then on is his, though another person signed in after him.
+    ASSERT_TRUE(book.sign_in("root", "first-admin-password").done());
+    archive.act_as(actor_of(rolf, "ward-3"));
+    ASSERT_TRUE(archive.record_event(record_verified(1, "intact")))
+        << archive.error().toStdString();
+    std::string last_user;
+    ASSERT_TRUE(archive.for_each_event(
+        {}, [&](const AuditEntry& entry) { last_user = entry.chained.row.user_id; }));
+    EXPECT_EQ(last_user, "rolf");
 }
 
 TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {

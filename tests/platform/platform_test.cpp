@@ -17,6 +17,7 @@
 #include <sys/mount.h>
 #endif
 
+#include "platform/archive_setting.h"
 #include "platform/program_folder.h"
 #include "platform/whole_file.h"
 #include "tests/support/file_text.h"
@@ -164,6 +165,26 @@ TEST(ProgramFolder, AnInstalledCopyIsKnownByTheDesktopEntryBesideItsFolder) {
     EXPECT_TRUE(is_installed_copy(prefix + QStringLiteral("/bin")));
     ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/tools")));
     EXPECT_FALSE(is_installed_copy(prefix + QStringLiteral("/tools")));
+}
+
+// A URI with a password, in its user part or its parameters, never reaches the file.
+TEST(ArchiveSetting, KeptInTheProgramFolderWithoutPasswords) {
+    QTemporaryDir folder;
+    EXPECT_EQ(read_archive_setting(folder.path()), QString());
+    const QString uri = QStringLiteral("postgresql://pc1@db.example/frostel?sslmode=require");
+    ASSERT_TRUE(write_archive_setting(folder.path(), uri));
+    EXPECT_EQ(read_archive_setting(folder.path()), uri);
+    EXPECT_FALSE(write_archive_setting(folder.path(), QStringLiteral("postgresql://pc1:pw@db/f")));
+    EXPECT_FALSE(write_archive_setting(folder.path(),
+                                       QStringLiteral("postgresql:///f?host=/s&password=pw")));
+    EXPECT_EQ(read_archive_setting(folder.path()), uri);
+    EXPECT_EQ(file_text(folder.filePath(kArchiveSettingFileName).toStdString()).find("pw"),
+              std::string::npos);
+    const QString file = QStringLiteral("/srv/a,b;c.sqlite");
+    ASSERT_TRUE(write_archive_setting(folder.path(), file));
+    EXPECT_EQ(read_archive_setting(folder.path()), file);
+    ASSERT_TRUE(write_archive_setting(folder.path(), QString()));
+    EXPECT_EQ(read_archive_setting(folder.path()), QString());
 }
 
 #ifdef __linux__
