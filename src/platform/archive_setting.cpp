@@ -1,57 +1,55 @@
 #include "platform/archive_setting.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
-#include <QUrlQuery>
+#include <QTemporaryFile>
+
+#include "platform/qt_whole_file.h"
 
 namespace frostel::platform {
 
 namespace {
 
-const QString kSharedArchiveKey = QStringLiteral("shared_archive");
+const QString kKey = QStringLiteral("shared_archive");
 
-QString setting_path(const QString& program_folder) {
-    return QDir(program_folder).filePath(kArchiveSettingFileName);
-}
-
-// Whether a server's URI names a password, in its user part or among its parameters.
+// USER:PASSWORD@ before the host, or a password among the options.
 bool carries_password(const QString& location) {
-    const qsizetype scheme_end = location.indexOf(QStringLiteral("://"));
-    if (scheme_end < 0) {
-        return false;
-    }
-    const QString rest = location.mid(scheme_end + 3);
-    const qsizetype query_start = rest.indexOf(QLatin1Char('?'));
-    const QString authority = rest.left(rest.indexOf(QLatin1Char('/')));
-    const qsizetype at = authority.lastIndexOf(QLatin1Char('@'));
-    if (at >= 0 && authority.left(at).contains(QLatin1Char(':'))) {
-        return true;
-    }
-    return query_start >= 0 &&
-           QUrlQuery(rest.mid(query_start + 1)).hasQueryItem(QStringLiteral("password"));
+    static const QRegularExpression kPassword(
+        QStringLiteral("^postgres(ql)?://[^/@?]*:[^/@?]*@|[?&]password="));
+    return kPassword.match(location).hasMatch();
 }
 
 }  // namespace
 
 QString read_archive_setting(const QString& program_folder) {
-    const QSettings settings(setting_path(program_folder), QSettings::IniFormat);
-    return settings.value(kSharedArchiveKey).toString().trimmed();
+    const QSettings settings(QDir(program_folder).filePath(kArchiveSettingFileName),
+                             QSettings::IniFormat);
+    return settings.value(kKey).toString().trimmed();
 }
 
 bool write_archive_setting(const QString& program_folder, const QString& location) {
     if (carries_password(location)) {
         return false;
     }
-    // QSettings writes through a file beside it renamed over the old one, and refuses to
-    // write otherwise.
-    QSettings settings(setting_path(program_folder), QSettings::IniFormat);
-    if (location.trimmed().isEmpty()) {
-        settings.remove(kSharedArchiveKey);
-    } else {
-        settings.setValue(kSharedArchiveKey, location.trimmed());
+    // QSettings writes in place: its text is made in a draft and then written whole.
+    QTemporaryFile draft(QDir(program_folder).filePath(QStringLiteral("archive-XXXXXX.ini")));
+    if (!draft.open()) {
+        return false;
     }
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    draft.close();
+    {
+        QSettings settings(draft.fileName(), QSettings::IniFormat);
+        settings.setValue(kKey, location.trimmed());
+        settings.sync();
+        if (settings.status() != QSettings::NoError) {
+            return false;
+        }
+    }
+    QFile text(draft.fileName());
+    return text.open(QIODevice::ReadOnly) &&
+           write_whole_file(QDir(program_folder).filePath(kArchiveSettingFileName), text.readAll());
 }
 
 }  // namespace frostel::platform
