@@ -94,78 +94,45 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
 }
 
 TEST(CliOptions, RefusesWhatCannotBeSent) {
-    // One command line a string, split at the spaces.
-    for (const char* line : {"",
-                             "--port 0 id",
-                             "--port 31 id",
-                             "--port 3x id",
-                             "--port",
-                             "--port 1 --device /dev/null id",
-                             "--baud 9600 id",
-                             "format",
-                             "id extra",
-                             "read-page",
-                             "read-page 16 -1",
-                             "read-page 65536",
-                             "read-page sixteen",
-                             "download --unit kelvins",
-                             "--program-folder /no/such/folder id",
-                             "program --low 9 --high 8.5",
-                             "download --csv",
-                             "download --format json",
-                             "program --calibration 128",
-                             "download --limits 8:2",
-                             "download --limits 5",
-                             "download --limits 2:x",
-                             "download --limits 2:8:9",
-                             "download --delta-h 0",
-                             "download --delta-h inf",
-                             "download --delta-h 9.99",
-                             "download --delta-h 500.01",
-                             "summary",
-                             "summary --summary s.json",
-                             "summary a.frd --limits",
-                             "summary a.frd --csv x",
-                             "summary a.frd --report",
-                             "download --all-samples",
-                             "id --all-samples",
-                             "archive",
-                             "archive show",
-                             "archive show 0",
-                             "archive verify 1 2",
-                             "archive export 1",
-                             "archive export 1 --pdf",
-                             "archive export 1 --html r.html",
-                             "archive list --since 2026-13-01",
-                             "archive list --since 2027-02-30",
-                             "archive migrate now",
-                             "--archive archive.db archive list",
-                             "--archive postgresql://host archive list",
-                             "--data-folder d --archive a.sqlite archive list",
-                             "audit",
-                             "audit show",
-                             "audit list --record 0",
-                             "audit list --user",
-                             "audit verify 1",
-                             "audit export",
-                             "audit export a.csv b.csv",
-                             "id --force",
-                             "users",
-                             "users init --admin root",
-                             "users init --admin root --name Rita --name Rolf",
-                             "users add olga --name Olga",
-                             "users add olga --name Olga --role boss",
-                             "users add --name Olga --role operator",
-                             "users role olga",
-                             "users reset",
-                             "users passwd now",
-                             "users list --all",
-                             "users setting idle-minutes",
-                             "users setting idle-minutes x"}) {
-        std::istringstream words(line);
-        const Args args{std::istream_iterator<std::string>(words), {}};
-        EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(args)))
-            << "accepted: " << line;
+    EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(Args{})));
+    // Command lines apart by ";", each split at its spaces; one row a command.
+    const char* const refused[] = {
+        "--port 0 id; --port 31 id; --port 3x id; --port; --port 1 --device /dev/null id",
+        "--baud 9600 id; format; id extra; id --all-samples; id --force",
+        "--program-folder /no/such/folder id",
+        "program --interval 9; program --interval 60; program --interval 0 --minutes",
+        "program --interval 241 --minutes; program --interval 12.5; program --resolution 1",
+        "program --resolution 0.0625; program --rollover; program --start temperature",
+        "program --start tomorrow; program --start 2026-02-30T10:00; program --start 2026-2-3T1:00",
+        "program --calibration 128; program --calibration -129; program --calibration 1.5",
+        "program --text; program --colour red; program extra; program --low 9 --high 8.5",
+        "program --low 200 --high 150",
+        "read-page; read-page 16 -1; read-page 65536; read-page sixteen",
+        "download --unit kelvins; download --csv; download --format json; download --all-samples",
+        "download --limits 8:2; download --limits 5; download --limits 2:x",
+        "download --limits 2:8:9; download --delta-h 0; download --delta-h inf",
+        "download --delta-h 9.99; download --delta-h 500.01",
+        "summary; summary --summary s.json; summary a.frd --limits; summary a.frd --csv x",
+        "summary a.frd --report",
+        "archive; archive show; archive show 0; archive verify 1 2; archive migrate now",
+        "archive export 1; archive export 1 --pdf; archive export 1 --html r.html",
+        "archive list --since 2026-13-01; archive list --since 2027-02-30",
+        "--archive archive.db archive list; --archive postgresql://host archive list",
+        "--data-folder d --archive a.sqlite archive list",
+        "audit; audit show; audit list --record 0; audit list --user; audit verify 1",
+        "audit export; audit export a.csv b.csv",
+        "users; users init --admin root; users init --admin root --name Rita --name Rolf",
+        "users add olga --name Olga; users add olga --name Olga --role boss",
+        "users add --name Olga --role operator; users role olga; users reset; users passwd now",
+        "users list --all; users setting idle-minutes; users setting idle-minutes x"};
+    for (const char* row : refused) {
+        std::istringstream lines(row);
+        for (std::string line; std::getline(lines, line, ';');) {
+            std::istringstream words(line);
+            const Args args{std::istream_iterator<std::string>(words), {}};
+            EXPECT_TRUE(std::holds_alternative<std::string>(parse_cli_options(args)))
+                << "accepted: " << line;
+        }
     }
 }
 
