@@ -292,52 +292,27 @@ TEST(Summary, WholeMissionsFromTheirRecordsAndWhatTheirVerdictsJudge) {
     EXPECT_EQ(s.time_zone->name, "Europe/Berlin");
 }
 
-// Values and limits converted alike, each unit's straight from the numbers given, stay on
-// the limit through any chain of units, whichever unit the values or the limits came in.
-TEST(Summary, ASampleOnALimitStaysWithinThroughEveryChainOfUnits) {
-    using enum TemperatureUnit;
+// The logger's own -18 threshold ("L": raw 46) beside a mission downloaded in Fahrenheit: a
+// sample on it stays within in every unit. Limits typed by the user go through the summary
+// window's own chain of units.
+TEST(Summary, ASampleOnTheLoggersThresholdStaysWithinInEveryUnit) {
     using namespace mission::address;
-    const auto verdicts_along = [](const std::vector<double>& values, const Limits& limits,
-                                   std::optional<mission::MissionRecord> record,
-                                   std::initializer_list<TemperatureUnit> path) {
-        const TemperatureUnit given = *path.begin();
-        const auto in = [given](std::optional<double> value, TemperatureUnit unit) {
-            return value ? std::optional(ConvertTemperature(*value, given, unit)) : std::nullopt;
-        };
-        std::vector<std::string> verdicts;
-        for (auto to = path.begin() + 1; to != path.end(); ++to) {
-            SummaryInput input;
-            input.readings = repeated({{1, *in(values[0], *to)}, {1, *in(values[1], *to)}});
-            input.unit = *to;
-            input.user_limits = {in(limits.low, *to), in(limits.high, *to), limits.source};
-            input.record = record;
-            verdicts.push_back(summarize(input).verdict);
-        }
-        return verdicts;
-    };
-    const std::vector<std::string> within(6, "WITHIN LIMITS");
-    const Limits typed_celsius{2.0, 8.0, LimitSource::kUser};
-    const Limits typed_fahrenheit{35.6, 46.4, LimitSource::kUser};
-    EXPECT_EQ(
-        verdicts_along({2.0, 8.0}, typed_celsius, std::nullopt,
-                       {kCelsius, kFahrenheit, kCelsius, kReaumur, kKelvin, kFahrenheit, kCelsius}),
-        within);
-    // Limits typed in Fahrenheit beside values downloaded in Celsius.
-    EXPECT_EQ(verdicts_along(
-                  {ConvertTemperature(2.0, kCelsius, kFahrenheit),
-                   ConvertTemperature(8.0, kCelsius, kFahrenheit)},
-                  typed_fahrenheit, std::nullopt,
-                  {kFahrenheit, kCelsius, kReaumur, kFahrenheit, kKelvin, kCelsius, kFahrenheit}),
-              within);
-    // The logger's own -18 threshold ("L": raw 46) beside a mission downloaded in Fahrenheit.
     const mission::MissionRecord freezer =
         record_from({{kConfiguration, 0x40}, {kLowThreshold, 46}, {kAlarmEnable, 0x01}});
-    EXPECT_EQ(verdicts_along(
-                  {ConvertTemperature(-18.0, kCelsius, kFahrenheit),
-                   ConvertTemperature(-10.0, kCelsius, kFahrenheit)},
-                  {}, freezer,
-                  {kFahrenheit, kReaumur, kCelsius, kFahrenheit, kKelvin, kReaumur, kFahrenheit}),
-              within);
+    for (const TemperatureUnit unit : {TemperatureUnit::kReaumur, TemperatureUnit::kCelsius,
+                                       TemperatureUnit::kFahrenheit, TemperatureUnit::kKelvin}) {
+        const auto in_unit = [unit](double celsius) {
+            return mission::ConvertTemperature(
+                mission::ConvertTemperature(celsius, TemperatureUnit::kCelsius,
+                                            TemperatureUnit::kFahrenheit),
+                TemperatureUnit::kFahrenheit, unit);
+        };
+        SummaryInput input;
+        input.readings = repeated({{1, in_unit(-18.0)}, {1, in_unit(-10.0)}});
+        input.unit = unit;
+        input.record = freezer;
+        EXPECT_EQ(summarize(input).verdict, "WITHIN LIMITS") << static_cast<int>(unit);
+    }
 }
 
 TEST(Summary, TextsOfTimesOffsetsAndTemperaturesAndRefusedTimes) {
