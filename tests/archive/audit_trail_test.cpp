@@ -60,18 +60,12 @@ TEST(AuditChain, FindsTheFirstBreakAndWhy) {
         std::function<void(std::vector<ChainedRow>&)> change;
         std::optional<BrokenAt> broken;
     };
+    // A value edited, a row removed, the last one removed and two swapped are verify's own
+    // cases through the command line; here the breaks it cannot make.
     const std::vector<Case> cases{
         {"untouched", [](auto&) {}, std::nullopt},
-        {"a value edited", [](auto& rows) { rows[2].row.new_value = "ALTERED"; },
-         BrokenAt{3, ChainBreak::kEdited}},
         {"a link edited", [](auto& rows) { rows[2].previous_hash = rows[0].hash; },
          BrokenAt{3, ChainBreak::kEdited}},
-        {"a row removed", [](auto& rows) { rows.erase(rows.begin() + 2); },
-         BrokenAt{3, ChainBreak::kMissing}},
-        {"the last row removed", [](auto& rows) { rows.pop_back(); },
-         BrokenAt{5, ChainBreak::kMissing}},
-        {"two rows swapped", [](auto& rows) { swap_places(rows, 1, 2); },
-         BrokenAt{2, ChainBreak::kReordered}},
         {"a row moved to the end",
          [](auto& rows) {
              for (std::size_t i = 1; i + 1 < rows.size(); ++i) {
@@ -94,14 +88,6 @@ TEST(AuditChain, FindsTheFirstBreakAndWhy) {
         }
     }
 }
-
-struct Expected {
-    std::string action;
-    std::string object;
-    std::string old_value;
-    std::string new_value;
-    std::string reason;
-};
 
 TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     ArchiveRig rig;
@@ -131,7 +117,7 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
 
     struct Case {
         std::function<bool()> act;
-        Expected expected;
+        std::vector<std::string> expected;  // action, object, old and new value, reason
     };
     const std::vector<Case> cases{
         {[&] { return archive.archive(download, rig.stamp).has_value(); },
@@ -165,16 +151,15 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     std::int64_t rows = 0;
     for (const Case& c : cases) {
         const std::int64_t before = QDateTime::currentMSecsSinceEpoch();
-        ASSERT_TRUE(c.act()) << c.expected.action << ": " << archive.error().toStdString();
+        ASSERT_TRUE(c.act()) << c.expected[0] << ": " << archive.error().toStdString();
         const std::int64_t after = QDateTime::currentMSecsSinceEpoch();
         std::vector<AuditEntry> entries;
         ASSERT_TRUE(archive.for_each_event({}, [&](const AuditEntry& e) { entries.push_back(e); }));
-        ASSERT_EQ(static_cast<std::int64_t>(entries.size()), ++rows) << c.expected.action;
+        ASSERT_EQ(static_cast<std::int64_t>(entries.size()), ++rows) << c.expected[0];
         const AuditEntry& entry = entries.back();
         const AuditRow& row = entry.chained.row;
-        EXPECT_EQ(std::tie(row.action, row.object, row.old_value, row.new_value, row.reason),
-                  std::tie(c.expected.action, c.expected.object, c.expected.old_value,
-                           c.expected.new_value, c.expected.reason));
+        EXPECT_EQ((std::vector{row.action, row.object, row.old_value, row.new_value, row.reason}),
+                  c.expected);
         EXPECT_EQ(std::tie(row.sequence, row.user_id, entry.full_name, row.workstation),
                   std::tie(rows, actor.user_id, actor.full_name, actor.workstation));
         EXPECT_TRUE(row.utc_ms >= before && row.utc_ms <= after) << row.utc_ms;
