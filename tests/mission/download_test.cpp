@@ -117,35 +117,26 @@ TEST_F(Download, FullRolloverLogReadsEveryLogPageOnceAndGivesItOldestFirst) {
     EXPECT_FALSE(decode_recorded_mission(kId, torn, {}, {}, TemperatureUnit::kCelsius));
 }
 
-// The "B" of page 328 lost: the reader takes its low byte for "H" and clears the mission.
 // The logger's clock against the PC's UTC time: the offset to the nearest quarter hour, the
 // rest drift; the programming run's offset, when known, wins and a reading off it warns.
 TEST_F(Download, TheLoggersClockGivesItsOffsetAndDriftAndWarnsWhenOff) {
     struct Case {
         std::int64_t ahead_of_utc;
         std::optional<ClockSetting> programmed;
-        ClockSource source;
         std::int64_t drift;
         std::vector<std::string> warnings;
     };
     const ClockSetting berlin{"Europe/Berlin", 3600};
+    const std::string three_off = "LOGGER CLOCK 3 MIN OFF !";
     const std::string differs(kClockOffsetDiffersText);
     const Case cases[] = {
-        {3600 + 60, std::nullopt, ClockSource::kMeasured, 60, {}},
-        {3600 + 180, std::nullopt, ClockSource::kMeasured, 180, {"LOGGER CLOCK 3 MIN OFF !"}},
-        {-19800 - 180, std::nullopt, ClockSource::kMeasured, -180, {"LOGGER CLOCK 3 MIN OFF !"}},
-        {3600 + 20, berlin, ClockSource::kProgrammed, 20, {}},
-        {3600 + 59 * 60,
-         berlin,
-         ClockSource::kProgrammed,
-         59 * 60,
-         {"LOGGER CLOCK 59 MIN OFF !", differs}},
+        {3600 + 60, std::nullopt, 60, {}},
+        {3600 + 180, std::nullopt, 180, {three_off}},
+        {-19800 - 180, std::nullopt, -180, {three_off}},
+        {3600 + 20, berlin, 20, {}},
+        {3600 + 59 * 60, berlin, 59 * 60, {"LOGGER CLOCK 59 MIN OFF !", differs}},
         // A clock reset a day back is set to no zone: all of it beyond UTC-14:00 is drift.
-        {-100000,
-         std::nullopt,
-         ClockSource::kMeasured,
-         -100000 + 14 * 3600,
-         {"LOGGER CLOCK 827 MIN OFF !"}},
+        {-100000, std::nullopt, -100000 + 14 * 3600, {"LOGGER CLOCK 827 MIN OFF !"}},
     };
     sim::SimMission mission;
     mission.temperatures = {4.0, 4.5};
@@ -163,23 +154,19 @@ TEST_F(Download, TheLoggersClockGivesItsOffsetAndDriftAndWarnsWhenOff) {
         }
         rig.logger.memory()[sim::kClockControlRegister] |= sim::kOscillatorBit;
         rig.logger.run_clock(rig.clock);
+        const auto programmed = [&c](const MissionHeader&) { return c.programmed; };
         const std::optional<DownloadedMission> downloaded =
-            download_mission({rig.commands,
-                              rig.clock,
-                              1,
-                              folder,
-                              {},
-                              [&](const MissionHeader&) { return c.programmed; }},
-                             view);
+            download_mission({rig.commands, rig.clock, 1, folder, {}, programmed}, view);
         ASSERT_TRUE(downloaded && downloaded->record.clock);
         const LoggerClock& clock = *downloaded->record.clock;
-        EXPECT_EQ(clock.source, c.source);
+        EXPECT_EQ(clock.source, c.programmed ? ClockSource::kProgrammed : ClockSource::kMeasured);
         EXPECT_EQ(clock.utc_offset_s, c.ahead_of_utc - c.drift);
         EXPECT_NEAR(static_cast<double>(clock.drift_s), static_cast<double>(c.drift), 2.0);
         EXPECT_EQ(clock_warnings(clock), c.warnings);
     }
 }
 
+// The "B" of page 328 lost: the reader takes its low byte for "H" and clears the mission.
 TEST_F(Download, AMissionClearedWhileItsLogIsReadIsDownloadedWholeAndSaysSo) {
     sim::SimMission mission;
     mission.temperatures.assign(7000, 5.0);  // 8-bit: pages 128 to 346
