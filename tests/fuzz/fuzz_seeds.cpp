@@ -6,13 +6,11 @@
 
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
-#include "link/logger_commands.h"
-#include "link/wire_log.h"
 #include "platform/settings_file.h"
 #include "sim/mission/mission_loader.h"
 #include "sim/pty/sample_missions.h"
-#include "sim/sim_serial_port.h"
 #include "tests/fuzz/link_exchanges.h"
+#include "tests/support/sim_rig.h"
 
 namespace {
 
@@ -58,17 +56,10 @@ void decoding_seeds(const fs::path& folder, const sim::LoggerModel& logger, cons
 }
 
 // The reply bytes the link harness's exchanges get from a real reader.
-void link_seed(const fs::path& folder, sim::LoggerModel& logger, const char* name) {
-    link::VirtualClock clock;
-    sim::ReaderBox box(logger);
-    sim::SimSerialPort port(clock);
-    port.attach(1, box);
-    link::WireLog wire(port, clock);
-    link::ReaderLink reader(wire, clock);
-    link::LoggerCommands commands(reader);
-    fuzz::exchange_everything(commands, clock);
+void link_seed(const fs::path& folder, test::SimRig& rig, const char* name) {
+    fuzz::exchange_everything(rig.commands, rig.clock);
     std::vector<link::Byte> replies;
-    for (const auto& entry : wire.entries()) {
+    for (const auto& entry : rig.wire.entries()) {
         if (entry.direction == link::WireLog::Direction::kReceived)
             replies.push_back(entry.byte);
     }
@@ -97,10 +88,10 @@ int main(int argc, char** argv) {
     data_file_seeds(root / "data_file");
     settings_seeds(root / "settings");
     for (const char* name : {"cold-room", "full-log"}) {
-        sim::LoggerModel logger;
-        sim::load_mission(logger, *sim::sample_mission(name, {2026, 12, 7, 9, 0, 0}));
-        decoding_seeds(root / "decoding", logger, name);
-        link_seed(root / "link", logger, name);
+        test::SimRig rig;
+        sim::load_mission(rig.logger, *sim::sample_mission(name, {2026, 12, 7, 9, 0, 0}));
+        decoding_seeds(root / "decoding", rig.logger, name);
+        link_seed(root / "link", rig, name);
     }
     return 0;
 }
