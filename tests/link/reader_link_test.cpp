@@ -115,30 +115,23 @@ TEST(OpenPort, AnInvalidNumberKeepsThePreviousOneAndStillClosesAndOpensIt) {
 TEST(Pauses, EveryCommandKeepsItsPausesOnTheVirtualClock) {
     using ms = std::chrono::milliseconds;
     using C = link::LoggerCommands;
-    const std::vector<ms> status_read{ms(110), ms(111), ms(112)};  // "B" 16 after the letter
+    // The letter at once, then the status read ("B" 16) after the command's pause.
+    const std::vector<ms> with_status_read{ms(0), ms(110), ms(111), ms(112)};
     struct Case {
         std::function<void(C&)> command;
         std::vector<ms> sent;  // when each byte went out, from the command's start
         ms took;
     };
     const auto at_once = [](std::size_t bytes) { return std::vector<ms>(bytes, ms(0)); };
-    const auto after_letter = [&](ms letter) {
-        std::vector<ms> times{letter};
-        times.insert(times.end(), status_read.begin(), status_read.end());
-        return times;
-    };
     const std::array<link::Byte, 32> page{};
+    const link::ScratchpadReadback target{0x40, 0x00, 0x1F};
     const std::initializer_list<std::pair<const char*, Case>> cases{
         {"B", {[](C& c) { c.read_memory(2); }, {ms(10), ms(11), ms(12)}, ms(13)}},
         {"C", {[&](C& c) { c.write_scratchpad(2, page); }, at_once(35), ms(200)}},
-        {"E",
-         {[](C& c) {
-              c.copy_scratchpad({0x40, 0x00, 0x1F});
-          },
-          at_once(4), ms(50)}},
-        {"F", {[](C& c) { c.start_mission(); }, after_letter(ms(0)), ms(113)}},
-        {"G", {[](C& c) { c.stop_mission(); }, after_letter(ms(0)), ms(113)}},
-        {"H", {[](C& c) { c.clear_memory(); }, after_letter(ms(0)), ms(113)}},
+        {"E", {[&](C& c) { c.copy_scratchpad(target); }, at_once(4), ms(50)}},
+        {"F", {[](C& c) { c.start_mission(); }, with_status_read, ms(113)}},
+        {"G", {[](C& c) { c.stop_mission(); }, with_status_read, ms(113)}},
+        {"H", {[](C& c) { c.clear_memory(); }, with_status_read, ms(113)}},
     };
     for (const auto& [letter, c] : cases) {
         test::SimRig rig;
