@@ -11,38 +11,38 @@ namespace {
 
 using Args = std::vector<std::string>;
 
+// Throws, and so fails the test, when the arguments are refused.
+CliOptions accepted(const Args& args) {
+    return std::get<CliOptions>(parse_cli_options(args));
+}
+
 TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
-    // std::get throws, and so fails the test, when the arguments are refused.
-    const auto by_port = std::get<CliOptions>(parse_cli_options(Args{"--port", "7", "status"}));
+    const auto by_port = accepted({"--port", "7", "status"});
     EXPECT_EQ(std::tuple(by_port.port, by_port.command), std::tuple(7, Command::kStatus));
 
-    const auto migrate = std::get<CliOptions>(
-        parse_cli_options(Args{"--archive", "postgresql://ann@db/frostel", "archive", "migrate"}));
+    const auto migrate =
+        accepted({"--archive", "postgresql://ann@db/frostel", "archive", "migrate"});
     EXPECT_EQ(std::tuple(migrate.archive_address, migrate.archive.action),
               std::tuple("postgresql://ann@db/frostel", ArchiveAction::kMigrate));
 
-    const auto by_device = std::get<CliOptions>(
-        parse_cli_options(Args{"--device", "/dev/pts/4", "read-page", "16", "128", "383"}));
+    const auto by_device = accepted({"--device", "/dev/pts/4", "read-page", "16", "128", "383"});
     EXPECT_EQ(by_device.device, "/dev/pts/4");
     EXPECT_FALSE(by_device.port);
     EXPECT_EQ(by_device.pages, (std::vector<int>{16, 128, 383}));
 
-    const auto download = std::get<CliOptions>(
-        parse_cli_options(Args{"download", "--unit", "Reaumur", "--csv", "out.csv"}));
+    const auto download = accepted({"download", "--unit", "Reaumur", "--csv", "out.csv"});
     EXPECT_EQ(download.unit, "REAUMUR");
+    EXPECT_EQ(download.csv_file, std::filesystem::path("out.csv"));
     // The program's own spelling of the unit and the correct one, in any case.
     for (const char* fahrenheit : {"FARENHEIT", "fahrenheit", "FAHRENHEIT", "Farenheit"}) {
-        EXPECT_EQ(
-            std::get<CliOptions>(parse_cli_options(Args{"download", "--unit", fahrenheit})).unit,
-            "FARENHEIT");
+        EXPECT_EQ(accepted({"download", "--unit", fahrenheit}).unit, "FARENHEIT");
     }
     for (const char* word : {"--help", "-h", "--version"}) {
-        const auto asked = std::get<CliOptions>(parse_cli_options(Args{"--port", "2", word, "x"}));
+        const auto asked = accepted({"--port", "2", word, "x"});
         const bool version = std::string(word) == "--version";
         EXPECT_EQ(asked.version, version) << word;
         EXPECT_EQ(asked.help, !version) << word;
     }
-    EXPECT_EQ(download.csv_file, std::filesystem::path("out.csv"));
 
     // Either side of the limits may be empty; both empty leaves the logger's own.
     const std::tuple<const char*, std::optional<double>, std::optional<double>> limits[] = {
@@ -51,8 +51,8 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
         {"4:", 4.0, std::nullopt},
         {":", std::nullopt, std::nullopt}};
     for (const auto& [text, low, high] : limits) {
-        const auto o = std::get<CliOptions>(parse_cli_options(
-            Args{"download", "--summary", "s.json", "--limits", text, "--delta-h", "90.5"}));
+        const auto o =
+            accepted({"download", "--summary", "s.json", "--limits", text, "--delta-h", "90.5"});
         EXPECT_EQ(o.summary.limits.low, low) << text;
         EXPECT_EQ(o.summary.limits.high, high) << text;
         EXPECT_EQ(o.summary.limits.any(), o.summary.limits.source == insight::LimitSource::kUser);
@@ -60,35 +60,31 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
         EXPECT_EQ(o.summary.delta_h_kj_per_mol, 90.5);
     }
     // "--all-samples" stands alone anywhere among the pairs.
-    const auto report = std::get<CliOptions>(parse_cli_options(
-        Args{"download", "--unit", "KELVIN", "--all-samples", "--report", "r.pdf"}));
+    const auto report =
+        accepted({"download", "--unit", "KELVIN", "--all-samples", "--report", "r.pdf"});
     EXPECT_EQ(report.report.file, std::filesystem::path("r.pdf"));
     EXPECT_TRUE(report.report.all_samples);
     EXPECT_EQ(report.unit, "KELVIN");
 
     // The archive's flags stand alone too.
-    const auto forced = std::get<CliOptions>(
-        parse_cli_options(Args{"--data-folder", "d", "program", "--force", "--interval", "30"}));
+    const auto forced = accepted({"--data-folder", "d", "program", "--force", "--interval", "30"});
     EXPECT_TRUE(forced.force);
     EXPECT_EQ(forced.program.interval, 30);
     EXPECT_EQ(forced.data_folder, std::filesystem::path("d"));
-    const auto listed = std::get<CliOptions>(
-        parse_cli_options(Args{"archive", "list", "--since", "2026-03-01", "--logger", "41AB"}));
+    const auto listed = accepted({"archive", "list", "--since", "2026-03-01", "--logger", "41AB"});
     EXPECT_EQ(std::tuple(listed.archive.since, listed.archive.logger_id),
               std::tuple("2026-03-01", "41AB"));
-    const auto audited = std::get<CliOptions>(parse_cli_options(
-        Args{"audit", "list", "--record", "12", "--user", "os:anna", "--since", "2026-03-01"}));
+    const auto audited =
+        accepted({"audit", "list", "--record", "12", "--user", "os:anna", "--since", "2026-03-01"});
     EXPECT_EQ(std::tuple(audited.audit.record_id, audited.audit.user_id, audited.audit.since),
               std::tuple(std::optional<std::int64_t>(12), "os:anna", "2026-03-01"));
-    const auto added = std::get<CliOptions>(
-        parse_cli_options(Args{"--user", "root", "--password-file", "pw", "users", "add", "olga",
-                               "--role", "reviewer", "--name", "Olga Ost"}));
+    const auto added = accepted({"--user", "root", "--password-file", "pw", "users", "add", "olga",
+                                 "--role", "reviewer", "--name", "Olga Ost"});
     EXPECT_EQ(std::tuple(added.user, added.password_file, added.users.action, added.users.id,
                          added.users.full_name, added.users.role),
               std::tuple("root", std::filesystem::path("pw"), UsersAction::kAdd, "olga", "Olga Ost",
                          "reviewer"));
-    const auto role =
-        std::get<CliOptions>(parse_cli_options(Args{"users", "role", "olga", "approver"}));
+    const auto role = accepted({"users", "role", "olga", "approver"});
     EXPECT_EQ(std::tuple(role.users.action, role.users.id, role.users.role),
               std::tuple(UsersAction::kRole, "olga", "approver"));
 }
