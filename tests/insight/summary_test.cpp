@@ -40,14 +40,14 @@ std::vector<Reading> repeated(std::vector<std::pair<int, double>> runs) {
 }
 
 // A record as a download makes it from register bytes at their addresses.
-mission::MissionRecord record_from(std::initializer_list<std::pair<std::size_t, link::Byte>> bytes,
-                                   std::span<const mission::Sample> samples = {}) {
+mission::MissionRecord record_from(
+    std::initializer_list<std::pair<std::size_t, link::Byte>> bytes) {
     link::MemoryImage image = mission::make_header_image();
     for (const auto& [address, value] : bytes) {
         image.set(address, value);
     }
     return mission::make_mission_record(mission::decode_mission_header(image, "41000000ABCDEF12"),
-                                        samples, {"Europe/Berlin", 3600});
+                                        {}, {"Europe/Berlin", 3600});
 }
 
 TEST(Statistics, MeanKineticTemperatureMeetsTheCheckValuesInEveryUnit) {
