@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 
-#include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
 #include "tests/support/file_text.h"
 #include "tests/support/recording_view.h"
@@ -164,19 +162,6 @@ TEST_F(Download, TheLoggersClockGivesItsOffsetAndDriftAndWarnsWhenOff) {
         EXPECT_NEAR(static_cast<double>(clock.drift_s), static_cast<double>(c.drift), 2.0);
         EXPECT_EQ(clock_warnings(clock), c.warnings);
     }
-}
-
-// The "B" of page 328 lost: the reader takes its low byte for "H" and clears the mission.
-TEST_F(Download, AMissionClearedWhileItsLogIsReadIsDownloadedWholeAndSaysSo) {
-    sim::SimMission mission;
-    mission.temperatures.assign(7000, 5.0);  // 8-bit: pages 128 to 346
-    sim::load_mission(rig.logger, mission);
-    rig.port.set_command_noise(sim::lost_read_letter(328));
-    const std::optional<DownloadedMission> result = run();
-    ASSERT_TRUE(result);
-    EXPECT_EQ(rig.box.count('H'), 1);
-    EXPECT_TRUE(result->cleared_during_download);
-    EXPECT_EQ(result->samples.size(), 7000u);
 }
 
 // The window's tests see the error and the chart kept; here what a failure leaves behind.
