@@ -24,9 +24,7 @@ using test::file_bytes;
 
 struct Rig : test::WindowRig {
     Rig() {
-        ports.attach(1, box);
-        write_settings(" 1 ");
-        start();
+        start_with_reader();
         sim::SimMission mission;
         mission.configuration = sim::kConfigurationL;
         mission.start = {2026, 2, 1, 6, 0, 0};
@@ -35,7 +33,6 @@ struct Rig : test::WindowRig {
         }
         sim::load_mission(logger, mission);
     }
-    QAction* action(const char* name) const { return window->findChild<QAction*>(name); }
     // What frostel-cli writes for the logger in the reader.
     QByteArray cli_csv() {
         std::ostringstream out, err;
@@ -55,7 +52,9 @@ class ExportActionsTest : public QObject {
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
 
-    void bothCsvFormsFromTheButtonMenuAndTheTable() {
+    // Both CSV forms from the button's menu and the table's, and Ctrl+C copying the headings
+    // and the selected rows as tab-separated text.
+    void bothCsvFormsAndTheTablesCopy() {
         Rig rig;
         rig.load_data();  // the save offer cancelled
         const QMenu* menu = rig.find<QToolButton>("export_csv_button")->menu();
@@ -68,8 +67,8 @@ class ExportActionsTest : public QObject {
         QCOMPARE(table_menu, (QStringList{"Copy", "Export CSV", "Export CSV for Spreadsheet"}));
 
         rig.dialogs.save_names = {rig.path("plain"), rig.path("sheet.CSV")};
-        rig.action("export_csv")->trigger();
-        rig.action("export_spreadsheet_csv")->trigger();
+        rig.find<QAction>("export_csv")->trigger();
+        rig.find<QAction>("export_spreadsheet_csv")->trigger();
         QCOMPARE(rig.dialogs.asked.mid(1),
                  QStringList(
                      2, "save " + rig.path("4100000ABCDEF1AA_20260201-0600.csv") + " CSV (*.csv)"));
@@ -81,8 +80,18 @@ class ExportActionsTest : public QObject {
 
         // A folder that is not there: the file is not written and the user is told.
         rig.dialogs.save_names = {rig.path("gone/x.csv")};
-        rig.action("export_csv")->trigger();
+        rig.find<QAction>("export_csv")->trigger();
         QVERIFY(rig.window->findChild<QMessageBox*>("csv_not_saved") != nullptr);
+
+        TableView& table = rig.table();
+        table.selectRow(2);
+        table.selectionModel()->select(table.model()->index(0, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table.setFocus();
+        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString("DATE TIME\tTEMPERATURE\n2026-02-01 06:00:00\t-2,00\n"
+                         "2026-02-01 06:20:00\t1,00\n"));
     }
 
     // The report of a download, then with every sample, then of the pair it was saved as.
@@ -106,7 +115,7 @@ class ExportActionsTest : public QObject {
         const QString downloaded = test::report_fingerprint(rig.path("week.pdf"));
         QCOMPARE(downloaded.size(), 64);
 
-        rig.action("include_all_samples")->setChecked(true);
+        rig.find<QAction>("include_all_samples")->setChecked(true);
         button.click();
         QVERIFY(test::pdf_text(rig.path("all.pdf"), 2).startsWith("All samples"));
 
@@ -117,20 +126,6 @@ class ExportActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("pair.pdf")};
         button.click();
         QCOMPARE(test::report_fingerprint(rig.path("pair.pdf")), downloaded);
-    }
-
-    void ctrlCCopiesTheHeadingsAndTheSelectedRowsAsTabSeparatedText() {
-        Rig rig;
-        rig.load_data();
-        TableView& table = rig.table();
-        table.selectRow(2);
-        table.selectionModel()->select(table.model()->index(0, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table.setFocus();
-        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QString("DATE TIME\tTEMPERATURE\n2026-02-01 06:00:00\t-2,00\n"
-                         "2026-02-01 06:20:00\t1,00\n"));
     }
 };
 

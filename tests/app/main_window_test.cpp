@@ -118,7 +118,6 @@ class MainWindowTest : public QObject {
             rig.close();
             QCOMPARE(rig.settings_file(), c.written);
             QCOMPARE(rig.ended, 1);
-            QVERIFY(datafile::read_chart_document(rig.path("standard.tee")).has_value());
         }
     }
 
@@ -212,9 +211,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(chart.y(0), 77.0);
         QCOMPARE(rig.window->shown_mission().user_limits().low, 35.6);
         QCOMPARE(chart.left_axis_title(), QString("FARENHEIT"));
-        auto* left = qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical)[0]);
-        QCOMPARE(left->min(), 32.0);
-        QCOMPARE(left->max(), 257.0);
+        QCOMPARE(rig.left_axis()->min(), 32.0);
+        QCOMPARE(rig.left_axis()->max(), 257.0);
         QCOMPARE(rig.table_column(1), (QStringList{"77.00", "-40.00", "32.00", "212.00", "35.60",
                                                    "54.50", "26.60", "39.60", ""}));
 
@@ -434,7 +432,7 @@ class MainWindowTest : public QObject {
         Rig rig;
         QDir(rig.folder.path()).mkpath("missions/cold");
         const QString missions = rig.path("missions");
-        rig.put_settings("English\r\n" + QFile::encodeName(missions) + "\r\n3\r\n");
+        rig.write_settings("3", missions);
         MainWindow& window = rig.start();
         rig.find<QPushButton>("Command1")->click();
         auto* dialog = top_level("Data_Path");
@@ -457,7 +455,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(rig.settings_file(), QByteArray("English\r\n/\r\n3\r\n"));
 
         // A folder that is not there is left as the data folder.
-        rig.put_settings("English\r\n/no/such/folder\r\n\r\n");
+        rig.write_settings("", "/no/such/folder");
         rig.start();
         rig.find<QPushButton>("Command1")->click();
         QCOMPARE(rig.window->settings().data_folder, QString("/no/such/folder"));
@@ -559,8 +557,6 @@ class MainWindowTest : public QObject {
                               {Role::kAdministrator, true, true, false}};
         for (const Case& c : cases) {
             Rig rig;
-            rig.ports.attach(1, rig.box);
-            rig.put_settings("English\r\n" + QFile::encodeName(rig.folder.path()) + "\r\n1\r\n");
             if (c.role) {
                 rig.person = [role = *c.role] {
                     return std::optional(archive::Person{"pat", "Pat Lee", role});
@@ -571,7 +567,7 @@ class MainWindowTest : public QObject {
             mission.start = {2026, 2, 1, 6, 0, 0};
             mission.temperatures = {4.0, 4.5, 5.0};
             sim::load_mission(rig.logger, mission);
-            MainWindow& window = rig.start();
+            MainWindow& window = rig.start_with_reader();
             rig.load_data();
             QCOMPARE(rig.dialogs.asked.size(), c.program_and_export ? 1 : 0);
             QCOMPARE(window.shown_mission().origin().archive_id, 1);
@@ -600,16 +596,14 @@ class MainWindowTest : public QObject {
             }
             if (!c.program_and_export) {
                 window.download_actions().save_archived(1);
-                QStringList refused;
-                QVERIFY(window.archive_actions().mission_archive().for_each_event(
-                    {}, [&](const archive::AuditEntry& entry) {
-                        const archive::AuditRow& row = entry.chained.row;
-                        if (row.action == "access-refused") {
-                            refused.append(
-                                QString::fromStdString(row.user_id + ' ' + row.new_value));
-                        }
-                    }));
-                QCOMPARE(refused, QStringList{"pat save a record"});
+                QCOMPARE(test::audit_lines(window.archive_actions().mission_archive(),
+                                           [](const archive::AuditRow& row) {
+                                               return row.action == "access-refused"
+                                                          ? QString::fromStdString(
+                                                                row.user_id + ' ' + row.new_value)
+                                                          : QString();
+                                           }),
+                         QStringList{"pat save a record"});
             }
             rig.close();
             QCOMPARE(QFile::exists(rig.path("standard.tee")), c.program_and_export);
@@ -621,7 +615,7 @@ class MainWindowTest : public QObject {
     // once and as its person's: the same person resumes, another person ends the session.
     void signInNamesThePersonAndTheWindowLocksWhenIdle() {
         Rig rig;
-        rig.put_settings("English\r\n" + QFile::encodeName(rig.folder.path()) + "\r\n\r\n");
+        rig.write_settings("");
         const QString archive_file = archive::archive_path(rig.folder.path());
         {
             archive::MissionArchive archive(archive_file);
@@ -680,16 +674,15 @@ class MainWindowTest : public QObject {
         rig.close();
 
         archive::MissionArchive archive(archive_file, archive::MissionArchive::Access::kReadOnly);
-        QStringList events;
-        QVERIFY(archive.for_each_event({}, [&](const archive::AuditEntry& entry) {
-            const archive::AuditRow& row = entry.chained.row;
-            events.append(QString::fromStdString(row.action + ' ' + row.user_id));
-        }));
-        QCOMPARE(events, (QStringList{"accounts-enabled rita", "account-created rita",
-                                      "account-created rita", "password-changed otto",
-                                      "sign-in-refused rita", "sign-in rita", "session-locked rita",
-                                      "session-resumed rita", "session-locked rita", "sign-in otto",
-                                      "sign-out rita", "sign-out otto"}));
+        QCOMPARE(
+            test::audit_lines(archive,
+                              [](const archive::AuditRow& row) {
+                                  return QString::fromStdString(row.action + ' ' + row.user_id);
+                              }),
+            (QStringList{"accounts-enabled rita", "account-created rita", "account-created rita",
+                         "password-changed otto", "sign-in-refused rita", "sign-in rita",
+                         "session-locked rita", "session-resumed rita", "session-locked rita",
+                         "sign-in otto", "sign-out rita", "sign-out otto"}));
     }
 };
 

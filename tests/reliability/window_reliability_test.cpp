@@ -136,9 +136,7 @@ class WindowReliabilityTest : public QObject {
         constexpr int kDownloads = 200;
         constexpr int kProgrammingRuns = 50;
         WindowRig rig;
-        rig.ports.attach(1, rig.box);
-        rig.write_settings(" 1 ");
-        rig.start();
+        rig.start_with_reader();
         const sim::SimMission cold_room = *sim::sample_mission("cold-room", rig.clock.local_now());
         const auto download = [&] {
             sim::load_mission(rig.logger, cold_room);
@@ -193,10 +191,15 @@ class WindowReliabilityTest : public QObject {
 
         QElapsedTimer unplugged;
         const auto unplug_after = [&](int ms) {
+            unplugged.invalidate();
             QTimer::singleShot(ms, [&] {
                 reader.reset();
                 unplugged.start();
             });
+        };
+        const auto ended_soon_after_unplugging = [&] {
+            QVERIFY2(unplugged.isValid() && unplugged.elapsed() < kFewSecondsMs,
+                     qPrintable(QString::number(unplugged.elapsed())));
         };
         // Out in the middle of the log pages.
         unplug_after(2500);
@@ -207,8 +210,7 @@ class WindowReliabilityTest : public QObject {
         QVERIFY2(error_frame->toolTip().contains("the device does not exist"),
                  qPrintable(error_frame->toolTip()));
         QVERIFY(rig.chart().points().empty());
-        QVERIFY2(unplugged.isValid() && unplugged.elapsed() < kFewSecondsMs,
-                 qPrintable(QString::number(unplugged.elapsed())));
+        ended_soon_after_unplugging();
         QVERIFY(rig.find("Command10")->isEnabled());
 
         plug_in();
@@ -219,12 +221,10 @@ class WindowReliabilityTest : public QObject {
         rig.find<QPushButton>("Command8")->click();
         auto& programming = rig.programming_window();
         const QLabel* result = programming.findChild<QLabel*>("Label5");
-        unplugged.invalidate();
         unplug_after(2000);
         programming.programming_button().click();
         QCOMPARE(result->text(), QString("PROGRAMMING ERROR !"));
-        QVERIFY2(unplugged.isValid() && unplugged.elapsed() < kFewSecondsMs,
-                 qPrintable(QString::number(unplugged.elapsed())));
+        ended_soon_after_unplugging();
 
         plug_in();
         programming.programming_button().click();

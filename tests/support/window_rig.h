@@ -17,6 +17,7 @@
 #include "app/programming_actions.h"
 #include "app/programming_ds1922t.h"
 #include "app/table_view.h"
+#include "archive/mission_archive.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
 #include "sim/logger_model.h"
@@ -86,6 +87,12 @@ struct WindowRig {
                  "English\r\n" + QFile::encodeName(data) + "\r\n" + port_line + "\r\n");
     }
     app::MainWindow& start() { return start_on(port, clock); }
+    // The program with the reader on port 1 and the settings naming that port as `port_line`.
+    app::MainWindow& start_with_reader(const QByteArray& port_line = " 1 ") {
+        ports.attach(1, box);
+        write_settings(port_line);
+        return start();
+    }
     // The program on another port and clock, such as the real adapter's.
     app::MainWindow& start_on(link::SerialPort& serial_port, link::Clock& time) {
         window = std::make_unique<app::MainWindow>(app::MainWindowTies{
@@ -150,5 +157,17 @@ struct WindowRig {
         return texts;
     }
 };
+
+// One line per audit event, as `line` writes it; the events it gives a null line are left out.
+inline QStringList audit_lines(archive::MissionArchive& archive,
+                               const std::function<QString(const archive::AuditRow&)>& line) {
+    QStringList lines;
+    const bool read = archive.for_each_event({}, [&](const archive::AuditEntry& entry) {
+        if (const QString text = line(entry.chained.row); !text.isNull()) {
+            lines << text;
+        }
+    });
+    return read ? lines : QStringList{"<unread: " + archive.error() + ">"};
+}
 
 }  // namespace frostel::test
