@@ -47,7 +47,6 @@ using test::kDocuments;
 using test::top_level;
 
 struct Rig : test::WindowRig {
-    void put_settings(const QByteArray& bytes) const { put_file("SETUP.FRG", bytes); }
     void close() { window->close(); }
     QByteArray settings_file() const { return test::file_bytes(path("SETUP.FRG")); }
     QList<int> checked_ports() const {
@@ -104,7 +103,7 @@ class MainWindowTest : public QObject {
             Rig rig;
             rig.ports.attach(3, rig.box);
             if (c.settings != nullptr) {
-                rig.put_settings(c.settings);
+                rig.put_file("SETUP.FRG", c.settings);
             }
             MainWindow& window = rig.start();
             QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56"));
@@ -123,7 +122,7 @@ class MainWindowTest : public QObject {
 
     void portMenuChoiceAndSearch() {
         Rig rig;
-        rig.put_settings("English\r\n/d\r\n3\r\n");
+        rig.write_settings("3", "/d");
         MainWindow& first = rig.start();
         auto* menu = rig.find<QMenu>("communication_port_menu");
         QCOMPARE(menu->title(), QString("COMMUNICATION PORT"));
@@ -182,7 +181,7 @@ class MainWindowTest : public QObject {
     // Celsius, a sample on a limit is on it still, with the very numbers and texts as before.
     void unitsConvertEveryPointLimitAxisAndRowAndComeBackExactly() {
         Rig rig;
-        rig.put_settings("English\r\n/x\r\n4\r\n");
+        rig.write_settings("4", "/x");
         rig.start();
         ChartView& chart = rig.chart();
         datafile::ChartDocument pair;
@@ -420,7 +419,10 @@ class MainWindowTest : public QObject {
         QVERIFY(test::file_bytes(printer.outputFileName()).startsWith("%PDF-"));
     }
 
-    void dataPathFollowsTheFolderListAndIsWrittenOnClose() {
+    // The data folder follows the folder list and is written on close. The file dialogs stay
+    // above the windows that stay on top, and a name typed without its extension finds the
+    // file that has it.
+    void dataPathAndFileDialogs() {
         Rig rig;
         QDir(rig.folder.path()).mkpath("missions/cold");
         const QString missions = rig.path("missions");
@@ -451,15 +453,8 @@ class MainWindowTest : public QObject {
         rig.start();
         rig.find<QPushButton>("Command1")->click();
         QCOMPARE(rig.window->settings().data_folder, QString("/no/such/folder"));
-    }
 
-    // The file dialogs stay above the windows that stay on top, and a name typed without its
-    // extension finds the file that has it.
-    void fileDialogsStayOnTopAndOpenANameWithoutItsExtension() {
-        const QTemporaryDir folder;
-        QFile week(QDir(folder.path()).filePath("week49.frd"));
-        QVERIFY(week.open(QIODevice::WriteOnly));
-        week.close();
+        rig.put_file("week49.frd", {});
         QtFileNameDialogs dialogs;
         QTimer::singleShot(0, [] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -468,7 +463,8 @@ class MainWindowTest : public QObject {
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText("week49");
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        QCOMPARE(dialogs.open_name(nullptr, folder.path(), kOpenDataFileFilter), week.fileName());
+        QCOMPARE(dialogs.open_name(nullptr, rig.folder.path(), kOpenDataFileFilter),
+                 rig.path("week49.frd"));
     }
 
     void layoutAboutLanguageAndDriverInstall() {
