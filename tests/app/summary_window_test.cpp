@@ -61,6 +61,15 @@ struct Rig : test::WindowRig {
         find<QPushButton>("mission_summary_button")->click();
         return *top_level<SummaryWindow>("Mission_Summary");
     }
+    static QLineEdit* field(const char* name) {
+        return top_level("Mission_Summary")->findChild<QLineEdit*>(name);
+    }
+    // `low` and `high` typed into the summary's limit fields, the edit finished.
+    static void type_limits(const char* low, const char* high) {
+        field("low_limit")->setText(low);
+        field("high_limit")->setText(high);
+        emit field("high_limit")->editingFinished();
+    }
     QString verdict() const {
         return top_level("Mission_Summary")->findChild<QLabel*>("verdict")->text();
     }
@@ -186,11 +195,7 @@ class SummaryWindowTest : public QObject {
         QVERIFY(QFontMetrics(caption).horizontalAdvance(unit->windowTitle()) + 80 < unit->width());
 
         // The user's limits win, follow the unit, and are kept as typed for this logger.
-        auto* low = window.findChild<QLineEdit*>("low_limit");
-        auto* high = window.findChild<QLineEdit*>("high_limit");
-        low->setText("");
-        high->setText("50");
-        emit high->editingFinished();
+        rig.type_limits("", "50");
         QTRY_COMPARE(rig.verdict(), "1 EXCURSION, 0 h 40 min OUT OF LIMITS");
         QCOMPARE(line.text(), rig.verdict());
         QCOMPARE(rig.tinted_rows(), 4);
@@ -201,14 +206,15 @@ class SummaryWindowTest : public QObject {
         QVERIFY(!typed.low && typed.high == 50.0);
         QCOMPARE(typed.unit, mission::TemperatureUnit::kFahrenheit);
         rig.open_unit_option(0)->click();
-        QTRY_COMPARE(high->text(), "10");
+        QTRY_COMPARE(rig.field("high_limit")->text(), "10");
 
         // A limit above the other, or a dH out of 10 to 500 kJ/mol, is refused and the fields
         // show the ones in force.
+        QLineEdit* low = rig.field("low_limit");
         low->setText("20");
         emit low->editingFinished();
         QCOMPARE(low->text(), "");
-        auto* delta_h = window.findChild<QLineEdit*>("delta_h");
+        QLineEdit* delta_h = rig.field("delta_h");
         delta_h->setText("500.5");
         emit delta_h->editingFinished();
         QCOMPARE(delta_h->text(), "83.144");
@@ -292,21 +298,14 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(rig.verdict(), "NO LIMITS");
         QVERIFY(!window.findChild<QLabel*>("verdict")->styleSheet().contains("#00008b"));
 
-        auto* low = window.findChild<QLineEdit*>("low_limit");
-        auto* high = window.findChild<QLineEdit*>("high_limit");
-        const auto type_limits = [&](const char* low_text, const char* high_text) {
-            low->setText(low_text);
-            high->setText(high_text);
-            emit high->editingFinished();
-        };
-        type_limits("2", "8");
+        rig.type_limits("2", "8");
         QTRY_COMPARE(rig.verdict(), "WITHIN LIMITS");
         for (const int unit : {1, 0, 3, 2, 1}) {  // F, C, Reaumur, K, F
             rig.open_unit_option(unit)->click();
             QTRY_COMPARE(rig.verdict(), "WITHIN LIMITS");
             QCOMPARE(rig.tinted_rows(), 0);
         }
-        type_limits("35.6", "46.4");
+        rig.type_limits("35.6", "46.4");
         QTRY_COMPARE(rig.verdict(), "WITHIN LIMITS");
 
         // The next download of this logger, in Celsius, by the limits typed in Fahrenheit.
@@ -319,7 +318,7 @@ class SummaryWindowTest : public QObject {
                         ->text()
                         .endsWith("last set for this logger on " + set_on + ")"));
         QCOMPARE(rig.verdict(), "WITHIN LIMITS");
-        QCOMPARE(high->text(), "8");
+        QCOMPARE(rig.field("high_limit")->text(), "8");
 
         // Another logger is judged by its own thresholds.
         rig.logger.set_serial(0x0000ABCDEF99);
@@ -361,8 +360,8 @@ class SummaryWindowTest : public QObject {
         QVERIFY(
             archive::AccountBook(kept).turn_on(rita.id, rita.full_name, "ritas-password").done());
         rig.load_data();
-        SummaryWindow& window = rig.open_summary();
-        auto* high = window.findChild<QLineEdit*>("high_limit");
+        rig.open_summary();
+        QLineEdit* high = rig.field("high_limit");
         bool blank_refused = false;
         // "8" typed as the high limit, and the dialog answered with `reason` (none: Cancel).
         const auto type_high_limit = [&](const char* reason) {
@@ -377,8 +376,7 @@ class SummaryWindowTest : public QObject {
                 buttons->button(reason[0] == 0 ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)
                     ->click();
             });
-            high->setText("8");
-            emit high->editingFinished();
+            rig.type_limits("", "8");
         };
         type_high_limit("");
         QVERIFY(blank_refused);
