@@ -143,8 +143,8 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.text("Label1"), QStringLiteral("59 seconds"));
     }
 
-    // The text takes CR LF for a typed break; Delete empties only the text, opening the
-    // window the text and the calendar; the calibration runs from -128 to 127.
+    // A typed break is CR LF; Delete empties the text alone, while opening the window empties
+    // it and sets the calendar to today; the calibration runs from -128 to 127.
     void mission_text_calendar_and_calibration() {
         WindowRig w;
         auto* text = w.get<QPlainTextEdit>("RichTextBox1");
