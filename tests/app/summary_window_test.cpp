@@ -262,7 +262,6 @@ class SummaryWindowTest : public QObject {
         rig.load_data();
         rig.find<QToolButton>("mission_report_button")->click();
         rig.open_summary();
-        QCOMPARE(test::report_fingerprint(rig.path("report.pdf")).size(), 64);
         QVERIFY(test::pdf_text(rig.path("report.pdf")).contains(rig.verdict()));
 
         QFile tee(rig.path("coldroom.tee"));
