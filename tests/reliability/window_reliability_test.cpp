@@ -1,5 +1,5 @@
 // The main window under abuse: closed during each logger operation, through a long working
-// day, and with its reader pulled out mid-run.
+// day, with its archive shared with frostel-cli, and with its reader pulled out mid-run.
 #include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
