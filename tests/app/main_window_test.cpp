@@ -253,6 +253,8 @@ class MainWindowTest : public QObject {
         Rig rig;
         rig.start();
         ChartView& chart = rig.chart();
+        QCOMPARE(chart.first_value_index(), -1);
+        QCOMPARE(chart.last_value_index(), -1);
         QStringList labels;
         datafile::ChartDocument full;
         for (int i = 0; i < 8193; ++i) {
@@ -277,6 +279,9 @@ class MainWindowTest : public QObject {
 
         // The editor changes the looks but never the points; a minimum above the maximum
         // is refused and the axis keeps its range.
+        chart.set_y(8193, 99);
+        chart.set_y(-1, 99);
+        QCOMPARE(chart.label(9000), QString());
         rig.find<QAction>("edit_tool")->trigger();
         auto* editor = top_level("TeeEditor1");
         QVERIFY(editor != nullptr && editor->isVisible());
@@ -294,7 +299,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(chart.document().left.minimum, 0.0);
         QCOMPARE(chart.document().left.maximum, 125.0);
         QCOMPARE(chart.document().points.size(), std::size_t{8193});
-        QCOMPARE(chart.points().back().y, -20 + 8192 * 0.01);
+        QCOMPARE(chart.y(8192), -20 + 8192 * 0.01);
 
         // Open, the editor follows the chart: a unit switched under it stays switched by OK,
         // and what was typed meanwhile in another field is kept. The unit is not editable.
@@ -332,6 +337,9 @@ class MainWindowTest : public QObject {
         QVERIFY(chart.document() == shown);
         QCOMPARE(rig.window->shown_mission().points(), shown.points);
         QCOMPARE(rig.window->shown_mission().unit(), mission::TemperatureUnit::kKelvin);
+
+        QCOMPARE(chart.add_xy(46000.001, 7, "between"), 1);
+        QCOMPARE(chart.label(1), QString("between"));
     }
 
     // The chart's own tools on the command bar, on a hundred points from 0 to 99: zoom frame,

@@ -42,6 +42,15 @@ TEST(StringGrid, RefillWritesOneRowPerPointAndKeepsOrClearsTheRest) {
     EXPECT_EQ(grid.text(0, 0), "DATE          TIME     ");
     EXPECT_EQ(grid.text(0, 1), "TEMPERATURE ");
 
+    // Writes outside the columns and rows change nothing.
+    grid.set_text(1, 2, "third");
+    grid.set_text(3, 0, "below");
+    grid.set_text(-1, 0, "above");
+    EXPECT_EQ(grid.text(1, 2), "");
+    EXPECT_EQ(grid.text(3, 0), "");
+    EXPECT_EQ(grid.column_count(), 2);
+    EXPECT_EQ(grid.row_count(), 3);
+
     refill_table({}, grid, true, kEnglish);
     EXPECT_EQ(grid.row_count(), 2);
 
