@@ -4,9 +4,16 @@
 #include <QFile>
 #include <QWidget>
 
+#include "app/file_name_dialogs.h"
 #include "app/program_launcher.h"
 
 namespace frostel::test {
+
+// Every file dialog cancelled.
+struct NoDialogs final : app::FileNameDialogs {
+    QString save_name(QWidget*, const QString&, const QString&) override { return {}; }
+    QString open_name(QWidget*, const QString&, const QString&) override { return {}; }
+};
 
 // Records every start; by default none succeeds, as on a system without the driver installer.
 struct RecordingLauncher final : app::ProgramLauncher {
