@@ -571,6 +571,21 @@ TEST_F(PgServerOfTheFirstSchema, MigratingOnKeepsTheRecordsAndTheChain) {
     // The record the first schema kept is the one the same download comes back to.
     EXPECT_EQ(client.answer(QString::fromLatin1(KeptDownload::kCall), download.values()), "1");
     EXPECT_EQ(client.value_of(QStringLiteral("SELECT count(*) FROM missions")), 1);
+
+    // Summaries derived by newer rules, as a program stores them on opening, before anyone
+    // signs in: once, as the database login's.
+    Connection opening(client_login("new_pc"), QStringLiteral("opening"));
+    const QString derived = QStringLiteral(
+        "SELECT store_summaries_again(3, '[{\"id\": 1, \"minimum\": 2.25, \"maximum\": null,"
+        " \"verdict\": \"WITHIN LIMITS\"}]', 'file:archive', 'pc-2')");
+    EXPECT_EQ(opening.value_of(derived), 1);
+    EXPECT_EQ(opening.value_of(derived), 0);
+    EXPECT_EQ(opening.value_of(QStringLiteral("SELECT concat_ws(' ', minimum, maximum, verdict,"
+                                              " derived_by) FROM missions")),
+              "2.25 WITHIN LIMITS 3");
+    EXPECT_EQ(opening.value_of(QStringLiteral("SELECT user_id || ' ' || new_value FROM"
+                                              " audit_events ORDER BY sequence DESC LIMIT 1")),
+              "login:new_pc 1 records by summary rules 3");
     EXPECT_FALSE(read_chain(client).broken);
 }
 
