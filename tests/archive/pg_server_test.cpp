@@ -511,6 +511,7 @@ TEST_F(PgServer, FourWritersAtOnceLeaveOneUnbrokenChainInAnyTimeZone) {
     set_zone("Europe/Berlin");
     std::atomic<int> failures = 0;
     std::vector<std::thread> writers;
+    writers.reserve(kWriters);
     for (int writer = 0; writer < kWriters; ++writer) {
         writers.emplace_back(append_events, client, writer, kEach, std::ref(failures));
     }
