@@ -513,7 +513,8 @@ std::optional<RecordSignatures> PgStore::record_signatures(std::int64_t id) {
 }
 
 // The signing rules are weighed here as on every store, before the password; a signature
-// they allow goes to the server with the password, which it checks with the terms.
+// they allow goes to the server with the password, which weighs the same rules again over the
+// limits in force as it reads them, as for a client that calls it directly.
 SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request) {
     const auto session = sessions_.find(signer.id);
     if (session == sessions_.end()) {
@@ -551,7 +552,7 @@ SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request)
                     QStringLiteral("the shared archive takes a signature only with the"
                                    " signer's password"));
             }
-            // The server checks the password, counting a wrong one, and the terms again.
+            // The server checks the password, counting a wrong one, and the rules again.
             const SignedTerms terms{record.record_digest, request.meaning, record.limits_in_force,
                                     signer.full_name};
             const std::optional<QSqlQuery> row =
