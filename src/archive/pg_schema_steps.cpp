@@ -1005,6 +1005,7 @@ LANGUAGE sql SET search_path = public, pg_temp AS $$
 CREATE FUNCTION upload_in_progress() RETURNS uploads LANGUAGE sql
 SET search_path = public, pg_temp AS $$
   SELECT * FROM uploads WHERE taken_in = pg_current_xact_id() AND event_sequence IS NULL $$)sql"),
+        // The session's event; while an upload is taken, the upload's event instead.
         QStringLiteral(R"sql(
 CREATE OR REPLACE FUNCTION session_event(p_action text, p_object text, p_old text, p_new text,
                                          p_reason text) RETURNS bigint LANGUAGE plpgsql
@@ -1012,13 +1013,14 @@ SET search_path = public, pg_temp AS $$
 DECLARE
   v_session sessions := session_of_connection();
   v_upload uploads := upload_in_progress();
-  v_accounts boolean := accounts_on();
+  v_accounts boolean;
   v_sequence bigint;
 BEGIN
   IF v_upload.archive IS NULL THEN
     RETURN chain_event(v_session.user_id, v_session.full_name, v_session.workstation, p_action,
                        p_object, p_old, p_new, p_reason);
   END IF;
+  v_accounts := accounts_on();
   v_sequence := chain_event_at(
     v_upload.utc_ms, v_upload.local_time,
     CASE WHEN v_accounts THEN v_session.user_id ELSE v_upload.user_id END,
