@@ -1,12 +1,18 @@
 #include "archive/logger_history.h"
 
 #include "archive/fingerprint.h"
+#include "archive/pg_address.h"
 #include "platform/local_date_time.h"
 
 namespace frostel::archive {
 
 std::optional<std::string> held_mission_question(MissionArchive& archive,
                                                  const mission::HeldMission& mission) {
+    // Asked before searching, which would say only that the archive is not open.
+    if (!archive.is_open() && looks_like_pg_uri(archive.path().toStdString())) {
+        return "The shared archive cannot be reached: " + archive.error().trimmed().toStdString() +
+               ".";
+    }
     const std::string start = platform::format_iso(mission.start);
     const std::optional<bool> kept = archive.holds(mission.logger_id, start, mission.sample_count);
     if (!kept) {
