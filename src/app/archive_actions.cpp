@@ -1,5 +1,6 @@
 #include "app/archive_actions.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -9,29 +10,42 @@
 #include "app/topmost.h"
 #include "archive/account_book.h"
 #include "archive/logger_history.h"
+#include "archive/pg_address.h"
+#include "platform/archive_setting.h"
 
 namespace frostel::app {
 
-ArchiveActions::ArchiveActions(const ControllerTies& ties, QPushButton& archive_button,
-                               std::function<void(std::int64_t)> open,
+namespace {
+
+// A location as the audit trail may keep it: a server's address without any password.
+std::string shown_location(const QString& location) {
+    std::string why;
+    if (const auto address = archive::parse_pg_uri(location.toStdString(), why)) {
+        return address->shown;
+    }
+    return archive::looks_like_pg_uri(location.toStdString()) ? why : location.toStdString();
+}
+
+}  // namespace
+
+ArchiveActions::ArchiveActions(const ControllerTies& ties, WindowArchive& archive,
+                               QPushButton& archive_button, std::function<void(std::int64_t)> open,
                                std::function<void(std::int64_t)> save_as)
-    : QObject(&ties.window), ties_(ties), open_(std::move(open)), save_as_(std::move(save_as)) {
+    : QObject(&ties.window),
+      ties_(ties),
+      open_(std::move(open)),
+      save_as_(std::move(save_as)),
+      archive_(archive) {
     connect(&archive_button, &QPushButton::clicked, this,
             [this] { show_topmost(&archive_window()); });
 }
 
 archive::MissionArchive& ArchiveActions::mission_archive() {
-    const QString path = archive::archive_path(ties_.settings.data_folder);
-    const archive::Actor actor = ties_.actor();
-    if (!archive_ || !archive_->is_open() || archive_->path() != path ||
-        archive_->actor().user_id != actor.user_id) {
-        archive_ = std::make_unique<archive::MissionArchive>(
-            path, archive::MissionArchive::Access::kReadWrite, actor);
-        if (!archive_->notice().isEmpty()) {
-            warn(archive_->notice());
-        }
+    archive::MissionArchive& archive = archive_.open(ties_.settings.data_folder, ties_.actor());
+    if (const QString news = archive_.take_news(); !news.isEmpty()) {
+        warn(news);
     }
-    return *archive_;
+    return archive;
 }
 
 ArchiveWindow& ArchiveActions::archive_window() {
@@ -43,7 +57,9 @@ ArchiveWindow& ArchiveActions::archive_window() {
                  return allows(archive::Right::kExport, "bundle a record")
                             ? ties_.file_dialogs.folder_name(parent, ties_.settings.data_folder)
                             : QString();
-             }},
+             },
+             [this] { return platform::read_archive_setting(ties_.program_folder); },
+             [this](const QString& location) { return share(location); }},
             &ties_.window);
         ties_.busy.guard(&archive_window_->open_button());
         for (QPushButton* writer :
@@ -53,6 +69,27 @@ ArchiveWindow& ArchiveActions::archive_window() {
         }
     }
     return *archive_window_;
+}
+
+QString ArchiveActions::share(const QString& location) {
+    if (!ties_.may(archive::Right::kChangeAccounts)) {
+        return tr("Only an administrator may change the shared archive.");
+    }
+    const QString before = platform::read_archive_setting(ties_.program_folder);
+    if (location == before) {
+        return {};
+    }
+    if (QString problem = archive_location_problem(location); !problem.isEmpty()) {
+        return problem;
+    }
+    if (!platform::write_archive_setting(ties_.program_folder, location)) {
+        return tr("%1 could not be written.")
+            .arg(QDir(ties_.program_folder).filePath(platform::kArchiveSettingFileName));
+    }
+    // Entered in the archive now in use, as a change of data folder is.
+    note_event(archive::setting_changed("shared archive", shown_location(before),
+                                        shown_location(location)));
+    return {};
 }
 
 void ArchiveActions::refresh_window() {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/controller_ties.h"
+#include "app/window_archive.h"
 #include "archive/mission_archive.h"
 #include "mission/download.h"
 #include "programming/programming_run.h"
@@ -18,19 +19,20 @@ namespace frostel::app {
 
 class ArchiveWindow;
 
-// The archive of the current data folder and its window: downloads and programming runs
-// kept, files written and settings changed entered in the audit trail. Opening or saving a
-// record from the window is the mission controller's, handed in as `open` and `save_as`.
+// The window's archive (a site's shared archive, else the data folder's own) and its window:
+// downloads and programming runs kept, files written and settings changed entered in the
+// audit trail. Opening or saving a record from the window is the mission controller's, handed
+// in as `open` and `save_as`.
 class ArchiveActions final : public QObject {
     Q_OBJECT
 
   public:
-    ArchiveActions(const ControllerTies& ties, QPushButton& archive_button,
+    ArchiveActions(const ControllerTies& ties, WindowArchive& archive, QPushButton& archive_button,
                    std::function<void(std::int64_t id)> open,
                    std::function<void(std::int64_t id)> save_as);
 
-    // Opened again when the data folder or the person at the window changed, or the last
-    // opening failed.
+    // Opened again when its location changed or the last opening failed; acting as the
+    // person at the window.
     [[nodiscard]] archive::MissionArchive& mission_archive();
     // The "Archive" window, made on first use.
     [[nodiscard]] ArchiveWindow& archive_window();
@@ -44,6 +46,9 @@ class ArchiveActions final : public QObject {
                                               const archive::Stamp& stamp);
     void keep_programming_run(const programming::ProgrammingSettings& settings,
                               const programming::RunResult& result);
+    // Makes `location` the program's archive (empty: the data folder's own), for those who
+    // may change the data folder, and enters the change; why it could not, or empty.
+    [[nodiscard]] QString share(const QString& location);
     // An event that cannot be entered in the audit trail is said.
     void note_event(const archive::AuditEvent& event);
     // A file written from the mission with `fingerprint`, named by its absolute path.
@@ -58,7 +63,7 @@ class ArchiveActions final : public QObject {
     ControllerTies ties_;
     std::function<void(std::int64_t)> open_;
     std::function<void(std::int64_t)> save_as_;
-    std::unique_ptr<archive::MissionArchive> archive_;
+    WindowArchive& archive_;
     QPointer<ArchiveWindow> archive_window_;
 };
 

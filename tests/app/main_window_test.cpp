@@ -621,7 +621,8 @@ class MainWindowTest : public QObject {
                 book.add(*rita.person, "otto", "Otto Operator", archive::Role::kOperator);
             QVERIFY(book.change_password("otto", otto.one_time_password, "ottos-password").done());
         }
-        WindowSession session(archive_file, rig.clock);
+        WindowArchive shared(rig.folder.path(), rig.clock);
+        WindowSession session(shared, rig.folder.path(), rig.clock);
         QVERIFY(session.accounts_on());
         // `password` typed into the dialog open now, and OK pressed.
         const auto answer = [](const QString& user_id, const QString& password) {
@@ -643,6 +644,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(refusal, QString("sign-in refused"));
 
         rig.person = [&session] { return session.person(); };
+        rig.archive = &shared;
         MainWindow& window = rig.start();
         session.watch(window);
         QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Rita Root"));
