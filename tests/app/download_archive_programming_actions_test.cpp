@@ -26,6 +26,7 @@
 #include "app/record_history.h"
 #include "archive/account_book.h"
 #include "archive/fingerprint.h"
+#include "platform/archive_setting.h"
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
 #include "tests/support/archive_rig.h"
@@ -494,6 +495,52 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(!archive.accounts_button().isEnabled());
         QVERIFY(archive::accounts_are_on(archive::archive_path(elsewhere)));
         QVERIFY(!archive::accounts_are_on(archive::archive_path(rig.folder.path())));
+    }
+
+    // A site's shared archive set in the Archive window (never an address with a password):
+    // downloads kept on the server and listed from it, the change entered in its trail. A
+    // server that cannot be reached is said by the guard.
+    void aSharedArchiveServesTheWindow() {
+        Rig rig;
+        rig.find<QPushButton>("archive_button")->click();
+        ArchiveWindow& window = rig.window->archive_actions().archive_window();
+        const auto share = [&window](const QString& location) {
+            window.shared_location_box().setText(location);
+            window.shared_apply_button().click();
+        };
+        const QString server = test::new_server_archive();
+        QVERIFY(!server.isEmpty());
+        share(QString(server).replace("archive_test_pc@", "archive_test_pc:secret@"));
+        auto* refused = qobject_cast<QMessageBox*>(test::top_level("shared_archive_refused"));
+        QVERIFY(refused != nullptr && refused->text().contains("PGPASSWORD or ~/.pgpass"));
+        refused->setObjectName({});
+        QVERIFY(platform::read_archive_setting(rig.folder.path()).isEmpty());
+        share(server);
+        QVERIFY(test::top_level("shared_archive_refused") == nullptr);
+        QCOMPARE(platform::read_archive_setting(rig.folder.path()), server);
+
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        rig.load_data();
+        QCOMPARE(window.model().rowCount(), 1);
+        QCOMPARE(window.status_line().text(), rig.mission_archive().path());
+        QStringList events;
+        QVERIFY(rig.mission_archive().for_each_event({}, [&](const archive::AuditEntry& entry) {
+            events << QString::fromStdString(entry.chained.row.action + ' ' +
+                                             entry.chained.row.new_value.substr(0, 12));
+        }));
+        QCOMPARE(events.first(), "setting-changed " + server.left(12));
+        QVERIFY(events.last().startsWith("download-archived"));
+
+        const QString nowhere =
+            QStringLiteral("postgresql://archive_test_pc@/none?host=/tmp/frostel-none-%1")
+                .arg(QCoreApplication::applicationPid());
+        QVERIFY(platform::write_archive_setting(rig.folder.path(), nowhere));
+        sim::load_mission(rig.logger, eight_bit_mission(50));
+        rig.find<QPushButton>("Command8")->click();
+        rig.programming_window().programming_button().click();
+        QCOMPARE(rig.held_questions.size(), 1);
+        QVERIFY2(rig.held_questions.first().startsWith("The shared archive cannot be reached: "),
+                 qPrintable(rig.held_questions.first()));
     }
 
     // The whole trail newest first, by UTC days, person and record, a page at a time, and

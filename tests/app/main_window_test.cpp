@@ -572,6 +572,9 @@ class MainWindowTest : public QObject {
             QCOMPARE(set_path->toolTip().contains("only an administrator"), !c.set_path);
             rig.find<QPushButton>("archive_button")->click();
             ArchiveWindow& archive_window = window.archive_actions().archive_window();
+            const QLineEdit& shared_archive = archive_window.shared_location_box();
+            QCOMPARE(shared_archive.isEnabled(), c.set_path);
+            QCOMPARE(shared_archive.toolTip().contains("Only an administrator"), !c.set_path);
             const QPushButton& audit_trail = archive_window.audit_trail_button();
             QCOMPARE(audit_trail.isEnabled(), c.audit_trail);
             QCOMPARE(audit_trail.toolTip().isEmpty(), c.audit_trail);
