@@ -10,6 +10,7 @@
 #include "app/topmost.h"
 #include "archive/account_book.h"
 #include "archive/logger_history.h"
+#include "archive/outbox.h"
 #include "archive/pg_address.h"
 #include "platform/archive_setting.h"
 
@@ -42,8 +43,12 @@ ArchiveActions::ArchiveActions(const ControllerTies& ties, WindowArchive& archiv
 
 archive::MissionArchive& ArchiveActions::mission_archive() {
     archive::MissionArchive& archive = archive_.open(ties_.settings.data_folder, ties_.actor());
-    if (const QString news = archive_.take_news(); !news.isEmpty()) {
-        warn(news);
+    const ArchiveNews news = archive_.take_news();
+    if (!news.notice.isEmpty()) {
+        warn(news.notice);
+    }
+    if (!news.uploads.isEmpty()) {
+        show_note(&ties_.window, "uploaded", tr("Archive"), news.uploads);
     }
     return archive;
 }
@@ -98,9 +103,12 @@ void ArchiveActions::refresh_window() {
     }
 }
 
-std::optional<std::int64_t> ArchiveActions::keep_download(const mission::DownloadedMission& mission,
-                                                          const archive::Stamp& stamp) {
+ArchiveActions::KeptDownload ArchiveActions::keep_download(
+    const mission::DownloadedMission& mission, const archive::Stamp& stamp) {
     archive::MissionArchive& store = mission_archive();
+    if (!store.is_open() && archive_.shared()) {
+        return keep_offline(mission, stamp, store.error());
+    }
     const auto kept = store.archive(mission, stamp);
     if (!kept) {
         const QString why = store.is_open()
@@ -109,10 +117,25 @@ std::optional<std::int64_t> ArchiveActions::keep_download(const mission::Downloa
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
                  .arg(why));
         (void)store.record_event(archive::download_not_archived(why.toStdString()));
-        return std::nullopt;
+        return {};
     }
     refresh_window();
-    return kept->second;
+    return {true, kept->second};
+}
+
+ArchiveActions::KeptDownload ArchiveActions::keep_offline(const mission::DownloadedMission& mission,
+                                                          const archive::Stamp& stamp,
+                                                          const QString& unreachable) {
+    const QString why = archive_.keep_offline(ties_.settings.data_folder, mission, stamp);
+    if (!why.isEmpty()) {
+        warn(tr("This download was not archived: the shared archive cannot be reached (%1), and "
+                "this PC's archive could not keep it: %2\nIt stays on screen; save it to keep it.")
+                 .arg(unreachable, why));
+        return {};
+    }
+    show_note(&ties_.window, "kept_offline", tr("Archive"), QString(archive::kKeptOffline),
+              tr("The shared archive cannot be reached: %1").arg(unreachable));
+    return {true, std::nullopt};
 }
 
 void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings& settings,

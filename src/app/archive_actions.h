@@ -40,10 +40,15 @@ class ArchiveActions final : public QObject {
     // person at the window may do: either changed.
     void refresh_window();
 
-    // Kept for good, as the record returned; an archive that cannot take it says so, and the
-    // download stays shown.
-    std::optional<std::int64_t> keep_download(const mission::DownloadedMission& mission,
-                                              const archive::Stamp& stamp);
+    // How a download was kept: in the archive as record `id`; on this PC alone while the
+    // shared archive cannot be reached (no id yet); or not at all.
+    struct KeptDownload {
+        bool kept = false;
+        std::optional<std::int64_t> id;
+    };
+    // Kept for good; an archive that cannot take it says so, and the download stays shown.
+    KeptDownload keep_download(const mission::DownloadedMission& mission,
+                               const archive::Stamp& stamp);
     void keep_programming_run(const programming::ProgrammingSettings& settings,
                               const programming::RunResult& result);
     // Makes `location` the program's archive (empty: the data folder's own), for those who
@@ -60,6 +65,9 @@ class ArchiveActions final : public QObject {
     [[nodiscard]] bool allows(archive::Right right, const std::string& what);
 
   private:
+    KeptDownload keep_offline(const mission::DownloadedMission& mission,
+                              const archive::Stamp& stamp, const QString& unreachable);
+
     ControllerTies ties_;
     std::function<void(std::int64_t)> open_;
     std::function<void(std::int64_t)> save_as_;

@@ -1,7 +1,9 @@
 #include "app/window_archive.h"
 
+#include <QFile>
 #include <QObject>
 
+#include "archive/outbox.h"
 #include "archive/pg_address.h"
 #include "platform/archive_setting.h"
 
@@ -81,17 +83,54 @@ archive::MissionArchive& WindowArchive::open(const QString& data_folder,
         failed_at_ = clock_.now();
     }
     if (!archive_->notice().isEmpty()) {
-        news_ = archive_->notice();
+        news_.notice = archive_->notice();
+    }
+    if (archive_->is_open() && shared()) {
+        upload_pending(data_folder);
     }
     return *archive_;
+}
+
+void WindowArchive::upload_pending(const QString& data_folder) {
+    const QString outbox = archive::archive_path(data_folder);
+    if (!QFile::exists(outbox)) {
+        return;
+    }
+    archive::MissionArchive local(outbox);
+    if (archive::pending_count(local).value_or(0) == 0) {
+        return;
+    }
+    const std::optional<archive::SyncCount> count = archive::upload_pending(local, *archive_);
+    news_.uploads = count
+                        ? QObject::tr(
+                              "Uploaded to the shared archive what this PC kept while it could not "
+                              "be reached: %1 uploaded, %2 still pending.")
+                              .arg(count->uploaded)
+                              .arg(count->pending)
+                        : QObject::tr(
+                              "What this PC kept while the shared archive could not be reached "
+                              "is not uploaded yet: %1")
+                              .arg(archive_->error());
+}
+
+QString WindowArchive::keep_offline(const QString& data_folder,
+                                    const mission::DownloadedMission& mission,
+                                    const archive::Stamp& stamp) {
+    archive::MissionArchive local(archive::archive_path(data_folder));
+    if (!local.set_offline(true) || !local.archive(mission, stamp)) {
+        return local.is_open()
+                   ? local.error()
+                   : QObject::tr("%1 cannot be used: %2").arg(local.path(), local.error());
+    }
+    return {};
 }
 
 archive::MissionArchive& WindowArchive::current() {
     return *archive_;
 }
 
-QString WindowArchive::take_news() {
-    return std::exchange(news_, QString());
+ArchiveNews WindowArchive::take_news() {
+    return std::exchange(news_, ArchiveNews());
 }
 
 }  // namespace frostel::app

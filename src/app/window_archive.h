@@ -7,6 +7,7 @@
 
 #include "archive/mission_archive.h"
 #include "link/clock.h"
+#include "mission/download.h"
 
 namespace frostel::app {
 
@@ -19,9 +20,17 @@ namespace frostel::app {
 // can. Empty `location` is the data folder's own archive, always fine.
 [[nodiscard]] QString archive_location_problem(const QString& location);
 
+// What openings had for the user, once: the store's notice, and what was uploaded.
+struct ArchiveNews {
+    QString notice;
+    QString uploads;
+};
+
 // The one archive the sign-in, the main window and its controllers work on for the whole
 // run: opened by whoever needs it first, opened again when its location changed or the last
-// opening failed, and acting as whoever works at the window.
+// opening failed, and acting as whoever works at the window. While a shared archive cannot
+// be reached, the data folder's own archive keeps downloads for it, and each opening that
+// reaches it uploads them.
 class WindowArchive {
   public:
     WindowArchive(QString program_folder, const link::Clock& clock);
@@ -35,11 +44,16 @@ class WindowArchive {
     [[nodiscard]] archive::MissionArchive& current();
     // Whether the archive is a site's shared one.
     [[nodiscard]] bool shared() const;
-    // What the last openings had for the user (a notice of the store's, uploads made), once.
-    [[nodiscard]] QString take_news();
+    [[nodiscard]] ArchiveNews take_news();
+    // `mission` kept in `data_folder`'s own archive, pending for the shared archive; why not,
+    // or empty.
+    [[nodiscard]] QString keep_offline(const QString& data_folder,
+                                       const mission::DownloadedMission& mission,
+                                       const archive::Stamp& stamp);
 
   private:
     [[nodiscard]] bool should_open(const QString& location) const;
+    void upload_pending(const QString& data_folder);
 
     QString program_folder_;
     const link::Clock& clock_;
@@ -47,7 +61,7 @@ class WindowArchive {
     QString location_;
     std::unique_ptr<archive::MissionArchive> archive_;
     std::optional<std::chrono::steady_clock::time_point> failed_at_;
-    QString news_;
+    ArchiveNews news_;
 };
 
 }  // namespace frostel::app

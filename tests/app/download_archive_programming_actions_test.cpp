@@ -26,6 +26,7 @@
 #include "app/record_history.h"
 #include "archive/account_book.h"
 #include "archive/fingerprint.h"
+#include "archive/outbox.h"
 #include "platform/archive_setting.h"
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
@@ -498,8 +499,9 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
     }
 
     // A site's shared archive set in the Archive window (never an address with a password):
-    // downloads kept on the server and listed from it, the change entered in its trail. A
-    // server that cannot be reached is said by the guard.
+    // downloads kept on the server and listed from it, the change entered in its trail. While
+    // the server cannot be reached, a download is kept on this PC and the guard says so; the
+    // next opening that reaches it uploads what waits.
     void aSharedArchiveServesTheWindow() {
         Rig rig;
         rig.find<QPushButton>("archive_button")->click();
@@ -536,11 +538,30 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
                 .arg(QCoreApplication::applicationPid());
         QVERIFY(platform::write_archive_setting(rig.folder.path(), nowhere));
         sim::load_mission(rig.logger, eight_bit_mission(50));
+        rig.load_data();
+        auto* kept = qobject_cast<QMessageBox*>(test::top_level("kept_offline"));
+        QVERIFY(kept != nullptr && kept->isVisible());
+        QCOMPARE(kept->text(), QString("kept on this PC, not yet in the shared archive"));
+        const auto pending = [&rig] {
+            archive::MissionArchive outbox(archive::archive_path(rig.folder.path()));
+            return archive::pending_count(outbox);
+        };
+        QCOMPARE(pending(), std::optional(1));
         rig.find<QPushButton>("Command8")->click();
         rig.programming_window().programming_button().click();
         QCOMPARE(rig.held_questions.size(), 1);
         QVERIFY2(rig.held_questions.first().startsWith("The shared archive cannot be reached: "),
                  qPrintable(rig.held_questions.first()));
+
+        // The server again: the download kept meanwhile goes up, once.
+        QVERIFY(platform::write_archive_setting(rig.folder.path(), server));
+        window.refresh();
+        auto* uploaded = qobject_cast<QMessageBox*>(test::top_level("uploaded"));
+        QVERIFY(uploaded != nullptr);
+        QVERIFY2(uploaded->text().contains("1 uploaded, 0 still pending"),
+                 qPrintable(uploaded->text()));
+        QCOMPARE(window.model().rowCount(), 2);
+        QCOMPARE(pending(), std::optional(0));
     }
 
     // The whole trail newest first, by UTC days, person and record, a page at a time, and
