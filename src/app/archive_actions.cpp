@@ -42,7 +42,10 @@ ArchiveActions::ArchiveActions(const ControllerTies& ties, WindowArchive& archiv
 }
 
 archive::MissionArchive& ArchiveActions::mission_archive() {
-    archive::MissionArchive& archive = archive_.open(ties_.settings.data_folder, ties_.actor());
+    return news_said(archive_.open(ties_.settings.data_folder, ties_.actor()));
+}
+
+archive::MissionArchive& ArchiveActions::news_said(archive::MissionArchive& archive) {
     const ArchiveNews news = archive_.take_news();
     if (!news.notice.isEmpty()) {
         warn(news.notice);
@@ -105,7 +108,8 @@ void ArchiveActions::refresh_window() {
 
 ArchiveActions::KeptDownload ArchiveActions::keep_download(
     const mission::DownloadedMission& mission, const archive::Stamp& stamp) {
-    archive::MissionArchive& store = mission_archive();
+    archive::MissionArchive& store =
+        news_said(archive_.open_live(ties_.settings.data_folder, ties_.actor()));
     if (!store.is_open() && archive_.shared()) {
         return keep_offline(mission, stamp, store.error());
     }

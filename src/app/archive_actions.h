@@ -65,6 +65,8 @@ class ArchiveActions final : public QObject {
     [[nodiscard]] bool allows(archive::Right right, const std::string& what);
 
   private:
+    // What opening `archive` had for the user, said; `archive`.
+    archive::MissionArchive& news_said(archive::MissionArchive& archive);
     KeptDownload keep_offline(const mission::DownloadedMission& mission,
                               const archive::Stamp& stamp, const QString& unreachable);
 

@@ -91,6 +91,16 @@ archive::MissionArchive& WindowArchive::open(const QString& data_folder,
     return *archive_;
 }
 
+archive::MissionArchive& WindowArchive::open_live(const QString& data_folder,
+                                                  const archive::Actor& actor) {
+    archive::MissionArchive& archive = open(data_folder, actor);
+    if (!shared() || !archive.is_open() || archive.store().change_count()) {
+        return archive;
+    }
+    archive_.reset();
+    return open(data_folder, actor);
+}
+
 void WindowArchive::upload_pending(const QString& data_folder) {
     const QString outbox = archive::archive_path(data_folder);
     if (!QFile::exists(outbox)) {

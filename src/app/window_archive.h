@@ -40,6 +40,11 @@ class WindowArchive {
     // The archive for `data_folder`, acting as `actor`.
     [[nodiscard]] archive::MissionArchive& open(const QString& data_folder,
                                                 const archive::Actor& actor);
+    // The same, connected anew when a shared archive's connection no longer answers (its
+    // server dropped it): for a download, which goes to this PC's archive only when the
+    // server cannot be reached now.
+    [[nodiscard]] archive::MissionArchive& open_live(const QString& data_folder,
+                                                     const archive::Actor& actor);
     // The archive opened last: open() ran before.
     [[nodiscard]] archive::MissionArchive& current();
     // Whether the archive is a site's shared one.

@@ -562,6 +562,16 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
                  qPrintable(uploaded->text()));
         QCOMPARE(window.model().rowCount(), 2);
         QCOMPARE(pending(), std::optional(0));
+
+        // A connection the server dropped is made anew for the next download.
+        std::string why;
+        QVERIFY(test::run_on_server(
+            archive::parse_pg_uri(server.toStdString(), why)->database,
+            {"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+             "current_database() AND pid <> pg_backend_pid()"}));
+        sim::load_mission(rig.logger, eight_bit_mission(30));
+        rig.load_data();
+        QCOMPARE(window.model().rowCount(), 3);
     }
 
     // The whole trail newest first, by UTC days, person and record, a page at a time, and
