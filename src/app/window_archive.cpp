@@ -44,8 +44,12 @@ QString archive_location_problem(const QString& location) {
         }
     }
     const archive::MissionArchive archive(location, archive::MissionArchive::Access::kReadOnly);
-    return archive.is_open()
-               ? QString()
+    if (archive.is_open()) {
+        return {};
+    }
+    // A server's error names its address already.
+    return is_shared(location)
+               ? archive.error().simplified()
                : QObject::tr("%1 cannot be used: %2").arg(archive.path(), archive.error());
 }
 
