@@ -36,13 +36,14 @@ std::optional<archive::RecordSignatures> signatures_of(archive::MissionArchive& 
 
 }  // namespace
 
-int run_sign(const CliOptions& options, const QString& archive_path, PasswordLines& passwords,
+int run_sign(const CliOptions& options, RunArchive& run, PasswordLines& passwords,
              std::ostream& out, std::ostream& err) {
     const SignRequest& request = options.sign;
     const archive::Meaning meaning =
         archive::meaning_from_name(request.meaning).value_or(archive::Meaning::kReviewed);
-    archive::MissionArchive archive(archive_path);
-    if (!archive::accounts_are_on(archive_path)) {
+    const std::optional<bool> on = run.accounts_on();
+    archive::MissionArchive& archive = run.archive();
+    if (on == false) {
         // Without accounts nobody is known by name to sign as.
         return answered(
             archive::SignatureBook(archive).refuse(
