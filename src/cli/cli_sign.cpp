@@ -50,14 +50,17 @@ int run_sign(const CliOptions& options, RunArchive& run, PasswordLines& password
                 request.id, meaning, "signing needs accounts; users init turns them on"),
             err);
     }
+    const std::optional<std::string> password = passwords.next();
     const std::variant<archive::Person, int> person =
-        sign_in_person(options, archive, passwords, err);
+        sign_in_person(options, archive, password, err);
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }
     const auto& signer = std::get<archive::Person>(person);
-    const int exit_code = answered(
-        archive::SignatureBook(archive).sign(signer, request.id, meaning, request.comment), err);
+    // The shared archive checks the signer's password again with the signature itself.
+    const int exit_code = answered(archive::SignatureBook(archive).sign(signer, request.id, meaning,
+                                                                        request.comment, password),
+                                   err);
     if (exit_code == kExitOk) {
         out << "record " << request.id << " signed as " << request.meaning << " by "
             << signer.full_name << " (" << signer.id << ")\n";

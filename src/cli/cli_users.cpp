@@ -244,7 +244,8 @@ std::optional<std::string> PasswordLines::next() {
 
 std::variant<archive::Person, int> sign_in_person(const CliOptions& options,
                                                   archive::MissionArchive& archive,
-                                                  PasswordLines& passwords, std::ostream& err) {
+                                                  const std::optional<std::string>& password,
+                                                  std::ostream& err) {
     if (!usable(archive, err)) {
         return kExitFailed;
     }
@@ -252,7 +253,7 @@ std::variant<archive::Person, int> sign_in_person(const CliOptions& options,
         return kExitUsage;
     }
     archive::AccountBook book(archive);
-    std::variant<Person, int> person = signed_in(book, options.user, passwords.next(), false, err);
+    std::variant<Person, int> person = signed_in(book, options.user, password, false, err);
     if (const auto* who = std::get_if<Person>(&person)) {
         archive.act_as(archive::actor_of(*who, archive.actor().workstation));
     }
@@ -269,7 +270,8 @@ std::optional<int> sign_in_for(const CliOptions& options, RunArchive& run, Passw
         return std::nullopt;
     }
     MissionArchive& archive = run.archive();
-    const std::variant<Person, int> person = sign_in_person(options, archive, passwords, err);
+    const std::variant<Person, int> person =
+        sign_in_person(options, archive, passwords.next(), err);
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }

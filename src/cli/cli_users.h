@@ -28,13 +28,12 @@ class PasswordLines {
     std::optional<std::filesystem::path> file_;
 };
 
-// The person that --user and a password sign in on `archive`, whose accounts are on, who
+// The person that --user and `password` sign in on `archive`, whose accounts are on, who
 // from then on is the archive's actor; else the exit code that ends the command, with the
 // reason said on `err`.
-[[nodiscard]] std::variant<archive::Person, int> sign_in_person(const CliOptions& options,
-                                                                archive::MissionArchive& archive,
-                                                                PasswordLines& passwords,
-                                                                std::ostream& err);
+[[nodiscard]] std::variant<archive::Person, int> sign_in_person(
+    const CliOptions& options, archive::MissionArchive& archive,
+    const std::optional<std::string>& password, std::ostream& err);
 
 // Whether `options`' command may run on `run`: without accounts as the operating-system
 // user; with them as the person that --user and a password sign in, when the person may run

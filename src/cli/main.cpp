@@ -9,6 +9,7 @@
 
 #include "archive/account_book.h"
 #include "archive/mission_archive.h"
+#include "archive/outbox.h"
 #include "archive/pg_address.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_audit.h"
@@ -188,7 +189,7 @@ int run_with_logger(const cli::CliOptions& options, const std::filesystem::path&
                 }
                 const bool done = cli::keep_download(kept, mission);
                 if (done && kept_offline) {
-                    std::cerr << "kept on this PC, not yet in the shared archive\n";
+                    std::cerr << archive::kKeptOffline << '\n';
                 }
                 return done;
             };
@@ -221,7 +222,13 @@ int run(const cli::CliOptions& options) {
     const std::filesystem::path& folder = *chosen_folder;
     std::optional<cli::RunArchive> chosen;
     chosen.emplace(chosen_archive(options, folder), writes(options));
-    const bool kept_offline = false;
+    // A download the shared archive cannot take now waits on this PC.
+    bool kept_offline = false;
+    if (options.command == cli::Command::kDownload && chosen->shared() &&
+        chosen->archive().out_of_reach()) {
+        chosen.emplace(local_archive(options, folder), true);
+        kept_offline = chosen->archive().set_offline(true);
+    }
     const bool syncs = options.command == cli::Command::kArchive &&
                        options.archive.action == cli::ArchiveAction::kSync;
     if (syncs && !chosen->shared()) {
@@ -242,6 +249,10 @@ int run(const cli::CliOptions& options) {
     }
     if (options.command == cli::Command::kSummary) {
         return run_summary(options, *chosen);
+    }
+    if (syncs) {
+        return cli::run_sync(chosen->archive(), local_archive(options, folder), std::cout,
+                             std::cerr);
     }
     if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
         return run_archive_command(options, chosen->archive());

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "archive/mission_archive.h"
+#include "archive/pg_schema.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/pdf_text.h"
 #include "tests/support/process.h"
