@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <utility>
 
 #include "archive/mission_archive.h"
 
@@ -15,7 +16,6 @@ class RunArchive {
   public:
     RunArchive(QString location, bool writes) : location_(std::move(location)), writes_(writes) {}
 
-    [[nodiscard]] const QString& location() const { return location_; }
     // Whether it is a shared archive on a server.
     [[nodiscard]] bool shared() const;
     // Whether accounts are on; a file that cannot be read counts as on. Nothing when a shared
