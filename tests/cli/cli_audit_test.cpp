@@ -1,5 +1,6 @@
 // frostel-cli's audit commands on a real archive file, changed behind its back with the
 // sqlite3 program as someone covering their tracks would.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,6 +19,8 @@ namespace frostel::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 struct AuditCommands : ::testing::Test {
     fs::path folder =
@@ -101,9 +104,8 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
                                                 "INTACT", "\n"}));
     EXPECT_TRUE(audit("kept", {"list", "--user", "os:bo"}).out.empty());
     const ProcessResult all = audit("kept", {"list", "--since", "2000-01-01"});
-    EXPECT_NE(all.out.find("\tdownload-not-archived\t\t\t\tline one\\nline\\ttwo \\\\ three\n"),
-              std::string::npos)
-        << all.out;
+    EXPECT_THAT(all.out,
+                HasSubstr("\tdownload-not-archived\t\t\t\tline one\\nline\\ttwo \\\\ three\n"));
 
     // The chain hashes UTC milliseconds: the PC's time zone changes nothing.
     const ProcessResult berlin = audit("kept", {"verify"}, "Europe/Berlin");
@@ -144,7 +146,7 @@ TEST_F(AuditCommands, AnArchiveFileOrASharedArchiveNamedByArchive) {
     const ProcessResult file = run_process({"env", "TZ=UTC", FROSTEL_CLI, "--archive",
                                             archive_file("kept").string(), "audit", "verify"});
     EXPECT_EQ(file.exit_code, 0) << file.err;
-    EXPECT_TRUE(file.out.starts_with("INTACT 4 EVENTS, HEAD ")) << file.out;
+    EXPECT_THAT(file.out, StartsWith("INTACT 4 EVENTS, HEAD "));
 
     const char* server = std::getenv("FROSTEL_TEST_PG");
     if (server == nullptr) {
@@ -250,9 +252,8 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     EXPECT_EQ(as_root({"users", "setting", "idle-minutes", "30"}).exit_code, 0);
     EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 3);
     const ProcessResult people = as_root({"users", "list"});
-    EXPECT_TRUE(people.out.starts_with("root\tRita Root\tadministrator\tactive\t20")) << people.out;
-    EXPECT_NE(people.out.find("\nolga\tOlga Ost\toperator\tdeactivated\t20"), std::string::npos)
-        << people.out;
+    EXPECT_THAT(people.out, StartsWith("root\tRita Root\tadministrator\tactive\t20"));
+    EXPECT_THAT(people.out, HasSubstr("\nolga\tOlga Ost\toperator\tdeactivated\t20"));
 
     const ProcessResult hers = as_root({"audit", "list", "--user", "olga"});
     std::vector<std::string> actions;
@@ -298,7 +299,7 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     const std::vector<std::string> approve{"sign", "1", "--meaning", "approved"};
     const ProcessResult without_accounts = as("", review);
     EXPECT_EQ(without_accounts.exit_code, 3);
-    EXPECT_NE(without_accounts.err.find("signing needs accounts"), std::string::npos);
+    EXPECT_THAT(without_accounts.err, HasSubstr("signing needs accounts"));
 
     ASSERT_EQ(as("root-password\nroot-password\n",
                  {"users", "init", "--admin", "root", "--name", "Rita Root"})
@@ -337,9 +338,8 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
 
     const ProcessResult shown = by("anna", {"archive", "show", "1"});
     EXPECT_EQ(shown.exit_code, 0) << shown.err;
-    EXPECT_NE(shown.out.find("\nsignature: reviewed, Rolf Rahm, rolf, 20"), std::string::npos)
-        << shown.out;
-    EXPECT_NE(shown.out.find("\nsignature: approved, Anna Amt, anna, 20"), std::string::npos);
+    EXPECT_THAT(shown.out, HasSubstr("\nsignature: reviewed, Rolf Rahm, rolf, 20"));
+    EXPECT_THAT(shown.out, HasSubstr("\nsignature: approved, Anna Amt, anna, 20"));
     EXPECT_EQ(count(shown.out, "+00:00, 20"), 2) << shown.out;
     EXPECT_EQ(count(shown.out, "Z, valid\n"), 2) << shown.out;
     EXPECT_EQ(count(shown.out, "CHANGED AFTER SIGNING"), 0);
@@ -364,9 +364,8 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     const ProcessResult sums = in_bundle("sha256sum -c SHA256SUMS");
     EXPECT_EQ(sums.exit_code, 0) << sums.out << sums.err;
     EXPECT_EQ(count(sums.out, ": OK\n"), 6) << sums.out;
-    EXPECT_NE(
-        shown.out.find("\nfingerprint: " + in_bundle("sha256sum pages.bin").out.substr(0, 64)),
-        std::string::npos);
+    EXPECT_THAT(shown.out,
+                HasSubstr("\nfingerprint: " + in_bundle("sha256sum pages.bin").out.substr(0, 64)));
     const ProcessResult trail = by("anna", {"audit", "list", "--record", "1"});
     std::string listed_sequences;
     for (std::size_t line = 0; line < trail.out.size(); line = trail.out.find('\n', line) + 1) {
@@ -384,7 +383,7 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
               1);
     EXPECT_EQ(count(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
     EXPECT_EQ(count(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
-    EXPECT_NE(trail.out.find("Rolf Rahm\texcursion on day 2 explained\n"), std::string::npos);
+    EXPECT_THAT(trail.out, HasSubstr("Rolf Rahm\texcursion on day 2 explained\n"));
 
     // Limits changed after the approval: neither signature holds, and each view says so.
     ASSERT_EQ(
@@ -392,7 +391,7 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
         0);
     const ProcessResult changed = by("anna", {"archive", "show", "1"});
     EXPECT_EQ(count(changed.out, "Z, not valid for the current limits\n"), 2) << changed.out;
-    EXPECT_NE(changed.out.find("\nstatus: CHANGED AFTER SIGNING\n"), std::string::npos);
+    EXPECT_THAT(changed.out, HasSubstr("\nstatus: CHANGED AFTER SIGNING\n"));
     const fs::path changed_pdf = folder / "changed.pdf";
     ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", changed_pdf.string()}).exit_code, 0);
     const QString changed_report = pdf_text(QString::fromStdString(changed_pdf.string()));
@@ -422,8 +421,8 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     ASSERT_EQ(copied.exit_code, 0) << copied.err;
     const ProcessResult verified = by("anna", {"archive", "verify"});
     EXPECT_EQ(verified.exit_code, 1);
-    EXPECT_NE(verified.out.find("1\tINTACT\n"), std::string::npos) << verified.out;
-    EXPECT_NE(verified.out.find(" WAS EDITED\n"), std::string::npos);
+    EXPECT_THAT(verified.out, HasSubstr("1\tINTACT\n"));
+    EXPECT_THAT(verified.out, HasSubstr(" WAS EDITED\n"));
 
     // An altered record is not bundled: its bundle would pass sha256sum -c.
     ASSERT_EQ(run_process({"sqlite3", archive_file("kept").string(),
@@ -432,10 +431,9 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
               0);
     EXPECT_EQ(by("anna", {"archive", "bundle", "2", (folder / "altered").string()}).exit_code, 1);
     EXPECT_FALSE(fs::exists(folder / "altered"));
-    EXPECT_NE(verified.out.find("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
-                                " IS NOT OF THIS RECORD\n"),
-              std::string::npos)
-        << verified.out;
+    EXPECT_THAT(verified.out,
+                HasSubstr("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
+                          " IS NOT OF THIS RECORD\n"));
 }
 
 }  // namespace

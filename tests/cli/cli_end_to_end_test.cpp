@@ -1,6 +1,7 @@
 // frostel-cli against frostel-reader-sim on a real pseudo-terminal, through the Qt
 // SerialPort adapter and the ports/COMn link in a program folder; and the logger's clock
 // across a change of the PC's time zone, on the simulated reader's virtual clock.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "archive/mission_archive.h"
@@ -24,6 +24,7 @@
 #include "platform/archive_setting.h"
 #include "report/report_model.h"
 #include "report/report_source.h"
+#include "tests/cli/cli_output.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/file_text.h"
 #include "tests/support/pdf_text.h"
@@ -34,6 +35,11 @@ namespace frostel::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::StartsWith;
 
 struct CliOverPseudoTerminal : ::testing::Test {
     fs::path folder = fs::temp_directory_path() / ("frostel-cli-pty-" + std::to_string(::getpid()));
@@ -68,16 +74,15 @@ TEST_F(CliOverPseudoTerminal, AnInstalledCopyNeedsAHomeOfTheUsersOwn) {
     std::ofstream(folder / "usr" / "share" / "applications" / FROSTEL_DESKTOP_ID ".desktop");
     const std::string data = folder.string();
     const std::string cli = installed.string();
-    const ProcessResult refused = run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", "-uHOME", cli,
-                                               "--data-folder", data, "archive", "list"});
-    EXPECT_EQ(refused.exit_code, 1);
-    EXPECT_TRUE(refused.err.starts_with("frostel-cli: HOME is not set")) << refused.err;
+    EXPECT_THAT(run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", "-uHOME", cli, "--data-folder",
+                             data, "archive", "list"}),
+                exits(1, _, StartsWith("frostel-cli: HOME is not set")));
     // The archive is listed read-only, so it must be there.
     { const archive::MissionArchive made(archive::archive_path(QString::fromStdString(data))); }
     const std::string home = "HOME=" + (folder / "home").string();
-    const ProcessResult listed = run_process(
-        {"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli, "--data-folder", data, "archive", "list"});
-    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_THAT(run_process({"/usr/bin/env", "-uXDG_CONFIG_HOME", home, cli, "--data-folder", data,
+                             "archive", "list"}),
+                exits(0));
     EXPECT_TRUE(fs::is_directory(folder / "home" / ".config" / "frostel"));
     EXPECT_EQ(std::distance(fs::directory_iterator(installed.parent_path()), {}), 1);
 }
@@ -97,16 +102,12 @@ TEST_F(CliOverPseudoTerminal, IdStatusAndPagesOfTheSimulatedLogger) {
     // reader answered, on the wire log asked for.
     const std::string bytes = file_text(wire_log);
     for (const char* line : {" RTS off failed (code 7)\n", " > 41\n", " < 41\n"}) {
-        EXPECT_NE(bytes.find(line), std::string::npos) << line << bytes;
+        EXPECT_THAT(bytes, HasSubstr(line));
     }
 
-    const ProcessResult status = cli({"status"});
-    EXPECT_EQ(status.exit_code, 0) << status.err;
-    EXPECT_EQ(status.out, "mission running: no\nmemory cleared: no\n");
-    const ProcessResult pages = cli({"read-page", "16", "17"});
-    EXPECT_EQ(pages.exit_code, 0) << pages.err;
-    static const std::regex page_lines("0016:( [0-9A-F]{2}){32}\n0017:( [0-9A-F]{2}){32}\n");
-    EXPECT_TRUE(std::regex_match(pages.out, page_lines)) << pages.out;
+    EXPECT_THAT(cli({"status"}), exits(0, "mission running: no\nmemory cleared: no\n"));
+    EXPECT_THAT(cli({"read-page", "16", "17"}),
+                exits(0, MatchesRegex("0016:( [0-9A-F]{2}){32}\n0017:( [0-9A-F]{2}){32}\n")));
 
     EXPECT_EQ(sim.stop(), 0);
     EXPECT_FALSE(fs::exists(folder / "ports" / "COM4"));
@@ -115,29 +116,16 @@ TEST_F(CliOverPseudoTerminal, IdStatusAndPagesOfTheSimulatedLogger) {
 TEST_F(CliOverPseudoTerminal, BadArgumentsSendNothingAndNoAnswerIsAFailureNotAHang) {
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--fault", "A:*:silence", "--log",
                                                       (folder / "traffic.log").string()}));
-    const ProcessResult usage = cli({"read-page"});
-    EXPECT_EQ(usage.exit_code, 2);
-    EXPECT_NE(usage.err.find("usage:"), std::string::npos);
-    const ProcessResult help = cli({"--help"});
-    EXPECT_EQ(help.exit_code, 0);
-    EXPECT_TRUE(help.out.starts_with("usage:"));
-    const ProcessResult version = cli({"--version"});
-    EXPECT_EQ(version.exit_code, 0);
-    EXPECT_TRUE(version.out.starts_with("frostel-cli " FROSTEL_VERSION "\n")) << version.out;
+    EXPECT_THAT(cli({"read-page"}), exits(2, _, HasSubstr("usage:")));
+    EXPECT_THAT(cli({"--help"}), exits(0, StartsWith("usage:")));
+    EXPECT_THAT(cli({"--version"}), exits(0, StartsWith("frostel-cli " FROSTEL_VERSION "\n")));
     EXPECT_TRUE(log_text().empty()) << "bytes were sent for bad arguments";
 
-    const ProcessResult id = cli({"id"});
-    EXPECT_EQ(id.exit_code, 1);
-    EXPECT_NE(id.err.find(sim.device() + "): no answer from the reader"), std::string::npos)
-        << id.err;
-    EXPECT_NE(log_text().find("pc : 41"), std::string::npos);
+    EXPECT_THAT(cli({"id"}), exits(1, _, HasSubstr(sim.device() + "): no answer from the reader")));
+    EXPECT_THAT(log_text(), HasSubstr("pc : 41"));
 
-    const ProcessResult missing =
-        run_process({FROSTEL_CLI, "--device", "/dev/frostel-missing", "id"});
-    EXPECT_EQ(missing.exit_code, 1);
-    EXPECT_NE(missing.err.find("(/dev/frostel-missing): the device does not exist"),
-              std::string::npos)
-        << missing.err;
+    EXPECT_THAT(run_process({FROSTEL_CLI, "--device", "/dev/frostel-missing", "id"}),
+                exits(1, _, HasSubstr("(/dev/frostel-missing): the device does not exist")));
 }
 
 TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
@@ -146,11 +134,9 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     ReaderSimProcess sim(on_port(
         FROSTEL_READER_SIM,
         {"--mission", "cold-room", "--fault", "B:130:corrupt:3:2", "--fault", "B:140:cut:20:11"}));
-    const ProcessResult failed = cli({"download"});
-    EXPECT_EQ(failed.exit_code, 1);
-    EXPECT_EQ(failed.err, "LOADING ERROR !\nfrostel-cli: port 4 (" + sim.device() +
-                              "): page 140 failed its check 9 times\n");
-    EXPECT_TRUE(failed.out.empty());
+    EXPECT_THAT(cli({"download"}), exits(1, "",
+                                         "LOADING ERROR !\nfrostel-cli: port 4 (" + sim.device() +
+                                             "): page 140 failed its check 9 times\n"));
 
     const fs::path csv = folder / "mission.csv";
     const fs::path summary = folder / "summary.json";
@@ -159,11 +145,10 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
         cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string(),
              "--report", report.string(), "--all-samples"});
     ASSERT_EQ(download.exit_code, 0) << download.err;
-    EXPECT_NE(download.err.find("type: L\nsamples: 576\ninterval: 10 min\n"), std::string::npos)
-        << download.err;
-    EXPECT_NE(download.err.find("offset: 0.2\n"), std::string::npos);
+    EXPECT_THAT(download.err, HasSubstr("type: L\nsamples: 576\ninterval: 10 min\n"));
+    EXPECT_THAT(download.err, HasSubstr("offset: 0.2\n"));
     const std::string rows = file_text(csv);
-    EXPECT_TRUE(rows.starts_with("time,temperature_kelvin,time_utc\n"));
+    EXPECT_THAT(rows, StartsWith("time,temperature_kelvin,time_utc\n"));
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 1 + 576);
     // The logger's own 2 to 8 degree alarm band, and the open door that left it: above 12
     // degrees Celsius in Kelvin, offset included.
@@ -202,32 +187,26 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     const std::string id = download.err.substr(8, 16);
     EXPECT_EQ(file_text(folder / (id + ".INF")), " 576 \r\n");
 
-    const ProcessResult program = cli({"program", "--minutes", "--interval", "5", "--resolution",
-                                       "0.0625", "--calibration", "-3", "--text", "Freezer 2"});
-    EXPECT_EQ(program.exit_code, 0) << program.err;
-    EXPECT_EQ(program.out, "PROGRAMMING OK\n");
+    EXPECT_THAT(cli({"program", "--minutes", "--interval", "5", "--resolution", "0.0625",
+                     "--calibration", "-3", "--text", "Freezer 2"}),
+                exits(0, "PROGRAMMING OK\n"));
     EXPECT_EQ(cli({"status"}).out, "mission running: yes\nmemory cleared: no\n");
-    const ProcessResult again = cli({"download"});
-    EXPECT_EQ(again.exit_code, 0) << again.err;
-    EXPECT_NE(again.err.find("samples: 0\ninterval: 5 min\n"), std::string::npos) << again.err;
-    EXPECT_NE(again.err.find("offset: -0.3\n"), std::string::npos) << again.err;
+    EXPECT_THAT(cli({"download"}), exits(0, _,
+                                         AllOf(HasSubstr("samples: 0\ninterval: 5 min\n"),
+                                               HasSubstr("offset: -0.3\n"))));
 
     // Corrected to the logger's range, the pair reverses: refused before anything is sent.
-    const ProcessResult reversed = cli({"program", "--low", "90", "--high", "95"});
-    EXPECT_EQ(reversed.exit_code, 2);
-    EXPECT_EQ(reversed.out, "LOW ABOVE HIGH !\n");
-    EXPECT_EQ(reversed.err,
-              "frostel-cli: the high threshold 95 is above the logger's range; corrected to 85\n");
+    EXPECT_THAT(
+        cli({"program", "--low", "90", "--high", "95"}),
+        exits(2, "LOW ABOVE HIGH !\n",
+              "frostel-cli: the high threshold 95 is above the logger's range; corrected to 85\n"));
 }
 
 // A logger whose mission never starts fails the run, and says why.
 TEST_F(CliOverPseudoTerminal, AFailedProgrammingRunPrintsItsErrorLine) {
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--status-stuck", "0x02"}));
-    const ProcessResult program = cli({"program"});
-    EXPECT_EQ(program.exit_code, 1);
-    EXPECT_EQ(program.out, "PROGRAMMING ERROR !\n");
-    EXPECT_NE(program.err.find("status never changed after the start command"), std::string::npos)
-        << program.err;
+    EXPECT_THAT(cli({"program"}), exits(1, "PROGRAMMING ERROR !\n",
+                                        HasSubstr("status never changed after the start command")));
 }
 
 TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
@@ -238,18 +217,16 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
     ASSERT_TRUE(datafile::write_data_file(data_file, "walk-in freezer"));
     ASSERT_TRUE(datafile::write_chart_document(datafile::chart_document_name(data_file), document));
     const fs::path report = folder / "week49.pdf";
-    const ProcessResult summary =
-        cli({"summary", data_file.toStdString(), "--limits", "2:8", "--report", report.string()});
-    EXPECT_EQ(summary.exit_code, 0) << summary.err;
-    EXPECT_TRUE(summary.out.empty()) << "the report alone was asked for";
+    // The report alone was asked for.
+    EXPECT_THAT(
+        cli({"summary", data_file.toStdString(), "--limits", "2:8", "--report", report.string()}),
+        exits(0, ""));
     EXPECT_TRUE(test::pdf_text(QString::fromStdString(report.string()))
                     .contains("1 EXCURSION, 0 h 10 min OUT OF LIMITS"))
         << "the limits given reach the report";
     // The report written is an event in the data folder's archive.
-    const std::string trail = cli({"audit", "list"}).out;
-    EXPECT_NE(trail.find("\tfile-written\tfile:" + report.string() + "\t\treport\\n"),
-              std::string::npos)
-        << trail;
+    EXPECT_THAT(cli({"audit", "list"}).out,
+                HasSubstr("\tfile-written\tfile:" + report.string() + "\t\treport\\n"));
 }
 
 TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNotProgrammedOver) {
@@ -260,34 +237,31 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     const std::size_t start_at = unkept.err.find("start: ") + 7;
     const std::string start = unkept.err.substr(start_at, 19);
 
-    const ProcessResult refused = cli({"program"});
-    EXPECT_EQ(refused.exit_code, 1);
-    EXPECT_EQ(refused.err,
-              "This logger holds 576 samples from " + start + " that were never downloaded.\n");
+    EXPECT_THAT(cli({"program"}), exits(1, _,
+                                        "This logger holds 576 samples from " + start +
+                                            " that were never downloaded.\n"));
     EXPECT_EQ(cli({"status"}).out, "mission running: no\nmemory cleared: no\n");
 
     // Kept once, however often downloaded; shown and exported from its pages.
     const ProcessResult kept = cli({"download"});
-    EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
+    EXPECT_THAT(kept.err, HasSubstr("archive: record 1\n"));
     // A report that cannot be written costs neither the archive nor the other outputs.
     const fs::path unreported = folder / "unreported.csv";
-    const ProcessResult partly = cli({"download", "--report", (folder / "none" / "r.pdf").string(),
-                                      "--csv", unreported.string()});
-    EXPECT_EQ(partly.exit_code, 1);
-    EXPECT_NE(partly.err.find("archive: record 1 (downloaded again)\n"), std::string::npos);
-    EXPECT_NE(partly.err.find("frostel-cli: cannot write " + (folder / "none" / "r.pdf").string()),
-              std::string::npos);
+    const std::string unwritable = (folder / "none" / "r.pdf").string();
+    EXPECT_THAT(cli({"download", "--report", unwritable, "--csv", unreported.string()}),
+                exits(1, _,
+                      AllOf(HasSubstr("archive: record 1 (downloaded again)\n"),
+                            HasSubstr("frostel-cli: cannot write " + unwritable))));
     EXPECT_TRUE(fs::exists(unreported));
     const ProcessResult list = cli({"archive", "list", "--since", start.substr(0, 10)});
     EXPECT_EQ(list.out.substr(0, list.out.rfind('\t') + 1).substr(0, 2 + 17 + 20 + 4),
               "1\t" + unkept.err.substr(8, 16) + "\t" + start + "\t576\t");
     const std::string fingerprint = list.out.substr(list.out.rfind('\t') + 1, 64);
     // The record's clock as the download found it: no programming run of this mission is kept.
-    const std::string shown = cli({"archive", "show", "1"}).out;
-    EXPECT_NE(shown.find("interval: 10 min\n"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("fingerprint: " + fingerprint + "\nclock utc offset: "), std::string::npos)
-        << shown;
-    EXPECT_NE(shown.find(" s\nclock source: measured\nclock drift: "), std::string::npos) << shown;
+    EXPECT_THAT(cli({"archive", "show", "1"}).out,
+                AllOf(HasSubstr("interval: 10 min\n"),
+                      HasSubstr("fingerprint: " + fingerprint + "\nclock utc offset: "),
+                      HasSubstr(" s\nclock source: measured\nclock drift: ")));
     // Without --data-folder, the archive is the one in the data folder the settings name.
     std::ofstream(folder / "SETUP.FRG") << "English\r\n" << folder.string() << "\r\n 4 \r\n";
     EXPECT_EQ(run_process(on_port(FROSTEL_CLI, {"archive", "list"})).out, list.out);
@@ -314,40 +288,28 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
         0);
     EXPECT_EQ(cli({"archive", "limits", "1", "--limits", "90:", "--delta-h", "90"}).exit_code, 0);
     EXPECT_EQ(cli({"archive", "limits", "1", "--limits", "8:2"}).exit_code, 2);
-    const std::string limited = cli({"archive", "show", "1"}).out;
-    EXPECT_NE(limited.find("limits: 90.00: (set by the user)\ndH: 90 kJ/mol\n"), std::string::npos)
-        << limited;
-    EXPECT_NE(limited.find("verdict: 1 EXCURSION, "), std::string::npos) << limited;
+    EXPECT_THAT(cli({"archive", "show", "1"}).out,
+                AllOf(HasSubstr("limits: 90.00: (set by the user)\ndH: 90 kJ/mol\n"),
+                      HasSubstr("verdict: 1 EXCURSION, ")));
 
-    const ProcessResult intact = cli({"archive", "verify"});
-    EXPECT_EQ(intact.exit_code, 0);
-    EXPECT_EQ(intact.out, "1\tINTACT\n");
+    EXPECT_THAT(cli({"archive", "verify"}), exits(0, "1\tINTACT\n"));
     ASSERT_TRUE(change_behind_its_back(
         QString::fromStdString((folder / "frostel-archive.sqlite").string()), kLogByteChanged));
-    const ProcessResult altered = cli({"archive", "verify", "1"});
-    EXPECT_EQ(altered.exit_code, 1);
-    EXPECT_EQ(altered.out, "1\tALTERED\n");
-    EXPECT_NE(cli({"archive", "show", "1"}).err.find("record 1 was altered"), std::string::npos);
+    EXPECT_THAT(cli({"archive", "verify", "1"}), exits(1, "1\tALTERED\n"));
+    EXPECT_THAT(cli({"archive", "show", "1"}).err, HasSubstr("record 1 was altered"));
 
     // An altered record holds nothing, nor keeps the real download out.
     EXPECT_EQ(cli({"program"}).exit_code, 1);
-    const ProcessResult again = cli({"download"});
-    EXPECT_NE(again.err.find("archive: record 2\n"), std::string::npos) << again.err;
+    EXPECT_THAT(cli({"download"}).err, HasSubstr("archive: record 2\n"));
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
 
     // Each step above that kept, wrote or checked something is one event of this user.
     std::vector<std::string> events;
     std::istringstream trail(cli({"audit", "list"}).out);
     for (std::string event; std::getline(trail, event);) {
-        const auto field = [&](int n) {
-            std::size_t at = 0;
-            for (int i = 0; i < n; ++i) {
-                at = event.find('\t', at) + 1;
-            }
-            return event.substr(at, event.find('\t', at) - at);
-        };
-        EXPECT_TRUE(field(2).starts_with("os:")) << event;
-        events.push_back(field(4) + ' ' + field(5) + ' ' + field(8));
+        const std::vector<std::string> field = split(event, '\t');
+        EXPECT_THAT(field.at(2), StartsWith("os:"));
+        events.push_back(field.at(4) + ' ' + field.at(5) + ' ' + field.at(8));
     }
     const std::string file = "file-written file:" + folder.string();
     EXPECT_EQ(events, (std::vector<std::string>{
@@ -397,57 +359,45 @@ TEST_F(CliOverPseudoTerminal, TwoPcsOnOneSharedArchiveAndADownloadThatWaitedOffl
                       "--program-folder", pc.string(), "--device", sim.device()});
         return run_process(words);
     };
-    ASSERT_EQ(
-        at(first, "root", {"users", "init", "--admin", "root", "--name", "Rita Root"}).exit_code,
-        0);
+    ASSERT_THAT(at(first, "root", {"users", "init", "--admin", "root", "--name", "Rita Root"}),
+                exits(0));
     for (const auto& [id, role] : {std::pair{"olga", "operator"}, std::pair{"rolf", "reviewer"}}) {
         const ProcessResult added =
             at(first, "root", {"users", "add", id, "--name", id, "--role", role});
-        ASSERT_EQ(added.exit_code, 0) << added.err;
-        const ProcessResult changed =
+        ASSERT_THAT(added, exits(0));
+        ASSERT_THAT(
             run_process({"sh", "-c", "printf '%s' \"$0\" | \"$@\"",
                          added.out.substr(0, 16) + "\n" + id + "-password\n", FROSTEL_CLI,
-                         "--program-folder", first.string(), "--user", id, "users", "passwd"});
-        ASSERT_EQ(changed.exit_code, 0) << changed.err;
+                         "--program-folder", first.string(), "--user", id, "users", "passwd"}),
+            exits(0));
     }
 
-    const ProcessResult kept = at(first, "olga", {"download"});
-    ASSERT_EQ(kept.exit_code, 0) << kept.err;
-    EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
+    ASSERT_THAT(at(first, "olga", {"download"}), exits(0, _, HasSubstr("archive: record 1\n")));
     const std::string nowhere =
         "postgresql://x@/db?host=/tmp/frostel-none-" + std::to_string(::getpid());
-    const ProcessResult offline = at(first, "", {"--archive", nowhere, "download"});
-    EXPECT_EQ(offline.exit_code, 0) << offline.err;
-    EXPECT_NE(offline.err.find("\nkept on this PC, not yet in the shared archive\n"),
-              std::string::npos)
-        << offline.err;
-    const ProcessResult out_of_reach = at(first, "", {"--archive", nowhere, "archive", "sync"});
-    EXPECT_EQ(out_of_reach.exit_code, 1);
-    EXPECT_NE(out_of_reach.err.find("cannot reach the shared archive"), std::string::npos)
-        << out_of_reach.err;
+    EXPECT_THAT(at(first, "", {"--archive", nowhere, "download"}),
+                exits(0, _, HasSubstr("\nkept on this PC, not yet in the shared archive\n")));
+    EXPECT_THAT(at(first, "", {"--archive", nowhere, "archive", "sync"}),
+                exits(1, _, HasSubstr("cannot reach the shared archive")));
     EXPECT_EQ(at(first, "olga", {"archive", "sync"}).out, "UPLOADED 1, PENDING 0\n");
     EXPECT_EQ(at(first, "olga", {"archive", "sync"}).out, "UPLOADED 0, PENDING 0\n");
 
-    const ProcessResult listed = at(second, "rolf", {"archive", "list"});
-    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1) << listed.out;
+    EXPECT_EQ(split(at(second, "rolf", {"archive", "list"}).out, '\n').size(), 2);
     EXPECT_EQ(at(second, "rolf", {"archive", "verify"}).out, "1\tINTACT\n");
-    const ProcessResult signed_by = at(second, "rolf", {"sign", "1", "--meaning", "reviewed"});
-    EXPECT_EQ(signed_by.out, "record 1 signed as reviewed by rolf (rolf)\n") << signed_by.err;
+    EXPECT_THAT(at(second, "rolf", {"sign", "1", "--meaning", "reviewed"}),
+                exits(0, "record 1 signed as reviewed by rolf (rolf)\n"));
     const ProcessResult utc = at(first, "root", {"audit", "verify"});
-    EXPECT_TRUE(utc.out.starts_with("INTACT ")) << utc.out << utc.err;
+    EXPECT_THAT(utc.out, StartsWith("INTACT "));
     // The same chain in another zone, with the sign-in of its own that verify makes.
     const int events = std::stoi(utc.out.substr(7));
-    EXPECT_TRUE(at(second, "root", {"audit", "verify"}, "Asia/Kolkata")
-                    .out.starts_with("INTACT " + std::to_string(events + 1) + " EVENTS"));
-    const ProcessResult trail = at(first, "root", {"audit", "list", "--record", "1"});
-    EXPECT_NE(trail.out.find("\trolf\t"), std::string::npos) << trail.out;
-    EXPECT_NE(trail.out.find("\tolga\t"), std::string::npos) << trail.out;
+    EXPECT_THAT(at(second, "root", {"audit", "verify"}, "Asia/Kolkata").out,
+                StartsWith("INTACT " + std::to_string(events + 1) + " EVENTS"));
+    EXPECT_THAT(at(first, "root", {"audit", "list", "--record", "1"}).out,
+                AllOf(HasSubstr("\trolf\t"), HasSubstr("\tolga\t")));
 
     // The second PC's own archive never saw the mission; the shared one did.
-    const ProcessResult unknown =
-        at(second, "", {"--data-folder", (second / "data").string(), "program"});
-    EXPECT_EQ(unknown.exit_code, 1);
-    EXPECT_NE(unknown.err.find("that were never downloaded"), std::string::npos) << unknown.err;
+    EXPECT_THAT(at(second, "", {"--data-folder", (second / "data").string(), "program"}),
+                exits(1, _, HasSubstr("that were never downloaded")));
     EXPECT_EQ(at(second, "olga", {"program"}).out, "PROGRAMMING OK\n");
 }
 
@@ -457,31 +407,24 @@ TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
         QString::fromStdString((folder / "frostel-archive.sqlite").string());
     ArchiveRig().damaged_archive(archive_file, 60);
     for (const char* action : {"list", "verify"}) {
-        const ProcessResult result = cli({"archive", action});
-        EXPECT_EQ(result.exit_code, 1) << action;
-        EXPECT_TRUE(result.out.empty()) << action;
-        EXPECT_NE(result.err.find("damaged"), std::string::npos) << result.err;
+        EXPECT_THAT(cli({"archive", action}), exits(1, "", HasSubstr("damaged"))) << action;
     }
 
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--mission", "cold-room"}));
     const ProcessResult kept = cli({"download"});
-    EXPECT_EQ(kept.exit_code, 0) << kept.err;
-    EXPECT_NE(kept.err.find("damaged; it was kept as frostel-archive.sqlite.damaged-"),
-              std::string::npos)
-        << kept.err;
-    EXPECT_NE(kept.err.find("archive: record 1\n"), std::string::npos) << kept.err;
+    EXPECT_THAT(kept,
+                exits(0, _,
+                      AllOf(HasSubstr("damaged; it was kept as frostel-archive.sqlite.damaged-"),
+                            HasSubstr("archive: record 1\n"))));
 
     ASSERT_TRUE(change_behind_its_back(archive_file, QStringLiteral("PRAGMA user_version = 99")));
-    const ProcessResult unkept = cli({"download"});
-    EXPECT_EQ(unkept.exit_code, 1);
-    EXPECT_EQ(unkept.out, kept.out);  // every other output still written
-    EXPECT_NE(unkept.err.find("not archived: it was written by a newer version"), std::string::npos)
-        << unkept.err;
-    const ProcessResult unchecked = cli({"program"});
-    EXPECT_EQ(unchecked.exit_code, 1);
-    EXPECT_EQ(
-        unchecked.err,
-        "The archive cannot be checked: it was written by a newer version of this program.\n");
+    // Every other output is still written.
+    EXPECT_THAT(cli({"download"}),
+                exits(1, kept.out, HasSubstr("not archived: it was written by a newer version")));
+    EXPECT_THAT(cli({"program"}),
+                exits(1, _,
+                      "The archive cannot be checked: it was written by a newer version of this "
+                      "program.\n"));
 }
 
 }  // namespace
