@@ -11,6 +11,7 @@
 
 #include "archive/mission_archive.h"
 #include "archive/pg_schema.h"
+#include "tests/cli/cli_output.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/pdf_text.h"
 #include "tests/support/process.h"
@@ -19,6 +20,8 @@ namespace frostel::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::_;
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -53,6 +56,26 @@ struct AuditCommands : ::testing::Test {
                       FROSTEL_CLI, "--data-folder", (folder / "kept").string()});
         return run_process(words);
     }
+    // Accounts turned on, "root" their administrator.
+    void turn_on_accounts() const {
+        ASSERT_THAT(as("root-password\nroot-password\n",
+                       {"users", "init", "--admin", "root", "--name", "Rita Root"}),
+                    exits(0));
+    }
+    // Someone added by root, who changed the password given once to "<id>-password".
+    void add_person(const std::string& id, const std::string& name, const char* role) const {
+        const ProcessResult added =
+            by("root", {"users", "add", id, "--name", name, "--role", role});
+        ASSERT_THAT(added, exits(0));
+        ASSERT_THAT(as(added.out.substr(0, 16) + "\n" + id + "-password\n",
+                       {"--user", id, "users", "passwd"}),
+                    exits(0));
+    }
+    // Signed in as `id` with the password "<id>-password".
+    [[nodiscard]] ProcessResult by(const std::string& id, std::vector<std::string> words) const {
+        words.insert(words.begin(), {"--user", id});
+        return as(id + "-password\n", words);
+    }
     [[nodiscard]] ProcessResult audit(const std::string& name, std::vector<std::string> words,
                                       const std::string& zone = "UTC") const {
         words.insert(words.begin(), {"env", "TZ=" + zone, FROSTEL_CLI, "--data-folder",
@@ -86,15 +109,8 @@ std::vector<std::vector<std::string>> csv_records(const std::string& text) {
 
 TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
     const ProcessResult list = audit("kept", {"list", "--record", "1"});
-    EXPECT_EQ(list.exit_code, 0) << list.err;
-    std::vector<std::string> fields(1);
-    for (const char c : list.out) {
-        if (c == '\t') {
-            fields.emplace_back();
-        } else {
-            fields.back().push_back(c);
-        }
-    }
+    ASSERT_THAT(list, exits(0));
+    std::vector<std::string> fields = split(list.out, '\t');
     ASSERT_EQ(fields.size(), 9u) << list.out;
     const QDateTime utc =
         QDateTime::fromString(QString::fromStdString(fields[1]), Qt::ISODateWithMs);
@@ -109,8 +125,7 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
 
     // The chain hashes UTC milliseconds: the PC's time zone changes nothing.
     const ProcessResult berlin = audit("kept", {"verify"}, "Europe/Berlin");
-    EXPECT_EQ(berlin.exit_code, 0) << berlin.err;
-    ASSERT_TRUE(berlin.out.starts_with("INTACT 4 EVENTS, HEAD ")) << berlin.out;
+    ASSERT_THAT(berlin, exits(0, StartsWith("INTACT 4 EVENTS, HEAD ")));
     EXPECT_EQ(audit("kept", {"verify"}).out, berlin.out);
     const std::string head = berlin.out.substr(22, 64);
 
@@ -143,10 +158,9 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
 }
 
 TEST_F(AuditCommands, AnArchiveFileOrASharedArchiveNamedByArchive) {
-    const ProcessResult file = run_process({"env", "TZ=UTC", FROSTEL_CLI, "--archive",
-                                            archive_file("kept").string(), "audit", "verify"});
-    EXPECT_EQ(file.exit_code, 0) << file.err;
-    EXPECT_THAT(file.out, StartsWith("INTACT 4 EVENTS, HEAD "));
+    EXPECT_THAT(run_process({"env", "TZ=UTC", FROSTEL_CLI, "--archive",
+                             archive_file("kept").string(), "audit", "verify"}),
+                exits(0, StartsWith("INTACT 4 EVENTS, HEAD ")));
 
     const char* server = std::getenv("FROSTEL_TEST_PG");
     if (server == nullptr) {
@@ -164,12 +178,8 @@ TEST_F(AuditCommands, AnArchiveFileOrASharedArchiveNamedByArchive) {
     };
     const std::string version = std::to_string(archive::pg_schema_version());
     EXPECT_EQ(cli("migrate").out, "MIGRATED FROM 0 TO " + version + "\n");
-    const ProcessResult again = cli("migrate");
-    EXPECT_EQ(again.out, "UP TO DATE AT " + version + "\n");
-    EXPECT_EQ(again.err, "");
-    const ProcessResult list = cli("list");
-    EXPECT_EQ(list.exit_code, 0) << list.err;
-    EXPECT_EQ(list.out, "");
+    EXPECT_THAT(cli("migrate"), exits(0, "UP TO DATE AT " + version + "\n", ""));
+    EXPECT_THAT(cli("list"), exits(0, ""));
 }
 
 TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
@@ -198,9 +208,7 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
         const ProcessResult changed =
             run_process({"sqlite3", archive_file(c.name).string(), unguarded + c.sql});
         ASSERT_EQ(changed.exit_code, 0) << c.name << ": " << changed.err;
-        const ProcessResult verify = audit(c.name, {"verify"});
-        EXPECT_EQ(verify.exit_code, 1) << c.name;
-        EXPECT_EQ(verify.out, c.verdict) << c.name;
+        EXPECT_THAT(audit(c.name, {"verify"}), exits(1, c.verdict)) << c.name;
     }
 }
 
@@ -208,22 +216,14 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
 // needs a person, refusals say nothing more than they must, and the trail names them all.
 TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     EXPECT_EQ(as("", {"users", "list"}).exit_code, 1);
-    EXPECT_EQ(as("root-password\nroot-password\n",
-                 {"users", "init", "--admin", "root", "--name", "Rita Root"})
-                  .exit_code,
-              0);
+    turn_on_accounts();
     EXPECT_EQ(
         as("a-password\na-password\n", {"users", "init", "--admin", "x", "--name", "X"}).exit_code,
         1);
     EXPECT_EQ(as("", {"archive", "list"}).exit_code, 2);
 
-    const std::vector<std::string> root{"--user", "root"};
-    const auto as_root = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), root.begin(), root.end());
-        return as("root-password\n", words);
-    };
     const ProcessResult added =
-        as_root({"users", "add", "olga", "--name", "Olga Ost", "--role", "operator"});
+        by("root", {"users", "add", "olga", "--name", "Olga Ost", "--role", "operator"});
     ASSERT_EQ(added.exit_code, 0) << added.err;
     ASSERT_EQ(added.out.size(), 17u) << added.out;
     const std::string once = added.out.substr(0, 16);
@@ -231,36 +231,34 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
         words.insert(words.begin(), {"--user", "olga"});
         return as(input, words);
     };
-    const ProcessResult must_change = as_olga(once + "\n", {"archive", "list"});
-    EXPECT_EQ(must_change.exit_code, 3);
-    EXPECT_EQ(must_change.err, "password must be changed\n");
+    EXPECT_THAT(as_olga(once + "\n", {"archive", "list"}),
+                exits(3, _, "password must be changed\n"));
     EXPECT_EQ(as_olga(once + "\nolgas-password\n", {"users", "passwd"}).exit_code, 0);
     EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 0);
-    const ProcessResult not_hers =
-        as_olga("olgas-password\n", {"users", "add", "eve", "--name", "Eve", "--role", "operator"});
-    EXPECT_EQ(not_hers.exit_code, 3);
-    const ProcessResult wrong = as_olga("not-her-password\n", {"audit", "verify"});
-    EXPECT_EQ(wrong.exit_code, 3);
-    EXPECT_EQ(wrong.err, "sign-in refused\n");
-    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(
+        as_olga("olgas-password\n", {"users", "add", "eve", "--name", "Eve", "--role", "operator"})
+            .exit_code,
+        3);
+    EXPECT_THAT(as_olga("not-her-password\n", {"audit", "verify"}),
+                exits(3, "", "sign-in refused\n"));
 
     // Limits set for a kept mission need a reason typed with them.
-    const ProcessResult no_reason = as_root({"archive", "limits", "1", "--limits", "2:8"});
-    EXPECT_EQ(no_reason.exit_code, 2);
-    EXPECT_EQ(no_reason.err, "frostel-cli: archive limits needs --reason TEXT\n");
-    ASSERT_EQ(as_root({"users", "deactivate", "olga"}).exit_code, 0);
-    EXPECT_EQ(as_root({"users", "setting", "idle-minutes", "30"}).exit_code, 0);
+    EXPECT_THAT(by("root", {"archive", "limits", "1", "--limits", "2:8"}),
+                exits(2, _, "frostel-cli: archive limits needs --reason TEXT\n"));
+    ASSERT_EQ(by("root", {"users", "deactivate", "olga"}).exit_code, 0);
+    EXPECT_EQ(by("root", {"users", "setting", "idle-minutes", "30"}).exit_code, 0);
     EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 3);
-    const ProcessResult people = as_root({"users", "list"});
+    const ProcessResult people = by("root", {"users", "list"});
     EXPECT_THAT(people.out, StartsWith("root\tRita Root\tadministrator\tactive\t20"));
     EXPECT_THAT(people.out, HasSubstr("\nolga\tOlga Ost\toperator\tdeactivated\t20"));
 
-    const ProcessResult hers = as_root({"audit", "list", "--user", "olga"});
     std::vector<std::string> actions;
-    for (std::size_t at = 0; (at = hers.out.find("\tolga\t", at)) != std::string::npos;) {
-        std::size_t from = hers.out.find('\t', at + 6) + 1;
-        actions.push_back(hers.out.substr(from, hers.out.find('\t', from) - from));
-        at = from;
+    for (const std::string& event :
+         split(by("root", {"audit", "list", "--user", "olga"}).out, '\n')) {
+        if (const std::vector<std::string> field = split(event, '\t'); field.size() > 4) {
+            EXPECT_EQ(field[2], "olga");
+            actions.push_back(field[4]);
+        }
     }
     EXPECT_EQ(actions, (std::vector<std::string>{"sign-in", "sign-in", "password-changed",
                                                  "sign-in", "sign-in", "access-refused",
@@ -272,7 +270,7 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     ASSERT_TRUE(kept.for_each_event(of_olga, [](const archive::AuditEntry& entry) {
         EXPECT_EQ(entry.full_name, "Olga Ost") << entry.chained.row.action;
     }));
-    EXPECT_EQ(as_root({"audit", "verify"}).exit_code, 0);
+    EXPECT_EQ(by("root", {"audit", "verify"}).exit_code, 0);
 }
 
 // Two people sign a record in turn; every refusal exits 3 and is entered in the trail; the
@@ -287,62 +285,33 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
         ASSERT_TRUE(archive.archive(first, rig.stamp));
         ASSERT_TRUE(archive.archive(ArchiveRig::variant(first, 7), rig.stamp));
     }
-    const auto count = [](const std::string& text, const std::string& word) {
-        int n = 0;
-        for (std::size_t at = 0; (at = text.find(word, at)) != std::string::npos;
-             at += word.size()) {
-            ++n;
-        }
-        return n;
-    };
     const std::vector<std::string> review{"sign", "1", "--meaning", "reviewed"};
     const std::vector<std::string> approve{"sign", "1", "--meaning", "approved"};
-    const ProcessResult without_accounts = as("", review);
-    EXPECT_EQ(without_accounts.exit_code, 3);
-    EXPECT_THAT(without_accounts.err, HasSubstr("signing needs accounts"));
+    EXPECT_THAT(as("", review), exits(3, _, HasSubstr("signing needs accounts")));
 
-    ASSERT_EQ(as("root-password\nroot-password\n",
-                 {"users", "init", "--admin", "root", "--name", "Rita Root"})
-                  .exit_code,
-              0);
-    const auto person = [&](const std::string& id, const std::string& name, const char* role) {
-        const ProcessResult added = as("root-password\n", {"--user", "root", "users", "add", id,
-                                                           "--name", name, "--role", role});
-        ASSERT_EQ(added.exit_code, 0) << added.err;
-        ASSERT_EQ(as(added.out.substr(0, 16) + "\n" + id + "-password\n",
-                     {"--user", id, "users", "passwd"})
-                      .exit_code,
-                  0);
-    };
-    person("olga", "Olga Ost", "operator");
-    person("rolf", "Rolf Rahm", "reviewer");
-    person("anna", "Anna Amt", "approver");
-    const auto by = [&](const std::string& id, std::vector<std::string> words) {
-        words.insert(words.begin(), {"--user", id});
-        return as(id + "-password\n", words);
-    };
-    const ProcessResult too_early = by("anna", approve);
-    EXPECT_EQ(too_early.exit_code, 3);
-    EXPECT_EQ(too_early.err,
-              "frostel-cli: signing refused: an approval needs an earlier valid "
-              "review by another person\n");
+    turn_on_accounts();
+    add_person("olga", "Olga Ost", "operator");
+    add_person("rolf", "Rolf Rahm", "reviewer");
+    add_person("anna", "Anna Amt", "approver");
+    EXPECT_THAT(by("anna", approve), exits(3, _,
+                                           "frostel-cli: signing refused: an approval needs an "
+                                           "earlier valid review by another person\n"));
     EXPECT_EQ(by("olga", review).exit_code, 3);
     std::vector<std::string> commented = review;
     commented.insert(commented.end(), {"--comment", "excursion on day 2 explained"});
-    const ProcessResult reviewed = by("rolf", commented);
-    EXPECT_EQ(reviewed.exit_code, 0) << reviewed.err;
-    EXPECT_EQ(reviewed.out, "record 1 signed as reviewed by Rolf Rahm (rolf)\n");
+    EXPECT_THAT(by("rolf", commented),
+                exits(0, "record 1 signed as reviewed by Rolf Rahm (rolf)\n"));
     EXPECT_EQ(by("rolf", review).exit_code, 3);
     EXPECT_EQ(by("rolf", approve).exit_code, 3);
     EXPECT_EQ(by("anna", approve).exit_code, 0);
 
     const ProcessResult shown = by("anna", {"archive", "show", "1"});
-    EXPECT_EQ(shown.exit_code, 0) << shown.err;
+    ASSERT_THAT(shown, exits(0));
     EXPECT_THAT(shown.out, HasSubstr("\nsignature: reviewed, Rolf Rahm, rolf, 20"));
     EXPECT_THAT(shown.out, HasSubstr("\nsignature: approved, Anna Amt, anna, 20"));
-    EXPECT_EQ(count(shown.out, "+00:00, 20"), 2) << shown.out;
-    EXPECT_EQ(count(shown.out, "Z, valid\n"), 2) << shown.out;
-    EXPECT_EQ(count(shown.out, "CHANGED AFTER SIGNING"), 0);
+    EXPECT_EQ(occurrences(shown.out, "+00:00, 20"), 2) << shown.out;
+    EXPECT_EQ(occurrences(shown.out, "Z, valid\n"), 2) << shown.out;
+    EXPECT_EQ(occurrences(shown.out, "CHANGED AFTER SIGNING"), 0);
     const fs::path pdf = folder / "signed.pdf";
     ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
     QString printed;
@@ -362,14 +331,16 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
         return run_process({"sh", "-c", "cd \"$0\" && " + command, bundle.string()});
     };
     const ProcessResult sums = in_bundle("sha256sum -c SHA256SUMS");
-    EXPECT_EQ(sums.exit_code, 0) << sums.out << sums.err;
-    EXPECT_EQ(count(sums.out, ": OK\n"), 6) << sums.out;
+    EXPECT_THAT(sums, exits(0));
+    EXPECT_EQ(occurrences(sums.out, ": OK\n"), 6) << sums.out;
     EXPECT_THAT(shown.out,
                 HasSubstr("\nfingerprint: " + in_bundle("sha256sum pages.bin").out.substr(0, 64)));
     const ProcessResult trail = by("anna", {"audit", "list", "--record", "1"});
     std::string listed_sequences;
-    for (std::size_t line = 0; line < trail.out.size(); line = trail.out.find('\n', line) + 1) {
-        listed_sequences += trail.out.substr(line, trail.out.find('\t', line) - line) + ' ';
+    for (const std::string& event : split(trail.out, '\n')) {
+        if (!event.empty()) {
+            listed_sequences += split(event, '\t').front() + ' ';
+        }
     }
     std::ifstream audit_csv(bundle / "audit.csv", std::ios::binary);
     std::string bundled_sequences;
@@ -381,8 +352,8 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
                         " sha256sum -c --quiet SHA256SUMS")
                   .exit_code,
               1);
-    EXPECT_EQ(count(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
-    EXPECT_EQ(count(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
+    EXPECT_EQ(occurrences(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
+    EXPECT_EQ(occurrences(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
     EXPECT_THAT(trail.out, HasSubstr("Rolf Rahm\texcursion on day 2 explained\n"));
 
     // Limits changed after the approval: neither signature holds, and each view says so.
@@ -390,7 +361,7 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
         by("anna", {"archive", "limits", "1", "--limits", "2:8", "--reason", "new SOP"}).exit_code,
         0);
     const ProcessResult changed = by("anna", {"archive", "show", "1"});
-    EXPECT_EQ(count(changed.out, "Z, not valid for the current limits\n"), 2) << changed.out;
+    EXPECT_EQ(occurrences(changed.out, "Z, not valid for the current limits\n"), 2) << changed.out;
     EXPECT_THAT(changed.out, HasSubstr("\nstatus: CHANGED AFTER SIGNING\n"));
     const fs::path changed_pdf = folder / "changed.pdf";
     ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", changed_pdf.string()}).exit_code, 0);
@@ -407,8 +378,8 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
                      " WHERE action = 'signed'); SELECT changes()"});
     ASSERT_EQ(edited.out, "1\n") << edited.err;
     const ProcessResult shown_edited = by("anna", {"archive", "show", "1"});
-    EXPECT_EQ(count(shown_edited.out, "Z, valid\n"), 0) << shown_edited.out;
-    EXPECT_EQ(count(shown_edited.out, "Z, not valid, its event was edited\n"), 1);
+    EXPECT_EQ(occurrences(shown_edited.out, "Z, valid\n"), 0) << shown_edited.out;
+    EXPECT_EQ(occurrences(shown_edited.out, "Z, not valid, its event was edited\n"), 1);
 
     const ProcessResult copied = run_process(
         {"sqlite3", archive_file("kept").string(),
@@ -420,9 +391,7 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
          "audit_events"});
     ASSERT_EQ(copied.exit_code, 0) << copied.err;
     const ProcessResult verified = by("anna", {"archive", "verify"});
-    EXPECT_EQ(verified.exit_code, 1);
-    EXPECT_THAT(verified.out, HasSubstr("1\tINTACT\n"));
-    EXPECT_THAT(verified.out, HasSubstr(" WAS EDITED\n"));
+    EXPECT_THAT(verified, exits(1, AllOf(HasSubstr("1\tINTACT\n"), HasSubstr(" WAS EDITED\n"))));
 
     // An altered record is not bundled: its bundle would pass sha256sum -c.
     ASSERT_EQ(run_process({"sqlite3", archive_file("kept").string(),
