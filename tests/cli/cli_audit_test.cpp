@@ -130,7 +130,7 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
     const std::string head = berlin.out.substr(22, 64);
 
     const fs::path csv = folder / "trail.csv";
-    ASSERT_EQ(audit("kept", {"export", csv.string()}).exit_code, 0);
+    ASSERT_THAT(audit("kept", {"export", csv.string()}), exits(0));
     std::ifstream in(csv, std::ios::binary);
     const auto records = csv_records({std::istreambuf_iterator<char>(in), {}});
     ASSERT_EQ(records.size(), 5u);
@@ -167,10 +167,9 @@ TEST_F(AuditCommands, AnArchiveFileOrASharedArchiveNamedByArchive) {
         GTEST_SKIP() << "FROSTEL_TEST_PG names no test server";
     }
     const std::string database = "frostel_cli_" + std::to_string(::getpid());
-    ASSERT_EQ(run_process({"psql", "-q", server, "-c", "DROP DATABASE IF EXISTS " + database, "-c",
-                           "CREATE DATABASE " + database})
-                  .exit_code,
-              0);
+    ASSERT_THAT(run_process({"psql", "-q", server, "-c", "DROP DATABASE IF EXISTS " + database,
+                             "-c", "CREATE DATABASE " + database}),
+                exits(0));
     std::string address = server;
     address.replace(address.find("/postgres?"), 10, "/" + database + "?");
     const auto cli = [&](const std::string& action) {
@@ -207,7 +206,7 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
         fs::copy_file(archive_file("kept"), archive_file(c.name));
         const ProcessResult changed =
             run_process({"sqlite3", archive_file(c.name).string(), unguarded + c.sql});
-        ASSERT_EQ(changed.exit_code, 0) << c.name << ": " << changed.err;
+        ASSERT_THAT(changed, exits(0)) << c.name;
         EXPECT_THAT(audit(c.name, {"verify"}), exits(1, c.verdict)) << c.name;
     }
 }
@@ -215,16 +214,15 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
 // Accounts turned on in an archive that has a trail already: from then on every command
 // needs a person, refusals say nothing more than they must, and the trail names them all.
 TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
-    EXPECT_EQ(as("", {"users", "list"}).exit_code, 1);
+    EXPECT_THAT(as("", {"users", "list"}), exits(1));
     turn_on_accounts();
-    EXPECT_EQ(
-        as("a-password\na-password\n", {"users", "init", "--admin", "x", "--name", "X"}).exit_code,
-        1);
-    EXPECT_EQ(as("", {"archive", "list"}).exit_code, 2);
+    EXPECT_THAT(as("a-password\na-password\n", {"users", "init", "--admin", "x", "--name", "X"}),
+                exits(1));
+    EXPECT_THAT(as("", {"archive", "list"}), exits(2));
 
     const ProcessResult added =
         by("root", {"users", "add", "olga", "--name", "Olga Ost", "--role", "operator"});
-    ASSERT_EQ(added.exit_code, 0) << added.err;
+    ASSERT_THAT(added, exits(0));
     ASSERT_EQ(added.out.size(), 17u) << added.out;
     const std::string once = added.out.substr(0, 16);
     const auto as_olga = [&](const std::string& input, std::vector<std::string> words) {
@@ -233,21 +231,20 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     };
     EXPECT_THAT(as_olga(once + "\n", {"archive", "list"}),
                 exits(3, _, "password must be changed\n"));
-    EXPECT_EQ(as_olga(once + "\nolgas-password\n", {"users", "passwd"}).exit_code, 0);
-    EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 0);
-    EXPECT_EQ(
-        as_olga("olgas-password\n", {"users", "add", "eve", "--name", "Eve", "--role", "operator"})
-            .exit_code,
-        3);
+    EXPECT_THAT(as_olga(once + "\nolgas-password\n", {"users", "passwd"}), exits(0));
+    EXPECT_THAT(as_olga("olgas-password\n", {"archive", "list"}), exits(0));
+    EXPECT_THAT(
+        as_olga("olgas-password\n", {"users", "add", "eve", "--name", "Eve", "--role", "operator"}),
+        exits(3));
     EXPECT_THAT(as_olga("not-her-password\n", {"audit", "verify"}),
                 exits(3, "", "sign-in refused\n"));
 
     // Limits set for a kept mission need a reason typed with them.
     EXPECT_THAT(by("root", {"archive", "limits", "1", "--limits", "2:8"}),
                 exits(2, _, "frostel-cli: archive limits needs --reason TEXT\n"));
-    ASSERT_EQ(by("root", {"users", "deactivate", "olga"}).exit_code, 0);
-    EXPECT_EQ(by("root", {"users", "setting", "idle-minutes", "30"}).exit_code, 0);
-    EXPECT_EQ(as_olga("olgas-password\n", {"archive", "list"}).exit_code, 3);
+    ASSERT_THAT(by("root", {"users", "deactivate", "olga"}), exits(0));
+    EXPECT_THAT(by("root", {"users", "setting", "idle-minutes", "30"}), exits(0));
+    EXPECT_THAT(as_olga("olgas-password\n", {"archive", "list"}), exits(3));
     const ProcessResult people = by("root", {"users", "list"});
     EXPECT_THAT(people.out, StartsWith("root\tRita Root\tadministrator\tactive\t20"));
     EXPECT_THAT(people.out, HasSubstr("\nolga\tOlga Ost\toperator\tdeactivated\t20"));
@@ -270,7 +267,7 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     ASSERT_TRUE(kept.for_each_event(of_olga, [](const archive::AuditEntry& entry) {
         EXPECT_EQ(entry.full_name, "Olga Ost") << entry.chained.row.action;
     }));
-    EXPECT_EQ(by("root", {"audit", "verify"}).exit_code, 0);
+    EXPECT_THAT(by("root", {"audit", "verify"}), exits(0));
 }
 
 // Two people sign a record in turn; every refusal exits 3 and is entered in the trail; the
@@ -296,14 +293,14 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_THAT(by("anna", approve), exits(3, _,
                                            "frostel-cli: signing refused: an approval needs an "
                                            "earlier valid review by another person\n"));
-    EXPECT_EQ(by("olga", review).exit_code, 3);
+    EXPECT_THAT(by("olga", review), exits(3));
     std::vector<std::string> commented = review;
     commented.insert(commented.end(), {"--comment", "excursion on day 2 explained"});
     EXPECT_THAT(by("rolf", commented),
                 exits(0, "record 1 signed as reviewed by Rolf Rahm (rolf)\n"));
-    EXPECT_EQ(by("rolf", review).exit_code, 3);
-    EXPECT_EQ(by("rolf", approve).exit_code, 3);
-    EXPECT_EQ(by("anna", approve).exit_code, 0);
+    EXPECT_THAT(by("rolf", review), exits(3));
+    EXPECT_THAT(by("rolf", approve), exits(3));
+    EXPECT_THAT(by("anna", approve), exits(0));
 
     const ProcessResult shown = by("anna", {"archive", "show", "1"});
     ASSERT_THAT(shown, exits(0));
@@ -313,7 +310,7 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_EQ(occurrences(shown.out, "Z, valid\n"), 2) << shown.out;
     EXPECT_EQ(occurrences(shown.out, "CHANGED AFTER SIGNING"), 0);
     const fs::path pdf = folder / "signed.pdf";
-    ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
+    ASSERT_THAT(by("anna", {"archive", "export", "1", "--pdf", pdf.string()}), exits(0));
     QString printed;
     for (int page = 1; page <= 3; ++page) {
         printed += pdf_text(QString::fromStdString(pdf.string()), page);
@@ -325,8 +322,8 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_TRUE(printed.contains("Z): excursion on day 2 explained"));
     // The inspection bundle checks with sha256sum alone, and its pages are the fingerprint's.
     const fs::path bundle = folder / "bundle";
-    ASSERT_EQ(by("anna", {"archive", "bundle", "1", bundle.string()}).exit_code, 0);
-    EXPECT_EQ(by("anna", {"archive", "bundle", "1", bundle.string()}).exit_code, 2);
+    ASSERT_THAT(by("anna", {"archive", "bundle", "1", bundle.string()}), exits(0));
+    EXPECT_THAT(by("anna", {"archive", "bundle", "1", bundle.string()}), exits(2));
     const auto in_bundle = [&](const std::string& command) {
         return run_process({"sh", "-c", "cd \"$0\" && " + command, bundle.string()});
     };
@@ -348,29 +345,28 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
         bundled_sequences += record.front() + ' ';
     }
     EXPECT_EQ(bundled_sequences, "sequence " + listed_sequences);
-    EXPECT_EQ(in_bundle("printf '\\377' | dd of=pages.bin bs=1 seek=40 conv=notrunc 2>/dev/null &&"
-                        " sha256sum -c --quiet SHA256SUMS")
-                  .exit_code,
-              1);
+    EXPECT_THAT(
+        in_bundle("printf '\\377' | dd of=pages.bin bs=1 seek=40 conv=notrunc 2>/dev/null &&"
+                  " sha256sum -c --quiet SHA256SUMS"),
+        exits(1));
     EXPECT_EQ(occurrences(trail.out, "\tsigned\trecord:1\t"), 2) << trail.out;
     EXPECT_EQ(occurrences(trail.out, "\tsigning-refused\trecord:1\t"), 5) << trail.out;
     EXPECT_THAT(trail.out, HasSubstr("Rolf Rahm\texcursion on day 2 explained\n"));
 
     // Limits changed after the approval: neither signature holds, and each view says so.
-    ASSERT_EQ(
-        by("anna", {"archive", "limits", "1", "--limits", "2:8", "--reason", "new SOP"}).exit_code,
-        0);
+    ASSERT_THAT(by("anna", {"archive", "limits", "1", "--limits", "2:8", "--reason", "new SOP"}),
+                exits(0));
     const ProcessResult changed = by("anna", {"archive", "show", "1"});
     EXPECT_EQ(occurrences(changed.out, "Z, not valid for the current limits\n"), 2) << changed.out;
     EXPECT_THAT(changed.out, HasSubstr("\nstatus: CHANGED AFTER SIGNING\n"));
     const fs::path changed_pdf = folder / "changed.pdf";
-    ASSERT_EQ(by("anna", {"archive", "export", "1", "--pdf", changed_pdf.string()}).exit_code, 0);
+    ASSERT_THAT(by("anna", {"archive", "export", "1", "--pdf", changed_pdf.string()}), exits(0));
     const QString changed_report = pdf_text(QString::fromStdString(changed_pdf.string()));
     EXPECT_TRUE(changed_report.contains("CHANGED AFTER SIGNING"));
     EXPECT_FALSE(changed_report.contains("Reviewed by Rolf"));
 
     // A review given again, then edited in place: it holds no longer, and verify names it.
-    ASSERT_EQ(by("rolf", review).exit_code, 0);
+    ASSERT_THAT(by("rolf", review), exits(0));
     const ProcessResult edited =
         run_process({"sqlite3", archive_file("kept").string(),
                      "DROP TRIGGER audit_events_kept; UPDATE audit_events SET reason = 'all fine'"
@@ -389,16 +385,15 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
          " old_value, new_value, reason, previous_hash, hash FROM audit_events"
          " WHERE action = 'signed' ORDER BY sequence LIMIT 1; SELECT max(sequence) FROM "
          "audit_events"});
-    ASSERT_EQ(copied.exit_code, 0) << copied.err;
+    ASSERT_THAT(copied, exits(0));
     const ProcessResult verified = by("anna", {"archive", "verify"});
     EXPECT_THAT(verified, exits(1, AllOf(HasSubstr("1\tINTACT\n"), HasSubstr(" WAS EDITED\n"))));
 
     // An altered record is not bundled: its bundle would pass sha256sum -c.
-    ASSERT_EQ(run_process({"sqlite3", archive_file("kept").string(),
-                           "UPDATE missions SET maximum = maximum - 1 WHERE id = 2"})
-                  .exit_code,
-              0);
-    EXPECT_EQ(by("anna", {"archive", "bundle", "2", (folder / "altered").string()}).exit_code, 1);
+    ASSERT_THAT(run_process({"sqlite3", archive_file("kept").string(),
+                             "UPDATE missions SET maximum = maximum - 1 WHERE id = 2"}),
+                exits(0));
+    EXPECT_THAT(by("anna", {"archive", "bundle", "2", (folder / "altered").string()}), exits(1));
     EXPECT_FALSE(fs::exists(folder / "altered"));
     EXPECT_THAT(verified.out,
                 HasSubstr("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +

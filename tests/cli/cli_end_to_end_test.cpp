@@ -95,7 +95,7 @@ TEST_F(CliOverPseudoTerminal, IdStatusAndPagesOfTheSimulatedLogger) {
 
     const fs::path wire_log = folder / "wire.log";
     const ProcessResult id = cli({"--wire-log", wire_log.string(), "id"});
-    EXPECT_EQ(id.exit_code, 0) << id.err;
+    EXPECT_THAT(id, exits(0));
     ASSERT_EQ(id.out.size(), 17u);
     EXPECT_EQ(id.out.substr(0, 14), "410000FEDCBA98");
     // The RTS switch a pseudo-terminal refuses, the "A" sent and the family code 0x41 the
@@ -144,7 +144,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     const ProcessResult download =
         cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string(),
              "--report", report.string(), "--all-samples"});
-    ASSERT_EQ(download.exit_code, 0) << download.err;
+    ASSERT_THAT(download, exits(0));
     EXPECT_THAT(download.err, HasSubstr("type: L\nsamples: 576\ninterval: 10 min\n"));
     EXPECT_THAT(download.err, HasSubstr("offset: 0.2\n"));
     const std::string rows = file_text(csv);
@@ -232,7 +232,7 @@ TEST_F(CliOverPseudoTerminal, ReportOfASavedPairWithoutADisplay) {
 TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNotProgrammedOver) {
     ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--mission", "cold-room"}));
     const ProcessResult unkept = cli({"download", "--no-archive"});
-    ASSERT_EQ(unkept.exit_code, 0) << unkept.err;
+    ASSERT_THAT(unkept, exits(0));
     EXPECT_TRUE(cli({"archive", "list"}).out.empty());
     const std::size_t start_at = unkept.err.find("start: ") + 7;
     const std::string start = unkept.err.substr(start_at, 19);
@@ -266,10 +266,10 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     std::ofstream(folder / "SETUP.FRG") << "English\r\n" << folder.string() << "\r\n 4 \r\n";
     EXPECT_EQ(run_process(on_port(FROSTEL_CLI, {"archive", "list"})).out, list.out);
     const fs::path csv = folder / "kept.csv";
-    EXPECT_EQ(cli({"archive", "export", "1", "--csv", csv.string()}).exit_code, 0);
+    EXPECT_THAT(cli({"archive", "export", "1", "--csv", csv.string()}), exits(0));
     EXPECT_EQ(file_text(csv), kept.out);
     // ".frd" is added to a name that lacks it, so the chart document is "run.49.tee".
-    EXPECT_EQ(cli({"archive", "export", "1", "--frd", (folder / "run.49").string()}).exit_code, 0);
+    EXPECT_THAT(cli({"archive", "export", "1", "--frd", (folder / "run.49").string()}), exits(0));
     EXPECT_TRUE(fs::exists(folder / "run.49.tee"));
     // The exported pair keeps the logger's record: its summary has the logger's flags.
     const ProcessResult kept_summary = cli({"summary", (folder / "run.49.frd").string()});
@@ -278,16 +278,15 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                   .toInt(),
               576)
         << kept_summary.out << kept_summary.err;
-    EXPECT_EQ(cli({"archive", "export", "7", "--csv", csv.string()}).exit_code, 1);
+    EXPECT_THAT(cli({"archive", "export", "7", "--csv", csv.string()}), exits(1));
     const fs::path pdf = folder / "kept.pdf";
-    EXPECT_EQ(cli({"archive", "export", "1", "--pdf", pdf.string()}).exit_code, 0);
+    EXPECT_THAT(cli({"archive", "export", "1", "--pdf", pdf.string()}), exits(0));
     EXPECT_EQ(this->fingerprint(pdf), fingerprint);
     // Limits set for a kept mission are events; the latest judges it.
-    EXPECT_EQ(
-        cli({"archive", "limits", "1", "--limits", "-50:50", "--reason", "cold chain"}).exit_code,
-        0);
-    EXPECT_EQ(cli({"archive", "limits", "1", "--limits", "90:", "--delta-h", "90"}).exit_code, 0);
-    EXPECT_EQ(cli({"archive", "limits", "1", "--limits", "8:2"}).exit_code, 2);
+    EXPECT_THAT(cli({"archive", "limits", "1", "--limits", "-50:50", "--reason", "cold chain"}),
+                exits(0));
+    EXPECT_THAT(cli({"archive", "limits", "1", "--limits", "90:", "--delta-h", "90"}), exits(0));
+    EXPECT_THAT(cli({"archive", "limits", "1", "--limits", "8:2"}), exits(2));
     EXPECT_THAT(cli({"archive", "show", "1"}).out,
                 AllOf(HasSubstr("limits: 90.00: (set by the user)\ndH: 90 kJ/mol\n"),
                       HasSubstr("verdict: 1 EXCURSION, ")));
@@ -299,7 +298,7 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_THAT(cli({"archive", "show", "1"}).err, HasSubstr("record 1 was altered"));
 
     // An altered record holds nothing, nor keeps the real download out.
-    EXPECT_EQ(cli({"program"}).exit_code, 1);
+    EXPECT_THAT(cli({"program"}), exits(1));
     EXPECT_THAT(cli({"download"}).err, HasSubstr("archive: record 2\n"));
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
 
@@ -433,10 +432,6 @@ TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
 namespace frostel::cli {
 namespace {
 
-QJsonObject json_file_object(const std::string& name) {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(test::file_text(name))).object();
-}
-
 // The process's time zone for one scope, as the PC's own.
 class ZoneForTest {
   public:
@@ -516,7 +511,9 @@ TEST(LoggerClock, KeepsTheOffsetItWasProgrammedWithAcrossTheSpringChange) {
         ASSERT_EQ(run_download(context, request), kExitOk) << err.str();
         EXPECT_EQ(err.str().find("LOGGER CLOCK"), std::string::npos) << err.str();
 
-        const QJsonObject clock = json_file_object(json_file)["clock"].toObject();
+        const QJsonObject clock =
+            QJsonDocument::fromJson(QByteArray::fromStdString(test::file_text(json_file)))["clock"]
+                .toObject();
         EXPECT_EQ(clock["source"].toString(), "programmed");
         EXPECT_EQ(clock["utc_offset_s"].toInt(), 3600);
         EXPECT_LT(std::abs(clock["drift_s"].toInt()), 60);
