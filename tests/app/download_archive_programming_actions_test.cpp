@@ -62,6 +62,12 @@ sim::SimMission eight_bit_mission(int samples) {
     return mission;
 }
 
+// The text of the message box `name` on screen; empty when none is shown.
+QString message_shown(const char* name) {
+    const auto* box = qobject_cast<const QMessageBox*>(test::top_level(name));
+    return box != nullptr && box->isVisible() ? box->text() : QString();
+}
+
 class DownloadArchiveProgrammingActionsTest : public QObject {
     Q_OBJECT
 
@@ -285,8 +291,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         rig.load_data();
         QCOMPARE(rig.chart().points().size(), std::size_t{100});
         QCOMPARE(rig.dialogs.asked.size(), 1);
-        const QWidget* warning = test::top_level("archive_warning");
-        QVERIFY(warning != nullptr && warning->isVisible());
+        QVERIFY(!message_shown("archive_warning").isEmpty());
     }
 
     // A lost "B" that reached the logger as the clear command: the download is shown and
@@ -297,10 +302,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         rig.ports.set_command_noise(sim::lost_read_letter(328));
         rig.load_data();
         QCOMPARE(rig.chart().points().size(), std::size_t{7000});
-        const auto* warning =
-            qobject_cast<const QMessageBox*>(test::top_level("mission_cleared_warning"));
-        QVERIFY(warning != nullptr && warning->isVisible());
-        QCOMPARE(warning->text(),
+        QCOMPARE(message_shown("mission_cleared_warning"),
                  QString("THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !"));
         QCOMPARE(rig.mission_archive().find({}).value().size(), std::size_t{1});
     }
@@ -539,9 +541,8 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(platform::write_archive_setting(rig.folder.path(), nowhere));
         sim::load_mission(rig.logger, eight_bit_mission(50));
         rig.load_data();
-        auto* kept = qobject_cast<QMessageBox*>(test::top_level("kept_offline"));
-        QVERIFY(kept != nullptr && kept->isVisible());
-        QCOMPARE(kept->text(), QString("kept on this PC, not yet in the shared archive"));
+        QCOMPARE(message_shown("kept_offline"),
+                 QString("kept on this PC, not yet in the shared archive"));
         const auto pending = [&rig] {
             archive::MissionArchive outbox(archive::archive_path(rig.folder.path()));
             return archive::pending_count(outbox);
