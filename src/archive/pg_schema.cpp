@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <optional>
 
 #include "archive/pg_schema_steps.h"
@@ -78,12 +79,12 @@ QString run_all(QSqlQuery& query, const QStringList& statements) {
     return {};
 }
 
-// The statements that take the server from `version` on; none at this program's version.
-QString step_from(QSqlQuery& query, int version) {
+// The statements that take the server from `version` on; none at `target`.
+QString step_from(QSqlQuery& query, int version, int target) {
     if (version > pg_schema_version()) {
         return newer_schema(version);
     }
-    if (version == pg_schema_version()) {
+    if (version >= target) {
         return {};
     }
     return run_all(
@@ -93,9 +94,9 @@ QString step_from(QSqlQuery& query, int version) {
                         QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(version + 1)});
 }
 
-// One step, or none when the server is at this program's version; the version read under
-// the lock, as another migrator may have gone first. `found`: the version before.
-QString run_step(QSqlDatabase& db, int& found) {
+// One step, or none when the server is at `target`; the version read under the lock, as
+// another migrator may have gone first. `found`: the version before.
+QString run_step(QSqlDatabase& db, int target, int& found) {
     if (!db.transaction()) {
         return db.lastError().text();
     }
@@ -106,7 +107,7 @@ QString run_step(QSqlDatabase& db, int& found) {
     if (error.isEmpty()) {
         const std::optional<int> version = server_version(query);
         found = version.value_or(0);
-        error = version ? step_from(query, found) : query.lastError().text();
+        error = version ? step_from(query, found, target) : query.lastError().text();
     }
     if (!error.isEmpty()) {
         db.rollback();
@@ -121,7 +122,8 @@ int pg_schema_version() {
     return static_cast<int>(pg_schema_steps().size());
 }
 
-PgMigration migrate_pg_schema(QSqlDatabase& db) {
+PgMigration migrate_pg_schema(QSqlDatabase& db, int target) {
+    target = std::min(target, pg_schema_version());
     PgMigration migration;
     QSqlQuery query(db);
     // The functions read when a client's connection started, which Postgres shows the owner
@@ -140,11 +142,11 @@ PgMigration migrate_pg_schema(QSqlDatabase& db) {
     }
     for (bool first = true;; first = false) {
         int found = 0;
-        migration.error = run_step(db, found);
+        migration.error = run_step(db, target, found);
         if (first) {
             migration.from = found;
         }
-        if (!migration.error.isEmpty() || found >= pg_schema_version()) {
+        if (!migration.error.isEmpty() || found >= target) {
             migration.to = found;
             return migration;
         }

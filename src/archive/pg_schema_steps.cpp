@@ -1,5 +1,7 @@
 #include "archive/pg_schema_steps.h"
 
+#include "archive/store_queries.h"
+
 namespace frostel::archive {
 
 namespace {
@@ -291,11 +293,17 @@ SET search_path = public, pg_temp AS $$
 
 // A function for clients: it runs as the schema's owner, with a search path nobody else
 // can add to.
-QString client_function(const char* head, const char* body) {
+QString client_function(const char* head, const QString& body,
+                        const char* create = "CREATE FUNCTION") {
     return QStringLiteral(
-               "CREATE FUNCTION %1 LANGUAGE plpgsql SECURITY DEFINER"
-               " SET search_path = public, pg_temp AS $$\n%2\n$$")
-        .arg(QLatin1String(head), QLatin1String(body));
+               "%1 %2 LANGUAGE plpgsql SECURITY DEFINER"
+               " SET search_path = public, pg_temp AS $$\n%3\n$$")
+        .arg(QLatin1String(create), QLatin1String(head), body);
+}
+
+// The same, in place of the function of that name and arguments, keeping who may call it.
+QString client_function_replaced(const char* head, const QString& body) {
+    return client_function(head, body, "CREATE OR REPLACE FUNCTION");
 }
 
 QStringList sessions_and_accounts() {
@@ -564,23 +572,21 @@ END)sql"),
     };
 }
 
-QStringList records() {
-    return {
-        // A new record, or a later download of one (`p_later_download_of`); the server checks
-        // that the fingerprint is the pages' and the digest binds them to the download.
-        client_function(
-            "archive_mission(p_logger_id text, p_logger_type text, p_configuration bigint,"
-            " p_start_time text, p_mission_sample_count bigint, p_device_sample_count bigint,"
-            " p_sample_count bigint, p_interval_seconds bigint, p_sixteen_bit bigint,"
-            " p_alarm_status bigint, p_calibration_offset_tenths bigint, p_mission_text text,"
-            " p_first_line text, p_minimum double precision, p_maximum double precision,"
-            " p_verdict text, p_downloaded_at text, p_time_zone text,"
-            " p_utc_offset_seconds bigint, p_program_version text, p_fingerprint text,"
-            " p_content_key text, p_pages bytea, p_later_download_of bigint,"
-            " p_downloaded_utc_ms bigint, p_record_digest text, p_derived_by bigint,"
-            " p_clock_offset_s bigint, p_clock_source text, p_clock_drift_s bigint,"
-            " p_clock_measured_offset_s bigint, p_clock_zone text) RETURNS bigint",
-            R"sql(DECLARE
+// A new record, or a later download of one (`p_later_download_of`); the server checks
+// that the fingerprint is the pages' and the digest binds them to the download.
+constexpr const char* kArchiveMissionHead =
+    "archive_mission(p_logger_id text, p_logger_type text, p_configuration bigint,"
+    " p_start_time text, p_mission_sample_count bigint, p_device_sample_count bigint,"
+    " p_sample_count bigint, p_interval_seconds bigint, p_sixteen_bit bigint,"
+    " p_alarm_status bigint, p_calibration_offset_tenths bigint, p_mission_text text,"
+    " p_first_line text, p_minimum double precision, p_maximum double precision,"
+    " p_verdict text, p_downloaded_at text, p_time_zone text,"
+    " p_utc_offset_seconds bigint, p_program_version text, p_fingerprint text,"
+    " p_content_key text, p_pages bytea, p_later_download_of bigint,"
+    " p_downloaded_utc_ms bigint, p_record_digest text, p_derived_by bigint,"
+    " p_clock_offset_s bigint, p_clock_source text, p_clock_drift_s bigint,"
+    " p_clock_measured_offset_s bigint, p_clock_zone text) RETURNS bigint";
+constexpr const char* kArchiveMissionChecks = R"sql(DECLARE
   v_id bigint;
 BEGIN
   PERFORM session_of_connection();
@@ -591,7 +597,8 @@ BEGIN
        p_downloaded_utc_ms::text, p_time_zone, p_utc_offset_seconds::text), 'UTF8')), 'hex')
      <> p_record_digest THEN
     RAISE EXCEPTION 'the record digest does not bind this download' USING ERRCODE = '22023';
-  END IF;
+  END IF;)sql";
+constexpr const char* kArchiveMissionInsert = R"sql(
   INSERT INTO missions (logger_id, logger_type, configuration, start_time, mission_sample_count,
     device_sample_count, sample_count, interval_seconds, sixteen_bit, alarm_status,
     calibration_offset_tenths, mission_text, first_line, minimum, maximum, verdict,
@@ -609,7 +616,47 @@ BEGIN
   PERFORM session_event('download-archived', 'record:' || v_id, '',
                         p_fingerprint || E'\n' || p_record_digest, '');
   RETURN v_id;
-END)sql"),
+END)sql";
+
+// The archiving function, with `guard` run after the checks, before the insert.
+QString archive_mission_body(const QString& guard) {
+    return QLatin1String(kArchiveMissionChecks) + guard + QLatin1String(kArchiveMissionInsert);
+}
+
+// The same download kept again (a client's retry, two PCs sending one download at once) is
+// one record, the download noted on it. A record that differs from the call in any column it
+// sets, or whose first event no longer holds, was altered since: it is not the same download,
+// and a new record is kept, as the client decides.
+QString same_download_guard() {
+    QStringList kept;
+    QStringList given;
+    for (const QString& column : kRecordValueColumns.split(QStringLiteral(", "))) {
+        kept << QStringLiteral("m.") + column;
+        given << QStringLiteral("p_") + column;
+    }
+    return QStringLiteral(R"sql(
+  PERFORM pg_advisory_xact_lock(hashtext('frostel-download'), hashtext(p_logger_id));
+  SELECT m.id INTO v_id FROM missions m
+  WHERE m.logger_id = p_logger_id AND m.fingerprint = p_fingerprint
+    AND (%1) IS NOT DISTINCT FROM (%2)
+    AND (SELECT event_hash_holds(e) AND e.new_value = p_fingerprint || E'\n' || p_record_digest
+         FROM audit_events e WHERE e.object = 'record:' || m.id AND e.action = 'download-archived'
+         ORDER BY e.sequence LIMIT 1)
+  ORDER BY m.id LIMIT 1;
+  IF FOUND THEN
+    PERFORM note_download_again(v_id, p_downloaded_at, p_fingerprint);
+    RETURN v_id;
+  END IF;)sql")
+        .arg(kept.join(QStringLiteral(", ")), given.join(QStringLiteral(", ")));
+}
+
+constexpr const char* kSignRecordHead =
+    "sign_record(p_record bigint, p_meaning text, p_signed_value text, p_comment text,"
+    " p_password text, OUT outcome text, OUT why text)";
+
+QStringList records() {
+    return {
+        client_function(kArchiveMissionHead, archive_mission_body({})),
         // The same pages downloaded again: noted on their record.
         client_function("note_download_again(p_record bigint, p_downloaded_at text,"
                         " p_fingerprint text) RETURNS void",
@@ -654,9 +701,7 @@ END)sql"),
 END)sql"),
         // What the client's rules refused, or what the server finds: the person's password,
         // role, the record the terms name, the signer's name, and the order of signatures.
-        client_function("sign_record(p_record bigint, p_meaning text, p_signed_value text,"
-                        " p_comment text, p_password text, OUT outcome text, OUT why text)",
-                        R"sql(DECLARE
+        client_function(kSignRecordHead, R"sql(DECLARE
   v_session sessions := session_of_connection();
   v_role text := (SELECT role FROM people WHERE id = v_session.user_id);
   v_digest text := (SELECT record_digest FROM missions WHERE id = p_record);
@@ -711,12 +756,198 @@ END)sql"),
     };
 }
 
+// What the server checks of a signing, as the client's signing rules weigh it; none of these
+// is granted to clients.
+QStringList signing_helpers() {
+    return {
+        // Whether an event's own hash holds: its row's text hashed as chain_event hashed it.
+        QStringLiteral(R"sql(
+CREATE FUNCTION event_hash_holds(e audit_events) RETURNS boolean LANGUAGE sql IMMUTABLE
+SET search_path = public, pg_temp AS $$
+  SELECT e.hash = encode(sha256(convert_to(e.previous_hash || E'\n' || concat_ws(E'\n',
+    e.sequence::text, e.utc_ms::text, chain_field(e.user_id), chain_field(e.workstation),
+    chain_field(e.action), chain_field(e.object), chain_field(e.old_value),
+    chain_field(e.new_value), chain_field(e.reason)), 'UTF8')), 'hex') $$)sql"),
+        // A side of the limits or dH to a millionth, as a signature's terms write it; 'none'
+        // stays; null for any text that is no number.
+        QStringLiteral(R"sql(
+CREATE FUNCTION limit_text(p_text text) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  IF p_text = 'none' THEN
+    RETURN p_text;
+  END IF;
+  IF p_text ~ '^-?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$' THEN
+    RETURN round(p_text::numeric, 6)::text;
+  END IF;
+  RETURN NULL;
+END $$)sql"),
+        // The limits in force for a record, as its latest limits-set event set them: low,
+        // high, source and dH. An edited event, or limits nobody could have typed, are an
+        // error, as on the client.
+        QStringLiteral(R"sql(
+CREATE FUNCTION limits_in_force(p_record bigint) RETURNS text[] LANGUAGE plpgsql STABLE
+SET search_path = public, pg_temp AS $$
+DECLARE
+  v_event audit_events;
+  v_set text[];
+BEGIN
+  SELECT * INTO v_event FROM audit_events WHERE object = 'record:' || p_record
+    AND action = 'limits-set' ORDER BY sequence DESC LIMIT 1;
+  IF NOT FOUND THEN
+    RETURN ARRAY['none', 'none', 'none', limit_text('83.144')];
+  END IF;
+  IF NOT event_hash_holds(v_event) THEN
+    RAISE EXCEPTION 'the event % that set the limits of record % was edited', v_event.sequence,
+      p_record USING ERRCODE = '22023';
+  END IF;
+  v_set := ARRAY(SELECT limit_text(m.side) FROM unnest(regexp_match(v_event.new_value,
+    '^low=(\S+) high=(\S+) dH=(\S+)$')) WITH ORDINALITY AS m(side, n) ORDER BY m.n);
+  IF coalesce(array_length(v_set, 1), 0) = 3 AND array_position(v_set, NULL) IS NULL
+     AND v_set[3] <> 'none' THEN
+    IF v_set[3]::numeric BETWEEN 10 AND 500
+       AND (CASE WHEN 'none' IN (v_set[1], v_set[2]) THEN true
+                 ELSE v_set[1]::numeric <= v_set[2]::numeric END) THEN
+      RETURN ARRAY[v_set[1], v_set[2],
+                   CASE WHEN v_set[1] <> 'none' OR v_set[2] <> 'none' THEN 'user' ELSE 'none' END,
+                   v_set[3]];
+    END IF;
+  END IF;
+  RAISE EXCEPTION 'the limits last set for record % cannot be read', p_record
+    USING ERRCODE = '22023';
+END $$)sql"),
+        // Whether signed limit lines (low, high, source, dH) are `p_in_force`, to a millionth.
+        QStringLiteral(R"sql(
+CREATE FUNCTION limits_agree(p_signed text[], p_in_force text[]) RETURNS boolean
+LANGUAGE sql IMMUTABLE SET search_path = public, pg_temp AS $$
+  SELECT coalesce(array_length(p_signed, 1) = 4 AND limit_text(p_signed[1]) = p_in_force[1]
+    AND limit_text(p_signed[2]) = p_in_force[2] AND p_signed[3] = p_in_force[3]
+    AND limit_text(p_signed[4]) = p_in_force[4], false) $$)sql"),
+        // The record's signatures that still hold: their events' hashes hold, and they bound
+        // its digest and the limits in force.
+        QStringLiteral(R"sql(
+CREATE FUNCTION holding_signatures(p_record bigint, p_digest text, p_limits text[])
+RETURNS TABLE (user_id text, meaning text, full_name text) LANGUAGE sql STABLE
+SET search_path = public, pg_temp AS $$
+  SELECT e.user_id, t.terms[2], t.terms[7]
+  FROM audit_events e CROSS JOIN LATERAL string_to_array(e.new_value, E'\n') AS t(terms)
+  WHERE e.object = 'record:' || p_record AND e.action = 'signed'
+    AND array_length(t.terms, 1) = 7 AND t.terms[2] IN ('reviewed', 'approved')
+    AND t.terms[1] = p_digest AND limits_agree(t.terms[3:6], p_limits)
+    AND event_hash_holds(e) $$)sql"),
+        // A full name as one person's: case and runs of blanks do not tell two apart.
+        QStringLiteral(R"sql(
+CREATE FUNCTION folded_name(p_name text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+  SELECT lower(btrim(regexp_replace(p_name, '\s+', ' ', 'g'))) $$)sql"),
+    };
+}
+
+// Step 2: a client that calls the functions directly is held to the client's own rules.
+QStringList client_rules_on_the_server() {
+    return {
+        QStringLiteral("CREATE INDEX missions_by_fingerprint ON missions(logger_id, fingerprint)"),
+        client_function_replaced(kArchiveMissionHead, archive_mission_body(same_download_guard())),
+        // The client's signing rules, the limits in force read here, not taken from the
+        // client; one signing of a record at a time, so two cannot both come first.
+        client_function_replaced(kSignRecordHead, R"sql(DECLARE
+  v_session sessions := session_of_connection();
+  v_role text := (SELECT role FROM people WHERE id = v_session.user_id);
+  v_digest text;
+  v_limits text[];
+  v_terms text[] := string_to_array(p_signed_value, E'\n');
+BEGIN
+  PERFORM pg_advisory_xact_lock(hashtext('frostel-signing'), hashtext(p_record::text));
+  v_digest := (SELECT record_digest FROM missions WHERE id = p_record);
+  IF v_digest IS NULL THEN
+    RAISE EXCEPTION 'no record %', p_record USING ERRCODE = '22023';
+  END IF;
+  v_limits := limits_in_force(p_record);
+  why := CASE
+    WHEN NOT password_accepted(v_session.user_id, p_password, v_session.workstation)
+    THEN 'wrong password'
+    WHEN p_meaning NOT IN ('reviewed', 'approved') THEN 'there is no meaning ' || p_meaning
+    WHEN v_role IS NULL OR v_role NOT IN ('reviewer', 'approver')
+      OR (p_meaning = 'approved' AND v_role <> 'approver')
+    THEN 'the role ' || coalesce(v_role, 'operator') || ' may not sign as ' || p_meaning
+    WHEN coalesce(array_length(v_terms, 1), 0) <> 7 OR v_terms[1] IS DISTINCT FROM v_digest
+      OR v_terms[2] IS DISTINCT FROM p_meaning OR v_terms[7] IS DISTINCT FROM v_session.full_name
+    THEN 'the terms signed are not this record''s and this person''s'
+    WHEN NOT limits_agree(v_terms[3:6], v_limits)
+    THEN 'the limits signed are not the limits in force'
+    WHEN EXISTS (SELECT 1 FROM holding_signatures(p_record, v_digest, v_limits) s
+                 WHERE s.user_id = v_session.user_id AND s.meaning = p_meaning)
+    THEN v_session.user_id || ' has signed this record as ' || p_meaning || ' already'
+    WHEN p_meaning = 'approved' AND NOT EXISTS (
+      SELECT 1 FROM holding_signatures(p_record, v_digest, v_limits) s
+      WHERE s.meaning = 'reviewed' AND s.user_id <> v_session.user_id
+        AND folded_name(s.full_name) <> folded_name(v_session.full_name))
+    THEN 'an approval needs an earlier valid review by another person' END;
+  IF why IS NOT NULL THEN
+    PERFORM session_event('signing-refused', 'record:' || p_record, '', p_meaning, why);
+    outcome := 'refused';
+    RETURN;
+  END IF;
+  PERFORM session_event('signed', 'record:' || p_record, '', p_signed_value, p_comment);
+  outcome := 'done';
+  why := '';
+END)sql"),
+        // Summaries derived again by a client of newer rules (`p_summaries`: id, minimum,
+        // maximum, verdict), kept for records derived by older ones, with one event. It runs
+        // when a program opens the archive, before anyone signs in: without a session that
+        // may work, the event is the database login's.
+        client_function("store_summaries_again(p_rules bigint, p_summaries jsonb, p_object text,"
+                        " p_workstation text) RETURNS bigint",
+                        R"sql(DECLARE
+  v_count bigint;
+  v_session sessions;
+  v_value text;
+BEGIN
+  UPDATE missions m SET minimum = s.minimum, maximum = s.maximum, verdict = s.verdict,
+                        derived_by = p_rules
+  FROM jsonb_to_recordset(p_summaries)
+    AS s(id bigint, minimum double precision, maximum double precision, verdict text)
+  WHERE m.id = s.id AND m.derived_by < p_rules;
+  GET DIAGNOSTICS v_count = ROW_COUNT;
+  IF v_count = 0 THEN
+    RETURN 0;
+  END IF;
+  v_value := v_count || ' records by summary rules ' || p_rules;
+  SELECT * INTO v_session FROM sessions
+  WHERE backend_pid = pg_backend_pid() AND backend_start = connection_start();
+  IF FOUND AND v_session.locked = 0 AND v_session.must_change = 0
+     AND NOT (v_session.user_id LIKE 'os:%' AND accounts_on()) THEN
+    PERFORM session_event('summaries-derived-again', p_object, '', v_value,
+                          'kept by an earlier version');
+  ELSE
+    PERFORM chain_event('login:' || session_user, '', p_workstation, 'summaries-derived-again',
+                        p_object, '', v_value, 'kept by an earlier version');
+  END IF;
+  RETURN v_count;
+END)sql"),
+        // The list's text filter looks for any part of the logger id or the mission text,
+        // in any case: trigrams let it read only the records that may match (of 10,000
+        // missions, a text matching none in 0.24 ms, against 114 ms reading them all).
+        // Without the extension (not installed, or not the owner's to create) it reads all.
+        QStringLiteral(R"sql(DO $$ BEGIN
+  IF EXISTS (SELECT 1 FROM pg_available_extensions WHERE name = 'pg_trgm') THEN
+    CREATE EXTENSION IF NOT EXISTS pg_trgm;
+    CREATE INDEX missions_by_text
+      ON missions USING gin (logger_id gin_trgm_ops, mission_text gin_trgm_ops);
+  ELSE
+    RAISE NOTICE 'pg_trgm is not installed: the text filter reads every record';
+  END IF;
+EXCEPTION WHEN insufficient_privilege OR undefined_object THEN
+  RAISE NOTICE 'pg_trgm cannot be used (%): the text filter reads every record', SQLERRM;
+END $$)sql"),
+    };
+}
+
 }  // namespace
 
 const std::vector<QStringList>& pg_schema_steps() {
     static const std::vector<QStringList> steps = {
         QStringList{QStringLiteral("CREATE EXTENSION IF NOT EXISTS pgcrypto")} + tables() +
             helpers() + sessions_and_accounts() + records(),
+        signing_helpers() + client_rules_on_the_server(),
     };
     return steps;
 }

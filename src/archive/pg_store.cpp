@@ -1,5 +1,8 @@
 #include "archive/pg_store.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlError>
 #include <atomic>
 
@@ -332,21 +335,50 @@ std::optional<std::int64_t> PgStore::change_count() {
     return row ? std::optional(row->value(0).toLongLong()) : std::nullopt;
 }
 
-// The server keeps what this version's rules derive; it has no way yet to take a summary
-// derived again from a client.
-std::optional<int> PgStore::derive_summaries_again(int rules, const Derive&) {
+// Derived here, as the rules are this program's; the server keeps them in one call with one
+// event, only for records still derived by older rules (another PC may have gone first).
+std::optional<int> PgStore::derive_summaries_again(int rules, const Derive& derive) {
+    std::optional<QSqlQuery> older =
+        run(QStringLiteral("SELECT id FROM missions WHERE derived_by < ? ORDER BY id"), {rules});
+    if (!older) {
+        return std::nullopt;
+    }
+    std::vector<std::int64_t> ids;
+    while (older->next()) {
+        ids.push_back(older->value(0).toLongLong());
+    }
+    QJsonArray summaries;
+    for (const std::int64_t id : ids) {
+        const std::optional<KeptRecord> kept = kept_record(id);
+        if (!kept) {
+            return std::nullopt;
+        }
+        if (const std::optional<RecordSummary> summary = derive(*kept)) {
+            const auto number = [](const std::optional<double>& value) {
+                return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+            };
+            summaries.append(QJsonObject{{QStringLiteral("id"), static_cast<qint64>(id)},
+                                         {QStringLiteral("minimum"), number(summary->minimum)},
+                                         {QStringLiteral("maximum"), number(summary->maximum)},
+                                         {QStringLiteral("verdict"), text(summary->verdict)}});
+        }
+    }
+    if (summaries.isEmpty()) {
+        return 0;
+    }
     const std::optional<QSqlQuery> row =
-        row_of(QStringLiteral("SELECT count(*) FROM missions WHERE derived_by < ?"), {rules});
+        row_of(QStringLiteral("SELECT store_summaries_again(?, ?, ?, ?)"),
+               {rules, QString::fromUtf8(QJsonDocument(summaries).toJson(QJsonDocument::Compact)),
+                text(summaries_derived_again(location_.toStdString(), 0, rules).object),
+                text(actor_.workstation)});
     if (!row) {
         return std::nullopt;
     }
-    if (const int older = row->value(0).toInt(); older > 0) {
-        fail(QStringLiteral("%1 records of the shared archive were derived by older rules,"
-                            " which this program cannot derive again on the server")
-                 .arg(older));
-        return std::nullopt;
+    const int derived = row->value(0).toInt();
+    if (derived > 0) {
+        notice_ = derived_again_notice(derived);
     }
-    return 0;
+    return derived;
 }
 
 bool PgStore::record_programming(const ProgrammingRecord& run_kept) {
@@ -481,7 +513,8 @@ std::optional<RecordSignatures> PgStore::record_signatures(std::int64_t id) {
 }
 
 // The signing rules are weighed here as on every store, before the password; a signature
-// they allow goes to the server with the password, which it checks with the terms.
+// they allow goes to the server with the password, which weighs the same rules again over the
+// limits in force as it reads them, as for a client that calls it directly.
 SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request) {
     const auto session = sessions_.find(signer.id);
     if (session == sessions_.end()) {
@@ -519,7 +552,7 @@ SigningAnswer PgStore::sign(const Person& signer, const SigningRequest& request)
                     QStringLiteral("the shared archive takes a signature only with the"
                                    " signer's password"));
             }
-            // The server checks the password, counting a wrong one, and the terms again.
+            // The server checks the password, counting a wrong one, and the rules again.
             const SignedTerms terms{record.record_digest, request.meaning, record.limits_in_force,
                                     signer.full_name};
             const std::optional<QSqlQuery> row =

@@ -244,12 +244,7 @@ void SqliteStore::note_derived_again(int count) {
     if (count == 0) {
         return;
     }
-    const QString text =
-        QStringLiteral(
-            "The minimum, maximum and verdict of %1 %2 kept by an earlier version "
-            "were derived again from their unchanged pages by this version's rules.")
-            .arg(count)
-            .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"));
+    const QString text = derived_again_notice(count);
     notice_ = notice_.isEmpty() ? text : notice_ + QLatin1Char(' ') + text;
 }
 

@@ -334,6 +334,14 @@ QVariantList record_values(const mission::DownloadedMission& mission, const Down
     };
 }
 
+QString derived_again_notice(int count) {
+    return QStringLiteral(
+               "The minimum, maximum and verdict of %1 %2 kept by an earlier version "
+               "were derived again from their unchanged pages by this version's rules.")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"));
+}
+
 const QString kSiteSettings = QStringLiteral("SELECT name, value FROM site_settings");
 
 SiteSettings site_settings_from(QSqlQuery& query) {

@@ -53,6 +53,9 @@ extern const QString kEarlierParts;
                                          const DownloadFacts& facts, std::int64_t earlier);
 extern const QString kRecordValueColumns;
 
+// What opening tells the user of `count` records whose summaries were derived again.
+[[nodiscard]] QString derived_again_notice(int count);
+
 // The site's settings as kept; one kept with a value it cannot take keeps its default.
 extern const QString kSiteSettings;
 [[nodiscard]] SiteSettings site_settings_from(QSqlQuery& query);

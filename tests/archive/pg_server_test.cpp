@@ -157,13 +157,15 @@ class PgServer : public ::testing::Test {
         }
         superuser_.database = database_.toStdString();
         owner_ = std::make_unique<Connection>(superuser_, QStringLiteral("owner"));
-        const PgMigration migration = migrate_pg_schema(owner_->db());
+        const PgMigration migration = migrate_pg_schema(owner_->db(), schema_at_start());
         ASSERT_TRUE(migration.error.isEmpty()) << migration.error.toStdString();
         EXPECT_EQ(migration.from, 0);
-        EXPECT_EQ(migration.to, pg_schema_version());
+        EXPECT_EQ(migration.to, schema_at_start());
     }
 
     void TearDown() override { owner_.reset(); }
+
+    [[nodiscard]] virtual int schema_at_start() const { return pg_schema_version(); }
 
     // A site's client login, made as a site's administrator would.
     PgAddress client_login(const char* name) {
@@ -284,22 +286,38 @@ TEST_F(PgServer, FiveWrongPasswordsLockTheAccountWithOneLockEvent) {
     EXPECT_EQ(client.value_of(QStringLiteral("SELECT locked FROM people WHERE id = 'mara'")), 1);
 }
 
-TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
-    Connection client(client_login("qa_pc"), QStringLiteral("client"));
-    const QByteArray pages = QByteArray::fromHex("0100") + QByteArray(32, '\x55');
-    const std::string fingerprint =
+// One download as a client keeps it through the archiving function: its pages, their
+// fingerprint and the record's digest bound to the call.
+struct KeptDownload {
+    QByteArray pages = QByteArray::fromHex("0100") + QByteArray(32, '\x55');
+    std::string fingerprint =
         QCryptographicHash::hash(pages, QCryptographicHash::Sha256).toHex().toStdString();
-    const std::string digest =
+    std::string digest =
         record_digest({fingerprint, "5A0000000ABCDE41", 1767261600250, "Europe/Berlin", 3600});
-    const char* const mission =
+    static constexpr const char* kCall =
         "SELECT archive_mission('5A0000000ABCDE41', 'A', 1, '2026-01-01 10:00:00', 10, 10, 10,"
         " 600, 0, 0, 0, 'ward 3', 'ward 3', 2.5, 7.5, 'PASS', '2026-01-01 10:00:00',"
         " 'Europe/Berlin', 3600, '1.0', ?, 'key', ?, NULL, 1767261600250, ?, 2, 3600,"
         " 'programmed', 0, 3600, 'Europe/Berlin')";
-    const QVariantList kept{QString::fromStdString(fingerprint), pages,
-                            QString::fromStdString(digest)};
-    const QString signed_terms = QString::fromStdString(digest) +
-                                 QStringLiteral("\nreviewed\n2.00\n8.00\nuser\n83.144\nRex Vogel");
+    [[nodiscard]] QVariantList values() const {
+        return {QString::fromStdString(fingerprint), pages, QString::fromStdString(digest)};
+    }
+};
+
+TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
+    Connection client(client_login("qa_pc"), QStringLiteral("client"));
+    const KeptDownload download;
+    const std::string& digest = download.digest;
+    const char* const mission = KeptDownload::kCall;
+    const QVariantList kept = download.values();
+    // What a signature binds: the record, the meaning, the limits (low, high, source, dH)
+    // and the signer's full name.
+    const auto terms = [&](const char* meaning, const char* limits, const char* name) {
+        return QStringLiteral("%1\n%2\n%3\n%4")
+            .arg(QString::fromStdString(digest), QLatin1String(meaning), QLatin1String(limits),
+                 QString::fromUtf8(name));
+    };
+    const QString reviewed = terms("reviewed", "2.00\n8.00\nuser\n83.144", "Rex Vogel");
     struct Step {
         const char* statement;
         QVariantList values;
@@ -325,6 +343,9 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
         {"SELECT outcome FROM add_person('rex', 'Rex Vogel', 'reviewer', ?)",
          {"one-time-pass-2"},
          "done"},
+        {"SELECT outcome FROM add_person('rvogel', ?, 'approver', ?)",
+         {" rex  VOGEL", "one-time-pass-5"},
+         "done"},
         {"SELECT why FROM set_role('mara', ?)",
          {"operator"},
          "the last administrator keeps the role"},
@@ -340,18 +361,21 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
         {"SELECT archive_mission('5A0000000ABCDE41', 'A', 1, '', 1, 1, 1, 1, 0, 0, 0, '', '',"
          " NULL, NULL, NULL, '', 'UTC', 0, '', ?, '', ?, NULL, 1, ?, 2, NULL, NULL, NULL, NULL,"
          " NULL)",
-         {QString(64, QLatin1Char('0')), pages, QString::fromStdString(digest)},
+         {QString(64, QLatin1Char('0')), download.pages, QString::fromStdString(digest)},
          "!22023"},
         {mission, kept, "1"},
         {"SELECT 'ok' FROM note_download_again(1, ?, ?)",
-         {"2026-01-02 10:00:00", QString::fromStdString(fingerprint)},
+         {"2026-01-02 10:00:00", QString::fromStdString(download.fingerprint)},
          "ok"},
+        {mission, kept, "1"},
         {"SELECT record_programming_run('2026-01-01 09:00:00', 'Europe/Berlin', 3600, '1.0',"
          " '5A0000000ABCDE41', 'A', '{}', ?, 'PROGRAMMING OK', ?)",
          {QString(64, QLatin1Char('a')), "type=A"},
          "1"},
-        {"SELECT set_limits(1, ?, ?, '')", {"2:8", "3:8"}, "!22023"},
-        {"SELECT set_limits(1, ?, ?, ?) > 0", {"2:8", "3:8", "door left open"}, "true"},
+        {"SELECT set_limits(1, ?, ?, '')", {"low=none", "low=2"}, "!22023"},
+        {"SELECT set_limits(1, 'low=none high=none dH=83.144', ?, ?) > 0",
+         {"low=2 high=8 dH=83.144", "door left open"},
+         "true"},
         {"SELECT 'ok' FROM lock_session()", {}, "ok"},
         {"SELECT append_event('verified', ?, '', 'INTACT', '')", {"record:1"}, "!28000"},
         {"SELECT outcome FROM resume_session(?)", {"correct horse 1"}, "done"},
@@ -364,17 +388,40 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
          {"one-time-pass-4"},
          "refused"},
         {"SELECT why FROM sign_record(1, 'approved', ?, '', ?)",
-         {signed_terms, "rex new password 1"},
-         "a reviewer cannot sign as approved"},
+         {terms("approved", "2\n8\nuser\n83.144", "Rex Vogel"), "rex new password 1"},
+         "the role reviewer may not sign as approved"},
         {"SELECT outcome FROM sign_record(1, 'reviewed', ?, 'fine', ?)",
-         {signed_terms, "rex new password 1"},
+         {reviewed, "rex new password 1"},
          "done"},
         {"SELECT why FROM sign_record(1, 'reviewed', ?, '', ?)",
-         {signed_terms, "rex new password 1"},
-         "rex signed this record as reviewed already"},
+         {reviewed, "rex new password 1"},
+         "rex has signed this record as reviewed already"},
         {"SELECT 'ok' FROM refuse_access('program', ?)", {"logger:5A0000000ABCDE41"}, "ok"},
         {"SELECT outcome FROM sign_in('olga', ?, 'pc-4')", {"one-time-pass-3"}, "done"},
         {"SELECT refuse_access('program', ?)", {"logger:5A0000000ABCDE41"}, "!28000"},
+        // The reviewer again, under another id and the same name written otherwise.
+        {"SELECT outcome FROM change_password('rvogel', ?, ?, 'pc-3')",
+         {"one-time-pass-5", "rex second id 1"},
+         "done"},
+        {"SELECT outcome FROM sign_in('rvogel', ?, 'pc-3')", {"rex second id 1"}, "done"},
+        {"SELECT why FROM sign_record(1, 'approved', ?, '', ?)",
+         {terms("approved", "2\n8\nuser\n83.144", " rex  VOGEL"), "rex second id 1"},
+         "an approval needs an earlier valid review by another person"},
+        {"SELECT outcome FROM change_password('olga', ?, ?, 'pc-4')",
+         {"one-time-pass-3", "olga new password 1"},
+         "done"},
+        {"SELECT outcome FROM sign_in('olga', ?, 'pc-4')", {"olga new password 1"}, "done"},
+        {"SELECT why FROM sign_record(1, 'approved', ?, '', ?)",
+         {terms("approved", "3\n8\nuser\n83.144", "Olga Berg"), "olga new password 1"},
+         "the limits signed are not the limits in force"},
+        // Limits changed since the review: it no longer holds.
+        {"SELECT set_limits(1, 'low=2 high=8 dH=83.144', ?, ?) > 0",
+         {"low=2 high=9 dH=83.144", "probe moved"},
+         "true"},
+        {"SELECT why FROM sign_record(1, 'approved', ?, '', ?)",
+         {terms("approved", "2.000000\n9.000000\nuser\n83.144000", "Olga Berg"),
+          "olga new password 1"},
+         "an approval needs an earlier valid review by another person"},
     };
     for (const Step& step : steps) {
         EXPECT_EQ(client.answer(QString::fromLatin1(step.statement), step.values), step.answer)
@@ -388,12 +435,15 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
             .toString()
             .toStdString(),
         "mara accounts-enabled, mara account-created, mara account-created,"
-        " mara account-created, mara password-reset,"
+        " mara account-created, mara account-created, mara password-reset,"
         " mara setting-changed, mara download-archived, mara download-archived,"
-        " mara programming-run, mara limits-set, mara session-locked,"
+        " mara download-archived, mara programming-run, mara limits-set, mara session-locked,"
         " mara session-resumed, rex password-changed, rex access-refused,"
-        " rex signing-refused, rex signed, rex signing-refused, rex access-refused");
-    EXPECT_EQ(client.value_of(QStringLiteral("SELECT download_count FROM missions")), 2);
+        " rex signing-refused, rex signed, rex signing-refused, rex access-refused,"
+        " rvogel password-changed, rvogel signing-refused, olga password-changed,"
+        " olga signing-refused, olga limits-set, olga signing-refused");
+    EXPECT_EQ(client.value_of(QStringLiteral("SELECT download_count FROM missions")), 3)
+        << "the same download kept again is noted on its record";
 }
 
 // Appends `count` events through the functions on a connection of its own.
@@ -461,6 +511,7 @@ TEST_F(PgServer, FourWritersAtOnceLeaveOneUnbrokenChainInAnyTimeZone) {
     set_zone("Europe/Berlin");
     std::atomic<int> failures = 0;
     std::vector<std::thread> writers;
+    writers.reserve(kWriters);
     for (int writer = 0; writer < kWriters; ++writer) {
         writers.emplace_back(append_events, client, writer, kEach, std::ref(failures));
     }
@@ -491,6 +542,52 @@ TEST_F(PgServer, FourWritersAtOnceLeaveOneUnbrokenChainInAnyTimeZone) {
                   0);
     }
     set_zone("UTC");
+}
+
+// A server as the first schema left it, for a program of that schema to work on.
+class PgServerOfTheFirstSchema : public PgServer {
+  protected:
+    [[nodiscard]] int schema_at_start() const override { return 1; }
+};
+
+TEST_F(PgServerOfTheFirstSchema, MigratingOnKeepsTheRecordsAndTheChain) {
+    Connection client(client_login("old_pc"), QStringLiteral("client"));
+    const KeptDownload download;
+    ASSERT_EQ(client.state_of(QStringLiteral("SELECT open_os_session('ann', 'Ann', 'pc-1')")), "");
+    EXPECT_EQ(client.answer(QString::fromLatin1(KeptDownload::kCall), download.values()), "1");
+    EXPECT_EQ(client.answer(QStringLiteral("SELECT set_limits(1, ?, ?, '') > 0"),
+                            {"low=none high=none dH=83.144", "low=2 high=8 dH=83.144"}),
+              "true");
+    const ReadChain before = read_chain(client);
+
+    const PgMigration migration = migrate_pg_schema(owner_->db());
+    EXPECT_TRUE(migration.error.isEmpty()) << migration.error.toStdString();
+    EXPECT_EQ(migration.from, 1);
+    EXPECT_EQ(migration.to, pg_schema_version());
+
+    const ReadChain after = read_chain(client);
+    EXPECT_FALSE(after.broken);
+    EXPECT_EQ(after.events, before.events);
+    EXPECT_EQ(after.head, before.head);
+    // The record the first schema kept is the one the same download comes back to.
+    EXPECT_EQ(client.answer(QString::fromLatin1(KeptDownload::kCall), download.values()), "1");
+    EXPECT_EQ(client.value_of(QStringLiteral("SELECT count(*) FROM missions")), 1);
+
+    // Summaries derived by newer rules, as a program stores them on opening, before anyone
+    // signs in: once, as the database login's.
+    Connection opening(client_login("new_pc"), QStringLiteral("opening"));
+    const QString derived = QStringLiteral(
+        "SELECT store_summaries_again(3, '[{\"id\": 1, \"minimum\": 2.25, \"maximum\": null,"
+        " \"verdict\": \"WITHIN LIMITS\"}]', 'file:archive', 'pc-2')");
+    EXPECT_EQ(opening.value_of(derived), 1);
+    EXPECT_EQ(opening.value_of(derived), 0);
+    EXPECT_EQ(opening.value_of(QStringLiteral("SELECT concat_ws(' ', minimum, maximum, verdict,"
+                                              " derived_by) FROM missions")),
+              "2.25 WITHIN LIMITS 3");
+    EXPECT_EQ(opening.value_of(QStringLiteral("SELECT user_id || ' ' || new_value FROM"
+                                              " audit_events ORDER BY sequence DESC LIMIT 1")),
+              "login:new_pc 1 records by summary rules 3");
+    EXPECT_FALSE(read_chain(client).broken);
 }
 
 }  // namespace

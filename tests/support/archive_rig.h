@@ -76,7 +76,7 @@ inline bool change_behind_its_back(const QString& location, const QString& sql) 
 // A copy of the archive at `location` with `change` made behind its back (none when empty;
 // statements apart by "; ", as the drivers run one at a time); on the server a database
 // copied from the archive's, which nobody may be connected to, and SQLite's blob literal
-// x'EE' written as the server's.
+// x'EE' and type BLOB written as the server's.
 inline QString changed_copy(const QString& location, const char* change) {
     QString sql = QString::fromLatin1(change);
     QString copy = location + QStringLiteral(".changed");
@@ -89,7 +89,8 @@ inline QString changed_copy(const QString& location, const char* change) {
              QStringLiteral("CREATE DATABASE %1_changed TEMPLATE %1").arg(database)}));
         copy = QString(location).replace(database + QLatin1Char('?'),
                                          database + QStringLiteral("_changed?"));
-        sql.replace(QStringLiteral("x'EE'"), QStringLiteral("'\\xee'::bytea"));
+        sql.replace(QStringLiteral("x'EE'"), QStringLiteral("'\\xee'::bytea"))
+            .replace(QStringLiteral(" AS BLOB)"), QStringLiteral(" AS bytea)"));
     } else {
         QFile::remove(copy);
         EXPECT_TRUE(QFile::copy(location, copy));
