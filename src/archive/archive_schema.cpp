@@ -152,6 +152,23 @@ const std::array<QStringList, kSchemaVersion> kSteps = {
         QStringLiteral("CREATE INDEX audit_events_by_user_time ON audit_events(user_id, utc_ms)"),
         QStringLiteral("CREATE INDEX audit_events_by_object_time ON audit_events(object, utc_ms)"),
     },
+    QStringList{
+        // The outbox for a shared archive: what was entered while it could not be reached,
+        // each item by its event in the trail, whose sequence orders the uploads and, with
+        // the archive's identity, keys them. A download names its record and when it was
+        // made (a download noted on a record leaves no time of its own); a run names its run.
+        QStringLiteral("CREATE TABLE outbox ("
+                       " event INTEGER PRIMARY KEY REFERENCES audit_events(sequence),"
+                       " record INTEGER REFERENCES missions(id),"
+                       " downloaded_at TEXT,"
+                       " run INTEGER REFERENCES programming_runs(id),"
+                       " uploaded INTEGER NOT NULL DEFAULT 0)"),
+        QStringLiteral("CREATE INDEX outbox_pending ON outbox(uploaded, event)"),
+        QStringLiteral("CREATE INDEX outbox_by_record ON outbox(record)"),
+        // Tells this archive's uploads from another's; a file started anew gets its own.
+        QStringLiteral("CREATE TABLE archive_identity (id TEXT NOT NULL)"),
+        QStringLiteral("INSERT INTO archive_identity VALUES (lower(hex(randomblob(16))))"),
+    },
 };
 
 int file_version(QSqlDatabase& db, QString& error) {

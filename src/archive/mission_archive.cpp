@@ -6,6 +6,7 @@
 
 #include "archive/fingerprint.h"
 #include "archive/record_digest.h"
+#include "archive/sqlite_store.h"
 #include "insight/summary.h"
 #include "mission/mission_record.h"
 #include "mission/sample_log.h"
@@ -234,6 +235,14 @@ bool MissionArchive::derive_anew() {
         });
     verdicts_.clear();
     return derived.has_value();
+}
+
+bool MissionArchive::set_offline(bool offline) {
+    SqliteStore* outbox = outbox_of(*store_);
+    if (outbox != nullptr) {
+        outbox->set_offline(offline);
+    }
+    return outbox != nullptr;
 }
 
 std::optional<std::pair<Archived, std::int64_t>> MissionArchive::archive(

@@ -52,6 +52,10 @@ class MissionArchive {
     [[nodiscard]] const QString& notice() const { return store_->notice(); }
     // The store itself, for the accounts and the signatures kept beside the records.
     [[nodiscard]] ArchiveStore& store() { return *store_; }
+    // Whether what is entered from now on is pending for the shared archive (see outbox.h),
+    // each item marked in the write that enters it. False, and nothing changed, on a store
+    // that is no outbox (the shared archive itself).
+    [[nodiscard]] bool set_offline(bool offline);
 
     // Keeps a finished download; nothing when it could not (see error()).
     [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive(

@@ -954,6 +954,156 @@ END $$)sql"),
     };
 }
 
+// What a PC kept while the server could not be reached, taken later: each item once, its
+// event at the PC's time and marked as kept offline, its person the uploading session's (or,
+// without accounts, the one the PC recorded).
+QStringList uploads() {
+    return {
+        // The key of every item taken from a PC's archive (the archive's identity and the
+        // item's event there, with that event's hash), what it was, and what it became here.
+        // `taken_in`: the transaction taking it, whose next event is the item's.
+        QStringLiteral(R"sql(
+CREATE TABLE uploads (
+  archive text NOT NULL, local_sequence bigint NOT NULL, local_hash text NOT NULL,
+  local_record bigint, utc_ms bigint NOT NULL, local_time text NOT NULL,
+  user_id text NOT NULL, full_name text NOT NULL, workstation text NOT NULL,
+  taken_in xid8 NOT NULL, event_sequence bigint,
+  shared_record bigint REFERENCES missions(id),
+  PRIMARY KEY (archive, local_sequence)))sql"),
+        QStringLiteral("CREATE INDEX uploads_by_transaction ON uploads(taken_in)"),
+        QStringLiteral("CREATE INDEX uploads_by_local_record ON uploads(archive, local_record)"),
+        // The chain's append with the time given, or the server's now when none is.
+        QStringLiteral(R"sql(
+CREATE FUNCTION chain_event_at(p_utc_ms bigint, p_local_time text, p_user_id text,
+                               p_full_name text, p_workstation text, p_action text,
+                               p_object text, p_old text, p_new text, p_reason text)
+RETURNS bigint LANGUAGE plpgsql SET search_path = public, pg_temp AS $$
+DECLARE
+  v_sequence bigint;
+  v_previous text;
+  v_time timestamptz;
+  v_utc_ms bigint;
+  v_text text;
+BEGIN
+  PERFORM pg_advisory_xact_lock(7305808269117925460);
+  UPDATE audit_issued SET last_sequence = last_sequence + 1
+    RETURNING last_sequence INTO v_sequence;
+  SELECT hash INTO v_previous FROM audit_events ORDER BY sequence DESC LIMIT 1;
+  v_previous := coalesce(v_previous, repeat('0', 64));
+  v_time := date_trunc('milliseconds', clock_timestamp());
+  v_utc_ms := coalesce(p_utc_ms, utc_ms_of(v_time));
+  v_text := concat_ws(E'\n', v_sequence::text, v_utc_ms::text,
+                      chain_field(p_user_id), chain_field(p_workstation), chain_field(p_action),
+                      chain_field(p_object), chain_field(p_old), chain_field(p_new),
+                      chain_field(p_reason));
+  INSERT INTO audit_events (sequence, utc_ms, local_time, user_id, full_name, workstation,
+                            action, object, old_value, new_value, reason, previous_hash, hash)
+  VALUES (v_sequence, v_utc_ms,
+          coalesce(p_local_time, to_char(v_time, 'YYYY-MM-DD"T"HH24:MI:SS.MSTZH:TZM')),
+          coalesce(p_user_id, ''), coalesce(p_full_name, ''), coalesce(p_workstation, ''),
+          coalesce(p_action, ''), coalesce(p_object, ''), coalesce(p_old, ''),
+          coalesce(p_new, ''), coalesce(p_reason, ''), v_previous,
+          encode(sha256(convert_to(v_previous || E'\n' || v_text, 'UTF8')), 'hex'));
+  RETURN v_sequence;
+END $$)sql"),
+        QStringLiteral(R"sql(
+CREATE OR REPLACE FUNCTION chain_event(p_user_id text, p_full_name text, p_workstation text,
+                                       p_action text, p_object text, p_old text, p_new text,
+                                       p_reason text) RETURNS bigint
+LANGUAGE sql SET search_path = public, pg_temp AS $$
+  SELECT chain_event_at(NULL, NULL, p_user_id, p_full_name, p_workstation, p_action, p_object,
+                        p_old, p_new, p_reason) $$)sql"),
+        // The upload this transaction takes, until its event is entered.
+        QStringLiteral(R"sql(
+CREATE FUNCTION upload_in_progress() RETURNS uploads LANGUAGE sql
+SET search_path = public, pg_temp AS $$
+  SELECT * FROM uploads WHERE taken_in = pg_current_xact_id() AND event_sequence IS NULL $$)sql"),
+        // The session's event; while an upload is taken, the upload's event instead.
+        QStringLiteral(R"sql(
+CREATE OR REPLACE FUNCTION session_event(p_action text, p_object text, p_old text, p_new text,
+                                         p_reason text) RETURNS bigint LANGUAGE plpgsql
+SET search_path = public, pg_temp AS $$
+DECLARE
+  v_session sessions := session_of_connection();
+  v_upload uploads := upload_in_progress();
+  v_accounts boolean;
+  v_sequence bigint;
+BEGIN
+  IF v_upload.archive IS NULL THEN
+    RETURN chain_event(v_session.user_id, v_session.full_name, v_session.workstation, p_action,
+                       p_object, p_old, p_new, p_reason);
+  END IF;
+  v_accounts := accounts_on();
+  v_sequence := chain_event_at(
+    v_upload.utc_ms, v_upload.local_time,
+    CASE WHEN v_accounts THEN v_session.user_id ELSE v_upload.user_id END,
+    CASE WHEN v_accounts THEN v_session.full_name ELSE v_upload.full_name END,
+    v_upload.workstation, p_action, p_object, p_old, p_new,
+    'kept offline' || CASE WHEN coalesce(p_reason, '') <> '' THEN ': ' || p_reason ELSE '' END);
+  UPDATE uploads SET event_sequence = v_sequence,
+    shared_record = CASE WHEN p_action = 'download-archived'
+                         THEN substr(p_object, 8)::bigint END
+  WHERE archive = v_upload.archive AND local_sequence = v_upload.local_sequence;
+  RETURN v_sequence;
+END $$)sql"),
+        // Takes an item's key: false when it was taken before. The same key with another
+        // event is another archive's that shares this one's identity (a copied file).
+        client_function(
+            "begin_upload(p_archive text, p_local_sequence bigint, p_local_hash text,"
+            " p_local_record bigint, p_utc_ms bigint, p_local_time text, p_user_id text,"
+            " p_full_name text, p_workstation text) RETURNS boolean",
+            R"sql(DECLARE
+  v_hash text;
+BEGIN
+  PERFORM session_of_connection();
+  INSERT INTO uploads (archive, local_sequence, local_hash, local_record, utc_ms, local_time,
+                       user_id, full_name, workstation, taken_in)
+  VALUES (p_archive, p_local_sequence, p_local_hash, p_local_record, p_utc_ms, p_local_time,
+          p_user_id, p_full_name, p_workstation, pg_current_xact_id())
+  ON CONFLICT DO NOTHING;
+  IF FOUND THEN
+    RETURN true;
+  END IF;
+  SELECT local_hash INTO v_hash FROM uploads
+  WHERE archive = p_archive AND local_sequence = p_local_sequence;
+  IF v_hash <> p_local_hash THEN
+    RAISE EXCEPTION 'event % of archive % was taken before with other content: that archive'
+                    ' file was copied to another PC', p_local_sequence, p_archive
+      USING ERRCODE = '22023';
+  END IF;
+  RETURN false;
+END)sql"),
+        // The events a PC's outbox keeps besides downloads and runs (the local archive names
+        // the same); a record they name is the PC's, taken here before.
+        client_function("upload_event(p_action text, p_object text, p_old text, p_new text,"
+                        " p_reason text) RETURNS bigint",
+                        R"sql(DECLARE
+  v_upload uploads := upload_in_progress();
+  v_object text := p_object;
+BEGIN
+  IF v_upload.archive IS NULL THEN
+    RAISE EXCEPTION 'no upload is being taken' USING ERRCODE = '42501';
+  END IF;
+  IF p_action NOT IN ('download-not-archived', 'file-written', 'verified', 'setting-changed',
+                      'limits-set') THEN
+    RAISE EXCEPTION 'the event % is not taken from a PC''s archive', p_action
+      USING ERRCODE = '42501';
+  END IF;
+  IF p_object LIKE 'record:%' THEN
+    SELECT 'record:' || shared_record INTO v_object FROM uploads
+    WHERE archive = v_upload.archive AND local_record = substr(p_object, 8)::bigint
+      AND shared_record IS NOT NULL
+    ORDER BY local_sequence DESC LIMIT 1;
+    IF NOT FOUND THEN
+      RAISE EXCEPTION 'the PC''s % is not in the shared archive', p_object
+        USING ERRCODE = '22023';
+    END IF;
+  END IF;
+  RETURN session_event(p_action, v_object, p_old, p_new, p_reason);
+END)sql"),
+    };
+}
+
 // Step 4: the record's event binds the logger's clock as kept, which the pages cannot tell,
 // and each download noted on a record is an event of its own. A download kept again still
 // finds a record whose event was entered before.
@@ -976,6 +1126,7 @@ const std::vector<QStringList>& pg_schema_steps() {
         QStringList{QStringLiteral("CREATE EXTENSION IF NOT EXISTS pgcrypto")} + tables() +
             helpers() + sessions_and_accounts() + records(),
         signing_helpers() + client_rules_on_the_server(),
+        uploads(),
         clock_in_the_trail(),
     };
     return steps;

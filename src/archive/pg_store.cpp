@@ -177,6 +177,9 @@ bool PgStore::transaction(const std::function<bool()>& work, bool writes) {
     if (writes && read_only()) {
         return open_ && fail(QStringLiteral("the archive was opened only to be read"));
     }
+    if (taking_upload_) {
+        return work();
+    }
     if (!run(QStringLiteral("BEGIN"))) {
         return false;
     }
@@ -271,6 +274,41 @@ std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
         return row.has_value();
     };
     return transaction(write, true) ? kept : std::nullopt;
+}
+
+std::optional<bool> PgStore::take_upload(const PendingItem& item,
+                                         const std::function<bool()>& work) {
+    const AuditEntry& event = item.event;
+    bool taken_now = false;
+    const bool written = transaction(
+        [&] {
+            const std::optional<QSqlQuery> row =
+                row_of(QStringLiteral("SELECT begin_upload(%1)").arg(placeholders(9)),
+                       {text(item.archive), static_cast<qlonglong>(event.chained.row.sequence),
+                        text(event.chained.hash),
+                        item.record ? QVariant(static_cast<qlonglong>(*item.record))
+                                    : QVariant(QMetaType(QMetaType::LongLong)),
+                        static_cast<qlonglong>(event.chained.row.utc_ms), text(event.local_time),
+                        text(event.chained.row.user_id), text(event.full_name),
+                        text(event.chained.row.workstation)});
+            if (!row) {
+                return false;
+            }
+            taken_now = row->value(0).toBool();
+            taking_upload_ = true;
+            const bool done = !taken_now || work();
+            taking_upload_ = false;
+            return done;
+        },
+        true);
+    return written ? std::optional(taken_now) : std::nullopt;
+}
+
+bool PgStore::upload_event(const AuditEvent& event) {
+    return run(QStringLiteral("SELECT upload_event(?, ?, ?, ?, ?)"),
+               {text(event.action), text(event.object), text(event.old_value),
+                text(event.new_value), text(event.reason)})
+        .has_value();
 }
 
 std::optional<std::vector<ArchiveEntry>> PgStore::find(const MissionFilter& filter) {

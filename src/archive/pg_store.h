@@ -8,6 +8,7 @@
 #include <map>
 
 #include "archive/archive_store.h"
+#include "archive/pending_item.h"
 #include "archive/pg_address.h"
 
 namespace frostel::archive {
@@ -94,6 +95,14 @@ class PgStore final : public ArchiveStore {
     [[nodiscard]] AccountAnswer refuse(const Person& by, const std::string& what,
                                        const std::string& object) override;
 
+    // A PC's pending `item` taken as `work` (calls of this store) does it, in one transaction
+    // that first takes the item's key: its event keeps the PC's time and is marked as kept
+    // offline. False, with nothing done, when the key was taken before; nothing on a failure.
+    [[nodiscard]] std::optional<bool> take_upload(const PendingItem& item,
+                                                  const std::function<bool()>& work);
+    // Within take_upload, an event that no other call writes; a record it names is the PC's.
+    [[nodiscard]] bool upload_event(const AuditEvent& event);
+
   private:
     bool connect(const QString& uri);
     // Where calls go: the session of the person being served, else the actor's, else the
@@ -137,6 +146,7 @@ class PgStore final : public ArchiveStore {
     QString acting_;                           // the connection serving a person now
     std::string latest_session_;
     int sessions_made_ = 0;
+    bool taking_upload_ = false;  // calls join the upload's transaction
 };
 
 }  // namespace frostel::archive

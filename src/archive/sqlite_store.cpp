@@ -330,7 +330,8 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
     }
     QSqlQuery query(db_);
     if (*same != 0) {
-        if (!append(download_archived(*same, facts.fingerprint), actor_)) {
+        if (!append(download_archived(*same, facts.fingerprint), actor_,
+                    {*same, now, std::nullopt})) {
             return std::nullopt;
         }
         query.prepare(
@@ -366,7 +367,7 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
     if (!append(download_archived(id, facts.fingerprint, facts.record_digest, facts.clock_line),
-                actor_)) {
+                actor_, {id, now, std::nullopt})) {
         return std::nullopt;
     }
     if (!transaction.commit()) {
@@ -524,7 +525,8 @@ bool SqliteStore::record_programming(const ProgrammingRecord& run) {
     if (!query.exec()) {
         return fail(query.lastError());
     }
-    return append(programming_run(run), actor_) &&
+    return append(programming_run(run), actor_,
+                  {std::nullopt, {}, query.lastInsertId().toLongLong()}) &&
            (transaction.commit() || fail(transaction.error()));
 }
 
@@ -552,10 +554,10 @@ std::vector<ProgrammingRecord> SqliteStore::programming_runs(const link::LoggerI
     return runs;
 }
 
-bool SqliteStore::append(const AuditEvent& event, const Actor& actor) {
+bool SqliteStore::append(const AuditEvent& event, const Actor& actor, const Outgoing& kept) {
     const QString error =
         archive::append_event(db_, actor, event, QDateTime::currentMSecsSinceEpoch());
-    return error.isEmpty() || fail(error);
+    return (error.isEmpty() || fail(error)) && (!offline_ || mark_pending(event, kept));
 }
 
 bool SqliteStore::append_event(const AuditEvent& event) {

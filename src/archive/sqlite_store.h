@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "archive/archive_store.h"
+#include "archive/pending_item.h"
 
 namespace frostel::archive {
 
@@ -94,6 +95,15 @@ class SqliteStore final : public ArchiveStore {
     [[nodiscard]] AccountAnswer refuse(const Person& by, const std::string& what,
                                        const std::string& object) override;
 
+    // The outbox for a shared archive (see outbox.h): whether what is entered from now on is
+    // pending; the pending items, oldest first; one run as kept; an item taken by the shared
+    // archive; how many wait.
+    void set_offline(bool offline) { offline_ = offline; }
+    [[nodiscard]] std::optional<std::vector<PendingItem>> pending_items();
+    [[nodiscard]] std::optional<ProgrammingRecord> kept_run(std::int64_t id);
+    [[nodiscard]] bool mark_uploaded(std::int64_t sequence);
+    [[nodiscard]] std::optional<int> pending_count();
+
   private:
     using ArchiveStore::fail;
     // Notes `error`; a damaged file is set aside and a new archive started.
@@ -122,8 +132,16 @@ class SqliteStore final : public ArchiveStore {
     bool start_again();
     // The name the damaged file was kept under, if it could be set aside.
     std::optional<QString> set_aside_damaged_file();
-    // Within the caller's write transaction, as `actor`'s.
-    bool append(const AuditEvent& event, const Actor& actor);
+    // What an event's write kept beside it, for the outbox.
+    struct Outgoing {
+        std::optional<std::int64_t> record;
+        QString downloaded_at;
+        std::optional<std::int64_t> run;
+    };
+    // Within the caller's write transaction, as `actor`'s; pending while offline.
+    bool append(const AuditEvent& event, const Actor& actor, const Outgoing& kept = {});
+    // The event just appended marked pending when the shared archive takes it.
+    bool mark_pending(const AuditEvent& event, const Outgoing& kept);
     // In a transaction of its own.
     bool write_event(const AuditEvent& event);
     // `select` run forward only with `values` bound; nothing, and the error noted, on failure.
@@ -148,6 +166,10 @@ class SqliteStore final : public ArchiveStore {
     QSqlDatabase db_;
     int connections_ = 0;  // made so far: a new file after damage is another connection
     bool open_ = false;
+    bool offline_ = false;
 };
+
+// `store` as an outbox; null, with store.error() saying so, when it is none (a server's).
+[[nodiscard]] SqliteStore* outbox_of(ArchiveStore& store);
 
 }  // namespace frostel::archive

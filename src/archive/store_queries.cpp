@@ -26,11 +26,11 @@ const QString kRecordColumns = QStringLiteral(
     " maximum, verdict, first_line, downloaded_at, fingerprint, later_download_of,"
     " download_count");
 
-namespace {
-
 const QString kEventColumns = QStringLiteral(
     "sequence, utc_ms, user_id, workstation, action, object, old_value, new_value, reason,"
     " previous_hash, hash, local_time, full_name");
+
+namespace {
 
 std::string latin1_of(const QVariant& value) {
     return value.toString().toLatin1().toStdString();
@@ -66,6 +66,8 @@ platform::LocalDateTime parse_sql_time(const std::string& text) {
     return t;
 }
 
+}  // namespace
+
 AuditEntry entry_from(const QSqlQuery& query) {
     AuditEntry entry;
     entry.chained = chained_from(query);
@@ -73,6 +75,8 @@ AuditEntry entry_from(const QSqlQuery& query) {
     entry.full_name = utf8_of(query.value(12));
     return entry;
 }
+
+namespace {
 
 // The events `filter` picks in the order `order` gives, binding `order_values` after the
 // filter's.
@@ -358,10 +362,17 @@ const QString kRecordsOfMission = QStringLiteral(
     "SELECT id FROM missions WHERE logger_id = ? AND start_time = ? AND mission_sample_count = ?"
     " ORDER BY id");
 
-const QString kProgrammingRuns = QStringLiteral(
-    "SELECT programmed_at, time_zone, utc_offset_seconds, program_version, logger_type,"
-    " settings, image_fingerprint, result FROM programming_runs WHERE logger_id = ?"
-    " ORDER BY id");
+namespace {
+const QString kRunColumns = QStringLiteral(
+    "programmed_at, time_zone, utc_offset_seconds, program_version, logger_type, settings,"
+    " image_fingerprint, result");
+}  // namespace
+
+const QString kProgrammingRuns =
+    QStringLiteral("SELECT %1 FROM programming_runs WHERE logger_id = ? ORDER BY id")
+        .arg(kRunColumns);
+const QString kProgrammingRun =
+    QStringLiteral("SELECT %1, logger_id FROM programming_runs WHERE id = ?").arg(kRunColumns);
 
 const QString kLastClockSetting = QStringLiteral(
     "SELECT time_zone, utc_offset_seconds FROM programming_runs"

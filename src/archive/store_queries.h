@@ -62,8 +62,10 @@ extern const QString kSiteSettings;
 
 // The records of one logger, start and mission sample count.
 extern const QString kRecordsOfMission;
-// The programming runs of one logger, oldest first; the last one that succeeded by a time.
+// The programming runs of one logger, oldest first; one run by its id, its logger id after the
+// columns programming_record_from reads; the last one that succeeded by a time.
 extern const QString kProgrammingRuns;
+extern const QString kProgrammingRun;
 extern const QString kLastClockSetting;
 [[nodiscard]] ProgrammingRecord programming_record_from(const QSqlQuery& query,
                                                         const link::LoggerId& logger_id);
@@ -71,6 +73,9 @@ extern const QString kLastClockSetting;
 [[nodiscard]] QString settings_column(const ProgrammingRecord& run);
 [[nodiscard]] AuditEvent programming_run(const ProgrammingRecord& run);
 
+// An event's columns, and the event read back from them.
+extern const QString kEventColumns;
+[[nodiscard]] AuditEntry entry_from(const QSqlQuery& query);
 // The trail, read alike from either store; each returns an empty text on success, else why
 // not. Oldest first, as the chain runs.
 [[nodiscard]] QString list_events(QSqlDatabase& db, const AuditFilter& filter,

@@ -12,6 +12,7 @@
 
 #include "archive/account_book.h"
 #include "archive/fingerprint.h"
+#include "archive/outbox.h"
 #include "archive/record_digest.h"
 #include "mission/register_map.h"
 #include "tests/support/archive_rig.h"
@@ -149,10 +150,10 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     // clocks) is brought forward; its records verify by their pages alone and say their digest
     // is missing, and their clock's offset is unknown.
     for (const char* step :
-         {"DROP TABLE password_history", "DROP TABLE people", "DROP TABLE site_settings",
-          "DROP INDEX missions_for_filter", "DROP TABLE audit_events",
-          "DROP INDEX missions_by_content", "DROP INDEX missions_by_rules",
-          "ALTER TABLE missions DROP COLUMN derived_by",
+         {"DROP TABLE outbox", "DROP TABLE archive_identity", "DROP TABLE password_history",
+          "DROP TABLE people", "DROP TABLE site_settings", "DROP INDEX missions_for_filter",
+          "DROP TABLE audit_events", "DROP INDEX missions_by_content",
+          "DROP INDEX missions_by_rules", "ALTER TABLE missions DROP COLUMN derived_by",
           "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
           "ALTER TABLE missions DROP COLUMN record_digest",
           "ALTER TABLE missions DROP COLUMN downloaded_utc_ms",
@@ -310,7 +311,9 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
         test::on_server()
             ? std::vector{"UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05,"
                           " derived_by = 1"}
-            : std::vector{"DROP TABLE password_history",
+            : std::vector{"DROP TABLE outbox",
+                          "DROP TABLE archive_identity",
+                          "DROP TABLE password_history",
                           "DROP TABLE people",
                           "DROP TABLE site_settings",
                           "UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05",
@@ -505,6 +508,108 @@ TEST(ArchiveStore, ALocationOpensItsStoreAndAFileIsMadeOnlyByAWriter) {
     EXPECT_EQ(std::tuple(rows[0].row.user_id, rows[0].row.workstation, rows[0].row.action),
               std::tuple("os:tester", "bench-pc", "setting-changed"));
     EXPECT_EQ(store->chain_head(), rows[0].hash);
+}
+
+// A PC that cannot reach the shared archive keeps its work as pending and uploads it once:
+// the download joins the shared archive as any download does, and every event keeps the
+// PC's time and person, marked as kept offline.
+TEST(Outbox, WorkKeptOfflineIsUploadedOnceInOrder) {
+    if (!test::on_server()) {
+        GTEST_SKIP() << "uploads go to the test server";
+    }
+    ArchiveRig rig;
+    const QString local_path = rig.folder.filePath(kArchiveFileName);
+    MissionArchive local(local_path, MissionArchive::Access::kReadWrite,
+                         {"os:nurse", "Ward Nurse", "ward-pc"});
+    const auto keep = [&](const mission::DownloadedMission& download) {
+        return local.archive(download, rig.stamp).value().second;
+    };
+    // Kept before going offline: the record and what is done to it stay on this PC.
+    const std::int64_t earlier = keep(rig.download(ArchiveRig::mission("Ward 1", kStart, 20)));
+    ASSERT_TRUE(local.set_offline(true));
+    ASSERT_TRUE(local.record_event(record_verified(earlier, "INTACT")));
+    EXPECT_EQ(pending_count(local), 0);
+
+    const mission::DownloadedMission shared_mission =
+        rig.download(ArchiveRig::mission("Ward 3", kStart, 30), 2);
+    const std::int64_t offline = keep(shared_mission);
+    ASSERT_TRUE(local.record_event(record_verified(offline, "INTACT")));
+    ASSERT_TRUE(local.record_event(file_written("CSV", "/tmp/ward3.csv", "ab")));
+    ProgrammingRecord run{
+        rig.stamp,       "4100000ABCDEF1AA", "T", {{"interval", "10"}}, std::string(64, 'a'),
+        "PROGRAMMING OK"};
+    ASSERT_TRUE(local.record_programming(run));
+    // The same mission downloaded on another PC while this one was offline.
+    {
+        MissionArchive other_pc(rig.path(), MissionArchive::Access::kReadWrite,
+                                {"os:porter", "Porter", "depot-pc"});
+        ASSERT_TRUE(other_pc.archive(shared_mission, rig.stamp)) << other_pc.error().toStdString();
+    }
+    const mission::DownloadedMission only_here =
+        rig.download(ArchiveRig::mission("Ward 4", kStart, 25), 3);
+    keep(only_here);
+    EXPECT_EQ(pending_count(local), 5);
+
+    const QString nowhere =
+        QStringLiteral("postgresql://pc@/archive?host=%1").arg(rig.folder.path());
+    MissionArchive unreachable(nowhere);
+    EXPECT_FALSE(upload_pending(local, unreachable));
+    EXPECT_TRUE(unreachable.error().startsWith(QStringLiteral("cannot reach the shared archive")));
+
+    MissionArchive shared(rig.path());
+    const auto upload = [&] {
+        const std::optional<SyncCount> count = upload_pending(local, shared);
+        EXPECT_TRUE(count) << shared.error().toStdString();
+        return count ? std::pair(count->uploaded, count->pending) : std::pair(-1, -1);
+    };
+    EXPECT_EQ(upload(), std::pair(5, 0));
+    EXPECT_EQ(upload(), std::pair(0, 0));
+    // A run killed after the server took everything and before the marks: nothing twice.
+    ASSERT_TRUE(
+        change_behind_its_back(local_path, QStringLiteral("UPDATE outbox SET uploaded = 0")));
+    EXPECT_EQ(pending_count(local), 5);
+    EXPECT_EQ(upload(), std::pair(0, 0));
+
+    // One record of the mission both PCs downloaded, both downloads noted; one of its own.
+    const std::vector<ArchiveEntry> records = shared.find({}).value();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].download_count, 2);
+    EXPECT_EQ(records[0].first_line, "Ward 4");
+    for (const ArchiveEntry& record : records) {
+        EXPECT_EQ(shared.verify(record.id), Verification::kIntact);
+    }
+    EXPECT_EQ(shared.programming_runs(run.logger_id).size(), 1u);
+    // The PC's times of the events after the two that stay on it.
+    std::vector<std::int64_t> local_times;
+    ASSERT_TRUE(local.for_each_event({}, [&](const AuditEntry& entry) {
+        if (entry.chained.row.sequence > 2) {
+            local_times.push_back(entry.chained.row.utc_ms);
+        }
+    }));
+    std::vector<std::string> uploaded;
+    std::vector<std::int64_t> uploaded_times;
+    ASSERT_TRUE(shared.for_each_event({}, [&](const AuditEntry& entry) {
+        const AuditRow& row = entry.chained.row;
+        if (row.user_id != "os:porter") {
+            uploaded.push_back(row.action + ' ' + row.object + ' ' + row.user_id + ' ' +
+                               row.workstation + ' ' + row.reason);
+            uploaded_times.push_back(row.utc_ms);
+        }
+    }));
+    EXPECT_EQ(uploaded_times, local_times);
+    const std::string kept_by = " os:nurse ward-pc kept offline";
+    const std::string second = std::to_string(records[1].id);
+    EXPECT_EQ(uploaded, (std::vector<std::string>{
+                            "download-archived record:" + second + kept_by,
+                            "verified record:" + second + kept_by,
+                            "file-written file:/tmp/ward3.csv" + kept_by,
+                            "programming-run logger:4100000ABCDEF1AA" + kept_by,
+                            "download-archived record:" + std::to_string(records[0].id) + kept_by,
+                        }));
+    const std::optional<TrailCheck> trail = shared.check_audit_trail();
+    ASSERT_TRUE(trail);
+    EXPECT_FALSE(trail->broken);
+    EXPECT_EQ(trail->events, 6);
 }
 
 }  // namespace

@@ -318,6 +318,10 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
                  QString::fromUtf8(name));
     };
     const QString reviewed = terms("reviewed", "2.00\n8.00\nuser\n83.144", "Rex Vogel");
+    const char* const kUpload =
+        "SELECT CASE WHEN begin_upload('pc-a', 7, ?, NULL, 1767261600250,"
+        " '2026-01-01T10:00:00.250+01:00', 'os:ann', 'Ann', 'pc-a')"
+        " THEN upload_event(?, ?, '', 'CSV', '') > 0 ELSE false END";
     struct Step {
         const char* statement;
         QVariantList values;
@@ -368,6 +372,13 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
          {"2026-01-02 10:00:00", QString::fromStdString(download.fingerprint)},
          "ok"},
         {mission, kept, "1"},
+        // A PC's event kept offline: taken once under its key, as the signed-in person's; a
+        // record it names must be one the PC uploaded.
+        {"SELECT upload_event('file-written', 'file:/x', '', 'CSV', '')", {}, "!42501"},
+        {kUpload, {"h7", "verified", "record:1"}, "!22023"},
+        {kUpload, {"h7", "file-written", "file:/x"}, "true"},
+        {kUpload, {"h7", "file-written", "file:/x"}, "false"},
+        {kUpload, {"h8", "file-written", "file:/x"}, "!22023"},
         {"SELECT record_programming_run('2026-01-01 09:00:00', 'Europe/Berlin', 3600, '1.0',"
          " '5A0000000ABCDE41', 'A', '{}', ?, 'PROGRAMMING OK', ?)",
          {QString(64, QLatin1Char('a')), "type=A"},
@@ -437,13 +448,16 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
         "mara accounts-enabled, mara account-created, mara account-created,"
         " mara account-created, mara account-created, mara password-reset,"
         " mara setting-changed, mara download-archived, mara download-archived,"
-        " mara download-archived, mara programming-run, mara limits-set, mara session-locked,"
-        " mara session-resumed, rex password-changed, rex access-refused,"
+        " mara download-archived, mara file-written, mara programming-run, mara limits-set,"
+        " mara session-locked, mara session-resumed, rex password-changed, rex access-refused,"
         " rex signing-refused, rex signed, rex signing-refused, rex access-refused,"
         " rvogel password-changed, rvogel signing-refused, olga password-changed,"
         " olga signing-refused, olga limits-set, olga signing-refused");
     EXPECT_EQ(client.value_of(QStringLiteral("SELECT download_count FROM missions")), 3)
         << "the same download kept again is noted on its record";
+    EXPECT_EQ(client.value_of(QStringLiteral("SELECT utc_ms || ' ' || workstation || ' ' || reason"
+                                             " FROM audit_events WHERE action = 'file-written'")),
+              "1767261600250 pc-a kept offline");
 }
 
 // Appends `count` events through the functions on a connection of its own.

@@ -1,0 +1,111 @@
+#include "archive/outbox.h"
+
+#include "archive/pg_store.h"
+#include "archive/sqlite_store.h"
+#include "platform/local_date_time.h"
+
+namespace frostel::archive {
+
+namespace {
+
+// Notes on `shared` why the upload stopped; false.
+bool stop(MissionArchive& shared, const QString& why) {
+    return shared.store().fail(why);
+}
+
+// The download kept offline in a local record, made again as it was: its pages decoded as
+// then, with its time, zone and program.
+bool upload_download(MissionArchive& local, MissionArchive& shared, const PendingItem& item) {
+    const std::int64_t id = *item.record;
+    const std::optional<Verification> verdict = local.verify(id);
+    if (verdict && !verifies(*verdict)) {
+        return stop(shared, QStringLiteral("record %1 of this PC's archive was altered; it is not"
+                                           " uploaded")
+                                .arg(id));
+    }
+    const std::optional<StoredMission> stored = verdict ? local.load(id) : std::nullopt;
+    const std::optional<platform::LocalDateTime> time = platform::parse_iso(item.downloaded_at);
+    const std::optional<mission::DownloadedMission> mission =
+        stored && time ? mission::decode_recorded_mission(stored->record.logger_id, stored->pages,
+                                                          stored->zone(), stored->clock,
+                                                          mission::TemperatureUnit::kCelsius)
+                       : std::nullopt;
+    if (!mission) {
+        return stop(shared, QStringLiteral("record %1 of this PC's archive cannot be read: %2")
+                                .arg(id)
+                                .arg(local.error()));
+    }
+    const Stamp stamp{*time, stored->time_zone, stored->utc_offset_seconds,
+                      stored->program_version};
+    return shared.archive(*mission, stamp).has_value();
+}
+
+bool upload_item(MissionArchive& local, SqliteStore& outbox, MissionArchive& shared,
+                 PgStore& server, const PendingItem& item) {
+    if (item.record) {
+        return upload_download(local, shared, item);
+    }
+    if (item.run) {
+        const std::optional<ProgrammingRecord> run = outbox.kept_run(*item.run);
+        return run ? shared.record_programming(*run)
+                   : stop(shared, QStringLiteral("this PC's archive: %1").arg(local.error()));
+    }
+    const AuditRow& row = item.event.chained.row;
+    return server.upload_event({row.action, row.object, row.old_value, row.new_value, row.reason});
+}
+
+}  // namespace
+
+std::optional<SyncCount> upload_pending(MissionArchive& local, MissionArchive& shared) {
+    SqliteStore* outbox = outbox_of(local.store());
+    auto* server = dynamic_cast<PgStore*>(&shared.store());
+    if (outbox == nullptr || server == nullptr) {
+        stop(shared, QStringLiteral("uploads go from this PC's archive to a shared archive on a"
+                                    " server"));
+        return std::nullopt;
+    }
+    // Its error says why it could not be reached.
+    if (!shared.is_open()) {
+        return std::nullopt;
+    }
+    const std::optional<std::vector<PendingItem>> items = outbox->pending_items();
+    if (!items) {
+        stop(shared, QStringLiteral("this PC's archive: %1").arg(local.error()));
+        return std::nullopt;
+    }
+    SyncCount count;
+    for (const PendingItem& item : *items) {
+        const std::int64_t sequence = item.event.chained.row.sequence;
+        // The shared archive takes the PC's word for the item: only as the PC entered it.
+        if (!hash_holds(item.event.chained)) {
+            stop(shared, QStringLiteral("event %1 of this PC's archive was edited; it is not"
+                                        " uploaded")
+                             .arg(sequence));
+            return std::nullopt;
+        }
+        const std::optional<bool> taken_now = server->take_upload(
+            item, [&] { return upload_item(local, *outbox, shared, *server, item); });
+        if (!taken_now) {
+            return std::nullopt;
+        }
+        if (!outbox->mark_uploaded(sequence)) {
+            stop(shared, QStringLiteral("this PC's archive: %1").arg(local.error()));
+            return std::nullopt;
+        }
+        count.uploaded += *taken_now ? 1 : 0;
+    }
+    const std::optional<int> left = outbox->pending_count();
+    if (!left) {
+        stop(shared, QStringLiteral("this PC's archive: %1").arg(local.error()));
+        return std::nullopt;
+    }
+    count.pending = *left;
+    return count;
+}
+
+std::optional<int> pending_count(MissionArchive& local) {
+    SqliteStore* outbox = outbox_of(local.store());
+    return outbox != nullptr ? outbox->pending_count() : std::nullopt;
+}
+
+}  // namespace frostel::archive
