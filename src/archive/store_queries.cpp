@@ -507,14 +507,13 @@ QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept) {
     kept.archived_entry.reset();
     kept.downloads_entered = 0;
     kept.earlier_mission.reset();
-    QString error =
-        for_record_events(db, kept.record.id, QStringLiteral("download-archived"),
-                          QStringLiteral("ORDER BY sequence"), [&](ChainedRow row) {
-                              kept.downloads_entered += hash_holds(row) ? 1 : 0;
-                              if (!kept.archived_entry) {
-                                  kept.archived_entry = std::move(row);
-                              }
-                          });
+    QString error = for_record_events(db, kept.record.id, QStringLiteral("download-archived"),
+                                      QStringLiteral("ORDER BY sequence"), [&](ChainedRow row) {
+                                          kept.downloads_entered += hash_holds(row) ? 1 : 0;
+                                          if (!kept.archived_entry) {
+                                              kept.archived_entry = std::move(row);
+                                          }
+                                      });
     if (!error.isEmpty() || !kept.record.later_download_of) {
         return error;
     }
