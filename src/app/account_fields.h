@@ -21,6 +21,8 @@ inline QLineEdit* account_field(QWidget* parent, const char* name, bool secret =
 inline QLabel* refusal_label(QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName("message");
+    // A server's reason can be long: it wraps rather than being cut off.
+    label->setWordWrap(true);
     label->setStyleSheet(
         QStringLiteral("color: %1;").arg(report::result_colour(report::ResultKind::kFail).name()));
     return label;

@@ -1,5 +1,6 @@
 #include "app/archive_actions.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -9,29 +10,50 @@
 #include "app/topmost.h"
 #include "archive/account_book.h"
 #include "archive/logger_history.h"
+#include "archive/outbox.h"
+#include "archive/pg_address.h"
+#include "platform/archive_setting.h"
 
 namespace frostel::app {
 
-ArchiveActions::ArchiveActions(const ControllerTies& ties, QPushButton& archive_button,
-                               std::function<void(std::int64_t)> open,
+namespace {
+
+// A location as the audit trail may keep it: a server's address without any password.
+std::string shown_location(const QString& location) {
+    std::string why;
+    if (const auto address = archive::parse_pg_uri(location.toStdString(), why)) {
+        return address->shown;
+    }
+    return archive::looks_like_pg_uri(location.toStdString()) ? why : location.toStdString();
+}
+
+}  // namespace
+
+ArchiveActions::ArchiveActions(const ControllerTies& ties, WindowArchive& archive,
+                               QPushButton& archive_button, std::function<void(std::int64_t)> open,
                                std::function<void(std::int64_t)> save_as)
-    : QObject(&ties.window), ties_(ties), open_(std::move(open)), save_as_(std::move(save_as)) {
+    : QObject(&ties.window),
+      ties_(ties),
+      open_(std::move(open)),
+      save_as_(std::move(save_as)),
+      archive_(archive) {
     connect(&archive_button, &QPushButton::clicked, this,
             [this] { show_topmost(&archive_window()); });
 }
 
 archive::MissionArchive& ArchiveActions::mission_archive() {
-    const QString path = archive::archive_path(ties_.settings.data_folder);
-    const archive::Actor actor = ties_.actor();
-    if (!archive_ || !archive_->is_open() || archive_->path() != path ||
-        archive_->actor().user_id != actor.user_id) {
-        archive_ = std::make_unique<archive::MissionArchive>(
-            path, archive::MissionArchive::Access::kReadWrite, actor);
-        if (!archive_->notice().isEmpty()) {
-            warn(archive_->notice());
-        }
+    return news_said(archive_.open(ties_.settings.data_folder, ties_.actor()));
+}
+
+archive::MissionArchive& ArchiveActions::news_said(archive::MissionArchive& archive) {
+    const ArchiveNews news = archive_.take_news();
+    if (!news.notice.isEmpty()) {
+        warn(news.notice);
     }
-    return *archive_;
+    if (!news.uploads.isEmpty()) {
+        show_note(&ties_.window, "uploaded", tr("Archive"), news.uploads);
+    }
+    return archive;
 }
 
 ArchiveWindow& ArchiveActions::archive_window() {
@@ -43,7 +65,9 @@ ArchiveWindow& ArchiveActions::archive_window() {
                  return allows(archive::Right::kExport, "bundle a record")
                             ? ties_.file_dialogs.folder_name(parent, ties_.settings.data_folder)
                             : QString();
-             }},
+             },
+             [this] { return platform::read_archive_setting(ties_.program_folder); },
+             [this](const QString& location) { return share(location); }},
             &ties_.window);
         ties_.busy.guard(&archive_window_->open_button());
         for (QPushButton* writer :
@@ -55,15 +79,40 @@ ArchiveWindow& ArchiveActions::archive_window() {
     return *archive_window_;
 }
 
+QString ArchiveActions::share(const QString& location) {
+    if (!ties_.may(archive::Right::kChangeAccounts)) {
+        return tr("Only an administrator may change the shared archive.");
+    }
+    const QString before = platform::read_archive_setting(ties_.program_folder);
+    if (location == before) {
+        return {};
+    }
+    if (QString problem = archive_location_problem(location); !problem.isEmpty()) {
+        return problem;
+    }
+    if (!platform::write_archive_setting(ties_.program_folder, location)) {
+        return tr("%1 could not be written.")
+            .arg(QDir(ties_.program_folder).filePath(platform::kArchiveSettingFileName));
+    }
+    // Entered in the archive now in use, as a change of data folder is.
+    note_event(archive::setting_changed("shared archive", shown_location(before),
+                                        shown_location(location)));
+    return {};
+}
+
 void ArchiveActions::refresh_window() {
     if (!archive_window_.isNull() && archive_window_->isVisible()) {
         archive_window_->refresh();
     }
 }
 
-std::optional<std::int64_t> ArchiveActions::keep_download(const mission::DownloadedMission& mission,
-                                                          const archive::Stamp& stamp) {
-    archive::MissionArchive& store = mission_archive();
+ArchiveActions::KeptDownload ArchiveActions::keep_download(
+    const mission::DownloadedMission& mission, const archive::Stamp& stamp) {
+    archive::MissionArchive& store =
+        news_said(archive_.open_live(ties_.settings.data_folder, ties_.actor()));
+    if (!store.is_open() && archive_.shared()) {
+        return keep_offline(mission, stamp, store.error());
+    }
     const auto kept = store.archive(mission, stamp);
     if (!kept) {
         const QString why = store.is_open()
@@ -72,10 +121,25 @@ std::optional<std::int64_t> ArchiveActions::keep_download(const mission::Downloa
         warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
                  .arg(why));
         (void)store.record_event(archive::download_not_archived(why.toStdString()));
-        return std::nullopt;
+        return {};
     }
     refresh_window();
-    return kept->second;
+    return {true, kept->second};
+}
+
+ArchiveActions::KeptDownload ArchiveActions::keep_offline(const mission::DownloadedMission& mission,
+                                                          const archive::Stamp& stamp,
+                                                          const QString& unreachable) {
+    const QString why = archive_.keep_offline(ties_.settings.data_folder, mission, stamp);
+    if (!why.isEmpty()) {
+        warn(tr("This download was not archived: the shared archive cannot be reached (%1), and "
+                "this PC's archive could not keep it: %2\nIt stays on screen; save it to keep it.")
+                 .arg(unreachable, why));
+        return {};
+    }
+    show_note(&ties_.window, "kept_offline", tr("Archive"), QString(archive::kKeptOffline),
+              tr("The shared archive cannot be reached: %1").arg(unreachable));
+    return {true, std::nullopt};
 }
 
 void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings& settings,

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/controller_ties.h"
+#include "app/window_archive.h"
 #include "archive/mission_archive.h"
 #include "mission/download.h"
 #include "programming/programming_run.h"
@@ -18,19 +19,20 @@ namespace frostel::app {
 
 class ArchiveWindow;
 
-// The archive of the current data folder and its window: downloads and programming runs
-// kept, files written and settings changed entered in the audit trail. Opening or saving a
-// record from the window is the mission controller's, handed in as `open` and `save_as`.
+// The window's archive (a site's shared archive, else the data folder's own) and its window:
+// downloads and programming runs kept, files written and settings changed entered in the
+// audit trail. Opening or saving a record from the window is the mission controller's, handed
+// in as `open` and `save_as`.
 class ArchiveActions final : public QObject {
     Q_OBJECT
 
   public:
-    ArchiveActions(const ControllerTies& ties, QPushButton& archive_button,
+    ArchiveActions(const ControllerTies& ties, WindowArchive& archive, QPushButton& archive_button,
                    std::function<void(std::int64_t id)> open,
                    std::function<void(std::int64_t id)> save_as);
 
-    // Opened again when the data folder or the person at the window changed, or the last
-    // opening failed.
+    // Opened again when its location changed or the last opening failed; acting as the
+    // person at the window.
     [[nodiscard]] archive::MissionArchive& mission_archive();
     // The "Archive" window, made on first use.
     [[nodiscard]] ArchiveWindow& archive_window();
@@ -38,12 +40,20 @@ class ArchiveActions final : public QObject {
     // person at the window may do: either changed.
     void refresh_window();
 
-    // Kept for good, as the record returned; an archive that cannot take it says so, and the
-    // download stays shown.
-    std::optional<std::int64_t> keep_download(const mission::DownloadedMission& mission,
-                                              const archive::Stamp& stamp);
+    // How a download was kept: in the archive as record `id`; on this PC alone while the
+    // shared archive cannot be reached (no id yet); or not at all.
+    struct KeptDownload {
+        bool kept = false;
+        std::optional<std::int64_t> id;
+    };
+    // Kept for good; an archive that cannot take it says so, and the download stays shown.
+    KeptDownload keep_download(const mission::DownloadedMission& mission,
+                               const archive::Stamp& stamp);
     void keep_programming_run(const programming::ProgrammingSettings& settings,
                               const programming::RunResult& result);
+    // Makes `location` the program's archive (empty: the data folder's own), for those who
+    // may change the data folder, and enters the change; why it could not, or empty.
+    [[nodiscard]] QString share(const QString& location);
     // An event that cannot be entered in the audit trail is said.
     void note_event(const archive::AuditEvent& event);
     // A file written from the mission with `fingerprint`, named by its absolute path.
@@ -55,10 +65,15 @@ class ArchiveActions final : public QObject {
     [[nodiscard]] bool allows(archive::Right right, const std::string& what);
 
   private:
+    // What opening `archive` had for the user, said; `archive`.
+    archive::MissionArchive& news_said(archive::MissionArchive& archive);
+    KeptDownload keep_offline(const mission::DownloadedMission& mission,
+                              const archive::Stamp& stamp, const QString& unreachable);
+
     ControllerTies ties_;
     std::function<void(std::int64_t)> open_;
     std::function<void(std::int64_t)> save_as_;
-    std::unique_ptr<archive::MissionArchive> archive_;
+    WindowArchive& archive_;
     QPointer<ArchiveWindow> archive_window_;
 };
 

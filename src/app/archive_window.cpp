@@ -53,7 +53,9 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       audit_trail_(button(QStringLiteral("archive_audit_trail"), tr("Audit Trail"), this)),
       result_(new QLabel(this)),
       status_(new QLabel(this)),
-      accounts_(button(QStringLiteral("archive_accounts"), tr("Accounts..."), this)) {
+      accounts_(button(QStringLiteral("archive_accounts"), tr("Accounts..."), this)),
+      shared_location_(new QLineEdit(this)),
+      shared_apply_(button(QStringLiteral("archive_shared_apply"), tr("Apply"), this)) {
     setObjectName(QStringLiteral("Archive"));
     setWindowTitle(tr("Archive"));
     filter_->setObjectName(QStringLiteral("archive_filter"));
@@ -76,6 +78,9 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     result_->hide();
     status_->setObjectName(QStringLiteral("archive_status"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    shared_location_->setObjectName(QStringLiteral("archive_shared_location"));
+    shared_location_->setPlaceholderText(
+        tr("postgresql://HOST/DATABASE, or empty for the data folder's archive"));
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(new QLabel(tr("Filter:"), this));
@@ -95,10 +100,17 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(audit_trail_);
     buttons->addWidget(accounts_);
+    auto* sharing = new QHBoxLayout;
+    auto* shared_label = new QLabel(tr("Shared archive:"), this);
+    shared_label->setBuddy(shared_location_);
+    sharing->addWidget(shared_label);
+    sharing->addWidget(shared_location_, 1);
+    sharing->addWidget(shared_apply_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
+    layout->addLayout(sharing);
     layout->addWidget(status_);
     // Wide enough for every column of a mission with excursions, where the screen allows.
     resize(QSize(1180, 520).boundedTo(screen()->availableGeometry().size()));
@@ -127,6 +139,8 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     connect(bundle_, &QPushButton::clicked, this, &ArchiveWindow::bundle_chosen);
     connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::turn_accounts_on);
     connect(audit_trail_, &QPushButton::clicked, this, &ArchiveWindow::show_audit_trail);
+    connect(shared_apply_, &QPushButton::clicked, this, &ArchiveWindow::share);
+    connect(shared_location_, &QLineEdit::returnPressed, shared_apply_, &QPushButton::click);
 }
 
 void ArchiveWindow::showEvent(QShowEvent* event) {
@@ -150,6 +164,7 @@ void ArchiveWindow::refresh() {
         audit_trail ? QString()
                     : tr("Only administrators, approvers and reviewers may read the audit trail"));
     result_->hide();
+    offer_sharing();
     model_->show(filter());
     if (!archive.is_open()) {
         status_->setText(
@@ -271,6 +286,35 @@ void ArchiveWindow::turn_accounts_on() {
         accounts_->setEnabled(false);
         status_->setText(tr("Accounts are on: everyone signs in from the next start."));
     }
+}
+
+void ArchiveWindow::offer_sharing() {
+    const bool may =
+        holds_right(ties_.person ? ties_.person() : std::nullopt, archive::Right::kChangeAccounts);
+    const QString why = may ? QString() : tr("Only an administrator may change the shared archive");
+    for (QWidget* control :
+         {static_cast<QWidget*>(shared_location_), static_cast<QWidget*>(shared_apply_)}) {
+        control->setEnabled(may);
+        control->setToolTip(why);
+    }
+    if (!shared_location_->hasFocus()) {
+        shared_location_->setText(ties_.shared_location());
+    }
+}
+
+void ArchiveWindow::share() {
+    if (!shared_apply_->isEnabled()) {
+        return;
+    }
+    const QString location = shared_location_->text().trimmed();
+    const QString problem = ties_.share(location);
+    if (!problem.isEmpty()) {
+        show_warning(this, "shared_archive_refused", tr("Shared archive"),
+                     tr("The archive was not changed:\n%1").arg(problem));
+        return;
+    }
+    shared_location_->clearFocus();
+    refresh();
 }
 
 bool ArchiveWindow::may_read_audit_trail() const {

@@ -35,6 +35,10 @@ struct ArchiveWindowTies {
     // Asks for the folder a record's inspection bundle goes to; empty when cancelled or when
     // the person at the window may not write files from a mission.
     std::function<QString(QWidget* parent)> bundle_folder;
+    // The shared archive the site set (empty: none), and setting another: why it cannot be,
+    // or empty once the window's archive is the one at that location.
+    std::function<QString()> shared_location;
+    std::function<QString(const QString& location)> share;
 };
 
 // "Archive": every kept mission, newest first, with a filter and a date range; Open shows
@@ -66,6 +70,9 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] QLabel& status_line() const { return *status_; }
     // Turns accounts on, while they are off.
     [[nodiscard]] QPushButton& accounts_button() const { return *accounts_; }
+    // The shared archive's location, set for administrators (anyone without accounts).
+    [[nodiscard]] QLineEdit& shared_location_box() const { return *shared_location_; }
+    [[nodiscard]] QPushButton& shared_apply_button() const { return *shared_apply_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -84,6 +91,9 @@ class ArchiveWindow final : public QWidget {
     void show_audit_trail();
     void show_result(const QString& text, bool failure);
     void turn_accounts_on();
+    // The shared archive's field, for those who may change it.
+    void offer_sharing();
+    void share();
 
     ArchiveWindowTies ties_;
     QLineEdit* filter_;
@@ -103,6 +113,8 @@ class ArchiveWindow final : public QWidget {
     QLabel* result_;
     QLabel* status_;
     QPushButton* accounts_;
+    QLineEdit* shared_location_;
+    QPushButton* shared_apply_;
 };
 
 }  // namespace frostel::app

@@ -121,11 +121,11 @@ bool DownloadActions::keep_download(const mission::DownloadedMission& mission) {
         }
         show_warning(&ties_.window, "clock_warning", tr("Load Data"), lines.join('\n'));
     }
-    const std::optional<std::int64_t> id = archive_.keep_download(mission, stamp);
-    if (id) {
-        shown_.set_archived_as(*id);
+    const ArchiveActions::KeptDownload kept = archive_.keep_download(mission, stamp);
+    if (kept.id) {
+        shown_.set_archived_as(*kept.id);
     }
-    return id.has_value();
+    return kept.kept;
 }
 
 // A download or an archived record: its points placed from the PC's clock, the limits last

@@ -10,8 +10,8 @@
 #include "app/main_window.h"
 #include "app/program_launcher.h"
 #include "app/termination_requests.h"
+#include "app/window_archive.h"
 #include "app/window_session.h"
-#include "archive/mission_archive.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -43,14 +43,15 @@ int main(int argc, char** argv) {
     // With accounts on, a person signs in before the window shows anything.
     const platform::Settings settings =
         platform::read_settings_file(QDir(folder).filePath(platform::kSettingsFileName));
-    app::WindowSession session(archive::archive_path(settings.data_folder), clock);
+    app::WindowArchive archive(folder, clock);
+    app::WindowSession session(archive, settings.data_folder, clock);
     if (session.accounts_on() && !session.sign_in()) {
         return 0;
     }
     app::QtFileNameDialogs dialogs;
     app::MainWindow window({port, clock, folder, dialogs, launcher, app::end_process_at_once,
                             platform::default_data_folder(), app::ask_in_message_box,
-                            [&session] { return session.person(); }});
+                            [&session] { return session.person(); }, &archive});
     session.watch(window);
     QObject::connect(&termination, &app::TerminationRequests::requested, &window, &QWidget::close);
     QObject::connect(&window, &app::MainWindow::startedUp, &termination,

@@ -36,6 +36,7 @@
 #include "app/table_view.h"
 #include "app/temperature_unit_dialog.h"
 #include "app/topmost.h"
+#include "app/window_archive.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -260,8 +261,12 @@ void MainWindow::build_controllers() {
                               ties_.file_dialogs,
                               ties_.program_folder,
                               [this] { return signed_in(); }};
+    if (ties_.archive == nullptr) {
+        own_archive_ = std::make_unique<WindowArchive>(ties_.program_folder, ties_.clock);
+    }
     archive_actions_ = new ArchiveActions(
-        ties, *archive_, [this](std::int64_t id) { download_actions_->open_archived(id); },
+        ties, ties_.archive != nullptr ? *ties_.archive : *own_archive_, *archive_,
+        [this](std::int64_t id) { download_actions_->open_archived(id); },
         [this](std::int64_t id) { download_actions_->save_archived(id); });
     programming_actions_ =
         new ProgrammingActions(ties, *programming_, *archive_actions_, ties_.ask_held_mission,

@@ -48,6 +48,7 @@ class ProgrammingActions;
 class SummaryActions;
 class TableView;
 class TemperatureUnitDialog;
+class WindowArchive;
 
 inline const QString kChartTemplateFileName = QStringLiteral("standard.tee");
 // "TEMPERATURE" padded to twelve characters; the blanks set the columns' widths.
@@ -73,6 +74,8 @@ struct MainWindowTies {
     // With accounts on, the person signed in. Left empty, nobody: the operating-system user
     // works at the window.
     std::function<std::optional<archive::Person>()> person = {};
+    // The archive the sign-in opened. Left empty, the window opens one of its own.
+    WindowArchive* archive = nullptr;
 };
 
 // Ends the process there and then: nothing that runs (a download, a search, a programming
@@ -205,6 +208,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     ProgrammingActions* programming_actions_ = nullptr;
     ExportActions* export_actions_ = nullptr;
     DownloadActions* download_actions_ = nullptr;
+    std::unique_ptr<WindowArchive> own_archive_;
 
     // The dialogs are windows of their own, not children, so that each control name is
     // found once among the main window's children.

@@ -103,6 +103,8 @@ void SignInDialog::change_password() {
 
 void SignInDialog::refuse(const QString& why) {
     message_->setText(why);
+    // Tall enough for a server's reason, wrapped.
+    adjustSize();
     for (QLineEdit* field : {password_, new_password_, again_}) {
         if (!field->isReadOnly()) {
             field->clear();

@@ -32,6 +32,14 @@ bool move_beside(QWidget* window, const QRect& taken, const QRect& room) {
     return false;
 }
 
+QMessageBox* modeless_box(QMessageBox::Icon icon, QWidget* parent, const char* name,
+                          const QString& title, const QString& text) {
+    auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->setObjectName(name);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    return box;
+}
+
 }  // namespace
 
 void show_topmost(QWidget* window) {
@@ -74,9 +82,13 @@ void place_beside(QWidget* window, QWidget& neighbour) {
 }
 
 void show_warning(QWidget* parent, const char* name, const QString& title, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
-    box->setObjectName(name);
-    box->setAttribute(Qt::WA_DeleteOnClose);
+    show_topmost(modeless_box(QMessageBox::Warning, parent, name, title, text));
+}
+
+void show_note(QWidget* parent, const char* name, const QString& title, const QString& text,
+               const QString& detail) {
+    QMessageBox* box = modeless_box(QMessageBox::Information, parent, name, title, text);
+    box->setInformativeText(detail);
     show_topmost(box);
 }
 

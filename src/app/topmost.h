@@ -1,6 +1,7 @@
 #pragma once
 
-class QString;
+#include <QString>
+
 class QWidget;
 
 namespace frostel::app {
@@ -17,6 +18,9 @@ void place_beside(QWidget* window, QWidget& neighbour);
 
 // A modeless warning over `parent`: `name` is its object name.
 void show_warning(QWidget* parent, const char* name, const QString& title, const QString& text);
+// A modeless note over `parent` of something done as well as it could be, `detail` under it.
+void show_note(QWidget* parent, const char* name, const QString& title, const QString& text,
+               const QString& detail = {});
 
 // A modeless warning over `parent` that `path` could not be written; `name` is its object
 // name, `title` the command that tried.

@@ -29,14 +29,15 @@ bool is_input(QEvent::Type type) {
 
 }  // namespace
 
-WindowSession::WindowSession(const QString& archive_path, link::Clock& clock, QObject* parent)
-    : QObject(parent), clock_(clock) {
-    if (!archive::accounts_are_on(archive_path)) {
+WindowSession::WindowSession(WindowArchive& archive, const QString& data_folder, link::Clock& clock,
+                             QObject* parent)
+    : QObject(parent), archive_(archive), clock_(clock) {
+    if (!archive::accounts_are_on(archive.location(data_folder))) {
         return;
     }
-    archive_ = std::make_unique<archive::MissionArchive>(archive_path);
-    book_ = std::make_unique<archive::AccountBook>(*archive_);
-    idle_limit_ = std::chrono::minutes(book_->site_settings().idle_minutes);
+    accounts_on_ = true;
+    (void)archive_.open(data_folder, archive::os_actor());
+    idle_limit_ = std::chrono::minutes(book().site_settings().idle_minutes);
     idle_timer_.setInterval(kIdleCheck);
     connect(&idle_timer_, &QTimer::timeout, this, &WindowSession::check_idle);
 }
@@ -47,13 +48,14 @@ WindowSession::~WindowSession() {
 
 void WindowSession::sign_out() {
     if (person_) {
-        (void)book_->note_session(*person_, "sign-out");
+        (void)book().note_session(*person_, "sign-out");
         person_.reset();
     }
 }
 
 bool WindowSession::sign_in(QWidget* parent) {
-    SignInDialog dialog(*book_, "Sign in to use Frostel.", {}, parent);
+    archive::AccountBook accounts = book();
+    SignInDialog dialog(accounts, "Sign in to use Frostel.", {}, parent);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
@@ -63,6 +65,7 @@ bool WindowSession::sign_in(QWidget* parent) {
 
 void WindowSession::begin(const archive::Person& person) {
     person_ = person;
+    archive_.current().act_as(actor());
     last_input_ = clock_.now();
     qApp->installEventFilter(this);
     idle_timer_.start();
@@ -104,8 +107,9 @@ void WindowSession::check_idle() {
 }
 
 void WindowSession::lock() {
-    (void)book_->note_session(*person_, "session-locked");
-    lock_dialog_ = new SignInDialog(*book_,
+    (void)book().note_session(*person_, "session-locked");
+    lock_book_ = std::make_unique<archive::AccountBook>(archive_.current());
+    lock_dialog_ = new SignInDialog(*lock_book_,
                                     QString("Locked after %1 %2 without input.")
                                         .arg(idle_limit_.count())
                                         .arg(idle_limit_.count() == 1 ? "minute" : "minutes"),
@@ -129,6 +133,7 @@ void WindowSession::resume(const archive::Person& person) {
         sign_out();
     }
     person_ = person;
+    archive_.current().act_as(actor());
     last_input_ = clock_.now();
     show_person();
 }

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/sign_in_dialog.h"
+#include "app/window_archive.h"
 #include "archive/account_book.h"
 #include "link/clock.h"
 
@@ -23,11 +24,12 @@ class WindowSession final : public QObject {
     Q_OBJECT
 
   public:
-    // The accounts of the archive at `archive_path`.
-    WindowSession(const QString& archive_path, link::Clock& clock, QObject* parent = nullptr);
+    // The accounts of the window's archive for `data_folder`, which the sign-in opens first.
+    WindowSession(WindowArchive& archive, const QString& data_folder, link::Clock& clock,
+                  QObject* parent = nullptr);
     ~WindowSession() override;
 
-    [[nodiscard]] bool accounts_on() const { return book_ != nullptr; }
+    [[nodiscard]] bool accounts_on() const { return accounts_on_; }
     // Asks until a person signs in; false when the person gave up.
     [[nodiscard]] bool sign_in(QWidget* parent = nullptr);
     // Who works now; the operating-system user without accounts.
@@ -51,9 +53,14 @@ class WindowSession final : public QObject {
     // In the window's title and rights.
     void show_person();
 
+    // The accounts of the archive the window works on now.
+    [[nodiscard]] archive::AccountBook book() { return archive::AccountBook(archive_.current()); }
+
+    WindowArchive& archive_;
     link::Clock& clock_;
-    std::unique_ptr<archive::MissionArchive> archive_;
-    std::unique_ptr<archive::AccountBook> book_;
+    bool accounts_on_ = false;
+    // What the lock dialog signs in through, for as long as it is open.
+    std::unique_ptr<archive::AccountBook> lock_book_;
     std::optional<archive::Person> person_;
     std::chrono::minutes idle_limit_{};
     std::chrono::steady_clock::time_point last_input_;

@@ -14,7 +14,8 @@ namespace frostel::archive {
 
 // The programming run's question about the mission a logger holds: nothing when a record
 // that verifies keeps it, so programming over it loses nothing; else the sentence to ask,
-// "The archive cannot be checked: <why>." when the archive cannot be searched.
+// "The archive cannot be checked: <why>." when the archive cannot be searched, "The shared
+// archive cannot be reached: <why>." when its server cannot.
 [[nodiscard]] std::optional<std::string> held_mission_question(MissionArchive& archive,
                                                                const mission::HeldMission& mission);
 

@@ -83,6 +83,9 @@ PgStore::PgStore(const QString& uri, StoreAccess access, Actor actor)
       actor_(std::move(actor)),
       connection_(QStringLiteral("frostel-shared-archive-%1").arg(++connection_count)) {
     open_ = connect(uri);
+    if (!open_) {
+        not_open_ = error_;
+    }
 }
 
 PgStore::~PgStore() {
@@ -97,6 +100,9 @@ void PgStore::close() {
         db_.close();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection_);
+    }
+    if (open_) {
+        not_open_ = QStringLiteral("the shared archive is not open");
     }
     open_ = false;
 }
@@ -132,7 +138,7 @@ bool PgStore::connect(const QString& uri) {
 
 std::optional<QSqlQuery> PgStore::run(const QString& statement, const QVariantList& values) {
     if (!open_) {
-        fail(QStringLiteral("the shared archive is not open"));
+        fail(not_open_);
         return std::nullopt;
     }
     QSqlQuery query(connection());
@@ -192,7 +198,7 @@ bool PgStore::transaction(const std::function<bool()>& work, bool writes) {
 
 bool PgStore::read_with(const std::function<QString(QSqlDatabase&)>& work) {
     if (!open_) {
-        return fail(QStringLiteral("the shared archive is not open"));
+        return fail(not_open_);
     }
     QSqlDatabase db = connection();
     const QString error = work(db);

@@ -141,6 +141,8 @@ class PgStore final : public ArchiveStore {
     QString connection_;
     QSqlDatabase db_;
     bool open_ = false;
+    // Why calls fail while it is not open: what connecting met, or that it was closed.
+    QString not_open_;
     std::optional<PgAddress> address_;
     std::map<std::string, QString> sessions_;  // person id to connection name
     QString acting_;                           // the connection serving a person now

@@ -26,6 +26,8 @@
 #include "app/record_history.h"
 #include "archive/account_book.h"
 #include "archive/fingerprint.h"
+#include "archive/outbox.h"
+#include "platform/archive_setting.h"
 #include "sim/line_noise.h"
 #include "sim/mission/mission_loader.h"
 #include "tests/support/archive_rig.h"
@@ -494,6 +496,82 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(!archive.accounts_button().isEnabled());
         QVERIFY(archive::accounts_are_on(archive::archive_path(elsewhere)));
         QVERIFY(!archive::accounts_are_on(archive::archive_path(rig.folder.path())));
+    }
+
+    // A site's shared archive set in the Archive window (never an address with a password):
+    // downloads kept on the server and listed from it, the change entered in its trail. While
+    // the server cannot be reached, a download is kept on this PC and the guard says so; the
+    // next opening that reaches it uploads what waits.
+    void aSharedArchiveServesTheWindow() {
+        Rig rig;
+        rig.find<QPushButton>("archive_button")->click();
+        ArchiveWindow& window = rig.window->archive_actions().archive_window();
+        const auto share = [&window](const QString& location) {
+            window.shared_location_box().setText(location);
+            window.shared_apply_button().click();
+        };
+        const QString server = test::new_server_archive();
+        QVERIFY(!server.isEmpty());
+        share(QString(server).replace("archive_test_pc@", "archive_test_pc:secret@"));
+        auto* refused = qobject_cast<QMessageBox*>(test::top_level("shared_archive_refused"));
+        QVERIFY(refused != nullptr && refused->text().contains("PGPASSWORD or ~/.pgpass"));
+        refused->setObjectName({});
+        QVERIFY(platform::read_archive_setting(rig.folder.path()).isEmpty());
+        share(server);
+        QVERIFY(test::top_level("shared_archive_refused") == nullptr);
+        QCOMPARE(platform::read_archive_setting(rig.folder.path()), server);
+
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        rig.load_data();
+        QCOMPARE(window.model().rowCount(), 1);
+        QCOMPARE(window.status_line().text(), rig.mission_archive().path());
+        QStringList events;
+        QVERIFY(rig.mission_archive().for_each_event({}, [&](const archive::AuditEntry& entry) {
+            events << QString::fromStdString(entry.chained.row.action + ' ' +
+                                             entry.chained.row.new_value.substr(0, 12));
+        }));
+        QCOMPARE(events.first(), "setting-changed " + server.left(12));
+        QVERIFY(events.last().startsWith("download-archived"));
+
+        const QString nowhere =
+            QStringLiteral("postgresql://archive_test_pc@/none?host=/tmp/frostel-none-%1")
+                .arg(QCoreApplication::applicationPid());
+        QVERIFY(platform::write_archive_setting(rig.folder.path(), nowhere));
+        sim::load_mission(rig.logger, eight_bit_mission(50));
+        rig.load_data();
+        auto* kept = qobject_cast<QMessageBox*>(test::top_level("kept_offline"));
+        QVERIFY(kept != nullptr && kept->isVisible());
+        QCOMPARE(kept->text(), QString("kept on this PC, not yet in the shared archive"));
+        const auto pending = [&rig] {
+            archive::MissionArchive outbox(archive::archive_path(rig.folder.path()));
+            return archive::pending_count(outbox);
+        };
+        QCOMPARE(pending(), std::optional(1));
+        rig.find<QPushButton>("Command8")->click();
+        rig.programming_window().programming_button().click();
+        QCOMPARE(rig.held_questions.size(), 1);
+        QVERIFY2(rig.held_questions.first().startsWith("The shared archive cannot be reached: "),
+                 qPrintable(rig.held_questions.first()));
+
+        // The server again: the download kept meanwhile goes up, once.
+        QVERIFY(platform::write_archive_setting(rig.folder.path(), server));
+        window.refresh();
+        auto* uploaded = qobject_cast<QMessageBox*>(test::top_level("uploaded"));
+        QVERIFY(uploaded != nullptr);
+        QVERIFY2(uploaded->text().contains("1 uploaded, 0 still pending"),
+                 qPrintable(uploaded->text()));
+        QCOMPARE(window.model().rowCount(), 2);
+        QCOMPARE(pending(), std::optional(0));
+
+        // A connection the server dropped is made anew for the next download.
+        std::string why;
+        QVERIFY(test::run_on_server(
+            archive::parse_pg_uri(server.toStdString(), why)->database,
+            {"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+             "current_database() AND pid <> pg_backend_pid()"}));
+        sim::load_mission(rig.logger, eight_bit_mission(30));
+        rig.load_data();
+        QCOMPARE(window.model().rowCount(), 3);
     }
 
     // The whole trail newest first, by UTC days, person and record, a page at a time, and

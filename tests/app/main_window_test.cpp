@@ -572,6 +572,9 @@ class MainWindowTest : public QObject {
             QCOMPARE(set_path->toolTip().contains("only an administrator"), !c.set_path);
             rig.find<QPushButton>("archive_button")->click();
             ArchiveWindow& archive_window = window.archive_actions().archive_window();
+            const QLineEdit& shared_archive = archive_window.shared_location_box();
+            QCOMPARE(shared_archive.isEnabled(), c.set_path);
+            QCOMPARE(shared_archive.toolTip().contains("Only an administrator"), !c.set_path);
             const QPushButton& audit_trail = archive_window.audit_trail_button();
             QCOMPARE(audit_trail.isEnabled(), c.audit_trail);
             QCOMPARE(audit_trail.toolTip().isEmpty(), c.audit_trail);
@@ -621,7 +624,8 @@ class MainWindowTest : public QObject {
                 book.add(*rita.person, "otto", "Otto Operator", archive::Role::kOperator);
             QVERIFY(book.change_password("otto", otto.one_time_password, "ottos-password").done());
         }
-        WindowSession session(archive_file, rig.clock);
+        WindowArchive shared(rig.folder.path(), rig.clock);
+        WindowSession session(shared, rig.folder.path(), rig.clock);
         QVERIFY(session.accounts_on());
         // `password` typed into the dialog open now, and OK pressed.
         const auto answer = [](const QString& user_id, const QString& password) {
@@ -643,6 +647,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(refusal, QString("sign-in refused"));
 
         rig.person = [&session] { return session.person(); };
+        rig.archive = &shared;
         MainWindow& window = rig.start();
         session.watch(window);
         QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Rita Root"));

@@ -101,12 +101,9 @@ inline QString changed_copy(const QString& location, const char* change) {
     return copy;
 }
 
-// A new archive's location: a file in `folder`, or on the test server a database of its
-// own, brought to the current schema, reached by a client login.
-inline QString new_archive_location(const QTemporaryDir& folder) {
-    if (!on_server()) {
-        return folder.filePath(archive::kArchiveFileName);
-    }
+// A new database on the test server, brought to the current schema, reached by a client
+// login; empty when it cannot be made.
+inline QString new_server_archive() {
     static int made = 0;
     const QString database =
         QStringLiteral("archive_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
@@ -135,6 +132,11 @@ END $$)sql"));
     }
     return QStringLiteral("postgresql://archive_test_pc@/%1?host=%2")
         .arg(database, QString::fromStdString(server->host));
+}
+
+// A new archive's location: a file in `folder`, or a database on the test server.
+inline QString new_archive_location(const QTemporaryDir& folder) {
+    return on_server() ? new_server_archive() : folder.filePath(archive::kArchiveFileName);
 }
 
 // One byte of a log page in every record changed.

@@ -17,6 +17,7 @@
 #include "app/programming_actions.h"
 #include "app/programming_ds1922t.h"
 #include "app/table_view.h"
+#include "app/window_archive.h"
 #include "archive/mission_archive.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
@@ -72,6 +73,8 @@ struct WindowRig {
     std::function<void()> end_process = [this] { ++ended; };
     // With accounts on, the person signed in; left empty, accounts are off.
     std::function<std::optional<archive::Person>()> person;
+    // The archive a sign-in opened; left empty, the window opens its own.
+    app::WindowArchive* archive = nullptr;
     std::unique_ptr<app::MainWindow> window;
 
     QString path(const QString& name) const { return QDir(folder.path()).filePath(name); }
@@ -102,7 +105,7 @@ struct WindowRig {
                 return held_answers.isEmpty() ? programming::HeldMissionChoice::kProgramAnyway
                                               : held_answers.takeFirst();
             },
-            person});
+            person, archive});
         window->show();
         [this] { QTRY_VERIFY(window->started()); }();
         return *window;
