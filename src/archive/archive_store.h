@@ -249,6 +249,8 @@ class ArchiveStore {
     [[nodiscard]] const QString& error() const { return error_; }
     // What opening did that the user should know; empty mostly.
     [[nodiscard]] const QString& notice() const { return notice_; }
+    // Whether it did not open because its server could not be reached.
+    [[nodiscard]] bool out_of_reach() const { return out_of_reach_; }
     // Notes why an operation built on the store failed; false.
     bool fail(const QString& why) {
         error_ = why;
@@ -355,6 +357,7 @@ class ArchiveStore {
   protected:
     QString error_;
     QString notice_;
+    bool out_of_reach_ = false;
 };
 
 // The store at `location`: a shared archive's libpq connection URI (postgresql://...), or an

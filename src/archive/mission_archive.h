@@ -50,6 +50,8 @@ class MissionArchive {
     [[nodiscard]] const QString& error() const { return store_->error(); }
     // What opening did that the user should know; empty mostly.
     [[nodiscard]] const QString& notice() const { return store_->notice(); }
+    // Whether it did not open because the shared archive's server could not be reached.
+    [[nodiscard]] bool out_of_reach() const { return store_->out_of_reach(); }
     // The store itself, for the accounts and the signatures kept beside the records.
     [[nodiscard]] ArchiveStore& store() { return *store_; }
     // Whether what is entered from now on is pending for the shared archive (see outbox.h),

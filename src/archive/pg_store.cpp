@@ -119,6 +119,7 @@ bool PgStore::connect(const QString& uri) {
     QString error;
     db_ = connect_pg(*address, connection_, error);
     if (!error.isEmpty()) {
+        out_of_reach_ = !db_.isOpen() && db_.isValid();
         return fail(error);
     }
     if (const QString problem = check_pg_schema(db_); !problem.isEmpty()) {

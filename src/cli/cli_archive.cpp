@@ -4,6 +4,7 @@
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
+#include "archive/outbox.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
 #include "cli/cli_sign.h"
@@ -288,6 +289,26 @@ int run_archive(const ArchiveContext& context, const ArchiveRequest& request) {
     }
     return request.action == ArchiveAction::kShow ? show(context, *stored)
                                                   : export_mission(context, request, *stored);
+}
+
+int run_sync(archive::MissionArchive& shared, const QString& local_path, std::ostream& out,
+             std::ostream& err) {
+    link::SystemClock clock;
+    if (!archive_is_open({shared, clock, out, err})) {
+        return kExitFailed;
+    }
+    // A PC that never kept anything has nothing to send, and no archive is made for it.
+    std::optional<archive::SyncCount> count = archive::SyncCount{};
+    if (QFile::exists(local_path)) {
+        archive::MissionArchive local(local_path);
+        count = archive::upload_pending(local, shared);
+    }
+    if (!count) {
+        err << "frostel-cli: " << shared.error().toStdString() << '\n';
+        return kExitFailed;
+    }
+    out << "UPLOADED " << count->uploaded << ", PENDING " << count->pending << '\n';
+    return kExitOk;
 }
 
 void say_notice(const ArchiveContext& context) {

@@ -28,6 +28,12 @@ struct ArchiveContext {
 // the archive's notices.
 [[nodiscard]] int run_archive(const ArchiveContext& context, const ArchiveRequest& request);
 
+// "archive sync": the work this PC kept in its archive at `local_path` while the shared
+// archive was out of reach, uploaded to `shared`; "UPLOADED N, PENDING M" on `out`, or exit 1
+// with the reason on `err` when the server cannot be reached or refuses.
+[[nodiscard]] int run_sync(archive::MissionArchive& shared, const QString& local_path,
+                           std::ostream& out, std::ostream& err);
+
 // A kept record as its report shows it, judged by the limits and dH in force for it; nothing,
 // said on `err`, when it cannot be decoded or its limits cannot be read.
 [[nodiscard]] std::optional<report::ReportInput> report_input(const ArchiveContext& context,

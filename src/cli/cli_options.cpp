@@ -238,7 +238,7 @@ std::string parse_archive_limits(ArchiveRequest& request, std::span<const std::s
 }
 
 std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std::string> rest) {
-    static const std::array<std::pair<const char*, ArchiveAction>, 7> kActions{{
+    static const std::array<std::pair<const char*, ArchiveAction>, 8> kActions{{
         {"list", ArchiveAction::kList},
         {"show", ArchiveAction::kShow},
         {"export", ArchiveAction::kExport},
@@ -246,19 +246,20 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
         {"limits", ArchiveAction::kLimits},
         {"bundle", ArchiveAction::kBundle},
         {"migrate", ArchiveAction::kMigrate},
+        {"sync", ArchiveAction::kSync},
     }};
     const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
         return !rest.empty() && rest.front() == a.first;
     });
     if (action == kActions.end()) {
-        return "archive needs list, show, export, verify, limits, bundle or migrate";
+        return "archive needs list, show, export, verify, limits, bundle, migrate or sync";
     }
     request.action = action->second;
     rest = rest.subspan(1);
     if (request.action == ArchiveAction::kList) {
         return parse_archive_list(request, rest);
     }
-    if (request.action == ArchiveAction::kMigrate) {
+    if (request.action == ArchiveAction::kMigrate || request.action == ArchiveAction::kSync) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
     }
     if (!rest.empty()) {

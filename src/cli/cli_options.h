@@ -41,9 +41,9 @@ struct ReportRequest {
     bool all_samples = false;
 };
 
-enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits, kBundle, kMigrate };
+enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits, kBundle, kMigrate, kSync };
 
-// "archive list|show|export|verify|limits|bundle|migrate" and what follows it.
+// "archive list|show|export|verify|limits|bundle|migrate|sync" and what follows it.
 struct ArchiveRequest {
     ArchiveAction action = ArchiveAction::kList;
     std::optional<std::int64_t> id;                 // show, export; verify: all without it
@@ -106,7 +106,7 @@ struct CliOptions {
     // --data-folder DIR: where the archive lives; default the settings' data folder.
     std::optional<std::filesystem::path> data_folder;
     // --archive: a shared archive's postgresql:// address, or a PATH.sqlite file used instead
-    // of the data folder's archive.
+    // of the program folder's archive setting or the data folder's archive.
     std::optional<std::string> archive_address;
     Command command = Command::kId;
     std::vector<int> pages;                         // read-page
@@ -169,6 +169,8 @@ inline constexpr const char* kCliUsage =
     "                      a bundle is a record's files for an inspector, with SHA256SUMS\n"
     "  archive migrate     with --archive URL: create or bring forward the shared archive's\n"
     "                      schema on its PostgreSQL server, as the schema's owner\n"
+    "  archive sync        upload what this PC kept while the shared archive was out of\n"
+    "                      reach; prints UPLOADED N, PENDING M\n"
     "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
     "  audit verify\n"
     "  audit export FILE.csv\n"
@@ -198,8 +200,10 @@ inline constexpr const char* kCliUsage =
     "  --wire-log FILE writes every byte sent (>) and received (<) with its time.\n"
     "  --archive PATH.sqlite uses that archive file instead of the data folder's;\n"
     "  --archive URL names a shared archive (postgresql://[USER@]HOST[:PORT]/DB[?...];\n"
-    "  without a password in it, PGPASSWORD and ~/.pgpass apply); only archive migrate\n"
-    "  uses one yet.\n"
+    "  without a password in it, PGPASSWORD and ~/.pgpass apply). Without either, the\n"
+    "  archive set in archive.ini in the program folder, else the data folder's.\n"
+    "  A download the shared archive cannot take (out of reach) is kept on this PC\n"
+    "  until archive sync uploads it.\n"
     "Exit code 0 on success, 1 when the reader did not answer or the run failed,\n"
     "2 for arguments that cannot be used (nothing is sent then), 3 when the sign-in is\n"
     "refused or the person may not do it (sign: the signing is refused); audit verify exits 1 when "

@@ -36,27 +36,31 @@ std::optional<archive::RecordSignatures> signatures_of(archive::MissionArchive& 
 
 }  // namespace
 
-int run_sign(const CliOptions& options, const QString& archive_path, PasswordLines& passwords,
+int run_sign(const CliOptions& options, RunArchive& run, PasswordLines& passwords,
              std::ostream& out, std::ostream& err) {
     const SignRequest& request = options.sign;
     const archive::Meaning meaning =
         archive::meaning_from_name(request.meaning).value_or(archive::Meaning::kReviewed);
-    archive::MissionArchive archive(archive_path);
-    if (!archive::accounts_are_on(archive_path)) {
+    const std::optional<bool> on = run.accounts_on();
+    archive::MissionArchive& archive = run.archive();
+    if (on == false) {
         // Without accounts nobody is known by name to sign as.
         return answered(
             archive::SignatureBook(archive).refuse(
                 request.id, meaning, "signing needs accounts; users init turns them on"),
             err);
     }
+    const std::optional<std::string> password = passwords.next();
     const std::variant<archive::Person, int> person =
-        sign_in_person(options, archive, passwords, err);
+        sign_in_person(options, archive, password, err);
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }
     const auto& signer = std::get<archive::Person>(person);
-    const int exit_code = answered(
-        archive::SignatureBook(archive).sign(signer, request.id, meaning, request.comment), err);
+    // The shared archive checks the signer's password again with the signature itself.
+    const int exit_code = answered(archive::SignatureBook(archive).sign(signer, request.id, meaning,
+                                                                        request.comment, password),
+                                   err);
     if (exit_code == kExitOk) {
         out << "record " << request.id << " signed as " << request.meaning << " by "
             << signer.full_name << " (" << signer.id << ")\n";

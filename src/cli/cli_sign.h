@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <ostream>
 
@@ -13,8 +12,8 @@ namespace frostel::cli {
 
 // "sign": the person that --user names signs in and signs the record; a refusal (accounts
 // off, the role, the order of signatures) exits 3 saying why. Either is entered in the trail.
-[[nodiscard]] int run_sign(const CliOptions& options, const QString& archive_path,
-                           PasswordLines& passwords, std::ostream& out, std::ostream& err);
+[[nodiscard]] int run_sign(const CliOptions& options, RunArchive& run, PasswordLines& passwords,
+                           std::ostream& out, std::ostream& err);
 
 // A "signature: " line for each of record `id`'s signatures, and "status: CHANGED AFTER
 // SIGNING" when that holds; false, said on `err`, when they cannot be read.

@@ -61,6 +61,15 @@ int exit_code(const AccountAnswer& answer, std::ostream& err,
     return kExitFailed;
 }
 
+// Says why whether accounts are on cannot be told (a shared archive out of reach, say).
+int accounts_unknown(MissionArchive& archive, std::ostream& err) {
+    if (usable(archive, err)) {
+        err << "frostel-cli: whether accounts are on cannot be read: "
+            << archive.error().toStdString() << '\n';
+    }
+    return kExitFailed;
+}
+
 bool has_user(const CliOptions& options, std::ostream& err) {
     if (options.user.empty()) {
         err << "frostel-cli: accounts are on: give --user ID and the password\n";
@@ -99,6 +108,9 @@ std::optional<archive::Right> right_needed(const CliOptions& options) {
         case Command::kSummary:
             return options.report.file ? std::optional(archive::Right::kExport) : std::nullopt;
         case Command::kArchive:
+            if (options.archive.action == ArchiveAction::kSync) {
+                return archive::Right::kDownload;
+            }
             return options.archive.action == ArchiveAction::kExport ||
                            options.archive.action == ArchiveAction::kBundle
                        ? std::optional(archive::Right::kExport)
@@ -165,7 +177,7 @@ int with_one_time_password(const AccountAnswer& answer, std::ostream& out, std::
     return exit_code(answer, err);
 }
 
-int init(const UsersRequest& request, const QString& path, PasswordLines& passwords,
+int init(const UsersRequest& request, MissionArchive& archive, PasswordLines& passwords,
          std::ostream& err) {
     const std::optional<std::string> password = passwords.next();
     const std::optional<std::string> again = passwords.next();
@@ -177,7 +189,6 @@ int init(const UsersRequest& request, const QString& path, PasswordLines& passwo
         err << "frostel-cli: the two passwords differ\n";
         return kExitFailed;
     }
-    MissionArchive archive(path);
     if (!usable(archive, err)) {
         return kExitFailed;
     }
@@ -233,59 +244,71 @@ std::optional<std::string> PasswordLines::next() {
 
 std::variant<archive::Person, int> sign_in_person(const CliOptions& options,
                                                   archive::MissionArchive& archive,
-                                                  PasswordLines& passwords, std::ostream& err) {
-    if (!has_user(options, err)) {
-        return kExitUsage;
-    }
+                                                  const std::optional<std::string>& password,
+                                                  std::ostream& err) {
     if (!usable(archive, err)) {
         return kExitFailed;
     }
+    if (!has_user(options, err)) {
+        return kExitUsage;
+    }
     archive::AccountBook book(archive);
-    return signed_in(book, options.user, passwords.next(), false, err);
+    std::variant<Person, int> person = signed_in(book, options.user, password, false, err);
+    if (const auto* who = std::get_if<Person>(&person)) {
+        archive.act_as(archive::actor_of(*who, archive.actor().workstation));
+    }
+    return person;
 }
 
-std::variant<archive::Actor, int> sign_in_for(const CliOptions& options,
-                                              const QString& archive_path, PasswordLines& passwords,
-                                              std::ostream& err) {
-    if (!archive::accounts_are_on(archive_path)) {
-        return archive::os_actor();
+std::optional<int> sign_in_for(const CliOptions& options, RunArchive& run, PasswordLines& passwords,
+                               std::ostream& err) {
+    const std::optional<bool> on = run.accounts_on();
+    if (!on) {
+        return accounts_unknown(run.archive(), err);
     }
-    MissionArchive archive(archive_path);
-    const std::variant<Person, int> person = sign_in_person(options, archive, passwords, err);
+    if (!*on) {
+        return std::nullopt;
+    }
+    MissionArchive& archive = run.archive();
+    const std::variant<Person, int> person =
+        sign_in_person(options, archive, passwords.next(), err);
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }
     const auto& who = std::get<Person>(person);
-    archive::AccountBook book(archive);
     const std::optional<archive::Right> needed = right_needed(options);
     if (needed && !archive::has_right(who.role, *needed)) {
-        const AccountAnswer refusal = book.refuse(who, command_name(options.command));
+        const AccountAnswer refusal =
+            archive::AccountBook(archive).refuse(who, command_name(options.command));
         err << "frostel-cli: the role " << archive::role_name(who.role) << " may not run "
             << command_name(options.command) << '\n';
         return refusal.kind == Kind::kFailed ? exit_code(refusal, err) : kExitRefused;
     }
-    return archive::actor_of(who, archive.actor().workstation);
+    return std::nullopt;
 }
 
-int run_users(const CliOptions& options, const QString& archive_path, PasswordLines& passwords,
+int run_users(const CliOptions& options, RunArchive& run, PasswordLines& passwords,
               std::ostream& out, std::ostream& err) {
     const UsersRequest& request = options.users;
-    const bool on = archive::accounts_are_on(archive_path);
+    const std::optional<bool> on = run.accounts_on();
+    if (!on) {
+        return accounts_unknown(run.archive(), err);
+    }
     if (request.action == UsersAction::kInit) {
-        if (on) {
+        if (*on) {
             err << "frostel-cli: accounts are on already\n";
             return kExitFailed;
         }
-        return init(request, archive_path, passwords, err);
+        return init(request, run.archive(), passwords, err);
     }
-    if (!on) {
+    if (!*on) {
         err << "frostel-cli: accounts are off; users init turns them on\n";
         return kExitFailed;
     }
     if (!has_user(options, err)) {
         return kExitUsage;
     }
-    MissionArchive archive(archive_path);
+    MissionArchive& archive = run.archive();
     if (!usable(archive, err)) {
         return kExitFailed;
     }
@@ -296,7 +319,9 @@ int run_users(const CliOptions& options, const QString& archive_path, PasswordLi
     if (const int* refused = std::get_if<int>(&person)) {
         return *refused;
     }
-    return change(book, std::get<Person>(person), request, *password, passwords, out, err);
+    const auto& who = std::get<Person>(person);
+    archive.act_as(archive::actor_of(who, archive.actor().workstation));
+    return change(book, who, request, *password, passwords, out, err);
 }
 
 }  // namespace frostel::cli

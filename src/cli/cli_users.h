@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <filesystem>
 #include <istream>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "archive/account_book.h"
 #include "archive/audit_trail.h"
 #include "cli/cli_options.h"
+#include "cli/run_archive.h"
 
 namespace frostel::cli {
 
@@ -28,23 +28,21 @@ class PasswordLines {
     std::optional<std::filesystem::path> file_;
 };
 
-// The person that --user and a password sign in on `archive`, whose accounts are on; else
-// the exit code that ends the command, with the reason said on `err`.
-[[nodiscard]] std::variant<archive::Person, int> sign_in_person(const CliOptions& options,
-                                                                archive::MissionArchive& archive,
-                                                                PasswordLines& passwords,
-                                                                std::ostream& err);
+// The person that --user and `password` sign in on `archive`, whose accounts are on, who
+// from then on is the archive's actor; else the exit code that ends the command, with the
+// reason said on `err`.
+[[nodiscard]] std::variant<archive::Person, int> sign_in_person(
+    const CliOptions& options, archive::MissionArchive& archive,
+    const std::optional<std::string>& password, std::ostream& err);
 
-// Who runs `options`' command on the archive at `archive_path`: without accounts the
-// operating-system user; with them the person that --user and a password sign in, when the
-// person may run it. Else the exit code that ends it, with the reason said on `err`.
-[[nodiscard]] std::variant<archive::Actor, int> sign_in_for(const CliOptions& options,
-                                                            const QString& archive_path,
-                                                            PasswordLines& passwords,
-                                                            std::ostream& err);
+// Whether `options`' command may run on `run`: without accounts as the operating-system
+// user; with them as the person that --user and a password sign in, when the person may run
+// it. Nothing when it may, else the exit code that ends it, with the reason said on `err`.
+[[nodiscard]] std::optional<int> sign_in_for(const CliOptions& options, RunArchive& run,
+                                             PasswordLines& passwords, std::ostream& err);
 
 // "users ...": init turns accounts on; the others sign in first.
-[[nodiscard]] int run_users(const CliOptions& options, const QString& archive_path,
-                            PasswordLines& passwords, std::ostream& out, std::ostream& err);
+[[nodiscard]] int run_users(const CliOptions& options, RunArchive& run, PasswordLines& passwords,
+                            std::ostream& out, std::ostream& err);
 
 }  // namespace frostel::cli

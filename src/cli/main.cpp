@@ -9,6 +9,7 @@
 
 #include "archive/account_book.h"
 #include "archive/mission_archive.h"
+#include "archive/outbox.h"
 #include "archive/pg_address.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_audit.h"
@@ -20,11 +21,13 @@
 #include "cli/cli_sign.h"
 #include "cli/cli_summary.h"
 #include "cli/cli_users.h"
+#include "cli/run_archive.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "link/reader_link.h"
 #include "link/wire_log.h"
+#include "platform/archive_setting.h"
 #include "platform/program_folder.h"
 #include "platform/settings_file.h"
 #include "platform/time_zone.h"
@@ -46,95 +49,89 @@ std::optional<std::filesystem::path> chosen_program_folder(const cli::CliOptions
     return QFile::encodeName(folder.path).toStdString();
 }
 
-// The archive file given, else the one in the data folder given, else in the settings' data
-// folder.
-QString archive_file(const cli::CliOptions& options, const std::filesystem::path& folder) {
-    if (options.archive_address) {
-        return QFile::decodeName(options.archive_address->c_str());
-    }
+QString decoded(const std::filesystem::path& path) {
+    return QFile::decodeName(path.c_str());
+}
+
+// This PC's own archive: the one in the data folder given, else in the settings' data folder.
+QString local_archive(const cli::CliOptions& options, const std::filesystem::path& folder) {
     if (options.data_folder) {
-        return archive::archive_path(QFile::decodeName(options.data_folder->c_str()));
+        return archive::archive_path(decoded(*options.data_folder));
     }
-    const QString settings =
-        QDir(QFile::decodeName(folder.c_str())).filePath(platform::kSettingsFileName);
+    const QString settings = QDir(decoded(folder)).filePath(platform::kSettingsFileName);
     return archive::archive_path(platform::read_settings_file(settings).data_folder);
 }
 
-int run_archive_command(const cli::CliOptions& options, const QString& archive,
-                        const archive::Actor& actor) {
+// The archive the run works on: the one given, else the program folder's archive setting
+// (unless a data folder is given), else this PC's own.
+QString chosen_archive(const cli::CliOptions& options, const std::filesystem::path& folder) {
+    if (options.archive_address) {
+        return QString::fromStdString(*options.archive_address);
+    }
+    if (!options.data_folder) {
+        if (QString setting = platform::read_archive_setting(decoded(folder)); !setting.isEmpty()) {
+            return setting;
+        }
+    }
+    return local_archive(options, folder);
+}
+
+// Whether the command writes the archive; the others' events are written through a
+// connection of their own, unless the archive was opened to be written anyway.
+bool writes(const cli::CliOptions& options) {
+    switch (options.command) {
+        case cli::Command::kId:
+        case cli::Command::kStatus:
+        case cli::Command::kReadPage:
+        case cli::Command::kAudit:
+            return false;
+        case cli::Command::kArchive:
+            return options.archive.action == cli::ArchiveAction::kLimits;
+        case cli::Command::kDownload:
+        case cli::Command::kProgram:
+        case cli::Command::kSummary:
+        case cli::Command::kUsers:
+        case cli::Command::kSign:
+            break;
+    }
+    return true;
+}
+
+int run_archive_command(const cli::CliOptions& options, archive::MissionArchive& store) {
     link::SystemClock clock;
-    // Only limits change the archive; the others' events are written through a connection
-    // of their own.
-    const bool writes = options.command == cli::Command::kArchive &&
-                        options.archive.action == cli::ArchiveAction::kLimits;
-    archive::MissionArchive store(archive,
-                                  writes ? archive::MissionArchive::Access::kReadWrite
-                                         : archive::MissionArchive::Access::kReadOnly,
-                                  actor);
     cli::ArchiveContext context{store, clock, std::cout, std::cerr};
     // With accounts on, whoever changes a record's limits must say why.
-    context.reasons_required = writes && archive::AccountBook(store).accounts_on().value_or(true);
+    context.reasons_required = options.archive.action == cli::ArchiveAction::kLimits &&
+                               archive::AccountBook(store).accounts_on().value_or(true);
     return options.command == cli::Command::kAudit ? cli::run_audit(context, options.audit)
                                                    : cli::run_archive(context, options.archive);
 }
 
-// Whether `options` name a shared archive, which only its migration uses so far.
-bool shared_archive(const cli::CliOptions& options) {
-    return options.archive_address && archive::looks_like_pg_uri(*options.archive_address);
-}
-
-int run(const cli::CliOptions& options) {
-    const bool migrates = options.command == cli::Command::kArchive &&
-                          options.archive.action == cli::ArchiveAction::kMigrate;
-    if (migrates || shared_archive(options)) {
-        if (migrates && shared_archive(options)) {
-            return cli::run_migrate(*options.archive_address, std::cout, std::cerr);
-        }
-        std::cerr << "frostel-cli: "
-                  << (migrates ? "archive migrate needs --archive URL of a shared archive"
-                               : "this command cannot use a shared archive yet")
-                  << '\n';
+// Only a shared archive is migrated, and only when named on the command line.
+int run_migrate(const cli::CliOptions& options) {
+    if (!options.archive_address || !archive::looks_like_pg_uri(*options.archive_address)) {
+        std::cerr << "frostel-cli: archive migrate needs --archive URL of a shared archive\n";
         return cli::kExitUsage;
     }
+    return cli::run_migrate(*options.archive_address, std::cout, std::cerr);
+}
+
+int run_summary(const cli::CliOptions& options, cli::RunArchive& chosen) {
+    // The archive only for the audit trail, and only when a report is written.
+    link::SystemClock clock;
+    return cli::run_summary(
+        options, std::cout, std::cerr,
+        [&](const archive::AuditEvent& event) {
+            cli::note_event({chosen.archive(), clock, std::cout, std::cerr}, event);
+        },
+        [&] { return chosen.archive().audit_head().value_or(std::string()); });
+}
+
+// The commands that talk to the logger; program and download keep what they did in `chosen`
+// (`kept_offline`: this PC's archive, while the shared archive is out of reach).
+int run_with_logger(const cli::CliOptions& options, const std::filesystem::path& folder,
+                    cli::RunArchive& chosen, bool kept_offline) {
     const int port_number = options.port.value_or(link::kFirstPortNumber);
-    const std::optional<std::filesystem::path> chosen = chosen_program_folder(options);
-    if (!chosen) {
-        return cli::kExitFailed;
-    }
-    const std::filesystem::path& folder = *chosen;
-    const QString archive = archive_file(options, folder);
-    cli::PasswordLines passwords(std::cin, options.password_file);
-    if (options.command == cli::Command::kUsers) {
-        return cli::run_users(options, archive, passwords, std::cout, std::cerr);
-    }
-    if (options.command == cli::Command::kSign) {
-        return cli::run_sign(options, archive, passwords, std::cout, std::cerr);
-    }
-    const std::variant<archive::Actor, int> signed_in =
-        cli::sign_in_for(options, archive, passwords, std::cerr);
-    if (const int* refused = std::get_if<int>(&signed_in)) {
-        return *refused;
-    }
-    const auto& actor = std::get<archive::Actor>(signed_in);
-    if (options.command == cli::Command::kSummary) {
-        // The archive only for the audit trail, and only when a report is written.
-        link::SystemClock clock;
-        std::optional<archive::MissionArchive> store;
-        const auto trail = [&]() -> archive::MissionArchive& {
-            return store
-                       ? *store
-                       : store.emplace(archive, archive::MissionArchive::Access::kReadWrite, actor);
-        };
-        return cli::run_summary(
-            options, std::cout, std::cerr,
-            [&](const archive::AuditEvent& event) {
-                cli::note_event({trail(), clock, std::cout, std::cerr}, event);
-            },
-            [&] { return trail().audit_head().value_or(std::string()); });
-    }
-    if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
-        return run_archive_command(options, archive, actor);
-    }
     const std::string device = options.device.value_or(link::device_for_port(folder, port_number));
     link::QtSerialPort port(link::QtSerialPort::fixed_device(device));
     link::SystemClock clock;
@@ -152,6 +149,9 @@ int run(const cli::CliOptions& options) {
     reader.open_port(port_number);
 
     const cli::CommandContext context{commands, std::cout, std::cerr};
+    const auto kept_in = [&]() -> cli::ArchiveContext {
+        return {chosen.archive(), clock, std::cout, std::cerr};
+    };
     switch (options.command) {
         case cli::Command::kId:
             return cli::run_id(context);
@@ -160,9 +160,7 @@ int run(const cli::CliOptions& options) {
         case cli::Command::kReadPage:
             return cli::run_read_pages(context, options.pages);
         case cli::Command::kProgram: {
-            archive::MissionArchive store(archive, archive::MissionArchive::Access::kReadWrite,
-                                          actor);
-            const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
+            const cli::ArchiveContext kept = kept_in();
             cli::say_notice(kept);
             programming::RunHooks hooks;
             hooks.held_mission = [&](const mission::HeldMission& mission) {
@@ -182,16 +180,18 @@ int run(const cli::CliOptions& options) {
                                          options.summary,
                                          platform::pc_time_zone(),
                                          options.report};
-            // Opened even when the download is not kept, for its audit trail.
-            archive::MissionArchive store(archive, archive::MissionArchive::Access::kReadWrite,
-                                          actor);
-            const cli::ArchiveContext kept{store, clock, std::cout, std::cerr};
+            const cli::ArchiveContext kept = kept_in();
+            archive::MissionArchive& store = kept.archive;
             request.keep = [&](const mission::DownloadedMission& mission) {
-                if (options.keep_in_archive) {
-                    return cli::keep_download(kept, mission);
+                if (!options.keep_in_archive) {
+                    cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
+                    return true;
                 }
-                cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
-                return true;
+                const bool done = cli::keep_download(kept, mission);
+                if (done && kept_offline) {
+                    std::cerr << archive::kKeptOffline << '\n';
+                }
+                return done;
             };
             request.clock_setting = [&](const mission::MissionHeader& header) {
                 return store.clock_setting(header.logger_id, header.start_time);
@@ -208,6 +208,56 @@ int run(const cli::CliOptions& options) {
             break;
     }
     return cli::kExitUsage;
+}
+
+int run(const cli::CliOptions& options) {
+    if (options.command == cli::Command::kArchive &&
+        options.archive.action == cli::ArchiveAction::kMigrate) {
+        return run_migrate(options);
+    }
+    const std::optional<std::filesystem::path> chosen_folder = chosen_program_folder(options);
+    if (!chosen_folder) {
+        return cli::kExitFailed;
+    }
+    const std::filesystem::path& folder = *chosen_folder;
+    std::optional<cli::RunArchive> chosen;
+    chosen.emplace(chosen_archive(options, folder), writes(options));
+    // A download the shared archive cannot take now waits on this PC.
+    bool kept_offline = false;
+    if (options.command == cli::Command::kDownload && chosen->shared() &&
+        chosen->archive().out_of_reach()) {
+        chosen.emplace(local_archive(options, folder), true);
+        kept_offline = chosen->archive().set_offline(true);
+    }
+    const bool syncs = options.command == cli::Command::kArchive &&
+                       options.archive.action == cli::ArchiveAction::kSync;
+    if (syncs && !chosen->shared()) {
+        std::cerr << "frostel-cli: archive sync needs a shared archive: --archive URL, or one "
+                     "set in the program folder\n";
+        return cli::kExitUsage;
+    }
+    cli::PasswordLines passwords(std::cin, options.password_file);
+    if (options.command == cli::Command::kUsers) {
+        return cli::run_users(options, *chosen, passwords, std::cout, std::cerr);
+    }
+    if (options.command == cli::Command::kSign) {
+        return cli::run_sign(options, *chosen, passwords, std::cout, std::cerr);
+    }
+    if (const std::optional<int> refused =
+            cli::sign_in_for(options, *chosen, passwords, std::cerr)) {
+        return *refused;
+    }
+    if (options.command == cli::Command::kSummary) {
+        return run_summary(options, *chosen);
+    }
+    if (syncs) {
+        return cli::run_sync(chosen->archive(), local_archive(options, folder), std::cout,
+                             std::cerr);
+    }
+    if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
+        return run_archive_command(options, chosen->archive());
+    }
+    return run_with_logger(options, folder, *chosen, kept_offline);
 }
 
 // A report is painted with fonts, which need a GUI application; the offscreen platform gives

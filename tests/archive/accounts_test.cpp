@@ -89,11 +89,12 @@ struct Accounts : ::testing::Test {
         EXPECT_EQ(book.turn_on("root2", "Rolf Root", "first-admin-password").kind, Kind::kRejected);
     }
 
-    // Each kept event's action, in order, from the `from`th on.
-    std::vector<std::string> actions(std::size_t from = 0) {
+    // Each kept event's action (or other field), in order, from the `from`th on.
+    std::vector<std::string> actions(std::size_t from = 0,
+                                     std::string AuditRow::*field = &AuditRow::action) {
         std::vector<std::string> all;
         EXPECT_TRUE(archive.for_each_event(
-            {}, [&](const AuditEntry& entry) { all.push_back(entry.chained.row.action); }));
+            {}, [&](const AuditEntry& entry) { all.push_back(entry.chained.row.*field); }));
         return {all.begin() + static_cast<std::ptrdiff_t>(from), all.end()};
     }
 };
@@ -111,6 +112,7 @@ TEST_F(Accounts, FiveWrongPasswordsLockUntilAnAdministratorUnlocks) {
               (std::vector<std::string>{"sign-in-refused", "sign-in-refused", "sign-in-refused",
                                         "sign-in-refused", "sign-in-refused", "account-locked",
                                         "sign-in-refused", "sign-in-refused"}));
+    EXPECT_EQ(actions(before + 5, &AuditRow::reason).front(), "5 wrong passwords in a row");
     std::vector<Person> everyone;
     ASSERT_TRUE(book.people(admin, everyone).done());
     ASSERT_EQ(everyone.size(), 2u);

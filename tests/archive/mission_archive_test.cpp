@@ -6,9 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <algorithm>
-#include <thread>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 
 #include "archive/account_book.h"
 #include "archive/fingerprint.h"
@@ -251,36 +254,52 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
     EXPECT_FALSE(before.check_audit_trail()->broken);
 }
 
-// Four programs keeping downloads at once, two of them of the same mission: each mission is
-// kept once, the second download noted on it, and the trail stays one unbroken chain.
+// Five programs keeping downloads at once, each a process of its own as on five PCs, two of
+// them of the same mission: each mission is kept once, the second download noted on it, and
+// the trail stays one unbroken chain. A child is this test run again with the archive and
+// its logger's serial in its environment; it prints how its download was kept.
 TEST(MissionArchive, WritersAtOnceKeepEachMissionOnceInOneChain) {
+    const QByteArray child_serial = qgetenv("FROSTEL_WRITER_SERIAL");
     ArchiveRig rig;
-    std::vector<mission::DownloadedMission> downloads;
-    for (const std::uint64_t serial : {1, 2, 3, 3}) {
-        downloads.push_back(rig.download(ArchiveRig::mission("Depot", kStart, 30), serial));
+    const mission::DownloadedMission download =
+        rig.download(ArchiveRig::mission("Depot", kStart, 30),
+                     child_serial.isEmpty() ? 1 : child_serial.toULongLong());
+    if (!child_serial.isEmpty()) {
+        MissionArchive archive(QString::fromUtf8(qgetenv("FROSTEL_WRITER_ARCHIVE")));
+        const auto added = archive.archive(download, rig.stamp);
+        std::printf("KEPT %d\n", added ? static_cast<int>(added->first) : -1);
+        return;
     }
     ASSERT_TRUE(MissionArchive(rig.path()).is_open());
-    std::vector<std::optional<Archived>> kept(downloads.size());
-    std::vector<std::thread> writers;
-    for (std::size_t i = 0; i < downloads.size(); ++i) {
-        writers.emplace_back([&, i] {
-            MissionArchive archive(rig.path());
-            if (const auto added = archive.archive(downloads[i], rig.stamp)) {
-                kept[i] = added->first;
-            }
-        });
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (const char* serial : {"1", "2", "3", "4", "4"}) {
+        auto& writer = writers.emplace_back(std::make_unique<QProcess>());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("FROSTEL_WRITER_SERIAL", serial);
+        environment.insert("FROSTEL_WRITER_ARCHIVE", rig.path());
+        environment.insert("FROSTEL_TEST_STORE", "");  // the child's own rig on a file
+        writer->setProcessEnvironment(environment);
+        writer->start(QFile::decodeName(std::filesystem::read_symlink("/proc/self/exe").c_str()),
+                      {"--gtest_filter=MissionArchive.WritersAtOnceKeepEachMissionOnceInOneChain"});
     }
-    for (std::thread& writer : writers) {
-        writer.join();
+    std::vector<QString> kept;
+    for (auto& writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(120000));
+        const QRegularExpressionMatch line =
+            QRegularExpression("KEPT (-?\\d)").match(writer->readAllStandardOutput());
+        kept.push_back(line.captured(1));
     }
-    EXPECT_EQ(std::count(kept.begin(), kept.end(), Archived::kNewRecord), 3);
-    EXPECT_EQ(std::count(kept.begin(), kept.end(), Archived::kDownloadedAgain), 1);
+    const auto count = [&](Archived how) {
+        return std::count(kept.begin(), kept.end(), QString::number(static_cast<int>(how)));
+    };
+    EXPECT_EQ(count(Archived::kNewRecord), 4);
+    EXPECT_EQ(count(Archived::kDownloadedAgain), 1);
     MissionArchive archive(rig.path());
-    EXPECT_EQ(archive.find({})->size(), 3u);
+    EXPECT_EQ(archive.find({})->size(), 4u);
     const std::optional<TrailCheck> check = archive.check_audit_trail();
     ASSERT_TRUE(check);
     EXPECT_FALSE(check->broken);
-    EXPECT_EQ(check->events, 4);
+    EXPECT_EQ(check->events, 5);
 }
 
 // An archive as the previous version left it: its summary columns derived by that version's

@@ -20,10 +20,12 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
     const auto by_port = accepted({"--port", "7", "status"});
     EXPECT_EQ(std::tuple(by_port.port, by_port.command), std::tuple(7, Command::kStatus));
 
-    const auto migrate =
-        accepted({"--archive", "postgresql://ann@db/frostel", "archive", "migrate"});
-    EXPECT_EQ(std::tuple(migrate.archive_address, migrate.archive.action),
-              std::tuple("postgresql://ann@db/frostel", ArchiveAction::kMigrate));
+    for (const auto& [word, action] :
+         {std::pair{"migrate", ArchiveAction::kMigrate}, std::pair{"sync", ArchiveAction::kSync}}) {
+        const auto shared = accepted({"--archive", "postgresql://ann@db/frostel", "archive", word});
+        EXPECT_EQ(std::tuple(shared.archive_address, shared.archive.action),
+                  std::tuple("postgresql://ann@db/frostel", action));
+    }
 
     const auto by_device = accepted({"--device", "/dev/pts/4", "read-page", "16", "128", "383"});
     EXPECT_EQ(by_device.device, "/dev/pts/4");
@@ -111,6 +113,7 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
         "summary; summary --summary s.json; summary a.frd --limits; summary a.frd --csv x",
         "summary a.frd --report",
         "archive; archive show; archive show 0; archive verify 1 2; archive migrate now",
+        "archive sync 1",
         "archive export 1; archive export 1 --pdf; archive export 1 --html r.html",
         "archive list --since 2026-13-01; archive list --since 2027-02-30",
         "--archive archive.db archive list; --archive postgresql://host archive list",

@@ -1,0 +1,32 @@
+#include "cli/run_archive.h"
+
+#include "archive/account_book.h"
+#include "archive/pg_address.h"
+
+namespace frostel::cli {
+
+bool RunArchive::shared() const {
+    return archive::looks_like_pg_uri(location_.toStdString());
+}
+
+std::optional<bool> RunArchive::accounts_on() {
+    if (!archive_ && !shared()) {
+        return archive::accounts_are_on(location_);
+    }
+    archive::MissionArchive& opened = archive();
+    if (!opened.is_open()) {
+        return shared() ? std::nullopt : std::optional(true);
+    }
+    return archive::AccountBook(opened).accounts_on();
+}
+
+archive::MissionArchive& RunArchive::archive() {
+    if (!archive_) {
+        const bool writes = writes_ || shared() || archive::accounts_are_on(location_);
+        archive_.emplace(location_, writes ? archive::MissionArchive::Access::kReadWrite
+                                           : archive::MissionArchive::Access::kReadOnly);
+    }
+    return *archive_;
+}
+
+}  // namespace frostel::cli

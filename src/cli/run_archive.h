@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <utility>
+
+#include "archive/mission_archive.h"
+
+namespace frostel::cli {
+
+// The one archive a run of frostel-cli works on, opened when first needed: the person signs
+// in on it, and it enters their work in their session. A shared archive, or a file with
+// accounts on, is opened to be written; a file without accounts only for a command that
+// writes, so that reading never makes or touches a file.
+class RunArchive {
+  public:
+    RunArchive(QString location, bool writes) : location_(std::move(location)), writes_(writes) {}
+
+    // Whether it is a shared archive on a server.
+    [[nodiscard]] bool shared() const;
+    // Whether accounts are on; a file that cannot be read counts as on. Nothing when a shared
+    // archive cannot be opened (archive() says why).
+    [[nodiscard]] std::optional<bool> accounts_on();
+    [[nodiscard]] archive::MissionArchive& archive();
+
+  private:
+    QString location_;
+    bool writes_;
+    std::optional<archive::MissionArchive> archive_;
+};
+
+}  // namespace frostel::cli
