@@ -78,8 +78,14 @@ struct KeptRecord {
     // Both nothing for a record kept before records had a digest.
     std::optional<std::int64_t> downloaded_utc_ms;
     std::optional<std::string> record_digest;
+    std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks
     // Its first download-archived event; nothing for a record kept before the audit trail.
     std::optional<ChainedRow> archived_entry;
+    // Its download-archived events whose hash holds.
+    int downloads_entered = 0;
+    // The logger id and start of the record it names as the one it is a later download of;
+    // nothing when it names none or one that is not kept.
+    std::optional<std::pair<link::LoggerId, std::string>> earlier_mission;
 };
 
 // What a record's list columns say of its temperatures.
@@ -137,6 +143,7 @@ struct DownloadFacts {
     std::string first_line;  // of the mission text
     std::int64_t downloaded_utc_ms = 0;
     std::string record_digest;
+    std::string clock_line;  // the logger's clock, bound in the record's trail entry
     RecordSummary summary;
     int summary_rules = 0;  // the version of the rules that derived it
 };

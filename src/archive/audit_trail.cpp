@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QTimeZone>
 
+#include "archive/record_digest.h"
 #include "platform/os_user.h"
 
 namespace frostel::archive {
@@ -24,12 +25,12 @@ Actor os_actor() {
 }
 
 AuditEvent download_archived(std::int64_t id, const std::string& fingerprint,
-                             const std::string& record_digest) {
-    std::string value = fingerprint;
-    if (!record_digest.empty()) {
-        value += '\n' + record_digest;
-    }
-    return {"download-archived", record_object(id), {}, value, {}};
+                             const std::string& record_digest, const std::string& clock) {
+    return {"download-archived",
+            record_object(id),
+            {},
+            record_digest.empty() ? fingerprint : archived_value(fingerprint, record_digest, clock),
+            {}};
 }
 
 AuditEvent download_not_archived(const std::string& reason) {

@@ -55,8 +55,11 @@ struct TrailCheck {
 [[nodiscard]] std::string utc_text(std::int64_t utc_ms);
 
 // The events of what exists today, each built one way for the window and frostel-cli alike.
+// A download kept as record `id`: the record it made binds its fingerprint, digest and
+// clock line (see archived_value); a download noted again on it, the fingerprint alone.
 [[nodiscard]] AuditEvent download_archived(std::int64_t id, const std::string& fingerprint,
-                                           const std::string& record_digest);
+                                           const std::string& record_digest = {},
+                                           const std::string& clock = {});
 [[nodiscard]] AuditEvent download_not_archived(const std::string& reason);
 // `kind`: "report", "CSV", "pair".
 [[nodiscard]] AuditEvent file_written(const std::string& kind, const std::string& path,

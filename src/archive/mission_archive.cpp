@@ -118,13 +118,29 @@ Verification digest_check(const KeptRecord& kept) {
     return intact ? Verification::kIntact : Verification::kAltered;
 }
 
-// The chain anchors what the download-archived event entered, so a digest computed again over
-// edited columns does not pass.
+// The chain anchors what the download-archived events entered: the record's fingerprint,
+// digest and clock, and each download counted on it. A record kept before the trail has been
+// downloaded once more than its events say, at least.
 bool agrees_with_trail(const KeptRecord& kept) {
     const std::optional<ChainedRow>& entry = kept.archived_entry;
-    return !entry ||
-           (hash_holds(*entry) && agrees_with_entry(entry->row.new_value, kept.record.fingerprint,
-                                                    kept.record_digest.value_or("")));
+    if (!entry) {
+        return true;
+    }
+    const ArchiveEntry& record = kept.record;
+    const std::string& entered = entry->row.new_value;
+    return hash_holds(*entry) &&
+           agrees_with_entry(entered, record.fingerprint, kept.record_digest.value_or(""),
+                             clock_line(kept.clock)) &&
+           (made_the_record(entered) ? record.download_count == kept.downloads_entered
+                                     : record.download_count > kept.downloads_entered);
+}
+
+// A later download names an older record of the same logger and start.
+bool names_its_earlier_part(const KeptRecord& kept) {
+    const ArchiveEntry& record = kept.record;
+    return !record.later_download_of ||
+           (*record.later_download_of < record.id &&
+            kept.earlier_mission == std::pair(record.logger_id, record.start_time));
 }
 
 // A record checked against its pages: `kept` says whether the pages, the digest and the
@@ -154,7 +170,8 @@ Checked check_kept_record(const KeptRecord& kept) {
     checked.summary_agrees = record.minimum == checked.summary.minimum &&
                              record.maximum == checked.summary.maximum &&
                              record.verdict == checked.summary.verdict;
-    checked.kept = agrees_with_trail(kept) ? digest_check(kept) : Verification::kAltered;
+    checked.kept = agrees_with_trail(kept) && names_its_earlier_part(kept) ? digest_check(kept)
+                                                                           : Verification::kAltered;
     return checked;
 }
 
@@ -170,6 +187,7 @@ DownloadFacts download_facts(const mission::DownloadedMission& mission, const St
     facts.record_digest =
         record_digest({facts.fingerprint, mission.header.logger_id, facts.downloaded_utc_ms,
                        stamp.time_zone, stamp.utc_offset_seconds});
+    facts.clock_line = clock_line(mission.record.clock);
     const insight::Summary summary =
         list_summary(mission, {stamp.time_zone, stamp.utc_offset_seconds});
     facts.summary = {value_of(summary.statistics.minimum), value_of(summary.statistics.maximum),

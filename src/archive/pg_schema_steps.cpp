@@ -614,20 +614,30 @@ constexpr const char* kArchiveMissionInsert = R"sql(
     p_clock_measured_offset_s, p_clock_zone)
   RETURNING id INTO v_id;
   PERFORM session_event('download-archived', 'record:' || v_id, '',
-                        p_fingerprint || E'\n' || p_record_digest, '');
+                        %1, '');
   RETURN v_id;
 END)sql";
 
-// The archiving function, with `guard` run after the checks, before the insert.
-QString archive_mission_body(const QString& guard) {
-    return QLatin1String(kArchiveMissionChecks) + guard + QLatin1String(kArchiveMissionInsert);
+// What the event that makes a record enters: its fingerprint and digest, and, since the
+// trail binds the clock too, the logger's clock in the line the client's Verify compares.
+constexpr const char* kEnteredWithoutClock = R"sql(p_fingerprint || E'\n' || p_record_digest)sql";
+constexpr const char* kEnteredWithClock = R"sql(p_fingerprint || E'\n' || p_record_digest || E'\n'
+    || CASE WHEN p_clock_source IS NULL THEN '' ELSE format('%s %s %s %s %s', p_clock_source,
+         p_clock_offset_s, p_clock_drift_s, p_clock_measured_offset_s, p_clock_zone) END)sql";
+
+// The archiving function, with `guard` run after the checks, before the insert, and the
+// record's event entering `entered`.
+QString archive_mission_body(const QString& guard, const char* entered) {
+    return QLatin1String(kArchiveMissionChecks) + guard +
+           QString::fromLatin1(kArchiveMissionInsert).arg(QLatin1String(entered));
 }
 
 // The same download kept again (a client's retry, two PCs sending one download at once) is
 // one record, the download noted on it. A record that differs from the call in any column it
 // sets, or whose first event no longer holds, was altered since: it is not the same download,
-// and a new record is kept, as the client decides.
-QString same_download_guard() {
+// and a new record is kept, as the client decides. `entered_as`: how the first event's value
+// is compared; `more`: what else the record must hold.
+QString same_download_guard(const QString& entered_as, const QString& more = {}) {
     QStringList kept;
     QStringList given;
     for (const QString& column : kRecordValueColumns.split(QStringLiteral(", "))) {
@@ -639,15 +649,15 @@ QString same_download_guard() {
   SELECT m.id INTO v_id FROM missions m
   WHERE m.logger_id = p_logger_id AND m.fingerprint = p_fingerprint
     AND (%1) IS NOT DISTINCT FROM (%2)
-    AND (SELECT event_hash_holds(e) AND e.new_value = p_fingerprint || E'\n' || p_record_digest
+    AND (SELECT event_hash_holds(e) AND e.new_value %3
          FROM audit_events e WHERE e.object = 'record:' || m.id AND e.action = 'download-archived'
-         ORDER BY e.sequence LIMIT 1)
+         ORDER BY e.sequence LIMIT 1)%4
   ORDER BY m.id LIMIT 1;
   IF FOUND THEN
     PERFORM note_download_again(v_id, p_downloaded_at, p_fingerprint);
     RETURN v_id;
   END IF;)sql")
-        .arg(kept.join(QStringLiteral(", ")), given.join(QStringLiteral(", ")));
+        .arg(kept.join(QStringLiteral(", ")), given.join(QStringLiteral(", ")), entered_as, more);
 }
 
 constexpr const char* kSignRecordHead =
@@ -656,7 +666,7 @@ constexpr const char* kSignRecordHead =
 
 QStringList records() {
     return {
-        client_function(kArchiveMissionHead, archive_mission_body({})),
+        client_function(kArchiveMissionHead, archive_mission_body({}, kEnteredWithoutClock)),
         // The same pages downloaded again: noted on their record.
         client_function("note_download_again(p_record bigint, p_downloaded_at text,"
                         " p_fingerprint text) RETURNS void",
@@ -845,7 +855,10 @@ CREATE FUNCTION folded_name(p_name text) RETURNS text LANGUAGE sql IMMUTABLE AS 
 QStringList client_rules_on_the_server() {
     return {
         QStringLiteral("CREATE INDEX missions_by_fingerprint ON missions(logger_id, fingerprint)"),
-        client_function_replaced(kArchiveMissionHead, archive_mission_body(same_download_guard())),
+        client_function_replaced(
+            kArchiveMissionHead,
+            archive_mission_body(same_download_guard(QStringLiteral("= ") + kEnteredWithoutClock),
+                                 kEnteredWithoutClock)),
         // The client's signing rules, the limits in force read here, not taken from the
         // client; one signing of a record at a time, so two cannot both come first.
         client_function_replaced(kSignRecordHead, R"sql(DECLARE
@@ -1091,6 +1104,21 @@ END)sql"),
     };
 }
 
+// Step 4: the record's event binds the logger's clock as kept, which the pages cannot tell,
+// and each download noted on a record is an event of its own. A download kept again still
+// finds a record whose event was entered before.
+QStringList clock_in_the_trail() {
+    const QString entered_either =
+        QStringLiteral("IN (%1, %2)")
+            .arg(QLatin1String(kEnteredWithClock), QLatin1String(kEnteredWithoutClock));
+    const QString counted = QStringLiteral(R"sql(
+    AND m.download_count = (SELECT count(*) FROM audit_events e WHERE e.object = 'record:' || m.id
+                            AND e.action = 'download-archived' AND event_hash_holds(e)))sql");
+    return {client_function_replaced(
+        kArchiveMissionHead,
+        archive_mission_body(same_download_guard(entered_either, counted), kEnteredWithClock))};
+}
+
 }  // namespace
 
 const std::vector<QStringList>& pg_schema_steps() {
@@ -1099,6 +1127,7 @@ const std::vector<QStringList>& pg_schema_steps() {
             helpers() + sessions_and_accounts() + records(),
         signing_helpers() + client_rules_on_the_server(),
         uploads(),
+        clock_in_the_trail(),
     };
     return steps;
 }

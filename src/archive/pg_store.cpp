@@ -354,7 +354,7 @@ std::optional<KeptRecord> PgStore::kept_record(std::int64_t id) {
         return std::nullopt;
     }
     KeptRecord kept = kept_record_from(*row);
-    const bool read = read_with([&](QSqlDatabase& db) { return read_archived_entry(db, kept); });
+    const bool read = read_with([&](QSqlDatabase& db) { return read_kept_bindings(db, kept); });
     return read ? std::optional(kept) : std::nullopt;
 }
 

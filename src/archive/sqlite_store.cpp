@@ -330,7 +330,7 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
     }
     QSqlQuery query(db_);
     if (*same != 0) {
-        if (!append(download_archived(*same, facts.fingerprint, {}), actor_,
+        if (!append(download_archived(*same, facts.fingerprint), actor_,
                     {*same, now, std::nullopt})) {
             return std::nullopt;
         }
@@ -366,8 +366,8 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
         return std::nullopt;
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
-    if (!append(download_archived(id, facts.fingerprint, facts.record_digest), actor_,
-                {id, now, std::nullopt})) {
+    if (!append(download_archived(id, facts.fingerprint, facts.record_digest, facts.clock_line),
+                actor_, {id, now, std::nullopt})) {
         return std::nullopt;
     }
     if (!transaction.commit()) {
@@ -477,7 +477,7 @@ std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
         return std::nullopt;
     }
     KeptRecord kept = kept_record_from(*row);
-    const QString error = read_archived_entry(db_, kept);
+    const QString error = read_kept_bindings(db_, kept);
     return error.isEmpty() || fail(error) ? std::optional(kept) : std::nullopt;
 }
 

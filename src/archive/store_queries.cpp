@@ -180,7 +180,8 @@ std::optional<StoredMission> stored_mission_from(const QSqlQuery& query) {
 const QString kKeptColumns = QStringLiteral(
     "pages, logger_type, configuration, device_sample_count, sixteen_bit, alarm_status,"
     " calibration_offset_tenths, mission_text, time_zone, utc_offset_seconds, downloaded_utc_ms,"
-    " record_digest");
+    " record_digest, clock_offset_s, clock_source, clock_drift_s, clock_measured_offset_s,"
+    " clock_zone");
 
 KeptRecord kept_record_from(const QSqlQuery& query) {
     KeptRecord kept;
@@ -201,6 +202,7 @@ KeptRecord kept_record_from(const QSqlQuery& query) {
     if (!query.value(25).isNull()) {
         kept.record_digest = latin1_of(query.value(25));
     }
+    kept.clock = clock_from(query, 26);
     return kept;
 }
 
@@ -456,23 +458,21 @@ ChainedRow chained_from(const QSqlQuery& query) {
 
 namespace {
 
-enum class Which { kFirst, kLatest };
-
-// Record `id`'s first or latest event of `action` into `found`, left empty when it has none.
-QString find_record_event(QSqlDatabase& db, std::int64_t id, const QString& action, Which which,
-                          std::optional<ChainedRow>& found) {
+// Record `id`'s events of `action`, each to `each` in the order `order` ("ORDER BY ...") gives.
+QString for_record_events(QSqlDatabase& db, std::int64_t id, const QString& action,
+                          const QString& order, const std::function<void(ChainedRow)>& each) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM audit_events WHERE object = ? AND action = ?"
-                                 " ORDER BY sequence %2 LIMIT 1")
-                      .arg(kChainColumns, which == Which::kFirst ? QStringLiteral("ASC")
-                                                                 : QStringLiteral("DESC")));
+    query.prepare(QStringLiteral("SELECT %1 FROM audit_events WHERE object = ? AND action = ? %2")
+                      .arg(kChainColumns, order));
     query.addBindValue(QString::fromStdString(record_object(id)));
     query.addBindValue(action);
     if (!query.exec()) {
         return query.lastError().text();
     }
-    found = query.next() ? std::optional(chained_from(query)) : std::nullopt;
+    while (query.next()) {
+        each(chained_from(query));
+    }
     return {};
 }
 
@@ -480,8 +480,9 @@ QString find_record_event(QSqlDatabase& db, std::int64_t id, const QString& acti
 
 QString read_limits(QSqlDatabase& db, std::int64_t id, RecordLimits& limits) {
     std::optional<ChainedRow> latest;
-    if (QString error =
-            find_record_event(db, id, QStringLiteral("limits-set"), Which::kLatest, latest);
+    if (QString error = for_record_events(db, id, QStringLiteral("limits-set"),
+                                          QStringLiteral("ORDER BY sequence DESC LIMIT 1"),
+                                          [&](ChainedRow row) { latest = std::move(row); });
         !error.isEmpty()) {
         return error;
     }
@@ -502,9 +503,30 @@ QString read_limits(QSqlDatabase& db, std::int64_t id, RecordLimits& limits) {
     return {};
 }
 
-QString read_archived_entry(QSqlDatabase& db, KeptRecord& kept) {
-    return find_record_event(db, kept.record.id, QStringLiteral("download-archived"), Which::kFirst,
-                             kept.archived_entry);
+QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept) {
+    kept.archived_entry.reset();
+    kept.downloads_entered = 0;
+    kept.earlier_mission.reset();
+    QString error = for_record_events(db, kept.record.id, QStringLiteral("download-archived"),
+                                      QStringLiteral("ORDER BY sequence"), [&](ChainedRow row) {
+                                          kept.downloads_entered += hash_holds(row) ? 1 : 0;
+                                          if (!kept.archived_entry) {
+                                              kept.archived_entry = std::move(row);
+                                          }
+                                      });
+    if (!error.isEmpty() || !kept.record.later_download_of) {
+        return error;
+    }
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT logger_id, start_time FROM missions WHERE id = ?"));
+    query.addBindValue(static_cast<qlonglong>(*kept.record.later_download_of));
+    if (!query.exec()) {
+        return query.lastError().text();
+    }
+    if (query.next()) {
+        kept.earlier_mission = std::pair(latin1_of(query.value(0)), latin1_of(query.value(1)));
+    }
+    return {};
 }
 
 QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& record, bool& found) {

@@ -96,7 +96,8 @@ extern const QString kChainColumns;
 // The limits in force for a record known to exist, from its latest limits-set event; an
 // event whose own hash does not hold sets none.
 [[nodiscard]] QString read_limits(QSqlDatabase& db, std::int64_t id, RecordLimits& limits);
-// A kept record's first download-archived event, which anchors its fingerprint and digest.
-[[nodiscard]] QString read_archived_entry(QSqlDatabase& db, KeptRecord& kept);
+// What binds a kept record beside its columns: its download-archived events (the first
+// anchors its fingerprint, digest and clock) and the record it names as an earlier download.
+[[nodiscard]] QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept);
 
 }  // namespace frostel::archive

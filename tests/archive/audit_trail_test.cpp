@@ -97,6 +97,8 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     const mission::DownloadedMission download =
         rig.download(ArchiveRig::mission("Cold room", {2026, 1, 15, 10, 30, 0}, 20));
     const std::string fingerprint = mission_fingerprint(download.pages);
+    // Written alike by the program and by the server's functions.
+    const std::string clock = clock_line(download.record.clock);
     const std::string digest = record_digest(
         {fingerprint, download.header.logger_id,
          (platform::to_civil_seconds(rig.stamp.local_time) - rig.stamp.utc_offset_seconds) * 1000,
@@ -121,7 +123,7 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     };
     const std::vector<Case> cases{
         {[&] { return archive.archive(download, rig.stamp).has_value(); },
-         {"download-archived", "record:1", "", fingerprint + '\n' + digest, ""}},
+         {"download-archived", "record:1", "", fingerprint + '\n' + digest + '\n' + clock, ""}},
         // Downloaded again: noted on the record, no new digest.
         {[&] { return archive.archive(download, rig.stamp).has_value(); },
          {"download-archived", "record:1", "", fingerprint, ""}},

@@ -84,6 +84,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     ASSERT_TRUE(second);
     EXPECT_EQ(second->first, Archived::kLaterDownload);
     EXPECT_EQ(archive.load(second->second)->record.later_download_of, added->second);
+    EXPECT_EQ(archive.verify(second->second), Verification::kIntact);
     // The same logger and start with more samples but other settings: another mission.
     const auto unrelated =
         archive.archive(rig.download(ArchiveRig::mission("Cold room 5", kStart, 200)), rig.stamp);
@@ -95,6 +96,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     EXPECT_EQ(archive.holds(record.logger_id, "2026-01-15 10:30:00", 120), false);
     EXPECT_EQ(archive.holds("4100000000000001", "2026-01-15 10:30:00", 100), false);
 
+    ASSERT_TRUE(stored->clock);
     EXPECT_EQ(archive.verify(added->second), Verification::kIntact);
 
     // A second program opening the same archive sees every record.
@@ -181,6 +183,9 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
     std::int64_t id = 0;
     {
         MissionArchive archive(rig.path());
+        // An older record of another mission, which a later download may not claim.
+        ASSERT_TRUE(archive.archive(rig.download(ArchiveRig::mission("Route 9", kStart, 10), 2),
+                                    rig.stamp));
         id = archive.archive(download, rig.stamp)->second;
         EXPECT_EQ(archive.verify(id), Verification::kIntact);
         EXPECT_FALSE(archive.verify(id + 1));
@@ -206,6 +211,11 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         "UPDATE missions SET logger_id = '4100000ABCDEF1AB'",
         "UPDATE missions SET record_digest = NULL",
         "UPDATE missions SET record_digest = NULL, downloaded_utc_ms = NULL",
+        "UPDATE missions SET clock_drift_s = clock_drift_s + 60",
+        "UPDATE missions SET clock_source = 'programmed'",
+        "UPDATE missions SET download_count = 2",
+        "UPDATE missions SET later_download_of = (SELECT min(id) FROM missions)",
+        "UPDATE missions SET later_download_of = id",
         suited,
         // ... and the trail's entry edited to suit too.
         suited +
@@ -223,6 +233,25 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         EXPECT_NE(again->second, id);
         EXPECT_EQ(archive.holds(download.header.logger_id, start, 40), true);
     }
+
+    // Kept before the trail's entry bound the clock: the entry, the trail's last row, holds
+    // the fingerprint and digest alone, and the record verifies with its clock unchecked.
+    std::optional<ChainedRow> entry;
+    AuditFilter filter;
+    filter.object = record_object(id);
+    ASSERT_TRUE(MissionArchive(rig.path()).for_each_event(filter, [&](const AuditEntry& event) {
+        entry = event.chained;
+    }));
+    ASSERT_TRUE(entry);
+    entry->row.new_value.resize(129);
+    const std::string as_before =
+        "DROP TRIGGER audit_events_kept; UPDATE audit_events SET new_value = substr(new_value, 1,"
+        " 129), hash = '" +
+        row_hash(entry->previous_hash, entry->row) +
+        "' WHERE sequence = " + std::to_string(entry->row.sequence);
+    MissionArchive before(changed_copy(rig.path(), as_before.c_str()));
+    EXPECT_EQ(before.verify(id), Verification::kIntact);
+    EXPECT_FALSE(before.check_audit_trail()->broken);
 }
 
 // Five programs keeping downloads at once, each a process of its own as on five PCs, two of
@@ -283,12 +312,18 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
     reset.alarm_status = mission::kBatteryResetBit;
     sim::SimMission calibrated = ArchiveRig::mission("Route 9", kStart, 40);
     calibrated.calibration_offset_tenths = 5;
+    // That version read no clock.
+    const auto without_clock = [](mission::DownloadedMission download) {
+        download.record.clock.reset();
+        return download;
+    };
     std::int64_t reset_id = 0;
     std::int64_t calibrated_id = 0;
     {
         MissionArchive archive(rig.path());
-        reset_id = archive.archive(rig.download(reset), rig.stamp)->second;
-        calibrated_id = archive.archive(rig.download(calibrated, 2), rig.stamp)->second;
+        reset_id = archive.archive(without_clock(rig.download(reset)), rig.stamp)->second;
+        calibrated_id =
+            archive.archive(without_clock(rig.download(calibrated, 2)), rig.stamp)->second;
     }
     // A server's schema stays; its records say which rules derived them.
     const std::vector<const char*> previous_version =
