@@ -184,6 +184,8 @@ int run_with_logger(const cli::CliOptions& options, const std::filesystem::path&
             archive::MissionArchive& store = kept.archive;
             request.keep = [&](const mission::DownloadedMission& mission) {
                 if (!options.keep_in_archive) {
+                    // Opening the archive for the event may have set a damaged file aside.
+                    cli::say_notice(kept);
                     cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
                     return true;
                 }
