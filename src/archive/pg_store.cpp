@@ -362,14 +362,7 @@ std::optional<std::vector<std::int64_t>> PgStore::records_of_mission(
     const link::LoggerId& logger_id, const std::string& start_time, int mission_sample_count) {
     std::optional<QSqlQuery> query = run(
         kRecordsOfMission, {latin1_text(logger_id), latin1_text(start_time), mission_sample_count});
-    if (!query) {
-        return std::nullopt;
-    }
-    std::vector<std::int64_t> ids;
-    while (query->next()) {
-        ids.push_back(query->value(0).toLongLong());
-    }
-    return ids;
+    return query ? std::optional(ids_from(*query)) : std::nullopt;
 }
 
 // Every write on the server appends to the trail, so the last sequence number given out
@@ -388,10 +381,7 @@ std::optional<int> PgStore::derive_summaries_again(int rules, const Derive& deri
     if (!older) {
         return std::nullopt;
     }
-    std::vector<std::int64_t> ids;
-    while (older->next()) {
-        ids.push_back(older->value(0).toLongLong());
-    }
+    const std::vector<std::int64_t> ids = ids_from(*older);
     QJsonArray summaries;
     for (const std::int64_t id : ids) {
         const std::optional<KeptRecord> kept = kept_record(id);

@@ -380,14 +380,7 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
 std::optional<std::vector<std::int64_t>> SqliteStore::ids_of(const QString& select,
                                                              const QVariantList& values) {
     std::optional<QSqlQuery> query = selected(select, values);
-    if (!query) {
-        return std::nullopt;
-    }
-    std::vector<std::int64_t> ids;
-    while (query->next()) {
-        ids.push_back(query->value(0).toLongLong());
-    }
-    return ids;
+    return query ? std::optional(ids_from(*query)) : std::nullopt;
 }
 
 std::optional<std::vector<ArchiveEntry>> SqliteStore::find(const MissionFilter& filter) {

@@ -249,14 +249,11 @@ std::optional<std::int64_t> first_match(
     for (const QVariant& value : values) {
         query.addBindValue(value);
     }
-    std::vector<std::int64_t> ids;
     if (!query.exec()) {
         error = query.lastError().text();
         return std::nullopt;
     }
-    while (query.next()) {
-        ids.push_back(query.value(0).toLongLong());
-    }
+    const std::vector<std::int64_t> ids = ids_from(query);
     QSqlQuery pages(db);
     pages.prepare(QStringLiteral("SELECT pages FROM missions WHERE id = ?"));
     for (const std::int64_t id : ids) {
@@ -356,6 +353,14 @@ SiteSettings site_settings_from(QSqlQuery& query) {
                 .value_or(settings);
     }
     return settings;
+}
+
+std::vector<std::int64_t> ids_from(QSqlQuery& query) {
+    std::vector<std::int64_t> ids;
+    while (query.next()) {
+        ids.push_back(query.value(0).toLongLong());
+    }
+    return ids;
 }
 
 const QString kRecordsOfMission = QStringLiteral(

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "archive/archive_store.h"
 
@@ -59,6 +60,9 @@ extern const QString kRecordValueColumns;
 // The site's settings as kept; one kept with a value it cannot take keeps its default.
 extern const QString kSiteSettings;
 [[nodiscard]] SiteSettings site_settings_from(QSqlQuery& query);
+
+// The first column of every row `query` has still to give, as ids.
+[[nodiscard]] std::vector<std::int64_t> ids_from(QSqlQuery& query);
 
 // The records of one logger, start and mission sample count.
 extern const QString kRecordsOfMission;
