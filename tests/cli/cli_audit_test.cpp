@@ -11,6 +11,7 @@
 
 #include "archive/mission_archive.h"
 #include "archive/pg_schema.h"
+#include "platform/archive_setting.h"
 #include "tests/cli/cli_output.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/pdf_text.h"
@@ -45,15 +46,19 @@ struct AuditCommands : ::testing::Test {
     }
     void TearDown() override { fs::remove_all(folder); }
 
+    // Where frostel-cli runs, and in which time zone: on the "kept" archive unless a test
+    // says otherwise.
+    std::vector<std::string> place{"--data-folder", (folder / "kept").string()};
+    std::string zone = "UTC";
+
     [[nodiscard]] fs::path archive_file(const std::string& name) const {
         return folder / name / "frostel-archive.sqlite";
     }
-    // frostel-cli on the "kept" archive, `input` on standard input as a person would type
-    // the passwords.
+    // frostel-cli at `place`, `input` on standard input as a person would type the passwords.
     [[nodiscard]] ProcessResult as(const std::string& input, std::vector<std::string> words) const {
-        words.insert(words.begin(),
-                     {"sh", "-c", "printf '%s' \"$0\" | \"$@\"", input, "env", "TZ=UTC",
-                      FROSTEL_CLI, "--data-folder", (folder / "kept").string()});
+        words.insert(words.begin(), place.begin(), place.end());
+        words.insert(words.begin(), {"sh", "-c", "printf '%s' \"$0\" | \"$@\"", input, "env",
+                                     "TZ=" + zone, FROSTEL_CLI});
         return run_process(words);
     }
     // Accounts turned on, "root" their administrator.
@@ -398,6 +403,64 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_THAT(verified.out,
                 HasSubstr("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
                           " IS NOT OF THIS RECORD\n"));
+}
+
+// Two PCs, each a program folder whose archive setting names one shared archive: people
+// sign in on the server and each command acts as them; a download made while the server was
+// out of reach waits on the PC until archive sync takes it, once; and the second PC's guard
+// knows the mission the first downloaded.
+TEST_F(AuditCommands, TwoPcsOnOneSharedArchiveAndADownloadThatWaitedOffline) {
+    if (std::getenv("FROSTEL_TEST_PG") == nullptr) {
+        GTEST_SKIP() << "FROSTEL_TEST_PG names no test server";
+    }
+    const QString shared = new_server_archive();
+    ASSERT_FALSE(shared.isEmpty());
+    ReaderSimProcess sim({FROSTEL_READER_SIM, "--mission", "cold-room"});
+    const fs::path first = folder / "first-pc";
+    const fs::path second = folder / "second-pc";
+    for (const fs::path& pc : {first, second}) {
+        fs::create_directories(pc / "data");
+        std::ofstream(pc / "SETUP.FRG") << "English\r\n" << (pc / "data").string() << "\r\n 1 \r\n";
+        ASSERT_TRUE(platform::write_archive_setting(QString::fromStdString(pc.string()), shared));
+    }
+    const auto at = [&](const fs::path& pc) {
+        place = {"--program-folder", pc.string(), "--device", sim.device()};
+    };
+    at(first);
+    turn_on_accounts();
+    add_person("olga", "Olga Ost", "operator");
+    add_person("rolf", "Rolf Rahm", "reviewer");
+
+    ASSERT_THAT(by("olga", {"download"}), exits(0, _, HasSubstr("archive: record 1\n")));
+    const std::string nowhere =
+        "postgresql://x@/db?host=/tmp/frostel-none-" + std::to_string(::getpid());
+    EXPECT_THAT(as("", {"--archive", nowhere, "download"}),
+                exits(0, _, HasSubstr("\nkept on this PC, not yet in the shared archive\n")));
+    EXPECT_THAT(as("", {"--archive", nowhere, "archive", "sync"}),
+                exits(1, _, HasSubstr("cannot reach the shared archive")));
+    EXPECT_EQ(by("olga", {"archive", "sync"}).out, "UPLOADED 1, PENDING 0\n");
+    EXPECT_EQ(by("olga", {"archive", "sync"}).out, "UPLOADED 0, PENDING 0\n");
+
+    at(second);
+    EXPECT_EQ(split(by("rolf", {"archive", "list"}).out, '\n').size(), 2);
+    EXPECT_EQ(by("rolf", {"archive", "verify"}).out, "1\tINTACT\n");
+    EXPECT_THAT(by("rolf", {"sign", "1", "--meaning", "reviewed"}),
+                exits(0, "record 1 signed as reviewed by Rolf Rahm (rolf)\n"));
+    const ProcessResult utc = by("root", {"audit", "verify"});
+    EXPECT_THAT(utc.out, StartsWith("INTACT "));
+    // The same chain in another zone, with the sign-in of its own that verify makes.
+    zone = "Asia/Kolkata";
+    EXPECT_THAT(
+        by("root", {"audit", "verify"}).out,
+        StartsWith("INTACT " + std::to_string(std::stoi(utc.out.substr(7)) + 1) + " EVENTS"));
+    zone = "UTC";
+    EXPECT_THAT(by("root", {"audit", "list", "--record", "1"}).out,
+                AllOf(HasSubstr("\trolf\t"), HasSubstr("\tolga\t")));
+
+    // The second PC's own archive never saw the mission; the shared one did.
+    EXPECT_THAT(as("", {"--data-folder", (second / "data").string(), "program"}),
+                exits(1, _, HasSubstr("that were never downloaded")));
+    EXPECT_EQ(by("olga", {"program"}).out, "PROGRAMMING OK\n");
 }
 
 }  // namespace

@@ -21,7 +21,6 @@
 #include "cli/cli_download.h"
 #include "datafile/chart_document.h"
 #include "datafile/data_file.h"
-#include "platform/archive_setting.h"
 #include "report/report_model.h"
 #include "report/report_source.h"
 #include "tests/cli/cli_output.h"
@@ -326,78 +325,6 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           "download-archived record:2 ",
                           "programming-run logger:" + unkept.err.substr(8, 16) + " ",
                       }));
-}
-
-// Two PCs, each a program folder whose archive setting names one shared archive: people
-// sign in on the server and each command acts as them; a download made while the server was
-// out of reach waits on the PC until archive sync takes it, once; and the second PC's guard
-// knows the mission the first downloaded.
-TEST_F(CliOverPseudoTerminal, TwoPcsOnOneSharedArchiveAndADownloadThatWaitedOffline) {
-    if (std::getenv("FROSTEL_TEST_PG") == nullptr) {
-        GTEST_SKIP() << "FROSTEL_TEST_PG names no test server";
-    }
-    const QString shared = new_server_archive();
-    ASSERT_FALSE(shared.isEmpty());
-    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--mission", "cold-room"}));
-    const fs::path first = folder / "first-pc";
-    const fs::path second = folder / "second-pc";
-    for (const fs::path& pc : {first, second}) {
-        fs::create_directories(pc / "data");
-        std::ofstream(pc / "SETUP.FRG") << "English\r\n" << (pc / "data").string() << "\r\n 1 \r\n";
-        ASSERT_TRUE(platform::write_archive_setting(QString::fromStdString(pc.string()), shared));
-    }
-    // frostel-cli at `pc` as `user` (none: nobody signs in), the password typed in.
-    const auto at = [&](const fs::path& pc, const std::string& user, std::vector<std::string> words,
-                        const std::string& zone = "UTC") {
-        if (!user.empty()) {
-            words.insert(words.begin(), {"--user", user});
-        }
-        words.insert(words.begin(),
-                     {"sh", "-c", "printf '%s' \"$0\" | \"$@\"",
-                      user + "-password\n" + user + "-password\n", "env", "TZ=" + zone, FROSTEL_CLI,
-                      "--program-folder", pc.string(), "--device", sim.device()});
-        return run_process(words);
-    };
-    ASSERT_THAT(at(first, "root", {"users", "init", "--admin", "root", "--name", "Rita Root"}),
-                exits(0));
-    for (const auto& [id, role] : {std::pair{"olga", "operator"}, std::pair{"rolf", "reviewer"}}) {
-        const ProcessResult added =
-            at(first, "root", {"users", "add", id, "--name", id, "--role", role});
-        ASSERT_THAT(added, exits(0));
-        ASSERT_THAT(
-            run_process({"sh", "-c", "printf '%s' \"$0\" | \"$@\"",
-                         added.out.substr(0, 16) + "\n" + id + "-password\n", FROSTEL_CLI,
-                         "--program-folder", first.string(), "--user", id, "users", "passwd"}),
-            exits(0));
-    }
-
-    ASSERT_THAT(at(first, "olga", {"download"}), exits(0, _, HasSubstr("archive: record 1\n")));
-    const std::string nowhere =
-        "postgresql://x@/db?host=/tmp/frostel-none-" + std::to_string(::getpid());
-    EXPECT_THAT(at(first, "", {"--archive", nowhere, "download"}),
-                exits(0, _, HasSubstr("\nkept on this PC, not yet in the shared archive\n")));
-    EXPECT_THAT(at(first, "", {"--archive", nowhere, "archive", "sync"}),
-                exits(1, _, HasSubstr("cannot reach the shared archive")));
-    EXPECT_EQ(at(first, "olga", {"archive", "sync"}).out, "UPLOADED 1, PENDING 0\n");
-    EXPECT_EQ(at(first, "olga", {"archive", "sync"}).out, "UPLOADED 0, PENDING 0\n");
-
-    EXPECT_EQ(split(at(second, "rolf", {"archive", "list"}).out, '\n').size(), 2);
-    EXPECT_EQ(at(second, "rolf", {"archive", "verify"}).out, "1\tINTACT\n");
-    EXPECT_THAT(at(second, "rolf", {"sign", "1", "--meaning", "reviewed"}),
-                exits(0, "record 1 signed as reviewed by rolf (rolf)\n"));
-    const ProcessResult utc = at(first, "root", {"audit", "verify"});
-    EXPECT_THAT(utc.out, StartsWith("INTACT "));
-    // The same chain in another zone, with the sign-in of its own that verify makes.
-    const int events = std::stoi(utc.out.substr(7));
-    EXPECT_THAT(at(second, "root", {"audit", "verify"}, "Asia/Kolkata").out,
-                StartsWith("INTACT " + std::to_string(events + 1) + " EVENTS"));
-    EXPECT_THAT(at(first, "root", {"audit", "list", "--record", "1"}).out,
-                AllOf(HasSubstr("\trolf\t"), HasSubstr("\tolga\t")));
-
-    // The second PC's own archive never saw the mission; the shared one did.
-    EXPECT_THAT(at(second, "", {"--data-folder", (second / "data").string(), "program"}),
-                exits(1, _, HasSubstr("that were never downloaded")));
-    EXPECT_EQ(at(second, "olga", {"program"}).out, "PROGRAMMING OK\n");
 }
 
 // Each failure is said and ends in exit 1; a download is kept whenever the archive can.
