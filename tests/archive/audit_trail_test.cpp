@@ -1,5 +1,5 @@
-// The audit trail: the chain's text and hash to the byte, what breaks it, and one event per
-// action on a real archive file.
+// The fingerprint and the audit trail: the chain's text and hash to the byte, what breaks it,
+// and one event per action on a real archive file.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -35,6 +35,23 @@ TEST(AuditChain, RowTextAndHashFollowTheDesignToTheByte) {
               "0d7ffb787195d3f8bc40923b6ae4f3d0dcc4393bd306e63776e9f0d1536d51bc");
 }
 
+TEST(Fingerprint, HashesPageNumbersLowByteFirstThenBytesAndSavedPairsInFileOrder) {
+    mission::RawPage text{1, {}};
+    for (int i = 0; i < link::kPageSize; ++i) {
+        text.bytes[static_cast<std::size_t>(i)] = static_cast<link::Byte>(i);
+    }
+    mission::RawPage log{0x180, {}};
+    log.bytes.fill(0xFF);
+    const std::vector<mission::RawPage> pages{text, log};
+    EXPECT_EQ(mission_fingerprint(pages),
+              "45eb5bf6e18779d9f17b8567985ae1e26e792c544e6abe72164e89dffd927e72");
+    EXPECT_EQ(mission_fingerprint({}),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+
+    EXPECT_EQ(saved_pair_fingerprint("ab\r\n", "{\"x\":1}"),
+              "02ce0099f3167259d557d8c74739e3161250d83778f3f624784cdf3696e590d2");
+}
+
 std::vector<ChainedRow> chain_of(int count) {
     std::vector<ChainedRow> rows;
     std::string previous = kChainStart;
@@ -46,12 +63,6 @@ std::vector<ChainedRow> chain_of(int count) {
         previous = rows.back().hash;
     }
     return rows;
-}
-
-// As a table with its numbers as the key shows rows whose numbers were swapped.
-void swap_places(std::vector<ChainedRow>& rows, std::size_t a, std::size_t b) {
-    std::swap(rows[a], rows[b]);
-    std::swap(rows[a].row.sequence, rows[b].row.sequence);
 }
 
 TEST(AuditChain, FindsTheFirstBreakAndWhy) {
@@ -68,8 +79,10 @@ TEST(AuditChain, FindsTheFirstBreakAndWhy) {
          BrokenAt{3, ChainBreak::kEdited}},
         {"a row moved to the end",
          [](auto& rows) {
+             // Numbers kept in place, as a table with its numbers as the key shows it.
              for (std::size_t i = 1; i + 1 < rows.size(); ++i) {
-                 swap_places(rows, i, i + 1);
+                 std::swap(rows[i], rows[i + 1]);
+                 std::swap(rows[i].row.sequence, rows[i + 1].row.sequence);
              }
          },
          BrokenAt{2, ChainBreak::kReordered}},
