@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -38,6 +37,25 @@ std::vector<std::int64_t> ids(const std::optional<std::vector<ArchiveEntry>>& re
     return result;
 }
 
+// Takes the archive at `path` back to an earlier schema, a statement at a time (apart by "; ").
+void take_back(const QString& path, const char* steps) {
+    for (const QString& step : QString::fromLatin1(steps).split(QStringLiteral("; "))) {
+        EXPECT_TRUE(change_behind_its_back(path, step)) << step.toStdString();
+    }
+}
+
+// A file taken back to the fourth schema: no accounts, outbox, rules a summary was derived by,
+// clock or trail's indexes.
+const char* const kBackToTheFourthSchema =
+    "DROP TABLE outbox; DROP TABLE archive_identity; DROP TABLE password_history; "
+    "DROP TABLE people; DROP TABLE site_settings; DROP INDEX missions_by_rules; "
+    "ALTER TABLE missions DROP COLUMN derived_by; ALTER TABLE missions DROP COLUMN clock_offset_s; "
+    "ALTER TABLE missions DROP COLUMN clock_source; ALTER TABLE missions DROP COLUMN clock_zone; "
+    "ALTER TABLE missions DROP COLUMN clock_drift_s; "
+    "ALTER TABLE missions DROP COLUMN clock_measured_offset_s; "
+    "DROP INDEX audit_events_by_user_time; DROP INDEX audit_events_by_object_time; "
+    "PRAGMA user_version = 4";
+
 TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     ArchiveRig rig;
     MissionArchive archive(rig.path());
@@ -58,14 +76,13 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     EXPECT_EQ(record.start_time, "2026-01-15 10:30:00");
     EXPECT_EQ(std::tie(record.mission_sample_count, record.sample_count, record.interval_seconds),
               std::tuple(100, 100, 600));
-    EXPECT_EQ(record.minimum, 4.0);
-    EXPECT_EQ(record.maximum, 8.0);
+    EXPECT_EQ(std::tie(record.minimum, record.maximum), std::tuple(4.0, 8.0));
     EXPECT_EQ(record.verdict, "NO LIMITS");  // none programmed
     EXPECT_EQ(record.first_line, "Cold room 4");
     EXPECT_EQ(record.downloaded_at, "2026-02-01 09:00:00");
     EXPECT_EQ(record.fingerprint, mission_fingerprint(first.pages));
-    EXPECT_EQ(stored->time_zone, "Europe/Berlin");
-    EXPECT_EQ(stored->utc_offset_seconds, 3600);
+    EXPECT_EQ(std::tie(stored->time_zone, stored->utc_offset_seconds),
+              std::tuple("Europe/Berlin", 3600));
     EXPECT_EQ(stored->mission_text, first.header.mission_text);
 
     // The same mission downloaded again (the logger's clock ran on meanwhile): noted, no
@@ -152,21 +169,13 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
     // A file of the first schema (no filter index, no record digests, no audit trail, no
     // clocks) is brought forward; its records verify by their pages alone and say their digest
     // is missing, and their clock's offset is unknown.
-    for (const char* step :
-         {"DROP TABLE outbox", "DROP TABLE archive_identity", "DROP TABLE password_history",
-          "DROP TABLE people", "DROP TABLE site_settings", "DROP INDEX missions_for_filter",
-          "DROP TABLE audit_events", "DROP INDEX missions_by_content",
-          "DROP INDEX missions_by_rules", "ALTER TABLE missions DROP COLUMN derived_by",
-          "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key)",
-          "ALTER TABLE missions DROP COLUMN record_digest",
-          "ALTER TABLE missions DROP COLUMN downloaded_utc_ms",
-          "ALTER TABLE missions DROP COLUMN clock_offset_s",
-          "ALTER TABLE missions DROP COLUMN clock_source",
-          "ALTER TABLE missions DROP COLUMN clock_drift_s",
-          "ALTER TABLE missions DROP COLUMN clock_measured_offset_s",
-          "ALTER TABLE missions DROP COLUMN clock_zone", "PRAGMA user_version = 1"}) {
-        EXPECT_TRUE(change_behind_its_back(rig.path(), QString::fromLatin1(step)));
-    }
+    take_back(rig.path(), kBackToTheFourthSchema);
+    take_back(rig.path(),
+              "DROP INDEX missions_for_filter; DROP TABLE audit_events; "
+              "DROP INDEX missions_by_content; "
+              "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key); "
+              "ALTER TABLE missions DROP COLUMN record_digest; "
+              "ALTER TABLE missions DROP COLUMN downloaded_utc_ms; PRAGMA user_version = 1");
     MissionArchive reopened(rig.path());
     EXPECT_EQ(ids(reopened.find({"VACCINES", {}, {}, {}})), (std::vector<std::int64_t>{b, a}));
     EXPECT_EQ(reopened.verify(a), Verification::kIntactWithoutDigest);
@@ -282,15 +291,15 @@ TEST(MissionArchive, WritersAtOnceKeepEachMissionOnceInOneChain) {
         writer->start(QFile::decodeName(std::filesystem::read_symlink("/proc/self/exe").c_str()),
                       {"--gtest_filter=MissionArchive.WritersAtOnceKeepEachMissionOnceInOneChain"});
     }
-    std::vector<QString> kept;
+    QStringList kept;
     for (auto& writer : writers) {
         ASSERT_TRUE(writer->waitForFinished(120000));
-        const QRegularExpressionMatch line =
-            QRegularExpression("KEPT (-?\\d)").match(writer->readAllStandardOutput());
-        kept.push_back(line.captured(1));
+        kept << QRegularExpression("KEPT (-?\\d)")
+                    .match(writer->readAllStandardOutput())
+                    .captured(1);
     }
     const auto count = [&](Archived how) {
-        return std::count(kept.begin(), kept.end(), QString::number(static_cast<int>(how)));
+        return kept.count(QString::number(static_cast<int>(how)));
     };
     EXPECT_EQ(count(Archived::kNewRecord), 4);
     EXPECT_EQ(count(Archived::kDownloadedAgain), 1);
@@ -326,29 +335,9 @@ TEST(MissionArchive, RecordsOfThePreviousVersionVerifyWithTheSummaryTheirPagesGi
             archive.archive(without_clock(rig.download(calibrated, 2)), rig.stamp)->second;
     }
     // A server's schema stays; its records say which rules derived them.
-    const std::vector<const char*> previous_version =
-        test::on_server()
-            ? std::vector{"UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05,"
-                          " derived_by = 1"}
-            : std::vector{"DROP TABLE outbox",
-                          "DROP TABLE archive_identity",
-                          "DROP TABLE password_history",
-                          "DROP TABLE people",
-                          "DROP TABLE site_settings",
-                          "UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05",
-                          "DROP INDEX missions_by_rules",
-                          "ALTER TABLE missions DROP COLUMN derived_by",
-                          "ALTER TABLE missions DROP COLUMN clock_offset_s",
-                          "ALTER TABLE missions DROP COLUMN clock_source",
-                          "ALTER TABLE missions DROP COLUMN clock_drift_s",
-                          "ALTER TABLE missions DROP COLUMN clock_measured_offset_s",
-                          "ALTER TABLE missions DROP COLUMN clock_zone",
-                          "DROP INDEX audit_events_by_user_time",
-                          "DROP INDEX audit_events_by_object_time",
-                          "PRAGMA user_version = 4"};
-    for (const char* step : previous_version) {
-        EXPECT_TRUE(change_behind_its_back(rig.path(), QString::fromLatin1(step))) << step;
-    }
+    take_back(rig.path(),
+              test::on_server() ? "UPDATE missions SET derived_by = 1" : kBackToTheFourthSchema);
+    take_back(rig.path(), "UPDATE missions SET verdict = 'WITHIN LIMITS', maximum = 8.05");
     const struct {
         const char* change;
         Verification verdict;
@@ -451,8 +440,7 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
     // Written by a newer program (in a journal mode of its own): left exactly as it is.
     const QString newer = rig.folder.filePath(QStringLiteral("newer.sqlite"));
     EXPECT_TRUE(change_behind_its_back(newer, QStringLiteral("PRAGMA user_version = 99")));
-    const auto bytes_of = [](const QString& path) { return test::file_text(path.toStdString()); };
-    const std::string newer_bytes = bytes_of(newer);
+    const std::string newer_bytes = test::file_text(newer.toStdString());
     ASSERT_FALSE(newer_bytes.empty());
     {
         MissionArchive archive(newer);
@@ -460,7 +448,7 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
         EXPECT_TRUE(archive.error().contains(QStringLiteral("newer")));
         EXPECT_FALSE(archive.archive(download, rig.stamp));
     }
-    EXPECT_EQ(bytes_of(newer), newer_bytes);
+    EXPECT_EQ(test::file_text(newer.toStdString()), newer_bytes);
     EXPECT_FALSE(QFile::exists(newer + "-wal"));
 
     // A folder that cannot be written: no archive, and it says why.
