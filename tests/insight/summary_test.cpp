@@ -20,7 +20,7 @@ constexpr LoggerTime kStart = 1'700'000'000;
 constexpr int kMinute = 60;
 
 // Readings a minute apart from kStart.
-std::vector<Reading> minutes(std::initializer_list<double> values) {
+std::vector<Reading> minutes(const std::vector<double>& values) {
     std::vector<Reading> readings;
     for (double v : values) {
         readings.push_back({kStart + static_cast<LoggerTime>(readings.size()) * kMinute, v});
@@ -28,15 +28,13 @@ std::vector<Reading> minutes(std::initializer_list<double> values) {
     return readings;
 }
 
-std::vector<Reading> repeated(std::vector<std::pair<int, double>> runs) {
-    std::vector<Reading> readings;
+// Runs of `count` equal readings, a minute apart.
+std::vector<Reading> repeated(const std::vector<std::pair<int, double>>& runs) {
+    std::vector<double> values;
     for (const auto& [count, value] : runs) {
-        for (int i = 0; i < count; ++i) {
-            readings.push_back(
-                {kStart + static_cast<LoggerTime>(readings.size()) * kMinute, value});
-        }
+        values.insert(values.end(), static_cast<std::size_t>(count), value);
     }
-    return readings;
+    return minutes(values);
 }
 
 // A record as a download makes it from register bytes at their addresses.
@@ -139,13 +137,11 @@ TEST(Excursions, RunsAtTheEdgesSingleSamplesAndTouchedLimits) {
         for (std::size_t i = 0; i < c.runs.size(); ++i) {
             const auto& [side, first, samples, peak] = c.runs[i];
             const Excursion& e = report.excursions[i];
-            EXPECT_EQ(e.side, side);
-            EXPECT_EQ(e.first_index, first);
-            EXPECT_EQ(e.samples, samples);
-            EXPECT_EQ(e.start, c.readings[first].time);
-            EXPECT_EQ(e.end, c.readings[first + samples - 1].time);
-            EXPECT_EQ(e.seconds, samples * kMinute);
-            EXPECT_EQ(e.peak.value, peak);
+            EXPECT_EQ(std::tuple(e.side, e.first_index, e.samples, e.start, e.end, e.seconds,
+                                 e.peak.value),
+                      std::tuple(side, first, samples, c.readings[first].time,
+                                 c.readings[first + samples - 1].time, samples * kMinute, peak))
+                << c.verdict;
         }
         EXPECT_EQ(
             verdict_text(verdict_kind(static_cast<int>(c.readings.size()), false, c.limits, report),
