@@ -49,12 +49,8 @@ TEST(AccountRules, RightsStatesSettingsAndPasswords) {
     EXPECT_EQ(with_setting(defaults, "failures-before-lock", 3)->failures_before_lock, 3);
     EXPECT_EQ(setting_value(defaults, "minimum-password-length"), 10);
     EXPECT_FALSE(with_setting(defaults, "expiry", 90));
-    EXPECT_FALSE(locks_after_failure(3, defaults));
-    EXPECT_TRUE(locks_after_failure(4, defaults));
-
-    EXPECT_TRUE(is_person_id("anna.berg-2"));
-    EXPECT_FALSE(is_person_id("os:anna"));
-    EXPECT_FALSE(is_person_id(""));
+    EXPECT_TRUE(!locks_after_failure(3, defaults) && locks_after_failure(4, defaults));
+    EXPECT_TRUE(is_person_id("anna.berg-2") && !is_person_id("os:anna") && !is_person_id(""));
 
     // Characters, not bytes: nine letters with two umlauts are too short.
     EXPECT_TRUE(password_problem("Grüße-äbc", defaults, {}));

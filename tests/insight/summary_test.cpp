@@ -48,7 +48,7 @@ mission::MissionRecord record_from(
                                         {}, {"Europe/Berlin", 3600});
 }
 
-TEST(Statistics, MeanKineticTemperatureMeetsTheCheckValuesInEveryUnit) {
+TEST(Statistics, MeanKineticTemperatureInEveryUnitExtremesAtFirstOccurrenceAndSpread) {
     const std::tuple<std::vector<Reading>, double, double> cases[] = {
         {repeated({{138, 5.0}, {6, 13.0}}), 5.540222, 5.333333},
         {minutes({20, 25, 30, 22, 18}), 23.988959, 23.0},
@@ -79,13 +79,10 @@ TEST(Statistics, MeanKineticTemperatureMeetsTheCheckValuesInEveryUnit) {
     EXPECT_FALSE(delta_h_in_range(9.99) || delta_h_in_range(500.01));
     EXPECT_FALSE(mean_kinetic_temperature(minutes({5}), TemperatureUnit::kCelsius, 0.0));
     EXPECT_FALSE(mean_kinetic_temperature(minutes({5, -300}), TemperatureUnit::kCelsius, 83.144));
-}
 
-TEST(Statistics, ExtremesAtTheirFirstOccurrenceAndOneSampleHasNoSpread) {
+    // Extremes at their first occurrence; one sample has no spread.
     const Statistics s = statistics(minutes({4, 9, 2, 9, 2}), TemperatureUnit::kCelsius, 83.144);
-    EXPECT_EQ(s.count, 5);
-    EXPECT_EQ(*s.first, kStart);
-    EXPECT_EQ(*s.last, kStart + 4 * kMinute);
+    EXPECT_EQ(std::tie(s.count, *s.first, *s.last), std::tuple(5, kStart, kStart + 4 * kMinute));
     EXPECT_EQ(*s.minimum, (TimedValue{2, kStart + 2 * kMinute}));
     EXPECT_EQ(*s.maximum, (TimedValue{9, kStart + kMinute}));
     EXPECT_NEAR(*s.standard_deviation, 3.5637059, 1e-7);  // sqrt(50.8 / 4): n - 1
@@ -270,20 +267,19 @@ TEST(Summary, WholeMissionsFromTheirRecordsAndWhatTheirVerdictsJudge) {
                    {minutes({5}), thresholds, VerdictKind::kWithinLimits, "WITHIN LIMITS"},
                    {repeated({{3, 5.0}, {2, 9.5}, {3, 5.0}}), thresholds, VerdictKind::kExcursions,
                     "1 EXCURSION, 0 h 2 min OUT OF LIMITS"}};
+    Summary s;
     for (const auto& [readings, record, kind, text] : cases) {
         SummaryInput input;
         input.readings = readings;
         input.record = record;
-        const Summary s = summarize(input);
+        s = summarize(input);
         EXPECT_EQ(s.verdict, text);
         EXPECT_EQ(s.verdict_kind, kind) << text;
         EXPECT_EQ(verdict_kind_of(s.verdict), kind) << text;
         EXPECT_EQ(s.duration_s, record ? static_cast<std::int64_t>(readings.size()) * 60 : 0)
             << text;
     }
-    SummaryInput input;
-    input.record = thresholds;
-    const Summary s = summarize(input);
+    // The last mission's limits and zone are its logger's.
     EXPECT_EQ(s.limits, (Limits{2.0, 8.0, LimitSource::kLogger}));
     EXPECT_EQ(s.time_zone->name, "Europe/Berlin");
 }

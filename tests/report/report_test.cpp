@@ -114,8 +114,7 @@ class ReportTest : public QObject {
         QCOMPARE(chart.time_ticks.size(), std::size_t{4});
         QCOMPARE(chart.time_ticks.front().text, QString("12-03 05:00"));
 
-        const QString text = Pdf(model).text();
-        QVERIFY(text.contains("Excursions None Logger flags and warnings None"));
+        QVERIFY(Pdf(model).text().contains("Excursions None Logger flags and warnings None"));
         QCOMPARE(report_page_count(model, QPageSize::A4), 1);
     }
 
