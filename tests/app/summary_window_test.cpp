@@ -81,10 +81,6 @@ struct Rig : test::WindowRig {
         }
         return tinted;
     }
-    std::string json_now() const {
-        return report::summary_json(insight::summarize(window->shown_mission().summary_input()))
-            .toStdString();
-    }
 };
 
 class SummaryWindowTest : public QObject {
@@ -121,7 +117,9 @@ class SummaryWindowTest : public QObject {
         cli::CliOptions saved;
         saved.saved_mission = QFile::encodeName(rig.path("coldroom.frd")).toStdString();
         QCOMPARE(cli::run_summary(saved, out, err), cli::kExitOk);
-        QCOMPARE(out.str(), rig.json_now());
+        QCOMPARE(out.str(), report::summary_json(
+                                insight::summarize(rig.window->shown_mission().summary_input()))
+                                .toStdString());
         // And the same rows as its report.
         expect_rows(window, report::build_report(
                                 *report::saved_pair_report_input(rig.path("coldroom.frd")), {}));
@@ -210,14 +208,12 @@ class SummaryWindowTest : public QObject {
 
         // A limit above the other, or a dH out of 10 to 500 kJ/mol, is refused and the fields
         // show the ones in force.
-        QLineEdit* low = rig.field("low_limit");
-        low->setText("20");
-        emit low->editingFinished();
-        QCOMPARE(low->text(), "");
-        QLineEdit* delta_h = rig.field("delta_h");
-        delta_h->setText("500.5");
-        emit delta_h->editingFinished();
-        QCOMPARE(delta_h->text(), "83.144");
+        for (const auto& [name, typed, in_force] :
+             {std::tuple{"low_limit", "20", ""}, {"delta_h", "500.5", "83.144"}}) {
+            rig.field(name)->setText(typed);
+            emit rig.field(name)->editingFinished();
+            QCOMPARE(rig.field(name)->text(), in_force);
+        }
 
         // "Fit to Data" stays on for the next download and the next run, until switched off.
         rig.load_data();
@@ -231,9 +227,12 @@ class SummaryWindowTest : public QObject {
     }
 
     // A logger clock three minutes off its quarter hour: the main window warns at the
-    // download, and the summary states the clock and its drift beside the warning.
-    void theLoggersClockOnTheMainWindowAndInTheSummary() {
+    // download, and the summary states the clock and its drift beside the warning. The report
+    // is of the download, judged as the summary judges it; the same pair with a chart document
+    // from before limits were kept has none.
+    void theLoggersClockTheReportAndAChartDocumentWithoutLimits() {
         Rig rig;
+        rig.dialogs.save_names = {rig.path("coldroom"), rig.path("report")};
         rig.clock.set_utc_offset(3600);
         const platform::LocalDateTime ahead =
             platform::from_civil_seconds(platform::to_civil_seconds(rig.clock.local_now()) + 180);
@@ -247,21 +246,12 @@ class SummaryWindowTest : public QObject {
         const auto* warning = qobject_cast<const QMessageBox*>(top_level("clock_warning"));
         QVERIFY(warning != nullptr && warning->isVisible());
         QCOMPARE(warning->text(), "LOGGER CLOCK 3 MIN OFF !");
+        rig.find<QToolButton>("mission_report_button")->click();
         const SummaryWindow& summary = rig.open_summary();
         QVERIFY(plain_text(summary, "flags").startsWith("LOGGER CLOCK 3 MIN OFF !"));
         QVERIFY(settings_text(summary).endsWith(
             "Clock Logger clock UTC+01:00 (measured at the download) "
             "Clock Logger clock 3 min 0 s ahead at the download"));
-    }
-
-    // The report is of the download, judged as the summary judges it; the same pair with a
-    // chart document from before limits were kept has none.
-    void reportOfTheDownloadAndAChartDocumentWithoutLimits() {
-        Rig rig;
-        rig.dialogs.save_names = {rig.path("coldroom"), rig.path("report")};
-        rig.load_data();
-        rig.find<QToolButton>("mission_report_button")->click();
-        rig.open_summary();
         QVERIFY(test::pdf_text(rig.path("report.pdf")).contains(rig.verdict()));
 
         QFile tee(rig.path("coldroom.tee"));
