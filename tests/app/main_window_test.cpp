@@ -47,7 +47,6 @@ using test::kDocuments;
 using test::top_level;
 
 struct Rig : test::WindowRig {
-    void close() { window->close(); }
     QByteArray settings_file() const { return test::file_bytes(path("SETUP.FRG")); }
     QList<int> checked_ports() const {
         QList<int> checked;
@@ -114,7 +113,7 @@ class MainWindowTest : public QObject {
             QCOMPARE(rig.table().grid().headings(),
                      (QStringList{"DATE          TIME     ", "TEMPERATURE "}));
             QCOMPARE(window.settings().data_folder, c.folder);
-            rig.close();
+            rig.window->close();
             QCOMPARE(rig.settings_file(), c.written);
             QCOMPARE(rig.ended, 1);
         }
@@ -139,7 +138,7 @@ class MainWindowTest : public QObject {
         rig.find<QAction>("find_commport_menu")->trigger();
         QCOMPARE(rig.find<QLabel>("Label3")->text(), QString("FROSTEL IS NOT CONNECTED!"));
         QCOMPARE(rig.checked_ports(), QList<int>{3});
-        rig.close();
+        rig.window->close();
         QCOMPARE(rig.settings_file(), QByteArray("English\r\n/d\r\n3\r\n"));
 
         // Second run with readers on ports 3 and 12; a choice leaves only it checked.
@@ -172,7 +171,7 @@ class MainWindowTest : public QObject {
         // Every pause went by the link's clock, none by a real sleep.
         QVERIFY(rig.clock.now() - search_start >=
                 3 * link::kPortScanOpenPause + link::kPortScanResultDisplay);
-        rig.close();
+        rig.window->close();
         QCOMPARE(rig.settings_file(), QByteArray("English\r\n/d\r\n 3 \r\n"));
     }
 
@@ -239,7 +238,7 @@ class MainWindowTest : public QObject {
         // Closing the main window with the dialog open writes the template once and ends.
         rig.open_unit_option(2)->click();
         auto* dialog = top_level("Temperature_Unit");
-        rig.close();
+        rig.window->close();
         QCOMPARE(rig.ended, 1);
         QVERIFY(dialog->isVisible());
         const auto saved = datafile::read_chart_document(rig.path("standard.tee"));
@@ -262,10 +261,7 @@ class MainWindowTest : public QObject {
         }
         rig.retrieve(full);
         QCoreApplication::processEvents();
-        QCategoryAxis* axis = nullptr;
-        for (QAbstractAxis* a : chart.chart()->axes(Qt::Horizontal)) {
-            axis = qobject_cast<QCategoryAxis*>(a);
-        }
+        auto* axis = qobject_cast<QCategoryAxis*>(chart.chart()->axes(Qt::Horizontal).value(0));
         QVERIFY(axis != nullptr);
         QVERIFY(axis->count() >= 2);
         for (QString shown : axis->categoriesLabels()) {
@@ -429,7 +425,7 @@ class MainWindowTest : public QObject {
     // The data folder follows the folder list and is written on close. The file dialogs stay
     // above the windows that stay on top, and a name typed without its extension finds the
     // file that has it.
-    void dataPathAndFileDialogs() {
+    void dataPathLayoutAboutLanguageDriverInstallAndFileDialogs() {
         Rig rig;
         QDir(rig.folder.path()).mkpath("missions/cold");
         const QString missions = rig.path("missions");
@@ -461,22 +457,6 @@ class MainWindowTest : public QObject {
         rig.find<QPushButton>("Command1")->click();
         QCOMPARE(rig.window->settings().data_folder, QString("/no/such/folder"));
 
-        rig.put_file("week49.frd", {});
-        QtFileNameDialogs dialogs;
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog != nullptr);
-            QVERIFY(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("week49");
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
-        QCOMPARE(dialogs.open_name(nullptr, rig.folder.path(), kOpenDataFileFilter),
-                 rig.path("week49.frd"));
-    }
-
-    void layoutAboutLanguageAndDriverInstall() {
-        Rig rig;
-        MainWindow& window = rig.start();
         // At the first size every chart tool shows (none behind an overflow arrow) and the
         // error frame holds its text.
         auto* chart_tools = rig.find<QToolBar>("chart_tools");
@@ -491,7 +471,7 @@ class MainWindowTest : public QObject {
         const int chart_width = chart->width();
         const int table_x = rig.find("MSFlexGrid1")->x();
         const int programming_x = rig.find("Command8")->x();
-        window.resize(window.width() + 67, window.height());
+        rig.window->resize(rig.window->width() + 67, rig.window->height());
         QTRY_COMPARE(chart->width(), chart_width + 67);
         QCOMPARE(rig.find("MSFlexGrid1")->x(), table_x + 67);
         QCOMPARE(rig.find("Command8")->x(), programming_x + 67);
@@ -527,8 +507,20 @@ class MainWindowTest : public QObject {
         QCOMPARE(rig.launcher.started, QStringList{rig.path("CP210x_Drivers.exe")});
         QVERIFY(rig.find("Frame1")->isVisible());
         QCOMPARE(rig.find<QLabel>("Label3")->text(), QString("NO USB-DRIVER INSTALLER HERE!"));
-        rig.close();
+        rig.window->close();
         QVERIFY(rig.settings_file().startsWith("English\r\n"));
+
+        rig.put_file("week49.frd", {});
+        QtFileNameDialogs dialogs;
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            QVERIFY(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("week49");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(dialogs.open_name(nullptr, rig.folder.path(), kOpenDataFileFilter),
+                 rig.path("week49.frd"));
     }
 
     // With accounts on, the data folder is the administrators' to change, the audit trail
@@ -558,8 +550,6 @@ class MainWindowTest : public QObject {
                 };
             }
             sim::SimMission mission;
-            mission.configuration = sim::kConfigurationT;
-            mission.start = {2026, 2, 1, 6, 0, 0};
             mission.temperatures = {4.0, 4.5, 5.0};
             sim::load_mission(rig.logger, mission);
             MainWindow& window = rig.start_with_reader();
@@ -603,7 +593,7 @@ class MainWindowTest : public QObject {
                                            }),
                          QStringList{"pat save a record"});
             }
-            rig.close();
+            rig.window->close();
             QCOMPARE(QFile::exists(rig.path("standard.tee")), c.program_and_export);
         }
     }
@@ -671,7 +661,7 @@ class MainWindowTest : public QObject {
         QTRY_VERIFY(session.lock_dialog() == nullptr);
         QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Otto Operator"));
         QVERIFY(!rig.find<QPushButton>("Command1")->isEnabled());
-        rig.close();
+        rig.window->close();
 
         archive::MissionArchive archive(archive_file, archive::MissionArchive::Access::kReadOnly);
         QCOMPARE(
