@@ -56,7 +56,6 @@ struct Rig : test::WindowRig {
         start_with_reader();
         sim::load_mission(logger, *sim::sample_mission("cold-room", {2026, 3, 9, 12, 0, 0}));
     }
-    QLabel& verdict_line() const { return *find<QLabel>("verdict_line"); }
     SummaryWindow& open_summary() const {
         find<QPushButton>("mission_summary_button")->click();
         return *top_level<SummaryWindow>("Mission_Summary");
@@ -94,7 +93,7 @@ class SummaryWindowTest : public QObject {
         rig.dialogs.save_names = {rig.path("coldroom")};
         rig.load_data();
         // The main window carries the verdict in its colour; a click on it opens the summary.
-        QLabel& line = rig.verdict_line();
+        QLabel& line = *rig.find<QLabel>("verdict_line");
         QTRY_COMPARE(line.text(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
         QVERIFY(line.isVisible() && line.styleSheet().contains("background-color: #ff0000"));
         QVERIFY(!line.geometry().intersects(rig.find<QLabel>("Label1")->geometry()));
@@ -128,7 +127,7 @@ class SummaryWindowTest : public QObject {
         QTreeWidget* list = window.findChild<QTreeWidget*>("excursions");
         QCOMPARE(list->topLevelItemCount(), 1);
         QTRY_VERIFY(list->header()->length() <= list->viewport()->width());
-        QVERIFY(settings_text(window).contains("Low threshold 2.00 CELSIUS"));
+        QVERIFY(plain_text(window, "mission_settings").contains("Low threshold 2.00 CELSIUS"));
         emit list->itemClicked(list->topLevelItem(0), 0);
         const auto* time_axis =
             qobject_cast<QCategoryAxis*>(rig.chart().chart()->axes(Qt::Horizontal)[0]);
@@ -174,7 +173,7 @@ class SummaryWindowTest : public QObject {
         rig.open_unit_option(1)->click();
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("FARENHEIT"));
         QVERIFY(rig.chart().document().left.minimum > 33.0);
-        QVERIFY(settings_text(window).contains("High threshold 46.40 FARENHEIT"));
+        QVERIFY(plain_text(window, "mission_settings").contains("High threshold 46.40 FARENHEIT"));
         expect_rows(window, report::build_report(
                                 report::chart_report_input(
                                     rig.window->shown_mission().chart_document({}), "", "", ""),
@@ -249,9 +248,9 @@ class SummaryWindowTest : public QObject {
         rig.find<QToolButton>("mission_report_button")->click();
         const SummaryWindow& summary = rig.open_summary();
         QVERIFY(plain_text(summary, "flags").startsWith("LOGGER CLOCK 3 MIN OFF !"));
-        QVERIFY(settings_text(summary).endsWith(
-            "Clock Logger clock UTC+01:00 (measured at the download) "
-            "Clock Logger clock 3 min 0 s ahead at the download"));
+        QVERIFY(plain_text(summary, "mission_settings")
+                    .endsWith("Clock Logger clock UTC+01:00 (measured at the download) "
+                              "Clock Logger clock 3 min 0 s ahead at the download"));
         QVERIFY(test::pdf_text(rig.path("report.pdf")).contains(rig.verdict()));
 
         QFile tee(rig.path("coldroom.tee"));
@@ -266,8 +265,8 @@ class SummaryWindowTest : public QObject {
         rig.dialogs.open_names = {rig.path("coldroom.frd")};
         rig.find<QPushButton>("Command2")->click();
         QTRY_COMPARE(rig.verdict(), "NO LIMITS");
-        QCOMPARE(rig.verdict_line().text(), "NO LIMITS");
-        QVERIFY(rig.verdict_line().styleSheet().contains("#505050"));
+        QCOMPARE(rig.find<QLabel>("verdict_line")->text(), "NO LIMITS");
+        QVERIFY(rig.find<QLabel>("verdict_line")->styleSheet().contains("#505050"));
         QCOMPARE(rig.chart().limits(), insight::Limits{});
         QCOMPARE(rig.tinted_rows(), 0);
     }
@@ -341,14 +340,29 @@ class SummaryWindowTest : public QObject {
     }
 
     // With accounts on, limits changed for an archived mission need a reason: Cancel changes
-    // nothing, and a reason of blanks is none.
-    void limitsOfAnArchivedMissionChangedForAReason() {
-        const archive::Person rita{"rita", "Rita Root", archive::Role::kAdministrator};
-        Rig rig([&rita] { return std::optional(rita); });
-        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
-        QVERIFY(
-            archive::AccountBook(kept).turn_on(rita.id, rita.full_name, "ritas-password").done());
+    // nothing, and a reason of blanks is none. A reviewer and then an approver sign the record
+    // in the two windows, each after their password; a refusal says why, and limits changed
+    // after approval undo both signatures.
+    void limitsChangedForAReasonAndSigningAnArchivedRecord() {
+        std::optional<archive::Person> at_window;
+        Rig rig([&at_window] { return at_window; });
         rig.load_data();
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        const std::int64_t id = kept.find({}).value().front().id;
+        const std::string password = "correct horse battery";
+        archive::AccountBook book(kept);
+        QVERIFY(book.turn_on("ada", "Ada Admin", password).done());
+        const archive::Person ada = *book.sign_in("ada", password).person;
+        for (const auto& [who, role] : {std::pair{"rolf", archive::Role::kReviewer},
+                                        std::pair{"anna", archive::Role::kApprover}}) {
+            const archive::AccountAnswer added = book.add(ada, who, who, role);
+            QVERIFY(book.change_password(who, added.one_time_password, password).done());
+        }
+        ArchiveWindow& list = rig.window->archive_actions().archive_window();
+        list.show();
+        QVERIFY(list.sign_button().isHidden());  // nobody signed in: accounts off at the window
+
+        at_window = ada;
         rig.open_summary();
         QLineEdit* high = rig.field("high_limit");
         bool blank_refused = false;
@@ -377,29 +391,7 @@ class SummaryWindowTest : public QObject {
         QTRY_COMPARE(high->text(), "8");
         QCOMPARE(limits_events(kept),
                  QStringList{"low=none high=none dH=83.144 > low=none high=8 dH=83.144 "
-                             "(door propped open) by rita"});
-    }
-
-    // A reviewer and then an approver sign the record in the two windows, each after their
-    // password; a refusal says why, and limits changed after approval undo both signatures.
-    void signingAnArchivedRecordInTheWindows() {
-        std::optional<archive::Person> at_window;
-        Rig rig([&at_window] { return at_window; });
-        rig.load_data();
-        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
-        const std::int64_t id = kept.find({}).value().front().id;
-        const std::string password = "correct horse battery";
-        archive::AccountBook book(kept);
-        QVERIFY(book.turn_on("ada", "Ada Admin", password).done());
-        const archive::Person ada = *book.sign_in("ada", password).person;
-        for (const auto& [who, role] : {std::pair{"rolf", archive::Role::kReviewer},
-                                        std::pair{"anna", archive::Role::kApprover}}) {
-            const archive::AccountAnswer added = book.add(ada, who, who, role);
-            QVERIFY(book.change_password(who, added.one_time_password, password).done());
-        }
-        ArchiveWindow& list = rig.window->archive_actions().archive_window();
-        list.show();
-        QVERIFY(list.sign_button().isHidden());  // nobody signed in: accounts off at the window
+                             "(door propped open) by ada"});
         const auto sign = [&](QPushButton& button, const QStringList& passwords, int meaning) {
             QString said;
             QTimer::singleShot(0, [&] {
@@ -537,9 +529,6 @@ class SummaryWindowTest : public QObject {
         rows.setHtml(window.findChild<QLabel*>(label)->text());
         return rows.toPlainText().simplified();
     }
-    static QString settings_text(const SummaryWindow& window) {
-        return plain_text(window, "mission_settings");
-    }
     static void expect_rows(const SummaryWindow& window, const report::SummaryRows& rows) {
         const auto plain = [](const std::vector<report::Field>& fields) {
             QStringList texts;
@@ -549,7 +538,7 @@ class SummaryWindowTest : public QObject {
             return texts.join(' ').simplified();
         };
         QCOMPARE(plain_text(window, "statistics"), plain(rows.statistics));
-        QCOMPARE(settings_text(window), plain(rows.settings));
+        QCOMPARE(plain_text(window, "mission_settings"), plain(rows.settings));
         QCOMPARE(window.findChild<QLabel*>("limit_source")->text(), rows.limits);
         QCOMPARE(plain_text(window, "flags"), rows.warnings.join(' '));
         const QTreeWidget& list = *window.findChild<QTreeWidget*>("excursions");
