@@ -22,83 +22,29 @@ namespace {
 
 using test::file_bytes;
 
-struct Rig : test::WindowRig {
-    Rig() {
-        start_with_reader();
-        sim::SimMission mission;
-        mission.configuration = sim::kConfigurationL;
-        mission.start = {2026, 2, 1, 6, 0, 0};
-        for (int i = 0; i < 40; ++i) {
-            mission.temperatures.push_back(-2.0 + (i % 9) * 1.5);
-        }
-        sim::load_mission(logger, mission);
-    }
-    // What frostel-cli writes for the logger in the reader.
-    QByteArray cli_csv() {
-        std::ostringstream out, err;
-        const cli::CommandContext context{window->logger_commands(), out, err};
-        link::VirtualClock cli_clock;
-        const cli::DownloadRequest request{.clock = cli_clock,
-                                           .program_folder = folder.path().toStdString()};
-        return cli::run_download(context, request) == cli::kExitOk
-                   ? QByteArray::fromStdString(out.str())
-                   : QByteArray("<failed>");
-    }
-};
-
 class ExportActionsTest : public QObject {
     Q_OBJECT
 
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
 
-    // Both CSV forms from the button's menu and the table's, and Ctrl+C copying the headings
-    // and the selected rows as tab-separated text.
-    void bothCsvFormsAndTheTablesCopy() {
-        Rig rig;
-        rig.load_data();  // the save offer cancelled
-        const QMenu* menu = rig.find<QToolButton>("export_csv_button")->menu();
-        QVERIFY(menu != nullptr);
-        QCOMPARE(menu->actions().size(), 2);
-        QStringList table_menu;
-        for (const QAction* entry : rig.table().actions()) {
-            table_menu.append(entry->text());
+    // The report of a download, then with every sample; both CSV forms from the button's menu
+    // and the table's, and Ctrl+C copying the headings and the selected rows as tab-separated
+    // text; then the report of the pair the download was saved as.
+    void reportCsvAndCopyOfADownloadAndTheReportOfItsSavedPair() {
+        test::WindowRig rig;
+        rig.start_with_reader();
+        sim::SimMission mission;
+        mission.configuration = sim::kConfigurationL;
+        mission.start = {2026, 2, 1, 6, 0, 0};
+        for (int i = 0; i < 40; ++i) {
+            mission.temperatures.push_back(-2.0 + (i % 9) * 1.5);
         }
-        QCOMPARE(table_menu, (QStringList{"Copy", "Export CSV", "Export CSV for Spreadsheet"}));
-
-        rig.dialogs.save_names = {rig.path("plain"), rig.path("sheet.CSV")};
-        rig.find<QAction>("export_csv")->trigger();
-        rig.find<QAction>("export_spreadsheet_csv")->trigger();
-        QCOMPARE(rig.dialogs.asked.mid(1),
-                 QStringList(
-                     2, "save " + rig.path("4100000ABCDEF1AA_20260201-0600.csv") + " CSV (*.csv)"));
-        const QByteArray plain = file_bytes(rig.path("plain.csv"));
-        QCOMPARE(plain, rig.cli_csv());
-        QByteArray sheet = plain;
-        sheet.replace(',', ';').replace('.', ',');
-        QCOMPARE(file_bytes(rig.path("sheet.CSV")), sheet);
-
-        // A folder that is not there: the file is not written and the user is told.
-        rig.dialogs.save_names = {rig.path("gone/x.csv")};
-        rig.find<QAction>("export_csv")->trigger();
-        QVERIFY(rig.window->findChild<QMessageBox*>("csv_not_saved") != nullptr);
-
-        TableView& table = rig.table();
-        table.selectRow(2);
-        table.selectionModel()->select(table.model()->index(0, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table.setFocus();
-        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QString("DATE TIME\tTEMPERATURE\n2026-02-01 06:00:00\t-2,00\n"
-                         "2026-02-01 06:20:00\t1,00\n"));
-    }
-
-    // The report of a download, then with every sample, then of the pair it was saved as.
-    void missionReportOfADownloadAndOfItsSavedPair() {
-        Rig rig;
+        sim::load_mission(rig.logger, mission);
         auto& button = *rig.find<QToolButton>("mission_report_button");
-        rig.dialogs.save_names = {rig.path("pair.frd"), rig.path("week"), rig.path("all.pdf")};
+        rig.dialogs.save_names = {rig.path("pair.frd"),  rig.path("week"),
+                                  rig.path("all.pdf"),   rig.path("plain"),
+                                  rig.path("sheet.CSV"), rig.path("gone/x.csv")};
         button.click();
         QVERIFY2(rig.dialogs.asked.isEmpty(), "nothing shown, nothing to report");
         rig.load_data();
@@ -118,6 +64,46 @@ class ExportActionsTest : public QObject {
         rig.find<QAction>("include_all_samples")->setChecked(true);
         button.click();
         QVERIFY(test::pdf_text(rig.path("all.pdf"), 2).startsWith("All samples"));
+
+        const QMenu* menu = rig.find<QToolButton>("export_csv_button")->menu();
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->actions().size(), 2);
+        QStringList table_menu;
+        for (const QAction* entry : rig.table().actions()) {
+            table_menu.append(entry->text());
+        }
+        QCOMPARE(table_menu, (QStringList{"Copy", "Export CSV", "Export CSV for Spreadsheet"}));
+        rig.find<QAction>("export_csv")->trigger();
+        rig.find<QAction>("export_spreadsheet_csv")->trigger();
+        QCOMPARE(rig.dialogs.asked.mid(3),
+                 QStringList(
+                     2, "save " + rig.path("4100000ABCDEF1AA_20260201-0600.csv") + " CSV (*.csv)"));
+        // What frostel-cli writes for the logger in the reader.
+        std::ostringstream out, err;
+        link::VirtualClock cli_clock;
+        QCOMPARE(cli::run_download(
+                     {rig.window->logger_commands(), out, err},
+                     {.clock = cli_clock, .program_folder = rig.folder.path().toStdString()}),
+                 cli::kExitOk);
+        const QByteArray plain = file_bytes(rig.path("plain.csv"));
+        QCOMPARE(plain, QByteArray::fromStdString(out.str()));
+        QByteArray sheet = plain;
+        sheet.replace(',', ';').replace('.', ',');
+        QCOMPARE(file_bytes(rig.path("sheet.CSV")), sheet);
+
+        // A folder that is not there: the file is not written and the user is told.
+        rig.find<QAction>("export_csv")->trigger();
+        QVERIFY(rig.window->findChild<QMessageBox*>("csv_not_saved") != nullptr);
+
+        TableView& table = rig.table();
+        table.selectRow(2);
+        table.selectionModel()->select(table.model()->index(0, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table.setFocus();
+        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString("DATE TIME\tTEMPERATURE\n2026-02-01 06:00:00\t-2,00\n"
+                         "2026-02-01 06:20:00\t1,00\n"));
 
         // The saved pair shown again: its report names the download's pages, as the archive
         // does.
