@@ -10,7 +10,7 @@ constexpr int kHeight = kClientHeight + kFrameExtraHeight;
 
 // Relations, not the rule table's numbers: at the first size, a thousand twips larger, and so
 // small that some sizes would be negative.
-TEST(MainLayout, TheChartGrowsTheRightColumnMovesAndSizesThatWouldBeNegativeAreKept) {
+TEST(MainLayout, TheChartGrowsTheRightColumnMovesNegativeSizesAreKeptAndPixelsRounded) {
     const MainLayout before = resized_layout(designed_layout(), kWidth, kHeight);
     EXPECT_EQ(before.chart.left + before.chart.width, before.table.left);
     EXPECT_LE(before.chart.top + before.chart.height, kClientHeight);
@@ -62,9 +62,7 @@ TEST(MainLayout, TheChartGrowsTheRightColumnMovesAndSizesThatWouldBeNegativeAreK
     EXPECT_EQ(small.chart.height, after.chart.height);
     EXPECT_EQ(small.table.height, after.table.height);
     EXPECT_EQ(small.progress_bar.width, after.progress_bar.width);
-}
 
-TEST(MainLayout, TwipsToPixelsRoundsToTheNearestPixel) {
     for (const auto& [twips, pixels] : {std::pair{15, 1}, {7, 0}, {8, 1}, {-1080, -72}}) {
         EXPECT_EQ(twips_to_pixels(twips), pixels) << twips;
     }

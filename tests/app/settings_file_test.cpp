@@ -14,7 +14,7 @@ using test::file_bytes;
 
 // How a file reads and writes back is also tested through the main window's start-up and
 // port search; here the forms the window's cases do not reach.
-TEST(SettingsFile, LinesAreTakenWholeAndThePortKeepsTheFormItWasSetIn) {
+TEST(SettingsFile, LinesAreTakenWholeThePortKeepsItsFormAndFoldersTheirEncoding) {
     const platform::Settings read =
         platform::parse_settings(" English \n C:\\with blanks \r 31 \r\nextra\r\n");
     EXPECT_EQ(read.language_name, " English ");
@@ -28,9 +28,7 @@ TEST(SettingsFile, LinesAreTakenWholeAndThePortKeepsTheFormItWasSetIn) {
         EXPECT_EQ(platform::CommPortNumber::as_read(not_a_port).number(), std::nullopt)
             << not_a_port;
     }
-}
 
-TEST(SettingsFile, FolderNamesSurviveInTheFileSystemEncoding) {
     QTemporaryDir folder;
     const QString path = folder.filePath("SETUP.FRG");
     platform::Settings settings;
@@ -43,22 +41,9 @@ TEST(SettingsFile, FolderNamesSurviveInTheFileSystemEncoding) {
     EXPECT_EQ(platform::read_settings_file(path).data_folder, settings.data_folder);
 }
 
-TEST(InstallMarker, OnlyAFirstLineOfExactlyUsbCounts) {
-    QTemporaryDir folder;
-    EXPECT_FALSE(driver_installer_ran(folder.path()));
-    for (const QByteArray& content :
-         {QByteArray("usb\r\n"), QByteArray("USB \r\n"), QByteArray(), QByteArray("USB\r\nx")}) {
-        QFile marker(folder.filePath(kInstallMarkerFileName));
-        ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-        marker.write(content);
-        marker.close();
-        EXPECT_EQ(driver_installer_ran(folder.path()), content.startsWith("USB\r\n"))
-            << content.constData();
-    }
-}
-
 TEST(LoadPhase, FirstRunWritesTheMarkerStartsTheInstallerAndEndsUnlessItCannotStart) {
     QTemporaryDir folder;
+    EXPECT_FALSE(driver_installer_ran(folder.path()));
     test::RecordingLauncher launcher;
     launcher.can_start = true;
     EXPECT_EQ(run_load_phase(folder.path(), launcher), LoadOutcome::kEndProgram);
@@ -72,6 +57,17 @@ TEST(LoadPhase, FirstRunWritesTheMarkerStartsTheInstallerAndEndsUnlessItCannotSt
     launcher.can_start = false;
     EXPECT_EQ(run_load_phase(no_installer.path(), launcher), LoadOutcome::kShowMainWindow);
     EXPECT_TRUE(driver_installer_ran(no_installer.path()));
+
+    // Only a first line of exactly "USB" is the marker.
+    for (const QByteArray& content :
+         {QByteArray("usb\r\n"), QByteArray("USB \r\n"), QByteArray(), QByteArray("USB\r\nx")}) {
+        QFile marker(no_installer.filePath(kInstallMarkerFileName));
+        ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        marker.write(content);
+        marker.close();
+        EXPECT_EQ(driver_installer_ran(no_installer.path()), content.startsWith("USB\r\n"))
+            << content.constData();
+    }
 }
 
 }  // namespace
