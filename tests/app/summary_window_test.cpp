@@ -92,6 +92,7 @@ class SummaryWindowTest : public QObject {
         Rig rig;
         rig.dialogs.save_names = {rig.path("coldroom")};
         rig.load_data();
+        ChartView& view = rig.chart();
         // The main window carries the verdict in its colour; a click on it opens the summary.
         QLabel& line = *rig.find<QLabel>("verdict_line");
         QTRY_COMPARE(line.text(), "1 EXCURSION, 1 h 0 min OUT OF LIMITS");
@@ -109,7 +110,7 @@ class SummaryWindowTest : public QObject {
             "background-color: #ff0000"));
         QVERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
         QCOMPARE(rig.tinted_rows(), 6);
-        QCOMPARE(rig.chart().limits(), (insight::Limits{2.0, 8.0, insight::LimitSource::kLogger}));
+        QCOMPARE(view.limits(), (insight::Limits{2.0, 8.0, insight::LimitSource::kLogger}));
 
         // The saved pair gives the same summary through frostel-cli.
         std::ostringstream out, err;
@@ -129,14 +130,12 @@ class SummaryWindowTest : public QObject {
         QTRY_VERIFY(list->header()->length() <= list->viewport()->width());
         QVERIFY(plain_text(window, "mission_settings").contains("Low threshold 2.00 CELSIUS"));
         emit list->itemClicked(list->topLevelItem(0), 0);
-        const auto* time_axis =
-            qobject_cast<QCategoryAxis*>(rig.chart().chart()->axes(Qt::Horizontal)[0]);
-        const auto& points = rig.chart().points();
+        const auto* time_axis = qobject_cast<QCategoryAxis*>(view.chart()->axes(Qt::Horizontal)[0]);
+        const auto& points = view.points();
         QVERIFY(time_axis->min() >= points[226].x && time_axis->max() <= points[237].x);
         // The value axis closes in on the excursion with the high limit in view; the table
         // starts at the excursion's first row.
-        const auto* value_axis =
-            qobject_cast<QValueAxis*>(rig.chart().chart()->axes(Qt::Vertical)[0]);
+        const auto* value_axis = qobject_cast<QValueAxis*>(view.chart()->axes(Qt::Vertical)[0]);
         QVERIFY(value_axis->min() < 8.0 && value_axis->min() > 2.0);
         QVERIFY(value_axis->max() > points[232].y && value_axis->max() < 20.0);
         const int first = list->topLevelItem(0)->data(0, Qt::UserRole).toInt();
@@ -146,8 +145,7 @@ class SummaryWindowTest : public QObject {
         // in pan mode; away from the line, nothing.
         const QString tip = QString::fromLatin1(points[232].label) + "\n" +
                             format_temperature(points[232].y) + " CELSIUS";
-        const auto rest_at = [&rig](const mission::ChartPoint& p, QPoint off) {
-            ChartView& view = rig.chart();
+        const auto rest_at = [&view](const mission::ChartPoint& p, QPoint off) {
             const QPointF at = view.chart()->mapToPosition({p.x, p.y}, view.chart()->series()[0]);
             const QPoint pointer = view.mapFromScene(view.chart()->mapToScene(at)) + off;
             QMouseEvent move(QEvent::MouseMove, pointer, view.viewport()->mapToGlobal(pointer),
@@ -158,21 +156,20 @@ class SummaryWindowTest : public QObject {
         QTRY_COMPARE(QToolTip::text(), tip);
         rest_at(points[232], {0, 40});
         QTRY_VERIFY(!QToolTip::isVisible());
-        rig.chart().set_pan_mode(true);
+        view.set_pan_mode(true);
         rest_at(points[232], {1, -2});
         QTRY_COMPARE(QToolTip::text(), tip);
-        rig.chart().set_pan_mode(false);
+        view.set_pan_mode(false);
         // Fit to Data: the value axis closes in on the data and the limits, and stays fitted
         // through a unit switch.
         rig.find<QPushButton>("fit_to_data_button")->click();
-        QVERIFY(rig.chart().document().left.minimum < 2.0 &&
-                rig.chart().document().left.minimum > 0.5);
-        QVERIFY(rig.chart().document().left.maximum > points[232].y);
+        QVERIFY(view.document().left.minimum < 2.0 && view.document().left.minimum > 0.5);
+        QVERIFY(view.document().left.maximum > points[232].y);
 
         // A unit switch: same verdict, limits in Fahrenheit.
         rig.open_unit_option(1)->click();
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("FARENHEIT"));
-        QVERIFY(rig.chart().document().left.minimum > 33.0);
+        QVERIFY(view.document().left.minimum > 33.0);
         QVERIFY(plain_text(window, "mission_settings").contains("High threshold 46.40 FARENHEIT"));
         expect_rows(window, report::build_report(
                                 report::chart_report_input(
@@ -216,7 +213,7 @@ class SummaryWindowTest : public QObject {
 
         // "Fit to Data" stays on for the next download and the next run, until switched off.
         rig.load_data();
-        QTRY_VERIFY(rig.chart().document().left.maximum < 20.0);
+        QTRY_VERIFY(view.document().left.maximum < 20.0);
         rig.start();
         auto* fit = rig.find<QPushButton>("fit_to_data_button");
         QVERIFY(fit->isChecked());
