@@ -177,11 +177,14 @@ class MainWindowTest : public QObject {
 
     // Values and limits go through the units together from the numbers kept: back in
     // Celsius, a sample on a limit is on it still, with the very numbers and texts as before.
-    void unitsConvertEveryPointLimitAxisAndRowAndComeBackExactly() {
+    // Then a full chart's labels, edits and template, and the chart's tools.
+    void unitsThenAFullChartAndTheChartTools() {
         Rig rig;
         rig.write_settings("4", "/x");
         rig.start();
         ChartView& chart = rig.chart();
+        QCOMPARE(chart.first_value_index(), -1);
+        QCOMPARE(chart.last_value_index(), -1);
         datafile::ChartDocument pair;
         // The last value lies a hair below the tie 4.225, as a download's sample plus offset.
         for (const double value : {25.0, -40.0, 0.0, 100.0, 2.0, 12.5, -3.0, 4.125 + 0.1}) {
@@ -235,24 +238,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(rig.settings_file(), QByteArray("English\r\n/x\r\n4\r\n"));
         QVERIFY(rig.open_unit_option(3)->isChecked());
 
-        // Closing the main window with the dialog open writes the template once and ends.
-        rig.open_unit_option(2)->click();
-        auto* dialog = top_level("Temperature_Unit");
-        rig.window->close();
-        QCOMPARE(rig.ended, 1);
-        QVERIFY(dialog->isVisible());
-        const auto saved = datafile::read_chart_document(rig.path("standard.tee"));
-        QVERIFY(saved.has_value());
-        QCOMPARE(saved->left.title, QString("KELVIN"));
-        QCOMPARE(saved->points.size(), std::size_t{8});
-    }
-
-    void aFullChartsLabelsEditsAndTemplateThenTheChartTools() {
-        Rig rig;
-        rig.start();
-        ChartView& chart = rig.chart();
-        QCOMPARE(chart.first_value_index(), -1);
-        QCOMPARE(chart.last_value_index(), -1);
         QStringList labels;
         datafile::ChartDocument full;
         for (int i = 0; i < 8193; ++i) {
@@ -415,6 +400,17 @@ class MainWindowTest : public QObject {
         printer.setOutputFileName(QDir(folder.path()).filePath("chart.pdf"));
         paint_to_fit(chart, printer);
         QVERIFY(test::file_bytes(printer.outputFileName()).startsWith("%PDF-"));
+
+        // Closing the main window with the dialog open writes the template once and ends.
+        rig.open_unit_option(2)->click();
+        auto* dialog = top_level("Temperature_Unit");
+        rig.window->close();
+        QCOMPARE(rig.ended, 1);
+        QVERIFY(dialog->isVisible());
+        const auto standard = datafile::read_chart_document(rig.path("standard.tee"));
+        QVERIFY(standard.has_value());
+        QCOMPARE(standard->left.title, QString("KELVIN"));
+        QCOMPARE(standard->points.size(), std::size_t{100});
     }
 
     // The data folder follows the folder list and is written on close. The file dialogs stay
