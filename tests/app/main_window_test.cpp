@@ -154,10 +154,8 @@ class MainWindowTest : public QObject {
         // Each port opened with its status text in the search frame on show.
         QStringList seen;
         rig.port.on_open = [&](int number) {
-            seen.append(QString("%1 %2 %3")
-                            .arg(number)
-                            .arg(rig.find<QLabel>("Label3")->text())
-                            .arg(rig.find("Frame1")->isVisible() ? "shown" : "hidden"));
+            seen.append(QString::number(number) + ' ' + rig.find<QLabel>("Label3")->text() +
+                        (rig.find("Frame1")->isVisible() ? " shown" : " hidden"));
         };
         const auto search_start = rig.clock.now();
         rig.find<QAction>("find_commport_menu")->trigger();
@@ -396,7 +394,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(qAlpha(page.pixel(200, 201)), 0);
         QCOMPARE(qAlpha(page.pixel(399, 399)), 0);
         QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QDir(folder.path()).filePath("chart.pdf"));
         paint_to_fit(chart, printer);
         QVERIFY(test::file_bytes(printer.outputFileName()).startsWith("%PDF-"));
@@ -432,7 +429,6 @@ class MainWindowTest : public QObject {
         auto* folders = dialog->findChild<QTreeView*>("Dir1");
         QCOMPARE(window.settings().data_folder, missions);
 
-        // The user opens the one folder inside.
         QTRY_VERIFY(folders->model()->rowCount(folders->currentIndex()) == 1);
         folders->setCurrentIndex(folders->model()->index(0, 0, folders->currentIndex()));
         QCOMPARE(window.settings().data_folder, QDir(missions).filePath("cold"));

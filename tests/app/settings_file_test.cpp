@@ -31,10 +31,8 @@ TEST(SettingsFile, LinesAreTakenWholeThePortKeepsItsFormAndFoldersTheirEncoding)
 
     QTemporaryDir folder;
     const QString path = folder.filePath("SETUP.FRG");
-    platform::Settings settings;
-    settings.language_name = "English";
-    settings.data_folder = QString::fromUtf8("/data/k\xc3\xb8lerum");
-    settings.comm_port_number = platform::CommPortNumber::chosen(30);
+    const platform::Settings settings{"English", QString::fromUtf8("/data/k\xc3\xb8lerum"),
+                                      platform::CommPortNumber::chosen(30)};
     ASSERT_TRUE(platform::write_settings_file(path, settings));
     EXPECT_EQ(file_bytes(path),
               "English\r\n" + QFile::encodeName(settings.data_folder) + "\r\n 30 \r\n");

@@ -43,11 +43,10 @@ TEST(StringGrid, RefillWritesOneRowPerPointAndKeepsOrClearsTheRest) {
     EXPECT_EQ(grid.text(0, 1), "TEMPERATURE ");
 
     // Writes outside the columns and rows change nothing.
-    grid.set_text(1, 2, "third");
-    grid.set_text(3, 0, "below");
-    grid.set_text(-1, 0, "above");
-    EXPECT_EQ(grid.text(1, 2), "");
-    EXPECT_EQ(grid.text(3, 0), "");
+    for (const auto& [row, column] : {std::pair{1, 2}, {3, 0}, {-1, 0}}) {
+        grid.set_text(row, column, "outside");
+        EXPECT_EQ(grid.text(row, column), "") << row << ',' << column;
+    }
     EXPECT_EQ(grid.column_count(), 2);
     EXPECT_EQ(grid.row_count(), 3);
 
