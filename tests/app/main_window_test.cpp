@@ -520,9 +520,7 @@ class MainWindowTest : public QObject {
         using archive::Role;
         struct Case {
             std::optional<Role> role;
-            bool set_path;
-            bool audit_trail;
-            bool program_and_export;
+            bool set_path, audit_trail, program_and_export;
         };
         const Case cases[] = {{std::nullopt, true, true, true},
                               {Role::kOperator, false, false, true},
