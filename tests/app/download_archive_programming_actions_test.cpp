@@ -43,9 +43,7 @@ using test::file_bytes;
 // folder is the test's own unless one is named.
 struct Rig : test::WindowRig {
     explicit Rig(const QByteArray& port_line = " 1 ", const QString& data_folder = {}) {
-        ports.attach(1, box);
-        write_settings(port_line, data_folder);
-        start();
+        start_with_reader(port_line, data_folder);
     }
     archive::MissionArchive& mission_archive() const {
         return window->archive_actions().mission_archive();
@@ -141,8 +139,8 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
     }
 
     // A hundred 16-bit samples, the first two with the sensor's calibration, and the lowest
-    // offset a logger holds (byte 0x00).
-    void sixteenBitSamplesWithCalibrationAndOffsetInFahrenheit() {
+    // offset a logger holds (byte 0x00); then a mission cleared during its download.
+    void sixteenBitSamplesInFahrenheitThenAMissionClearedDuringTheDownload() {
         Rig rig;
         sim::SimMission mission;
         mission.configuration = sim::kConfigurationT;
@@ -159,18 +157,27 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         // 44.57 and 34.06 degrees Celsius after the sensor's correction, less the offset's
         // 12.8 degrees Celsius, in Fahrenheit.
         QCOMPARE(rig.table_column(1).mid(0, 2), (QStringList{"89.18", "70.26"}));
-        auto* slider = rig.programming_window().findChild<QScrollBar*>("HScroll2");
-        QVERIFY(slider != nullptr);
-        QCOMPARE(slider->value(), -128);
+        QCOMPARE(rig.programming_window().findChild<QScrollBar*>("HScroll2")->value(), -128);
         QVERIFY(!rig.programming_window().isVisible());
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->maximum(), 7);
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 7);
+
+        // A lost "B" that reached the logger as the clear command: the download is shown and
+        // archived as usual, and a warning says the mission is gone from the logger.
+        sim::load_mission(rig.logger, eight_bit_mission(7000));
+        rig.ports.set_command_noise(sim::lost_read_letter(328));
+        rig.load_data();
+        QCOMPARE(rig.chart().points().size(), std::size_t{7000});
+        QCOMPARE(message_shown("mission_cleared_warning"),
+                 QString("THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !"));
+        QCOMPARE(rig.mission_archive().find({}).value().size(), std::size_t{2});
     }
 
     // A failed download leaves the previous mission whole: its points and rows, its caption,
-    // title line, text and calibration.
+    // title line, text and calibration. An archive that cannot be opened costs no download:
+    // it stays on screen, its save dialog opens and a warning says why.
     void failuresLeaveThePreviousMissionAndAnEmptyOneStillOffersTheSave() {
-        Rig rig("");
+        Rig rig("", QStringLiteral("/nonexistent/frostel-data"));
         // No port chosen yet: said at once, without a word to any port.
         rig.load_data();
         QVERIFY(rig.box.commands().empty());
@@ -188,14 +195,6 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         rig.retrieve(previous);
         rig.programming_window().preset_calibration(-25);
         const QString previous_text = rig.mission_text().text();
-        const auto previous_shown = [&] {
-            QCOMPARE(rig.find<QLabel>("Label1")->text(), QString());
-            QCOMPARE(rig.chart().document().title_lines.first(), QString("PREVIOUS ID"));
-            QCOMPARE(rig.mission_text().text(), previous_text);
-            QCOMPARE(rig.programming_window().settings().calibration, -25);
-            QCOMPARE(rig.chart().points().size(), std::size_t{1});
-            QCOMPARE(rig.table_column(1), (QStringList{"12.50", ""}));
-        };
         // A logger that will not stop.
         rig.logger.freeze_status_bits(sim::kMissionRunning);
         rig.load_data();
@@ -205,17 +204,27 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
                  QString("port 1 (simulated reader): the logger's status never changed after the "
                          "stop command (G)"));
         QCOMPARE(rig.find<QProgressBar>("ProgressBar1")->value(), 0);
-        previous_shown();
+        QCOMPARE(rig.find<QLabel>("Label1")->text(), QString());
+        QCOMPARE(rig.chart().document().title_lines.first(), QString("PREVIOUS ID"));
+        QCOMPARE(rig.mission_text().text(), previous_text);
+        QCOMPARE(rig.programming_window().settings().calibration, -25);
+        QCOMPARE(rig.chart().points().size(), std::size_t{1});
+        QCOMPARE(rig.table_column(1), (QStringList{"12.50", ""}));
         QCOMPARE(rig.dialogs.asked.size(), 1);  // the retrieval's
 
         rig.logger.freeze_status_bits(0);
+        rig.load_data();
+        QCOMPARE(rig.chart().points().size(), std::size_t{100});
+        QCOMPARE(rig.dialogs.asked.size(), 2);
+        QVERIFY(!message_shown("archive_warning").isEmpty());
+
         sim::load_mission(rig.logger, eight_bit_mission(0));
         rig.load_data();
         QVERIFY(!rig.find<QFrame>("Frame4")->isVisible());
         QVERIFY(rig.find<QFrame>("Frame4")->toolTip().isEmpty());
         QVERIFY(rig.chart().points().empty());
         QCOMPARE(rig.table().grid().row_count(), 2);
-        QCOMPARE(rig.dialogs.asked.size(), 2);
+        QCOMPARE(rig.dialogs.asked.size(), 3);
     }
 
     // Every logger operation against every control that would start another one, open or
@@ -225,8 +234,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
     void everyLoggerOperationTurnsEveryGuardedControlOffUntilItEnds() {
         Rig rig;
         sim::load_mission(rig.logger, eight_bit_mission(100));
-        rig.find<QPushButton>("Command8")->click();
-        auto& programming = rig.programming_window();
+        auto& programming = rig.open_programming();
         QVERIFY(programming.isVisible());
         QCOMPARE(programming.windowTitle(), QString("Programming"));
         rig.find<QPushButton>("Command4")->click();
@@ -283,30 +291,6 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
     }
 
-    // An archive that cannot be opened costs nothing: the download stays on screen, its
-    // save dialog opens and a warning says why.
-    void anArchiveThatCannotBeWrittenCostsNoDownload() {
-        Rig rig(" 1 ", QStringLiteral("/nonexistent/frostel-data"));
-        sim::load_mission(rig.logger, eight_bit_mission(100));
-        rig.load_data();
-        QCOMPARE(rig.chart().points().size(), std::size_t{100});
-        QCOMPARE(rig.dialogs.asked.size(), 1);
-        QVERIFY(!message_shown("archive_warning").isEmpty());
-    }
-
-    // A lost "B" that reached the logger as the clear command: the download is shown and
-    // archived as usual, and a warning says the mission is gone from the logger.
-    void aMissionClearedDuringTheDownloadIsKeptAndSaidSo() {
-        Rig rig;
-        sim::load_mission(rig.logger, eight_bit_mission(7000));
-        rig.ports.set_command_noise(sim::lost_read_letter(328));
-        rig.load_data();
-        QCOMPARE(rig.chart().points().size(), std::size_t{7000});
-        QCOMPARE(message_shown("mission_cleared_warning"),
-                 QString("THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !"));
-        QCOMPARE(rig.mission_archive().find({}).value().size(), std::size_t{1});
-    }
-
     // Programming over a mission never downloaded asks first and names the logger it met:
     // "Cancel" writes nothing and says so; "Download first" downloads it at once and keeps
     // every field typed, after which the run asks nothing and is recorded.
@@ -315,8 +299,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         sim::load_mission(rig.logger, eight_bit_mission(100));
         rig.held_answers = {programming::HeldMissionChoice::kCancel,
                             programming::HeldMissionChoice::kDownloadFirst};
-        rig.find<QPushButton>("Command8")->click();
-        auto& programming = rig.programming_window();
+        auto& programming = rig.open_programming();
         const auto line = [&programming](const char* name) {
             return programming.findChild<QLabel*>(name)->text();
         };
@@ -527,11 +510,10 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         rig.load_data();
         QCOMPARE(window.model().rowCount(), 1);
         QCOMPARE(window.status_line().text(), rig.mission_archive().path());
-        QStringList events;
-        QVERIFY(rig.mission_archive().for_each_event({}, [&](const archive::AuditEntry& entry) {
-            events << QString::fromStdString(entry.chained.row.action + ' ' +
-                                             entry.chained.row.new_value.substr(0, 12));
-        }));
+        const QStringList events =
+            test::audit_lines(rig.mission_archive(), [](const archive::AuditRow& row) {
+                return QString::fromStdString(row.action + ' ' + row.new_value.substr(0, 12));
+            });
         QCOMPARE(events.first(), "setting-changed " + server.left(12));
         QVERIFY(events.last().startsWith("download-archived"));
 
@@ -548,8 +530,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
             return archive::pending_count(outbox);
         };
         QCOMPARE(pending(), std::optional(1));
-        rig.find<QPushButton>("Command8")->click();
-        rig.programming_window().programming_button().click();
+        rig.open_programming().programming_button().click();
         QCOMPARE(rig.held_questions.size(), 1);
         QVERIFY2(rig.held_questions.first().startsWith("The shared archive cannot be reached: "),
                  qPrintable(rig.held_questions.first()));
@@ -611,10 +592,11 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
             int rows;
             int newest;  // its sequence number
         } cases[] = {
-            {"all, first page", any, any, "", "", AuditTrailWindow::kPage, 210},
             {"to a day", any, QDate(2026, 3, 1), "", "", 4, 4},
             {"from a day, person and record", QDate(2026, 4, 20), any, "os:bo", "2", 1, 206},
             {"nobody", any, any, "os:nobody", "", 0, 0},
+            // Last, so that the next page follows it.
+            {"all, first page", any, any, "", "", AuditTrailWindow::kPage, 210},
         };
         for (const auto& c : cases) {
             window.since_box().setDate(c.since);
@@ -633,10 +615,6 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
             QVERIFY2(window.more_button().isEnabled() == (c.rows == AuditTrailWindow::kPage),
                      c.name);
         }
-        window.user_box().clear();
-        window.record_box().clear();
-        window.since_box().setDate(any);
-        window.until_box().setDate(any);
         window.more_button().click();
         QCOMPARE(table.rowCount(), 210);
         QVERIFY(!window.more_button().isEnabled());

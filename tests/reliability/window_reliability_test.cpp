@@ -1,27 +1,18 @@
 // The main window under abuse: closed during each logger operation, through a long working
 // day, with its archive shared with frostel-cli, and with its reader pulled out mid-run.
 #include <unistd.h>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <fstream>
 #include <iostream>
-#include <memory>
 
 #include "app/data_path_dialog.h"
 #include "app/download_actions.h"
-#include "app/file_name_dialogs.h"
-#include "app/main_window.h"
-#include "datafile/chart_document.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "sim/mission/mission_loader.h"
@@ -66,8 +57,7 @@ int close_during(std::string_view operation, const QString& parent_folder) {
     } else if (operation == "search") {
         rig.find<QAction>("find_commport_menu")->trigger();
     } else {
-        rig.find<QPushButton>("Command8")->click();
-        rig.programming_window().programming_button().click();
+        rig.open_programming().programming_button().click();
     }
     std::cout << "operation ended" << std::endl;
     return 3;
@@ -133,8 +123,6 @@ class WindowReliabilityTest : public QObject {
     // AddressSanitizer holds freed memory back, so resident size says nothing of growth
     // there; that build checks for leaks instead.
     void aLongDayOfDownloadsAndProgrammingRuns() {
-        constexpr int kDownloads = 200;
-        constexpr int kProgrammingRuns = 50;
         WindowRig rig;
         rig.start_with_reader();
         const sim::SimMission cold_room = *sim::sample_mission("cold-room", rig.clock.local_now());
@@ -146,20 +134,16 @@ class WindowReliabilityTest : public QObject {
         };
         download();  // everything allocated once
         const long start = resident_kib();
-        std::printf("resident at start: %ld KiB\n", start);
-        for (int i = 1; i < kDownloads; ++i)
+        for (int i = 1; i < 200; ++i)
             download();
-        rig.find<QPushButton>("Command8")->click();
-        auto& programming = rig.programming_window();
-        for (int i = 0; i < kProgrammingRuns; ++i) {
+        auto& programming = rig.open_programming();
+        for (int i = 0; i < 50; ++i) {
             rig.box.clear_log();
             programming.programming_button().click();
             QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
         }
         download();
         const long end = resident_kib();
-        std::printf("resident at end:   %ld KiB after %d downloads and %d runs\n", end,
-                    kDownloads + 1, kProgrammingRuns);
 #if !defined(__SANITIZE_ADDRESS__)
         QVERIFY2(end - start < 32 * 1024, qPrintable(QString::number(end - start)));
 #endif
@@ -218,8 +202,7 @@ class WindowReliabilityTest : public QObject {
         QVERIFY(!error_frame->isVisible());
         QCOMPARE(rig.chart().points().size(), std::size_t{576});
 
-        rig.find<QPushButton>("Command8")->click();
-        auto& programming = rig.programming_window();
+        auto& programming = rig.open_programming();
         const QLabel* result = programming.findChild<QLabel*>("Label5");
         unplug_after(2000);
         programming.programming_button().click();

@@ -90,10 +90,11 @@ struct WindowRig {
                  "English\r\n" + QFile::encodeName(data) + "\r\n" + port_line + "\r\n");
     }
     app::MainWindow& start() { return start_on(port, clock); }
-    // The program with the reader on port 1 and the settings naming that port as `port_line`.
-    app::MainWindow& start_with_reader(const QByteArray& port_line = " 1 ") {
+    // The program with the reader on port 1 and the settings `write_settings` writes.
+    app::MainWindow& start_with_reader(const QByteArray& port_line = " 1 ",
+                                       const QString& data_folder = {}) {
         ports.attach(1, box);
-        write_settings(port_line);
+        write_settings(port_line, data_folder);
         return start();
     }
     // The program on another port and clock, such as the real adapter's.
@@ -118,6 +119,10 @@ struct WindowRig {
     app::Programming_DS1922T& programming_window() const {
         return window->programming_actions().programming_window();
     }
+    app::Programming_DS1922T& open_programming() const {
+        find<QPushButton>("Command8")->click();
+        return programming_window();
+    }
     app::ChartView& chart() const { return *find<app::ChartView>("TChart1"); }
     app::TableView& table() const { return *find<app::TableView>("MSFlexGrid1"); }
     app::MissionTextBox& mission_text() const { return *find<app::MissionTextBox>("RichTextBox1"); }
@@ -138,13 +143,11 @@ struct WindowRig {
     void retrieve_values(const std::vector<double>& values, const char* unit = "CELSIUS") {
         datafile::ChartDocument document;
         document.left.title = unit;
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            const auto minute = static_cast<int>(i);
-            document.points.push_back({46000 + minute / 1440.0, values[i],
-                                       QStringLiteral("2026-01-15 %1:%2:00")
-                                           .arg(10 + minute / 60, 2, 10, QLatin1Char('0'))
-                                           .arg(minute % 60, 2, 10, QLatin1Char('0'))
-                                           .toStdString()});
+        const QDateTime first(QDate(2026, 1, 15), QTime(10, 0), Qt::UTC);
+        for (int minute = 0; minute < static_cast<int>(values.size()); ++minute) {
+            document.points.push_back(
+                {46000 + minute / 1440.0, values[minute],
+                 first.addSecs(60 * minute).toString("yyyy-MM-dd HH:mm:ss").toStdString()});
         }
         retrieve(document);
     }
