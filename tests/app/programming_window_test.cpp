@@ -80,7 +80,8 @@ class ProgrammingWindowTest : public QObject {
   private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
-    void defaults_and_placement_in_twips() {
+    // From the defaults, placed in twips, through every choice that enables or resets others.
+    void defaults_placement_and_choices() {
         WindowRig w;
         QCOMPARE(w.text("Label1"), QStringLiteral("10 seconds"));
         QCOMPARE(w.text("Label4"), QStringLiteral("0 Days - 22 Hours - 45 Minutes"));
@@ -100,10 +101,7 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.get("Frame11")->geometry(), QRect(8, 8, 81, 113));
         QCOMPARE(w.get("Command1")->geometry(), QRect(8, 457, 217, 33));
         QCOMPARE(w.get("MaskEdBox1")->geometry(), QRect(56, 188, 49, 17));
-    }
 
-    void unit_and_start_mode_enable_and_reset_their_choices() {
-        WindowRig w;
         w.interval()->setValue(30);
         w.click("Option1(1)");
         QCOMPARE(w.interval()->value(), 30);
@@ -141,12 +139,9 @@ class ProgrammingWindowTest : public QObject {
         QCOMPARE(w.explained("Option2(0) Option3(1) Option4(1)"), QStringLiteral("111"));
         QCOMPARE(w.interval()->value(), 59);
         QCOMPARE(w.text("Label1"), QStringLiteral("59 seconds"));
-    }
 
-    // A typed break is CR LF; Delete empties the text alone, while opening the window empties
-    // it and sets the calendar to today; the calibration runs from -128 to 127.
-    void mission_text_calendar_and_calibration() {
-        WindowRig w;
+        // A typed break is CR LF; Delete empties the text alone, while opening the window
+        // empties it and sets the calendar to today; the calibration runs from -128 to 127.
         auto* text = w.get<QPlainTextEdit>("RichTextBox1");
         QTest::keyClicks(text, QStringLiteral("ab"));
         QTest::keyClick(text, Qt::Key_Return);

@@ -19,7 +19,6 @@ namespace frostel::test {
 namespace {
 
 using archive::MissionArchive;
-using std::chrono::milliseconds;
 using Work = std::function<bool(const std::function<void()>& ready)>;
 
 // Runs `work` in a child process that exits 0 when it returns true; returns once the child
@@ -40,10 +39,16 @@ pid_t start_child(const Work& work) {
     return child;
 }
 
-void kill_after(pid_t child, milliseconds delay) {
-    std::this_thread::sleep_for(delay);
+void kill_after(pid_t child, int delay_ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
+}
+
+bool exits_well(pid_t child) {
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST(KilledWriter, TheChosenFileIsAlwaysOneWholeVersion) {
@@ -61,7 +66,7 @@ TEST(KilledWriter, TheChosenFileIsAlwaysOneWholeVersion) {
             }
         });
         ASSERT_GT(child, 0);
-        kill_after(child, milliseconds(5 + 7 * round));
+        kill_after(child, 5 + 7 * round);
         std::ifstream in(target, std::ios::binary);
         const std::string content{std::istreambuf_iterator<char>(in), {}};
         EXPECT_TRUE(content == first || content == second)
@@ -110,7 +115,7 @@ TEST(KilledWriter, EveryEarlierArchiveRecordStaysWholeAndTwoWritersLoseNone) {
     for (std::uint32_t round = 0; round < 40; ++round) {
         const pid_t child = start_archive_writer(rig, base, round << 16, 0);
         ASSERT_GT(child, 0);
-        kill_after(child, milliseconds(delay_ms(random)));
+        kill_after(child, delay_ms(random));
         const std::size_t now = whole_records(rig.path());
         ASSERT_GT(now, records) << "round " << round;
         records = now;
@@ -118,11 +123,8 @@ TEST(KilledWriter, EveryEarlierArchiveRecordStaysWholeAndTwoWritersLoseNone) {
 
     const std::uint32_t each = 30;
     for (const pid_t writer : {start_archive_writer(rig, base, 1u << 30, each),
-                               start_archive_writer(rig, base, 1u << 31, each)}) {
-        int status = -1;
-        ::waitpid(writer, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+                               start_archive_writer(rig, base, 1u << 31, each)})
+        EXPECT_TRUE(exits_well(writer));
     EXPECT_EQ(whole_records(rig.path()), records + 2 * each);
 }
 
@@ -130,33 +132,28 @@ TEST(KilledWriter, EveryEarlierArchiveRecordStaysWholeAndTwoWritersLoseNone) {
 // fails, none is lost.
 TEST(KilledWriter, ProgramsOpeningANewArchiveAtOnceEachKeepTheirDownload) {
     constexpr int kPrograms = 6;
-    constexpr int kRounds = 20;
     ArchiveRig rig;
     const mission::DownloadedMission base =
         rig.download(ArchiveRig::mission("Opened at once", {2026, 4, 1, 6, 0, 0}, 50));
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < 20; ++round) {
         const QString path = rig.folder.filePath(QStringLiteral("round-%1.sqlite").arg(round));
         int go[2];
         ASSERT_EQ(::pipe(go), 0);
         std::vector<pid_t> programs;
         for (int n = 0; n < kPrograms; ++n) {
-            const pid_t child = ::fork();
-            if (child == 0) {
+            programs.push_back(start_child([&](const auto& ready) {
                 ::close(go[1]);
+                ready();
                 char byte = 0;
                 (void)!::read(go[0], &byte, 1);  // returns when the parent closes its end
                 MissionArchive archive(path);
-                ::_exit(archive.archive(ArchiveRig::variant(base, n), rig.stamp) ? 0 : 1);
-            }
-            programs.push_back(child);
+                return archive.archive(ArchiveRig::variant(base, n), rig.stamp).has_value();
+            }));
         }
         ::close(go[0]);
         ::close(go[1]);
-        for (const pid_t program : programs) {
-            int status = -1;
-            ::waitpid(program, &status, 0);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
-        }
+        for (const pid_t program : programs)
+            EXPECT_TRUE(exits_well(program)) << "round " << round;
         EXPECT_EQ(whole_records(path), std::size_t{kPrograms}) << "round " << round;
     }
 }
