@@ -131,18 +131,18 @@ struct WindowRig {
         find<QPushButton>("Command4")->click();
         return indexed<QRadioButton>(top_level("Temperature_Unit"), "Option1", index);
     }
-    // `document` saved as the pair `name` and retrieved from the disk, as the user opens one.
-    void retrieve(const datafile::ChartDocument& document, const QString& name = "shown.frd") {
-        QVERIFY(datafile::write_data_file(path(name), "retrieved\r\n"));
-        QVERIFY(
-            datafile::write_chart_document(datafile::chart_document_name(path(name)), document));
-        dialogs.open_names = {path(name)};
+    // `document` saved as a pair and retrieved from the disk, as the user opens one.
+    void retrieve(const datafile::ChartDocument& document) {
+        const QString name = path("shown.frd");
+        QVERIFY(datafile::write_data_file(name, "retrieved\r\n"));
+        QVERIFY(datafile::write_chart_document(datafile::chart_document_name(name), document));
+        dialogs.open_names = {name};
         find<QPushButton>("Command2")->click();
     }
-    // A pair of these values, a minute apart, in `unit`, retrieved.
-    void retrieve_values(const std::vector<double>& values, const char* unit = "CELSIUS") {
+    // A pair of these values in Celsius, a minute apart, retrieved.
+    void retrieve_values(const std::vector<double>& values) {
         datafile::ChartDocument document;
-        document.left.title = unit;
+        document.left.title = "CELSIUS";
         const QDateTime first(QDate(2026, 1, 15), QTime(10, 0), Qt::UTC);
         for (int minute = 0; minute < static_cast<int>(values.size()); ++minute) {
             document.points.push_back(
