@@ -37,8 +37,7 @@
 namespace frostel::app {
 namespace {
 
-// The program with a reader on port 1 and the settings naming it (or no port); the data
-// folder is the test's own unless one is named.
+// The program started on the reader at once, its archive at hand.
 struct Rig : test::WindowRig {
     explicit Rig(const QByteArray& port_line = " 1 ", const QString& data_folder = {}) {
         start_with_reader(port_line, data_folder);
@@ -220,16 +219,59 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(rig.dialogs.asked.size(), 3);
     }
 
-    // Every logger operation against every control that would start another one, open or
+    // Programming over a mission never downloaded asks first and names the logger it met:
+    // "Cancel" writes nothing and says so; "Download first" downloads it at once and keeps
+    // every field typed, after which the run asks nothing and is recorded.
+    // Then every logger operation against every control that would start another one, open or
     // save a file, change the unit, the port or the data folder, or start the driver
     // installer, in both windows and the open dialogs: off while it runs, on again at its
     // end, however it ends.
-    void everyLoggerOperationTurnsEveryGuardedControlOffUntilItEnds() {
+    void programmingAsksFirstAndEveryLoggerOperationGuardsTheControls() {
         Rig rig;
         sim::load_mission(rig.logger, eight_bit_mission(100));
+        rig.held_answers = {programming::HeldMissionChoice::kCancel,
+                            programming::HeldMissionChoice::kDownloadFirst};
         auto& programming = rig.open_programming();
         QVERIFY(programming.isVisible());
         QCOMPARE(programming.windowTitle(), QString("Programming"));
+        const auto line = [&programming](const char* name) {
+            return programming.findChild<QLabel*>(name)->text();
+        };
+        QCOMPARE(line("logger_line"), QString("Port 1. Last logger read there: not read yet."));
+        programming.findChild<QPlainTextEdit*>("RichTextBox1")->setPlainText("cold room 4");
+        programming.preset_calibration(7);
+        programming.programming_button().click();
+        QCOMPARE(rig.held_questions, QStringList{"This logger holds 100 samples from 2026-02-01 "
+                                                 "06:00:00 that were never downloaded."});
+        QCOMPARE(line("Label5"), QString("NOTHING WRITTEN"));
+        QCOMPARE(programming.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
+        QCOMPARE(line("logger_line"),
+                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
+                         "samples held, not in the archive."));
+
+        programming.programming_button().click();
+        QCOMPARE(rig.held_questions.size(), 2);
+        QCOMPARE(rig.chart().points().size(), std::size_t{100});
+        QVERIFY(programming.isVisible());
+        QCOMPARE(programming.settings().mission_text, std::string("cold room 4"));
+        QCOMPARE(programming.settings().calibration, 7);
+        QVERIFY(rig.mission_archive().programming_runs("4100000ABCDEF1AA").empty());
+
+        programming.programming_button().click();
+        QCOMPARE(rig.held_questions.size(), 2);
+        QCOMPARE(line("Label5"), QString("PROGRAMMING OK"));
+        QCOMPARE(line("logger_line"),
+                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
+                         "samples held, in the archive."));
+        QCOMPARE(rig.mission_archive().programming_runs("4100000ABCDEF1AA").size(), std::size_t{1});
+        rig.load_data();
+        programming.open_for_new_mission();
+        QCOMPARE(line("logger_line"),
+                 QString("Port 1. Last logger read there: logger 4100000ABCDEF1AA, type T, "
+                         "stopped, 0 samples held."));
+
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        programming.findChild<QLabel*>("Label5")->clear();  // the run below says it again
         rig.find<QPushButton>("Command4")->click();
         rig.find<QPushButton>("Command1")->click();
         const std::pair<const char*, QObject*> controls[] = {
@@ -274,60 +316,13 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
                  rig.port.on_write = nullptr;
              }}};
         for (const auto& [operation, run] : operations) {
-            std::optional<QStringList> on_while_running;
+            QStringList on_while_running{QString(operation) + ": never looked at while running"};
             QTimer::singleShot(0, [&] { on_while_running = not_as(operation, false); });
             run();
-            QVERIFY2(on_while_running.has_value(), operation);
-            QCOMPARE(*on_while_running, QStringList());
+            QCOMPARE(on_while_running, QStringList());
             QCOMPARE(not_as(operation, true), QStringList());
         }
-        QCOMPARE(programming.findChild<QLabel*>("Label5")->text(), QString("PROGRAMMING OK"));
-    }
-
-    // Programming over a mission never downloaded asks first and names the logger it met:
-    // "Cancel" writes nothing and says so; "Download first" downloads it at once and keeps
-    // every field typed, after which the run asks nothing and is recorded.
-    void programmingOverAMissionNeverDownloadedAsksFirst() {
-        Rig rig;
-        sim::load_mission(rig.logger, eight_bit_mission(100));
-        rig.held_answers = {programming::HeldMissionChoice::kCancel,
-                            programming::HeldMissionChoice::kDownloadFirst};
-        auto& programming = rig.open_programming();
-        const auto line = [&programming](const char* name) {
-            return programming.findChild<QLabel*>(name)->text();
-        };
-        QCOMPARE(line("logger_line"), QString("Port 1. Last logger read there: not read yet."));
-        programming.findChild<QPlainTextEdit*>("RichTextBox1")->setPlainText("cold room 4");
-        programming.preset_calibration(7);
-        programming.programming_button().click();
-        QCOMPARE(rig.held_questions, QStringList{"This logger holds 100 samples from 2026-02-01 "
-                                                 "06:00:00 that were never downloaded."});
-        QCOMPARE(line("Label5"), QString("NOTHING WRITTEN"));
-        QCOMPARE(programming.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
-        QCOMPARE(line("logger_line"),
-                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
-                         "samples held, not in the archive."));
-
-        programming.programming_button().click();
-        QCOMPARE(rig.held_questions.size(), 2);
-        QCOMPARE(rig.chart().points().size(), std::size_t{100});
-        QVERIFY(programming.isVisible());
-        QCOMPARE(programming.settings().mission_text, std::string("cold room 4"));
-        QCOMPARE(programming.settings().calibration, 7);
-        QVERIFY(rig.mission_archive().programming_runs("4100000ABCDEF1AA").empty());
-
-        programming.programming_button().click();
-        QCOMPARE(rig.held_questions.size(), 2);
         QCOMPARE(line("Label5"), QString("PROGRAMMING OK"));
-        QCOMPARE(line("logger_line"),
-                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
-                         "samples held, in the archive."));
-        QCOMPARE(rig.mission_archive().programming_runs("4100000ABCDEF1AA").size(), std::size_t{1});
-        rig.load_data();
-        programming.open_for_new_mission();
-        QCOMPARE(line("logger_line"),
-                 QString("Port 1. Last logger read there: logger 4100000ABCDEF1AA, type T, "
-                         "stopped, 0 samples held."));
     }
 
     // Downloads are kept once and shown again from the archive as after the download.
@@ -343,6 +338,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(archive.model().rowCount(), 1);
         QCOMPARE(archive.model().record(0).sample_count, 100);
         QCOMPARE(archive.model().record(0).download_count, 2);
+        const QString fingerprint = QString::fromStdString(archive.model().record(0).fingerprint);
         // The date filter's calendar opens at the newest mission's month, the filter still open.
         QDateEdit& since = archive.since_box();
         QTest::mouseClick(&since, Qt::LeftButton, {}, {since.width() - 4, since.height() / 2});
@@ -377,8 +373,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(rig.chart().points().size(), std::size_t{2});
         QVERIFY(rig.dialogs.asked.last().startsWith("save " + rig.path("4100000ABCDEF1AA_2026")));
         QVERIFY(rig.dialogs.asked.last().contains(".frd "));
-        QCOMPARE(test::report_fingerprint(rig.path("kept.pdf")),
-                 QString::fromStdString(archive.model().record(0).fingerprint));
+        QCOMPARE(test::report_fingerprint(rig.path("kept.pdf")), fingerprint);
         {
             const BusyState::Operation download(rig.window->busy_state());
             QVERIFY(!archive.open_button().isEnabled());
@@ -392,7 +387,6 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         rig.window->findChild<QAction*>("export_csv")->trigger();
         rig.window->findChildren<QAction*>("com_menu")[2]->trigger();
         // The record's own events, newest first.
-        const QString fingerprint = QString::fromStdString(archive.model().record(0).fingerprint);
         archive.history_button().click();
         auto* history = test::top_level<RecordHistory>("record_history");
         QVERIFY(history != nullptr && history->isVisible());
@@ -576,8 +570,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
             const char* name;
             QDate since, until;
             QString user, record;
-            int rows;
-            int newest;  // its sequence number
+            int rows, newest;  // the newest's sequence number
         } cases[] = {
             {"to a day", any, QDate(2026, 3, 1), "", "", 4, 4},
             {"from a day, person and record", QDate(2026, 4, 20), any, "os:bo", "2", 1, 206},

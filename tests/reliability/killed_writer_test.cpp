@@ -19,11 +19,10 @@ namespace frostel::test {
 namespace {
 
 using archive::MissionArchive;
-using Work = std::function<bool(const std::function<void()>& ready)>;
 
 // Runs `work` in a child process that exits 0 when it returns true; returns once the child
 // has called `ready`, so that a kill lands in the work itself.
-pid_t start_child(const Work& work) {
+pid_t start_child(const std::function<bool(const std::function<void()>& ready)>& work) {
     int pipe_ends[2];
     if (::pipe(pipe_ends) != 0) {
         return -1;

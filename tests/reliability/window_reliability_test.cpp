@@ -90,8 +90,7 @@ void browse(const QString& folder, const QString& file) {
 
 long resident_kib() {
     std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
+    long pages = 0, resident = 0;
     statm >> pages >> resident;
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }

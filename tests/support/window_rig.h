@@ -29,8 +29,7 @@
 
 namespace frostel::test {
 
-// Answers each dialog with the next prepared name (empty: cancelled) and remembers how it
-// was asked.
+// Answers each dialog with the next prepared name (none left: cancelled), noting the question.
 struct ScriptedDialogs final : app::FileNameDialogs {
     QStringList save_names, open_names, folder_names, asked;
     QString save_name(QWidget*, const QString& folder, const QString& filter) override {
@@ -142,7 +141,6 @@ struct WindowRig {
     // A pair of these values in Celsius, a minute apart, retrieved.
     void retrieve_values(const std::vector<double>& values) {
         datafile::ChartDocument document;
-        document.left.title = "CELSIUS";
         const QDateTime first(QDate(2026, 1, 15), QTime(10, 0), Qt::UTC);
         for (int minute = 0; minute < static_cast<int>(values.size()); ++minute) {
             document.points.push_back(
