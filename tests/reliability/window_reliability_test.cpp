@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QTreeView>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 
@@ -143,6 +144,8 @@ class WindowReliabilityTest : public QObject {
         }
         download();
         const long end = resident_kib();
+        std::printf("resident: %ld KiB at start, %ld KiB after 201 downloads and 50 runs\n", start,
+                    end);
 #if !defined(__SANITIZE_ADDRESS__)
         QVERIFY2(end - start < 32 * 1024, qPrintable(QString::number(end - start)));
 #endif
