@@ -52,6 +52,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       bundle_(button(QStringLiteral("archive_bundle"), tr("Bundle..."), this)),
       audit_trail_(button(QStringLiteral("archive_audit_trail"), tr("Audit Trail"), this)),
       result_(new QLabel(this)),
+      missing_(new QLabel(this)),
       status_(new QLabel(this)),
       accounts_(button(QStringLiteral("archive_accounts"), tr("Accounts..."), this)),
       shared_location_(new QLineEdit(this)),
@@ -76,6 +77,10 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     result_->setMinimumWidth(90);
     result_->setAutoFillBackground(true);
     result_->hide();
+    missing_->setObjectName(QStringLiteral("archive_missing_records"));
+    missing_->setStyleSheet(report::result_style(report::ResultKind::kFail));
+    missing_->setWordWrap(true);
+    missing_->hide();
     status_->setObjectName(QStringLiteral("archive_status"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     shared_location_->setObjectName(QStringLiteral("archive_shared_location"));
@@ -108,6 +113,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     sharing->addWidget(shared_apply_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
+    layout->addWidget(missing_);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
     layout->addLayout(sharing);
@@ -172,6 +178,7 @@ void ArchiveWindow::refresh() {
         return;
     }
     status_->setText(archive.notice().isEmpty() ? archive.path() : archive.notice());
+    show_missing_records(archive.missing_records());
     accounts_->setEnabled(archive::AccountBook(archive).accounts_on() == false);
     offer_signing(*sign_, ties_.person ? ties_.person() : std::nullopt);
     if (model_->rowCount() > 0) {
@@ -334,6 +341,27 @@ void ArchiveWindow::show_audit_trail() {
     }
     audit_trail_window_->show();
     audit_trail_window_->raise();
+}
+
+void ArchiveWindow::show_missing_records(const std::optional<std::vector<std::int64_t>>& missing) {
+    missing_->setVisible(!missing || !missing->empty());
+    if (!missing) {
+        missing_->setText(
+            tr("The audit trail cannot be read, so records removed from the archive "
+               "cannot be found."));
+        return;
+    }
+    QStringList ids;
+    for (const std::int64_t id : *missing) {
+        ids << QString::number(id);
+    }
+    missing_->setText(ids.size() == 1
+                          ? tr("Record %1 is named in the audit trail but missing from this "
+                               "archive.")
+                                .arg(ids.front())
+                          : tr("Records %1 are named in the audit trail but missing from this "
+                               "archive.")
+                                .arg(ids.join(QStringLiteral(", "))));
 }
 
 void ArchiveWindow::show_result(const QString& text, bool failure) {

@@ -68,6 +68,7 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] QPushButton& audit_trail_button() const { return *audit_trail_; }
     [[nodiscard]] QLabel& result_line() const { return *result_; }
     [[nodiscard]] QLabel& status_line() const { return *status_; }
+    [[nodiscard]] QLabel& missing_records_line() const { return *missing_; }
     // Turns accounts on, while they are off.
     [[nodiscard]] QPushButton& accounts_button() const { return *accounts_; }
     // The shared archive's location, set for administrators (anyone without accounts).
@@ -90,6 +91,8 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] bool may_read_audit_trail() const;
     void show_audit_trail();
     void show_result(const QString& text, bool failure);
+    // Nothing: the trail could not be read to look.
+    void show_missing_records(const std::optional<std::vector<std::int64_t>>& missing);
     void turn_accounts_on();
     // The shared archive's field, for those who may change it.
     void offer_sharing();
@@ -111,6 +114,7 @@ class ArchiveWindow final : public QWidget {
     QPushButton* audit_trail_;
     QPointer<AuditTrailWindow> audit_trail_window_;
     QLabel* result_;
+    QLabel* missing_;  // records the trail names that the archive no longer holds
     QLabel* status_;
     QPushButton* accounts_;
     QLineEdit* shared_location_;

@@ -50,11 +50,14 @@ struct TrailCheck {
 
 // "record:ID": the object of an event about an archived record.
 [[nodiscard]] std::string record_object(std::int64_t id);
+// The record an object names; nothing for an object that is no record.
+[[nodiscard]] std::optional<std::int64_t> record_of_object(const std::string& object);
 
 // "2026-02-01T09:00:00.250Z": an event's time as listings show it.
 [[nodiscard]] std::string utc_text(std::int64_t utc_ms);
 
 // The events of what exists today, each built one way for the window and frostel-cli alike.
+inline constexpr const char* kDownloadArchived = "download-archived";
 // A download kept as record `id`: the record it made binds its fingerprint, digest and
 // clock line (see archived_value); a download noted again on it, the fingerprint alone.
 [[nodiscard]] AuditEvent download_archived(std::int64_t id, const std::string& fingerprint,

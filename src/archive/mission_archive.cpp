@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <set>
 #include <tuple>
 
 #include "archive/fingerprint.h"
@@ -292,10 +293,35 @@ std::optional<Verification> MissionArchive::verify(std::int64_t id) {
     return verdict;
 }
 
+std::optional<std::vector<std::int64_t>> MissionArchive::missing_records() {
+    forget_verdicts_if_written();
+    if (missing_records_) {
+        return missing_records_;
+    }
+    // A record removed behind the program's back leaves the events that kept it.
+    std::set<std::int64_t> named;
+    const auto issued = store_->for_each_chained_row([&](const ChainedRow& chained) {
+        const std::optional<std::int64_t> id = record_of_object(chained.row.object);
+        if (id && chained.row.action == kDownloadArchived) {
+            named.insert(*id);
+        }
+    });
+    const std::optional<std::vector<ArchiveEntry>> records = issued ? find({}) : std::nullopt;
+    if (!records) {
+        return std::nullopt;
+    }
+    for (const ArchiveEntry& record : *records) {
+        named.erase(record.id);
+    }
+    missing_records_.emplace(named.begin(), named.end());
+    return missing_records_;
+}
+
 void MissionArchive::forget_verdicts_if_written() {
     const std::optional<std::int64_t> count = store_->change_count();
     if (count != change_count_ || !count) {
         verdicts_.clear();
+        missing_records_.reset();
         change_count_ = count;
     }
 }

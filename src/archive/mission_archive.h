@@ -69,6 +69,9 @@ class MissionArchive {
     // kept pages (decoding and summary): "altered" when any disagrees with what was kept.
     // Nothing for an unknown id.
     [[nodiscard]] std::optional<Verification> verify(std::int64_t id);
+    // The records the trail says were kept (by their download-archived events) that the
+    // archive no longer holds, lowest id first; nothing when either cannot be read.
+    [[nodiscard]] std::optional<std::vector<std::int64_t>> missing_records();
     [[nodiscard]] bool record_programming(const ProgrammingRecord& run);
     // Whether a record that verifies keeps a mission of this logger, start and mission
     // sample count; nothing when the archive could not be searched (see error()).
@@ -109,11 +112,13 @@ class MissionArchive {
     bool derive_anew();
     // The record checked against its pages (see check_kept_record); nothing for an unknown id.
     std::optional<Verification> check(std::int64_t id);
-    // Verdicts last until this object or another program writes the archive.
+    // Verdicts, and the records found missing, last until this object or another program
+    // writes the archive.
     void forget_verdicts_if_written();
 
     std::unique_ptr<ArchiveStore> store_;
     std::unordered_map<std::int64_t, Verification> verdicts_;
+    std::optional<std::vector<std::int64_t>> missing_records_;
     std::optional<std::int64_t> change_count_;
 };
 

@@ -512,7 +512,7 @@ QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept) {
     kept.archived_entry.reset();
     kept.downloads_entered = 0;
     kept.earlier_mission.reset();
-    QString error = for_record_events(db, kept.record.id, QStringLiteral("download-archived"),
+    QString error = for_record_events(db, kept.record.id, QString::fromLatin1(kDownloadArchived),
                                       QStringLiteral("ORDER BY sequence"), [&](ChainedRow row) {
                                           kept.downloads_entered += hash_holds(row) ? 1 : 0;
                                           if (!kept.archived_entry) {

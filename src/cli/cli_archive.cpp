@@ -1,6 +1,7 @@
 #include "cli/cli_archive.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
@@ -188,6 +189,20 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
     return kExitOk;
 }
 
+// The records the trail names that are gone: a removed record is no less a change.
+int report_missing_records(const ArchiveContext& context,
+                           std::vector<archive::AuditEvent>& events) {
+    const std::optional<std::vector<std::int64_t>> missing = context.archive.missing_records();
+    if (!missing) {
+        return cannot(context, "the audit trail cannot be read");
+    }
+    for (const std::int64_t id : *missing) {
+        context.out << id << "\tMISSING\n";
+        events.push_back(archive::record_verified(id, "MISSING"));
+    }
+    return missing->empty() ? kExitOk : kExitFailed;
+}
+
 int verify(const ArchiveContext& context, const ArchiveRequest& request) {
     std::vector<std::int64_t> ids;
     if (request.id) {
@@ -215,6 +230,9 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
             !signatures_in_place(context.archive, id, context.out, context.err)) {
             exit_code = kExitFailed;
         }
+    }
+    if (!request.id) {
+        exit_code = std::max(exit_code, report_missing_records(context, events));
     }
     note_events(context, events);
     return exit_code;

@@ -430,6 +430,13 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
             warnings << box->text();
         QCOMPARE(warnings.filter("altered").filter(shown).size(), 2);
         QCOMPARE(test::report_fingerprint(rig.path("altered.pdf")), shown);
+        // Removed behind its back, the record is missing rather than merely gone from the list.
+        QVERIFY(!archive.missing_records_line().isVisible());
+        QVERIFY(test::change_behind_its_back(archive_file, "DELETE FROM missions"));
+        archive.refresh();
+        QCOMPARE(archive.missing_records_line().text(),
+                 QString("Record 1 is named in the audit trail but missing from this archive."));
+        QVERIFY(archive.missing_records_line().isVisible());
 
         // Another data folder: the open window lists its archive, and no id of the first.
         const QString elsewhere = rig.path("elsewhere");

@@ -242,6 +242,11 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         EXPECT_NE(again->second, id);
         EXPECT_EQ(archive.holds(download.header.logger_id, start, 40), true);
     }
+    // A record removed leaves the events that kept it, which name it.
+    EXPECT_EQ(MissionArchive(rig.path()).missing_records(), std::vector<std::int64_t>{});
+    const std::string removed = "DELETE FROM missions WHERE id = " + std::to_string(id);
+    EXPECT_EQ(MissionArchive(changed_copy(rig.path(), removed.c_str())).missing_records(),
+              std::vector<std::int64_t>{id});
 
     // Kept before the trail's entry bound the clock: the entry, the trail's last row, holds
     // the fingerprint and digest alone, and the record verifies with its clock unchecked.

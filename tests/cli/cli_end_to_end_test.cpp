@@ -300,6 +300,11 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_THAT(cli({"program"}), exits(1));
     EXPECT_THAT(cli({"download"}).err, HasSubstr("archive: record 2\n"));
     EXPECT_EQ(cli({"program"}).out, "PROGRAMMING OK\n");
+    // A record removed behind the program's back is missing, not merely unlisted.
+    ASSERT_TRUE(
+        change_behind_its_back(QString::fromStdString((folder / "frostel-archive.sqlite").string()),
+                               QStringLiteral("DELETE FROM missions WHERE id = 1")));
+    EXPECT_THAT(cli({"archive", "verify"}), exits(1, "2\tINTACT\n1\tMISSING\n"));
 
     // Each step above that kept, wrote or checked something is one event of this user.
     std::vector<std::string> events;
@@ -324,6 +329,8 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           "verified record:1 ",
                           "download-archived record:2 ",
                           "programming-run logger:" + unkept.err.substr(8, 16) + " ",
+                          "verified record:2 ",
+                          "verified record:1 ",
                       }));
 }
 
