@@ -81,6 +81,8 @@ struct KeptRecord {
     std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks
     // Its first download-archived event; nothing for a record kept before the audit trail.
     std::optional<ChainedRow> archived_entry;
+    // The lowest record id any download-archived event names; nothing when none does.
+    std::optional<std::int64_t> first_record_in_trail;
     // Its download-archived events whose hash holds.
     int downloads_entered = 0;
     // The logger id and start of the record it names as the one it is a later download of;

@@ -119,13 +119,19 @@ Verification digest_check(const KeptRecord& kept) {
     return intact ? Verification::kIntact : Verification::kAltered;
 }
 
+// Whether a record without a download-archived event was kept before the trail began: the
+// trail enters every record made since, and ids only grow, so none after the first it names.
+bool kept_before_trail(const KeptRecord& kept) {
+    return !kept.first_record_in_trail || kept.record.id < *kept.first_record_in_trail;
+}
+
 // The chain anchors what the download-archived events entered: the record's fingerprint,
 // digest and clock, and each download counted on it. A record kept before the trail has been
 // downloaded once more than its events say, at least.
 bool agrees_with_trail(const KeptRecord& kept) {
     const std::optional<ChainedRow>& entry = kept.archived_entry;
     if (!entry) {
-        return true;
+        return kept_before_trail(kept);
     }
     const ArchiveEntry& record = kept.record;
     const std::string& entered = entry->row.new_value;

@@ -519,10 +519,24 @@ QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept) {
                                               kept.archived_entry = std::move(row);
                                           }
                                       });
-    if (!error.isEmpty() || !kept.record.later_download_of) {
+    if (!error.isEmpty()) {
         return error;
     }
     QSqlQuery query(db);
+    query.prepare(
+        QStringLiteral("SELECT min(CAST(substr(object, 8) AS BIGINT)) FROM audit_events"
+                       " WHERE action = ? AND object LIKE 'record:%'"));
+    query.addBindValue(QString::fromLatin1(kDownloadArchived));
+    if (!query.exec()) {
+        return query.lastError().text();
+    }
+    kept.first_record_in_trail.reset();
+    if (query.next() && !query.value(0).isNull()) {
+        kept.first_record_in_trail = query.value(0).toLongLong();
+    }
+    if (!kept.record.later_download_of) {
+        return {};
+    }
     query.prepare(QStringLiteral("SELECT logger_id, start_time FROM missions WHERE id = ?"));
     query.addBindValue(static_cast<qlonglong>(*kept.record.later_download_of));
     if (!query.exec()) {

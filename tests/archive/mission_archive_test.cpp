@@ -226,6 +226,10 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         "UPDATE missions SET later_download_of = (SELECT min(id) FROM missions)",
         "UPDATE missions SET later_download_of = id",
         suited,
+        // The trail's entry taken from the record: it was kept after the trail began.
+        "DROP TRIGGER audit_events_kept; UPDATE audit_events SET object = 'record:999' WHERE"
+        " object = '" +
+            record_object(id) + "'",
         // ... and the trail's entry edited to suit too.
         suited +
             "; DROP TRIGGER audit_events_kept; UPDATE audit_events SET new_value ="
