@@ -81,7 +81,8 @@ struct KeptRecord {
     std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks
     // Its first download-archived event; nothing for a record kept before the audit trail.
     std::optional<ChainedRow> archived_entry;
-    // The lowest record id any download-archived event names; nothing when none does.
+    // Without that event: the lowest record id any download-archived event names; nothing
+    // when none does (and for a record with its event).
     std::optional<std::int64_t> first_record_in_trail;
     // Its download-archived events whose hash holds.
     int downloads_entered = 0;
@@ -275,6 +276,8 @@ class ArchiveStore {
     [[nodiscard]] virtual std::optional<std::vector<std::int64_t>> records_of_mission(
         const link::LoggerId& logger_id, const std::string& start_time,
         int mission_sample_count) = 0;
+    // The records download-archived events name that the store no longer holds, lowest first.
+    [[nodiscard]] virtual std::optional<std::vector<std::int64_t>> missing_records() = 0;
     // A number that changes whenever anyone else writes the archive; nothing when the
     // store cannot tell, so that nothing read may be kept.
     [[nodiscard]] virtual std::optional<std::int64_t> change_count() = 0;

@@ -2,8 +2,6 @@
 
 #include <QDateTime>
 #include <QTimeZone>
-#include <charconv>
-#include <string_view>
 
 #include "archive/record_digest.h"
 #include "platform/os_user.h"
@@ -12,17 +10,6 @@ namespace frostel::archive {
 
 std::string record_object(std::int64_t id) {
     return "record:" + std::to_string(id);
-}
-
-std::optional<std::int64_t> record_of_object(const std::string& object) {
-    constexpr std::string_view kPrefix = "record:";
-    if (!object.starts_with(kPrefix)) {
-        return std::nullopt;
-    }
-    std::int64_t id = 0;
-    const char* end = object.data() + object.size();
-    const auto [last, error] = std::from_chars(object.data() + kPrefix.size(), end, id);
-    return error == std::errc{} && last == end ? std::optional(id) : std::nullopt;
 }
 
 std::string utc_text(std::int64_t utc_ms) {

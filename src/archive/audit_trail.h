@@ -50,8 +50,6 @@ struct TrailCheck {
 
 // "record:ID": the object of an event about an archived record.
 [[nodiscard]] std::string record_object(std::int64_t id);
-// The record an object names; nothing for an object that is no record.
-[[nodiscard]] std::optional<std::int64_t> record_of_object(const std::string& object);
 
 // "2026-02-01T09:00:00.250Z": an event's time as listings show it.
 [[nodiscard]] std::string utc_text(std::int64_t utc_ms);

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <algorithm>
-#include <set>
 #include <tuple>
 
 #include "archive/fingerprint.h"
@@ -305,21 +304,7 @@ std::optional<std::vector<std::int64_t>> MissionArchive::missing_records() {
         return missing_records_;
     }
     // A record removed behind the program's back leaves the events that kept it.
-    std::set<std::int64_t> named;
-    const auto issued = store_->for_each_chained_row([&](const ChainedRow& chained) {
-        const std::optional<std::int64_t> id = record_of_object(chained.row.object);
-        if (id && chained.row.action == kDownloadArchived) {
-            named.insert(*id);
-        }
-    });
-    const std::optional<std::vector<ArchiveEntry>> records = issued ? find({}) : std::nullopt;
-    if (!records) {
-        return std::nullopt;
-    }
-    for (const ArchiveEntry& record : *records) {
-        named.erase(record.id);
-    }
-    missing_records_.emplace(named.begin(), named.end());
+    missing_records_ = store_->missing_records();
     return missing_records_;
 }
 

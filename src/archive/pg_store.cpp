@@ -358,6 +358,11 @@ std::optional<KeptRecord> PgStore::kept_record(std::int64_t id) {
     return read ? std::optional(kept) : std::nullopt;
 }
 
+std::optional<std::vector<std::int64_t>> PgStore::missing_records() {
+    std::optional<QSqlQuery> query = run(kMissingRecords, {QString::fromLatin1(kDownloadArchived)});
+    return query ? std::optional(ids_from(*query)) : std::nullopt;
+}
+
 std::optional<std::vector<std::int64_t>> PgStore::records_of_mission(
     const link::LoggerId& logger_id, const std::string& start_time, int mission_sample_count) {
     std::optional<QSqlQuery> query = run(

@@ -474,6 +474,13 @@ std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
     return error.isEmpty() || fail(error) ? std::optional(kept) : std::nullopt;
 }
 
+std::optional<std::vector<std::int64_t>> SqliteStore::missing_records() {
+    if (!open_) {
+        return std::nullopt;
+    }
+    return ids_of(kMissingRecords, {QString::fromLatin1(kDownloadArchived)});
+}
+
 std::optional<std::vector<std::int64_t>> SqliteStore::records_of_mission(
     const link::LoggerId& logger_id, const std::string& start_time, int mission_sample_count) {
     if (!open_) {

@@ -44,6 +44,7 @@ class SqliteStore final : public ArchiveStore {
     [[nodiscard]] std::optional<std::vector<std::int64_t>> records_of_mission(
         const link::LoggerId& logger_id, const std::string& start_time,
         int mission_sample_count) override;
+    [[nodiscard]] std::optional<std::vector<std::int64_t>> missing_records() override;
     [[nodiscard]] std::optional<std::int64_t> change_count() override;
     [[nodiscard]] std::optional<int> derive_summaries_again(int rules,
                                                             const Derive& derive) override;

@@ -363,6 +363,11 @@ std::vector<std::int64_t> ids_from(QSqlQuery& query) {
     return ids;
 }
 
+const QString kMissingRecords = QStringLiteral(
+    "SELECT DISTINCT CAST(substr(object, 8) AS BIGINT) AS id FROM audit_events"
+    " WHERE action = ? AND object LIKE 'record:%'"
+    " AND CAST(substr(object, 8) AS BIGINT) NOT IN (SELECT id FROM missions) ORDER BY id");
+
 const QString kRecordsOfMission = QStringLiteral(
     "SELECT id FROM missions WHERE logger_id = ? AND start_time = ? AND mission_sample_count = ?"
     " ORDER BY id");
@@ -481,6 +486,22 @@ QString for_record_events(QSqlDatabase& db, std::int64_t id, const QString& acti
     return {};
 }
 
+// The lowest record id any download-archived event names; nothing when none does.
+QString read_first_record_in_trail(QSqlDatabase& db, std::optional<std::int64_t>& first) {
+    QSqlQuery query(db);
+    query.prepare(
+        QStringLiteral("SELECT min(CAST(substr(object, 8) AS BIGINT)) FROM audit_events"
+                       " WHERE action = ? AND object LIKE 'record:%'"));
+    query.addBindValue(QString::fromLatin1(kDownloadArchived));
+    if (!query.exec()) {
+        return query.lastError().text();
+    }
+    if (query.next() && !query.value(0).isNull()) {
+        first = query.value(0).toLongLong();
+    }
+    return {};
+}
+
 }  // namespace
 
 QString read_limits(QSqlDatabase& db, std::int64_t id, RecordLimits& limits) {
@@ -519,24 +540,15 @@ QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept) {
                                               kept.archived_entry = std::move(row);
                                           }
                                       });
-    if (!error.isEmpty()) {
+    kept.first_record_in_trail.reset();
+    // Only a record without its entry needs it, and it reads the whole trail.
+    if (error.isEmpty() && !kept.archived_entry) {
+        error = read_first_record_in_trail(db, kept.first_record_in_trail);
+    }
+    if (!error.isEmpty() || !kept.record.later_download_of) {
         return error;
     }
     QSqlQuery query(db);
-    query.prepare(
-        QStringLiteral("SELECT min(CAST(substr(object, 8) AS BIGINT)) FROM audit_events"
-                       " WHERE action = ? AND object LIKE 'record:%'"));
-    query.addBindValue(QString::fromLatin1(kDownloadArchived));
-    if (!query.exec()) {
-        return query.lastError().text();
-    }
-    kept.first_record_in_trail.reset();
-    if (query.next() && !query.value(0).isNull()) {
-        kept.first_record_in_trail = query.value(0).toLongLong();
-    }
-    if (!kept.record.later_download_of) {
-        return {};
-    }
     query.prepare(QStringLiteral("SELECT logger_id, start_time FROM missions WHERE id = ?"));
     query.addBindValue(static_cast<qlonglong>(*kept.record.later_download_of));
     if (!query.exec()) {

@@ -66,6 +66,8 @@ extern const QString kSiteSettings;
 
 // The records of one logger, start and mission sample count.
 extern const QString kRecordsOfMission;
+// Takes the download-archived action.
+extern const QString kMissingRecords;
 // The programming runs of one logger, oldest first; one run by its id, its logger id after the
 // columns programming_record_from reads; the last one that succeeded by a time.
 extern const QString kProgrammingRuns;
