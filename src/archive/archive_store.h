@@ -79,6 +79,7 @@ struct KeptRecord {
     std::optional<std::int64_t> downloaded_utc_ms;
     std::optional<std::string> record_digest;
     std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks
+    int summary_rules = 0;  // the version of the rules that derived its summary columns
     // Its first download-archived event; nothing for a record kept before the audit trail.
     std::optional<ChainedRow> archived_entry;
     // Without that event: the lowest record id any download-archived event names; nothing
@@ -254,6 +255,8 @@ class ArchiveStore {
     [[nodiscard]] const QString& notice() const { return notice_; }
     // Whether it did not open because its server could not be reached.
     [[nodiscard]] bool out_of_reach() const { return out_of_reach_; }
+    // Whether it reads a file of an older version as it is, where nothing may be entered.
+    [[nodiscard]] bool read_as_it_is() const { return read_as_it_is_; }
     // Notes why an operation built on the store failed; false.
     bool fail(const QString& why) {
         error_ = why;
@@ -363,6 +366,7 @@ class ArchiveStore {
     QString error_;
     QString notice_;
     bool out_of_reach_ = false;
+    bool read_as_it_is_ = false;
 };
 
 // The store at `location`: a shared archive's libpq connection URI (postgresql://...), or an

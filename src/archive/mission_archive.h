@@ -52,6 +52,8 @@ class MissionArchive {
     [[nodiscard]] const QString& notice() const { return store_->notice(); }
     // Whether it did not open because the shared archive's server could not be reached.
     [[nodiscard]] bool out_of_reach() const { return store_->out_of_reach(); }
+    // Whether it reads a file of an older version as it is (see ArchiveStore).
+    [[nodiscard]] bool read_as_it_is() const { return store_->read_as_it_is(); }
     // The store itself, for the accounts and the signatures kept beside the records.
     [[nodiscard]] ArchiveStore& store() { return *store_; }
     // Whether what is entered from now on is pending for the shared archive (see outbox.h),

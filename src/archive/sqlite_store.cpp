@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QVariant>
 #include <atomic>
@@ -34,6 +35,8 @@ const QString kCorruptCode = QStringLiteral("11");
 const QString kNotADatabaseCode = QStringLiteral("26");
 
 std::atomic<int> connection_count{0};
+
+const QString kCopyName = QStringLiteral("older-archive.sqlite");
 
 bool is_damage(const QSqlError& error) {
     return error.nativeErrorCode() == kCorruptCode || error.nativeErrorCode() == kNotADatabaseCode;
@@ -135,7 +138,7 @@ std::optional<QSqlError> SqliteStore::connect_file() {
 std::optional<QSqlError> SqliteStore::connect_once() {
     ++connections_;
     db_ = QSqlDatabase::addDatabase(kDriver, connection_);
-    db_.setDatabaseName(path_);
+    db_.setDatabaseName(older_copy_ ? older_copy_->filePath(kCopyName) : path_);
     db_.setConnectOptions(access_ == StoreAccess::kReadOnly
                               ? kConnectOptions + QStringLiteral(";QSQLITE_OPEN_READONLY")
                               : kConnectOptions);
@@ -157,10 +160,7 @@ std::optional<QSqlError> SqliteStore::connect_once() {
         return QSqlError(error_);
     }
     if (access_ == StoreAccess::kReadOnly && version < kSchemaVersion) {
-        fail(
-            QStringLiteral("it was written by an older version of this program; open it once "
-                           "where it can be written to bring it forward"));
-        return QSqlError(error_);
+        return read_through_copy();
     }
     // Write-ahead: a writer killed mid-way leaves the file as of its last commit, and
     // readers never block the writer. FULL: a commit is on disk before it returns.
@@ -181,6 +181,48 @@ std::optional<QSqlError> SqliteStore::connect_once() {
         return QSqlError(migration_error);
     }
     return std::nullopt;
+}
+
+// A file of an older schema that may not be written (a copy on read-only media) is read
+// through a copy brought forward in a temporary folder: the file itself stays as it is, and
+// its records keep the summaries the older version derived.
+std::optional<QSqlError> SqliteStore::read_through_copy() {
+    older_copy_ = std::make_unique<QTemporaryDir>();
+    const QString copy = older_copy_->filePath(kCopyName);
+    QSqlQuery vacuum(db_);
+    vacuum.prepare(QStringLiteral("VACUUM INTO ?"));
+    vacuum.addBindValue(copy);
+    const bool copied = older_copy_->isValid() && vacuum.exec();
+    const QSqlError copy_error = vacuum.lastError();
+    vacuum.finish();
+    close_file();
+    QString error = copied ? migrate_copy(copy) : copy_error.text();
+    if (!error.isEmpty()) {
+        older_copy_.reset();
+        fail(QStringLiteral("it was written by an older version of this program and could not "
+                            "be read: %1")
+                 .arg(error));
+        return QSqlError(error_);
+    }
+    read_as_it_is_ = true;
+    notice_ = QStringLiteral(
+        "The archive was written by an older version of this program; it is read as it is and "
+        "not changed, and the minimum, maximum and verdict it lists are as that version derived "
+        "them.");
+    return connect_once();
+}
+
+QString SqliteStore::migrate_copy(const QString& copy) {
+    const QString name = connection_ + QStringLiteral("-copy");
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, name);
+        db.setDatabaseName(copy);
+        error = db.open() ? migrate_forward(db) : db.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return error;
 }
 
 // Records kept by an earlier version hold the summary its rules derived; today's Verify

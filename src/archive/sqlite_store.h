@@ -4,7 +4,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 #include "archive/archive_store.h"
 #include "archive/pending_item.h"
@@ -127,6 +129,9 @@ class SqliteStore final : public ArchiveStore {
     std::optional<QSqlError> connect_file();
     std::optional<QSqlError> connect_once();
     std::optional<QSqlError> quick_check();
+    std::optional<QSqlError> read_through_copy();
+    // Why the copy could not be brought to the current schema; empty when it was.
+    [[nodiscard]] QString migrate_copy(const QString& copy);
     void note_derived_again(int count);
     void close_file();
     // The damaged file set aside and a new archive started in its place.
@@ -168,6 +173,8 @@ class SqliteStore final : public ArchiveStore {
     int connections_ = 0;  // made so far: a new file after damage is another connection
     bool open_ = false;
     bool offline_ = false;
+    // The copy an older file is read through, when it is one that may not be written.
+    std::unique_ptr<QTemporaryDir> older_copy_;
 };
 
 // `store` as an outbox; null, with store.error() saying so, when it is none (a server's).

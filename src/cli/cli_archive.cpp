@@ -356,6 +356,15 @@ void note_events(const ArchiveContext& context, const std::vector<archive::Audit
     if (events.empty()) {
         return;
     }
+    // An older file read as it is stays as it is: opened to write, it would be brought forward.
+    if (context.archive.read_as_it_is()) {
+        for (const archive::AuditEvent& event : events) {
+            context.err << "frostel-cli: the " << event.action
+                        << " event was not entered in the audit trail: the archive is read as "
+                           "it is\n";
+        }
+        return;
+    }
     // An archive opened only to read takes its events through a connection that may write.
     std::optional<archive::MissionArchive> writer;
     archive::MissionArchive& trail =

@@ -176,7 +176,16 @@ TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
               "CREATE UNIQUE INDEX missions_by_content ON missions(logger_id, content_key); "
               "ALTER TABLE missions DROP COLUMN record_digest; "
               "ALTER TABLE missions DROP COLUMN downloaded_utc_ms; PRAGMA user_version = 1");
+    {
+        // Where it may not be written, it is read as it is, and nothing is entered in it.
+        MissionArchive reader(rig.path(), MissionArchive::Access::kReadOnly);
+        EXPECT_TRUE(reader.read_as_it_is());
+        EXPECT_EQ(ids(reader.find({"VACCINES", {}, {}, {}})), (std::vector<std::int64_t>{b, a}));
+        EXPECT_EQ(reader.verify(a), Verification::kIntactWithoutDigest);
+        EXPECT_FALSE(reader.record_event(setting_changed("port", "1", "2")));
+    }
     MissionArchive reopened(rig.path());
+    EXPECT_FALSE(reopened.read_as_it_is());
     EXPECT_EQ(ids(reopened.find({"VACCINES", {}, {}, {}})), (std::vector<std::int64_t>{b, a}));
     EXPECT_EQ(reopened.verify(a), Verification::kIntactWithoutDigest);
     EXPECT_FALSE(reopened.load(a)->clock);

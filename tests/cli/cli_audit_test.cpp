@@ -14,6 +14,7 @@
 #include "platform/archive_setting.h"
 #include "tests/cli/cli_output.h"
 #include "tests/support/archive_rig.h"
+#include "tests/support/file_text.h"
 #include "tests/support/pdf_text.h"
 #include "tests/support/process.h"
 
@@ -214,6 +215,43 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
         ASSERT_THAT(changed, exits(0)) << c.name;
         EXPECT_THAT(audit(c.name, {"verify"}), exits(1, c.verdict)) << c.name;
     }
+}
+
+// A copy of an archive of the previous version on media that cannot be written: every
+// reading command reads it as it is, says so once, and changes nothing.
+TEST_F(AuditCommands, AnOlderArchiveIsReadWhereItCannotBeWritten) {
+    const fs::path file = archive_file("kept");
+    {
+        ArchiveRig rig;
+        archive::MissionArchive archive(QString::fromStdString(file.string()));
+        ASSERT_TRUE(archive.archive(
+            rig.download(ArchiveRig::mission("Route 9", {2026, 1, 15, 10, 30, 0}, 40)), rig.stamp));
+    }
+    ASSERT_THAT(run_process({"sqlite3", file.string(),
+                             "DROP TABLE outbox; DROP TABLE archive_identity;"
+                             " PRAGMA user_version = 8"}),
+                exits(0));
+    const std::string bytes = file_text(file);
+    const fs::path csv = folder / "week.csv";
+    fs::permissions(file, fs::perms::owner_read);
+    fs::permissions(folder / "kept", fs::perms::owner_read | fs::perms::owner_exec);
+    const struct {
+        std::vector<std::string> words;
+        const char* out;
+    } cases[] = {
+        {{"archive", "list"}, "1\t4100000ABCDEF1AA\t2026-01-15 10:30:00\t40\t"},
+        {{"archive", "show", "1"}, "Route 9"},
+        {{"archive", "verify"}, "1\tINTACT\n"},
+        {{"archive", "export", "1", "--csv", csv.string()}, ""},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult read = as("", c.words);
+        EXPECT_THAT(read, exits(0, HasSubstr(c.out))) << c.words[1];
+        EXPECT_EQ(occurrences(read.err, "older version"), 1) << c.words[1] << ": " << read.err;
+        EXPECT_TRUE(file_text(file) == bytes) << c.words[1] << " changed the file";
+    }
+    EXPECT_THAT(file_text(csv), HasSubstr("\"2026-01-15 10:30:00\",4,"));
+    fs::permissions(folder / "kept", fs::perms::owner_all);
 }
 
 // Accounts turned on in an archive that has a trail already: from then on every command
