@@ -75,6 +75,7 @@ struct KeptRecord {
     std::string mission_text;
     std::string time_zone;
     int utc_offset_seconds = 0;
+    std::string content_key;  // see DownloadFacts
     // Both nothing for a record kept before records had a digest.
     std::optional<std::int64_t> downloaded_utc_ms;
     std::optional<std::string> record_digest;

@@ -161,7 +161,8 @@ Checked check_kept_record(const KeptRecord& kept) {
     const ArchiveEntry& record = kept.record;
     const std::optional<std::vector<mission::RawPage>> pages = pages_from_record(kept.pages);
     Checked checked;
-    if (!pages || record_fingerprint(kept.pages) != record.fingerprint) {
+    if (!pages || record_fingerprint(kept.pages) != record.fingerprint ||
+        content_key(*pages) != kept.content_key) {
         return checked;
     }
     const mission::TimeZone zone{kept.time_zone, kept.utc_offset_seconds};

@@ -181,7 +181,7 @@ const QString kKeptColumns = QStringLiteral(
     "pages, logger_type, configuration, device_sample_count, sixteen_bit, alarm_status,"
     " calibration_offset_tenths, mission_text, time_zone, utc_offset_seconds, downloaded_utc_ms,"
     " record_digest, clock_offset_s, clock_source, clock_drift_s, clock_measured_offset_s,"
-    " clock_zone");
+    " clock_zone, content_key");
 
 KeptRecord kept_record_from(const QSqlQuery& query) {
     KeptRecord kept;
@@ -203,6 +203,7 @@ KeptRecord kept_record_from(const QSqlQuery& query) {
         kept.record_digest = latin1_of(query.value(25));
     }
     kept.clock = clock_from(query, 26);
+    kept.content_key = latin1_of(query.value(31));
     return kept;
 }
 

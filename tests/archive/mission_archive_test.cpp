@@ -223,6 +223,8 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         "UPDATE missions SET clock_drift_s = clock_drift_s + 60",
         "UPDATE missions SET clock_source = 'programmed'",
         "UPDATE missions SET download_count = 2",
+        // The key a second download of the same pages is found by.
+        "UPDATE missions SET content_key = record_digest",
         "UPDATE missions SET later_download_of = (SELECT min(id) FROM missions)",
         "UPDATE missions SET later_download_of = id",
         suited,
