@@ -56,6 +56,7 @@ struct StoredMission {
     std::string time_zone;
     int utc_offset_seconds = 0;
     std::string program_version;
+    // Local, "yyyy-mm-dd hh:mm:ss"; the archive's load() gives the time its trail holds.
     std::string last_downloaded_at;
     std::vector<mission::RawPage> pages;
     std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks

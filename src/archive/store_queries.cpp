@@ -563,7 +563,8 @@ QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept) {
 
 QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& record, bool& found) {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT record_digest FROM missions WHERE id = ?"));
+    query.prepare(QStringLiteral(
+        "SELECT record_digest, time_zone, utc_offset_seconds FROM missions WHERE id = ?"));
     query.addBindValue(static_cast<qlonglong>(id));
     if (!query.exec()) {
         return query.lastError().text();
@@ -573,6 +574,8 @@ QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& rec
         return {};
     }
     record.record_digest = query.value(0).toString().toStdString();
+    // Signed times are shown in the record's zone, which its digest covers.
+    const platform::TimeZone zone{query.value(1).toString().toStdString(), query.value(2).toInt()};
     RecordLimits in_force;
     if (QString error = read_limits(db, id, in_force); !error.isEmpty()) {
         return error;
@@ -585,8 +588,9 @@ QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& rec
         const std::optional<SignedTerms> terms =
             row.action == kSigned ? parse_signed_value(row.new_value) : std::nullopt;
         if (terms) {
-            record.signatures.push_back({row.sequence, row.utc_ms, entry.local_time, row.user_id,
-                                         *terms, row.reason, hash_holds(entry.chained)});
+            record.signatures.push_back({row.sequence, row.utc_ms,
+                                         local_time_text(row.utc_ms, zone), row.user_id, *terms,
+                                         row.reason, hash_holds(entry.chained)});
         }
     });
 }
