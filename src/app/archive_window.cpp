@@ -237,16 +237,13 @@ void ArchiveWindow::verify_chosen() {
 }
 
 void ArchiveWindow::show_history(std::int64_t id) {
-    std::vector<archive::AuditEntry> events;
     archive::MissionArchive& archive = ties_.archive();
-    archive::AuditFilter about_record;
-    about_record.object = "record:" + std::to_string(id);
-    const bool read = archive.for_each_event(
-        about_record, [&](const archive::AuditEntry& entry) { events.push_back(entry); });
+    const std::optional<std::vector<archive::ShownEvent>> events = archive.record_history(id);
     if (history_window_.isNull()) {
         history_window_ = new RecordHistory(this);
     }
-    history_window_->show_events(id, events, read ? QString() : archive.error());
+    history_window_->show_events(id, events.value_or(std::vector<archive::ShownEvent>{}),
+                                 events ? QString() : archive.error());
     history_window_->show();
     history_window_->raise();
 }

@@ -25,7 +25,7 @@ RecordHistory::RecordHistory(QWidget* parent)
     resize(900, 320);
 }
 
-void RecordHistory::show_events(std::int64_t id, const std::vector<archive::AuditEntry>& events,
+void RecordHistory::show_events(std::int64_t id, const std::vector<archive::ShownEvent>& events,
                                 const QString& problem) {
     setWindowTitle(tr("History of record %1").arg(id));
     table_->setRowCount(0);

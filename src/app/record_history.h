@@ -19,7 +19,7 @@ class RecordHistory final : public QWidget {
     explicit RecordHistory(QWidget* parent = nullptr);
 
     // `events` oldest first, as the trail keeps them; `problem` said instead when not empty.
-    void show_events(std::int64_t id, const std::vector<archive::AuditEntry>& events,
+    void show_events(std::int64_t id, const std::vector<archive::ShownEvent>& events,
                      const QString& problem);
 
     [[nodiscard]] QTableWidget& table() const { return *table_; }

@@ -163,6 +163,25 @@ bool is_person_id(std::string_view id) {
     });
 }
 
+namespace {
+constexpr std::string_view kNameKey = "name=";
+constexpr std::string_view kRoleKey = "\nrole=";
+}  // namespace
+
+std::string account_created_value(std::string_view full_name, Role role) {
+    return std::string(kNameKey) + std::string(full_name) + std::string(kRoleKey) +
+           std::string(role_name(role));
+}
+
+// The role is the last line; a name may hold a line feed of its own.
+std::optional<std::string> created_full_name(std::string_view value) {
+    const std::size_t role = value.rfind(kRoleKey);
+    if (!value.starts_with(kNameKey) || role == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return std::string(value.substr(kNameKey.size(), role - kNameKey.size()));
+}
+
 std::string hash_password(const std::string& password) {
     start_sodium();
     std::array<char, crypto_pwhash_STRBYTES> hash{};

@@ -56,6 +56,13 @@ inline constexpr int kPasswordsRemembered = 3;
 // A person's id: letters, digits, '.', '_' and '-', so it never looks like "os:NAME".
 [[nodiscard]] bool is_person_id(std::string_view id);
 
+// The event that makes a person's account, its object "user:ID", and what it enters of them:
+// "name=FULL NAME\nrole=ROLE". The chain covers it, so it names the person wherever they are
+// shown; the full name given, or nothing for another value.
+inline constexpr std::string_view kAccountCreated = "account-created";
+[[nodiscard]] std::string account_created_value(std::string_view full_name, Role role);
+[[nodiscard]] std::optional<std::string> created_full_name(std::string_view value);
+
 // Argon2id with a salt of its own, in libsodium's self-describing text form.
 [[nodiscard]] std::string hash_password(const std::string& password);
 [[nodiscard]] bool password_matches(const std::string& hash, const std::string& password);

@@ -56,6 +56,7 @@ struct StoredMission {
     std::string time_zone;
     int utc_offset_seconds = 0;
     std::string program_version;
+    // Local, "yyyy-mm-dd hh:mm:ss"; the archive's load() gives the time its trail holds.
     std::string last_downloaded_at;
     std::vector<mission::RawPage> pages;
     std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks
@@ -75,6 +76,7 @@ struct KeptRecord {
     std::string mission_text;
     std::string time_zone;
     int utc_offset_seconds = 0;
+    std::string content_key;  // see DownloadFacts
     // Both nothing for a record kept before records had a digest.
     std::optional<std::int64_t> downloaded_utc_ms;
     std::optional<std::string> record_digest;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QTimeZone>
+#include <cstdlib>
 
 #include "archive/record_digest.h"
 #include "platform/os_user.h"
@@ -12,11 +13,42 @@ std::string record_object(std::int64_t id) {
     return "record:" + std::to_string(id);
 }
 
+namespace {
+
+std::string with_offset(const QDateTime& local) {
+    const int offset = local.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return QStringLiteral("%1%2%3:%4")
+        .arg(local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")))
+        .arg(offset < 0 ? '-' : '+')
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'))
+        .toStdString();
+}
+
+}  // namespace
+
 std::string utc_text(std::int64_t utc_ms) {
     return QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone::utc())
                .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
                .toStdString() +
            'Z';
+}
+
+int utc_offset_at(std::int64_t utc_ms, const platform::TimeZone& zone) {
+    const QTimeZone known(QByteArray::fromStdString(zone.name));
+    return known.isValid()
+               ? known.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone::utc()))
+               : zone.utc_offset_s;
+}
+
+std::string local_time_text(std::int64_t utc_ms) {
+    return with_offset(QDateTime::fromMSecsSinceEpoch(utc_ms));
+}
+
+std::string local_time_text(std::int64_t utc_ms, const platform::TimeZone& zone) {
+    return with_offset(
+        QDateTime::fromMSecsSinceEpoch(utc_ms, QTimeZone(utc_offset_at(utc_ms, zone))));
 }
 
 Actor os_actor() {

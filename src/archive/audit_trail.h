@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/audit_chain.h"
+#include "platform/time_zone.h"
 
 namespace frostel::archive {
 
@@ -26,10 +27,21 @@ struct AuditEvent {
     std::string reason;
 };
 
-// One kept event with what the chain leaves out.
+// One kept event with the copies kept beside its row, which the chain does not cover: they
+// travel with the event to the shared archive, and nothing shows them.
 struct AuditEntry {
     ChainedRow chained;
     std::string local_time;  // ISO 8601 with milliseconds and the PC's UTC offset then
+    std::string full_name;
+};
+
+// An event as a window shows it: only what the chain covers, with its local time computed
+// from its UTC instant in the zone of the record it is about (which the record digest covers)
+// and its user's full name as the account event that made the account gave it (empty for a
+// user no such event names, as an operating-system user).
+struct ShownEvent {
+    ChainedRow chained;
+    std::string local_time;  // as local_time_text writes it
     std::string full_name;
 };
 
@@ -53,6 +65,12 @@ struct TrailCheck {
 
 // "2026-02-01T09:00:00.250Z": an event's time as listings show it.
 [[nodiscard]] std::string utc_text(std::int64_t utc_ms);
+// The offset from UTC in seconds at `utc_ms` in `zone`: by the zone's rules where this PC
+// knows its name, else the fixed offset kept with it.
+[[nodiscard]] int utc_offset_at(std::int64_t utc_ms, const platform::TimeZone& zone);
+// "2026-02-01T10:00:00.250+01:00": an instant at this PC's offset from UTC then, or in `zone`.
+[[nodiscard]] std::string local_time_text(std::int64_t utc_ms);
+[[nodiscard]] std::string local_time_text(std::int64_t utc_ms, const platform::TimeZone& zone);
 
 // The events of what exists today, each built one way for the window and frostel-cli alike.
 inline constexpr const char* kDownloadArchived = "download-archived";

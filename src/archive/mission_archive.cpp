@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <map>
 #include <tuple>
 
 #include "archive/fingerprint.h"
@@ -83,6 +84,11 @@ std::string sql_time(const platform::LocalDateTime& t) {
     return platform::format_iso(t);
 }
 
+// An instant as the civil time of `zone` then, written as a record keeps its download time.
+std::string civil_time(std::int64_t utc_ms, const platform::TimeZone& zone) {
+    return sql_time(platform::from_civil_seconds(utc_ms / 1000 + utc_offset_at(utc_ms, zone)));
+}
+
 // The kept copies of what the pages hold, each as the download decoded it: the record's
 // columns must say the same.
 bool copies_agree(const KeptRecord& kept, const mission::DownloadedMission& mission) {
@@ -161,7 +167,8 @@ Checked check_kept_record(const KeptRecord& kept) {
     const ArchiveEntry& record = kept.record;
     const std::optional<std::vector<mission::RawPage>> pages = pages_from_record(kept.pages);
     Checked checked;
-    if (!pages || record_fingerprint(kept.pages) != record.fingerprint) {
+    if (!pages || record_fingerprint(kept.pages) != record.fingerprint ||
+        content_key(*pages) != kept.content_key) {
         return checked;
     }
     const mission::TimeZone zone{kept.time_zone, kept.utc_offset_seconds};
@@ -274,7 +281,33 @@ std::optional<std::vector<ArchiveEntry>> MissionArchive::find(const MissionFilte
 }
 
 std::optional<StoredMission> MissionArchive::load(std::int64_t id) {
-    return store_->load(id);
+    std::optional<StoredMission> stored = store_->load(id);
+    if (!stored || !last_download(*stored)) {
+        return std::nullopt;
+    }
+    return stored;
+}
+
+bool MissionArchive::last_download(StoredMission& stored) {
+    AuditFilter about;
+    about.object = record_object(stored.record.id);
+    bool entered = false;
+    std::optional<std::int64_t> noted_again;
+    const bool read = store_->for_each_event(about, [&](const AuditEntry& entry) {
+        const AuditRow& row = entry.chained.row;
+        if (row.action == kDownloadArchived && hash_holds(entry.chained)) {
+            entered = true;
+            if (!made_the_record(row.new_value)) {
+                noted_again = row.utc_ms;
+            }
+        }
+    });
+    if (noted_again) {
+        stored.last_downloaded_at = civil_time(*noted_again, stored.zone());
+    } else if (entered) {
+        stored.last_downloaded_at = stored.record.downloaded_at;
+    }
+    return read;
 }
 
 std::optional<Verification> MissionArchive::check(std::int64_t id) {
@@ -380,6 +413,53 @@ std::optional<TrailCheck> MissionArchive::check_audit_trail() {
     check.events = chain.intact_rows();
     check.head = chain.head();
     return check;
+}
+
+std::optional<std::vector<ShownEvent>> MissionArchive::record_history(std::int64_t id) {
+    const std::optional<StoredMission> stored = store_->load(id);
+    if (!stored) {
+        return std::nullopt;
+    }
+    AuditFilter about;
+    about.object = record_object(id);
+    std::vector<ShownEvent> events;
+    if (!store_->for_each_event(about, [&](const AuditEntry& entry) {
+            const std::int64_t utc_ms = entry.chained.row.utc_ms;
+            events.push_back({entry.chained, local_time_text(utc_ms, stored->zone()), {}});
+        })) {
+        return std::nullopt;
+    }
+    std::map<std::string, std::string> names;
+    for (ShownEvent& event : events) {
+        const std::string& user_id = event.chained.row.user_id;
+        auto known = names.find(user_id);
+        if (known == names.end()) {
+            const std::optional<std::string> name = full_name_of(user_id);
+            if (!name) {
+                return std::nullopt;
+            }
+            known = names.emplace(user_id, *name).first;
+        }
+        event.full_name = known->second;
+    }
+    return events;
+}
+
+std::optional<std::string> MissionArchive::full_name_of(const std::string& user_id) {
+    AuditFilter about;
+    about.object = "user:" + user_id;
+    std::optional<ChainedRow> created;
+    const bool read = store_->for_each_event(about, [&](const AuditEntry& entry) {
+        if (!created && entry.chained.row.action == kAccountCreated) {
+            created = entry.chained;
+        }
+    });
+    if (!read) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> name =
+        created && hash_holds(*created) ? created_full_name(created->row.new_value) : std::nullopt;
+    return name.value_or(std::string());
 }
 
 std::optional<std::string> MissionArchive::audit_head() {

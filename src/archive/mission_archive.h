@@ -66,10 +66,12 @@ class MissionArchive {
         const mission::DownloadedMission& mission, const Stamp& stamp);
     // Nothing when the list could not be read whole (see error()).
     [[nodiscard]] std::optional<std::vector<ArchiveEntry>> find(const MissionFilter& filter);
+    // Its last download is the one the trail holds (see last_download); nothing when the
+    // record or its trail cannot be read (see error()).
     [[nodiscard]] std::optional<StoredMission> load(std::int64_t id);
-    // Recomputes the fingerprint and the record digest, and every column shown from the
-    // kept pages (decoding and summary): "altered" when any disagrees with what was kept.
-    // Nothing for an unknown id.
+    // Recomputes the fingerprint, the content key and the record digest, and every column
+    // shown from the kept pages (decoding and summary): "altered" when any disagrees with what
+    // was kept. Nothing for an unknown id.
     [[nodiscard]] std::optional<Verification> verify(std::int64_t id);
     // The records the trail says were kept (by their download-archived events) that the
     // archive no longer holds, lowest id first; nothing when either cannot be read.
@@ -97,6 +99,9 @@ class MissionArchive {
     [[nodiscard]] bool for_newest_events(const AuditFilter& filter, int offset, int limit,
                                          const std::function<void(const AuditEntry&)>& each);
     [[nodiscard]] std::optional<TrailCheck> check_audit_trail();
+    // Record `id`'s events, oldest first, as a window shows them (see ShownEvent); nothing
+    // for an unknown id or a trail that cannot be read (see error()).
+    [[nodiscard]] std::optional<std::vector<ShownEvent>> record_history(std::int64_t id);
     // The last event's hash as kept, unchecked: what a printed report quotes.
     [[nodiscard]] std::optional<std::string> audit_head();
 
@@ -112,6 +117,13 @@ class MissionArchive {
 
   private:
     bool derive_anew();
+    // The record's last download as the trail holds it: the latest download noted on it
+    // again, at its UTC instant in the record's zone, else its own. A record the trail holds
+    // no download of was kept before the trail and keeps the time it was kept with.
+    bool last_download(StoredMission& stored);
+    // The full name the event that made `user_id`'s account gave, when that event's hash
+    // holds; empty otherwise (no account made it); nothing when the trail cannot be read.
+    std::optional<std::string> full_name_of(const std::string& user_id);
     // The record checked against its pages (see check_kept_record); nothing for an unknown id.
     std::optional<Verification> check(std::int64_t id);
     // Verdicts, and the records found missing, last until this object or another program

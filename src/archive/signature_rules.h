@@ -37,7 +37,7 @@ struct SignedTerms {
 struct Signature {
     std::int64_t sequence = 0;
     std::int64_t utc_ms = 0;
-    std::string local_time;  // ISO 8601 with the signing PC's offset
+    std::string local_time;  // ISO 8601 in the zone of the record signed
     std::string user_id;
     SignedTerms terms;
     std::string comment;

@@ -289,8 +289,12 @@ Kept new_person(const std::string& id, const std::string& full_name, Role role,
     return kept;
 }
 
-std::string created_value(const Person& person) {
-    return "name=" + person.full_name + "\nrole=" + std::string(role_name(person.role));
+AuditEvent account_created(const Person& person) {
+    return {std::string(kAccountCreated),
+            object_of(person.id),
+            {},
+            account_created_value(person.full_name, person.role),
+            {}};
 }
 
 std::string id_problem(const std::string& id, const std::string& full_name) {
@@ -342,9 +346,7 @@ AccountAnswer SqliteStore::turn_on_accounts(const std::string& id, const std::st
         tables.remember(kept, kept.person.created_utc_ms);
         tables.append(kept.person, {"accounts-enabled", "setting:accounts", "off", "on", {}},
                       kept.person.created_utc_ms);
-        tables.append(kept.person,
-                      {"account-created", object_of(id), {}, created_value(kept.person), {}},
-                      kept.person.created_utc_ms);
+        tables.append(kept.person, account_created(kept.person), kept.person.created_utc_ms);
         return AccountAnswer{Kind::kDone, {}, kept.person, {}};
     });
 }
@@ -430,8 +432,7 @@ AccountAnswer SqliteStore::add_person(const Person& by, const std::string& id,
         answer.one_time_password = one_time_password(tables.settings());
         const Kept kept = new_person(id, full_name, role, answer.one_time_password, true);
         tables.insert(kept);
-        tables.append(by, {"account-created", object_of(id), {}, created_value(kept.person), {}},
-                      kept.person.created_utc_ms);
+        tables.append(by, account_created(kept.person), kept.person.created_utc_ms);
         answer.person = kept.person;
         return answer;
     });

@@ -2,7 +2,6 @@
 
 #include "archive/store_queries.h"
 
-#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -23,19 +22,6 @@ const QString kChainBytes = QStringLiteral(
 
 QString text(const std::string& value) {
     return QString::fromStdString(value);
-}
-
-// "2026-02-01T10:00:00.250+01:00": the PC's time then, with its offset from UTC.
-std::string local_time_text(std::int64_t utc_ms) {
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(utc_ms);
-    const int offset = local.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return QStringLiteral("%1%2%3:%4")
-        .arg(local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")))
-        .arg(offset < 0 ? '-' : '+')
-        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-        .arg(minutes % 60, 2, 10, QLatin1Char('0'))
-        .toStdString();
 }
 
 // The highest sequence number ever given out, even when its row is gone.

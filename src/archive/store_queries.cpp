@@ -181,7 +181,7 @@ const QString kKeptColumns = QStringLiteral(
     "pages, logger_type, configuration, device_sample_count, sixteen_bit, alarm_status,"
     " calibration_offset_tenths, mission_text, time_zone, utc_offset_seconds, downloaded_utc_ms,"
     " record_digest, clock_offset_s, clock_source, clock_drift_s, clock_measured_offset_s,"
-    " clock_zone, derived_by");
+    " clock_zone, derived_by, content_key");
 
 KeptRecord kept_record_from(const QSqlQuery& query) {
     KeptRecord kept;
@@ -204,6 +204,7 @@ KeptRecord kept_record_from(const QSqlQuery& query) {
     }
     kept.clock = clock_from(query, 26);
     kept.summary_rules = query.value(31).toInt();
+    kept.content_key = latin1_of(query.value(32));
     return kept;
 }
 
@@ -563,7 +564,8 @@ QString read_kept_bindings(QSqlDatabase& db, KeptRecord& kept) {
 
 QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& record, bool& found) {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT record_digest FROM missions WHERE id = ?"));
+    query.prepare(QStringLiteral(
+        "SELECT record_digest, time_zone, utc_offset_seconds FROM missions WHERE id = ?"));
     query.addBindValue(static_cast<qlonglong>(id));
     if (!query.exec()) {
         return query.lastError().text();
@@ -573,6 +575,8 @@ QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& rec
         return {};
     }
     record.record_digest = query.value(0).toString().toStdString();
+    // Signed times are shown in the record's zone, which its digest covers.
+    const platform::TimeZone zone{query.value(1).toString().toStdString(), query.value(2).toInt()};
     RecordLimits in_force;
     if (QString error = read_limits(db, id, in_force); !error.isEmpty()) {
         return error;
@@ -585,8 +589,9 @@ QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& rec
         const std::optional<SignedTerms> terms =
             row.action == kSigned ? parse_signed_value(row.new_value) : std::nullopt;
         if (terms) {
-            record.signatures.push_back({row.sequence, row.utc_ms, entry.local_time, row.user_id,
-                                         *terms, row.reason, hash_holds(entry.chained)});
+            record.signatures.push_back({row.sequence, row.utc_ms,
+                                         local_time_text(row.utc_ms, zone), row.user_id, *terms,
+                                         row.reason, hash_holds(entry.chained)});
         }
     });
 }

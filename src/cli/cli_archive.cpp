@@ -6,6 +6,7 @@
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
 #include "archive/outbox.h"
+#include "cli/cli_audit.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
 #include "cli/cli_sign.h"
@@ -233,6 +234,10 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
     }
     if (!request.id) {
         exit_code = std::max(exit_code, report_missing_records(context, events));
+    }
+    // The chain covers every record's events: a record is no better than the trail behind it.
+    if (!intact_chain(context)) {
+        exit_code = kExitFailed;
     }
     note_events(context, events);
     return exit_code;

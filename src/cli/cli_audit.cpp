@@ -47,13 +47,8 @@ int list(const ArchiveContext& context, const AuditRequest& request) {
 }
 
 int verify(const ArchiveContext& context) {
-    const std::optional<archive::TrailCheck> check = context.archive.check_audit_trail();
+    const std::optional<archive::TrailCheck> check = intact_chain(context);
     if (!check) {
-        return fail(context);
-    }
-    if (check->broken) {
-        context.out << "BROKEN AT " << check->broken->sequence << ": "
-                    << archive::break_text(check->broken->why) << '\n';
         return kExitFailed;
     }
     context.out << "INTACT " << check->events << " EVENTS, HEAD " << check->head << '\n';
@@ -73,6 +68,18 @@ int export_csv(const ArchiveContext& context, const AuditRequest& request) {
 }
 
 }  // namespace
+
+std::optional<archive::TrailCheck> intact_chain(const ArchiveContext& context) {
+    std::optional<archive::TrailCheck> check = context.archive.check_audit_trail();
+    if (!check) {
+        fail(context);
+    } else if (check->broken) {
+        context.out << "BROKEN AT " << check->broken->sequence << ": "
+                    << archive::break_text(check->broken->why) << '\n';
+        check.reset();
+    }
+    return check;
+}
 
 int run_audit(const ArchiveContext& context, const AuditRequest& request) {
     if (!archive_is_open(context)) {

@@ -3,7 +3,9 @@
 // (a file, or a database on the test server).
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <map>
 
 #include "archive/account_book.h"
@@ -275,6 +277,70 @@ TEST_F(Accounts, ASigningChecksThePasswordItAskedFor) {
     const std::optional<RecordSignatures> edited = signatures.of_record(1);
     ASSERT_EQ(edited->edited().size(), 1u);
     EXPECT_FALSE(edited->holds(edited->signatures.front()));
+}
+
+// What History, archive show and a signature show of a record beside its checked columns is
+// computed from what the record digest and the chain cover: each time from its UTC instant
+// in the record's zone, each person named by the event that made their account. The copies
+// kept beside them, changed behind the archive's back, change nothing shown.
+TEST_F(Accounts, ARecordShowsOnlyWhatItsDigestAndTheChainCover) {
+    test::ArchiveRig rig;
+    const AccountAnswer added = book.add(admin, "rolf", "Rolf Rahm", Role::kReviewer);
+    ASSERT_TRUE(added.done()) << added.why;
+    ASSERT_TRUE(book.change_password("rolf", added.one_time_password, "rolfs-own-password").done());
+    const Person rolf = book.sign_in("rolf", "rolfs-own-password").person.value();
+    archive.act_as(actor_of(rolf, "ward-3"));
+    mission::DownloadedMission download =
+        rig.download(test::ArchiveRig::mission("Cold room", {2026, 1, 15, 10, 30, 0}, 20));
+    const std::int64_t id = archive.archive(download, rig.stamp).value().second;
+    download.pages[15].bytes[0] ^= 0x11;  // the logger's clock ran on
+    ASSERT_EQ(archive.archive(download, rig.stamp)->first, Archived::kDownloadedAgain);
+    const SigningAnswer signed_as =
+        SignatureBook(archive).sign(rolf, id, Meaning::kReviewed, {}, "rolfs-own-password");
+    ASSERT_EQ(signed_as.kind, SigningAnswer::Kind::kSigned) << signed_as.why;
+
+    const QTimeZone berlin("Europe/Berlin");
+    const auto in_berlin = [&](std::int64_t utc_ms) {
+        return QDateTime::fromMSecsSinceEpoch(utc_ms, berlin);
+    };
+    const std::vector<ShownEvent> events = archive.record_history(id).value();
+    ASSERT_EQ(events.size(), 3u);
+    for (const ShownEvent& event : events) {
+        const QDateTime local =
+            QDateTime::fromString(QString::fromStdString(event.local_time), Qt::ISODateWithMs);
+        EXPECT_EQ(local.toMSecsSinceEpoch(), event.chained.row.utc_ms) << event.local_time;
+        EXPECT_EQ(local.offsetFromUtc(), in_berlin(event.chained.row.utc_ms).offsetFromUtc());
+        EXPECT_EQ(event.full_name, "Rolf Rahm");
+    }
+    EXPECT_EQ(
+        archive.load(id)->last_downloaded_at,
+        in_berlin(events[1].chained.row.utc_ms).toString("yyyy-MM-dd HH:mm:ss").toStdString());
+
+    const auto shown = [&](MissionArchive& of) {
+        std::vector<std::string> texts{of.load(id).value().last_downloaded_at};
+        const std::vector<ShownEvent> history = of.record_history(id).value();
+        for (const ShownEvent& event : history) {
+            texts.push_back(event.local_time + ' ' + event.full_name);
+        }
+        const RecordSignatures signatures = of.store().record_signatures(id).value();
+        for (const Signature& signature : signatures.signatures) {
+            texts.push_back(signature.local_time);
+        }
+        return texts;
+    };
+    const std::vector<std::string> before = shown(archive);
+    archive.store().close();  // copied whole, and on the server with nobody connected
+    const std::string unguarded = "DROP TRIGGER audit_events_kept; UPDATE audit_events SET ";
+    const std::string changes[] = {
+        "UPDATE missions SET last_downloaded_at = '2030-01-01 00:00:00'",
+        unguarded + "local_time = '2030-01-01T00:00:00.000+00:00'",
+        unguarded + "full_name = 'Mallory Mole'",
+    };
+    for (const std::string& change : changes) {
+        MissionArchive changed(test::changed_copy(archive.path(), change.c_str()));
+        EXPECT_EQ(shown(changed), before) << change;
+        EXPECT_EQ(changed.verify(id), Verification::kIntact) << change;
+    }
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimeZone>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -93,7 +95,16 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     EXPECT_EQ(archive.archive(again, rig.stamp),
               std::pair(Archived::kDownloadedAgain, added->second));
     EXPECT_EQ(archive.load(added->second)->record.download_count, 2);
-    EXPECT_EQ(archive.load(added->second)->last_downloaded_at, "2026-02-01 11:00:00");
+    // Last downloaded when the trail noted it, in the record's zone.
+    std::int64_t noted_at = 0;
+    AuditFilter about;
+    about.object = record_object(added->second);
+    ASSERT_TRUE(archive.for_each_event(
+        about, [&](const AuditEntry& event) { noted_at = event.chained.row.utc_ms; }));
+    EXPECT_EQ(archive.load(added->second)->last_downloaded_at,
+              QDateTime::fromMSecsSinceEpoch(noted_at, QTimeZone("Europe/Berlin"))
+                  .toString("yyyy-MM-dd HH:mm:ss")
+                  .toStdString());
 
     // The same mission with more samples: a record of its own, a later download of the first.
     const mission::DownloadedMission later = rig.download(ArchiveRig::mission(text, kStart, 150));
@@ -232,6 +243,8 @@ TEST(MissionArchive, VerifySeesAnyChangeToWhatARecordShowsAndTheAlteredRecordBlo
         "UPDATE missions SET clock_drift_s = clock_drift_s + 60",
         "UPDATE missions SET clock_source = 'programmed'",
         "UPDATE missions SET download_count = 2",
+        // The key a second download of the same pages is found by.
+        "UPDATE missions SET content_key = record_digest",
         "UPDATE missions SET later_download_of = (SELECT min(id) FROM missions)",
         "UPDATE missions SET later_download_of = id",
         suited,

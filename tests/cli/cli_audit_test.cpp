@@ -82,11 +82,17 @@ struct AuditCommands : ::testing::Test {
         words.insert(words.begin(), {"--user", id});
         return as(id + "-password\n", words);
     }
+    // "audit" or "archive" `words` on the archive in folder `name`.
+    [[nodiscard]] ProcessResult command(const char* command, const std::string& name,
+                                        std::vector<std::string> words,
+                                        const std::string& zone = "UTC") const {
+        words.insert(words.begin(), {"env", "TZ=" + zone, FROSTEL_CLI, "--data-folder",
+                                     (folder / name).string(), command});
+        return run_process(words);
+    }
     [[nodiscard]] ProcessResult audit(const std::string& name, std::vector<std::string> words,
                                       const std::string& zone = "UTC") const {
-        words.insert(words.begin(), {"env", "TZ=" + zone, FROSTEL_CLI, "--data-folder",
-                                     (folder / name).string(), "audit"});
-        return run_process(words);
+        return command("audit", name, std::move(words), zone);
     }
 };
 
@@ -214,6 +220,8 @@ TEST_F(AuditCommands, VerifyNamesTheFirstRowEditedRemovedOrMoved) {
             run_process({"sqlite3", archive_file(c.name).string(), unguarded + c.sql});
         ASSERT_THAT(changed, exits(0)) << c.name;
         EXPECT_THAT(audit(c.name, {"verify"}), exits(1, c.verdict)) << c.name;
+        // The records are no better than the trail behind them.
+        EXPECT_THAT(command("archive", c.name, {"verify"}), exits(1, c.verdict)) << c.name;
     }
 }
 
@@ -252,6 +260,37 @@ TEST_F(AuditCommands, AnOlderArchiveIsReadWhereItCannotBeWritten) {
     }
     EXPECT_THAT(file_text(csv), HasSubstr("\"2026-01-15 10:30:00\",4,"));
     fs::permissions(folder / "kept", fs::perms::owner_all);
+}
+
+// A download's event given another time, its own hash computed again to suit: the record
+// still agrees with its event, but the row after it no longer follows, and archive verify
+// fails on the chain as audit verify does.
+TEST_F(AuditCommands, ArchiveVerifyHoldsTheRecordsToTheChainBehindThem) {
+    archive::ChainedRow entry;
+    {
+        ArchiveRig rig;
+        archive::MissionArchive archive(QString::fromStdString(archive_file("kept").string()));
+        ASSERT_TRUE(archive.archive(
+            rig.download(ArchiveRig::mission("Fridge 2", {2026, 1, 5, 8, 0, 0}, 40)), rig.stamp));
+        ASSERT_TRUE(archive.for_each_event(
+            {}, [&](const archive::AuditEntry& event) { entry = event.chained; }));
+    }
+    ASSERT_EQ(entry.row.action, archive::kDownloadArchived);
+    // Verified, which enters the row that will follow the download's.
+    ASSERT_THAT(command("archive", "kept", {"verify"}), exits(0, "1\tINTACT\n"));
+    entry.row.utc_ms -= 3600000;
+    const std::string sequence = std::to_string(entry.row.sequence);
+    ASSERT_THAT(run_process({"sqlite3", archive_file("kept").string(),
+                             "DROP TRIGGER audit_events_kept; UPDATE audit_events SET utc_ms = " +
+                                 std::to_string(entry.row.utc_ms) + ", hash = '" +
+                                 archive::row_hash(entry.previous_hash, entry.row) +
+                                 "' WHERE sequence = " + sequence}),
+                exits(0));
+    const std::string next = std::to_string(entry.row.sequence + 1);
+    EXPECT_THAT(command("archive", "kept", {"verify"}),
+                exits(1, "1\tINTACT\nBROKEN AT " + next + ": the row was edited\n"));
+    EXPECT_THAT(command("archive", "kept", {"verify", "1"}),
+                exits(1, "1\tINTACT\nBROKEN AT " + next + ": the row was edited\n"));
 }
 
 // Accounts turned on in an archive that has a trail already: from then on every command
@@ -349,7 +388,9 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     ASSERT_THAT(shown, exits(0));
     EXPECT_THAT(shown.out, HasSubstr("\nsignature: reviewed, Rolf Rahm, rolf, 20"));
     EXPECT_THAT(shown.out, HasSubstr("\nsignature: approved, Anna Amt, anna, 20"));
-    EXPECT_EQ(occurrences(shown.out, "+00:00, 20"), 2) << shown.out;
+    // Local times in the record's zone, whatever the zone of the PC that shows them.
+    EXPECT_EQ(occurrences(shown.out, "+01:00, 20") + occurrences(shown.out, "+02:00, 20"), 2)
+        << shown.out;
     EXPECT_EQ(occurrences(shown.out, "Z, valid\n"), 2) << shown.out;
     EXPECT_EQ(occurrences(shown.out, "CHANGED AFTER SIGNING"), 0);
     const fs::path pdf = folder / "signed.pdf";
@@ -360,7 +401,7 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     }
     const QRegularExpression signature_printed(
         "(Reviewed by Rolf Rahm \\(rolf\\)|Approved by Anna Amt \\(anna\\)), "
-        "20\\S+\\+00:00 \\(20\\S+Z\\)");
+        "20\\S+\\+0[12]:00 \\(20\\S+Z\\)");
     EXPECT_EQ(printed.count(signature_printed), 2) << printed.toStdString();
     EXPECT_TRUE(printed.contains("Z): excursion on day 2 explained"));
     // The inspection bundle checks with sha256sum alone, and its pages are the fingerprint's.
