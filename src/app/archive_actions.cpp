@@ -147,7 +147,7 @@ void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings
     const auto run = archive::programming_record(
         archive::stamp_now(ties_.clock),
         {result.logger_id, result.logger_type, programming::setting_rows(settings),
-         result.written_pages, result.line ? std::optional(result.line->text) : std::nullopt});
+         result.written_pages, programming::recorded_result(result)});
     if (run && !mission_archive().record_programming(*run)) {
         warn(tr("The programming run was not recorded in the archive: %1")
                  .arg(mission_archive().error()));

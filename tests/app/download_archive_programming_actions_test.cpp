@@ -221,7 +221,8 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
 
     // Programming over a mission never downloaded asks first and names the logger it met:
     // "Cancel" writes nothing and says so; "Download first" downloads it at once and keeps
-    // every field typed, after which the run asks nothing and is recorded.
+    // every field typed, after which the run asks nothing. Each run is recorded, those that
+    // ended at the question with the choice that ended them, in the trail too.
     // Then every logger operation against every control that would start another one, open or
     // save a file, change the unit, the port or the data folder, or start the driver
     // installer, in both windows and the open dialogs: off while it runs, on again at its
@@ -232,6 +233,14 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         rig.held_answers = {programming::HeldMissionChoice::kCancel,
                             programming::HeldMissionChoice::kDownloadFirst};
         auto& programming = rig.open_programming();
+        const auto runs = [&rig] {
+            QStringList results;
+            for (const archive::ProgrammingRecord& run :
+                 rig.mission_archive().programming_runs("4100000ABCDEF1AA")) {
+                results << QString::fromStdString(run.result);
+            }
+            return results;
+        };
         QVERIFY(programming.isVisible());
         QCOMPARE(programming.windowTitle(), QString("Programming"));
         const auto line = [&programming](const char* name) {
@@ -244,6 +253,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(rig.held_questions, QStringList{"This logger holds 100 samples from 2026-02-01 "
                                                  "06:00:00 that were never downloaded."});
         QCOMPARE(line("Label5"), QString("NOTHING WRITTEN"));
+        QCOMPARE(runs(), QStringList{"cancelled"});
         QCOMPARE(programming.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QCOMPARE(line("logger_line"),
                  QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
@@ -255,7 +265,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(programming.isVisible());
         QCOMPARE(programming.settings().mission_text, std::string("cold room 4"));
         QCOMPARE(programming.settings().calibration, 7);
-        QVERIFY(rig.mission_archive().programming_runs("4100000ABCDEF1AA").empty());
+        QCOMPARE(runs(), (QStringList{"cancelled", "download first"}));
 
         programming.programming_button().click();
         QCOMPARE(rig.held_questions.size(), 2);
@@ -263,7 +273,17 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(line("logger_line"),
                  QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
                          "samples held, in the archive."));
-        QCOMPARE(rig.mission_archive().programming_runs("4100000ABCDEF1AA").size(), std::size_t{1});
+        QCOMPARE(runs(), (QStringList{"cancelled", "download first", "PROGRAMMING OK"}));
+        const QStringList trail =
+            test::audit_lines(rig.mission_archive(), [](const archive::AuditRow& row) {
+                const std::size_t result = row.new_value.rfind("\nresult=");
+                return row.action != "programming-run"
+                           ? QString()
+                           : QString::fromStdString(row.object + row.new_value.substr(result));
+            });
+        QCOMPARE(trail, (QStringList{"logger:4100000ABCDEF1AA\nresult=cancelled",
+                                     "logger:4100000ABCDEF1AA\nresult=download first",
+                                     "logger:4100000ABCDEF1AA\nresult=PROGRAMMING OK"}));
         rig.load_data();
         programming.open_for_new_mission();
         QCOMPARE(line("logger_line"),
