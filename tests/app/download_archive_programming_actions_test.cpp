@@ -131,6 +131,48 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(rig.window->findChild<QMessageBox*>("retrieve_failed") != nullptr);
     }
 
+    // Each half of a pair that cannot be written (a folder in its place, or none to hold it)
+    // is said on its own, naming the file, after "Load Data" and from the archive's
+    // "Save As"; so is the side file, and the half that could be written is written.
+    void filesThatCannotBeWrittenAreSaidOneByOne() {
+        Rig rig;
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        for (const char* taken : {"data.frd", "chart.tee", "4100000ABCDEF1AA.INF"}) {
+            QVERIFY(QDir(rig.folder.path()).mkpath(taken));
+        }
+        const auto not_saved = [&rig](const QString& command, const char* file) {
+            return QStringList{command + ": The file could not be saved as " + rig.path(file) +
+                               "."};
+        };
+        const struct {
+            const char* name;
+            QString chosen;
+            QStringList data_file, chart_document;
+            const char* written;
+        } cases[] = {
+            {"data file", "data", not_saved("Load Data", "data.frd"), {}, "data.tee"},
+            {"chart document", "chart", {}, not_saved("Load Data", "chart.tee"), "chart.frd"},
+            {"both", "gone/pair", not_saved("Load Data", "gone/pair.frd"),
+             not_saved("Load Data", "gone/pair.tee"), nullptr},
+            {"neither", "pair", {}, {}, "pair.tee"},
+        };
+        for (const auto& c : cases) {
+            rig.dialogs.save_names = {rig.path(c.chosen)};
+            rig.load_data();
+            QVERIFY2(rig.said("data_file_not_saved") == c.data_file, c.name);
+            QVERIFY2(rig.said("chart_document_not_saved") == c.chart_document, c.name);
+            QVERIFY2(c.written == nullptr || QFileInfo(rig.path(c.written)).isFile(), c.name);
+            QVERIFY2(
+                rig.said("side_file_not_saved") == not_saved("Load Data", "4100000ABCDEF1AA.INF"),
+                c.name);
+        }
+        rig.find<QPushButton>("archive_button")->click();
+        rig.dialogs.save_names = {rig.path("gone/kept")};
+        rig.window->archive_actions().archive_window().save_button().click();
+        QCOMPARE(rig.said("data_file_not_saved"), not_saved("Save As", "gone/kept.frd"));
+        QCOMPARE(rig.said("chart_document_not_saved"), not_saved("Save As", "gone/kept.tee"));
+    }
+
     // A hundred 16-bit samples, the first two with the sensor's calibration, and the lowest
     // offset a logger holds (byte 0x00); then a mission cleared during its download.
     void sixteenBitSamplesInFahrenheitThenAMissionClearedDuringTheDownload() {
@@ -637,6 +679,14 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(printed.contains("Audit trail head at printing (SHA-256): " +
                                  QString::fromStdString(store.audit_head().value())));
         QVERIFY(printed.contains("206 2026-04-21T06:00:00.000Z os:bo pc-1"));
+        QVERIFY(window.findChild<QMessageBox*>("audit_trail_not_printed") == nullptr);
+        // A printer that cannot print, here to a file in a folder that is not there, says so.
+        printer.setOutputFileName(folder.filePath("gone/trail.pdf"));
+        window.print_to(printer);
+        const auto* refused = window.findChild<QMessageBox*>("audit_trail_not_printed");
+        QVERIFY(refused != nullptr && refused->isVisible());
+        QCOMPARE(refused->text(),
+                 "The file could not be saved as " + folder.filePath("gone/trail.pdf") + ".");
     }
 };
 
