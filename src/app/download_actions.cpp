@@ -96,7 +96,8 @@ void DownloadActions::load_data() {
 }
 
 // Shown first, then said when the logger cleared it meanwhile, then kept for good before the
-// save dialog opens, so a cancelled dialog costs nothing.
+// save dialog opens, so a cancelled dialog costs nothing; a download the archive could not
+// keep is said, and the warning closed, before that dialog asks to save it.
 bool DownloadActions::keep_download(const mission::DownloadedMission& mission) {
     const archive::Stamp stamp = archive::stamp_now(ties_.clock);
     MissionOrigin origin{

@@ -209,7 +209,8 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
 
     // A failed download leaves the previous mission whole: its points and rows, its caption,
     // title line, text and calibration. An archive that cannot be opened costs no download:
-    // it stays on screen, its save dialog opens and a warning says why.
+    // it stays on screen, a warning above every window says why, and once the user has closed
+    // it, the save dialog opens.
     void failuresLeaveThePreviousMissionAndAnEmptyOneStillOffersTheSave() {
         Rig rig("", QStringLiteral("/nonexistent/frostel-data"));
         // No port chosen yet: said at once, without a word to any port.
@@ -247,10 +248,13 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(rig.dialogs.asked.size(), 1);  // the retrieval's
 
         rig.logger.freeze_status_bits(0);
+        // The port chosen above could not be entered in that archive's trail either.
+        QVERIFY(rig.said("archive_warning").join("").contains("setting-changed"));
+        const test::ModalBoxCloser warnings(
+            "archive_warning", [&rig] { return QString::number(rig.dialogs.asked.size()); });
         rig.load_data();
         QCOMPARE(rig.chart().points().size(), std::size_t{100});
         QCOMPARE(rig.dialogs.asked.size(), 2);
-        QVERIFY(!message_shown("archive_warning").isEmpty());
 
         sim::load_mission(rig.logger, eight_bit_mission(0));
         rig.load_data();
@@ -259,6 +263,15 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(rig.chart().points().empty());
         QCOMPARE(rig.table().grid().row_count(), 2);
         QCOMPARE(rig.dialogs.asked.size(), 3);
+        // Each warning was on top and closed before its download's save dialog was asked.
+        QCOMPARE(warnings.seen.size(), 2);
+        for (int download = 0; download < 2; ++download) {
+            const test::ModalBoxCloser::Seen& seen = warnings.seen[download];
+            QVERIFY(seen.text.startsWith("This download was not archived: "));
+            QVERIFY(seen.text.endsWith("It stays on screen; save it to keep it."));
+            QVERIFY(seen.on_top);
+            QCOMPARE(seen.at_that_time, QString::number(1 + download));
+        }
     }
 
     // Programming over a mission never downloaded asks first and names the logger it met:
