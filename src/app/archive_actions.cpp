@@ -118,9 +118,10 @@ ArchiveActions::KeptDownload ArchiveActions::keep_download(
         const QString why = store.is_open()
                                 ? store.error()
                                 : tr("%1 cannot be used: %2").arg(store.path(), store.error());
-        warn(tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
-                 .arg(why));
         (void)store.record_event(archive::download_not_archived(why.toStdString()));
+        warn_and_wait(
+            tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
+                .arg(why));
         return {};
     }
     refresh_window();
@@ -132,9 +133,10 @@ ArchiveActions::KeptDownload ArchiveActions::keep_offline(const mission::Downloa
                                                           const QString& unreachable) {
     const QString why = archive_.keep_offline(ties_.settings.data_folder, mission, stamp);
     if (!why.isEmpty()) {
-        warn(tr("This download was not archived: the shared archive cannot be reached (%1), and "
-                "this PC's archive could not keep it: %2\nIt stays on screen; save it to keep it.")
-                 .arg(unreachable, why));
+        warn_and_wait(
+            tr("This download was not archived: the shared archive cannot be reached (%1), and "
+               "this PC's archive could not keep it: %2\nIt stays on screen; save it to keep it.")
+                .arg(unreachable, why));
         return {};
     }
     show_note(&ties_.window, "kept_offline", tr("Archive"), QString(archive::kKeptOffline),
@@ -147,7 +149,7 @@ void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings
     const auto run = archive::programming_record(
         archive::stamp_now(ties_.clock),
         {result.logger_id, result.logger_type, programming::setting_rows(settings),
-         result.written_pages, result.line ? std::optional(result.line->text) : std::nullopt});
+         result.written_pages, programming::recorded_result(result)});
     if (run && !mission_archive().record_programming(*run)) {
         warn(tr("The programming run was not recorded in the archive: %1")
                  .arg(mission_archive().error()));
@@ -188,6 +190,10 @@ bool ArchiveActions::allows(archive::Right right, const std::string& what) {
 
 void ArchiveActions::warn(const QString& text) {
     show_warning(&ties_.window, "archive_warning", tr("Archive"), text);
+}
+
+void ArchiveActions::warn_and_wait(const QString& text) {
+    show_warning_and_wait(&ties_.window, "archive_warning", tr("Archive"), text);
 }
 
 }  // namespace frostel::app

@@ -47,6 +47,8 @@ class ArchiveActions final : public QObject {
         std::optional<std::int64_t> id;
     };
     // Kept for good; an archive that cannot take it says so, and the download stays shown.
+    // That warning is closed before this returns: the user reads it before any save dialog
+    // opens over it.
     KeptDownload keep_download(const mission::DownloadedMission& mission,
                                const archive::Stamp& stamp);
     void keep_programming_run(const programming::ProgrammingSettings& settings,
@@ -65,6 +67,8 @@ class ArchiveActions final : public QObject {
     [[nodiscard]] bool allows(archive::Right right, const std::string& what);
 
   private:
+    // A warning read before anything else goes on.
+    void warn_and_wait(const QString& text);
     // What opening `archive` had for the user, said; `archive`.
     archive::MissionArchive& news_said(archive::MissionArchive& archive);
     KeptDownload keep_offline(const mission::DownloadedMission& mission,

@@ -19,6 +19,7 @@
 #include <limits>
 
 #include "app/date_bound.h"
+#include "app/topmost.h"
 
 namespace frostel::app {
 
@@ -225,6 +226,9 @@ void AuditTrailWindow::print_to(QPrinter& printer) {
     document.setDefaultFont(QFont(font().family(), 7));
     document.setHtml(html);
     document.print(&printer);
+    if (printer.printerState() == QPrinter::Error) {
+        show_not_printed(this, "audit_trail_not_printed", tr("Audit Trail"), printer);
+    }
 }
 
 void AuditTrailWindow::print() {

@@ -28,7 +28,8 @@ class AuditTrailWindow final : public QWidget {
 
     // The first page again, from the current archive, with the current filter.
     void refresh();
-    // The events shown, the filter and the chain's head now, on `printer`'s pages.
+    // The events shown, the filter and the chain's head now, on `printer`'s pages; a printer
+    // that fails is said.
     void print_to(QPrinter& printer);
 
     [[nodiscard]] QDateEdit& since_box() const { return *since_; }

@@ -103,21 +103,28 @@ void CommandBar::print_chart() {
     }
     QPrinter printer;
     QPrintDialog dialog(&printer, window());
-    if (dialog.exec() == QDialog::Accepted) {
-        paint_to_fit(*chart_, printer);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (!paint_to_fit(*chart_, printer)) {
+        show_not_printed(window(), "chart_not_printed", tr("Print"), printer);
     }
 }
 
-void paint_to_fit(QWidget& widget, QPaintDevice& page) {
+bool paint_to_fit(QWidget& widget, QPaintDevice& page) {
     const QSize size = widget.size();
     if (size.isEmpty() || page.width() <= 0 || page.height() <= 0) {
-        return;
+        return true;  // nothing to paint
     }
     const double scale = std::min(static_cast<double>(page.width()) / size.width(),
                                   static_cast<double>(page.height()) / size.height());
-    QPainter painter(&page);
+    QPainter painter;
+    if (!painter.begin(&page)) {
+        return false;
+    }
     painter.scale(scale, scale);
     widget.render(&painter);
+    return true;
 }
 
 }  // namespace frostel::app

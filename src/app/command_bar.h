@@ -54,7 +54,8 @@ class CommandBar final : public QFrame {
 };
 
 // Paints `widget` as large as fits on `page`, keeping its proportions: a wide window would
-// otherwise run off the paper.
-void paint_to_fit(QWidget& widget, QPaintDevice& page);
+// otherwise run off the paper. False when the page cannot be painted on (a printer that
+// cannot print).
+[[nodiscard]] bool paint_to_fit(QWidget& widget, QPaintDevice& page);
 
 }  // namespace frostel::app

@@ -96,7 +96,8 @@ void DownloadActions::load_data() {
 }
 
 // Shown first, then said when the logger cleared it meanwhile, then kept for good before the
-// save dialog opens, so a cancelled dialog costs nothing.
+// save dialog opens, so a cancelled dialog costs nothing; a download the archive could not
+// keep is said, and the warning closed, before that dialog asks to save it.
 bool DownloadActions::keep_download(const mission::DownloadedMission& mission) {
     const archive::Stamp stamp = archive::stamp_now(ties_.clock);
     MissionOrigin origin{
@@ -120,6 +121,13 @@ bool DownloadActions::keep_download(const mission::DownloadedMission& mission) {
             lines.append(QString::fromStdString(warning));
         }
         show_warning(&ties_.window, "clock_warning", tr("Load Data"), lines.join('\n'));
+    }
+    if (!mission.side_file_written) {
+        show_not_saved(&ties_.window, "side_file_not_saved", tr("Load Data"),
+                       QFile::decodeName(mission::side_file_path(
+                                             QFile::encodeName(ties_.program_folder).toStdString(),
+                                             mission.header.logger_id)
+                                             .c_str()));
     }
     const ArchiveActions::KeptDownload kept = archive_.keep_download(mission, stamp);
     if (kept.id) {
@@ -257,7 +265,7 @@ void DownloadActions::write_archived(std::int64_t id) {
     if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
         exports_.write_report(name);
     } else if (!name.isEmpty()) {
-        save_mission(name);
+        save_mission(name, tr("Save As"));
     }
 }
 
@@ -296,17 +304,24 @@ void DownloadActions::offer_save() {
     const QString name =
         ties_.file_dialogs.save_name(&ties_.window, ties_.settings.data_folder, kDataFileFilter);
     if (!name.isEmpty()) {
-        save_mission(name);
+        save_mission(name, tr("Load Data"));
     }
 }
 
-void DownloadActions::save_mission(const QString& chosen_name) {
+void DownloadActions::save_mission(const QString& chosen_name, const QString& command) {
     const QString data_file_name = datafile::data_file_name(chosen_name);
-    // Each half is skipped on its own when it cannot be written; neither ever half-writes.
+    // Each half is skipped, and said, on its own when it cannot be written; neither ever
+    // half-writes.
     const QString chart_document = datafile::chart_document_name(data_file_name);
     const bool data = datafile::write_data_file(data_file_name, views_.text.text());
     const bool chart = datafile::write_chart_document(
         chart_document, shown_.chart_document(views_.chart.document()));
+    if (!data) {
+        show_not_saved(&ties_.window, "data_file_not_saved", command, data_file_name);
+    }
+    if (!chart) {
+        show_not_saved(&ties_.window, "chart_document_not_saved", command, chart_document);
+    }
     const std::string& fingerprint = shown_.fingerprint();
     if (data && chart) {
         archive_.note_file_written("pair", data_file_name, fingerprint);

@@ -73,7 +73,8 @@ class DownloadActions final : public QObject, private mission::DownloadView {
     void write_archived(std::int64_t id);
     [[nodiscard]] bool keep_limits(const archive::RecordLimits& limits);
     void offer_save();
-    void save_mission(const QString& chosen_name);
+    // The pair under `chosen_name`; a half not written is said under `command`'s name.
+    void save_mission(const QString& chosen_name, const QString& command);
 
     ControllerTies ties_;
     ShownMission& shown_;

@@ -384,10 +384,19 @@ void MainWindow::start_up() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Before the start-up tick nothing was read, and writing would wipe the settings.
     if (started_) {
-        write_settings();
+        QStringList not_saved;
+        if (!write_settings()) {
+            not_saved << not_saved_text(program_file(platform::kSettingsFileName));
+        }
         // The chart's template holds the mission's points: a file like any export.
-        if (template_at_exit_) {
-            (void)chart_->export_template(program_file(kChartTemplateFileName));
+        const QString chart_template = program_file(kChartTemplateFileName);
+        if (template_at_exit_ && !chart_->export_template(chart_template)) {
+            not_saved << not_saved_text(chart_template);
+        }
+        // Read before the process ends: no window is left to say it later.
+        if (!not_saved.isEmpty()) {
+            show_warning_and_wait(this, "not_saved_at_exit", QStringLiteral("Frostel"),
+                                  not_saved.join('\n'));
         }
     }
     event->accept();
@@ -399,8 +408,15 @@ void end_process_at_once() {
     std::_Exit(EXIT_SUCCESS);
 }
 
-void MainWindow::write_settings() {
-    (void)platform::write_settings_file(program_file(platform::kSettingsFileName), settings_);
+bool MainWindow::write_settings() {
+    return platform::write_settings_file(program_file(platform::kSettingsFileName), settings_);
+}
+
+void MainWindow::save_settings(const QString& command) {
+    if (!write_settings()) {
+        show_not_saved(this, "settings_not_saved", command,
+                       program_file(platform::kSettingsFileName));
+    }
 }
 
 QString MainWindow::program_file(const QString& name) const {
@@ -465,7 +481,8 @@ void MainWindow::open_unit_dialog() {
         unit_dialog_ = new TemperatureUnitDialog(summary);
         busy_.guard(unit_dialog_.data());
         connect(unit_dialog_, &TemperatureUnitDialog::unitChosen, this, &MainWindow::choose_unit);
-        connect(unit_dialog_, &TemperatureUnitDialog::closed, this, &MainWindow::write_settings);
+        connect(unit_dialog_, &TemperatureUnitDialog::closed, this,
+                [this] { save_settings(unit_->toolTip()); });
     } else if (!unit_dialog_->isVisible() && unit_dialog_->parentWidget() != summary) {
         unit_dialog_->setParent(summary, unit_dialog_->windowFlags());
     }
@@ -508,7 +525,7 @@ void MainWindow::open_data_path() {
                     archive_actions_->refresh_window();
                 });
         connect(data_path_.get(), &DataPathDialog::closed, this, [this] {
-            write_settings();
+            save_settings(set_path_->toolTip());
             note_setting("data folder", data_folder_before_, settings_.data_folder);
         });
     }

@@ -112,8 +112,6 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     [[nodiscard]] ArchiveActions& archive_actions() const { return *archive_actions_; }
     [[nodiscard]] ProgrammingActions& programming_actions() const { return *programming_actions_; }
 
-    // Silently skipped when the file cannot be written.
-    void write_settings();
     [[nodiscard]] bool started() const { return started_; }
     // `name` in the program folder.
     [[nodiscard]] QString program_file(const QString& name) const;
@@ -128,6 +126,10 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Whether the settings file was written.
+    [[nodiscard]] bool write_settings();
+    // Writes the settings file as `command` closes; one that cannot be written is said.
+    void save_settings(const QString& command);
     void build_menus();
     void build_command_bar();
     void build_views();

@@ -32,6 +32,16 @@ SummaryActions::~SummaryActions() {
     delete window_.data();
 }
 
+// Said over the summary when it is open, else over the main window.
+void SummaryActions::keep_preferences() {
+    if (!write_summary_preferences(preferences_path_, preferences_)) {
+        QWidget* over =
+            window_.isNull() || !window_->isVisible() ? chart_.window() : window_.data();
+        show_not_saved(over, "summary_preferences_not_saved", tr("Mission Summary"),
+                       preferences_path_);
+    }
+}
+
 SummaryWindow* SummaryActions::window() const {
     return window_.data();
 }
@@ -170,7 +180,7 @@ void SummaryActions::set_limits(std::optional<double> low, std::optional<double>
     } else {
         preferences_.limits.erase(record->logger_id);
     }
-    write_summary_preferences(preferences_path_, preferences_);
+    keep_preferences();
 }
 
 void SummaryActions::show_excursion(int first, int last) {
@@ -180,7 +190,7 @@ void SummaryActions::show_excursion(int first, int last) {
 
 void SummaryActions::set_fit_to_data(bool on) {
     preferences_.fit_to_data = on;
-    write_summary_preferences(preferences_path_, preferences_);
+    keep_preferences();
 }
 
 void SummaryActions::set_delta_h(double kj_per_mol) {
@@ -190,7 +200,7 @@ void SummaryActions::set_delta_h(double kj_per_mol) {
     shown_.set_delta_h(kj_per_mol);
     follow_chart();
     preferences_.delta_h_kj_per_mol = kj_per_mol;
-    write_summary_preferences(preferences_path_, preferences_);
+    keep_preferences();
 }
 
 }  // namespace frostel::app

@@ -64,6 +64,8 @@ class SummaryActions final : public QObject {
 
   private:
     void follow_chart();
+    // The preferences written; a file that cannot be written is said.
+    void keep_preferences();
     [[nodiscard]] archive::RecordLimits in_celsius(const UserLimits& limits,
                                                    std::optional<double> delta_h) const;
     [[nodiscard]] bool keeper_takes(const UserLimits& limits, std::optional<double> delta_h);

@@ -73,7 +73,7 @@ SummaryPreferences read_summary_preferences(const QString& path) {
     return p;
 }
 
-void write_summary_preferences(const QString& path, const SummaryPreferences& preferences) {
+bool write_summary_preferences(const QString& path, const SummaryPreferences& preferences) {
     QSettings settings(path, QSettings::IniFormat);
     settings.remove(kDeltaHKey);
     put(settings, kDeltaHKey, preferences.delta_h_kj_per_mol);
@@ -89,6 +89,8 @@ void write_summary_preferences(const QString& path, const SummaryPreferences& pr
         settings.endGroup();
     }
     settings.endGroup();
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 }  // namespace frostel::app

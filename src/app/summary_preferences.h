@@ -35,6 +35,8 @@ struct SummaryPreferences {
 // unit, without a date or with the low one above the high one are left out, and so is a dH
 // outside the range the window accepts.
 [[nodiscard]] SummaryPreferences read_summary_preferences(const QString& path);
-void write_summary_preferences(const QString& path, const SummaryPreferences& preferences);
+// Whether the file was written.
+[[nodiscard]] bool write_summary_preferences(const QString& path,
+                                             const SummaryPreferences& preferences);
 
 }  // namespace frostel::app

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -92,10 +93,29 @@ void show_note(QWidget* parent, const char* name, const QString& title, const QS
     show_topmost(box);
 }
 
+void show_warning_and_wait(QWidget* parent, const char* name, const QString& title,
+                           const QString& text) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.setObjectName(name);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.exec();
+}
+
+QString not_saved_text(const QString& path) {
+    return QObject::tr("The file could not be saved as %1.").arg(QDir::toNativeSeparators(path));
+}
+
 void show_not_saved(QWidget* parent, const char* name, const QString& title, const QString& path) {
-    show_warning(
-        parent, name, title,
-        QObject::tr("The file could not be saved as %1.").arg(QDir::toNativeSeparators(path)));
+    show_warning(parent, name, title, not_saved_text(path));
+}
+
+void show_not_printed(QWidget* parent, const char* name, const QString& title,
+                      const QPrinter& printer) {
+    const QString file = printer.outputFileName();
+    show_warning(parent, name, title,
+                 file.isEmpty()
+                     ? QObject::tr("The printer %1 could not print.").arg(printer.printerName())
+                     : not_saved_text(file));
 }
 
 }  // namespace frostel::app

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace frostel::app {
@@ -22,8 +23,19 @@ void show_warning(QWidget* parent, const char* name, const QString& title, const
 void show_note(QWidget* parent, const char* name, const QString& title, const QString& text,
                const QString& detail = {});
 
+// A warning over `parent` that is read before anything else goes on: modal, above every
+// window; returns once it is closed.
+void show_warning_and_wait(QWidget* parent, const char* name, const QString& title,
+                           const QString& text);
+
+// "The file could not be saved as PATH."
+[[nodiscard]] QString not_saved_text(const QString& path);
 // A modeless warning over `parent` that `path` could not be written; `name` is its object
 // name, `title` the command that tried.
 void show_not_saved(QWidget* parent, const char* name, const QString& title, const QString& path);
+// A modeless warning over `parent` that `printer` did not print; it names the file when it
+// prints to one.
+void show_not_printed(QWidget* parent, const char* name, const QString& title,
+                      const QPrinter& printer);
 
 }  // namespace frostel::app

@@ -407,7 +407,7 @@ void record_run(const ArchiveContext& context, const programming::ProgrammingSet
     const auto run = archive::programming_record(
         archive::stamp_now(context.clock),
         {result.logger_id, result.logger_type, programming::setting_rows(settings),
-         result.written_pages, result.line ? std::optional(result.line->text) : std::nullopt});
+         result.written_pages, programming::recorded_result(result)});
     if (run && !context.archive.record_programming(*run)) {
         context.err << "frostel-cli: the programming run was not archived: "
                     << context.archive.error().toStdString() << '\n';

@@ -57,7 +57,8 @@ void note_events(const ArchiveContext& context, const std::vector<archive::Audit
 [[nodiscard]] programming::HeldMissionChoice held_mission_choice(
     const ArchiveContext& context, const mission::HeldMission& mission, bool force);
 
-// Records a programming run that reached the logger in the logger's history.
+// Records a programming run that reached the logger in the logger's history, one ended at
+// the question about a mission never downloaded too.
 void record_run(const ArchiveContext& context, const programming::ProgrammingSettings& settings,
                 const programming::RunResult& result);
 

@@ -171,8 +171,9 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     mission.header = decode_mission_header(*image, logger_id);
     const LoggerClock logger_clock = settled_clock(setup, mission.header, utc_at_read);
     // A side file that cannot be written does not stop the download.
-    (void)platform::write_whole_file(side_file_path(setup.program_folder, logger_id),
-                                     side_file_text(mission.header.device_sample_count));
+    mission.side_file_written =
+        platform::write_whole_file(side_file_path(setup.program_folder, logger_id),
+                                   side_file_text(mission.header.device_sample_count));
     view.set_logger_caption(mission.header.caption);
 
     SampleDecoder decoder(mission.header);

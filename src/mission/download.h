@@ -44,6 +44,8 @@ struct DownloadedMission {
     // The logger's status, read again after the log, shows its memory cleared since the
     // download began: this download is the mission's only copy.
     bool cleared_during_download = false;
+    // False when the side file could not be written: the download went on without it.
+    bool side_file_written = true;
 };
 
 // What a download shows on its way; the main window and frostel-cli each give one. Every

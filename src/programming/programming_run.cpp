@@ -300,6 +300,14 @@ std::vector<std::pair<std::string, std::string>> setting_rows(const ProgrammingS
     };
 }
 
+std::optional<std::string> recorded_result(const RunResult& result) {
+    if (result.kept_held_mission) {
+        return result.kept_held_mission == HeldMissionChoice::kDownloadFirst ? "download first"
+                                                                             : "cancelled";
+    }
+    return result.line ? std::optional(result.line->text) : std::nullopt;
+}
+
 RunResult run_programming(link::LoggerCommands& commands, const link::Clock& clock,
                           int comm_port_number, const ProgrammingSettings& settings,
                           const RunHooks& hooks) {

@@ -70,4 +70,9 @@ struct RunResult {
                                         int comm_port_number, const ProgrammingSettings& settings,
                                         const RunHooks& hooks);
 
+// What a run is recorded with: its result line, or for a run ended at the question about a
+// mission never downloaded the choice that ended it, "cancelled" or "download first"; nothing
+// when the run did nothing.
+[[nodiscard]] std::optional<std::string> recorded_result(const RunResult& result);
+
 }  // namespace frostel::programming

@@ -131,6 +131,48 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(rig.window->findChild<QMessageBox*>("retrieve_failed") != nullptr);
     }
 
+    // Each half of a pair that cannot be written (a folder in its place, or none to hold it)
+    // is said on its own, naming the file, after "Load Data" and from the archive's
+    // "Save As"; so is the side file, and the half that could be written is written.
+    void filesThatCannotBeWrittenAreSaidOneByOne() {
+        Rig rig;
+        sim::load_mission(rig.logger, eight_bit_mission(100));
+        for (const char* taken : {"data.frd", "chart.tee", "4100000ABCDEF1AA.INF"}) {
+            QVERIFY(QDir(rig.folder.path()).mkpath(taken));
+        }
+        const auto not_saved = [&rig](const QString& command, const char* file) {
+            return QStringList{command + ": The file could not be saved as " + rig.path(file) +
+                               "."};
+        };
+        const struct {
+            const char* name;
+            QString chosen;
+            QStringList data_file, chart_document;
+            const char* written;
+        } cases[] = {
+            {"data file", "data", not_saved("Load Data", "data.frd"), {}, "data.tee"},
+            {"chart document", "chart", {}, not_saved("Load Data", "chart.tee"), "chart.frd"},
+            {"both", "gone/pair", not_saved("Load Data", "gone/pair.frd"),
+             not_saved("Load Data", "gone/pair.tee"), nullptr},
+            {"neither", "pair", {}, {}, "pair.tee"},
+        };
+        for (const auto& c : cases) {
+            rig.dialogs.save_names = {rig.path(c.chosen)};
+            rig.load_data();
+            QVERIFY2(rig.said("data_file_not_saved") == c.data_file, c.name);
+            QVERIFY2(rig.said("chart_document_not_saved") == c.chart_document, c.name);
+            QVERIFY2(c.written == nullptr || QFileInfo(rig.path(c.written)).isFile(), c.name);
+            QVERIFY2(
+                rig.said("side_file_not_saved") == not_saved("Load Data", "4100000ABCDEF1AA.INF"),
+                c.name);
+        }
+        rig.find<QPushButton>("archive_button")->click();
+        rig.dialogs.save_names = {rig.path("gone/kept")};
+        rig.window->archive_actions().archive_window().save_button().click();
+        QCOMPARE(rig.said("data_file_not_saved"), not_saved("Save As", "gone/kept.frd"));
+        QCOMPARE(rig.said("chart_document_not_saved"), not_saved("Save As", "gone/kept.tee"));
+    }
+
     // A hundred 16-bit samples, the first two with the sensor's calibration, and the lowest
     // offset a logger holds (byte 0x00); then a mission cleared during its download.
     void sixteenBitSamplesInFahrenheitThenAMissionClearedDuringTheDownload() {
@@ -167,7 +209,8 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
 
     // A failed download leaves the previous mission whole: its points and rows, its caption,
     // title line, text and calibration. An archive that cannot be opened costs no download:
-    // it stays on screen, its save dialog opens and a warning says why.
+    // it stays on screen, a warning above every window says why, and once the user has closed
+    // it, the save dialog opens.
     void failuresLeaveThePreviousMissionAndAnEmptyOneStillOffersTheSave() {
         Rig rig("", QStringLiteral("/nonexistent/frostel-data"));
         // No port chosen yet: said at once, without a word to any port.
@@ -205,10 +248,13 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(rig.dialogs.asked.size(), 1);  // the retrieval's
 
         rig.logger.freeze_status_bits(0);
+        // The port chosen above could not be entered in that archive's trail either.
+        QVERIFY(rig.said("archive_warning").join("").contains("setting-changed"));
+        const test::ModalBoxCloser warnings(
+            "archive_warning", [&rig] { return QString::number(rig.dialogs.asked.size()); });
         rig.load_data();
         QCOMPARE(rig.chart().points().size(), std::size_t{100});
         QCOMPARE(rig.dialogs.asked.size(), 2);
-        QVERIFY(!message_shown("archive_warning").isEmpty());
 
         sim::load_mission(rig.logger, eight_bit_mission(0));
         rig.load_data();
@@ -217,11 +263,21 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(rig.chart().points().empty());
         QCOMPARE(rig.table().grid().row_count(), 2);
         QCOMPARE(rig.dialogs.asked.size(), 3);
+        // Each warning was on top and closed before its download's save dialog was asked.
+        QCOMPARE(warnings.seen.size(), 2);
+        for (int download = 0; download < 2; ++download) {
+            const test::ModalBoxCloser::Seen& seen = warnings.seen[download];
+            QVERIFY(seen.text.startsWith("This download was not archived: "));
+            QVERIFY(seen.text.endsWith("It stays on screen; save it to keep it."));
+            QVERIFY(seen.on_top);
+            QCOMPARE(seen.at_that_time, QString::number(1 + download));
+        }
     }
 
     // Programming over a mission never downloaded asks first and names the logger it met:
     // "Cancel" writes nothing and says so; "Download first" downloads it at once and keeps
-    // every field typed, after which the run asks nothing and is recorded.
+    // every field typed, after which the run asks nothing. Each run is recorded, those that
+    // ended at the question with the choice that ended them, in the trail too.
     // Then every logger operation against every control that would start another one, open or
     // save a file, change the unit, the port or the data folder, or start the driver
     // installer, in both windows and the open dialogs: off while it runs, on again at its
@@ -232,6 +288,14 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         rig.held_answers = {programming::HeldMissionChoice::kCancel,
                             programming::HeldMissionChoice::kDownloadFirst};
         auto& programming = rig.open_programming();
+        const auto runs = [&rig] {
+            QStringList results;
+            for (const archive::ProgrammingRecord& run :
+                 rig.mission_archive().programming_runs("4100000ABCDEF1AA")) {
+                results << QString::fromStdString(run.result);
+            }
+            return results;
+        };
         QVERIFY(programming.isVisible());
         QCOMPARE(programming.windowTitle(), QString("Programming"));
         const auto line = [&programming](const char* name) {
@@ -244,6 +308,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(rig.held_questions, QStringList{"This logger holds 100 samples from 2026-02-01 "
                                                  "06:00:00 that were never downloaded."});
         QCOMPARE(line("Label5"), QString("NOTHING WRITTEN"));
+        QCOMPARE(runs(), QStringList{"cancelled"});
         QCOMPARE(programming.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QCOMPARE(line("logger_line"),
                  QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
@@ -255,7 +320,7 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(programming.isVisible());
         QCOMPARE(programming.settings().mission_text, std::string("cold room 4"));
         QCOMPARE(programming.settings().calibration, 7);
-        QVERIFY(rig.mission_archive().programming_runs("4100000ABCDEF1AA").empty());
+        QCOMPARE(runs(), (QStringList{"cancelled", "download first"}));
 
         programming.programming_button().click();
         QCOMPARE(rig.held_questions.size(), 2);
@@ -263,7 +328,17 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(line("logger_line"),
                  QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
                          "samples held, in the archive."));
-        QCOMPARE(rig.mission_archive().programming_runs("4100000ABCDEF1AA").size(), std::size_t{1});
+        QCOMPARE(runs(), (QStringList{"cancelled", "download first", "PROGRAMMING OK"}));
+        const QStringList trail =
+            test::audit_lines(rig.mission_archive(), [](const archive::AuditRow& row) {
+                const std::size_t result = row.new_value.rfind("\nresult=");
+                return row.action != "programming-run"
+                           ? QString()
+                           : QString::fromStdString(row.object + row.new_value.substr(result));
+            });
+        QCOMPARE(trail, (QStringList{"logger:4100000ABCDEF1AA\nresult=cancelled",
+                                     "logger:4100000ABCDEF1AA\nresult=download first",
+                                     "logger:4100000ABCDEF1AA\nresult=PROGRAMMING OK"}));
         rig.load_data();
         programming.open_for_new_mission();
         QCOMPARE(line("logger_line"),
@@ -617,6 +692,14 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(printed.contains("Audit trail head at printing (SHA-256): " +
                                  QString::fromStdString(store.audit_head().value())));
         QVERIFY(printed.contains("206 2026-04-21T06:00:00.000Z os:bo pc-1"));
+        QVERIFY(window.findChild<QMessageBox*>("audit_trail_not_printed") == nullptr);
+        // A printer that cannot print, here to a file in a folder that is not there, says so.
+        printer.setOutputFileName(folder.filePath("gone/trail.pdf"));
+        window.print_to(printer);
+        const auto* refused = window.findChild<QMessageBox*>("audit_trail_not_printed");
+        QVERIFY(refused != nullptr && refused->isVisible());
+        QCOMPARE(refused->text(),
+                 "The file could not be saved as " + folder.filePath("gone/trail.pdf") + ".");
     }
 };
 

@@ -32,6 +32,7 @@
 #include "app/download_actions.h"
 #include "app/file_name_dialogs.h"
 #include "app/sign_in_dialog.h"
+#include "app/summary_preferences.h"
 #include "app/window_session.h"
 #include "archive/account_book.h"
 #include "datafile/chart_document.h"
@@ -117,6 +118,41 @@ class MainWindowTest : public QObject {
             QCOMPARE(rig.settings_file(), c.written);
             QCOMPARE(rig.ended, 1);
         }
+    }
+
+    // The settings, the summary's preferences and the chart's template that cannot be written
+    // (a folder in each file's place) are said, naming the file: as the dialog or the button
+    // that changed them is used, and at exit in a warning read before the process ends.
+    void settingsPreferencesAndTemplateThatCannotBeWrittenAreSaid() {
+        Rig rig;
+        for (const QString& file :
+             {QString("SETUP.FRG"), kSummaryPreferencesFileName, kChartTemplateFileName}) {
+            QVERIFY(QDir(rig.folder.path()).mkpath(file));
+        }
+        rig.start();
+        const QString not_saved = ": The file could not be saved as ";
+        rig.open_unit_option(1)->click();
+        top_level("Temperature_Unit")->close();
+        QCOMPARE(rig.said("settings_not_saved"),
+                 QStringList{"Select Temperature Unit" + not_saved + rig.path("SETUP.FRG") + "."});
+        rig.find<QPushButton>("Command1")->click();
+        top_level("Data_Path")->close();
+        QCOMPARE(rig.said("settings_not_saved"),
+                 QStringList{"Set Path" + not_saved + rig.path("SETUP.FRG") + "."});
+        rig.find<QPushButton>("fit_to_data_button")->click();
+        QCOMPARE(rig.said("summary_preferences_not_saved"),
+                 QStringList{"Mission Summary" + not_saved + rig.path(kSummaryPreferencesFileName) +
+                             "."});
+
+        const test::ModalBoxCloser at_exit("not_saved_at_exit",
+                                           [&rig] { return QString::number(rig.ended); });
+        rig.window->close();
+        QCOMPARE(rig.ended, 1);
+        QCOMPARE(at_exit.seen.size(), 1);
+        QCOMPARE(at_exit.seen[0].text, "The file could not be saved as " + rig.path("SETUP.FRG") +
+                                           ".\nThe file could not be saved as " +
+                                           rig.path(kChartTemplateFileName) + ".");
+        QCOMPARE(at_exit.seen[0].at_that_time, QString("0"));
     }
 
     void portMenuChoiceAndSearch() {
@@ -388,15 +424,18 @@ class MainWindowTest : public QObject {
         chart.resize(800, 400);
         QImage page(400, 400, QImage::Format_ARGB32);
         page.fill(Qt::transparent);
-        paint_to_fit(chart, page);
+        QVERIFY(paint_to_fit(chart, page));
         QVERIFY(qAlpha(page.pixel(399, 100)) > 0);
         QVERIFY(qAlpha(page.pixel(0, 199)) > 0);
         QCOMPARE(qAlpha(page.pixel(200, 201)), 0);
         QCOMPARE(qAlpha(page.pixel(399, 399)), 0);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(QDir(folder.path()).filePath("chart.pdf"));
-        paint_to_fit(chart, printer);
+        QVERIFY(paint_to_fit(chart, printer));
         QVERIFY(test::file_bytes(printer.outputFileName()).startsWith("%PDF-"));
+        // A printer that cannot print, here to a file in a folder that is not there, says so.
+        printer.setOutputFileName(QDir(folder.path()).filePath("no such folder/chart.pdf"));
+        QVERIFY(!paint_to_fit(chart, printer));
 
         // Closing the main window with the dialog open writes the template once and ends.
         rig.open_unit_option(2)->click();

@@ -307,16 +307,21 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     EXPECT_THAT(cli({"archive", "verify"}), exits(1, "2\tINTACT\n1\tMISSING\n"));
 
     // Each step above that kept, wrote or checked something is one event of this user.
+    // A run ended at the question is a programming run too, "cancelled".
     std::vector<std::string> events;
     std::istringstream trail(cli({"audit", "list"}).out);
     for (std::string event; std::getline(trail, event);) {
         const std::vector<std::string> field = split(event, '\t');
         EXPECT_THAT(field.at(2), StartsWith("os:"));
-        events.push_back(field.at(4) + ' ' + field.at(5) + ' ' + field.at(8));
+        const std::string& value = field.at(7);
+        events.push_back(field.at(4) + ' ' + field.at(5) + ' ' + field.at(8) +
+                         value.substr(std::min(value.size(), value.rfind("result="))));
     }
     const std::string file = "file-written file:" + folder.string();
+    const std::string run = "programming-run logger:" + unkept.err.substr(8, 16) + " result=";
     EXPECT_EQ(events, (std::vector<std::string>{
                           "download-not-archived  --no-archive was given",
+                          run + "cancelled",
                           "download-archived record:1 ",
                           "download-archived record:1 ",
                           file + "/unreported.csv ",
@@ -327,8 +332,9 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           "limits-set record:1 ",
                           "verified record:1 ",
                           "verified record:1 ",
+                          run + "cancelled",
                           "download-archived record:2 ",
-                          "programming-run logger:" + unkept.err.substr(8, 16) + " ",
+                          run + "PROGRAMMING OK",
                           "verified record:2 ",
                           "verified record:1 ",
                       }));
@@ -354,10 +360,12 @@ TEST_F(CliOverPseudoTerminal, AnArchiveDamagedOrTooNewFailsLoudly) {
     // Every other output is still written.
     EXPECT_THAT(cli({"download"}),
                 exits(1, kept.out, HasSubstr("not archived: it was written by a newer version")));
+    // The run it ends cannot be recorded there either, and that is said too.
     EXPECT_THAT(cli({"program"}),
                 exits(1, _,
                       "The archive cannot be checked: it was written by a newer version of this "
-                      "program.\n"));
+                      "program.\nfrostel-cli: the programming run was not archived: it was "
+                      "written by a newer version of this program\n"));
 }
 
 }  // namespace

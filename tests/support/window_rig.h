@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -115,6 +116,17 @@ struct WindowRig {
         return window->findChild<T*>(name);
     }
     void load_data() const { find<QPushButton>("Command10")->click(); }
+    // "title: text" of each message box `name` the window shows, closed once read.
+    QStringList said(const char* name) const {
+        QStringList boxes;
+        for (QMessageBox* box : window->findChildren<QMessageBox*>(name)) {
+            if (box->isVisible()) {
+                boxes << box->windowTitle() + ": " + box->text();
+                box->close();
+            }
+        }
+        return boxes;
+    }
     app::Programming_DS1922T& programming_window() const {
         return window->programming_actions().programming_window();
     }

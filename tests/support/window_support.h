@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "app/file_name_dialogs.h"
 #include "app/program_launcher.h"
@@ -40,6 +43,32 @@ T* top_level(const char* name) {
     }
     return nullptr;
 }
+
+// Closes each modal message box named `name` as soon as it shows, while it lives, and notes
+// its text, whether it stays on top and what `at_that_time` said then.
+struct ModalBoxCloser {
+    struct Seen {
+        QString text;
+        bool on_top = false;
+        QString at_that_time;
+    };
+    QList<Seen> seen;
+
+    explicit ModalBoxCloser(const char* name, std::function<QString()> at_that_time = {}) {
+        QObject::connect(&timer, &QTimer::timeout, [this, name, at_that_time] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr && box->objectName() == name && box->isVisible()) {
+                seen.append({box->text(), box->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
+                             at_that_time ? at_that_time() : QString()});
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start(0);
+    }
+
+  private:
+    QTimer timer;
+};
 
 // Entry `index` of a control array: the controls share a name and carry their index.
 template <typename T>
