@@ -328,18 +328,21 @@ class SummaryWindowTest : public QObject {
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 0 h 20 min OUT OF LIMITS");
 
-        // The archive's list: a failure red, a verdict that judges nothing never in the pass
-        // colour.
+        // The archive's list judges each record as the summary does: the first logger's by the
+        // limits typed for it (its own thresholds judge nothing), a failure yellow on red, a
+        // pass blue.
         archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
         ArchiveListModel list([&kept]() -> archive::MissionArchive& { return kept; });
         list.show({});
         QCOMPARE(list.rowCount(), 2);
-        for (int row = 0; row < list.rowCount(); ++row) {
+        for (const auto& [row, judged, text, background] :
+             {std::tuple{0, "1 EXCURSION, 0 h 20 min OUT OF LIMITS", report::alarm_text(),
+                         QVariant(report::alarm_background())},
+              {1, "WITHIN LIMITS", QColor(0, 0, 0x8b), QVariant()}}) {
             const QModelIndex verdict = list.index(row, ArchiveListModel::kVerdict);
-            const QColor colour = list.data(verdict, Qt::ForegroundRole).value<QColor>();
-            QCOMPARE(colour == QColor(0xc0, 0, 0),
-                     verdict.data().toString().endsWith("OUT OF LIMITS"));
-            QVERIFY(colour != QColor(0, 0, 0x8b));
+            QCOMPARE(verdict.data().toString(), judged);
+            QCOMPARE(verdict.data(Qt::ForegroundRole).value<QColor>(), text);
+            QCOMPARE(verdict.data(Qt::BackgroundRole), background);
         }
         // Limits typed for a download are those of the record that keeps it, set once: the
         // same limits typed again in Fahrenheit set nothing.
@@ -469,7 +472,8 @@ class SummaryWindowTest : public QObject {
         const auto* changed = box.findChild<QLabel*>("changed_after_signing");
         QVERIFY(changed->isVisible() && changed->text() == "CHANGED AFTER SIGNING");
         QVERIFY(changed->styleSheet().contains(report::alarm_background().name()));
-        QCOMPARE(signed_column(), "");
+        QCOMPARE(signed_column(), changed->text());
+        QVERIFY(colours_of(*changed, list.model().index(0, ArchiveListModel::kSigned)));
 
         // Its bundle for an inspector, into a new folder only.
         const QString bundle = rig.path("bundle");
@@ -483,6 +487,29 @@ class SummaryWindowTest : public QObject {
                     ->text()
                     .contains("a bundle needs a new or empty folder"));
         QCOMPARE(events("file-written", written), 1);
+    }
+
+    // The archive's list judges a record by the limits in force, as the summary does and in
+    // its colours, once the user is back from setting them.
+    void theArchiveListSaysWhatTheSummarySays() {
+        Rig rig;
+        rig.load_data();
+        ArchiveWindow& archive = rig.window->archive_actions().archive_window();
+        archive.show();
+        const SummaryWindow& summary = rig.open_summary();
+        const QLabel& verdict = *summary.findChild<QLabel*>("verdict");
+        for (const auto& [low, high, judged] :
+             {std::tuple{"", "10", "1 EXCURSION, 0 h 40 min OUT OF LIMITS"},
+              {"-10", "40", "WITHIN LIMITS"},
+              {"", "", "1 EXCURSION, 1 h 0 min OUT OF LIMITS"}}) {
+            rig.type_limits(low, high);
+            QTRY_COMPARE(rig.verdict(), judged);
+            archive.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&archive));
+            const QModelIndex row = archive.model().index(0, ArchiveListModel::kVerdict);
+            QCOMPARE(row.data().toString(), judged);
+            QVERIFY2(colours_of(verdict, row), judged);
+        }
     }
 
     // The two limits are one change, entered when the user confirms them or leaves the pair,
@@ -599,6 +626,16 @@ class SummaryWindowTest : public QObject {
   private:
     // How the user leaves the limits typed.
     enum Leaving { kTabOnward, kEnter, kBackThenClickAway, kWindowClosed, kPutBack };
+    // Whether `cell` of the archive's list has the colours `label` shows its text in.
+    static bool colours_of(const QLabel& label, const QModelIndex& cell) {
+        const auto colour = [&cell](int role) { return cell.data(role).value<QColor>(); };
+        const QString background = cell.data(Qt::BackgroundRole).isValid()
+                                       ? "background-color: " + colour(Qt::BackgroundRole).name()
+                                       : QString();
+        return label.styleSheet().contains("color: " + colour(Qt::ForegroundRole).name()) &&
+               label.styleSheet().contains("background-color") == !background.isEmpty() &&
+               label.styleSheet().contains(background);
+    }
     // Each limits-set event: old > new (reason) by whom.
     static QStringList limits_events(archive::MissionArchive& archive) {
         return test::audit_lines(archive, [](const archive::AuditRow& row) {
