@@ -1,11 +1,9 @@
 #include "app/archive_list_model.h"
 
 #include <QColor>
+#include <algorithm>
 
-#include "archive/signature_book.h"
-#include "dossier/archived_record.h"
 #include "insight/excursions.h"
-#include "report/result_palette.h"
 
 namespace frostel::app {
 
@@ -32,7 +30,7 @@ void ArchiveListModel::show(const archive::MissionFilter& filter) {
     filter_ = filter;
     rows_.clear();
     altered_.clear();
-    signed_.clear();
+    standings_.clear();
     complete_ = path_.isEmpty();
     endResetModel();
     fetchMore({});
@@ -52,8 +50,8 @@ bool ArchiveListModel::altered(int row) const {
     return *known;
 }
 
-QString ArchiveListModel::signed_text(int row) const {
-    std::optional<QString>& known = signed_[static_cast<std::size_t>(row)];
+archive::RecordStanding ArchiveListModel::standing(int row) const {
+    std::optional<archive::RecordStanding>& known = standings_[static_cast<std::size_t>(row)];
     if (known) {
         return *known;
     }
@@ -61,18 +59,46 @@ QString ArchiveListModel::signed_text(int row) const {
     if (!archive.is_open() || archive.path() != path_) {
         return {};
     }
-    const std::optional<archive::RecordSignatures> signatures =
-        archive::SignatureBook(archive).of_record(record(row).id);
-    const std::optional<archive::Meaning> meaning =
-        signatures ? dossier::highest_meaning(*signatures) : std::nullopt;
-    known =
-        meaning ? QString::fromStdString(std::string(archive::meaning_name(*meaning))) : QString();
+    known = archive.standing(record(row)).value_or(archive::RecordStanding{});
     return *known;
 }
 
-void ArchiveListModel::forget_signatures(int row) {
-    signed_[static_cast<std::size_t>(row)].reset();
-    emit dataChanged(index(row, kSigned), index(row, kSigned), {Qt::DisplayRole});
+void ArchiveListModel::forget_standings() {
+    std::fill(standings_.begin(), standings_.end(), std::nullopt);
+    if (!rows_.empty()) {
+        emit dataChanged(index(0, kVerdict), index(rowCount() - 1, kSigned));
+    }
+}
+
+std::optional<report::ResultKind> ArchiveListModel::result_of(const QModelIndex& index) const {
+    switch (index.column()) {
+        case kVerdict:
+            return altered(index.row()) ? report::ResultKind::kFail
+                                        : report::result_kind(insight::verdict_kind_of(
+                                              standing(index.row()).verdict));
+        case kSigned:
+            if (standing(index.row()).signing.changed_after_signing) {
+                return report::ResultKind::kFail;
+            }
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+QVariant ArchiveListModel::colour(const QModelIndex& index, int role) const {
+    if (const std::optional<report::ResultKind> kind = result_of(index)) {
+        const report::ScreenColours colours = report::screen_colours(*kind);
+        if (role == Qt::ForegroundRole) {
+            return colours.text;
+        }
+        return colours.background ? QVariant(*colours.background) : QVariant();
+    }
+    // The rest of an altered record's row is red too.
+    return role == Qt::ForegroundRole && altered(index.row())
+               ? QVariant(report::result_colour(report::ResultKind::kFail))
+               : QVariant();
 }
 
 int ArchiveListModel::rowCount(const QModelIndex& parent) const {
@@ -87,15 +113,9 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const bool altered_row = altered(index.row());
     const archive::ArchiveEntry& r = record(index.row());
-    // An altered record is red throughout; otherwise only the verdict has a colour.
-    if (role == Qt::ForegroundRole) {
-        const report::ResultKind kind =
-            altered_row ? report::ResultKind::kFail
-                        : report::result_kind(insight::verdict_kind_of(r.verdict));
-        return altered_row || index.column() == kVerdict ? QVariant(report::result_colour(kind))
-                                                         : QVariant();
+    if (role == Qt::ForegroundRole || role == Qt::BackgroundRole) {
+        return colour(index, role);
     }
     if (role == Qt::TextAlignmentRole) {
         const bool number =
@@ -119,13 +139,14 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
         case kMaximum:
             return temperature(r.maximum);
         case kVerdict:
-            return altered_row ? QStringLiteral("ALTERED") : latin1(r.verdict);
+            return altered(index.row()) ? QStringLiteral("ALTERED")
+                                        : latin1(standing(index.row()).verdict);
         case kText:
             return latin1(r.first_line);
         case kDownloaded:
             return latin1(r.downloaded_at);
         case kSigned:
-            return signed_text(index.row());
+            return QString::fromStdString(standing(index.row()).signing.text());
         default:
             return {};
     }
@@ -168,7 +189,7 @@ void ArchiveListModel::fetchMore(const QModelIndex& parent) {
     rows_.insert(rows_.end(), std::make_move_iterator(more.begin()),
                  std::make_move_iterator(more.end()));
     altered_.resize(rows_.size());
-    signed_.resize(rows_.size());
+    standings_.resize(rows_.size());
     endInsertRows();
 }
 

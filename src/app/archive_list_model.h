@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "archive/mission_archive.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
 // The archive's missions, newest first, for a table view: rows are fetched a batch at a
-// time as the view scrolls, so a list of ten thousand shows at once. A row is verified when
-// first shown; an altered one reads "ALTERED" in red in place of its verdict.
+// time as the view scrolls, so a list of ten thousand shows at once. A row is verified, and
+// judged by the limits in force, when first shown; an altered one reads "ALTERED" in red in
+// place of its verdict. The verdict and a change of limits after signing have the colours
+// the summary gives them.
 class ArchiveListModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -25,7 +28,7 @@ class ArchiveListModel final : public QAbstractTableModel {
         kMaximum,
         kVerdict,
         kDownloaded,
-        kSigned,  // the highest meaning among the signatures that hold
+        kSigned,  // what the signatures come to (archive::SigningState)
         kText,    // last: the one column of free length
         kColumnCount
     };
@@ -45,8 +48,9 @@ class ArchiveListModel final : public QAbstractTableModel {
     // Whether the row's record fails verification, checked the first time it is asked (the
     // rows shown, not every row fetched).
     [[nodiscard]] bool altered(int row) const;
-    // The row's "Signed" text read again when next shown.
-    void forget_signatures(int row);
+    // Every row's verdict and "Signed" text read again when next shown: their limits or
+    // signatures may have changed since.
+    void forget_standings();
     // The archive file the rows come from; its ids mean nothing in another.
     [[nodiscard]] const QString& listed_path() const { return path_; }
 
@@ -59,14 +63,21 @@ class ArchiveListModel final : public QAbstractTableModel {
     void fetchMore(const QModelIndex& parent) override;
 
   private:
-    [[nodiscard]] QString signed_text(int row) const;
+    // The row's verdict under the limits in force and what its signatures come to; empty
+    // when they cannot be read.
+    [[nodiscard]] archive::RecordStanding standing(int row) const;
+    // The result whose colours on screen the cell has (the verdict, a change of limits after
+    // signing); nothing for any other cell.
+    [[nodiscard]] std::optional<report::ResultKind> result_of(const QModelIndex& index) const;
+    // The cell's colour for `role` (Qt::ForegroundRole or Qt::BackgroundRole).
+    [[nodiscard]] QVariant colour(const QModelIndex& index, int role) const;
 
     std::function<archive::MissionArchive&()> archive_;
     QString path_;
     archive::MissionFilter filter_;
     std::vector<archive::ArchiveEntry> rows_;
     mutable std::vector<std::optional<bool>> altered_;
-    mutable std::vector<std::optional<QString>> signed_;
+    mutable std::vector<std::optional<archive::RecordStanding>> standings_;
     bool complete_ = true;
 };
 

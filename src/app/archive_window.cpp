@@ -1,6 +1,7 @@
 #include "app/archive_window.h"
 
 #include <QDateEdit>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -154,6 +155,22 @@ void ArchiveWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+// Back from the summary window or another program, the limits or signatures of the records
+// listed may have changed.
+void ArchiveWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        read_standings_again();
+    }
+    QWidget::changeEvent(event);
+}
+
+void ArchiveWindow::read_standings_again() {
+    model_->forget_standings();
+    for (const int column : {ArchiveListModel::kVerdict, ArchiveListModel::kSigned}) {
+        list_->resizeColumnToContents(column);
+    }
+}
+
 archive::MissionFilter ArchiveWindow::filter() const {
     archive::MissionFilter filter;
     filter.text = filter_->text().trimmed().toStdString();
@@ -256,8 +273,7 @@ void ArchiveWindow::sign_chosen() {
     }
     SignDialog dialog(ties_.archive(), *person, *id, this);
     if (dialog.exec() == QDialog::Accepted) {
-        model_->forget_signatures(list_->selectionModel()->selectedRows().front().row());
-        list_->resizeColumnToContents(ArchiveListModel::kSigned);
+        read_standings_again();
     }
 }
 

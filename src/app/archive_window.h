@@ -77,8 +77,11 @@ class ArchiveWindow final : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
+    // The verdicts and "Signed" texts of the rows read again as they are shown.
+    void read_standings_again();
     [[nodiscard]] std::optional<std::int64_t> chosen_id();
     // The start date of the newest mission listed; none without any.
     [[nodiscard]] QDate newest_start() const;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "archive/signature_rules.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -13,7 +14,9 @@ namespace frostel::app {
 SignaturesBox::SignaturesBox(QWidget* parent)
     : QGroupBox(tr("Electronic signatures"), parent),
       lines_(new QPlainTextEdit(this)),
-      changed_(new QLabel(QStringLiteral("CHANGED AFTER SIGNING"), this)),
+      changed_(new QLabel(QString::fromUtf8(archive::kChangedAfterSigning.data(),
+                                            archive::kChangedAfterSigning.size()),
+                          this)),
       sign_(new QPushButton(tr("Sign"), this)) {
     setObjectName("signatures");
     lines_->setObjectName("signature_lines");

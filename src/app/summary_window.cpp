@@ -1,6 +1,9 @@
 #include "app/summary_window.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -176,8 +179,12 @@ SummaryWindow::SummaryWindow(QWidget* parent)
     signatures_->hide();
     layout->setRowStretch(3, 1);
 
-    connect(low_, &QLineEdit::editingFinished, this, &SummaryWindow::read_limits);
-    connect(high_, &QLineEdit::editingFinished, this, &SummaryWindow::read_limits);
+    // The two limits are one change, taken when confirmed or left: a step from one field to
+    // the other keeps the pair open, so no half-typed pair is ever set.
+    for (QLineEdit* field : {low_, high_}) {
+        connect(field, &QLineEdit::returnPressed, this, &SummaryWindow::read_limits);
+        field->installEventFilter(this);
+    }
     connect(delta_h_, &QLineEdit::editingFinished, this, &SummaryWindow::read_delta_h);
     connect(excursions_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         emit excursionChosen(item->data(0, Qt::UserRole).toInt(),
@@ -218,7 +225,24 @@ bool SummaryWindow::eventFilter(QObject* watched, QEvent* event) {
     if (label != nullptr && event->type() == QEvent::Resize) {
         label->setMinimumHeight(std::max(0, label->heightForWidth(label->width())));
     }
+    if ((watched == low_ || watched == high_) && event->type() == QEvent::FocusOut &&
+        leaves_the_limits(*static_cast<QFocusEvent*>(event))) {
+        read_limits();
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+// Another window taking the focus (a dialog, the chart) leaves the fields as they are until
+// the user comes back; the focus moving on within this window leaves them.
+bool SummaryWindow::leaves_the_limits(const QFocusEvent& event) const {
+    const QWidget* next = QApplication::focusWidget();
+    return event.reason() != Qt::ActiveWindowFocusReason &&
+           event.reason() != Qt::PopupFocusReason && next != low_ && next != high_;
+}
+
+void SummaryWindow::closeEvent(QCloseEvent* event) {
+    read_limits();
+    QWidget::closeEvent(event);
 }
 
 SummaryWindow::~SummaryWindow() {
@@ -226,6 +250,7 @@ SummaryWindow::~SummaryWindow() {
     // part is gone: its "editing finished" must not reach this window any more.
     for (QLineEdit* field : {low_, high_, delta_h_}) {
         field->disconnect(this);
+        field->removeEventFilter(this);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "insight/summary.h"
 
+class QFocusEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -34,7 +35,8 @@ class SummaryWindow final : public QWidget {
     [[nodiscard]] SignaturesBox& signatures() const { return *signatures_; }
 
   signals:
-    // Limits typed in, in the chart's unit; both empty leaves the logger's own.
+    // Limits typed in, in the chart's unit, once confirmed (Enter) or left (the focus leaving
+    // the two fields, the window closing); both empty leaves the logger's own.
     void limitsEdited(std::optional<double> low, std::optional<double> high);
     void deltaHEdited(double kj_per_mol);
     // An excursion of the list was clicked: its first and last point.
@@ -42,8 +44,13 @@ class SummaryWindow final : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Typed limits not yet confirmed are taken as the window closes.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Whether the focus that one of the limit fields loses leaves the pair.
+    [[nodiscard]] bool leaves_the_limits(const QFocusEvent& event) const;
+    // The limits typed, taken when they differ from those shown.
     void read_limits();
     void read_delta_h();
 

@@ -30,6 +30,17 @@ std::vector<Signature> RecordSignatures::misplaced() const {
     });
 }
 
+SigningState RecordSignatures::state() const {
+    SigningState state;
+    for (const Signature& signature : signatures) {
+        if (holds(signature) && (!state.highest || signature.terms.meaning > *state.highest)) {
+            state.highest = signature.terms.meaning;
+        }
+    }
+    state.changed_after_signing = changed_after_signing();
+    return state;
+}
+
 std::vector<Signature> RecordSignatures::edited() const {
     return signatures_where(signatures,
                             [](const Signature& signature) { return !signature.row_intact; });

@@ -193,7 +193,8 @@ struct AccountAnswer {
 // A record's signatures with what decides whether each holds.
 struct RecordSignatures {
     std::string record_digest;          // empty for a record kept before digests
-    std::string limits_in_force;        // as limits_lines writes them
+    RecordLimits limits;                // in force
+    std::string limits_in_force;        // the same, as limits_lines writes them
     std::vector<Signature> signatures;  // oldest first
     [[nodiscard]] bool holds(const Signature& signature) const {
         return signature_holds(signature, record_digest, limits_in_force);
@@ -201,6 +202,8 @@ struct RecordSignatures {
     [[nodiscard]] bool changed_after_signing() const {
         return archive::changed_after_signing(signatures, record_digest, limits_in_force);
     }
+    // What they come to, wherever a record's signatures are summed up.
+    [[nodiscard]] SigningState state() const;
     // Signatures entered on this record that name another record's digest.
     [[nodiscard]] std::vector<Signature> misplaced() const;
     // Signatures whose event was edited after it was entered.

@@ -47,9 +47,9 @@ std::string first_line(const std::string& text) {
 constexpr std::int64_t kRunLengthS = 300;
 
 // What the list shows of a mission's temperatures: its summary in degrees Celsius, against
-// the thresholds the logger was programmed with.
+// the thresholds the logger was programmed with unless the user set `limits`.
 insight::Summary list_summary(const mission::DownloadedMission& mission,
-                              const mission::TimeZone& zone) {
+                              const mission::TimeZone& zone, const insight::Limits& limits = {}) {
     const std::vector<double> values = mission::shown_values(
         mission.samples, mission::TemperatureUnit::kCelsius, mission.header.calibration_offset);
     insight::SummaryInput input;
@@ -58,6 +58,7 @@ insight::Summary list_summary(const mission::DownloadedMission& mission,
         input.readings.push_back({platform::to_civil_seconds(mission.samples[i].time), values[i]});
     }
     input.record = mission::make_mission_record(mission.header, mission.samples, zone);
+    input.user_limits = limits;
     return insight::summarize(input);
 }
 
@@ -344,10 +345,49 @@ std::optional<std::vector<std::int64_t>> MissionArchive::missing_records() {
     return missing_records_;
 }
 
+std::optional<RecordStanding> MissionArchive::standing(const ArchiveEntry& record) {
+    const std::optional<RecordSignatures> signatures = store_->record_signatures(record.id);
+    if (!signatures) {
+        return std::nullopt;
+    }
+    const insight::Limits& limits = signatures->limits.limits;
+    // Without limits of the user's the kept verdict judges, and Verify holds it to the pages.
+    std::optional<std::string> verdict =
+        limits.any() ? verdict_under(record, limits) : std::optional(record.verdict);
+    if (!verdict) {
+        return std::nullopt;
+    }
+    return RecordStanding{std::move(*verdict), signatures->state()};
+}
+
+std::optional<std::string> MissionArchive::verdict_under(const ArchiveEntry& record,
+                                                         const insight::Limits& limits) {
+    forget_verdicts_if_written();
+    if (const auto known = judged_.find(record.id);
+        known != judged_.end() && known->second.first == limits) {
+        return known->second.second;
+    }
+    const std::optional<StoredMission> stored = store_->load(record.id);
+    const std::optional<mission::DownloadedMission> shown =
+        stored ? mission::decode_recorded_mission(record.logger_id, stored->pages, stored->zone(),
+                                                  std::nullopt, mission::TemperatureUnit::kCelsius)
+               : std::nullopt;
+    if (!shown) {
+        if (stored) {
+            store_->fail(QStringLiteral("record %1 cannot be decoded").arg(record.id));
+        }
+        return std::nullopt;
+    }
+    std::string verdict = list_summary(*shown, stored->zone(), limits).verdict;
+    judged_[record.id] = {limits, verdict};
+    return verdict;
+}
+
 void MissionArchive::forget_verdicts_if_written() {
     const std::optional<std::int64_t> count = store_->change_count();
     if (count != change_count_ || !count) {
         verdicts_.clear();
+        judged_.clear();
         missing_records_.reset();
         change_count_ = count;
     }

@@ -24,6 +24,12 @@ inline const QString kArchiveFileName = QStringLiteral("frostel-archive.sqlite")
 // Now by `clock`, in the PC's time zone, by this program.
 [[nodiscard]] Stamp stamp_now(const link::Clock& clock);
 
+// What a record comes to beside its kept columns, as the archive's list shows it.
+struct RecordStanding {
+    std::string verdict;  // under the limits in force; empty without a summary
+    SigningState signing;
+};
+
 // The mission archive: the records, their programming runs, the audit trail and the checks
 // that are the same whatever store keeps them (Verify, the guard, the clock's setting). Every
 // call that fails says why in error(); nothing here throws or shows anything. What it does
@@ -108,6 +114,9 @@ class MissionArchive {
     // The limits and dH in force for record `id`: those of its latest limits-set event.
     // Nothing for an unknown id or a trail that cannot be read (see error()).
     [[nodiscard]] std::optional<RecordLimits> record_limits(std::int64_t id);
+    // Listed record `record`'s verdict under the limits in force, derived as its listed one
+    // is, and what its signatures come to; nothing when they cannot be read (see error()).
+    [[nodiscard]] std::optional<RecordStanding> standing(const ArchiveEntry& record);
     enum class LimitsChange { kSet, kReasonMissing, kFailed };
     // Sets them by one limits-set event, with the ones in force before, in one transaction;
     // the ones in force again change nothing. `reason_required`: the person must say why
@@ -129,9 +138,14 @@ class MissionArchive {
     // Verdicts, and the records found missing, last until this object or another program
     // writes the archive.
     void forget_verdicts_if_written();
+    // The verdict of `record` under limits of the user's, derived from its pages.
+    std::optional<std::string> verdict_under(const ArchiveEntry& record,
+                                             const insight::Limits& limits);
 
     std::unique_ptr<ArchiveStore> store_;
     std::unordered_map<std::int64_t, Verification> verdicts_;
+    // Each the limits it was derived under, with the verdict, for as long as verdicts_.
+    std::unordered_map<std::int64_t, std::pair<insight::Limits, std::string>> judged_;
     std::optional<std::vector<std::int64_t>> missing_records_;
     std::optional<std::int64_t> change_count_;
 };

@@ -142,6 +142,13 @@ bool changed_after_signing(const std::vector<Signature>& signatures,
     });
 }
 
+std::string SigningState::text() const {
+    if (changed_after_signing) {
+        return std::string(kChangedAfterSigning);
+    }
+    return highest ? std::string(meaning_name(*highest)) : std::string();
+}
+
 std::optional<std::string> signing_refusal(const std::string& signer_id,
                                            const std::string& signer_name, Role role,
                                            Meaning meaning, const std::vector<Signature>& earlier,

@@ -54,6 +54,19 @@ struct Signature {
                                          const std::string& record_digest,
                                          const std::string& limits_in_force);
 
+// The word for a record some of whose signatures its limits no longer hold.
+inline constexpr std::string_view kChangedAfterSigning = "CHANGED AFTER SIGNING";
+
+// What a record's signatures come to.
+struct SigningState {
+    std::optional<Meaning> highest;  // the highest meaning among those that hold
+    bool changed_after_signing = false;
+    bool operator==(const SigningState&) const = default;
+    // kChangedAfterSigning, which outweighs any signature that still holds, else the highest
+    // meaning's name, else nothing.
+    [[nodiscard]] std::string text() const;
+};
+
 // Why `signer_id` (full name `signer_name`) with `role` may not sign a record as `meaning`,
 // given its signatures so far; nothing when they may. An approval needs a review by someone
 // else: another id under another full name.

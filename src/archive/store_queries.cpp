@@ -581,6 +581,7 @@ QString read_signatures(QSqlDatabase& db, std::int64_t id, RecordSignatures& rec
     if (QString error = read_limits(db, id, in_force); !error.isEmpty()) {
         return error;
     }
+    record.limits = in_force;
     record.limits_in_force = limits_lines(in_force.limits, in_force.delta_h_kj_per_mol);
     AuditFilter filter;
     filter.object = record_object(id);

@@ -84,7 +84,7 @@ bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::os
             << '\n';
     }
     if (record->changed_after_signing()) {
-        out << "status: CHANGED AFTER SIGNING\n";
+        out << "status: " << archive::kChangedAfterSigning << '\n';
     }
     return true;
 }

@@ -65,14 +65,4 @@ QStringList signature_lines(const archive::RecordSignatures& record) {
     return lines;
 }
 
-std::optional<archive::Meaning> highest_meaning(const archive::RecordSignatures& record) {
-    std::optional<archive::Meaning> highest;
-    for (const archive::Signature& signature : record.signatures) {
-        if (record.holds(signature) && (!highest || signature.terms.meaning > *highest)) {
-            highest = signature.terms.meaning;
-        }
-    }
-    return highest;
-}
-
 }  // namespace frostel::dossier

@@ -28,8 +28,4 @@ namespace frostel::dossier {
 // says so.
 [[nodiscard]] QStringList signature_lines(const archive::RecordSignatures& record);
 
-// The highest meaning among the signatures that hold; nothing when none does.
-[[nodiscard]] std::optional<archive::Meaning> highest_meaning(
-    const archive::RecordSignatures& record);
-
 }  // namespace frostel::dossier

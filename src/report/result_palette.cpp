@@ -48,12 +48,20 @@ QColor result_fill(ResultKind kind) {
     return {pale(colour.red()), pale(colour.green()), pale(colour.blue())};
 }
 
-QString result_style(ResultKind kind) {
+ScreenColours screen_colours(ResultKind kind) {
     if (kind == ResultKind::kFail) {
-        return QStringLiteral("background-color: %1; color: %2; font-weight: bold;")
-            .arg(alarm_background().name(), alarm_text().name());
+        return {alarm_text(), alarm_background()};
     }
-    return QStringLiteral("color: %1; font-weight: bold;").arg(result_colour(kind).name());
+    return {result_colour(kind), std::nullopt};
+}
+
+QString result_style(ResultKind kind) {
+    const ScreenColours colours = screen_colours(kind);
+    const QString background =
+        colours.background
+            ? QStringLiteral("background-color: %1; ").arg(colours.background->name())
+            : QString();
+    return QStringLiteral("%1color: %2; font-weight: bold;").arg(background, colours.text.name());
 }
 
 }  // namespace frostel::report

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <optional>
 
 #include "insight/excursions.h"
 
@@ -20,7 +21,14 @@ enum class ResultKind { kPass, kFail, kNeutral };
 [[nodiscard]] QColor alarm_background();
 // The same, pale: behind dark text on paper.
 [[nodiscard]] QColor result_fill(ResultKind kind);
-// A result text's style on screen, bold in its colour; a failure stands out as yellow on red.
+// A result's colours on screen: its own, or for a failure, which must stand out, yellow on
+// red.
+struct ScreenColours {
+    QColor text;
+    std::optional<QColor> background;
+};
+[[nodiscard]] ScreenColours screen_colours(ResultKind kind);
+// A result text's style on screen, bold in its screen colours.
 [[nodiscard]] QString result_style(ResultKind kind);
 
 }  // namespace frostel::report

@@ -432,7 +432,6 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QWidget* summary = test::top_level("Mission_Summary");
         auto* low = summary->findChild<QLineEdit*>("low_limit");
         low->setText("2");
-        emit low->editingFinished();
         summary->close();
         rig.retrieve_values({12.5});
         archive.open_button().click();

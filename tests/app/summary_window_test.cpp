@@ -63,11 +63,29 @@ struct Rig : test::WindowRig {
     static QLineEdit* field(const char* name) {
         return top_level("Mission_Summary")->findChild<QLineEdit*>(name);
     }
-    // `low` and `high` typed into the summary's limit fields, the edit finished.
+    // `text` typed over what the summary's field `name` holds, the focus moved there first.
+    static void type_into(const char* name, const QString& text) {
+        QWidget* window = top_level("Mission_Summary");
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        QLineEdit* typed_in = field(name);
+        typed_in->setFocus(Qt::MouseFocusReason);
+        QVERIFY(typed_in->hasFocus());
+        typed_in->selectAll();
+        QTest::keyClick(typed_in, Qt::Key_Backspace);
+        QTest::keyClicks(typed_in, text);
+    }
+    // `low` and `high` typed into the summary's limit fields as a person does: low, Tab,
+    // high; then Enter.
+    static void type_pair(const QString& low, const QString& high) {
+        type_into("low_limit", low);
+        QTest::keyClick(field("low_limit"), Qt::Key_Tab);
+        QVERIFY(field("high_limit")->hasFocus());
+        type_into("high_limit", high);
+    }
     static void type_limits(const char* low, const char* high) {
-        field("low_limit")->setText(low);
-        field("high_limit")->setText(high);
-        emit field("high_limit")->editingFinished();
+        type_pair(low, high);
+        QTest::keyClick(field("high_limit"), Qt::Key_Return);
     }
     QString verdict() const {
         return top_level("Mission_Summary")->findChild<QLabel*>("verdict")->text();
@@ -205,8 +223,8 @@ class SummaryWindowTest : public QObject {
         // show the ones in force.
         for (const auto& [name, entered, in_force] :
              {std::tuple{"low_limit", "20", ""}, {"delta_h", "500.5", "83.144"}}) {
-            rig.field(name)->setText(entered);
-            emit rig.field(name)->editingFinished();
+            rig.type_into(name, entered);
+            QTest::keyClick(rig.field(name), Qt::Key_Return);
             QCOMPARE(rig.field(name)->text(), in_force);
         }
 
@@ -310,18 +328,21 @@ class SummaryWindowTest : public QObject {
         QTRY_VERIFY(window.findChild<QLabel*>("limit_source")->text().contains("alarm thresholds"));
         QCOMPARE(rig.verdict(), "1 EXCURSION, 0 h 20 min OUT OF LIMITS");
 
-        // The archive's list: a failure red, a verdict that judges nothing never in the pass
-        // colour.
+        // The archive's list judges each record as the summary does: the first logger's by the
+        // limits typed for it (its own thresholds judge nothing), a failure yellow on red, a
+        // pass blue.
         archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
         ArchiveListModel list([&kept]() -> archive::MissionArchive& { return kept; });
         list.show({});
         QCOMPARE(list.rowCount(), 2);
-        for (int row = 0; row < list.rowCount(); ++row) {
+        for (const auto& [row, judged, text, background] :
+             {std::tuple{0, "1 EXCURSION, 0 h 20 min OUT OF LIMITS", report::alarm_text(),
+                         QVariant(report::alarm_background())},
+              {1, "WITHIN LIMITS", QColor(0, 0, 0x8b), QVariant()}}) {
             const QModelIndex verdict = list.index(row, ArchiveListModel::kVerdict);
-            const QColor colour = list.data(verdict, Qt::ForegroundRole).value<QColor>();
-            QCOMPARE(colour == QColor(0xc0, 0, 0),
-                     verdict.data().toString().endsWith("OUT OF LIMITS"));
-            QVERIFY(colour != QColor(0, 0, 0x8b));
+            QCOMPARE(verdict.data().toString(), judged);
+            QCOMPARE(verdict.data(Qt::ForegroundRole).value<QColor>(), text);
+            QCOMPARE(verdict.data(Qt::BackgroundRole), background);
         }
         // Limits typed for a download are those of the record that keeps it, set once: the
         // same limits typed again in Fahrenheit set nothing.
@@ -362,6 +383,7 @@ class SummaryWindowTest : public QObject {
         bool blank_refused = false;
         // "8" typed as the high limit, and the dialog answered with `reason` (none: Cancel).
         const auto type_high_limit = [&](const char* reason) {
+            rig.type_pair("", "8");
             QTimer::singleShot(0, [&blank_refused, reason] {
                 QWidget* dialog = QApplication::activeModalWidget();
                 QVERIFY(dialog != nullptr && dialog->objectName() == "reason_dialog");
@@ -373,7 +395,7 @@ class SummaryWindowTest : public QObject {
                 buttons->button(reason[0] == 0 ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)
                     ->click();
             });
-            rig.type_limits("", "8");
+            QTest::keyClick(high, Qt::Key_Return);
         };
         type_high_limit("");
         QVERIFY(blank_refused);
@@ -450,7 +472,8 @@ class SummaryWindowTest : public QObject {
         const auto* changed = box.findChild<QLabel*>("changed_after_signing");
         QVERIFY(changed->isVisible() && changed->text() == "CHANGED AFTER SIGNING");
         QVERIFY(changed->styleSheet().contains(report::alarm_background().name()));
-        QCOMPARE(signed_column(), "");
+        QCOMPARE(signed_column(), changed->text());
+        QVERIFY(colours_of(*changed, list.model().index(0, ArchiveListModel::kSigned)));
 
         // Its bundle for an inspector, into a new folder only.
         const QString bundle = rig.path("bundle");
@@ -464,6 +487,98 @@ class SummaryWindowTest : public QObject {
                     ->text()
                     .contains("a bundle needs a new or empty folder"));
         QCOMPARE(events("file-written", written), 1);
+    }
+
+    // The archive's list judges a record by the limits in force, as the summary does and in
+    // its colours, once the user is back from setting them.
+    void theArchiveListSaysWhatTheSummarySays() {
+        Rig rig;
+        rig.load_data();
+        ArchiveWindow& archive = rig.window->archive_actions().archive_window();
+        archive.show();
+        const SummaryWindow& summary = rig.open_summary();
+        const QLabel& verdict = *summary.findChild<QLabel*>("verdict");
+        for (const auto& [low, high, judged] :
+             {std::tuple{"", "10", "1 EXCURSION, 0 h 40 min OUT OF LIMITS"},
+              {"-10", "40", "WITHIN LIMITS"},
+              {"", "", "1 EXCURSION, 1 h 0 min OUT OF LIMITS"}}) {
+            rig.type_limits(low, high);
+            QTRY_COMPARE(rig.verdict(), judged);
+            archive.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&archive));
+            const QModelIndex row = archive.model().index(0, ArchiveListModel::kVerdict);
+            QCOMPARE(row.data().toString(), judged);
+            QVERIFY2(colours_of(verdict, row), judged);
+        }
+    }
+
+    // The two limits are one change, entered when the user confirms them or leaves the pair,
+    // whichever way: one event with both values and one reason asked. Limits typed and put
+    // back as they were are no change.
+    void limitsTypedAsAPairAreOneChange_data() {
+        QTest::addColumn<int>("leaving");
+        QTest::addColumn<QString>("event");  // the limits it sets; empty: none
+        QTest::newRow("Tab on to dH") << int(kTabOnward) << "low=2 high=9";
+        QTest::newRow("Enter") << int(kEnter) << "low=2 high=9";
+        QTest::newRow("Shift+Tab back to low, then a click on dH")
+            << int(kBackThenClickAway) << "low=2 high=9";
+        QTest::newRow("the window closed") << int(kWindowClosed) << "low=2 high=9";
+        QTest::newRow("typed and put back, then Tab on") << int(kPutBack) << "";
+    }
+    void limitsTypedAsAPairAreOneChange() {
+        QFETCH(int, leaving);
+        QFETCH(QString, event);
+        std::optional<archive::Person> at_window;
+        Rig rig([&at_window] { return at_window; });
+        rig.load_data();
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        const std::string password = "correct horse battery";
+        archive::AccountBook book(kept);
+        QVERIFY(book.turn_on("ada", "Ada Admin", password).done());
+        at_window = *book.sign_in("ada", password).person;
+        rig.open_summary();
+        int asked = 0;
+        QTimer answering;  // answers each reason dialog as it opens
+        connect(&answering, &QTimer::timeout, [&asked] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog != nullptr && dialog->objectName() == "reason_dialog") {
+                ++asked;
+                dialog->findChild<QLineEdit*>("reason")->setText("new SOP");
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            }
+        });
+        answering.start(0);
+
+        rig.type_pair("2", "9");
+        QLineEdit* high = rig.field("high_limit");
+        switch (leaving) {
+            case kTabOnward:
+                QTest::keyClick(high, Qt::Key_Tab);
+                QCOMPARE(top_level("Mission_Summary")->focusWidget(), rig.field("delta_h"));
+                break;
+            case kEnter:
+                QTest::keyClick(high, Qt::Key_Return);
+                break;
+            case kBackThenClickAway:
+                QTest::keyClick(high, Qt::Key_Tab, Qt::ShiftModifier);
+                QVERIFY(rig.field("low_limit")->hasFocus());
+                QTest::mouseClick(rig.field("delta_h"), Qt::LeftButton);
+                break;
+            case kWindowClosed:
+                top_level("Mission_Summary")->close();
+                break;
+            case kPutBack:
+                rig.type_pair("", "");
+                QTest::keyClick(high, Qt::Key_Tab);
+                break;
+        }
+        const QStringList events = limits_events(kept);
+        QCOMPARE(events.size(), event.isEmpty() ? 0 : 1);
+        QCOMPARE(asked, events.size());
+        if (!events.isEmpty()) {
+            QCOMPARE(events.front(),
+                     "low=none high=none dH=83.144 > " + event + " dH=83.144 (new SOP) by ada");
+        }
     }
 
     // Stored limits and dH are checked as typed ones are, and typed numbers take no group
@@ -509,6 +624,18 @@ class SummaryWindowTest : public QObject {
     }
 
   private:
+    // How the user leaves the limits typed.
+    enum Leaving { kTabOnward, kEnter, kBackThenClickAway, kWindowClosed, kPutBack };
+    // Whether `cell` of the archive's list has the colours `label` shows its text in.
+    static bool colours_of(const QLabel& label, const QModelIndex& cell) {
+        const auto colour = [&cell](int role) { return cell.data(role).value<QColor>(); };
+        const QString background = cell.data(Qt::BackgroundRole).isValid()
+                                       ? "background-color: " + colour(Qt::BackgroundRole).name()
+                                       : QString();
+        return label.styleSheet().contains("color: " + colour(Qt::ForegroundRole).name()) &&
+               label.styleSheet().contains("background-color") == !background.isEmpty() &&
+               label.styleSheet().contains(background);
+    }
     // Each limits-set event: old > new (reason) by whom.
     static QStringList limits_events(archive::MissionArchive& archive) {
         return test::audit_lines(archive, [](const archive::AuditRow& row) {

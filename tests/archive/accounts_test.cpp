@@ -343,5 +343,58 @@ TEST_F(Accounts, ARecordShowsOnlyWhatItsDigestAndTheChainCover) {
     }
 }
 
+// What the archive's list shows of a record beside its kept columns follows each change of
+// its limits and signatures: the verdict under the limits in force, and a change of limits
+// after signing over any signature that still holds.
+TEST_F(Accounts, ARecordsStandingFollowsItsLimitsAndSignatures) {
+    test::ArchiveRig rig;
+    ASSERT_TRUE(archive.archive(
+        rig.download(test::ArchiveRig::mission("Cold room", {2026, 1, 15, 10, 30, 0}, 20)),
+        rig.stamp));
+    const ArchiveEntry record = archive.find({}).value().front();
+    const std::string once =
+        book.add(admin, "rolf", "Rolf Rahm", Role::kReviewer).one_time_password;
+    ASSERT_TRUE(book.change_password("rolf", once, "rolfs-own-password").done());
+    const Person rolf = book.sign_in("rolf", "rolfs-own-password").person.value();
+    const auto limits = [this](std::optional<double> low, std::optional<double> high) {
+        return [this, low, high] {
+            const RecordLimits set{{low, high, insight::LimitSource::kUser}};
+            return archive.set_limits(1, set, "new SOP", true) ==
+                   MissionArchive::LimitsChange::kSet;
+        };
+    };
+    const std::string out_of_limits = "2 EXCURSIONS, 1 h 20 min OUT OF LIMITS";
+    const SigningState reviewed{Meaning::kReviewed, false};
+    const SigningState changed{std::nullopt, true};
+    struct Step {
+        const char* what;
+        std::function<bool()> change;
+        RecordStanding standing;
+    };
+    const std::vector<Step> steps{
+        {"as archived, by the logger's own thresholds", [] { return true; }, {"NO LIMITS", {}}},
+        {"limits set", limits(2.0, 6.0), {out_of_limits, {}}},
+        {"reviewed",
+         [&] {
+             return SignatureBook(archive)
+                        .sign(rolf, 1, Meaning::kReviewed, {}, "rolfs-own-password")
+                        .kind == SigningAnswer::Kind::kSigned;
+         },
+         {out_of_limits, reviewed}},
+        {"limits changed after signing", limits(2.0, 8.0), {"WITHIN LIMITS", changed}},
+        {"the signed limits again", limits(2.0, 6.0), {out_of_limits, reviewed}},
+        {"limits taken away", limits(std::nullopt, std::nullopt), {"NO LIMITS", changed}},
+    };
+    for (const Step& step : steps) {
+        ASSERT_TRUE(step.change()) << step.what << ": " << archive.error().toStdString();
+        const std::optional<RecordStanding> standing = archive.standing(record);
+        ASSERT_TRUE(standing) << step.what << ": " << archive.error().toStdString();
+        EXPECT_EQ(standing->verdict, step.standing.verdict) << step.what;
+        EXPECT_EQ(standing->signing, step.standing.signing) << step.what;
+    }
+    EXPECT_EQ(changed.text(), "CHANGED AFTER SIGNING");
+    EXPECT_EQ(reviewed.text(), "reviewed");
+}
+
 }  // namespace
 }  // namespace frostel::archive
