@@ -144,7 +144,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
         cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string(),
              "--report", report.string(), "--all-samples"});
     ASSERT_THAT(download, exits(0));
-    EXPECT_THAT(download.err, HasSubstr("type: L\nsamples: 576\ninterval: 10 min\n"));
+    EXPECT_THAT(download.err, HasSubstr("type: L\nsamples: 576\ninterval: 600 s\n"));
     EXPECT_THAT(download.err, HasSubstr("offset: 0.2\n"));
     const std::string rows = file_text(csv);
     EXPECT_THAT(rows, StartsWith("time,temperature_kelvin,time_utc\n"));
@@ -191,7 +191,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
                 exits(0, "PROGRAMMING OK\n"));
     EXPECT_EQ(cli({"status"}).out, "mission running: yes\nmemory cleared: no\n");
     EXPECT_THAT(cli({"download"}), exits(0, _,
-                                         AllOf(HasSubstr("samples: 0\ninterval: 5 min\n"),
+                                         AllOf(HasSubstr("samples: 0\ninterval: 300 s\n"),
                                                HasSubstr("offset: -0.3\n"))));
 
     // Corrected to the logger's range, the pair reverses: refused before anything is sent.
