@@ -67,8 +67,6 @@ class ArchiveActions final : public QObject {
   private:
     // What opening `archive` had for the user, said; `archive`.
     archive::MissionArchive& news_said(archive::MissionArchive& archive);
-    KeptDownload keep_offline(const mission::DownloadedMission& mission,
-                              const archive::Stamp& stamp, const QString& unreachable);
 
     ControllerTies ties_;
     std::function<void(std::int64_t)> open_;

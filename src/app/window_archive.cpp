@@ -98,11 +98,15 @@ archive::MissionArchive& WindowArchive::open(const QString& data_folder,
 archive::MissionArchive& WindowArchive::open_live(const QString& data_folder,
                                                   const archive::Actor& actor) {
     archive::MissionArchive& archive = open(data_folder, actor);
-    if (!shared() || !archive.is_open() || archive.store().change_count()) {
+    if (!archive.connect_again_if_dropped()) {
         return archive;
     }
-    archive_.reset();
-    return open(data_folder, actor);
+    if (!archive.is_open()) {
+        failed_at_ = clock_.now();
+    } else if (shared()) {
+        upload_pending(data_folder);
+    }
+    return archive;
 }
 
 void WindowArchive::upload_pending(const QString& data_folder) {
@@ -125,18 +129,6 @@ void WindowArchive::upload_pending(const QString& data_folder) {
                               "What this PC kept while the shared archive could not be reached "
                               "is not uploaded yet: %1")
                               .arg(archive_->error());
-}
-
-QString WindowArchive::keep_offline(const QString& data_folder,
-                                    const mission::DownloadedMission& mission,
-                                    const archive::Stamp& stamp) {
-    archive::MissionArchive local(archive::archive_path(data_folder));
-    if (!local.set_offline(true) || !local.archive(mission, stamp)) {
-        return local.is_open()
-                   ? local.error()
-                   : QObject::tr("%1 cannot be used: %2").arg(local.path(), local.error());
-    }
-    return {};
 }
 
 archive::MissionArchive& WindowArchive::current() {

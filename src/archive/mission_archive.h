@@ -33,7 +33,7 @@ class MissionArchive {
     // The store at `location` (see open_store): kReadWrite starts it when new; kReadOnly
     // changes nothing in it or beside it, and no event can be recorded.
     using Access = StoreAccess;
-    explicit MissionArchive(const QString& location, Access access = Access::kReadWrite,
+    explicit MissionArchive(QString location, Access access = Access::kReadWrite,
                             Actor actor = os_actor());
     ~MissionArchive();
     MissionArchive(const MissionArchive&) = delete;
@@ -52,6 +52,10 @@ class MissionArchive {
     [[nodiscard]] const QString& notice() const { return store_->notice(); }
     // Whether it did not open because the shared archive's server could not be reached.
     [[nodiscard]] bool out_of_reach() const { return store_->out_of_reach(); }
+    // When a shared archive's connection no longer answers (its server dropped it), connects
+    // anew as the same actor, without the sessions of people signed in through it; whether it
+    // did. Check is_open() and out_of_reach() after it.
+    bool connect_again_if_dropped();
     // The store itself, for the accounts and the signatures kept beside the records.
     [[nodiscard]] ArchiveStore& store() { return *store_; }
     // Whether what is entered from now on is pending for the shared archive (see outbox.h),
@@ -109,6 +113,7 @@ class MissionArchive {
                                           const std::string& reason, bool reason_required);
 
   private:
+    void open(Access access, Actor actor);
     bool derive_anew();
     // The record checked against its pages (see check_kept_record); nothing for an unknown id.
     std::optional<Verification> check(std::int64_t id);
@@ -116,6 +121,7 @@ class MissionArchive {
     // writes the archive.
     void forget_verdicts_if_written();
 
+    QString location_;
     std::unique_ptr<ArchiveStore> store_;
     std::unordered_map<std::int64_t, Verification> verdicts_;
     std::optional<std::vector<std::int64_t>> missing_records_;

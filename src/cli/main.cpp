@@ -180,26 +180,35 @@ int run_with_logger(const cli::CliOptions& options, const std::filesystem::path&
                                          options.summary,
                                          platform::pc_time_zone(),
                                          options.report};
-            const cli::ArchiveContext kept = kept_in();
-            archive::MissionArchive& store = kept.archive;
             request.keep = [&](const mission::DownloadedMission& mission) {
                 if (!options.keep_in_archive) {
                     // Opening the archive for the event may have set a damaged file aside.
-                    cli::say_notice(kept);
-                    cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
+                    cli::say_notice(kept_in());
+                    cli::note_event(kept_in(),
+                                    archive::download_not_archived("--no-archive was given"));
                     return true;
                 }
-                const bool done = cli::keep_download(kept, mission);
-                if (done && kept_offline) {
+                using Where = archive::KeptDownload::Where;
+                const QString outbox = local_archive(options, folder);
+                const Where where = cli::keep_download(kept_in(), outbox, mission);
+                if (where == Where::kThisPc) {
+                    // The server went during the download: the run's events wait there too.
+                    kept_offline = chosen.work_offline(outbox);
+                }
+                if (where != Where::kNowhere && kept_offline) {
                     std::cerr << archive::kKeptOffline << '\n';
                 }
-                return done;
+                return where != Where::kNowhere;
             };
             request.clock_setting = [&](const mission::MissionHeader& header) {
-                return store.clock_setting(header.logger_id, header.start_time);
+                return chosen.archive().clock_setting(header.logger_id, header.start_time);
             };
-            request.audit = [&](const archive::AuditEvent& event) { cli::note_event(kept, event); };
-            request.audit_head = [&] { return store.audit_head().value_or(std::string()); };
+            request.audit = [&](const archive::AuditEvent& event) {
+                cli::note_event(kept_in(), event);
+            };
+            request.audit_head = [&] {
+                return chosen.archive().audit_head().value_or(std::string());
+            };
             return cli::run_download(context, request);
         }
         case cli::Command::kSummary:
@@ -222,44 +231,42 @@ int run(const cli::CliOptions& options) {
         return cli::kExitFailed;
     }
     const std::filesystem::path& folder = *chosen_folder;
-    std::optional<cli::RunArchive> chosen;
-    chosen.emplace(chosen_archive(options, folder), writes(options));
+    cli::RunArchive chosen(chosen_archive(options, folder), writes(options));
     // A download the shared archive cannot take now waits on this PC.
     bool kept_offline = false;
-    if (options.command == cli::Command::kDownload && chosen->shared() &&
-        chosen->archive().out_of_reach()) {
-        chosen.emplace(local_archive(options, folder), true);
-        kept_offline = chosen->archive().set_offline(true);
+    if (options.command == cli::Command::kDownload && chosen.shared() &&
+        chosen.archive().out_of_reach()) {
+        kept_offline = chosen.work_offline(local_archive(options, folder));
     }
     const bool syncs = options.command == cli::Command::kArchive &&
                        options.archive.action == cli::ArchiveAction::kSync;
-    if (syncs && !chosen->shared()) {
+    if (syncs && !chosen.shared()) {
         std::cerr << "frostel-cli: archive sync needs a shared archive: --archive URL, or one "
                      "set in the program folder\n";
         return cli::kExitUsage;
     }
     cli::PasswordLines passwords(std::cin, options.password_file);
     if (options.command == cli::Command::kUsers) {
-        return cli::run_users(options, *chosen, passwords, std::cout, std::cerr);
+        return cli::run_users(options, chosen, passwords, std::cout, std::cerr);
     }
     if (options.command == cli::Command::kSign) {
-        return cli::run_sign(options, *chosen, passwords, std::cout, std::cerr);
+        return cli::run_sign(options, chosen, passwords, std::cout, std::cerr);
     }
     if (const std::optional<int> refused =
-            cli::sign_in_for(options, *chosen, passwords, std::cerr)) {
+            cli::sign_in_for(options, chosen, passwords, std::cerr)) {
         return *refused;
     }
     if (options.command == cli::Command::kSummary) {
-        return run_summary(options, *chosen);
+        return run_summary(options, chosen);
     }
     if (syncs) {
-        return cli::run_sync(chosen->archive(), local_archive(options, folder), std::cout,
+        return cli::run_sync(chosen.archive(), local_archive(options, folder), std::cout,
                              std::cerr);
     }
     if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
-        return run_archive_command(options, chosen->archive());
+        return run_archive_command(options, chosen.archive());
     }
-    return run_with_logger(options, folder, *chosen, kept_offline);
+    return run_with_logger(options, folder, chosen, kept_offline);
 }
 
 // A report is painted with fonts, which need a GUI application; the offscreen platform gives
