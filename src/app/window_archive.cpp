@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QObject>
 
+#include "archive/archive_files.h"
 #include "archive/outbox.h"
 #include "archive/pg_address.h"
 #include "platform/archive_setting.h"
@@ -50,6 +51,16 @@ QString archive_location_problem(const QString& location) {
     // A server's error names its address already.
     return is_shared(location)
                ? archive.error().simplified()
+               : QObject::tr("%1 cannot be used: %2").arg(archive.path(), archive.error());
+}
+
+QString archive_refusal(const QString& location) {
+    if (is_shared(location) || archive::accounts_left_behind(location).isEmpty()) {
+        return {};
+    }
+    const archive::MissionArchive archive(location, archive::MissionArchive::Access::kReadOnly);
+    return archive.is_open()
+               ? QString()
                : QObject::tr("%1 cannot be used: %2").arg(archive.path(), archive.error());
 }
 

@@ -19,6 +19,11 @@ namespace frostel::app {
 // can. Empty `location` is the data folder's own archive, always fine.
 [[nodiscard]] QString archive_location_problem(const QString& location);
 
+// Why the program may not work on the archive at `location` at all: a file without accounts
+// in place of one set aside as damaged that had them (see archive::accounts_left_behind);
+// empty when it may.
+[[nodiscard]] QString archive_refusal(const QString& location);
+
 // What openings had for the user, once: the store's notice, and what was uploaded.
 struct ArchiveNews {
     QString notice;

@@ -6,8 +6,10 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "archive/account_book.h"
+#include "archive/archive_files.h"
 #include "archive/mission_archive.h"
 #include "archive/outbox.h"
 #include "archive/pg_address.h"
@@ -22,6 +24,7 @@
 #include "cli/cli_summary.h"
 #include "cli/cli_users.h"
 #include "cli/run_archive.h"
+#include "datafile/data_file.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -74,6 +77,45 @@ QString chosen_archive(const cli::CliOptions& options, const std::filesystem::pa
         }
     }
     return local_archive(options, folder);
+}
+
+// The files the command writes, as named: a pair's two, and a bundle's folder (its files go
+// into a new or empty one, so none of them is there yet).
+std::vector<QString> written_files(const cli::CliOptions& options) {
+    std::vector<QString> files;
+    for (const std::optional<std::filesystem::path>& file :
+         {options.wire_log, options.csv_file, options.summary.file, options.report.file,
+          options.archive.csv_file, options.archive.pdf_file,
+          std::optional(options.archive.bundle_folder), std::optional(options.audit.csv_file)}) {
+        if (file && !file->empty()) {
+            files.push_back(decoded(*file));
+        }
+    }
+    if (options.archive.frd_file) {
+        const QString data_file = datafile::data_file_name(decoded(*options.archive.frd_file));
+        files.push_back(data_file);
+        files.push_back(datafile::chart_document_name(data_file));
+    }
+    return files;
+}
+
+// A file the command would write over one of an archive's: the one it works on, or this PC's
+// own, which keeps downloads while a shared archive cannot be reached.
+std::optional<QString> written_over_archive(const cli::CliOptions& options,
+                                            const std::filesystem::path& folder) {
+    const std::vector<QString> files = written_files(options);
+    if (files.empty()) {
+        return std::nullopt;
+    }
+    const QString archives[] = {chosen_archive(options, folder), local_archive(options, folder)};
+    for (const QString& file : files) {
+        for (const QString& archive : archives) {
+            if (archive::is_archive_file(file, archive)) {
+                return file;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 // Whether the command writes the archive; the others' events are written through a
@@ -231,6 +273,11 @@ int run(const cli::CliOptions& options) {
         return cli::kExitFailed;
     }
     const std::filesystem::path& folder = *chosen_folder;
+    if (const std::optional<QString> file = written_over_archive(options, folder)) {
+        std::cerr << "frostel-cli: " << file->toStdString()
+                  << " is the archive; choose another name\n";
+        return cli::kExitUsage;
+    }
     cli::RunArchive chosen(chosen_archive(options, folder), writes(options));
     // A download the shared archive cannot take now waits on this PC.
     bool kept_offline = false;

@@ -408,6 +408,32 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
                           " IS NOT OF THIS RECORD\n"));
 }
 
+// An archive with accounts written over behind the program's back (a report copied onto it)
+// is set aside as damaged, and no archive without accounts takes its place, where anyone
+// could turn them on and be administrator, until the file set aside is moved away.
+TEST_F(AuditCommands, AnArchiveWithAccountsWrittenOverLeavesNoArchiveWithoutThem) {
+    turn_on_accounts();
+    std::ofstream(archive_file("kept"), std::ios::binary) << "%PDF-1.4\n" << std::string(8192, 'x');
+    const std::string eve = "eves-password\neves-password\n";
+    const std::string named = (folder / "kept" / "frostel-archive.sqlite.damaged-").string();
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"users", "init", "--admin", "eve", "--name", "Eve"},
+          {"audit", "verify"},
+          {"archive", "list"}}) {
+        EXPECT_THAT(as(eve, words),
+                    exits(1, "", AllOf(HasSubstr(named), HasSubstr(" had accounts"))))
+            << words.front();
+    }
+    EXPECT_FALSE(fs::exists(archive_file("kept")));
+
+    for (const auto& entry : fs::directory_iterator(folder / "kept")) {
+        if (entry.path().filename().string().starts_with("frostel-archive.sqlite.damaged-")) {
+            fs::rename(entry.path(), folder / entry.path().filename());
+        }
+    }
+    EXPECT_THAT(as(eve, {"users", "init", "--admin", "eve", "--name", "Eve"}), exits(0));
+}
+
 // Two PCs, each a program folder whose archive setting names one shared archive: people
 // sign in on the server and each command acts as them; a download made while the server was
 // out of reach waits on the PC until archive sync takes it, once; and the second PC's guard
