@@ -110,14 +110,24 @@ ArchiveActions::KeptDownload ArchiveActions::keep_download(
     const mission::DownloadedMission& mission, const archive::Stamp& stamp) {
     archive::MissionArchive& store =
         news_said(archive_.open_live(ties_.settings.data_folder, ties_.actor()));
-    if (!store.is_open() && archive_.shared()) {
-        return keep_offline(mission, stamp, store.error());
+    const archive::KeptDownload kept = archive::keep_download(
+        store, archive::archive_path(ties_.settings.data_folder), mission, stamp);
+    using Where = archive::KeptDownload::Where;
+    if (kept.where == Where::kThisPc) {
+        show_note(&ties_.window, "kept_offline", tr("Archive"), QString(archive::kKeptOffline),
+                  tr("The shared archive cannot be reached: %1").arg(kept.unreachable));
+        return {true, std::nullopt};
     }
-    const auto kept = store.archive(mission, stamp);
-    if (!kept) {
-        const QString why = store.is_open()
-                                ? store.error()
-                                : tr("%1 cannot be used: %2").arg(store.path(), store.error());
+    if (kept.where == Where::kNowhere && !kept.unreachable.isEmpty()) {
+        warn_and_wait(
+            tr("This download was not archived: the shared archive cannot be reached (%1), and "
+               "this PC's archive could not keep it: %2\nIt stays on screen; save it to keep it.")
+                .arg(kept.unreachable, kept.why));
+        return {};
+    }
+    if (kept.where == Where::kNowhere) {
+        const QString why =
+            store.is_open() ? kept.why : tr("%1 cannot be used: %2").arg(store.path(), kept.why);
         (void)store.record_event(archive::download_not_archived(why.toStdString()));
         warn_and_wait(
             tr("This download was not archived: %1\nIt stays on screen; save it to keep it.")
@@ -125,23 +135,7 @@ ArchiveActions::KeptDownload ArchiveActions::keep_download(
         return {};
     }
     refresh_window();
-    return {true, kept->second};
-}
-
-ArchiveActions::KeptDownload ArchiveActions::keep_offline(const mission::DownloadedMission& mission,
-                                                          const archive::Stamp& stamp,
-                                                          const QString& unreachable) {
-    const QString why = archive_.keep_offline(ties_.settings.data_folder, mission, stamp);
-    if (!why.isEmpty()) {
-        warn_and_wait(
-            tr("This download was not archived: the shared archive cannot be reached (%1), and "
-               "this PC's archive could not keep it: %2\nIt stays on screen; save it to keep it.")
-                .arg(unreachable, why));
-        return {};
-    }
-    show_note(&ties_.window, "kept_offline", tr("Archive"), QString(archive::kKeptOffline),
-              tr("The shared archive cannot be reached: %1").arg(unreachable));
-    return {true, std::nullopt};
+    return {true, kept.archived->second};
 }
 
 void ArchiveActions::keep_programming_run(const programming::ProgrammingSettings& settings,

@@ -71,8 +71,6 @@ class ArchiveActions final : public QObject {
     void warn_and_wait(const QString& text);
     // What opening `archive` had for the user, said; `archive`.
     archive::MissionArchive& news_said(archive::MissionArchive& archive);
-    KeptDownload keep_offline(const mission::DownloadedMission& mission,
-                              const archive::Stamp& stamp, const QString& unreachable);
 
     ControllerTies ties_;
     std::function<void(std::int64_t)> open_;

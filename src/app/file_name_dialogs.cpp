@@ -1,20 +1,40 @@
 #include "app/file_name_dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include "app/name_only_icon_provider.h"
+#include "app/topmost.h"
+#include "archive/archive_files.h"
+#include "datafile/data_file.h"
 
 namespace frostel::app {
 
 namespace {
 
+const QRegularExpression kExtension(QStringLiteral(R"(\(\*\.(\w+)\))"));
+
 // "frd" from "Frostel Datafile (FRD) (*.frd);;All files (*)".
 QString first_extension(const QString& filter) {
-    static const QRegularExpression pattern(QStringLiteral(R"(\(\*\.(\w+)\))"));
-    return pattern.match(filter).captured(1);
+    return kExtension.match(filter).captured(1);
+}
+
+// The files a save under `name` may write: the name as chosen, with an extension of its
+// filter added, and for a data file both files of its pair.
+QStringList written_names(const QString& name, const QString& filter) {
+    QStringList names{name};
+    for (const QRegularExpressionMatch& match : kExtension.globalMatch(filter)) {
+        const QString extension = match.captured(1);
+        names << with_extension(name, extension);
+        if (extension == QLatin1String("frd")) {
+            const QString data_file = datafile::data_file_name(name);
+            names << data_file << datafile::chart_document_name(data_file);
+        }
+    }
+    return names;
 }
 
 // The window the user works in when it stays on top (the summary, the archive), else
@@ -54,6 +74,26 @@ QString QtFileNameDialogs::save_name(QWidget* parent, const QString& folder,
         &dialog, &QFileDialog::filterSelected, &dialog,
         [&dialog](const QString& chosen) { dialog.setDefaultSuffix(first_extension(chosen)); });
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString ArchiveSafeDialogs::save_name(QWidget* parent, const QString& folder,
+                                      const QString& filter) {
+    QString name = dialogs_.save_name(parent, folder, filter);
+    if (name.isEmpty()) {
+        return name;
+    }
+    const QStringList archives = archives_();
+    for (const QString& written : written_names(name, filter)) {
+        for (const QString& archive : archives) {
+            if (archive::is_archive_file(written, archive)) {
+                show_warning(parent, "archive_file_refused", QObject::tr("Save"),
+                             QObject::tr("%1 is the archive; choose another name.")
+                                 .arg(QDir::toNativeSeparators(written)));
+                return {};
+            }
+        }
+    }
+    return name;
 }
 
 QString QtFileNameDialogs::open_name(QWidget* parent, const QString& folder,

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -30,6 +33,30 @@ class QtFileNameDialogs final : public FileNameDialogs {
     [[nodiscard]] QString open_name(QWidget* parent, const QString& folder,
                                     const QString& filter) override;
     [[nodiscard]] QString folder_name(QWidget* parent, const QString& folder) override;
+};
+
+// The dialogs of `dialogs`, keeping every save off the archive's own files: a name that would
+// write over a file of one of `archives()` (see archive::is_archive_file), as chosen or as
+// the save completes it (an extension of its filter added, a data file's pair), is refused
+// with a warning, as if the user had cancelled.
+class ArchiveSafeDialogs final : public FileNameDialogs {
+  public:
+    ArchiveSafeDialogs(FileNameDialogs& dialogs, std::function<QStringList()> archives)
+        : dialogs_(dialogs), archives_(std::move(archives)) {}
+
+    [[nodiscard]] QString save_name(QWidget* parent, const QString& folder,
+                                    const QString& filter) override;
+    [[nodiscard]] QString open_name(QWidget* parent, const QString& folder,
+                                    const QString& filter) override {
+        return dialogs_.open_name(parent, folder, filter);
+    }
+    [[nodiscard]] QString folder_name(QWidget* parent, const QString& folder) override {
+        return dialogs_.folder_name(parent, folder);
+    }
+
+  private:
+    FileNameDialogs& dialogs_;
+    std::function<QStringList()> archives_;
 };
 
 // The name a save writes: `name` as chosen, with "." and `extension` added when its file

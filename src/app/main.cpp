@@ -44,6 +44,11 @@ int main(int argc, char** argv) {
     const platform::Settings settings =
         platform::read_settings_file(QDir(folder).filePath(platform::kSettingsFileName));
     app::WindowArchive archive(folder, clock);
+    if (const QString refused = app::archive_refusal(archive.location(settings.data_folder));
+        !refused.isEmpty()) {
+        QMessageBox::critical(nullptr, QObject::tr("Archive"), refused);
+        return 1;
+    }
     app::WindowSession session(archive, settings.data_folder, clock);
     if (session.accounts_on() && !session.sign_in()) {
         return 0;

@@ -77,7 +77,14 @@ QPushButton* text_button(QWidget* parent, const char* name, const QString& capti
 }  // namespace
 
 MainWindow::MainWindow(MainWindowTies ties)
-    : ties_(std::move(ties)), link_(ties_.port, ties_.clock), commands_(link_) {
+    : ties_(std::move(ties)),
+      link_(ties_.port, ties_.clock),
+      commands_(link_),
+      // The archive in use and the data folder's own, which keeps downloads for a shared one.
+      file_dialogs_(ties_.file_dialogs, [this] {
+          return QStringList{archive_location(ties_.program_folder, settings_.data_folder),
+                             archive::archive_path(settings_.data_folder)};
+      }) {
     setObjectName("Frostel");
     setWindowTitle("Frostel   Version " + kVersion);
     client_ = new QWidget(this);
@@ -167,7 +174,7 @@ BusyState::Permission MainWindow::permission(archive::Right right, const QString
 }
 
 void MainWindow::build_command_bar() {
-    command_bar_ = new CommandBar(ties_.file_dialogs, client_);
+    command_bar_ = new CommandBar(file_dialogs_, client_);
     QStyle* look = style();
     language_frame_ = new QFrame(command_bar_);
     language_frame_->setObjectName("Frame2");
@@ -258,7 +265,7 @@ void MainWindow::build_controllers() {
                               commands_,
                               ties_.clock,
                               busy_,
-                              ties_.file_dialogs,
+                              file_dialogs_,
                               ties_.program_folder,
                               [this] { return signed_in(); }};
     if (ties_.archive == nullptr) {

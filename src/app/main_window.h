@@ -9,6 +9,7 @@
 
 #include "app/busy_state.h"
 #include "app/controller_ties.h"
+#include "app/file_name_dialogs.h"
 #include "app/held_mission_question.h"
 #include "app/main_layout.h"
 #include "app/mission_views.h"
@@ -38,7 +39,6 @@ class ChartEditor;
 class ChartView;
 class CommandBar;
 class DataPathDialog;
-class FileNameDialogs;
 class DownloadActions;
 class ExportActions;
 class LanguageDialog;
@@ -161,6 +161,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     link::ReaderLink link_;
     link::LoggerCommands commands_;
     platform::Settings settings_;
+    // Every save dialog the window opens, kept off the archive's files.
+    ArchiveSafeDialogs file_dialogs_;
     // The data folder when its dialog opened: the change is one event, however many
     // folders the user passed through.
     QString data_folder_before_;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QObject>
 
+#include "archive/archive_files.h"
 #include "archive/outbox.h"
 #include "archive/pg_address.h"
 #include "platform/archive_setting.h"
@@ -53,6 +54,16 @@ QString archive_location_problem(const QString& location) {
                : QObject::tr("%1 cannot be used: %2").arg(archive.path(), archive.error());
 }
 
+QString archive_refusal(const QString& location) {
+    if (is_shared(location) || archive::accounts_left_behind(location).isEmpty()) {
+        return {};
+    }
+    const archive::MissionArchive archive(location, archive::MissionArchive::Access::kReadOnly);
+    return archive.is_open()
+               ? QString()
+               : QObject::tr("%1 cannot be used: %2").arg(archive.path(), archive.error());
+}
+
 WindowArchive::WindowArchive(QString program_folder, const link::Clock& clock)
     : program_folder_(std::move(program_folder)), clock_(clock) {}
 
@@ -98,11 +109,15 @@ archive::MissionArchive& WindowArchive::open(const QString& data_folder,
 archive::MissionArchive& WindowArchive::open_live(const QString& data_folder,
                                                   const archive::Actor& actor) {
     archive::MissionArchive& archive = open(data_folder, actor);
-    if (!shared() || !archive.is_open() || archive.store().change_count()) {
+    if (!archive.connect_again_if_dropped()) {
         return archive;
     }
-    archive_.reset();
-    return open(data_folder, actor);
+    if (!archive.is_open()) {
+        failed_at_ = clock_.now();
+    } else if (shared()) {
+        upload_pending(data_folder);
+    }
+    return archive;
 }
 
 void WindowArchive::upload_pending(const QString& data_folder) {
@@ -125,18 +140,6 @@ void WindowArchive::upload_pending(const QString& data_folder) {
                               "What this PC kept while the shared archive could not be reached "
                               "is not uploaded yet: %1")
                               .arg(archive_->error());
-}
-
-QString WindowArchive::keep_offline(const QString& data_folder,
-                                    const mission::DownloadedMission& mission,
-                                    const archive::Stamp& stamp) {
-    archive::MissionArchive local(archive::archive_path(data_folder));
-    if (!local.set_offline(true) || !local.archive(mission, stamp)) {
-        return local.is_open()
-                   ? local.error()
-                   : QObject::tr("%1 cannot be used: %2").arg(local.path(), local.error());
-    }
-    return {};
 }
 
 archive::MissionArchive& WindowArchive::current() {

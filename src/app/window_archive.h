@@ -7,7 +7,6 @@
 
 #include "archive/mission_archive.h"
 #include "link/clock.h"
-#include "mission/download.h"
 
 namespace frostel::app {
 
@@ -19,6 +18,11 @@ namespace frostel::app {
 // server not reached within 2 s or on another schema, a file that is no archive; empty when it
 // can. Empty `location` is the data folder's own archive, always fine.
 [[nodiscard]] QString archive_location_problem(const QString& location);
+
+// Why the program may not work on the archive at `location` at all: a file without accounts
+// in place of one set aside as damaged that had them (see archive::accounts_left_behind);
+// empty when it may.
+[[nodiscard]] QString archive_refusal(const QString& location);
 
 // What openings had for the user, once: the store's notice, and what was uploaded.
 struct ArchiveNews {
@@ -41,8 +45,8 @@ class WindowArchive {
     [[nodiscard]] archive::MissionArchive& open(const QString& data_folder,
                                                 const archive::Actor& actor);
     // The same, connected anew when a shared archive's connection no longer answers (its
-    // server dropped it): for a download, which goes to this PC's archive only when the
-    // server cannot be reached now.
+    // server dropped it), uploading what waits once it is reached again: for a download,
+    // which goes to this PC's archive only when the server cannot be reached now.
     [[nodiscard]] archive::MissionArchive& open_live(const QString& data_folder,
                                                      const archive::Actor& actor);
     // The archive opened last: open() ran before.
@@ -50,11 +54,6 @@ class WindowArchive {
     // Whether the archive is a site's shared one.
     [[nodiscard]] bool shared() const;
     [[nodiscard]] ArchiveNews take_news();
-    // `mission` kept in `data_folder`'s own archive, pending for the shared archive; why not,
-    // or empty.
-    [[nodiscard]] QString keep_offline(const QString& data_folder,
-                                       const mission::DownloadedMission& mission,
-                                       const archive::Stamp& stamp);
 
   private:
     [[nodiscard]] bool should_open(const QString& location) const;

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "archive/fingerprint.h"
+#include "archive/pg_address.h"
 #include "archive/record_digest.h"
 #include "archive/sqlite_store.h"
 #include "insight/summary.h"
@@ -231,15 +232,33 @@ Stamp stamp_now(const link::Clock& clock) {
     return {local, platform::pc_time_zone().name, offset, FROSTEL_VERSION};
 }
 
-MissionArchive::MissionArchive(const QString& location, Access access, Actor actor)
-    : store_(open_store(location, access, std::move(actor))) {
+MissionArchive::MissionArchive(QString location, Access access, Actor actor)
+    : location_(std::move(location)) {
+    open(access, std::move(actor));
+}
+
+MissionArchive::~MissionArchive() = default;
+
+void MissionArchive::open(Access access, Actor actor) {
+    store_ = open_store(location_, access, std::move(actor));
+    verdicts_.clear();
+    missing_records_.reset();
+    change_count_.reset();
     // Until its records follow today's summary rules, Verify would call them altered.
     if (store_->is_open() && !store_->read_only() && !derive_anew()) {
         store_->close();
     }
 }
 
-MissionArchive::~MissionArchive() = default;
+bool MissionArchive::connect_again_if_dropped() {
+    // A file has no connection to lose, and an archive never opened none to drop.
+    if (!looks_like_pg_uri(location_.toStdString()) || !is_open() || store_->change_count()) {
+        return false;
+    }
+    Actor actor = store_->actor();
+    open(read_only() ? Access::kReadOnly : Access::kReadWrite, std::move(actor));
+    return true;
+}
 
 bool MissionArchive::derive_anew() {
     const std::optional<int> derived =

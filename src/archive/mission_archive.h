@@ -39,7 +39,7 @@ class MissionArchive {
     // The store at `location` (see open_store): kReadWrite starts it when new; kReadOnly
     // changes nothing in it or beside it, and no event can be recorded.
     using Access = StoreAccess;
-    explicit MissionArchive(const QString& location, Access access = Access::kReadWrite,
+    explicit MissionArchive(QString location, Access access = Access::kReadWrite,
                             Actor actor = os_actor());
     ~MissionArchive();
     MissionArchive(const MissionArchive&) = delete;
@@ -60,6 +60,10 @@ class MissionArchive {
     [[nodiscard]] bool out_of_reach() const { return store_->out_of_reach(); }
     // Whether it reads a file of an older version as it is (see ArchiveStore).
     [[nodiscard]] bool read_as_it_is() const { return store_->read_as_it_is(); }
+    // When a shared archive's connection no longer answers (its server dropped it), connects
+    // anew as the same actor, without the sessions of people signed in through it; whether it
+    // did. Check is_open() and out_of_reach() after it.
+    bool connect_again_if_dropped();
     // The store itself, for the accounts and the signatures kept beside the records.
     [[nodiscard]] ArchiveStore& store() { return *store_; }
     // Whether what is entered from now on is pending for the shared archive (see outbox.h),
@@ -125,6 +129,7 @@ class MissionArchive {
                                           const std::string& reason, bool reason_required);
 
   private:
+    void open(Access access, Actor actor);
     bool derive_anew();
     // The record's last download as the trail holds it: the latest download noted on it
     // again, at its UTC instant in the record's zone, else its own. A record the trail holds
@@ -142,6 +147,7 @@ class MissionArchive {
     std::optional<std::string> verdict_under(const ArchiveEntry& record,
                                              const insight::Limits& limits);
 
+    QString location_;
     std::unique_ptr<ArchiveStore> store_;
     std::unordered_map<std::int64_t, Verification> verdicts_;
     // Each the limits it was derived under, with the verdict, for as long as verdicts_.

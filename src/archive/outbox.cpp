@@ -54,7 +54,43 @@ bool upload_item(MissionArchive& local, SqliteStore& outbox, MissionArchive& sha
     return server.upload_event({row.action, row.object, row.old_value, row.new_value, row.reason});
 }
 
+// The download kept in this PC's archive at `outbox`, pending for the shared archive that
+// could not be reached (`unreachable` says why).
+KeptDownload keep_on_this_pc(const QString& outbox, const mission::DownloadedMission& mission,
+                             const Stamp& stamp, const QString& unreachable) {
+    MissionArchive local(outbox);
+    KeptDownload kept{KeptDownload::Where::kThisPc, std::nullopt, unreachable, {}};
+    if (local.set_offline(true)) {
+        kept.archived = local.archive(mission, stamp);
+    }
+    if (!kept.archived) {
+        kept.where = KeptDownload::Where::kNowhere;
+        kept.why = local.is_open()
+                       ? local.error()
+                       : QStringLiteral("%1 cannot be used: %2").arg(local.path(), local.error());
+    }
+    return kept;
+}
+
 }  // namespace
+
+KeptDownload keep_download(MissionArchive& archive, const QString& outbox,
+                           const mission::DownloadedMission& mission, const Stamp& stamp) {
+    archive.connect_again_if_dropped();
+    if (archive.is_open()) {
+        if (auto archived = archive.archive(mission, stamp)) {
+            return {KeptDownload::Where::kArchive, std::move(archived), {}, {}};
+        }
+        // The server may have gone while the download was being written.
+        const QString why = archive.error();
+        if (!archive.connect_again_if_dropped() || archive.is_open() || !archive.out_of_reach()) {
+            return {KeptDownload::Where::kNowhere, std::nullopt, {}, why};
+        }
+    } else if (!archive.out_of_reach()) {
+        return {KeptDownload::Where::kNowhere, std::nullopt, {}, archive.error()};
+    }
+    return keep_on_this_pc(outbox, mission, stamp, archive.error());
+}
 
 std::optional<SyncCount> upload_pending(MissionArchive& local, MissionArchive& shared) {
     SqliteStore* outbox = outbox_of(local.store());

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+#include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "archive/mission_archive.h"
 
@@ -8,6 +11,26 @@ namespace frostel::archive {
 
 // What the window and frostel-cli say of a download the shared archive could not take.
 inline constexpr const char* kKeptOffline = "kept on this PC, not yet in the shared archive";
+
+// Where keep_download kept a finished download.
+struct KeptDownload {
+    enum class Where { kArchive, kThisPc, kNowhere };
+    Where where = Where::kNowhere;
+    // What the archive that took it (this PC's, for kThisPc) made of it.
+    std::optional<std::pair<Archived, std::int64_t>> archived;
+    // Why the shared archive could not be reached, when it could not.
+    QString unreachable;
+    // kNowhere: why not.
+    QString why;
+};
+
+// Keeps a finished download in `archive`, connected anew when the server dropped its
+// connection. While it is a shared archive whose server cannot be reached now, the download
+// is kept in this PC's archive file at `outbox` instead, pending for it, as the operating-
+// system user's.
+[[nodiscard]] KeptDownload keep_download(MissionArchive& archive, const QString& outbox,
+                                         const mission::DownloadedMission& mission,
+                                         const Stamp& stamp);
 
 struct SyncCount {
     int uploaded = 0;  // taken by the shared archive in this run

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <functional>
 
+#include "archive/archive_files.h"
 #include "archive/sqlite_store.h"
 #include "archive/sqlite_trail.h"
 
@@ -331,7 +332,7 @@ std::optional<bool> SqliteStore::accounts_on() {
 
 AccountAnswer SqliteStore::turn_on_accounts(const std::string& id, const std::string& full_name,
                                             const std::string& password) {
-    return write_accounts([&](AccountTables& tables) {
+    AccountAnswer answer = write_accounts([&](AccountTables& tables) {
         if (tables.count(QStringLiteral("1")) > 0) {
             return rejected("accounts are on already");
         }
@@ -349,6 +350,10 @@ AccountAnswer SqliteStore::turn_on_accounts(const std::string& id, const std::st
         tables.append(kept.person, account_created(kept.person), kept.person.created_utc_ms);
         return AccountAnswer{Kind::kDone, {}, kept.person, {}};
     });
+    if (answer.done()) {
+        mark_accounts(path_, true);
+    }
+    return answer;
 }
 
 AccountAnswer SqliteStore::sign_in(const std::string& id, const std::string& password,

@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <atomic>
 
+#include "archive/archive_files.h"
 #include "archive/archive_schema.h"
 #include "archive/fingerprint.h"
 #include "archive/sqlite_trail.h"
@@ -107,16 +108,36 @@ bool SqliteStore::fail(const QSqlError& error) {
 bool SqliteStore::start_again() {
     close_file();
     const std::optional<QString> kept_as = set_aside_damaged_file();
+    if (kept_as && !may_go_without_accounts()) {
+        notice_.clear();  // no new archive was started
+        return false;
+    }
     return kept_as && !connect_file().has_value() &&
            write_event(archive_set_aside(kept_as->toStdString()));
 }
 
 bool SqliteStore::open_file() {
+    if (!QFile::exists(path_) && !may_go_without_accounts()) {
+        return false;
+    }
     const std::optional<QSqlError> error = connect_file();
     if (error && is_damage(*error) && access_ == StoreAccess::kReadWrite) {
         return start_again();
     }
-    return !error.has_value();
+    if (error) {
+        return false;
+    }
+    const QString refused = accounts_kept(db_, path_, access_ == StoreAccess::kReadWrite);
+    if (!refused.isEmpty()) {
+        close_file();
+    }
+    return refused.isEmpty() || fail(refused);
+}
+
+// An archive started anew without accounts would let anyone turn them on as administrator.
+bool SqliteStore::may_go_without_accounts() {
+    const QString refused = accounts_left_behind(path_);
+    return refused.isEmpty() || fail(refused);
 }
 
 // Another program opening or migrating the same file at this moment makes SQLite answer

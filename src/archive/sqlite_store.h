@@ -138,6 +138,9 @@ class SqliteStore final : public ArchiveStore {
     bool start_again();
     // The name the damaged file was kept under, if it could be set aside.
     std::optional<QString> set_aside_damaged_file();
+    // False, with why, when a file set aside beside this one had accounts (a new archive
+    // starts without them).
+    bool may_go_without_accounts();
     // What an event's write kept beside it, for the outbox.
     struct Outgoing {
         std::optional<std::int64_t> record;

@@ -340,21 +340,28 @@ void say_notice(const ArchiveContext& context) {
     }
 }
 
-bool keep_download(const ArchiveContext& context, const mission::DownloadedMission& mission) {
-    const auto kept = context.archive.archive(mission, archive::stamp_now(context.clock));
+archive::KeptDownload::Where keep_download(const ArchiveContext& context, const QString& outbox,
+                                           const mission::DownloadedMission& mission) {
+    const archive::KeptDownload kept =
+        archive::keep_download(context.archive, outbox, mission, archive::stamp_now(context.clock));
     say_notice(context);
-    if (!kept) {
-        const std::string why = context.archive.error().toStdString();
+    if (kept.where == archive::KeptDownload::Where::kNowhere) {
+        std::string why = kept.why.toStdString();
+        if (!kept.unreachable.isEmpty()) {
+            why = kept.unreachable.toStdString() +
+                  ", and this PC's archive could not keep it: " + why;
+        }
         context.err << "frostel-cli: the mission was not archived: " << why << '\n';
         note_event(context, archive::download_not_archived(why));
-        return false;
+        return kept.where;
     }
-    context.err << "archive: record " << kept->second
-                << (kept->first == archive::Archived::kDownloadedAgain ? " (downloaded again)"
-                    : kept->first == archive::Archived::kLaterDownload ? " (a later download)"
-                                                                       : "")
+    const archive::Archived made = kept.archived->first;
+    context.err << "archive: record " << kept.archived->second
+                << (made == archive::Archived::kDownloadedAgain ? " (downloaded again)"
+                    : made == archive::Archived::kLaterDownload ? " (a later download)"
+                                                                : "")
                 << '\n';
-    return true;
+    return kept.where;
 }
 
 void note_events(const ArchiveContext& context, const std::vector<archive::AuditEvent>& events) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "archive/mission_archive.h"
+#include "archive/outbox.h"
 #include "cli/cli_options.h"
 #include "link/clock.h"
 #include "programming/programming_run.h"
@@ -39,10 +40,12 @@ struct ArchiveContext {
 [[nodiscard]] std::optional<report::ReportInput> report_input(const ArchiveContext& context,
                                                               const archive::StoredMission& stored);
 
-// Keeps a finished download; false, said on `err` and entered in the audit trail, when it
-// could not be kept.
-[[nodiscard]] bool keep_download(const ArchiveContext& context,
-                                 const mission::DownloadedMission& mission);
+// Keeps a finished download (see archive::keep_download: in this PC's archive at `outbox`
+// while the shared archive cannot be reached) and says where on `err`; one kept nowhere is
+// said and entered in the audit trail.
+[[nodiscard]] archive::KeptDownload::Where keep_download(const ArchiveContext& context,
+                                                         const QString& outbox,
+                                                         const mission::DownloadedMission& mission);
 
 // The archive's notices (a damaged file set aside) on `err`.
 void say_notice(const ArchiveContext& context);

@@ -2,7 +2,6 @@
 
 #include "cli/cli_report.h"
 #include "cli/cli_summary.h"
-#include "insight/excursions.h"
 #include "mission/download.h"
 #include "platform/local_date_time.h"
 #include "platform/program_folder.h"
@@ -16,10 +15,12 @@ namespace {
 
 void print_summary(std::ostream& err, const mission::DownloadedMission& mission) {
     const mission::MissionHeader& header = mission.header;
+    // The interval in seconds, as scripts reading these lines expect (archive show words it
+    // for people).
     err << "logger: " << header.logger_id << '\n'
         << "type: " << static_cast<char>(header.logger_type) << '\n'
         << "samples: " << mission.samples.size() << '\n'
-        << "interval: " << insight::interval_text(header.sample_interval) << '\n'
+        << "interval: " << header.sample_interval << " s\n"
         << "start: " << platform::format_iso(header.start_time) << '\n'
         << "offset: " << report::csv_number(header.calibration_offset) << '\n';
     print_clock(err, mission.record.clock);

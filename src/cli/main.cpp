@@ -6,8 +6,10 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "archive/account_book.h"
+#include "archive/archive_files.h"
 #include "archive/mission_archive.h"
 #include "archive/outbox.h"
 #include "archive/pg_address.h"
@@ -22,6 +24,7 @@
 #include "cli/cli_summary.h"
 #include "cli/cli_users.h"
 #include "cli/run_archive.h"
+#include "datafile/data_file.h"
 #include "link/clock.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
@@ -74,6 +77,45 @@ QString chosen_archive(const cli::CliOptions& options, const std::filesystem::pa
         }
     }
     return local_archive(options, folder);
+}
+
+// The files the command writes, as named: a pair's two, and a bundle's folder (its files go
+// into a new or empty one, so none of them is there yet).
+std::vector<QString> written_files(const cli::CliOptions& options) {
+    std::vector<QString> files;
+    for (const std::optional<std::filesystem::path>& file :
+         {options.wire_log, options.csv_file, options.summary.file, options.report.file,
+          options.archive.csv_file, options.archive.pdf_file,
+          std::optional(options.archive.bundle_folder), std::optional(options.audit.csv_file)}) {
+        if (file && !file->empty()) {
+            files.push_back(decoded(*file));
+        }
+    }
+    if (options.archive.frd_file) {
+        const QString data_file = datafile::data_file_name(decoded(*options.archive.frd_file));
+        files.push_back(data_file);
+        files.push_back(datafile::chart_document_name(data_file));
+    }
+    return files;
+}
+
+// A file the command would write over one of an archive's: the one it works on, or this PC's
+// own, which keeps downloads while a shared archive cannot be reached.
+std::optional<QString> written_over_archive(const cli::CliOptions& options,
+                                            const std::filesystem::path& folder) {
+    const std::vector<QString> files = written_files(options);
+    if (files.empty()) {
+        return std::nullopt;
+    }
+    const QString archives[] = {chosen_archive(options, folder), local_archive(options, folder)};
+    for (const QString& file : files) {
+        for (const QString& archive : archives) {
+            if (archive::is_archive_file(file, archive)) {
+                return file;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 // Whether the command writes the archive; the others' events are written through a
@@ -180,26 +222,35 @@ int run_with_logger(const cli::CliOptions& options, const std::filesystem::path&
                                          options.summary,
                                          platform::pc_time_zone(),
                                          options.report};
-            const cli::ArchiveContext kept = kept_in();
-            archive::MissionArchive& store = kept.archive;
             request.keep = [&](const mission::DownloadedMission& mission) {
                 if (!options.keep_in_archive) {
                     // Opening the archive for the event may have set a damaged file aside.
-                    cli::say_notice(kept);
-                    cli::note_event(kept, archive::download_not_archived("--no-archive was given"));
+                    cli::say_notice(kept_in());
+                    cli::note_event(kept_in(),
+                                    archive::download_not_archived("--no-archive was given"));
                     return true;
                 }
-                const bool done = cli::keep_download(kept, mission);
-                if (done && kept_offline) {
+                using Where = archive::KeptDownload::Where;
+                const QString outbox = local_archive(options, folder);
+                const Where where = cli::keep_download(kept_in(), outbox, mission);
+                if (where == Where::kThisPc) {
+                    // The server went during the download: the run's events wait there too.
+                    kept_offline = chosen.work_offline(outbox);
+                }
+                if (where != Where::kNowhere && kept_offline) {
                     std::cerr << archive::kKeptOffline << '\n';
                 }
-                return done;
+                return where != Where::kNowhere;
             };
             request.clock_setting = [&](const mission::MissionHeader& header) {
-                return store.clock_setting(header.logger_id, header.start_time);
+                return chosen.archive().clock_setting(header.logger_id, header.start_time);
             };
-            request.audit = [&](const archive::AuditEvent& event) { cli::note_event(kept, event); };
-            request.audit_head = [&] { return store.audit_head().value_or(std::string()); };
+            request.audit = [&](const archive::AuditEvent& event) {
+                cli::note_event(kept_in(), event);
+            };
+            request.audit_head = [&] {
+                return chosen.archive().audit_head().value_or(std::string());
+            };
             return cli::run_download(context, request);
         }
         case cli::Command::kSummary:
@@ -222,44 +273,47 @@ int run(const cli::CliOptions& options) {
         return cli::kExitFailed;
     }
     const std::filesystem::path& folder = *chosen_folder;
-    std::optional<cli::RunArchive> chosen;
-    chosen.emplace(chosen_archive(options, folder), writes(options));
+    if (const std::optional<QString> file = written_over_archive(options, folder)) {
+        std::cerr << "frostel-cli: " << file->toStdString()
+                  << " is the archive; choose another name\n";
+        return cli::kExitUsage;
+    }
+    cli::RunArchive chosen(chosen_archive(options, folder), writes(options));
     // A download the shared archive cannot take now waits on this PC.
     bool kept_offline = false;
-    if (options.command == cli::Command::kDownload && chosen->shared() &&
-        chosen->archive().out_of_reach()) {
-        chosen.emplace(local_archive(options, folder), true);
-        kept_offline = chosen->archive().set_offline(true);
+    if (options.command == cli::Command::kDownload && chosen.shared() &&
+        chosen.archive().out_of_reach()) {
+        kept_offline = chosen.work_offline(local_archive(options, folder));
     }
     const bool syncs = options.command == cli::Command::kArchive &&
                        options.archive.action == cli::ArchiveAction::kSync;
-    if (syncs && !chosen->shared()) {
+    if (syncs && !chosen.shared()) {
         std::cerr << "frostel-cli: archive sync needs a shared archive: --archive URL, or one "
                      "set in the program folder\n";
         return cli::kExitUsage;
     }
     cli::PasswordLines passwords(std::cin, options.password_file);
     if (options.command == cli::Command::kUsers) {
-        return cli::run_users(options, *chosen, passwords, std::cout, std::cerr);
+        return cli::run_users(options, chosen, passwords, std::cout, std::cerr);
     }
     if (options.command == cli::Command::kSign) {
-        return cli::run_sign(options, *chosen, passwords, std::cout, std::cerr);
+        return cli::run_sign(options, chosen, passwords, std::cout, std::cerr);
     }
     if (const std::optional<int> refused =
-            cli::sign_in_for(options, *chosen, passwords, std::cerr)) {
+            cli::sign_in_for(options, chosen, passwords, std::cerr)) {
         return *refused;
     }
     if (options.command == cli::Command::kSummary) {
-        return run_summary(options, *chosen);
+        return run_summary(options, chosen);
     }
     if (syncs) {
-        return cli::run_sync(chosen->archive(), local_archive(options, folder), std::cout,
+        return cli::run_sync(chosen.archive(), local_archive(options, folder), std::cout,
                              std::cerr);
     }
     if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
-        return run_archive_command(options, chosen->archive());
+        return run_archive_command(options, chosen.archive());
     }
-    return run_with_logger(options, folder, *chosen, kept_offline);
+    return run_with_logger(options, folder, chosen, kept_offline);
 }
 
 // A report is painted with fonts, which need a GUI application; the offscreen platform gives

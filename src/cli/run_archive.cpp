@@ -29,4 +29,11 @@ archive::MissionArchive& RunArchive::archive() {
     return *archive_;
 }
 
+bool RunArchive::work_offline(QString local) {
+    location_ = std::move(local);
+    writes_ = true;
+    archive_.reset();
+    return archive().set_offline(true);
+}
+
 }  // namespace frostel::cli

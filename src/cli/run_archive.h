@@ -22,6 +22,9 @@ class RunArchive {
     // archive cannot be opened (archive() says why).
     [[nodiscard]] std::optional<bool> accounts_on();
     [[nodiscard]] archive::MissionArchive& archive();
+    // From now on the run works on this PC's archive at `local`, its work pending for the
+    // shared archive that cannot be reached; false when that is no outbox.
+    [[nodiscard]] bool work_offline(QString local);
 
   private:
     QString location_;

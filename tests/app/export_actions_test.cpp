@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -112,6 +113,46 @@ class ExportActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("pair.pdf")};
         button.click();
         QCOMPARE(test::report_fingerprint(rig.path("pair.pdf")), downloaded);
+    }
+
+    // No save goes over the archive's files, whatever the chosen name leads to: a pair whose
+    // chart document links to the archive, a report through a link, a CSV through a link to
+    // the archive's folder. Each is refused with a warning, and the archive keeps its record.
+    void noSaveWritesOverTheArchive() {
+        test::WindowRig rig;
+        rig.start_with_reader();
+        sim::SimMission mission;
+        mission.start = {2026, 2, 1, 6, 0, 0};
+        mission.temperatures.assign(20, 4.0);
+        sim::load_mission(rig.logger, mission);
+        const QString archive = rig.path("frostel-archive.sqlite");
+        QVERIFY(QFile::link(archive, rig.path("week.tee")));
+        QVERIFY(QFile::link(archive, rig.path("report.pdf")));
+        QVERIFY(QFile::link(rig.folder.path(), rig.path("data")));
+        const QString journal = rig.path("data/frostel-archive.sqlite-journal");
+        rig.dialogs.save_names = {rig.path("week"), rig.path("report"), journal};
+        const auto refused = [](const QString& name) {
+            auto* box = test::top_level<QMessageBox>("archive_file_refused");
+            const bool said = box != nullptr && box->text().contains(name);
+            if (box != nullptr) {
+                box->setObjectName({});
+                box->close();
+            }
+            return said;
+        };
+        rig.load_data();
+        QVERIFY(refused(rig.path("week.tee")));
+        rig.find<QToolButton>("mission_report_button")->click();
+        QVERIFY(refused(rig.path("report.pdf")));
+        rig.find<QAction>("export_csv")->trigger();
+        QVERIFY(refused(journal));
+        QVERIFY(rig.dialogs.save_names.isEmpty());
+
+        QVERIFY(!QFile::exists(rig.path("week.frd")));
+        QVERIFY(QFileInfo(rig.path("report.pdf")).isSymLink());
+        QVERIFY(!QFile::exists(archive + "-journal"));
+        archive::MissionArchive kept(archive);
+        QCOMPARE(kept.verify(1), std::optional(archive::Verification::kIntact));
     }
 };
 

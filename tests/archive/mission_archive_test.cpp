@@ -12,9 +12,11 @@
 #include <QTimeZone>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "archive/account_book.h"
+#include "archive/archive_files.h"
 #include "archive/fingerprint.h"
 #include "archive/outbox.h"
 #include "archive/record_digest.h"
@@ -487,6 +489,134 @@ TEST(MissionArchive, DamagedNewerOrUnwritableFilesCostNothing) {
         EXPECT_FALSE(archive.error().isEmpty());
     }
     QFile::setPermissions(locked_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// An archive with accounts set aside as damaged leaves no archive without accounts in its
+// place, where anyone could turn them on and be administrator, until someone moves the file
+// set aside: read from that file where it can be, else from the mark kept beside the
+// archive while it had accounts. An archive that never had accounts starts again as before.
+TEST(MissionArchive, NoArchiveWithoutAccountsStandsInForOneSetAsideWithThem) {
+    if (test::on_server()) {
+        GTEST_SKIP() << "about SQLite files";
+    }
+    const auto with_accounts = [](const QString& path) {
+        MissionArchive archive(path);
+        ASSERT_TRUE(
+            AccountBook(archive).turn_on("root", "Rita Root", "first-admin-password").done());
+    };
+    // As a report written over it would leave it.
+    const auto overwritten = [](const QString& path) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("%PDF-1.4\n").repeated(500));
+    };
+    const struct {
+        const char* name;
+        std::function<void(const QString& path)> arrange;
+        bool refused;
+    } cases[] = {
+        {"accounts, overwritten",
+         [&](const QString& path) {
+             with_accounts(path);
+             overwritten(path);
+         },
+         true},
+        {"accounts, damaged where the records are",
+         [&](const QString& path) {
+             with_accounts(path);
+             ArchiveRig().damaged_archive(path, 60);
+         },
+         true},
+        // As an earlier version left it: a new archive without accounts beside the file.
+        {"accounts, set aside before",
+         [&](const QString& path) {
+             with_accounts(path + ".old");
+             ASSERT_TRUE(QFile::rename(path + ".old", path + ".damaged-20250101-120000"));
+             ASSERT_TRUE(MissionArchive(path + ".new").is_open());
+             ASSERT_TRUE(QFile::rename(path + ".new", path));
+         },
+         true},
+        {"no accounts, overwritten",
+         [&](const QString& path) {
+             ASSERT_TRUE(MissionArchive(path).is_open());
+             overwritten(path);
+         },
+         false},
+        {"no accounts, damaged where the records are",
+         [&](const QString& path) { ArchiveRig().damaged_archive(path, 60); }, false},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(kArchiveFileName);
+        c.arrange(path);
+        const auto set_aside = [&folder] {
+            return QDir(folder.path())
+                .entryList({kArchiveFileName + QStringLiteral(".damaged-*")}, QDir::Files);
+        };
+        for (const auto access :
+             {MissionArchive::Access::kReadWrite, MissionArchive::Access::kReadOnly,
+              MissionArchive::Access::kReadWrite}) {
+            MissionArchive archive(path, access);
+            if (!c.refused) {
+                EXPECT_TRUE(archive.is_open()) << c.name << ": " << archive.error().toStdString();
+                continue;
+            }
+            EXPECT_FALSE(archive.is_open()) << c.name;
+            EXPECT_TRUE(archive.error().contains(folder.filePath(set_aside().value(0)) +
+                                                 QStringLiteral(" was set aside as damaged and "
+                                                                "had accounts")))
+                << c.name << ": " << archive.error().toStdString();
+            EXPECT_FALSE(AccountBook(archive).turn_on("eve", "Eve", "eves-own-password").done());
+        }
+        EXPECT_EQ(set_aside().filter(QRegularExpression(QStringLiteral("\\d$"))).size(), 1)
+            << c.name;
+        // Moved away by an administrator: a new archive starts, without accounts.
+        for (const QString& name : set_aside()) {
+            ASSERT_TRUE(QFile::rename(folder.filePath(name), folder.filePath("moved-" + name)));
+        }
+        MissionArchive archive(path);
+        EXPECT_TRUE(archive.is_open()) << c.name << ": " << archive.error().toStdString();
+        EXPECT_EQ(AccountBook(archive).accounts_on(), false) << c.name;
+    }
+}
+
+// Whatever name an output goes by, it is known as the archive's when writing it would write
+// one of the archive's files: through a link, a link to its folder, a hard link, or a journal
+// file that is not there yet.
+TEST(MissionArchive, AnOutputIsTheArchivesByTheFileItWrites) {
+    QTemporaryDir folder;
+    const QString archive = folder.filePath(kArchiveFileName);
+    ASSERT_TRUE(MissionArchive(archive).is_open());
+    const auto at = [&folder](const char* name) { return folder.filePath(QString(name)); };
+    ASSERT_TRUE(QDir(folder.path()).mkdir("reports"));
+    ASSERT_TRUE(QFile::link(archive, at("reports/report.pdf")));
+    ASSERT_TRUE(QFile::link(archive + "-journal", at("reports/later.csv")));
+    ASSERT_TRUE(QFile::link(folder.path(), at("reports/data")));
+    std::filesystem::create_hard_link(archive.toStdString(), at("copy.pdf").toStdString());
+    const struct {
+        QString output;
+        bool archives;
+    } cases[] = {
+        {archive, true},
+        {archive + "-wal", true},
+        {archive + "-shm", true},
+        {archive + "-journal", true},
+        {at("reports/../frostel-archive.sqlite"), true},
+        {at("reports/report.pdf"), true},
+        {at("reports/later.csv"), true},
+        {at("reports/data/frostel-archive.sqlite-wal"), true},
+        {at("copy.pdf"), true},
+        {archive + ".frd", false},
+        {archive + "-walk", false},
+        {at("reports/frostel-archive.sqlite"), false},
+        {at("reports/week.pdf"), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(is_archive_file(c.output, archive), c.archives) << c.output.toStdString();
+    }
+    // Named through a link itself, the archive is still its file.
+    EXPECT_TRUE(is_archive_file(archive, at("reports/report.pdf")));
+    EXPECT_FALSE(is_archive_file(archive, "postgresql://pc@/archive?host=/tmp"));
 }
 
 TEST(MissionArchive, RecordsProgrammingRunsAsTheLoggersHistory) {

@@ -6,8 +6,11 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <future>
+#include <thread>
 
 #include "archive/mission_archive.h"
 #include "archive/pg_schema.h"
@@ -484,6 +487,32 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
                           " IS NOT OF THIS RECORD\n"));
 }
 
+// An archive with accounts written over behind the program's back (a report copied onto it)
+// is set aside as damaged, and no archive without accounts takes its place, where anyone
+// could turn them on and be administrator, until the file set aside is moved away.
+TEST_F(AuditCommands, AnArchiveWithAccountsWrittenOverLeavesNoArchiveWithoutThem) {
+    turn_on_accounts();
+    std::ofstream(archive_file("kept"), std::ios::binary) << "%PDF-1.4\n" << std::string(8192, 'x');
+    const std::string eve = "eves-password\neves-password\n";
+    const std::string named = (folder / "kept" / "frostel-archive.sqlite.damaged-").string();
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"users", "init", "--admin", "eve", "--name", "Eve"},
+          {"audit", "verify"},
+          {"archive", "list"}}) {
+        EXPECT_THAT(as(eve, words),
+                    exits(1, "", AllOf(HasSubstr(named), HasSubstr(" had accounts"))))
+            << words.front();
+    }
+    EXPECT_FALSE(fs::exists(archive_file("kept")));
+
+    for (const auto& entry : fs::directory_iterator(folder / "kept")) {
+        if (entry.path().filename().string().starts_with("frostel-archive.sqlite.damaged-")) {
+            fs::rename(entry.path(), folder / entry.path().filename());
+        }
+    }
+    EXPECT_THAT(as(eve, {"users", "init", "--admin", "eve", "--name", "Eve"}), exits(0));
+}
+
 // Two PCs, each a program folder whose archive setting names one shared archive: people
 // sign in on the server and each command acts as them; a download made while the server was
 // out of reach waits on the PC until archive sync takes it, once; and the second PC's guard
@@ -540,6 +569,77 @@ TEST_F(AuditCommands, TwoPcsOnOneSharedArchiveAndADownloadThatWaitedOffline) {
     EXPECT_THAT(as("", {"--data-folder", (second / "data").string(), "program"}),
                 exits(1, _, HasSubstr("that were never downloaded")));
     EXPECT_EQ(by("olga", {"program"}).out, "PROGRAMMING OK\n");
+}
+
+// The server gone for this PC in the middle of a download: the run's connection dropped and
+// no new one to be made. Held at a lock until the server goes, the download waits on this PC
+// as when the server was down at the start, whether the server went while the logger was
+// read or while the download was being written.
+TEST_F(AuditCommands, ADownloadKeptOnThisPcWhenTheServerGoesDuringIt) {
+    if (std::getenv("FROSTEL_TEST_PG") == nullptr) {
+        GTEST_SKIP() << "FROSTEL_TEST_PG names no test server";
+    }
+    ReaderSimProcess sim({FROSTEL_READER_SIM, "--mission", "cold-room"});
+    const std::string logger = as("", {"--device", sim.device(), "id"}).out;
+    ASSERT_GE(logger.size(), 16u) << logger;
+    const struct {
+        const char* name;
+        std::string hold;  // what the run waits for
+    } cases[] = {
+        {"reading", "LOCK TABLE programming_runs IN ACCESS EXCLUSIVE MODE"},
+        {"writing", "SELECT pg_advisory_xact_lock(hashtext('frostel-download'), hashtext('" +
+                        logger.substr(0, 16) + "'))"},
+    };
+    for (const auto& c : cases) {
+        const QString shared = new_server_archive();
+        ASSERT_FALSE(shared.isEmpty());
+        std::string why;
+        const archive::PgAddress server = *archive::parse_pg_uri(shared.toStdString(), why);
+        // This PC's own way to the server's socket, which can go without the other tests'.
+        const fs::path pc = folder / c.name;
+        const fs::path door = pc / "door";
+        fs::create_directories(door);
+        fs::create_directories(pc / "data");
+        fs::create_symlink(fs::path(server.host) / ".s.PGSQL.5432", door / ".s.PGSQL.5432");
+        std::ofstream(pc / "SETUP.FRG") << "English\r\n" << (pc / "data").string() << "\r\n 1 \r\n";
+        ASSERT_TRUE(platform::write_archive_setting(
+            QString::fromStdString(pc.string()),
+            QString(shared).replace(QString::fromStdString(server.host),
+                                    QString::fromStdString(door.string()))));
+        place = {"--program-folder", pc.string(), "--device", sim.device()};
+
+        std::future<ProcessResult> download;  // ends once the lock below is let go
+        {
+            ServerSession holder(server.database);
+            ASSERT_TRUE(holder.run("BEGIN") && holder.run(QString::fromStdString(c.hold)))
+                << c.name;
+            download = std::async(std::launch::async, [this] { return as("", {"download"}); });
+            ServerSession watcher(server.database);
+            const auto waits = [&watcher] {
+                return watcher
+                           .value(
+                               "SELECT count(*) FROM pg_stat_activity WHERE datname = "
+                               "current_database() AND wait_event_type = 'Lock'")
+                           .toInt() > 0;
+            };
+            for (int tries = 0; !waits() && tries < 3000; ++tries) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            ASSERT_TRUE(waits()) << c.name << ": the download never reached the server";
+            fs::remove(door / ".s.PGSQL.5432");
+            ASSERT_TRUE(
+                holder.run("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+                           "current_database() AND pid <> pg_backend_pid()"));
+        }
+        EXPECT_THAT(download.get(),
+                    exits(0, _, HasSubstr("\nkept on this PC, not yet in the shared archive\n")))
+            << c.name;
+
+        // The server back: the download goes up once, a record of its own.
+        fs::create_symlink(fs::path(server.host) / ".s.PGSQL.5432", door / ".s.PGSQL.5432");
+        EXPECT_EQ(as("", {"archive", "sync"}).out, "UPLOADED 1, PENDING 0\n") << c.name;
+        EXPECT_EQ(split(as("", {"archive", "list"}).out, '\n').size(), 2u) << c.name;
+    }
 }
 
 }  // namespace

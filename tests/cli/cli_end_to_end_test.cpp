@@ -144,7 +144,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
         cli({"download", "--csv", csv.string(), "--unit", "KELVIN", "--summary", summary.string(),
              "--report", report.string(), "--all-samples"});
     ASSERT_THAT(download, exits(0));
-    EXPECT_THAT(download.err, HasSubstr("type: L\nsamples: 576\ninterval: 10 min\n"));
+    EXPECT_THAT(download.err, HasSubstr("type: L\nsamples: 576\ninterval: 600 s\n"));
     EXPECT_THAT(download.err, HasSubstr("offset: 0.2\n"));
     const std::string rows = file_text(csv);
     EXPECT_THAT(rows, StartsWith("time,temperature_kelvin,time_utc\n"));
@@ -191,7 +191,7 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
                 exits(0, "PROGRAMMING OK\n"));
     EXPECT_EQ(cli({"status"}).out, "mission running: yes\nmemory cleared: no\n");
     EXPECT_THAT(cli({"download"}), exits(0, _,
-                                         AllOf(HasSubstr("samples: 0\ninterval: 5 min\n"),
+                                         AllOf(HasSubstr("samples: 0\ninterval: 300 s\n"),
                                                HasSubstr("offset: -0.3\n"))));
 
     // Corrected to the logger's range, the pair reverses: refused before anything is sent.
@@ -338,6 +338,52 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           "verified record:2 ",
                           "verified record:1 ",
                       }));
+}
+
+// No output goes over the archive's files, however it is named: refused with exit 2 before
+// anything is written or sent, and the archive keeps its record.
+TEST_F(CliOverPseudoTerminal, NoOutputIsWrittenOverTheArchive) {
+    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--mission", "cold-room"}));
+    ASSERT_THAT(cli({"download"}), exits(0, _, HasSubstr("archive: record 1\n")));
+    const std::string archive = (folder / "frostel-archive.sqlite").string();
+    const fs::path out = folder / "out";
+    fs::create_directories(out);
+    fs::create_symlink(archive, out / "report.pdf");
+    fs::create_symlink(archive, out / "pair.tee");
+    fs::create_directory_symlink(folder, out / "data");
+    const std::string linked = (out / "report.pdf").string();
+    const std::string through_folder = (out / "data" / "frostel-archive.sqlite-shm").string();
+    const struct {
+        std::vector<std::string> words;
+        std::string named;
+    } cases[] = {
+        {{"archive", "export", "1", "--pdf", archive}, archive},
+        {{"archive", "export", "1", "--csv", archive + "-wal"}, archive + "-wal"},
+        {{"archive", "export", "1", "--frd", (out / "pair").string()}, (out / "pair.tee").string()},
+        {{"archive", "bundle", "1", archive}, archive},
+        {{"--wire-log", archive + "-journal", "status"}, archive + "-journal"},
+        {{"download", "--report", linked}, linked},
+        {{"download", "--summary", through_folder}, through_folder},
+        {{"download", "--csv", archive}, archive},
+        {{"audit", "export", linked}, linked},
+    };
+    for (const auto& c : cases) {
+        EXPECT_THAT(
+            cli(c.words),
+            exits(2, "", "frostel-cli: " + c.named + " is the archive; choose another name\n"))
+            << c.words[c.words.size() - 2];
+    }
+    // Named as it is in the folder the command runs in.
+    std::vector<std::string> in_folder =
+        on_port(FROSTEL_CLI, {"--data-folder", folder.string(), "archive", "export", "1", "--pdf",
+                              "frostel-archive.sqlite"});
+    in_folder.insert(in_folder.begin(), {"sh", "-c", "cd \"$0\" && exec \"$@\"", folder.string()});
+    EXPECT_THAT(
+        run_process(in_folder),
+        exits(2, "", "frostel-cli: frostel-archive.sqlite is the archive; choose another name\n"));
+    EXPECT_TRUE(fs::is_symlink(out / "report.pdf"));
+    EXPECT_FALSE(fs::exists(out / "pair.frd"));
+    EXPECT_THAT(cli({"archive", "verify"}), exits(0, "1\tINTACT\n"));
 }
 
 // Each failure is said and ends in exit 1; a download is kept whenever the archive can.

@@ -29,25 +29,54 @@ inline bool on_server() {
     return qgetenv("FROSTEL_TEST_STORE") == "postgresql";
 }
 
-// Runs `statements` on the test server's `database` as its superuser; false when one fails.
-inline bool run_on_server(const std::string& database, const QStringList& statements) {
-    std::string why;
-    std::optional<archive::PgAddress> address =
-        archive::parse_pg_uri(qgetenv("FROSTEL_TEST_PG").toStdString(), why);
-    if (!address) {
-        return false;
-    }
-    address->database = database;
-    bool done = true;
-    {
-        QString error;
-        QSqlDatabase db = archive::connect_pg(*address, QStringLiteral("superuser"), error);
-        QSqlQuery query(db);
-        for (const QString& statement : statements) {
-            done = done && error.isEmpty() && query.exec(statement);
+// A connection of the test server's superuser to its `database`, open while it lives.
+class ServerSession {
+  public:
+    explicit ServerSession(const std::string& database)
+        : name_(QStringLiteral("superuser-%1").arg(++made_)) {
+        std::string why;
+        std::optional<archive::PgAddress> address =
+            archive::parse_pg_uri(qgetenv("FROSTEL_TEST_PG").toStdString(), why);
+        if (address) {
+            address->database = database;
+            QString error;
+            db_ = archive::connect_pg(*address, name_, error);
+            open_ = error.isEmpty();
         }
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("superuser"));
+    ~ServerSession() {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    ServerSession(const ServerSession&) = delete;
+    ServerSession& operator=(const ServerSession&) = delete;
+
+    // Runs `statement`; false when it fails.
+    bool run(const QString& statement) {
+        QSqlQuery query(db_);
+        return open_ && query.exec(statement);
+    }
+    // The first column of the first row `statement` answers; null when it fails.
+    QVariant value(const QString& statement) {
+        QSqlQuery query(db_);
+        return open_ && query.exec(statement) && query.next() ? query.value(0) : QVariant();
+    }
+
+  private:
+    static inline int made_ = 0;
+    QString name_;
+    QSqlDatabase db_;
+    bool open_ = false;
+};
+
+// Runs `statements` on the test server's `database` as its superuser; false when one fails.
+inline bool run_on_server(const std::string& database, const QStringList& statements) {
+    ServerSession session(database);
+    bool done = true;
+    for (const QString& statement : statements) {
+        done = done && session.run(statement);
+    }
     return done;
 }
 
