@@ -52,6 +52,9 @@ class MissionArchive {
     [[nodiscard]] const QString& notice() const { return store_->notice(); }
     // Whether it did not open because the shared archive's server could not be reached.
     [[nodiscard]] bool out_of_reach() const { return store_->out_of_reach(); }
+    // One connection to the store for every call until the returned hold ends (see
+    // ArchiveStore::hold): for a whole list, never across a wait for the user.
+    [[nodiscard]] std::unique_ptr<StoreHold> hold() { return store_->hold(); }
     // The store itself, for the accounts and the signatures kept beside the records.
     [[nodiscard]] ArchiveStore& store() { return *store_; }
     // Whether what is entered from now on is pending for the shared archive (see outbox.h),
