@@ -1,6 +1,8 @@
 #include "app/archive_list_model.h"
 
 #include <QColor>
+#include <algorithm>
+#include <memory>
 
 #include "archive/signature_book.h"
 #include "dossier/archived_record.h"
@@ -39,35 +41,43 @@ void ArchiveListModel::show(const archive::MissionFilter& filter) {
 }
 
 bool ArchiveListModel::altered(int row) const {
-    std::optional<bool>& known = altered_[static_cast<std::size_t>(row)];
-    if (known) {
-        return *known;
+    const std::optional<bool>& known = altered_[static_cast<std::size_t>(row)];
+    if (!known) {
+        learn(row);
     }
-    archive::MissionArchive& archive = archive_();
-    if (!archive.is_open() || archive.path() != path_) {
-        return false;  // the rows are of another archive, which cannot be asked now
-    }
-    const auto verdict = archive.verify(record(row).id);
-    known = !verdict || !archive::verifies(*verdict);
-    return *known;
+    return known.value_or(false);
 }
 
 QString ArchiveListModel::signed_text(int row) const {
-    std::optional<QString>& known = signed_[static_cast<std::size_t>(row)];
-    if (known) {
-        return *known;
+    const std::optional<QString>& known = signed_[static_cast<std::size_t>(row)];
+    if (!known) {
+        learn(row);
     }
+    return known.value_or(QString());
+}
+
+void ArchiveListModel::learn(int row) const {
     archive::MissionArchive& archive = archive_();
     if (!archive.is_open() || archive.path() != path_) {
-        return {};
+        return;  // the rows are of another archive, which cannot be asked now
     }
-    const std::optional<archive::RecordSignatures> signatures =
-        archive::SignatureBook(archive).of_record(record(row).id);
-    const std::optional<archive::Meaning> meaning =
-        signatures ? dossier::highest_meaning(*signatures) : std::nullopt;
-    known =
-        meaning ? QString::fromStdString(std::string(archive::meaning_name(*meaning))) : QString();
-    return *known;
+    const std::unique_ptr<archive::StoreHold> held = archive.hold();
+    for (int r = row; r < std::min(rowCount(), row + kLearnedTogether); ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        if (!altered_[i]) {
+            const auto verdict = archive.verify(record(r).id);
+            altered_[i] = !verdict || !archive::verifies(*verdict);
+        }
+        if (!signed_[i]) {
+            const std::optional<archive::RecordSignatures> signatures =
+                archive::SignatureBook(archive).of_record(record(r).id);
+            const std::optional<archive::Meaning> meaning =
+                signatures ? dossier::highest_meaning(*signatures) : std::nullopt;
+            signed_[i] = meaning
+                             ? QString::fromStdString(std::string(archive::meaning_name(*meaning)))
+                             : QString();
+        }
+    }
 }
 
 void ArchiveListModel::forget_signatures(int row) {

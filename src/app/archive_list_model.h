@@ -11,7 +11,8 @@ namespace frostel::app {
 
 // The archive's missions, newest first, for a table view: rows are fetched a batch at a
 // time as the view scrolls, so a list of ten thousand shows at once. A row is verified when
-// first shown; an altered one reads "ALTERED" in red in place of its verdict.
+// first shown, with the rows shown together on one connection to the archive; an altered one
+// reads "ALTERED" in red in place of its verdict.
 class ArchiveListModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -30,6 +31,8 @@ class ArchiveListModel final : public QAbstractTableModel {
         kColumnCount
     };
     static constexpr int kBatch = 200;
+    // About a screenful: the rows first shown together are verified on one connection.
+    static constexpr int kLearnedTogether = 32;
 
     // `archive` gives the archive of the current data folder, which may be replaced at any
     // time: the model keeps no pointer to it.
@@ -60,6 +63,8 @@ class ArchiveListModel final : public QAbstractTableModel {
 
   private:
     [[nodiscard]] QString signed_text(int row) const;
+    // The verdicts and signatures not yet known of `row` and the rows after it shown with it.
+    void learn(int row) const;
 
     std::function<archive::MissionArchive&()> archive_;
     QString path_;
