@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <algorithm>
+#include <memory>
 
 #include "insight/excursions.h"
 
@@ -37,30 +38,38 @@ void ArchiveListModel::show(const archive::MissionFilter& filter) {
 }
 
 bool ArchiveListModel::altered(int row) const {
-    std::optional<bool>& known = altered_[static_cast<std::size_t>(row)];
-    if (known) {
-        return *known;
+    const std::optional<bool>& known = altered_[static_cast<std::size_t>(row)];
+    if (!known) {
+        learn(row);
     }
-    archive::MissionArchive& archive = archive_();
-    if (!archive.is_open() || archive.path() != path_) {
-        return false;  // the rows are of another archive, which cannot be asked now
-    }
-    const auto verdict = archive.verify(record(row).id);
-    known = !verdict || !archive::verifies(*verdict);
-    return *known;
+    return known.value_or(false);
 }
 
 archive::RecordStanding ArchiveListModel::standing(int row) const {
-    std::optional<archive::RecordStanding>& known = standings_[static_cast<std::size_t>(row)];
-    if (known) {
-        return *known;
+    const std::optional<archive::RecordStanding>& known =
+        standings_[static_cast<std::size_t>(row)];
+    if (!known) {
+        learn(row);
     }
+    return known.value_or(archive::RecordStanding{});
+}
+
+void ArchiveListModel::learn(int row) const {
     archive::MissionArchive& archive = archive_();
     if (!archive.is_open() || archive.path() != path_) {
-        return {};
+        return;  // the rows are of another archive, which cannot be asked now
     }
-    known = archive.standing(record(row)).value_or(archive::RecordStanding{});
-    return *known;
+    const std::unique_ptr<archive::StoreHold> held = archive.hold();
+    for (int r = row; r < std::min(rowCount(), row + kLearnedTogether); ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        if (!altered_[i]) {
+            const auto verdict = archive.verify(record(r).id);
+            altered_[i] = !verdict || !archive::verifies(*verdict);
+        }
+        if (!standings_[i]) {
+            standings_[i] = archive.standing(record(r)).value_or(archive::RecordStanding{});
+        }
+    }
 }
 
 void ArchiveListModel::forget_standings() {

@@ -14,7 +14,7 @@ namespace frostel::app {
 // time as the view scrolls, so a list of ten thousand shows at once. A row is verified, and
 // judged by the limits in force, when first shown; an altered one reads "ALTERED" in red in
 // place of its verdict. The verdict and a change of limits after signing have the colours
-// the summary gives them.
+// the summary gives them. The rows shown together are read on one connection.
 class ArchiveListModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -33,6 +33,8 @@ class ArchiveListModel final : public QAbstractTableModel {
         kColumnCount
     };
     static constexpr int kBatch = 200;
+    // About a screenful: the rows first shown together are verified on one connection.
+    static constexpr int kLearnedTogether = 32;
 
     // `archive` gives the archive of the current data folder, which may be replaced at any
     // time: the model keeps no pointer to it.
@@ -71,6 +73,9 @@ class ArchiveListModel final : public QAbstractTableModel {
     [[nodiscard]] std::optional<report::ResultKind> result_of(const QModelIndex& index) const;
     // The cell's colour for `role` (Qt::ForegroundRole or Qt::BackgroundRole).
     [[nodiscard]] QVariant colour(const QModelIndex& index, int role) const;
+    // The verdicts and standings not yet known of `row` and the rows after it shown with it,
+    // on one connection to the archive.
+    void learn(int row) const;
 
     std::function<archive::MissionArchive&()> archive_;
     QString path_;

@@ -232,6 +232,15 @@ struct SigningAnswer {
 
 enum class StoreAccess { kReadWrite, kReadOnly };
 
+// Keeps a store's connection open while it lives (see ArchiveStore::hold).
+class StoreHold {
+  public:
+    StoreHold() = default;
+    virtual ~StoreHold() = default;
+    StoreHold(const StoreHold&) = delete;
+    StoreHold& operator=(const StoreHold&) = delete;
+};
+
 // Where the archive's records, programming runs, audit trail, accounts and signatures are
 // kept. Every write is one transaction that also appends its audit events, as the store's
 // actor's or the named person's, at the store's own time; a store that checks passwords
@@ -254,6 +263,10 @@ class ArchiveStore {
     // From now on events are entered as `actor`'s; a person signed in through this store
     // works in their own session.
     virtual void act_as(const Actor& actor) = 0;
+    // One connection for every call until the returned hold ends (the rows of a list
+    // verified one by one, a command of frostel-cli), where each call would otherwise connect
+    // anew; nothing to hold for a store that stays connected. It must end before the store.
+    [[nodiscard]] virtual std::unique_ptr<StoreHold> hold() { return nullptr; }
     // Why the last call failed.
     [[nodiscard]] const QString& error() const { return error_; }
     // What opening did that the user should know; empty mostly.

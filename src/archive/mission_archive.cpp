@@ -418,6 +418,7 @@ bool MissionArchive::record_programming(const ProgrammingRecord& run) {
 
 std::optional<bool> MissionArchive::holds(const link::LoggerId& logger_id,
                                           const std::string& start_time, int mission_sample_count) {
+    const std::unique_ptr<StoreHold> held = store_->hold();
     const std::optional<std::vector<std::int64_t>> records =
         store_->records_of_mission(logger_id, start_time, mission_sample_count);
     if (!records) {

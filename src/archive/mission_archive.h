@@ -64,6 +64,9 @@ class MissionArchive {
     // anew as the same actor, without the sessions of people signed in through it; whether it
     // did. Check is_open() and out_of_reach() after it.
     bool connect_again_if_dropped();
+    // One connection to the store for every call until the returned hold ends (see
+    // ArchiveStore::hold): for a whole list, never across a wait for the user.
+    [[nodiscard]] std::unique_ptr<StoreHold> hold() { return store_->hold(); }
     // The store itself, for the accounts and the signatures kept beside the records.
     [[nodiscard]] ArchiveStore& store() { return *store_; }
     // Whether what is entered from now on is pending for the shared archive (see outbox.h),

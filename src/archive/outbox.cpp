@@ -104,6 +104,7 @@ std::optional<SyncCount> upload_pending(MissionArchive& local, MissionArchive& s
     if (!shared.is_open()) {
         return std::nullopt;
     }
+    const std::unique_ptr<StoreHold> held = local.hold();
     const std::optional<std::vector<PendingItem>> items = outbox->pending_items();
     if (!items) {
         stop(shared, QStringLiteral("this PC's archive: %1").arg(local.error()));

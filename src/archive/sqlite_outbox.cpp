@@ -96,8 +96,9 @@ std::optional<std::vector<PendingItem>> SqliteStore::pending_items() {
 }
 
 std::optional<ProgrammingRecord> SqliteStore::kept_run(std::int64_t id) {
+    const Lease lease(*this);
     std::optional<QSqlQuery> query =
-        open_ ? selected(kProgrammingRun, {static_cast<qlonglong>(id)}) : std::nullopt;
+        lease ? selected(kProgrammingRun, {static_cast<qlonglong>(id)}) : std::nullopt;
     if (!query) {
         return std::nullopt;
     }
@@ -118,8 +119,9 @@ bool SqliteStore::mark_uploaded(std::int64_t sequence) {
 }
 
 std::optional<int> SqliteStore::pending_count() {
+    const Lease lease(*this);
     std::optional<QSqlQuery> query =
-        open_ ? selected(QStringLiteral("SELECT count(*) FROM outbox WHERE uploaded = 0"), {})
+        lease ? selected(QStringLiteral("SELECT count(*) FROM outbox WHERE uploaded = 0"), {})
               : std::nullopt;
     if (!query || !query->next()) {
         return std::nullopt;

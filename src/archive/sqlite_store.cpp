@@ -86,6 +86,23 @@ SqliteStore::SqliteStore(QString path, StoreAccess access, Actor actor)
         return;
     }
     open_ = open_file();
+    close_file();
+}
+
+SqliteStore::Lease::Lease(SqliteStore& store) : store_(store) {
+    if (store_.leases_++ == 0 && store_.open_ && !store_.open_file()) {
+        store_.close_file();
+    }
+}
+
+SqliteStore::Lease::~Lease() {
+    if (--store_.leases_ == 0) {
+        store_.close_file();
+    }
+}
+
+std::unique_ptr<StoreHold> SqliteStore::hold() {
+    return std::make_unique<Lease>(*this);
 }
 
 SqliteStore::~SqliteStore() {
@@ -192,15 +209,17 @@ std::optional<QSqlError> SqliteStore::connect_once() {
         return query.lastError();
     }
     query.finish();
-    if (std::optional<QSqlError> damage = quick_check()) {
+    if (std::optional<QSqlError> damage = checked_ ? std::nullopt : quick_check()) {
         return damage;
     }
-    const QString migration_error =
-        access_ == StoreAccess::kReadWrite ? migrate_forward(db_) : QString();
+    const QString migration_error = access_ == StoreAccess::kReadWrite && version < kSchemaVersion
+                                        ? migrate_forward(db_)
+                                        : QString();
     if (!migration_error.isEmpty()) {
         fail(migration_error);
         return QSqlError(migration_error);
     }
+    checked_ = true;
     return std::nullopt;
 }
 
@@ -251,6 +270,10 @@ QString SqliteStore::migrate_copy(const QString& copy) {
 // agree, the summary follows from the pages alone and is derived again, all in one
 // transaction. Any other record keeps its columns and stays altered.
 std::optional<int> SqliteStore::derive_summaries_again(int rules, const Derive& derive) {
+    const Lease lease(*this);
+    if (!lease) {
+        return std::nullopt;
+    }
     const QString older = QStringLiteral("SELECT id FROM missions WHERE derived_by < ?");
     std::optional<std::vector<std::int64_t>> ids = ids_of(older, {rules});
     if (!ids || ids->empty()) {
@@ -358,6 +381,10 @@ std::optional<QString> SqliteStore::set_aside_damaged_file() {
 std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_download(
     const mission::DownloadedMission& mission, const DownloadFacts& facts,
     const DownloadMatch& match) {
+    const Lease lease(*this);
+    if (!lease) {
+        return std::nullopt;
+    }
     const QString notice = notice_;
     auto kept = archive_once(mission, facts, match);
     // The file was found damaged and set aside: the download goes into the new archive.
@@ -447,7 +474,8 @@ std::optional<std::vector<std::int64_t>> SqliteStore::ids_of(const QString& sele
 }
 
 std::optional<std::vector<ArchiveEntry>> SqliteStore::find(const MissionFilter& filter) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return std::nullopt;
     }
     QVariantList values;
@@ -516,6 +544,10 @@ std::optional<QSqlQuery> SqliteStore::record_columns(const QString& more, std::i
 }
 
 std::optional<StoredMission> SqliteStore::load(std::int64_t id) {
+    const Lease lease(*this);
+    if (!lease) {
+        return std::nullopt;
+    }
     const std::optional<QSqlQuery> row = record_columns(kStoredColumns, id);
     if (!row) {
         return std::nullopt;
@@ -528,6 +560,10 @@ std::optional<StoredMission> SqliteStore::load(std::int64_t id) {
 }
 
 std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
+    const Lease lease(*this);
+    if (!lease) {
+        return std::nullopt;
+    }
     const std::optional<QSqlQuery> row = record_columns(kKeptColumns, id);
     if (!row) {
         return std::nullopt;
@@ -538,7 +574,8 @@ std::optional<KeptRecord> SqliteStore::kept_record(std::int64_t id) {
 }
 
 std::optional<std::vector<std::int64_t>> SqliteStore::missing_records() {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return std::nullopt;
     }
     return ids_of(kMissingRecords, {QString::fromLatin1(kDownloadArchived)});
@@ -546,16 +583,21 @@ std::optional<std::vector<std::int64_t>> SqliteStore::missing_records() {
 
 std::optional<std::vector<std::int64_t>> SqliteStore::records_of_mission(
     const link::LoggerId& logger_id, const std::string& start_time, int mission_sample_count) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return std::nullopt;
     }
     return ids_of(kRecordsOfMission,
                   {latin1_text(logger_id), latin1_text(start_time), mission_sample_count});
 }
 
-// SQLite's count of other connections' commits, told apart from the count of an earlier
-// connection (a damaged file set aside and a new one started).
+// SQLite's count of other connections' commits, which only a held connection can tell (each
+// connection counts its own), told apart from the count of an earlier connection (a damaged
+// file set aside and a new one started). Outside a hold nothing read may be kept.
 std::optional<std::int64_t> SqliteStore::change_count() {
+    if (leases_ == 0 || !db_.isOpen()) {
+        return std::nullopt;
+    }
     QSqlQuery query(db_);
     if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next()) {
         return std::nullopt;
@@ -564,7 +606,8 @@ std::optional<std::int64_t> SqliteStore::change_count() {
 }
 
 bool SqliteStore::record_programming(const ProgrammingRecord& run) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return false;
     }
     WriteTransaction transaction(db_);
@@ -595,7 +638,8 @@ bool SqliteStore::record_programming(const ProgrammingRecord& run) {
 
 std::optional<mission::ClockSetting> SqliteStore::last_clock_setting(
     const link::LoggerId& logger_id, const platform::LocalDateTime& latest) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return std::nullopt;
     }
     std::optional<QSqlQuery> query = selected(
@@ -608,9 +652,10 @@ std::optional<mission::ClockSetting> SqliteStore::last_clock_setting(
 }
 
 std::vector<ProgrammingRecord> SqliteStore::programming_runs(const link::LoggerId& logger_id) {
+    const Lease lease(*this);
     std::vector<ProgrammingRecord> runs;
     std::optional<QSqlQuery> query =
-        open_ ? selected(kProgrammingRuns, {latin1_text(logger_id)}) : std::nullopt;
+        lease ? selected(kProgrammingRuns, {latin1_text(logger_id)}) : std::nullopt;
     while (query && query->next()) {
         runs.push_back(programming_record_from(*query, logger_id));
     }
@@ -624,10 +669,8 @@ bool SqliteStore::append(const AuditEvent& event, const Actor& actor, const Outg
 }
 
 bool SqliteStore::append_event(const AuditEvent& event) {
-    if (!open_) {
-        return false;
-    }
-    return write_event(event);
+    const Lease lease(*this);
+    return lease && write_event(event);
 }
 
 bool SqliteStore::write_event(const AuditEvent& event) {
@@ -640,7 +683,8 @@ bool SqliteStore::write_event(const AuditEvent& event) {
 
 bool SqliteStore::for_each_event(const AuditFilter& filter,
                                  const std::function<void(const AuditEntry&)>& each) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return false;
     }
     const QString error = list_events(db_, filter, each);
@@ -649,7 +693,8 @@ bool SqliteStore::for_each_event(const AuditFilter& filter,
 
 bool SqliteStore::for_newest_events(const AuditFilter& filter, int offset, int limit,
                                     const std::function<void(const AuditEntry&)>& each) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return false;
     }
     const QString error = list_newest_events(db_, filter, offset, limit, each);
@@ -657,7 +702,8 @@ bool SqliteStore::for_newest_events(const AuditFilter& filter, int offset, int l
 }
 
 std::optional<std::string> SqliteStore::chain_head() {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return std::nullopt;
     }
     std::string head;
@@ -670,7 +716,8 @@ std::optional<std::string> SqliteStore::chain_head() {
 }
 
 bool SqliteStore::read(const Work& work) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return false;
     }
     QSqlQuery query(db_);
@@ -686,6 +733,10 @@ bool SqliteStore::write(const Work& work) {
     if (!open_ || read_only()) {
         return open_ && fail(QStringLiteral("the archive was opened only to be read"));
     }
+    const Lease lease(*this);
+    if (!lease) {
+        return false;
+    }
     WriteTransaction transaction(db_);
     if (!transaction.begin()) {
         return fail(transaction.error());
@@ -698,7 +749,8 @@ bool SqliteStore::write(const Work& work) {
 }
 
 std::optional<RecordLimits> SqliteStore::record_limits(std::int64_t id) {
-    if (!record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
+    const Lease lease(*this);
+    if (!lease || !record_row(QStringLiteral("SELECT id FROM missions WHERE id = ?"), id)) {
         return std::nullopt;
     }
     RecordLimits limits;
@@ -708,7 +760,8 @@ std::optional<RecordLimits> SqliteStore::record_limits(std::int64_t id) {
 
 bool SqliteStore::set_limits(std::int64_t id, const RecordLimits& limits,
                              const std::string& reason) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return false;
     }
     WriteTransaction transaction(db_);
@@ -725,7 +778,8 @@ bool SqliteStore::set_limits(std::int64_t id, const RecordLimits& limits,
 
 std::optional<std::int64_t> SqliteStore::for_each_chained_row(
     const std::function<void(const ChainedRow&)>& each) {
-    if (!open_) {
+    const Lease lease(*this);
+    if (!lease) {
         return std::nullopt;
     }
     std::int64_t issued = 0;

@@ -21,7 +21,9 @@ class AccountTables;
 // database, or is damaged, is set aside under a new name and a new archive started (see
 // notice()), and so is one found damaged later; read only, the file and its folder are left
 // exactly as they are (a copy on read-only media can be listed and checked) and no event
-// can be recorded. Passwords are kept as Argon2id hashes.
+// can be recorded. Passwords are kept as Argon2id hashes. Each call connects, works in one
+// transaction and disconnects (see Lease), so that between calls the process holds no lock on
+// the archive's files for other code opening and closing them to drop.
 class SqliteStore final : public ArchiveStore {
   public:
     SqliteStore(QString path, StoreAccess access, Actor actor);
@@ -35,6 +37,7 @@ class SqliteStore final : public ArchiveStore {
     [[nodiscard]] const QString& location() const override { return path_; }
     [[nodiscard]] const Actor& actor() const override { return actor_; }
     void act_as(const Actor& actor) override { actor_ = actor; }
+    [[nodiscard]] std::unique_ptr<StoreHold> hold() override;
 
     [[nodiscard]] std::optional<std::pair<Archived, std::int64_t>> archive_download(
         const mission::DownloadedMission& mission, const DownloadFacts& facts,
@@ -108,6 +111,21 @@ class SqliteStore final : public ArchiveStore {
     [[nodiscard]] std::optional<int> pending_count();
 
   private:
+    // The connection for one call, taken before anything reads or writes the file: the
+    // outermost lease connects and disconnects when it ends; a lease within it (a call made by
+    // another, a hold) shares its connection. False when the file could not be opened.
+    class Lease final : public StoreHold {
+      public:
+        explicit Lease(SqliteStore& store);
+        ~Lease() override;
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        explicit operator bool() const { return store_.open_ && store_.db_.isOpen(); }
+
+      private:
+        SqliteStore& store_;
+    };
+
     using ArchiveStore::fail;
     // Notes `error`; a damaged file is set aside and a new archive started.
     bool fail(const QSqlError& error);
@@ -173,7 +191,9 @@ class SqliteStore final : public ArchiveStore {
     Actor actor_;
     QString connection_;
     QSqlDatabase db_;
-    int connections_ = 0;  // made so far: a new file after damage is another connection
+    int connections_ = 0;  // made so far: each is another count of changes
+    int leases_ = 0;
+    bool checked_ = false;  // the file passed the quick check on this store's first connection
     bool open_ = false;
     bool offline_ = false;
     // The copy an older file is read through, when it is one that may not be written.

@@ -25,6 +25,7 @@ archive::MissionArchive& RunArchive::archive() {
         const bool writes = writes_ || shared() || archive::accounts_are_on(location_);
         archive_.emplace(location_, writes ? archive::MissionArchive::Access::kReadWrite
                                            : archive::MissionArchive::Access::kReadOnly);
+        held_ = archive_->hold();
     }
     return *archive_;
 }

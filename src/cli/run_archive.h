@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -30,6 +31,8 @@ class RunArchive {
     QString location_;
     bool writes_;
     std::optional<archive::MissionArchive> archive_;
+    // A run is one command: it keeps its connection to the archive to the end.
+    std::unique_ptr<archive::StoreHold> held_;
 };
 
 }  // namespace frostel::cli

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
 #include <QTimeZone>
 #include <cstdio>
 #include <filesystem>
@@ -20,7 +21,9 @@
 #include "archive/fingerprint.h"
 #include "archive/outbox.h"
 #include "archive/record_digest.h"
+#include "archive/signature_book.h"
 #include "mission/register_map.h"
+#include "platform/local_date_time.h"
 #include "tests/support/archive_rig.h"
 #include "tests/support/file_text.h"
 
@@ -639,6 +642,130 @@ TEST(MissionArchive, RecordsProgrammingRunsAsTheLoggersHistory) {
         std::tuple(runs[0].result, runs[1].result, runs[1].logger_type, runs[1].stamp.local_time),
         std::tuple("PROGRAMMING OK", "PROGRAMMING ERROR !", "T", rig.stamp.local_time));
     EXPECT_TRUE(archive.programming_runs("4100000000000001").empty());
+}
+
+// What the process has open of the archive at `path`: its connections and its files' descriptors.
+std::vector<std::string> held_of(const QString& path) {
+    std::vector<std::string> held;
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        if (name.startsWith(QStringLiteral("frostel-archive"))) {
+            held.push_back("connection " + name.toStdString());
+        }
+    }
+    const std::string file = std::filesystem::canonical(path.toStdString()).string();
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code gone;  // the listing's own descriptor is closed by now
+        const std::string target = std::filesystem::read_symlink(fd.path(), gone).string();
+        if (target.starts_with(file)) {
+            held.push_back("descriptor of " + target);
+        }
+    }
+    return held;
+}
+
+// Between any two calls the process holds no connection to the archive, and so no lock on its
+// files that other code of the process opening and closing them could drop unseen; a hold
+// keeps one connection for several calls until it ends.
+TEST(MissionArchive, HoldsNoConnectionBetweenCalls) {
+    if (test::on_server()) {
+        GTEST_SKIP() << "about SQLite files";
+    }
+    ArchiveRig rig;
+    const mission::DownloadedMission download =
+        rig.download(ArchiveRig::mission("Between calls", kStart, 10));
+    MissionArchive archive(rig.path());
+    ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
+    EXPECT_EQ(held_of(rig.path()), std::vector<std::string>{}) << "opened";
+    AccountBook accounts(archive);
+    SignatureBook signatures(archive);
+    const ProgrammingRecord run{
+        rig.stamp,       "4100000ABCDEF1AA", "T", {{"interval", "10"}}, std::string(64, 'a'),
+        "PROGRAMMING OK"};
+    const std::string start = platform::format_iso(download.header.start_time);
+    const RecordLimits limits{{2.0, 8.0, insight::LimitSource::kUser}, 83.144};
+    const std::string password = "first-admin-password";
+    Person admin;
+    const std::vector<std::pair<std::string, std::function<bool()>>> calls{
+        {"archive", [&] { return archive.archive(download, rig.stamp).has_value(); }},
+        {"find", [&] { return archive.find({}).has_value(); }},
+        {"load", [&] { return archive.load(1).has_value(); }},
+        {"verify", [&] { return archive.verify(1) == Verification::kIntact; }},
+        {"missing records", [&] { return archive.missing_records().has_value(); }},
+        {"holds",
+         [&] {
+             return archive.holds(download.header.logger_id, start,
+                                  download.header.mission_sample_count) == true;
+         }},
+        {"record a run", [&] { return archive.record_programming(run); }},
+        {"clock setting",
+         [&] { return archive.clock_setting(run.logger_id, rig.stamp.local_time).has_value(); }},
+        {"runs", [&] { return archive.programming_runs(run.logger_id).size() == 1; }},
+        {"record an event", [&] { return archive.record_event(record_verified(1, "INTACT")); }},
+        {"events", [&] { return archive.for_each_event({}, [](const AuditEntry&) {}); }},
+        {"newest events",
+         [&] { return archive.for_newest_events({}, 0, 5, [](const AuditEntry&) {}); }},
+        {"check the trail", [&] { return archive.check_audit_trail().has_value(); }},
+        {"trail head", [&] { return archive.audit_head().has_value(); }},
+        {"limits", [&] { return archive.record_limits(1).has_value(); }},
+        {"set limits",
+         [&] {
+             return archive.set_limits(1, limits, "", false) == MissionArchive::LimitsChange::kSet;
+         }},
+        {"pending", [&] { return pending_count(archive) == 0; }},
+        {"accounts on", [&] { return accounts.accounts_on() == false; }},
+        {"turn on",
+         [&] {
+             const AccountAnswer on = accounts.turn_on("root", "Rita Root", password);
+             admin = on.person.value_or(admin);
+             return on.done();
+         }},
+        {"sign in", [&] { return accounts.sign_in("root", password, "signed-in").done(); }},
+        {"settings", [&] { return accounts.site_settings().failures_before_lock > 0; }},
+        {"people",
+         [&] {
+             std::vector<Person> everyone;
+             return accounts.people(admin, everyone).done() && everyone.size() == 1;
+         }},
+        {"add a person",
+         [&] { return accounts.add(admin, "rolf", "Rolf Reviewer", Role::kReviewer).done(); }},
+        {"signatures", [&] { return signatures.of_record(1).has_value(); }},
+        {"sign",
+         [&] {
+             return signatures.sign(admin, 1, Meaning::kReviewed, "", password).kind !=
+                    SigningAnswer::Kind::kFailed;
+         }},
+        {"a hold ended",
+         [&] {
+             const std::unique_ptr<StoreHold> held = archive.hold();
+             return archive.find({}).has_value() && archive.verify(1).has_value() &&
+                    !held_of(rig.path()).empty();
+         }},
+    };
+    for (const auto& [name, call] : calls) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(call()) << archive.error().toStdString();
+        EXPECT_EQ(held_of(rig.path()), std::vector<std::string>{});
+    }
+}
+
+// Damage that a later call finds, with no connection kept since the file was checked on
+// opening, still sets the file aside and starts a new archive, and leaves nothing open.
+TEST(MissionArchive, DamageFoundByALaterCallSetsTheFileAside) {
+    if (test::on_server()) {
+        GTEST_SKIP() << "about SQLite files";
+    }
+    ArchiveRig rig;
+    MissionArchive archive(rig.path());
+    ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
+    rig.damaged_archive(rig.path(), 60);
+    for (std::int64_t id = 1; id <= 60 && archive.notice().isEmpty(); ++id) {
+        (void)archive.verify(id);
+    }
+    EXPECT_TRUE(archive.notice().contains(QStringLiteral("damaged")))
+        << archive.error().toStdString();
+    EXPECT_EQ(archive.find({}).value_or(std::vector<ArchiveEntry>(1)).size(), 0u);
+    EXPECT_EQ(QDir(rig.folder.path()).entryList({QStringLiteral("*.damaged-*")}).size(), 1);
+    EXPECT_EQ(held_of(rig.path()), std::vector<std::string>{});
 }
 
 // The store a location names, through the interface the archive is built on: a path is an

@@ -6,14 +6,17 @@
 #include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
+#include <QProcess>
 #include <QTimer>
 #include <QTreeView>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
 
 #include "app/data_path_dialog.h"
 #include "app/download_actions.h"
+#include "app/window_archive.h"
 #include "link/port_devices.h"
 #include "link/qt_serial_port.h"
 #include "sim/mission/mission_loader.h"
@@ -87,6 +90,17 @@ void browse(const QString& folder, const QString& file) {
     data_path.open_on(folder);
     const auto* folders = data_path.findChild<QTreeView*>("Dir1");
     QVERIFY(lists(*qobject_cast<QFileSystemModel*>(folders->model()), folder));
+}
+
+// What a print dialog's completer does to the archive's files when it lists the data folder:
+// opens each to guess its type and closes it, which drops every lock the process holds on it.
+void sniff_types(const QString& archive_file) {
+    for (const QString& part : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        QFile file(archive_file + part);
+        if (file.open(QIODevice::ReadOnly)) {
+            file.read(512);
+        }
+    }
 }
 
 long resident_kib() {
@@ -239,7 +253,7 @@ class WindowReliabilityTest : public QObject {
             for (std::uint32_t round = 0; round < kRounds; ++round) {
                 QVERIFY2(window_archive.archive(ArchiveRig::variant(base, round), rig.stamp),
                          qPrintable(window_archive.error()));
-                browse(rig.folder.path(), rig.path() + "-wal");
+                browse(rig.folder.path(), rig.path());
                 cli({"archive", "list"});
                 cli({"archive", "verify"});
                 if (round % 2 == 0) {  // a download takes seconds on the simulated line
@@ -249,6 +263,89 @@ class WindowReliabilityTest : public QObject {
         }
         archive::MissionArchive reopened(rig.path());
         QCOMPARE(reopened.find({})->size(), std::size_t{kRounds + 1});
+    }
+
+    // The window's archive in use (keeping a download, listing a page, opening, verifying,
+    // noting the verdict) with its files opened and closed by other code of the process between
+    // any two steps, while frostel-cli downloads into it beside it again and again: once the
+    // window is closed, every download and event of either program is there, the trail whole.
+    void filesOpenedByOtherCodeOfTheWindowCostNothingBesideFrostelCli() {
+        constexpr int kCliDownloads = 3;
+        constexpr int kPaceMs = 50;  // only how often the window works while the CLI runs
+        ArchiveRig rig;
+        const QString folder = rig.folder.path();
+        ReaderSimProcess reader({FROSTEL_READER_SIM, "--program-folder",
+                                 QFile::encodeName(folder).toStdString(), "--port", "6",
+                                 "--mission", "cold-room"});
+        const QStringList cli_words{"--program-folder",      folder, "--port",   "6",
+                                    "--data-folder",         folder, "download", "--csv",
+                                    folder + "/download.csv"};
+        const mission::DownloadedMission base =
+            rig.download(ArchiveRig::mission("Beside the CLI", {2026, 4, 1, 6, 0, 0}, 50));
+        archive::MissionFilter page;
+        page.limit = 20;
+        std::uint32_t rounds = 0;
+        {
+            link::SystemClock clock;
+            app::WindowArchive window_archive(folder, clock);
+            const auto sniff = [&] { sniff_types(rig.path()); };
+            for (int download = 0; download <= kCliDownloads; ++download) {
+                QProcess cli;
+                const bool beside = download < kCliDownloads;
+                if (beside) {
+                    cli.start(FROSTEL_CLI, cli_words);
+                    QVERIFY(cli.waitForStarted());
+                }
+                // At least one round after each download, and one after the last.
+                do {
+                    archive::MissionArchive& archive =
+                        window_archive.open(folder, archive::os_actor());
+                    sniff();
+                    const auto kept =
+                        archive.archive(ArchiveRig::variant(base, rounds++), rig.stamp);
+                    QVERIFY2(kept, qPrintable(archive.error()));
+                    sniff();
+                    QVERIFY2(archive.find(page), qPrintable(archive.error()));
+                    sniff();
+                    QVERIFY2(archive.load(kept->second), qPrintable(archive.error()));
+                    sniff();
+                    QCOMPARE(archive.verify(kept->second), archive::Verification::kIntact);
+                    sniff();
+                    QVERIFY(archive.record_event(archive::record_verified(kept->second, "INTACT")));
+                    sniff();
+                } while (beside && !cli.waitForFinished(kPaceMs));
+                if (beside) {
+                    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+                }
+            }
+        }
+
+        archive::MissionArchive reopened(rig.path());
+        QVERIFY2(reopened.notice().isEmpty(), qPrintable(reopened.notice()));
+        const std::optional<std::vector<archive::ArchiveEntry>> records = reopened.find({});
+        QVERIFY2(records, qPrintable(reopened.error()));
+        QCOMPARE(records->size(), std::size_t{rounds + 1});
+        int downloads = 0;
+        const std::unique_ptr<archive::StoreHold> held = reopened.hold();
+        for (const archive::ArchiveEntry& record : *records) {
+            QCOMPARE(reopened.verify(record.id), archive::Verification::kIntact);
+            downloads += record.download_count;
+        }
+        QCOMPARE(downloads, static_cast<int>(rounds) + kCliDownloads);
+        std::map<QString, int> actions;
+        QVERIFY(reopened.for_each_event({}, [&](const archive::AuditEntry& entry) {
+            ++actions[QString::fromStdString(entry.chained.row.action)];
+        }));
+        QStringList counted;
+        for (const auto& [action, count] : actions)
+            counted << QStringLiteral("%1 %2").arg(action).arg(count);
+        QCOMPARE(counted, (QStringList{QStringLiteral("download-archived %1").arg(downloads),
+                                       QStringLiteral("file-written %1").arg(kCliDownloads),
+                                       QStringLiteral("verified %1").arg(rounds)}));
+        const std::optional<archive::TrailCheck> trail = reopened.check_audit_trail();
+        QVERIFY(trail && !trail->broken);
+        QCOMPARE(trail->events, static_cast<std::int64_t>(downloads + kCliDownloads + rounds));
+        QVERIFY(reopened.missing_records() == std::vector<std::int64_t>{});
     }
 };
 
