@@ -46,8 +46,7 @@ bool ArchiveListModel::altered(int row) const {
 }
 
 archive::RecordStanding ArchiveListModel::standing(int row) const {
-    const std::optional<archive::RecordStanding>& known =
-        standings_[static_cast<std::size_t>(row)];
+    const std::optional<archive::RecordStanding>& known = standings_[static_cast<std::size_t>(row)];
     if (!known) {
         learn(row);
     }
