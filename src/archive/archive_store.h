@@ -308,6 +308,9 @@ class ArchiveStore {
     using Derive = std::function<std::optional<RecordSummary>(const KeptRecord&)>;
     [[nodiscard]] virtual std::optional<int> derive_summaries_again(int rules,
                                                                     const Derive& derive) = 0;
+    // Whether this store may derive summaries again: not where it is only read, nor on a
+    // server, where that is maintenance for the schema's owner.
+    [[nodiscard]] virtual bool derives_summaries() const { return !read_only(); }
 
     // Programming runs, with their programming-run event.
     [[nodiscard]] virtual bool record_programming(const ProgrammingRecord& run) = 0;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QTimeZone>
+#include <charconv>
 #include <cstdlib>
 
 #include "archive/record_digest.h"
@@ -11,6 +12,18 @@ namespace frostel::archive {
 
 std::string record_object(std::int64_t id) {
     return "record:" + std::to_string(id);
+}
+
+std::optional<std::int64_t> record_of_object(std::string_view object) {
+    constexpr std::string_view kPrefix = "record:";
+    std::int64_t id = 0;
+    if (!object.starts_with(kPrefix)) {
+        return std::nullopt;
+    }
+    const std::string_view digits = object.substr(kPrefix.size());
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+    return error == std::errc() && end == digits.data() + digits.size() ? std::optional(id)
+                                                                        : std::nullopt;
 }
 
 namespace {
@@ -75,7 +88,7 @@ AuditEvent file_written(const std::string& kind, const std::string& path,
 }
 
 AuditEvent record_verified(std::int64_t id, const std::string& result) {
-    return {"verified", record_object(id), {}, result, {}};
+    return {std::string(kVerified), record_object(id), {}, result, {}};
 }
 
 AuditEvent summaries_derived_again(const std::string& archive_path, int records, int rules) {

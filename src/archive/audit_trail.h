@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "archive/audit_chain.h"
 #include "platform/time_zone.h"
@@ -62,6 +63,8 @@ struct TrailCheck {
 
 // "record:ID": the object of an event about an archived record.
 [[nodiscard]] std::string record_object(std::int64_t id);
+// The record such an object names; nothing for any other object.
+[[nodiscard]] std::optional<std::int64_t> record_of_object(std::string_view object);
 
 // "2026-02-01T09:00:00.250Z": an event's time as listings show it.
 [[nodiscard]] std::string utc_text(std::int64_t utc_ms);
@@ -84,6 +87,7 @@ inline constexpr const char* kDownloadArchived = "download-archived";
 [[nodiscard]] AuditEvent file_written(const std::string& kind, const std::string& path,
                                       const std::string& fingerprint);
 // `result` as the user was shown it: "INTACT", "ALTERED" ...
+inline constexpr std::string_view kVerified = "verified";
 [[nodiscard]] AuditEvent record_verified(std::int64_t id, const std::string& result);
 [[nodiscard]] AuditEvent archive_set_aside(const std::string& kept_as);
 // Records kept by an earlier version whose summary was derived again by `rules`.

@@ -245,7 +245,7 @@ void MissionArchive::open(Access access, Actor actor) {
     missing_records_.reset();
     change_count_.reset();
     // Until its records follow today's summary rules, Verify would call them altered.
-    if (store_->is_open() && !store_->read_only() && !derive_anew()) {
+    if (store_->is_open() && store_->derives_summaries() && !derive_anew()) {
         store_->close();
     }
 }
@@ -336,9 +336,10 @@ std::optional<Verification> MissionArchive::check(std::int64_t id) {
         return std::nullopt;
     }
     const Checked checked = check_kept_record(*kept);
-    // A file read where it cannot be written keeps what older rules derived: its pages and
-    // digest still say whether it was changed.
-    const bool derived_by_older_rules = store_->read_only() && kept->summary_rules < kSummaryRules;
+    // An archive this program may not derive again keeps what older rules derived: its pages
+    // and digest still say whether it was changed.
+    const bool derived_by_older_rules =
+        !store_->derives_summaries() && kept->summary_rules < kSummaryRules;
     return checked.summary_agrees || derived_by_older_rules ? checked.kept : Verification::kAltered;
 }
 

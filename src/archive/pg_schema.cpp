@@ -48,6 +48,8 @@ END $$)sql"),
     EXECUTE format('REVOKE EXECUTE ON FUNCTION %s FROM PUBLIC', f.signature);
     IF f.for_clients THEN
       EXECUTE format('GRANT EXECUTE ON FUNCTION %s TO frostel_client', f.signature);
+    ELSE
+      EXECUTE format('REVOKE EXECUTE ON FUNCTION %s FROM frostel_client', f.signature);
     END IF;
   END LOOP;
 END $$)sql"),

@@ -1,5 +1,7 @@
 #include "archive/pg_schema_steps.h"
 
+#include "archive/pg_rulebook.h"
+#include "archive/pg_trust_step.h"
 #include "archive/store_queries.h"
 
 namespace frostel::archive {
@@ -291,21 +293,6 @@ SET search_path = public, pg_temp AS $$
     };
 }
 
-// A function for clients: it runs as the schema's owner, with a search path nobody else
-// can add to.
-QString client_function(const char* head, const QString& body,
-                        const char* create = "CREATE FUNCTION") {
-    return QStringLiteral(
-               "%1 %2 LANGUAGE plpgsql SECURITY DEFINER"
-               " SET search_path = public, pg_temp AS $$\n%3\n$$")
-        .arg(QLatin1String(create), QLatin1String(head), body);
-}
-
-// The same, in place of the function of that name and arguments, keeping who may call it.
-QString client_function_replaced(const char* head, const QString& body) {
-    return client_function(head, body, "CREATE OR REPLACE FUNCTION");
-}
-
 QStringList sessions_and_accounts() {
     return {
         // Without accounts the operating-system user works, as on the local archive.
@@ -572,20 +559,6 @@ END)sql"),
     };
 }
 
-// A new record, or a later download of one (`p_later_download_of`); the server checks
-// that the fingerprint is the pages' and the digest binds them to the download.
-constexpr const char* kArchiveMissionHead =
-    "archive_mission(p_logger_id text, p_logger_type text, p_configuration bigint,"
-    " p_start_time text, p_mission_sample_count bigint, p_device_sample_count bigint,"
-    " p_sample_count bigint, p_interval_seconds bigint, p_sixteen_bit bigint,"
-    " p_alarm_status bigint, p_calibration_offset_tenths bigint, p_mission_text text,"
-    " p_first_line text, p_minimum double precision, p_maximum double precision,"
-    " p_verdict text, p_downloaded_at text, p_time_zone text,"
-    " p_utc_offset_seconds bigint, p_program_version text, p_fingerprint text,"
-    " p_content_key text, p_pages bytea, p_later_download_of bigint,"
-    " p_downloaded_utc_ms bigint, p_record_digest text, p_derived_by bigint,"
-    " p_clock_offset_s bigint, p_clock_source text, p_clock_drift_s bigint,"
-    " p_clock_measured_offset_s bigint, p_clock_zone text) RETURNS bigint";
 constexpr const char* kArchiveMissionChecks = R"sql(DECLARE
   v_id bigint;
 BEGIN
@@ -598,32 +571,6 @@ BEGIN
      <> p_record_digest THEN
     RAISE EXCEPTION 'the record digest does not bind this download' USING ERRCODE = '22023';
   END IF;)sql";
-constexpr const char* kArchiveMissionInsert = R"sql(
-  INSERT INTO missions (logger_id, logger_type, configuration, start_time, mission_sample_count,
-    device_sample_count, sample_count, interval_seconds, sixteen_bit, alarm_status,
-    calibration_offset_tenths, mission_text, first_line, minimum, maximum, verdict,
-    downloaded_at, time_zone, utc_offset_seconds, program_version, fingerprint, content_key,
-    pages, later_download_of, last_downloaded_at, downloaded_utc_ms, record_digest, derived_by,
-    clock_offset_s, clock_source, clock_drift_s, clock_measured_offset_s, clock_zone)
-  VALUES (p_logger_id, p_logger_type, p_configuration, p_start_time, p_mission_sample_count,
-    p_device_sample_count, p_sample_count, p_interval_seconds, p_sixteen_bit, p_alarm_status,
-    p_calibration_offset_tenths, p_mission_text, p_first_line, p_minimum, p_maximum, p_verdict,
-    p_downloaded_at, p_time_zone, p_utc_offset_seconds, p_program_version, p_fingerprint,
-    p_content_key, p_pages, p_later_download_of, p_downloaded_at, p_downloaded_utc_ms,
-    p_record_digest, p_derived_by, p_clock_offset_s, p_clock_source, p_clock_drift_s,
-    p_clock_measured_offset_s, p_clock_zone)
-  RETURNING id INTO v_id;
-  PERFORM session_event('download-archived', 'record:' || v_id, '',
-                        %1, '');
-  RETURN v_id;
-END)sql";
-
-// What the event that makes a record enters: its fingerprint and digest, and, since the
-// trail binds the clock too, the logger's clock in the line the client's Verify compares.
-constexpr const char* kEnteredWithoutClock = R"sql(p_fingerprint || E'\n' || p_record_digest)sql";
-constexpr const char* kEnteredWithClock = R"sql(p_fingerprint || E'\n' || p_record_digest || E'\n'
-    || CASE WHEN p_clock_source IS NULL THEN '' ELSE format('%s %s %s %s %s', p_clock_source,
-         p_clock_offset_s, p_clock_drift_s, p_clock_measured_offset_s, p_clock_zone) END)sql";
 
 // The archiving function, with `guard` run after the checks, before the insert, and the
 // record's event entering `entered`.
@@ -636,8 +583,11 @@ QString archive_mission_body(const QString& guard, const char* entered) {
 // one record, the download noted on it. A record that differs from the call in any column it
 // sets, or whose first event no longer holds, was altered since: it is not the same download,
 // and a new record is kept, as the client decides. `entered_as`: how the first event's value
-// is compared; `more`: what else the record must hold.
-QString same_download_guard(const QString& entered_as, const QString& more = {}) {
+// is compared; `more`: what else the record must hold; `noted`: how the download is noted.
+QString same_download_guard(
+    const QString& entered_as, const QString& more = {},
+    const QString& noted =
+        QStringLiteral("PERFORM note_download_again(v_id, p_downloaded_at, p_fingerprint);")) {
     QStringList kept;
     QStringList given;
     for (const QString& column : kRecordValueColumns.split(QStringLiteral(", "))) {
@@ -654,15 +604,12 @@ QString same_download_guard(const QString& entered_as, const QString& more = {})
          ORDER BY e.sequence LIMIT 1)%4
   ORDER BY m.id LIMIT 1;
   IF FOUND THEN
-    PERFORM note_download_again(v_id, p_downloaded_at, p_fingerprint);
+    %5
     RETURN v_id;
   END IF;)sql")
-        .arg(kept.join(QStringLiteral(", ")), given.join(QStringLiteral(", ")), entered_as, more);
+        .arg(kept.join(QStringLiteral(", ")), given.join(QStringLiteral(", ")), entered_as, more,
+             noted);
 }
-
-constexpr const char* kSignRecordHead =
-    "sign_record(p_record bigint, p_meaning text, p_signed_value text, p_comment text,"
-    " p_password text, OUT outcome text, OUT why text)";
 
 QStringList records() {
     return {
@@ -1108,18 +1055,36 @@ END)sql"),
 // and each download noted on a record is an event of its own. A download kept again still
 // finds a record whose event was entered before.
 QStringList clock_in_the_trail() {
+    return {client_function_replaced(
+        kArchiveMissionHead,
+        archive_mission_body(
+            kept_download_guard(QStringLiteral(
+                "PERFORM note_download_again(v_id, p_downloaded_at, p_fingerprint);")),
+            kEnteredWithClock))};
+}
+
+}  // namespace
+
+QString kept_download_guard(const QString& noted) {
     const QString entered_either =
         QStringLiteral("IN (%1, %2)")
             .arg(QLatin1String(kEnteredWithClock), QLatin1String(kEnteredWithoutClock));
     const QString counted = QStringLiteral(R"sql(
     AND m.download_count = (SELECT count(*) FROM audit_events e WHERE e.object = 'record:' || m.id
                             AND e.action = 'download-archived' AND event_hash_holds(e)))sql");
-    return {client_function_replaced(
-        kArchiveMissionHead,
-        archive_mission_body(same_download_guard(entered_either, counted), kEnteredWithClock))};
+    return same_download_guard(entered_either, counted, noted);
 }
 
-}  // namespace
+QString client_function(const char* head, const QString& body, const char* create) {
+    return QStringLiteral(
+               "%1 %2 LANGUAGE plpgsql SECURITY DEFINER"
+               " SET search_path = public, pg_temp AS $$\n%3\n$$")
+        .arg(QLatin1String(create), QLatin1String(head), body);
+}
+
+QString client_function_replaced(const char* head, const QString& body) {
+    return client_function(head, body, "CREATE OR REPLACE FUNCTION");
+}
 
 const std::vector<QStringList>& pg_schema_steps() {
     static const std::vector<QStringList> steps = {
@@ -1128,6 +1093,7 @@ const std::vector<QStringList>& pg_schema_steps() {
         signing_helpers() + client_rules_on_the_server(),
         uploads(),
         clock_in_the_trail(),
+        pg_rulebook_functions() + pg_trust_step(),
     };
     return steps;
 }

@@ -125,6 +125,11 @@ bool PgStore::connect(const QString& uri) {
     if (const QString problem = check_pg_schema(db_); !problem.isEmpty()) {
         return fail(problem);
     }
+    QSqlQuery owner(db_);
+    maintains_ = owner.exec(QStringLiteral(
+                     "SELECT has_function_privilege("
+                     "'store_summaries_again(bigint, jsonb, text, text)', 'EXECUTE')")) &&
+                 owner.next() && owner.value(0).toBool();
     // With accounts on, nobody works until a person signs in.
     if (!read_only() && QString::fromStdString(actor_.user_id).startsWith(kOsPrefix)) {
         QSqlQuery query(db_);
@@ -257,10 +262,11 @@ std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
         }
         if (*same != 0) {
             kept = std::pair{Archived::kDownloadedAgain, *same};
-            return run(QStringLiteral("SELECT note_download_again(?, ?, ?)"),
-                       {static_cast<qlonglong>(*same),
-                        latin1_text(platform::format_iso(facts.stamp.local_time)),
-                        latin1_text(facts.fingerprint)})
+            return run(QStringLiteral("SELECT note_download_again(?, ?, ?, ?, ?, ?)"),
+                       {static_cast<qlonglong>(*same), facts.pages,
+                        static_cast<qlonglong>(facts.downloaded_utc_ms),
+                        text(facts.stamp.time_zone), facts.stamp.utc_offset_seconds,
+                        latin1_text(facts.record_digest)})
                 .has_value();
         }
         const auto earlier =
@@ -458,6 +464,13 @@ std::vector<ProgrammingRecord> PgStore::programming_runs(const link::LoggerId& l
 bool PgStore::append_event(const AuditEvent& event) {
     if (read_only()) {
         return fail(QStringLiteral("the archive was opened only to be read"));
+    }
+    // The server enters its own verification, with the program's beside it where they differ.
+    if (const std::optional<std::int64_t> record = record_of_object(event.object);
+        record && event.action == kVerified) {
+        return run(QStringLiteral("SELECT record_verified(?, ?)"),
+                   {static_cast<qlonglong>(*record), text(event.new_value)})
+            .has_value();
     }
     return run(QStringLiteral("SELECT append_event(?, ?, ?, ?, ?)"),
                {text(event.action), text(event.object), text(event.old_value),
@@ -658,6 +671,14 @@ AccountAnswer PgStore::change_person(const Person& by, const QString& call,
 // The first administrator is signed in on this connection, so that accounts can be set up.
 AccountAnswer PgStore::turn_on_accounts(const std::string& id, const std::string& full_name,
                                         const std::string& password) {
+    // Whoever turns accounts on becomes their administrator: the schema owner's act.
+    if (!maintains_) {
+        return {Kind::kRejected,
+                "accounts on a shared archive are turned on by its schema owner: run "
+                "frostel-cli users init with the owner's login",
+                std::nullopt,
+                {}};
+    }
     const AccountAnswer answer =
         answer_of(QStringLiteral("SELECT outcome, why FROM init_accounts(?, ?, ?, ?)"),
                   {text(id), text(full_name), text(password), text(actor_.workstation)});

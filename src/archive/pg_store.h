@@ -30,6 +30,7 @@ class PgStore final : public ArchiveStore {
     [[nodiscard]] bool is_open() const override { return open_; }
     void close() override;
     [[nodiscard]] bool read_only() const override { return access_ == StoreAccess::kReadOnly; }
+    [[nodiscard]] bool derives_summaries() const override { return !read_only() && maintains_; }
     [[nodiscard]] const QString& location() const override { return location_; }
     [[nodiscard]] const Actor& actor() const override { return actor_; }
     void act_as(const Actor& actor) override { actor_ = actor; }
@@ -150,6 +151,7 @@ class PgStore final : public ArchiveStore {
     std::string latest_session_;
     int sessions_made_ = 0;
     bool taking_upload_ = false;  // calls join the upload's transaction
+    bool maintains_ = false;      // the login is the schema owner's, who derives summaries
 };
 
 }  // namespace frostel::archive

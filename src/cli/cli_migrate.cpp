@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 
+#include "archive/mission_archive.h"
 #include "archive/pg_connection.h"
 #include "archive/pg_schema.h"
 #include "cli/cli_commands.h"
@@ -12,7 +13,25 @@ namespace {
 
 const QString kConnection = QStringLiteral("frostel-migrate");
 
-int migrate(const archive::PgAddress& address, std::ostream& out, std::ostream& err) {
+// Records kept by an earlier version get today's summaries, derived from their pages: on a
+// server only its schema owner, who migrates, may store them. Opening the archive does it.
+int derive_summaries(const std::string& location, const archive::PgAddress& address,
+                     std::ostream& out, std::ostream& err) {
+    const archive::MissionArchive archive(QString::fromStdString(location));
+    if (!archive.is_open()) {
+        err << "frostel-cli: the shared archive " << address.shown
+            << " was migrated, but its summaries were not derived again: "
+            << archive.error().toStdString() << '\n';
+        return kExitFailed;
+    }
+    if (!archive.notice().isEmpty()) {
+        out << archive.notice().toStdString() << '\n';
+    }
+    return kExitOk;
+}
+
+int migrate(const std::string& location, const archive::PgAddress& address, std::ostream& out,
+            std::ostream& err) {
     QString error;
     QSqlDatabase db = archive::connect_pg(address, kConnection, error);
     if (!error.isEmpty()) {
@@ -31,7 +50,7 @@ int migrate(const archive::PgAddress& address, std::ostream& out, std::ostream& 
     } else {
         out << "MIGRATED FROM " << migration.from << " TO " << migration.to << '\n';
     }
-    return kExitOk;
+    return derive_summaries(location, address, out, err);
 }
 
 }  // namespace
@@ -43,7 +62,7 @@ int run_migrate(const std::string& address, std::ostream& out, std::ostream& err
         err << "frostel-cli: " << why << '\n';
         return kExitUsage;
     }
-    const int exit_code = migrate(*parsed, out, err);
+    const int exit_code = migrate(address, *parsed, out, err);
     QSqlDatabase::removeDatabase(kConnection);
     return exit_code;
 }

@@ -142,12 +142,24 @@ struct Accounts : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(archive.is_open());
         EXPECT_EQ(book.accounts_on(), false);
-        const AccountAnswer on = book.turn_on("root", "Rita Root", "first-admin-password");
+        const AccountAnswer on = turn_on("root", "Rita Root", "first-admin-password");
         ASSERT_TRUE(on.done()) << on.why;
         admin = *on.person;
         EXPECT_EQ(book.accounts_on(), true);
         EXPECT_TRUE(accounts_are_on(archive.path()));
-        EXPECT_EQ(book.turn_on("root2", "Rolf Root", "first-admin-password").kind, Kind::kRejected);
+        EXPECT_EQ(turn_on("root2", "Rolf Root", "first-admin-password").kind, Kind::kRejected);
+    }
+
+    // Accounts turned on with `id` their administrator, signed in: on a server by its schema
+    // owner, as only the owner may.
+    AccountAnswer turn_on(const std::string& id, const std::string& name,
+                          const std::string& password) {
+        if (!test::on_server()) {
+            return book.turn_on(id, name, password);
+        }
+        MissionArchive owners(test::as_owner(archive.path()));
+        const AccountAnswer on = AccountBook(owners).turn_on(id, name, password);
+        return on.done() ? book.sign_in(id, password) : on;
     }
 
     // Each kept event's action (or other field), in order, from the `from`th on.

@@ -149,8 +149,8 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
          {"download-not-archived", "", "", "", "the disk is full"}},
         {[&] { return archive.record_event(file_written("CSV", "/data/a,b.csv", fingerprint)); },
          {"file-written", "file:/data/a,b.csv", "", "CSV\n" + fingerprint, ""}},
-        {[&] { return archive.record_event(record_verified(1, "ALTERED")); },
-         {"verified", "record:1", "", "ALTERED", ""}},
+        {[&] { return archive.record_event(record_verified(1, "INTACT")); },
+         {"verified", "record:1", "", "INTACT", ""}},
         {[&] { return archive.record_event(setting_changed("port", "1", "4")); },
          {"setting-changed", "setting:port", "1", "4", ""}},
         // Limits typed in Fahrenheit are kept in Celsius, as they were meant.
@@ -175,8 +175,9 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
         const AuditRow& row = entry.chained.row;
         EXPECT_EQ((std::vector{row.action, row.object, row.old_value, row.new_value, row.reason}),
                   c.expected);
-        EXPECT_EQ(std::tie(row.sequence, row.user_id, entry.full_name, row.workstation),
-                  std::tie(rows, actor.user_id, actor.full_name, actor.workstation));
+        EXPECT_EQ(
+            std::tie(row.sequence, row.user_id, entry.full_name, row.workstation),
+            std::tuple(rows, test::as_entered(actor.user_id), actor.full_name, actor.workstation));
         EXPECT_TRUE(row.utc_ms >= before && row.utc_ms <= after) << row.utc_ms;
         // The same instant on the PC's clock, with its offset.
         EXPECT_EQ(QDateTime::fromString(QString::fromStdString(entry.local_time), Qt::ISODateWithMs)

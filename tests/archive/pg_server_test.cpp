@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -221,8 +223,12 @@ TEST_F(PgServer, AClientLoginReadsAndCallsButCannotWrite) {
         {"SELECT append_event('verified', 'record:1', '', 'INTACT', '')", "!28000"},
         {"SELECT 'ok' FROM open_os_session('ann', 'Ann', 'pc-1')", "ok"},
         {"SELECT append_event('signed', 'record:1', '', 'x', '')", "!42501"},
-        {"SELECT append_event('verified', 'record:1', '', 'INTACT', '')", "1"},
-        {"SELECT user_id || ' ' || workstation FROM audit_events", "os:ann pc-1"},
+        // A result is the server's to find, and a name the client's to claim.
+        {"SELECT append_event('verified', 'record:1', '', 'INTACT', '')", "!42501"},
+        {"SELECT record_verified(1, 'INTACT')", "MISSING"},
+        {"SELECT user_id || ' ' || workstation || ' ' || new_value || ' ' || reason"
+         " FROM audit_events",
+         "os:ann (claimed by ward_pc) pc-1 MISSING the program found INTACT"},
     };
     for (const auto& [statement, said] : answers) {
         EXPECT_EQ(client.answer(QString::fromLatin1(statement)), said) << statement;
@@ -232,14 +238,16 @@ TEST_F(PgServer, AClientLoginReadsAndCallsButCannotWrite) {
 // One download as a client keeps it through the archiving function: its pages, their
 // fingerprint and the record's digest bound to the call.
 struct KeptDownload {
-    QByteArray pages = QByteArray::fromHex("0100") + QByteArray(32, '\x55');
+    explicit KeptDownload(char fill = '\x55')
+        : pages(QByteArray::fromHex("0100") + QByteArray(32, fill)) {}
+    QByteArray pages;
     std::string fingerprint =
         QCryptographicHash::hash(pages, QCryptographicHash::Sha256).toHex().toStdString();
     std::string digest =
         record_digest({fingerprint, "5A0000000ABCDE41", 1767261600250, "Europe/Berlin", 3600});
     static constexpr const char* kCall =
         "SELECT archive_mission('5A0000000ABCDE41', 'A', 1, '2026-01-01 10:00:00', 10, 10, 10,"
-        " 600, 0, 0, 0, 'ward 3', 'ward 3', 2.5, 7.5, 'PASS', '2026-01-01 10:00:00',"
+        " 600, 0, 0, 0, 'ward 3', 'ward 3', 2.5, 7.5, 'PASS', '2026-01-01 11:00:00',"
         " 'Europe/Berlin', 3600, '1.0', ?, 'key', ?, NULL, 1767261600250, ?, 2, 3600,"
         " 'programmed', 0, 3600, 'Europe/Berlin')";
     [[nodiscard]] QVariantList values() const {
@@ -263,23 +271,35 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
     const QString reviewed = terms("reviewed", "2.00\n8.00\nuser\n83.144", "Rex Vogel");
     const char* const kUpload =
         "SELECT CASE WHEN begin_upload('pc-a', 7, ?, NULL, 1767261600250,"
-        " '2026-01-01T10:00:00.250+01:00', 'os:ann', 'Ann', 'pc-a')"
-        " THEN upload_event(?, ?, '', 'CSV', '') > 0 ELSE false END";
+        " '2026-01-01T11:00:00.250+01:00', 'os:ann', 'Ann', 'pc-a')"
+        " THEN upload_event(?, ?, '', ?, '') > 0 ELSE false END";
+    const QString written = QStringLiteral("CSV\n") + QString(64, QLatin1Char('c'));
+    const QString hash7(64, QLatin1Char('7'));
+    const QString hash8(64, QLatin1Char('8'));
+    // The same pages downloaded again a day later.
+    const qlonglong later_ms = 1767348000250;
+    const QString later_digest = QString::fromStdString(
+        record_digest({download.fingerprint, "5A0000000ABCDE41", later_ms, "Europe/Berlin", 3600}));
     using Values = QVariantList;
     struct Step {
         const char* statement;
         QVariantList values;
-        std::string answer;  // the first column, or "!" and the SQLSTATE
+        std::string answer;        // the first column, or "!" and the SQLSTATE
+        Connection* by = nullptr;  // the client's login when none
     };
+    Connection* const owner = owner_.get();
     const Step steps[] = {
+        // Accounts on is the schema owner's act, never a workstation login's.
+        {"SELECT why FROM init_accounts(?, ?, ?, 'pc-2')",
+         Values{"mara", "Mara Lind", "correct horse 1"}, "!42501"},
         {"SELECT why FROM init_accounts(?, ?, ?, 'pc-2')", Values{"mara", "Mara Lind", "short"},
-         "the password must have at least 10 characters"},
+         "the password must have at least 10 characters", owner},
         {"SELECT outcome FROM init_accounts(?, ?, ?, 'pc-2')",
-         Values{"mara", "Mara Lind", "correct horse 1"}, "done"},
+         Values{"mara", "Mara Lind", "correct horse 1"}, "done", owner},
         // With accounts on nobody works as the operating-system user.
         {"SELECT open_os_session('ann', 'Ann', 'pc-1')", {}, "!28000"},
         {"SELECT why FROM init_accounts(?, ?, ?, 'pc-2')",
-         Values{"olga", "Olga", "correct horse 2"}, "accounts are on already"},
+         Values{"olga", "Olga", "correct horse 2"}, "accounts are on already", owner},
         {"SELECT outcome FROM sign_in('mara', ?, 'pc-2')", {"correct horse 1"}, "done"},
         {"SELECT outcome FROM add_person('olga', 'Olga Berg', 'approver', ?)",
          Values{"one-time-pass-1"}, "done"},
@@ -304,16 +324,16 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
          Values{QString(64, QLatin1Char('0')), download.pages, QString::fromStdString(digest)},
          "!22023"},
         {mission, kept, "1"},
-        {"SELECT 'ok' FROM note_download_again(1, ?, ?)",
-         Values{"2026-01-02 10:00:00", QString::fromStdString(download.fingerprint)}, "ok"},
+        {"SELECT note_download_again(1, ?, ?, 'Europe/Berlin', 3600, ?)",
+         Values{download.pages, later_ms, later_digest}, "1"},
         {mission, kept, "1"},
         // A PC's event kept offline: taken once under its key, as the signed-in person's; a
         // record it names must be one the PC uploaded.
         {"SELECT upload_event('file-written', 'file:/x', '', 'CSV', '')", {}, "!42501"},
-        {kUpload, {"h7", "verified", "record:1"}, "!22023"},
-        {kUpload, {"h7", "file-written", "file:/x"}, "true"},
-        {kUpload, {"h7", "file-written", "file:/x"}, "false"},
-        {kUpload, {"h8", "file-written", "file:/x"}, "!22023"},
+        {kUpload, {hash7, "verified", "record:1", "INTACT"}, "!22023"},
+        {kUpload, {hash7, "file-written", "file:/x", written}, "true"},
+        {kUpload, {hash7, "file-written", "file:/x", written}, "false"},
+        {kUpload, {hash8, "file-written", "file:/x", written}, "!22023"},
         {"SELECT record_programming_run('2026-01-01 09:00:00', 'Europe/Berlin', 3600, '1.0',"
          " '5A0000000ABCDE41', 'A', '{}', ?, 'PROGRAMMING OK', ?)",
          Values{QString(64, QLatin1Char('a')), "type=A"}, "1"},
@@ -372,14 +392,335 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
          " olga signing-refused, olga limits-set, olga signing-refused"},
         // The same download kept again is noted on its record.
         {"SELECT download_count FROM missions", {}, "3"},
-        {"SELECT utc_ms || ' ' || workstation || ' ' || reason FROM audit_events"
-         " WHERE action = 'file-written'",
-         Values{}, "1767261600250 pc-a kept offline"},
+        // Done offline: at the PC's time, its person and workstation beside the uploader's.
+        {"SELECT utc_ms || ' ' || user_id || ' ' || workstation || ' '"
+         " || split_part(reason, ', received', 1)"
+         " FROM audit_events WHERE action = 'file-written'",
+         Values{},
+         "1767261600250 mara pc-2 kept offline by os:ann on pc-a at"
+         " 2026-01-01T11:00:00.250+01:00"},
     };
     for (const Step& step : steps) {
-        EXPECT_EQ(client.answer(QString::fromLatin1(step.statement), step.values), step.answer)
+        Connection& by = step.by != nullptr ? *step.by : client;
+        EXPECT_EQ(by.answer(QString::fromLatin1(step.statement), step.values), step.answer)
             << step.statement;
     }
+}
+
+// A site whose schema owner turned accounts on: Mara administers; Rex reviews, Olga approves
+// and Opal operates, each with a password of their own.
+class PgServerWithAccounts : public PgServer {
+  protected:
+    void SetUp() override {
+        PgServer::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        client_ = client_login("desk_pc");
+        ASSERT_EQ(
+            owner_->answer(
+                QStringLiteral("SELECT outcome FROM init_accounts('mara', 'Mara Lind', ?, 'pc-0')"),
+                {kPassword}),
+            "done");
+        admin_ = signed_in("mara");
+        for (const auto& [id, name, role] : {std::tuple("rex", "Rex Vogel", "reviewer"),
+                                             std::tuple("olga", "Olga Berg", "approver"),
+                                             std::tuple("opal", "Opal Dunn", "operator")}) {
+            add(id, name, role);
+        }
+        ASSERT_EQ(admin_->answer(QString::fromLatin1(KeptDownload::kCall), download_.values()),
+                  "1");
+    }
+
+    void TearDown() override {
+        admin_.reset();
+        PgServer::TearDown();
+    }
+
+    // A person with kPassword as their own.
+    void add(const char* id, const char* name, const char* role) {
+        ASSERT_EQ(admin_->answer(QStringLiteral("SELECT outcome FROM add_person(?, ?, ?,"
+                                                " 'one-time-pass')"),
+                                 {id, name, role}),
+                  "done");
+        Connection first(client_, QStringLiteral("first-%1").arg(QLatin1String(id)));
+        ASSERT_EQ(first.answer(QStringLiteral("SELECT outcome FROM change_password(?,"
+                                              " 'one-time-pass', ?, 'pc-9')"),
+                               {id, kPassword}),
+                  "done");
+    }
+
+    std::unique_ptr<Connection> signed_in(const char* id, const char* password = kPassword) {
+        auto connection = std::make_unique<Connection>(
+            client_, QStringLiteral("as-%1-%2").arg(QLatin1String(id)).arg(++connections_));
+        EXPECT_EQ(connection->answer(QStringLiteral("SELECT outcome FROM sign_in(?, ?, 'pc-1')"),
+                                     {id, password}),
+                  "done");
+        return connection;
+    }
+
+    // What the owner reads.
+    std::string owner_reads(const char* statement, const QVariantList& values = {}) {
+        return owner_->answer(QString::fromLatin1(statement), values);
+    }
+
+    static constexpr const char* kPassword = "correct horse 1";
+    PgAddress client_;
+    std::unique_ptr<Connection> admin_;
+    const KeptDownload download_;
+    int connections_ = 0;
+};
+
+// One wrong password, as a caller who throws away what it wrote would try it.
+struct Guess {
+    const char* name;
+    std::function<void(Connection&, const QString& id)> try_once;
+};
+
+TEST_F(PgServerWithAccounts, WrongPasswordsCountWhateverTheCallerDoesWithItsTransaction) {
+    const auto rolled_back = [](const char* statement) {
+        return [statement](Connection& on, const QString& id) {
+            ASSERT_TRUE(on.db().transaction());
+            EXPECT_EQ(on.answer(QString::fromLatin1(statement), {id}), "refused");
+            ASSERT_TRUE(on.db().rollback());
+        };
+    };
+    const Guess guesses[] = {
+        {"sign-in in a block rolled back",
+         rolled_back("SELECT outcome FROM sign_in(?, 'a guess', 'pc-6')")},
+        {"password change in a block rolled back",
+         rolled_back("SELECT outcome FROM change_password(?, 'a guess', 'new one 12345', 'x')")},
+        {"sign-in in a statement that fails after it",
+         [](Connection& on, const QString& id) {
+             EXPECT_EQ(on.state_of(QStringLiteral("SELECT 1 / (length(outcome) - length(outcome))"
+                                                  " FROM sign_in(?, 'a guess', 'pc-6')"),
+                                   {id}),
+                       "22012");
+         }},
+    };
+    int person = 0;
+    for (const Guess& guess : guesses) {
+        SCOPED_TRACE(guess.name);
+        const QString id = QStringLiteral("guessed%1").arg(++person);
+        add(id.toLatin1().constData(), "Gus Guessed", "reviewer");
+        Connection guesser(client_, QStringLiteral("guesser-%1").arg(person));
+        for (int n = 0; n < 5; ++n) {
+            guess.try_once(guesser, id);
+        }
+        EXPECT_EQ(guesser.answer(QStringLiteral("SELECT outcome FROM sign_in(?, ?, 'pc-6')"),
+                                 {id, kPassword}),
+                  "refused");
+        EXPECT_EQ(owner_reads("SELECT locked FROM people WHERE id = ?", {id}), "1");
+        EXPECT_EQ(owner_reads("SELECT string_agg(action || ': ' || reason, ', ' ORDER BY sequence)"
+                              " FROM audit_events WHERE object = 'user:' || ?"
+                              " AND action IN ('sign-in-refused', 'account-locked')",
+                              {id}),
+                  "sign-in-refused: 5 wrong passwords whose refusal the caller rolled back,"
+                  " account-locked: 5 wrong passwords in a row, sign-in-refused: locked");
+    }
+}
+
+TEST_F(PgServerWithAccounts, ARefusedSignInHashesOnceWhoeverItNames) {
+    ASSERT_EQ(owner_->state_of(
+                  QStringLiteral("ALTER DATABASE %1 SET track_functions = 'all'").arg(database_)),
+              "");
+    add("locky", "Lock Smith", "operator");
+    add("gone", "Gone Away", "operator");
+    ASSERT_EQ(admin_->answer(QStringLiteral("SELECT outcome FROM deactivate_person('gone')")),
+              "done");
+    Connection guesser(client_, QStringLiteral("guesser"));
+    for (int n = 0; n < 5; ++n) {
+        guesser.answer(QStringLiteral("SELECT outcome FROM sign_in('locky', 'wrong', 'pc-7')"));
+    }
+    for (const char* id : {"nobody-at-all", "locky", "gone", "rex"}) {
+        SCOPED_TRACE(id);
+        // Counted in the backend until it reports them, which it does not within a
+        // transaction.
+        const QString hashed = QStringLiteral(
+            "SELECT coalesce(sum(calls), 0) FROM pg_stat_xact_user_functions"
+            " WHERE funcname = 'crypt'");
+        ASSERT_TRUE(guesser.db().transaction());
+        const std::string before = guesser.answer(hashed);
+        EXPECT_EQ(
+            guesser.answer(QStringLiteral("SELECT outcome FROM sign_in(?, 'wrong', 'x')"), {id}),
+            "refused");
+        EXPECT_EQ(std::stoi(guesser.answer(hashed)) - std::stoi(before), 1);
+        ASSERT_TRUE(guesser.db().rollback());
+    }
+}
+
+TEST_F(PgServerWithAccounts, OnlyTheServerDatesASignatureALimitsChangeOrAnAccountChange) {
+    const std::string started = owner_reads("SELECT utc_ms_of(clock_timestamp())");
+    std::unique_ptr<Connection> rex = signed_in("rex");
+    const QString terms = QStringLiteral("%1\nreviewed\nnone\nnone\nnone\n83.144\nRex Vogel")
+                              .arg(QString::fromStdString(download_.digest));
+    // An outbox item dated a year before, taken in the same transaction as the work.
+    const QString backdated = QStringLiteral(
+        "SELECT begin_upload('pc-z', %1, repeat('%1', 64), NULL, 1735689600000,"
+        " '2025-01-01T00:00:00.000+00:00', 'os:x', 'X', 'pc-z')");
+    struct Work {
+        const char* action;
+        Connection* on;
+        QString statement;
+        QVariantList values;
+    };
+    const Work works[] = {
+        {"signed",
+         rex.get(),
+         QStringLiteral("SELECT outcome FROM sign_record(1, 'reviewed', ?,"
+                        " '', ?)"),
+         {terms, kPassword}},
+        {"limits-set",
+         admin_.get(),
+         QStringLiteral("SELECT set_limits(1, 'low=none high=none dH=83.144',"
+                        " 'low=2 high=8 dH=83.144', 'probe moved')"),
+         {}},
+        {"account-created",
+         admin_.get(),
+         QStringLiteral("SELECT outcome FROM add_person('newt', 'Newt', 'operator', 'x12345678')"),
+         {}},
+    };
+    int item = 0;
+    for (const Work& work : works) {
+        SCOPED_TRACE(work.action);
+        ASSERT_TRUE(work.on->db().transaction());
+        EXPECT_EQ(work.on->answer(backdated.arg(++item)), "true");
+        EXPECT_FALSE(work.on->answer(work.statement, work.values).starts_with('!'));
+        ASSERT_TRUE(work.on->db().commit());
+        EXPECT_EQ(owner_reads("SELECT utc_ms >= ? FROM audit_events WHERE action = ?"
+                              " ORDER BY sequence DESC LIMIT 1",
+                              {QString::fromStdString(started), work.action}),
+                  "true");
+    }
+}
+
+TEST_F(PgServerWithAccounts, EveryArgumentIsCheckedByTheProgramsRules) {
+    std::unique_ptr<Connection> opal = signed_in("opal");
+    const qlonglong in_2100 = 4102444800000;
+    const QString digest_2100 = QString::fromStdString(
+        record_digest({download_.fingerprint, "5A0000000ABCDE41", in_2100, "UTC", 0}));
+    struct Attempt {
+        const char* name;
+        Connection* on;
+        const char* statement;
+        QVariantList values;
+        std::string answer;
+    };
+    const Attempt attempts[] = {
+        {"limits nobody can read",
+         admin_.get(),
+         "SELECT set_limits(1, 'low=none high=none dH=83.144', 'garbage', 'why')",
+         {},
+         "!22023"},
+        {"low above high",
+         admin_.get(),
+         "SELECT set_limits(1, 'low=none high=none dH=83.144', 'low=9 high=2 dH=83.144', 'why')",
+         {},
+         "!22023"},
+        {"dH out of range",
+         admin_.get(),
+         "SELECT set_limits(1, 'low=none high=none dH=83.144', 'low=2 high=8 dH=5', 'why')",
+         {},
+         "!22023"},
+        {"an operator's limits",
+         opal.get(),
+         "SELECT set_limits(1, 'low=none high=none dH=83.144', 'low=2 high=8 dH=83.144', 'why')",
+         {},
+         "!42501"},
+
+        {"a download still to come",
+         admin_.get(),
+         "SELECT note_download_again(1, ?, ?, 'UTC', 0, ?)",
+         {download_.pages, in_2100, digest_2100},
+         "!22023"},
+        {"a download of another logger",
+         admin_.get(),
+         "SELECT note_download_again(1, ?, 1767261600250, 'UTC', 0, ?)",
+         {download_.pages,
+          QString::fromStdString(
+              record_digest({download_.fingerprint, "5A00000000000041", 1767261600250, "UTC", 0}))},
+         "!22023"},
+        {"a result the caller claims",
+         admin_.get(),
+         "SELECT append_event('verified', 'record:1', '', 'INTACT', '')",
+         {},
+         "!42501"},
+        {"summaries the caller claims",
+         admin_.get(),
+         "SELECT append_event('summaries-derived-again', 'file:x', '', '1 records', '')",
+         {},
+         "!42501"},
+        {"a setting no workstation has",
+         admin_.get(),
+         "SELECT append_event('setting-changed', 'setting:accounts', 'on', 'off', '')",
+         {},
+         "!42501"},
+        {"verdicts rewritten by a client",
+         admin_.get(),
+         "SELECT store_summaries_again(999, '[{\"id\": 1, \"verdict\": \"X\"}]', 'f', 'pc')",
+         {},
+         "!42501"},
+        {"the server's own verification",
+         admin_.get(),
+         "SELECT record_verified(1, 'ALTERED')",
+         {},
+         "INTACT"},
+        {"limits that can be read",
+         admin_.get(),
+         "SELECT set_limits(1, 'low=none high=none dH=83.144', 'low=2 high=8 dH=83.144', 'why')"
+         " > 0",
+         {},
+         "true"},
+        {"limits the record does not have now",
+         admin_.get(),
+         "SELECT set_limits(1, 'low=none high=none dH=83.144', 'low=1 high=3 dH=83.144', 'why')",
+         {},
+         "!40001"},
+    };
+    for (const Attempt& attempt : attempts) {
+        EXPECT_EQ(attempt.on->answer(QString::fromLatin1(attempt.statement), attempt.values),
+                  attempt.answer)
+            << attempt.name;
+    }
+    EXPECT_EQ(owner_reads("SELECT array_to_string(limits_in_force(1), ' ')"),
+              "2.000000 8.000000 user 83.144000");
+    EXPECT_EQ(owner_reads("SELECT download_count || ' ' || verdict FROM missions"), "1 PASS");
+}
+
+TEST_F(PgServerWithAccounts, AnOutboxItemIsTakenOnceAndDatedByItsDigest) {
+    // Another download kept offline, its outbox event claiming another time than its digest.
+    const KeptDownload offline('\x66');
+    const auto upload = [&](const char* archive, char hash) {
+        EXPECT_TRUE(admin_->db().transaction());
+        const std::string taken = admin_->answer(
+            QStringLiteral("SELECT begin_upload(?, 4, repeat(?, 64), 2, 1767261700000,"
+                           " '2026-01-01T11:01:40.000+01:00', 'os:ann', 'Ann', 'pc-a')"),
+            {archive, QString(QLatin1Char(hash))});
+        const std::string kept =
+            taken == "true"
+                ? admin_->answer(QString::fromLatin1(KeptDownload::kCall), offline.values())
+                : taken;
+        EXPECT_TRUE(admin_->db().commit());
+        return kept;
+    };
+    EXPECT_EQ(upload("pc-a", 'a'), "2");
+    EXPECT_EQ(upload("pc-a-renamed", 'a'), "false");
+    EXPECT_EQ(upload("pc-a-renamed", 'b'), "2");
+    EXPECT_EQ(owner_reads("SELECT string_agg(download_count::text, ' ' ORDER BY id) FROM missions"),
+              "1 1");
+    EXPECT_EQ(owner_reads("SELECT string_agg(utc_ms::text, ' ' ORDER BY sequence) FROM audit_events"
+                          " WHERE object = 'record:2'"),
+              "1767261600250");
+    // A time its own text does not name, and a download time its UTC time does not make.
+    EXPECT_EQ(admin_->state_of(QStringLiteral(
+                  "SELECT begin_upload('pc-c', 5, repeat('c', 64), NULL, 1767261700000,"
+                  " '2026-01-01T09:00:00.000+01:00', 'os:ann', 'Ann', 'pc-a')")),
+              "22023");
+    EXPECT_EQ(admin_->state_of(QString::fromLatin1(KeptDownload::kCall)
+                                   .replace(QStringLiteral("'2026-01-01 11:00:00'"),
+                                            QStringLiteral("'1999-01-01 00:00:00'")),
+                               KeptDownload('\x77').values()),
+              "22023");
 }
 
 // Appends `count` events through the functions on a connection of its own.
@@ -391,10 +732,10 @@ void append_events(const PgAddress& address, int writer, int count, std::atomic<
     run("SELECT open_os_session(?, 'Writer', ?)",
         {QStringLiteral("writer%1").arg(writer), QStringLiteral("pc-%1").arg(writer)});
     for (int n = 0; n < count; ++n) {
-        // Every character the chain's text escapes, and some that it keeps as they are.
+        // A backslash and a line feed the chain's text escapes, and letters it keeps as they are.
         run("SELECT append_event('file-written', ?, '', ?, '')",
-            {QStringLiteral("file:/tmp/ä\t%1.csv").arg(n),
-             QStringLiteral("CSV\nZürich\\%1\t%2").arg(writer).arg(n)});
+            {QStringLiteral("file:/tmp/Zürich\\%1-%2.csv").arg(writer).arg(n),
+             QStringLiteral("CSV\n") + QString(64, QLatin1Char('a'))});
     }
 }
 
@@ -494,20 +835,21 @@ TEST_F(PgServerOfTheFirstSchema, MigratingOnKeepsTheRecordsAndTheChain) {
     EXPECT_EQ(client.answer(QString::fromLatin1(KeptDownload::kCall), download.values()), "1");
     EXPECT_EQ(client.answer(QStringLiteral("SELECT count(*) FROM missions")), "1");
 
-    // Summaries derived by newer rules, as a program stores them on opening, before anyone
-    // signs in: once, as the database login's.
+    // Summaries derived by newer rules are maintenance: the schema owner's, once, as the
+    // owner's login; a workstation login cannot rewrite a verdict.
     Connection opening(client_login("new_pc"), QStringLiteral("opening"));
     const QString derived = QStringLiteral(
         "SELECT store_summaries_again(3, '[{\"id\": 1, \"minimum\": 2.25, \"maximum\": null,"
         " \"verdict\": \"WITHIN LIMITS\"}]', 'file:archive', 'pc-2')");
-    EXPECT_EQ(opening.answer(derived), "1");
-    EXPECT_EQ(opening.answer(derived), "0");
+    EXPECT_EQ(opening.answer(derived), "!42501");
+    EXPECT_EQ(owner_->answer(derived), "1");
+    EXPECT_EQ(owner_->answer(derived), "0");
     EXPECT_EQ(opening.answer(QStringLiteral("SELECT concat_ws(' ', minimum, maximum, verdict,"
                                             " derived_by) FROM missions")),
               "2.25 WITHIN LIMITS 3");
     EXPECT_EQ(opening.answer(QStringLiteral("SELECT user_id || ' ' || new_value FROM"
                                             " audit_events ORDER BY sequence DESC LIMIT 1")),
-              "login:new_pc 1 records by summary rules 3");
+              "login:frostel_admin 1 records by summary rules 3");
     EXPECT_FALSE(read_chain(client).broken);
 }
 

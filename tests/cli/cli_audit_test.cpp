@@ -65,11 +65,14 @@ struct AuditCommands : ::testing::Test {
                                      "TZ=" + zone, FROSTEL_CLI});
         return run_process(words);
     }
-    // Accounts turned on, "root" their administrator.
-    void turn_on_accounts() const {
-        ASSERT_THAT(as("root-password\nroot-password\n",
-                       {"users", "init", "--admin", "root", "--name", "Rita Root"}),
-                    exits(0));
+    // Accounts turned on, "root" their administrator; on a shared archive by its schema
+    // owner, at `owners` (the owner's address of it).
+    void turn_on_accounts(const QString& owners = {}) const {
+        std::vector<std::string> words{"users", "init", "--admin", "root", "--name", "Rita Root"};
+        if (!owners.isEmpty()) {
+            words.insert(words.begin(), {"--archive", owners.toStdString()});
+        }
+        ASSERT_THAT(as("root-password\nroot-password\n", words), exits(0));
     }
     // Someone added by root, who changed the password given once to "<id>-password".
     void add_person(const std::string& id, const std::string& name, const char* role) const {
@@ -535,7 +538,7 @@ TEST_F(AuditCommands, TwoPcsOnOneSharedArchiveAndADownloadThatWaitedOffline) {
         place = {"--program-folder", pc.string(), "--device", sim.device()};
     };
     at(first);
-    turn_on_accounts();
+    turn_on_accounts(test::as_owner(shared));
     add_person("olga", "Olga Ost", "operator");
     add_person("rolf", "Rolf Rahm", "reviewer");
 

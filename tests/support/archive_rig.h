@@ -163,6 +163,21 @@ END $$)sql"));
         .arg(database, QString::fromStdString(server->host));
 }
 
+// An operating-system user as the archive enters them: on a server, as its client login
+// claims them.
+inline std::string as_entered(const std::string& os_user_id) {
+    return on_server() ? os_user_id + " (claimed by archive_test_pc)" : os_user_id;
+}
+
+// The same database on the test server as its superuser, who owns the schema.
+inline QString as_owner(const QString& location) {
+    std::string why;
+    const std::optional<archive::PgAddress> server =
+        archive::parse_pg_uri(qgetenv("FROSTEL_TEST_PG").toStdString(), why);
+    return QString(location).replace(QStringLiteral("archive_test_pc@"),
+                                     QString::fromStdString(server->user) + QLatin1Char('@'));
+}
+
 // A new archive's location: a file in `folder`, or a database on the test server.
 inline QString new_archive_location(const QTemporaryDir& folder) {
     return on_server() ? new_server_archive() : folder.filePath(archive::kArchiveFileName);

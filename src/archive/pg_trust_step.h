@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+
+namespace frostel::archive {
+
+// The step that holds every client login to what the program itself would do: wrong
+// passwords that count whatever the caller rolls back, times that only the server gives,
+// arguments checked by the program's rules, and maintenance left to the schema's owner.
+[[nodiscard]] QStringList pg_trust_step();
+
+}  // namespace frostel::archive
