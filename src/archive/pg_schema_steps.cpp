@@ -1,5 +1,6 @@
 #include "archive/pg_schema_steps.h"
 
+#include "archive/pg_rulebook.h"
 #include "archive/store_queries.h"
 
 namespace frostel::archive {
@@ -1128,6 +1129,7 @@ const std::vector<QStringList>& pg_schema_steps() {
         signing_helpers() + client_rules_on_the_server(),
         uploads(),
         clock_in_the_trail(),
+        pg_rulebook_functions(),
     };
     return steps;
 }
