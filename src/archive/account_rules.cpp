@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <QString>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -50,7 +51,7 @@ void start_sodium() {
     }
 }
 
-std::size_t characters_in(const std::string& utf8) {
+std::size_t characters_in(std::string_view utf8) {
     return static_cast<std::size_t>(
         std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
@@ -136,10 +137,17 @@ std::optional<int> setting_value(const SiteSettings& settings, std::string_view 
 
 std::optional<std::string> password_problem(const std::string& password,
                                             const SiteSettings& settings,
-                                            const std::vector<std::string>& recent_hashes) {
+                                            const std::vector<std::string>& recent_hashes,
+                                            const std::string& one_time_hash) {
     if (characters_in(password) < static_cast<std::size_t>(settings.minimum_password_length)) {
         return "the password must have at least " +
                std::to_string(settings.minimum_password_length) + " characters";
+    }
+    if (password.find_first_not_of(" \t\n\r\v\f") == std::string::npos) {
+        return "the password must not be only blanks";
+    }
+    if (password_matches(one_time_hash, password)) {
+        return "the password must not be the one-time password it replaces";
     }
     const auto last = recent_hashes.begin() +
                       std::min<std::ptrdiff_t>(kPasswordsRemembered,
@@ -161,6 +169,34 @@ bool is_person_id(std::string_view id) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                c == '.' || c == '_' || c == '-';
     });
+}
+
+std::optional<std::string> person_problem(std::string_view id, std::string_view full_name) {
+    if (!is_person_id(id)) {
+        return "a user id is 1 to 64 letters, digits, '.', '_' or '-': " + std::string(id);
+    }
+    if (full_name.empty()) {
+        return "a person needs a full name";
+    }
+    if (std::any_of(full_name.begin(), full_name.end(),
+                    [](unsigned char c) { return c < 0x20 || c == 0x7f; })) {
+        return "a full name may not hold a line break, a tab or another control character";
+    }
+    return std::nullopt;
+}
+
+std::string id_as_stored(std::string_view id) {
+    if (is_person_id(id)) {
+        return std::string(id);
+    }
+    return "invalid id (" + std::to_string(characters_in(id)) + " characters)";
+}
+
+std::string folded_name(std::string_view full_name) {
+    return QString::fromUtf8(full_name.data(), static_cast<qsizetype>(full_name.size()))
+        .simplified()
+        .toCaseFolded()
+        .toStdString();
 }
 
 namespace {

@@ -46,15 +46,27 @@ inline constexpr int kLongestIdleMinutes = 120;
 // How many earlier passwords a new one may not repeat, the current one among them.
 inline constexpr int kPasswordsRemembered = 3;
 // Why a new password cannot be taken; nothing when it can. `recent_hashes`: the person's
-// last chosen passwords, newest first.
+// last chosen passwords, newest first; `one_time_hash`: the one-time password it replaces
+// while the person must change it, else empty.
 [[nodiscard]] std::optional<std::string> password_problem(
     const std::string& password, const SiteSettings& settings,
-    const std::vector<std::string>& recent_hashes);
+    const std::vector<std::string>& recent_hashes, const std::string& one_time_hash);
 // Whether one more wrong password, after `failures` in a row, locks the account.
 [[nodiscard]] bool locks_after_failure(int failures, const SiteSettings& settings);
 
 // A person's id: letters, digits, '.', '_' and '-', so it never looks like "os:NAME".
 [[nodiscard]] bool is_person_id(std::string_view id);
+// Why a person cannot be kept with this id and full name; nothing when they can. A full name
+// is one line: a control character in it would forge lines wherever it is shown.
+[[nodiscard]] std::optional<std::string> person_problem(std::string_view id,
+                                                        std::string_view full_name);
+// An id as someone typed it, as an event or the accounts may keep it: the id itself when it is
+// a person's, else only its length, so that a refused sign-in with a pasted page or a
+// spreadsheet formula for an id leaves no such text in the trail.
+[[nodiscard]] std::string id_as_stored(std::string_view id);
+// A full name as one person's: case and runs of blanks (any Unicode space) do not tell two
+// apart.
+[[nodiscard]] std::string folded_name(std::string_view full_name);
 
 // The event that makes a person's account, its object "user:ID", and what it enters of them:
 // "name=FULL NAME\nrole=ROLE". The chain covers it, so it names the person wherever they are

@@ -186,6 +186,25 @@ BEGIN
   outcome := 'done';
   why := '';
 END)sql")),
+        // A refusal names an id that is no person's by its length alone.
+        QStringLiteral(R"sql(
+CREATE OR REPLACE FUNCTION account_change_problem(p_what text, p_id text, OUT outcome text,
+                                                  OUT why text)
+LANGUAGE plpgsql SET search_path = public, pg_temp AS $$
+BEGIN
+  outcome := 'refused';
+  why := '';
+  IF NOT administrator_now(p_what, 'user:' || id_as_stored(p_id)) THEN
+    RETURN;
+  END IF;
+  outcome := 'rejected';
+  IF NOT EXISTS (SELECT 1 FROM people WHERE id = p_id) THEN
+    why := 'there is no person ' || p_id;
+    RETURN;
+  END IF;
+  outcome := NULL;
+  why := NULL;
+END $$)sql"),
         // An unlock or a new one-time password forgets the wrong passwords counted.
         client_function_replaced("reset_password(p_id text, p_one_time_password text,"
                                  " OUT outcome text, OUT why text)",
@@ -348,9 +367,8 @@ END)sql")),
 }
 
 // The record digest's text, as the client hashes it.
-constexpr const char* kDigestOfCall = R"sql(encode(sha256(convert_to(concat_ws(E'\n',
-  p_fingerprint, p_logger_id, p_downloaded_utc_ms::text, p_time_zone,
-  p_utc_offset_seconds::text), 'UTF8')), 'hex'))sql";
+constexpr const char* kDigestOfCall = R"sql(record_digest_of(p_fingerprint, p_logger_id,
+  p_downloaded_utc_ms, p_time_zone, p_utc_offset_seconds))sql";
 
 QString archive_mission_checked() {
     return QStringLiteral(R"sql(DECLARE
@@ -403,9 +421,8 @@ BEGIN
     RETURN 'INTACT (NO RECORD DIGEST)';
   END IF;
   IF v_lines[2] IS DISTINCT FROM m.record_digest
-     OR encode(sha256(convert_to(concat_ws(E'\n', m.fingerprint, m.logger_id,
-          m.downloaded_utc_ms::text, m.time_zone, m.utc_offset_seconds::text), 'UTF8')), 'hex')
-        <> m.record_digest THEN
+     OR record_digest_of(m.fingerprint, m.logger_id, m.downloaded_utc_ms, m.time_zone,
+                         m.utc_offset_seconds) <> m.record_digest THEN
     RETURN 'ALTERED';
   END IF;
   RETURN 'INTACT';

@@ -1,8 +1,9 @@
 #include "archive/record_limits.h"
 
-#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <tuple>
 
 namespace frostel::archive {
 
@@ -27,16 +28,57 @@ std::optional<double> number_of(std::string_view text) {
     return value;
 }
 
-// "name=value" at the front of `text`, the value up to the next blank; `text` moved past it.
-std::optional<std::string_view> take_field(std::string_view& text, std::string_view name) {
-    if (!text.starts_with(name) || text.size() == name.size() || text[name.size()] != '=') {
-        return std::nullopt;
+// The three sides of "low=A high=B dH=C" as written, each holding no blank and none empty;
+// nothing for a text of any other form.
+std::optional<std::array<std::string_view, 3>> sides_of(std::string_view text) {
+    constexpr std::array<std::string_view, 3> kNames{"low=", "high=", "dH="};
+    std::array<std::string_view, 3> sides;
+    for (std::size_t i = 0; i < kNames.size(); ++i) {
+        const bool last = i + 1 == kNames.size();
+        if (!text.starts_with(kNames[i])) {
+            return std::nullopt;
+        }
+        text.remove_prefix(kNames[i].size());
+        const std::size_t blank = text.find(' ');
+        sides[i] = text.substr(0, blank);
+        if (sides[i].empty() || last != (blank == std::string_view::npos)) {
+            return std::nullopt;
+        }
+        text.remove_prefix(last ? text.size() : blank + 1);
     }
-    text.remove_prefix(name.size() + 1);
-    const std::size_t blank = std::min(text.find(' '), text.size());
-    const std::string_view value = text.substr(0, blank);
-    text.remove_prefix(std::min(blank + 1, text.size()));
-    return value;
+    return sides;
+}
+
+// The limits `text` sets into `limits`; why it sets none, or nothing.
+std::optional<std::string> read_limits_value(std::string_view text, RecordLimits& limits) {
+    const std::optional<std::array<std::string_view, 3>> sides = sides_of(text);
+    if (!sides) {
+        return "the limits are not written as low=... high=... dH=...";
+    }
+    for (const auto& [side, value, name] : {std::tuple{(*sides)[0], &limits.limits.low, "low"},
+                                            std::tuple{(*sides)[1], &limits.limits.high, "high"}}) {
+        if (side != "none") {
+            *value = number_of(side);
+            if (!*value) {
+                return "the " + std::string(name) + " limit is not a number";
+            }
+        }
+    }
+    const std::optional<double> kj_per_mol = number_of((*sides)[2]);
+    if (!kj_per_mol) {
+        return "dH is not a number";
+    }
+    // A kept value is held to the bounds a typed one is.
+    if (!insight::delta_h_in_range(*kj_per_mol)) {
+        return "dH must be between 10 and 500 kJ/mol";
+    }
+    if (limits.limits.low && limits.limits.high && *limits.limits.low > *limits.limits.high) {
+        return "the low limit is above the high one";
+    }
+    limits.delta_h_kj_per_mol = *kj_per_mol;
+    limits.limits.source =
+        limits.limits.any() ? insight::LimitSource::kUser : insight::LimitSource::kNone;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -51,33 +93,15 @@ std::string limits_value(const RecordLimits& limits) {
 
 std::optional<RecordLimits> parse_limits_value(std::string_view text) {
     RecordLimits limits;
-    for (const auto& [name, side] :
-         {std::pair{"low", &limits.limits.low}, std::pair{"high", &limits.limits.high}}) {
-        const std::optional<std::string_view> value = take_field(text, name);
-        if (!value) {
-            return std::nullopt;
-        }
-        if (*value != "none") {
-            *side = number_of(*value);
-            if (!*side) {
-                return std::nullopt;
-            }
-        }
-    }
-    const std::optional<std::string_view> delta_h = take_field(text, "dH");
-    const std::optional<double> kj_per_mol = delta_h ? number_of(*delta_h) : std::nullopt;
-    if (!kj_per_mol || !text.empty()) {
+    if (read_limits_value(text, limits)) {
         return std::nullopt;
     }
-    // A kept value is held to the bounds a typed one is.
-    if (*kj_per_mol < insight::kMinDeltaH || *kj_per_mol > insight::kMaxDeltaH ||
-        (limits.limits.low && limits.limits.high && *limits.limits.low > *limits.limits.high)) {
-        return std::nullopt;
-    }
-    limits.delta_h_kj_per_mol = *kj_per_mol;
-    limits.limits.source =
-        limits.limits.any() ? insight::LimitSource::kUser : insight::LimitSource::kNone;
     return limits;
+}
+
+std::optional<std::string> limits_value_problem(std::string_view text) {
+    RecordLimits limits;
+    return read_limits_value(text, limits);
 }
 
 bool reason_suffices(const std::string& reason, bool reason_required) {

@@ -26,6 +26,8 @@ struct RecordLimits {
 // What limits_value wrote; nothing for any other text, or for limits no one could have set
 // (the low one above the high one, dH out of its bounds).
 [[nodiscard]] std::optional<RecordLimits> parse_limits_value(std::string_view text);
+// Why parse_limits_value reads nothing from `text`; nothing when it reads limits.
+[[nodiscard]] std::optional<std::string> limits_value_problem(std::string_view text);
 
 // Whether a change may go ahead with this reason: where a person must say why (accounts on),
 // a reason of blanks is none.

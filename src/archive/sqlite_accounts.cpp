@@ -24,8 +24,9 @@ std::string text_of(const QVariant& value) {
     return value.toString().toStdString();
 }
 
+// An id someone typed may be anything: an event keeps only what id_as_stored lets through.
 std::string object_of(const std::string& id) {
-    return "user:" + id;
+    return "user:" + id_as_stored(id);
 }
 
 AccountAnswer rejected(std::string why) {
@@ -298,13 +299,6 @@ AuditEvent account_created(const Person& person) {
             {}};
 }
 
-std::string id_problem(const std::string& id, const std::string& full_name) {
-    if (!is_person_id(id)) {
-        return "a user id is 1 to 64 letters, digits, '.', '_' or '-': " + id;
-    }
-    return full_name.empty() ? "a person needs a full name" : "";
-}
-
 }  // namespace
 
 AccountAnswer SqliteStore::write_accounts(const AccountWork& work) {
@@ -336,10 +330,10 @@ AccountAnswer SqliteStore::turn_on_accounts(const std::string& id, const std::st
         if (tables.count(QStringLiteral("1")) > 0) {
             return rejected("accounts are on already");
         }
-        if (std::string why = id_problem(id, full_name); !why.empty()) {
-            return rejected(std::move(why));
+        if (auto why = person_problem(id, full_name)) {
+            return rejected(std::move(*why));
         }
-        if (auto why = password_problem(password, tables.settings(), {})) {
+        if (auto why = password_problem(password, tables.settings(), {}, {})) {
             return rejected(std::move(*why));
         }
         const Kept kept = new_person(id, full_name, Role::kAdministrator, password, false);
@@ -361,7 +355,7 @@ AccountAnswer SqliteStore::sign_in(const std::string& id, const std::string& pas
     return write_accounts([&](AccountTables& tables) {
         std::optional<Kept> kept = tables.find(id);
         if (!kept) {
-            tables.append(Person{id, {}, Role::kOperator, AccountState::kActive, 0},
+            tables.append(Person{id_as_stored(id), {}, Role::kOperator, AccountState::kActive, 0},
                           {"sign-in-refused", object_of(id), {}, {}, "no such person"}, now_ms());
             return AccountAnswer{Kind::kRefused, {}, std::nullopt, {}};
         }
@@ -397,7 +391,8 @@ AccountAnswer SqliteStore::change_password(const std::string& id, const std::str
         if (!kept || !password_accepted(tables, *kept, current)) {
             return AccountAnswer{Kind::kRefused, {}, std::nullopt, {}};
         }
-        if (auto why = password_problem(chosen, tables.settings(), tables.recent_hashes(id))) {
+        if (auto why = password_problem(chosen, tables.settings(), tables.recent_hashes(id),
+                                        kept->must_change ? kept->password_hash : "")) {
             return rejected(std::move(*why));
         }
         kept->password_hash = hash_password(chosen);
@@ -428,8 +423,8 @@ AccountAnswer SqliteStore::add_person(const Person& by, const std::string& id,
         if (!administrator_now(tables, by, "users add", object_of(id), answer)) {
             return answer;
         }
-        if (std::string why = id_problem(id, full_name); !why.empty()) {
-            return rejected(std::move(why));
+        if (auto why = person_problem(id, full_name)) {
+            return rejected(std::move(*why));
         }
         if (tables.find(id)) {
             return rejected("there is a person " + id + " already");

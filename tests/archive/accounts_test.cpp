@@ -55,18 +55,18 @@ TEST(AccountRules, RightsStatesSettingsAndPasswords) {
     EXPECT_TRUE(is_person_id("anna.berg-2") && !is_person_id("os:anna") && !is_person_id(""));
 
     // Characters, not bytes: nine letters with two umlauts are too short.
-    EXPECT_TRUE(password_problem("Grüße-äbc", defaults, {}));
-    EXPECT_FALSE(password_problem("Grüße-äbcd", defaults, {}));
+    EXPECT_TRUE(password_problem("Grüße-äbc", defaults, {}, {}));
+    EXPECT_FALSE(password_problem("Grüße-äbcd", defaults, {}, {}));
     // The last three chosen are refused, the fourth may come back.
     const std::vector<std::string> recent{
         hash_password("fourth-password"), hash_password("third-password"),
         hash_password("second-password"), hash_password("first-password")};
     for (const char* used : {"fourth-password", "third-password", "second-password"}) {
-        EXPECT_EQ(password_problem(used, defaults, recent),
+        EXPECT_EQ(password_problem(used, defaults, recent, {}),
                   "the password must not be one of the last 3")
             << used;
     }
-    EXPECT_FALSE(password_problem("first-password", defaults, recent));
+    EXPECT_FALSE(password_problem("first-password", defaults, recent, {}));
     const std::string once = one_time_password(defaults);
     EXPECT_EQ(once.size(), 16u);
     EXPECT_NE(once, one_time_password(defaults));
@@ -213,6 +213,8 @@ TEST_F(Accounts, AResetForcesAChangeThatMayNotRepeatAnEarlierPassword) {
     EXPECT_EQ(book.change_password("rolf", reset.one_time_password, "rolfs-own-password").why,
               "the password must not be one of the last 3");
     EXPECT_EQ(book.change_password("rolf", reset.one_time_password, "short").kind, Kind::kRejected);
+    EXPECT_EQ(book.change_password("rolf", reset.one_time_password, reset.one_time_password).why,
+              "the password must not be the one-time password it replaces");
     ASSERT_TRUE(book.change_password("rolf", reset.one_time_password, "rolfs-new-password").done());
     const Person rolf = book.sign_in("rolf", "rolfs-new-password").person.value();
     EXPECT_EQ(rolf.state, AccountState::kActive);
@@ -237,6 +239,9 @@ TEST_F(Accounts, AResetForcesAChangeThatMayNotRepeatAnEarlierPassword) {
 }
 
 TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
+    // A full name is one line wherever it is shown: no second line may pose as a signature's.
+    EXPECT_EQ(book.add(admin, "eve", "Eve Evil\nApproved: Rita Root", Role::kOperator).why,
+              "a full name may not hold a line break, a tab or another control character");
     const std::string once = book.add(admin, "olga", "Olga Ost", Role::kOperator).one_time_password;
     ASSERT_TRUE(book.change_password("olga", once, "olgas-own-password").done());
     const Person olga = book.sign_in("olga", "olgas-own-password").person.value();
@@ -260,6 +265,32 @@ TEST_F(Accounts, OnlyAnActiveAdministratorChangesAccountsAndTheLastOneStays) {
     ASSERT_TRUE(book.people(olga, everyone).done());
     EXPECT_EQ(everyone[0].full_name, "Rita Root");
     EXPECT_EQ(everyone[0].state, AccountState::kDeactivated);
+}
+
+// An id typed at the sign-in or given to an administrator's command may be a pasted page or a
+// spreadsheet formula: the trail keeps its length, never its text.
+TEST_F(Accounts, AnIdThatIsNoPersonsLeavesOnlyItsLengthInTheTrail) {
+    const AccountAnswer olga = book.add(admin, "olga", "Olga Ost", Role::kOperator);
+    ASSERT_TRUE(olga.done());
+    const std::size_t before = actions().size();
+    const std::string formula = R"(=HYPERLINK("http://x.example","click"))";
+    EXPECT_EQ(book.sign_in(formula, "any-password-at-all").kind, Kind::kRefused);
+    EXPECT_EQ(book.sign_in(std::string(100000, 'a'), "any-password-at-all").kind, Kind::kRefused);
+    EXPECT_EQ(book.reset(admin, formula).why, "there is no person " + formula);
+    std::vector<std::string> users{"invalid id (38 characters)", "invalid id (100000 characters)"};
+    std::vector<std::string> objects{"user:invalid id (38 characters)",
+                                     "user:invalid id (100000 characters)"};
+    // On a server a person acts only once signed in, which a one-time password does not let
+    // Olga do; the server's refusal of her is the server test's.
+    if (!test::on_server()) {
+        EXPECT_EQ(book.reset(*olga.person, formula).kind, Kind::kRefused);
+        EXPECT_EQ(book.add(*olga.person, formula, "Eve Evil", Role::kOperator).kind,
+                  Kind::kRefused);
+        users.insert(users.end(), {"olga", "olga"});
+        objects.insert(objects.end(), 2, "user:invalid id (38 characters)");
+    }
+    EXPECT_EQ(actions(before, &AuditRow::user_id), users);
+    EXPECT_EQ(actions(before, &AuditRow::object), objects);
 }
 
 // A signing that asks for the password checks it in its own transaction, as a sign-in does;

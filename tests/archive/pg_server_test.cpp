@@ -21,6 +21,7 @@
 #include "archive/pg_connection.h"
 #include "archive/pg_schema.h"
 #include "archive/record_digest.h"
+#include "tests/support/pg_rig.h"
 
 namespace frostel::archive {
 namespace {
@@ -61,107 +62,8 @@ TEST(PgAddress, ReadsLibpqUrisAndNeverShowsThePassword) {
     EXPECT_FALSE(looks_like_pg_uri("/data/archive.sqlite"));
 }
 
-// One connection of its own, removed with it.
-class Connection {
-  public:
-    Connection(const PgAddress& address, const QString& name) : name_(name) {
-        QString error;
-        db_ = connect_pg(address, name, error);
-        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-    }
-    ~Connection() {
-        db_->close();
-        db_.reset();
-        QSqlDatabase::removeDatabase(name_);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    QSqlDatabase& db() { return *db_; }
-
-    // The first column's text, or "!" and the SQLSTATE when the statement fails.
-    std::string answer(const QString& statement, const QVariantList& values = {}) {
-        QSqlQuery query(*db_);
-        // Qt prepares with SQL's PREPARE, which takes no statement but a query or a change.
-        bool ran = false;
-        if (values.isEmpty()) {
-            ran = query.exec(statement);
-        } else {
-            query.prepare(statement);
-            for (const QVariant& value : values) {
-                query.addBindValue(value);
-            }
-            ran = query.exec();
-        }
-        if (!ran) {
-            return "!" + query.lastError().nativeErrorCode().toStdString();
-        }
-        return query.next() ? query.value(0).toString().toStdString() : std::string();
-    }
-
-    // The statement's SQLSTATE, or "" when it ran.
-    std::string state_of(const QString& statement, const QVariantList& values = {}) {
-        const std::string said = answer(statement, values);
-        return said.starts_with('!') ? said.substr(1) : std::string();
-    }
-
-  private:
-    QString name_;
-    std::optional<QSqlDatabase> db_;
-};
-
-// Each test on a database of its own, migrated by the cluster's superuser.
-class PgServer : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const char* url = std::getenv("FROSTEL_TEST_PG");
-        if (url == nullptr) {
-            GTEST_SKIP() << "FROSTEL_TEST_PG names no test server";
-        }
-        std::string why;
-        const auto server = parse_pg_uri(url, why);
-        ASSERT_TRUE(server) << why;
-        superuser_ = *server;
-        database_ = QStringLiteral("frostel_%1")
-                        .arg(QString::fromUtf8(
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name())
-                                 .toLower());
-        {
-            Connection maintenance(superuser_, QStringLiteral("maintenance"));
-            ASSERT_EQ(maintenance.state_of(
-                          QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database_)),
-                      "");
-            ASSERT_EQ(maintenance.state_of(QStringLiteral("CREATE DATABASE %1").arg(database_)),
-                      "");
-        }
-        superuser_.database = database_.toStdString();
-        owner_ = std::make_unique<Connection>(superuser_, QStringLiteral("owner"));
-        const PgMigration migration = migrate_pg_schema(owner_->db(), schema_at_start());
-        ASSERT_TRUE(migration.error.isEmpty()) << migration.error.toStdString();
-        EXPECT_EQ(std::tuple(migration.from, migration.to), std::tuple(0, schema_at_start()));
-    }
-
-    void TearDown() override { owner_.reset(); }
-
-    [[nodiscard]] virtual int schema_at_start() const { return pg_schema_version(); }
-
-    // A site's client login, made as a site's administrator would.
-    PgAddress client_login(const char* name) {
-        const QString role = QString::fromLatin1(name);
-        EXPECT_EQ(owner_->state_of(QStringLiteral("DROP ROLE IF EXISTS %1").arg(role)), "");
-        EXPECT_EQ(owner_->state_of(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'not-used-here'"
-                                                  " IN ROLE frostel_client")
-                                       .arg(role)),
-                  "");
-        PgAddress login = superuser_;
-        login.user = name;
-        return login;
-    }
-
-    PgAddress superuser_;
-    QString database_;
-    std::unique_ptr<Connection> owner_;
-};
+using test::Connection;
+using PgServer = test::PgServer;
 
 TEST_F(PgServer, MigratingAgainChangesNothingAndANewerSchemaIsRefused) {
     const QString catalogue = QStringLiteral(
@@ -349,6 +251,12 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
         {"SELECT outcome FROM sign_in('rex', ?, 'pc-3')", {"rex new password 1"}, "done"},
         {"SELECT outcome FROM add_person('eve', 'Eve', 'administrator', ?)",
          Values{"one-time-pass-4"}, "refused"},
+        // An id that is no person's is entered by its length alone.
+        {"SELECT outcome FROM reset_password(?, 'one-time-pass-9')", Values{"=HYPERLINK(\"x\")"},
+         "refused"},
+        {"SELECT object FROM audit_events ORDER BY sequence DESC LIMIT 1",
+         {},
+         "user:invalid id (15 characters)"},
         {"SELECT why FROM sign_record(1, 'approved', ?, '', ?)",
          Values{terms("approved", "2\n8\nuser\n83.144", "Rex Vogel"), "rex new password 1"},
          "the role reviewer may not sign as approved"},
@@ -387,6 +295,7 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
          " mara setting-changed, mara download-archived, mara download-archived,"
          " mara download-archived, mara file-written, mara programming-run, mara limits-set,"
          " mara session-locked, mara session-resumed, rex password-changed, rex access-refused,"
+         " rex access-refused,"
          " rex signing-refused, rex signed, rex signing-refused, rex access-refused,"
          " rvogel password-changed, rvogel signing-refused, olga password-changed,"
          " olga signing-refused, olga limits-set, olga signing-refused"},
