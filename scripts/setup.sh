@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xauth
   poppler-utils sqlite3
-  postgresql libqt6sql6-psql
+  postgresql libqt6sql6-psql libpq-dev
   g++-mingw-w64-x86-64-posix
   dpkg-dev file lintian desktop-file-utils appstream man-db
 )

@@ -86,7 +86,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     shared_location_->setObjectName(QStringLiteral("archive_shared_location"));
     shared_location_->setPlaceholderText(
-        tr("postgresql://HOST/DATABASE, or empty for the data folder's archive"));
+        tr("postgresql://HOST/DATABASE or service=NAME, or empty for the data folder's archive"));
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(new QLabel(tr("Filter:"), this));

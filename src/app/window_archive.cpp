@@ -38,7 +38,7 @@ QString archive_location_problem(const QString& location) {
         if (!address) {
             return QString::fromStdString(why);
         }
-        if (address->password) {
+        if (!address->secrets.empty()) {
             return QObject::tr(
                 "The address carries a password: leave it out, and give it in "
                 "PGPASSWORD or ~/.pgpass.");

@@ -196,8 +196,11 @@ struct RecordSignatures {
     RecordLimits limits;                // in force
     std::string limits_in_force;        // the same, as limits_lines writes them
     std::vector<Signature> signatures;  // oldest first
+    [[nodiscard]] SignatureState state_of(const Signature& signature) const {
+        return signature_state(signature, signatures, record_digest, limits_in_force);
+    }
     [[nodiscard]] bool holds(const Signature& signature) const {
-        return signature_holds(signature, record_digest, limits_in_force);
+        return state_of(signature) == SignatureState::kHolds;
     }
     [[nodiscard]] bool changed_after_signing() const {
         return archive::changed_after_signing(signatures, record_digest, limits_in_force);

@@ -1,57 +1,103 @@
 #include "archive/pg_address.h"
 
+#include <libpq-fe.h>
+
+#include <QRegularExpression>
 #include <QStringList>
-#include <algorithm>
-#include <array>
+#include <QUrl>
+#include <memory>
 
 namespace frostel::archive {
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kSchemes = {"postgresql://", "postgres://"};
-// Passed on to libpq as they are; the connect limit is the program's own.
-constexpr std::array<std::string_view, 7> kPassedOn = {
-    "sslmode",          "sslrootcert",         "sslcert", "sslkey", "sslcrl",
-    "application_name", "target_session_attrs"};
+using Settings = std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)>;
 
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// libpq's reading of `text`: its settings, or nothing with libpq's reason.
+Settings read_settings(const std::string& text, std::string& reason) {
+    char* message = nullptr;
+    Settings settings(PQconninfoParse(text.c_str(), &message), &PQconninfoFree);
+    if (message != nullptr) {
+        reason = QString::fromUtf8(message).trimmed().toStdString();
+        PQfreemem(message);
     }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return settings;
 }
 
-std::optional<std::string> percent_decoded(std::string_view text) {
-    std::string decoded;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            decoded += text[i];
-            continue;
-        }
-        const int high = i + 2 < text.size() ? hex_digit(text[i + 1]) : -1;
-        const int low = i + 2 < text.size() ? hex_digit(text[i + 2]) : -1;
-        if (high < 0 || low < 0) {
-            return std::nullopt;
-        }
-        decoded += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return decoded;
+bool has_uri_scheme(std::string_view text) {
+    return text.starts_with("postgresql://") || text.starts_with("postgres://");
 }
 
-std::optional<int> port_number(std::string_view text) {
-    if (text.empty() || text.size() > 5 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return std::nullopt;
+bool is_libpq_keyword(const std::string& name) {
+    std::string ignored;
+    return read_settings(name + "=''", ignored) != nullptr;
+}
+
+// libpq quotes parts of the address in its reasons, and a part may be the whole address,
+// password and all: each is left out but a setting's name and libpq's own punctuation.
+std::string reason_without_quotes(const std::string& reason, std::string_view address) {
+    const QString text = QString::fromStdString(reason);
+    // A quote inside the address leaves no telling where libpq's quotes end.
+    if (address.find('"') != std::string_view::npos) {
+        return text.left(text.indexOf(QLatin1Char('"'))).trimmed().toStdString();
     }
-    const int port = std::stoi(std::string(text));
-    return port >= 1 && port <= 65535 ? std::optional(port) : std::nullopt;
+    static const QRegularExpression kQuoted(QStringLiteral("\"([^\"]*)\""));
+    static const QRegularExpression kName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    const QString given = QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size()));
+    QString kept;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& quoted : kQuoted.globalMatch(text)) {
+        const QString part = quoted.captured(1);
+        const bool punctuation = part.size() == 1 && !part.front().isLetterOrNumber();
+        const bool setting_name =
+            kName.match(part).hasMatch() &&
+            given.contains(QRegularExpression(QStringLiteral("\\b%1\\s*=").arg(part)));
+        kept += text.mid(from, quoted.capturedStart() - from) + QLatin1Char('"') +
+                (punctuation || setting_name ? part : QStringLiteral("...")) + QLatin1Char('"');
+        from = quoted.capturedEnd();
+    }
+    return (kept + text.mid(from)).toStdString();
+}
+
+std::string encoded(const std::string& value, const char* kept = "") {
+    return QUrl::toPercentEncoding(QString::fromStdString(value), kept).toStdString();
+}
+
+// One host name or address without a port of its own: it may stand in the URI's authority.
+bool fits_authority(const std::string& host) {
+    return !host.empty() && host.front() != '/' && host.front() != '@' &&
+           host.find(',') == std::string::npos;
+}
+
+// The address as a libpq URI without its secrets: the host in the authority when it is one
+// host name or address, else among the parameters with everything else.
+std::string shown_uri(const PgAddress& address) {
+    std::string authority = address.user.empty() ? "" : encoded(address.user) + '@';
+    std::vector<std::pair<std::string, std::string>> parameters;
+    if (fits_authority(address.host)) {
+        authority += address.host.find(':') == std::string::npos
+                         ? encoded(address.host)
+                         : '[' + encoded(address.host, ":") + ']';
+    } else if (!address.host.empty()) {
+        parameters.emplace_back("host", address.host);
+    }
+    for (const auto& [name, value] : address.options) {
+        if (name == "port" && fits_authority(address.host) &&
+            value.find(',') == std::string::npos) {
+            authority += ':' + encoded(value);
+        } else {
+            parameters.emplace_back(name, value);
+        }
+    }
+    std::string uri = "postgresql://" + authority;
+    if (!address.database.empty()) {
+        uri += '/' + encoded(address.database);
+    }
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        uri += (i == 0 ? '?' : '&') + parameters[i].first + '=' +
+               encoded(parameters[i].second, "/:,@");
+    }
+    return uri;
 }
 
 // libpq's quoting of a value in a connection string.
@@ -62,180 +108,92 @@ QString quoted(const std::string& value) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-// `uri` without the password in its user part or its parameters.
-std::string without_password(std::string_view uri) {
-    std::string shown(uri);
-    const std::size_t authority_at = shown.find("://") + 3;
-    const std::size_t authority_end = shown.find_first_of("/?", authority_at);
-    const std::size_t at = shown.rfind('@', authority_end);
-    if (at != std::string::npos && at >= authority_at) {
-        const std::size_t colon = shown.find(':', authority_at);
-        if (colon < at) {
-            shown.erase(colon, at - colon);
-        }
-    }
-    const std::size_t query_at = shown.find('?');
-    if (query_at == std::string::npos) {
-        return shown;
-    }
-    QStringList kept;
-    for (const QString& parameter :
-         QString::fromStdString(shown.substr(query_at + 1)).split(QLatin1Char('&'))) {
-        if (!parameter.startsWith(QStringLiteral("password="))) {
-            kept << parameter;
-        }
-    }
-    shown.erase(query_at);
-    return kept.isEmpty() ? shown : shown + '?' + kept.join(QLatin1Char('&')).toStdString();
+// The settings Qt's driver takes as connect options rather than as its own fields.
+bool is_connect_option(const std::string& name) {
+    return name != "host" && name != "user" && name != "dbname" && name != "password";
 }
 
-// Reads the URI's parts into `address`.
-class UriReader {
-  public:
-    explicit UriReader(PgAddress& address) : address_(address) {}
-
-    // Empty on success, else what is wrong.
-    std::string read(std::string_view rest) {
-        const std::size_t query_at = rest.find('?');
-        const std::string_view query =
-            query_at == std::string_view::npos ? std::string_view() : rest.substr(query_at + 1);
-        rest = rest.substr(0, query_at);
-        const std::size_t path_at = rest.find('/');
-        if (path_at == std::string_view::npos || path_at + 1 == rest.size()) {
-            return "it names no database";
+// Reads libpq's settings into an address; empty on success, else what is wrong.
+std::string take_settings(const PQconninfoOption* setting, PgAddress& address) {
+    for (; setting->keyword != nullptr; ++setting) {
+        if (setting->val == nullptr) {
+            continue;
         }
-        if (std::string why = read_authority(rest.substr(0, path_at)); !why.empty()) {
-            return why;
+        const std::string name = setting->keyword;
+        const std::string value = setting->val;
+        // Qt's PostgreSQL driver turns every semicolon of its connect options into a blank.
+        if (is_connect_option(name) && value.find(';') != std::string::npos) {
+            return "its " + name +
+                   " holds a semicolon, which Qt's PostgreSQL driver cannot pass on";
         }
-        const auto database = percent_decoded(rest.substr(path_at + 1));
-        if (!database) {
-            return "its database name is not percent-encoded correctly";
-        }
-        address_.database = *database;
-        return query.empty() ? std::string() : read_query(query);
-    }
-
-  private:
-    std::string read_authority(std::string_view authority) {
-        const std::size_t at = authority.rfind('@');
-        if (at != std::string_view::npos) {
-            const std::string_view user_info = authority.substr(0, at);
-            const std::size_t colon = user_info.find(':');
-            const auto user = percent_decoded(user_info.substr(0, colon));
-            if (!user) {
-                return "its user name is not percent-encoded correctly";
-            }
-            address_.user = *user;
-            if (colon != std::string_view::npos) {
-                const auto password = percent_decoded(user_info.substr(colon + 1));
-                if (!password) {
-                    return "its password is not percent-encoded correctly";
-                }
-                address_.password = *password;
-            }
-            authority = authority.substr(at + 1);
-        }
-        // "[::1]:5432": the colon that starts a port comes after the bracket.
-        const std::size_t bracket = authority.rfind(']');
-        const std::size_t colon = authority.rfind(':');
-        std::string_view host = authority;
-        if (colon != std::string_view::npos &&
-            (bracket == std::string_view::npos || colon > bracket)) {
-            address_.port = port_number(authority.substr(colon + 1));
-            if (!address_.port) {
-                return "its port is not a number from 1 to 65535";
-            }
-            host = authority.substr(0, colon);
-        }
-        if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-            host = host.substr(1, host.size() - 2);
-        }
-        const auto decoded = percent_decoded(host);
-        if (!decoded) {
-            return "its host is not percent-encoded correctly";
-        }
-        address_.host = *decoded;
-        return {};
-    }
-
-    std::string read_query(std::string_view query) {
-        for (const QString& parameter :
-             QString::fromStdString(std::string(query)).split(QLatin1Char('&'))) {
-            const std::string raw = parameter.toStdString();
-            const std::size_t equals = raw.find('=');
-            const auto value = percent_decoded(equals == std::string::npos
-                                                   ? std::string_view()
-                                                   : std::string_view(raw).substr(equals + 1));
-            const std::string name = raw.substr(0, equals);
-            if (equals == std::string::npos || !value) {
-                return "its parameter " + name + " has no value";
-            }
-            if (std::string why = take(name, *value); !why.empty()) {
-                return why;
-            }
-        }
-        return {};
-    }
-
-    std::string take(const std::string& name, const std::string& value) {
-        if (name == "host") {
-            address_.host = value;
-        } else if (name == "port") {
-            address_.port = port_number(value);
-            if (!address_.port) {
-                return "its port is not a number from 1 to 65535";
-            }
+        if (std::string_view(setting->dispchar).starts_with('*')) {
+            address.secrets.emplace_back(name, value);
+        } else if (name == "host") {
+            address.host = value;
         } else if (name == "user") {
-            address_.user = value;
-        } else if (name == "password") {
-            address_.password = value;
+            address.user = value;
         } else if (name == "dbname") {
-            address_.database = value;
-        } else if (std::find(kPassedOn.begin(), kPassedOn.end(), name) != kPassedOn.end()) {
-            address_.options.emplace_back(name, value);
+            address.database = value;
         } else {
-            return "it has a parameter this program does not know: " + name;
+            address.options.emplace_back(name, value);
         }
-        return {};
     }
-
-    PgAddress& address_;
-};
+    return {};
+}
 
 }  // namespace
 
 bool looks_like_pg_uri(std::string_view text) {
-    return std::any_of(kSchemes.begin(), kSchemes.end(),
-                       [&](std::string_view scheme) { return text.starts_with(scheme); });
+    static const QRegularExpression kFirstSetting(QStringLiteral("^\\s*([A-Za-z_]+)\\s*="));
+    const QRegularExpressionMatch first =
+        kFirstSetting.match(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return has_uri_scheme(text) ||
+           (first.hasMatch() && is_libpq_keyword(first.captured(1).toStdString()));
 }
 
-std::optional<PgAddress> parse_pg_uri(std::string_view uri, std::string& why) {
-    const auto scheme = std::find_if(kSchemes.begin(), kSchemes.end(),
-                                     [&](std::string_view s) { return uri.starts_with(s); });
-    if (scheme == kSchemes.end()) {
-        why = "a shared archive's address starts with postgresql://";
+std::optional<PgAddress> parse_pg_uri(std::string_view text, std::string& why) {
+    if (!looks_like_pg_uri(text)) {
+        why =
+            "a shared archive's address is a postgresql:// URI or libpq's settings, such as "
+            "host=SOCKETDIR dbname=DB or service=NAME";
+        return std::nullopt;
+    }
+    std::string reason;
+    const Settings settings = read_settings(std::string(text), reason);
+    if (!settings) {
+        why = "the shared archive's address is not usable: " + reason_without_quotes(reason, text);
         return std::nullopt;
     }
     PgAddress address;
-    address.shown = without_password(uri);
-    UriReader reader(address);
-    if (std::string problem = reader.read(uri.substr(scheme->size())); !problem.empty()) {
-        why = "the shared archive's address " + address.shown + " is not usable: " + problem;
+    if (const std::string problem = take_settings(settings.get(), address); !problem.empty()) {
+        why = "the shared archive's address is not usable: " + problem;
         return std::nullopt;
     }
+    address.shown = shown_uri(address);
     return address;
 }
 
 void configure_pg_connection(QSqlDatabase& db, const PgAddress& address) {
     db.setHostName(QString::fromStdString(address.host));
-    db.setPort(address.port.value_or(-1));
     db.setUserName(QString::fromStdString(address.user));
-    db.setPassword(QString::fromStdString(address.password.value_or(std::string())));
     db.setDatabaseName(QString::fromStdString(address.database));
-    QStringList options{QStringLiteral("connect_timeout=2")};
-    for (const auto& [name, value] : address.options) {
-        options << QString::fromStdString(name) + QLatin1Char('=') + quoted(value);
+    QStringList options;
+    const auto pass_on = [&options](const std::pair<std::string, std::string>& setting) {
+        options << QString::fromStdString(setting.first) + QLatin1Char('=') +
+                       quoted(setting.second);
+    };
+    for (const auto& secret : address.secrets) {
+        if (secret.first == "password") {
+            db.setPassword(QString::fromStdString(secret.second));
+        } else {
+            pass_on(secret);
+        }
     }
+    for (const auto& option : address.options) {
+        pass_on(option);
+    }
+    // Last, so that it outweighs one in the address: the connect limit is the program's own.
+    options << QStringLiteral("connect_timeout=2");
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }
 

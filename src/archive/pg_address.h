@@ -9,23 +9,29 @@
 
 namespace frostel::archive {
 
-// A shared archive's address, from a libpq connection URI:
-// postgresql://[USER[:PASSWORD]@][HOST][:PORT]/DB[?host=SOCKETDIR&sslmode=...]
+// A shared archive's address as libpq reads it: a connection URI
+// (postgresql://[USER[:PASSWORD]@][HOST][:PORT]/DB[?host=SOCKETDIR&sslmode=...]) or its
+// keyword=value settings ("host=/run/pg dbname=archive", "service=NAME").
 struct PgAddress {
-    std::string host;  // a name, an address, or a folder holding the server's socket
-    std::optional<int> port;
+    // Names, addresses or folders holding the server's socket, apart by commas as libpq
+    // takes them; empty: libpq's own default.
+    std::string host;
     std::string user;
-    std::optional<std::string> password;  // none: libpq's PGPASSWORD and ~/.pgpass apply
     std::string database;
-    std::vector<std::pair<std::string, std::string>> options;  // sslmode=... as given
-    std::string shown;  // the URI as it may be printed: without its password
+    // Every other setting given (port, service, sslmode, ...), in libpq's order.
+    std::vector<std::pair<std::string, std::string>> options;
+    // The settings libpq keeps secret (password, sslpassword): passed on, never shown. Without
+    // a password PGPASSWORD and ~/.pgpass apply.
+    std::vector<std::pair<std::string, std::string>> secrets;
+    std::string shown;  // the address as a URI that may be printed: without its secrets
 };
 
-// Whether `text` is meant as a server's address rather than a file's path.
+// Whether `text` is meant as a server's address rather than a file's path: a postgresql://
+// or postgres:// URI, or settings that start with one of libpq's keywords.
 [[nodiscard]] bool looks_like_pg_uri(std::string_view text);
 
-// The address in `uri`, or nothing with `why` said (naming the URI without its password).
-[[nodiscard]] std::optional<PgAddress> parse_pg_uri(std::string_view uri, std::string& why);
+// The address in `text`, or nothing with `why` said (never quoting a password).
+[[nodiscard]] std::optional<PgAddress> parse_pg_uri(std::string_view text, std::string& why);
 
 // The connection settings of Qt's PostgreSQL driver for `address`, with a 2 s connect limit.
 void configure_pg_connection(QSqlDatabase& db, const PgAddress& address);

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include <QString>
@@ -17,6 +18,14 @@ namespace {
 constexpr std::array<std::pair<Meaning, std::string_view>, 2> kMeaningNames{{
     {Meaning::kReviewed, "reviewed"},
     {Meaning::kApproved, "approved"},
+}};
+
+constexpr std::array<std::pair<SignatureState, std::string_view>, 5> kStateWords{{
+    {SignatureState::kNotOfThisRecord, "IS NOT OF THIS RECORD"},
+    {SignatureState::kEdited, "not valid, its event was edited"},
+    {SignatureState::kLimitsChanged, "not valid for the current limits"},
+    {SignatureState::kReviewGone, "not valid, no earlier review by another person holds"},
+    {SignatureState::kHolds, "valid"},
 }};
 
 constexpr int kLimitsLines = 4;
@@ -79,6 +88,31 @@ bool same_person(const Signature& signature, const std::string& id, const std::s
     return signature.user_id == id || folded(signature.terms.full_name) == folded(name);
 }
 
+// A signature by its own terms and event, whatever the others of the record say.
+SignatureState own_state(const Signature& signature, const std::string& record_digest,
+                         const std::string& limits_in_force) {
+    if (signature.terms.record_digest != record_digest) {
+        return SignatureState::kNotOfThisRecord;
+    }
+    if (!signature.row_intact) {
+        return SignatureState::kEdited;
+    }
+    return same_limits(signature.terms.limits, limits_in_force) ? SignatureState::kHolds
+                                                                : SignatureState::kLimitsChanged;
+}
+
+// Whether a review entered before `sequence` by another person than `id` (full name `name`)
+// holds: what an approval stands on.
+bool reviewed_by_another(const std::vector<Signature>& signatures, std::int64_t sequence,
+                         const std::string& id, const std::string& name,
+                         const std::string& record_digest, const std::string& limits_in_force) {
+    return std::any_of(signatures.begin(), signatures.end(), [&](const Signature& review) {
+        return review.sequence < sequence && review.terms.meaning == Meaning::kReviewed &&
+               !same_person(review, id, name) &&
+               own_state(review, record_digest, limits_in_force) == SignatureState::kHolds;
+    });
+}
+
 Right right_for(Meaning meaning) {
     return meaning == Meaning::kApproved ? Right::kSignApproved : Right::kSignReviewed;
 }
@@ -128,17 +162,33 @@ std::optional<SignedTerms> parse_signed_value(std::string_view value) {
                        std::string(lines.back())};
 }
 
-bool signature_holds(const Signature& signature, const std::string& record_digest,
-                     const std::string& limits_in_force) {
-    return signature.row_intact && signature.terms.record_digest == record_digest &&
-           same_limits(signature.terms.limits, limits_in_force);
+SignatureState signature_state(const Signature& signature, const std::vector<Signature>& signatures,
+                               const std::string& record_digest,
+                               const std::string& limits_in_force) {
+    const SignatureState own = own_state(signature, record_digest, limits_in_force);
+    if (own != SignatureState::kHolds || signature.terms.meaning != Meaning::kApproved) {
+        return own;
+    }
+    return reviewed_by_another(signatures, signature.sequence, signature.user_id,
+                               signature.terms.full_name, record_digest, limits_in_force)
+               ? SignatureState::kHolds
+               : SignatureState::kReviewGone;
+}
+
+std::string_view state_words(SignatureState state) {
+    for (const auto& [known, words] : kStateWords) {
+        if (known == state) {
+            return words;
+        }
+    }
+    return {};
 }
 
 bool changed_after_signing(const std::vector<Signature>& signatures,
                            const std::string& record_digest, const std::string& limits_in_force) {
     return std::any_of(signatures.begin(), signatures.end(), [&](const Signature& signature) {
-        return signature.row_intact && signature.terms.record_digest == record_digest &&
-               !same_limits(signature.terms.limits, limits_in_force);
+        return signature_state(signature, signatures, record_digest, limits_in_force) ==
+               SignatureState::kLimitsChanged;
     });
 }
 
@@ -158,19 +208,18 @@ std::optional<std::string> signing_refusal(const std::string& signer_id,
     if (!has_right(role, right_for(meaning))) {
         return "the role " + std::string(role_name(role)) + " may not sign as " + as;
     }
-    // Only signatures that hold count: limits changed since call for signing again.
-    const auto holding = [&](Meaning with, auto&& by) {
-        return std::any_of(earlier.begin(), earlier.end(), [&](const Signature& signature) {
-            return signature.terms.meaning == with && by(signature) &&
-                   signature_holds(signature, record_digest, limits_in_force);
-        });
-    };
-    if (holding(meaning, [&](const Signature& s) { return s.user_id == signer_id; })) {
+    // Only signatures that hold count: limits changed since, or an approval whose review
+    // no longer holds, call for signing again.
+    if (std::any_of(earlier.begin(), earlier.end(), [&](const Signature& signature) {
+            return signature.terms.meaning == meaning && signature.user_id == signer_id &&
+                   signature_state(signature, earlier, record_digest, limits_in_force) ==
+                       SignatureState::kHolds;
+        })) {
         return signer_id + " has signed this record as " + as + " already";
     }
-    if (meaning == Meaning::kApproved && !holding(Meaning::kReviewed, [&](const Signature& s) {
-            return !same_person(s, signer_id, signer_name);
-        })) {
+    if (meaning == Meaning::kApproved &&
+        !reviewed_by_another(earlier, std::numeric_limits<std::int64_t>::max(), signer_id,
+                             signer_name, record_digest, limits_in_force)) {
         return "an approval needs an earlier valid review by another person";
     }
     return std::nullopt;

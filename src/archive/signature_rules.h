@@ -44,11 +44,22 @@ struct Signature {
     bool row_intact = true;  // its event's own hash holds (hash_holds)
 };
 
-// Whether a signature still holds for its record: its event was not edited, it names the
-// record's digest and the limits in force are those it bound. A signer deactivated since
-// changes nothing.
-[[nodiscard]] bool signature_holds(const Signature& signature, const std::string& record_digest,
-                                   const std::string& limits_in_force);
+// Where a signature stands for the record it was entered on, the first that applies.
+enum class SignatureState {
+    kNotOfThisRecord,  // it names another record's digest: copied onto this one
+    kEdited,           // its event was edited after it was entered
+    kLimitsChanged,    // the limits in force are not those it bound
+    kReviewGone,       // an approval while no earlier review by another person holds
+    kHolds,
+};
+// The state of `signature`, one of the `signatures` entered on a record with `record_digest`
+// and `limits_in_force`. A signer deactivated since changes nothing.
+[[nodiscard]] SignatureState signature_state(const Signature& signature,
+                                             const std::vector<Signature>& signatures,
+                                             const std::string& record_digest,
+                                             const std::string& limits_in_force);
+// The words for a state wherever a signature is listed: "valid", "IS NOT OF THIS RECORD", ...
+[[nodiscard]] std::string_view state_words(SignatureState state);
 // Some signature of the record no longer holds because its limits changed.
 [[nodiscard]] bool changed_after_signing(const std::vector<Signature>& signatures,
                                          const std::string& record_digest,

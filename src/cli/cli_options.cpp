@@ -495,8 +495,8 @@ std::string archive_address_problem(const std::string& value) {
         return archive::parse_pg_uri(value, why) ? "" : why;
     }
     return value.ends_with(".sqlite") ? ""
-                                      : "--archive takes a postgresql:// address or a PATH.sqlite "
-                                        "file: " +
+                                      : "--archive takes a postgresql:// address, libpq's "
+                                        "KEY=VALUE settings or a PATH.sqlite file: " +
                                             value;
 }
 

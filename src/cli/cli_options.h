@@ -105,8 +105,8 @@ struct CliOptions {
     std::optional<std::filesystem::path> program_folder;
     // --data-folder DIR: where the archive lives; default the settings' data folder.
     std::optional<std::filesystem::path> data_folder;
-    // --archive: a shared archive's postgresql:// address, or a PATH.sqlite file used instead
-    // of the program folder's archive setting or the data folder's archive.
+    // --archive: a shared archive's address (a URI or libpq's settings), or a PATH.sqlite file used
+    // instead of the program folder's archive setting or the data folder's archive.
     std::optional<std::string> archive_address;
     Command command = Command::kId;
     std::vector<int> pages;                         // read-page
@@ -199,8 +199,9 @@ inline constexpr const char* kCliUsage =
     "  Unit names may be written in any case; FARENHEIT is taken too.\n"
     "  --wire-log FILE writes every byte sent (>) and received (<) with its time.\n"
     "  --archive PATH.sqlite uses that archive file instead of the data folder's;\n"
-    "  --archive URL names a shared archive (postgresql://[USER@]HOST[:PORT]/DB[?...];\n"
-    "  without a password in it, PGPASSWORD and ~/.pgpass apply). Without either, the\n"
+    "  --archive URL names a shared archive (postgresql://[USER@]HOST[:PORT]/DB[?...],\n"
+    "  or libpq's settings such as 'host=SOCKETDIR dbname=DB' or 'service=NAME'; without a\n"
+    "  password in it, PGPASSWORD and ~/.pgpass apply). Without either, the\n"
     "  archive set in archive.ini in the program folder, else the data folder's.\n"
     "  A download the shared archive cannot take (out of reach) is kept on this PC\n"
     "  until archive sync uploads it.\n"

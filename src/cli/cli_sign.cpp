@@ -78,10 +78,7 @@ bool print_signatures(archive::MissionArchive& archive, std::int64_t id, std::os
         out << "signature: " << archive::meaning_name(signature.terms.meaning) << ", "
             << signature.terms.full_name << ", " << signature.user_id << ", "
             << signature.local_time << ", " << archive::utc_text(signature.utc_ms) << ", "
-            << (record->holds(signature) ? "valid"
-                : signature.row_intact   ? "not valid for the current limits"
-                                         : "not valid, its event was edited")
-            << '\n';
+            << archive::state_words(record->state_of(signature)) << '\n';
     }
     if (record->changed_after_signing()) {
         out << "status: " << archive::kChangedAfterSigning << '\n';

@@ -15,8 +15,9 @@ namespace frostel::cli {
 [[nodiscard]] int run_sign(const CliOptions& options, RunArchive& run, PasswordLines& passwords,
                            std::ostream& out, std::ostream& err);
 
-// A "signature: " line for each of record `id`'s signatures, and "status: CHANGED AFTER
-// SIGNING" when that holds; false, said on `err`, when they cannot be read.
+// A "signature: " line for each of record `id`'s signatures, ending in its state's words
+// ("valid", "IS NOT OF THIS RECORD", ...), and "status: CHANGED AFTER SIGNING" when that
+// holds; false, said on `err`, when they cannot be read.
 [[nodiscard]] bool print_signatures(archive::MissionArchive& archive, std::int64_t id,
                                     std::ostream& out, std::ostream& err);
 

@@ -57,8 +57,11 @@ QStringList signature_lines(const archive::RecordSignatures& record) {
     QStringList lines;
     for (const archive::Signature& signature : record.signatures) {
         QString line = report::signature_line(printed(signature));
-        if (!record.holds(signature)) {
-            line += QStringLiteral(" \u2014 NOT VALID FOR THE CURRENT LIMITS");
+        if (const archive::SignatureState state = record.state_of(signature);
+            state != archive::SignatureState::kHolds) {
+            const std::string_view words = archive::state_words(state);
+            line += QStringLiteral(" \u2014 ") +
+                    QString::fromUtf8(words.data(), static_cast<qsizetype>(words.size())).toUpper();
         }
         lines << line;
     }

@@ -24,8 +24,8 @@ namespace frostel::dossier {
 [[nodiscard]] bool add_signatures(archive::MissionArchive& archive, std::int64_t id,
                                   report::ReportOptions& marks);
 
-// Every signature of a record as the report prints it, oldest first; one that no longer holds
-// says so.
+// Every signature of a record as the report prints it, oldest first; one that does not hold
+// says why in capitals ("IS NOT OF THIS RECORD", "NOT VALID FOR THE CURRENT LIMITS", ...).
 [[nodiscard]] QStringList signature_lines(const archive::RecordSignatures& record);
 
 }  // namespace frostel::dossier

@@ -14,10 +14,11 @@ namespace {
 
 const QString kKey = QStringLiteral("shared_archive");
 
-// USER:PASSWORD@ before the host, or a password among the options.
+// USER:PASSWORD@ before the host, or a password (or a key's, sslpassword) among the
+// parameters or the keyword=value settings.
 bool carries_password(const QString& location) {
     static const QRegularExpression kPassword(
-        QStringLiteral("^postgres(ql)?://[^/@?]*:[^/@?]*@|[?&]password="));
+        QStringLiteral("^postgres(ql)?://[^/@?]*:[^/@?]*@|(^|[?&\\s])(ssl)?password\\s*="));
     return kPassword.match(location).hasMatch();
 }
 

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <functional>
 #include <map>
 
 #include "archive/account_book.h"
@@ -117,20 +118,116 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
     // Limits changed after signing: the review no longer holds, and may be given again.
     EXPECT_FALSE(changed_after_signing(reviewed, kDigest, before));
     EXPECT_TRUE(changed_after_signing(reviewed, kDigest, after));
-    EXPECT_FALSE(signature_holds(reviewed.front(), kDigest, after));
-    EXPECT_FALSE(signature_holds(reviewed.front(), std::string(64, 'e'), before));
-    // A change smaller than the thousandth is a change; fewer decimals written are none.
     const Signature at_two = signed_by("rolf", Meaning::kReviewed, "2.000\n8.000\nuser\n83.144");
-    EXPECT_TRUE(signature_holds(at_two, kDigest, after));
     const std::string nudged =
         limits_lines({2.0004, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
-    EXPECT_FALSE(signature_holds(at_two, kDigest, nudged));
     EXPECT_TRUE(changed_after_signing({at_two}, kDigest, nudged));
+    // Another record's signature copied onto this one is no change of limits.
+    Signature copied = at_two;
+    copied.terms.record_digest = std::string(64, 'e');
+    EXPECT_FALSE(changed_after_signing({copied}, kDigest, nudged));
     EXPECT_EQ(signing_refusal("anna", "Anna", Role::kApprover, Meaning::kApproved, reviewed,
                               kDigest, after),
               "an approval needs an earlier valid review by another person");
     EXPECT_FALSE(signing_refusal("rolf", "Rolf", Role::kReviewer, Meaning::kReviewed, reviewed,
                                  kDigest, after));
+}
+
+// The state of the last of a record's signatures, the first reason that applies: a copy of
+// another record's signature, an edited event, other limits, and an approval with no earlier
+// review by another person that holds.
+TEST(SignatureRules, EachSignatureSaysWhetherItHoldsAndWhyNot) {
+    const std::string in_force =
+        limits_lines({2.0, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
+    const std::string other_limits = limits_lines({}, insight::kDefaultDeltaH);
+    const std::string other_record(64, 'e');
+    const auto by = [&](std::int64_t sequence, const std::string& id, Meaning meaning) {
+        return Signature{sequence, 0, {}, id, {kDigest, meaning, in_force, id + " Name"}, {}};
+    };
+    const auto but = [](Signature signature, const std::function<void(Signature&)>& change) {
+        change(signature);
+        return signature;
+    };
+    const auto edited = [](Signature& s) { s.row_intact = false; };
+    const auto copied = [&](Signature& s) { s.terms.record_digest = other_record; };
+    const auto under_other_limits = [&](Signature& s) { s.terms.limits = other_limits; };
+    const Signature review = by(1, "rolf", Meaning::kReviewed);
+    const Signature approval = by(3, "anna", Meaning::kApproved);
+    using State = SignatureState;
+    const struct {
+        const char* what;
+        std::vector<Signature> signatures;
+        State last;
+    } cases[] = {
+        {"a review", {review}, State::kHolds},
+        {"an approval on another person's review", {review, approval}, State::kHolds},
+        {"the limits written with fewer decimals",
+         {but(review, [](Signature& s) { s.terms.limits = "2.000\n8.000\nuser\n83.144"; })},
+         State::kHolds},
+        {"copied from another record", {but(review, copied)}, State::kNotOfThisRecord},
+        {"copied and edited", {but(but(review, copied), edited)}, State::kNotOfThisRecord},
+        {"an approval copied from another record",
+         {review, but(approval, copied)},
+         State::kNotOfThisRecord},
+        {"edited", {but(review, edited)}, State::kEdited},
+        {"edited under other limits",
+         {but(but(review, under_other_limits), edited)},
+         State::kEdited},
+        {"under other limits", {but(review, under_other_limits)}, State::kLimitsChanged},
+        {"under limits a millionth away",
+         {but(review,
+              [](Signature& s) {
+                  s.terms.limits = limits_lines({2.000001, 8.0, insight::LimitSource::kUser},
+                                                insight::kDefaultDeltaH);
+              })},
+         State::kLimitsChanged},
+        {"an approval under other limits",
+         {review, but(approval, under_other_limits)},
+         State::kLimitsChanged},
+        {"an approval with no review", {approval}, State::kReviewGone},
+        {"an approval whose review was edited",
+         {but(review, edited), approval},
+         State::kReviewGone},
+        {"an approval on a review copied from another record",
+         {but(review, copied), approval},
+         State::kReviewGone},
+        {"an approval on a review under other limits",
+         {but(review, under_other_limits), approval},
+         State::kReviewGone},
+        {"an approval on the approver's own review",
+         {by(1, "anna", Meaning::kReviewed), approval},
+         State::kReviewGone},
+        {"an approval on a review by the approver under another id",
+         {but(by(1, "anna2", Meaning::kReviewed),
+              [](Signature& s) { s.terms.full_name = " ANNA  name"; }),
+          approval},
+         State::kReviewGone},
+        {"an approval on a review entered after it",
+         {by(5, "rolf", Meaning::kReviewed), approval},
+         State::kReviewGone},
+        {"an approval on an approval",
+         {by(1, "olga", Meaning::kApproved), approval},
+         State::kReviewGone},
+        {"an approval with one review gone and another holding",
+         {but(review, edited), by(2, "olga", Meaning::kReviewed), approval},
+         State::kHolds},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(signature_state(c.signatures.back(), c.signatures, kDigest, in_force), c.last)
+            << c.what;
+    }
+    EXPECT_EQ(state_words(State::kNotOfThisRecord), "IS NOT OF THIS RECORD");
+    EXPECT_EQ(state_words(State::kLimitsChanged), "not valid for the current limits");
+    EXPECT_EQ(state_words(State::kHolds), "valid");
+
+    // An approval that no longer holds is given again once a review holds again.
+    const std::vector<Signature> lapsed{but(review, edited), approval,
+                                        by(4, "olga", Meaning::kReviewed)};
+    EXPECT_FALSE(signing_refusal("anna", "anna Name", Role::kApprover, Meaning::kApproved, lapsed,
+                                 kDigest, in_force));
+    EXPECT_EQ(signing_refusal("anna", "anna Name", Role::kApprover, Meaning::kApproved,
+                              {review, approval}, kDigest, in_force),
+              "anna has signed this record as approved already");
 }
 
 struct Accounts : ::testing::Test {

@@ -360,7 +360,7 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
 
 // Two people sign a record in turn; every refusal exits 3 and is entered in the trail; the
 // signatures show in the report and the bundle until the limits change; and a signature row
-// copied onto another record is found by archive verify.
+// copied onto another record is found by archive verify and shown as not of that record.
 TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     {
         ArchiveRig rig;
@@ -478,6 +478,9 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     ASSERT_THAT(copied, exits(0));
     const ProcessResult verified = by("anna", {"archive", "verify"});
     EXPECT_THAT(verified, exits(1, AllOf(HasSubstr("1\tINTACT\n"), HasSubstr(" WAS EDITED\n"))));
+    const ProcessResult shown_copied = by("anna", {"archive", "show", "2"});
+    EXPECT_THAT(shown_copied.out, HasSubstr("\nsignature: reviewed, Rolf Rahm, rolf, 20"));
+    EXPECT_EQ(occurrences(shown_copied.out, "Z, IS NOT OF THIS RECORD\n"), 1) << shown_copied.out;
 
     // An altered record is not bundled: its bundle would pass sha256sum -c.
     ASSERT_THAT(run_process({"sqlite3", archive_file("kept").string(),

@@ -22,9 +22,12 @@ TEST(CliOptions, TakesPortDeviceFolderCommandAndItsArguments) {
 
     for (const auto& [word, action] :
          {std::pair{"migrate", ArchiveAction::kMigrate}, std::pair{"sync", ArchiveAction::kSync}}) {
-        const auto shared = accepted({"--archive", "postgresql://ann@db/frostel", "archive", word});
-        EXPECT_EQ(std::tuple(shared.archive_address, shared.archive.action),
-                  std::tuple("postgresql://ann@db/frostel", action));
+        for (const char* address :
+             {"postgresql://ann@db/frostel", "host=/run/pg dbname=frostel", "service=frostel"}) {
+            const auto shared = accepted({"--archive", address, "archive", word});
+            EXPECT_EQ(std::tuple(shared.archive_address, shared.archive.action),
+                      std::tuple(address, action));
+        }
     }
 
     const auto by_device = accepted({"--device", "/dev/pts/4", "read-page", "16", "128", "383"});
@@ -116,7 +119,8 @@ TEST(CliOptions, RefusesWhatCannotBeSent) {
         "archive sync 1",
         "archive export 1; archive export 1 --pdf; archive export 1 --html r.html",
         "archive list --since 2026-13-01; archive list --since 2027-02-30",
-        "--archive archive.db archive list; --archive postgresql://host archive list",
+        "--archive archive.db archive list; --archive postgresql://h/db?colour=x archive list",
+        "--archive colour=blue archive list; --archive dbname='frostel archive list",
         "--data-folder d --archive a.sqlite archive list",
         "audit; audit show; audit list --record 0; audit list --user; audit verify 1",
         "audit export; audit export a.csv b.csv",

@@ -167,16 +167,20 @@ TEST(ProgramFolder, AnInstalledCopyIsKnownByTheDesktopEntryBesideItsFolder) {
     EXPECT_FALSE(is_installed_copy(prefix + QStringLiteral("/tools")));
 }
 
-// A URI with a password, in its user part or its parameters, never reaches the file.
+// An address with a password, in a URI's user part or parameters or among keyword=value
+// settings, never reaches the file.
 TEST(ArchiveSetting, KeptInTheProgramFolderWithoutPasswords) {
     QTemporaryDir folder;
     EXPECT_EQ(read_archive_setting(folder.path()), QString());
     const QString uri = QStringLiteral("postgresql://pc1@db.example/frostel?sslmode=require");
     ASSERT_TRUE(write_archive_setting(folder.path(), uri));
     EXPECT_EQ(read_archive_setting(folder.path()), uri);
-    EXPECT_FALSE(write_archive_setting(folder.path(), QStringLiteral("postgresql://pc1:pw@db/f")));
-    EXPECT_FALSE(write_archive_setting(folder.path(),
-                                       QStringLiteral("postgresql:///f?host=/s&password=pw")));
+    for (const char* with_password :
+         {"postgresql://pc1:pw@db/f", "postgresql:///f?host=/s&password=pw",
+          "host=/s password=pw dbname=f", "password = pw", "service=f sslpassword=pw"}) {
+        EXPECT_FALSE(write_archive_setting(folder.path(), QString::fromLatin1(with_password)))
+            << with_password;
+    }
     EXPECT_EQ(read_archive_setting(folder.path()), uri);
     EXPECT_EQ(file_text(folder.filePath(kArchiveSettingFileName).toStdString()).find("pw"),
               std::string::npos);
