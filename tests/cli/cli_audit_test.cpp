@@ -97,6 +97,13 @@ struct AuditCommands : ::testing::Test {
                                       const std::string& zone = "UTC") const {
         return command("audit", name, std::move(words), zone);
     }
+    // One download kept at `location` as record 1.
+    static void archive_a_record(const QString& location) {
+        ArchiveRig rig;
+        archive::MissionArchive archive(location);
+        ASSERT_TRUE(archive.archive(
+            rig.download(ArchiveRig::mission("Fridge 2", {2026, 1, 5, 8, 0, 0}, 40)), rig.stamp));
+    }
 };
 
 // RFC 4180 records: fields split at commas outside quotes, "" inside quotes a quote.
@@ -485,6 +492,50 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_THAT(verified.out,
                 HasSubstr("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
                           " IS NOT OF THIS RECORD\n"));
+}
+
+// A record's limits are set by reviewers, approvers and administrators, on this PC's archive
+// and on a shared one alike: an operator is refused, exit 3, and the refusal is entered
+// against the record as the operator's.
+TEST_F(AuditCommands, OnlyReviewersApproversAndAdministratorsSetARecordsLimits) {
+    std::vector<std::pair<const char*, QString>> archives{
+        {"local", QString::fromStdString(archive_file("kept").string())}};
+    if (std::getenv("FROSTEL_TEST_PG") != nullptr) {
+        archives.emplace_back("shared", new_server_archive());
+    }
+    for (const auto& [name, location] : archives) {
+        ASSERT_FALSE(location.isEmpty()) << name;
+        archive_a_record(location);
+        place = {"--archive", location.toStdString()};
+        turn_on_accounts();
+        add_person("olga", "Olga Ost", "operator");
+        add_person("rolf", "Rolf Rahm", "reviewer");
+        add_person("anna", "Anna Amt", "approver");
+
+        EXPECT_THAT(by("olga", {"archive", "limits", "1", "--limits", "2:8", "--reason", "colder"}),
+                    exits(3, "", "frostel-cli: the role operator may not run archive limits\n"))
+            << name;
+        int low = 2;
+        for (const char* id : {"rolf", "anna", "root"}) {
+            EXPECT_THAT(by(id, {"archive", "limits", "1", "--limits", std::to_string(++low) + ":8",
+                                "--reason", "new SOP"}),
+                        exits(0))
+                << name << ", " << id;
+        }
+        std::vector<std::string> changes;
+        for (const std::string& event :
+             split(by("root", {"audit", "list", "--record", "1"}).out, '\n')) {
+            const std::vector<std::string> field = split(event, '\t');
+            if (field.size() > 7 && (field[4] == "access-refused" || field[4] == "limits-set")) {
+                changes.push_back(field[2] + ' ' + field[4] + ' ' + field[7]);
+            }
+        }
+        EXPECT_EQ(changes, (std::vector<std::string>{"olga access-refused archive limits",
+                                                     "rolf limits-set low=3 high=8 dH=83.144",
+                                                     "anna limits-set low=4 high=8 dH=83.144",
+                                                     "root limits-set low=5 high=8 dH=83.144"}))
+            << name;
+    }
 }
 
 // An archive with accounts written over behind the program's back (a report copied onto it)
