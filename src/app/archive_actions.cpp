@@ -164,13 +164,14 @@ void ArchiveActions::note_file_written(const std::string& kind, const QString& p
         archive::file_written(kind, QFileInfo(path).absoluteFilePath().toStdString(), fingerprint));
 }
 
-bool ArchiveActions::allows(archive::Right right, const std::string& what) {
+bool ArchiveActions::allows(archive::Right right, const std::string& what,
+                            const std::string& object) {
     const std::optional<archive::Person> person = ties_.signed_in();
     if (holds_right(person, right)) {
         return true;
     }
     archive::AccountBook book(mission_archive());
-    const archive::AccountAnswer refusal = book.refuse(*person, what);
+    const archive::AccountAnswer refusal = book.refuse(*person, what, object);
     QString text = tr("The role %1 may not %2.")
                        .arg(QString::fromStdString(std::string(archive::role_name(person->role))),
                             QString::fromStdString(what));

@@ -63,8 +63,9 @@ class ArchiveActions final : public QObject {
                            const std::string& fingerprint);
     void warn(const QString& text);
     // Whether the person at the window may do `what` ("export CSV"), which needs `right`;
-    // a refusal is entered in the audit trail and said.
-    [[nodiscard]] bool allows(archive::Right right, const std::string& what);
+    // a refusal is entered in the audit trail, about `object` when it names one, and said.
+    [[nodiscard]] bool allows(archive::Right right, const std::string& what,
+                              const std::string& object = {});
 
   private:
     // A warning read before anything else goes on.

@@ -18,6 +18,7 @@ QString who_may(archive::Right right) {
         case archive::Right::kChangeAccounts:
             return QObject::tr("only an administrator may change the data folder");
         case archive::Right::kReadAuditTrail:
+        case archive::Right::kSetLimits:
         case archive::Right::kDownload:
         case archive::Right::kSignReviewed:
         case archive::Right::kSignApproved:

@@ -19,6 +19,7 @@
 #include "app/summary_actions.h"
 #include "app/summary_window.h"
 #include "app/topmost.h"
+#include "archive/audit_trail.h"
 #include "archive/fingerprint.h"
 #include "datafile/data_file.h"
 #include "platform/latin1.h"
@@ -269,8 +270,8 @@ void DownloadActions::write_archived(std::int64_t id) {
     }
 }
 
-// Limits changed for an archived mission are kept with its record. With accounts on the
-// person says why; without a reason nothing changes.
+// Limits changed for an archived mission are kept with its record, by those who may set a
+// record's limits. With accounts on the person says why; without a reason nothing changes.
 bool DownloadActions::keep_limits(const archive::RecordLimits& limits) {
     const std::int64_t id = shown_.origin().archive_id;
     if (id == 0) {
@@ -281,6 +282,10 @@ bool DownloadActions::keep_limits(const archive::RecordLimits& limits) {
     const std::optional<archive::RecordLimits> in_force = store.record_limits(id);
     if (in_force && archive::limits_value(*in_force) == archive::limits_value(limits)) {
         return true;
+    }
+    if (!archive_.allows(archive::Right::kSetLimits, "set a record's limits",
+                         archive::record_object(id))) {
+        return false;
     }
     const bool reason_required = ties_.signed_in().has_value();
     std::optional<std::string> reason = std::string();

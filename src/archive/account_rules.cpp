@@ -61,7 +61,7 @@ std::size_t characters_in(std::string_view utf8) {
 bool has_right(Role role, Right right) {
     if (role == Role::kAdministrator) {
         return right == Right::kDownload || right == Right::kReadAuditTrail ||
-               right == Right::kChangeAccounts;
+               right == Right::kSetLimits || right == Right::kChangeAccounts;
     }
     switch (right) {
         case Right::kDownload:
@@ -69,6 +69,7 @@ bool has_right(Role role, Right right) {
         case Right::kExport:
             return true;
         case Right::kReadAuditTrail:
+        case Right::kSetLimits:
         case Right::kSignReviewed:
             return role != Role::kOperator;
         case Right::kSignApproved:

@@ -8,13 +8,15 @@
 namespace frostel::archive {
 
 // A person has one role; each role holds the rights of the one before it, except the
-// administrator's, which are the accounts, the site settings and downloads.
+// administrator's, which are the accounts, the site settings, downloads, reading the audit
+// trail and setting a record's limits.
 enum class Role { kOperator, kReviewer, kApprover, kAdministrator };
 enum class Right {
     kDownload,  // and talking to a logger
     kProgram,
     kExport,  // files and reports
     kReadAuditTrail,
+    kSetLimits,  // and the dH of an archived record
     kSignReviewed,
     kSignApproved,
     kChangeAccounts,

@@ -22,6 +22,17 @@ namespace frostel::cli {
 
 namespace {
 
+constexpr std::array<std::pair<const char*, ArchiveAction>, 8> kArchiveActions{{
+    {"list", ArchiveAction::kList},
+    {"show", ArchiveAction::kShow},
+    {"export", ArchiveAction::kExport},
+    {"verify", ArchiveAction::kVerify},
+    {"limits", ArchiveAction::kLimits},
+    {"bundle", ArchiveAction::kBundle},
+    {"migrate", ArchiveAction::kMigrate},
+    {"sync", ArchiveAction::kSync},
+}};
+
 std::optional<Command> parse_command(const std::string& name) {
     if (name == "id") {
         return Command::kId;
@@ -238,20 +249,10 @@ std::string parse_archive_limits(ArchiveRequest& request, std::span<const std::s
 }
 
 std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std::string> rest) {
-    static const std::array<std::pair<const char*, ArchiveAction>, 8> kActions{{
-        {"list", ArchiveAction::kList},
-        {"show", ArchiveAction::kShow},
-        {"export", ArchiveAction::kExport},
-        {"verify", ArchiveAction::kVerify},
-        {"limits", ArchiveAction::kLimits},
-        {"bundle", ArchiveAction::kBundle},
-        {"migrate", ArchiveAction::kMigrate},
-        {"sync", ArchiveAction::kSync},
-    }};
-    const auto action = std::find_if(kActions.begin(), kActions.end(), [&](const auto& a) {
-        return !rest.empty() && rest.front() == a.first;
-    });
-    if (action == kActions.end()) {
+    const auto action =
+        std::find_if(kArchiveActions.begin(), kArchiveActions.end(),
+                     [&](const auto& a) { return !rest.empty() && rest.front() == a.first; });
+    if (action == kArchiveActions.end()) {
         return "archive needs list, show, export, verify, limits, bundle, migrate or sync";
     }
     request.action = action->second;
@@ -501,6 +502,12 @@ std::string archive_address_problem(const std::string& value) {
 }
 
 }  // namespace
+
+const char* archive_action_name(ArchiveAction action) {
+    return std::find_if(kArchiveActions.begin(), kArchiveActions.end(),
+                        [action](const auto& a) { return a.second == action; })
+        ->first;
+}
 
 std::variant<CliOptions, std::string> parse_cli_options(std::span<const std::string> args) {
     CliOptions options;

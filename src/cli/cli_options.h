@@ -193,7 +193,8 @@ inline constexpr const char* kCliUsage =
     "                      reviewed); the password as for every command\n"
     "  With accounts on, every command but users init needs --user ID, the password as the\n"
     "  first line of standard input or of the --password-file FILE; only administrators\n"
-    "  change accounts; archive limits needs --reason.\n"
+    "  change accounts; only reviewers, approvers and administrators set a record's\n"
+    "  limits, and archive limits needs --reason.\n"
     "  Port N (1 to 30, default 1) is the device ports/COMN in the program folder\n"
     "  (default: the folder of this program), else /dev/ttyUSB<N-1>.\n"
     "  Unit names may be written in any case; FARENHEIT is taken too.\n"
@@ -213,5 +214,7 @@ inline constexpr const char* kCliUsage =
 // The options, or the reason the arguments make no sense (nothing is sent then).
 [[nodiscard]] std::variant<CliOptions, std::string> parse_cli_options(
     std::span<const std::string> args);
+// The word that names `action` on the command line: "limits".
+[[nodiscard]] const char* archive_action_name(ArchiveAction action);
 
 }  // namespace frostel::cli

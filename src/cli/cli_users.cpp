@@ -6,6 +6,7 @@
 
 #include "archive/account_book.h"
 #include "archive/audit_chain.h"
+#include "archive/audit_trail.h"
 #include "archive/mission_archive.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_commands.h"
@@ -96,6 +97,24 @@ std::variant<Person, int> signed_in(archive::AccountBook& book, const std::strin
     return *answer.person;
 }
 
+std::optional<archive::Right> archive_right(ArchiveAction action) {
+    switch (action) {
+        case ArchiveAction::kSync:
+            return archive::Right::kDownload;
+        case ArchiveAction::kExport:
+        case ArchiveAction::kBundle:
+            return archive::Right::kExport;
+        case ArchiveAction::kLimits:
+            return archive::Right::kSetLimits;
+        case ArchiveAction::kList:
+        case ArchiveAction::kShow:
+        case ArchiveAction::kVerify:
+        case ArchiveAction::kMigrate:
+            break;
+    }
+    return std::nullopt;
+}
+
 std::optional<archive::Right> right_needed(const CliOptions& options) {
     switch (options.command) {
         case Command::kId:
@@ -108,13 +127,7 @@ std::optional<archive::Right> right_needed(const CliOptions& options) {
         case Command::kSummary:
             return options.report.file ? std::optional(archive::Right::kExport) : std::nullopt;
         case Command::kArchive:
-            if (options.archive.action == ArchiveAction::kSync) {
-                return archive::Right::kDownload;
-            }
-            return options.archive.action == ArchiveAction::kExport ||
-                           options.archive.action == ArchiveAction::kBundle
-                       ? std::optional(archive::Right::kExport)
-                       : std::nullopt;
+            return archive_right(options.archive.action);
         case Command::kAudit:
             return archive::Right::kReadAuditTrail;
         case Command::kUsers:
@@ -148,6 +161,15 @@ const char* command_name(Command command) {
             break;
     }
     return "users";
+}
+
+// The command as the person gave it, an archive command with its action: "archive limits".
+std::string refused_work(const CliOptions& options) {
+    std::string work = command_name(options.command);
+    if (options.command == Command::kArchive) {
+        work += ' ' + std::string(archive_action_name(options.archive.action));
+    }
+    return work;
 }
 
 // "2026-02-01T09:00:00Z"
@@ -278,10 +300,13 @@ std::optional<int> sign_in_for(const CliOptions& options, RunArchive& run, Passw
     const auto& who = std::get<Person>(person);
     const std::optional<archive::Right> needed = right_needed(options);
     if (needed && !archive::has_right(who.role, *needed)) {
-        const AccountAnswer refusal =
-            archive::AccountBook(archive).refuse(who, command_name(options.command));
-        err << "frostel-cli: the role " << archive::role_name(who.role) << " may not run "
-            << command_name(options.command) << '\n';
+        const std::string work = refused_work(options);
+        const std::optional<std::int64_t> record =
+            options.command == Command::kArchive ? options.archive.id : std::nullopt;
+        const AccountAnswer refusal = archive::AccountBook(archive).refuse(
+            who, work, record ? archive::record_object(*record) : std::string());
+        err << "frostel-cli: the role " << archive::role_name(who.role) << " may not run " << work
+            << '\n';
         return refusal.kind == Kind::kFailed ? exit_code(refusal, err) : kExitRefused;
     }
     return std::nullopt;

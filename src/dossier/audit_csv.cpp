@@ -1,8 +1,11 @@
 #include "dossier/audit_csv.h"
 
+#include "report/spreadsheet_text.h"
+
 namespace frostel::dossier {
 
-std::string csv_field(const std::string& field) {
+std::string csv_field(const std::string& text) {
+    std::string field = report::spreadsheet_text(text);
     if (field.find_first_of(",\"\r\n") == std::string::npos) {
         return field;
     }

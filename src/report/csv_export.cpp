@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/fixed_text.h"
+#include "report/spreadsheet_text.h"
 
 namespace frostel::report {
 
@@ -25,14 +26,10 @@ std::string_view unit_name(mission::TemperatureUnit unit) {
     return "celsius";
 }
 
-// A text field in quotes, its quotes doubled; a leading character that a spreadsheet reads
-// as the start of a formula gets an apostrophe before it, so the field stays text.
+// A text field as no spreadsheet runs it, in quotes, its quotes doubled.
 std::string quoted_text(std::string_view text) {
     std::string field = "\"";
-    if (!text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos) {
-        field += '\'';
-    }
-    for (const char c : text) {
+    for (const char c : spreadsheet_text(text)) {
         field += c;
         if (c == '"') {
             field += '"';

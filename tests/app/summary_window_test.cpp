@@ -489,6 +489,61 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(events("file-written", written), 1);
     }
 
+    // An operator may not change an archived record's limits or dH from the summary: no reason
+    // is asked, the fields show those in force again, and the refusal is said and entered
+    // against the record. A reviewer may.
+    void anOperatorIsRefusedTheLimitsOfAnArchivedRecord() {
+        std::optional<archive::Person> at_window;
+        Rig rig([&at_window] { return at_window; });
+        rig.load_data();
+        archive::MissionArchive kept(archive::archive_path(rig.folder.path()));
+        const std::int64_t id = rig.window->shown_mission().origin().archive_id;
+        QVERIFY(id > 0);
+        int asked = 0;
+        QTimer answering;  // gives each reason dialog the reason "colder"
+        connect(&answering, &QTimer::timeout, [&asked] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog != nullptr && dialog->objectName() == "reason_dialog") {
+                ++asked;
+                dialog->findChild<QLineEdit*>("reason")->setText("colder");
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            }
+        });
+        answering.start(10);
+
+        at_window = archive::Person{"otto", "Otto Operator", archive::Role::kOperator};
+        rig.open_summary();
+        rig.type_limits("", "8");
+        QCOMPARE(rig.field("high_limit")->text(), "");
+        rig.type_into("delta_h", "100");
+        QTest::keyClick(rig.field("delta_h"), Qt::Key_Return);
+        QCOMPARE(rig.field("delta_h")->text(), "83.144");
+        QCOMPARE(asked, 0);
+        QCOMPARE(rig.chart().limits().source, insight::LimitSource::kLogger);
+        QVERIFY(limits_events(kept).isEmpty());
+        const auto* said = top_level<QMessageBox>("archive_warning");
+        QVERIFY(said != nullptr);
+        QCOMPARE(said->text(), "The role operator may not set a record's limits.");
+        const QString refusal = QStringLiteral("otto record:%1 set a record's limits").arg(id);
+        QCOMPARE(test::audit_lines(kept,
+                                   [](const archive::AuditRow& row) {
+                                       return row.action == "access-refused"
+                                                  ? QString::fromStdString(row.user_id + ' ' +
+                                                                           row.object + ' ' +
+                                                                           row.new_value)
+                                                  : QString();
+                                   }),
+                 (QStringList{refusal, refusal}));
+
+        at_window = archive::Person{"rolf", "Rolf Rahm", archive::Role::kReviewer};
+        rig.type_limits("", "8");
+        QTRY_COMPARE(rig.field("high_limit")->text(), "8");
+        QCOMPARE(asked, 1);
+        QCOMPARE(limits_events(kept),
+                 QStringList{"low=none high=none dH=83.144 > low=none high=8 dH=83.144 "
+                             "(colder) by rolf"});
+    }
+
     // The archive's list judges a record by the limits in force, as the summary does and in
     // its colours, once the user is back from setting them.
     void theArchiveListSaysWhatTheSummarySays() {

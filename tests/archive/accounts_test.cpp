@@ -23,10 +23,10 @@ using Kind = AccountAnswer::Kind;
 TEST(AccountRules, RightsStatesSettingsAndPasswords) {
     const std::map<Right, std::string> expected{
         // operator, reviewer, approver, administrator
-        {Right::kDownload, "yyyy"},       {Right::kProgram, "yyyn"},
-        {Right::kExport, "yyyn"},         {Right::kReadAuditTrail, "nyyy"},
-        {Right::kSignReviewed, "nyyn"},   {Right::kSignApproved, "nnyn"},
-        {Right::kChangeAccounts, "nnny"},
+        {Right::kDownload, "yyyy"},     {Right::kProgram, "yyyn"},
+        {Right::kExport, "yyyn"},       {Right::kReadAuditTrail, "nyyy"},
+        {Right::kSetLimits, "nyyy"},    {Right::kSignReviewed, "nyyn"},
+        {Right::kSignApproved, "nnyn"}, {Right::kChangeAccounts, "nnny"},
     };
     for (const auto& [right, rights] : expected) {
         std::string held;

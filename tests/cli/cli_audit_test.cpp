@@ -100,6 +100,13 @@ struct AuditCommands : ::testing::Test {
                                       const std::string& zone = "UTC") const {
         return command("audit", name, std::move(words), zone);
     }
+    // One download kept at `location` as record 1.
+    static void archive_a_record(const QString& location) {
+        ArchiveRig rig;
+        archive::MissionArchive archive(location);
+        ASSERT_TRUE(archive.archive(
+            rig.download(ArchiveRig::mission("Fridge 2", {2026, 1, 5, 8, 0, 0}, 40)), rig.stamp));
+    }
 };
 
 // RFC 4180 records: fields split at commas outside quotes, "" inside quotes a quote.
@@ -140,22 +147,41 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
     const ProcessResult all = audit("kept", {"list", "--since", "2000-01-01"});
     EXPECT_THAT(all.out,
                 HasSubstr("\tdownload-not-archived\t\t\t\tline one\\nline\\ttwo \\\\ three\n"));
+    {
+        // Texts a spreadsheet would run, typed in by someone at a workstation named to match.
+        archive::MissionArchive archive(QString::fromStdString(archive_file("kept").string()),
+                                        archive::MissionArchive::Access::kReadWrite,
+                                        {"os:bo", "Bo", "+pc-8"});
+        ASSERT_TRUE(archive.record_event(
+            {"limits-set", "=HYPERLINK(\"x\")", "-3.5", "@SUM(A1)", "'as typed"}));
+    }
 
     // The chain hashes UTC milliseconds: the PC's time zone changes nothing.
     const ProcessResult berlin = audit("kept", {"verify"}, "Europe/Berlin");
-    ASSERT_THAT(berlin, exits(0, StartsWith("INTACT 4 EVENTS, HEAD ")));
+    ASSERT_THAT(berlin, exits(0, StartsWith("INTACT 5 EVENTS, HEAD ")));
     EXPECT_EQ(audit("kept", {"verify"}).out, berlin.out);
     const std::string head = berlin.out.substr(22, 64);
 
     const fs::path csv = folder / "trail.csv";
     ASSERT_THAT(audit("kept", {"export", csv.string()}), exits(0));
     std::ifstream in(csv, std::ios::binary);
-    const auto records = csv_records({std::istreambuf_iterator<char>(in), {}});
-    ASSERT_EQ(records.size(), 5u);
+    auto records = csv_records({std::istreambuf_iterator<char>(in), {}});
+    ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[0],
               (std::vector<std::string>{"sequence", "utc", "user", "workstation", "action",
                                         "object", "old", "new", "reason", "hash"}));
     EXPECT_EQ(records[2][5], "file:/data/week 49, \"cold\".csv");
+    EXPECT_EQ(std::vector(records[5].begin() + 2, records[5].end() - 1),
+              (std::vector<std::string>{"os:bo", "'+pc-8", "limits-set", "'=HYPERLINK(\"x\")",
+                                        "'-3.5", "'@SUM(A1)", "''as typed"}));
+    // A reader takes one leading apostrophe off any field that begins with one.
+    for (auto& record : records) {
+        for (std::string& field : record) {
+            if (field.starts_with('\'')) {
+                field.erase(0, 1);
+            }
+        }
+    }
     std::string chain(64, '0');
     for (std::size_t r = 1; r < records.size(); ++r) {
         std::vector<std::string> fields = records[r];
@@ -491,6 +517,93 @@ TEST_F(AuditCommands, SignaturesFromReviewAndApprovalToAChangeOfLimits) {
     EXPECT_THAT(verified.out,
                 HasSubstr("2\tSIGNATURE " + copied.out.substr(0, copied.out.size() - 1) +
                           " IS NOT OF THIS RECORD\n"));
+}
+
+// A record's limits are set by reviewers, approvers and administrators, on this PC's archive
+// and on a shared one alike: an operator is refused, exit 3, and the refusal is entered
+// against the record as the operator's.
+TEST_F(AuditCommands, OnlyReviewersApproversAndAdministratorsSetARecordsLimits) {
+    std::vector<std::pair<const char*, QString>> archives{
+        {"local", QString::fromStdString(archive_file("kept").string())}};
+    if (std::getenv("FROSTEL_TEST_PG") != nullptr) {
+        archives.emplace_back("shared", new_server_archive());
+    }
+    for (const auto& [name, location] : archives) {
+        ASSERT_FALSE(location.isEmpty()) << name;
+        archive_a_record(location);
+        place = {"--archive", location.toStdString()};
+        turn_on_accounts();
+        add_person("olga", "Olga Ost", "operator");
+        add_person("rolf", "Rolf Rahm", "reviewer");
+        add_person("anna", "Anna Amt", "approver");
+
+        EXPECT_THAT(by("olga", {"archive", "limits", "1", "--limits", "2:8", "--reason", "colder"}),
+                    exits(3, "", "frostel-cli: the role operator may not run archive limits\n"))
+            << name;
+        int low = 2;
+        for (const char* id : {"rolf", "anna", "root"}) {
+            EXPECT_THAT(by(id, {"archive", "limits", "1", "--limits", std::to_string(++low) + ":8",
+                                "--reason", "new SOP"}),
+                        exits(0))
+                << name << ", " << id;
+        }
+        std::vector<std::string> changes;
+        for (const std::string& event :
+             split(by("root", {"audit", "list", "--record", "1"}).out, '\n')) {
+            const std::vector<std::string> field = split(event, '\t');
+            if (field.size() > 7 && (field[4] == "access-refused" || field[4] == "limits-set")) {
+                changes.push_back(field[2] + ' ' + field[4] + ' ' + field[7]);
+            }
+        }
+        EXPECT_EQ(changes, (std::vector<std::string>{"olga access-refused archive limits",
+                                                     "rolf limits-set low=3 high=8 dH=83.144",
+                                                     "anna limits-set low=4 high=8 dH=83.144",
+                                                     "root limits-set low=5 high=8 dH=83.144"}))
+            << name;
+    }
+}
+
+// What people type into the trail reaches the bundle's CSV files as text that no spreadsheet
+// runs, and the bundle still checks with sha256sum.
+TEST_F(AuditCommands, TextsTypedIntoTheTrailNeverRunInTheBundlesSpreadsheets) {
+    archive_a_record(QString::fromStdString(archive_file("kept").string()));
+    turn_on_accounts();
+    add_person("rolf", "=HYPERLINK(\"x\")", "reviewer");
+    ASSERT_THAT(by("rolf", {"archive", "limits", "1", "--limits", "2:8", "--reason", "-5 is cold"}),
+                exits(0));
+    ASSERT_THAT(by("rolf", {"sign", "1", "--meaning", "reviewed", "--comment", "@SUM(A1)"}),
+                exits(0));
+    const fs::path bundle = folder / "bundle";
+    ASSERT_THAT(by("rolf", {"archive", "bundle", "1", bundle.string()}), exits(0));
+    EXPECT_THAT(
+        run_process({"sh", "-c", "cd \"$0\" && sha256sum -c --quiet SHA256SUMS", bundle.string()}),
+        exits(0));
+
+    const auto records_of = [&](const char* file) {
+        std::ifstream in(bundle / file, std::ios::binary);
+        return csv_records({std::istreambuf_iterator<char>(in), {}});
+    };
+    const auto signatures = records_of("signatures.csv");
+    ASSERT_EQ(signatures.size(), 2u);
+    EXPECT_EQ(signatures[1][3], "'=HYPERLINK(\"x\")");
+    EXPECT_EQ(signatures[1][7], "'@SUM(A1)");
+    const auto events = records_of("audit.csv");
+    std::vector<std::string> reasons;
+    for (const auto& event : events) {
+        if (event[4] == "limits-set" || event[4] == "signed") {
+            reasons.push_back(event[4] + ' ' + event[8]);
+        }
+    }
+    EXPECT_EQ(reasons, (std::vector<std::string>{"limits-set '-5 is cold", "signed '@SUM(A1)"}));
+    for (const auto& file : {signatures, events}) {
+        for (const auto& record : file) {
+            for (const std::string& field : record) {
+                EXPECT_TRUE(field.empty() || std::string_view("=+-@\t\r").find(field.front()) ==
+                                                 std::string_view::npos)
+                    << field;
+            }
+        }
+    }
 }
 
 // An archive with accounts written over behind the program's back (a report copied onto it)

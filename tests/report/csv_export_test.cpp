@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include "report/spreadsheet_text.h"
+
 namespace frostel::report {
 namespace {
 
@@ -28,14 +30,47 @@ TEST(CsvExport, TheUnitInTheHeaderValuesWithoutNoiseAndTimesThatStayText) {
           {TemperatureUnit::kReaumur, "time,temperature_reaumur,time_utc\n"}}) {
         EXPECT_EQ(csv_text({}, unit), header);
     }
-    // A time text from a hostile file never reaches a spreadsheet as a formula.
-    EXPECT_EQ(csv_text(std::vector<CsvRow>{{"=cmd|' /C calc'!A0", 1}, {"say \"hi\"", 2}},
-                       TemperatureUnit::kCelsius),
-              "time,temperature_celsius,time_utc\n\"'=cmd|' /C calc'!A0\",1,\n"
-              "\"say \"\"hi\"\"\",2,\n");
-    for (const char* formula : {"+1", "-1", "@SUM(A1)"}) {
+    // A time text from a hostile file never reaches a spreadsheet as a formula, in either
+    // time column; the value beside it, a negative number, stays a number.
+    EXPECT_EQ(
+        csv_text(std::vector<CsvRow>{{"=cmd|' /C calc'!A0", -3.5, "@SUM(A1)"}, {"say \"hi\"", 2}},
+                 TemperatureUnit::kCelsius),
+        "time,temperature_celsius,time_utc\n\"'=cmd|' /C calc'!A0\",-3.5,\"'@SUM(A1)\"\n"
+        "\"say \"\"hi\"\"\",2,\n");
+    for (const char* formula : {"+1", "-1", "@SUM(A1)", "\tx", "'x"}) {
         EXPECT_EQ(csv_text(std::vector<CsvRow>{{formula, 0}}, TemperatureUnit::kKelvin),
-                  "time,temperature_kelvin,time_utc\n\"'" + std::string(formula) + "\",0,\n");
+                  "time,temperature_kelvin,time_utc\n\"'" + std::string(formula) + "\",0,\n")
+            << formula;
+    }
+}
+
+// Every CSV the program writes puts its text fields through one rule: a field a spreadsheet
+// would read as a formula gets one apostrophe before it, and so does one that begins with an
+// apostrophe, so that removing one leading apostrophe always gives the text back.
+TEST(CsvExport, ATextFieldNeverRunsInASpreadsheetAndComesBackWhole) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::string written;
+    } cases[] = {
+        {"equals", "=HYPERLINK(\"x\")", "'=HYPERLINK(\"x\")"},
+        {"plus", "+1", "'+1"},
+        {"minus", "-3.5", "'-3.5"},
+        {"at", "@SUM(A1)", "'@SUM(A1)"},
+        {"tab", "\t=1", "'\t=1"},
+        {"carriage return", "\r=1", "'\r=1"},
+        {"apostrophe", "'quoted", "''quoted"},
+        {"apostrophe alone", "'", "''"},
+        {"ordinary", "Fridge 2", "Fridge 2"},
+        {"formula later on", "a=1+2", "a=1+2"},
+        {"line feed first", "\n=1", "\n=1"},
+        {"empty", "", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string written = spreadsheet_text(c.text);
+        EXPECT_EQ(written, c.written) << c.name;
+        const std::string read_back = written.starts_with('\'') ? written.substr(1) : written;
+        EXPECT_EQ(read_back, c.text) << c.name;
     }
 }
 
