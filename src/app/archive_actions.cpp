@@ -186,6 +186,19 @@ bool ArchiveActions::allows(archive::Right right, const std::string& what) {
     return false;
 }
 
+bool ArchiveActions::server_answers(const QString& what) {
+    if (!ties_.signed_in()) {
+        return true;
+    }
+    const archive::MissionArchive& store =
+        news_said(archive_.open_live(ties_.settings.data_folder, ties_.actor()));
+    if (!store.out_of_reach()) {
+        return true;
+    }
+    warn(tr("%1 is refused until the shared archive can be reached: %2").arg(what, store.error()));
+    return false;
+}
+
 void ArchiveActions::warn(const QString& text) {
     show_warning(&ties_.window, "archive_warning", tr("Archive"), text);
 }
