@@ -110,8 +110,12 @@ ArchiveActions::KeptDownload ArchiveActions::keep_download(
     const mission::DownloadedMission& mission, const archive::Stamp& stamp) {
     archive::MissionArchive& store =
         news_said(archive_.open_live(ties_.settings.data_folder, ties_.actor()));
+    // The person at the window signed in on the server, never on this PC's archive: with
+    // accounts on, what it keeps in its place is nobody's signed in.
+    const archive::Actor offline =
+        ties_.signed_in() ? archive::not_signed_in() : archive::os_actor();
     const archive::KeptDownload kept = archive::keep_download(
-        store, archive::archive_path(ties_.settings.data_folder), mission, stamp);
+        store, archive::archive_path(ties_.settings.data_folder), offline, mission, stamp);
     using Where = archive::KeptDownload::Where;
     if (kept.where == Where::kThisPc) {
         show_note(&ties_.window, "kept_offline", tr("Archive"), QString(archive::kKeptOffline),
@@ -180,6 +184,19 @@ bool ArchiveActions::allows(archive::Right right, const std::string& what,
                            .arg(QString::fromStdString(refusal.why));
     }
     warn(text);
+    return false;
+}
+
+bool ArchiveActions::server_answers(const QString& what) {
+    if (!ties_.signed_in()) {
+        return true;
+    }
+    const archive::MissionArchive& store =
+        news_said(archive_.open_live(ties_.settings.data_folder, ties_.actor()));
+    if (!store.out_of_reach()) {
+        return true;
+    }
+    warn(tr("%1 is refused until the shared archive can be reached: %2").arg(what, store.error()));
     return false;
 }
 

@@ -66,6 +66,10 @@ class ArchiveActions final : public QObject {
     // a refusal is entered in the audit trail, about `object` when it names one, and said.
     [[nodiscard]] bool allows(archive::Right right, const std::string& what,
                               const std::string& object = {});
+    // Whether work that only a person signed in on the archive may do (`what`: "Programming
+    // a logger") may go on: with accounts on, not while the shared archive cannot be
+    // reached, which is said.
+    [[nodiscard]] bool server_answers(const QString& what);
 
   private:
     // A warning read before anything else goes on.

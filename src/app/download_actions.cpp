@@ -271,11 +271,15 @@ void DownloadActions::write_archived(std::int64_t id) {
 }
 
 // Limits changed for an archived mission are kept with its record, by those who may set a
-// record's limits. With accounts on the person says why; without a reason nothing changes.
+// record's limits. With accounts on the person says why; without a reason, or while the
+// shared archive cannot be reached, nothing changes.
 bool DownloadActions::keep_limits(const archive::RecordLimits& limits) {
     const std::int64_t id = shown_.origin().archive_id;
     if (id == 0) {
         return true;
+    }
+    if (!archive_.server_answers(tr("Changing the limits of record %1").arg(id))) {
+        return false;
     }
     archive::MissionArchive& store = archive_.mission_archive();
     // Typed in another unit, the limits in force come back a few bits off.

@@ -38,7 +38,10 @@ Programming_DS1922T& ProgrammingActions::programming_window() {
             &window_->programming_button(),
             ties_.permission(archive::Right::kProgram, window_->programming_button().text()));
         window_->set_run_keeping(
-            {[this] { return archive_.allows(archive::Right::kProgram, "program"); },
+            {[this] {
+                 return archive_.allows(archive::Right::kProgram, "program") &&
+                        archive_.server_answers(tr("Programming a logger"));
+             },
              [this](const mission::HeldMission& mission) { return held_mission_choice(mission); },
              [this](const programming::ProgrammingSettings& settings,
                     const programming::RunResult& result) {

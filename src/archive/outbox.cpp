@@ -54,11 +54,12 @@ bool upload_item(MissionArchive& local, SqliteStore& outbox, MissionArchive& sha
     return server.upload_event({row.action, row.object, row.old_value, row.new_value, row.reason});
 }
 
-// The download kept in this PC's archive at `outbox`, pending for the shared archive that
-// could not be reached (`unreachable` says why).
-KeptDownload keep_on_this_pc(const QString& outbox, const mission::DownloadedMission& mission,
-                             const Stamp& stamp, const QString& unreachable) {
-    MissionArchive local(outbox);
+// The download kept in this PC's archive at `outbox` as `offline`'s, pending for the shared
+// archive that could not be reached (`unreachable` says why).
+KeptDownload keep_on_this_pc(const QString& outbox, const Actor& offline,
+                             const mission::DownloadedMission& mission, const Stamp& stamp,
+                             const QString& unreachable) {
+    MissionArchive local(outbox, MissionArchive::Access::kReadWrite, offline);
     KeptDownload kept{KeptDownload::Where::kThisPc, std::nullopt, unreachable, {}};
     if (local.set_offline(true)) {
         kept.archived = local.archive(mission, stamp);
@@ -74,7 +75,13 @@ KeptDownload keep_on_this_pc(const QString& outbox, const mission::DownloadedMis
 
 }  // namespace
 
-KeptDownload keep_download(MissionArchive& archive, const QString& outbox,
+Actor not_signed_in() {
+    Actor actor = os_actor();
+    actor.full_name = kNotSignedIn;
+    return actor;
+}
+
+KeptDownload keep_download(MissionArchive& archive, const QString& outbox, const Actor& offline,
                            const mission::DownloadedMission& mission, const Stamp& stamp) {
     archive.connect_again_if_dropped();
     if (archive.is_open()) {
@@ -89,7 +96,7 @@ KeptDownload keep_download(MissionArchive& archive, const QString& outbox,
     } else if (!archive.out_of_reach()) {
         return {KeptDownload::Where::kNowhere, std::nullopt, {}, archive.error()};
     }
-    return keep_on_this_pc(outbox, mission, stamp, archive.error());
+    return keep_on_this_pc(outbox, offline, mission, stamp, archive.error());
 }
 
 std::optional<SyncCount> upload_pending(MissionArchive& local, MissionArchive& shared) {

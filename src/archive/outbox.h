@@ -12,6 +12,11 @@ namespace frostel::archive {
 // What the window and frostel-cli say of a download the shared archive could not take.
 inline constexpr const char* kKeptOffline = "kept on this PC, not yet in the shared archive";
 
+// Who the work kept on this PC is while a shared archive that has, or may have, accounts
+// cannot be reached: nobody can sign in, so it is the operating-system user's, named so.
+inline constexpr const char* kNotSignedIn = "not signed in: server out of reach";
+[[nodiscard]] Actor not_signed_in();
+
 // Where keep_download kept a finished download.
 struct KeptDownload {
     enum class Where { kArchive, kThisPc, kNowhere };
@@ -26,9 +31,10 @@ struct KeptDownload {
 
 // Keeps a finished download in `archive`, connected anew when the server dropped its
 // connection. While it is a shared archive whose server cannot be reached now, the download
-// is kept in this PC's archive file at `outbox` instead, pending for it, as the operating-
-// system user's.
+// is kept in this PC's archive file at `outbox` instead, pending for it, as `offline`'s: the
+// operating-system user (not_signed_in() where accounts may be on).
 [[nodiscard]] KeptDownload keep_download(MissionArchive& archive, const QString& outbox,
+                                         const Actor& offline,
                                          const mission::DownloadedMission& mission,
                                          const Stamp& stamp);
 

@@ -341,9 +341,10 @@ void say_notice(const ArchiveContext& context) {
 }
 
 archive::KeptDownload::Where keep_download(const ArchiveContext& context, const QString& outbox,
+                                           const archive::Actor& offline,
                                            const mission::DownloadedMission& mission) {
-    const archive::KeptDownload kept =
-        archive::keep_download(context.archive, outbox, mission, archive::stamp_now(context.clock));
+    const archive::KeptDownload kept = archive::keep_download(
+        context.archive, outbox, offline, mission, archive::stamp_now(context.clock));
     say_notice(context);
     if (kept.where == archive::KeptDownload::Where::kNowhere) {
         std::string why = kept.why.toStdString();

@@ -40,11 +40,12 @@ struct ArchiveContext {
 [[nodiscard]] std::optional<report::ReportInput> report_input(const ArchiveContext& context,
                                                               const archive::StoredMission& stored);
 
-// Keeps a finished download (see archive::keep_download: in this PC's archive at `outbox`
-// while the shared archive cannot be reached) and says where on `err`; one kept nowhere is
-// said and entered in the audit trail.
+// Keeps a finished download (see archive::keep_download: in this PC's archive at `outbox`,
+// as `offline`'s, while the shared archive cannot be reached) and says where on `err`; one
+// kept nowhere is said and entered in the audit trail.
 [[nodiscard]] archive::KeptDownload::Where keep_download(const ArchiveContext& context,
                                                          const QString& outbox,
+                                                         const archive::Actor& offline,
                                                          const mission::DownloadedMission& mission);
 
 // The archive's notices (a damaged file set aside) on `err`.

@@ -139,6 +139,41 @@ bool writes(const cli::CliOptions& options) {
     return true;
 }
 
+// The commands that need a person signed in on a shared archive whose accounts may be on;
+// nullptr for the others.
+const char* person_bound(const cli::CliOptions& options) {
+    switch (options.command) {
+        case cli::Command::kProgram:
+            return "program";
+        case cli::Command::kSign:
+            return "sign";
+        case cli::Command::kArchive:
+            return options.archive.action == cli::ArchiveAction::kLimits ? "archive limits"
+                                                                         : nullptr;
+        case cli::Command::kId:
+        case cli::Command::kStatus:
+        case cli::Command::kReadPage:
+        case cli::Command::kDownload:
+        case cli::Command::kSummary:
+        case cli::Command::kAudit:
+        case cli::Command::kUsers:
+            break;
+    }
+    return nullptr;
+}
+
+// The run's work kept in this PC's archive at `outbox` from now on, for the shared archive
+// that cannot be reached; said when nobody is signed in for it.
+bool work_offline(cli::RunArchive& chosen, const QString& outbox) {
+    const bool offline = chosen.work_offline(outbox);
+    if (const archive::Actor& actor = chosen.archive().actor();
+        actor.full_name == archive::kNotSignedIn) {
+        std::cerr << "frostel-cli: " << archive::kNotSignedIn << "; acting as " << actor.user_id
+                  << '\n';
+    }
+    return offline;
+}
+
 int run_archive_command(const cli::CliOptions& options, archive::MissionArchive& store) {
     link::SystemClock clock;
     cli::ArchiveContext context{store, clock, std::cout, std::cerr};
@@ -232,10 +267,11 @@ int run_with_logger(const cli::CliOptions& options, const std::filesystem::path&
                 }
                 using Where = archive::KeptDownload::Where;
                 const QString outbox = local_archive(options, folder);
-                const Where where = cli::keep_download(kept_in(), outbox, mission);
+                const Where where =
+                    cli::keep_download(kept_in(), outbox, chosen.offline_actor(), mission);
                 if (where == Where::kThisPc) {
                     // The server went during the download: the run's events wait there too.
-                    kept_offline = chosen.work_offline(outbox);
+                    kept_offline = work_offline(chosen, outbox);
                 }
                 if (where != Where::kNowhere && kept_offline) {
                     std::cerr << archive::kKeptOffline << '\n';
@@ -279,11 +315,18 @@ int run(const cli::CliOptions& options) {
         return cli::kExitUsage;
     }
     cli::RunArchive chosen(chosen_archive(options, folder), writes(options));
-    // A download the shared archive cannot take now waits on this PC.
+    // Nobody signs in on a shared archive that cannot be reached, nor on this PC in its place:
+    // a download waits on this PC, the person's own work until the server answers.
     bool kept_offline = false;
-    if (options.command == cli::Command::kDownload && chosen.shared() &&
-        chosen.archive().out_of_reach()) {
-        kept_offline = chosen.work_offline(local_archive(options, folder));
+    if (chosen.shared() && chosen.archive().out_of_reach()) {
+        if (options.command == cli::Command::kDownload) {
+            kept_offline = work_offline(chosen, local_archive(options, folder));
+        } else if (const char* command = person_bound(options)) {
+            std::cerr << "frostel-cli: " << command
+                      << " refused until the shared archive can be reached: "
+                      << chosen.archive().error().toStdString() << '\n';
+            return cli::kExitRefused;
+        }
     }
     const bool syncs = options.command == cli::Command::kArchive &&
                        options.archive.action == cli::ArchiveAction::kSync;
@@ -300,7 +343,7 @@ int run(const cli::CliOptions& options) {
         return cli::run_sign(options, chosen, passwords, std::cout, std::cerr);
     }
     if (const std::optional<int> refused =
-            cli::sign_in_for(options, chosen, passwords, std::cerr)) {
+            kept_offline ? std::nullopt : cli::sign_in_for(options, chosen, passwords, std::cerr)) {
         return *refused;
     }
     if (options.command == cli::Command::kSummary) {

@@ -1,6 +1,7 @@
 #include "cli/run_archive.h"
 
 #include "archive/account_book.h"
+#include "archive/outbox.h"
 #include "archive/pg_address.h"
 
 namespace frostel::cli {
@@ -17,7 +18,15 @@ std::optional<bool> RunArchive::accounts_on() {
     if (!opened.is_open()) {
         return shared() ? std::nullopt : std::optional(true);
     }
-    return archive::AccountBook(opened).accounts_on();
+    const std::optional<bool> on = archive::AccountBook(opened).accounts_on();
+    if (shared()) {
+        shared_accounts_ = on;
+    }
+    return on;
+}
+
+archive::Actor RunArchive::offline_actor() const {
+    return shared_accounts_ == false ? archive::os_actor() : archive::not_signed_in();
 }
 
 archive::MissionArchive& RunArchive::archive() {
@@ -31,9 +40,12 @@ archive::MissionArchive& RunArchive::archive() {
 }
 
 bool RunArchive::work_offline(QString local) {
+    const archive::Actor actor = offline_actor();
     location_ = std::move(local);
     writes_ = true;
+    held_.reset();
     archive_.reset();
+    archive().act_as(actor);
     return archive().set_offline(true);
 }
 

@@ -23,13 +23,19 @@ class RunArchive {
     // archive cannot be opened (archive() says why).
     [[nodiscard]] std::optional<bool> accounts_on();
     [[nodiscard]] archive::MissionArchive& archive();
-    // From now on the run works on this PC's archive at `local`, its work pending for the
-    // shared archive that cannot be reached; false when that is no outbox.
+    // Who the run's work kept on this PC for the shared archive is: the operating-system
+    // user, and not signed in unless the shared archive was seen without accounts in this
+    // run (one that was never reached may have them).
+    [[nodiscard]] archive::Actor offline_actor() const;
+    // From now on the run works on this PC's archive at `local` as offline_actor(), its work
+    // pending for the shared archive that cannot be reached; false when that is no outbox.
     [[nodiscard]] bool work_offline(QString local);
 
   private:
     QString location_;
     bool writes_;
+    // Whether the shared archive had accounts on, once it said.
+    std::optional<bool> shared_accounts_;
     std::optional<archive::MissionArchive> archive_;
     // A run is one command: it keeps its connection to the archive to the end.
     std::unique_ptr<archive::StoreHold> held_;

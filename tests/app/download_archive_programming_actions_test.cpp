@@ -618,6 +618,45 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(window.model().rowCount(), 3);
     }
 
+    // A shared archive out of reach, with accounts on: a download is kept on this PC as the
+    // operating-system user's, not signed in, not as the person signed in at the window, and
+    // programming is refused until the server answers. Without accounts both go on as ever.
+    void whileTheSharedArchiveIsOutOfReachOnlyADownloadGoesOn_data() {
+        QTest::addColumn<bool>("accounts");
+        QTest::newRow("accounts on") << true;
+        QTest::newRow("accounts off") << false;
+    }
+    void whileTheSharedArchiveIsOutOfReachOnlyADownloadGoesOn() {
+        QFETCH(bool, accounts);
+        const archive::Actor os_user = archive::os_actor();
+        test::WindowRig rig;
+        if (accounts) {
+            rig.person = [] {
+                return std::optional(archive::Person{"pat", "Pat Lee", archive::Role::kOperator});
+            };
+        }
+        QVERIFY(platform::write_archive_setting(
+            rig.folder.path(),
+            QStringLiteral("postgresql://archive_test_pc@/none?host=/tmp/frostel-none-%1")
+                .arg(QCoreApplication::applicationPid())));
+        rig.start_with_reader();
+        sim::load_mission(rig.logger, eight_bit_mission(50));
+        rig.load_data();
+        QCOMPARE(message_shown("kept_offline"),
+                 QString("kept on this PC, not yet in the shared archive"));
+        const std::string named =
+            accounts ? "not signed in: server out of reach" : os_user.full_name;
+        QCOMPARE(test::pending_people(archive::archive_path(rig.folder.path())),
+                 std::vector<std::string>{os_user.user_id + ", " + named});
+
+        rig.open_programming().programming_button().click();
+        QCOMPARE(rig.held_questions.size(), accounts ? 0 : 1);
+        QCOMPARE(message_shown("archive_warning")
+                     .startsWith("Programming a logger is refused until the shared archive can "
+                                 "be reached: cannot reach the shared archive "),
+                 accounts);
+    }
+
     // The whole trail newest first, by UTC days, person and record, a page at a time, and
     // on paper with the chain's head.
     void auditTrailWindowFiltersAndPrints() {

@@ -37,6 +37,7 @@
 #include "archive/mission_archive.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_summary.h"
+#include "platform/archive_setting.h"
 #include "report/chart_summary.h"
 #include "report/report_source.h"
 #include "report/result_palette.h"
@@ -542,6 +543,40 @@ class SummaryWindowTest : public QObject {
         QCOMPARE(limits_events(kept),
                  QStringList{"low=none high=none dH=83.144 > low=none high=8 dH=83.144 "
                              "(colder) by rolf"});
+    }
+
+    // With accounts on, limits typed for an archived record while the shared archive cannot
+    // be reached are refused and said before any reason is asked, and the shown ones stay.
+    void limitsOfARecordWaitForTheSharedArchiveOutOfReach() {
+        Rig rig([] {
+            return std::optional(archive::Person{"pat", "Pat Lee", archive::Role::kOperator});
+        });
+        rig.load_data();
+        QCOMPARE(rig.window->shown_mission().origin().archive_id, 1);
+        QVERIFY(platform::write_archive_setting(
+            rig.folder.path(),
+            QStringLiteral("postgresql://archive_test_pc@/none?host=/tmp/frostel-none-%1")
+                .arg(QCoreApplication::applicationPid())));
+        rig.open_summary();
+        bool reason_asked = false;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&reason_asked] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog != nullptr && dialog->objectName() == "reason_dialog") {
+                reason_asked = true;
+                dialog->close();
+            }
+        });
+        closer.start(0);
+        rig.type_limits("", "8");
+        QVERIFY(!reason_asked);
+        QCOMPARE(Rig::field("high_limit")->text(), QString());
+        const auto* warning = top_level<QMessageBox>("archive_warning");
+        QVERIFY(warning != nullptr);
+        QVERIFY2(warning->text().startsWith("Changing the limits of record 1 is refused until the "
+                                            "shared archive can be reached: cannot reach the "
+                                            "shared archive "),
+                 qPrintable(warning->text()));
     }
 
     // The archive's list judges a record by the limits in force, as the summary does and in

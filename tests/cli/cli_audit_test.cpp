@@ -28,6 +28,7 @@ namespace fs = std::filesystem;
 using ::testing::_;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct AuditCommands : ::testing::Test {
@@ -690,10 +691,99 @@ TEST_F(AuditCommands, TwoPcsOnOneSharedArchiveAndADownloadThatWaitedOffline) {
     EXPECT_EQ(by("olga", {"program"}).out, "PROGRAMMING OK\n");
 }
 
+// A shared archive out of reach: nobody signs in, neither on it nor on this PC's own archive
+// in its place, whose accounts the PC's users could make. A download waits on this PC as the
+// operating-system user's, named as not signed in, whatever --user and password come with it;
+// what only a person may do waits for the server.
+TEST_F(AuditCommands, NobodySignsInWhileTheSharedArchiveIsOutOfReach) {
+    ReaderSimProcess sim({FROSTEL_READER_SIM, "--mission", "cold-room"});
+    const std::string nowhere =
+        "postgresql://x@/db?host=/tmp/frostel-none-" + std::to_string(::getpid());
+    const std::string os_user = archive::os_actor().user_id;
+    const std::string not_signed_in = os_user + ", not signed in: server out of reach";
+    const auto kept = AllOf(
+        HasSubstr("frostel-cli: not signed in: server out of reach; acting as " + os_user + "\n"),
+        HasSubstr("\nkept on this PC, not yet in the shared archive\n"));
+    const auto refused = [](const std::string& command) {
+        return StartsWith("frostel-cli: " + command +
+                          " refused until the shared archive can be reached: cannot reach the "
+                          "shared archive ");
+    };
+    const struct {
+        const char* name;
+        bool accounts_here;  // this PC's own archive has accounts, olga's among them
+        std::string user;
+        std::string password;
+        std::vector<std::string> words;
+        int exit_code;
+        testing::Matcher<const std::string&> err;
+    } cases[] = {
+        {"download-nobody", false, "nobody-at-all", "wrong-password", {"download"}, 0, kept},
+        {"download-olga-here", true, "olga", "olga-password", {"download"}, 0, kept},
+        {"program", false, "olga", "olga-password", {"program"}, 3, refused("program")},
+        {"limits",
+         false,
+         "olga",
+         "olga-password",
+         {"archive", "limits", "1", "--limits", "2:8", "--reason", "new SOP"},
+         3,
+         refused("archive limits")},
+        {"sign",
+         false,
+         "olga",
+         "olga-password",
+         {"sign", "1", "--meaning", "reviewed"},
+         3,
+         refused("sign")},
+    };
+    for (const auto& c : cases) {
+        const fs::path pc = folder / c.name;
+        fs::create_directories(pc / "data");
+        std::ofstream(pc / "SETUP.FRG") << "English\r\n" << (pc / "data").string() << "\r\n 1 \r\n";
+        place = {"--data-folder", (pc / "data").string()};
+        if (c.accounts_here) {
+            turn_on_accounts();
+            add_person("olga", "Olga Ost", "operator");
+        }
+        ASSERT_TRUE(platform::write_archive_setting(QString::fromStdString(pc.string()),
+                                                    QString::fromStdString(nowhere)));
+        place = {"--program-folder", pc.string(), "--device", sim.device()};
+        const fs::path file = pc / "data" / "frostel-archive.sqlite";
+        // Sign-ins and refused ones alike: a password checked.
+        const auto sign_ins = [&file] {
+            int n = 0;
+            if (fs::exists(file)) {
+                archive::MissionArchive local(QString::fromStdString(file.string()),
+                                              archive::MissionArchive::Access::kReadOnly);
+                EXPECT_TRUE(local.for_each_event({}, [&n](const archive::AuditEntry& entry) {
+                    n += entry.chained.row.action.starts_with("sign-in") ? 1 : 0;
+                }));
+            }
+            return n;
+        };
+        const int signed_in_before = sign_ins();
+        std::vector<std::string> words = c.words;
+        words.insert(words.begin(), {"--user", c.user});
+        const ProcessResult run = as(c.password + "\n", words);
+        EXPECT_THAT(run, exits(c.exit_code, Not(HasSubstr(c.user)), c.err)) << c.name;
+        EXPECT_THAT(run.err, Not(HasSubstr(c.user))) << c.name;
+        // Only the download waits, and as nobody signed in.
+        const std::vector<std::string> people =
+            fs::exists(file) ? pending_people(QString::fromStdString(file.string()))
+                             : std::vector<std::string>{};
+        EXPECT_EQ(people, c.exit_code == 0 ? std::vector<std::string>{not_signed_in}
+                                           : std::vector<std::string>{})
+            << c.name;
+        EXPECT_EQ(sign_ins(), signed_in_before) << c.name;
+        EXPECT_EQ(fs::exists(file) ? occurrences(file_text(file), c.password) : 0, 0) << c.name;
+    }
+}
+
 // The server gone for this PC in the middle of a download: the run's connection dropped and
 // no new one to be made. Held at a lock until the server goes, the download waits on this PC
 // as when the server was down at the start, whether the server went while the logger was
-// read or while the download was being written.
+// read or while the download was being written: as the operating-system user's, and with
+// accounts on, not signed in, though the person had signed in for the run.
 TEST_F(AuditCommands, ADownloadKeptOnThisPcWhenTheServerGoesDuringIt) {
     if (std::getenv("FROSTEL_TEST_PG") == nullptr) {
         GTEST_SKIP() << "FROSTEL_TEST_PG names no test server";
@@ -701,13 +791,21 @@ TEST_F(AuditCommands, ADownloadKeptOnThisPcWhenTheServerGoesDuringIt) {
     ReaderSimProcess sim({FROSTEL_READER_SIM, "--mission", "cold-room"});
     const std::string logger = as("", {"--device", sim.device(), "id"}).out;
     ASSERT_GE(logger.size(), 16u) << logger;
+    const std::string writing =
+        "SELECT pg_advisory_xact_lock(hashtext('frostel-download'), "
+        "hashtext('" +
+        logger.substr(0, 16) + "'))";
+    const archive::Actor os_user = archive::os_actor();
     const struct {
         const char* name;
         std::string hold;  // what the run waits for
+        bool accounts;     // on, root signed in for each command
+        std::string kept_as;
     } cases[] = {
-        {"reading", "LOCK TABLE programming_runs IN ACCESS EXCLUSIVE MODE"},
-        {"writing", "SELECT pg_advisory_xact_lock(hashtext('frostel-download'), hashtext('" +
-                        logger.substr(0, 16) + "'))"},
+        {"reading", "LOCK TABLE programming_runs IN ACCESS EXCLUSIVE MODE", false,
+         os_user.user_id + ", " + os_user.full_name},
+        {"writing", writing, false, os_user.user_id + ", " + os_user.full_name},
+        {"accounts-on", writing, true, os_user.user_id + ", not signed in: server out of reach"},
     };
     for (const auto& c : cases) {
         const QString shared = new_server_archive();
@@ -726,13 +824,19 @@ TEST_F(AuditCommands, ADownloadKeptOnThisPcWhenTheServerGoesDuringIt) {
             QString(shared).replace(QString::fromStdString(server.host),
                                     QString::fromStdString(door.string()))));
         place = {"--program-folder", pc.string(), "--device", sim.device()};
+        if (c.accounts) {
+            turn_on_accounts();
+        }
+        const auto run = [&](const std::vector<std::string>& words) {
+            return c.accounts ? by("root", words) : as("", words);
+        };
 
         std::future<ProcessResult> download;  // ends once the lock below is let go
         {
             ServerSession holder(server.database);
             ASSERT_TRUE(holder.run("BEGIN") && holder.run(QString::fromStdString(c.hold)))
                 << c.name;
-            download = std::async(std::launch::async, [this] { return as("", {"download"}); });
+            download = std::async(std::launch::async, [&run] { return run({"download"}); });
             ServerSession watcher(server.database);
             const auto waits = [&watcher] {
                 return watcher
@@ -753,11 +857,15 @@ TEST_F(AuditCommands, ADownloadKeptOnThisPcWhenTheServerGoesDuringIt) {
         EXPECT_THAT(download.get(),
                     exits(0, _, HasSubstr("\nkept on this PC, not yet in the shared archive\n")))
             << c.name;
+        EXPECT_EQ(pending_people(
+                      QString::fromStdString((pc / "data" / "frostel-archive.sqlite").string())),
+                  std::vector<std::string>{c.kept_as})
+            << c.name;
 
         // The server back: the download goes up once, a record of its own.
         fs::create_symlink(fs::path(server.host) / ".s.PGSQL.5432", door / ".s.PGSQL.5432");
-        EXPECT_EQ(as("", {"archive", "sync"}).out, "UPLOADED 1, PENDING 0\n") << c.name;
-        EXPECT_EQ(split(as("", {"archive", "list"}).out, '\n').size(), 2u) << c.name;
+        EXPECT_EQ(run({"archive", "sync"}).out, "UPLOADED 1, PENDING 0\n") << c.name;
+        EXPECT_EQ(split(run({"archive", "list"}).out, '\n').size(), 2u) << c.name;
     }
 }
 

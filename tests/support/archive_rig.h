@@ -10,11 +10,13 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "archive/mission_archive.h"
 #include "archive/pg_address.h"
 #include "archive/pg_connection.h"
 #include "archive/pg_schema.h"
+#include "archive/sqlite_store.h"
 #include "archive/sqlite_trail.h"
 #include "mission/download.h"
 #include "sim/mission/mission_loader.h"
@@ -176,6 +178,22 @@ inline QString as_owner(const QString& location) {
         archive::parse_pg_uri(qgetenv("FROSTEL_TEST_PG").toStdString(), why);
     return QString(location).replace(QStringLiteral("archive_test_pc@"),
                                      QString::fromStdString(server->user) + QLatin1Char('@'));
+}
+
+// Who each item waiting in the archive file at `file` for the shared archive is: "user id,
+// full name", as the upload hands them to the server.
+inline std::vector<std::string> pending_people(const QString& file) {
+    archive::MissionArchive local(file);
+    archive::SqliteStore* outbox = archive::outbox_of(local.store());
+    const auto items = outbox != nullptr ? outbox->pending_items() : std::nullopt;
+    if (!items) {
+        return {"<unread: " + local.error().toStdString() + ">"};
+    }
+    std::vector<std::string> people;
+    for (const archive::PendingItem& item : *items) {
+        people.push_back(item.event.chained.row.user_id + ", " + item.event.full_name);
+    }
+    return people;
 }
 
 // A new archive's location: a file in `folder`, or a database on the test server.
