@@ -68,12 +68,15 @@ struct AuditCommands : ::testing::Test {
     }
     // Accounts turned on, "root" their administrator; on a shared archive by its schema
     // owner, at `owners` (the owner's address of it).
-    void turn_on_accounts(const QString& owners = {}) const {
-        std::vector<std::string> words{"users", "init", "--admin", "root", "--name", "Rita Root"};
+    void turn_on_accounts(const QString& owners = {}) {
+        const std::vector<std::string> here = place;
         if (!owners.isEmpty()) {
-            words.insert(words.begin(), {"--archive", owners.toStdString()});
+            place = {"--archive", owners.toStdString()};
         }
-        ASSERT_THAT(as("root-password\nroot-password\n", words), exits(0));
+        const ProcessResult init = as("root-password\nroot-password\n",
+                                      {"users", "init", "--admin", "root", "--name", "Rita Root"});
+        place = here;
+        ASSERT_THAT(init, exits(0));
     }
     // Someone added by root, who changed the password given once to "<id>-password".
     void add_person(const std::string& id, const std::string& name, const char* role) const {
@@ -533,7 +536,7 @@ TEST_F(AuditCommands, OnlyReviewersApproversAndAdministratorsSetARecordsLimits) 
         ASSERT_FALSE(location.isEmpty()) << name;
         archive_a_record(location);
         place = {"--archive", location.toStdString()};
-        turn_on_accounts();
+        turn_on_accounts(name == std::string("shared") ? test::as_owner(location) : QString());
         add_person("olga", "Olga Ost", "operator");
         add_person("rolf", "Rolf Rahm", "reviewer");
         add_person("anna", "Anna Amt", "approver");
@@ -825,7 +828,7 @@ TEST_F(AuditCommands, ADownloadKeptOnThisPcWhenTheServerGoesDuringIt) {
                                     QString::fromStdString(door.string()))));
         place = {"--program-folder", pc.string(), "--device", sim.device()};
         if (c.accounts) {
-            turn_on_accounts();
+            turn_on_accounts(test::as_owner(shared));
         }
         const auto run = [&](const std::vector<std::string>& words) {
             return c.accounts ? by("root", words) : as("", words);
