@@ -366,10 +366,6 @@ END)sql")),
     };
 }
 
-// The record digest's text, as the client hashes it.
-constexpr const char* kDigestOfCall = R"sql(record_digest_of(p_fingerprint, p_logger_id,
-  p_downloaded_utc_ms, p_time_zone, p_utc_offset_seconds))sql";
-
 QString archive_mission_checked() {
     return QStringLiteral(R"sql(DECLARE
   v_id bigint;
@@ -378,7 +374,8 @@ BEGIN
   IF encode(sha256(p_pages), 'hex') IS DISTINCT FROM p_fingerprint THEN
     RAISE EXCEPTION 'the fingerprint is not the pages'' fingerprint' USING ERRCODE = '22023';
   END IF;
-  IF %1 IS DISTINCT FROM p_record_digest THEN
+  IF record_digest_of(p_fingerprint, p_logger_id, p_downloaded_utc_ms, p_time_zone,
+                      p_utc_offset_seconds) IS DISTINCT FROM p_record_digest THEN
     RAISE EXCEPTION 'the record digest does not bind this download' USING ERRCODE = '22023';
   END IF;
   IF p_downloaded_at IS DISTINCT FROM civil_text(p_downloaded_utc_ms, p_utc_offset_seconds)
@@ -386,10 +383,9 @@ BEGIN
     RAISE EXCEPTION 'the download''s time is not its UTC time in its zone, or is to come'
       USING ERRCODE = '22023';
   END IF;
-  PERFORM date_upload_by(p_downloaded_utc_ms, p_utc_offset_seconds);%2)sql")
-               .arg(QLatin1String(kDigestOfCall),
-                    kept_download_guard(QStringLiteral(
-                        "PERFORM noted_unless_taken(v_id, p_fingerprint, p_record_digest);"))) +
+  PERFORM date_upload_by(p_downloaded_utc_ms, p_utc_offset_seconds);%1)sql")
+               .arg(kept_download_guard(QStringLiteral(
+                   "PERFORM noted_unless_taken(v_id, p_fingerprint, p_record_digest);"))) +
            QString::fromLatin1(kArchiveMissionInsert).arg(QLatin1String(kEnteredWithClock));
 }
 
@@ -483,27 +479,24 @@ END $$)sql"),
             " p_time_zone text, p_utc_offset_seconds bigint, p_record_digest text) RETURNS bigint",
             QStringLiteral(R"sql(DECLARE
   m missions;
-  -- Named as the archiving function's arguments, which the digest's text reads.
-  p_fingerprint text := encode(sha256(p_pages), 'hex');
-  p_logger_id text;
+  v_fingerprint text := encode(sha256(p_pages), 'hex');
 BEGIN
   PERFORM session_of_connection();
   SELECT * INTO m FROM missions WHERE id = p_record;
   IF NOT FOUND THEN
     RAISE EXCEPTION 'there is no record %', p_record USING ERRCODE = '22023';
   END IF;
-  p_logger_id := m.logger_id;
-  IF %1 IS DISTINCT FROM p_record_digest
+  IF record_digest_of(v_fingerprint, m.logger_id, p_downloaded_utc_ms, p_time_zone,
+                      p_utc_offset_seconds) IS DISTINCT FROM p_record_digest
      OR p_downloaded_utc_ms > utc_ms_of(clock_timestamp()) + 86400000 THEN
     RAISE EXCEPTION 'the download is not one of record %''s logger, or is to come', p_record
       USING ERRCODE = '22023';
   END IF;
   PERFORM pg_advisory_xact_lock(hashtext('frostel-download'), hashtext(m.logger_id));
   PERFORM date_upload_by(p_downloaded_utc_ms, p_utc_offset_seconds);
-  PERFORM noted_unless_taken(p_record, p_fingerprint, p_record_digest);
+  PERFORM noted_unless_taken(p_record, v_fingerprint, p_record_digest);
   RETURN p_record;
-END)sql")
-                .arg(QLatin1String(kDigestOfCall))),
+END)sql")),
     };
 }
 
