@@ -1,5 +1,6 @@
 #include "archive/outbox.h"
 
+#include "archive/audit_chain.h"
 #include "archive/pg_store.h"
 #include "archive/sqlite_store.h"
 #include "platform/local_date_time.h"
@@ -73,6 +74,30 @@ KeptDownload keep_on_this_pc(const QString& outbox, const Actor& offline,
     return kept;
 }
 
+// This PC's trail, oldest first, when it chains without a break: the server takes an item
+// only with the rows that lead to it.
+std::optional<std::vector<ChainedRow>> intact_trail(ArchiveStore& local, MissionArchive& shared) {
+    std::vector<ChainedRow> rows;
+    ChainCheck chain;
+    const std::optional<std::int64_t> issued =
+        local.for_each_chained_row([&](const ChainedRow& row) {
+            chain.add(row);
+            rows.push_back(row);
+        });
+    if (!issued) {
+        stop(shared, QStringLiteral("this PC's archive: %1").arg(local.error()));
+        return std::nullopt;
+    }
+    if (const std::optional<BrokenAt> broken = chain.finish(*issued)) {
+        stop(shared, QStringLiteral("this PC's audit trail is broken at event %1 (%2): nothing"
+                                    " is uploaded")
+                         .arg(broken->sequence)
+                         .arg(QString::fromUtf8(break_text(broken->why))));
+        return std::nullopt;
+    }
+    return rows;
+}
+
 }  // namespace
 
 Actor not_signed_in() {
@@ -117,18 +142,16 @@ std::optional<SyncCount> upload_pending(MissionArchive& local, MissionArchive& s
         stop(shared, QStringLiteral("this PC's archive: %1").arg(local.error()));
         return std::nullopt;
     }
+    const std::optional<std::vector<ChainedRow>> trail =
+        items->empty() ? std::vector<ChainedRow>() : intact_trail(*outbox, shared);
+    if (!trail) {
+        return std::nullopt;
+    }
     SyncCount count;
     for (const PendingItem& item : *items) {
         const std::int64_t sequence = item.event.chained.row.sequence;
-        // The shared archive takes the PC's word for the item: only as the PC entered it.
-        if (!hash_holds(item.event.chained)) {
-            stop(shared, QStringLiteral("event %1 of this PC's archive was edited; it is not"
-                                        " uploaded")
-                             .arg(sequence));
-            return std::nullopt;
-        }
         const std::optional<bool> taken_now = server->take_upload(
-            item, [&] { return upload_item(local, *outbox, shared, *server, item); });
+            item, *trail, [&] { return upload_item(local, *outbox, shared, *server, item); });
         if (!taken_now) {
             return std::nullopt;
         }

@@ -2,6 +2,7 @@
 
 #include "archive/pg_rulebook.h"
 #include "archive/pg_trust_step.h"
+#include "archive/pg_upload_chain_step.h"
 #include "archive/store_queries.h"
 
 namespace frostel::archive {
@@ -1094,6 +1095,7 @@ const std::vector<QStringList>& pg_schema_steps() {
         uploads(),
         clock_in_the_trail(),
         pg_rulebook_functions() + pg_trust_step(),
+        pg_upload_chain_step(),
     };
     return steps;
 }

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlError>
+#include <algorithm>
 #include <atomic>
 
 #include "archive/pg_address.h"
@@ -289,21 +290,54 @@ std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
     return transaction(write, true) ? kept : std::nullopt;
 }
 
+namespace {
+
+// The rows of `trail` after `after` (and from `item` on, whatever the server took), as
+// begin_upload chains them.
+QJsonArray rows_from(const std::vector<ChainedRow>& trail, std::int64_t after, std::int64_t item) {
+    after = std::min(after, item - 1);
+    QJsonArray rows;
+    for (const ChainedRow& kept : trail) {
+        const AuditRow& row = kept.row;
+        if (row.sequence > after) {
+            rows.append(QJsonObject{{QStringLiteral("sequence"), qint64{row.sequence}},
+                                    {QStringLiteral("utc_ms"), qint64{row.utc_ms}},
+                                    {QStringLiteral("user_id"), text(row.user_id)},
+                                    {QStringLiteral("workstation"), text(row.workstation)},
+                                    {QStringLiteral("action"), text(row.action)},
+                                    {QStringLiteral("object"), text(row.object)},
+                                    {QStringLiteral("old"), text(row.old_value)},
+                                    {QStringLiteral("new"), text(row.new_value)},
+                                    {QStringLiteral("reason"), text(row.reason)},
+                                    {QStringLiteral("hash"), text(kept.hash)}});
+        }
+    }
+    return rows;
+}
+
+}  // namespace
+
 std::optional<bool> PgStore::take_upload(const PendingItem& item,
+                                         const std::vector<ChainedRow>& trail,
                                          const std::function<bool()>& work) {
     const AuditEntry& event = item.event;
     bool taken_now = false;
     const bool written = transaction(
         [&] {
+            const std::optional<QSqlQuery> resumed =
+                row_of(QStringLiteral("SELECT upload_resumes_after(?)"), {text(item.archive)});
+            if (!resumed) {
+                return false;
+            }
+            const QJsonArray rows =
+                rows_from(trail, resumed->value(0).toLongLong(), event.chained.row.sequence);
             const std::optional<QSqlQuery> row =
-                row_of(QStringLiteral("SELECT begin_upload(%1)").arg(placeholders(9)),
+                row_of(QStringLiteral("SELECT begin_upload(?, ?, CAST(? AS jsonb), ?, ?, ?)"),
                        {text(item.archive), static_cast<qlonglong>(event.chained.row.sequence),
-                        text(event.chained.hash),
+                        QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact)),
                         item.record ? QVariant(static_cast<qlonglong>(*item.record))
                                     : QVariant(QMetaType(QMetaType::LongLong)),
-                        static_cast<qlonglong>(event.chained.row.utc_ms), text(event.local_time),
-                        text(event.chained.row.user_id), text(event.full_name),
-                        text(event.chained.row.workstation)});
+                        text(event.local_time), text(event.full_name)});
             if (!row) {
                 return false;
             }

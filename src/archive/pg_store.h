@@ -6,6 +6,7 @@
 #include <QVariantList>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "archive/archive_store.h"
 #include "archive/pending_item.h"
@@ -99,8 +100,11 @@ class PgStore final : public ArchiveStore {
 
     // A PC's pending `item` taken as `work` (calls of this store) does it, in one transaction
     // that first takes the item's key: its event keeps the PC's time and is marked as kept
-    // offline. False, with nothing done, when the key was taken before; nothing on a failure.
+    // offline. `trail`: the PC's whole trail, oldest first, of which the server chains the
+    // rows from the last item it took to the head. False, with nothing done, when the key was taken
+    // before; nothing on a failure.
     [[nodiscard]] std::optional<bool> take_upload(const PendingItem& item,
+                                                  const std::vector<ChainedRow>& trail,
                                                   const std::function<bool()>& work);
     // Within take_upload, an event that no other call writes; a record it names is the PC's.
     [[nodiscard]] bool upload_event(const AuditEvent& event);

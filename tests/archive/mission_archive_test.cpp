@@ -922,5 +922,44 @@ TEST(Outbox, WorkKeptOfflineIsUploadedOnceInOrder) {
     EXPECT_EQ(trail->events, 6);
 }
 
+// Someone at the PC moves a pending event to another time and workstation and gives it the
+// hash of its new fields, as the documented formula makes it: nothing is uploaded.
+TEST(Outbox, APendingEventRehashedOnThePcIsNotUploaded) {
+    if (!test::on_server()) {
+        GTEST_SKIP() << "uploads go to the test server";
+    }
+    ArchiveRig rig;
+    const QString local_path = rig.folder.filePath(kArchiveFileName);
+    MissionArchive local(local_path, MissionArchive::Access::kReadWrite,
+                         {"os:nurse", "Ward Nurse", "ward-pc"});
+    ASSERT_TRUE(local.set_offline(true));
+    ASSERT_TRUE(local.record_event(file_written("CSV", "/tmp/a.csv", std::string(64, 'a'))));
+    ASSERT_TRUE(local.record_event(file_written("CSV", "/tmp/b.csv", std::string(64, 'b'))));
+    std::vector<ChainedRow> rows;
+    ASSERT_TRUE(
+        local.store().for_each_chained_row([&](const ChainedRow& row) { rows.push_back(row); }));
+    ChainedRow& edited = rows.at(rows.size() - 2);
+    edited.row.utc_ms -= 86400000;
+    edited.row.workstation = "qa-pc";
+    ASSERT_TRUE(
+        change_behind_its_back(local_path, QStringLiteral("DROP TRIGGER audit_events_kept")));
+    ASSERT_TRUE(change_behind_its_back(
+        local_path, QStringLiteral("UPDATE audit_events SET utc_ms = %1, workstation = 'qa-pc',"
+                                   " hash = '%2' WHERE sequence = %3")
+                        .arg(edited.row.utc_ms)
+                        .arg(QString::fromStdString(row_hash(edited.previous_hash, edited.row)))
+                        .arg(edited.row.sequence)));
+
+    MissionArchive shared(rig.path());
+    EXPECT_FALSE(upload_pending(local, shared));
+    EXPECT_TRUE(
+        shared.error().contains(QStringLiteral("broken at event %1").arg(edited.row.sequence + 1)))
+        << shared.error().toStdString();
+    EXPECT_EQ(pending_count(local), 2);
+    bool any = false;
+    ASSERT_TRUE(shared.for_each_event({}, [&](const AuditEntry&) { any = true; }));
+    EXPECT_FALSE(any);
+}
+
 }  // namespace
 }  // namespace frostel::archive

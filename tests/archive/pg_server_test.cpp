@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -294,6 +297,61 @@ struct KeptDownload {
     }
 };
 
+// A PC's audit trail as its archive chains it (every event by os:ann on pc-a at one time),
+// and the rows of it an upload sends.
+struct PcTrail {
+    static constexpr std::int64_t kAt = 1767261600250;
+    static constexpr const char* kAtText = "2026-01-01T11:00:00.250+01:00";
+
+    PcTrail& add(const char* action, const char* object, const std::string& new_value) {
+        rows.push_back({{static_cast<std::int64_t>(rows.size()) + 1, kAt, "os:ann", "pc-a", action,
+                         object, "", new_value, ""},
+                        rows.empty() ? kChainStart : rows.back().hash,
+                        {}});
+        rows.back().hash = row_hash(rows.back().previous_hash, rows.back().row);
+        return *this;
+    }
+    // Event `sequence` moved a day back to another PC and given the hash of its new fields,
+    // the rows after it left as they were.
+    [[nodiscard]] PcTrail rehashed(std::int64_t sequence) const {
+        PcTrail edited = *this;
+        ChainedRow& row = edited.rows.at(static_cast<std::size_t>(sequence) - 1);
+        row.row.utc_ms -= 86400000;
+        row.row.workstation = "qa-pc";
+        row.hash = row_hash(row.previous_hash, row.row);
+        return edited;
+    }
+    [[nodiscard]] PcTrail without(std::int64_t sequence) const {
+        PcTrail cut = *this;
+        cut.rows.erase(cut.rows.begin() + sequence - 1);
+        return cut;
+    }
+    // The rows after `after`, as begin_upload takes them.
+    [[nodiscard]] QString json(std::int64_t after = 0) const {
+        QJsonArray sent;
+        for (const ChainedRow& kept : rows) {
+            const AuditRow& row = kept.row;
+            if (row.sequence > after) {
+                sent.append(QJsonObject{
+                    {"sequence", qint64{row.sequence}},
+                    {"utc_ms", qint64{row.utc_ms}},
+                    {"user_id", QString::fromStdString(row.user_id)},
+                    {"workstation", QString::fromStdString(row.workstation)},
+                    {"action", QString::fromStdString(row.action)},
+                    {"object", QString::fromStdString(row.object)},
+                    {"old", QString::fromStdString(row.old_value)},
+                    {"new", QString::fromStdString(row.new_value)},
+                    {"reason", QString::fromStdString(row.reason)},
+                    {"hash", QString::fromStdString(kept.hash)},
+                });
+            }
+        }
+        return QString::fromUtf8(QJsonDocument(sent).toJson(QJsonDocument::Compact));
+    }
+
+    std::vector<ChainedRow> rows;
+};
+
 TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
     Connection client(client_login("qa_pc"), QStringLiteral("client"));
     const KeptDownload download;
@@ -309,12 +367,12 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
     };
     const QString reviewed = terms("reviewed", "2.00\n8.00\nuser\n83.144", "Rex Vogel");
     const char* const kUpload =
-        "SELECT CASE WHEN begin_upload('pc-a', 7, ?, NULL, 1767261600250,"
-        " '2026-01-01T11:00:00.250+01:00', 'os:ann', 'Ann', 'pc-a')"
+        "SELECT CASE WHEN begin_upload('pc-a', 1, CAST(? AS jsonb), NULL,"
+        " '2026-01-01T11:00:00.250+01:00', 'Ann')"
         " THEN upload_event(?, ?, '', ?, '') > 0 ELSE false END";
-    const QString written = QStringLiteral("CSV\n") + QString(64, QLatin1Char('c'));
-    const QString hash7(64, QLatin1Char('7'));
-    const QString hash8(64, QLatin1Char('8'));
+    const std::string written = "CSV\n" + std::string(64, 'c');
+    const QString pc_a = PcTrail().add("file-written", "file:/x", written).json();
+    const QString copy_of_pc_a = PcTrail().add("file-written", "file:/y", written).json();
     // The same pages downloaded again a day later.
     const qlonglong later_ms = 1767348000250;
     const QString later_digest = QString::fromStdString(
@@ -369,10 +427,12 @@ TEST_F(PgServer, EveryWriteGoesThroughItsFunctionAsTheSignedInPerson) {
         // A PC's event kept offline: taken once under its key, as the signed-in person's; a
         // record it names must be one the PC uploaded.
         {"SELECT upload_event('file-written', 'file:/x', '', 'CSV', '')", {}, "!42501"},
-        {kUpload, {hash7, "verified", "record:1", "INTACT"}, "!22023"},
-        {kUpload, {hash7, "file-written", "file:/x", written}, "true"},
-        {kUpload, {hash7, "file-written", "file:/x", written}, "false"},
-        {kUpload, {hash8, "file-written", "file:/x", written}, "!22023"},
+        {kUpload, {pc_a, "verified", "record:1", "INTACT"}, "!22023"},
+        {kUpload, {pc_a, "file-written", "file:/x", QString::fromStdString(written)}, "true"},
+        {kUpload, {pc_a, "file-written", "file:/x", QString::fromStdString(written)}, "false"},
+        {kUpload,
+         {copy_of_pc_a, "file-written", "file:/y", QString::fromStdString(written)},
+         "!22023"},
         {"SELECT record_programming_run('2026-01-01 09:00:00', 'Europe/Berlin', 3600, '1.0',"
          " '5A0000000ABCDE41', 'A', '{}', ?, 'PROGRAMMING OK', ?)",
          Values{QString(64, QLatin1Char('a')), "type=A"}, "1"},
@@ -600,10 +660,16 @@ TEST_F(PgServerWithAccounts, OnlyTheServerDatesASignatureALimitsChangeOrAnAccoun
     std::unique_ptr<Connection> rex = signed_in("rex");
     const QString terms = QStringLiteral("%1\nreviewed\nnone\nnone\nnone\n83.144\nRex Vogel")
                               .arg(QString::fromStdString(download_.digest));
-    // An outbox item dated a year before, taken in the same transaction as the work.
+    // An outbox item dated a year before, taken in the same transaction as the work it names.
+    const auto year_before = [](int item, const char* action) {
+        PcTrail trail = PcTrail().add(action, "record:1", "");
+        trail.rows[0].row.utc_ms = 1735689600000 + item;
+        trail.rows[0].hash = row_hash(kChainStart, trail.rows[0].row);
+        return trail.json();
+    };
     const QString backdated = QStringLiteral(
-        "SELECT begin_upload('pc-z', %1, repeat('%1', 64), NULL, 1735689600000,"
-        " '2025-01-01T00:00:00.000+00:00', 'os:x', 'X', 'pc-z')");
+        "SELECT begin_upload('pc-z%1', 1, CAST(? AS jsonb), NULL,"
+        " '2025-01-01T00:00:00.00%1+00:00', 'X')");
     struct Work {
         const char* action;
         Connection* on;
@@ -630,7 +696,8 @@ TEST_F(PgServerWithAccounts, OnlyTheServerDatesASignatureALimitsChangeOrAnAccoun
     for (const Work& work : works) {
         SCOPED_TRACE(work.action);
         ASSERT_TRUE(work.on->db().transaction());
-        EXPECT_EQ(work.on->answer(backdated.arg(++item)), "true");
+        ++item;
+        EXPECT_EQ(work.on->answer(backdated.arg(item), {year_before(item, work.action)}), "true");
         EXPECT_FALSE(work.on->answer(work.statement, work.values).starts_with('!'));
         ASSERT_TRUE(work.on->db().commit());
         EXPECT_EQ(owner_reads("SELECT utc_ms >= ? FROM audit_events WHERE action = ?"
@@ -736,12 +803,18 @@ TEST_F(PgServerWithAccounts, EveryArgumentIsCheckedByTheProgramsRules) {
 TEST_F(PgServerWithAccounts, AnOutboxItemIsTakenOnceAndDatedByItsDigest) {
     // Another download kept offline, its outbox event claiming another time than its digest.
     const KeptDownload offline('\x66');
-    const auto upload = [&](const char* archive, char hash) {
+    const auto trail_of = [&](const char* first) {
+        return PcTrail()
+            .add("setting-changed", "setting:port", first)
+            .add("download-archived", "record:2", offline.fingerprint + '\n' + offline.digest)
+            .json();
+    };
+    const auto upload = [&](const char* archive, const QString& trail) {
         EXPECT_TRUE(admin_->db().transaction());
-        const std::string taken = admin_->answer(
-            QStringLiteral("SELECT begin_upload(?, 4, repeat(?, 64), 2, 1767261700000,"
-                           " '2026-01-01T11:01:40.000+01:00', 'os:ann', 'Ann', 'pc-a')"),
-            {archive, QString(QLatin1Char(hash))});
+        const std::string taken =
+            admin_->answer(QStringLiteral("SELECT begin_upload(?, 2, CAST(? AS jsonb), 2,"
+                                          " '2026-01-01T11:00:00.250+01:00', 'Ann')"),
+                           {archive, trail});
         const std::string kept =
             taken == "true"
                 ? admin_->answer(QString::fromLatin1(KeptDownload::kCall), offline.values())
@@ -749,24 +822,75 @@ TEST_F(PgServerWithAccounts, AnOutboxItemIsTakenOnceAndDatedByItsDigest) {
         EXPECT_TRUE(admin_->db().commit());
         return kept;
     };
-    EXPECT_EQ(upload("pc-a", 'a'), "2");
-    EXPECT_EQ(upload("pc-a-renamed", 'a'), "false");
-    EXPECT_EQ(upload("pc-a-renamed", 'b'), "2");
+    EXPECT_EQ(upload("pc-a", trail_of("COM1")), "2");
+    EXPECT_EQ(upload("pc-a-renamed", trail_of("COM1")), "false");
+    EXPECT_EQ(upload("pc-a-renamed", trail_of("COM2")), "2");
     EXPECT_EQ(owner_reads("SELECT string_agg(download_count::text, ' ' ORDER BY id) FROM missions"),
               "1 1");
     EXPECT_EQ(owner_reads("SELECT string_agg(utc_ms::text, ' ' ORDER BY sequence) FROM audit_events"
                           " WHERE object = 'record:2'"),
               "1767261600250");
     // A time its own text does not name, and a download time its UTC time does not make.
-    EXPECT_EQ(admin_->state_of(QStringLiteral(
-                  "SELECT begin_upload('pc-c', 5, repeat('c', 64), NULL, 1767261700000,"
-                  " '2026-01-01T09:00:00.000+01:00', 'os:ann', 'Ann', 'pc-a')")),
-              "22023");
+    EXPECT_EQ(
+        admin_->state_of(QStringLiteral("SELECT begin_upload('pc-c', 2, CAST(? AS jsonb), NULL,"
+                                        " '2026-01-01T09:00:00.000+01:00', 'Ann')"),
+                         {trail_of("COM3")}),
+        "22023");
     EXPECT_EQ(admin_->state_of(QString::fromLatin1(KeptDownload::kCall)
                                    .replace(QStringLiteral("'2026-01-01 11:00:00'"),
                                             QStringLiteral("'1999-01-01 00:00:00'")),
                                KeptDownload('\x77').values()),
               "22023");
+}
+
+// A PC's item is taken only with the rows of its trail that lead to it and follow it, chained
+// by the server, and only as the work the PC entered.
+TEST_F(PgServerWithAccounts, APcsItemIsTakenOnlyAsItsTrailChainsIt) {
+    const KeptDownload offline('\x66');
+    const PcTrail pc = PcTrail()
+                           .add("file-written", "file:/a", "CSV\n")
+                           .add("file-written", "file:/b", "CSV\n")
+                           .add("download-archived", "record:7", offline.fingerprint)
+                           .add("file-written", "file:/c", "CSV\n");
+    const QString other_file =
+        QStringLiteral("SELECT upload_event('file-written', 'file:/other', '', 'CSV\n', '')");
+    struct Attempt {
+        const char* name;
+        std::int64_t item;
+        QString trail;
+        QString work;  // after the item is begun, in its transaction
+        QVariantList work_values;
+        std::string answer;
+    };
+    const Attempt attempts[] = {
+        {"the item as its PC chained it", 2, pc.json(), {}, {}, "true"},
+        {"the item rehashed alone", 2, pc.rehashed(2).json(), {}, {}, "!22023"},
+        {"an event before it rehashed", 2, pc.rehashed(1).json(), {}, {}, "!22023"},
+        {"a row left out", 4, pc.without(2).json(), {}, {}, "!22023"},
+        {"rows that do not start where the trail does", 2, pc.json(1), {}, {}, "!22023"},
+        {"no row of the item", 2, pc.without(4).without(3).without(2).json(), {}, {}, "!22023"},
+        {"an event's item given other values", 2, pc.json(), other_file, {}, "!22023"},
+        {"an event's item made a download", 2, pc.json(), QString::fromLatin1(KeptDownload::kCall),
+         offline.values(), "!22023"},
+        {"a download's item given other pages", 3, pc.json(),
+         QString::fromLatin1(KeptDownload::kCall), KeptDownload('\x77').values(), "!22023"},
+        {"a download's item with its pages", 3, pc.json(),
+         QString::fromLatin1(KeptDownload::kCall)
+             .replace(QStringLiteral("SELECT archive_mission("),
+                      QStringLiteral("SELECT 0 < archive_mission(")),
+         offline.values(), "true"},
+    };
+    for (const Attempt& attempt : attempts) {
+        ASSERT_TRUE(admin_->db().transaction());
+        std::string answer = admin_->answer(
+            QStringLiteral("SELECT begin_upload('pc-q', ?, CAST(? AS jsonb), NULL, ?, 'Ann')"),
+            {qlonglong{attempt.item}, attempt.trail, PcTrail::kAtText});
+        if (answer == "true" && !attempt.work.isEmpty()) {
+            answer = admin_->answer(attempt.work, attempt.work_values);
+        }
+        EXPECT_EQ(answer, attempt.answer) << attempt.name;
+        ASSERT_TRUE(admin_->db().rollback());
+    }
 }
 
 // Appends `count` events through the functions on a connection of its own.
