@@ -279,14 +279,10 @@ IMMUTABLE AS $$
     };
 }
 
-// An item of a PC's outbox carries the PC's time only for what was done on it offline, and
-// the server's receipt and the person who did it stay beside it; a signature, a limits
-// change and an account change are always the server's to date.
-QStringList uploads_that_date_only_themselves() {
-    return {
-        QStringLiteral("ALTER TABLE uploads ADD COLUMN received_utc_ms bigint"),
-        QStringLiteral("CREATE INDEX uploads_by_local_hash ON uploads(local_hash)"),
-        QStringLiteral(R"sql(
+// The session's event; while an upload is taken, the upload's: at the PC's time where an item
+// may carry it, with who did it offline, where and when in its reason. %1: the person the
+// event names on a site without accounts.
+constexpr const char* kSessionEventOfUploads = R"sql(
 CREATE OR REPLACE FUNCTION session_event(p_action text, p_object text, p_old text, p_new text,
                                          p_reason text) RETURNS bigint LANGUAGE plpgsql
 SET search_path = public, pg_temp AS $$
@@ -305,7 +301,7 @@ BEGIN
   v_sequence := chain_event_at(
     CASE WHEN v_at_pc_time THEN v_upload.utc_ms END,
     CASE WHEN v_at_pc_time THEN v_upload.local_time END,
-    CASE WHEN v_accounts THEN v_session.user_id ELSE v_upload.user_id END,
+    CASE WHEN v_accounts THEN v_session.user_id ELSE %1 END,
     CASE WHEN v_accounts THEN v_session.full_name ELSE v_upload.full_name END,
     CASE WHEN v_accounts THEN v_session.workstation ELSE v_upload.workstation END,
     p_action, p_object, p_old, p_new,
@@ -317,7 +313,16 @@ BEGIN
                          THEN substr(p_object, 8)::bigint END
   WHERE archive = v_upload.archive AND local_sequence = v_upload.local_sequence;
   RETURN v_sequence;
-END $$)sql"),
+END $$)sql";
+
+// An item of a PC's outbox carries the PC's time only for what was done on it offline, and
+// the server's receipt and the person who did it stay beside it; a signature, a limits
+// change and an account change are always the server's to date.
+QStringList uploads_that_date_only_themselves() {
+    return {
+        QStringLiteral("ALTER TABLE uploads ADD COLUMN received_utc_ms bigint"),
+        QStringLiteral("CREATE INDEX uploads_by_local_hash ON uploads(local_hash)"),
+        session_event_of_uploads("v_upload.user_id"),
         // A download is dated by its record digest, not by what the outbox says of it.
         QStringLiteral(R"sql(
 CREATE FUNCTION date_upload_by(p_utc_ms bigint, p_offset_s bigint) RETURNS void
@@ -638,6 +643,10 @@ END)sql")),
 }
 
 }  // namespace
+
+QString session_event_of_uploads(const char* pc_user) {
+    return QString::fromLatin1(kSessionEventOfUploads).arg(QLatin1String(pc_user));
+}
 
 QStringList pg_trust_step() {
     return wrong_passwords_that_last() + accounts_the_owner_turns_on() + pc_times() +

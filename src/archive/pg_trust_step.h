@@ -9,4 +9,8 @@ namespace frostel::archive {
 // arguments checked by the program's rules, and maintenance left to the schema's owner.
 [[nodiscard]] QStringList pg_trust_step();
 
+// The function that enters the session's event, or an uploaded item's; `pc_user` is the
+// expression naming the item's person on a site without accounts.
+[[nodiscard]] QString session_event_of_uploads(const char* pc_user);
+
 }  // namespace frostel::archive

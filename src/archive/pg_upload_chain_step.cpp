@@ -1,6 +1,7 @@
 #include "archive/pg_upload_chain_step.h"
 
 #include "archive/pg_schema_steps.h"
+#include "archive/pg_trust_step.h"
 
 namespace frostel::archive {
 
@@ -113,6 +114,8 @@ QStringList pg_upload_chain_step() {
                        " ADD COLUMN local_object text, ADD COLUMN local_old text,"
                        " ADD COLUMN local_new text, ADD COLUMN local_reason text"),
         QLatin1String(kUploadIsItsEvent),
+        // Without accounts the person an item names is the PC's word, as a session's is.
+        session_event_of_uploads("v_upload.user_id || ' (claimed by ' || session_user || ')'"),
         QStringLiteral("CREATE TRIGGER uploads_are_their_events BEFORE UPDATE OF event_sequence"
                        " ON uploads FOR EACH ROW EXECUTE FUNCTION upload_is_its_event()"),
         client_function("upload_resumes_after(p_archive text) RETURNS bigint",
