@@ -195,13 +195,13 @@ QString AuditTrailWindow::filter_text() const {
 }
 
 void AuditTrailWindow::print_to(QPrinter& printer) {
-    const std::optional<std::string> head = archive_().audit_head();
+    const std::string head = archive_().audit_head_text();
     const QStringList lines{
         tr("Archive: %1").arg(archive_().path()),
         tr("Events: %1 (%2 shown, newest first)").arg(filter_text()).arg(table_->rowCount()),
         tr("Printed: %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)),
-        tr("Audit trail head at printing (SHA-256): %1")
-            .arg(head ? QString::fromStdString(*head) : tr("unknown")),
+        tr("Audit trail at printing: %1")
+            .arg(head.empty() ? tr("unknown") : QString::fromStdString(head)),
     };
     QString html = QStringLiteral("<h2>%1</h2><p>").arg(tr("Audit Trail"));
     for (const QString& line : lines) {

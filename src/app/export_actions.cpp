@@ -108,7 +108,7 @@ QString ExportActions::suggested_name(const QString& extension) const {
 void ExportActions::write_report(const QString& name) {
     archive::MissionArchive& archive = archive_.mission_archive();
     report::ReportOptions marks{QDateTime::currentDateTime(), all_samples_->isChecked(),
-                                archive.audit_head().value_or(std::string())};
+                                archive.audit_head_text()};
     // An archived record's report prints its signatures, as frostel-cli's does.
     if (const std::int64_t id = shown_.origin().archive_id;
         id > 0 && !dossier::add_signatures(archive, id, marks)) {

@@ -327,8 +327,8 @@ class ArchiveStore {
 
     // The audit trail: one event as the actor's; the events a filter picks, oldest first, or
     // newest first by time a page at a time; every row as kept, oldest first, in one
-    // snapshot, returning the highest sequence number ever given out; the last row's hash
-    // as kept (64 zeros before the first row).
+    // snapshot, returning the highest sequence number ever given out; the last row's
+    // sequence and hash as kept (0 and 64 zeros before the first row).
     [[nodiscard]] virtual bool append_event(const AuditEvent& event) = 0;
     [[nodiscard]] virtual bool for_each_event(
         const AuditFilter& filter, const std::function<void(const AuditEntry&)>& each) = 0;
@@ -337,7 +337,7 @@ class ArchiveStore {
         const std::function<void(const AuditEntry&)>& each) = 0;
     [[nodiscard]] virtual std::optional<std::int64_t> for_each_chained_row(
         const std::function<void(const ChainedRow&)>& each) = 0;
-    [[nodiscard]] virtual std::optional<std::string> chain_head() = 0;
+    [[nodiscard]] virtual std::optional<Anchor> chain_head() = 0;
 
     // A record's limits: those of its latest limits-set event; nothing for an unknown id.
     [[nodiscard]] virtual std::optional<RecordLimits> record_limits(std::int64_t id) = 0;

@@ -87,6 +87,65 @@ void ChainCheck::add(const ChainedRow& row) {
     }
     head_ = row.hash;
     ++expected_;
+    note_held(row);
+}
+
+void ChainCheck::hold(const std::vector<Anchor>& anchors) {
+    for (const Anchor& anchor : anchors) {
+        anchors_.emplace_back(anchor, anchor == Anchor{});
+    }
+}
+
+void ChainCheck::note_held(const ChainedRow& row) {
+    for (auto& [anchor, held] : anchors_) {
+        held = held || (anchor.sequence == row.row.sequence && anchor.hash == row.hash);
+    }
+}
+
+std::vector<Anchor> ChainCheck::not_held() const {
+    std::vector<Anchor> missed;
+    for (const auto& [anchor, held] : anchors_) {
+        if (!held) {
+            missed.push_back(anchor);
+        }
+    }
+    return missed;
+}
+
+std::string anchor_text(const Anchor& anchor) {
+    return "HEAD " + std::to_string(anchor.sequence) + ':' + anchor.hash;
+}
+
+std::optional<Anchor> parse_anchor(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.starts_with("HEAD ")) {
+        text.remove_prefix(5);
+    }
+    const std::size_t colon = text.find(':');
+    if (colon == 0 || colon == std::string_view::npos || colon > 18) {
+        return std::nullopt;
+    }
+    Anchor anchor{0, {}};
+    for (const char digit : text.substr(0, colon)) {
+        if (digit < '0' || digit > '9') {
+            return std::nullopt;
+        }
+        anchor.sequence = anchor.sequence * 10 + (digit - '0');
+    }
+    for (const char c : text.substr(colon + 1)) {
+        const char lower = c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
+        if (!((lower >= '0' && lower <= '9') || (lower >= 'a' && lower <= 'f'))) {
+            return std::nullopt;
+        }
+        anchor.hash += lower;
+    }
+    return anchor.hash.size() == 64 ? std::optional(anchor) : std::nullopt;
 }
 
 std::optional<BrokenAt> ChainCheck::finish(std::int64_t issued) {

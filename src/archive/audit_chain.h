@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace frostel::archive {
 
@@ -41,6 +43,18 @@ inline const std::string kChainStart(64, '0');
 // in place shows without walking the chain.
 [[nodiscard]] bool hash_holds(const ChainedRow& row);
 
+// A head as kept elsewhere (a report, a bundle, a mail): the hash the trail had at a sequence.
+struct Anchor {
+    std::int64_t sequence = 0;
+    std::string hash = kChainStart;
+    bool operator==(const Anchor&) const = default;
+};
+// "HEAD <sequence>:<hash>", as every printout names the head.
+[[nodiscard]] std::string anchor_text(const Anchor& anchor);
+// "SEQUENCE:HASH", or the same after "HEAD " as copied from a printout; nothing when it is
+// neither (a hash is 64 hexadecimal digits, upper-case read as lower).
+[[nodiscard]] std::optional<Anchor> parse_anchor(std::string_view text);
+
 enum class ChainBreak { kEdited, kMissing, kReordered };
 [[nodiscard]] std::string_view break_text(ChainBreak why);
 
@@ -61,15 +75,21 @@ class ChainCheck {
     // The rows that chain without a break, and the last of their hashes.
     [[nodiscard]] std::int64_t intact_rows() const { return expected_ - 1; }
     [[nodiscard]] const std::string& head() const { return head_; }
+    // Anchors the intact rows must hold, given before the first row; after the last, those
+    // they do not (a row rewritten, or a tail cut).
+    void hold(const std::vector<Anchor>& anchors);
+    [[nodiscard]] std::vector<Anchor> not_held() const;
 
   private:
     void break_at(ChainBreak why);
+    void note_held(const ChainedRow& row);
 
     std::int64_t expected_ = 1;
     std::string head_ = kChainStart;
     std::optional<BrokenAt> broken_;
     // A row that does not follow the head may be one moved from later in the chain.
     bool looking_for_follower_ = false;
+    std::vector<std::pair<Anchor, bool>> anchors_;
 };
 
 }  // namespace frostel::archive

@@ -54,11 +54,13 @@ struct AuditFilter {
     std::optional<std::int64_t> until_utc_ms;  // events before this instant
 };
 
-// The whole trail checked: its events, its head, and where it breaks, if it does.
+// The whole trail checked: its events, its head, where it breaks, if it does, and the
+// anchors it was given that it no longer holds.
 struct TrailCheck {
     std::int64_t events = 0;
     std::string head;
     std::optional<BrokenAt> broken;
+    std::vector<Anchor> not_held;
 };
 
 // "record:ID": the object of an event about an archived record.

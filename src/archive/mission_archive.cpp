@@ -462,8 +462,9 @@ bool MissionArchive::for_newest_events(const AuditFilter& filter, int offset, in
     return store_->for_newest_events(filter, offset, limit, each);
 }
 
-std::optional<TrailCheck> MissionArchive::check_audit_trail() {
+std::optional<TrailCheck> MissionArchive::check_audit_trail(const std::vector<Anchor>& anchors) {
     ChainCheck chain;
+    chain.hold(anchors);
     const std::optional<std::int64_t> issued =
         store_->for_each_chained_row([&](const ChainedRow& row) { chain.add(row); });
     if (!issued) {
@@ -473,6 +474,7 @@ std::optional<TrailCheck> MissionArchive::check_audit_trail() {
     check.broken = chain.finish(*issued);
     check.events = chain.intact_rows();
     check.head = chain.head();
+    check.not_held = chain.not_held();
     return check;
 }
 
@@ -523,8 +525,13 @@ std::optional<std::string> MissionArchive::full_name_of(const std::string& user_
     return name.value_or(std::string());
 }
 
-std::optional<std::string> MissionArchive::audit_head() {
+std::optional<Anchor> MissionArchive::audit_head() {
     return store_->chain_head();
+}
+
+std::string MissionArchive::audit_head_text() {
+    const std::optional<Anchor> head = audit_head();
+    return head ? anchor_text(*head) : std::string();
 }
 
 std::optional<RecordLimits> MissionArchive::record_limits(std::int64_t id) {

@@ -111,12 +111,15 @@ class MissionArchive {
     // Newest first by time, a page of at most `limit` after the first `offset`.
     [[nodiscard]] bool for_newest_events(const AuditFilter& filter, int offset, int limit,
                                          const std::function<void(const AuditEntry&)>& each);
-    [[nodiscard]] std::optional<TrailCheck> check_audit_trail();
+    [[nodiscard]] std::optional<TrailCheck> check_audit_trail(
+        const std::vector<Anchor>& anchors = {});
     // Record `id`'s events, oldest first, as a window shows them (see ShownEvent); nothing
     // for an unknown id or a trail that cannot be read (see error()).
     [[nodiscard]] std::optional<std::vector<ShownEvent>> record_history(std::int64_t id);
-    // The last event's hash as kept, unchecked: what a printed report quotes.
-    [[nodiscard]] std::optional<std::string> audit_head();
+    // The last event's sequence and hash as kept, unchecked: what a printout quotes.
+    [[nodiscard]] std::optional<Anchor> audit_head();
+    // The same as "HEAD <sequence>:<hash>"; empty when it cannot be read.
+    [[nodiscard]] std::string audit_head_text();
 
     // The limits and dH in force for record `id`: those of its latest limits-set event.
     // Nothing for an unknown id or a trail that cannot be read (see error()).

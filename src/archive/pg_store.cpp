@@ -552,8 +552,8 @@ std::optional<std::int64_t> PgStore::for_each_chained_row(
     return read ? std::optional(issued) : std::nullopt;
 }
 
-std::optional<std::string> PgStore::chain_head() {
-    std::string head;
+std::optional<Anchor> PgStore::chain_head() {
+    Anchor head;
     if (!read_with([&](QSqlDatabase& db) { return trail_head(db, head); })) {
         return std::nullopt;
     }

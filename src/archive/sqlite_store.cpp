@@ -701,12 +701,12 @@ bool SqliteStore::for_newest_events(const AuditFilter& filter, int offset, int l
     return error.isEmpty() || fail(error);
 }
 
-std::optional<std::string> SqliteStore::chain_head() {
+std::optional<Anchor> SqliteStore::chain_head() {
     const Lease lease(*this);
     if (!lease) {
         return std::nullopt;
     }
-    std::string head;
+    Anchor head;
     const QString error = trail_head(db_, head);
     if (!error.isEmpty()) {
         fail(error);

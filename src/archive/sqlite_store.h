@@ -68,7 +68,7 @@ class SqliteStore final : public ArchiveStore {
         const std::function<void(const AuditEntry&)>& each) override;
     [[nodiscard]] std::optional<std::int64_t> for_each_chained_row(
         const std::function<void(const ChainedRow&)>& each) override;
-    [[nodiscard]] std::optional<std::string> chain_head() override;
+    [[nodiscard]] std::optional<Anchor> chain_head() override;
 
     [[nodiscard]] std::optional<RecordLimits> record_limits(std::int64_t id) override;
     [[nodiscard]] bool set_limits(std::int64_t id, const RecordLimits& limits,

@@ -42,10 +42,11 @@ QString append_event(QSqlDatabase& db, const Actor& actor, const AuditEvent& eve
     if (!issued) {
         return query.lastError().text();
     }
-    std::string previous;
-    if (QString error = trail_head(db, previous); !error.isEmpty()) {
+    Anchor head;
+    if (QString error = trail_head(db, head); !error.isEmpty()) {
         return error;
     }
+    const std::string& previous = head.hash;
     // Hashed as it will be read back: bytes that are no UTF-8 are kept as U+FFFD.
     const auto kept = [](const std::string& field) { return text(field).toStdString(); };
     const AuditRow row{*issued + 1,           utc_ms,

@@ -437,13 +437,13 @@ QString list_newest_events(QSqlDatabase& db, const AuditFilter& filter, int offs
                        {limit, offset}, each);
 }
 
-QString trail_head(QSqlDatabase& db, std::string& head) {
+QString trail_head(QSqlDatabase& db, Anchor& head) {
     QSqlQuery query(db);
-    if (!query.exec(
-            QStringLiteral("SELECT hash FROM audit_events ORDER BY sequence DESC LIMIT 1"))) {
+    if (!query.exec(QStringLiteral(
+            "SELECT sequence, hash FROM audit_events ORDER BY sequence DESC LIMIT 1"))) {
         return query.lastError().text();
     }
-    head = query.next() ? utf8_of(query.value(0)) : kChainStart;
+    head = query.next() ? Anchor{query.value(0).toLongLong(), utf8_of(query.value(1))} : Anchor{};
     return {};
 }
 

@@ -90,8 +90,8 @@ extern const QString kEventColumns;
 [[nodiscard]] QString list_newest_events(QSqlDatabase& db, const AuditFilter& filter, int offset,
                                          int limit,
                                          const std::function<void(const AuditEntry&)>& each);
-// The last row's hash, as kept (64 zeros before the first row).
-[[nodiscard]] QString trail_head(QSqlDatabase& db, std::string& head);
+// The last row's sequence and hash, as kept (0 and 64 zeros before the first row).
+[[nodiscard]] QString trail_head(QSqlDatabase& db, Anchor& head);
 // The columns the chain covers, in the row's order, and a row of them read back.
 extern const QString kChainColumns;
 [[nodiscard]] ChainedRow chained_from(const QSqlQuery& query);

@@ -156,7 +156,7 @@ int export_mission(const ArchiveContext& context, const ArchiveRequest& request,
     if (request.pdf_file) {
         const std::optional<report::ReportInput> input = report_input(context, stored);
         report::ReportOptions marks;
-        marks.audit_head = context.archive.audit_head().value_or(std::string());
+        marks.audit_head = context.archive.audit_head_text();
         const int written =
             input && add_signatures(context.archive, stored.record.id, marks, context.err)
                 ? write_report(*input, {request.pdf_file, false}, context.err, marks)

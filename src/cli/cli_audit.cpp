@@ -46,12 +46,30 @@ int list(const ArchiveContext& context, const AuditRequest& request) {
     return read ? kExitOk : fail(context);
 }
 
-int verify(const ArchiveContext& context) {
-    const std::optional<archive::TrailCheck> check = intact_chain(context);
+// The chain checked, then each anchor: one the trail no longer holds at its sequence is a
+// rewrite or a cut tail that the chain alone cannot show.
+int verify(const ArchiveContext& context, const AuditRequest& request) {
+    const std::optional<archive::TrailCheck> check = intact_chain(context, request.anchors);
     if (!check) {
         return kExitFailed;
     }
-    context.out << "INTACT " << check->events << " EVENTS, HEAD " << check->head << '\n';
+    for (const archive::Anchor& anchor : check->not_held) {
+        context.out << "ANCHOR " << anchor.sequence << " NOT HELD\n";
+    }
+    if (!check->not_held.empty()) {
+        return kExitFailed;
+    }
+    context.out << "INTACT " << check->events << " EVENTS, "
+                << archive::anchor_text({check->events, check->head}) << '\n';
+    return kExitOk;
+}
+
+int anchor(const ArchiveContext& context) {
+    const std::string head = context.archive.audit_head_text();
+    if (head.empty()) {
+        return fail(context);
+    }
+    context.out << head << '\n';
     return kExitOk;
 }
 
@@ -64,13 +82,15 @@ int export_csv(const ArchiveContext& context, const AuditRequest& request) {
         context.err << "frostel-cli: cannot write " << request.csv_file.string() << '\n';
         return kExitFailed;
     }
-    return kExitOk;
+    // The head the file ends at, to keep beside it.
+    return anchor(context);
 }
 
 }  // namespace
 
-std::optional<archive::TrailCheck> intact_chain(const ArchiveContext& context) {
-    std::optional<archive::TrailCheck> check = context.archive.check_audit_trail();
+std::optional<archive::TrailCheck> intact_chain(const ArchiveContext& context,
+                                                const std::vector<archive::Anchor>& anchors) {
+    std::optional<archive::TrailCheck> check = context.archive.check_audit_trail(anchors);
     if (!check) {
         fail(context);
     } else if (check->broken) {
@@ -89,7 +109,9 @@ int run_audit(const ArchiveContext& context, const AuditRequest& request) {
         case AuditAction::kList:
             return list(context, request);
         case AuditAction::kVerify:
-            return verify(context);
+            return verify(context, request);
+        case AuditAction::kAnchor:
+            return anchor(context);
         case AuditAction::kExport:
             return export_csv(context, request);
     }

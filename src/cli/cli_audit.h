@@ -8,12 +8,14 @@
 
 namespace frostel::cli {
 
-// "audit list|verify|export"; verify exits 1 when the chain is broken.
+// "audit list|verify|export|anchor"; verify exits 1 when the chain is broken or an anchor
+// is not held.
 [[nodiscard]] int run_audit(const ArchiveContext& context, const AuditRequest& request);
 
 // The trail's chain checked, as audit verify and archive verify say it: where it breaks
 // printed as "BROKEN AT <sequence>: <why>", and why it could not be read as an error;
 // nothing in either case.
-[[nodiscard]] std::optional<archive::TrailCheck> intact_chain(const ArchiveContext& context);
+[[nodiscard]] std::optional<archive::TrailCheck> intact_chain(
+    const ArchiveContext& context, const std::vector<archive::Anchor>& anchors = {});
 
 }  // namespace frostel::cli

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <fstream>
 #include <initializer_list>
 #include <limits>
 #include <utility>
@@ -319,6 +320,38 @@ std::string parse_audit_list(AuditRequest& request, std::span<const std::string>
     return "";
 }
 
+// "--anchor SEQUENCE:HASH" and "--anchors FILE" (one a line, blank lines skipped), each
+// repeatable.
+std::string parse_anchors(std::vector<archive::Anchor>& anchors,
+                          std::span<const std::string> rest) {
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        if (i + 1 >= rest.size() || (rest[i] != "--anchor" && rest[i] != "--anchors")) {
+            return "audit verify takes --anchor SEQUENCE:HASH or --anchors FILE";
+        }
+        std::vector<std::string> lines{rest[i + 1]};
+        if (rest[i] == "--anchors") {
+            std::ifstream file(rest[i + 1]);
+            if (!file) {
+                return "cannot read " + rest[i + 1];
+            }
+            lines.clear();
+            for (std::string line; std::getline(file, line);) {
+                if (line.find_first_not_of(" \t\r") != std::string::npos) {
+                    lines.push_back(line);
+                }
+            }
+        }
+        for (const std::string& line : lines) {
+            const std::optional<archive::Anchor> anchor = archive::parse_anchor(line);
+            if (!anchor) {
+                return "not an anchor (SEQUENCE:HASH): " + line;
+            }
+            anchors.push_back(*anchor);
+        }
+    }
+    return "";
+}
+
 std::string parse_audit_arguments(AuditRequest& request, std::span<const std::string> rest) {
     const std::string action = rest.empty() ? "" : rest.front();
     rest = rest.subspan(rest.empty() ? 0 : 1);
@@ -328,6 +361,10 @@ std::string parse_audit_arguments(AuditRequest& request, std::span<const std::st
     }
     if (action == "verify") {
         request.action = AuditAction::kVerify;
+        return parse_anchors(request.anchors, rest);
+    }
+    if (action == "anchor") {
+        request.action = AuditAction::kAnchor;
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
     }
     if (action == "export") {
@@ -338,7 +375,7 @@ std::string parse_audit_arguments(AuditRequest& request, std::span<const std::st
         request.csv_file = rest.front();
         return "";
     }
-    return "audit needs list, verify or export";
+    return "audit needs list, verify, export or anchor";
 }
 
 // "--name N --role R" and the like, each name at most once and only those in `allowed`.

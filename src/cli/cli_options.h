@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "archive/audit_chain.h"
 #include "insight/limits.h"
 #include "programming/programming_settings.h"
 
@@ -58,11 +59,12 @@ struct ArchiveRequest {
     std::filesystem::path bundle_folder;            // bundle
 };
 
-enum class AuditAction { kList, kVerify, kExport };
+enum class AuditAction { kList, kVerify, kExport, kAnchor };
 
-// "audit list|verify|export" and what follows it.
+// "audit list|verify|export|anchor" and what follows it.
 struct AuditRequest {
     AuditAction action = AuditAction::kList;
+    std::vector<archive::Anchor> anchors;   // verify --anchor, --anchors FILE
     std::string since;                      // list --since YYYY-MM-DD, a UTC day
     std::string user_id;                    // list --user
     std::optional<std::int64_t> record_id;  // list --record

@@ -201,7 +201,7 @@ int run_summary(const cli::CliOptions& options, cli::RunArchive& chosen) {
         [&](const archive::AuditEvent& event) {
             cli::note_event({chosen.archive(), clock, std::cout, std::cerr}, event);
         },
-        [&] { return chosen.archive().audit_head().value_or(std::string()); });
+        [&] { return chosen.archive().audit_head_text(); });
 }
 
 // The commands that talk to the logger; program and download keep what they did in `chosen`
@@ -284,9 +284,7 @@ int run_with_logger(const cli::CliOptions& options, const std::filesystem::path&
             request.audit = [&](const archive::AuditEvent& event) {
                 cli::note_event(kept_in(), event);
             };
-            request.audit_head = [&] {
-                return chosen.archive().audit_head().value_or(std::string());
-            };
+            request.audit_head = [&] { return chosen.archive().audit_head_text(); };
             return cli::run_download(context, request);
         }
         case cli::Command::kSummary:

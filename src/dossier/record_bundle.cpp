@@ -74,7 +74,7 @@ BundleAnswer write_bundle(archive::MissionArchive& archive, const archive::Store
     }
     report::ReportOptions marks;
     marks.generated_at = QDateTime::currentDateTime();
-    marks.audit_head = archive.audit_head().value_or(std::string());
+    marks.audit_head = archive.audit_head_text();
     archive::AuditFilter events;
     events.object = "record:" + std::to_string(id);
     const std::optional<std::string> audit = audit_csv(archive, events);
@@ -110,7 +110,7 @@ BundleAnswer write_bundle(archive::MissionArchive& archive, const archive::Store
         return cannot_write(report);
     }
     listed("report.pdf", painted.readAll());
-    sums += "# audit chain head " + marks.audit_head + '\n';
+    sums += "# audit trail " + marks.audit_head + '\n';
     if (!platform::write_whole_file(folder / "SHA256SUMS", sums)) {
         return cannot_write(folder / "SHA256SUMS");
     }

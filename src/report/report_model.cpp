@@ -227,8 +227,8 @@ ReportModel build_report(const ReportInput& input, const ReportOptions& options)
     model.origin = origin_of(input);
     model.fingerprint = footer_fingerprint(input);
     if (!options.audit_head.empty()) {
-        model.audit_head = QStringLiteral("Audit trail head at printing (SHA-256): ") +
-                           latin1_text(options.audit_head);
+        model.audit_head =
+            QStringLiteral("Audit trail at printing: ") + latin1_text(options.audit_head);
     }
     for (const PrintedSignature& signature : options.signatures) {
         model.signatures << signature_line(signature);

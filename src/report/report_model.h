@@ -42,8 +42,8 @@ struct PrintedSignature {
 struct ReportOptions {
     QDateTime generated_at = {};  // local time in its zone; tests freeze it
     bool all_samples = false;     // pages with every sample after the first
-    // The archive's audit trail head when printing, so a printed page anchors the chain
-    // outside the database; empty: none printed.
+    // The archive's audit trail head when printing ("HEAD <sequence>:<hash>"), so a printed
+    // page anchors the chain outside the database; empty: none printed.
     std::string audit_head = {};
     // The archived record's signatures that hold; none: lines to sign on paper.
     std::vector<PrintedSignature> signatures = {};

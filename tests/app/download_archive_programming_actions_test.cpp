@@ -727,8 +727,8 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         printer.setOutputFileName(pdf);
         window.print_to(printer);
         const QString printed = test::pdf_text(pdf);
-        QVERIFY(printed.contains("Audit trail head at printing (SHA-256): " +
-                                 QString::fromStdString(store.audit_head().value())));
+        QVERIFY(printed.contains("Audit trail at printing: HEAD 206:" +
+                                 QString::fromStdString(store.audit_head().value().hash)));
         QVERIFY(printed.contains("206 2026-04-21T06:00:00.000Z os:bo pc-1"));
         QVERIFY(window.findChild<QMessageBox*>("audit_trail_not_printed") == nullptr);
         // A printer that cannot print, here to a file in a folder that is not there, says so.

@@ -102,6 +102,62 @@ TEST(AuditChain, FindsTheFirstBreakAndWhy) {
     }
 }
 
+// An anchor as a person copies it from a printout, and what a trail of five rows holds.
+TEST(AuditChain, AnAnchorIsHeldOnlyWhereTheTrailHasItsHash) {
+    const std::vector<ChainedRow> rows = chain_of(5);
+    const std::string& third = rows[2].hash;
+    std::string upper = third;
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const struct {
+        std::string text;
+        std::optional<Anchor> read;
+        bool held;
+    } cases[] = {
+        {"3:" + third, Anchor{3, third}, true},
+        {"  HEAD 3:" + third + "\r\n", Anchor{3, third}, true},
+        {"3:" + upper, Anchor{3, third}, true},
+        {"HEAD 0:" + kChainStart, Anchor{}, true},
+        {"2:" + third, Anchor{2, third}, false},
+        {"6:" + rows[4].hash, Anchor{6, rows[4].hash}, false},
+        {"3:" + third.substr(1), std::nullopt, false},
+        {"3:" + third + "0", std::nullopt, false},
+        {"-3:" + third, std::nullopt, false},
+        {":" + third, std::nullopt, false},
+        {"3 " + third, std::nullopt, false},
+        {"99999999999999999999:" + third, std::nullopt, false},
+        {"3:" + third.substr(1) + "g", std::nullopt, false},
+    };
+    for (const auto& [text, read, held] : cases) {
+        const std::optional<Anchor> anchor = parse_anchor(text);
+        EXPECT_EQ(anchor, read) << text;
+        if (anchor) {
+            ChainCheck check;
+            check.hold({*anchor});
+            for (const ChainedRow& row : rows) {
+                check.add(row);
+            }
+            EXPECT_EQ(check.finish(5), std::nullopt);
+            EXPECT_EQ(check.not_held().empty(), held) << text;
+            EXPECT_EQ(parse_anchor(anchor_text(*anchor)), anchor) << text;
+        }
+    }
+}
+
+// A row past a break holds no anchor, though its own hash still holds.
+TEST(AuditChain, NoAnchorIsHeldPastABreak) {
+    std::vector<ChainedRow> rows = chain_of(5);
+    rows[1].row.object = "record:99";
+    ChainCheck check;
+    check.hold({{4, rows[3].hash}, {1, rows[0].hash}});
+    for (const ChainedRow& row : rows) {
+        check.add(row);
+    }
+    EXPECT_EQ(check.finish(5), (BrokenAt{2, ChainBreak::kEdited}));
+    EXPECT_EQ(check.not_held(), (std::vector<Anchor>{{4, rows[3].hash}}));
+}
+
 TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     ArchiveRig rig;
     const Actor actor{"os:tester", "Tess Tester", "bench-pc"};

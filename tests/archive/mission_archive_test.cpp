@@ -804,7 +804,7 @@ TEST(ArchiveStore, ALocationOpensItsStoreAndAFileIsMadeOnlyByAWriter) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(std::tuple(rows[0].row.user_id, rows[0].row.workstation, rows[0].row.action),
               std::tuple(test::as_entered("os:tester"), "bench-pc", "setting-changed"));
-    EXPECT_EQ(store->chain_head(), rows[0].hash);
+    EXPECT_EQ(store->chain_head(), (Anchor{1, rows[0].hash}));
 }
 
 // A PC that cannot reach the shared archive keeps its work as pending and uploads it once:

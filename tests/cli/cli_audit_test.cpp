@@ -162,12 +162,12 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
 
     // The chain hashes UTC milliseconds: the PC's time zone changes nothing.
     const ProcessResult berlin = audit("kept", {"verify"}, "Europe/Berlin");
-    ASSERT_THAT(berlin, exits(0, StartsWith("INTACT 5 EVENTS, HEAD ")));
+    ASSERT_THAT(berlin, exits(0, StartsWith("INTACT 5 EVENTS, HEAD 5:")));
     EXPECT_EQ(audit("kept", {"verify"}).out, berlin.out);
-    const std::string head = berlin.out.substr(22, 64);
+    const std::string head = berlin.out.substr(24, 64);
 
     const fs::path csv = folder / "trail.csv";
-    ASSERT_THAT(audit("kept", {"export", csv.string()}), exits(0));
+    ASSERT_THAT(audit("kept", {"export", csv.string()}), exits(0, "HEAD 5:" + head + '\n'));
     std::ifstream in(csv, std::ios::binary);
     auto records = csv_records({std::istreambuf_iterator<char>(in), {}});
     ASSERT_EQ(records.size(), 6u);
@@ -205,10 +205,64 @@ TEST_F(AuditCommands, ListVerifyAndAnExportThatAnyoneCanRecomputeTheChainFrom) {
     EXPECT_EQ(chain, head);
 }
 
+// Someone who can write the file rewrites the trail by the documented formula: a row changed
+// and every row after it hashed again, or the tail cut with SQLite's counter set back. The
+// chain alone holds; a head an earlier printout named does not.
+TEST_F(AuditCommands, AHeadKeptElsewhereFindsARewrittenTrail) {
+    const ProcessResult anchored = audit("kept", {"anchor"});
+    ASSERT_THAT(anchored, exits(0, StartsWith("HEAD 4:")));
+    const std::string anchor = anchored.out.substr(5, 2 + 64);
+    const fs::path anchors = folder / "anchors.txt";
+    std::ofstream(anchors) << "\n" << anchored.out << "HEAD 0:" << std::string(64, '0') << '\n';
+    EXPECT_THAT(audit("kept", {"verify", "--anchor", anchor}), exits(0));
+    EXPECT_THAT(audit("kept", {"verify", "--anchors", anchors.string()}), exits(0));
+
+    std::vector<archive::ChainedRow> rows;
+    {
+        archive::MissionArchive archive(QString::fromStdString(archive_file("kept").string()));
+        ASSERT_TRUE(archive.store().for_each_chained_row(
+            [&](const archive::ChainedRow& row) { rows.push_back(row); }));
+    }
+    ASSERT_EQ(rows.size(), 4u);
+    // Row 2 says another file, and rows 2 to 4 are chained again after it.
+    std::string rechained = "DROP TRIGGER audit_events_kept;";
+    std::string previous = rows[0].hash;
+    rows[1].row.object = "file:/elsewhere.csv";
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const std::string hash = archive::row_hash(previous, rows[r].row);
+        rechained += " UPDATE audit_events SET object = '" + rows[r].row.object +
+                     "', previous_hash = '" + previous + "', hash = '" + hash +
+                     "' WHERE sequence = " + std::to_string(rows[r].row.sequence) + ";";
+        previous = hash;
+    }
+    const struct {
+        const char* name;
+        std::string sql;
+    } rewrites[] = {
+        {"rechained", rechained},
+        {"cut",
+         "DROP TRIGGER audit_events_not_removed; DELETE FROM audit_events WHERE sequence"
+         " = 4; UPDATE sqlite_sequence SET seq = 3 WHERE name = 'audit_events';"},
+    };
+    for (const auto& [name, sql] : rewrites) {
+        SCOPED_TRACE(name);
+        fs::copy(folder / "kept", folder / name, fs::copy_options::recursive);
+        ASSERT_THAT(run_process({"sqlite3", archive_file(name).string(), sql}), exits(0));
+        EXPECT_THAT(audit(name, {"verify"}), exits(0, StartsWith("INTACT ")));
+        EXPECT_THAT(
+            audit(name, {"verify", "--anchor", "HEAD 1:" + rows[0].hash, "--anchor", anchor}),
+            exits(1, "ANCHOR 4 NOT HELD\n"));
+        EXPECT_THAT(audit(name, {"verify", "--anchors", anchors.string()}),
+                    exits(1, "ANCHOR 4 NOT HELD\n"));
+    }
+    EXPECT_THAT(audit("kept", {"verify", "--anchor", "4:" + std::string(63, 'a')}), exits(2));
+    EXPECT_THAT(audit("kept", {"verify", "--anchors", (folder / "none").string()}), exits(2));
+}
+
 TEST_F(AuditCommands, AnArchiveFileOrASharedArchiveNamedByArchive) {
     EXPECT_THAT(run_process({"env", "TZ=UTC", FROSTEL_CLI, "--archive",
                              archive_file("kept").string(), "audit", "verify"}),
-                exits(0, StartsWith("INTACT 4 EVENTS, HEAD ")));
+                exits(0, StartsWith("INTACT 4 EVENTS, HEAD 4:")));
 
     const char* server = std::getenv("FROSTEL_TEST_PG");
     if (server == nullptr) {
