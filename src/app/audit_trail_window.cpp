@@ -63,7 +63,10 @@ AuditTrailWindow::AuditTrailWindow(std::function<archive::MissionArchive&()> arc
       table_(new QTableWidget(this)),
       more_(new QPushButton(tr("More"), this)),
       print_(new QPushButton(tr("Print..."), this)),
-      status_(new QLabel(this)) {
+      status_(new QLabel(this)),
+      anchor_(new QLineEdit(this)),
+      check_anchor_(new QPushButton(tr("Check Anchor"), this)),
+      anchor_said_(new QLabel(this)) {
     setObjectName(QStringLiteral("Audit_Trail"));
     setWindowTitle(tr("Audit Trail"));
     const QString utc_days = tr("Days in UTC, as the times listed");
@@ -92,6 +95,13 @@ AuditTrailWindow::AuditTrailWindow(std::function<archive::MissionArchive&()> arc
     print_->setObjectName(QStringLiteral("audit_print"));
     status_->setObjectName(QStringLiteral("audit_status"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    anchor_->setObjectName(QStringLiteral("audit_anchor"));
+    anchor_->setPlaceholderText(tr("HEAD <sequence>:<hash> from a report, a bundle or a printout"));
+    anchor_->setClearButtonEnabled(true);
+    check_anchor_->setObjectName(QStringLiteral("audit_check_anchor"));
+    anchor_said_->setObjectName(QStringLiteral("audit_anchor_result"));
+    anchor_said_->setWordWrap(true);
+    anchor_said_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(label(tr("From"), this));
@@ -107,12 +117,16 @@ AuditTrailWindow::AuditTrailWindow(std::function<archive::MissionArchive&()> arc
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(more_);
     buttons->addWidget(print_);
-    buttons->addStretch(1);
+    buttons->addSpacing(24);
+    buttons->addWidget(label(tr("Anchor:"), this));
+    buttons->addWidget(anchor_, 1);
+    buttons->addWidget(check_anchor_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
     layout->addWidget(status_);
+    layout->addWidget(anchor_said_);
     resize(QSize(1180, 560).boundedTo(screen()->availableGeometry().size()));
 
     connect(since_, &QDateEdit::dateChanged, this, &AuditTrailWindow::refresh);
@@ -121,6 +135,39 @@ AuditTrailWindow::AuditTrailWindow(std::function<archive::MissionArchive&()> arc
     connect(record_, &QLineEdit::textChanged, this, &AuditTrailWindow::refresh);
     connect(more_, &QPushButton::clicked, this, &AuditTrailWindow::read_page);
     connect(print_, &QPushButton::clicked, this, &AuditTrailWindow::print);
+    connect(check_anchor_, &QPushButton::clicked, this, &AuditTrailWindow::check_anchor);
+    connect(anchor_, &QLineEdit::returnPressed, this, &AuditTrailWindow::check_anchor);
+    connect(anchor_, &QLineEdit::textChanged, anchor_said_, &QLabel::clear);
+}
+
+// The whole trail checked against a head kept elsewhere: one it no longer holds is a rewrite
+// or a cut tail that the chain alone cannot show.
+void AuditTrailWindow::check_anchor() {
+    const std::optional<archive::Anchor> anchor =
+        archive::parse_anchor(anchor_->text().toStdString());
+    if (!anchor) {
+        anchor_said_->setText(
+            tr("Not an anchor: paste \"HEAD <sequence>:<hash>\" as a report,"
+               " a bundle or a printout names it."));
+        return;
+    }
+    const std::optional<archive::TrailCheck> check = archive_().check_audit_trail({*anchor});
+    if (!check) {
+        anchor_said_->setText(tr("The audit trail cannot be read: %1").arg(archive_().error()));
+    } else if (check->broken) {
+        anchor_said_->setText(tr("BROKEN AT %1: %2")
+                                  .arg(check->broken->sequence)
+                                  .arg(QString::fromUtf8(archive::break_text(check->broken->why))));
+    } else if (!check->not_held.empty()) {
+        anchor_said_->setText(tr("ANCHOR %1 NOT HELD: the trail was rewritten or cut after the"
+                                 " head was printed.")
+                                  .arg(anchor->sequence));
+    } else {
+        anchor_said_->setText(
+            tr("ANCHOR %1 HELD: the trail still has that head, and its %2 events chain intact.")
+                .arg(anchor->sequence)
+                .arg(check->events));
+    }
 }
 
 void AuditTrailWindow::showEvent(QShowEvent* event) {

@@ -17,7 +17,8 @@ namespace frostel::app {
 // "Audit Trail": the archive's events, newest first, as `frostel-cli audit list` prints
 // them, filtered by UTC days, a person's user id and a record; read a page at a time, so a
 // trail of millions opens at once. Print puts the events shown on paper with the chain's
-// head at printing.
+// head at printing; an anchor (a head from a printout) typed or pasted is checked against
+// the whole trail.
 class AuditTrailWindow final : public QWidget {
     Q_OBJECT
 
@@ -40,6 +41,9 @@ class AuditTrailWindow final : public QWidget {
     [[nodiscard]] QPushButton& more_button() const { return *more_; }
     [[nodiscard]] QPushButton& print_button() const { return *print_; }
     [[nodiscard]] QLabel& status_line() const { return *status_; }
+    [[nodiscard]] QLineEdit& anchor_box() const { return *anchor_; }
+    [[nodiscard]] QPushButton& check_anchor_button() const { return *check_anchor_; }
+    [[nodiscard]] QLabel& anchor_line() const { return *anchor_said_; }
 
     // Events read at once.
     static constexpr int kPage = 200;
@@ -53,6 +57,7 @@ class AuditTrailWindow final : public QWidget {
     [[nodiscard]] QString filter_text() const;
     void read_page();
     void print();
+    void check_anchor();
 
     std::function<archive::MissionArchive&()> archive_;
     QDateEdit* since_;
@@ -63,6 +68,9 @@ class AuditTrailWindow final : public QWidget {
     QPushButton* more_;
     QPushButton* print_;
     QLabel* status_;
+    QLineEdit* anchor_;
+    QPushButton* check_anchor_;
+    QLabel* anchor_said_;
 };
 
 }  // namespace frostel::app

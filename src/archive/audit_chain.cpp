@@ -124,8 +124,8 @@ std::optional<Anchor> parse_anchor(std::string_view text) {
     while (!text.empty() && blank(text.back())) {
         text.remove_suffix(1);
     }
-    if (text.starts_with("HEAD ")) {
-        text.remove_prefix(5);
+    if (const std::size_t head = text.rfind("HEAD "); head != std::string_view::npos) {
+        text.remove_prefix(head + 5);
     }
     const std::size_t colon = text.find(':');
     if (colon == 0 || colon == std::string_view::npos || colon > 18) {

@@ -51,7 +51,7 @@ struct Anchor {
 };
 // "HEAD <sequence>:<hash>", as every printout names the head.
 [[nodiscard]] std::string anchor_text(const Anchor& anchor);
-// "SEQUENCE:HASH", or the same after "HEAD " as copied from a printout; nothing when it is
+// "SEQUENCE:HASH", or a printout's line that ends in "HEAD SEQUENCE:HASH"; nothing when it is
 // neither (a hash is 64 hexadecimal digits, upper-case read as lower).
 [[nodiscard]] std::optional<Anchor> parse_anchor(std::string_view text);
 

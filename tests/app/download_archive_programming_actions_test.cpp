@@ -659,13 +659,11 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
 
     // The whole trail newest first, by UTC days, person and record, a page at a time, and
     // on paper with the chain's head.
-    void auditTrailWindowFiltersAndPrints() {
-        QTemporaryDir folder;
-        const QString path = archive::archive_path(folder.path());
+    // An archive at `path` whose event n comes every six hours from 2026-03-01 00:00 UTC,
+    // Anna's when n is even, about record n % 3 + 1: kPage + 10 of them.
+    static void archive_with_events(const QString& path) {
         QVERIFY(archive::MissionArchive(path).is_open());
         {
-            // Event n: every six hours from 2026-03-01 00:00 UTC, Anna's when n is even, about
-            // record n % 3 + 1.
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "events");
             db.setDatabaseName(path);
             QVERIFY(db.open() && db.transaction());
@@ -681,6 +679,12 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
             QVERIFY(db.commit());
         }
         QSqlDatabase::removeDatabase("events");
+    }
+
+    void auditTrailWindowFiltersAndPrints() {
+        QTemporaryDir folder;
+        const QString path = archive::archive_path(folder.path());
+        archive_with_events(path);
         archive::MissionArchive store(path);
         AuditTrailWindow window([&]() -> archive::MissionArchive& { return store; });
         window.show();
@@ -727,8 +731,9 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         printer.setOutputFileName(pdf);
         window.print_to(printer);
         const QString printed = test::pdf_text(pdf);
-        QVERIFY(printed.contains("Audit trail at printing: HEAD 206:" +
-                                 QString::fromStdString(store.audit_head().value().hash)));
+        QVERIFY(printed.contains(
+            "Audit trail at printing: " +
+            QString::fromStdString(archive::anchor_text(store.audit_head().value()))));
         QVERIFY(printed.contains("206 2026-04-21T06:00:00.000Z os:bo pc-1"));
         QVERIFY(window.findChild<QMessageBox*>("audit_trail_not_printed") == nullptr);
         // A printer that cannot print, here to a file in a folder that is not there, says so.
@@ -738,6 +743,35 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(refused != nullptr && refused->isVisible());
         QCOMPARE(refused->text(),
                  "The file could not be saved as " + folder.filePath("gone/trail.pdf") + ".");
+    }
+
+    // A head pasted from a printout, checked against the whole trail in the window.
+    void auditTrailWindowChecksAnAnchor() {
+        QTemporaryDir folder;
+        const QString path = archive::archive_path(folder.path());
+        archive_with_events(path);
+        archive::MissionArchive store(path);
+        AuditTrailWindow window([&]() -> archive::MissionArchive& { return store; });
+        window.show();
+        const QString head =
+            QString::fromStdString(archive::anchor_text(store.audit_head().value()));
+        const QString elsewhere(64, QLatin1Char('a'));
+        const struct {
+            QString typed;
+            QString said;
+        } cases[] = {
+            {"Audit trail at printing: " + head, "ANCHOR 210 HELD: "},
+            {"5:" + elsewhere, "ANCHOR 5 NOT HELD: "},
+            {"HEAD 211:" + elsewhere, "ANCHOR 211 NOT HELD: "},
+            {"HEAD 5", "Not an anchor: "},
+        };
+        for (const auto& c : cases) {
+            window.anchor_box().setText(c.typed);
+            QVERIFY(window.anchor_line().text().isEmpty());
+            QTest::keyClick(&window.anchor_box(), Qt::Key_Return);
+            QVERIFY2(window.anchor_line().text().startsWith(c.said),
+                     qPrintable(c.typed + " said " + window.anchor_line().text()));
+        }
     }
 };
 

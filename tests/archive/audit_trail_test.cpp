@@ -118,6 +118,8 @@ TEST(AuditChain, AnAnchorIsHeldOnlyWhereTheTrailHasItsHash) {
         {"3:" + third, Anchor{3, third}, true},
         {"  HEAD 3:" + third + "\r\n", Anchor{3, third}, true},
         {"3:" + upper, Anchor{3, third}, true},
+        {"Audit trail at printing: HEAD 3:" + third, Anchor{3, third}, true},
+        {"# audit trail HEAD 3:" + third, Anchor{3, third}, true},
         {"HEAD 0:" + kChainStart, Anchor{}, true},
         {"2:" + third, Anchor{2, third}, false},
         {"6:" + rows[4].hash, Anchor{6, rows[4].hash}, false},
