@@ -9,6 +9,7 @@
 
 #include "app/account_fields.h"
 #include "archive/account_book.h"
+#include "archive/pg_address.h"
 
 namespace frostel::app {
 
@@ -24,6 +25,12 @@ AccountsDialog::AccountsDialog(archive::MissionArchive& archive, QWidget* parent
         this);
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
+    if (!archive::looks_like_pg_uri(archive.path().toStdString())) {
+        auto* promise = new QLabel(QString::fromLatin1(archive::kLocalArchivePromise), this);
+        promise->setObjectName("local_archive_promise");
+        promise->setWordWrap(true);
+        layout->addWidget(promise);
+    }
     auto* form = new QFormLayout;
     user_id_ = account_field(this, "user_id");
     full_name_ = account_field(this, "full_name");

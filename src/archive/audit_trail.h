@@ -63,6 +63,14 @@ struct TrailCheck {
     std::vector<Anchor> not_held;
 };
 
+// What accounts on an archive file can promise, said where they are turned on.
+inline constexpr const char* kLocalArchivePromise =
+    "This archive is a file that this PC's users can write. It finds accidental changes and "
+    "edits that do not rewrite its chain; a rewrite by someone who can write the file is found "
+    "only against a head kept elsewhere (frostel-cli audit anchor, or any report's "
+    "\"HEAD <sequence>:<hash>\"). Records that this PC's users cannot rewrite belong in a shared "
+    "archive on a server.";
+
 // "record:ID": the object of an event about an archived record.
 [[nodiscard]] std::string record_object(std::int64_t id);
 // The record such an object names; nothing for any other object.

@@ -8,6 +8,7 @@
 #include "archive/audit_chain.h"
 #include "archive/audit_trail.h"
 #include "archive/mission_archive.h"
+#include "archive/pg_address.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_commands.h"
 #include "link/clock.h"
@@ -200,7 +201,7 @@ int with_one_time_password(const AccountAnswer& answer, std::ostream& out, std::
 }
 
 int init(const UsersRequest& request, MissionArchive& archive, PasswordLines& passwords,
-         std::ostream& err) {
+         std::ostream& out, std::ostream& err) {
     const std::optional<std::string> password = passwords.next();
     const std::optional<std::string> again = passwords.next();
     if (!password || !again) {
@@ -214,8 +215,12 @@ int init(const UsersRequest& request, MissionArchive& archive, PasswordLines& pa
     if (!usable(archive, err)) {
         return kExitFailed;
     }
-    return exit_code(
+    const int done = exit_code(
         archive::AccountBook(archive).turn_on(request.id, request.full_name, *password), err);
+    if (done == kExitOk && !archive::looks_like_pg_uri(archive.path().toStdString())) {
+        out << archive::kLocalArchivePromise << '\n';
+    }
+    return done;
 }
 
 int change(archive::AccountBook& book, const Person& by, const UsersRequest& request,
@@ -324,7 +329,7 @@ int run_users(const CliOptions& options, RunArchive& run, PasswordLines& passwor
             err << "frostel-cli: accounts are on already\n";
             return kExitFailed;
         }
-        return init(request, run.archive(), passwords, err);
+        return init(request, run.archive(), passwords, out, err);
     }
     if (!*on) {
         err << "frostel-cli: accounts are off; users init turns them on\n";

@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "app/accounts_dialog.h"
 #include "app/archive_actions.h"
 #include "app/archive_list_model.h"
 #include "app/archive_window.h"
@@ -743,6 +744,33 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QVERIFY(refused != nullptr && refused->isVisible());
         QCOMPARE(refused->text(),
                  "The file could not be saved as " + folder.filePath("gone/trail.pdf") + ".");
+    }
+
+    // Accounts turned on for an archive file from the window: it says first what a file its
+    // PC's users can write can promise, and takes two passwords that agree.
+    void accountsDialogSaysWhatAnArchiveFileCanPromise() {
+        QTemporaryDir folder;
+        archive::MissionArchive store(archive::archive_path(folder.path()));
+        AccountsDialog dialog(store);
+        dialog.show();
+        const auto* promise = dialog.findChild<QLabel*>("local_archive_promise");
+        QVERIFY(promise != nullptr && promise->isVisible());
+        QVERIFY(promise->text().contains("found only against a head kept elsewhere"));
+        const auto type = [&](const char* name, const QString& text) {
+            dialog.findChild<QLineEdit*>(name)->setText(text);
+        };
+        type("user_id", "rita");
+        type("full_name", "Rita Berg");
+        type("password", "a long password 1");
+        type("password_again", "a long password 2");
+        dialog.accept();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(archive::AccountBook(store).accounts_on(), std::optional(false));
+        type("password", "a long password 1");
+        type("password_again", "a long password 1");
+        dialog.accept();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(archive::AccountBook(store).accounts_on(), std::optional(true));
     }
 
     // A head pasted from a printout, checked against the whole trail in the window.

@@ -75,8 +75,12 @@ struct AuditCommands : ::testing::Test {
         }
         const ProcessResult init = as("root-password\nroot-password\n",
                                       {"users", "init", "--admin", "root", "--name", "Rita Root"});
+        const bool on_a_file = !place.at(1).starts_with("postgres");
         place = here;
+        // A file its PC's users can write says what it can promise; a server says nothing.
         ASSERT_THAT(init, exits(0));
+        EXPECT_EQ(init.out.find("found only against a head kept elsewhere") != std::string::npos,
+                  on_a_file);
     }
     // Someone added by root, who changed the password given once to "<id>-password".
     void add_person(const std::string& id, const std::string& name, const char* role) const {
