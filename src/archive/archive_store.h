@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive/account_rules.h"
+#include "archive/account_trail.h"
 #include "archive/audit_trail.h"
 #include "archive/record_limits.h"
 #include "archive/signature_rules.h"
@@ -357,6 +358,9 @@ class ArchiveStore {
     // "sign-in" or "session-resumed"; a refusal says nothing of why); a session's event
     // ("sign-out", "session-locked"); a person's own password change; the site's settings.
     [[nodiscard]] virtual std::optional<bool> accounts_on() = 0;
+    // The account rows as kept, to hold against their events; nothing, and no error, where
+    // only a server's functions write them and a client cannot read the password hashes.
+    [[nodiscard]] virtual std::optional<AccountsAsKept> accounts_as_kept() { return std::nullopt; }
     [[nodiscard]] virtual AccountAnswer turn_on_accounts(const std::string& id,
                                                          const std::string& full_name,
                                                          const std::string& password) = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/account_trail.h"
 #include "archive/audit_chain.h"
 #include "platform/time_zone.h"
 
@@ -54,13 +55,15 @@ struct AuditFilter {
     std::optional<std::int64_t> until_utc_ms;  // events before this instant
 };
 
-// The whole trail checked: its events, its head, where it breaks, if it does, and the
-// anchors it was given that it no longer holds.
+// The whole trail checked: its events, its head, where it breaks, if it does, the anchors
+// it was given that it no longer holds, and the account rows that are not as its events made
+// them (where a client can read them).
 struct TrailCheck {
     std::int64_t events = 0;
     std::string head;
     std::optional<BrokenAt> broken;
     std::vector<Anchor> not_held;
+    std::vector<AccountMismatch> accounts;
 };
 
 // What accounts on an archive file can promise, said where they are turned on.

@@ -465,8 +465,14 @@ bool MissionArchive::for_newest_events(const AuditFilter& filter, int offset, in
 std::optional<TrailCheck> MissionArchive::check_audit_trail(const std::vector<Anchor>& anchors) {
     ChainCheck chain;
     chain.hold(anchors);
+    // Read first, in a snapshot that says where the trail ended then.
+    const std::optional<AccountsAsKept> rows = store_->accounts_as_kept();
+    AccountCheck accounts(rows.value_or(AccountsAsKept{}));
     const std::optional<std::int64_t> issued =
-        store_->for_each_chained_row([&](const ChainedRow& row) { chain.add(row); });
+        store_->for_each_chained_row([&](const ChainedRow& row) {
+            chain.add(row);
+            accounts.add(row.row);
+        });
     if (!issued) {
         return std::nullopt;
     }
@@ -475,6 +481,9 @@ std::optional<TrailCheck> MissionArchive::check_audit_trail(const std::vector<An
     check.events = chain.intact_rows();
     check.head = chain.head();
     check.not_held = chain.not_held();
+    if (rows) {
+        check.accounts = accounts.finish();
+    }
     return check;
 }
 

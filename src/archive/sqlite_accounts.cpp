@@ -1,5 +1,6 @@
 // The accounts of an SQLite archive: the people, their password history and the site's
 // settings, each change with its audit events in one transaction.
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -9,6 +10,7 @@
 #include "archive/archive_files.h"
 #include "archive/sqlite_store.h"
 #include "archive/sqlite_trail.h"
+#include "archive/store_queries.h"
 
 namespace frostel::archive {
 
@@ -43,7 +45,21 @@ struct Kept {
     bool deactivated = false;
 
     void settle_state() { person.state = account_state(deactivated, locked, must_change); }
+
+    [[nodiscard]] AccountAsKept as_kept() const {
+        return {person.id, person.role, account_state(deactivated, locked, must_change),
+                QCryptographicHash::hash(QByteArray::fromStdString(password_hash),
+                                         QCryptographicHash::Sha256)
+                    .toHex()
+                    .toStdString()};
+    }
 };
+
+// `event` as it changes `kept`'s account: it enters what the account now is.
+AuditEvent entering(AuditEvent event, const Kept& kept) {
+    event.new_value = with_account_line(event.new_value, kept.as_kept());
+    return event;
+}
 
 const QString kPersonColumns = QStringLiteral(
     "id, full_name, role, password_hash, failures, locked, must_change, deactivated,"
@@ -67,6 +83,16 @@ class AccountTables {
             return std::nullopt;
         }
         return kept_from(*query);
+    }
+
+    [[nodiscard]] std::vector<AccountAsKept> accounts() {
+        std::vector<AccountAsKept> rows;
+        std::optional<QSqlQuery> query =
+            run(QStringLiteral("SELECT %1 FROM people ORDER BY id").arg(kPersonColumns), {});
+        while (query && query->next()) {
+            rows.push_back(kept_from(*query).as_kept());
+        }
+        return rows;
     }
 
     [[nodiscard]] std::vector<Person> everyone() {
@@ -222,11 +248,12 @@ bool password_accepted(AccountTables& tables, Kept& kept, const std::string& pas
     tables.update(kept);
     if (kept.locked) {
         tables.append(kept.person,
-                      {"account-locked",
-                       object,
-                       {},
-                       {},
-                       std::to_string(kept.failures) + " wrong passwords in a row"},
+                      entering({"account-locked",
+                                object,
+                                {},
+                                {},
+                                std::to_string(kept.failures) + " wrong passwords in a row"},
+                               kept),
                       utc_ms);
     }
     return false;
@@ -274,7 +301,7 @@ AccountWork change_account(const Person& by, const std::string& id, const std::s
         }
         kept->settle_state();
         tables.update(*kept);
-        tables.append(by, event, now_ms());
+        tables.append(by, entering(event, *kept), now_ms());
         answer.person = kept->person;
         return answer;
     };
@@ -291,12 +318,13 @@ Kept new_person(const std::string& id, const std::string& full_name, Role role,
     return kept;
 }
 
-AuditEvent account_created(const Person& person) {
-    return {std::string(kAccountCreated),
-            object_of(person.id),
-            {},
-            account_created_value(person.full_name, person.role),
-            {}};
+AuditEvent account_created(const Kept& kept) {
+    return entering({std::string(kAccountCreated),
+                     object_of(kept.person.id),
+                     {},
+                     account_created_value(kept.person.full_name, kept.person.role),
+                     {}},
+                    kept);
 }
 
 }  // namespace
@@ -324,6 +352,19 @@ std::optional<bool> SqliteStore::accounts_on() {
     return read ? std::optional<bool>(people > 0) : std::nullopt;
 }
 
+std::optional<AccountsAsKept> SqliteStore::accounts_as_kept() {
+    AccountsAsKept kept;
+    const bool read = this->read([&](QSqlDatabase& db) {
+        AccountTables tables(db, {});
+        kept.rows = tables.accounts();
+        Anchor head;
+        const QString error = trail_head(db, head);
+        kept.as_of = head.sequence;
+        return tables.error().isEmpty() ? error : tables.error();
+    });
+    return read ? std::optional(std::move(kept)) : std::nullopt;
+}
+
 AccountAnswer SqliteStore::turn_on_accounts(const std::string& id, const std::string& full_name,
                                             const std::string& password) {
     AccountAnswer answer = write_accounts([&](AccountTables& tables) {
@@ -341,7 +382,7 @@ AccountAnswer SqliteStore::turn_on_accounts(const std::string& id, const std::st
         tables.remember(kept, kept.person.created_utc_ms);
         tables.append(kept.person, {"accounts-enabled", "setting:accounts", "off", "on", {}},
                       kept.person.created_utc_ms);
-        tables.append(kept.person, account_created(kept.person), kept.person.created_utc_ms);
+        tables.append(kept.person, account_created(kept), kept.person.created_utc_ms);
         return AccountAnswer{Kind::kDone, {}, kept.person, {}};
     });
     if (answer.done()) {
@@ -401,7 +442,8 @@ AccountAnswer SqliteStore::change_password(const std::string& id, const std::str
         tables.update(*kept);
         const std::int64_t utc_ms = now_ms();
         tables.remember(*kept, utc_ms);
-        tables.append(kept->person, {"password-changed", object_of(id), {}, {}, {}}, utc_ms);
+        tables.append(kept->person,
+                      entering({"password-changed", object_of(id), {}, {}, {}}, *kept), utc_ms);
         return AccountAnswer{Kind::kDone, {}, kept->person, {}};
     });
 }
@@ -432,7 +474,7 @@ AccountAnswer SqliteStore::add_person(const Person& by, const std::string& id,
         answer.one_time_password = one_time_password(tables.settings());
         const Kept kept = new_person(id, full_name, role, answer.one_time_password, true);
         tables.insert(kept);
-        tables.append(by, account_created(kept.person), kept.person.created_utc_ms);
+        tables.append(by, account_created(kept), kept.person.created_utc_ms);
         answer.person = kept.person;
         return answer;
     });

@@ -78,6 +78,7 @@ class SqliteStore final : public ArchiveStore {
     [[nodiscard]] SigningAnswer sign(const Person& signer, const SigningRequest& request) override;
 
     [[nodiscard]] std::optional<bool> accounts_on() override;
+    [[nodiscard]] std::optional<AccountsAsKept> accounts_as_kept() override;
     [[nodiscard]] AccountAnswer turn_on_accounts(const std::string& id,
                                                  const std::string& full_name,
                                                  const std::string& password) override;

@@ -46,8 +46,8 @@ int list(const ArchiveContext& context, const AuditRequest& request) {
     return read ? kExitOk : fail(context);
 }
 
-// The chain checked, then each anchor: one the trail no longer holds at its sequence is a
-// rewrite or a cut tail that the chain alone cannot show.
+// The chain checked, then each anchor (one the trail no longer holds at its sequence is a
+// rewrite or a cut tail that the chain alone cannot show) and the accounts.
 int verify(const ArchiveContext& context, const AuditRequest& request) {
     const std::optional<archive::TrailCheck> check = intact_chain(context, request.anchors);
     if (!check) {
@@ -56,7 +56,12 @@ int verify(const ArchiveContext& context, const AuditRequest& request) {
     for (const archive::Anchor& anchor : check->not_held) {
         context.out << "ANCHOR " << anchor.sequence << " NOT HELD\n";
     }
-    if (!check->not_held.empty()) {
+    // An account row changed, added or removed without the event that would do it.
+    for (const archive::AccountMismatch& account : check->accounts) {
+        context.out << "ACCOUNT " << account.id << " IS NOT AS ITS EVENTS MADE IT: "
+                    << account.what << '\n';
+    }
+    if (!check->not_held.empty() || !check->accounts.empty()) {
         return kExitFailed;
     }
     context.out << "INTACT " << check->events << " EVENTS, "

@@ -160,6 +160,48 @@ TEST(AuditChain, NoAnchorIsHeldPastABreak) {
     EXPECT_EQ(check.not_held(), (std::vector<Anchor>{{4, rows[3].hash}}));
 }
 
+// Rows held against the account lines of their events: an earlier version's events carry
+// none and take the rows as they are; an event after the rows were read changes nothing.
+TEST(AccountCheck, HoldsEachRowToItsLastAccountLine) {
+    const AccountAsKept olga{"olga", Role::kOperator, AccountState::kActive, std::string(64, 'a')};
+    AccountAsKept promoted = olga;
+    promoted.role = Role::kApprover;
+    const auto event = [](std::int64_t sequence, const char* action, std::string new_value) {
+        return AuditRow{sequence, 0, "root", "pc", action, "user:olga", "", std::move(new_value),
+                        ""};
+    };
+    const std::string created = account_created_value("Olga Ost", Role::kOperator);
+    const struct {
+        const char* name;
+        std::vector<AuditRow> events;
+        std::int64_t as_of;
+        std::vector<AccountMismatch> mismatches;
+    } cases[] = {
+        {"as entered", {event(1, "account-created", with_account_line(created, olga))}, 1, {}},
+        {"entered by an earlier version", {event(1, "account-created", created)}, 1, {}},
+        {"changed since",
+         {event(1, "account-created", with_account_line(created, promoted))},
+         1,
+         {{"olga", "role"}}},
+        {"changed after the rows were read",
+         {event(1, "account-created", with_account_line(created, olga)),
+          event(2, "role-changed", with_account_line("approver", promoted))},
+         1,
+         {}},
+        {"made by no event", {event(1, "sign-in", "")}, 1, {{"olga", "made by no event"}}},
+    };
+    for (const auto& c : cases) {
+        AccountCheck check({{olga}, c.as_of});
+        for (const AuditRow& row : c.events) {
+            check.add(row);
+        }
+        EXPECT_EQ(check.finish(), c.mismatches) << c.name;
+    }
+    AccountCheck gone({{}, 1});
+    gone.add(event(1, "account-created", created));
+    EXPECT_EQ(gone.finish(), (std::vector<AccountMismatch>{{"olga", "removed"}}));
+}
+
 TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     ArchiveRig rig;
     const Actor actor{"os:tester", "Tess Tester", "bench-pc"};

@@ -446,6 +446,55 @@ TEST_F(AuditCommands, AccountsFromTurningThemOnToADeactivatedPerson) {
     EXPECT_THAT(by("root", {"audit", "verify"}), exits(0));
 }
 
+// Accounts changed behind the program's back, each in a copy of the archive: a role, a
+// password hash copied from another person, a lock lifted, a person removed or one added by
+// hand. The chain still holds; the rows are not what their events made them.
+TEST_F(AuditCommands, AnAccountRowChangedByHandFailsAuditVerify) {
+    turn_on_accounts();
+    add_person("olga", "Olga Ost", "operator");
+    add_person("rolf", "Rolf Rahm", "reviewer");
+    // Every change the program makes keeps the rows and their events together.
+    ASSERT_THAT(by("root", {"users", "role", "rolf", "approver"}), exits(0));
+    for (int guess = 0; guess < 5; ++guess) {
+        ASSERT_THAT(as("a guess\n", {"--user", "rolf", "archive", "list"}), exits(3));
+    }
+    ASSERT_THAT(by("root", {"users", "reset", "olga"}), exits(0));
+    ASSERT_THAT(by("root", {"audit", "verify"}), exits(0, StartsWith("INTACT ")));
+
+    const struct {
+        const char* name;
+        std::string sql;
+        std::string said;
+    } changes[] = {
+        {"role", "UPDATE people SET role = 'administrator' WHERE id = 'olga'", "olga: role"},
+        {"copied",
+         "UPDATE people SET password_hash = (SELECT password_hash FROM people"
+         " WHERE id = 'root') WHERE id = 'olga'",
+         "olga: password"},
+        {"unlocked", "UPDATE people SET locked = 0, failures = 0 WHERE id = 'rolf'", "rolf: state"},
+        {"removed",
+         "DROP TRIGGER people_kept; DELETE FROM password_history WHERE person ="
+         " 'olga'; DELETE FROM people WHERE id = 'olga'",
+         "olga: removed"},
+        {"added",
+         "INSERT INTO people SELECT 'mallory', 'Mallory', role, password_hash, 0, 0, 0,"
+         " 0, created_utc_ms FROM people WHERE id = 'root'",
+         "mallory: made by no event"},
+    };
+    const std::vector<std::string> kept = place;
+    for (const auto& [name, sql, said] : changes) {
+        SCOPED_TRACE(name);
+        fs::copy(folder / "kept", folder / name, fs::copy_options::recursive);
+        ASSERT_THAT(run_process({"sqlite3", archive_file(name).string(), sql}), exits(0));
+        place = {"--data-folder", (folder / name).string()};
+        EXPECT_THAT(
+            by("root", {"audit", "verify"}),
+            exits(1, "ACCOUNT " + said.substr(0, said.find(':')) + " IS NOT AS ITS EVENTS MADE IT" +
+                         said.substr(said.find(':')) + '\n'));
+        place = kept;
+    }
+}
+
 // Two people sign a record in turn; every refusal exits 3 and is entered in the trail; the
 // signatures show in the report and the bundle until the limits change; and a signature row
 // copied onto another record is found by archive verify and shown as not of that record.
