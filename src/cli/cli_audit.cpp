@@ -5,6 +5,7 @@
 
 #include "cli/cli_commands.h"
 #include "dossier/audit_csv.h"
+#include "dossier/bundle_check.h"
 #include "platform/whole_file.h"
 
 namespace frostel::cli {
@@ -58,8 +59,8 @@ int verify(const ArchiveContext& context, const AuditRequest& request) {
     }
     // An account row changed, added or removed without the event that would do it.
     for (const archive::AccountMismatch& account : check->accounts) {
-        context.out << "ACCOUNT " << account.id << " IS NOT AS ITS EVENTS MADE IT: "
-                    << account.what << '\n';
+        context.out << "ACCOUNT " << account.id << " IS NOT AS ITS EVENTS MADE IT: " << account.what
+                    << '\n';
     }
     if (!check->not_held.empty() || !check->accounts.empty()) {
         return kExitFailed;
@@ -104,6 +105,19 @@ std::optional<archive::TrailCheck> intact_chain(const ArchiveContext& context,
         check.reset();
     }
     return check;
+}
+
+int run_bundle_check(const BundleRequest& request, std::ostream& out) {
+    const dossier::BundleCheck check = dossier::check_bundle(request.folder, request.anchor);
+    for (const std::string& problem : check.problems) {
+        out << problem << '\n';
+    }
+    if (!check.problems.empty()) {
+        return kExitFailed;
+    }
+    out << "BUNDLE HOLDS: " << check.files << " FILES, " << check.events << " EVENTS, "
+        << archive::anchor_text(*check.head) << '\n';
+    return kExitOk;
 }
 
 int run_audit(const ArchiveContext& context, const AuditRequest& request) {

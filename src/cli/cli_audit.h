@@ -18,4 +18,8 @@ namespace frostel::cli {
 [[nodiscard]] std::optional<archive::TrailCheck> intact_chain(
     const ArchiveContext& context, const std::vector<archive::Anchor>& anchors = {});
 
+// "bundle check": "BUNDLE HOLDS: N FILES, M EVENTS, HEAD S:H", or a line for each problem
+// and exit 1.
+[[nodiscard]] int run_bundle_check(const BundleRequest& request, std::ostream& out);
+
 }  // namespace frostel::cli

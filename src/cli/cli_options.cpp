@@ -65,6 +65,9 @@ std::optional<Command> parse_command(const std::string& name) {
     if (name == "sign") {
         return Command::kSign;
     }
+    if (name == "bundle") {
+        return Command::kBundle;
+    }
     return std::nullopt;
 }
 
@@ -486,6 +489,19 @@ std::string parse_sign_arguments(SignRequest& request, std::span<const std::stri
     return request.meaning.empty() ? "sign needs --meaning reviewed or --meaning approved" : "";
 }
 
+std::string parse_bundle_arguments(BundleRequest& request, std::span<const std::string> rest) {
+    if (rest.size() < 2 || rest[0] != "check") {
+        return "bundle needs check DIR";
+    }
+    request.folder = rest[1];
+    if (rest.size() == 2) {
+        return "";
+    }
+    request.anchor =
+        rest.size() == 4 && rest[2] == "--anchor" ? archive::parse_anchor(rest[3]) : std::nullopt;
+    return request.anchor ? "" : "bundle check takes --anchor SEQUENCE:HASH";
+}
+
 // Parses the words after the command; an empty text means they were fine.
 std::string parse_command_arguments(CliOptions& options, std::span<const std::string> rest) {
     if (options.command == Command::kDownload) {
@@ -508,6 +524,9 @@ std::string parse_command_arguments(CliOptions& options, std::span<const std::st
     }
     if (options.command == Command::kSign) {
         return parse_sign_arguments(options.sign, rest);
+    }
+    if (options.command == Command::kBundle) {
+        return parse_bundle_arguments(options.bundle, rest);
     }
     if (options.command != Command::kReadPage) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();

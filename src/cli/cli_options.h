@@ -24,7 +24,8 @@ enum class Command {
     kArchive,
     kAudit,
     kUsers,
-    kSign
+    kSign,
+    kBundle
 };
 
 // download and summary: the summary as JSON to `file` (summary: stdout without it), with the
@@ -69,6 +70,12 @@ struct AuditRequest {
     std::string user_id;                    // list --user
     std::optional<std::int64_t> record_id;  // list --record
     std::filesystem::path csv_file;         // export
+};
+
+// "bundle check DIR [--anchor SEQUENCE:HASH]": a bundle checked from its files alone.
+struct BundleRequest {
+    std::filesystem::path folder;
+    std::optional<archive::Anchor> anchor;
 };
 
 enum class UsersAction {
@@ -124,6 +131,7 @@ struct CliOptions {
     AuditRequest audit;
     UsersRequest users;
     SignRequest sign;
+    BundleRequest bundle;
     // With accounts on: who runs the command, with the password as standard input's first
     // line, or the first line of --password-file FILE.
     std::string user;
@@ -174,11 +182,16 @@ inline constexpr const char* kCliUsage =
     "  archive sync        upload what this PC kept while the shared archive was out of\n"
     "                      reach; prints UPLOADED N, PENDING M\n"
     "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
-    "  audit verify\n"
+    "  audit verify [--anchor SEQUENCE:HASH]... [--anchors FILE]\n"
     "  audit export FILE.csv\n"
+    "  audit anchor\n"
     "                      the archive's audit trail: its events, tab-separated (from a\n"
-    "                      UTC day on, of one user, about one record); its chain checked;\n"
-    "                      all of it as CSV\n"
+    "                      UTC day on, of one user, about one record); its chain and its\n"
+    "                      accounts checked, and heads kept elsewhere; all of it as CSV;\n"
+    "                      its head as HEAD SEQUENCE:HASH\n"
+    "  bundle check DIR [--anchor SEQUENCE:HASH]\n"
+    "                      a bundle's files, events and signatures checked from the bundle\n"
+    "                      alone, and the head it names against one kept elsewhere\n"
     "  users init --admin ID --name \"FULL NAME\"\n"
     "                      turn accounts on for the archive, with its first administrator;\n"
     "                      the password twice on standard input, a line each\n"

@@ -133,6 +133,7 @@ std::optional<archive::Right> right_needed(const CliOptions& options) {
             return archive::Right::kReadAuditTrail;
         case Command::kUsers:
         case Command::kSign:
+        case Command::kBundle:
             break;
     }
     return std::nullopt;
@@ -158,6 +159,8 @@ const char* command_name(Command command) {
             return "audit";
         case Command::kSign:
             return "sign";
+        case Command::kBundle:
+            return "bundle";
         case Command::kUsers:
             break;
     }

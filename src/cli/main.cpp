@@ -126,6 +126,7 @@ bool writes(const cli::CliOptions& options) {
         case cli::Command::kStatus:
         case cli::Command::kReadPage:
         case cli::Command::kAudit:
+        case cli::Command::kBundle:
             return false;
         case cli::Command::kArchive:
             return options.archive.action == cli::ArchiveAction::kLimits;
@@ -157,6 +158,7 @@ const char* person_bound(const cli::CliOptions& options) {
         case cli::Command::kSummary:
         case cli::Command::kAudit:
         case cli::Command::kUsers:
+        case cli::Command::kBundle:
             break;
     }
     return nullptr;
@@ -292,12 +294,17 @@ int run_with_logger(const cli::CliOptions& options, const std::filesystem::path&
         case cli::Command::kAudit:
         case cli::Command::kUsers:
         case cli::Command::kSign:
+        case cli::Command::kBundle:
             break;
     }
     return cli::kExitUsage;
 }
 
 int run(const cli::CliOptions& options) {
+    // A bundle is checked from its files alone, as an inspector without the archive would.
+    if (options.command == cli::Command::kBundle) {
+        return cli::run_bundle_check(options.bundle, std::cout);
+    }
     if (options.command == cli::Command::kArchive &&
         options.archive.action == cli::ArchiveAction::kMigrate) {
         return run_migrate(options);

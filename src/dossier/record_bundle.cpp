@@ -77,7 +77,7 @@ BundleAnswer write_bundle(archive::MissionArchive& archive, const archive::Store
     marks.audit_head = archive.audit_head_text();
     archive::AuditFilter events;
     events.object = "record:" + std::to_string(id);
-    const std::optional<std::string> audit = audit_csv(archive, events);
+    const std::optional<std::string> audit = audit_csv(archive, events, PreviousHash::kGiven);
     const std::optional<std::string> signatures = signatures_csv(archive, id);
     if (!mission || !audit || !signatures || !add_signatures(archive, id, marks)) {
         return {Kind::kFailed, "record " + std::to_string(id) +

@@ -495,6 +495,60 @@ TEST_F(AuditCommands, AnAccountRowChangedByHandFailsAuditVerify) {
     }
 }
 
+// An inspector checks a bundle from its files alone: every file against SHA256SUMS, every
+// event against its own hash, every signature against its event, and the head against the
+// one mailed separately. Someone who edits a file and writes SHA256SUMS anew is still found.
+TEST_F(AuditCommands, AnInspectorChecksABundleRowByRow) {
+    archive_a_record(QString::fromStdString(archive_file("kept").string()));
+    turn_on_accounts();
+    add_person("rolf", "Rolf Rahm", "reviewer");
+    ASSERT_THAT(by("rolf", {"sign", "1", "--meaning", "reviewed", "--comment", "fine"}), exits(0));
+    const fs::path bundle = folder / "bundle";
+    ASSERT_THAT(by("rolf", {"archive", "bundle", "1", bundle.string()}), exits(0));
+    const std::string sums = file_text(bundle / "SHA256SUMS");
+    const std::string head = sums.substr(sums.find("HEAD ") + 5, 2 + 64 + 1);
+    const auto check = [&](const fs::path& dir, std::vector<std::string> more = {}) {
+        std::vector<std::string> words{FROSTEL_CLI, "bundle", "check", dir.string()};
+        words.insert(words.end(), more.begin(), more.end());
+        return run_process(words);
+    };
+    EXPECT_THAT(check(bundle), exits(0, StartsWith("BUNDLE HOLDS: 6 FILES, ")));
+    EXPECT_THAT(check(bundle, {"--anchor", head.substr(0, head.find_last_not_of("\n ") + 1)}),
+                exits(0));
+
+    // Each edit in a copy, SHA256SUMS written anew over the files but its head kept.
+    const std::string resum =
+        "sha256sum pages.bin mission.csv summary.json audit.csv signatures.csv report.pdf"
+        " > sums && grep '^#' SHA256SUMS >> sums && mv sums SHA256SUMS";
+    const struct {
+        const char* name;
+        std::string edit;
+        std::vector<std::string> anchor;
+        std::string said;
+    } edits[] = {
+        {"renamed signer",
+         "sed -i 's/Rolf Rahm/Rita Root/' signatures.csv && " + resum,
+         {},
+         "signatures.csv: signature 1 is not the signed event of audit.csv it names\n"},
+        {"comment",
+         "sed -i 's/,fine/,all fine/' signatures.csv audit.csv && " + resum,
+         {},
+         "audit.csv: event "},
+        {"file only", "echo x >> mission.csv", {}, "mission.csv: not as SHA256SUMS lists it\n"},
+        {"another head", "true", {"--anchor", "1:" + std::string(64, 'c')}, "ANCHOR 1 NOT HELD\n"},
+    };
+    for (const auto& [name, edit, anchor, said] : edits) {
+        SCOPED_TRACE(name);
+        const fs::path copy = folder / name;
+        fs::copy(bundle, copy, fs::copy_options::recursive);
+        ASSERT_THAT(run_process({"sh", "-c", "cd \"$0\" && " + edit, copy.string()}), exits(0));
+        EXPECT_THAT(check(copy, anchor), exits(1, StartsWith(said)));
+    }
+    EXPECT_THAT(check(folder / "none"), exits(1, StartsWith("SHA256SUMS: missing\n")));
+    EXPECT_THAT(run_process({FROSTEL_CLI, "bundle", "check", bundle.string(), "--anchor", "x"}),
+                exits(2));
+}
+
 // Two people sign a record in turn; every refusal exits 3 and is entered in the trail; the
 // signatures show in the report and the bundle until the limits change; and a signature row
 // copied onto another record is found by archive verify and shown as not of that record.
