@@ -64,6 +64,38 @@ QString message_shown(const char* name) {
     return box != nullptr && box->isVisible() ? box->text() : QString();
 }
 
+// An archive at `path` whose event n comes every six hours from 2026-03-01 00:00 UTC,
+// Anna's when n is even, about record n % 3 + 1: kPage + 10 of them.
+void archive_with_events(const QString& path) {
+    QVERIFY(archive::MissionArchive(path).is_open());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "events");
+        db.setDatabaseName(path);
+        QVERIFY(db.open() && db.transaction());
+        const std::int64_t first_ms =
+            QDateTime(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+        for (int n = 0; n < AuditTrailWindow::kPage + 10; ++n) {
+            const archive::Actor actor{n % 2 == 0 ? "os:anna" : "os:bo", "", "pc-1"};
+            QCOMPARE(archive::append_event(db, actor, archive::record_verified(n % 3 + 1, "INTACT"),
+                                           first_ms + n * std::int64_t{6 * 3600 * 1000}),
+                     QString());
+        }
+        QVERIFY(db.commit());
+    }
+    QSqlDatabase::removeDatabase("events");
+}
+
+// The Audit Trail window, shown, on an archive at `path` made by archive_with_events.
+struct TrailWindow {
+    explicit TrailWindow(const QString& path)
+        : store((archive_with_events(path), path)),
+          window([this]() -> archive::MissionArchive& { return store; }) {
+        window.show();
+    }
+    archive::MissionArchive store;
+    AuditTrailWindow window;
+};
+
 class DownloadArchiveProgrammingActionsTest : public QObject {
     Q_OBJECT
 
@@ -660,35 +692,11 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
 
     // The whole trail newest first, by UTC days, person and record, a page at a time, and
     // on paper with the chain's head.
-    // An archive at `path` whose event n comes every six hours from 2026-03-01 00:00 UTC,
-    // Anna's when n is even, about record n % 3 + 1: kPage + 10 of them.
-    static void archive_with_events(const QString& path) {
-        QVERIFY(archive::MissionArchive(path).is_open());
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "events");
-            db.setDatabaseName(path);
-            QVERIFY(db.open() && db.transaction());
-            const std::int64_t first_ms =
-                QDateTime(QDate(2026, 3, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
-            for (int n = 0; n < AuditTrailWindow::kPage + 10; ++n) {
-                const archive::Actor actor{n % 2 == 0 ? "os:anna" : "os:bo", "", "pc-1"};
-                QCOMPARE(
-                    archive::append_event(db, actor, archive::record_verified(n % 3 + 1, "INTACT"),
-                                          first_ms + n * std::int64_t{6 * 3600 * 1000}),
-                    QString());
-            }
-            QVERIFY(db.commit());
-        }
-        QSqlDatabase::removeDatabase("events");
-    }
-
     void auditTrailWindowFiltersAndPrints() {
         QTemporaryDir folder;
-        const QString path = archive::archive_path(folder.path());
-        archive_with_events(path);
-        archive::MissionArchive store(path);
-        AuditTrailWindow window([&]() -> archive::MissionArchive& { return store; });
-        window.show();
+        TrailWindow trail(archive::archive_path(folder.path()));
+        archive::MissionArchive& store = trail.store;
+        AuditTrailWindow& window = trail.window;
         QTableWidget& table = window.table();
         const QDate any = window.since_box().minimumDate();
         const struct {
@@ -776,13 +784,10 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
     // A head pasted from a printout, checked against the whole trail in the window.
     void auditTrailWindowChecksAnAnchor() {
         QTemporaryDir folder;
-        const QString path = archive::archive_path(folder.path());
-        archive_with_events(path);
-        archive::MissionArchive store(path);
-        AuditTrailWindow window([&]() -> archive::MissionArchive& { return store; });
-        window.show();
+        TrailWindow trail(archive::archive_path(folder.path()));
+        AuditTrailWindow& window = trail.window;
         const QString head =
-            QString::fromStdString(archive::anchor_text(store.audit_head().value()));
+            QString::fromStdString(archive::anchor_text(trail.store.audit_head().value()));
         const QString elsewhere(64, QLatin1Char('a'));
         const struct {
             QString typed;

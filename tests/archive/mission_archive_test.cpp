@@ -807,17 +807,25 @@ TEST(ArchiveStore, ALocationOpensItsStoreAndAFileIsMadeOnlyByAWriter) {
     EXPECT_EQ(store->chain_head(), (Anchor{1, rows[0].hash}));
 }
 
+// A nurse's PC whose own archive is the outbox of the test server's shared archive.
+class Outbox : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!test::on_server()) {
+            GTEST_SKIP() << "uploads go to the test server";
+        }
+    }
+
+    ArchiveRig rig;
+    const QString local_path = rig.folder.filePath(kArchiveFileName);
+    MissionArchive local{
+        local_path, MissionArchive::Access::kReadWrite, {"os:nurse", "Ward Nurse", "ward-pc"}};
+};
+
 // A PC that cannot reach the shared archive keeps its work as pending and uploads it once:
 // the download joins the shared archive as any download does, and every event keeps the
 // PC's time and person, marked as kept offline.
-TEST(Outbox, WorkKeptOfflineIsUploadedOnceInOrder) {
-    if (!test::on_server()) {
-        GTEST_SKIP() << "uploads go to the test server";
-    }
-    ArchiveRig rig;
-    const QString local_path = rig.folder.filePath(kArchiveFileName);
-    MissionArchive local(local_path, MissionArchive::Access::kReadWrite,
-                         {"os:nurse", "Ward Nurse", "ward-pc"});
+TEST_F(Outbox, WorkKeptOfflineIsUploadedOnceInOrder) {
     const auto keep = [&](const mission::DownloadedMission& download) {
         return local.archive(download, rig.stamp).value().second;
     };
@@ -926,14 +934,7 @@ TEST(Outbox, WorkKeptOfflineIsUploadedOnceInOrder) {
 
 // Someone at the PC moves a pending event to another time and workstation and gives it the
 // hash of its new fields, as the documented formula makes it: nothing is uploaded.
-TEST(Outbox, APendingEventRehashedOnThePcIsNotUploaded) {
-    if (!test::on_server()) {
-        GTEST_SKIP() << "uploads go to the test server";
-    }
-    ArchiveRig rig;
-    const QString local_path = rig.folder.filePath(kArchiveFileName);
-    MissionArchive local(local_path, MissionArchive::Access::kReadWrite,
-                         {"os:nurse", "Ward Nurse", "ward-pc"});
+TEST_F(Outbox, APendingEventRehashedOnThePcIsNotUploaded) {
     ASSERT_TRUE(local.set_offline(true));
     ASSERT_TRUE(local.record_event(file_written("CSV", "/tmp/a.csv", std::string(64, 'a'))));
     ASSERT_TRUE(local.record_event(file_written("CSV", "/tmp/b.csv", std::string(64, 'b'))));
