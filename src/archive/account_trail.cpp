@@ -78,10 +78,11 @@ std::vector<AccountMismatch> AccountCheck::finish() const {
             }
         }
     }
-    for (const auto& [id, entered] : entered_) {
+    for (const auto& entered : entered_) {
+        const std::string& id = entered.first;
         const bool kept = std::any_of(rows.begin(), rows.end(),
                                       [&](const AccountAsKept& row) { return row.id == id; });
-        if (entered.created && !kept) {
+        if (entered.second.created && !kept) {
             mismatches.push_back({id, "removed"});
         }
     }

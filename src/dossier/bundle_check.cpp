@@ -7,6 +7,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <utility>
 
 #include "archive/signature_rules.h"
 #include "dossier/audit_csv.h"
@@ -54,7 +55,7 @@ std::optional<archive::ChainedRow> chained_of(const std::vector<std::string>& re
 
 class Checker {
   public:
-    explicit Checker(const fs::path& folder) : folder_(folder) {}
+    explicit Checker(fs::path folder) : folder_(std::move(folder)) {}
 
     BundleCheck check(const std::optional<archive::Anchor>& anchor) {
         check_sums();
@@ -69,7 +70,7 @@ class Checker {
   private:
     void say(std::string problem) { result_.problems.push_back(std::move(problem)); }
 
-    std::optional<std::string> file(const std::string& name) const {
+    [[nodiscard]] std::optional<std::string> file(const std::string& name) const {
         std::ifstream in(folder_ / name, std::ios::binary);
         if (!in) {
             return std::nullopt;
@@ -162,7 +163,7 @@ class Checker {
     }
 
     // The head SHA256SUMS names, or an event of audit.csv at the anchor's sequence.
-    bool holds(const archive::Anchor& anchor) const {
+    [[nodiscard]] bool holds(const archive::Anchor& anchor) const {
         const auto event = events_.find(anchor.sequence);
         return (result_.head && *result_.head == anchor) ||
                (event != events_.end() && event->second.hash == anchor.hash &&
