@@ -390,5 +390,43 @@ TEST(ProgrammingRun, ADownloadAfterLoggingGivesBackTextIntervalAndOffset) {
     fs::remove_all(folder);
 }
 
+// What the logger's history keeps of a run: its settings by name, and how it ended.
+TEST(ProgrammingRun, TheHistoryNamesEachSettingAndHowTheRunEnded) {
+    ProgrammingSettings settings;
+    const auto row = [&](const std::string& name) {
+        for (const auto& [key, value] : setting_rows(settings)) {
+            if (key == name) {
+                return value;
+            }
+        }
+        return std::string("missing");
+    };
+    settings.resolution = Resolution::kHalf;
+    settings.unit = IntervalUnit::kMinutes;
+    EXPECT_EQ(row("resolution"), "0.5");
+    EXPECT_EQ(row("interval unit"), "minutes");
+    settings.resolution = Resolution::kSixteenth;
+    settings.unit = IntervalUnit::kSeconds;
+    EXPECT_EQ(row("resolution"), "0.0625");
+    EXPECT_EQ(row("interval unit"), "seconds");
+
+    const struct {
+        std::optional<HeldMissionChoice> kept;
+        std::optional<ResultLine> line;
+        std::optional<std::string> recorded;
+    } ends[] = {
+        {HeldMissionChoice::kDownloadFirst, std::nullopt, "download first"},
+        {HeldMissionChoice::kCancel, std::nullopt, "cancelled"},
+        {std::nullopt, ResultLine{ResultKind::kOk, "PROGRAMMING OK"}, "PROGRAMMING OK"},
+        {std::nullopt, std::nullopt, std::nullopt},
+    };
+    for (const auto& end : ends) {
+        RunResult result;
+        result.kept_held_mission = end.kept;
+        result.line = end.line;
+        EXPECT_EQ(recorded_result(result), end.recorded) << end.recorded.value_or("nothing");
+    }
+}
+
 }  // namespace
 }  // namespace frostel::programming
