@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Installs the package that scripts/package.sh built into a clean Debian 12 root made from the
-# apt sources this machine already uses, so that a dependency the package fails to declare
-# (a Qt plugin, a font) fails here rather than on a user's machine, and runs it there:
-# a download with its report and archive from the packaged simulator, the archive listed,
-# the desktop entry's program and icon, both icons in the package's file list.
+# Installs the three packages that scripts/package.sh built into a clean Debian 12 root made
+# from the apt sources this machine already uses, so that a dependency a package fails to
+# declare (a Qt plugin, a font, PostgreSQL's tools) fails here rather than on a user's machine,
+# and runs them there: a download with its report and archive from the packaged simulator, the
+# archive listed, the desktop entry's program and icon, both icons in the package's file list;
+# then the archive server (package-server-checks.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-debs=(build-package/frostel_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "clean root: no single package in build-package/" >&2; exit 1; }
-deb="$PWD/${debs[0]}"
+debs=()
+for package in frostel frostel-demo frostel-server; do
+  found=(build-package/"$package"_*.deb)
+  [ ${#found[@]} -eq 1 ] && [ -f "${found[0]}" ] || { echo "clean root: no single $package package in build-package/" >&2; exit 1; }
+  debs+=("$PWD/${found[0]}")
+done
 [ "$(id -u)" -eq 0 ] || { echo "clean root: needs root (mmdebstrap, chroot)" >&2; exit 1; }
 command -v mmdebstrap >/dev/null || {
   apt-get update -qq
@@ -54,11 +58,16 @@ done
 echo "clean root: installed and ran $(dpkg-query -W -f='${Version}' frostel)"
 EOF
 
-echo "clean root: a Debian root from ${sources[*]}, with $(basename "$deb")"
+installed=()
+for deb in "${debs[@]}"; do
+  installed+=("/tmp/$(basename "$deb")")
+done
+echo "clean root: a Debian root from ${sources[*]}, with ${installed[*]}"
 mmdebstrap --quiet --variant=apt --skip=cleanup/reproducible bookworm "$work/root" "${sources[@]}" \
-  --customize-hook="copy-in $deb $work/checks.sh /tmp" \
-  --customize-hook="chroot \"\$1\" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends /tmp/$(basename "$deb") >/dev/null" \
+  --customize-hook="copy-in ${debs[*]} $work/checks.sh $PWD/scripts/package-server-checks.sh /tmp" \
+  --customize-hook="chroot \"\$1\" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends ${installed[*]} >/dev/null" \
   --customize-hook='chroot "$1" sh /tmp/checks.sh' \
+  --customize-hook='chroot "$1" sh /tmp/package-server-checks.sh' \
   --customize-hook="copy-out /tmp/report.pdf $work"
 
 # The report's text came out of the root: fonts the package needs are there.

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Checks the package that scripts/package.sh built, installs it on this machine with apt-get,
-# runs the installed programs as an ordinary user would, and removes the package and the
-# packages it pulled in again, also when a check fails.
+# Checks the packages that scripts/package.sh built, installs the program's and the
+# simulator's on this machine with apt-get, runs the installed programs as an ordinary user
+# would, and removes the packages and those they pulled in again, also when a check fails.
+# The server's package is checked by lintian here and installed in the clean root only, where
+# no other PostgreSQL server runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-debs=(build-package/frostel_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "smoke: no single package in build-package/" >&2; exit 1; }
-deb="$PWD/${debs[0]}"
+one_package() {
+  local debs=(build-package/"$1"_*.deb)
+  [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "smoke: no single $1 package in build-package/" >&2; exit 1; }
+  echo "$PWD/${debs[0]}"
+}
+deb=$(one_package frostel)
+demo_deb=$(one_package frostel-demo)
+server_deb=$(one_package frostel-server)
 version=$(dpkg-deb -f "$deb" Version)
 desktop_id=org.frostel.Frostel
 
@@ -23,7 +30,14 @@ fi
 fail() { echo "smoke: $*" >&2; exit 1; }
 
 echo "smoke: lintian"
-lintian --fail-on error --info "$deb"
+lintian --fail-on error --info "$deb" "$demo_deb" "$server_deb"
+[ "$(dpkg-deb -f "$server_deb" Version)" = "$version" ] && [ "$(dpkg-deb -f "$demo_deb" Version)" = "$version" ] ||
+  fail "the three packages are not of one version"
+if dpkg-deb -c "$deb" | grep -F frostel-reader-sim >/dev/null; then
+  fail "the program's package holds the simulator"
+fi
+dpkg-deb -f "$deb" Suggests | grep -F frostel-demo >/dev/null ||
+  fail "the program's package does not suggest frostel-demo"
 
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -42,11 +56,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "smoke: installing $deb"
+echo "smoke: installing $deb and $demo_deb"
 installed() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '/^ii/ { print $2 }' | sort; }
 installed >"$work/before"
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-  -o DPkg::Lock::Timeout=300 "$deb" >"$work/apt.log" 2>&1 || true
+  -o DPkg::Lock::Timeout=300 "$deb" "$demo_deb" >"$work/apt.log" 2>&1 || true
 mapfile -t added < <(installed | comm -13 "$work/before" -)
 dpkg-query -W -f='${Status}' frostel 2>/dev/null | grep -q "install ok installed" ||
   { cat "$work/apt.log" >&2; fail "apt-get could not install $deb"; }

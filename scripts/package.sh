@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package build-package/frostel_<version>_amd64.deb: a Release build of
-# the three programs with Debian's hardening flags, in a build folder of its own, without
-# tests or benchmarks. Its dependencies come from dpkg-shlibdeps (dpkg-dev).
+# Builds the Debian packages in build-package/: frostel_<version>_amd64.deb (the programs),
+# frostel-demo_<version>_amd64.deb (the simulated reader) and frostel-server_<version>_all.deb
+# (an archive on this PC's PostgreSQL server), from a Release build with Debian's hardening
+# flags, in a build folder of its own, without tests or benchmarks. Their dependencies come
+# from dpkg-shlibdeps (dpkg-dev).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -16,10 +18,10 @@ cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS) -f
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
 
 # A failed build must not leave an older package behind to be taken for this one.
-rm -f build-package/frostel_*.deb
+rm -f build-package/frostel*.deb
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DFROSTEL_TESTS=OFF \
   -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
 cmake --build build-package -j "$(nproc)"
 (cd build-package && cpack -G DEB >/dev/null)
-ls build-package/frostel_*.deb
+ls build-package/frostel*.deb

@@ -1,6 +1,5 @@
 #include "app/archive_actions.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -9,25 +8,12 @@
 #include "app/file_name_dialogs.h"
 #include "app/topmost.h"
 #include "archive/account_book.h"
+#include "archive/archive_location.h"
 #include "archive/logger_history.h"
 #include "archive/outbox.h"
-#include "archive/pg_address.h"
 #include "platform/archive_setting.h"
 
 namespace frostel::app {
-
-namespace {
-
-// A location as the audit trail may keep it: a server's address without any password.
-std::string shown_location(const QString& location) {
-    std::string why;
-    if (const auto address = archive::parse_pg_uri(location.toStdString(), why)) {
-        return address->shown;
-    }
-    return archive::looks_like_pg_uri(location.toStdString()) ? why : location.toStdString();
-}
-
-}  // namespace
 
 ArchiveActions::ArchiveActions(const ControllerTies& ties, WindowArchive& archive,
                                QPushButton& archive_button, std::function<void(std::int64_t)> open,
@@ -83,21 +69,12 @@ QString ArchiveActions::share(const QString& location) {
     if (!ties_.may(archive::Right::kChangeAccounts)) {
         return tr("Only an administrator may change the shared archive.");
     }
-    const QString before = platform::read_archive_setting(ties_.program_folder);
-    if (location == before) {
-        return {};
-    }
-    if (QString problem = archive_location_problem(location); !problem.isEmpty()) {
-        return problem;
-    }
-    if (!platform::write_archive_setting(ties_.program_folder, location)) {
-        return tr("%1 could not be written.")
-            .arg(QDir(ties_.program_folder).filePath(platform::kArchiveSettingFileName));
-    }
+    archive::ArchiveChange change = archive::set_archive_location(ties_.program_folder, location);
     // Entered in the archive now in use, as a change of data folder is.
-    note_event(archive::setting_changed("shared archive", shown_location(before),
-                                        shown_location(location)));
-    return {};
+    if (change.event) {
+        note_event(*change.event);
+    }
+    return change.problem;
 }
 
 void ArchiveActions::refresh_window() {

@@ -27,33 +27,6 @@ QString archive_location(const QString& program_folder, const QString& data_fold
     return set.isEmpty() ? archive::archive_path(data_folder) : set;
 }
 
-QString archive_location_problem(const QString& location) {
-    if (location.isEmpty()) {
-        return {};
-    }
-    if (is_shared(location)) {
-        std::string why;
-        const std::optional<archive::PgAddress> address =
-            archive::parse_pg_uri(location.toStdString(), why);
-        if (!address) {
-            return QString::fromStdString(why);
-        }
-        if (!address->secrets.empty()) {
-            return QObject::tr(
-                "The address carries a password: leave it out, and give it in "
-                "PGPASSWORD or ~/.pgpass.");
-        }
-    }
-    const archive::MissionArchive archive(location, archive::MissionArchive::Access::kReadOnly);
-    if (archive.is_open()) {
-        return {};
-    }
-    // A server's error names its address already.
-    return is_shared(location)
-               ? archive.error().simplified()
-               : QObject::tr("%1 cannot be used: %2").arg(archive.path(), archive.error());
-}
-
 QString archive_refusal(const QString& location) {
     if (is_shared(location) || archive::accounts_left_behind(location).isEmpty()) {
         return {};

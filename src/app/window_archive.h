@@ -14,11 +14,6 @@ namespace frostel::app {
 // else the data folder's own file.
 [[nodiscard]] QString archive_location(const QString& program_folder, const QString& data_folder);
 
-// Why `location` cannot become the program's archive: an address that carries a password, a
-// server not reached within 2 s or on another schema, a file that is no archive; empty when it
-// can. Empty `location` is the data folder's own archive, always fine.
-[[nodiscard]] QString archive_location_problem(const QString& location);
-
 // Why the program may not work on the archive at `location` at all: a file without accounts
 // in place of one set aside as damaged that had them (see archive::accounts_left_behind);
 // empty when it may.

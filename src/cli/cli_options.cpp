@@ -23,7 +23,7 @@ namespace frostel::cli {
 
 namespace {
 
-constexpr std::array<std::pair<const char*, ArchiveAction>, 8> kArchiveActions{{
+constexpr std::array<std::pair<const char*, ArchiveAction>, 9> kArchiveActions{{
     {"list", ArchiveAction::kList},
     {"show", ArchiveAction::kShow},
     {"export", ArchiveAction::kExport},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<const char*, ArchiveAction>, 8> kArchiveActions{{
     {"bundle", ArchiveAction::kBundle},
     {"migrate", ArchiveAction::kMigrate},
     {"sync", ArchiveAction::kSync},
+    {"use", ArchiveAction::kUse},
 }};
 
 std::optional<Command> parse_command(const std::string& name) {
@@ -257,7 +258,7 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
         std::find_if(kArchiveActions.begin(), kArchiveActions.end(),
                      [&](const auto& a) { return !rest.empty() && rest.front() == a.first; });
     if (action == kArchiveActions.end()) {
-        return "archive needs list, show, export, verify, limits, bundle, migrate or sync";
+        return "archive needs list, show, export, verify, limits, bundle, migrate, sync or use";
     }
     request.action = action->second;
     rest = rest.subspan(1);
@@ -266,6 +267,13 @@ std::string parse_archive_arguments(ArchiveRequest& request, std::span<const std
     }
     if (request.action == ArchiveAction::kMigrate || request.action == ArchiveAction::kSync) {
         return rest.empty() ? "" : "unexpected argument: " + rest.front();
+    }
+    if (request.action == ArchiveAction::kUse) {
+        if (rest.size() != 1) {
+            return "archive use needs one address or file (\"\" for the data folder's own archive)";
+        }
+        request.location = rest.front();
+        return "";
     }
     if (!rest.empty()) {
         const auto id = whole_number(rest.front(), 1, std::numeric_limits<int>::max());

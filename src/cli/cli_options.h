@@ -43,9 +43,19 @@ struct ReportRequest {
     bool all_samples = false;
 };
 
-enum class ArchiveAction { kList, kShow, kExport, kVerify, kLimits, kBundle, kMigrate, kSync };
+enum class ArchiveAction {
+    kList,
+    kShow,
+    kExport,
+    kVerify,
+    kLimits,
+    kBundle,
+    kMigrate,
+    kSync,
+    kUse
+};
 
-// "archive list|show|export|verify|limits|bundle|migrate|sync" and what follows it.
+// "archive list|show|export|verify|limits|bundle|migrate|sync|use" and what follows it.
 struct ArchiveRequest {
     ArchiveAction action = ArchiveAction::kList;
     std::optional<std::int64_t> id;                 // show, export; verify: all without it
@@ -58,6 +68,7 @@ struct ArchiveRequest {
     std::optional<double> delta_h_kj_per_mol;       // limits --delta-h; none: as before
     std::string reason;                             // limits --reason
     std::filesystem::path bundle_folder;            // bundle
+    std::string location;  // use: a shared archive's address or a file; empty: the data folder's
 };
 
 enum class AuditAction { kList, kVerify, kExport, kAnchor };
@@ -181,6 +192,9 @@ inline constexpr const char* kCliUsage =
     "                      schema on its PostgreSQL server, as the schema's owner\n"
     "  archive sync        upload what this PC kept while the shared archive was out of\n"
     "                      reach; prints UPLOADED N, PENDING M\n"
+    "  archive use URL|FILE\n"
+    "                      the archive this program folder's window and commands use from\n"
+    "                      now on (\"\" for the data folder's own); administrators only\n"
     "  audit list [--since YYYY-MM-DD] [--user ID] [--record ID]\n"
     "  audit verify [--anchor SEQUENCE:HASH]... [--anchors FILE]\n"
     "  audit export FILE.csv\n"

@@ -107,6 +107,8 @@ std::optional<archive::Right> archive_right(ArchiveAction action) {
             return archive::Right::kExport;
         case ArchiveAction::kLimits:
             return archive::Right::kSetLimits;
+        case ArchiveAction::kUse:
+            return archive::Right::kChangeAccounts;
         case ArchiveAction::kList:
         case ArchiveAction::kShow:
         case ArchiveAction::kVerify:

@@ -10,6 +10,7 @@
 
 #include "archive/account_book.h"
 #include "archive/archive_files.h"
+#include "archive/archive_location.h"
 #include "archive/mission_archive.h"
 #include "archive/outbox.h"
 #include "archive/pg_address.h"
@@ -186,6 +187,27 @@ int run_archive_command(const cli::CliOptions& options, archive::MissionArchive&
                                                    : cli::run_archive(context, options.archive);
 }
 
+// Points the program folder at another archive; the archive in use until now enters it.
+int run_archive_use(const cli::CliOptions& options, const std::filesystem::path& folder,
+                    archive::MissionArchive& store) {
+    const QString location = QString::fromStdString(options.archive.location);
+    const archive::ArchiveChange change = archive::set_archive_location(decoded(folder), location);
+    if (!change.problem.isEmpty()) {
+        std::cerr << "frostel-cli: the archive was not changed: " << change.problem.toStdString()
+                  << '\n';
+        return cli::kExitFailed;
+    }
+    if (change.event) {
+        link::SystemClock clock;
+        cli::note_event({store, clock, std::cout, std::cerr}, *change.event);
+    }
+    std::cout << "ARCHIVE IN USE: "
+              << (location.isEmpty() ? "the data folder's own archive"
+                                     : archive::shown_location(location))
+              << '\n';
+    return cli::kExitOk;
+}
+
 // Only a shared archive is migrated, and only when named on the command line.
 int run_migrate(const cli::CliOptions& options) {
     if (!options.archive_address || !archive::looks_like_pg_uri(*options.archive_address)) {
@@ -357,6 +379,10 @@ int run(const cli::CliOptions& options) {
     if (syncs) {
         return cli::run_sync(chosen.archive(), local_archive(options, folder), std::cout,
                              std::cerr);
+    }
+    if (options.command == cli::Command::kArchive &&
+        options.archive.action == cli::ArchiveAction::kUse) {
+        return run_archive_use(options, folder, chosen.archive());
     }
     if (options.command == cli::Command::kArchive || options.command == cli::Command::kAudit) {
         return run_archive_command(options, chosen.archive());
