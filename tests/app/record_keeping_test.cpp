@@ -251,6 +251,72 @@ class RecordKeepingTest : public QObject {
         list.findChild<QToolButton*>("archive_until_any")->click();
         QCOMPARE(list.until_box().text(), "any");
     }
+
+    // The Sign dialog starts at the meaning the person may give next, or at none, and signs
+    // only once a meaning is chosen.
+    void theSignDialogStartsAtTheNextMeaning() {
+        test::ArchiveRig archived;
+        archive::MissionArchive store(archived.path());
+        const auto kept = store.archive(
+            archived.download(test::ArchiveRig::mission("Cold room", {2026, 2, 1, 6, 0, 0}, 50)),
+            archived.stamp);
+        QVERIFY(kept.has_value());
+        const std::int64_t id = kept->second;
+        AccountBook book(store);
+        QVERIFY(book.turn_on("ada", "Ada Admin", kPassword).done());
+        const Person ada = *book.sign_in("ada", kPassword).person;
+        const auto person = [&](const std::string& id_of, Role role) {
+            const archive::AccountAnswer added = book.add(ada, id_of, id_of + " Name", role);
+            (void)book.change_password(id_of, added.one_time_password, kPassword);
+            return *book.sign_in(id_of, kPassword).person;
+        };
+        const Person rolf = person("rolf", Role::kReviewer);
+        const Person anna = person("anna", Role::kApprover);
+        const auto first = [&](const Person& signer) {
+            SignDialog dialog(store, signer, id);
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            const bool may_sign = buttons->button(QDialogButtonBox::Ok)->isEnabled();
+            const QString meaning = dialog.findChild<QComboBox*>("meaning")->currentText();
+            return may_sign ? meaning : "none: " + meaning;
+        };
+        QCOMPARE(first(rolf), "reviewed");
+        QCOMPARE(first(anna), "reviewed");
+        QCOMPARE(archive::SignatureBook(store)
+                     .sign(rolf, id, archive::Meaning::kReviewed, {}, kPassword)
+                     .kind,
+                 archive::SigningAnswer::Kind::kSigned);
+        QCOMPARE(first(anna), "approved");
+        QCOMPARE(first(rolf), "none: ");
+
+        SignDialog dialog(store, rolf, id);
+        dialog.findChild<QLineEdit*>("password")->setText(QString::fromStdString(kPassword));
+        dialog.accept();
+        QCOMPARE(dialog.findChild<QLabel*>("message")->text(), "choose what the signature means");
+    }
+
+    // The bundle's folder: the dialog says it must be new or empty, refuses one that is not
+    // and makes a new name typed.
+    void theBundleFolderIsNewOrEmpty() {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath("used/inside"));
+        QString refusal;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog != nullptr && dialog->objectName() == "new_folder_dialog");
+            QVERIFY(dialog->findChild<QLabel*>("new_folder_rule")->isVisible());
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            name->setText("used");
+            QMetaObject::invokeMethod(dialog, "accept");
+            refusal = dialog->findChild<QLabel*>("new_folder_refusal")->text();
+            name->setText("fresh");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const QString chosen = QtFileNameDialogs().folder_name(nullptr, folder.path());
+        QCOMPARE(refusal, QDir::toNativeSeparators(folder.filePath("used")) +
+                              " is not empty: choose an empty folder, or type a new name.");
+        QCOMPARE(chosen, folder.filePath("fresh"));
+        QVERIFY(QFileInfo(chosen).isDir());
+    }
 };
 
 }  // namespace
