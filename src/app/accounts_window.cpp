@@ -32,7 +32,8 @@ QString text_of(std::string_view text) {
 QComboBox* role_box(const char* name, QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
-    for (const Role role : {Role::kOperator, Role::kReviewer, Role::kApprover, Role::kAdministrator}) {
+    for (const Role role :
+         {Role::kOperator, Role::kReviewer, Role::kApprover, Role::kAdministrator}) {
         box->addItem(text_of(archive::role_name(role)), static_cast<int>(role));
     }
     return box;
@@ -189,10 +190,10 @@ QString AccountsWindow::chosen_id() const {
 
 void AccountsWindow::offer_changes() {
     const QList<QTableWidgetItem*> items = people_->selectedItems();
-    const AccountChanges offered =
-        items.isEmpty()
-            ? AccountChanges{}
-            : changes_offered(static_cast<archive::AccountState>(items.front()->data(Qt::UserRole).toInt()));
+    const AccountChanges offered = items.isEmpty()
+                                       ? AccountChanges{}
+                                       : changes_offered(static_cast<archive::AccountState>(
+                                             items.front()->data(Qt::UserRole).toInt()));
     role_->setEnabled(offered.role);
     change_role_->setEnabled(offered.role);
     reset_->setEnabled(offered.reset);
@@ -261,7 +262,8 @@ void AccountsWindow::said(const AccountAnswer& answer, const QString& done, cons
                 one_time_->setText(
                     tr("One-time password for %1: <b>%2</b><br>Give it to them now: it is shown "
                        "only this once, and they choose their own at their first sign-in.")
-                        .arg(id.toHtmlEscaped(), text_of(answer.one_time_password).toHtmlEscaped()));
+                        .arg(id.toHtmlEscaped(),
+                             text_of(answer.one_time_password).toHtmlEscaped()));
             }
             refresh();
             return;

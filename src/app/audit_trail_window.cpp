@@ -232,7 +232,7 @@ void AuditTrailWindow::read_page() {
             ++row;
         });
     more_->setEnabled(read && row - first == kPage);
-    status_->setText(!read    ? tr("The audit trail cannot be read: %1").arg(archive.error())
+    status_->setText(!read      ? tr("The audit trail cannot be read: %1").arg(archive.error())
                      : row == 0 ? tr("No events match")
                      : row == 1 ? tr("1 event shown")
                                 : tr("%1 events shown, newest first").arg(row));
@@ -273,7 +273,8 @@ void AuditTrailWindow::print_to(QPrinter& printer) {
     for (int row = 0; row < table_->rowCount(); ++row) {
         html += QStringLiteral("</tr><tr>");
         for (int column = 0; column < kColumns; ++column) {
-            html += QStringLiteral("<td>%1</td>").arg(html_lines(table_->item(row, column)->text()));
+            html +=
+                QStringLiteral("<td>%1</td>").arg(html_lines(table_->item(row, column)->text()));
         }
     }
     html += QStringLiteral("</tr></table>");

@@ -82,8 +82,8 @@ class NewFolderDialog final : public QFileDialog {
         rule->setWordWrap(true);
         refusal_->setObjectName(QStringLiteral("new_folder_refusal"));
         refusal_->setWordWrap(true);
-        refusal_->setStyleSheet(QStringLiteral("color: %1;").arg(
-            report::result_colour(report::ResultKind::kFail).name()));
+        refusal_->setStyleSheet(QStringLiteral("color: %1;")
+                                    .arg(report::result_colour(report::ResultKind::kFail).name()));
         // Qt's own dialog lays itself out on a grid: the lines go under all of it.
         if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
             grid->addWidget(rule, grid->rowCount(), 0, 1, grid->columnCount());
@@ -111,14 +111,15 @@ QString ready_new_folder(const QString& path) {
         return QObject::tr("Choose a folder, or type the name of a new one.");
     }
     if (!info.exists()) {
-        return QDir().mkdir(path) ? QString()
-                                  : QObject::tr("%1 could not be made.")
-                                        .arg(QDir::toNativeSeparators(path));
+        return QDir().mkdir(path)
+                   ? QString()
+                   : QObject::tr("%1 could not be made.").arg(QDir::toNativeSeparators(path));
     }
     if (!info.isDir()) {
         return QObject::tr("%1 is a file: choose a folder.").arg(QDir::toNativeSeparators(path));
     }
-    if (!QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+    if (!QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                            QDir::System)) {
         return QObject::tr("%1 is not empty: choose an empty folder, or type a new name.")
             .arg(QDir::toNativeSeparators(path));
     }

@@ -45,11 +45,11 @@ bool signatures_may_end(QWidget* parent, archive::MissionArchive& archive, std::
                         const archive::RecordLimits& limits) {
     const std::optional<archive::RecordSignatures> record =
         archive::SignatureBook(archive).of_record(id);
-    const int ended =
-        record ? archive::signatures_ended(
-                     record->signatures, record->record_digest, record->limits_in_force,
-                     archive::limits_lines(limits.limits, limits.delta_h_kj_per_mol))
-               : 0;
+    const int ended = record
+                          ? archive::signatures_ended(
+                                record->signatures, record->record_digest, record->limits_in_force,
+                                archive::limits_lines(limits.limits, limits.delta_h_kj_per_mol))
+                          : 0;
     if (ended == 0) {
         return true;
     }

@@ -107,10 +107,10 @@ int SignDialog::first_meaning() {
     const std::optional<archive::RecordSignatures> record =
         archive::SignatureBook(archive_).of_record(id_);
     const std::optional<Meaning> next =
-        record ? archive::next_meaning(person_.id, person_.full_name, person_.role,
-                                       record->signatures, record->record_digest,
-                                       record->limits_in_force)
-               : std::nullopt;
+        record
+            ? archive::next_meaning(person_.id, person_.full_name, person_.role, record->signatures,
+                                    record->record_digest, record->limits_in_force)
+            : std::nullopt;
     return next ? static_cast<int>(*next) : -1;
 }
 

@@ -3,9 +3,8 @@
 namespace frostel::app {
 
 QString trail_text(std::string_view field) {
-    const QString decoded =
-        QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()))
-            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QString decoded = QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()))
+                                .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString shown;
     shown.reserve(decoded.size());
     for (const QChar c : decoded) {

@@ -64,7 +64,9 @@ TEST(TrailText, LinesAsLinesAndNoControlObeyed) {
         {"tab\tkept", "tab\tkept"},
         {"clear\x1b[2J screen\x7f", "clear\\x1b[2J screen\\x7f"},
         {"a \\n stays as typed", "a \\n stays as typed"},
-        {"Gr\xc3\xbc\xc3\x9f" "e", QString::fromUtf8("Grüße")},
+        {"Gr\xc3\xbc\xc3\x9f"
+         "e",
+         QString::fromUtf8("Grüße")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(trail_text(c.field), c.shown) << c.field;
@@ -88,8 +90,9 @@ TEST(NewFolder, NewOrEmptyOnly) {
     EXPECT_EQ(ready_new_folder(at("empty")), "");
     EXPECT_EQ(ready_new_folder(at("new")), "");
     EXPECT_TRUE(QFileInfo(at("new")).isDir());
-    EXPECT_TRUE(ready_new_folder(at("used")).endsWith("is not empty: choose an empty folder, "
-                                                      "or type a new name."));
+    EXPECT_TRUE(ready_new_folder(at("used"))
+                    .endsWith("is not empty: choose an empty folder, "
+                              "or type a new name."));
     EXPECT_TRUE(ready_new_folder(hidden).contains("is not empty"));
     EXPECT_TRUE(ready_new_folder(at("a file")).endsWith("is a file: choose a folder."));
     // Only the folder typed is made, never a path of folders to it.

@@ -206,7 +206,14 @@ class RecordKeepingTest : public QObject {
         QVERIFY(!printed.contains("\\n"));
 
         archive::ShownEvent event;
-        event.chained.row = {7, 0, "ada", "pc-1", "note", "record:1", "", "new first\r\nnew second",
+        event.chained.row = {7,
+                             0,
+                             "ada",
+                             "pc-1",
+                             "note",
+                             "record:1",
+                             "",
+                             "new first\r\nnew second",
                              "a reason given at some length"};
         event.local_time = "2026-03-01T09:00:00+01:00";
         RecordHistory history;
@@ -241,8 +248,14 @@ class RecordKeepingTest : public QObject {
         QCOMPARE(trail.table().rowCount(), all);
         QVERIFY(!any->isEnabled());
 
-        ArchiveWindow list({[&store]() -> archive::MissionArchive& { return store; }, {}, {}, {},
-                            {}, {}, [] { return QString(); }, {}});
+        ArchiveWindow list({[&store]() -> archive::MissionArchive& { return store; },
+                            {},
+                            {},
+                            {},
+                            {},
+                            {},
+                            [] { return QString(); },
+                            {}});
         list.show();
         QCOMPARE(list.nothing_listed_line().text(), "This archive keeps no missions yet");
         list.until_box().setDate(QDate(2020, 1, 1));
