@@ -13,6 +13,7 @@
 #include "archive/account_rules.h"
 #include "archive/signature_book.h"
 #include "archive/signature_rules.h"
+#include "archive/signing_outlook.h"
 #include "tests/support/archive_rig.h"
 
 namespace frostel::archive {
