@@ -11,7 +11,7 @@
 #include "app/account_fields.h"
 #include "archive/record_limits.h"
 #include "archive/signature_book.h"
-#include "archive/signature_rules.h"
+#include "archive/signing_outlook.h"
 
 namespace frostel::app {
 

@@ -10,7 +10,7 @@
 
 #include "app/account_fields.h"
 #include "archive/signature_book.h"
-#include "archive/signature_rules.h"
+#include "archive/signing_outlook.h"
 #include "dossier/archived_record.h"
 #include "insight/summary.h"
 #include "platform/latin1.h"
