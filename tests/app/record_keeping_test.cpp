@@ -24,6 +24,7 @@
 #include "app/archive_window.h"
 #include "app/audit_trail_window.h"
 #include "app/file_name_dialogs.h"
+#include "app/reason_dialog.h"
 #include "app/record_history.h"
 #include "app/sign_dialog.h"
 #include "archive/account_book.h"
@@ -55,6 +56,14 @@ struct AccountsRig {
         if (book.turn_on("ada", "Ada Admin", kPassword).done()) {
             ada = *book.sign_in("ada", kPassword).person;
         }
+    }
+    // A downloaded mission kept in the archive; its record's id.
+    std::int64_t keep_mission() {
+        test::ArchiveRig downloads;
+        const auto kept = store.archive(
+            downloads.download(test::ArchiveRig::mission("Cold room", {2026, 2, 1, 6, 0, 0}, 50)),
+            downloads.stamp);
+        return kept ? kept->second : 0;
     }
     Person add(const std::string& id, Role role) {
         AccountBook book(store);
@@ -277,23 +286,12 @@ class RecordKeepingTest : public QObject {
     // The Sign dialog starts at the meaning the person may give next, or at none, and signs
     // only once a meaning is chosen.
     void theSignDialogStartsAtTheNextMeaning() {
-        test::ArchiveRig archived;
-        archive::MissionArchive store(archived.path());
-        const auto kept = store.archive(
-            archived.download(test::ArchiveRig::mission("Cold room", {2026, 2, 1, 6, 0, 0}, 50)),
-            archived.stamp);
-        QVERIFY(kept.has_value());
-        const std::int64_t id = kept->second;
-        AccountBook book(store);
-        QVERIFY(book.turn_on("ada", "Ada Admin", kPassword).done());
-        const Person ada = *book.sign_in("ada", kPassword).person;
-        const auto person = [&](const std::string& id_of, Role role) {
-            const archive::AccountAnswer added = book.add(ada, id_of, id_of + " Name", role);
-            (void)book.change_password(id_of, added.one_time_password, kPassword);
-            return *book.sign_in(id_of, kPassword).person;
-        };
-        const Person rolf = person("rolf", Role::kReviewer);
-        const Person anna = person("anna", Role::kApprover);
+        AccountsRig rig;
+        archive::MissionArchive& store = rig.store;
+        const std::int64_t id = rig.keep_mission();
+        QVERIFY(id > 0);
+        const Person rolf = rig.add("rolf", Role::kReviewer);
+        const Person anna = rig.add("anna", Role::kApprover);
         const auto first = [&](const Person& signer) {
             SignDialog dialog(store, signer, id);
             auto* buttons = dialog.findChild<QDialogButtonBox*>();
@@ -314,6 +312,38 @@ class RecordKeepingTest : public QObject {
         dialog.findChild<QLineEdit*>("password")->setText(QString::fromStdString(kPassword));
         dialog.accept();
         QCOMPARE(dialog.findChild<QLabel*>("message")->text(), "choose what the signature means");
+    }
+
+    // New limits for a signed record: the question says how many signatures they end, and
+    // Cancel keeps them from being set; without signatures to end nothing is asked.
+    void newLimitsSayFirstHowManySignaturesTheyEnd() {
+        AccountsRig rig;
+        const std::int64_t id = rig.keep_mission();
+        const archive::RecordLimits cold{{2.0, 8.0, insight::LimitSource::kUser}};
+        QVERIFY(signatures_may_end(nullptr, rig.store, id, cold));
+        for (const auto& [who, meaning] :
+             {std::pair{rig.add("rolf", Role::kReviewer), archive::Meaning::kReviewed},
+              std::pair{rig.add("anna", Role::kApprover), archive::Meaning::kApproved}}) {
+            QCOMPARE(archive::SignatureBook(rig.store).sign(who, id, meaning, {}, kPassword).kind,
+                     archive::SigningAnswer::Kind::kSigned);
+        }
+        for (const bool go_on : {false, true}) {
+            QString asked;
+            QTimer::singleShot(0, [&asked, go_on] {
+                auto* question = test::top_level<QMessageBox>("signatures_end_question");
+                asked = question != nullptr ? question->text() : QString();
+                for (QAbstractButton* button :
+                     question != nullptr ? question->buttons() : QList<QAbstractButton*>{}) {
+                    if ((button->text() == "Change Them") == go_on) {
+                        return button->click();
+                    }
+                }
+            });
+            QCOMPARE(signatures_may_end(nullptr, rig.store, id, cold), go_on);
+            QVERIFY2(asked.contains("New limits or dH end 2 of its signatures"), qPrintable(asked));
+        }
+        // The limits they were signed under end none.
+        QVERIFY(signatures_may_end(nullptr, rig.store, id, archive::RecordLimits{}));
     }
 
     // The bundle's folder: the dialog says it must be new or empty, refuses one that is not

@@ -139,7 +139,8 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
 TEST(SignatureRules, TheNextMeaningIsTheHighestAllowed) {
     const std::string limits = limits_lines({}, insight::kDefaultDeltaH);
     const Signature review = signed_by("rolf", Meaning::kReviewed, limits);
-    const Signature approval = signed_by("anna", Meaning::kApproved, limits);
+    Signature approval = signed_by("anna", Meaning::kApproved, limits);
+    approval.sequence = 2;  // after the review
     const Signature lapsed = signed_by("rolf", Meaning::kReviewed, "2.000\n8.000\nuser\n83.144");
     const struct {
         const char* name;
@@ -153,7 +154,16 @@ TEST(SignatureRules, TheNextMeaningIsTheHighestAllowed) {
         {"an approver after a review", "anna", Role::kApprover, {review}, Meaning::kApproved},
         {"the reviewer again", "rolf", Role::kReviewer, {review}, std::nullopt},
         {"the reviewer, as approver", "rolf", Role::kApprover, {review}, std::nullopt},
-        {"after the approval", "anna", Role::kApprover, {review, approval}, std::nullopt},
+        {"the approver after approving",
+         "anna",
+         Role::kApprover,
+         {review, approval},
+         Meaning::kReviewed},
+        {"the reviewer after the approval",
+         "rolf",
+         Role::kReviewer,
+         {review, approval},
+         std::nullopt},
         {"a review that lapsed", "rolf", Role::kReviewer, {lapsed}, Meaning::kReviewed},
         {"an operator", "olga", Role::kOperator, {}, std::nullopt},
         {"an administrator", "ada", Role::kAdministrator, {}, std::nullopt},
@@ -172,8 +182,9 @@ TEST(SignatureRules, NewLimitsSayHowManySignaturesTheyEnd) {
         limits_lines({2.0, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
     const std::string typed_in_kelvin =
         limits_lines({2.0000001, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
-    const std::vector<Signature> both{signed_by("rolf", Meaning::kReviewed, none),
-                                      signed_by("anna", Meaning::kApproved, none)};
+    Signature approval = signed_by("anna", Meaning::kApproved, none);
+    approval.sequence = 2;  // after the review
+    const std::vector<Signature> both{signed_by("rolf", Meaning::kReviewed, none), approval};
     EXPECT_EQ(signatures_ended(both, kDigest, none, cold), 2);
     EXPECT_EQ(signatures_ended(both, kDigest, none, none), 0);
     EXPECT_EQ(signatures_ended({}, kDigest, none, cold), 0);
@@ -183,9 +194,10 @@ TEST(SignatureRules, NewLimitsSayHowManySignaturesTheyEnd) {
                                typed_in_kelvin),
               0);
     // A signature that would hold again under the new limits makes up for none they end.
-    const std::vector<Signature> mixed{signed_by("rolf", Meaning::kReviewed, none),
-                                       signed_by("anna", Meaning::kApproved, none),
-                                       signed_by("rolf", Meaning::kReviewed, cold)};
+    Signature review_again = signed_by("rolf", Meaning::kReviewed, cold);
+    review_again.sequence = 3;
+    const std::vector<Signature> mixed{signed_by("rolf", Meaning::kReviewed, none), approval,
+                                       review_again};
     EXPECT_EQ(signatures_ended(mixed, kDigest, none, cold), 2);
 }
 
