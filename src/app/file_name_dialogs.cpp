@@ -71,6 +71,7 @@ class NewFolderDialog final : public QFileDialog {
     NewFolderDialog(QWidget* parent, const QString& folder)
         : QFileDialog(parent, QString(), folder), refusal_(new QLabel(this)) {
         setObjectName(QStringLiteral("new_folder_dialog"));
+        setWindowTitle(tr("New or Empty Folder"));
         setFileMode(QFileDialog::Directory);
         setOption(QFileDialog::ShowDirsOnly);
         setOption(QFileDialog::DontUseNativeDialog);

@@ -55,9 +55,8 @@ bool signatures_may_end(QWidget* parent, archive::MissionArchive& archive, std::
     }
     QMessageBox question(
         QMessageBox::Warning, QObject::tr("Signed Record"),
-        QObject::tr("Record %1 is signed. New limits or dH end %n of its signatures: they no "
-                    "longer hold, and the record reads \"CHANGED AFTER SIGNING\" until it is "
-                    "signed again.",
+        QObject::tr("Record %1 is signed. New limits or dH end %n of its signatures, and the "
+                    "record reads \"CHANGED AFTER SIGNING\" until it is signed again.",
                     nullptr, ended)
             .arg(id),
         QMessageBox::Cancel, parent);
