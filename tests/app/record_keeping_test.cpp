@@ -138,6 +138,40 @@ class RecordKeepingTest : public QObject {
         QCOMPARE(window.one_time_line().text(), "");
     }
 
+    // "Accounts..." in the Archive window opens the accounts for an administrator, and says
+    // to anyone else why it is greyed.
+    void theArchiveWindowOffersTheAccountsToAnAdministrator() {
+        AccountsRig rig;
+        const Person rolf = rig.add("rolf", Role::kReviewer);
+        std::optional<Person> at_window = rolf;
+        ArchiveWindow list({[&rig]() -> archive::MissionArchive& { return rig.store; },
+                            {},
+                            {},
+                            {},
+                            [&at_window] { return at_window; },
+                            {},
+                            [] { return QString(); },
+                            {}});
+        list.show();
+        QVERIFY(!list.accounts_button().isEnabled());
+        QCOMPARE(list.accounts_button().toolTip(), "Only an administrator manages accounts.");
+
+        at_window = rig.ada;
+        list.refresh();
+        QVERIFY(list.accounts_button().isEnabled());
+        QVERIFY(list.accounts_button().toolTip().isEmpty());
+        int listed = 0;
+        QTimer::singleShot(0, [&listed] {
+            auto* window = test::top_level<AccountsWindow>("accounts_window");
+            if (window != nullptr) {
+                listed = window->people().rowCount();
+                window->reject();
+            }
+        });
+        list.accounts_button().click();
+        QCOMPARE(listed, 2);
+    }
+
     // The same id twice is refused and said; nothing is shown as a password.
     void aRefusedAdditionSaysWhy() {
         AccountsRig rig;
