@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/accounts_dialog.h"
@@ -54,6 +55,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
       audit_trail_(button(QStringLiteral("archive_audit_trail"), tr("Audit Trail"), this)),
       result_(new QLabel(this)),
       missing_(new QLabel(this)),
+      nothing_listed_(new QLabel(this)),
       status_(new QLabel(this)),
       accounts_(button(QStringLiteral("archive_accounts"), tr("Accounts..."), this)),
       shared_location_(new QLineEdit(this)),
@@ -82,6 +84,9 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     missing_->setStyleSheet(report::result_style(report::ResultKind::kFail));
     missing_->setWordWrap(true);
     missing_->hide();
+    nothing_listed_->setObjectName(QStringLiteral("archive_nothing_listed"));
+    nothing_listed_->setAlignment(Qt::AlignCenter);
+    nothing_listed_->hide();
     status_->setObjectName(QStringLiteral("archive_status"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     shared_location_->setObjectName(QStringLiteral("archive_shared_location"));
@@ -93,8 +98,10 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     filters->addWidget(filter_, 1);
     filters->addWidget(new QLabel(tr("Started from"), this));
     filters->addWidget(since_);
+    filters->addWidget(any_date_button(*since_));
     filters->addWidget(new QLabel(tr("to"), this));
     filters->addWidget(until_);
+    filters->addWidget(any_date_button(*until_));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(open_);
     buttons->addWidget(save_);
@@ -116,6 +123,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
     layout->addLayout(filters);
     layout->addWidget(missing_);
     layout->addWidget(list_, 1);
+    layout->addWidget(nothing_listed_);
     layout->addLayout(buttons);
     layout->addLayout(sharing);
     layout->addWidget(status_);
@@ -144,7 +152,7 @@ ArchiveWindow::ArchiveWindow(ArchiveWindowTies ties, QWidget* parent)
             with_chosen([this](std::int64_t id) { show_history(id); }));
     connect(sign_, &QPushButton::clicked, this, &ArchiveWindow::sign_chosen);
     connect(bundle_, &QPushButton::clicked, this, &ArchiveWindow::bundle_chosen);
-    connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::turn_accounts_on);
+    connect(accounts_, &QPushButton::clicked, this, &ArchiveWindow::show_accounts);
     connect(audit_trail_, &QPushButton::clicked, this, &ArchiveWindow::show_audit_trail);
     connect(shared_apply_, &QPushButton::clicked, this, &ArchiveWindow::share);
     connect(shared_location_, &QLineEdit::returnPressed, shared_apply_, &QPushButton::click);
@@ -188,7 +196,9 @@ void ArchiveWindow::refresh() {
                     : tr("Only administrators, approvers and reviewers may read the audit trail"));
     result_->hide();
     offer_sharing();
-    model_->show(filter());
+    const archive::MissionFilter shown = filter();
+    model_->show(shown);
+    say_nothing_listed(shown, archive.is_open());
     if (!archive.is_open()) {
         status_->setText(
             tr("The archive %1 cannot be used: %2").arg(archive.path(), archive.error()));
@@ -196,7 +206,7 @@ void ArchiveWindow::refresh() {
     }
     status_->setText(archive.notice().isEmpty() ? archive.path() : archive.notice());
     show_missing_records(archive.missing_records());
-    accounts_->setEnabled(archive::AccountBook(archive).accounts_on() == false);
+    offer_accounts();
     offer_signing(*sign_, ties_.person ? ties_.person() : std::nullopt);
     if (model_->rowCount() > 0) {
         list_->selectRow(0);
@@ -206,6 +216,13 @@ void ArchiveWindow::refresh() {
     for (int column = 0; column < ArchiveListModel::kText; ++column) {
         list_->resizeColumnToContents(column);
     }
+}
+
+void ArchiveWindow::say_nothing_listed(const archive::MissionFilter& shown, bool open) {
+    const bool filtered = !shown.text.empty() || shown.since.isValid() || shown.until.isValid();
+    nothing_listed_->setText(filtered ? tr("No missions match")
+                                      : tr("This archive keeps no missions yet"));
+    nothing_listed_->setVisible(open && model_->rowCount() == 0);
 }
 
 QDate ArchiveWindow::newest_start() const {
@@ -300,12 +317,35 @@ void ArchiveWindow::bundle_chosen() {
     status_->setText(tr("Record %1 bundled in %2").arg(*id).arg(folder));
 }
 
-void ArchiveWindow::turn_accounts_on() {
-    AccountsDialog dialog(ties_.archive(), this);
-    if (dialog.exec() == QDialog::Accepted) {
-        accounts_->setEnabled(false);
-        status_->setText(tr("Accounts are on: everyone signs in from the next start."));
+AccountsOffer ArchiveWindow::accounts_offered() const {
+    return accounts_offer(archive::AccountBook(ties_.archive()).accounts_on(),
+                          ties_.person ? ties_.person() : std::nullopt);
+}
+
+void ArchiveWindow::offer_accounts() {
+    const AccountsOffer offer = accounts_offered();
+    accounts_->setEnabled(offer.work != AccountsOffer::Work::kNone);
+    accounts_->setToolTip(offer.why);
+}
+
+void ArchiveWindow::show_accounts() {
+    switch (accounts_offered().work) {
+        case AccountsOffer::Work::kTurnOn: {
+            AccountsDialog dialog(ties_.archive(), this);
+            if (dialog.exec() == QDialog::Accepted) {
+                status_->setText(tr("Accounts are on: everyone signs in from the next start."));
+            }
+            break;
+        }
+        case AccountsOffer::Work::kManage: {
+            AccountsWindow window(ties_.archive(), *ties_.person(), this);
+            window.exec();
+            break;
+        }
+        case AccountsOffer::Work::kNone:
+            break;
     }
+    offer_accounts();
 }
 
 void ArchiveWindow::offer_sharing() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/accounts_window.h"
 #include "archive/account_book.h"
 #include "archive/mission_archive.h"
 
@@ -69,7 +70,9 @@ class ArchiveWindow final : public QWidget {
     [[nodiscard]] QLabel& result_line() const { return *result_; }
     [[nodiscard]] QLabel& status_line() const { return *status_; }
     [[nodiscard]] QLabel& missing_records_line() const { return *missing_; }
-    // Turns accounts on, while they are off.
+    // Said where the list is empty: "No missions match" a filter that leaves none.
+    [[nodiscard]] QLabel& nothing_listed_line() const { return *nothing_listed_; }
+    // Turns accounts on while they are off; then the accounts, for an administrator.
     [[nodiscard]] QPushButton& accounts_button() const { return *accounts_; }
     // The shared archive's location, set for administrators (anyone without accounts).
     [[nodiscard]] QLineEdit& shared_location_box() const { return *shared_location_; }
@@ -86,6 +89,8 @@ class ArchiveWindow final : public QWidget {
     // The start date of the newest mission listed; none without any.
     [[nodiscard]] QDate newest_start() const;
     [[nodiscard]] archive::MissionFilter filter() const;
+    // `open`: whether the archive could be read to list it.
+    void say_nothing_listed(const archive::MissionFilter& shown, bool open);
     void verify_chosen();
     void show_history(std::int64_t id);
     void sign_chosen();
@@ -96,7 +101,9 @@ class ArchiveWindow final : public QWidget {
     void show_result(const QString& text, bool failure);
     // Nothing: the trail could not be read to look.
     void show_missing_records(const std::optional<std::vector<std::int64_t>>& missing);
-    void turn_accounts_on();
+    [[nodiscard]] AccountsOffer accounts_offered() const;
+    void offer_accounts();
+    void show_accounts();
     // The shared archive's field, for those who may change it.
     void offer_sharing();
     void share();
@@ -118,6 +125,7 @@ class ArchiveWindow final : public QWidget {
     QPointer<AuditTrailWindow> audit_trail_window_;
     QLabel* result_;
     QLabel* missing_;  // records the trail names that the archive no longer holds
+    QLabel* nothing_listed_;
     QLabel* status_;
     QPushButton* accounts_;
     QLineEdit* shared_location_;

@@ -14,12 +14,14 @@
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QTimeZone>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
 
 #include "app/date_bound.h"
 #include "app/topmost.h"
+#include "app/trail_text.h"
 
 namespace frostel::app {
 
@@ -35,13 +37,13 @@ std::int64_t utc_ms_of(QDate day) {
     return day.startOfDay(QTimeZone::utc()).toMSecsSinceEpoch();
 }
 
-// Each field in one line, as frostel-cli writes it.
+// The fields as frostel-cli lists them, but a value of several lines shown as lines.
 QStringList row_texts(const archive::AuditRow& row) {
     QStringList texts{QString::number(row.sequence),
                       QString::fromStdString(archive::utc_text(row.utc_ms))};
     for (const std::string* field : {&row.user_id, &row.workstation, &row.action, &row.object,
                                      &row.old_value, &row.new_value, &row.reason}) {
-        texts << QString::fromStdString(archive::escape_field(*field));
+        texts << trail_text(*field);
     }
     return texts;
 }
@@ -106,8 +108,10 @@ AuditTrailWindow::AuditTrailWindow(std::function<archive::MissionArchive&()> arc
     auto* filters = new QHBoxLayout;
     filters->addWidget(label(tr("From"), this));
     filters->addWidget(since_);
+    filters->addWidget(any_date_button(*since_));
     filters->addWidget(label(tr("to"), this));
     filters->addWidget(until_);
+    filters->addWidget(any_date_button(*until_));
     filters->addSpacing(12);
     filters->addWidget(label(tr("User:"), this));
     filters->addWidget(user_, 1);
@@ -215,17 +219,23 @@ void AuditTrailWindow::read_page() {
         archive.for_newest_events(filter(), row, kPage, [&](const archive::AuditEntry& entry) {
             table_->insertRow(row);
             int column = 0;
+            bool lines = false;
             for (const QString& text : row_texts(entry.chained.row)) {
                 auto* item = new QTableWidgetItem(text);
-                item->setToolTip(text);  // whole where the column cuts it short
+                item->setToolTip(literal_tooltip(text));  // whole where the column cuts it short
                 table_->setItem(row, column++, item);
+                lines = lines || text.contains(QLatin1Char('\n'));
+            }
+            if (lines) {
+                table_->resizeRowToContents(row);
             }
             ++row;
         });
     more_->setEnabled(read && row - first == kPage);
-    status_->setText(
-        read ? (row == 1 ? tr("1 event shown") : tr("%1 events shown, newest first").arg(row))
-             : tr("The audit trail cannot be read: %1").arg(archive.error()));
+    status_->setText(!read      ? tr("The audit trail cannot be read: %1").arg(archive.error())
+                     : row == 0 ? tr("No events match")
+                     : row == 1 ? tr("1 event shown")
+                                : tr("%1 events shown, newest first").arg(row));
 }
 
 QString AuditTrailWindow::filter_text() const {
@@ -263,8 +273,8 @@ void AuditTrailWindow::print_to(QPrinter& printer) {
     for (int row = 0; row < table_->rowCount(); ++row) {
         html += QStringLiteral("</tr><tr>");
         for (int column = 0; column < kColumns; ++column) {
-            html += QStringLiteral("<td>%1</td>")
-                        .arg(table_->item(row, column)->text().toHtmlEscaped());
+            html +=
+                QStringLiteral("<td>%1</td>").arg(html_lines(table_->item(row, column)->text()));
         }
     }
     html += QStringLiteral("</tr></table>");

@@ -15,7 +15,8 @@ class QTableWidget;
 namespace frostel::app {
 
 // "Audit Trail": the archive's events, newest first, as `frostel-cli audit list` prints
-// them, filtered by UTC days, a person's user id and a record; read a page at a time, so a
+// them but a value of several lines in as many lines, filtered by UTC days, a person's user
+// id and a record; read a page at a time, so a
 // trail of millions opens at once. Print puts the events shown on paper with the chain's
 // head at printing; an anchor (a head from a printout) typed or pasted is checked against
 // the whole trail.

@@ -3,6 +3,7 @@
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QEvent>
+#include <QToolButton>
 
 namespace frostel::app {
 
@@ -48,6 +49,19 @@ QDateEdit* date_bound(const QString& name, QWidget* parent, std::function<QDate(
 
 QDate bound_of(const QDateEdit& box) {
     return box.date() == box.minimumDate() ? QDate() : box.date();
+}
+
+QToolButton* any_date_button(QDateEdit& box) {
+    auto* button = new QToolButton(box.parentWidget());
+    button->setObjectName(box.objectName() + QStringLiteral("_any"));
+    button->setText(QObject::tr("Any"));
+    button->setToolTip(QObject::tr("Back to any date"));
+    const auto follow = [button, &box] { button->setEnabled(bound_of(box).isValid()); };
+    follow();
+    QObject::connect(&box, &QDateEdit::dateChanged, button, follow);
+    QObject::connect(button, &QToolButton::clicked, &box,
+                     [&box] { box.setDate(box.minimumDate()); });
+    return button;
 }
 
 }  // namespace frostel::app

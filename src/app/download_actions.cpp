@@ -291,6 +291,9 @@ bool DownloadActions::keep_limits(const archive::RecordLimits& limits) {
                          archive::record_object(id))) {
         return false;
     }
+    if (!signatures_may_end(views_.summary.window(), store, id, limits)) {
+        return false;
+    }
     const bool reason_required = ties_.signed_in().has_value();
     std::optional<std::string> reason = std::string();
     if (reason_required) {

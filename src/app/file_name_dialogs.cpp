@@ -4,12 +4,15 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QRegularExpression>
 
 #include "app/name_only_icon_provider.h"
 #include "app/topmost.h"
 #include "archive/archive_files.h"
 #include "datafile/data_file.h"
+#include "report/result_palette.h"
 
 namespace frostel::app {
 
@@ -61,7 +64,68 @@ struct FileDialog {
     }
 };
 
+// A folder dialog that takes only a new or empty folder, and makes a new name typed into it;
+// it says so under its fields, and why a folder chosen is refused.
+class NewFolderDialog final : public QFileDialog {
+  public:
+    NewFolderDialog(QWidget* parent, const QString& folder)
+        : QFileDialog(parent, QString(), folder), refusal_(new QLabel(this)) {
+        setObjectName(QStringLiteral("new_folder_dialog"));
+        setWindowTitle(tr("New or Empty Folder"));
+        setFileMode(QFileDialog::Directory);
+        setOption(QFileDialog::ShowDirsOnly);
+        setOption(QFileDialog::DontUseNativeDialog);
+        auto* rule = new QLabel(
+            tr("The files go into a new or empty folder: choose an empty one, or type the name of "
+               "a new one to be made."),
+            this);
+        rule->setObjectName(QStringLiteral("new_folder_rule"));
+        rule->setWordWrap(true);
+        refusal_->setObjectName(QStringLiteral("new_folder_refusal"));
+        refusal_->setWordWrap(true);
+        refusal_->setStyleSheet(QStringLiteral("color: %1;")
+                                    .arg(report::result_colour(report::ResultKind::kFail).name()));
+        // Qt's own dialog lays itself out on a grid: the lines go under all of it.
+        if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+            grid->addWidget(rule, grid->rowCount(), 0, 1, grid->columnCount());
+            grid->addWidget(refusal_, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
+
+    void accept() override {
+        const QString problem = ready_new_folder(selectedFiles().value(0));
+        refusal_->setText(problem);
+        if (problem.isEmpty()) {
+            QFileDialog::accept();
+        }
+    }
+
+  private:
+    QLabel* refusal_;
+};
+
 }  // namespace
+
+QString ready_new_folder(const QString& path) {
+    const QFileInfo info(path);
+    if (path.isEmpty()) {
+        return QObject::tr("Choose a folder, or type the name of a new one.");
+    }
+    if (!info.exists()) {
+        return QDir().mkdir(path)
+                   ? QString()
+                   : QObject::tr("%1 could not be made.").arg(QDir::toNativeSeparators(path));
+    }
+    if (!info.isDir()) {
+        return QObject::tr("%1 is a file: choose a folder.").arg(QDir::toNativeSeparators(path));
+    }
+    if (!QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                            QDir::System)) {
+        return QObject::tr("%1 is not empty: choose an empty folder, or type a new name.")
+            .arg(QDir::toNativeSeparators(path));
+    }
+    return {};
+}
 
 QString QtFileNameDialogs::save_name(QWidget* parent, const QString& folder,
                                      const QString& filter) {
@@ -111,10 +175,11 @@ QString FileNameDialogs::folder_name(QWidget* /*parent*/, const QString& /*folde
 }
 
 QString QtFileNameDialogs::folder_name(QWidget* parent, const QString& folder) {
-    FileDialog file_dialog(parent, folder, QString());
-    QFileDialog& dialog = file_dialog.dialog;
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
+    NameOnlyIconProvider icons;
+    NewFolderDialog dialog(owner(parent), folder);
+    // As FileDialog's, and for the same reasons.
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    dialog.setIconProvider(&icons);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 

@@ -18,8 +18,8 @@ class FileNameDialogs {
                                             const QString& filter) = 0;
     [[nodiscard]] virtual QString open_name(QWidget* parent, const QString& folder,
                                             const QString& filter) = 0;
-    // A folder to write into, starting in `folder`. Dialogs made only for files answer as if
-    // cancelled.
+    // A new or empty folder to write into, starting in `folder`; a new name typed is made.
+    // Dialogs made only for files answer as if cancelled.
     [[nodiscard]] virtual QString folder_name(QWidget* parent, const QString& folder);
 };
 
@@ -58,6 +58,10 @@ class ArchiveSafeDialogs final : public FileNameDialogs {
     FileNameDialogs& dialogs_;
     std::function<QStringList()> archives_;
 };
+
+// Readies `path` to be written into as a new or empty folder, made when it is not there
+// yet (its parent must be); why it cannot be, or empty when it is ready.
+[[nodiscard]] QString ready_new_folder(const QString& path);
 
 // The name a save writes: `name` as chosen, with "." and `extension` added when its file
 // name has no extension of its own ("report" becomes "report.pdf", "report.txt" stays).

@@ -4,11 +4,14 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/account_fields.h"
 #include "archive/record_limits.h"
+#include "archive/signature_book.h"
+#include "archive/signing_outlook.h"
 
 namespace frostel::app {
 
@@ -36,6 +39,33 @@ std::optional<std::string> ask_reason(QWidget* parent, const QString& question) 
         return std::nullopt;
     }
     return reason->text().trimmed().toStdString();
+}
+
+bool signatures_may_end(QWidget* parent, archive::MissionArchive& archive, std::int64_t id,
+                        const archive::RecordLimits& limits) {
+    const std::optional<archive::RecordSignatures> record =
+        archive::SignatureBook(archive).of_record(id);
+    const int ended = record
+                          ? archive::signatures_ended(
+                                record->signatures, record->record_digest, record->limits_in_force,
+                                archive::limits_lines(limits.limits, limits.delta_h_kj_per_mol))
+                          : 0;
+    if (ended == 0) {
+        return true;
+    }
+    QMessageBox question(
+        QMessageBox::Warning, QObject::tr("Signed Record"),
+        QObject::tr("Record %1 is signed. New limits or dH end %n of its signatures, and the "
+                    "record reads \"CHANGED AFTER SIGNING\" until it is signed again.",
+                    nullptr, ended)
+            .arg(id),
+        QMessageBox::Cancel, parent);
+    question.setObjectName("signatures_end_question");
+    const QAbstractButton* change =
+        question.addButton(QObject::tr("Change Them"), QMessageBox::AcceptRole);
+    question.setDefaultButton(QMessageBox::Cancel);
+    question.exec();
+    return question.clickedButton() == change;
 }
 
 }  // namespace frostel::app

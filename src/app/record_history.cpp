@@ -2,8 +2,13 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/trail_text.h"
 
 namespace frostel::app {
 
@@ -34,14 +39,30 @@ void RecordHistory::show_events(std::int64_t id, const std::vector<archive::Show
     for (auto entry = events.rbegin(); entry != events.rend(); ++entry, ++row) {
         const archive::AuditRow& event = entry->chained.row;
         int column = 0;
-        for (const std::string* text :
+        for (const std::string* field :
              {&entry->local_time, &event.user_id, &entry->full_name, &event.workstation,
               &event.action, &event.old_value, &event.new_value, &event.reason}) {
-            table_->setItem(row, column++, new QTableWidgetItem(QString::fromStdString(*text)));
+            const QString text = trail_text(*field);
+            auto* item = new QTableWidgetItem(text);
+            item->setToolTip(literal_tooltip(text));
+            table_->setItem(row, column++, item);
         }
     }
     table_->resizeColumnsToContents();
+    table_->resizeRowsToContents();
+    fit_to_columns();
     status_->setText(problem.isEmpty() ? tr("%n event(s)", nullptr, row) : problem);
+}
+
+// Wide enough for every column as it fits its contents, where the screen allows; room is
+// kept for a scroll bar that a longer history brings.
+void RecordHistory::fit_to_columns() {
+    const int needed = table_->horizontalHeader()->length() + width() -
+                       table_->viewport()->width() +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    if (needed > width()) {
+        resize(std::min(needed, screen()->availableGeometry().width()), height());
+    }
 }
 
 }  // namespace frostel::app

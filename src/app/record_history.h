@@ -25,6 +25,8 @@ class RecordHistory final : public QWidget {
     [[nodiscard]] QTableWidget& table() const { return *table_; }
 
   private:
+    void fit_to_columns();
+
     QTableWidget* table_;
     QLabel* status_;
 };

@@ -10,6 +10,7 @@
 
 #include "app/account_fields.h"
 #include "archive/signature_book.h"
+#include "archive/signing_outlook.h"
 #include "dossier/archived_record.h"
 #include "insight/summary.h"
 #include "platform/latin1.h"
@@ -68,6 +69,7 @@ SignDialog::SignDialog(archive::MissionArchive& archive, archive::Person person,
     setWindowTitle(tr("Sign"));
     setMinimumWidth(520);
     meaning_->setObjectName("meaning");
+    meaning_->setPlaceholderText(tr("choose what the signature means"));
     for (const Meaning meaning : {Meaning::kReviewed, Meaning::kApproved}) {
         const auto right = meaning == Meaning::kReviewed ? archive::Right::kSignReviewed
                                                          : archive::Right::kSignApproved;
@@ -76,13 +78,19 @@ SignDialog::SignDialog(archive::MissionArchive& archive, archive::Person person,
                               static_cast<int>(meaning));
         }
     }
+    meaning_->setCurrentIndex(meaning_->findData(first_meaning()));
     auto* form = new QFormLayout;
     show_record(*form);
     form->addRow(tr("Meaning:"), meaning_);
     form->addRow(tr("Comment:"), comment_);
     form->addRow(tr("Password of %1:").arg(text_of(person_.full_name)), password_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(tr("Sign"));
+    QPushButton* sign = buttons->button(QDialogButtonBox::Ok);
+    sign->setText(tr("Sign"));
+    // A signature's meaning is the signer's choice, never one they did not see.
+    const auto offer_sign = [this, sign] { sign->setEnabled(meaning_->currentIndex() >= 0); };
+    offer_sign();
+    connect(meaning_, &QComboBox::currentIndexChanged, sign, offer_sign);
     connect(buttons, &QDialogButtonBox::accepted, this, &SignDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SignDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -91,6 +99,19 @@ SignDialog::SignDialog(archive::MissionArchive& archive, archive::Person person,
     layout->addWidget(message_);
     layout->addWidget(buttons);
     password_->setFocus();
+}
+
+// The meaning the person would sign as next, chosen at the start; none (-1 as its data)
+// when the record's signatures cannot be read or allow none.
+int SignDialog::first_meaning() {
+    const std::optional<archive::RecordSignatures> record =
+        archive::SignatureBook(archive_).of_record(id_);
+    const std::optional<Meaning> next =
+        record
+            ? archive::next_meaning(person_.id, person_.full_name, person_.role, record->signatures,
+                                    record->record_digest, record->limits_in_force)
+            : std::nullopt;
+    return next ? static_cast<int>(*next) : -1;
 }
 
 // What the signature will bind: the record as it is judged by the limits in force now.
@@ -121,6 +142,10 @@ void SignDialog::show_record(QFormLayout& form) {
 void SignDialog::accept() {
     // The password again, checked with the signing, so the signature is the person's own
     // act, not their session's.
+    if (meaning_->currentIndex() < 0) {
+        refuse(tr("choose what the signature means"));
+        return;
+    }
     std::string password = password_->text().toStdString();
     password_->clear();
     const auto meaning = static_cast<Meaning>(meaning_->currentData().toInt());

@@ -16,7 +16,8 @@ class QPushButton;
 namespace frostel::app {
 
 // "Sign": the person signed in signs an archived record as "reviewed" or "approved" (what
-// their role allows), with an optional comment, after giving their password again. The
+// their role allows), with an optional comment, after giving their password again. It starts
+// at the meaning the record's signatures allow them next, or at none. The
 // record is shown as it is judged now; a refusal says why, in the failure's colour.
 class SignDialog final : public QDialog {
     Q_OBJECT
@@ -28,6 +29,7 @@ class SignDialog final : public QDialog {
     void accept() override;
 
   private:
+    [[nodiscard]] int first_meaning();
     void show_record(QFormLayout& form);
     void refuse(const QString& why);
 

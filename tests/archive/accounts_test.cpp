@@ -13,6 +13,7 @@
 #include "archive/account_rules.h"
 #include "archive/signature_book.h"
 #include "archive/signature_rules.h"
+#include "archive/signing_outlook.h"
 #include "tests/support/archive_rig.h"
 
 namespace frostel::archive {
@@ -131,6 +132,73 @@ TEST(SignatureRules, ReviewThenApprovalByTwoPeopleWhileTheLimitsHold) {
               "an approval needs an earlier valid review by another person");
     EXPECT_FALSE(signing_refusal("rolf", "Rolf", Role::kReviewer, Meaning::kReviewed, reviewed,
                                  kDigest, after));
+}
+
+// The meaning a person is offered first: the highest their role and the signatures so far
+// allow, none once nothing is left for them to sign.
+TEST(SignatureRules, TheNextMeaningIsTheHighestAllowed) {
+    const std::string limits = limits_lines({}, insight::kDefaultDeltaH);
+    const Signature review = signed_by("rolf", Meaning::kReviewed, limits);
+    Signature approval = signed_by("anna", Meaning::kApproved, limits);
+    approval.sequence = 2;  // after the review
+    const Signature lapsed = signed_by("rolf", Meaning::kReviewed, "2.000\n8.000\nuser\n83.144");
+    const struct {
+        const char* name;
+        std::string id;
+        Role role;
+        std::vector<Signature> earlier;
+        std::optional<Meaning> next;
+    } cases[] = {
+        {"a reviewer, unsigned", "rolf", Role::kReviewer, {}, Meaning::kReviewed},
+        {"an approver, unsigned", "anna", Role::kApprover, {}, Meaning::kReviewed},
+        {"an approver after a review", "anna", Role::kApprover, {review}, Meaning::kApproved},
+        {"the reviewer again", "rolf", Role::kReviewer, {review}, std::nullopt},
+        {"the reviewer, as approver", "rolf", Role::kApprover, {review}, std::nullopt},
+        {"the approver after approving",
+         "anna",
+         Role::kApprover,
+         {review, approval},
+         Meaning::kReviewed},
+        {"the reviewer after the approval",
+         "rolf",
+         Role::kReviewer,
+         {review, approval},
+         std::nullopt},
+        {"a review that lapsed", "rolf", Role::kReviewer, {lapsed}, Meaning::kReviewed},
+        {"an operator", "olga", Role::kOperator, {}, std::nullopt},
+        {"an administrator", "ada", Role::kAdministrator, {}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(next_meaning(c.id, c.id + " Name", c.role, c.earlier, kDigest, limits), c.next)
+            << c.name;
+    }
+}
+
+// New limits end the signatures that hold now and would not then; those that no longer hold
+// or would hold again are not counted.
+TEST(SignatureRules, NewLimitsSayHowManySignaturesTheyEnd) {
+    const std::string none = limits_lines({}, insight::kDefaultDeltaH);
+    const std::string cold =
+        limits_lines({2.0, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
+    const std::string typed_in_kelvin =
+        limits_lines({2.0000001, 8.0, insight::LimitSource::kUser}, insight::kDefaultDeltaH);
+    Signature approval = signed_by("anna", Meaning::kApproved, none);
+    approval.sequence = 2;  // after the review
+    const std::vector<Signature> both{signed_by("rolf", Meaning::kReviewed, none), approval};
+    EXPECT_EQ(signatures_ended(both, kDigest, none, cold), 2);
+    EXPECT_EQ(signatures_ended(both, kDigest, none, none), 0);
+    EXPECT_EQ(signatures_ended({}, kDigest, none, cold), 0);
+    // Already ended: going back to the limits they bound ends nothing.
+    EXPECT_EQ(signatures_ended(both, kDigest, cold, none), 0);
+    EXPECT_EQ(signatures_ended({signed_by("rolf", Meaning::kReviewed, cold)}, kDigest, cold,
+                               typed_in_kelvin),
+              0);
+    // A signature that would hold again under the new limits makes up for none they end.
+    Signature review_again = signed_by("rolf", Meaning::kReviewed, cold);
+    review_again.sequence = 3;
+    const std::vector<Signature> mixed{signed_by("rolf", Meaning::kReviewed, none), approval,
+                                       review_again};
+    EXPECT_EQ(signatures_ended(mixed, kDigest, none, cold), 2);
 }
 
 // The state of the last of a record's signatures, the first reason that applies: a copy of
