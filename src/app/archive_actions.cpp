@@ -38,7 +38,7 @@ ArchiveActions::ArchiveActions(const ControllerTies& ties, WindowArchive& archiv
       save_as_(std::move(save_as)),
       archive_(archive) {
     connect(&archive_button, &QPushButton::clicked, this,
-            [this] { show_topmost(&archive_window()); });
+            [this] { show_in_role(&archive_window(), WindowRole::kOrdinary); });
 }
 
 archive::MissionArchive& ArchiveActions::mission_archive() {

@@ -261,8 +261,7 @@ void ArchiveWindow::show_history(std::int64_t id) {
     }
     history_window_->show_events(id, events.value_or(std::vector<archive::ShownEvent>{}),
                                  events ? QString() : archive.error());
-    history_window_->show();
-    history_window_->raise();
+    show_in_role(history_window_, WindowRole::kOrdinary);
 }
 
 void ArchiveWindow::sign_chosen() {
@@ -352,8 +351,7 @@ void ArchiveWindow::show_audit_trail() {
     if (audit_trail_window_->isVisible()) {
         audit_trail_window_->refresh();
     }
-    audit_trail_window_->show();
-    audit_trail_window_->raise();
+    show_in_role(audit_trail_window_, WindowRole::kOrdinary);
 }
 
 void ArchiveWindow::show_missing_records(const std::optional<std::vector<std::int64_t>>& missing) {

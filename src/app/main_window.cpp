@@ -273,7 +273,11 @@ void MainWindow::build_controllers() {
     }
     archive_actions_ = new ArchiveActions(
         ties, ties_.archive != nullptr ? *ties_.archive : *own_archive_, *archive_,
-        [this](std::int64_t id) { download_actions_->open_archived(id); },
+        [this](std::int64_t id) {
+            download_actions_->open_archived(id);
+            // Opened from the Archive window, the record is shown in front of it.
+            bring_to_front(this);
+        },
         [this](std::int64_t id) { download_actions_->save_archived(id); });
     programming_actions_ =
         new ProgrammingActions(ties, *programming_, *archive_actions_, ties_.ask_held_mission,
@@ -479,7 +483,7 @@ void MainWindow::check_only(std::optional<int> port) {
 }
 
 void MainWindow::open_unit_dialog() {
-    // Over an open summary, which stays on top too, beside its figures rather than on them.
+    // Beside an open summary's figures rather than on them.
     QWidget* summary = summary_->window();
     if (summary != nullptr && !summary->isVisible()) {
         summary = nullptr;
