@@ -200,6 +200,12 @@ bool ArchiveActions::server_answers(const QString& what) {
     return false;
 }
 
+void ArchiveActions::say_in_window(const QString& outcome) {
+    if (!archive_window_.isNull() && archive_window_->isVisible() && !outcome.isEmpty()) {
+        archive_window_->status_line().setText(outcome);
+    }
+}
+
 void ArchiveActions::warn(const QString& text) {
     show_warning(&ties_.window, "archive_warning", tr("Archive"), text);
 }

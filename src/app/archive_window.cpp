@@ -296,7 +296,7 @@ void ArchiveWindow::bundle_chosen() {
     }
     ties_.note(archive::file_written("bundle", QFileInfo(folder).absoluteFilePath().toStdString(),
                                      stored->record.fingerprint));
-    status_->setText(tr("Record %1 bundled in %2").arg(*id).arg(folder));
+    status_->setText(tr("Record %1 was bundled in %2.").arg(*id).arg(shown_path(folder)));
 }
 
 void ArchiveWindow::turn_accounts_on() {

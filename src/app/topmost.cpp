@@ -1,6 +1,7 @@
 #include "app/topmost.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QScreen>
@@ -112,6 +113,10 @@ void show_warning_and_wait(QWidget* parent, const char* name, const QString& tit
     box.setObjectName(name);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
+}
+
+QString shown_path(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
 QString not_saved_text(const QString& path) {

@@ -47,6 +47,8 @@ void show_note(QWidget* parent, const char* name, const QString& title, const QS
 void show_warning_and_wait(QWidget* parent, const char* name, const QString& title,
                            const QString& text);
 
+// `path` as the user reads it: absolute, with the system's separators.
+[[nodiscard]] QString shown_path(const QString& path);
 // "The file could not be saved as PATH."
 [[nodiscard]] QString not_saved_text(const QString& path);
 // A modeless warning over `parent` that `path` could not be written; `name` is its object
