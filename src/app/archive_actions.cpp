@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 
 #include "app/archive_window.h"

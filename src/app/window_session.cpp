@@ -140,8 +140,7 @@ void WindowSession::hide_windows() {
         hidden_.emplace_back(window_.data());
     }
     for (QWidget* shown : QApplication::topLevelWidgets()) {
-        if (shown != window_ && shown != lock_dialog_ && shown->isVisible() &&
-            !shown->isModal()) {
+        if (shown != window_ && shown != lock_dialog_ && shown->isVisible() && !shown->isModal()) {
             hidden_.emplace_back(shown);
         }
     }
