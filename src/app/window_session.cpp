@@ -133,14 +133,25 @@ void WindowSession::lock() {
     show_topmost(lock_dialog_);
 }
 
-// A dialog that waits for an answer stays, below the lock: hiding it would answer it.
+// A dialog that may wait for an answer is blanked instead, below the lock: hiding it would
+// answer it.
 void WindowSession::hide_windows() {
     hidden_.clear();
     if (window_ && window_->isVisible()) {
         hidden_.emplace_back(window_.data());
     }
     for (QWidget* shown : QApplication::topLevelWidgets()) {
-        if (shown != window_ && shown != lock_dialog_ && shown->isVisible() && !shown->isModal()) {
+        if (shown == window_ || shown == lock_dialog_ || !shown->isVisible()) {
+            continue;
+        }
+        if (shown->isModal()) {
+            auto* blank = new QWidget(shown);
+            blank->setObjectName("locked_blank");
+            blank->setAutoFillBackground(true);
+            blank->setGeometry(shown->rect());
+            blank->show();
+            blanks_.emplace_back(blank);
+        } else {
             hidden_.emplace_back(shown);
         }
     }
@@ -156,6 +167,10 @@ void WindowSession::show_windows() {
         }
     }
     hidden_.clear();
+    for (const QPointer<QWidget>& blank : blanks_) {
+        delete blank.data();
+    }
+    blanks_.clear();
 }
 
 // The dialog entered the person's return, or the other person's sign-in.

@@ -51,7 +51,7 @@ class WindowSession final : public QObject {
   private:
     void begin(const archive::Person& person);
     void lock();
-    // Hides every window that could show a record until unlock() shows them again.
+    // Hides every window that could show a record, or blanks it, until show_windows().
     void hide_windows();
     void show_windows();
     void resume(const archive::Person& person);
@@ -76,6 +76,8 @@ class WindowSession final : public QObject {
     QPointer<SignInDialog> lock_dialog_;
     // The windows hidden while the session is locked, the main window first.
     std::vector<QPointer<QWidget>> hidden_;
+    // What covers the dialogs that wait for an answer meanwhile.
+    std::vector<QPointer<QWidget>> blanks_;
 };
 
 }  // namespace frostel::app
