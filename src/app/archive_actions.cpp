@@ -201,8 +201,9 @@ bool ArchiveActions::server_answers(const QString& what) {
     return false;
 }
 
-void ArchiveActions::say_in_window(const QString& outcome) {
-    if (!archive_window_.isNull() && archive_window_->isVisible() && !outcome.isEmpty()) {
+void ArchiveActions::say_written(const QString& outcome) {
+    ties_.say(outcome);
+    if (!archive_window_.isNull() && archive_window_->isVisible()) {
         archive_window_->status_line().setText(outcome);
     }
 }

@@ -598,7 +598,6 @@ void MainWindow::install_usb_driver() {
 
 void MainWindow::say(const QString& outcome) {
     status_line_->setText(outcome);
-    archive_actions_->say_in_window(outcome);
 }
 
 // A short text in the search frame that goes away by itself; nothing waits for it.

@@ -157,7 +157,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void open_language();
     void install_usb_driver();
     void show_notice(const QString& text);
-    // The status line, and the Archive window's when the user works there.
+    // In the status line, until the next outcome.
     void say(const QString& outcome);
 
     MainWindowTies ties_;

@@ -193,6 +193,7 @@ class WindowRolesTest : public QObject {
         rig.start();
         const QString report = rig.path("report.pdf");
         const QString csv = rig.path("samples.csv");
+        const QString archived = rig.path("archived.pdf");
         struct Step {
             const char* what;
             std::function<void()> act;
@@ -227,6 +228,12 @@ class WindowRolesTest : public QObject {
                  rig.find<QAction>("export_csv")->trigger();
              },
              "The CSV file was written to " + csv + "."},
+            {"report from the archive",
+             [&] {
+                 rig.dialogs.save_names = {archived};
+                 rig.archive_window().save_button().click();
+             },
+             "The report was written to " + archived + "."},
             {"programming run", [&] { rig.open_programming().programming_button().click(); }, ""},
         };
         for (const Step& step : steps) {
@@ -237,6 +244,9 @@ class WindowRolesTest : public QObject {
             QVERIFY2(!step.loading_error || (error.isVisible() && error.toolTip() == step.said),
                      step.what);
         }
+        // Said where the report was asked for too.
+        QCOMPARE(rig.archive_window().status_line().text(),
+                 "The report was written to " + archived + ".");
     }
 
     // The programming window names the port it will write to as the port changes while it is
