@@ -6,12 +6,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
 #include <QTimer>
 
 #include "app/archive_actions.h"
 #include "app/archive_window.h"
+#include "app/held_mission_question.h"
 #include "app/sign_in_dialog.h"
 #include "app/window_session.h"
 #include "archive/account_book.h"
@@ -247,6 +249,24 @@ class WindowRolesTest : public QObject {
         // Said where the report was asked for too.
         QCOMPARE(rig.archive_window().status_line().text(),
                  "The report was written to " + archived + ".");
+    }
+
+    // The question before programming over a mission never downloaded says that the run
+    // stopped the logger and what Cancel leaves; Escape answers Cancel.
+    void theHeldMissionQuestionSaysWhatCancelLeaves() {
+        QString said;
+        QTimer::singleShot(0, [&said] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            said = box->text() + '\n' + box->informativeText();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QCOMPARE(ask_in_message_box(nullptr, "This logger holds 5 samples."),
+                 programming::HeldMissionChoice::kCancel);
+        QCOMPARE(said,
+                 "This logger holds 5 samples.\nThe logger is stopped now. Cancel writes "
+                 "nothing: the logger stays stopped, its samples kept, until it is "
+                 "programmed.");
     }
 
     // The programming window names the port it will write to as the port changes while it is
