@@ -255,12 +255,15 @@ class WindowRolesTest : public QObject {
     // stopped the logger and what Cancel leaves; Escape answers Cancel.
     void theHeldMissionQuestionSaysWhatCancelLeaves() {
         QString said;
-        QTimer::singleShot(0, [&said] {
+        QTimer answer;
+        answer.setSingleShot(true);
+        connect(&answer, &QTimer::timeout, [&said] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box != nullptr);
             said = box->text() + '\n' + box->informativeText();
             QTest::keyClick(box, Qt::Key_Escape);
         });
+        answer.start(0);
         QCOMPARE(ask_in_message_box(nullptr, "This logger holds 5 samples."),
                  programming::HeldMissionChoice::kCancel);
         QCOMPARE(said,
