@@ -251,6 +251,18 @@ class WindowRolesTest : public QObject {
                  "The report was written to " + archived + ".");
     }
 
+    // A bundle says in the Archive window where it went.
+    void aBundleSaysWhereItWent() {
+        Rig rig;
+        rig.start();
+        rig.load_data();
+        const QString folder = rig.path("bundle");
+        rig.dialogs.folder_names = {folder};
+        ArchiveWindow& archive = rig.archive_window();
+        archive.bundle_button().click();
+        QCOMPARE(archive.status_line().text(), "Record 1 was bundled in " + folder + ".");
+    }
+
     // The question before programming over a mission never downloaded says that the run
     // stopped the logger and what Cancel leaves; Escape answers Cancel.
     void theHeldMissionQuestionSaysWhatCancelLeaves() {
