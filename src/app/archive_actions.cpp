@@ -1,6 +1,7 @@
 #include "app/archive_actions.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 
 #include "app/archive_window.h"
@@ -24,7 +25,7 @@ ArchiveActions::ArchiveActions(const ControllerTies& ties, WindowArchive& archiv
       save_as_(std::move(save_as)),
       archive_(archive) {
     connect(&archive_button, &QPushButton::clicked, this,
-            [this] { show_topmost(&archive_window()); });
+            [this] { show_in_role(&archive_window(), WindowRole::kOrdinary); });
 }
 
 archive::MissionArchive& ArchiveActions::mission_archive() {
@@ -175,6 +176,13 @@ bool ArchiveActions::server_answers(const QString& what) {
     }
     warn(tr("%1 is refused until the shared archive can be reached: %2").arg(what, store.error()));
     return false;
+}
+
+void ArchiveActions::say_written(const QString& outcome) {
+    ties_.say(outcome);
+    if (!archive_window_.isNull() && archive_window_->isVisible()) {
+        archive_window_->status_line().setText(outcome);
+    }
 }
 
 void ArchiveActions::warn(const QString& text) {

@@ -62,6 +62,9 @@ class ArchiveActions final : public QObject {
     void note_file_written(const std::string& kind, const QString& path,
                            const std::string& fingerprint);
     void warn(const QString& text);
+    // Where a file went, said in the status line and in the open Archive window: a file
+    // saved from there is said where the user looks.
+    void say_written(const QString& outcome);
     // Whether the person at the window may do `what` ("export CSV"), which needs `right`;
     // a refusal is entered in the audit trail, about `object` when it names one, and said.
     [[nodiscard]] bool allows(archive::Right right, const std::string& what,

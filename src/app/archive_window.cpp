@@ -278,8 +278,7 @@ void ArchiveWindow::show_history(std::int64_t id) {
     }
     history_window_->show_events(id, events.value_or(std::vector<archive::ShownEvent>{}),
                                  events ? QString() : archive.error());
-    history_window_->show();
-    history_window_->raise();
+    show_in_role(history_window_, WindowRole::kOrdinary);
 }
 
 void ArchiveWindow::sign_chosen() {
@@ -314,7 +313,7 @@ void ArchiveWindow::bundle_chosen() {
     }
     ties_.note(archive::file_written("bundle", QFileInfo(folder).absoluteFilePath().toStdString(),
                                      stored->record.fingerprint));
-    status_->setText(tr("Record %1 bundled in %2").arg(*id).arg(folder));
+    status_->setText(tr("Record %1 was bundled in %2.").arg(*id).arg(shown_path(folder)));
 }
 
 AccountsOffer ArchiveWindow::accounts_offered() const {
@@ -392,8 +391,7 @@ void ArchiveWindow::show_audit_trail() {
     if (audit_trail_window_->isVisible()) {
         audit_trail_window_->refresh();
     }
-    audit_trail_window_->show();
-    audit_trail_window_->raise();
+    show_in_role(audit_trail_window_, WindowRole::kOrdinary);
 }
 
 void ArchiveWindow::show_missing_records(const std::optional<std::vector<std::int64_t>>& missing) {

@@ -40,6 +40,9 @@ struct ControllerTies {
     QString program_folder;
     // With accounts on, the person signed in at the window; nobody without accounts.
     std::function<std::optional<archive::Person>()> person;
+    // Says how something ended in the window's status line, where it stays until the next
+    // outcome replaces it; empty clears it.
+    std::function<void(const QString& outcome)> say;
 
     [[nodiscard]] std::optional<archive::Person> signed_in() const {
         return person ? person() : std::nullopt;

@@ -71,8 +71,7 @@ void DownloadActions::load_data() {
     if (!port) {
         // On a first start nothing would happen: the user is told why at once.
         show_error(true);
-        controls_.error_frame.setToolTip(
-            tr("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
+        show_reason(tr("No port is chosen: use COMMUNICATION PORT or FIND COMMPORT."));
         return;
     }
     const std::optional<mission::DownloadedMission> mission = mission::download_mission(
@@ -87,6 +86,8 @@ void DownloadActions::load_data() {
         views_.caption.setText(shown_.identity().caption);
         return;
     }
+    // Said first: the warnings and the save dialog that follow would otherwise bury it.
+    ties_.say(platform::latin1_text(mission::kMissionStoppedText));
     // Those who may not write files from a mission (administrators) are not asked where to
     // save a download the archive kept: it is there for good. One it could not keep is
     // offered to them too, as a file is then its only copy.
@@ -355,12 +356,17 @@ void DownloadActions::show_error(bool visible) {
     if (visible) {
         controls_.error_label.setText(platform::latin1_text(mission::kLoadingErrorText));
     }
-    // The cause, for the user who asks: the port, its device and what happened there.
+    // The cause: the port, its device and what happened there.
     const link::Failure failure = ties_.commands.link().failure();
-    controls_.error_frame.setToolTip(visible && failure.cause != link::FailureCause::kNone
-                                         ? QString::fromStdString(link::failure_text(failure))
-                                         : QString());
+    show_reason(visible && failure.cause != link::FailureCause::kNone
+                    ? QString::fromStdString(link::failure_text(failure))
+                    : QString());
     controls_.error_frame.setVisible(visible);
+}
+
+void DownloadActions::show_reason(const QString& reason) {
+    controls_.error_frame.setToolTip(reason);
+    ties_.say(reason);
 }
 
 void DownloadActions::set_progress_maximum(int maximum) {

@@ -62,6 +62,9 @@ class DownloadActions final : public QObject, private mission::DownloadView {
     void set_progress_maximum(int maximum) override;
     void set_progress(int value) override;
     void set_logger_caption(const std::string& caption) override;
+    // Why "LOADING ERROR !" shows, in the status line and the error frame's tooltip; empty
+    // clears both.
+    void show_reason(const QString& reason);
 
     void show_mission(ShownMission mission, bool erase_table);
     void show_charted(ShownMission mission, datafile::ChartDocument looks);

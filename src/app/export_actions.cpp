@@ -121,6 +121,7 @@ void ExportActions::write_report(const QString& name) {
         return;
     }
     note_written("report", name);
+    archive_.say_written(tr("The report was written to %1.").arg(shown_path(name)));
 }
 
 void ExportActions::export_csv(const report::CsvFormat& format) {
@@ -139,6 +140,7 @@ void ExportActions::export_csv(const report::CsvFormat& format) {
         return;
     }
     note_written("CSV", name);
+    archive_.say_written(tr("The CSV file was written to %1.").arg(shown_path(name)));
 }
 
 void ExportActions::note_written(const std::string& kind, const QString& path) {

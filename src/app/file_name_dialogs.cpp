@@ -40,12 +40,11 @@ QStringList written_names(const QString& name, const QString& filter) {
     return names;
 }
 
-// The window the user works in when it stays on top (the summary, the archive), else
-// `parent`: a dialog under a window that stays on top could not be reached.
+// The window the user works in (the summary, the archive), else `parent`: the dialog opens
+// above the window it was asked from, not above one that may lie behind it.
 QWidget* owner(QWidget* parent) {
     QWidget* active = QApplication::activeWindow();
-    return active != nullptr && active->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? active
-                                                                                         : parent;
+    return active != nullptr ? active : parent;
 }
 
 // A system dialog would guess the types of the archive's files by reading them, which this

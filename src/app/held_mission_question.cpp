@@ -9,6 +9,9 @@ programming::HeldMissionChoice ask_in_message_box(QWidget* parent, const QString
     QMessageBox box(QMessageBox::Question, QObject::tr("Programming"), question,
                     QMessageBox::NoButton, parent);
     box.setObjectName("held_mission_question");
+    box.setInformativeText(
+        QObject::tr("The logger is stopped now. Cancel writes nothing: the logger stays stopped, "
+                    "its samples kept, until it is programmed."));
     QPushButton* download = box.addButton(QObject::tr("Download first"), QMessageBox::AcceptRole);
     QPushButton* program =
         box.addButton(QObject::tr("Program anyway"), QMessageBox::DestructiveRole);

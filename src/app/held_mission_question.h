@@ -14,7 +14,8 @@ namespace frostel::app {
 using HeldMissionQuestion =
     std::function<programming::HeldMissionChoice(QWidget* parent, const QString& question)>;
 
-// "Download first" (the default), "Program anyway" or "Cancel" (also Escape and closing).
+// "Download first" (the default), "Program anyway" or "Cancel" (also Escape and closing);
+// the box says that the logger is stopped, and what Cancel leaves.
 [[nodiscard]] programming::HeldMissionChoice ask_in_message_box(QWidget* parent,
                                                                 const QString& question);
 

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -106,8 +107,9 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_controllers();
     editor_ = std::make_unique<ChartEditor>();
     client_->installEventFilter(this);
-    resize(twips_to_pixels(kClientWidth),
-           twips_to_pixels(kClientHeight) + menuBar()->sizeHint().height());
+    resize(twips_to_pixels(kClientWidth), twips_to_pixels(kClientHeight) +
+                                              menuBar()->sizeHint().height() +
+                                              statusBar()->sizeHint().height());
 
     show_rights();
 
@@ -255,6 +257,12 @@ void MainWindow::build_views() {
     search_label_->setStyleSheet("font-weight: bold; color: #00008b;");
     mission_text_ = new MissionTextBox(client_);
     table_ = new TableView(client_);
+    // Below the designed window, so that nothing of its layout moves for it.
+    status_line_ = new QLabel(statusBar());
+    status_line_->setObjectName("status_line");
+    status_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addWidget(status_line_, 1);
+    statusBar()->setSizeGripEnabled(false);
 }
 
 // Each controller is handed the model and the views it works on; those that meet are
@@ -267,13 +275,18 @@ void MainWindow::build_controllers() {
                               busy_,
                               file_dialogs_,
                               ties_.program_folder,
-                              [this] { return signed_in(); }};
+                              [this] { return signed_in(); },
+                              [this](const QString& outcome) { say(outcome); }};
     if (ties_.archive == nullptr) {
         own_archive_ = std::make_unique<WindowArchive>(ties_.program_folder, ties_.clock);
     }
     archive_actions_ = new ArchiveActions(
         ties, ties_.archive != nullptr ? *ties_.archive : *own_archive_, *archive_,
-        [this](std::int64_t id) { download_actions_->open_archived(id); },
+        [this](std::int64_t id) {
+            download_actions_->open_archived(id);
+            // Opened from the Archive window, the record is shown in front of it.
+            bring_to_front(this);
+        },
         [this](std::int64_t id) { download_actions_->save_archived(id); });
     programming_actions_ =
         new ProgrammingActions(ties, *programming_, *archive_actions_, ties_.ask_held_mission,
@@ -443,6 +456,8 @@ void MainWindow::choose_port(int number) {
     settings_.comm_port_number = platform::CommPortNumber::chosen(number);
     link_.open_port(number);
     check_only(number);
+    say({});
+    programming_actions_->port_changed();
 }
 
 void MainWindow::find_reader_port() {
@@ -451,9 +466,11 @@ void MainWindow::find_reader_port() {
     search_frame_->show();
     QCoreApplication::processEvents();
     const std::optional<int> found = link::find_reader_port(commands_, *this);
-    // The frame goes away at the end of the search; the port found stays in the tooltip.
-    find_port_->setToolTip(found ? tr("Reader found on %1").arg(port_caption(*found))
-                                 : tr("No reader found"));
+    // The frame goes away at the end of the search; the port found stays said.
+    const QString result =
+        found ? tr("Reader found on %1").arg(port_caption(*found)) : tr("No reader found");
+    find_port_->setToolTip(result);
+    say(tr("FIND COMMPORT: %1.").arg(result));
     if (found) {
         note_setting("port", port_text(settings_.comm_port_number.number()), port_text(found));
         settings_.comm_port_number = platform::CommPortNumber::chosen(*found);
@@ -465,6 +482,7 @@ void MainWindow::find_reader_port() {
         }
     }
     search_frame_->hide();
+    programming_actions_->port_changed();
 }
 
 void MainWindow::show_status(const std::string& text) {
@@ -479,7 +497,7 @@ void MainWindow::check_only(std::optional<int> port) {
 }
 
 void MainWindow::open_unit_dialog() {
-    // Over an open summary, which stays on top too, beside its figures rather than on them.
+    // Beside an open summary's figures rather than on them.
     QWidget* summary = summary_->window();
     if (summary != nullptr && !summary->isVisible()) {
         summary = nullptr;
@@ -576,6 +594,10 @@ void MainWindow::install_usb_driver() {
     }
     show_notice(QFileInfo::exists(installer) ? "USB-DRIVER INSTALLER DID NOT START!"
                                              : "NO USB-DRIVER INSTALLER HERE!");
+}
+
+void MainWindow::say(const QString& outcome) {
+    status_line_->setText(outcome);
 }
 
 // A short text in the search frame that goes away by itself; nothing waits for it.

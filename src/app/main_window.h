@@ -28,6 +28,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QStatusBar;
 class QPushButton;
 class QToolButton;
 
@@ -156,6 +157,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     void open_language();
     void install_usb_driver();
     void show_notice(const QString& text);
+    // In the status line, until the next outcome.
+    void say(const QString& outcome);
 
     MainWindowTies ties_;
     link::ReaderLink link_;
@@ -205,6 +208,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     QLabel* verdict_line_ = nullptr;
     QFrame* search_frame_ = nullptr;
     QLabel* search_label_ = nullptr;
+    QLabel* status_line_ = nullptr;
     MissionTextBox* mission_text_ = nullptr;
     TableView* table_ = nullptr;
     SummaryActions* summary_ = nullptr;

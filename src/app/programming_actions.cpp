@@ -46,6 +46,8 @@ Programming_DS1922T& ProgrammingActions::programming_window() {
              [this](const programming::ProgrammingSettings& settings,
                     const programming::RunResult& result) {
                  archive_.keep_programming_run(settings, result);
+                 // What the status line said of the logger before, a stop included, is past.
+                 ties_.say({});
              },
              [this](const mission::HeldMission& mission) {
                  return archive_.mission_archive().holds(
@@ -54,6 +56,12 @@ Programming_DS1922T& ProgrammingActions::programming_window() {
              download_first_});
     }
     return *window_;
+}
+
+void ProgrammingActions::port_changed() {
+    if (!window_.isNull()) {
+        window_->show_port_line();
+    }
 }
 
 void ProgrammingActions::preset_calibration(int tenths) {

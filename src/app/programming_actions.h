@@ -33,6 +33,8 @@ class ProgrammingActions final : public QObject {
     void preset_calibration(int tenths);
     // A download read this logger on `port`.
     void note_logger_read(int port, const mission::MissionHeader& header);
+    // Another port was chosen: an open programming window names it.
+    void port_changed();
 
   private:
     [[nodiscard]] programming::HeldMissionChoice held_mission_choice(

@@ -46,9 +46,9 @@ constexpr int kImmediateEntry = 0;
 constexpr int kTemperatureEntry = 1;
 constexpr int kLowEntry = 0;
 constexpr int kHighEntry = 1;
-// Below the controls' own area, which ends at 7455, two lines naming the port and the logger.
+// Below the controls' own area, which ends at 7455, three lines naming the port and the logger.
 constexpr int kLoggerLineTop = 7455;
-constexpr int kLoggerLineHeight = 480;
+constexpr int kLoggerLineHeight = 720;
 constexpr int kWindowHeight = kLoggerLineTop + kLoggerLineHeight + 60;
 
 QRect twips(int left, int top, int width, int height) {
@@ -365,6 +365,20 @@ void Programming_DS1922T::show_logger_found(int port, const mission::MissionHead
         tr("Port %1. This logger: %2%3.").arg(port).arg(logger_state(header), archived));
 }
 
+void Programming_DS1922T::show_logger_after(int port, const programming::RunResult& result) {
+    const auto found = last_read_.find(port);
+    if (found == last_read_.end()) {
+        return;
+    }
+    if (result.line && result.line->kind == programming::ResultKind::kOk) {
+        show_logger_found(port, programming::programmed_logger(found->second));
+    } else if (result.kept_held_mission == HeldMissionChoice::kCancel) {
+        loggerLine_->setText(loggerLine_->text() + ' ' +
+                             tr("It stays stopped, its samples kept, and nothing was written: "
+                                "program it to record again."));
+    }
+}
+
 void Programming_DS1922T::preset_calibration(int tenths) {
     calibrationSlider_->setValue(tenths);
 }
@@ -476,6 +490,7 @@ void Programming_DS1922T::Command1_Click() {
     }
     const std::optional<ResultLine> line =
         result.kept_held_mission ? programming::nothing_written() : result.line;
+    show_logger_after(port, result);
     if (line) {
         ShowResult(*line);
         resultLabel_->setToolTip(result.failure

@@ -52,6 +52,8 @@ class Programming_DS1922T : public QWidget {
     void note_logger_read(int port, const mission::MissionHeader& header);
     // The calibration a download read, in tenths of a degree.
     void preset_calibration(int tenths);
+    // The port chosen changed: the line names it, and the logger last read there.
+    void show_port_line();
     // The settings as the controls hold them now.
     [[nodiscard]] programming::ProgrammingSettings settings() const;
     // "Programming Logger", for the busy state to guard.
@@ -91,8 +93,9 @@ class Programming_DS1922T : public QWidget {
     void build_logger_line();
     void connect_handlers();
     void show_minutes_only_choices(const programming::UnitRule& rule);
-    void show_port_line();
     void show_logger_found(int port, const mission::MissionHeader& header);
+    // The line after a run: the logger as the run left it.
+    void show_logger_after(int port, const programming::RunResult& result);
     [[nodiscard]] programming::RunResult run(int port);
 
     void UpdateIntervalDisplay();

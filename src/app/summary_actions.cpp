@@ -56,7 +56,7 @@ void SummaryActions::open() {
                 &SummaryActions::sign_shown);
     }
     refresh_window(insight::summarize(shown_.summary_input()));
-    show_topmost(window_);
+    show_in_role(window_, WindowRole::kOrdinary);
 }
 
 void SummaryActions::take_remembered(ShownMission& mission) const {

@@ -1,6 +1,7 @@
 #include "app/topmost.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QScreen>
@@ -43,9 +44,18 @@ QMessageBox* modeless_box(QMessageBox::Icon icon, QWidget* parent, const char* n
 
 }  // namespace
 
+Qt::WindowFlags role_flags(Qt::WindowFlags flags, WindowRole role) {
+    flags.setFlag(Qt::WindowStaysOnTopHint, role == WindowRole::kAboveAll);
+    return flags;
+}
+
 void show_topmost(QWidget* window) {
+    show_in_role(window, WindowRole::kAboveAll);
+}
+
+void show_in_role(QWidget* window, WindowRole role) {
     if (!window->isVisible()) {
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        window->setWindowFlags(role_flags(window->windowFlags(), role));
         // A window that chose its own size keeps it.
         if (!window->testAttribute(Qt::WA_Resized)) {
             window->adjustSize();
@@ -56,6 +66,10 @@ void show_topmost(QWidget* window) {
             window->move(frame.topLeft());
         }
     }
+    bring_to_front(window);
+}
+
+void bring_to_front(QWidget* window) {
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
@@ -99,6 +113,10 @@ void show_warning_and_wait(QWidget* parent, const char* name, const QString& tit
     box.setObjectName(name);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
+}
+
+QString shown_path(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
 QString not_saved_text(const QString& path) {

@@ -1,16 +1,35 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 class QPrinter;
 class QWidget;
 
 namespace frostel::app {
 
-// Keeps `window` above all others, centres it on its screen and shows it modeless, at its
-// own size when it set one, else at its contents'; a window already shown is only brought
-// up again, out of its minimized state.
+// How a window stands among the others when it shows.
+enum class WindowRole {
+    // A small dialog of the program's own (unit, data path, language, About, programming):
+    // above every other window, where it is never lost and hides little.
+    kAboveAll,
+    // A large window (the summary, the archive, a record's history, the audit trail): kept
+    // above the rest it would hide them, so it is an ordinary window, brought to the front
+    // when opened. Dialogs opened from it are its children and stay above it alone.
+    kOrdinary,
+};
+
+// The window flags `flags` become for `role`: only the stay-on-top hint changes.
+[[nodiscard]] Qt::WindowFlags role_flags(Qt::WindowFlags flags, WindowRole role);
+
+// Shows `window` modeless in `role`; the first time centred on its screen, at its own size
+// when it set one, else at its contents'; a window already shown is only brought to the
+// front again, out of its minimized state.
+void show_in_role(QWidget* window, WindowRole role);
+// show_in_role(window, WindowRole::kAboveAll).
 void show_topmost(QWidget* window);
+// Brings a window already shown, or hidden, to the front and makes it the active one.
+void bring_to_front(QWidget* window);
 
 // Moves `window` beside `neighbour` where the screen has room: right of it, left of it,
 // below it or above it, in that order. Without room, `neighbour` moves to the screen's top or
@@ -28,6 +47,8 @@ void show_note(QWidget* parent, const char* name, const QString& title, const QS
 void show_warning_and_wait(QWidget* parent, const char* name, const QString& title,
                            const QString& text);
 
+// `path` as the user reads it: absolute, with the system's separators.
+[[nodiscard]] QString shown_path(const QString& path);
 // "The file could not be saved as PATH."
 [[nodiscard]] QString not_saved_text(const QString& path);
 // A modeless warning over `parent` that `path` could not be written; `name` is its object

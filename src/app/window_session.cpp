@@ -6,6 +6,7 @@
 #include "app/controller_ties.h"
 #include "app/main_window.h"
 #include "app/sign_in_dialog.h"
+#include "app/topmost.h"
 
 namespace frostel::app {
 
@@ -43,6 +44,7 @@ WindowSession::WindowSession(WindowArchive& archive, const QString& data_folder,
 }
 
 WindowSession::~WindowSession() {
+    delete lock_dialog_.data();
     sign_out();
 }
 
@@ -113,18 +115,62 @@ void WindowSession::lock() {
                                     QString("Locked after %1 %2 without input.")
                                         .arg(idle_limit_.count())
                                         .arg(idle_limit_.count() == 1 ? "minute" : "minutes"),
-                                    QString::fromStdString(person_->id), window_);
+                                    QString::fromStdString(person_->id));
     lock_dialog_->setWindowModality(Qt::ApplicationModal);
     lock_dialog_->setAttribute(Qt::WA_DeleteOnClose);
+    // The windows are hidden meanwhile: the dialog's closing must not end the program.
+    lock_dialog_->setAttribute(Qt::WA_QuitOnClose, false);
     connect(lock_dialog_, &QDialog::finished, this, [this](int result) {
         if (result == QDialog::Accepted) {
+            show_windows();
             resume(*lock_dialog_->person());
         } else if (window_) {
             // Nobody signed in again: the program ends rather than stay open.
             window_->close();
         }
     });
-    lock_dialog_->open();
+    hide_windows();
+    show_topmost(lock_dialog_);
+}
+
+// A dialog that may wait for an answer is blanked instead, below the lock: hiding it would
+// answer it.
+void WindowSession::hide_windows() {
+    hidden_.clear();
+    if (window_ && window_->isVisible()) {
+        hidden_.emplace_back(window_.data());
+    }
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        if (shown == window_ || shown == lock_dialog_ || !shown->isVisible()) {
+            continue;
+        }
+        if (shown->isModal()) {
+            auto* blank = new QWidget(shown);
+            blank->setObjectName("locked_blank");
+            blank->setAutoFillBackground(true);
+            blank->setGeometry(shown->rect());
+            blank->show();
+            blanks_.emplace_back(blank);
+        } else {
+            hidden_.emplace_back(shown);
+        }
+    }
+    for (const QPointer<QWidget>& shown : hidden_) {
+        shown->hide();
+    }
+}
+
+void WindowSession::show_windows() {
+    for (const QPointer<QWidget>& hidden : hidden_) {
+        if (hidden) {
+            hidden->show();
+        }
+    }
+    hidden_.clear();
+    for (const QPointer<QWidget>& blank : blanks_) {
+        delete blank.data();
+    }
+    blanks_.clear();
 }
 
 // The dialog entered the person's return, or the other person's sign-in.

@@ -4,9 +4,11 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/sign_in_dialog.h"
 #include "app/window_archive.h"
@@ -39,7 +41,8 @@ class WindowSession final : public QObject {
     void watch(MainWindow& window);
     // Locks when the idle limit has passed since the last input; run every few seconds.
     void check_idle();
-    // The dialog that asks for the password again while the window is locked.
+    // The dialog that asks for the password again while the window is locked: above every
+    // window of the program, which are hidden until someone signs in.
     [[nodiscard]] SignInDialog* lock_dialog() const { return lock_dialog_; }
 
   protected:
@@ -48,6 +51,9 @@ class WindowSession final : public QObject {
   private:
     void begin(const archive::Person& person);
     void lock();
+    // Hides every window that could show a record, or blanks it, until show_windows().
+    void hide_windows();
+    void show_windows();
     void resume(const archive::Person& person);
     void sign_out();
     // In the window's title and rights.
@@ -68,6 +74,10 @@ class WindowSession final : public QObject {
     QPointer<MainWindow> window_;
     QString title_;
     QPointer<SignInDialog> lock_dialog_;
+    // The windows hidden while the session is locked, the main window first.
+    std::vector<QPointer<QWidget>> hidden_;
+    // What covers the dialogs that wait for an answer meanwhile.
+    std::vector<QPointer<QWidget>> blanks_;
 };
 
 }  // namespace frostel::app

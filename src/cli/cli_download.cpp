@@ -69,6 +69,7 @@ int run_download(const CommandContext& context, const DownloadRequest& request) 
         return kExitFailed;
     }
     print_summary(context.err, *mission);
+    context.err << mission::kMissionStoppedText << '\n';
     if (mission->cleared_during_download) {
         context.err << mission::kMissionClearedText << '\n';
     }

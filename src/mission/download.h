@@ -22,6 +22,9 @@ namespace frostel::mission {
 inline constexpr std::string_view kLoadingErrorText = "LOADING ERROR !";
 inline constexpr std::string_view kMissionClearedText =
     "THE LOGGER'S MISSION WAS CLEARED DURING THE DOWNLOAD !";
+// Said after every download: the stop it begins with ends the logger's recording.
+inline constexpr std::string_view kMissionStoppedText =
+    "THE LOGGER'S MISSION IS STOPPED: PROGRAM IT TO RECORD AGAIN";
 
 // One page as the logger gave it.
 struct RawPage {

@@ -308,6 +308,12 @@ std::optional<std::string> recorded_result(const RunResult& result) {
     return result.line ? std::optional(result.line->text) : std::nullopt;
 }
 
+mission::MissionHeader programmed_logger(mission::MissionHeader before) {
+    before.general_status |= link::kStatusMissionRunning;
+    before.mission_sample_count = 0;
+    return before;
+}
+
 RunResult run_programming(link::LoggerCommands& commands, const link::Clock& clock,
                           int comm_port_number, const ProgrammingSettings& settings,
                           const RunHooks& hooks) {

@@ -75,4 +75,8 @@ struct RunResult {
 // when the run did nothing.
 [[nodiscard]] std::optional<std::string> recorded_result(const RunResult& result);
 
+// The logger `before` a run that ended in "PROGRAMMING OK", as that run left it: its new
+// mission running, no sample taken yet.
+[[nodiscard]] mission::MissionHeader programmed_logger(mission::MissionHeader before);
+
 }  // namespace frostel::programming

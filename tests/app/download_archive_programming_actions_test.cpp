@@ -345,7 +345,8 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(programming.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         QCOMPARE(line("logger_line"),
                  QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
-                         "samples held, not in the archive."));
+                         "samples held, not in the archive. It stays stopped, its samples kept, "
+                         "and nothing was written: program it to record again."));
 
         programming.programming_button().click();
         QCOMPARE(rig.held_questions.size(), 2);
@@ -358,9 +359,10 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         programming.programming_button().click();
         QCOMPARE(rig.held_questions.size(), 2);
         QCOMPARE(line("Label5"), QString("PROGRAMMING OK"));
+        // The logger as the run left it, not as the run found it.
         QCOMPARE(line("logger_line"),
-                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, stopped, 100 "
-                         "samples held, in the archive."));
+                 QString("Port 1. This logger: logger 4100000ABCDEF1AA, type T, mission running, "
+                         "0 samples held."));
         QCOMPARE(runs(), (QStringList{"cancelled", "download first", "PROGRAMMING OK"}));
         const QStringList trail =
             test::audit_lines(rig.mission_archive(), [](const archive::AuditRow& row) {

@@ -146,6 +146,9 @@ TEST_F(CliOverPseudoTerminal, DownloadAndProgramEndToEnd) {
     ASSERT_THAT(download, exits(0));
     EXPECT_THAT(download.err, HasSubstr("type: L\nsamples: 576\ninterval: 600 s\n"));
     EXPECT_THAT(download.err, HasSubstr("offset: 0.2\n"));
+    // The stop that began the download ended the recording, which is said.
+    EXPECT_THAT(download.err,
+                HasSubstr("THE LOGGER'S MISSION IS STOPPED: PROGRAM IT TO RECORD AGAIN\n"));
     const std::string rows = file_text(csv);
     EXPECT_THAT(rows, StartsWith("time,temperature_kelvin,time_utc\n"));
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 1 + 576);
