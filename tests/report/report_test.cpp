@@ -1,6 +1,7 @@
 // The mission report: its model from a mission's readings and record, and the PDF checked
 // through poppler's pdftotext and pdftoppm.
 #include <QImage>
+#include <algorithm>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -116,6 +117,43 @@ class ReportTest : public QObject {
 
         QVERIFY(Pdf(model).text().contains("Excursions None Logger flags and warnings None"));
         QCOMPARE(report_page_count(model, QPageSize::A4), 1);
+    }
+
+    // Time beyond a limit is listed only for a limit there is; durations are explained once;
+    // each of the clock's lines has a label of its own.
+    void summaryRowsForEachChoiceOfLimits() {
+        const struct {
+            const char* name;
+            link::Byte alarms;
+            bool below;
+            bool above;
+        } cases[] = {{"none", 0, false, false},
+                     {"low", mission::kLowAlarmBit, true, false},
+                     {"high", mission::kHighAlarmBit, false, true},
+                     {"both", mission::kLowAlarmBit | mission::kHighAlarmBit, true, true}};
+        for (const auto& c : cases) {
+            ReportInput input = cold_room(steady(24));
+            input.summary.record->alarm_enable = c.alarms;
+            input.summary.record->clock = mission::LoggerClock{
+                3600, mission::ClockSource::kProgrammed, -90, 3600, "Europe/Berlin"};
+            const ReportModel model = build_report(input, kFrozen);
+            const auto has = [&model](const char* label) {
+                return std::ranges::count(model.statistics, QString(label), &Field::label);
+            };
+            QCOMPARE(has("Below the low limit"), c.below ? 1 : 0);
+            QCOMPARE(has("Above the high limit"), c.above ? 1 : 0);
+            QCOMPARE(model.statistics[3],
+                     (Field{"Duration", "4 h 0 min (each sample counts for one interval)"}));
+            QStringList labels;
+            for (const Field& field : model.settings) {
+                QVERIFY2(!labels.contains(field.label), qPrintable(field.label));
+                labels << field.label;
+            }
+            QVERIFY(labels.contains("Clock") && labels.contains("Clock drift"));
+            if (c.below && c.above) {
+                QCOMPARE(Pdf(model).text().count("each sample counts for one interval"), 1);
+            }
+        }
     }
 
     // The whole PDF of a mission with excursions and the logger's flags, as pdftotext lays
