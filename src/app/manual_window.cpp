@@ -8,7 +8,7 @@
 namespace frostel::app {
 
 QString manual_text(const QString& readme) {
-    static const QRegularExpression kUsingIt(QStringLiteral("^## Using it\\s*$"),
+    static const QRegularExpression kUsingIt(QStringLiteral("^## Using it[ \\t]*$"),
                                              QRegularExpression::MultilineOption);
     const QRegularExpressionMatch heading = kUsingIt.match(readme);
     return heading.hasMatch() ? readme.mid(heading.capturedStart()) : readme;

@@ -229,6 +229,11 @@ class SummaryWindowTest : public QObject {
             QCOMPARE(rig.field(name)->text(), in_force);
         }
 
+        // A limit set beyond the fitted value axis widens it at once.
+        QVERIFY(view.document().left.minimum > -30.0);
+        rig.type_limits("-30", "");
+        QTRY_VERIFY(view.document().left.minimum < -30.0);
+
         // "Fit to Data" stays on for the next download and the next run, until switched off.
         rig.load_data();
         QTRY_VERIFY(view.document().left.maximum < 20.0);
