@@ -542,13 +542,13 @@ void ChartView::label_bottom_axis() {
     const double maximum = bottom_axis_->max();
     bottom_axis_->setStartValue(minimum);
     const QFontMetrics metrics(bottom_axis_->labelsFont());
-    const int label_width = metrics.horizontalAdvance(QStringLiteral("0000-00-00 ")) + kLabelGapPixels;
-    for (const report::ChartTick& tick :
-         report::chart_time_ticks(document_.points, minimum, maximum, chart()->plotArea().width(),
-                                  label_width)) {
-        bottom_axis_->append(QString::fromStdString(tick.text).replace(QLatin1Char('\n'),
-                                                                       QStringLiteral("<br>")),
-                             tick.x);
+    const int label_width =
+        metrics.horizontalAdvance(QStringLiteral("0000-00-00 ")) + kLabelGapPixels;
+    for (const report::ChartTick& tick : report::chart_time_ticks(
+             document_.points, minimum, maximum, chart()->plotArea().width(), label_width)) {
+        bottom_axis_->append(
+            QString::fromStdString(tick.text).replace(QLatin1Char('\n'), QStringLiteral("<br>")),
+            tick.x);
     }
     labelling_ = false;
 }

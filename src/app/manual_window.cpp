@@ -1,8 +1,8 @@
 #include "app/manual_window.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace frostel::app {

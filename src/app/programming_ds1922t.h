@@ -133,10 +133,10 @@ class Programming_DS1922T : public QWidget {
     std::array<QLabel*, 2> thresholdLabels_{};    // Label2
     std::array<QLineEdit*, 2> thresholdTexts_{};  // Text1
     QCheckBox* alarmsCheck_ = nullptr;
-    QGroupBox* dateTimeGroup_ = nullptr;          // Frame7
-    QCalendarWidget* calendar_ = nullptr;         // MonthView1
-    QLabel* timeLabel_ = nullptr;                 // Label3
-    QLineEdit* startTime_ = nullptr;              // MaskEdBox1
+    QGroupBox* dateTimeGroup_ = nullptr;   // Frame7
+    QCalendarWidget* calendar_ = nullptr;  // MonthView1
+    QLabel* timeLabel_ = nullptr;          // Label3
+    QLineEdit* startTime_ = nullptr;       // MaskEdBox1
     QLabel* loggerLine_ = nullptr;
     // The logger each port was last read with, by port number.
     std::map<int, mission::MissionHeader> last_read_;

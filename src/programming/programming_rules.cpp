@@ -52,8 +52,7 @@ void apply_unit_rule(ProgrammingSettings& settings, IntervalUnit unit) {
 }
 
 StartModeEnabling start_mode_enabling(StartMode mode, bool alarms) {
-    return {alarms_on(mode, alarms), mode == StartMode::kDateTime,
-            mode != StartMode::kTemperature};
+    return {alarms_on(mode, alarms), mode == StartMode::kDateTime, mode != StartMode::kTemperature};
 }
 
 bool alarms_on(StartMode mode, bool alarms) {

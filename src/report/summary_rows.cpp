@@ -93,7 +93,8 @@ std::vector<Field> statistics_of(const insight::Summary& s) {
         fields.push_back({QStringLiteral("Below the low limit"), outside_text(s.excursions.below)});
     }
     if (s.limits.high) {
-        fields.push_back({QStringLiteral("Above the high limit"), outside_text(s.excursions.above)});
+        fields.push_back(
+            {QStringLiteral("Above the high limit"), outside_text(s.excursions.above)});
     }
     return fields;
 }

@@ -14,9 +14,10 @@ constexpr std::int64_t kMinute = 60;
 constexpr std::int64_t kHour = 60 * kMinute;
 constexpr std::int64_t kDay = 24 * kHour;
 constexpr std::array<std::int64_t, 23> kRoundSteps{
-    1,          2,          5,          10,        15,        30,       kMinute,  2 * kMinute,
-    5 * kMinute, 10 * kMinute, 15 * kMinute, 30 * kMinute, kHour,    2 * kHour, 3 * kHour, 6 * kHour,
-    12 * kHour, kDay,       2 * kDay,   7 * kDay,  14 * kDay, 28 * kDay, 91 * kDay};
+    1,        2,           5,           10,           15,           30,
+    kMinute,  2 * kMinute, 5 * kMinute, 10 * kMinute, 15 * kMinute, 30 * kMinute,
+    kHour,    2 * kHour,   3 * kHour,   6 * kHour,    12 * kHour,   kDay,
+    2 * kDay, 7 * kDay,    14 * kDay,   28 * kDay,    91 * kDay};
 
 struct TimedX {
     double x;
@@ -38,7 +39,7 @@ std::vector<TimedX> timed_points(std::span<const mission::ChartPoint> points) {
 
 // `value` of the member `from` carried to the member `to` along the two timed points around
 // it, or along the first or last two beyond the ends; `timed` holds at least two.
-template <double TimedX::* from, double TimedX::* to>
+template <double TimedX::*from, double TimedX::*to>
 double along(const std::vector<TimedX>& timed, double value) {
     const auto after = std::upper_bound(timed.begin() + 1, timed.end() - 1, value,
                                         [](double v, const TimedX& p) { return v < p.*from; });
@@ -52,14 +53,16 @@ double along(const std::vector<TimedX>& timed, double value) {
 std::optional<TimeTickSpacing> time_tick_spacing(double from, double to, double width_px,
                                                  double label_px) {
     const double span = to - from;
-    if (!std::isfinite(from) || !std::isfinite(span) || !std::isfinite(label_px) ||
-        !(span > 0) || !(label_px > 0) || !(width_px >= label_px)) {
+    if (!std::isfinite(from) || !std::isfinite(span) || !std::isfinite(label_px) || !(span > 0) ||
+        !(label_px > 0) || !(width_px >= label_px)) {
         return std::nullopt;
     }
     // Pixels between neighbouring ticks at a step of one second.
     const double px_per_second = width_px / span;
     std::int64_t step = kRoundSteps.back();
-    const auto fits = [&](std::int64_t s) { return static_cast<double>(s) * px_per_second >= label_px; };
+    const auto fits = [&](std::int64_t s) {
+        return static_cast<double>(s) * px_per_second >= label_px;
+    };
     if (const auto round = std::ranges::find_if(kRoundSteps, fits); round != kRoundSteps.end()) {
         step = *round;
     } else {
@@ -80,9 +83,8 @@ std::string time_tick_text(insight::LoggerTime at, std::int64_t step_s) {
     return text.substr(0, 10) + '\n' + text.substr(11, step_s < kMinute ? 8 : 5);
 }
 
-std::vector<ChartTick> chart_time_ticks(std::span<const mission::ChartPoint> points,
-                                        double x_from, double x_to, double width_px,
-                                        double label_px) {
+std::vector<ChartTick> chart_time_ticks(std::span<const mission::ChartPoint> points, double x_from,
+                                        double x_to, double width_px, double label_px) {
     const std::vector<TimedX> timed = timed_points(points);
     std::vector<ChartTick> ticks;
     if (!(x_to > x_from) || timed.empty()) {

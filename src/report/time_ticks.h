@@ -42,7 +42,7 @@ struct ChartTick {
 // after the one before, are passed over; ticks closer than `label_px` to the one before are
 // left out, so labels never overlap however unevenly the times lie.
 [[nodiscard]] std::vector<ChartTick> chart_time_ticks(std::span<const mission::ChartPoint> points,
-                                                      double x_from, double x_to,
-                                                      double width_px, double label_px);
+                                                      double x_from, double x_to, double width_px,
+                                                      double label_px);
 
 }  // namespace frostel::report

@@ -16,10 +16,10 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QRadioButton>
 #include <QRubberBand>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>

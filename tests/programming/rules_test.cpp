@@ -39,7 +39,7 @@ TEST(UnitRule, SecondsClampAMinuteIntervalUpToTheirShortest) {
 TEST(StartModeEnabling, ThresholdsFollowTheStartOrTheAlarmsChoice) {
     using enum StartMode;
     const std::tuple<StartMode, bool, StartModeEnabling> cases[] = {
-        {kImmediate, false, {false, false, true}},  {kImmediate, true, {true, false, true}},
+        {kImmediate, false, {false, false, true}},   {kImmediate, true, {true, false, true}},
         {kTemperature, false, {true, false, false}}, {kTemperature, true, {true, false, false}},
         {kDateTime, false, {false, true, true}},     {kDateTime, true, {true, true, true}},
     };

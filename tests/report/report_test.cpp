@@ -1,12 +1,12 @@
 // The mission report: its model from a mission's readings and record, and the PDF checked
 // through poppler's pdftotext and pdftoppm.
 #include <QImage>
-#include <algorithm>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+#include <algorithm>
 
 #include "datafile/data_file.h"
 #include "mission/register_map.h"

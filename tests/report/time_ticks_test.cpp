@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SpacingCase{"OneDayNarrow", kDay, 200, 12 * kHour, at(15, 0, 0)},
                     SpacingCase{"ThirtyDays", 30 * kDay, 800, 7 * kDay, at(19, 0, 0)},
                     SpacingCase{"ThreeYears", 1365 * kDay, 1000, 182 * kDay, midnight(2026, 4, 23)},
-                    SpacingCase{"AYearInOneLabel", 365 * kDay, 100, 728 * kDay, midnight(2027, 10, 21)}),
+                    SpacingCase{"AYearInOneLabel", 365 * kDay, 100, 728 * kDay,
+                                midnight(2027, 10, 21)}),
     [](const testing::TestParamInfo<SpacingCase>& info) { return std::string(info.param.name); });
 
 TEST(TimeTickSpacing, NothingForAnEmptySpanAWidthWithoutRoomOrNumbersThatAreNot) {
@@ -96,8 +97,8 @@ class ChartTimeTicks : public testing::Test {
         }
     }
     void add(std::int64_t time) {
-        points.push_back({kFirstX + kStepX * static_cast<double>(points.size()), 4.0,
-                          insight::time_text(time)});
+        points.push_back(
+            {kFirstX + kStepX * static_cast<double>(points.size()), 4.0, insight::time_text(time)});
     }
     [[nodiscard]] double x_of(std::int64_t time) const {
         return kFirstX + kStepX * static_cast<double>(time - kStart) / (10 * kMinute);
@@ -126,8 +127,7 @@ TEST_F(ChartTimeTicks, EveryZoomKeepsLabelsApartOnRoundTimes) {
                     EXPECT_GE(ticks[i].x, from) << where;
                     EXPECT_LE(ticks[i].x, to + 1e-9) << where;
                     if (i > 0) {
-                        EXPECT_GE((ticks[i].x - ticks[i - 1].x) * width / (to - from),
-                                  label - 1e-6)
+                        EXPECT_GE((ticks[i].x - ticks[i - 1].x) * width / (to - from), label - 1e-6)
                             << where;
                     }
                     // Whole minutes at least: no tick falls on an odd second.
