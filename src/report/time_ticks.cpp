@@ -19,6 +19,11 @@ constexpr std::array<std::int64_t, 23> kRoundSteps{
     kHour,    2 * kHour,   3 * kHour,   6 * kHour,    12 * kHour,   kDay,
     2 * kDay, 7 * kDay,    14 * kDay,   28 * kDay,    91 * kDay};
 
+// Times beyond some 300 000 years and widths beyond any screen come only from a chart panned
+// or sized absurdly far: no ticks there, rather than numbers that overflow.
+constexpr double kFarthest = 1e13;
+constexpr double kWidest = 1e6;
+
 struct TimedX {
     double x;
     double time;
@@ -53,8 +58,11 @@ double along(const std::vector<TimedX>& timed, double value) {
 std::optional<TimeTickSpacing> time_tick_spacing(double from, double to, double width_px,
                                                  double label_px) {
     const double span = to - from;
-    if (!std::isfinite(from) || !std::isfinite(span) || !std::isfinite(label_px) || !(span > 0) ||
-        !(label_px > 0) || !(width_px >= label_px)) {
+    const auto usable = [](double v, double most) {
+        return std::isfinite(v) && std::abs(v) <= most;
+    };
+    if (!usable(from, kFarthest) || !usable(to, kFarthest) || !usable(width_px, kWidest) ||
+        !usable(label_px, kWidest) || !(span > 0) || !(label_px > 0) || !(width_px >= label_px)) {
         return std::nullopt;
     }
     // Pixels between neighbouring ticks at a step of one second.

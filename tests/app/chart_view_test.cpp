@@ -4,6 +4,8 @@
 #include <QGraphicsSimpleTextItem>
 #include <QTest>
 #include <QValueAxis>
+#include <algorithm>
+#include <numeric>
 
 #include "app/chart_view.h"
 #include "insight/summary.h"
@@ -46,6 +48,14 @@ std::vector<DrawnLabel> time_labels(ChartView& view) {
     return labels;
 }
 
+// A label's date and time of day, as seconds counted from a midnight.
+qint64 seconds_of(const QString& label) {
+    const QStringList parts = label.split(QStringLiteral("<br>"));
+    const QDate date = QDate::fromString(parts[0], Qt::ISODate);
+    const QTime time = parts.size() > 1 ? QTime::fromString(parts[1]) : QTime(0, 0);
+    return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
+}
+
 QStringList limit_labels(ChartView& view) {
     QStringList shown;
     for (QGraphicsItem* item : view.chart()->scene()->items()) {
@@ -83,14 +93,23 @@ class ChartViewTest : public QObject {
                                           .arg(size.height())
                                           .arg(shown);
                 QVERIFY2(!labels.empty(), qPrintable(where));
+                std::vector<qint64> times;
                 for (std::size_t i = 0; i < labels.size(); ++i) {
-                    QVERIFY2(labels[i].text.endsWith(":00") || labels[i].text.size() == 10,
-                             qPrintable(where + ": " + labels[i].text));
+                    times.push_back(seconds_of(labels[i].text));
                     if (i > 0) {
                         QVERIFY2(labels[i].left > labels[i - 1].right,
                                  qPrintable(where + ": " + labels[i - 1].text + " and " +
                                             labels[i].text));
                     }
+                }
+                // One step between neighbours (or a multiple where one was left out), and
+                // every tick on a multiple of it: round times.
+                std::vector<qint64> gaps(times.size());
+                std::adjacent_difference(times.begin(), times.end(), gaps.begin());
+                const qint64 step =
+                    times.size() > 1 ? *std::min_element(gaps.begin() + 1, gaps.end()) : 60;
+                for (const qint64 t : times) {
+                    QVERIFY2(step > 0 && t % step == 0, qPrintable(where));
                 }
             }
             view.undo_zoom();

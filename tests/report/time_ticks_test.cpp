@@ -46,7 +46,7 @@ TEST_P(TimeTickSpacingTable, ShortestRoundStepThatKeepsLabelsApart) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, TimeTickSpacingTable,
-    testing::Values(SpacingCase{"FiveSeconds", 5, 1000, 1, at(14, 15, 9, 27)},
+    testing::Values(SpacingCase{"FiveSeconds", 5, 1000, 1, at(14, 15, 9, 26)},
                     SpacingCase{"TwoMinutes", 120, 1000, 15, at(14, 15, 9, 30)},
                     SpacingCase{"TenMinutes", 600, 1000, kMinute, at(14, 15, 10)},
                     SpacingCase{"TenMinutesNarrow", 600, 300, 5 * kMinute, at(14, 15, 10)},
@@ -62,13 +62,16 @@ TEST(TimeTickSpacing, NothingForAnEmptySpanAWidthWithoutRoomOrNumbersThatAreNot)
     const auto from = static_cast<double>(kStart);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const std::array<std::array<double, 4>, 7> cases{{{from, from, 1000, 100},
-                                                      {from, from - 60, 1000, 100},
-                                                      {from, from + 60, 99, 100},
-                                                      {from, from + 60, 1000, 0},
-                                                      {nan, from, 1000, 100},
-                                                      {from, inf, 1000, 100},
-                                                      {from, from + 60, nan, 100}}};
+    const std::array<std::array<double, 4>, 10> cases{{{from, from, 1000, 100},
+                                                       {from, from + 60, inf, 100},
+                                                       {from, 1e300, 1000, 100},
+                                                       {-1e300, from, 1000, 100},
+                                                       {from, from - 60, 1000, 100},
+                                                       {from, from + 60, 99, 100},
+                                                       {from, from + 60, 1000, 0},
+                                                       {nan, from, 1000, 100},
+                                                       {from, inf, 1000, 100},
+                                                       {from, from + 60, nan, 100}}};
     for (const auto& [a, b, width, label] : cases) {
         EXPECT_FALSE(time_tick_spacing(a, b, width, label)) << a << " " << b << " " << width;
     }
