@@ -528,6 +528,23 @@ void ChartView::fit_bottom_axis() {
     bottom_axis_->setRange(minimum, maximum);
 }
 
+// A date's width, or a visible point's label line's where one is wider, with room around it.
+int ChartView::time_label_width(double minimum, double maximum) const {
+    const QFontMetrics metrics(bottom_axis_->labelsFont());
+    int widest = metrics.horizontalAdvance(QStringLiteral("0000-00-00"));
+    const auto& points = document_.points;
+    const auto first = std::lower_bound(points.begin(), points.end(), minimum, point_before);
+    const auto last = std::upper_bound(first, points.end(), maximum, x_before);
+    for (auto point = first; point < last; ++point) {
+        // The first blank breaks the line, as the label is shown.
+        const QString label = QString::fromLatin1(point->label);
+        const qsizetype blank = label.indexOf(QLatin1Char(' '));
+        widest = std::max({widest, metrics.horizontalAdvance(label.left(blank)),
+                           blank < 0 ? 0 : metrics.horizontalAdvance(label.mid(blank + 1))});
+    }
+    return widest + kLabelGapPixels;
+}
+
 // The time axis is labelled on round times of the samples' clock, which only the points'
 // labels hold; the plot's width decides how many fit without touching.
 void ChartView::label_bottom_axis() {
@@ -541,14 +558,15 @@ void ChartView::label_bottom_axis() {
     const double minimum = bottom_axis_->min();
     const double maximum = bottom_axis_->max();
     bottom_axis_->setStartValue(minimum);
-    const QFontMetrics metrics(bottom_axis_->labelsFont());
-    const int label_width =
-        metrics.horizontalAdvance(QStringLiteral("0000-00-00 ")) + kLabelGapPixels;
-    for (const report::ChartTick& tick : report::chart_time_ticks(
-             document_.points, minimum, maximum, chart()->plotArea().width(), label_width)) {
-        bottom_axis_->append(
-            QString::fromStdString(tick.text).replace(QLatin1Char('\n'), QStringLiteral("<br>")),
-            tick.x);
+    for (const report::ChartTick& tick :
+         report::chart_time_ticks(document_.points, minimum, maximum, chart()->plotArea().width(),
+                                  time_label_width(minimum, maximum))) {
+        // Axis labels are rich text: the date over the time keeps each label narrow.
+        const QString shown = QString::fromLatin1(tick.text).toHtmlEscaped().replace(
+            QLatin1Char('\n'), QStringLiteral("<br>"));
+        if (!bottom_axis_->categoriesLabels().contains(shown)) {
+            bottom_axis_->append(shown, tick.x);
+        }
     }
     labelling_ = false;
 }

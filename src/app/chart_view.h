@@ -98,6 +98,7 @@ class ChartView final : public QChartView {
     void show_axes_and_titles();
     void fit_bottom_axis();
     void label_bottom_axis();
+    [[nodiscard]] int time_label_width(double minimum, double maximum) const;
 
     datafile::ChartDocument document_;
     insight::Limits limits_;

@@ -53,6 +53,27 @@ double along(const std::vector<TimedX>& timed, double value) {
     return a.*to + (value - a.*from) * (b.*to - a.*to) / (b.*from - a.*from);
 }
 
+// Where fewer than two times can be read, the points' own labels stand for them: each visible
+// point's label, a blank as a line break, where it keeps `label_px` from the one before.
+std::vector<ChartTick> point_label_ticks(std::span<const mission::ChartPoint> points, double x_from,
+                                         double x_to, double width_px, double label_px) {
+    std::vector<ChartTick> ticks;
+    const double px_per_x = width_px / (x_to - x_from);
+    std::optional<double> last_px;
+    for (const mission::ChartPoint& point : points) {
+        const double px = (point.x - x_from) * px_per_x;
+        if (point.x >= x_from && point.x <= x_to && (!last_px || px - *last_px >= label_px)) {
+            std::string text = point.label;
+            if (const auto blank = text.find(' '); blank != std::string::npos) {
+                text[blank] = '\n';
+            }
+            ticks.push_back({point.x, std::move(text)});
+            last_px = px;
+        }
+    }
+    return ticks;
+}
+
 }  // namespace
 
 std::optional<TimeTickSpacing> time_tick_spacing(double from, double to, double width_px,
@@ -93,19 +114,13 @@ std::string time_tick_text(insight::LoggerTime at, std::int64_t step_s) {
 
 std::vector<ChartTick> chart_time_ticks(std::span<const mission::ChartPoint> points, double x_from,
                                         double x_to, double width_px, double label_px) {
-    const std::vector<TimedX> timed = timed_points(points);
     std::vector<ChartTick> ticks;
-    if (!(x_to > x_from) || timed.empty()) {
+    if (!(x_to > x_from) || !(width_px <= kWidest)) {
         return ticks;
     }
-    if (timed.size() == 1) {
-        // One time alone spans nothing: it is its own label, where it stands.
-        const TimedX& only = timed.front();
-        if (only.x >= x_from && only.x <= x_to) {
-            ticks.push_back(
-                {only.x, time_tick_text(static_cast<insight::LoggerTime>(only.time), 1)});
-        }
-        return ticks;
+    const std::vector<TimedX> timed = timed_points(points);
+    if (timed.size() < 2) {
+        return point_label_ticks(points, x_from, x_to, width_px, label_px);
     }
     const auto time_at = [&](double x) { return along<&TimedX::x, &TimedX::time>(timed, x); };
     const auto x_at = [&](double t) { return along<&TimedX::time, &TimedX::x>(timed, t); };

@@ -40,7 +40,8 @@ struct ChartTick {
 // placed by the times the points' labels hold, between the two points around it or beyond the
 // ends along the first or last two. Points without a time in their label, or with a time not
 // after the one before, are passed over; ticks closer than `label_px` to the one before are
-// left out, so labels never overlap however unevenly the times lie.
+// left out, so labels never overlap however unevenly the times lie. Where fewer than two
+// labels hold a time, the visible points' own labels are the ticks, as far apart.
 [[nodiscard]] std::vector<ChartTick> chart_time_ticks(std::span<const mission::ChartPoint> points,
                                                       double x_from, double x_to, double width_px,
                                                       double label_px);

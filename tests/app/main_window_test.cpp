@@ -175,7 +175,7 @@ class MainWindowTest : public QObject {
         QVERIFY(manual != nullptr && manual->isVisible());
         QVERIFY(manual->toPlainText().startsWith("Using it"));
         QVERIFY(manual->toPlainText().contains("Load Data"));
-        QVERIFY(!manual->toPlainText().contains("sudo adduser"));
+        QVERIFY(!manual->toPlainText().contains("scripts/demo.sh"));
         manual->close();
         rig.find<QPushButton>("Command6")->click();
         auto* about = top_level("About");

@@ -158,22 +158,38 @@ TEST_F(ChartTimeTicks, UnevenTimesStillNeverCrowdTheLabels) {
     }
 }
 
-TEST_F(ChartTimeTicks, LabelsThatAreNoTimeOrGoBackAreSkippedAndOneTimeLabelsItself) {
+TEST_F(ChartTimeTicks, LabelsThatAreNoTimeOrGoBackAreSkipped) {
     points[3].label = "not a time";
     points[7].label = points[2].label;
     const auto kept = chart_time_ticks(points, points.front().x, points.back().x, 1000, 100);
     EXPECT_EQ(kept.size(), 8U);
-    const std::vector<mission::ChartPoint> one{{46000.5, 4.0, "2026-03-14 15:09:26"},
-                                               {46000.75, 4.0, "junk"}};
-    EXPECT_EQ(chart_time_ticks(one, 46000, 46001, 500, 100),
-              (std::vector<ChartTick>{{46000.5, "2026-03-14\n15:09:26"}}));
-    EXPECT_TRUE(chart_time_ticks(one, 46001, 46002, 500, 100).empty());
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_TRUE(chart_time_ticks(points, nan, 46001, 500, 100).empty());
     EXPECT_TRUE(chart_time_ticks(points, 46001, 46000, 500, 100).empty());
-    std::vector<mission::ChartPoint> no_x = points;
-    no_x.front().x = nan;
-    EXPECT_TRUE(chart_time_ticks(no_x, 46000, 46030, 500, 100).empty());
+    EXPECT_TRUE(chart_time_ticks(points, 46000, 46001, nan, 100).empty());
+}
+
+// With fewer than two times to go by, the points' own labels, as far apart, and none of a
+// point without a place on the axis.
+TEST_F(ChartTimeTicks, WithoutTwoTimesThePointsOwnLabelsStandApart) {
+    const std::vector<mission::ChartPoint> one{
+        {46000.5, 4.0, "2026-03-14 15:09:26"}, {46000.75, 4.0, "junk"}, {46000.8, 4.0, "too near"}};
+    EXPECT_EQ(chart_time_ticks(one, 46000, 46001, 500, 100),
+              (std::vector<ChartTick>{{46000.5, "2026-03-14\n15:09:26"}, {46000.75, "junk"}}));
+    EXPECT_TRUE(chart_time_ticks(one, 46001, 46002, 500, 100).empty());
+    for (mission::ChartPoint& point : points) {
+        point.label = "day " + std::to_string(point.x);
+    }
+    points.front().x = std::numeric_limits<double>::quiet_NaN();
+    const auto ticks = chart_time_ticks(points, kFirstX, kFirstX + 30, 600, 90);
+    ASSERT_FALSE(ticks.empty());
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        EXPECT_TRUE(ticks[i].x >= kFirstX && ticks[i].x <= kFirstX + 30) << ticks[i].x;
+        EXPECT_TRUE(ticks[i].text.starts_with("day\n")) << ticks[i].text;
+        if (i > 0) {
+            EXPECT_GE((ticks[i].x - ticks[i - 1].x) * 600 / 30, 90);
+        }
+    }
 }
 
 }  // namespace
