@@ -270,7 +270,7 @@ class SummaryWindowTest : public QObject {
         QVERIFY(plain_text(summary, "flags").startsWith("LOGGER CLOCK 3 MIN OFF !"));
         QVERIFY(plain_text(summary, "mission_settings")
                     .endsWith("Clock Logger clock UTC+01:00 (measured at the download) "
-                              "Clock Logger clock 3 min 0 s ahead at the download"));
+                              "Clock drift Logger clock 3 min 0 s ahead at the download"));
         QVERIFY(test::pdf_text(rig.path("report.pdf")).contains(rig.verdict()));
 
         QJsonObject old =

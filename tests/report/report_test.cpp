@@ -151,7 +151,8 @@ class ReportTest : public QObject {
             }
             QVERIFY(labels.contains("Clock") && labels.contains("Clock drift"));
             if (c.below && c.above) {
-                QCOMPARE(Pdf(model).text().count("each sample counts for one interval"), 1);
+                // Once, though the line may break within it.
+                QCOMPARE(Pdf(model).text().count("each sample counts"), 1);
             }
         }
     }
@@ -231,8 +232,10 @@ class ReportTest : public QObject {
         }
         QVERIFY(signed_page > 1);
         QVERIFY(flowed.contains(QString::fromStdString(input.mission_text).simplified()));
-        // The zone's name breaks after a slash, whole.
-        QVERIFY(flowed.contains("America/Argentina/ ComodRivadavia (UTC+01:00)"));
+        // The zone's name breaks after a slash, whole (the other column's line may stand
+        // between its two halves).
+        QVERIFY(flowed.contains(
+            QRegularExpression("America/Argentina/ (.* )?ComodRivadavia \\(UTC\\+01:00\\)")));
         QVERIFY(flowed.contains("Excursions, continued"));
         QCOMPARE(flowed.count(QRegularExpression("Above 2026-12-\\d\\d \\d\\d:\\d\\d:\\d\\d")), 40);
         for (const QString& warning : model.warnings) {
