@@ -471,8 +471,10 @@ void ChartView::show_limits() {
 
 void ChartView::place_limit_labels() {
     const QRectF area = chart()->plotArea();
+    // The high limit's value above its line and the low one's below, on the side away from
+    // the samples between them; turned inward where the plot's edge would cut it.
     const auto place = [&](QGraphicsSimpleTextItem* label, const std::optional<double>& limit,
-                           const char* name) {
+                           const char* name, bool above) {
         if (!limit || document_.points.empty() || *limit < left_axis_->min() ||
             *limit > left_axis_->max()) {
             label->hide();
@@ -481,14 +483,16 @@ void ChartView::place_limit_labels() {
         label->setText(QStringLiteral("%1 %2").arg(
             QLatin1String(name), QString::fromStdString(insight::temperature_text(*limit))));
         const double y = chart()->mapToPosition({bottom_axis_->min(), *limit}, series_).y();
-        const QRectF box = label->boundingRect();
-        // Above the line, inside the plot: below it when the line runs along the top.
-        const double top = y - box.height() - 1 >= area.top() ? y - box.height() - 1 : y + 1;
-        label->setPos(area.right() - box.width() - 4, top);
+        const double height = label->boundingRect().height();
+        const double over = y - height - 1;
+        const double under = y + 1;
+        const double top = above ? (over >= area.top() ? over : under)
+                                 : (under + height <= area.bottom() ? under : over);
+        label->setPos(area.right() - label->boundingRect().width() - 4, top);
         label->show();
     };
-    place(low_label_, limits_.low, "low limit");
-    place(high_label_, limits_.high, "high limit");
+    place(low_label_, limits_.low, "low limit", false);
+    place(high_label_, limits_.high, "high limit", true);
 }
 
 void ChartView::show_axes_and_titles() {
