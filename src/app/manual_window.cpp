@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace frostel::app {
 
@@ -19,17 +23,51 @@ QStringList manual_locations(const QString& program_folder) {
             QStringLiteral(FROSTEL_SOURCE_README)};
 }
 
+namespace {
+
+// The manual's window width, and no picture wider than its text, so that it never scrolls
+// sideways.
+constexpr int kWindowWidth = 820;
+constexpr int kWidestPicture = 720;
+
+void fit_pictures(QTextBrowser& browser) {
+    QTextDocument& document = *browser.document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto part = block.begin(); !part.atEnd(); ++part) {
+            const QTextFragment fragment = part.fragment();
+            QTextImageFormat picture = fragment.charFormat().toImageFormat();
+            const QImage image =
+                picture.isValid()
+                    ? browser.loadResource(QTextDocument::ImageResource, QUrl(picture.name()))
+                          .value<QImage>()
+                    : QImage();
+            if (image.width() <= kWidestPicture) {
+                continue;
+            }
+            picture.setWidth(kWidestPicture);
+            picture.setHeight(static_cast<double>(image.height()) * kWidestPicture / image.width());
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(picture);
+        }
+    }
+}
+
+}  // namespace
+
 ManualWindow::ManualWindow(const QStringList& locations, QWidget* parent) : QTextBrowser(parent) {
     setObjectName("manual");
     setWindowTitle(tr("Frostel - User's Manual"));
     setOpenExternalLinks(true);
-    resize(820, 720);
+    resize(kWindowWidth, 720);
     for (const QString& location : locations) {
         QFile file(location);
         if (file.open(QIODevice::ReadOnly)) {
             // Pictures the manual names are found beside it.
             setSearchPaths({QFileInfo(location).absolutePath()});
             setMarkdown(manual_text(QString::fromUtf8(file.readAll())));
+            fit_pictures(*this);
             return;
         }
     }
