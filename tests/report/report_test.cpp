@@ -119,6 +119,24 @@ class ReportTest : public QObject {
         QCOMPARE(report_page_count(model, QPageSize::A4), 1);
     }
 
+    // A minute of samples a second apart: ticks every ten seconds, each its own label.
+    void aShortMissionsTimeTicksCarryTheirSeconds() {
+        ReportInput input = cold_room(steady(5));
+        input.summary.record->sample_interval = 1;
+        for (std::size_t i = 0; i < input.summary.readings.size(); ++i) {
+            input.summary.readings[i].time =
+                platform::to_civil_seconds(kStart) + static_cast<insight::LoggerTime>(i);
+        }
+        const ReportModel model = build_report(input, kFrozen);
+        QStringList texts;
+        for (const Tick& tick : model.chart.time_ticks) {
+            texts << tick.text;
+        }
+        QCOMPARE(texts, (QStringList{"12-03 04:59:00", "12-03 04:59:10", "12-03 04:59:20",
+                                     "12-03 04:59:30", "12-03 04:59:40", "12-03 04:59:50",
+                                     "12-03 05:00:00"}));
+    }
+
     // Time beyond a limit is listed only for a limit there is; durations are explained once;
     // each of the clock's lines has a label of its own.
     void summaryRowsForEachChoiceOfLimits() {
