@@ -16,7 +16,7 @@ using insight::LoggerTime;
 using platform::latin1_text;
 
 constexpr std::int64_t kMinute = 60;
-constexpr std::int64_t kDay = 24 * 60 * kMinute;
+constexpr std::int64_t kDay = kMinute * 60 * 24;
 // At most this many steps on an axis, so that the tick texts never run into each other.
 constexpr double kMostValueSteps = 8;
 constexpr double kMostTimeSteps = 6;
