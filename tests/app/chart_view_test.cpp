@@ -17,8 +17,10 @@ namespace {
 // Four days at ten minutes, laid out as a download lays them: a quarter of X apart.
 std::vector<mission::ChartPoint> cold_room_points() {
     const std::int64_t start = platform::to_civil_seconds({2026, 3, 14, 15, 9, 26});
+    constexpr int kSamples = 4 * 144;
     std::vector<mission::ChartPoint> points;
-    for (int i = 0; i < 4 * 144; ++i) {
+    points.reserve(kSamples);
+    for (int i = 0; i < kSamples; ++i) {
         points.push_back({46000.0 + 0.25 * i, 4.0 + (i % 7) * 0.5,
                           insight::time_text(start + static_cast<std::int64_t>(i) * 600)});
     }
