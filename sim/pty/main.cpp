@@ -61,6 +61,10 @@ int run_simulator(int argc, char** argv) {
         return 2;
     }
     const auto& options = std::get<SimOptions>(parsed);
+    if (options.help) {
+        std::cout << kSimUsage;
+        return 0;
+    }
 
     const frostel::link::SystemClock system_clock;
     LoggerModel logger;

@@ -153,6 +153,10 @@ std::variant<SimOptions, std::string> parse_sim_options(std::span<const std::str
     SimOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             return "missing value or unknown option: " + name;
         }

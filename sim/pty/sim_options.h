@@ -27,10 +27,12 @@ struct SimOptions {
     std::optional<platform::LocalDateTime> clock;
     std::vector<ReplyFault> faults;
     link::Byte stuck_status_bits = 0;
+    // --help or -h: print the usage and serve nothing.
+    bool help = false;
 };
 
 inline constexpr const char* kSimUsage =
-    "usage: frostel-reader-sim [--program-folder DIR] [--port N] [--log FILE|-]\n"
+    "usage: frostel-reader-sim [--help] [--program-folder DIR] [--port N] [--log FILE|-]\n"
     "                          [--serial HEX|ID] [--memory FILE] [--mission NAME]\n"
     "                          [--clock \"YYYY-MM-DD hh:mm:ss\"] [--status-stuck MASK]\n"
     "                          [--fault LETTER:PAGE:KIND[:BYTE[:TIMES]]]...\n"
@@ -38,7 +40,10 @@ inline constexpr const char* kSimUsage =
     "  number or *; TIMES is how many replies are hit (default: every one)\n"
     "  HEX is the 12-digit serial number; ID the 16-digit logger id frostel-cli prints\n"
     "  NAME is a sample mission: cold-room (16-bit, four days) or full-log (8192 8-bit),\n"
-    "  ending shortly before the --clock time (default: now)\n";
+    "  ending shortly before the --clock time (default: now)\n"
+    "  DIR gets ports/COM<N> (N 1 to 30, default 1) naming the pseudo-terminal served;\n"
+    "  --log writes every exchange to FILE (- for the standard error); --memory loads the\n"
+    "  logger's memory from FILE; MASK (0x.. or decimal) holds status bits set\n";
 
 // The options, or the reason the arguments make no sense.
 [[nodiscard]] std::variant<SimOptions, std::string> parse_sim_options(

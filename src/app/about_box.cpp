@@ -33,6 +33,14 @@ AboutBox::AboutBox(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     ok->setObjectName("Command1");
     ok->setGeometry(pixel_rect({120, 2640, 855, 375}));
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+    // Across from "OK", as wide.
+    auto* manual = new QPushButton(tr("Manual"), this);
+    manual->setObjectName("manual_button");
+    manual->setGeometry(pixel_rect({3597, 2640, 855, 375}));
+    manual->setToolTip(tr("The user's manual (F1)"));
+    // The box stays above every window: it goes, so that it covers none of the manual.
+    connect(manual, &QPushButton::clicked, this, &QWidget::hide);
+    connect(manual, &QPushButton::clicked, this, &AboutBox::manualRequested);
 }
 
 }  // namespace frostel::app

@@ -1,6 +1,7 @@
 #include "app/chart_view.h"
 
 #include <QCategoryAxis>
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,6 +17,8 @@
 #include <cmath>
 
 #include "app/string_grid.h"
+#include "insight/summary.h"
+#include "report/time_ticks.h"
 
 namespace frostel::app {
 
@@ -38,7 +41,6 @@ QPen limit_pen(const QColor& line) {
 
 // Room around each time label, so neighbours never touch.
 constexpr int kLabelGapPixels = 24;
-constexpr int kMaxTimeLabels = 12;
 
 // How near the line, in pixels, a resting pointer shows the time and value under it.
 constexpr double kTipReach = 6.0;
@@ -58,16 +60,6 @@ bool point_before(const mission::ChartPoint& p, double x) {
 }
 bool x_before(double x, const mission::ChartPoint& p) {
     return x < p.x;
-}
-
-// Axis labels are rich text: the date over the time keeps each label narrow.
-QString two_line_label(const QString& label) {
-    QString shown = label.toHtmlEscaped();
-    const qsizetype blank = shown.indexOf(QLatin1Char(' '));
-    if (blank >= 0) {
-        shown.replace(blank, 1, QStringLiteral("<br>"));
-    }
-    return shown;
 }
 
 // A step of 1, 2, 2.5 or 5 times a power of ten that gives about five ticks over `span`.
@@ -134,6 +126,9 @@ ChartView::ChartView(QWidget* parent)
       low_line_(new QLineSeries),
       high_line_(new QLineSeries),
       outside_(new QScatterSeries),
+      // Items of the chart, which deletes them.
+      low_label_(new QGraphicsSimpleTextItem(chart())),
+      high_label_(new QGraphicsSimpleTextItem(chart())),
       left_axis_(new QValueAxis),
       right_axis_(new QValueAxis),
       bottom_axis_(new QCategoryAxis),
@@ -173,6 +168,8 @@ ChartView::ChartView(QWidget* parent)
         axis->setTickType(QValueAxis::TicksDynamic);
         connect(axis, &QValueAxis::rangeChanged, this, [axis] { use_nice_ticks(axis); });
     }
+    connect(chart, &QChart::plotAreaChanged, this, [this] { place_limit_labels(); });
+    connect(left_axis_, &QValueAxis::rangeChanged, this, [this] { place_limit_labels(); });
     show_axes_and_titles();
     show_points();
 }
@@ -469,6 +466,33 @@ void ChartView::show_limits() {
         }
     }
     outside_->replace(outside);
+    place_limit_labels();
+}
+
+void ChartView::place_limit_labels() {
+    const QRectF area = chart()->plotArea();
+    // The high limit's value above its line and the low one's below, on the side away from
+    // the samples between them; turned inward where the plot's edge would cut it.
+    const auto place = [&](QGraphicsSimpleTextItem* label, const std::optional<double>& limit,
+                           const char* name, bool above) {
+        if (!limit || document_.points.empty() || *limit < left_axis_->min() ||
+            *limit > left_axis_->max()) {
+            label->hide();
+            return;
+        }
+        label->setText(QStringLiteral("%1 %2").arg(
+            QLatin1String(name), QString::fromStdString(insight::temperature_text(*limit))));
+        const double y = chart()->mapToPosition({bottom_axis_->min(), *limit}, series_).y();
+        const double height = label->boundingRect().height();
+        const double over = y - height - 1;
+        const double under = y + 1;
+        const double top = above ? (over >= area.top() ? over : under)
+                                 : (under + height <= area.bottom() ? under : over);
+        label->setPos(area.right() - label->boundingRect().width() - 4, top);
+        label->show();
+    };
+    place(low_label_, limits_.low, "low limit", false);
+    place(high_label_, limits_.high, "high limit", true);
 }
 
 void ChartView::show_axes_and_titles() {
@@ -481,6 +505,9 @@ void ChartView::show_axes_and_titles() {
     series_->setPen(pen);
     low_line_->setPen(limit_pen(line));
     high_line_->setPen(limit_pen(line));
+    for (QGraphicsSimpleTextItem* label : {low_label_, high_label_}) {
+        label->setBrush(limit_pen(line).color());
+    }
     outside_->setColor(line.darker(150));
     left_axis_->setTitleText(document_.left.title);
     left_axis_->setRange(document_.left.minimum, document_.left.maximum);
@@ -505,8 +532,25 @@ void ChartView::fit_bottom_axis() {
     bottom_axis_->setRange(minimum, maximum);
 }
 
-// The time axis is labelled with the points' own time texts, which hold the real sample
-// times, at a few points spread over the visible range.
+// A date's width, or a visible point's label line's where one is wider, with room around it.
+int ChartView::time_label_width(double minimum, double maximum) const {
+    const QFontMetrics metrics(bottom_axis_->labelsFont());
+    int widest = metrics.horizontalAdvance(QStringLiteral("0000-00-00"));
+    const auto& points = document_.points;
+    const auto first = std::lower_bound(points.begin(), points.end(), minimum, point_before);
+    const auto last = std::upper_bound(first, points.end(), maximum, x_before);
+    for (auto point = first; point < last; ++point) {
+        // The first blank breaks the line, as the label is shown.
+        const QString label = QString::fromLatin1(point->label);
+        const qsizetype blank = label.indexOf(QLatin1Char(' '));
+        widest = std::max({widest, metrics.horizontalAdvance(label.left(blank)),
+                           blank < 0 ? 0 : metrics.horizontalAdvance(label.mid(blank + 1))});
+    }
+    return widest + kLabelGapPixels;
+}
+
+// The time axis is labelled on round times of the samples' clock, which only the points'
+// labels hold; the plot's width decides how many fit without touching.
 void ChartView::label_bottom_axis() {
     if (labelling_) {
         return;
@@ -518,30 +562,14 @@ void ChartView::label_bottom_axis() {
     const double minimum = bottom_axis_->min();
     const double maximum = bottom_axis_->max();
     bottom_axis_->setStartValue(minimum);
-    const auto& points = document_.points;
-    const auto first = std::lower_bound(points.begin(), points.end(), minimum, point_before);
-    const auto last = std::upper_bound(points.begin(), points.end(), maximum, x_before);
-    if (first < last && maximum > minimum) {
-        const QFontMetrics metrics(bottom_axis_->labelsFont());
-        const int label_width =
-            metrics.horizontalAdvance(
-                QString::fromLatin1(first->label).section(QLatin1Char(' '), 0, 0)) +
-            kLabelGapPixels;
-        const int count = std::clamp(static_cast<int>(chart()->plotArea().width()) / label_width, 1,
-                                     kMaxTimeLabels);
-        double previous_x = minimum - 1;
-        for (int i = 0; i < count; ++i) {
-            const double target = minimum + (i + 0.5) * (maximum - minimum) / count;
-            auto nearest = std::lower_bound(first, last, target, point_before);
-            if (nearest == last ||
-                (nearest != first && target - (nearest - 1)->x < nearest->x - target)) {
-                --nearest;
-            }
-            const QString shown = two_line_label(QString::fromLatin1(nearest->label));
-            if (nearest->x > previous_x && !bottom_axis_->categoriesLabels().contains(shown)) {
-                bottom_axis_->append(shown, nearest->x);
-                previous_x = nearest->x;
-            }
+    for (const report::ChartTick& tick :
+         report::chart_time_ticks(document_.points, minimum, maximum, chart()->plotArea().width(),
+                                  time_label_width(minimum, maximum))) {
+        // Axis labels are rich text: the date over the time keeps each label narrow.
+        const QString shown = QString::fromLatin1(tick.text).toHtmlEscaped().replace(
+            QLatin1Char('\n'), QStringLiteral("<br>"));
+        if (!bottom_axis_->categoriesLabels().contains(shown)) {
+            bottom_axis_->append(shown, tick.x);
         }
     }
     labelling_ = false;

@@ -9,6 +9,7 @@
 #include "mission/temperature_unit.h"
 
 class QCategoryAxis;
+class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QScatterSeries;
 class QStyle;
@@ -88,6 +89,8 @@ class ChartView final : public QChartView {
     void show_points_later();
     void show_points();
     void show_limits();
+    // Each limit's value written at the right end of its line, as the report does.
+    void place_limit_labels();
     [[nodiscard]] std::size_t nearest_point(double x) const;
     // The time and value of the point nearest the pointer, while it rests near the line.
     void show_tip_at(const QPoint& pointer);
@@ -95,6 +98,7 @@ class ChartView final : public QChartView {
     void show_axes_and_titles();
     void fit_bottom_axis();
     void label_bottom_axis();
+    [[nodiscard]] int time_label_width(double minimum, double maximum) const;
 
     datafile::ChartDocument document_;
     insight::Limits limits_;
@@ -102,6 +106,8 @@ class ChartView final : public QChartView {
     QLineSeries* low_line_;
     QLineSeries* high_line_;
     QScatterSeries* outside_;
+    QGraphicsSimpleTextItem* low_label_;
+    QGraphicsSimpleTextItem* high_label_;
     QValueAxis* left_axis_;
     QValueAxis* right_axis_;
     QCategoryAxis* bottom_axis_;

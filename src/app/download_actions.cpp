@@ -314,8 +314,9 @@ bool DownloadActions::keep_limits(const archive::RecordLimits& limits) {
 }
 
 void DownloadActions::offer_save() {
-    const QString name =
-        ties_.file_dialogs.save_name(&ties_.window, ties_.settings.data_folder, kDataFileFilter);
+    // The report's name for the mission, in the data folder.
+    const QString name = ties_.file_dialogs.save_name(
+        &ties_.window, exports_.suggested_name(QStringLiteral("frd")), kDataFileFilter);
     if (!name.isEmpty()) {
         save_mission(name, tr("Load Data"));
     }

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -27,6 +28,7 @@
 #include "app/export_actions.h"
 #include "app/language_dialog.h"
 #include "app/load_phase.h"
+#include "app/manual_window.h"
 #include "app/mission_text_box.h"
 #include "app/pictures.h"
 #include "app/pixel_geometry.h"
@@ -38,6 +40,7 @@
 #include "app/temperature_unit_dialog.h"
 #include "app/topmost.h"
 #include "app/window_archive.h"
+#include "app/window_placement.h"
 #include "report/result_palette.h"
 
 namespace frostel::app {
@@ -107,9 +110,13 @@ MainWindow::MainWindow(MainWindowTies ties)
     build_controllers();
     editor_ = std::make_unique<ChartEditor>();
     client_->installEventFilter(this);
+    auto* help = new QShortcut(QKeySequence::HelpContents, this, this, &MainWindow::open_manual);
+    help->setContext(Qt::ApplicationShortcut);
     resize(twips_to_pixels(kClientWidth), twips_to_pixels(kClientHeight) +
                                               menuBar()->sizeHint().height() +
                                               statusBar()->sizeHint().height());
+    // Where the user left it last; Qt keeps a remembered place on the screens there are now.
+    restoreGeometry(read_window_geometry(program_file(kWindowPlacementFileName)));
 
     show_rights();
 
@@ -413,6 +420,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (template_at_exit_ && !chart_->export_template(chart_template)) {
             not_saved << not_saved_text(chart_template);
         }
+        const QString placement = program_file(kWindowPlacementFileName);
+        if (!write_window_geometry(placement, saveGeometry())) {
+            not_saved << not_saved_text(placement);
+        }
         // Read before the process ends: no window is left to say it later.
         if (!not_saved.isEmpty()) {
             show_warning_and_wait(this, "not_saved_at_exit", QStringLiteral("Frostel"),
@@ -571,8 +582,19 @@ void MainWindow::show_rights() {
 void MainWindow::open_about() {
     if (!about_box_) {
         about_box_ = std::make_unique<AboutBox>();
+        connect(about_box_.get(), &AboutBox::manualRequested, this, &MainWindow::open_manual);
     }
     show_topmost(about_box_.get());
+}
+
+void MainWindow::open_manual() {
+    if (!manual_) {
+        manual_ = std::make_unique<ManualWindow>(
+            manual_locations(QCoreApplication::applicationDirPath()));
+    }
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
 }
 
 void MainWindow::open_language() {

@@ -43,6 +43,7 @@ class DataPathDialog;
 class DownloadActions;
 class ExportActions;
 class LanguageDialog;
+class ManualWindow;
 class MissionTextBox;
 class ProgramLauncher;
 class ProgrammingActions;
@@ -154,6 +155,8 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     // A setting the user changed, entered in the audit trail.
     void note_setting(const std::string& name, const QString& old_value, const QString& new_value);
     void open_about();
+    // The user's manual, in a window of its own (F1 anywhere in the program, or the About box).
+    void open_manual();
     void open_language();
     void install_usb_driver();
     void show_notice(const QString& text);
@@ -223,6 +226,7 @@ class MainWindow final : public QMainWindow, private link::PortScanDisplay {
     std::unique_ptr<ChartEditor> editor_;
     std::unique_ptr<DataPathDialog> data_path_;
     std::unique_ptr<AboutBox> about_box_;
+    std::unique_ptr<ManualWindow> manual_;
     std::unique_ptr<LanguageDialog> language_dialog_;
     QPointer<TemperatureUnitDialog> unit_dialog_;
 };

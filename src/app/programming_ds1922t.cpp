@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -259,6 +260,9 @@ void Programming_DS1922T::build_start_group() {
         ->setChecked(true);
     add_option(startGroup_, frame, kTemperatureEntry, QStringLiteral("Temperature"),
                twips(240, 720, 1695, 255));
+    // Beside the thresholds, so that a mission that starts at once can flag them too.
+    alarmsCheck_ = place(new QCheckBox(tr("Alarms"), frame), QStringLiteral("alarms_check"),
+                         twips(1980, 720, 915, 255));
     build_threshold_group(frame);
     add_option(startGroup_, frame, 2, QStringLiteral("Date && Time"), twips(240, 1920, 1815, 255));
     build_date_time_group(frame);
@@ -314,6 +318,7 @@ void Programming_DS1922T::connect_handlers() {
     on_selection(resolutionGroup_, [this](int) { UpdateIntervalDisplay(); });
     on_selection(unitGroup_, [this](int entry) { Option1_Click(entry); });
     on_selection(startGroup_, [this](int entry) { Option4_Click(entry); });
+    connect(alarmsCheck_, &QCheckBox::toggled, this, &Programming_DS1922T::show_start_choices);
 }
 
 void Programming_DS1922T::open_for_new_mission() {
@@ -395,6 +400,7 @@ ProgrammingSettings Programming_DS1922T::settings() const {
     settings.start_mode = static_cast<StartMode>(startGroup_->checkedId());
     settings.low_threshold = thresholdTexts_[kLowEntry]->text().toStdString();
     settings.high_threshold = thresholdTexts_[kHighEntry]->text().toStdString();
+    settings.alarms = alarmsCheck_->isChecked();
     const QDate date = calendar_->selectedDate();
     settings.start_date = {date.year(), date.month(), date.day()};
     settings.start_time = startTime_->displayText().toStdString();
@@ -450,9 +456,16 @@ void Programming_DS1922T::show_minutes_only_choices(const programming::UnitRule&
                          "minutes."));
 }
 
-void Programming_DS1922T::Option4_Click(int index) {
+void Programming_DS1922T::Option4_Click(int /*index*/) {
+    show_start_choices();
+}
+
+void Programming_DS1922T::show_start_choices() {
+    const ProgrammingSettings chosen = settings();
     const programming::StartModeEnabling enabling =
-        programming::start_mode_enabling(static_cast<StartMode>(index));
+        programming::start_mode_enabling(chosen.start_mode, chosen.alarms);
+    enable_or_say_why(alarmsCheck_, enabling.alarms_choice,
+                      tr("A start on temperature always sets the alarms."));
     const std::initializer_list<QWidget*> threshold_controls{
         thresholdGroup_, thresholdLabels_[0], thresholdLabels_[1], thresholdTexts_[0],
         thresholdTexts_[1]};

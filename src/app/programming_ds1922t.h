@@ -17,6 +17,7 @@
 
 class QButtonGroup;
 class QCalendarWidget;
+class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -101,6 +102,8 @@ class Programming_DS1922T : public QWidget {
     void UpdateIntervalDisplay();
     void Option1_Click(int index);
     void Option4_Click(int index);
+    // The thresholds and the "Alarms" choice as the start mode and that choice allow.
+    void show_start_choices();
     void HScroll2_Change();
     void Command2_Click();
     void Command1_Click();
@@ -132,10 +135,11 @@ class Programming_DS1922T : public QWidget {
     QGroupBox* thresholdGroup_ = nullptr;         // Frame6
     std::array<QLabel*, 2> thresholdLabels_{};    // Label2
     std::array<QLineEdit*, 2> thresholdTexts_{};  // Text1
-    QGroupBox* dateTimeGroup_ = nullptr;          // Frame7
-    QCalendarWidget* calendar_ = nullptr;         // MonthView1
-    QLabel* timeLabel_ = nullptr;                 // Label3
-    QLineEdit* startTime_ = nullptr;              // MaskEdBox1
+    QCheckBox* alarmsCheck_ = nullptr;
+    QGroupBox* dateTimeGroup_ = nullptr;   // Frame7
+    QCalendarWidget* calendar_ = nullptr;  // MonthView1
+    QLabel* timeLabel_ = nullptr;          // Label3
+    QLineEdit* startTime_ = nullptr;       // MaskEdBox1
     QLabel* loggerLine_ = nullptr;
     // The logger each port was last read with, by port number.
     std::map<int, mission::MissionHeader> last_read_;

@@ -170,6 +170,10 @@ void SummaryActions::set_limits(std::optional<double> low, std::optional<double>
     }
     shown_.set_user_limits(typed);
     chart_.set_limits(shown_.limits_in_force());
+    // A limit beyond the value axis widens it, as the mission's first showing would.
+    if (preferences_.fit_to_data) {
+        chart_.fit_to_data();
+    }
     const std::optional<mission::MissionRecord>& record = shown_.record();
     if (!record) {
         return;

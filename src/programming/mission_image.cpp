@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/local_date_time.h"
+#include "programming/programming_rules.h"
 #include "programming/thresholds.h"
 
 namespace frostel::programming {
@@ -88,7 +89,7 @@ void put_registers(link::MemoryImage& image, const ProgrammingSettings& settings
     image.set(read_address::kLowThreshold, threshold_byte(settings.low_threshold, type));
     image.set(read_address::kHighThreshold, threshold_byte(settings.high_threshold, type));
     image.set(read_address::kAlarmEnable,
-              settings.start_mode == StartMode::kTemperature ? kAlarmLowAndHigh : 0);
+              alarms_on(settings.start_mode, settings.alarms) ? kAlarmLowAndHigh : 0);
     // The clock always runs; the rate bit says whether the sample rate counts seconds.
     image.set(read_address::kClockControl, settings.unit == IntervalUnit::kSeconds
                                                ? kClockOscillatorOn | mission::kRateCountsSecondsBit

@@ -51,8 +51,12 @@ void apply_unit_rule(ProgrammingSettings& settings, IntervalUnit unit) {
     }
 }
 
-StartModeEnabling start_mode_enabling(StartMode mode) {
-    return {mode == StartMode::kTemperature, mode == StartMode::kDateTime};
+StartModeEnabling start_mode_enabling(StartMode mode, bool alarms) {
+    return {alarms_on(mode, alarms), mode == StartMode::kDateTime, mode != StartMode::kTemperature};
+}
+
+bool alarms_on(StartMode mode, bool alarms) {
+    return alarms || mode == StartMode::kTemperature;
 }
 
 std::string calibration_text(int tenths, const std::string& decimal_separator) {

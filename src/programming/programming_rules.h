@@ -35,13 +35,19 @@ struct UnitRule {
 // and in seconds the choices that need minutes reset.
 void apply_unit_rule(ProgrammingSettings& settings, IntervalUnit unit);
 
-// Which group a start mode enables: the thresholds, or the date and time.
+// Which group a start mode enables: the thresholds, or the date and time; and whether the
+// "Alarms" choice is open (a temperature start has its alarms on anyway).
 struct StartModeEnabling {
     bool thresholds = false;
     bool date_time = false;
+    bool alarms_choice = false;
+    bool operator==(const StartModeEnabling&) const = default;
 };
 
-[[nodiscard]] StartModeEnabling start_mode_enabling(StartMode mode);
+[[nodiscard]] StartModeEnabling start_mode_enabling(StartMode mode, bool alarms);
+
+// Whether the new mission flags samples beyond its thresholds.
+[[nodiscard]] bool alarms_on(StartMode mode, bool alarms);
 
 // Tenths of a degree as degrees in the shortest decimal form: 0, 1.5, -12.7.
 [[nodiscard]] std::string calibration_text(int tenths, const std::string& decimal_separator);

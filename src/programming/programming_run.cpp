@@ -9,6 +9,7 @@
 #include "mission/register_map.h"
 #include "platform/local_date_time.h"
 #include "programming/mission_image.h"
+#include "programming/programming_rules.h"
 
 namespace frostel::programming {
 
@@ -295,6 +296,7 @@ std::vector<std::pair<std::string, std::string>> setting_rows(const ProgrammingS
         {"start time", settings.start_time},
         {"low threshold", settings.low_threshold},
         {"high threshold", settings.high_threshold},
+        {"alarms", alarms_on(settings.start_mode, settings.alarms) ? "yes" : "no"},
         {"calibration", std::to_string(settings.calibration)},
         {"mission text", settings.mission_text},
     };

@@ -32,6 +32,9 @@ struct ProgrammingSettings {
     StartMode start_mode = StartMode::kImmediate;
     std::string low_threshold = "0";
     std::string high_threshold = "85";
+    // The logger flags samples beyond the thresholds whatever the start; a temperature start
+    // always does.
+    bool alarms = false;
     CalendarDate start_date;
     // The masked "##:##" text, prompt characters "_" included.
     std::string start_time = "__:__";

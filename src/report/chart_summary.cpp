@@ -103,16 +103,17 @@ insight::Limits chart_limits(const datafile::ChartDocument& document) {
                                   input.unit);
 }
 
-std::vector<std::string> clock_lines(const insight::Summary& s) {
+std::vector<ClockLine> clock_lines(const insight::Summary& s) {
     if (!s.clock) {
-        return {"Logger clock offset unknown: no UTC times for this mission"};
+        return {{"Clock", "Logger clock offset unknown: no UTC times for this mission"}};
     }
-    std::vector<std::string> lines{clock_line(*s.clock), drift_line(s.clock->drift_s)};
+    std::vector<ClockLine> lines{{"Clock", clock_line(*s.clock)},
+                                 {"Clock drift", drift_line(s.clock->drift_s)}};
     const insight::Statistics& st = s.statistics;
     if (st.first && st.last) {
         for (std::string& line :
              offset_change_lines(zone_of(s), *s.utc_of(*st.first), *s.utc_of(*st.last))) {
-            lines.push_back(std::move(line));
+            lines.push_back({"Local time", std::move(line)});
         }
     }
     return lines;

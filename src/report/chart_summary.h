@@ -21,9 +21,16 @@ namespace frostel::report {
 // The limits the chart is judged by: `summary_input`'s choice, without the points.
 [[nodiscard]] insight::Limits chart_limits(const datafile::ChartDocument& document);
 
+// A line of what is said of the logger's clock, under a label of its own.
+struct ClockLine {
+    std::string label;
+    std::string text;
+    bool operator==(const ClockLine&) const = default;
+};
+
 // What the summary window and the report say of the logger's clock: its offset from UTC and
-// where that came from, its drift at the download, and each change of the local offset in
-// the PC's zone between the first and the last sample.
-[[nodiscard]] std::vector<std::string> clock_lines(const insight::Summary& summary);
+// where that came from ("Clock"), its drift at the download ("Clock drift"), and each change
+// of the local offset in the PC's zone between the first and the last sample ("Local time").
+[[nodiscard]] std::vector<ClockLine> clock_lines(const insight::Summary& summary);
 
 }  // namespace frostel::report

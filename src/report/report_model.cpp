@@ -2,11 +2,11 @@
 
 #include <QTimeZone>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "mission/logger_type.h"
 #include "platform/latin1.h"
+#include "report/time_ticks.h"
 
 namespace frostel::report {
 
@@ -16,8 +16,7 @@ using insight::LoggerTime;
 using platform::latin1_text;
 
 constexpr std::int64_t kMinute = 60;
-constexpr std::int64_t kHour = 60 * kMinute;
-constexpr std::int64_t kDay = 24 * kHour;
+constexpr std::int64_t kDay = kMinute * 60 * 24;
 // At most this many steps on an axis, so that the tick texts never run into each other.
 constexpr double kMostValueSteps = 8;
 constexpr double kMostTimeSteps = 6;
@@ -95,23 +94,17 @@ void scale_times(ReportChart& chart, int interval_s) {
     }
     chart.first_time = chart.times.front();
     chart.last_time = std::max(chart.times.back(), chart.first_time + std::max(interval_s, 60));
-    const double span = chart.last_time - chart.first_time;
-    static constexpr std::array<std::int64_t, 14> kSteps{
-        kMinute,   5 * kMinute, 10 * kMinute, 30 * kMinute, kHour,    2 * kHour, 3 * kHour,
-        6 * kHour, 12 * kHour,  kDay,         2 * kDay,     7 * kDay, 14 * kDay, 28 * kDay};
-    std::int64_t step = kSteps.back();
-    for (const std::int64_t candidate : kSteps) {
-        if (span / static_cast<double>(candidate) <= kMostTimeSteps) {
-            step = candidate;
-            break;
-        }
+    // The chart's round steps, as many as the page's width holds labels.
+    const auto spacing = time_tick_spacing(chart.first_time, chart.last_time, kMostTimeSteps, 1);
+    if (!spacing) {
+        return;
     }
-    // Steps of a day or more are counted from midnight, shorter ones from the hour.
-    const auto first = static_cast<std::int64_t>(std::ceil(chart.first_time / step)) * step;
-    for (std::int64_t at = first; at <= chart.last_time; at += step) {
+    const std::int64_t step = spacing->step_s;
+    for (std::int64_t at = spacing->first; static_cast<double>(at) <= chart.last_time; at += step) {
         const QString text = time_text(at);
-        chart.time_ticks.push_back(
-            {static_cast<double>(at), step >= kDay ? text.left(10) : text.mid(5, 11)});
+        chart.time_ticks.push_back({static_cast<double>(at), step % kDay == 0 ? text.left(10)
+                                                             : step < kMinute ? text.mid(5, 14)
+                                                                              : text.mid(5, 11)});
     }
 }
 

@@ -46,8 +46,8 @@ std::vector<Field> settings_of(const insight::Summary& summary,
     fields.push_back({QStringLiteral("Times local to"),
                       latin1_text(zone.name) + " (" +
                           latin1_text(insight::utc_offset_text(zone.utc_offset_s)) + ")"});
-    for (const std::string& line : clock_lines(summary)) {
-        fields.push_back({QStringLiteral("Clock"), QString::fromStdString(line)});
+    for (const auto& [label, text] : clock_lines(summary)) {
+        fields.push_back({QString::fromStdString(label), QString::fromStdString(text)});
     }
     return fields;
 }
@@ -73,11 +73,13 @@ std::vector<Field> statistics_of(const insight::Summary& s) {
     const auto when = [](const std::optional<insight::LoggerTime>& t) {
         return t ? time_text(*t) : QStringLiteral("-");
     };
-    return {
+    // Said once, here: the excursions' lengths below are counted the same way.
+    std::vector<Field> fields{
         {QStringLiteral("Samples"), QString::number(st.count)},
         {QStringLiteral("First sample"), when(st.first)},
         {QStringLiteral("Last sample"), when(st.last)},
-        {QStringLiteral("Duration"), duration_text(s.duration_s)},
+        {QStringLiteral("Duration"),
+         duration_text(s.duration_s) + QStringLiteral(" (each sample counts for one interval)")},
         {QStringLiteral("Minimum"), timed_text(st.minimum)},
         {QStringLiteral("Maximum"), timed_text(st.maximum)},
         {QStringLiteral("Mean"), optional_text(st.mean)},
@@ -85,9 +87,16 @@ std::vector<Field> statistics_of(const insight::Summary& s) {
         {QStringLiteral("Mean kinetic temperature"),
          optional_text(st.mean_kinetic) +
              QStringLiteral(" (dH %1 kJ/mol)").arg(s.delta_h_kj_per_mol, 0, 'g', 6)},
-        {QStringLiteral("Below the low limit"), outside_text(s.excursions.below)},
-        {QStringLiteral("Above the high limit"), outside_text(s.excursions.above)},
     };
+    // Time beyond a limit means nothing where there is no such limit.
+    if (s.limits.low) {
+        fields.push_back({QStringLiteral("Below the low limit"), outside_text(s.excursions.below)});
+    }
+    if (s.limits.high) {
+        fields.push_back(
+            {QStringLiteral("Above the high limit"), outside_text(s.excursions.above)});
+    }
+    return fields;
 }
 
 QStringList warnings_of(const insight::Summary& s) {

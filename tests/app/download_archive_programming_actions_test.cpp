@@ -119,8 +119,10 @@ class DownloadArchiveProgrammingActionsTest : public QObject {
         QCOMPARE(rig.table_column(1).mid(0, 3), (QStringList{"277.15", "277.65", "278.15"}));
         QVERIFY(rig.mission_text().text().startsWith("Vaccine fridge 1\r\nward 3   "));
 
+        // The save proposes the report's name for the mission: the logger and its start.
         QCOMPARE(rig.dialogs.asked,
-                 QStringList{"save " + rig.folder.path() + " Frostel Datafile (FRD) (*.frd)"});
+                 QStringList{"save " + rig.path("4100000ABCDEF1AA_20260201-0600.frd") +
+                             " Frostel Datafile (FRD) (*.frd)"});
         // The name gets ".frd", so its chart document is "run.49.tee", never "runtee".
         QVERIFY(test::file_bytes(rig.path("run.49.frd")).startsWith("Vaccine fridge 1\r\nward 3"));
         QVERIFY(datafile::read_chart_document(rig.path("run.49.tee")).has_value());

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QRubberBand>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -33,6 +34,7 @@
 #include "app/file_name_dialogs.h"
 #include "app/sign_in_dialog.h"
 #include "app/summary_preferences.h"
+#include "app/window_placement.h"
 #include "app/window_session.h"
 #include "archive/account_book.h"
 #include "datafile/chart_document.h"
@@ -153,6 +155,33 @@ class MainWindowTest : public QObject {
                                            ".\nThe file could not be saved as " +
                                            rig.path(kChartTemplateFileName) + ".");
         QCOMPARE(at_exit.seen[0].at_that_time, QString("0"));
+    }
+
+    // The window opens where and as large as it was closed; F1 and the About box's "Manual"
+    // open the user's manual, the README from "Using it" on.
+    void windowPlaceIsRememberedAndF1OpensTheManual() {
+        Rig rig;
+        rig.start();
+        const QRect left(QPoint(40, 50), rig.window->size() + QSize(130, 90));
+        rig.window->setGeometry(left);
+        QTRY_COMPARE(rig.window->geometry(), left);
+        rig.window->close();
+        QVERIFY(!read_window_geometry(rig.path(kWindowPlacementFileName)).isEmpty());
+        rig.start();
+        QCOMPARE(rig.window->geometry(), left);
+
+        QTest::keyClick(rig.window.get(), Qt::Key_F1);
+        auto* manual = top_level<QTextBrowser>("manual");
+        QVERIFY(manual != nullptr && manual->isVisible());
+        QVERIFY(manual->toPlainText().startsWith("Using it"));
+        QVERIFY(manual->toPlainText().contains("Load Data"));
+        QVERIFY(!manual->toPlainText().contains("scripts/demo.sh"));
+        manual->close();
+        rig.find<QPushButton>("Command6")->click();
+        auto* about = top_level("About");
+        about->findChild<QPushButton*>("manual_button")->click();
+        QVERIFY(manual->isVisible());
+        QVERIFY(!about->isVisible());
     }
 
     void portMenuChoiceAndSearch() {

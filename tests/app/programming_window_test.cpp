@@ -1,4 +1,5 @@
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -173,6 +174,40 @@ class ProgrammingWindowTest : public QObject {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         slider->setValue(-15);
         QCOMPARE(w.text("Label6"), QStringLiteral("-1,5"));
+    }
+
+    // "Alarms" opens the thresholds with any start and the run enables both alarms; a
+    // temperature start has them anyway, so the choice is closed there and says why.
+    void alarms_with_any_start() {
+        WindowRig w;
+        auto* alarms = w.get<QCheckBox>("alarms_check");
+        QCOMPARE(alarms->text(), QStringLiteral("Alarms"));
+        QVERIFY(!alarms->isChecked());
+        QVERIFY(alarms->isEnabled());
+        QVERIFY(!w.window->settings().alarms);
+        alarms->click();
+        QCOMPARE(w.enabled("Frame6 Text1(0) Text1(1) Frame7"), QStringLiteral("1110"));
+        w.get<QLineEdit>("Text1(0)")->setText(QStringLiteral("2"));
+        w.get<QLineEdit>("Text1(1)")->setText(QStringLiteral("8"));
+        w.program();
+        QCOMPARE(w.text("Label5"), QStringLiteral("PROGRAMMING OK"));
+        const auto& memory = w.rig.logger.memory();
+        QCOMPARE(int(memory[0x0210]), 3);
+        QCOMPARE(int(memory[0x0208]), 86);
+        QCOMPARE(int(memory[0x0209]), 98);
+
+        w.click("Option4(2)");
+        QCOMPARE(w.enabled("Frame6 Frame7 alarms_check"), QStringLiteral("111"));
+        w.click("Option1(1)");
+        w.click("Option4(1)");
+        QCOMPARE(w.enabled("Frame6 alarms_check"), QStringLiteral("10"));
+        QVERIFY(!alarms->toolTip().isEmpty());
+        w.click("Option4(0)");
+        alarms->click();
+        QCOMPARE(w.enabled("Frame6 Text1(0) alarms_check"), QStringLiteral("001"));
+        QVERIFY(alarms->toolTip().isEmpty());
+        w.program();
+        QCOMPARE(int(memory[0x0210]), 0);
     }
 
     // A run keeps the window open and shows OK in dark blue, a failure in yellow on red;

@@ -230,6 +230,11 @@ class SummaryWindowTest : public QObject {
             QCOMPARE(rig.field(name)->text(), in_force);
         }
 
+        // A limit set beyond the fitted value axis widens it at once.
+        QVERIFY(view.document().left.minimum > -30.0);
+        rig.type_limits("-30", "");
+        QTRY_VERIFY(view.document().left.minimum < -30.0);
+
         // "Fit to Data" stays on for the next download and the next run, until switched off.
         rig.load_data();
         QTRY_VERIFY(view.document().left.maximum < 20.0);
@@ -266,7 +271,7 @@ class SummaryWindowTest : public QObject {
         QVERIFY(plain_text(summary, "flags").startsWith("LOGGER CLOCK 3 MIN OFF !"));
         QVERIFY(plain_text(summary, "mission_settings")
                     .endsWith("Clock Logger clock UTC+01:00 (measured at the download) "
-                              "Clock Logger clock 3 min 0 s ahead at the download"));
+                              "Clock drift Logger clock 3 min 0 s ahead at the download"));
         QVERIFY(test::pdf_text(rig.path("report.pdf")).contains(rig.verdict()));
 
         QJsonObject old =

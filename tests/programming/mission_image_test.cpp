@@ -69,6 +69,58 @@ TEST(MissionImage, SampleRateAlarmEnableClockControlMissionControlAndCalibration
     }
 }
 
+// The "Alarms" choice against every start mode: what the alarm-enable byte, the thresholds
+// and the start-on-alarm bit become, and that the rest of the register page stays as it was.
+struct AlarmCase {
+    const char* name;
+    StartMode start;
+    bool alarms;
+    Byte alarm_enable;
+    bool starts_on_alarm;
+};
+
+class AlarmsWithAnyStart : public testing::TestWithParam<AlarmCase> {
+  protected:
+    static ProgrammingSettings settings_for(const AlarmCase& c) {
+        ProgrammingSettings settings = starting_in(kNow, 90);
+        settings.unit = IntervalUnit::kMinutes;
+        settings.start_mode = c.start;
+        settings.alarms = c.alarms;
+        // A cold room's 2 and 8 degrees on an "L" logger: (t + 41) * 2.
+        settings.low_threshold = "2";
+        settings.high_threshold = "8";
+        return settings;
+    }
+};
+
+TEST_P(AlarmsWithAnyStart, EnablesBothAlarmsOnlyWhenChosenOrStartingOnTemperature) {
+    const AlarmCase& c = GetParam();
+    ProgrammingSettings settings = settings_for(c);
+    const link::MemoryImage image = built(settings);
+    EXPECT_EQ(image.at(0x0210), c.alarm_enable);
+    EXPECT_EQ(image.at(0x0208), 86);
+    EXPECT_EQ(image.at(0x0209), 98);
+    EXPECT_EQ((image.at(0x0213) & mission::kStartOnAlarmBit) != 0, c.starts_on_alarm);
+    EXPECT_EQ(image.at(0x0216) != 0, c.start == StartMode::kDateTime);
+    // The choice touches the alarm byte alone.
+    settings.alarms = !settings.alarms;
+    link::MemoryImage other = built(settings);
+    other.set(0x0210, image.at(0x0210));
+    for (std::size_t a = 0; a < image.size(); ++a) {
+        ASSERT_EQ(other.at(a), image.at(a)) << a;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MissionImage, AlarmsWithAnyStart,
+    testing::Values(AlarmCase{"ImmediateWithout", StartMode::kImmediate, false, 0, false},
+                    AlarmCase{"ImmediateWith", StartMode::kImmediate, true, 3, false},
+                    AlarmCase{"TemperatureWithout", StartMode::kTemperature, false, 3, true},
+                    AlarmCase{"TemperatureWith", StartMode::kTemperature, true, 3, true},
+                    AlarmCase{"DateTimeWithout", StartMode::kDateTime, false, 0, false},
+                    AlarmCase{"DateTimeWith", StartMode::kDateTime, true, 3, false}),
+    [](const testing::TestParamInfo<AlarmCase>& info) { return std::string(info.param.name); });
+
 TEST(MissionImage, TextOneByteACharacterCutTo478OrPaddedWithBlanks) {
     // "Køl €" CR LF and a broken UTF-8 byte: a character no single byte holds becomes "?".
     ProgrammingSettings settings;

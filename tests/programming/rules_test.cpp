@@ -34,6 +34,21 @@ TEST(UnitRule, SecondsClampAMinuteIntervalUpToTheirShortest) {
     EXPECT_EQ(settings.interval, 10);
 }
 
+// The thresholds open with a temperature start or the "Alarms" choice; the choice itself is
+// closed only where a temperature start has its alarms on anyway.
+TEST(StartModeEnabling, ThresholdsFollowTheStartOrTheAlarmsChoice) {
+    using enum StartMode;
+    const std::tuple<StartMode, bool, StartModeEnabling> cases[] = {
+        {kImmediate, false, {false, false, true}},   {kImmediate, true, {true, false, true}},
+        {kTemperature, false, {true, false, false}}, {kTemperature, true, {true, false, false}},
+        {kDateTime, false, {false, true, true}},     {kDateTime, true, {true, true, true}},
+    };
+    for (const auto& [mode, alarms, expected] : cases) {
+        EXPECT_EQ(start_mode_enabling(mode, alarms), expected)
+            << static_cast<int>(mode) << " " << alarms;
+    }
+}
+
 // Other separators and the ends of the range are the programming window's test.
 TEST(CalibrationText, ShortestDecimalForm) {
     const std::tuple<int, const char*, const char*> cases[] = {

@@ -34,6 +34,20 @@ TEST(SimOptions, ReadsEveryOption) {
               (platform::LocalDateTime{2026, 3, 9, 12, 0, 0}));
 }
 
+TEST(SimOptions, HelpAnywhereAsksForTheUsage) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"--port", "3", "--help"}}) {
+        const auto parsed = parse_sim_options(args);
+        ASSERT_TRUE(std::holds_alternative<SimOptions>(parsed)) << args.front();
+        EXPECT_TRUE(std::get<SimOptions>(parsed).help) << args.front();
+    }
+    EXPECT_FALSE(std::get<SimOptions>(parse_sim_options({})).help);
+    // As the value of an option it is only that value.
+    const std::vector<std::string> as_value{"--log", "--help"};
+    EXPECT_FALSE(std::get<SimOptions>(parse_sim_options(as_value)).help);
+    EXPECT_NE(std::string(kSimUsage).find("--help"), std::string::npos);
+}
+
 TEST(SimOptions, RefusesNonsense) {
     // One command line a string, split at the spaces.
     for (const char* line : {"--port 31", "--serial 1000000000000", "--serial 4100000ABCDEF1AB",
