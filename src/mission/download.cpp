@@ -182,6 +182,7 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     }
     mission.cleared_during_download = cleared_while_read(commands, *image);
     take_samples(mission, decoder, setup.time_zone, logger_clock, setup.unit);
+    mission.reader_device = commands.link().device_identity();
     commands.link().set_error_number(link::kNoError);
     return mission;
 }

@@ -46,6 +46,9 @@ struct DownloadedMission {
     bool cleared_during_download = false;
     // False when the side file could not be written: the download went on without it.
     bool side_file_written = true;
+    // What the reader's port was ("USB 0403:6001 serial FT1ABCDE (/dev/ttyUSB0)", see
+    // link::device_text); empty for a mission decoded again from kept pages.
+    std::string reader_device;
 };
 
 // What a download shows on its way; the main window and frostel-cli each give one. Every
