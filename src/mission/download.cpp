@@ -187,6 +187,10 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     return mission;
 }
 
+std::string reader_device_shown(const std::string& device) {
+    return device.empty() ? std::string(kReaderDeviceNotRecorded) : device;
+}
+
 std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger_id,
                                                     std::span<const RawPage> pages) {
     link::MemoryImage image = make_header_image();

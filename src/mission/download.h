@@ -114,6 +114,11 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
 [[nodiscard]] std::vector<ChartPoint> chart_points(const DownloadedMission& mission,
                                                    const link::Clock& clock);
 
+// What a mission shows for the device it was read through: the device, or, for a download
+// kept before devices were recorded, that it does not say.
+inline constexpr std::string_view kReaderDeviceNotRecorded = "reader device not recorded";
+[[nodiscard]] std::string reader_device_shown(const std::string& device);
+
 // The side file a download leaves in the program folder: "<LoggerId>.INF" holding the
 // device sample count as " n " and CR LF.
 [[nodiscard]] std::filesystem::path side_file_path(const std::filesystem::path& program_folder,
