@@ -352,7 +352,7 @@ TEST_F(CliOverPseudoTerminal, ADownloadNamesTheDeviceItWasReadThrough) {
     const fs::path pdf = folder / "read.pdf";
     ASSERT_THAT(cli({"archive", "export", "1", "--pdf", pdf.string()}), exits(0));
     EXPECT_TRUE(pdf_text(QString::fromStdString(pdf.string()))
-                    .contains(QString::fromStdString("Reader device: " + device)))
+                    .contains(QString::fromStdString("Reader device " + device)))
         << pdf_text(QString::fromStdString(pdf.string())).toStdString();
     EXPECT_THAT(cli({"audit", "verify"}), exits(0));
     EXPECT_THAT(cli({"archive", "verify"}), exits(0, "1\tINTACT\n"));
