@@ -180,10 +180,13 @@ void DownloadActions::retrieve_data() {
         return;
     }
     const std::optional<report::ReportInput> pair = report::saved_pair_report_input(name);
-    ShownMission saved =
-        charted(*document, pair ? pair->mission_text : std::string(),
-                {MissionOrigin::Kind::kSavedPair, document->download, {}, name.toStdString(), 0,
-                 std::nullopt});
+    ShownMission saved = charted(*document, pair ? pair->mission_text : std::string(),
+                                 {MissionOrigin::Kind::kSavedPair,
+                                  document->download,
+                                  {},
+                                  name.toStdString(),
+                                  0,
+                                  std::nullopt});
     saved.set_fingerprint(pair ? pair->fingerprint : std::string(), report::saved_pair_basis(name));
     show_charted(std::move(saved), std::move(*document));
 }
@@ -193,10 +196,13 @@ bool DownloadActions::import_template(const QString& path) {
     if (!document) {
         return false;
     }
-    ShownMission imported =
-        charted(*document, {},
-                {MissionOrigin::Kind::kSavedPair, document->download, {}, path.toStdString(), 0,
-                 std::nullopt});
+    ShownMission imported = charted(*document, {},
+                                    {MissionOrigin::Kind::kSavedPair,
+                                     document->download,
+                                     {},
+                                     path.toStdString(),
+                                     0,
+                                     std::nullopt});
     show_charted(std::move(imported), std::move(*document));
     return true;
 }

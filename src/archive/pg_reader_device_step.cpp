@@ -43,8 +43,9 @@ constexpr const char* kSameDevice = R"sql(
 QStringList pg_reader_device_step() {
     const QString reason = QStringLiteral("read_through(p_device)");
     const QString argument = QStringLiteral(", p_device");
-    const QByteArray archive_head = QByteArray(kArchiveMissionHead)
-                                        .replace(") RETURNS bigint", ", p_device text) RETURNS bigint");
+    const QByteArray archive_head =
+        QByteArray(kArchiveMissionHead)
+            .replace(") RETURNS bigint", ", p_device text) RETURNS bigint");
     return {
         QLatin1String(kReadThrough),
         QLatin1String(kDeviceReadThrough),

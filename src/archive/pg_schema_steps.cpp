@@ -1,8 +1,8 @@
 #include "archive/pg_schema_steps.h"
 
+#include "archive/pg_reader_device_step.h"
 #include "archive/pg_rulebook.h"
 #include "archive/pg_trust_step.h"
-#include "archive/pg_reader_device_step.h"
 #include "archive/pg_upload_chain_step.h"
 #include "archive/store_queries.h"
 

@@ -391,11 +391,11 @@ BEGIN
       USING ERRCODE = '22023';
   END IF;
   PERFORM date_upload_by(p_downloaded_utc_ms, p_utc_offset_seconds);%1)sql")
-               .arg(kept_download_guard(QStringLiteral(
-                   "PERFORM noted_unless_taken(v_id, p_fingerprint, p_record_digest%1);")
-                                      .arg(device_argument))) +
-           QString::fromLatin1(kArchiveMissionInsert)
-               .arg(QLatin1String(kEnteredWithClock), reason);
+               .arg(kept_download_guard(
+                   QStringLiteral(
+                       "PERFORM noted_unless_taken(v_id, p_fingerprint, p_record_digest%1);")
+                       .arg(device_argument))) +
+           QString::fromLatin1(kArchiveMissionInsert).arg(QLatin1String(kEnteredWithClock), reason);
 }
 
 QString noted_unless_taken_function(const QString& device_parameter, const QString& reason) {

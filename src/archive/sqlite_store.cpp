@@ -421,8 +421,7 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
     QSqlQuery query(db_);
     if (*same != 0) {
         if (!append(download_archived(*same, facts.fingerprint, {}, {}, facts.reader_device),
-                    actor_,
-                    {*same, now, std::nullopt})) {
+                    actor_, {*same, now, std::nullopt})) {
             return std::nullopt;
         }
         query.prepare(

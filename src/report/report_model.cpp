@@ -155,8 +155,9 @@ std::vector<Field> origin_of(const ReportInput& input) {
             {QStringLiteral("Downloaded by"), QString::fromStdString(origin->downloaded_by)});
     }
     if (input.reader_device) {
-        fields.push_back({QStringLiteral("Reader device"),
-                          QString::fromStdString(mission::reader_device_shown(*input.reader_device))});
+        fields.push_back(
+            {QStringLiteral("Reader device"),
+             QString::fromStdString(mission::reader_device_shown(*input.reader_device))});
     }
     if (origin && origin->mission_running) {
         fields.push_back({QStringLiteral("Mission running when downloaded"),

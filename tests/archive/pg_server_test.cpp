@@ -909,13 +909,15 @@ TEST_F(PgServerWithAccounts, ADownloadsEventNamesItsDeviceOnlyAsOnePlainLine) {
     const std::string pty = "pseudo-terminal (/dev/pts/3)";
     const KeptDownload other('\x66');
     const auto reasons = [&] {
-        return owner_reads("SELECT string_agg(object || ' ' || reason, '|' ORDER BY sequence)"
-                           " FROM audit_events WHERE action = 'download-archived'");
+        return owner_reads(
+            "SELECT string_agg(object || ' ' || reason, '|' ORDER BY sequence)"
+            " FROM audit_events WHERE action = 'download-archived'");
     };
     const std::string before = reasons();
     for (const std::string& device :
          {pty + "\nsigned: approved by Olga Berg", std::string(10000, 'd'), pty + '\t'}) {
-        EXPECT_EQ(admin_->state_of(KeptDownload::call_with_device(), other.values(device)), "22023");
+        EXPECT_EQ(admin_->state_of(KeptDownload::call_with_device(), other.values(device)),
+                  "22023");
         EXPECT_EQ(admin_->state_of(QStringLiteral("SELECT note_download_again(1, ?, 1767261600250,"
                                                   " 'Europe/Berlin', 3600, ?, ?)"),
                                    {download_.pages, QString::fromStdString(download_.digest),
@@ -937,9 +939,9 @@ TEST_F(PgServerWithAccounts, ADownloadsEventNamesItsDeviceOnlyAsOnePlainLine) {
 TEST_F(PgServerWithAccounts, AnOutboxsDownloadNamesTheDeviceItsPcEntered) {
     const KeptDownload offline('\x66');
     const std::string pty = "pseudo-terminal (/dev/pts/3)";
-    const PcTrail pc = PcTrail().add("download-archived", "record:7",
-                                     offline.fingerprint + '\n' + offline.digest,
-                                     "read through " + pty);
+    const PcTrail pc =
+        PcTrail().add("download-archived", "record:7", offline.fingerprint + '\n' + offline.digest,
+                      "read through " + pty);
     const QString call = KeptDownload::call_with_device();
     const struct {
         const char* name;

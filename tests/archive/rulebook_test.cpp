@@ -449,8 +449,9 @@ TEST_F(Rulebook, TheReaderDeviceADownloadNames) {
         EXPECT_EQ(sql("SELECT read_through(?)", {text(c.device)}),
                   c.taken ? read_through(c.device) : "!22023");
     }
-    const std::string offline = "kept offline by os:ann on pc-1 at 2026-02-01T10:00:00.000+01:00,"
-                                " received 2026-02-01T11:00:00.000+01:00";
+    const std::string offline =
+        "kept offline by os:ann on pc-1 at 2026-02-01T10:00:00.000+01:00,"
+        " received 2026-02-01T11:00:00.000+01:00";
     const std::pair<std::string, std::string> reasons[] = {
         {"", ""},
         {"read through pseudo-terminal (/dev/pts/3)", "pseudo-terminal (/dev/pts/3)"},
