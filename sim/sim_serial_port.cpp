@@ -20,6 +20,10 @@ std::string SimSerialPort::device_name() const {
     return "simulated reader";
 }
 
+std::string SimSerialPort::device_identity() const {
+    return "simulated reader in this program (port " + std::to_string(open_number_) + ')';
+}
+
 link::PortStatus SimSerialPort::close() {
     if (open_box_ == nullptr) {
         return link::kPortNotOpen;

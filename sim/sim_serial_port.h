@@ -45,6 +45,8 @@ class SimSerialPort final : public link::SerialPort {
     [[nodiscard]] Byte take_byte() override;
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override;
     [[nodiscard]] std::string device_name() const override;
+    // No device at all: the reader box lives in this program.
+    [[nodiscard]] std::string device_identity() const override;
 
     [[nodiscard]] int open_port_number() const { return open_number_; }
 

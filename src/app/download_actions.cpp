@@ -109,7 +109,8 @@ bool DownloadActions::keep_download(const mission::DownloadedMission& mission) {
                                  platform::pc_user_at_host().toStdString(), std::nullopt},
         mission.record.time_zone,
         {},
-        0};
+        0,
+        mission.reader_device};
     std::string fingerprint = origin.download->page_fingerprint;
     show_mission(downloaded(mission, std::move(origin), std::move(fingerprint)), true);
     if (mission.cleared_during_download) {
@@ -180,9 +181,13 @@ void DownloadActions::retrieve_data() {
         return;
     }
     const std::optional<report::ReportInput> pair = report::saved_pair_report_input(name);
-    ShownMission saved =
-        charted(*document, pair ? pair->mission_text : std::string(),
-                {MissionOrigin::Kind::kSavedPair, document->download, {}, name.toStdString(), 0});
+    ShownMission saved = charted(*document, pair ? pair->mission_text : std::string(),
+                                 {MissionOrigin::Kind::kSavedPair,
+                                  document->download,
+                                  {},
+                                  name.toStdString(),
+                                  0,
+                                  std::nullopt});
     saved.set_fingerprint(pair ? pair->fingerprint : std::string(), report::saved_pair_basis(name));
     show_charted(std::move(saved), std::move(*document));
 }
@@ -192,9 +197,13 @@ bool DownloadActions::import_template(const QString& path) {
     if (!document) {
         return false;
     }
-    ShownMission imported =
-        charted(*document, {},
-                {MissionOrigin::Kind::kSavedPair, document->download, {}, path.toStdString(), 0});
+    ShownMission imported = charted(*document, {},
+                                    {MissionOrigin::Kind::kSavedPair,
+                                     document->download,
+                                     {},
+                                     path.toStdString(),
+                                     0,
+                                     std::nullopt});
     show_charted(std::move(imported), std::move(*document));
     return true;
 }
@@ -225,7 +234,8 @@ bool DownloadActions::show_archived(std::int64_t id) {
                     datafile::DownloadOrigin{fingerprint, stored->record.downloaded_at, {}, {}},
                     stored->zone(),
                     {},
-                    id},
+                    id,
+                    stored->reader_device},
                    fingerprint);
     if (const std::optional<archive::RecordLimits> kept = store.record_limits(id)) {
         SummaryActions::take_kept(archived, *kept);

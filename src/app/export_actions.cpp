@@ -76,9 +76,11 @@ QAction* ExportActions::add_action(const char* name, const QString& text) {
 // The shown mission as downloaded or read, not the text box as since edited: the report of
 // its saved pair.
 report::ReportInput ExportActions::shown_report_input() const {
-    return report::chart_report_input(shown_.chart_document(chart_.document()),
-                                      shown_.identity().mission_text, shown_.fingerprint(),
-                                      shown_.fingerprint_basis());
+    report::ReportInput input = report::chart_report_input(
+        shown_.chart_document(chart_.document()), shown_.identity().mission_text,
+        shown_.fingerprint(), shown_.fingerprint_basis());
+    input.reader_device = shown_.origin().reader_device;
+    return input;
 }
 
 void ExportActions::save_report() {

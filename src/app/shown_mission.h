@@ -35,6 +35,9 @@ struct MissionOrigin {
     mission::TimeZone time_zone;
     std::string path;
     std::int64_t archive_id = 0;
+    // The reader's device a download or a record was read through (empty: not recorded);
+    // nothing for a saved pair, which does not keep it.
+    std::optional<std::string> reader_device;
 };
 
 // The limits the user set, in the unit shown, with the day they were remembered on when they

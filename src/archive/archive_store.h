@@ -61,6 +61,9 @@ struct StoredMission {
     std::string last_downloaded_at;
     std::vector<mission::RawPage> pages;
     std::optional<mission::LoggerClock> clock;  // nothing for a record kept before clocks
+    // What its first download was read through, as its event says; the archive's load()
+    // gives it, empty for a download kept before devices were recorded.
+    std::string reader_device;
     [[nodiscard]] mission::TimeZone zone() const { return {time_zone, utc_offset_seconds}; }
 };
 
@@ -151,6 +154,8 @@ struct DownloadFacts {
     std::int64_t downloaded_utc_ms = 0;
     std::string record_digest;
     std::string clock_line;  // the logger's clock, bound in the record's trail entry
+    // The reader's device as one printable line (link::printable_line), for its event.
+    std::string reader_device;
     RecordSummary summary;
     int summary_rules = 0;  // the version of the rules that derived it
 };

@@ -70,12 +70,31 @@ Actor os_actor() {
 }
 
 AuditEvent download_archived(std::int64_t id, const std::string& fingerprint,
-                             const std::string& record_digest, const std::string& clock) {
+                             const std::string& record_digest, const std::string& clock,
+                             const std::string& device) {
     return {kDownloadArchived,
             record_object(id),
             {},
             record_digest.empty() ? fingerprint : archived_value(fingerprint, record_digest, clock),
-            {}};
+            read_through(device)};
+}
+
+namespace {
+constexpr std::string_view kReadThrough = "read through ";
+constexpr std::string_view kAfterOfflineNote = ": read through ";
+}  // namespace
+
+std::string read_through(std::string_view device) {
+    return device.empty() ? std::string() : std::string(kReadThrough) + std::string(device);
+}
+
+std::string device_read_through(std::string_view reason) {
+    if (reason.starts_with(kReadThrough)) {
+        return std::string(reason.substr(kReadThrough.size()));
+    }
+    const std::size_t at = reason.find(kAfterOfflineNote);
+    return at == std::string_view::npos ? std::string()
+                                        : std::string(reason.substr(at + kAfterOfflineNote.size()));
 }
 
 AuditEvent download_not_archived(const std::string& reason) {

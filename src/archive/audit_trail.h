@@ -92,9 +92,17 @@ inline constexpr const char* kLocalArchivePromise =
 inline constexpr const char* kDownloadArchived = "download-archived";
 // A download kept as record `id`: the record it made binds its fingerprint, digest and
 // clock line (see archived_value); a download noted again on it, the fingerprint alone.
+// Its reason names the reader's device ("read through <device>") when the download knew it.
 [[nodiscard]] AuditEvent download_archived(std::int64_t id, const std::string& fingerprint,
                                            const std::string& record_digest = {},
-                                           const std::string& clock = {});
+                                           const std::string& clock = {},
+                                           const std::string& device = {});
+// "read through <device>"; empty for no device.
+[[nodiscard]] std::string read_through(std::string_view device);
+// The device a download-archived event's reason names, also after "kept offline by ...: "
+// where a shared archive took it from an outbox; empty when it names none.
+[[nodiscard]] std::string device_read_through(std::string_view reason);
+
 [[nodiscard]] AuditEvent download_not_archived(const std::string& reason);
 // `kind`: "report", "CSV", "pair".
 [[nodiscard]] AuditEvent file_written(const std::string& kind, const std::string& path,

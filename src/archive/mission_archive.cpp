@@ -10,6 +10,7 @@
 #include "archive/record_digest.h"
 #include "archive/sqlite_store.h"
 #include "insight/summary.h"
+#include "link/port_device.h"
 #include "mission/mission_record.h"
 #include "mission/sample_log.h"
 #include "platform/local_date_time.h"
@@ -203,6 +204,7 @@ DownloadFacts download_facts(const mission::DownloadedMission& mission, const St
         record_digest({facts.fingerprint, mission.header.logger_id, facts.downloaded_utc_ms,
                        stamp.time_zone, stamp.utc_offset_seconds});
     facts.clock_line = clock_line(mission.record.clock);
+    facts.reader_device = link::printable_line(mission.reader_device, link::kDeviceTextLongest);
     const insight::Summary summary =
         list_summary(mission, {stamp.time_zone, stamp.utc_offset_seconds});
     facts.summary = {value_of(summary.statistics.minimum), value_of(summary.statistics.maximum),
@@ -319,6 +321,8 @@ bool MissionArchive::last_download(StoredMission& stored) {
             entered = true;
             if (!made_the_record(row.new_value)) {
                 noted_again = row.utc_ms;
+            } else if (stored.reader_device.empty()) {
+                stored.reader_device = device_read_through(row.reason);
             }
         }
     });

@@ -15,7 +15,7 @@ bool stop(MissionArchive& shared, const QString& why) {
 }
 
 // The download kept offline in a local record, made again as it was: its pages decoded as
-// then, with its time, zone and program.
+// then, with its time, zone and program, and the device its event says it was read through.
 bool upload_download(MissionArchive& local, MissionArchive& shared, const PendingItem& item) {
     const std::int64_t id = *item.record;
     const std::optional<Verification> verdict = local.verify(id);
@@ -26,7 +26,7 @@ bool upload_download(MissionArchive& local, MissionArchive& shared, const Pendin
     }
     const std::optional<StoredMission> stored = verdict ? local.load(id) : std::nullopt;
     const std::optional<platform::LocalDateTime> time = platform::parse_iso(item.downloaded_at);
-    const std::optional<mission::DownloadedMission> mission =
+    std::optional<mission::DownloadedMission> mission =
         stored && time ? mission::decode_recorded_mission(stored->record.logger_id, stored->pages,
                                                           stored->zone(), stored->clock,
                                                           mission::TemperatureUnit::kCelsius)
@@ -36,6 +36,7 @@ bool upload_download(MissionArchive& local, MissionArchive& shared, const Pendin
                                 .arg(id)
                                 .arg(local.error()));
     }
+    mission->reader_device = device_read_through(item.event.chained.row.reason);
     const Stamp stamp{*time, stored->time_zone, stored->utc_offset_seconds,
                       stored->program_version};
     return shared.archive(*mission, stamp).has_value();

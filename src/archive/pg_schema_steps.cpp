@@ -1,5 +1,6 @@
 #include "archive/pg_schema_steps.h"
 
+#include "archive/pg_reader_device_step.h"
 #include "archive/pg_rulebook.h"
 #include "archive/pg_trust_step.h"
 #include "archive/pg_upload_chain_step.h"
@@ -577,7 +578,8 @@ BEGIN
 // record's event entering `entered`.
 QString archive_mission_body(const QString& guard, const char* entered) {
     return QLatin1String(kArchiveMissionChecks) + guard +
-           QString::fromLatin1(kArchiveMissionInsert).arg(QLatin1String(entered));
+           QString::fromLatin1(kArchiveMissionInsert)
+               .arg(QLatin1String(entered), QStringLiteral("''"));
 }
 
 // The same download kept again (a client's retry, two PCs sending one download at once) is
@@ -1096,6 +1098,7 @@ const std::vector<QStringList>& pg_schema_steps() {
         clock_in_the_trail(),
         pg_rulebook_functions() + pg_trust_step(),
         pg_upload_chain_step(),
+        pg_reader_device_step(),
     };
     return steps;
 }

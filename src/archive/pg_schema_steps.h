@@ -43,7 +43,7 @@ inline constexpr const char* kEnteredWithClock =
     || CASE WHEN p_clock_source IS NULL THEN '' ELSE format('%s %s %s %s %s', p_clock_source,
          p_clock_offset_s, p_clock_drift_s, p_clock_measured_offset_s, p_clock_zone) END)sql";
 
-// The archiving function's end: the record kept, and its event entering %1.
+// The archiving function's end: the record kept, and its event entering %1 for the reason %2.
 inline constexpr const char* kArchiveMissionInsert = R"sql(
   INSERT INTO missions (logger_id, logger_type, configuration, start_time, mission_sample_count,
     device_sample_count, sample_count, interval_seconds, sixteen_bit, alarm_status,
@@ -60,7 +60,7 @@ inline constexpr const char* kArchiveMissionInsert = R"sql(
     p_clock_measured_offset_s, p_clock_zone)
   RETURNING id INTO v_id;
   PERFORM session_event('download-archived', 'record:' || v_id, '',
-                        %1, '');
+                        %1, %2);
   RETURN v_id;
 END)sql";
 

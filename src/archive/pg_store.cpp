@@ -263,11 +263,11 @@ std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
         }
         if (*same != 0) {
             kept = std::pair{Archived::kDownloadedAgain, *same};
-            return run(QStringLiteral("SELECT note_download_again(?, ?, ?, ?, ?, ?)"),
+            return run(QStringLiteral("SELECT note_download_again(?, ?, ?, ?, ?, ?, ?)"),
                        {static_cast<qlonglong>(*same), facts.pages,
                         static_cast<qlonglong>(facts.downloaded_utc_ms),
                         text(facts.stamp.time_zone), facts.stamp.utc_offset_seconds,
-                        latin1_text(facts.record_digest)})
+                        latin1_text(facts.record_digest), latin1_text(facts.reader_device)})
                 .has_value();
         }
         const auto earlier =
@@ -279,8 +279,8 @@ std::optional<std::pair<Archived, std::int64_t>> PgStore::archive_download(
             return !error.isEmpty() && fail(error);
         }
         const std::optional<QSqlQuery> row =
-            row_of(QStringLiteral("SELECT archive_mission(%1)").arg(placeholders(32)),
-                   record_values(mission, facts, *earlier));
+            row_of(QStringLiteral("SELECT archive_mission(%1)").arg(placeholders(33)),
+                   record_values(mission, facts, *earlier) << latin1_text(facts.reader_device));
         if (row) {
             kept = std::pair{*earlier == 0 ? Archived::kNewRecord : Archived::kLaterDownload,
                              static_cast<std::int64_t>(row->value(0).toLongLong())};

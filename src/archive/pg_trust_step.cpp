@@ -371,7 +371,9 @@ END)sql")),
     };
 }
 
-QString archive_mission_checked() {
+}  // namespace
+
+QString archive_mission_checked(const QString& device_argument, const QString& reason) {
     return QStringLiteral(R"sql(DECLARE
   v_id bigint;
 BEGIN
@@ -389,10 +391,60 @@ BEGIN
       USING ERRCODE = '22023';
   END IF;
   PERFORM date_upload_by(p_downloaded_utc_ms, p_utc_offset_seconds);%1)sql")
-               .arg(kept_download_guard(QStringLiteral(
-                   "PERFORM noted_unless_taken(v_id, p_fingerprint, p_record_digest);"))) +
-           QString::fromLatin1(kArchiveMissionInsert).arg(QLatin1String(kEnteredWithClock));
+               .arg(kept_download_guard(
+                   QStringLiteral(
+                       "PERFORM noted_unless_taken(v_id, p_fingerprint, p_record_digest%1);")
+                       .arg(device_argument))) +
+           QString::fromLatin1(kArchiveMissionInsert).arg(QLatin1String(kEnteredWithClock), reason);
 }
+
+QString noted_unless_taken_function(const QString& device_parameter, const QString& reason) {
+    return QStringLiteral(R"sql(
+CREATE FUNCTION noted_unless_taken(p_record bigint, p_fingerprint text, p_record_digest text%1)
+RETURNS void LANGUAGE plpgsql SET search_path = public, pg_temp AS $$
+DECLARE
+  v_sequence bigint;
+BEGIN
+  INSERT INTO downloads_taken VALUES (p_record_digest, p_record) ON CONFLICT DO NOTHING;
+  IF NOT FOUND AND (upload_in_progress()).archive IS NOT NULL THEN
+    UPDATE uploads SET shared_record = p_record, event_sequence = 0
+    WHERE taken_in = pg_current_xact_id() AND event_sequence IS NULL;
+    RETURN;
+  END IF;
+  v_sequence := session_event('download-archived', 'record:' || p_record, '', p_fingerprint, %2);
+  UPDATE missions SET download_count = download_count + 1,
+    last_downloaded_at = civil_text((SELECT utc_ms FROM audit_events WHERE sequence = v_sequence),
+                                    utc_offset_seconds)
+  WHERE id = p_record;
+END $$)sql")
+        .arg(device_parameter, reason);
+}
+
+QString note_download_again_checked(const QString& device_argument) {
+    return QStringLiteral(R"sql(DECLARE
+  m missions;
+  v_fingerprint text := encode(sha256(p_pages), 'hex');
+BEGIN
+  PERFORM session_of_connection();
+  SELECT * INTO m FROM missions WHERE id = p_record;
+  IF NOT FOUND THEN
+    RAISE EXCEPTION 'there is no record %', p_record USING ERRCODE = '22023';
+  END IF;
+  IF record_digest_of(v_fingerprint, m.logger_id, p_downloaded_utc_ms, p_time_zone,
+                      p_utc_offset_seconds) IS DISTINCT FROM p_record_digest
+     OR p_downloaded_utc_ms > utc_ms_of(clock_timestamp()) + 86400000 THEN
+    RAISE EXCEPTION 'the download is not one of record %''s logger, or is to come', p_record
+      USING ERRCODE = '22023';
+  END IF;
+  PERFORM pg_advisory_xact_lock(hashtext('frostel-download'), hashtext(m.logger_id));
+  PERFORM date_upload_by(p_downloaded_utc_ms, p_utc_offset_seconds);
+  PERFORM noted_unless_taken(p_record, v_fingerprint, p_record_digest%1);
+  RETURN p_record;
+END)sql")
+        .arg(device_argument);
+}
+
+namespace {
 
 // What the server itself finds of a record: its pages, its digest and the events that
 // entered it, as the client's Verify weighs them.
@@ -457,51 +509,16 @@ END $$)sql"),
                        " FOR EACH ROW EXECUTE FUNCTION download_taken()"),
         // A later download of a record's pages, counted on it and dated by the server (or,
         // from an outbox, by its digest); an outbox's download taken before changes nothing.
-        QStringLiteral(R"sql(
-CREATE FUNCTION noted_unless_taken(p_record bigint, p_fingerprint text, p_record_digest text)
-RETURNS void LANGUAGE plpgsql SET search_path = public, pg_temp AS $$
-DECLARE
-  v_sequence bigint;
-BEGIN
-  INSERT INTO downloads_taken VALUES (p_record_digest, p_record) ON CONFLICT DO NOTHING;
-  IF NOT FOUND AND (upload_in_progress()).archive IS NOT NULL THEN
-    UPDATE uploads SET shared_record = p_record, event_sequence = 0
-    WHERE taken_in = pg_current_xact_id() AND event_sequence IS NULL;
-    RETURN;
-  END IF;
-  v_sequence := session_event('download-archived', 'record:' || p_record, '', p_fingerprint, '');
-  UPDATE missions SET download_count = download_count + 1,
-    last_downloaded_at = civil_text((SELECT utc_ms FROM audit_events WHERE sequence = v_sequence),
-                                    utc_offset_seconds)
-  WHERE id = p_record;
-END $$)sql"),
-        client_function_replaced(kArchiveMissionHead, archive_mission_checked()),
+        noted_unless_taken_function({}, QStringLiteral("''")),
+        client_function_replaced(kArchiveMissionHead,
+                                 archive_mission_checked({}, QStringLiteral("''"))),
         QStringLiteral("DROP FUNCTION note_download_again(bigint, text, text)"),
         // The same mission downloaded again: the download itself, bound to the record's
         // logger by its digest, not a count and a date taken on trust.
         client_function(
             "note_download_again(p_record bigint, p_pages bytea, p_downloaded_utc_ms bigint,"
             " p_time_zone text, p_utc_offset_seconds bigint, p_record_digest text) RETURNS bigint",
-            QStringLiteral(R"sql(DECLARE
-  m missions;
-  v_fingerprint text := encode(sha256(p_pages), 'hex');
-BEGIN
-  PERFORM session_of_connection();
-  SELECT * INTO m FROM missions WHERE id = p_record;
-  IF NOT FOUND THEN
-    RAISE EXCEPTION 'there is no record %', p_record USING ERRCODE = '22023';
-  END IF;
-  IF record_digest_of(v_fingerprint, m.logger_id, p_downloaded_utc_ms, p_time_zone,
-                      p_utc_offset_seconds) IS DISTINCT FROM p_record_digest
-     OR p_downloaded_utc_ms > utc_ms_of(clock_timestamp()) + 86400000 THEN
-    RAISE EXCEPTION 'the download is not one of record %''s logger, or is to come', p_record
-      USING ERRCODE = '22023';
-  END IF;
-  PERFORM pg_advisory_xact_lock(hashtext('frostel-download'), hashtext(m.logger_id));
-  PERFORM date_upload_by(p_downloaded_utc_ms, p_utc_offset_seconds);
-  PERFORM noted_unless_taken(p_record, v_fingerprint, p_record_digest);
-  RETURN p_record;
-END)sql")),
+            note_download_again_checked({})),
     };
 }
 

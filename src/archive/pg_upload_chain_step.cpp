@@ -85,7 +85,7 @@ END)sql";
 // What an item becomes here is the event the PC chained: the same action, the same pages
 // for a download, the same values for a programming run.
 constexpr const char* kUploadIsItsEvent = R"sql(
-CREATE FUNCTION upload_is_its_event() RETURNS trigger LANGUAGE plpgsql
+%1 upload_is_its_event() RETURNS trigger LANGUAGE plpgsql
 SET search_path = public, pg_temp AS $$
 DECLARE
   e audit_events;
@@ -96,7 +96,7 @@ BEGIN
   SELECT * INTO e FROM audit_events WHERE sequence = NEW.event_sequence;
   IF e.action IS DISTINCT FROM OLD.local_action
      OR (e.action = 'download-archived'
-         AND split_part(e.new_value, E'\n', 1) IS DISTINCT FROM split_part(OLD.local_new, E'\n', 1))
+         AND split_part(e.new_value, E'\n', 1) IS DISTINCT FROM split_part(OLD.local_new, E'\n', 1))%2
      OR (e.action = 'programming-run'
          AND (e.object, e.old_value, e.new_value)
              IS DISTINCT FROM (OLD.local_object, OLD.local_old, OLD.local_new)) THEN
@@ -108,12 +108,19 @@ END $$)sql";
 
 }  // namespace
 
+QString upload_is_its_event(const QString& download_also) {
+    return QString::fromLatin1(kUploadIsItsEvent)
+        .arg(download_also.isEmpty() ? QStringLiteral("CREATE FUNCTION")
+                                     : QStringLiteral("CREATE OR REPLACE FUNCTION"),
+             download_also);
+}
+
 QStringList pg_upload_chain_step() {
     return {
         QStringLiteral("ALTER TABLE uploads ADD COLUMN local_action text,"
                        " ADD COLUMN local_object text, ADD COLUMN local_old text,"
                        " ADD COLUMN local_new text, ADD COLUMN local_reason text"),
-        QLatin1String(kUploadIsItsEvent),
+        upload_is_its_event({}),
         // Without accounts the person an item names is the PC's word, as a session's is.
         session_event_of_uploads("v_upload.user_id || ' (claimed by ' || session_user || ')'"),
         QStringLiteral("CREATE TRIGGER uploads_are_their_events BEFORE UPDATE OF event_sequence"

@@ -420,8 +420,8 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
     }
     QSqlQuery query(db_);
     if (*same != 0) {
-        if (!append(download_archived(*same, facts.fingerprint), actor_,
-                    {*same, now, std::nullopt})) {
+        if (!append(download_archived(*same, facts.fingerprint, {}, {}, facts.reader_device),
+                    actor_, {*same, now, std::nullopt})) {
             return std::nullopt;
         }
         query.prepare(
@@ -456,7 +456,8 @@ std::optional<std::pair<Archived, std::int64_t>> SqliteStore::archive_once(
         return std::nullopt;
     }
     const std::int64_t id = query.lastInsertId().toLongLong();
-    if (!append(download_archived(id, facts.fingerprint, facts.record_digest, facts.clock_line),
+    if (!append(download_archived(id, facts.fingerprint, facts.record_digest, facts.clock_line,
+                                  facts.reader_device),
                 actor_, {id, now, std::nullopt})) {
         return std::nullopt;
     }

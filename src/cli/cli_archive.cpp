@@ -16,6 +16,7 @@
 #include "dossier/record_bundle.h"
 #include "insight/excursions.h"
 #include "insight/summary.h"
+#include "mission/download.h"
 #include "platform/latin1.h"
 #include "platform/whole_file.h"
 #include "report/csv_export.h"
@@ -117,6 +118,7 @@ int show(const ArchiveContext& context, const archive::StoredMission& stored) {
         << "dH: " << summary.delta_h_kj_per_mol << " kJ/mol\n"
         << "text: " << r.first_line << '\n'
         << "downloaded: " << r.downloaded_at << '\n'
+        << "reader device: " << mission::reader_device_shown(stored.reader_device) << '\n'
         << "time zone: " << stored.time_zone << '\n'
         << "utc offset: " << stored.utc_offset_seconds << " s\n"
         << "program version: " << stored.program_version << '\n'

@@ -25,6 +25,7 @@ std::optional<report::ReportInput> record_report_input(archive::MissionArchive& 
         report::download_report_input(*mission, stored.zone(), stored.record.downloaded_at);
     input.summary.user_limits = kept->limits;
     input.summary.delta_h_kj_per_mol = kept->delta_h_kj_per_mol;
+    input.reader_device = stored.reader_device;
     return input;
 }
 

@@ -1,8 +1,12 @@
 #include "link/qt_serial_port.h"
 
 #include <QFileInfo>
+#include <QSerialPortInfo>
 #include <algorithm>
+#include <filesystem>
 #include <thread>
+
+#include "link/port_device.h"
 
 namespace frostel::link {
 
@@ -81,6 +85,23 @@ PortStatus QtSerialPort::open_device() {
                              port_.setStopBits(QSerialPort::OneStop) &&
                              port_.setFlowControl(QSerialPort::NoFlowControl);
     return settings_ok ? kPortOk : failure();
+}
+
+std::string QtSerialPort::device_identity() const {
+    PortDevice device{device_, device_, std::nullopt};
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(device_, error);
+    if (!error) {
+        device.target = target.string();
+    }
+    // Qt finds a USB bridge's descriptor by the port's name; a terminal a program serves has
+    // none, and is not among the ports Qt lists.
+    const QSerialPortInfo info(QString::fromLocal8Bit(device_));
+    if (info.hasVendorIdentifier() && info.hasProductIdentifier()) {
+        device.usb = PortDevice::Usb{info.vendorIdentifier(), info.productIdentifier(),
+                                     info.serialNumber().toStdString()};
+    }
+    return device_text(device);
 }
 
 PortStatus QtSerialPort::close() {

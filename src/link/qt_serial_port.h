@@ -28,6 +28,7 @@ class QtSerialPort final : public SerialPort {
     void wait_for_byte(std::chrono::steady_clock::time_point deadline) override;
 
     [[nodiscard]] std::string device_name() const override { return device_; }
+    [[nodiscard]] std::string device_identity() const override;
 
   private:
     // The port's failure code; its error state is cleared so the next request is not refused.

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "link/clock.h"
 #include "link/failure.h"
@@ -54,6 +55,8 @@ class ReaderLink {
     // number is 0.
     [[nodiscard]] Failure failure() const;
     [[nodiscard]] int selected_port() const { return selected_port_; }
+    // What the device of the opened port is (SerialPort::device_identity).
+    [[nodiscard]] std::string device_identity() const { return port_.device_identity(); }
     [[nodiscard]] Clock& clock() const { return clock_; }
 
   private:

@@ -48,6 +48,9 @@ class SerialPort {
     virtual void wait_for_byte(std::chrono::steady_clock::time_point deadline) = 0;
     // The device behind the port last opened (a path, "COM3"), for messages.
     [[nodiscard]] virtual std::string device_name() const = 0;
+    // What that device is, for the record of what was read through it: a USB bridge's ids
+    // and serial number, a pseudo-terminal, or a device that is not USB (see device_text).
+    [[nodiscard]] virtual std::string device_identity() const = 0;
 };
 
 }  // namespace frostel::link

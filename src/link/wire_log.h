@@ -45,6 +45,7 @@ class WireLog final : public SerialPort {
         port_.wait_for_byte(deadline);
     }
     [[nodiscard]] std::string device_name() const override { return port_.device_name(); }
+    [[nodiscard]] std::string device_identity() const override { return port_.device_identity(); }
 
     [[nodiscard]] const std::vector<Entry>& entries() const { return entries_; }
     [[nodiscard]] const std::vector<Event>& events() const { return events_; }

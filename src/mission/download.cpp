@@ -182,8 +182,13 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
     }
     mission.cleared_during_download = cleared_while_read(commands, *image);
     take_samples(mission, decoder, setup.time_zone, logger_clock, setup.unit);
+    mission.reader_device = commands.link().device_identity();
     commands.link().set_error_number(link::kNoError);
     return mission;
+}
+
+std::string reader_device_shown(const std::string& device) {
+    return device.empty() ? std::string(kReaderDeviceNotRecorded) : device;
 }
 
 std::optional<MissionHeader> decode_recorded_header(const link::LoggerId& logger_id,

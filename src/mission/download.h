@@ -49,6 +49,9 @@ struct DownloadedMission {
     bool cleared_during_download = false;
     // False when the side file could not be written: the download went on without it.
     bool side_file_written = true;
+    // What the reader's port was ("USB 0403:6001 serial FT1ABCDE (/dev/ttyUSB0)", see
+    // link::device_text); empty for a mission decoded again from kept pages.
+    std::string reader_device;
 };
 
 // What a download shows on its way; the main window and frostel-cli each give one. Every
@@ -113,6 +116,11 @@ std::optional<DownloadedMission> download_mission(const DownloadSetup& setup, Do
 // values in the mission's unit, each labelled with its sample's time.
 [[nodiscard]] std::vector<ChartPoint> chart_points(const DownloadedMission& mission,
                                                    const link::Clock& clock);
+
+// What a mission shows for the device it was read through: the device, or, for a download
+// kept before devices were recorded, that it does not say.
+inline constexpr std::string_view kReaderDeviceNotRecorded = "reader device not recorded";
+[[nodiscard]] std::string reader_device_shown(const std::string& device);
 
 // The side file a download leaves in the program folder: "<LoggerId>.INF" holding the
 // device sample count as " n " and CR LF.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mission/download.h"
 #include "mission/logger_type.h"
 #include "platform/latin1.h"
 #include "report/time_ticks.h"
@@ -145,6 +146,11 @@ std::vector<Field> origin_of(const ReportInput& input) {
     if (origin && !origin->downloaded_by.empty()) {
         fields.push_back(
             {QStringLiteral("Downloaded by"), QString::fromStdString(origin->downloaded_by)});
+    }
+    if (input.reader_device) {
+        fields.push_back(
+            {QStringLiteral("Reader device"),
+             QString::fromStdString(mission::reader_device_shown(*input.reader_device))});
     }
     if (origin && origin->mission_running) {
         fields.push_back({QStringLiteral("Mission running when downloaded"),

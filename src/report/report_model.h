@@ -27,6 +27,9 @@ struct ReportInput {
     std::string fingerprint_basis = std::string(kPagesFingerprintBasis);
     // When, by whom and from which pages the mission was downloaded, as far as kept.
     std::optional<datafile::DownloadOrigin> origin;
+    // The reader's device the download was read through (empty: not recorded); nothing
+    // where the mission did not come from a download (a saved pair, a chart).
+    std::optional<std::string> reader_device;
 };
 
 // An electronic signature that holds, printed in full.

@@ -53,6 +53,7 @@ ReportInput download_report_input(const mission::DownloadedMission& mission,
     input.fingerprint = archive::mission_fingerprint(mission.pages);
     input.origin = datafile::DownloadOrigin{input.fingerprint, std::move(downloaded_at),
                                             std::move(downloaded_by), std::nullopt};
+    input.reader_device = mission.reader_device;
     return input;
 }
 

@@ -59,6 +59,10 @@ class ExportActionsTest : public QObject {
         const QString week = test::pdf_text(rig.path("week.pdf"));
         QVERIFY(!week.contains("edited"));
         QVERIFY(week.contains("Downloaded by " + platform::pc_user_at_host()));
+        QVERIFY2(week.contains("Reader device " +
+                               QString::fromStdString(
+                                   rig.window->logger_commands().link().device_identity())),
+                 qPrintable(week));
         const QString downloaded = test::report_fingerprint(rig.path("week.pdf"));
         QCOMPARE(downloaded.size(), 64);
 
@@ -113,6 +117,8 @@ class ExportActionsTest : public QObject {
         rig.dialogs.save_names = {rig.path("pair.pdf")};
         button.click();
         QCOMPARE(test::report_fingerprint(rig.path("pair.pdf")), downloaded);
+        // A pair does not keep the device, so its report does not claim one.
+        QVERIFY(!test::pdf_text(rig.path("pair.pdf")).contains("Reader device"));
     }
 
     // No save goes over the archive's files, whatever the chosen name leads to: a pair whose

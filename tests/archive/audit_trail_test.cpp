@@ -236,10 +236,12 @@ TEST(AuditTrail, EachActionAddsExactlyOneRowOfItsActor) {
     };
     const std::vector<Case> cases{
         {[&] { return archive.archive(download, rig.stamp).has_value(); },
-         {"download-archived", "record:1", "", fingerprint + '\n' + digest + '\n' + clock, ""}},
+         {"download-archived", "record:1", "", fingerprint + '\n' + digest + '\n' + clock,
+          "read through " + download.reader_device}},
         // Downloaded again: noted on the record, no new digest.
         {[&] { return archive.archive(download, rig.stamp).has_value(); },
-         {"download-archived", "record:1", "", fingerprint, ""}},
+         {"download-archived", "record:1", "", fingerprint,
+          "read through " + download.reader_device}},
         {[&] { return archive.record_programming(run); },
          {"programming-run", "logger:4100000ABCDEF1AA", "",
           "type=T\ninterval=10\ntext=Caf\xc3\xa9\nimage=" + std::string(64, 'a') +

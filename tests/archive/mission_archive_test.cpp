@@ -22,6 +22,7 @@
 #include "archive/outbox.h"
 #include "archive/record_digest.h"
 #include "archive/signature_book.h"
+#include "link/port_device.h"
 #include "mission/register_map.h"
 #include "platform/local_date_time.h"
 #include "tests/support/archive_rig.h"
@@ -91,6 +92,7 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     EXPECT_EQ(std::tie(stored->time_zone, stored->utc_offset_seconds),
               std::tuple("Europe/Berlin", 3600));
     EXPECT_EQ(stored->mission_text, first.header.mission_text);
+    EXPECT_EQ(stored->reader_device, "simulated reader in this program (port 1)");
 
     // The same mission downloaded again (the logger's clock ran on meanwhile): noted, no
     // second record.
@@ -135,6 +137,39 @@ TEST(MissionArchive, KeepsEachDownloadOnceWithThePagesItIsShownAgainFrom) {
     // A second program opening the same archive sees every record.
     MissionArchive other(rig.path());
     EXPECT_EQ(other.find({})->size(), 3u);
+}
+
+// The device a download names is entered with it as one printable line, whatever the port
+// said; a download that named none (kept before devices were) says so and verifies as ever.
+TEST(MissionArchive, KeepsTheReaderDeviceOfEachDownloadAsOnePlainLine) {
+    ArchiveRig rig;
+    MissionArchive archive(rig.path());
+    ASSERT_TRUE(archive.is_open()) << archive.error().toStdString();
+    const struct {
+        const char* name;
+        std::string device;
+        std::string kept;
+    } cases[] = {
+        {"none", "", ""},
+        {"a line break and a tab", "USB 0403:6001 serial A\nB\t(/dev/ttyUSB0)",
+         "USB 0403:6001 serial A?B?(/dev/ttyUSB0)"},
+        {"endless", std::string(10000, 'd'), std::string(link::kDeviceTextLongest, 'd')},
+    };
+    std::uint32_t variant = 0;
+    for (const auto& c : cases) {
+        mission::DownloadedMission download =
+            ArchiveRig::variant(rig.download(ArchiveRig::mission("Ward", kStart, 20)), ++variant);
+        download.reader_device = c.device;
+        const auto kept = archive.archive(download, rig.stamp);
+        ASSERT_TRUE(kept) << c.name << ": " << archive.error().toStdString();
+        const std::optional<StoredMission> stored = archive.load(kept->second);
+        ASSERT_TRUE(stored) << c.name;
+        EXPECT_EQ(stored->reader_device, c.kept) << c.name;
+        EXPECT_EQ(archive.verify(kept->second), Verification::kIntact) << c.name;
+    }
+    const std::optional<TrailCheck> trail = archive.check_audit_trail();
+    ASSERT_TRUE(trail);
+    EXPECT_FALSE(trail->broken);
 }
 
 TEST(MissionArchive, FindsByTextLoggerAndStartDayNewestFirst) {
@@ -885,6 +920,11 @@ TEST_F(Outbox, WorkKeptOfflineIsUploadedOnceInOrder) {
     for (const ArchiveEntry& record : records) {
         EXPECT_EQ(shared.verify(record.id), Verification::kIntact);
     }
+    // Uploaded with the device its event on this PC names.
+    const std::optional<StoredMission> ward_4 = shared.load(records[0].id);
+    ASSERT_TRUE(ward_4);
+    EXPECT_EQ(ward_4->reader_device, only_here.reader_device);
+    EXPECT_FALSE(only_here.reader_device.empty());
     EXPECT_EQ(shared.programming_runs(run.logger_id).size(), 1u);
     // The PC's times of the events after the two that stay on it; a download's is the time
     // its record digest binds.

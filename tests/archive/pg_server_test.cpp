@@ -295,6 +295,14 @@ struct KeptDownload {
     [[nodiscard]] QVariantList values() const {
         return {QString::fromStdString(fingerprint), pages, QString::fromStdString(digest)};
     }
+    // The same call naming the reader's device, as this program makes it.
+    [[nodiscard]] static QString call_with_device() {
+        return QString::fromLatin1(kCall).replace(QStringLiteral("'Europe/Berlin')"),
+                                                  QStringLiteral("'Europe/Berlin', ?)"));
+    }
+    [[nodiscard]] QVariantList values(const std::string& device) const {
+        return values() << QString::fromStdString(device);
+    }
 };
 
 // A PC's audit trail as its archive chains it (every event by os:ann on pc-a at one time),
@@ -303,9 +311,10 @@ struct PcTrail {
     static constexpr std::int64_t kAt = 1767261600250;
     static constexpr const char* kAtText = "2026-01-01T11:00:00.250+01:00";
 
-    PcTrail& add(const char* action, const char* object, const std::string& new_value) {
+    PcTrail& add(const char* action, const char* object, const std::string& new_value,
+                 const std::string& reason = {}) {
         rows.push_back({{static_cast<std::int64_t>(rows.size()) + 1, kAt, "os:ann", "pc-a", action,
-                         object, "", new_value, ""},
+                         object, "", new_value, reason},
                         rows.empty() ? kChainStart : rows.back().hash,
                         {}});
         rows.back().hash = row_hash(rows.back().previous_hash, rows.back().row);
@@ -889,6 +898,79 @@ TEST_F(PgServerWithAccounts, APcsItemIsTakenOnlyAsItsTrailChainsIt) {
             answer = admin_->answer(attempt.work, attempt.work_values);
         }
         EXPECT_EQ(answer, attempt.answer) << attempt.name;
+        ASSERT_TRUE(admin_->db().rollback());
+    }
+}
+
+// The device a client says it read a download through is entered in the download's event
+// only as one printable line of at most 200 characters; anything else is refused with the
+// whole download, and an outbox's download names the device its PC's event names.
+TEST_F(PgServerWithAccounts, ADownloadsEventNamesItsDeviceOnlyAsOnePlainLine) {
+    const std::string pty = "pseudo-terminal (/dev/pts/3)";
+    const KeptDownload other('\x66');
+    const auto reasons = [&] {
+        return owner_reads(
+            "SELECT string_agg(object || ' ' || reason, '|' ORDER BY sequence)"
+            " FROM audit_events WHERE action = 'download-archived'");
+    };
+    const std::string before = reasons();
+    for (const std::string& device :
+         {pty + "\nsigned: approved by Olga Berg", std::string(10000, 'd'), pty + '\t'}) {
+        EXPECT_EQ(admin_->state_of(KeptDownload::call_with_device(), other.values(device)),
+                  "22023");
+        EXPECT_EQ(admin_->state_of(QStringLiteral("SELECT note_download_again(1, ?, 1767261600250,"
+                                                  " 'Europe/Berlin', 3600, ?, ?)"),
+                                   {download_.pages, QString::fromStdString(download_.digest),
+                                    QString::fromStdString(device)}),
+                  "22023");
+    }
+    EXPECT_EQ(reasons(), before);
+    EXPECT_EQ(owner_reads("SELECT count(*) FROM missions"), "1");
+
+    // Numbered after the refused ones, whose numbers their rollback does not give back.
+    const std::string id = admin_->answer(KeptDownload::call_with_device(), other.values(pty));
+    EXPECT_EQ(reasons(), before + "|record:" + id + " read through " + pty);
+    // A record kept without a device still verifies as it did.
+    EXPECT_EQ(owner_reads("SELECT server_verification(1) || ' ' || server_verification(?)",
+                          {QString::fromStdString(id).toLongLong()}),
+              "INTACT INTACT");
+}
+
+TEST_F(PgServerWithAccounts, AnOutboxsDownloadNamesTheDeviceItsPcEntered) {
+    const KeptDownload offline('\x66');
+    const std::string pty = "pseudo-terminal (/dev/pts/3)";
+    const PcTrail pc =
+        PcTrail().add("download-archived", "record:7", offline.fingerprint + '\n' + offline.digest,
+                      "read through " + pty);
+    const QString call = KeptDownload::call_with_device();
+    const struct {
+        const char* name;
+        QString work;
+        QVariantList values;
+        std::string answer;
+    } attempts[] = {
+        {"the device its PC entered", call, offline.values(pty), "2"},
+        {"another device", call, offline.values("not a USB device (/dev/ttyS0)"), "!22023"},
+        {"no device", call, offline.values(""), "!22023"},
+        {"the call that names none", QString::fromLatin1(KeptDownload::kCall), offline.values(),
+         "!22023"},
+    };
+    for (const auto& attempt : attempts) {
+        ASSERT_TRUE(admin_->db().transaction());
+        std::string answer = admin_->answer(
+            QStringLiteral("SELECT begin_upload('pc-q', 1, CAST(? AS jsonb), 7, ?, 'Ann')"),
+            {pc.json(), PcTrail::kAtText});
+        if (answer == "true") {
+            answer = admin_->answer(attempt.work, attempt.values);
+        }
+        EXPECT_EQ(answer, attempt.answer) << attempt.name;
+        if (answer == "2") {
+            EXPECT_EQ(admin_->answer(QStringLiteral("SELECT reason LIKE 'kept offline by os:ann"
+                                                    " on pc-a at %: read through ' || ? FROM"
+                                                    " audit_events WHERE object = 'record:2'"),
+                                     {QString::fromStdString(pty)}),
+                      "true");
+        }
         ASSERT_TRUE(admin_->db().rollback());
     }
 }

@@ -17,8 +17,10 @@
 #include "archive/account_rules.h"
 #include "archive/archive_schema.h"
 #include "archive/audit_chain.h"
+#include "archive/audit_trail.h"
 #include "archive/record_digest.h"
 #include "archive/record_limits.h"
+#include "link/port_device.h"
 #include "tests/support/pg_rig.h"
 
 namespace frostel::archive {
@@ -418,6 +420,52 @@ Columns server_columns(QSqlDatabase& db) {
 }
 
 // One SELECT reads either store: every table both keep has the same columns of the same kinds.
+// The program sends a device only as one printable line (link::printable_line), which the
+// server takes; anything else the server refuses, whoever sends it.
+TEST_F(Rulebook, TheReaderDeviceADownloadNames) {
+    const std::string longest(link::kDeviceTextLongest, 'd');
+    struct Case {
+        std::string device;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"pseudo-terminal (/dev/pts/3)", true},
+        {"USB 0403:6001 serial FT1ABCDE (/dev/ttyUSB0)", true},
+        {" ~!", true},
+        {longest, true},
+        {longest + "d", false},
+        {std::string(10000, 'd'), false},
+        {"pseudo-terminal\n(/dev/pts/3)", false},
+        {"pseudo-terminal\n(/dev/pts/3)\nsigned: approved", false},
+        {"a\rb", false},
+        {"a\tb", false},
+        {"a\x7f", false},
+        {"r\xc3\xa4um", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device.substr(0, 80));
+        EXPECT_EQ(link::printable_line(c.device, link::kDeviceTextLongest) == c.device, c.taken);
+        EXPECT_EQ(sql("SELECT read_through(?)", {text(c.device)}),
+                  c.taken ? read_through(c.device) : "!22023");
+    }
+    const std::string offline =
+        "kept offline by os:ann on pc-1 at 2026-02-01T10:00:00.000+01:00,"
+        " received 2026-02-01T11:00:00.000+01:00";
+    const std::pair<std::string, std::string> reasons[] = {
+        {"", ""},
+        {"read through pseudo-terminal (/dev/pts/3)", "pseudo-terminal (/dev/pts/3)"},
+        {offline, ""},
+        {offline + ": read through USB 0403:6001 serial X (COM3)", "USB 0403:6001 serial X (COM3)"},
+        {"reading through nothing", ""},
+    };
+    for (const auto& [reason, device] : reasons) {
+        SCOPED_TRACE(reason);
+        EXPECT_EQ(device_read_through(reason), device);
+        EXPECT_EQ(sql("SELECT device_read_through(?)", {text(reason)}), device);
+    }
+}
+
 TEST_F(Rulebook, BothStoresKeepTheSameColumns) {
     QTemporaryDir folder;
     Columns local;

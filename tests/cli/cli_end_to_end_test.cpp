@@ -322,11 +322,12 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
     }
     const std::string file = "file-written file:" + folder.string();
     const std::string run = "programming-run logger:" + unkept.err.substr(8, 16) + " result=";
+    const std::string read = "read through pseudo-terminal (" + sim.device() + ')';
     EXPECT_EQ(events, (std::vector<std::string>{
                           "download-not-archived  --no-archive was given",
                           run + "cancelled",
-                          "download-archived record:1 ",
-                          "download-archived record:1 ",
+                          "download-archived record:1 " + read,
+                          "download-archived record:1 " + read,
                           file + "/unreported.csv ",
                           file + "/kept.csv ",
                           file + "/run.49.frd ",
@@ -336,11 +337,28 @@ TEST_F(CliOverPseudoTerminal, DownloadsAreArchivedAndAMissionNeverDownloadedIsNo
                           "verified record:1 ",
                           "verified record:1 ",
                           run + "cancelled",
-                          "download-archived record:2 ",
+                          "download-archived record:2 " + read,
                           run + "PROGRAMMING OK",
                           "verified record:2 ",
                           "verified record:1 ",
                       }));
+}
+
+// The simulated reader is a terminal a program serves, and every record of what was read
+// through it says so: its event, archive show and its report.
+TEST_F(CliOverPseudoTerminal, ADownloadNamesTheDeviceItWasReadThrough) {
+    ReaderSimProcess sim(on_port(FROSTEL_READER_SIM, {"--mission", "cold-room"}));
+    ASSERT_THAT(cli({"download"}), exits(0, _, HasSubstr("archive: record 1\n")));
+    const std::string device = "pseudo-terminal (" + sim.device() + ')';
+    EXPECT_THAT(cli({"archive", "show", "1"}).out, HasSubstr("\nreader device: " + device + '\n'));
+    EXPECT_THAT(cli({"audit", "list"}).out, HasSubstr("read through " + device));
+    const fs::path pdf = folder / "read.pdf";
+    ASSERT_THAT(cli({"archive", "export", "1", "--pdf", pdf.string()}), exits(0));
+    EXPECT_TRUE(pdf_text(QString::fromStdString(pdf.string()))
+                    .contains(QString::fromStdString("Reader device " + device)))
+        << pdf_text(QString::fromStdString(pdf.string())).toStdString();
+    EXPECT_THAT(cli({"audit", "verify"}), exits(0));
+    EXPECT_THAT(cli({"archive", "verify"}), exits(0, "1\tINTACT\n"));
 }
 
 // No output goes over the archive's files, however it is named: refused with exit 2 before

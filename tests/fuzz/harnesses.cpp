@@ -89,6 +89,7 @@ class ScriptedPort final : public link::SerialPort {
         clock_.advance_to(deadline + std::chrono::milliseconds(1));
     }
     std::string device_name() const override { return "scripted"; }
+    std::string device_identity() const override { return "scripted replies"; }
 
   private:
     Input replies_;

@@ -97,5 +97,26 @@ TEST(QtSerialPort, AFailedOpenSaysWhy) {
     fs::remove(plain);
 }
 
+// The terminal the simulated reader serves is named as one, whatever link leads to it; an
+// on-board port is no USB bridge.
+TEST(QtSerialPort, SaysWhatTheOpenedDeviceIs) {
+    sim::LoggerModel logger;
+    sim::ReaderBox box(logger);
+    const PluggedReader reader(box);
+    namespace fs = std::filesystem;
+    const fs::path link_path =
+        fs::temp_directory_path() / ("frostel-reader-link-" + std::to_string(::getpid()));
+    fs::create_symlink(reader.device(), link_path);
+    for (const std::string& device : {reader.device(), link_path.string()}) {
+        link::QtSerialPort port(link::QtSerialPort::fixed_device(device));
+        ASSERT_EQ(port.open(1), link::kPortOk) << device;
+        EXPECT_EQ(port.device_identity(), "pseudo-terminal (" + device + ')');
+    }
+    fs::remove(link_path);
+    link::QtSerialPort on_board(link::QtSerialPort::fixed_device("/dev/ttyS77"));
+    EXPECT_NE(on_board.open(1), link::kPortOk);
+    EXPECT_EQ(on_board.device_identity(), "not a USB device (/dev/ttyS77)");
+}
+
 }  // namespace
 }  // namespace frostel

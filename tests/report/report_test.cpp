@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimeZone>
 #include <algorithm>
+#include <optional>
 
 #include "datafile/data_file.h"
 #include "mission/register_map.h"
@@ -313,6 +314,27 @@ class ReportTest : public QObject {
         QVERIFY(!saved_pair_report_input(folder.filePath("missing.frd")));
         QVERIFY(QFile::remove(folder.filePath("week49.tee")));
         QVERIFY(!saved_pair_report_input(data_file));
+    }
+
+    // A download names the device it was read through, one kept before devices were says it
+    // does not; a saved pair, which does not keep it, has no such line.
+    void theReaderDeviceOfADownload_data() {
+        QTest::addColumn<std::optional<std::string>>("device");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a USB bridge") << std::optional<std::string>("USB 0403:6001 serial X (COM3)")
+                                      << QString("USB 0403:6001 serial X (COM3)");
+        QTest::newRow("not recorded")
+            << std::optional<std::string>("") << QString("reader device not recorded");
+        QTest::newRow("a saved pair") << std::optional<std::string>() << QString();
+    }
+    void theReaderDeviceOfADownload() {
+        QFETCH(std::optional<std::string>, device);
+        QFETCH(QString, shown);
+        ReportInput input = cold_room(steady(12));
+        input.reader_device = device;
+        const ReportModel model = build_report(input, kFrozen);
+        const auto line = std::ranges::find(model.origin, QString("Reader device"), &Field::label);
+        QCOMPARE(line == model.origin.end() ? QString() : line->value, shown);
     }
 
     // Page 1 as poppler draws it: the paper's size, ink on it, the curve in its red.

@@ -34,6 +34,7 @@ class ForwardingPort : public link::SerialPort {
         inner_.wait_for_byte(deadline);
     }
     std::string device_name() const override { return inner_.device_name(); }
+    std::string device_identity() const override { return inner_.device_identity(); }
 
     std::function<void(int)> on_open;
     std::function<void()> on_write;
