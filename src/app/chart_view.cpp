@@ -472,13 +472,15 @@ void ChartView::show_limits() {
 void ChartView::place_limit_labels() {
     const QRectF area = chart()->plotArea();
     // The high limit's value above its line and the low one's below, on the side away from
-    // the samples between them; turned inward where the plot's edge would cut it.
+    // the samples between them. Where the plot's edge leaves no room below the low line, the
+    // low label goes above the high one where there is room: inward it would lie on the samples.
     const auto place = [&](QGraphicsSimpleTextItem* label, const std::optional<double>& limit,
-                           const char* name, bool above) {
+                           const char* name, bool above,
+                           std::optional<double> instead = {}) -> std::optional<double> {
         if (!limit || document_.points.empty() || *limit < left_axis_->min() ||
             *limit > left_axis_->max()) {
             label->hide();
-            return;
+            return std::nullopt;
         }
         label->setText(QStringLiteral("%1 %2").arg(
             QLatin1String(name), QString::fromStdString(insight::temperature_text(*limit))));
@@ -486,13 +488,15 @@ void ChartView::place_limit_labels() {
         const double height = label->boundingRect().height();
         const double over = y - height - 1;
         const double under = y + 1;
+        const double inward = instead && *instead - height >= area.top() ? *instead - height : over;
         const double top = above ? (over >= area.top() ? over : under)
-                                 : (under + height <= area.bottom() ? under : over);
+                                 : (under + height <= area.bottom() ? under : inward);
         label->setPos(area.right() - label->boundingRect().width() - 4, top);
         label->show();
+        return top;
     };
-    place(low_label_, limits_.low, "low limit", false);
-    place(high_label_, limits_.high, "high limit", true);
+    const std::optional<double> high_top = place(high_label_, limits_.high, "high limit", true);
+    place(low_label_, limits_.low, "low limit", false, high_top);
 }
 
 void ChartView::show_axes_and_titles() {

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QValueAxis>
 #include <algorithm>
+#include <map>
 #include <numeric>
 
 #include "app/chart_view.h"
@@ -56,6 +57,18 @@ qint64 seconds_of(const QString& label) {
     const QDate date = QDate::fromString(parts[0], Qt::ISODate);
     const QTime time = parts.size() > 1 ? QTime::fromString(parts[1]) : QTime(0, 0);
     return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
+}
+
+// The limit labels shown, by their text, with where they are drawn.
+std::map<QString, QRectF> limit_label_places(ChartView& view) {
+    std::map<QString, QRectF> places;
+    for (QGraphicsItem* item : view.chart()->scene()->items()) {
+        if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item);
+            text != nullptr && text->isVisible() && text->text().contains("limit")) {
+            places[text->text().section(' ', 0, 0)] = text->sceneBoundingRect();
+        }
+    }
+    return places;
 }
 
 QStringList limit_labels(ChartView& view) {
@@ -133,6 +146,26 @@ class ChartViewTest : public QObject {
         QTRY_COMPARE(limit_labels(view), QStringList{"high limit 8.00"});
         view.set_limits({});
         QTRY_VERIFY(limit_labels(view).isEmpty());
+    }
+
+    // On the axis the window opens with, the two lines lie close above the axis's foot: the
+    // labels neither touch each other nor lie between the lines, where the samples are.
+    void limitLabelsCloseToTheAxisFootStayOffTheSamples() {
+        ChartView view;
+        view.set_points(cold_room_points());
+        view.set_limits({2.0, 8.0, insight::LimitSource::kUser});
+        view.set_left_axis_range(0, 125);
+        view.resize(800, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_COMPARE(limit_labels(view).size(), 2);
+        const std::map<QString, QRectF> places = limit_label_places(view);
+        const QRectF low = places.at("low");
+        const QRectF high = places.at("high");
+        QVERIFY(!low.intersects(high));
+        const double high_line = view.chart()->mapToPosition({0, 8.0}).y();
+        QVERIFY2(low.bottom() <= high_line && high.bottom() <= high_line,
+                 "a label lies between the limit lines");
     }
 };
 
