@@ -23,6 +23,7 @@
 #include "app/sign_dialog.h"
 #include "app/topmost.h"
 #include "archive/account_book.h"
+#include "archive/verification_token.h"
 #include "dossier/record_bundle.h"
 #include "report/result_palette.h"
 
@@ -267,7 +268,8 @@ void ArchiveWindow::verify_chosen() {
             show_result(QStringLiteral("ALTERED"), true);
             break;
     }
-    ties_.note(archive::record_verified(*id, result_->text().toStdString()));
+    // The trail keeps the result's own token, not the text shown in the window's language.
+    ties_.note(archive::record_verified(*id, archive::verification_token(*verdict)));
 }
 
 void ArchiveWindow::show_history(std::int64_t id) {

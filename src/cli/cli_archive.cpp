@@ -6,6 +6,7 @@
 #include "archive/fingerprint.h"
 #include "archive/logger_history.h"
 #include "archive/outbox.h"
+#include "archive/verification_token.h"
 #include "cli/cli_audit.h"
 #include "cli/cli_download.h"
 #include "cli/cli_report.h"
@@ -28,18 +29,6 @@ namespace {
 
 std::string fixed(const std::optional<double>& value) {
     return value ? insight::temperature_text(*value) : std::string();
-}
-
-const char* verification_text(archive::Verification verdict) {
-    switch (verdict) {
-        case archive::Verification::kIntact:
-            return "INTACT";
-        case archive::Verification::kIntactWithoutDigest:
-            return "INTACT (no record digest)";
-        case archive::Verification::kAltered:
-            break;
-    }
-    return "ALTERED";
 }
 
 int cannot(const ArchiveContext& context, const std::string& what) {
@@ -227,8 +216,8 @@ int verify(const ArchiveContext& context, const ArchiveRequest& request) {
             exit_code = cannot(context, "record " + std::to_string(id) + " cannot be read");
             continue;
         }
-        context.out << id << '\t' << verification_text(*verdict) << '\n';
-        events.push_back(archive::record_verified(id, verification_text(*verdict)));
+        context.out << id << '\t' << archive::verification_token(*verdict) << '\n';
+        events.push_back(archive::record_verified(id, archive::verification_token(*verdict)));
         if (!archive::verifies(*verdict) ||
             !signatures_in_place(context.archive, id, context.out, context.err)) {
             exit_code = kExitFailed;
