@@ -28,7 +28,6 @@ if frostel-server-adduser postgres 2>/dev/null; then
   fail "the server's superuser was made a client"
 fi
 
-# setpriv execs what it runs, so the simulator started in the background is the job itself.
 as_ward="setpriv --reuid=ward --regid=ward --init-groups env HOME=/home/ward USER=ward"
 $as_ward frostel-cli archive use postgresql:///frostel | grep -F "ARCHIVE IN USE" >/dev/null ||
   fail "archive use did not point Frostel at the server"
@@ -43,13 +42,18 @@ once=$(echo rita-password-1 |
 printf '%s\nivo-password-22\n' "$once" | $as_ward frostel-cli --user ivo users passwd >/dev/null ||
   fail "users passwd failed"
 
-$as_ward frostel-reader-sim --mission cold-room >/tmp/ward-sim &
+# The simulator runs as root, as in the first checks, and its device is given to ward as the
+# dialout group gives a reader's: in the root, ward may not open the pseudo-terminal its own
+# simulator makes.
+frostel-reader-sim --mission cold-room >/tmp/ward-sim &
 sim=$!
 for _ in $(seq 50); do
   [ -s /tmp/ward-sim ] && break
   sleep 0.2
 done
 device=$(head -n 1 /tmp/ward-sim)
+[ -n "$device" ] || fail "frostel-reader-sim printed no device"
+chown ward "$device"
 echo rita-password-1 | $as_ward frostel-cli --user rita --device "$device" download \
   >/dev/null 2>/tmp/ward.err || { cat /tmp/ward.err >&2; fail "the download into the server failed"; }
 echo ivo-password-22 | $as_ward frostel-cli --user ivo sign 1 --meaning reviewed >/dev/null ||
