@@ -40,6 +40,7 @@
 #include "datafile/chart_document.h"
 #include "link/port_scan.h"
 #include "sim/mission/mission_loader.h"
+#include "tests/support/sign_in_typing.h"
 #include "tests/support/window_rig.h"
 
 namespace frostel::app {
@@ -47,6 +48,7 @@ namespace {
 
 using test::indexed;
 using test::kDocuments;
+using test::sign_in_as;
 using test::top_level;
 
 struct Rig : test::WindowRig {
@@ -669,21 +671,11 @@ class MainWindowTest : public QObject {
         WindowArchive shared(rig.folder.path(), rig.clock);
         WindowSession session(shared, rig.folder.path(), rig.clock);
         QVERIFY(session.accounts_on());
-        // `password` typed into the dialog open now, and OK pressed.
-        const auto answer = [](const QString& user_id, const QString& password) {
-            auto* dialog = qobject_cast<SignInDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog != nullptr);
-            if (!user_id.isEmpty()) {
-                dialog->findChild<QLineEdit*>("user_id")->setText(user_id);
-            }
-            dialog->findChild<QLineEdit*>("password")->setText(password);
-            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-        };
         QString refusal;
         QTimer::singleShot(0, [&] {
-            answer("rita", "not-her-password");
+            sign_in_as("rita", "not-her-password");
             refusal = QApplication::activeModalWidget()->findChild<QLabel*>("message")->text();
-            answer({}, "ritas-password");
+            sign_in_as({}, "ritas-password");
         });
         QVERIFY(session.sign_in());
         QCOMPARE(refusal, QString("sign-in refused"));
@@ -705,12 +697,12 @@ class MainWindowTest : public QObject {
         idle_for(1);
         QVERIFY(session.lock_dialog() != nullptr && session.lock_dialog()->isVisible());
         QCOMPARE(session.lock_dialog()->findChild<QLineEdit*>("user_id")->text(), QString("rita"));
-        answer({}, "ritas-password");
+        sign_in_as({}, "ritas-password");
         QTRY_VERIFY(session.lock_dialog() == nullptr);
         // Another person at the lock: the window is theirs, with their rights.
         QVERIFY(rig.find<QPushButton>("Command1")->isEnabled());
         idle_for(15);
-        answer("otto", "ottos-password");
+        sign_in_as("otto", "ottos-password");
         QTRY_VERIFY(session.lock_dialog() == nullptr);
         QCOMPARE(window.windowTitle(), QString("Frostel   Version 3.27.56   Otto Operator"));
         QVERIFY(!rig.find<QPushButton>("Command1")->isEnabled());

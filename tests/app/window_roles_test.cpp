@@ -18,11 +18,13 @@
 #include "app/window_session.h"
 #include "archive/account_book.h"
 #include "sim/mission/mission_loader.h"
+#include "tests/support/sign_in_typing.h"
 #include "tests/support/window_rig.h"
 
 namespace frostel::app {
 namespace {
 
+using test::sign_in_as;
 using test::top_level;
 
 constexpr char kLoggerId[] = "4100000ABCDEF1AA";
@@ -54,17 +56,6 @@ QSet<QWidget*> windows_shown() {
         }
     }
     return shown;
-}
-
-// `password` typed for `user_id` (none: as filled in) into the modal sign-in open now.
-void sign_in_as(const QString& user_id, const QString& password) {
-    auto* dialog = qobject_cast<SignInDialog*>(QApplication::activeModalWidget());
-    QVERIFY(dialog != nullptr);
-    if (!user_id.isEmpty()) {
-        dialog->findChild<QLineEdit*>("user_id")->setText(user_id);
-    }
-    dialog->findChild<QLineEdit*>("password")->setText(password);
-    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 }
 
 class WindowRolesTest : public QObject {
